@@ -1,0 +1,28 @@
+# The two commands of the README: `make run` and `make test`.
+BUILD_DIR ?= build
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build test run bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR)
+
+test: build
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j2 --timeout 300
+
+run: build
+	@scripts/run.sh $(BUILD_DIR)
+
+bench: build
+	@for b in $(BUILD_DIR)/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b"; done
+
+clean:
+	@rm -rf $(BUILD_DIR)

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, only those that
+# are missing. As root it calls apt-get; otherwise sudo when it can ask
+# without a terminal, or it prints the exact command to run.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-multimedia-dev
+  xvfb xauth imagemagick gpsd proj-bin
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+apt_opts=(-o DPkg::Lock::Timeout=120 -y -q --no-install-recommends)
+cmd=(apt-get "${apt_opts[@]}" install "${missing[@]}")
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+if [ "$(id -u)" -eq 0 ]; then
+  apt-get -o DPkg::Lock::Timeout=120 -q update
+  "${cmd[@]}"
+elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+  sudo -n apt-get -o DPkg::Lock::Timeout=120 -q update
+  sudo -n env DEBIAN_FRONTEND=noninteractive "${cmd[@]}"
+else
+  echo "Some packages are missing. Install them with:" >&2
+  echo "  sudo apt-get update && sudo ${cmd[*]}" >&2
+  exit 1
+fi

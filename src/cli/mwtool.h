@@ -1,0 +1,55 @@
+// mwtool: the core, headless. Each command is a function registered by its
+// own source file with MW_COMMAND, so adding a command touches no other file.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mwtool {
+
+// The arguments after the command word, with the options every command
+// shares already taken out.
+struct Args {
+    std::vector<std::string> words;  // what remains, in order
+    std::string home;                // --home DIR, or the application home
+
+    // Removes "--name VALUE" (or "--name=VALUE") and returns VALUE.
+    std::optional<std::string> Option(const std::string& name);
+    // Removes "--name" and returns whether it was there.
+    bool Flag(const std::string& name);
+    // The first remaining word starting with "--", if any (an unknown option).
+    std::optional<std::string> UnknownOption() const;
+};
+
+using CommandFn = std::function<int(Args&)>;
+
+struct CommandInfo {
+    std::string usage;  // one line: "datum find NAME"
+    CommandFn run;
+};
+
+// Commands by their first word; a command with subcommands dispatches itself.
+std::map<std::string, CommandInfo>& Registry();
+
+struct Registrar {
+    Registrar(const std::string& word, const std::string& usage, CommandFn fn) {
+        Registry()[word] = CommandInfo{usage, std::move(fn)};
+    }
+};
+
+#define MW_COMMAND_CONCAT2(a, b) a##b
+#define MW_COMMAND_CONCAT(a, b) MW_COMMAND_CONCAT2(a, b)
+#define MW_COMMAND(word, usage, fn) \
+    static ::mwtool::Registrar MW_COMMAND_CONCAT(mw_registrar_, __LINE__)(word, usage, fn)
+
+// Prints "mwtool: MESSAGE" to stderr and returns exit code 2.
+int UsageError(const std::string& message);
+// Parses a number in the C locale; nullopt unless the whole text is a number.
+std::optional<double> ParseNumber(const std::string& text);
+std::optional<int> ParseInteger(const std::string& text);
+
+}  // namespace mwtool

@@ -1,0 +1,190 @@
+// The program's settings files: the main configuration "Mapwanderer1.ini"
+// (AppSettings, 69 keys), the view configuration "mapwanderer2.ini"
+// (ViewSettings, 21 keys) and the one-key side files such as "LastMap.ini".
+//
+// All of them are read by position: the n-th line gives the n-th key's value,
+// whatever key text it carries. The value is field 2 of the line; an absent or
+// empty field falls back to the key's default text.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "geo/datums.h"
+
+namespace mw {
+
+class Ui;
+
+inline constexpr const char* kMainConfigFile = "Mapwanderer1.ini";
+inline constexpr const char* kViewConfigFile = "mapwanderer2.ini";
+inline constexpr const char* kLastMapFile = "LastMap.ini";
+inline constexpr const char* kLastNamesFile = "LastNamesFile.ini";
+inline constexpr int kAppSettingsKeyCount = 69;
+inline constexpr int kViewSettingsKeyCount = 21;
+// Text settings hold at most this many characters; a longer value is cut.
+inline constexpr std::size_t kSettingTextMax = 99;
+
+// Baud rates by "Baud Rate" index.
+inline constexpr std::array<int, 8> kBaudRates = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+
+// The 18 colours every colour setting indexes.
+inline constexpr int kColourCount = 18;
+inline constexpr std::array<std::string_view, kColourCount> kColourNames = {
+    "Black", "Maroon", "Green", "Olive", "Navy",   "Purple", "Teal",   "Gray",   "Silver",
+    "Red",   "Lime",   "Yellow", "Blue", "Fuchsia", "Aqua",  "LtGray", "DkGray", "White"};
+
+// Settings dialogs by the number SaveConfiguration takes.
+enum SettingsDialog : int {
+    kDialogSystem = 0,
+    kDialogNmea = 1,
+    kDialogUnits = 2,
+    kDialogCompanion = 3,  // the companion transfer program's keys
+    kDialogSpeedMonitor = 4,
+    kDialogMapDataFiles = 5,
+    kDialogImageFiles = 6,
+    kDialogTrack = 7,
+    kDialogMovingMap = 8,
+    kDialogWaypoints = 9,
+    kDialogRoutes = 10,
+    kDialogNavigation = 11,
+};
+
+// The main configuration. Defaults are those of a missing file.
+struct AppSettings {
+    int positionFormat = 0;       // index into kPositionFormatNames
+    int nmeaDatum = kDatumWgs84;  // datum index of the GPS's positions
+    std::string filePath1 = "\\Mapwanderer\\Maps";
+    std::string filePath2;
+    std::array<std::string, 6> mapPath = {"\\Mapwanderer\\Maps", "", "", "", "", ""};
+    int loadLastMap = 1;
+    int nmeaLogDistance = 500;
+    int showTrack = 1;
+    int trackLength = 100;
+    int nmeaUpdate = 2;
+    int baudRate = 2;
+    int check4DetailedMap = 1;
+    int speedUnit = 0;
+    int distanceUnit = 0;
+    int altitudeUnit = 0;
+    int trackLogDistance = 250;
+    int udBaudRate = 3;
+    int gpsType = 0;
+    int udDatum = kDatumWgs84;
+    double minSpeed = 0;
+    double setSpeed = 0;
+    double maxSpeed = 0;
+    std::string dataPath = "\\Mapwanderer\\Data";
+    std::array<int, 6> mapPathActive = {1, 1, 1, 1, 1, 1};
+    int nmeaSentence = 0;
+    int trackColor = 9;
+    int trackWidth = 2;
+    int minSpeedActive = 0;
+    int setSpeedActive = 0;
+    int maxSpeedActive = 0;
+    bool useChecksum = true;
+    bool showGpsFix = true;
+    bool showDgpsSecs = false;
+    int wpSymbolSize = 6;
+    int wpFontSize = 11;
+    bool wpCheckProximity = true;
+    bool toolbarAutoHide = false;
+    bool loadDefaultWps = false;
+    bool loadDefaultTrack = false;
+    bool noShutdown = true;
+    int headingUnit = 0;
+    int routeWpSymbolSize = 6;
+    int routeFontSize = 11;
+    int routeLineWidth = 2;
+    int routeLineColor = 0;
+    int routeWpColor = 17;
+    int routeTextColor = 0;
+    int pointerStyle = 1;
+    int pointerSize = 5;
+    int pointerColor = 9;
+    int pointerSolid = 1;
+    int mapPathLoadedActive = 1;
+    int tripmateGps = 0;
+    int comPort = 0;  // 0-based; the file holds comPort + 1
+    int navDrawLine = 1;
+    int navLineWidth = 5;
+    int navLineColor1 = 11;
+    int navLineColor2 = 9;
+    int useCeOpenFile = 0;
+};
+
+// The view configuration. Member initialisers are the values of a missing
+// file; a line missing from an existing file takes the key's own fallback.
+struct ViewSettings {
+    int viewSpeedInfo = 0;
+    int viewSpeedNavInfo = 0;
+    int viewWaypoints = 1;
+    int viewWaypointHighlights = 0;
+    int viewWaypointNames = 1;
+    int viewScale = 0;
+    int viewToolbar = 1;
+    int scalePosX = 32;
+    int scalePosY = 63;
+    int viewTrack = 1;
+    int viewWaypointBW = 0;
+    int viewRoutes = 1;
+    int viewRouteHighlights = 0;
+    int viewRouteWpNames = 1;
+    int viewRouteName = 1;
+    int viewRouteBW = 0;
+    int viewWaypointProximity = 1;
+    int viewMapView = 0;
+    int mapViewPosX = 10;
+    int mapViewPosY = 70;
+    int mapViewSize = 95;
+};
+
+// Describes one key of the main file: its text, its fallback text and the
+// dialog that changes it (-1: none of this program's dialogs).
+struct AppSettingKey {
+    const char* key;
+    const char* fallback;
+    int dialog;
+};
+const std::array<AppSettingKey, kAppSettingsKeyCount>& AppSettingKeys();
+
+struct ViewSettingKey {
+    const char* key;
+    int fallback;
+    int ViewSettings::*field;
+};
+const std::array<ViewSettingKey, kViewSettingsKeyCount>& ViewSettingKeys();
+
+// Reads home/"Mapwanderer1.ini" into `settings`. A missing file gives every
+// key its fallback; nothing is reported.
+void ReadConfiguration(const std::string& home, const DatumTable& datums, AppSettings& settings);
+// The 69 lines (without "End End End") as SaveConfiguration writes them.
+std::array<std::string, kAppSettingsKeyCount> FormatConfigurationLines(const AppSettings& settings,
+                                                                       const DatumTable& datums);
+// The value text of key `index` (0-based) as it is written.
+std::string FormatAppSetting(const AppSettings& settings, const DatumTable& datums, int index);
+
+// Takes the keys of dialog `dialogNumber` from `dialogValues` into `settings`,
+// then writes the whole main file. On a write failure shows "Cannot Save ini
+// File" and returns false; `settings` keeps the new values either way.
+bool SaveConfiguration(const std::string& home, const DatumTable& datums, AppSettings& settings,
+                       int dialogNumber, const AppSettings& dialogValues, Ui& ui);
+// Writes the main file from `settings` as it stands.
+bool WriteConfiguration(const std::string& home, const DatumTable& datums, AppSettings& settings);
+
+// Reads home/"mapwanderer2.ini"; a missing file leaves `view` unchanged.
+void ReadViewSettings(const std::string& home, ViewSettings& view);
+// Writes home/"mapwanderer2.ini"; on failure shows "Cannot Save MapwandererCE
+// Ini File" and returns false.
+bool SaveViewSettings(const std::string& home, const ViewSettings& view, Ui* ui);
+
+// Field 2 to the end of the first line of home/`fileName`, trimmed; empty
+// when the file is missing.
+std::string ReadLastIni(const std::string& home, const std::string& fileName);
+// Writes `key`,`value` and "End End End"; on failure shows "Cannot Save Last
+// Ini File" and returns false.
+bool SaveLastIni(const std::string& home, const std::string& fileName, const std::string& key,
+                 const std::string& value, Ui* ui);
+
+}  // namespace mw

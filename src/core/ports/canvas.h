@@ -1,0 +1,49 @@
+// Drawing primitives for the overlays, info panels, scale bar, overview and
+// satellite view. Coordinates are pixels of the window drawn into, y down.
+// The Qt layer draws with QPainter; tests record the calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mw {
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+struct Point {
+    int x = 0, y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+    // Pen for lines and outlines; width 0 draws a hairline, `none` no outline.
+    virtual void SetPen(Rgb colour, int width, bool none = false) = 0;
+    // Brush for filled shapes; `hollow` leaves shapes unfilled.
+    virtual void SetBrush(Rgb colour, bool hollow = false) = 0;
+    virtual void Line(Point from, Point to) = 0;
+    virtual void Polyline(const std::vector<Point>& points) = 0;
+    virtual void Polygon(const std::vector<Point>& points) = 0;
+    virtual void Ellipse(Rect box) = 0;
+    virtual void FillRect(Rect rect, Rgb colour) = 0;
+    // Text with its top-left corner at `at`. `opaque` fills the text box with
+    // the background colour first.
+    virtual void Text(Point at, const std::string& text, int fontHeight, int fontWeight,
+                      Rgb colour, Rgb background, bool opaque) = 0;
+    virtual int TextWidth(const std::string& text, int fontHeight, int fontWeight) = 0;
+    virtual int TextHeight(const std::string& text, int fontHeight, int fontWeight) = 0;
+};
+
+}  // namespace mw

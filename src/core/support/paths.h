@@ -1,0 +1,34 @@
+// Where the program keeps its files, and how folder texts from settings and
+// data files become paths on this system.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace mw {
+
+// `folder` + "/" + `name`; an empty folder gives "/" + name, the way the
+// handheld looked files up in the root folder.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// The application home: $XDG_CONFIG_HOME/mapwanderer, or
+// ~/.config/mapwanderer when XDG_CONFIG_HOME is unset or empty.
+// `env` supplies the environment (tests pass their own).
+std::string ApplicationHome(const std::map<std::string, std::string>& env);
+// The same from the process environment.
+std::string ApplicationHomeFromEnvironment();
+// The user's home folder ($HOME, or the password database).
+std::string UserHomeFromEnvironment();
+
+// Turns a folder or file text as settings and data files hold it into a path
+// here. Texts written on the handheld start at its root ("\Mapwanderer\Maps");
+// such a root-relative text lives under the user's home. Backslashes become
+// slashes. A text that is already an absolute path here ("/media/maps") or a
+// relative one is kept, apart from the separators.
+std::string ToLocalPath(std::string_view text, std::string_view userHome);
+
+// Creates a folder and its parents; true when it exists afterwards.
+bool MakeFolders(const std::string& path);
+
+}  // namespace mw

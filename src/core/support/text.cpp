@@ -1,0 +1,342 @@
+#include "support/text.h"
+
+#include <charconv>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdarg>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <fcntl.h>
+
+namespace mw {
+
+TextFileReader::TextFileReader(const std::string& path) { file_ = std::fopen(path.c_str(), "rb"); }
+
+TextFileReader::~TextFileReader() { Close(); }
+
+void TextFileReader::Close() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+}
+
+int TextFileReader::ReadByte() {
+    if (!file_) return -1;
+    int c = std::getc(file_);
+    return c == EOF ? -1 : c;
+}
+
+int ReadLineMax(TextFileReader& file, std::string& text, std::size_t maxChars) {
+    text.clear();
+    if (!file.IsOpen()) return 0;
+    for (;;) {
+        if (text.size() >= maxChars) return 1;
+        int c = file.ReadByte();
+        if (c < 0) return 0;
+        if (c == '\n') return 1;
+        if (c == '\r') continue;
+        text.push_back(static_cast<char>(c));
+    }
+}
+
+int ReadMemoryLine(std::string_view data, std::size_t& cursor, std::string& text,
+                   std::size_t maxChars) {
+    text.clear();
+    if (cursor >= data.size()) return 0;
+    for (;;) {
+        if (text.size() >= maxChars) return 1;
+        if (cursor >= data.size()) return 0;
+        char c = data[cursor++];
+        if (c == '\n') return 1;
+        if (c == '\r') continue;
+        text.push_back(c);
+    }
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return std::nullopt;
+    std::string data;
+    char buf[65536];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+    bool bad = std::ferror(f);
+    std::fclose(f);
+    if (bad) return std::nullopt;
+    return data;
+}
+
+TextFileWriter::TextFileWriter(const std::string& path) : path_(path) {
+    // mkstemp in the target's folder keeps the rename on one file system.
+    std::string pattern = path + ".tmp-XXXXXX";
+    int fd = mkstemp(pattern.data());
+    if (fd < 0) return;
+    // mkstemp creates 0600; a saved file should get the usual permissions.
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    file_ = fdopen(fd, "wb");
+    if (!file_) {
+        close(fd);
+        unlink(pattern.c_str());
+        return;
+    }
+    tempPath_ = pattern;
+}
+
+TextFileWriter::~TextFileWriter() {
+    if (file_) {
+        std::fclose(file_);
+        unlink(tempPath_.c_str());
+    }
+}
+
+void TextFileWriter::WriteText(std::string_view text) {
+    if (!file_ || text.empty()) return;
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) failed_ = true;
+}
+
+void TextFileWriter::WriteLine(std::string_view text) {
+    WriteText(text);
+    WriteText("\r\n");
+}
+
+bool TextFileWriter::Commit() {
+    if (!file_) return false;
+    bool ok = !failed_ && std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
+    ok = (std::fclose(file_) == 0) && ok;
+    file_ = nullptr;
+    if (ok && std::rename(tempPath_.c_str(), path_.c_str()) == 0) return true;
+    unlink(tempPath_.c_str());
+    return false;
+}
+
+namespace {
+
+std::string GetSeparatedField(std::string_view line, int n, std::string_view fallback, char sep) {
+    bool restOfLine = false;
+    if (n > 100) {
+        restOfLine = true;
+        n -= 100;
+    }
+    if (n <= 0) return std::string(fallback);
+    int counter = 1;
+    for (int i = 0; i < n - 1; ++i) {
+        auto pos = line.find(sep);
+        if (pos != std::string_view::npos) {
+            ++counter;
+            line.remove_prefix(pos + 1);
+        }
+    }
+    if (counter != n) return std::string(fallback);
+    std::size_t p = restOfLine ? line.size() : line.find(sep);
+    if (p == std::string_view::npos) p = line.size();
+    if (p == 0) return std::string(fallback);
+    return Trim(line.substr(0, p));
+}
+
+}  // namespace
+
+std::string GetField(std::string_view line, int n, std::string_view fallback) {
+    return GetSeparatedField(line, n, fallback, ',');
+}
+
+std::string GetTabField(std::string_view line, int n, std::string_view fallback) {
+    return GetSeparatedField(line, n, fallback, '\t');
+}
+
+std::string SplitFieldTable::Get(int i, std::string_view fallback) const {
+    if (!Has(i)) return std::string(fallback);
+    return *slots_[i];
+}
+
+SplitFieldTable SplitFields(std::string_view line) {
+    SplitFieldTable table;
+    int slot = 1;
+    std::size_t start = 0;
+    auto store = [&](std::size_t end) {
+        std::string field = Trim(line.substr(start, end - start));
+        if (!field.empty()) table.slots_[slot] = std::move(field);
+    };
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != ',') continue;
+        store(i);
+        start = i + 1;
+        if (++slot > SplitFieldTable::kSlots) return table;
+    }
+    store(line.size());
+    return table;
+}
+
+std::string TrimLeft(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    return std::string(text.substr(i));
+}
+
+std::string TrimRight(std::string_view text) {
+    std::size_t n = text.size();
+    while (n > 0 && text[n - 1] == ' ') --n;
+    return std::string(text.substr(0, n));
+}
+
+std::string Trim(std::string_view text) { return TrimLeft(TrimRight(text)); }
+
+std::string DeleteFront(std::string_view text, int count) {
+    if (count <= 0) return std::string(text);
+    if (static_cast<std::size_t>(count) >= text.size()) return {};
+    return std::string(text.substr(count));
+}
+
+std::string Left(std::string_view text, int count) {
+    if (count <= 0) return {};
+    return std::string(text.substr(0, static_cast<std::size_t>(count)));
+}
+
+int FindText(std::string_view needle, std::string_view haystack) {
+    auto pos = haystack.find(needle);
+    return pos == std::string_view::npos ? 0 : static_cast<int>(pos) + 1;
+}
+
+bool IsBlank(std::string_view text) { return Trim(text).empty(); }
+
+bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+
+namespace {
+std::size_t LastSeparator(std::string_view path) { return path.find_last_of("/\\"); }
+}  // namespace
+
+std::string StripTrailingBackslash(std::string_view text) {
+    if (text.empty()) return {};
+    std::string s(text);
+    if (IsPathSeparator(s.back())) s.back() = ' ';
+    return Trim(s);
+}
+
+std::string FolderOf(std::string_view path) {
+    auto pos = LastSeparator(path);
+    if (pos == std::string_view::npos) return {};
+    std::string folder(path.substr(0, pos));
+    if (folder.size() == 1 && IsPathSeparator(folder[0])) return {};
+    return folder;
+}
+
+std::string FileNameOf(std::string_view path) {
+    auto pos = LastSeparator(path);
+    if (pos == std::string_view::npos) return std::string(path);
+    return std::string(path.substr(pos + 1));
+}
+
+std::string BaseNameOf(std::string_view path) {
+    std::string name = FileNameOf(path);
+    auto dot = name.find('.');
+    if (dot != std::string::npos && dot != 0) name.resize(dot);
+    return name;
+}
+
+namespace {
+bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+}  // namespace
+
+double ParseReal(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i])) ++i;
+    // from_chars takes no leading '+', strtod does.
+    bool plus = i < text.size() && text[i] == '+';
+    if (plus) ++i;
+    if (plus && i < text.size() && text[i] == '-') return 0.0;
+    double value = 0.0;
+    auto res = std::from_chars(text.data() + i, text.data() + text.size(), value,
+                               std::chars_format::general);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Keep strtod's answer for overflow and underflow.
+        std::string copy(text.substr(i));
+        return std::strtod(copy.c_str(), nullptr);
+    }
+    if (res.ec != std::errc()) return 0.0;
+    return value;
+}
+
+int ParseInt(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+double RoundToStep(double value, double step) {
+    if (step == 0) return 0;
+    return step * std::trunc(value / step + 0.5);
+}
+
+int IntQuotient(int a, int b) {
+    if (b == 0) return 0;
+    if (b == -1) return a == INT_MIN ? INT_MAX : -a;
+    return a / b;
+}
+
+int IntRemainder(int a, int b) {
+    if (b == 0 || b == -1) return 0;
+    return a % b;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+std::string Format(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    va_list ap2;
+    va_copy(ap2, ap);
+    int n = std::vsnprintf(nullptr, 0, fmt, ap);
+    va_end(ap);
+    std::string out;
+    if (n > 0) {
+        out.resize(static_cast<std::size_t>(n) + 1);
+        std::vsnprintf(out.data(), out.size(), fmt, ap2);
+        out.resize(static_cast<std::size_t>(n));
+    }
+    va_end(ap2);
+    return out;
+}
+
+bool IsValidUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        int extra;
+        uint32_t cp;
+        if (c < 0x80) { ++i; continue; }
+        if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; }
+        else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; }
+        else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; }
+        else return false;
+        if (i + extra >= s.size()) return false;
+        for (int k = 1; k <= extra; ++k) {
+            unsigned char cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        static constexpr uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+}  // namespace mw

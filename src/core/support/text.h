@@ -1,0 +1,178 @@
+// Text fields, line reading and writing, and the small text routines that
+// every file format of the program is built on.
+//
+// Text is kept as the bytes a file holds (8-bit, one byte per character), so
+// a file read and written again is unchanged byte for byte.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mw {
+
+// Longest line the ordinary readers return; a longer physical line comes back
+// in pieces of this size.
+inline constexpr std::size_t kShortLineMax = 250;
+// Longest line of the long reader (waypoint files).
+inline constexpr std::size_t kLongLineMax = 1000;
+
+// A file opened for reading lines. An object that failed to open behaves like
+// the invalid handle: every read returns 0 with an empty text, so a reader that
+// ignores the failure sees only empty lines and falls back to its defaults.
+class TextFileReader {
+public:
+    TextFileReader() = default;
+    explicit TextFileReader(const std::string& path);
+    ~TextFileReader();
+    TextFileReader(const TextFileReader&) = delete;
+    TextFileReader& operator=(const TextFileReader&) = delete;
+
+    bool IsOpen() const { return file_ != nullptr; }
+    // Next byte (0..255), or -1 at end of file, on error or when not open.
+    int ReadByte();
+    void Close();
+
+private:
+    std::FILE* file_ = nullptr;
+};
+
+// Reads one line of at most `maxChars` characters. Returns 1 when a line end
+// or the length limit was reached, 0 at end of file or for a file that is not
+// open. CR is dropped, LF ends the line. At the limit the rest of the physical
+// line (with its line end) is what the next call reads. The last line of a
+// file without a final LF comes back with result 0 and its text: callers must
+// use the text before they stop (see ForEachLine).
+int ReadLineMax(TextFileReader& file, std::string& text, std::size_t maxChars);
+inline int ReadLine(TextFileReader& file, std::string& text) {
+    return ReadLineMax(file, text, kShortLineMax);
+}
+inline int ReadLongLine(TextFileReader& file, std::string& text) {
+    return ReadLineMax(file, text, kLongLineMax);
+}
+
+// The same rules over a whole file held in memory; `cursor` is the byte
+// offset, advanced past what was read. Returns 0 when the cursor has reached
+// the end of `data`.
+int ReadMemoryLine(std::string_view data, std::size_t& cursor, std::string& text,
+                   std::size_t maxChars = kShortLineMax);
+
+// Calls `fn(line)` for every line of the file, the last one included even when
+// the file does not end with a line end. A trailing empty piece after a final
+// LF is not a line. Stops early when `fn` returns false.
+template <typename Fn>
+void ForEachLine(TextFileReader& file, Fn&& fn, std::size_t maxChars = kShortLineMax) {
+    std::string line;
+    for (;;) {
+        int more = ReadLineMax(file, line, maxChars);
+        if (!more && line.empty()) return;
+        if (!fn(line)) return;
+        if (!more) return;
+    }
+}
+
+// Reads a whole file into memory; nullopt when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// A file written through a temporary file in the same folder and renamed over
+// the target by Commit(), so a crash or a full disk never leaves half a file
+// where a good one was. Without Commit() the temporary file is removed.
+class TextFileWriter {
+public:
+    TextFileWriter() = default;
+    explicit TextFileWriter(const std::string& path);
+    ~TextFileWriter();
+    TextFileWriter(const TextFileWriter&) = delete;
+    TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+    bool IsOpen() const { return file_ != nullptr; }
+    // Writes the bytes of `text`, no line end.
+    void WriteText(std::string_view text);
+    // Writes `text` then CR LF.
+    void WriteLine(std::string_view text);
+    // Flushes, syncs and renames over the target. False when any write failed
+    // (the target is then left as it was).
+    bool Commit();
+
+private:
+    std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string tempPath_;
+    bool failed_ = false;
+};
+
+// Field `n` (1-based) of a comma-separated line, trimmed of spaces, or
+// `fallback` when the line has fewer than `n` fields or the field is empty.
+// A field of spaces gives an empty text, not the fallback. With `n` > 100 the
+// rest-of-line mode is on: field `n` − 100 and everything after it, commas
+// included, trimmed.
+std::string GetField(std::string_view line, int n, std::string_view fallback);
+// The same with the tab character as separator.
+std::string GetTabField(std::string_view line, int n, std::string_view fallback);
+
+// The fields of one line split at commas: slots 1..50, each empty or holding
+// one trimmed, non-empty field. A line with 50 or more commas fills at most
+// slots 1..50; the text after the 50th comma is lost.
+class SplitFieldTable {
+public:
+    static constexpr int kSlots = 50;
+    // Slot `i`, or `fallback` when `i` is outside 1..50 or the slot is empty.
+    std::string Get(int i, std::string_view fallback) const;
+    bool Has(int i) const { return i >= 1 && i <= kSlots && slots_[i].has_value(); }
+
+private:
+    friend SplitFieldTable SplitFields(std::string_view line);
+    std::array<std::optional<std::string>, kSlots + 1> slots_;
+};
+SplitFieldTable SplitFields(std::string_view line);
+
+std::string TrimLeft(std::string_view text);
+std::string TrimRight(std::string_view text);
+std::string Trim(std::string_view text);
+std::string DeleteFront(std::string_view text, int count);
+std::string Left(std::string_view text, int count);
+// 1-based position of the first occurrence of `needle` in `haystack`, 0 when
+// absent (an empty needle is found at 1).
+int FindText(std::string_view needle, std::string_view haystack);
+bool IsBlank(std::string_view text);
+
+// Path routines. Both '/' and '\' separate folders: paths written on the
+// handheld or on Windows keep their backslashes inside files.
+bool IsPathSeparator(char c);
+// A last separator becomes a space and the result is trimmed.
+std::string StripTrailingBackslash(std::string_view text);
+// The characters before the last separator; empty when there is none; a
+// result that is a single separator becomes empty.
+std::string FolderOf(std::string_view path);
+// The characters after the last separator; the whole text when there is none.
+std::string FileNameOf(std::string_view path);
+// FileNameOf cut before its first dot, unless that dot is the first character.
+std::string BaseNameOf(std::string_view path);
+
+// Decimal number in the C locale: leading white space skipped, stops at the
+// first character that does not fit, 0 when nothing fits.
+double ParseReal(std::string_view text);
+// Base-10 integer with the same rules (leading integer part; a fractional
+// part is ignored); out-of-range values saturate at the int32 limits.
+int ParseInt(std::string_view text);
+// 0 when `step` is 0; otherwise step × trunc(value ÷ step + 0.5).
+double RoundToStep(double value, double step);
+// Integer division towards zero and its remainder (sign of `a`); a zero
+// divisor gives 0 rather than a fault.
+int IntQuotient(int a, int b);
+int IntRemainder(int a, int b);
+
+// True when the path names an existing file or folder.
+bool FileExists(const std::string& path);
+
+// printf-style formatting into a std::string, always in the C locale's
+// number format (the program never calls setlocale for numbers).
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// True when `text` is valid UTF-8 (display decides between UTF-8 and Latin-1).
+bool IsValidUtf8(std::string_view text);
+
+}  // namespace mw

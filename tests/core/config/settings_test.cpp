@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include "config/settings.h"
+#include "testlib/fake_ui.h"
+#include "testlib/temp_dir.h"
+#include "support/text.h"
+
+using namespace mw;
+
+namespace {
+
+std::string MainFileFromLines(const std::array<std::string, kAppSettingsKeyCount>& lines) {
+    std::string s;
+    for (const auto& l : lines) s += l + "\r\n";
+    return s + "End End End\r\n";
+}
+
+}  // namespace
+
+class Config : public ::testing::Test {
+protected:
+    mwtest::TempDir home;
+    DatumTable datums;
+    mwtest::FakeUi ui;
+};
+
+TEST_F(Config, MissingOrEmptyMainFileGivesTheDefaults) {
+    for (bool empty : {false, true}) {
+        if (empty) home.Write(kMainConfigFile, "");
+        AppSettings s;
+        s.nmeaLogDistance = 1;
+        s.comPort = 5;
+        s.dataPath = "x";
+        ReadConfiguration(home.Path(), datums, s);
+        EXPECT_EQ(s.nmeaLogDistance, 500);
+        EXPECT_EQ(s.trackLogDistance, 250);
+        EXPECT_EQ(s.comPort, 0);
+        EXPECT_EQ(s.baudRate, 2);
+        EXPECT_EQ(s.positionFormat, 0);
+        EXPECT_EQ(s.nmeaDatum, kDatumWgs84);
+        EXPECT_EQ(s.dataPath, "\\Mapwanderer\\Data");
+        EXPECT_EQ(s.mapPath[0], "\\Mapwanderer\\Maps");
+        EXPECT_EQ(s.mapPath[1], "");
+        EXPECT_TRUE(s.useChecksum);
+        EXPECT_TRUE(s.noShutdown);
+        EXPECT_FALSE(s.loadDefaultWps);
+        EXPECT_EQ(s.routeWpColor, 17);
+    }
+    // The struct's own initial values are the same defaults.
+    AppSettings fresh, read;
+    ReadConfiguration(home.Path(), datums, read);
+    EXPECT_EQ(FormatConfigurationLines(fresh, datums), FormatConfigurationLines(read, datums));
+}
+
+TEST_F(Config, DefaultFileIsWrittenExactly) {
+    AppSettings s;
+    ASSERT_TRUE(WriteConfiguration(home.Path(), datums, s));
+    std::string text = home.Read(kMainConfigFile);
+    EXPECT_EQ(text.rfind("Position Format,Deg.Min\r\nNMEA Datum,WGS 84\r\n"
+                         "File Path 1,\\Mapwanderer\\Maps\r\nFile Path 2,\r\n", 0), 0u);
+    EXPECT_NE(text.find("\r\nMin Speed,0.0\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nCom Port,1\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nBaud Rate,2\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nBaud Rate,3\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nUse CE Open File,0\r\nEnd End End\r\n"), std::string::npos);
+    int lines = 0;
+    for (char c : text) lines += c == '\n';
+    EXPECT_EQ(lines, 70);
+}
+
+TEST_F(Config, ValuesRoundTripThroughTheFile) {
+    AppSettings s;
+    s.positionFormat = 15;
+    s.nmeaDatum = 88;
+    s.udDatum = 0;
+    s.mapPath[4] = "/media/card/maps";
+    s.minSpeed = 12.25;
+    s.maxSpeed = 99.96;
+    s.comPort = 8;  // "GPS1:"
+    s.useChecksum = false;
+    s.routeLineColor = 4;
+    ASSERT_TRUE(WriteConfiguration(home.Path(), datums, s));
+    AppSettings r;
+    ReadConfiguration(home.Path(), datums, r);
+    EXPECT_EQ(r.positionFormat, 15);
+    EXPECT_EQ(r.nmeaDatum, 88);
+    EXPECT_EQ(r.udDatum, 0);
+    EXPECT_EQ(r.mapPath[4], "/media/card/maps");
+    EXPECT_DOUBLE_EQ(r.minSpeed, 12.2);  // "%.1f" of 12.25 rounds to even
+    EXPECT_DOUBLE_EQ(r.maxSpeed, 100.0);
+    EXPECT_EQ(r.comPort, 8);
+    EXPECT_FALSE(r.useChecksum);
+    EXPECT_EQ(r.routeLineColor, 4);
+    EXPECT_NE(home.Read(kMainConfigFile).find("Com Port,9\r\n"), std::string::npos);
+}
+
+TEST_F(Config, ReadingIsByPositionAndByTheFieldRules) {
+    AppSettings defaults;
+    auto lines = FormatConfigurationLines(defaults, datums);
+    lines[0] = "Position Format,deg.min";          // wrong case: index 0
+    lines[1] = "NMEA Datum,Ord Srvy Grt Britn";
+    lines[2] = "File Path 1,";                     // empty: fallback
+    lines[3] = "File Path 2,   ";                  // spaces: empty text
+    lines[6] = "NMEA Log Distance,   ";            // spaces: 0 for a number
+    lines[8] = "Track Length,5000";
+    lines[24] = "Data Path,/a,b";                  // comma ends the value
+    lines[34] = "Use Checksum,7";                   // any non-zero: true
+    lines[63] = "Com Port,0";                       // record holds -1
+    // Swap two lines: the values follow the positions, not the key texts.
+    std::swap(lines[12], lines[13]);
+    lines[12] = "Distance Unit,2";
+    lines[13] = "Speed Unit,1";
+    home.Write(kMainConfigFile, MainFileFromLines(lines));
+
+    AppSettings s;
+    ReadConfiguration(home.Path(), datums, s);
+    EXPECT_EQ(s.positionFormat, 0);
+    EXPECT_EQ(s.nmeaDatum, 88);
+    EXPECT_EQ(s.filePath1, "\\Mapwanderer\\Maps");
+    EXPECT_EQ(s.filePath2, "");
+    EXPECT_EQ(s.nmeaLogDistance, 0);
+    EXPECT_EQ(s.trackLength, 5000);  // no clamping on reading
+    EXPECT_EQ(s.dataPath, "/a");
+    EXPECT_TRUE(s.useChecksum);
+    EXPECT_EQ(s.comPort, -1);
+    EXPECT_EQ(s.speedUnit, 2);
+    EXPECT_EQ(s.distanceUnit, 1);
+
+    // Writing clamps the track length and keeps every other value.
+    ASSERT_TRUE(WriteConfiguration(home.Path(), datums, s));
+    EXPECT_EQ(s.trackLength, 1000);
+    EXPECT_NE(home.Read(kMainConfigFile).find("\r\nTrack Length,1000\r\n"), std::string::npos);
+}
+
+TEST_F(Config, ShortFileAndLongLinesShiftLaterKeys) {
+    // A file of three lines: later keys take their fallbacks.
+    home.Write(kMainConfigFile, "a,Swiss (SUI)\nb,Tokyo\nc,/maps");
+    AppSettings s;
+    ReadConfiguration(home.Path(), datums, s);
+    EXPECT_EQ(s.positionFormat, 7);
+    EXPECT_EQ(s.nmeaDatum, 113);
+    EXPECT_EQ(s.filePath1, "/maps");  // the unterminated last line counts
+    EXPECT_EQ(s.nmeaLogDistance, 500);
+
+    // A line over 250 characters reads as two, shifting every later key by one.
+    home.Write(kMainConfigFile, "Position Format,UTM" + std::string(300, ' ') + "\r\nx,Tokyo\r\n");
+    ReadConfiguration(home.Path(), datums, s);
+    EXPECT_EQ(s.positionFormat, 2);
+    EXPECT_EQ(s.nmeaDatum, kDatumWgs84);  // the line's second piece has no field 2
+    EXPECT_EQ(s.filePath1, "Tokyo");
+}
+
+TEST_F(Config, LongTextValuesAreCut) {
+    home.Write(kMainConfigFile, "a,0\nb,WGS 84\nc," + std::string(200, 'p') + "\n");
+    AppSettings s;
+    ReadConfiguration(home.Path(), datums, s);
+    EXPECT_EQ(s.filePath1.size(), kSettingTextMax);
+}
+
+TEST_F(Config, SaveTakesOnlyTheDialogsKeys) {
+    AppSettings s, dialog;
+    dialog.speedUnit = 2;         // Units
+    dialog.headingUnit = 1;       // Units
+    dialog.trackWidth = 9;        // Track: not this dialog
+    dialog.positionFormat = 3;    // System: not this dialog
+    ASSERT_TRUE(SaveConfiguration(home.Path(), datums, s, kDialogUnits, dialog, ui));
+    EXPECT_EQ(s.speedUnit, 2);
+    EXPECT_EQ(s.headingUnit, 1);
+    EXPECT_EQ(s.trackWidth, 2);
+    EXPECT_EQ(s.positionFormat, 0);
+    AppSettings r;
+    ReadConfiguration(home.Path(), datums, r);
+    EXPECT_EQ(r.speedUnit, 2);
+    EXPECT_TRUE(ui.messages.empty());
+
+    // Keys no dialog changes stay as they were.
+    dialog.showTrack = 0;
+    dialog.mapPathLoadedActive = 0;
+    for (int d = 0; d <= kDialogNavigation; ++d)
+        SaveConfiguration(home.Path(), datums, s, d, dialog, ui);
+    EXPECT_EQ(s.showTrack, 1);
+    EXPECT_EQ(s.mapPathLoadedActive, 1);
+    EXPECT_EQ(s.trackWidth, 9);
+}
+
+TEST_F(Config, SaveFailureIsReportedAndKeepsTheNewValues) {
+    AppSettings s, dialog;
+    dialog.speedUnit = 1;
+    EXPECT_FALSE(SaveConfiguration(home.File("missing-folder"), datums, s, kDialogUnits, dialog, ui));
+    EXPECT_EQ(s.speedUnit, 1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Cannot Save ini File");
+}
+
+TEST_F(Config, ViewSettingsInitialValuesAndLineFallbacks) {
+    ViewSettings v;
+    ReadViewSettings(home.Path(), v);  // missing file: initial values stay
+    EXPECT_EQ(v.viewScale, 0);
+    EXPECT_EQ(v.viewWaypointProximity, 1);
+    EXPECT_EQ(v.mapViewPosX, 10);
+
+    home.Write(kViewConfigFile, "View Speed Info,1\r\nView Speed & Nav Info,1,junk\r\n");
+    ReadViewSettings(home.Path(), v);  // existing but short: fallbacks for the rest
+    EXPECT_EQ(v.viewSpeedInfo, 1);
+    EXPECT_EQ(v.viewSpeedNavInfo, 1);
+    EXPECT_EQ(v.viewScale, 1);
+    EXPECT_EQ(v.viewRouteHighlights, 1);
+    EXPECT_EQ(v.viewRouteBW, 1);
+    EXPECT_EQ(v.viewWaypointProximity, 0);
+    EXPECT_EQ(v.mapViewPosX, 32);
+    EXPECT_EQ(v.mapViewPosY, 63);
+    EXPECT_EQ(v.mapViewSize, 95);
+}
+
+TEST_F(Config, ViewSettingsWrittenExactly) {
+    ViewSettings v;
+    v.scalePosX = -5;
+    ASSERT_TRUE(SaveViewSettings(home.Path(), v, &ui));
+    std::string text = home.Read(kViewConfigFile);
+    EXPECT_EQ(text.rfind("View Speed Info,0\r\nView Speed & Nav Info,0\r\nView Waypoints,1\r\n", 0), 0u);
+    EXPECT_NE(text.find("\r\nScale Pos X,-5\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nMapView Size,95\r\nEnd End End\r\n"), std::string::npos);
+    ViewSettings r;
+    r.scalePosX = 0;
+    ReadViewSettings(home.Path(), r);
+    EXPECT_EQ(r.scalePosX, -5);
+
+    EXPECT_FALSE(SaveViewSettings(home.File("nope"), v, &ui));
+    EXPECT_EQ(ui.messages.back(), "Cannot Save MapwandererCE Ini File");
+}
+
+TEST_F(Config, LastIniKeepsCommasAndReportsFailures) {
+    ASSERT_TRUE(SaveLastIni(home.Path(), kLastMapFile, "Last Map", "/maps/a,b, c.map", &ui));
+    EXPECT_EQ(home.Read(kLastMapFile), "Last Map,/maps/a,b, c.map\r\nEnd End End\r\n");
+    EXPECT_EQ(ReadLastIni(home.Path(), kLastMapFile), "/maps/a,b, c.map");
+    EXPECT_EQ(ReadLastIni(home.Path(), "missing.ini"), "");
+    home.Write("empty.ini", "Last Map,\r\n");
+    EXPECT_EQ(ReadLastIni(home.Path(), "empty.ini"), "");
+    EXPECT_FALSE(SaveLastIni(home.File("nope"), kLastMapFile, "Last Map", "x", &ui));
+    EXPECT_EQ(ui.messages.back(), "Cannot Save Last Ini File");
+}

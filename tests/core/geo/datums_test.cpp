@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "geo/datums.h"
+#include "testlib/temp_dir.h"
+
+using namespace mw;
+
+TEST(Datums, TablesHoldTheirRowsWhereOtherCodeExpectsThem) {
+    DatumTable t;
+    EXPECT_EQ(t.datumCount, 121);
+    EXPECT_EQ(t.rows[0].name, "Auto Shift .....");
+    EXPECT_EQ(t.rows[118].name, "WGS 84");
+    EXPECT_EQ(t.rows[82].name, "NTF France");
+    EXPECT_EQ(t.rows[82].ellipsoid, 24);
+    EXPECT_EQ(t.rows[14].name, "Australian Geocentric 1994 (GDA94}");  // brace kept as stored
+    EXPECT_EQ(t.rows[88].name, "Ord Srvy Grt Britn");
+    EXPECT_EQ(t.rows[88].dx, 375);
+    EXPECT_EQ(t.rows[88].dy, -111);
+    EXPECT_EQ(t.rows[88].dz, 431);
+    EXPECT_EQ(t.rows[120].name, "Zanderij");
+    EXPECT_EQ(kEllipsoids[27].inverseFlattening, 299.1528);
+    EXPECT_EQ(kEllipsoids[29].name, std::string("Hayford 1924"));
+    // Every datum names an ellipsoid that exists.
+    for (int i = 0; i < t.datumCount; ++i) {
+        EXPECT_GE(t.rows[i].ellipsoid, 0);
+        EXPECT_LT(t.rows[i].ellipsoid, kEllipsoidCount);
+        EXPECT_LE(t.rows[i].name.size(), kDatumNameMax);
+    }
+    // User slots start as empty WGS 84 rows.
+    EXPECT_EQ(t.rows[130].name, "");
+    EXPECT_EQ(t.rows[130].ellipsoid, 20);
+}
+
+TEST(Datums, FindByNameIsExactWithWgs84Fallback) {
+    DatumTable t;
+    struct Case { const char* name; int index; };
+    const Case cases[] = {
+        {"WGS 84", 118}, {"wgs 84", 118}, {"Auto Shift .....", 0}, {"NTF France", 82},
+        {"Pulkovo 1942 (1)", 95}, {"Pulkovo 1942 (2)", 96}, {"", 118}, {"Nowhere", 118},
+        {"WGS 84 ", 118}, {"European 1950", 32},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FindDatumByName(t, c.name), c.index) << c.name;
+}
+
+TEST(Datums, EllipsoidConstants) {
+    DatumTable t;
+    Ellipsoid w = GetDatumEllipsoid(t, 118);
+    double f = 1 / 298.257223563;
+    EXPECT_EQ(w.a, 6378137.0);
+    EXPECT_DOUBLE_EQ(w.e2, 2 * f - f * f);
+    EXPECT_NEAR(w.b, 6356752.314245, 1e-6);
+    Ellipsoid airy = GetDatumEllipsoid(t, 88);
+    EXPECT_EQ(airy.a, 6377563.396);
+    EXPECT_NEAR(airy.b, 6356256.909, 1e-3);
+    // Out-of-range indices read the WGS 84 row instead of memory past the table.
+    EXPECT_EQ(GetDatumEllipsoid(t, 500).a, 6378137.0);
+    EXPECT_EQ(GetDatumEllipsoid(t, -1).a, 6378137.0);
+    EXPECT_EQ(GetDatumEllipsoid(t, 125).a, 6378137.0);  // an unused user slot
+}
+
+TEST(Datums, UserDatumsAppendInFileOrder) {
+    mwtest::TempDir home;
+    home.Write("datums.dat", "My Datum,14,-87,-98,-121\r\nSecond,3,1.9,2,3\nThird");
+    DatumTable t;
+    EXPECT_EQ(LoadUserDatums(t, home.Path()), 124);
+    EXPECT_EQ(t.rows[121].name, "My Datum");
+    EXPECT_EQ(t.rows[121].ellipsoid, 14);
+    EXPECT_EQ(t.rows[121].dx, -87);
+    EXPECT_EQ(t.rows[121].dz, -121);
+    EXPECT_EQ(t.rows[122].dx, 1);  // fraction dropped
+    // The last line has no line end and still counts; its missing numbers are 0
+    // and its missing ellipsoid is 0 ("Airy 1830").
+    EXPECT_EQ(t.rows[123].name, "Third");
+    EXPECT_EQ(t.rows[123].ellipsoid, 0);
+    EXPECT_EQ(t.rows[123].dy, 0);
+    EXPECT_EQ(FindDatumByName(t, "Second"), 122);
+    EXPECT_EQ(GetDatumEllipsoid(t, 121).a, 6378388.0);
+}
+
+TEST(Datums, UserDatumsNeverOverrunTheTable) {
+    mwtest::TempDir home;
+    std::string file;
+    file += std::string(40, 'L') + ",14,1,2,3\n";  // name too long: skipped
+    file += "BadEll,30,1,2,3\n";                     // ellipsoid out of range: skipped
+    file += "NegEll,-1,1,2,3\n";
+    file += "\n";                                     // blank line: skipped
+    file += std::string(39, 'M') + ",14,1,2,3\n";    // longest allowed name
+    for (int i = 0; i < 15; ++i) file += "U" + std::to_string(i) + ",20,0,0,0\n";
+    home.Write("datums.dat", file);
+    DatumTable t;
+    EXPECT_EQ(LoadUserDatums(t, home.Path()), 131);
+    EXPECT_EQ(t.rows[121].name, std::string(39, 'M'));
+    EXPECT_EQ(t.rows[130].name, "U8");
+    EXPECT_EQ(FindDatumByName(t, "U9"), 118);
+}
+
+TEST(Datums, MissingFileLeavesTheBuiltInTable) {
+    mwtest::TempDir home;
+    DatumTable t;
+    EXPECT_EQ(LoadUserDatums(t, home.Path()), 121);
+}

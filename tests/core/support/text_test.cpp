@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "testlib/temp_dir.h"
+#include "support/text.h"
+
+using namespace mw;
+
+TEST(GetField, PicksTrimmedFieldsAndFallsBackOnEmptyOrMissing) {
+    struct Case { const char* line; int n; const char* expected; };
+    const Case cases[] = {
+        {"a,,c", 2, "dflt"},          // empty field
+        {"a,,c", 3, "c"},
+        {"a,,c", 4, "dflt"},          // missing field
+        {"a,,c", 0, "dflt"},
+        {"a,,c", -3, "dflt"},
+        {"key,   ,x", 2, ""},         // spaces: empty text, not the fallback
+        {"  key  ,  v w  ", 1, "key"},
+        {"  key  ,  v w  ", 2, "v w"},
+        {"key,\tv\t", 2, "\tv\t"},    // only spaces are trimmed
+        {"key, x, y ", 102, "x, y"},  // rest of line
+        {"key,", 102, "dflt"},
+        {"key", 101, "key"},
+        {"", 1, "dflt"},
+        {"one", 1, "one"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GetField(c.line, c.n, "dflt"), c.expected) << c.line << " n=" << c.n;
+}
+
+TEST(GetField, TabSeparatorKeepsCommas) {
+    EXPECT_EQ(GetTabField("a,b\tc,d\t", 2, "x"), "c,d");
+    EXPECT_EQ(GetTabField("a,b\tc,d\t", 3, "x"), "x");
+}
+
+TEST(SplitFields, FillsSlotsSkippingEmptyAndStopsAtFifty) {
+    auto t = SplitFields(" a , ,c,,  ");
+    EXPECT_EQ(t.Get(1, "-"), "a");
+    EXPECT_EQ(t.Get(2, "-"), "-");
+    EXPECT_EQ(t.Get(3, "-"), "c");
+    EXPECT_EQ(t.Get(4, "-"), "-");
+    EXPECT_EQ(t.Get(5, "-"), "-");
+    EXPECT_EQ(t.Get(0, "-"), "-");
+    EXPECT_EQ(t.Get(51, "-"), "-");
+
+    std::string line;
+    for (int i = 1; i <= 61; ++i) line += (i > 1 ? "," : "") + std::to_string(i);  // 60 commas
+    auto big = SplitFields(line);
+    EXPECT_EQ(big.Get(50, "-"), "50");
+    EXPECT_EQ(big.Get(1, "-"), "1");
+    EXPECT_FALSE(big.Has(51));
+}
+
+TEST(SplitFields, TablesAreIndependentValues) {
+    auto a = SplitFields("x,y");
+    auto b = SplitFields("p");
+    EXPECT_EQ(a.Get(2, ""), "y");
+    EXPECT_EQ(b.Get(2, "none"), "none");
+}
+
+TEST(TextRoutines, TrimCutFindAndPaths) {
+    EXPECT_EQ(Trim("  a b  "), "a b");
+    EXPECT_EQ(TrimLeft("  a "), "a ");
+    EXPECT_EQ(TrimRight("  a "), "  a");
+    EXPECT_EQ(DeleteFront("abcdef", 2), "cdef");
+    EXPECT_EQ(DeleteFront("ab", 5), "");
+    EXPECT_EQ(Left("abcdef", 3), "abc");
+    EXPECT_EQ(Left("ab", 5), "ab");
+    EXPECT_EQ(FindText("cd", "abcdcd"), 3);
+    EXPECT_EQ(FindText("x", "abc"), 0);
+    EXPECT_TRUE(IsBlank("   "));
+    EXPECT_FALSE(IsBlank(" a "));
+
+    EXPECT_EQ(FolderOf("\\track.plt"), "");  // root folder
+    EXPECT_EQ(FolderOf("\\Maps\\a.map"), "\\Maps");
+    EXPECT_EQ(FolderOf("/home/u/a.map"), "/home/u");
+    EXPECT_EQ(FolderOf("a.map"), "");
+    EXPECT_EQ(FileNameOf("a.map"), "a.map");
+    EXPECT_EQ(FileNameOf("C:\\Maps/x\\b.map"), "b.map");
+    EXPECT_EQ(BaseNameOf("/d/track.2002.plt"), "track");
+    EXPECT_EQ(BaseNameOf(".plt"), ".plt");
+    EXPECT_EQ(StripTrailingBackslash("\\Maps\\"), "\\Maps");
+    EXPECT_EQ(StripTrailingBackslash("/maps/"), "/maps");
+    EXPECT_EQ(StripTrailingBackslash(""), "");
+}
+
+TEST(Numbers, ParseRoundAndDivide) {
+    struct Case { const char* text; double value; };
+    const Case reals[] = {{"  12.5xyz", 12.5}, {"-0.25", -0.25}, {"+3", 3}, {"abc", 0},
+                          {"", 0}, {"1e3", 1000}, {"\t7", 7}, {".5", 0.5}, {"+-1", 0}};
+    for (const Case& c : reals) EXPECT_DOUBLE_EQ(ParseReal(c.text), c.value) << c.text;
+
+    EXPECT_EQ(ParseInt(" 42abc"), 42);
+    EXPECT_EQ(ParseInt("-7.9"), -7);
+    EXPECT_EQ(ParseInt("x"), 0);
+    EXPECT_EQ(ParseInt("99999999999"), 2147483647);
+    EXPECT_EQ(ParseInt("-99999999999"), -2147483647 - 1);
+
+    EXPECT_DOUBLE_EQ(RoundToStep(-1.7, 1), -1);
+    EXPECT_DOUBLE_EQ(RoundToStep(1.5, 1), 2);
+    EXPECT_DOUBLE_EQ(RoundToStep(7.4, 5), 5);
+    EXPECT_DOUBLE_EQ(RoundToStep(7.4, 0), 0);
+    EXPECT_EQ(IntQuotient(-7, 2), -3);
+    EXPECT_EQ(IntRemainder(-7, 2), -1);
+    EXPECT_EQ(IntQuotient(7, 0), 0);
+}
+
+TEST(Utf8, ValidAndInvalid) {
+    EXPECT_TRUE(IsValidUtf8("plain"));
+    EXPECT_TRUE(IsValidUtf8("K\xc3\xb6ln"));
+    EXPECT_FALSE(IsValidUtf8("K\xf6ln"));        // Latin-1
+    EXPECT_FALSE(IsValidUtf8("\xc3"));           // cut short
+    EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));       // over-long
+}
+
+class LineFiles : public ::testing::Test {
+protected:
+    mwtest::TempDir dir;
+};
+
+TEST_F(LineFiles, LongLinesComeBackInPiecesAndCrIsDropped) {
+    dir.Write("f.txt", std::string(600, 'x') + "\r\nend");
+    TextFileReader f(dir.File("f.txt"));
+    std::string line;
+    EXPECT_EQ(ReadLine(f, line), 1);
+    EXPECT_EQ(line.size(), 250u);
+    EXPECT_EQ(ReadLine(f, line), 1);
+    EXPECT_EQ(line.size(), 250u);
+    EXPECT_EQ(ReadLine(f, line), 1);
+    EXPECT_EQ(line.size(), 100u);
+    // The last line without LF: 0 with its text.
+    EXPECT_EQ(ReadLine(f, line), 0);
+    EXPECT_EQ(line, "end");
+    EXPECT_EQ(ReadLine(f, line), 0);
+    EXPECT_EQ(line, "");
+}
+
+TEST_F(LineFiles, LongReaderTakesAThousand) {
+    dir.Write("f.txt", std::string(1200, 'y') + "\n");
+    TextFileReader f(dir.File("f.txt"));
+    std::string line;
+    EXPECT_EQ(ReadLongLine(f, line), 1);
+    EXPECT_EQ(line.size(), 1000u);
+    EXPECT_EQ(ReadLongLine(f, line), 1);
+    EXPECT_EQ(line.size(), 200u);
+}
+
+TEST_F(LineFiles, MissingFileReadsEmptyLines) {
+    TextFileReader f(dir.File("nope"));
+    std::string line = "junk";
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_EQ(ReadLine(f, line), 0);
+    EXPECT_EQ(line, "");
+}
+
+TEST_F(LineFiles, ForEachLineKeepsAnUnterminatedLastLine) {
+    struct Case { std::string bytes; std::vector<std::string> lines; };
+    const Case cases[] = {
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\nb", {"a", "b"}},
+        {"", {}},
+        {"\n\n", {"", ""}},
+        {"x\n\ny", {"x", "", "y"}},
+    };
+    for (const Case& c : cases) {
+        dir.Write("f.txt", c.bytes);
+        TextFileReader f(dir.File("f.txt"));
+        std::vector<std::string> got;
+        ForEachLine(f, [&](const std::string& l) { got.push_back(l); return true; });
+        EXPECT_EQ(got, c.lines) << c.bytes;
+    }
+}
+
+TEST(MemoryLines, SameRulesAsFiles) {
+    std::string data = "ab\r\ncd\n" + std::string(300, 'z');
+    std::size_t cursor = 0;
+    std::string line;
+    EXPECT_EQ(ReadMemoryLine(data, cursor, line), 1);
+    EXPECT_EQ(line, "ab");
+    EXPECT_EQ(ReadMemoryLine(data, cursor, line), 1);
+    EXPECT_EQ(line, "cd");
+    EXPECT_EQ(ReadMemoryLine(data, cursor, line), 1);
+    EXPECT_EQ(line.size(), 250u);
+    EXPECT_EQ(ReadMemoryLine(data, cursor, line), 0);
+    EXPECT_EQ(line.size(), 50u);
+    EXPECT_EQ(ReadMemoryLine(data, cursor, line), 0);
+    EXPECT_EQ(ReadMemoryLine("", cursor = 0, line), 0);
+}
+
+TEST_F(LineFiles, WriterReplacesTargetOnlyOnCommit) {
+    dir.Write("out.txt", "old\r\n");
+    {
+        TextFileWriter w(dir.File("out.txt"));
+        ASSERT_TRUE(w.IsOpen());
+        w.WriteText("x");
+        w.WriteLine("");
+        w.WriteLine("y");
+        // No commit: the old file stays.
+    }
+    EXPECT_EQ(dir.Read("out.txt"), "old\r\n");
+    {
+        TextFileWriter w(dir.File("out.txt"));
+        w.WriteText("x");
+        w.WriteLine("");
+        w.WriteLine("y");
+        EXPECT_TRUE(w.Commit());
+    }
+    EXPECT_EQ(dir.Read("out.txt"), "x\r\ny\r\n");
+    // No temporary file is left behind.
+    int count = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.Path())) (void)e, ++count;
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(LineFiles, WriterIntoMissingFolderFails) {
+    TextFileWriter w(dir.File("no/such/out.txt"));
+    EXPECT_FALSE(w.IsOpen());
+    EXPECT_FALSE(w.Commit());
+}
+
+TEST_F(LineFiles, BytesRoundTripUnchanged) {
+    std::string bytes;
+    for (int c = 1; c < 256; ++c)
+        if (c != '\r' && c != '\n') bytes += static_cast<char>(c);
+    {
+        TextFileWriter w(dir.File("b.txt"));
+        w.WriteLine(bytes.substr(0, 200));
+        w.WriteLine(bytes.substr(200));
+        ASSERT_TRUE(w.Commit());
+    }
+    TextFileReader r(dir.File("b.txt"));
+    std::string a, b;
+    ReadLine(r, a);
+    ReadLine(r, b);
+    EXPECT_EQ(a + b, bytes);
+    EXPECT_TRUE(FileExists(dir.File("b.txt")));
+    EXPECT_FALSE(FileExists(dir.File("c.txt")));
+    EXPECT_FALSE(FileExists(""));
+}
