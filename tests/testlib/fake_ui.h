@@ -40,6 +40,7 @@ public:
     void SetCommandChecked(int id, bool c) override { checked[id] = c; }
     void SetCommandEnabled(int id, bool e) override { enabled[id] = e; }
     void ShowFloatingWindow(mw::WindowId w, bool s) override { shown[w] = s; }
+    void RequestQuit() override { quitRequested = true; }
 
     std::vector<std::string> messages;
     std::vector<std::string> questions;
@@ -50,6 +51,7 @@ public:
     std::vector<mw::WindowId> repaints;
     std::map<int, bool> checked, enabled;
     std::map<mw::WindowId, bool> shown;
+    bool quitRequested = false;
 
 private:
     std::optional<std::string> NextFile() {
@@ -89,6 +91,23 @@ public:
     std::uint32_t tick = 0;
     std::uint32_t autoAdvance = 0;
     mw::DateTime utc, local;
+};
+
+// Records documents opened and programs started; answers from flags.
+class FakeShell : public mw::Shell {
+public:
+    bool OpenDocument(const std::string& path) override {
+        opened.push_back(path);
+        return openSucceeds;
+    }
+    bool StartProgram(const std::string& path, const std::vector<std::string>& args) override {
+        started.push_back(path);
+        startArgs.push_back(args);
+        return startSucceeds;
+    }
+    std::vector<std::string> opened, started;
+    std::vector<std::vector<std::string>> startArgs;
+    bool openSucceeds = true, startSucceeds = true;
 };
 
 }  // namespace mwtest

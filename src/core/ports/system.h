@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace mw {
 
@@ -39,6 +40,8 @@ public:
     // Opens a document with the desktop's viewer. Executables are refused:
     // data files never start programs.
     virtual bool OpenDocument(const std::string& path) = 0;
+    // Starts a program detached from this one; false when it cannot start.
+    virtual bool StartProgram(const std::string& path, const std::vector<std::string>& args) = 0;
 };
 
 }  // namespace mw

@@ -36,6 +36,9 @@ public:
     virtual void SetCommandChecked(int commandId, bool checked) = 0;
     virtual void SetCommandEnabled(int commandId, bool enabled) = 0;
     virtual void ShowFloatingWindow(WindowId window, bool show) = 0;
+    // Asks the window layer to close the main window, which runs the orderly
+    // shutdown ("Quit").
+    virtual void RequestQuit() = 0;
 };
 
 // Message boxes as the rest of the core calls them.

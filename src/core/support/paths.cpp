@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 #include <pwd.h>
-#include <sys/stat.h>
+#include <filesystem>
 #include <unistd.h>
 
 namespace mw {
@@ -47,15 +47,9 @@ std::string ToLocalPath(std::string_view text, std::string_view userHome) {
 
 bool MakeFolders(const std::string& path) {
     if (path.empty()) return false;
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-    for (std::size_t pos = 1; pos <= path.size(); ++pos) {
-        if (pos == path.size() || path[pos] == '/') {
-            std::string part = path.substr(0, pos);
-            if (::stat(part.c_str(), &st) != 0 && ::mkdir(part.c_str(), 0777) != 0) return false;
-        }
-    }
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    return std::filesystem::is_directory(path, ec);
 }
 
 }  // namespace mw

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdlib>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <fcntl.h>
@@ -294,8 +295,8 @@ int IntRemainder(int a, int b) {
 }
 
 bool FileExists(const std::string& path) {
-    struct stat st;
-    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+    std::error_code ec;
+    return !path.empty() && std::filesystem::exists(path, ec);
 }
 
 std::string Format(const char* fmt, ...) {

@@ -1,0 +1,115 @@
+// The application core: the state of one running program, its start-up and
+// shutdown sequence, the window layout rules and the command handlers. The
+// window layer creates the windows, then drives everything through here.
+#pragma once
+
+#include <string>
+
+#include "config/settings.h"
+#include "geo/datums.h"
+#include "ports/system.h"
+#include "ports/ui.h"
+
+namespace mw {
+
+// Display facts the "Developer Info" command reports; the window layer fills
+// them from the screen it runs on.
+struct DisplayCaps {
+    int rasterCaps = 0;
+    int numColors = -1;  // -1: more colours than a palette holds
+    int numReserved = 0;
+    int sizePalette = 0;
+    int colorRes = 24;
+};
+
+struct AppState {
+    // The application home: every configuration file, "datums.dat" and the
+    // help, symbol and sound folders live here.
+    std::string programFolder;
+    // The user's home, under which the handheld's root folders ("\Mapwanderer\Maps") live.
+    std::string userHome;
+    int screenWidth = 480, screenHeight = 640;  // main window client size
+    bool portrait = true;
+    bool paletteDisplay = false;
+    // Top of the map window below the command bar: 39, or 59 while the
+    // portrait tool panel is shown. The window layer stacks its tool bars
+    // itself; the value is kept for the layout rules that read it.
+    int mapTop = 39;
+    int halfViewWidth = 0, halfViewHeight = 0;
+    // The map window's rectangle inside the area below the tool bars.
+    int mapWidth = 0, mapHeight = 0;
+    DisplayCaps display;
+
+    // Tap modes; never both on.
+    bool dragMode = false;
+    bool screenControlMode = false;
+    int dragStartX = 0, dragStartY = 0;
+
+    bool gpsActive = false;
+    bool replayActive = false;
+    bool navigationActive = false;
+    bool mapLoaded = false;
+    bool viewImageShown = false;
+    bool keepAliveTimer = false;  // timer 3 runs
+    int ntfDatum = kDatumNtfFrance;
+};
+
+// The ports the core talks to the outside through. The window layer (or a
+// test) owns the objects; the core only borrows them.
+struct Ports {
+    Ui* ui = nullptr;
+    Clock* clock = nullptr;
+    Sound* sound = nullptr;
+    Shell* shell = nullptr;
+};
+
+// Everything one running program owns, for the life of the program.
+struct App {
+    AppState state;
+    AppSettings settings;
+    ViewSettings view;
+    DatumTable datums;
+    Ports ports;
+};
+
+inline constexpr const char* kAboutText = "MapwandererCE\n\nBeta Version 1.10.3";
+inline constexpr const char* kNeedMapText = "A Map must be loaded for this Operation";
+inline constexpr const char* kHelpFolder = "help";
+inline constexpr const char* kHelpFile = "mawce_d_help.html";
+inline constexpr const char* kCompanionProgram = "MawCEgps";
+// Pixels an info panel takes below the map in portrait, and the column it
+// takes on the right in landscape.
+inline constexpr int kInfoPanelHeight = 25;
+inline constexpr int kInfoPanelColumn = 128;
+
+// Start-up after the windows exist: reads the datums, the main and view
+// configuration files in that order, sets every check mark and the layout for
+// the given client size, and decides the keep-alive timer. `home` is the
+// application home, `userHome` the user's home folder.
+bool StartApplication(App& app, const std::string& home, const std::string& userHome,
+                      int clientWidth, int clientHeight);
+
+// Sets `portrait` from the main window's client size.
+void SetScreenSize(App& app, int clientWidth, int clientHeight);
+
+// Portrait only: shows or hides the tool panel and moves the map window's top.
+void ApplyToolbar(App& app, bool show);
+
+// Sizes the map window beside the info panels for the area below the tool
+// bars (`areaWidth` × `areaHeight`) and sets the half view size.
+void LayoutMapWindow(App& app, int areaWidth, int areaHeight);
+
+// Runs one command as the menus and buttons send it. Returns false for an
+// identifier this build does not handle.
+bool ExecuteCommand(App& app, int id);
+
+// Whether a view toggle command is on, for check marks; false for others.
+bool CommandChecked(const App& app, int id);
+
+// Timer 3: true when the idle timer must be reset now (the GPS runs).
+bool KeepAliveTick(const App& app);
+
+// Orderly shutdown: stops what runs and writes the view configuration file.
+void ShutdownApplication(App& app);
+
+}  // namespace mw
