@@ -53,8 +53,9 @@ GeoPoint UtmToLatLon(int zone, bool southern, double easting, double northing,
 // 0..2500000 N, or exactly on its northern edge N = 2500000, where the letter
 // table ends) gives letters "--" and 0, 0.
 GridReference LatLonToBritishGrid(double lat, double lon, const DatumTable& datums, int datum);
-// Lat = lon = 0 for "--", a letter not in the tables, a text that is not two
-// letters, or an easting or northing outside 0..100000.
+// The first two characters of `letters` are the square. Lat = lon = 0 for
+// "--", a letter not in its table, a shorter text, or an easting or northing
+// outside 0..100000.
 GeoPoint BritishGridToLatLon(std::string_view letters, double easting, double northing,
                              const DatumTable& datums, int datum);
 
@@ -63,8 +64,9 @@ GeoPoint BritishGridToLatLon(std::string_view letters, double easting, double no
 // or northern edge, where the letter table ends) the letter is " " and the
 // metres 0, 0.
 GridReference LatLonToIrishGrid(double lat, double lon, const DatumTable& datums, int datum);
-// Lat = lon = 0 for "--", a blank, a letter not in the table, or an easting
-// or northing outside 0..100000.
+// The first character of `letter` is the square. Lat = lon = 0 for "--", an
+// empty text, a blank, a letter not in the table, or an easting or northing
+// outside 0..100000.
 GeoPoint IrishGridToLatLon(std::string_view letter, double easting, double northing,
                            const DatumTable& datums, int datum);
 

@@ -57,8 +57,8 @@ int VicmapInverse(double easting, double northing, double& lat, double& lon, con
 // lat0 in degrees, false origin fe, fn. When sp1, sp2 or lon0 is 777.0, or
 // the parallels are symmetric about the equator (error 41), nothing is
 // written. A pole on the far side of the cone gives error 44 with
-// easting = northing = 0. The inverse returns the no-convergence error (and
-// writes nothing) when its latitude iteration fails.
+// easting = northing = 0. The inverse gives lat = lon = 0 with the
+// no-convergence error when its latitude iteration fails.
 int LambertForward(double sp1, double sp2, double lon0, double lat0, double fe, double fn,
                    double lat, double lon, double& easting, double& northing, const Ellipsoid& ell);
 int LambertInverse(double sp1, double sp2, double lon0, double lat0, double fe, double fn,
