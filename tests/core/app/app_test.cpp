@@ -6,6 +6,8 @@
 
 #include "app/app.h"
 #include "app/commands.h"
+#include "app/logo.h"
+#include "support/text.h"
 #include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"
 
@@ -230,4 +232,16 @@ TEST(CommandTable, EveryMenuItemHasAUniqueIdAndText) {
             EXPECT_FALSE(CommandText(CanonicalCommand(b.command)).empty()) << b.command;
     EXPECT_EQ(CommandBarButtons().size(), 16u);
     EXPECT_EQ(ToolPanelButtons().size(), 11u);
+}
+
+TEST(StartupLogo, FillsTheWindowAndStaysInside) {
+    for (auto [w, h] : {std::pair{480, 600}, std::pair{800, 400}, std::pair{30, 30}}) {
+        mwtest::RecordingCanvas canvas;
+        PaintStartupLogo(canvas, w, h);
+        ASSERT_FALSE(canvas.calls.empty());
+        EXPECT_EQ(canvas.calls[0], mw::Format("fill 0,0 %d,%d #ffffff", w, h));
+        bool named = false;
+        for (const auto& c : canvas.calls) named |= c.find("\"Mapwanderer\"") != std::string::npos;
+        EXPECT_EQ(named, w > 100) << w;  // a tiny window gets only the background
+    }
 }

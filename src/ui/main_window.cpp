@@ -1,0 +1,296 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QToolBar>
+
+#include "app/commands.h"
+#include "ui/map_widget.h"
+#include "ui/qt_canvas.h"
+
+namespace mw {
+
+namespace {
+
+constexpr int kKeepAlivePeriodMs = 30000;
+
+// Tool button images are drawn here rather than shipped: a short caption on
+// a rounded plate, 16 logical pixels like the handheld's strip.
+QIcon ButtonIcon(const std::string& label) {
+    QPixmap pm(64, 64);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 52, 70), 3));
+    p.setBrush(QColor(236, 230, 206));
+    p.drawRoundedRect(QRectF(3, 3, 58, 58), 10, 10);
+    QFont f = p.font();
+    f.setBold(true);
+    f.setPixelSize(label.size() <= 1 ? 44 : label.size() == 2 ? 30 : 22);
+    p.setFont(f);
+    p.drawText(QRect(0, 0, 64, 64), Qt::AlignCenter, QString::fromStdString(label));
+    return QIcon(pm);
+}
+
+QString FilterText(const std::vector<FileFilter>& filters) {
+    QStringList parts;
+    for (const auto& f : filters)
+        parts << QString::fromStdString(f.description + " (" + f.pattern + ")");
+    parts << "All Files (*)";
+    return parts.join(";;");
+}
+
+}  // namespace
+
+MainWindow::MainWindow(App& app, std::string home, std::string userHome)
+    : app_(app), home_(std::move(home)), userHome_(std::move(userHome)) {
+    setObjectName("mainWindow");
+    setWindowTitle("Mapwanderer");
+    app_.ports.ui = this;
+    central_ = new QWidget(this);
+    central_->setObjectName("mainClient");
+    central_->installEventFilter(this);
+    setCentralWidget(central_);
+    map_ = new MapWidget(app_, central_);
+    BuildMenus();
+    commandBar_ = new QToolBar("Command Bar", this);
+    commandBar_->setObjectName("commandBar");
+    commandBar_->setMovable(false);
+    commandBar_->setIconSize(QSize(24, 24));
+    toolPanel_ = new QToolBar("Tool Panel", this);
+    toolPanel_->setObjectName("toolPanel");
+    toolPanel_->setMovable(false);
+    toolPanel_->setIconSize(QSize(24, 24));
+    addToolBar(Qt::TopToolBarArea, commandBar_);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, toolPanel_);
+    resize(480, 640);
+    SetScreenSize(app_, 480, 640);
+    BuildToolBars();
+
+    keepAlive_.setInterval(kKeepAlivePeriodMs);
+    connect(&keepAlive_, &QTimer::timeout, this, [this] {
+        // Resetting the desktop's idle timer comes with the moving map; until
+        // then the GPS never runs and the tick has nothing to do.
+        KeepAliveTick(app_);
+    });
+}
+
+MainWindow::~MainWindow() {
+    if (app_.ports.ui == this) app_.ports.ui = nullptr;
+}
+
+void MainWindow::BuildMenus() {
+    std::function<void(QMenu*, const std::vector<MenuNode>&)> fill = [&](QMenu* menu,
+                                                                        const std::vector<MenuNode>& nodes) {
+        for (const MenuNode& n : nodes) {
+            switch (n.kind) {
+                case MenuNode::Kind::Separator: menu->addSeparator(); break;
+                case MenuNode::Kind::Submenu: {
+                    QMenu* sub = menu->addMenu(QString::fromStdString(n.text));
+                    sub->setObjectName(QString::fromStdString(n.dynamicName.empty() ? "menu" + n.text
+                                                                                    : n.dynamicName));
+                    fill(sub, n.children);
+                    break;
+                }
+                default: {
+                    QAction* a = menu->addAction(QString::fromStdString(n.text));
+                    a->setObjectName(QString("cmd%1").arg(n.id));
+                    a->setData(n.id);
+                    a->setCheckable(n.kind == MenuNode::Kind::Check);
+                    a->setEnabled(CommandAvailable(n.id));
+                    int id = n.id;
+                    connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
+                    actions_[id] = a;
+                }
+            }
+        }
+    };
+    for (const MenuNode& top : MenuBar()) {
+        QMenu* m = menuBar()->addMenu(QString::fromStdString(top.text));
+        m->setObjectName(QString::fromStdString("menu" + top.text));
+        fill(m, top.children);
+    }
+}
+
+void MainWindow::BuildToolBars() {
+    builtForPortrait_ = app_.state.portrait;
+    commandBar_->clear();
+    toolPanel_->clear();
+    const auto& buttons = CommandBarButtons();
+    int count = app_.state.portrait ? kPortraitCommandBarButtons : static_cast<int>(buttons.size());
+    for (int i = 0; i < count; ++i) {
+        const ToolButton& b = buttons[i];
+        if (b.separator) {
+            if (i > 0) commandBar_->addSeparator();
+            continue;
+        }
+        QAction* a = EnsureAction(CanonicalCommand(b.command), b.tip);
+        a->setIcon(ButtonIcon(b.label));
+        a->setIconVisibleInMenu(false);
+        a->setToolTip(QString::fromStdString(b.tip));
+        commandBar_->addAction(a);
+    }
+    for (const ToolPanelButton& b : ToolPanelButtons()) {
+        QAction* a = EnsureAction(b.command, b.caption);
+        if (a->icon().isNull()) a->setIcon(ButtonIcon(b.caption));
+        a->setIconVisibleInMenu(false);
+        toolPanel_->addAction(a);
+    }
+    toolPanel_->setVisible(app_.state.portrait && app_.view.viewToolbar != 0);
+}
+
+QAction* MainWindow::EnsureAction(int id, const std::string& text) {
+    if (QAction* a = Action(id)) return a;
+    // Zoom steps have no fixed menu item; their buttons get actions of their own.
+    auto* a = new QAction(QString::fromStdString(text), this);
+    a->setObjectName(QString("cmd%1").arg(id));
+    a->setData(id);
+    a->setEnabled(CommandAvailable(id));
+    connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    actions_[id] = a;
+    return a;
+}
+
+QAction* MainWindow::Action(int id) const {
+    auto it = actions_.find(CanonicalCommand(id));
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::Start() {
+    if (started_) return;
+    started_ = true;
+    SetScreenSize(app_, width(), height());
+    if (app_.state.portrait != builtForPortrait_) BuildToolBars();
+    StartApplication(app_, home_, userHome_, width(), height());
+    if (QScreen* s = screen()) {
+        app_.state.display.colorRes = s->depth();
+        app_.state.display.numColors = s->depth() > 8 ? -1 : (1 << s->depth());
+    }
+    Relayout();
+    SyncChecks();
+    if (app_.state.keepAliveTimer) keepAlive_.start();
+}
+
+void MainWindow::RunCommand(int id) {
+    ExecuteCommand(app_, id);
+    SyncChecks();
+}
+
+void MainWindow::SyncChecks() {
+    // A checkable action flips itself when clicked; the core's state is what
+    // counts, so every check mark is set from it after each command.
+    for (auto& [id, a] : actions_)
+        if (a->isCheckable() || id == kCmdViewToolbar) a->setChecked(CommandChecked(app_, id));
+}
+
+void MainWindow::Relayout() {
+    SetScreenSize(app_, width(), height());
+    if (app_.state.portrait != builtForPortrait_) {
+        BuildToolBars();
+        if (QAction* a = Action(kCmdViewToolbar)) {
+            a->setEnabled(app_.state.portrait);
+            a->setChecked(CommandChecked(app_, kCmdViewToolbar));
+        }
+    }
+    LayoutMapWindow(app_, central_->width(), central_->height());
+    map_->setGeometry(0, 0, app_.state.mapWidth, app_.state.mapHeight);
+    map_->update();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == central_ && event->type() == QEvent::Resize) Relayout();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Relayout();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!shutdownDone_) {
+        shutdownDone_ = true;
+        keepAlive_.stop();
+        if (started_) ShutdownApplication(app_);
+    }
+    event->accept();
+}
+
+void MainWindow::Raise() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::ShowMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, "Mapwanderer", DisplayText(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+bool MainWindow::AskYesNo(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, "Mapwanderer", DisplayText(text),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<std::string> MainWindow::AskOpenFileName(const std::string& startFolder,
+                                                       const std::vector<FileFilter>& filters) {
+    QString f = QFileDialog::getOpenFileName(this, "Open", QString::fromStdString(startFolder),
+                                             FilterText(filters));
+    if (f.isEmpty()) return std::nullopt;
+    return f.toStdString();
+}
+
+std::optional<std::string> MainWindow::AskSaveFileName(const std::string& proposedPath,
+                                                       const std::vector<FileFilter>& filters) {
+    QString f = QFileDialog::getSaveFileName(this, "Save As", QString::fromStdString(proposedPath),
+                                             FilterText(filters));
+    if (f.isEmpty()) return std::nullopt;
+    return f.toStdString();
+}
+
+void MainWindow::SetWaitCursor(bool on) {
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::Repaint(WindowId window) {
+    switch (window) {
+        case WindowId::Main: update(); break;
+        case WindowId::Map: map_->update(); break;
+        case WindowId::ToolPanel: toolPanel_->update(); break;
+        default: break;
+    }
+}
+
+void MainWindow::SetCommandChecked(int commandId, bool checked) {
+    if (QAction* a = Action(commandId)) {
+        if (!a->isCheckable() && commandId != kCmdViewToolbar) a->setCheckable(true);
+        a->setChecked(checked);
+    }
+}
+
+void MainWindow::SetCommandEnabled(int commandId, bool enabled) {
+    if (QAction* a = Action(commandId)) a->setEnabled(enabled && CommandAvailable(commandId));
+}
+
+void MainWindow::ShowFloatingWindow(WindowId window, bool show) {
+    if (window == WindowId::ToolPanel) toolPanel_->setVisible(show && app_.state.portrait);
+}
+
+void MainWindow::RequestQuit() {
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+}  // namespace mw

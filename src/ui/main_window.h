@@ -1,0 +1,78 @@
+// The main window: menu bar and tool bars built from the core's command
+// table, the map window in the middle, and the Qt side of the Ui port.
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <map>
+
+#include "app/app.h"
+#include "ports/ui.h"
+
+class QToolBar;
+class QAction;
+
+namespace mw {
+
+class MapWidget;
+
+class MainWindow : public QMainWindow, public Ui {
+    Q_OBJECT
+public:
+    MainWindow(App& app, std::string home, std::string userHome);
+    ~MainWindow() override;
+
+    // Runs the start-up sequence; call once after the window is shown.
+    void Start();
+    // The action of a menu command (tool buttons share it); null when none.
+    QAction* Action(int id) const;
+    MapWidget* Map() const { return map_; }
+    QToolBar* CommandBar() const { return commandBar_; }
+    QToolBar* ToolPanel() const { return toolPanel_; }
+    bool ShutdownDone() const { return shutdownDone_; }
+
+    // Ui port.
+    void ShowMessage(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
+    std::optional<std::string> AskOpenFileName(const std::string& startFolder,
+                                               const std::vector<FileFilter>& filters) override;
+    std::optional<std::string> AskSaveFileName(const std::string& proposedPath,
+                                               const std::vector<FileFilter>& filters) override;
+    void SetWaitCursor(bool on) override;
+    void Repaint(WindowId window) override;
+    void SetCommandChecked(int commandId, bool checked) override;
+    void SetCommandEnabled(int commandId, bool enabled) override;
+    void ShowFloatingWindow(WindowId window, bool show) override;
+    void RequestQuit() override;
+
+public slots:
+    void RunCommand(int id);
+    // Brings the window to the front (a second start asks for this).
+    void Raise();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBars();
+    QAction* EnsureAction(int id, const std::string& text);
+    void Relayout();
+    void SyncChecks();
+
+    App& app_;
+    std::string home_, userHome_;
+    QWidget* central_ = nullptr;
+    MapWidget* map_ = nullptr;
+    QToolBar* commandBar_ = nullptr;
+    QToolBar* toolPanel_ = nullptr;
+    std::map<int, QAction*> actions_;
+    QTimer keepAlive_;
+    bool started_ = false;
+    bool shutdownDone_ = false;
+    bool builtForPortrait_ = true;
+};
+
+}  // namespace mw
