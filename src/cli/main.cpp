@@ -76,7 +76,8 @@ namespace {
 void PrintUsage(std::ostream& out) {
     out << "usage: mwtool COMMAND [ARGS] [--home DIR]\n\ncommands:\n";
     for (const auto& [word, info] : mwtool::Registry()) out << "  mwtool " << info.usage << "\n";
-    out << "\n--home DIR uses DIR as the application home; nothing outside it is read or written.\n";
+    out << "\n--home DIR uses DIR as the application home; nothing outside it is read or "
+           "written.\n";
 }
 
 }  // namespace
@@ -90,8 +91,10 @@ int main(int argc, char** argv) {
     std::string command = words[0];
     mwtool::Args args;
     args.words.assign(words.begin() + 1, words.end());
-    if (auto home = args.Option("--home")) args.home = *home;
-    else args.home = mw::ApplicationHomeFromEnvironment();
+    if (auto home = args.Option("--home"))
+        args.home = *home;
+    else
+        args.home = mw::ApplicationHomeFromEnvironment();
 
     auto it = mwtool::Registry().find(command);
     if (it == mwtool::Registry().end()) {

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
     app.ports.shell = &shell;
 
     mw::MainWindow window(app, mw::ApplicationHomeFromEnvironment(), mw::UserHomeFromEnvironment());
-    QObject::connect(&instance, &mw::SingleInstance::raiseRequested, &window, &mw::MainWindow::Raise);
+    QObject::connect(&instance, &mw::SingleInstance::raiseRequested, &window,
+                     &mw::MainWindow::Raise);
 
     mw::UnixSignals unixSignals;
     unixSignals.Install();

@@ -88,31 +88,33 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildMenus() {
-    std::function<void(QMenu*, const std::vector<MenuNode>&)> fill = [&](QMenu* menu,
-                                                                        const std::vector<MenuNode>& nodes) {
-        for (const MenuNode& n : nodes) {
-            switch (n.kind) {
-                case MenuNode::Kind::Separator: menu->addSeparator(); break;
-                case MenuNode::Kind::Submenu: {
-                    QMenu* sub = menu->addMenu(QString::fromStdString(n.text));
-                    sub->setObjectName(QString::fromStdString(n.dynamicName.empty() ? "menu" + n.text
-                                                                                    : n.dynamicName));
-                    fill(sub, n.children);
-                    break;
-                }
-                default: {
-                    QAction* a = menu->addAction(QString::fromStdString(n.text));
-                    a->setObjectName(QString("cmd%1").arg(n.id));
-                    a->setData(n.id);
-                    a->setCheckable(n.kind == MenuNode::Kind::Check);
-                    a->setEnabled(CommandAvailable(n.id));
-                    int id = n.id;
-                    connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
-                    actions_[id] = a;
+    std::function<void(QMenu*, const std::vector<MenuNode>&)> fill =
+        [&](QMenu* menu, const std::vector<MenuNode>& nodes) {
+            for (const MenuNode& n : nodes) {
+                switch (n.kind) {
+                    case MenuNode::Kind::Separator:
+                        menu->addSeparator();
+                        break;
+                    case MenuNode::Kind::Submenu: {
+                        QMenu* sub = menu->addMenu(QString::fromStdString(n.text));
+                        sub->setObjectName(QString::fromStdString(
+                            n.dynamicName.empty() ? "menu" + n.text : n.dynamicName));
+                        fill(sub, n.children);
+                        break;
+                    }
+                    default: {
+                        QAction* a = menu->addAction(QString::fromStdString(n.text));
+                        a->setObjectName(QString("cmd%1").arg(n.id));
+                        a->setData(n.id);
+                        a->setCheckable(n.kind == MenuNode::Kind::Check);
+                        a->setEnabled(CommandAvailable(n.id));
+                        int id = n.id;
+                        connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
+                        actions_[id] = a;
+                    }
                 }
             }
-        }
-    };
+        };
     for (const MenuNode& top : MenuBar()) {
         QMenu* m = menuBar()->addMenu(QString::fromStdString(top.text));
         m->setObjectName(QString::fromStdString("menu" + top.text));
@@ -267,10 +269,17 @@ void MainWindow::SetWaitCursor(bool on) {
 
 void MainWindow::Repaint(WindowId window) {
     switch (window) {
-        case WindowId::Main: update(); break;
-        case WindowId::Map: map_->update(); break;
-        case WindowId::ToolPanel: toolPanel_->update(); break;
-        default: break;
+        case WindowId::Main:
+            update();
+            break;
+        case WindowId::Map:
+            map_->update();
+            break;
+        case WindowId::ToolPanel:
+            toolPanel_->update();
+            break;
+        default:
+            break;
     }
 }
 

@@ -18,7 +18,8 @@ QPolygon ToQPolygon(const std::vector<Point>& pts) {
 }  // namespace
 
 QString DisplayText(const std::string& bytes) {
-    if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (IsValidUtf8(bytes))
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
@@ -42,7 +43,9 @@ void QtCanvas::Line(Point a, Point b) { p_.drawLine(a.x, a.y, b.x, b.y); }
 void QtCanvas::Polyline(const std::vector<Point>& pts) { p_.drawPolyline(ToQPolygon(pts)); }
 void QtCanvas::Polygon(const std::vector<Point>& pts) { p_.drawPolygon(ToQPolygon(pts)); }
 void QtCanvas::Ellipse(Rect b) { p_.drawEllipse(QRect(b.left, b.top, b.Width(), b.Height())); }
-void QtCanvas::FillRect(Rect r, Rgb c) { p_.fillRect(QRect(r.left, r.top, r.Width(), r.Height()), ToQColor(c)); }
+void QtCanvas::FillRect(Rect r, Rgb c) {
+    p_.fillRect(QRect(r.left, r.top, r.Width(), r.Height()), ToQColor(c));
+}
 
 QFont QtCanvas::FontFor(int fontHeight, int fontWeight) const {
     QFont font = p_.font();

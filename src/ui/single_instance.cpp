@@ -1,8 +1,8 @@
 #include "ui/single_instance.h"
 
+#include <unistd.h>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <unistd.h>
 
 namespace mw {
 
@@ -10,7 +10,8 @@ namespace {
 constexpr char kRaiseMessage[] = "raise\n";
 }
 
-SingleInstance::SingleInstance(QString name, QObject* parent) : QObject(parent), name_(std::move(name)) {}
+SingleInstance::SingleInstance(QString name, QObject* parent)
+    : QObject(parent), name_(std::move(name)) {}
 
 QString SingleInstance::DefaultName() { return QString("mapwanderer-%1").arg(getuid()); }
 

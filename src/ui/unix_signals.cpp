@@ -1,10 +1,10 @@
 #include "ui/unix_signals.h"
 
-#include <QSocketNotifier>
-#include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QSocketNotifier>
+#include <csignal>
 
 namespace mw {
 
@@ -27,7 +27,8 @@ UnixSignals::~UnixSignals() {
 }
 
 bool UnixSignals::Install() {
-    if (g_signalFds[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) != 0)
+    if (g_signalFds[0] < 0 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) != 0)
         return false;
     fcntl(g_signalFds[0], F_SETFL, O_NONBLOCK);
     notifier_ = new QSocketNotifier(g_signalFds[1], QSocketNotifier::Read, this);

@@ -14,7 +14,8 @@ std::string Points(const std::vector<mw::Point>& pts) {
 }  // namespace
 
 void RecordingCanvas::SetPen(mw::Rgb c, int width, bool none) {
-    calls.push_back(none ? std::string("pen none") : mw::Format("pen %s %d", Colour(c).c_str(), width));
+    calls.push_back(none ? std::string("pen none")
+                         : mw::Format("pen %s %d", Colour(c).c_str(), width));
 }
 void RecordingCanvas::SetBrush(mw::Rgb c, bool hollow) {
     calls.push_back(hollow ? std::string("brush hollow") : "brush " + Colour(c));
@@ -22,8 +23,12 @@ void RecordingCanvas::SetBrush(mw::Rgb c, bool hollow) {
 void RecordingCanvas::Line(mw::Point a, mw::Point b) {
     calls.push_back(mw::Format("line %d,%d %d,%d", a.x, a.y, b.x, b.y));
 }
-void RecordingCanvas::Polyline(const std::vector<mw::Point>& pts) { calls.push_back("polyline" + Points(pts)); }
-void RecordingCanvas::Polygon(const std::vector<mw::Point>& pts) { calls.push_back("polygon" + Points(pts)); }
+void RecordingCanvas::Polyline(const std::vector<mw::Point>& pts) {
+    calls.push_back("polyline" + Points(pts));
+}
+void RecordingCanvas::Polygon(const std::vector<mw::Point>& pts) {
+    calls.push_back("polygon" + Points(pts));
+}
 void RecordingCanvas::Ellipse(mw::Rect b) {
     calls.push_back(mw::Format("ellipse %d,%d %d,%d", b.left, b.top, b.right, b.bottom));
 }

@@ -76,7 +76,9 @@ public:
     void FillRect(mw::Rect r, mw::Rgb c) override;
     void Text(mw::Point at, const std::string& text, int h, int w, mw::Rgb c, mw::Rgb bg,
               bool opaque) override;
-    int TextWidth(const std::string& text, int h, int) override { return 6 * static_cast<int>(text.size()); }
+    int TextWidth(const std::string& text, int h, int) override {
+        return 6 * static_cast<int>(text.size());
+    }
     int TextHeight(const std::string&, int h, int) override { return h; }
 
     std::vector<std::string> calls;

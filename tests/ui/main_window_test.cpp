@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -6,10 +7,9 @@
 #include <QToolBar>
 #include <QtTest>
 #include <csignal>
-#include <thread>
-#include <unistd.h>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "app/app.h"
 #include "app/commands.h"
@@ -39,8 +39,10 @@ int VisibleButtons(QToolBar* bar) {
 
 void CollectIds(const std::vector<MenuNode>& nodes, std::vector<const MenuNode*>& out) {
     for (const MenuNode& n : nodes) {
-        if (n.kind == MenuNode::Kind::Submenu) CollectIds(n.children, out);
-        else if (n.kind != MenuNode::Kind::Separator) out.push_back(&n);
+        if (n.kind == MenuNode::Kind::Submenu)
+            CollectIds(n.children, out);
+        else if (n.kind != MenuNode::Kind::Separator)
+            out.push_back(&n);
     }
 }
 
@@ -66,7 +68,8 @@ private slots:
             QVERIFY2(a, qPrintable(QString("no action for %1").arg(n->id)));
             QCOMPARE(a->text().toStdString(), n->text);
             // Nothing that would do nothing is offered.
-            QCOMPARE(a->isEnabled(), CommandAvailable(n->id) && (n->id != kCmdViewToolbar || app.state.portrait));
+            QCOMPARE(a->isEnabled(),
+                     CommandAvailable(n->id) && (n->id != kCmdViewToolbar || app.state.portrait));
         }
         QMenu* recent = w.findChild<QMenu*>("recent");
         QVERIFY(recent);
@@ -143,7 +146,8 @@ private slots:
     }
 
     void secondStartReachesTheFirst() {
-        QString name = QString("mwtest-%1-%2").arg(getpid()).arg(QRandomGenerator::global()->generate());
+        QString name =
+            QString("mwtest-%1-%2").arg(getpid()).arg(QRandomGenerator::global()->generate());
         SingleInstance first(name);
         QVERIFY(!first.AskRunningInstanceToRaise(200));  // nobody runs yet
         QVERIFY(first.Listen());

@@ -21,16 +21,21 @@ void PaintStartupLogo(Canvas& canvas, int width, int height) {
         int x0 = left + i * w / 3, x1 = left + (i + 1) * w / 3;
         int skew = (i % 2 == 0) ? size / 16 : 0;
         canvas.SetBrush(i == 1 ? fold : paper);
-        canvas.Polygon({{x0, top + skew}, {x1, top + size / 16 - skew}, {x1, top + h + size / 16 - skew},
+        canvas.Polygon({{x0, top + skew},
+                        {x1, top + size / 16 - skew},
+                        {x1, top + h + size / 16 - skew},
                         {x0, top + h + skew}});
     }
     // A track across the sheet and a lake.
     canvas.SetPen(red, 3);
-    canvas.Polyline({{left + w / 10, top + h * 3 / 4}, {left + w / 3, top + h / 2},
-                     {left + w / 2, top + h * 2 / 3}, {left + w * 4 / 5, top + h / 4}});
+    canvas.Polyline({{left + w / 10, top + h * 3 / 4},
+                     {left + w / 3, top + h / 2},
+                     {left + w / 2, top + h * 2 / 3},
+                     {left + w * 4 / 5, top + h / 4}});
     canvas.SetPen(blue, 1);
     canvas.SetBrush(blue);
-    canvas.Ellipse(Rect{left + w * 3 / 5, top + h * 3 / 5, left + w * 3 / 5 + w / 6, top + h * 3 / 5 + h / 8});
+    canvas.Ellipse(
+        Rect{left + w * 3 / 5, top + h * 3 / 5, left + w * 3 / 5 + w / 6, top + h * 3 / 5 + h / 8});
     canvas.SetPen(green, 1);
     canvas.SetBrush(green);
     canvas.Ellipse(Rect{left + w / 8, top + h / 6, left + w / 8 + w / 7, top + h / 6 + h / 7});
@@ -53,8 +58,8 @@ void PaintStartupLogo(Canvas& canvas, int width, int height) {
     const std::string hint = "Open a map with File > Open Map File";
     int hh = std::max(10, fontHeight / 2);
     int hw = canvas.TextWidth(hint, hh, 400);
-    canvas.Text(Point{cx - hw / 2, top + h + size / 8 + fontHeight * 3 / 2}, hint, hh, 400, ink, white,
-                false);
+    canvas.Text(Point{cx - hw / 2, top + h + size / 8 + fontHeight * 3 / 2}, hint, hh, 400, ink,
+                white, false);
 }
 
 }  // namespace mw

@@ -91,84 +91,159 @@ const std::array<AppSettingKey, kAppSettingsKeyCount> kAppKeys = {{
 
 FieldRef FieldOf(AppSettings& s, int index) {
     switch (index) {
-        case 0: return {Kind::FormatName, &s.positionFormat};
-        case 1: return {Kind::DatumName, &s.nmeaDatum};
-        case 2: return {Kind::Text, &s.filePath1};
-        case 3: return {Kind::Text, &s.filePath2};
-        case 4: return {Kind::Text, &s.mapPath[0]};
-        case 5: return {Kind::Int, &s.loadLastMap};
-        case 6: return {Kind::Int, &s.nmeaLogDistance};
-        case 7: return {Kind::Int, &s.showTrack};
-        case 8: return {Kind::Int, &s.trackLength};
-        case 9: return {Kind::Int, &s.nmeaUpdate};
-        case 10: return {Kind::Int, &s.baudRate};
-        case 11: return {Kind::Int, &s.check4DetailedMap};
-        case 12: return {Kind::Int, &s.speedUnit};
-        case 13: return {Kind::Int, &s.distanceUnit};
-        case 14: return {Kind::Int, &s.altitudeUnit};
-        case 15: return {Kind::Int, &s.trackLogDistance};
-        case 16: return {Kind::Int, &s.udBaudRate};
-        case 17: return {Kind::Int, &s.gpsType};
-        case 18: return {Kind::DatumName, &s.udDatum};
-        case 19: return {Kind::Real, &s.minSpeed};
-        case 20: return {Kind::Real, &s.setSpeed};
-        case 21: return {Kind::Real, &s.maxSpeed};
-        case 22: return {Kind::Text, &s.mapPath[1]};
-        case 23: return {Kind::Text, &s.mapPath[2]};
-        case 24: return {Kind::Text, &s.dataPath};
-        case 25: return {Kind::Int, &s.mapPathActive[0]};
-        case 26: return {Kind::Int, &s.mapPathActive[1]};
-        case 27: return {Kind::Int, &s.mapPathActive[2]};
-        case 28: return {Kind::Int, &s.nmeaSentence};
-        case 29: return {Kind::Int, &s.trackColor};
-        case 30: return {Kind::Int, &s.trackWidth};
-        case 31: return {Kind::Int, &s.minSpeedActive};
-        case 32: return {Kind::Int, &s.setSpeedActive};
-        case 33: return {Kind::Int, &s.maxSpeedActive};
-        case 34: return {Kind::Bool, &s.useChecksum};
-        case 35: return {Kind::Bool, &s.showGpsFix};
-        case 36: return {Kind::Bool, &s.showDgpsSecs};
-        case 37: return {Kind::Int, &s.wpSymbolSize};
-        case 38: return {Kind::Int, &s.wpFontSize};
-        case 39: return {Kind::Bool, &s.wpCheckProximity};
-        case 40: return {Kind::Bool, &s.toolbarAutoHide};
-        case 41: return {Kind::Bool, &s.loadDefaultWps};
-        case 42: return {Kind::Bool, &s.loadDefaultTrack};
-        case 43: return {Kind::Bool, &s.noShutdown};
-        case 44: return {Kind::Int, &s.headingUnit};
-        case 45: return {Kind::Text, &s.mapPath[3]};
-        case 46: return {Kind::Text, &s.mapPath[4]};
-        case 47: return {Kind::Text, &s.mapPath[5]};
-        case 48: return {Kind::Int, &s.mapPathActive[3]};
-        case 49: return {Kind::Int, &s.mapPathActive[4]};
-        case 50: return {Kind::Int, &s.mapPathActive[5]};
-        case 51: return {Kind::Int, &s.routeWpSymbolSize};
-        case 52: return {Kind::Int, &s.routeFontSize};
-        case 53: return {Kind::Int, &s.routeLineWidth};
-        case 54: return {Kind::Int, &s.routeLineColor};
-        case 55: return {Kind::Int, &s.routeWpColor};
-        case 56: return {Kind::Int, &s.routeTextColor};
-        case 57: return {Kind::Int, &s.pointerStyle};
-        case 58: return {Kind::Int, &s.pointerSize};
-        case 59: return {Kind::Int, &s.pointerColor};
-        case 60: return {Kind::Int, &s.pointerSolid};
-        case 61: return {Kind::Int, &s.mapPathLoadedActive};
-        case 62: return {Kind::Int, &s.tripmateGps};
-        case 63: return {Kind::ComPort, &s.comPort};
-        case 64: return {Kind::Int, &s.navDrawLine};
-        case 65: return {Kind::Int, &s.navLineWidth};
-        case 66: return {Kind::Int, &s.navLineColor1};
-        case 67: return {Kind::Int, &s.navLineColor2};
-        case 68: return {Kind::Int, &s.useCeOpenFile};
+        case 0:
+            return {Kind::FormatName, &s.positionFormat};
+        case 1:
+            return {Kind::DatumName, &s.nmeaDatum};
+        case 2:
+            return {Kind::Text, &s.filePath1};
+        case 3:
+            return {Kind::Text, &s.filePath2};
+        case 4:
+            return {Kind::Text, &s.mapPath[0]};
+        case 5:
+            return {Kind::Int, &s.loadLastMap};
+        case 6:
+            return {Kind::Int, &s.nmeaLogDistance};
+        case 7:
+            return {Kind::Int, &s.showTrack};
+        case 8:
+            return {Kind::Int, &s.trackLength};
+        case 9:
+            return {Kind::Int, &s.nmeaUpdate};
+        case 10:
+            return {Kind::Int, &s.baudRate};
+        case 11:
+            return {Kind::Int, &s.check4DetailedMap};
+        case 12:
+            return {Kind::Int, &s.speedUnit};
+        case 13:
+            return {Kind::Int, &s.distanceUnit};
+        case 14:
+            return {Kind::Int, &s.altitudeUnit};
+        case 15:
+            return {Kind::Int, &s.trackLogDistance};
+        case 16:
+            return {Kind::Int, &s.udBaudRate};
+        case 17:
+            return {Kind::Int, &s.gpsType};
+        case 18:
+            return {Kind::DatumName, &s.udDatum};
+        case 19:
+            return {Kind::Real, &s.minSpeed};
+        case 20:
+            return {Kind::Real, &s.setSpeed};
+        case 21:
+            return {Kind::Real, &s.maxSpeed};
+        case 22:
+            return {Kind::Text, &s.mapPath[1]};
+        case 23:
+            return {Kind::Text, &s.mapPath[2]};
+        case 24:
+            return {Kind::Text, &s.dataPath};
+        case 25:
+            return {Kind::Int, &s.mapPathActive[0]};
+        case 26:
+            return {Kind::Int, &s.mapPathActive[1]};
+        case 27:
+            return {Kind::Int, &s.mapPathActive[2]};
+        case 28:
+            return {Kind::Int, &s.nmeaSentence};
+        case 29:
+            return {Kind::Int, &s.trackColor};
+        case 30:
+            return {Kind::Int, &s.trackWidth};
+        case 31:
+            return {Kind::Int, &s.minSpeedActive};
+        case 32:
+            return {Kind::Int, &s.setSpeedActive};
+        case 33:
+            return {Kind::Int, &s.maxSpeedActive};
+        case 34:
+            return {Kind::Bool, &s.useChecksum};
+        case 35:
+            return {Kind::Bool, &s.showGpsFix};
+        case 36:
+            return {Kind::Bool, &s.showDgpsSecs};
+        case 37:
+            return {Kind::Int, &s.wpSymbolSize};
+        case 38:
+            return {Kind::Int, &s.wpFontSize};
+        case 39:
+            return {Kind::Bool, &s.wpCheckProximity};
+        case 40:
+            return {Kind::Bool, &s.toolbarAutoHide};
+        case 41:
+            return {Kind::Bool, &s.loadDefaultWps};
+        case 42:
+            return {Kind::Bool, &s.loadDefaultTrack};
+        case 43:
+            return {Kind::Bool, &s.noShutdown};
+        case 44:
+            return {Kind::Int, &s.headingUnit};
+        case 45:
+            return {Kind::Text, &s.mapPath[3]};
+        case 46:
+            return {Kind::Text, &s.mapPath[4]};
+        case 47:
+            return {Kind::Text, &s.mapPath[5]};
+        case 48:
+            return {Kind::Int, &s.mapPathActive[3]};
+        case 49:
+            return {Kind::Int, &s.mapPathActive[4]};
+        case 50:
+            return {Kind::Int, &s.mapPathActive[5]};
+        case 51:
+            return {Kind::Int, &s.routeWpSymbolSize};
+        case 52:
+            return {Kind::Int, &s.routeFontSize};
+        case 53:
+            return {Kind::Int, &s.routeLineWidth};
+        case 54:
+            return {Kind::Int, &s.routeLineColor};
+        case 55:
+            return {Kind::Int, &s.routeWpColor};
+        case 56:
+            return {Kind::Int, &s.routeTextColor};
+        case 57:
+            return {Kind::Int, &s.pointerStyle};
+        case 58:
+            return {Kind::Int, &s.pointerSize};
+        case 59:
+            return {Kind::Int, &s.pointerColor};
+        case 60:
+            return {Kind::Int, &s.pointerSolid};
+        case 61:
+            return {Kind::Int, &s.mapPathLoadedActive};
+        case 62:
+            return {Kind::Int, &s.tripmateGps};
+        case 63:
+            return {Kind::ComPort, &s.comPort};
+        case 64:
+            return {Kind::Int, &s.navDrawLine};
+        case 65:
+            return {Kind::Int, &s.navLineWidth};
+        case 66:
+            return {Kind::Int, &s.navLineColor1};
+        case 67:
+            return {Kind::Int, &s.navLineColor2};
+        case 68:
+            return {Kind::Int, &s.useCeOpenFile};
     }
     return {Kind::Int, nullptr};
 }
 
 void ParseInto(FieldRef ref, const std::string& value, const DatumTable& datums) {
     switch (ref.kind) {
-        case Kind::Int: *static_cast<int*>(ref.field) = ParseInt(value); break;
-        case Kind::Bool: *static_cast<bool*>(ref.field) = ParseInt(value) != 0; break;
-        case Kind::Real: *static_cast<double*>(ref.field) = ParseReal(value); break;
+        case Kind::Int:
+            *static_cast<int*>(ref.field) = ParseInt(value);
+            break;
+        case Kind::Bool:
+            *static_cast<bool*>(ref.field) = ParseInt(value) != 0;
+            break;
+        case Kind::Real:
+            *static_cast<double*>(ref.field) = ParseReal(value);
+            break;
         case Kind::Text:
             *static_cast<std::string*>(ref.field) = value.substr(0, kSettingTextMax);
             break;
@@ -177,17 +252,25 @@ void ParseInto(FieldRef ref, const std::string& value, const DatumTable& datums)
             *static_cast<int*>(ref.field) = i < 0 ? 0 : i;
             break;
         }
-        case Kind::DatumName: *static_cast<int*>(ref.field) = FindDatumByName(datums, value); break;
-        case Kind::ComPort: *static_cast<int*>(ref.field) = ParseInt(value) - 1; break;
+        case Kind::DatumName:
+            *static_cast<int*>(ref.field) = FindDatumByName(datums, value);
+            break;
+        case Kind::ComPort:
+            *static_cast<int*>(ref.field) = ParseInt(value) - 1;
+            break;
     }
 }
 
 std::string FormatField(FieldRef ref, const DatumTable& datums) {
     switch (ref.kind) {
-        case Kind::Int: return Format("%d", *static_cast<int*>(ref.field));
-        case Kind::Bool: return Format("%d", *static_cast<bool*>(ref.field) ? 1 : 0);
-        case Kind::Real: return Format("%.1f", *static_cast<double*>(ref.field));
-        case Kind::Text: return *static_cast<std::string*>(ref.field);
+        case Kind::Int:
+            return Format("%d", *static_cast<int*>(ref.field));
+        case Kind::Bool:
+            return Format("%d", *static_cast<bool*>(ref.field) ? 1 : 0);
+        case Kind::Real:
+            return Format("%.1f", *static_cast<double*>(ref.field));
+        case Kind::Text:
+            return *static_cast<std::string*>(ref.field);
         case Kind::FormatName: {
             int i = *static_cast<int*>(ref.field);
             // A stray index (settings built in code, never from the file)
@@ -195,8 +278,10 @@ std::string FormatField(FieldRef ref, const DatumTable& datums) {
             if (i < 0 || i >= kPositionFormatCount) i = 0;
             return std::string(kPositionFormatNames[i]);
         }
-        case Kind::DatumName: return datums.Row(*static_cast<int*>(ref.field)).name;
-        case Kind::ComPort: return Format("%d", *static_cast<int*>(ref.field) + 1);
+        case Kind::DatumName:
+            return datums.Row(*static_cast<int*>(ref.field)).name;
+        case Kind::ComPort:
+            return Format("%d", *static_cast<int*>(ref.field) + 1);
     }
     return {};
 }
@@ -206,9 +291,15 @@ void CopyField(FieldRef to, FieldRef from) {
         case Kind::Int:
         case Kind::FormatName:
         case Kind::DatumName:
-        case Kind::ComPort: *static_cast<int*>(to.field) = *static_cast<int*>(from.field); break;
-        case Kind::Bool: *static_cast<bool*>(to.field) = *static_cast<bool*>(from.field); break;
-        case Kind::Real: *static_cast<double*>(to.field) = *static_cast<double*>(from.field); break;
+        case Kind::ComPort:
+            *static_cast<int*>(to.field) = *static_cast<int*>(from.field);
+            break;
+        case Kind::Bool:
+            *static_cast<bool*>(to.field) = *static_cast<bool*>(from.field);
+            break;
+        case Kind::Real:
+            *static_cast<double*>(to.field) = *static_cast<double*>(from.field);
+            break;
         case Kind::Text:
             *static_cast<std::string*>(to.field) = *static_cast<std::string*>(from.field);
             break;

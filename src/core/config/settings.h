@@ -27,13 +27,14 @@ inline constexpr int kViewSettingsKeyCount = 21;
 inline constexpr std::size_t kSettingTextMax = 99;
 
 // Baud rates by "Baud Rate" index.
-inline constexpr std::array<int, 8> kBaudRates = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+inline constexpr std::array<int, 8> kBaudRates = {1200,  2400,  4800,  9600,
+                                                  19200, 38400, 57600, 115200};
 
 // The 18 colours every colour setting indexes.
 inline constexpr int kColourCount = 18;
 inline constexpr std::array<std::string_view, kColourCount> kColourNames = {
-    "Black", "Maroon", "Green", "Olive", "Navy",   "Purple", "Teal",   "Gray",   "Silver",
-    "Red",   "Lime",   "Yellow", "Blue", "Fuchsia", "Aqua",  "LtGray", "DkGray", "White"};
+    "Black", "Maroon", "Green",  "Olive", "Navy",    "Purple", "Teal",   "Gray",   "Silver",
+    "Red",   "Lime",   "Yellow", "Blue",  "Fuchsia", "Aqua",   "LtGray", "DkGray", "White"};
 
 // Settings dialogs by the number SaveConfiguration takes.
 enum SettingsDialog : int {

@@ -29,7 +29,7 @@ inline constexpr int kEllipsoidWgs84 = 20;
 
 struct EllipsoidRecord {
     const char* name;
-    double a;             // semi-major axis, metres
+    double a;  // semi-major axis, metres
     double inverseFlattening;
 };
 extern const std::array<EllipsoidRecord, kEllipsoidCount> kEllipsoids;
@@ -41,7 +41,7 @@ struct BuiltinDatum {
 extern const std::array<BuiltinDatum, kBuiltinDatumCount> kBuiltinDatums;
 
 struct DatumRecord {
-    std::string name;        // at most kDatumNameMax characters, compared exactly
+    std::string name;  // at most kDatumNameMax characters, compared exactly
     std::int16_t ellipsoid = kEllipsoidWgs84;
     std::int16_t dx = 0, dy = 0, dz = 0;  // metres, datum -> WGS 84
 };

@@ -40,8 +40,8 @@ public:
     virtual void FillRect(Rect rect, Rgb colour) = 0;
     // Text with its top-left corner at `at`. `opaque` fills the text box with
     // the background colour first.
-    virtual void Text(Point at, const std::string& text, int fontHeight, int fontWeight,
-                      Rgb colour, Rgb background, bool opaque) = 0;
+    virtual void Text(Point at, const std::string& text, int fontHeight, int fontWeight, Rgb colour,
+                      Rgb background, bool opaque) = 0;
     virtual int TextWidth(const std::string& text, int fontHeight, int fontWeight) = 0;
     virtual int TextHeight(const std::string& text, int fontHeight, int fontWeight) = 0;
 };

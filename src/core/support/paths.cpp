@@ -1,9 +1,9 @@
 #include "support/paths.h"
 
-#include <cstdlib>
 #include <pwd.h>
-#include <filesystem>
 #include <unistd.h>
+#include <cstdlib>
+#include <filesystem>
 
 namespace mw {
 

@@ -1,15 +1,15 @@
 #include "support/text.h"
 
-#include <charconv>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdarg>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <fcntl.h>
 
 namespace mw {
 
@@ -270,7 +270,8 @@ int ParseInt(std::string_view text) {
     long long value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
     }
     if (negative) value = -value;
     if (value > INT_MAX) return INT_MAX;
@@ -322,11 +323,21 @@ bool IsValidUtf8(std::string_view s) {
         unsigned char c = static_cast<unsigned char>(s[i]);
         int extra;
         uint32_t cp;
-        if (c < 0x80) { ++i; continue; }
-        if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; }
-        else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; }
-        else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; }
-        else return false;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            cp = c & 0x07;
+        } else
+            return false;
         if (i + extra >= s.size()) return false;
         for (int k = 1; k <= extra; ++k) {
             unsigned char cc = static_cast<unsigned char>(s[i + k]);

@@ -12,7 +12,8 @@ std::uint32_t WaitMilliseconds(Clock& clock, std::uint32_t ms) {
         // Unsigned difference survives the tick count's wrap-around.
         std::uint32_t elapsed = clock.TickCount() - start;
         if (elapsed >= ms) return elapsed;
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min<std::uint32_t>(ms - elapsed, 10)));
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::min<std::uint32_t>(ms - elapsed, 10)));
     }
 }
 

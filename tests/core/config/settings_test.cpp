@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "config/settings.h"
+#include "support/text.h"
 #include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"
-#include "support/text.h"
 
 using namespace mw;
 
@@ -57,7 +57,9 @@ TEST_F(Config, DefaultFileIsWrittenExactly) {
     ASSERT_TRUE(WriteConfiguration(home.Path(), datums, s));
     std::string text = home.Read(kMainConfigFile);
     EXPECT_EQ(text.rfind("Position Format,Deg.Min\r\nNMEA Datum,WGS 84\r\n"
-                         "File Path 1,\\Mapwanderer\\Maps\r\nFile Path 2,\r\n", 0), 0u);
+                         "File Path 1,\\Mapwanderer\\Maps\r\nFile Path 2,\r\n",
+                         0),
+              0u);
     EXPECT_NE(text.find("\r\nMin Speed,0.0\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nCom Port,1\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nBaud Rate,2\r\n"), std::string::npos);
@@ -97,15 +99,15 @@ TEST_F(Config, ValuesRoundTripThroughTheFile) {
 TEST_F(Config, ReadingIsByPositionAndByTheFieldRules) {
     AppSettings defaults;
     auto lines = FormatConfigurationLines(defaults, datums);
-    lines[0] = "Position Format,deg.min";          // wrong case: index 0
+    lines[0] = "Position Format,deg.min";  // wrong case: index 0
     lines[1] = "NMEA Datum,Ord Srvy Grt Britn";
-    lines[2] = "File Path 1,";                     // empty: fallback
-    lines[3] = "File Path 2,   ";                  // spaces: empty text
-    lines[6] = "NMEA Log Distance,   ";            // spaces: 0 for a number
+    lines[2] = "File Path 1,";           // empty: fallback
+    lines[3] = "File Path 2,   ";        // spaces: empty text
+    lines[6] = "NMEA Log Distance,   ";  // spaces: 0 for a number
     lines[8] = "Track Length,5000";
-    lines[24] = "Data Path,/a,b";                  // comma ends the value
-    lines[34] = "Use Checksum,7";                   // any non-zero: true
-    lines[63] = "Com Port,0";                       // record holds -1
+    lines[24] = "Data Path,/a,b";  // comma ends the value
+    lines[34] = "Use Checksum,7";  // any non-zero: true
+    lines[63] = "Com Port,0";      // record holds -1
     // Swap two lines: the values follow the positions, not the key texts.
     std::swap(lines[12], lines[13]);
     lines[12] = "Distance Unit,2";
@@ -159,10 +161,10 @@ TEST_F(Config, LongTextValuesAreCut) {
 
 TEST_F(Config, SaveTakesOnlyTheDialogsKeys) {
     AppSettings s, dialog;
-    dialog.speedUnit = 2;         // Units
-    dialog.headingUnit = 1;       // Units
-    dialog.trackWidth = 9;        // Track: not this dialog
-    dialog.positionFormat = 3;    // System: not this dialog
+    dialog.speedUnit = 2;       // Units
+    dialog.headingUnit = 1;     // Units
+    dialog.trackWidth = 9;      // Track: not this dialog
+    dialog.positionFormat = 3;  // System: not this dialog
     ASSERT_TRUE(SaveConfiguration(home.Path(), datums, s, kDialogUnits, dialog, ui));
     EXPECT_EQ(s.speedUnit, 2);
     EXPECT_EQ(s.headingUnit, 1);
@@ -186,7 +188,8 @@ TEST_F(Config, SaveTakesOnlyTheDialogsKeys) {
 TEST_F(Config, SaveFailureIsReportedAndKeepsTheNewValues) {
     AppSettings s, dialog;
     dialog.speedUnit = 1;
-    EXPECT_FALSE(SaveConfiguration(home.File("missing-folder"), datums, s, kDialogUnits, dialog, ui));
+    EXPECT_FALSE(
+        SaveConfiguration(home.File("missing-folder"), datums, s, kDialogUnits, dialog, ui));
     EXPECT_EQ(s.speedUnit, 1);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], "Cannot Save ini File");
@@ -217,7 +220,8 @@ TEST_F(Config, ViewSettingsWrittenExactly) {
     v.scalePosX = -5;
     ASSERT_TRUE(SaveViewSettings(home.Path(), v, &ui));
     std::string text = home.Read(kViewConfigFile);
-    EXPECT_EQ(text.rfind("View Speed Info,0\r\nView Speed & Nav Info,0\r\nView Waypoints,1\r\n", 0), 0u);
+    EXPECT_EQ(text.rfind("View Speed Info,0\r\nView Speed & Nav Info,0\r\nView Waypoints,1\r\n", 0),
+              0u);
     EXPECT_NE(text.find("\r\nScale Pos X,-5\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nMapView Size,95\r\nEnd End End\r\n"), std::string::npos);
     ViewSettings r;

@@ -35,11 +35,21 @@ TEST(Datums, TablesHoldTheirRowsWhereOtherCodeExpectsThem) {
 
 TEST(Datums, FindByNameIsExactWithWgs84Fallback) {
     DatumTable t;
-    struct Case { const char* name; int index; };
+    struct Case {
+        const char* name;
+        int index;
+    };
     const Case cases[] = {
-        {"WGS 84", 118}, {"wgs 84", 118}, {"Auto Shift .....", 0}, {"NTF France", 82},
-        {"Pulkovo 1942 (1)", 95}, {"Pulkovo 1942 (2)", 96}, {"", 118}, {"Nowhere", 118},
-        {"WGS 84 ", 118}, {"European 1950", 32},
+        {"WGS 84", 118},
+        {"wgs 84", 118},
+        {"Auto Shift .....", 0},
+        {"NTF France", 82},
+        {"Pulkovo 1942 (1)", 95},
+        {"Pulkovo 1942 (2)", 96},
+        {"", 118},
+        {"Nowhere", 118},
+        {"WGS 84 ", 118},
+        {"European 1950", 32},
     };
     for (const Case& c : cases) EXPECT_EQ(FindDatumByName(t, c.name), c.index) << c.name;
 }
@@ -83,10 +93,10 @@ TEST(Datums, UserDatumsNeverOverrunTheTable) {
     mwtest::TempDir home;
     std::string file;
     file += std::string(40, 'L') + ",14,1,2,3\n";  // name too long: skipped
-    file += "BadEll,30,1,2,3\n";                     // ellipsoid out of range: skipped
+    file += "BadEll,30,1,2,3\n";                   // ellipsoid out of range: skipped
     file += "NegEll,-1,1,2,3\n";
-    file += "\n";                                     // blank line: skipped
-    file += std::string(39, 'M') + ",14,1,2,3\n";    // longest allowed name
+    file += "\n";                                  // blank line: skipped
+    file += std::string(39, 'M') + ",14,1,2,3\n";  // longest allowed name
     for (int i = 0; i < 15; ++i) file += "U" + std::to_string(i) + ",20,0,0,0\n";
     home.Write("datums.dat", file);
     DatumTable t;

@@ -1,21 +1,25 @@
 #include <gtest/gtest.h>
 
 #include "ports/system.h"
-#include "testlib/fake_ui.h"
 #include "support/paths.h"
+#include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"
 
 using namespace mw;
 
 TEST(Paths, ApplicationHomeFollowsXdg) {
-    EXPECT_EQ(ApplicationHome({{"XDG_CONFIG_HOME", "/x/cfg"}, {"HOME", "/home/u"}}), "/x/cfg/mapwanderer");
+    EXPECT_EQ(ApplicationHome({{"XDG_CONFIG_HOME", "/x/cfg"}, {"HOME", "/home/u"}}),
+              "/x/cfg/mapwanderer");
     EXPECT_EQ(ApplicationHome({{"XDG_CONFIG_HOME", ""}, {"HOME", "/home/u"}}),
               "/home/u/.config/mapwanderer");
     EXPECT_EQ(ApplicationHome({{"HOME", "/home/u/"}}), "/home/u/.config/mapwanderer");
 }
 
 TEST(Paths, HandheldFoldersLiveUnderTheUserHome) {
-    struct Case { const char* text; const char* path; };
+    struct Case {
+        const char* text;
+        const char* path;
+    };
     const Case cases[] = {
         {"\\Mapwanderer\\Maps", "/home/u/Mapwanderer/Maps"},
         {"/media/card/maps", "/media/card/maps"},

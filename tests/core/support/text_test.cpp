@@ -2,20 +2,24 @@
 
 #include <filesystem>
 
-#include "testlib/temp_dir.h"
 #include "support/text.h"
+#include "testlib/temp_dir.h"
 
 using namespace mw;
 
 TEST(GetField, PicksTrimmedFieldsAndFallsBackOnEmptyOrMissing) {
-    struct Case { const char* line; int n; const char* expected; };
+    struct Case {
+        const char* line;
+        int n;
+        const char* expected;
+    };
     const Case cases[] = {
-        {"a,,c", 2, "dflt"},          // empty field
+        {"a,,c", 2, "dflt"},  // empty field
         {"a,,c", 3, "c"},
-        {"a,,c", 4, "dflt"},          // missing field
+        {"a,,c", 4, "dflt"},  // missing field
         {"a,,c", 0, "dflt"},
         {"a,,c", -3, "dflt"},
-        {"key,   ,x", 2, ""},         // spaces: empty text, not the fallback
+        {"key,   ,x", 2, ""},  // spaces: empty text, not the fallback
         {"  key  ,  v w  ", 1, "key"},
         {"  key  ,  v w  ", 2, "v w"},
         {"key,\tv\t", 2, "\tv\t"},    // only spaces are trimmed
@@ -86,9 +90,12 @@ TEST(TextRoutines, TrimCutFindAndPaths) {
 }
 
 TEST(Numbers, ParseRoundAndDivide) {
-    struct Case { const char* text; double value; };
-    const Case reals[] = {{"  12.5xyz", 12.5}, {"-0.25", -0.25}, {"+3", 3}, {"abc", 0},
-                          {"", 0}, {"1e3", 1000}, {"\t7", 7}, {".5", 0.5}, {"+-1", 0}};
+    struct Case {
+        const char* text;
+        double value;
+    };
+    const Case reals[] = {{"  12.5xyz", 12.5}, {"-0.25", -0.25}, {"+3", 3},   {"abc", 0}, {"", 0},
+                          {"1e3", 1000},       {"\t7", 7},       {".5", 0.5}, {"+-1", 0}};
     for (const Case& c : reals) EXPECT_DOUBLE_EQ(ParseReal(c.text), c.value) << c.text;
 
     EXPECT_EQ(ParseInt(" 42abc"), 42);
@@ -109,9 +116,9 @@ TEST(Numbers, ParseRoundAndDivide) {
 TEST(Utf8, ValidAndInvalid) {
     EXPECT_TRUE(IsValidUtf8("plain"));
     EXPECT_TRUE(IsValidUtf8("K\xc3\xb6ln"));
-    EXPECT_FALSE(IsValidUtf8("K\xf6ln"));        // Latin-1
-    EXPECT_FALSE(IsValidUtf8("\xc3"));           // cut short
-    EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));       // over-long
+    EXPECT_FALSE(IsValidUtf8("K\xf6ln"));   // Latin-1
+    EXPECT_FALSE(IsValidUtf8("\xc3"));      // cut short
+    EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));  // over-long
 }
 
 class LineFiles : public ::testing::Test {
@@ -155,19 +162,22 @@ TEST_F(LineFiles, MissingFileReadsEmptyLines) {
 }
 
 TEST_F(LineFiles, ForEachLineKeepsAnUnterminatedLastLine) {
-    struct Case { std::string bytes; std::vector<std::string> lines; };
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> lines;
+    };
     const Case cases[] = {
-        {"a\r\nb\r\n", {"a", "b"}},
-        {"a\nb", {"a", "b"}},
-        {"", {}},
-        {"\n\n", {"", ""}},
-        {"x\n\ny", {"x", "", "y"}},
+        {"a\r\nb\r\n", {"a", "b"}}, {"a\nb", {"a", "b"}},       {"", {}},
+        {"\n\n", {"", ""}},         {"x\n\ny", {"x", "", "y"}},
     };
     for (const Case& c : cases) {
         dir.Write("f.txt", c.bytes);
         TextFileReader f(dir.File("f.txt"));
         std::vector<std::string> got;
-        ForEachLine(f, [&](const std::string& l) { got.push_back(l); return true; });
+        ForEachLine(f, [&](const std::string& l) {
+            got.push_back(l);
+            return true;
+        });
         EXPECT_EQ(got, c.lines) << c.bytes;
     }
 }
