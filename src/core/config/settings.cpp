@@ -16,222 +16,102 @@ struct FieldRef {
     void* field;
 };
 
-// Key texts, fallbacks and dialogs in file order.
-const std::array<AppSettingKey, kAppSettingsKeyCount> kAppKeys = {{
-    {"Position Format", "0", kDialogSystem},
-    {"NMEA Datum", "WGS 84", kDialogNmea},
-    {"File Path 1", "\\Mapwanderer\\Maps", kDialogImageFiles},
-    {"File Path 2", "", kDialogImageFiles},
-    {"Map Path 1", "\\Mapwanderer\\Maps", kDialogMapDataFiles},
-    {"Load Last Map", "1", kDialogSystem},
-    {"NMEA Log Distance", "500", kDialogTrack},
-    {"Show Track", "1", -1},
-    {"Track Length", "100", kDialogTrack},
-    {"NMEA Update", "2", kDialogMovingMap},
-    {"Baud Rate", "2", kDialogNmea},
-    {"Check 4 Detailed Map", "1", kDialogMovingMap},
-    {"Speed Unit", "0", kDialogUnits},
-    {"Distance Unit", "0", kDialogUnits},
-    {"Altitude Unit", "0", kDialogUnits},
-    {"Track Log Distance", "250", kDialogTrack},
-    {"Baud Rate", "3", kDialogCompanion},
-    {"GPS Type", "0", kDialogCompanion},
-    {"UD Datum", "WGS 84", kDialogCompanion},
-    {"Min Speed", "0", kDialogSpeedMonitor},
-    {"Set Speed", "0", kDialogSpeedMonitor},
-    {"Max Speed", "0", kDialogSpeedMonitor},
-    {"Map Path 2", "", kDialogMapDataFiles},
-    {"Map Path 3", "", kDialogMapDataFiles},
-    {"Data Path", "\\Mapwanderer\\Data", kDialogMapDataFiles},
-    {"Map Path 1 Active", "1", kDialogMapDataFiles},
-    {"Map Path 2 Active", "1", kDialogMapDataFiles},
-    {"Map Path 3 Active", "1", kDialogMapDataFiles},
-    {"NMEA Sentence", "0", kDialogNmea},
-    {"Track Color", "9", kDialogTrack},
-    {"Track Width", "2", kDialogTrack},
-    {"Min Speed Active", "0", kDialogSpeedMonitor},
-    {"Set Speed Active", "0", kDialogSpeedMonitor},
-    {"Max Speed Active", "0", kDialogSpeedMonitor},
-    {"Use Checksum", "1", kDialogNmea},
-    {"Show GPS fix", "1", kDialogNmea},
-    {"Show DGPS secs", "0", kDialogNmea},
-    {"WP Symbol Size", "6", kDialogWaypoints},
-    {"WP Font Size", "11", kDialogWaypoints},
-    {"WP Check Proximity", "1", kDialogWaypoints},
-    {"Toolbar Auto Hide", "0", kDialogSystem},
-    {"Load Default Wps", "0", kDialogSystem},
-    {"Load Default Track", "0", kDialogSystem},
-    {"No Shutdown", "1", kDialogSystem},
-    {"Heading Unit", "0", kDialogUnits},
-    {"Map Path 4", "", kDialogMapDataFiles},
-    {"Map Path 5", "", kDialogMapDataFiles},
-    {"Map Path 6", "", kDialogMapDataFiles},
-    {"Map Path 4 Active", "1", kDialogMapDataFiles},
-    {"Map Path 5 Active", "1", kDialogMapDataFiles},
-    {"Map Path 6 Active", "1", kDialogMapDataFiles},
-    {"Route WP Symbol Size", "6", kDialogRoutes},
-    {"Route Font Size", "11", kDialogRoutes},
-    {"Route Line Width", "2", kDialogRoutes},
-    {"Route Line Color", "0", kDialogRoutes},
-    {"Route Wp Color", "17", kDialogRoutes},
-    {"Route Text Color", "0", kDialogRoutes},
-    {"Pointer Style", "1", kDialogMovingMap},
-    {"Pointer Size", "5", kDialogMovingMap},
-    {"Pointer Color", "9", kDialogMovingMap},
-    {"Pointer Solid", "1", kDialogMovingMap},
-    {"Map Path Loaded Active", "1", -1},
-    {"Tripmate GPS", "0", kDialogNmea},
-    {"Com Port", "1", kDialogNmea},
-    {"Nav Draw Line", "1", kDialogNavigation},
-    {"Nav Line Width", "5", kDialogNavigation},
-    {"Nav Line Color 1", "11", kDialogNavigation},
-    {"Nav Line Color 2", "9", kDialogNavigation},
-    {"Use CE Open File", "0", kDialogSystem},
-}};
+// One row per key of the main file, in file order: key text, fallback text,
+// the dialog that changes it, how the value is stored, and where.
+struct KeyRow {
+    const char* key;
+    const char* fallback;
+    int dialog;
+    Kind kind;
+    void* (*field)(AppSettings&);
+};
 
-FieldRef FieldOf(AppSettings& s, int index) {
-    switch (index) {
-        case 0:
-            return {Kind::FormatName, &s.positionFormat};
-        case 1:
-            return {Kind::DatumName, &s.nmeaDatum};
-        case 2:
-            return {Kind::Text, &s.filePath1};
-        case 3:
-            return {Kind::Text, &s.filePath2};
-        case 4:
-            return {Kind::Text, &s.mapPath[0]};
-        case 5:
-            return {Kind::Int, &s.loadLastMap};
-        case 6:
-            return {Kind::Int, &s.nmeaLogDistance};
-        case 7:
-            return {Kind::Int, &s.showTrack};
-        case 8:
-            return {Kind::Int, &s.trackLength};
-        case 9:
-            return {Kind::Int, &s.nmeaUpdate};
-        case 10:
-            return {Kind::Int, &s.baudRate};
-        case 11:
-            return {Kind::Int, &s.check4DetailedMap};
-        case 12:
-            return {Kind::Int, &s.speedUnit};
-        case 13:
-            return {Kind::Int, &s.distanceUnit};
-        case 14:
-            return {Kind::Int, &s.altitudeUnit};
-        case 15:
-            return {Kind::Int, &s.trackLogDistance};
-        case 16:
-            return {Kind::Int, &s.udBaudRate};
-        case 17:
-            return {Kind::Int, &s.gpsType};
-        case 18:
-            return {Kind::DatumName, &s.udDatum};
-        case 19:
-            return {Kind::Real, &s.minSpeed};
-        case 20:
-            return {Kind::Real, &s.setSpeed};
-        case 21:
-            return {Kind::Real, &s.maxSpeed};
-        case 22:
-            return {Kind::Text, &s.mapPath[1]};
-        case 23:
-            return {Kind::Text, &s.mapPath[2]};
-        case 24:
-            return {Kind::Text, &s.dataPath};
-        case 25:
-            return {Kind::Int, &s.mapPathActive[0]};
-        case 26:
-            return {Kind::Int, &s.mapPathActive[1]};
-        case 27:
-            return {Kind::Int, &s.mapPathActive[2]};
-        case 28:
-            return {Kind::Int, &s.nmeaSentence};
-        case 29:
-            return {Kind::Int, &s.trackColor};
-        case 30:
-            return {Kind::Int, &s.trackWidth};
-        case 31:
-            return {Kind::Int, &s.minSpeedActive};
-        case 32:
-            return {Kind::Int, &s.setSpeedActive};
-        case 33:
-            return {Kind::Int, &s.maxSpeedActive};
-        case 34:
-            return {Kind::Bool, &s.useChecksum};
-        case 35:
-            return {Kind::Bool, &s.showGpsFix};
-        case 36:
-            return {Kind::Bool, &s.showDgpsSecs};
-        case 37:
-            return {Kind::Int, &s.wpSymbolSize};
-        case 38:
-            return {Kind::Int, &s.wpFontSize};
-        case 39:
-            return {Kind::Bool, &s.wpCheckProximity};
-        case 40:
-            return {Kind::Bool, &s.toolbarAutoHide};
-        case 41:
-            return {Kind::Bool, &s.loadDefaultWps};
-        case 42:
-            return {Kind::Bool, &s.loadDefaultTrack};
-        case 43:
-            return {Kind::Bool, &s.noShutdown};
-        case 44:
-            return {Kind::Int, &s.headingUnit};
-        case 45:
-            return {Kind::Text, &s.mapPath[3]};
-        case 46:
-            return {Kind::Text, &s.mapPath[4]};
-        case 47:
-            return {Kind::Text, &s.mapPath[5]};
-        case 48:
-            return {Kind::Int, &s.mapPathActive[3]};
-        case 49:
-            return {Kind::Int, &s.mapPathActive[4]};
-        case 50:
-            return {Kind::Int, &s.mapPathActive[5]};
-        case 51:
-            return {Kind::Int, &s.routeWpSymbolSize};
-        case 52:
-            return {Kind::Int, &s.routeFontSize};
-        case 53:
-            return {Kind::Int, &s.routeLineWidth};
-        case 54:
-            return {Kind::Int, &s.routeLineColor};
-        case 55:
-            return {Kind::Int, &s.routeWpColor};
-        case 56:
-            return {Kind::Int, &s.routeTextColor};
-        case 57:
-            return {Kind::Int, &s.pointerStyle};
-        case 58:
-            return {Kind::Int, &s.pointerSize};
-        case 59:
-            return {Kind::Int, &s.pointerColor};
-        case 60:
-            return {Kind::Int, &s.pointerSolid};
-        case 61:
-            return {Kind::Int, &s.mapPathLoadedActive};
-        case 62:
-            return {Kind::Int, &s.tripmateGps};
-        case 63:
-            return {Kind::ComPort, &s.comPort};
-        case 64:
-            return {Kind::Int, &s.navDrawLine};
-        case 65:
-            return {Kind::Int, &s.navLineWidth};
-        case 66:
-            return {Kind::Int, &s.navLineColor1};
-        case 67:
-            return {Kind::Int, &s.navLineColor2};
-        case 68:
-            return {Kind::Int, &s.useCeOpenFile};
-    }
-    return {Kind::Int, nullptr};
+#define MW_FIELD(f) [](AppSettings& s) -> void* { return &s.f; }
+// clang-format off
+const KeyRow kRows[kAppSettingsKeyCount] = {
+    {"Position Format", "0", kDialogSystem, Kind::FormatName, MW_FIELD(positionFormat)},
+    {"NMEA Datum", "WGS 84", kDialogNmea, Kind::DatumName, MW_FIELD(nmeaDatum)},
+    {"File Path 1", "\\Mapwanderer\\Maps", kDialogImageFiles, Kind::Text, MW_FIELD(filePath1)},
+    {"File Path 2", "", kDialogImageFiles, Kind::Text, MW_FIELD(filePath2)},
+    {"Map Path 1", "\\Mapwanderer\\Maps", kDialogMapDataFiles, Kind::Text, MW_FIELD(mapPath[0])},
+    {"Load Last Map", "1", kDialogSystem, Kind::Int, MW_FIELD(loadLastMap)},
+    {"NMEA Log Distance", "500", kDialogTrack, Kind::Int, MW_FIELD(nmeaLogDistance)},
+    {"Show Track", "1", -1, Kind::Int, MW_FIELD(showTrack)},
+    {"Track Length", "100", kDialogTrack, Kind::Int, MW_FIELD(trackLength)},
+    {"NMEA Update", "2", kDialogMovingMap, Kind::Int, MW_FIELD(nmeaUpdate)},
+    {"Baud Rate", "2", kDialogNmea, Kind::Int, MW_FIELD(baudRate)},
+    {"Check 4 Detailed Map", "1", kDialogMovingMap, Kind::Int, MW_FIELD(check4DetailedMap)},
+    {"Speed Unit", "0", kDialogUnits, Kind::Int, MW_FIELD(speedUnit)},
+    {"Distance Unit", "0", kDialogUnits, Kind::Int, MW_FIELD(distanceUnit)},
+    {"Altitude Unit", "0", kDialogUnits, Kind::Int, MW_FIELD(altitudeUnit)},
+    {"Track Log Distance", "250", kDialogTrack, Kind::Int, MW_FIELD(trackLogDistance)},
+    {"Baud Rate", "3", kDialogCompanion, Kind::Int, MW_FIELD(udBaudRate)},
+    {"GPS Type", "0", kDialogCompanion, Kind::Int, MW_FIELD(gpsType)},
+    {"UD Datum", "WGS 84", kDialogCompanion, Kind::DatumName, MW_FIELD(udDatum)},
+    {"Min Speed", "0", kDialogSpeedMonitor, Kind::Real, MW_FIELD(minSpeed)},
+    {"Set Speed", "0", kDialogSpeedMonitor, Kind::Real, MW_FIELD(setSpeed)},
+    {"Max Speed", "0", kDialogSpeedMonitor, Kind::Real, MW_FIELD(maxSpeed)},
+    {"Map Path 2", "", kDialogMapDataFiles, Kind::Text, MW_FIELD(mapPath[1])},
+    {"Map Path 3", "", kDialogMapDataFiles, Kind::Text, MW_FIELD(mapPath[2])},
+    {"Data Path", "\\Mapwanderer\\Data", kDialogMapDataFiles, Kind::Text, MW_FIELD(dataPath)},
+    {"Map Path 1 Active", "1", kDialogMapDataFiles, Kind::Int, MW_FIELD(mapPathActive[0])},
+    {"Map Path 2 Active", "1", kDialogMapDataFiles, Kind::Int, MW_FIELD(mapPathActive[1])},
+    {"Map Path 3 Active", "1", kDialogMapDataFiles, Kind::Int, MW_FIELD(mapPathActive[2])},
+    {"NMEA Sentence", "0", kDialogNmea, Kind::Int, MW_FIELD(nmeaSentence)},
+    {"Track Color", "9", kDialogTrack, Kind::Int, MW_FIELD(trackColor)},
+    {"Track Width", "2", kDialogTrack, Kind::Int, MW_FIELD(trackWidth)},
+    {"Min Speed Active", "0", kDialogSpeedMonitor, Kind::Int, MW_FIELD(minSpeedActive)},
+    {"Set Speed Active", "0", kDialogSpeedMonitor, Kind::Int, MW_FIELD(setSpeedActive)},
+    {"Max Speed Active", "0", kDialogSpeedMonitor, Kind::Int, MW_FIELD(maxSpeedActive)},
+    {"Use Checksum", "1", kDialogNmea, Kind::Bool, MW_FIELD(useChecksum)},
+    {"Show GPS fix", "1", kDialogNmea, Kind::Bool, MW_FIELD(showGpsFix)},
+    {"Show DGPS secs", "0", kDialogNmea, Kind::Bool, MW_FIELD(showDgpsSecs)},
+    {"WP Symbol Size", "6", kDialogWaypoints, Kind::Int, MW_FIELD(wpSymbolSize)},
+    {"WP Font Size", "11", kDialogWaypoints, Kind::Int, MW_FIELD(wpFontSize)},
+    {"WP Check Proximity", "1", kDialogWaypoints, Kind::Bool, MW_FIELD(wpCheckProximity)},
+    {"Toolbar Auto Hide", "0", kDialogSystem, Kind::Bool, MW_FIELD(toolbarAutoHide)},
+    {"Load Default Wps", "0", kDialogSystem, Kind::Bool, MW_FIELD(loadDefaultWps)},
+    {"Load Default Track", "0", kDialogSystem, Kind::Bool, MW_FIELD(loadDefaultTrack)},
+    {"No Shutdown", "1", kDialogSystem, Kind::Bool, MW_FIELD(noShutdown)},
+    {"Heading Unit", "0", kDialogUnits, Kind::Int, MW_FIELD(headingUnit)},
+    {"Map Path 4", "", kDialogMapDataFiles, Kind::Text, MW_FIELD(mapPath[3])},
+    {"Map Path 5", "", kDialogMapDataFiles, Kind::Text, MW_FIELD(mapPath[4])},
+    {"Map Path 6", "", kDialogMapDataFiles, Kind::Text, MW_FIELD(mapPath[5])},
+    {"Map Path 4 Active", "1", kDialogMapDataFiles, Kind::Int, MW_FIELD(mapPathActive[3])},
+    {"Map Path 5 Active", "1", kDialogMapDataFiles, Kind::Int, MW_FIELD(mapPathActive[4])},
+    {"Map Path 6 Active", "1", kDialogMapDataFiles, Kind::Int, MW_FIELD(mapPathActive[5])},
+    {"Route WP Symbol Size", "6", kDialogRoutes, Kind::Int, MW_FIELD(routeWpSymbolSize)},
+    {"Route Font Size", "11", kDialogRoutes, Kind::Int, MW_FIELD(routeFontSize)},
+    {"Route Line Width", "2", kDialogRoutes, Kind::Int, MW_FIELD(routeLineWidth)},
+    {"Route Line Color", "0", kDialogRoutes, Kind::Int, MW_FIELD(routeLineColor)},
+    {"Route Wp Color", "17", kDialogRoutes, Kind::Int, MW_FIELD(routeWpColor)},
+    {"Route Text Color", "0", kDialogRoutes, Kind::Int, MW_FIELD(routeTextColor)},
+    {"Pointer Style", "1", kDialogMovingMap, Kind::Int, MW_FIELD(pointerStyle)},
+    {"Pointer Size", "5", kDialogMovingMap, Kind::Int, MW_FIELD(pointerSize)},
+    {"Pointer Color", "9", kDialogMovingMap, Kind::Int, MW_FIELD(pointerColor)},
+    {"Pointer Solid", "1", kDialogMovingMap, Kind::Int, MW_FIELD(pointerSolid)},
+    {"Map Path Loaded Active", "1", -1, Kind::Int, MW_FIELD(mapPathLoadedActive)},
+    {"Tripmate GPS", "0", kDialogNmea, Kind::Int, MW_FIELD(tripmateGps)},
+    {"Com Port", "1", kDialogNmea, Kind::ComPort, MW_FIELD(comPort)},
+    {"Nav Draw Line", "1", kDialogNavigation, Kind::Int, MW_FIELD(navDrawLine)},
+    {"Nav Line Width", "5", kDialogNavigation, Kind::Int, MW_FIELD(navLineWidth)},
+    {"Nav Line Color 1", "11", kDialogNavigation, Kind::Int, MW_FIELD(navLineColor1)},
+    {"Nav Line Color 2", "9", kDialogNavigation, Kind::Int, MW_FIELD(navLineColor2)},
+    {"Use CE Open File", "0", kDialogSystem, Kind::Int, MW_FIELD(useCeOpenFile)},
+};
+// clang-format on
+#undef MW_FIELD
+
+FieldRef FieldOf(AppSettings& s, int index) { return {kRows[index].kind, kRows[index].field(s)}; }
+
+std::array<AppSettingKey, kAppSettingsKeyCount> MakeKeyList() {
+    std::array<AppSettingKey, kAppSettingsKeyCount> keys{};
+    for (int i = 0; i < kAppSettingsKeyCount; ++i)
+        keys[i] = {kRows[i].key, kRows[i].fallback, kRows[i].dialog};
+    return keys;
 }
+
+const std::array<AppSettingKey, kAppSettingsKeyCount> kAppKeys = MakeKeyList();
 
 void ParseInto(FieldRef ref, const std::string& value, const DatumTable& datums) {
     switch (ref.kind) {
