@@ -1,0 +1,79 @@
+// Filling the map window's view bitmap from an open map image, and building
+// a whole level as one bitmap for the overview window.
+//
+// The viewport keeps one ImageFile and one ViewImage per shown map and calls
+// RenderView whenever the view corner, the zoom or the window size changes.
+// A damaged file shows its fixed message once per call through the Ui port,
+// and the view keeps the picture and palette it had: a view is drawn into a
+// spare bitmap and only swapped in when it is complete.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "image/bitmap.h"
+#include "image/image_file.h"
+#include "ports/ui.h"
+
+namespace mw {
+
+struct ViewImage {
+    // The map window's client size; the view bitmap is made this size. The
+    // viewport sets it (at open and on a resize) before it renders.
+    int clientWidth = 0, clientHeight = 0;
+    IndexedBitmap bitmap;  // the view, clientWidth × clientHeight, top-down
+    DisplayPalette palette{};
+    int backgroundIndex = 0;  // palette index nearest to white
+    IndexedBitmap spare;      // where the next view is drawn
+};
+
+// The level percentage a zoom divisor shows on a tiled image: 100 ÷ divisor
+// rounded to a multiple of 0.1, the divisor taken as 1 when it is below 1
+// (magnification is done when painting).
+double LevelPercentForDivisor(double zoomDivisor);
+
+// Fills `view.bitmap` with the part of the image whose top-left corner is
+// (`left`, `top`), in pixels of the level that `zoomDivisor` selects (tiled
+// format; image pixels per screen pixel) or in image pixels ÷ the whole
+// divisor (strip format, every n-th row and pixel). `width` or `height` 0
+// (or more than the client size) mean the client width or height. Where the
+// view lies outside the image it shows `backgroundIndex`.
+//
+// On a tiled image a change of level selects the level, empties the cache
+// and takes the level's palette into `view.palette`. False with the message
+// shown (once) when the file is damaged; the view is then unchanged. False
+// without a message, and the file closed, when the view bitmap cannot be
+// made (a client size that is not positive or too large).
+bool RenderView(ImageFile& file, ViewImage& view, double zoomDivisor, int top, int height, int left,
+                int width, Ui& ui);
+
+struct OpenedView {
+    ImageFile file;
+    ViewImage view;
+    // Tiled: level 0's size; strip: the image's size.
+    int imageWidth = 0, imageHeight = 0;
+};
+
+// Opens a map image for the map window: view bitmap of clientWidth ×
+// clientHeight with the image's display palette, filled with the view
+// centred on the image at `zoomDivisor`. None when the file cannot be
+// opened, is damaged in its headers (the message is shown), or the bitmap
+// cannot be made. A damaged tile or row in the first view shows its message
+// and leaves that view empty (background), but the image is open.
+std::optional<OpenedView> OpenViewImage(const std::string& path, double zoomDivisor,
+                                        int halfViewWidth, int halfViewHeight, int clientWidth,
+                                        int clientHeight, Ui& ui);
+
+struct LevelImage {
+    IndexedBitmap bitmap;  // the whole level, top-down
+    ColourTable colourTable{};
+    DisplayPalette palette{};
+};
+
+// A whole level (0 .. levelCount, or -1 for the last, smallest one) of a
+// tiled image as one bitmap, read tile by tile without the cache. None for a
+// strip-format image or one that cannot be opened (no message), and for a
+// damaged file (its message shown once).
+std::optional<LevelImage> BuildLevelImage(const std::string& path, int level, Ui& ui);
+
+}  // namespace mw
