@@ -1,0 +1,65 @@
+// Writing the tiled map image format (layout in image_file.h), and the map
+// image encoder on top of it: true-colour picture in, one 256-colour palette
+// and a reduced copy per zoom level out.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "image/bitmap.h"
+#include "image/rgb_image.h"
+
+namespace mw {
+
+struct Mwf2Level {
+    float percent = 100;  // zoom percentage; 100 = full resolution
+    IndexedBitmap pixels;
+    ColourTable colours{};
+};
+
+struct Mwf2Image {
+    int width = 0, height = 0;  // full resolution, for the info header
+    bool compressed = true;     // zlib tiles, or raw 4096-byte tiles
+    // Largest first; the last one is also named as the file's last level,
+    // the one the overview window shows. 1 .. 20 levels.
+    std::vector<Mwf2Level> levels;
+};
+
+// Writes `image` through a temporary file renamed over `path`, so a failed
+// write never leaves half a file. Tile parts beyond a level's edge hold the
+// level's background index. False with `error` set when the image is not
+// writable as the format stands (no levels, more than 20, an empty level, a
+// file beyond 4 GB) or the file cannot be written.
+bool WriteMwf2File(const std::string& path, const Mwf2Image& image, std::string* error);
+
+struct EncodeOptions {
+    // Zoom levels in percent of the full size, each in (0, 100]; written
+    // largest first, duplicates (to 0.1) dropped.
+    std::vector<double> levelPercents{100, 50, 25, 10};
+    bool compressed = true;
+    // When the smallest level is longer than this on its longer side, a last
+    // level this long is added for the overview window (whose largest size
+    // is 220 pixels).
+    int overviewSide = 220;
+};
+
+struct EncodeReport {
+    int colourCount = 0;
+    double psnr = 0;  // level 0 against the source, dB (+inf when exact)
+    struct Level {
+        double percent;
+        int width, height, tilesX, tilesY;
+    };
+    std::vector<Level> levels;
+};
+
+// Builds the levels of `source` in memory (what EncodeMapImage writes).
+// False with `error` set for options that cannot be written.
+bool BuildMapImage(const RgbImageView& source, const EncodeOptions& options, Mwf2Image& image,
+                   EncodeReport* report, std::string* error);
+
+// Encodes `source` into a tiled map image at `path`.
+bool EncodeMapImage(const RgbImageView& source, const EncodeOptions& options,
+                    const std::string& path, EncodeReport* report, std::string* error);
+
+}  // namespace mw

@@ -1,0 +1,401 @@
+// Opening map images, their levels and tiles, and every way a damaged file
+// must be refused.
+#include <zlib.h>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "image/image_file.h"
+#include "image/mwf2_writer.h"
+#include "testlib/image_fixtures.h"
+#include "testlib/temp_dir.h"
+
+namespace {
+
+using mw::ImageFault;
+using mwtest::PatchU16;
+using mwtest::PatchU32;
+using mwtest::U32At;
+
+const std::vector<float> kPercents{100, 50, 25, 10, 3.3f};
+
+std::string TiledBytes(bool compressed = true) {
+    mwtest::TempDir dir;
+    std::string error;
+    EXPECT_TRUE(mw::WriteMwf2File(dir.File("t.mwf2"),
+                                  mwtest::MakeTiledImage(300, 200, kPercents, compressed), &error))
+        << error;
+    return dir.Read("t.mwf2");
+}
+
+mwtest::StripSpec StripFixture(int bits, bool compressed) {
+    mwtest::StripSpec spec;
+    mw::IndexedBitmap pic = mwtest::MakeMapLikeIndexed(37, 23, 1 << bits, 7);
+    for (int y = 0; y < pic.height; ++y) spec.indices.emplace_back(pic.Row(y), pic.Row(y) + 37);
+    spec.bitsPerPixel = bits;
+    spec.compressed = compressed;
+    spec.colours = mwtest::MakeColourTable(1 << bits);
+    return spec;
+}
+
+std::string CompressedBytes(std::size_t size, std::uint8_t value) {
+    std::vector<std::uint8_t> raw(size, value);
+    uLongf n = compressBound(size);
+    std::string z(n, '\0');
+    compress2(reinterpret_cast<Bytef*>(z.data()), &n, raw.data(), size, 6);
+    z.resize(n);
+    return z;
+}
+
+// Puts `stream` at the end of the file, before its trailer (8 bytes in the
+// tiled format, 4 in the strip format), and points entry `entry` of the
+// offset table at `tableAt` to it.
+void Relocate(std::string& bytes, std::size_t tableAt, int entry, const std::string& stream,
+              std::size_t trailerSize = 8) {
+    std::string trailer = bytes.substr(bytes.size() - trailerSize);
+    bytes.resize(bytes.size() - trailerSize);
+    std::uint32_t at = std::uint32_t(bytes.size());
+    bytes += stream;
+    bytes += trailer;
+    PatchU32(bytes, tableAt + 4 * entry, at);
+    PatchU32(bytes, tableAt + 4 * (entry + 1), at + std::uint32_t(stream.size()));
+}
+
+TEST(ImageFile, OpensTiledFileWithItsLevels) {
+    mwtest::TempDir dir;
+    mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents);
+    ASSERT_TRUE(mw::WriteMwf2File(dir.File("a.mwf2"), image, nullptr));
+    ImageFault fault = ImageFault::LoadStrips;
+    auto f = mw::OpenImageFile(dir.File("a.mwf2"), &fault);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(fault, ImageFault::None);
+    EXPECT_TRUE(f->IsTiled());
+    EXPECT_EQ(f->width, 300);
+    EXPECT_EQ(f->height, 200);
+    EXPECT_EQ(f->compressed, 1);
+    EXPECT_EQ(f->tileSize, 64);
+    EXPECT_EQ(f->levelCount, 4);
+    EXPECT_EQ(f->levelPercent, kPercents);
+    EXPECT_EQ(f->level, 0);
+    EXPECT_EQ(f->levelWidth, 300u);
+    EXPECT_EQ(f->levelHeight, 200u);
+    EXPECT_EQ(f->tilesX, 5);
+    EXPECT_EQ(f->tilesY, 4);
+    EXPECT_EQ(f->palette, image.levels[0].colours);
+    EXPECT_EQ(f->currentLevelPercent, 100);
+    EXPECT_GE(f->cache.Size(), mw::kMinTileCacheSlots);
+}
+
+TEST(ImageFile, MissingFileIsNoneWithoutFault) {
+    mwtest::TempDir dir;
+    ImageFault fault = ImageFault::ReadTile;
+    EXPECT_FALSE(mw::OpenImageFile(dir.File("none.mwf2"), &fault));
+    EXPECT_EQ(fault, ImageFault::None);
+}
+
+TEST(ImageFile, FindLevelComparesPercentagesToATenth) {
+    mwtest::TempDir dir;
+    dir.Write("a.mwf2", TiledBytes());
+    auto f = mw::OpenImageFile(dir.File("a.mwf2"));
+    ASSERT_TRUE(f);
+    const struct {
+        double percent;
+        int level;
+    } cases[] = {
+        {100, 0},
+        {50, 1},
+        {50.04, 1},
+        {49.96, 1},
+        {50.06, 0},
+        {25, 2},
+        {10, 3},
+        // The last level is found too: the zoom menu offers it.
+        {3.3, 4},
+        {33, 0},
+        {75, 0},
+        {200, 0},
+        {0, 0},
+        {-1, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(mw::FindLevel(*f, c.percent), c.level) << c.percent;
+}
+
+TEST(ImageFile, SelectLevelReadsEachRecordAndKeepsTheLevelOnRefusal) {
+    mwtest::TempDir dir;
+    mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents);
+    ASSERT_TRUE(mw::WriteMwf2File(dir.File("a.mwf2"), image, nullptr));
+    auto f = mw::OpenImageFile(dir.File("a.mwf2"));
+    ASSERT_TRUE(f);
+    for (int level : {1, 4, -1, 2, 0, 3}) {
+        SCOPED_TRACE(level);
+        ASSERT_TRUE(mw::SelectLevel(*f, level));
+        const mw::Mwf2Level& want = image.levels[level < 0 ? 4 : level];
+        EXPECT_EQ(f->levelWidth, std::uint32_t(want.pixels.width));
+        EXPECT_EQ(f->levelHeight, std::uint32_t(want.pixels.height));
+        EXPECT_EQ(f->tilesX, (want.pixels.width + 63) / 64);
+        EXPECT_EQ(f->tilesY, (want.pixels.height + 63) / 64);
+        EXPECT_EQ(f->palette, want.colours);
+        EXPECT_EQ(f->offsets.size(), std::size_t(f->tilesX * f->tilesY + 1));
+    }
+    for (int bad : {5, 20, -2}) {
+        EXPECT_FALSE(mw::SelectLevel(*f, bad)) << bad;
+        EXPECT_EQ(f->level, 3);
+        EXPECT_EQ(f->palette, image.levels[3].colours);
+    }
+}
+
+TEST(ImageFile, TilesComeBottomRowFirstAndOnlyInsideTheGrid) {
+    for (bool compressed : {true, false}) {
+        SCOPED_TRACE(compressed);
+        mwtest::TempDir dir;
+        mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents, compressed);
+        ASSERT_TRUE(mw::WriteMwf2File(dir.File("a.mwf2"), image, nullptr));
+        auto f = mw::OpenImageFile(dir.File("a.mwf2"));
+        ASSERT_TRUE(f);
+        EXPECT_EQ(f->compressed, compressed ? 1 : 0);
+        std::uint8_t tile[mw::kTileBytes];
+        const int c = 2, r = 1;
+        ASSERT_TRUE(mw::ReadTile(*f, f->tilesX * r + c, tile));
+        const mw::IndexedBitmap& px = image.levels[0].pixels;
+        for (int k : {0, 17, 63}) {
+            for (int x : {0, 5, 63}) {
+                EXPECT_EQ(tile[(63 - k) * 64 + x], px.At(64 * c + x, 64 * r + k)) << x << "," << k;
+            }
+        }
+        EXPECT_FALSE(mw::ReadTile(*f, -1, tile));
+        EXPECT_FALSE(mw::ReadTile(*f, f->tilesX * f->tilesY, tile));
+    }
+}
+
+TEST(ImageFile, OpensStripFilesAndReadsTheirRows) {
+    for (int bits : {1, 2, 4, 8}) {
+        for (bool compressed : {true, false}) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, compressed " << compressed);
+            mwtest::TempDir dir;
+            mwtest::StripSpec spec = StripFixture(bits, compressed);
+            dir.Write("s.mwf", mwtest::MakeStripFile(spec));
+            auto f = mw::OpenImageFile(dir.File("s.mwf"));
+            ASSERT_TRUE(f);
+            EXPECT_FALSE(f->IsTiled());
+            EXPECT_EQ(f->width, 37);
+            EXPECT_EQ(f->height, 23);
+            EXPECT_EQ(f->bitsPerPixel, bits);
+            EXPECT_EQ(f->palette, spec.colours);
+            std::vector<std::uint8_t> row(f->RowBytes(), 0);
+            ASSERT_TRUE(mw::ReadRow(*f, 5, row.data(), 0, f->RowBytes() - 1));
+            EXPECT_EQ(row, mwtest::PackRow(spec.indices[5], bits));
+            EXPECT_FALSE(mw::ReadRow(*f, 23, row.data(), 0, 0));
+            EXPECT_FALSE(mw::ReadRow(*f, -1, row.data(), 0, 0));
+        }
+    }
+}
+
+TEST(ImageFile, RawStripRowsReadOnlyTheBytesInView) {
+    mwtest::TempDir dir;
+    mwtest::StripSpec spec = StripFixture(8, false);
+    dir.Write("s.mwf", mwtest::MakeStripFile(spec));
+    auto f = mw::OpenImageFile(dir.File("s.mwf"));
+    ASSERT_TRUE(f);
+    std::vector<std::uint8_t> row(37, 0xEE);
+    ASSERT_TRUE(mw::ReadRow(*f, 3, row.data(), 10, 12));
+    for (int x = 0; x < 37; ++x) {
+        EXPECT_EQ(row[x], x >= 10 && x <= 12 ? spec.indices[3][x] : 0xEE) << x;
+    }
+    EXPECT_FALSE(mw::ReadRow(*f, 3, row.data(), 12, 10));
+    EXPECT_FALSE(mw::ReadRow(*f, 3, row.data(), 30, 37));
+}
+
+struct Damage {
+    const char* name;
+    std::function<void(std::string&)> apply;
+};
+
+// Each case damages a good file so that opening it must fail with `fault`.
+void ExpectOpenFails(const std::string& good, const std::vector<Damage>& cases, ImageFault fault) {
+    for (const Damage& d : cases) {
+        SCOPED_TRACE(d.name);
+        std::string bytes = good;
+        d.apply(bytes);
+        mwtest::TempDir dir;
+        dir.Write("bad", bytes);
+        ImageFault got = ImageFault::None;
+        EXPECT_FALSE(mw::OpenImageFile(dir.File("bad"), &got));
+        EXPECT_EQ(got, fault);
+    }
+}
+
+TEST(ImageFile, DamagedTiledHeadersAreRefusedAtOpen) {
+    const std::string good = TiledBytes();
+    const mwtest::TiledLayout at = mwtest::ReadTiledLayout(good);
+    const std::uint32_t rec = at.records[0];
+    const std::uint32_t size = std::uint32_t(good.size());
+    ExpectOpenFails(
+        good,
+        {
+            {"header cut short", [](std::string& b) { b.resize(40); }},
+            {"zero width", [](std::string& b) { PatchU32(b, 18, 0); }},
+            {"negative height", [](std::string& b) { PatchU32(b, 22, std::uint32_t(-5)); }},
+            {"negative level count", [](std::string& b) { PatchU16(b, 58, 0xffff); }},
+            {"percentages cut off", [](std::string& b) { b.resize(66); }},
+            {"level table beyond the end",
+             [=](std::string& b) { PatchU32(b, size - 4, size + 100); }},
+            {"level table cut by the end",
+             [=](std::string& b) { PatchU32(b, size - 4, size - 2); }},
+            {"record beyond the end",
+             [=](std::string& b) { PatchU32(b, at.levelTable, size + 9); }},
+            {"record cut by the end",
+             [=](std::string& b) { PatchU32(b, at.levelTable, size - 100); }},
+            {"no tiles across", [=](std::string& b) { PatchU16(b, rec + 8, 0); }},
+            {"negative tiles down", [=](std::string& b) { PatchU16(b, rec + 10, 0x8000); }},
+            {"zero level width", [=](std::string& b) { PatchU32(b, rec, 0); }},
+            {"zero level height", [=](std::string& b) { PatchU32(b, rec + 4, 0); }},
+            {"tile table larger than the file",
+             [=](std::string& b) {
+                 PatchU16(b, rec + 8, 32767);
+                 PatchU16(b, rec + 10, 32767);
+             }},
+        },
+        ImageFault::LoadTiles);
+}
+
+TEST(ImageFile, DamagedStripHeadersAreRefusedAtOpen) {
+    const std::string good = mwtest::MakeStripFile(StripFixture(8, true));
+    const std::uint32_t size = std::uint32_t(good.size());
+    ExpectOpenFails(
+        good,
+        {
+            {"shorter than its headers", [](std::string& b) { b.resize(20); }},
+            {"zero width", [](std::string& b) { PatchU32(b, 18, 0); }},
+            {"3 bits a pixel", [](std::string& b) { PatchU16(b, 28, 3); }},
+            {"16 bits a pixel", [](std::string& b) { PatchU16(b, 28, 16); }},
+            {"palette cut off", [](std::string& b) { b.resize(600); }},
+            {"row table beyond the end", [=](std::string& b) { PatchU32(b, size - 4, size + 4); }},
+            {"row table cut by the end", [=](std::string& b) { PatchU32(b, size - 4, size - 12); }},
+            {"more rows than the table holds", [](std::string& b) { PatchU32(b, 22, 100000); }},
+        },
+        ImageFault::LoadStrips);
+}
+
+TEST(ImageFile, LevelCountBeyondTheTableIsCutToTwentyLevels) {
+    std::string bytes = TiledBytes();
+    PatchU16(bytes, 58, 30);  // the percentages run into the tiles, harmlessly
+    mwtest::TempDir dir;
+    dir.Write("a.mwf2", bytes);
+    auto f = mw::OpenImageFile(dir.File("a.mwf2"));
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->levelCount, mw::kMaxLevels - 1);
+    EXPECT_EQ(f->levelPercent.size(), std::size_t(mw::kMaxLevels));
+    // The table holds 5 entries and the trailer; entries past them are not levels.
+    EXPECT_TRUE(mw::SelectLevel(*f, 4));
+    EXPECT_FALSE(mw::SelectLevel(*f, 19));
+}
+
+// Tile 1 of level 0 damaged in each way must fail to read, while tile 3,
+// whose offsets no case touches, still reads.
+TEST(ImageFile, DamagedTilesFailToRead) {
+    const std::string good = TiledBytes();
+    const std::size_t table = mwtest::ReadTiledLayout(good).tileOffsetsAt[0];
+    const std::uint32_t size = std::uint32_t(good.size());
+    const std::uint32_t t1 = U32At(good, table + 4), t2 = U32At(good, table + 8);
+    std::vector<Damage> cases{
+        {"offset beyond the end", [=](std::string& b) { PatchU32(b, table + 4, size + 10); }},
+        {"end beyond the end", [=](std::string& b) { PatchU32(b, table + 8, size + 10); }},
+        {"end before start", [=](std::string& b) { PatchU32(b, table + 8, t1 - 1); }},
+        {"empty", [=](std::string& b) { PatchU32(b, table + 8, t1); }},
+        {"stream cut short", [=](std::string& b) { PatchU32(b, table + 8, t1 + (t2 - t1) / 2); }},
+        {"check value missing", [=](std::string& b) { PatchU32(b, table + 8, t2 - 2); }},
+        {"stream bytes corrupt",
+         [=](std::string& b) {
+             for (std::uint32_t i = t1 + 2; i < t2 - 4; i += 3) b[i] = char(b[i] ^ 0x5a);
+         }},
+        {"check value wrong", [=](std::string& b) { b[t2 - 1] = char(b[t2 - 1] ^ 1); }},
+        {"not a zlib stream", [=](std::string& b) { b[t1] = 0x12; }},
+        {"inflates short",
+         [=](std::string& b) { Relocate(b, table, 1, CompressedBytes(3000, 7)); }},
+        {"inflates long", [=](std::string& b) { Relocate(b, table, 1, CompressedBytes(5000, 7)); }},
+    };
+    for (const Damage& d : cases) {
+        SCOPED_TRACE(d.name);
+        std::string bytes = good;
+        d.apply(bytes);
+        mwtest::TempDir dir;
+        dir.Write("bad", bytes);
+        auto f = mw::OpenImageFile(dir.File("bad"));
+        ASSERT_TRUE(f);
+        std::uint8_t tile[mw::kTileBytes];
+        EXPECT_TRUE(mw::ReadTile(*f, 3, tile));
+        EXPECT_FALSE(mw::ReadTile(*f, 1, tile));
+    }
+}
+
+TEST(ImageFile, ShortRawTileFailsToRead) {
+    std::string bytes = TiledBytes(false);
+    const std::size_t table = mwtest::ReadTiledLayout(bytes).tileOffsetsAt[0];
+    PatchU32(bytes, table + 8, U32At(bytes, table + 4) + 4095);
+    mwtest::TempDir dir;
+    dir.Write("bad", bytes);
+    auto f = mw::OpenImageFile(dir.File("bad"));
+    ASSERT_TRUE(f);
+    std::uint8_t tile[mw::kTileBytes];
+    EXPECT_TRUE(mw::ReadTile(*f, 0, tile));
+    EXPECT_FALSE(mw::ReadTile(*f, 1, tile));
+}
+
+// Row 4 damaged in each way must fail to read, while row 6 still reads.
+TEST(ImageFile, DamagedRowsFailToRead) {
+    for (bool compressed : {true, false}) {
+        const std::string good = mwtest::MakeStripFile(StripFixture(8, compressed));
+        const std::uint32_t size = std::uint32_t(good.size());
+        const std::size_t table = U32At(good, size - 4);
+        const std::uint32_t r4 = U32At(good, table + 16), r5 = U32At(good, table + 20);
+        std::vector<Damage> cases{
+            {"offset beyond the end", [=](std::string& b) { PatchU32(b, table + 16, size + 1); }},
+            {"end before start", [=](std::string& b) { PatchU32(b, table + 20, r4 - 1); }},
+            {"cut short", [=](std::string& b) { PatchU32(b, table + 20, r4 + (r5 - r4) / 2); }},
+        };
+        if (compressed) {
+            cases.push_back({"stream bytes corrupt", [=](std::string& b) {
+                                 for (std::uint32_t i = r4 + 2; i < r5; ++i) b[i] = char(0xff);
+                             }});
+            cases.push_back({"inflates short", [=](std::string& b) {
+                                 Relocate(b, table, 4, CompressedBytes(20, 1), 4);
+                             }});
+        }
+        for (const Damage& d : cases) {
+            SCOPED_TRACE(testing::Message() << d.name << ", compressed " << compressed);
+            std::string bytes = good;
+            d.apply(bytes);
+            mwtest::TempDir dir;
+            dir.Write("bad", bytes);
+            auto f = mw::OpenImageFile(dir.File("bad"));
+            ASSERT_TRUE(f);
+            std::vector<std::uint8_t> row(f->RowBytes());
+            EXPECT_TRUE(mw::ReadRow(*f, 6, row.data(), 0, 36));
+            EXPECT_FALSE(mw::ReadRow(*f, 4, row.data(), 0, 36));
+        }
+    }
+}
+
+TEST(ImageFile, CompressedRowLongerThanTheRowIsCutOff) {
+    // A writer that pads rows to whole words stores more than the pixels.
+    mwtest::StripSpec spec = StripFixture(8, true);
+    std::string bytes = mwtest::MakeStripFile(spec);
+    const std::size_t table = U32At(bytes, bytes.size() - 4);
+    std::vector<std::uint8_t> padded = spec.indices[4];
+    padded.resize(40, 0);
+    uLongf n = compressBound(40);
+    std::string z(n, '\0');
+    compress2(reinterpret_cast<Bytef*>(z.data()), &n, padded.data(), 40, 6);
+    z.resize(n);
+    Relocate(bytes, table, 4, z, 4);
+    mwtest::TempDir dir;
+    dir.Write("s.mwf", bytes);
+    auto f = mw::OpenImageFile(dir.File("s.mwf"));
+    ASSERT_TRUE(f);
+    std::vector<std::uint8_t> row(37);
+    ASSERT_TRUE(mw::ReadRow(*f, 4, row.data(), 0, 36));
+    EXPECT_EQ(row, spec.indices[4]);
+}
+
+}  // namespace
