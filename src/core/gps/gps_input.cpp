@@ -1,0 +1,42 @@
+#include "gps/gps_input.h"
+
+#include "gps/garmin_pvt.h"
+
+namespace mw {
+
+namespace {
+
+void HandleEvent(GpsInput& input, GpsByteEvent event, const DispatchEnv& env) {
+    if (event == GpsByteEvent::Line) {
+        DispatchSentence(input.assembler.Line(), input.state, env);
+    } else if (event == GpsByteEvent::Frame) {
+        auto record = PvtRecordInFrame(input.assembler.Frame());
+        if (record.empty()) return;
+        if (DecodePvtRecord(record.first<kPvtRecordSize>(), input.state.pvt))
+            DispatchSentence({}, input.state, env);
+    }
+}
+
+}  // namespace
+
+void HandleGpsByte(GpsInput& input, std::uint8_t byte, bool isError, const DispatchEnv& env) {
+    if (isError) {
+        input.assembler.DropPartial();
+        input.state.fix.statusText = kStatusError;
+        if (env.sink) env.sink->OnStatus(input.state.fix.statusText);
+        return;
+    }
+    const bool garmin = env.config.source == kSourcePvt;
+    GpsByteEvent event = input.assembler.Push(byte, garmin);
+    if (event != GpsByteEvent::None) HandleEvent(input, event, env);
+}
+
+void HandleGpsBytes(GpsInput& input, std::span<const std::uint8_t> bytes, const DispatchEnv& env) {
+    const bool garmin = env.config.source == kSourcePvt;
+    for (std::uint8_t b : bytes) {
+        GpsByteEvent event = input.assembler.Push(b, garmin);
+        if (event != GpsByteEvent::None) HandleEvent(input, event, env);
+    }
+}
+
+}  // namespace mw
