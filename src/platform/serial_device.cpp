@@ -1,0 +1,146 @@
+#include "platform/serial_device.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "support/text.h"
+
+namespace mw {
+
+namespace {
+
+bool BaudConstant(int baud, speed_t& out) {
+    switch (baud) {
+        case 1200:
+            out = B1200;
+            return true;
+        case 2400:
+            out = B2400;
+            return true;
+        case 4800:
+            out = B4800;
+            return true;
+        case 9600:
+            out = B9600;
+            return true;
+        case 19200:
+            out = B19200;
+            return true;
+        case 38400:
+            out = B38400;
+            return true;
+        case 57600:
+            out = B57600;
+            return true;
+        case 115200:
+            out = B115200;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// A lock file "LCK..<device name>" holding the pid of a running process
+// (ASCII, as minicom and friends write it) marks the device as taken.
+bool LockedByAnotherProcess(const std::string& path, const std::string& lockFolder) {
+    if (lockFolder.empty()) return false;
+    auto bytes = ReadWholeFile(lockFolder + "/LCK.." + FileNameOf(path));
+    if (!bytes) return false;
+    long pid = std::strtol(Trim(*bytes).c_str(), nullptr, 10);
+    if (pid <= 0 || pid == static_cast<long>(getpid())) return false;
+    return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+bool ConfigureTerminal(int fd, speed_t speed) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) return false;
+    cfmakeraw(&tio);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK);
+    // VMIN 1: with 0 an empty port would read as 0 bytes, like end of file.
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    cfsetispeed(&tio, speed);
+    cfsetospeed(&tio, speed);
+    return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+}  // namespace
+
+OpenedDescriptor OpenSerialDevice(const std::string& path, int baud,
+                                  const std::string& lockFolder) {
+    speed_t speed;
+    if (!BaudConstant(baud, speed)) return {};
+    if (LockedByAnotherProcess(path, lockFolder)) return {-1, SerialOpenResult::Busy};
+
+    int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return {-1, errno == EBUSY ? SerialOpenResult::Busy : SerialOpenResult::Failed};
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        close(fd);
+        return {-1, SerialOpenResult::Busy};
+    }
+    if (isatty(fd)) {
+        if (!ConfigureTerminal(fd, speed)) {
+            close(fd);
+            return {};
+        }
+        // Both fail with ENOTTY on a pseudo-terminal, which is fine.
+        ioctl(fd, TIOCEXCL);
+        int lines = TIOCM_DTR | TIOCM_RTS;
+        ioctl(fd, TIOCMBIS, &lines);
+    }
+    return {fd, SerialOpenResult::Opened};
+}
+
+OpenedDescriptor ConnectGpsd(const std::string& host, int port) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return {};
+
+    int fd = -1;
+    for (addrinfo* a = found; a && fd < 0; a = a->ai_next) {
+        fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+        if (fd < 0) continue;
+        bool connected = connect(fd, a->ai_addr, a->ai_addrlen) == 0;
+        if (!connected && errno == EINPROGRESS) {
+            pollfd p{fd, POLLOUT, 0};
+            int error = 0;
+            socklen_t len = sizeof error;
+            connected = poll(&p, 1, 2000) == 1 &&
+                        getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) == 0 && error == 0;
+        }
+        if (!connected) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    freeaddrinfo(found);
+    if (fd < 0) return {};
+
+    static constexpr std::string_view kWatch = "?WATCH={\"enable\":true,\"nmea\":true}\n";
+    if (send(fd, kWatch.data(), kWatch.size(), MSG_NOSIGNAL) !=
+        static_cast<ssize_t>(kWatch.size())) {
+        close(fd);
+        return {};
+    }
+    return {fd, SerialOpenResult::Opened};
+}
+
+}  // namespace mw
