@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "geo/distance.h"
+
+using namespace mw;
+
+TEST(Distance, ZeroGuardsForNeverSetAndEqualPositions) {
+    struct Case {
+        double lat1, lon1, lat2, lon2;
+    };
+    const Case cases[] = {{10, -10, 0, 0}, {0, 0, 0, 0}, {-5, 2, 1, 2}, {50.5, 5.5, 50.5, 5.5}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(DistanceNm(c.lat1, c.lon1, c.lat2, c.lon2), 0.0);
+        EXPECT_EQ(DistanceMetres(c.lat1, c.lon1, c.lat2, c.lon2), 0.0);
+        EXPECT_EQ(InitialBearing(c.lat1, c.lon1, c.lat2, c.lon2), 0.0);
+    }
+}
+
+TEST(Distance, ShortUnitIsMetresForKilometresAndFeetOtherwise) {
+    const double nm = DistanceNm(0, 0, 0, 1);
+    EXPECT_DOUBLE_EQ(DistanceShortUnit(0, 0, 0, 1, 0), nm * 1852.0);
+    EXPECT_DOUBLE_EQ(DistanceShortUnit(0, 0, 0, 1, 1), nm * 6076.115486);
+    EXPECT_DOUBLE_EQ(DistanceShortUnit(0, 0, 0, 1, 2), nm * 6076.115486);
+}
+
+TEST(Distance, AntipodesGiveHalfTheCircumferenceNotNaN) {
+    // Rounding can push the haversine term past 1.
+    const double d = DistanceNm(30, 20, -30, -160);
+    EXPECT_NEAR(d, 3.141592653589793 * kEarthRadiusNm, 1e-6);
+    EXPECT_FALSE(std::isnan(InitialBearing(30, 20, -30, -160)));
+}
+
+TEST(InitialBearing, CardinalDirections) {
+    struct Case {
+        double lat1, lon1, lat2, lon2, bearing;
+    };
+    const Case cases[] = {
+        {10, 5, 20, 5, 0},
+        {20, 5, 10, 5, 180},
+        {0, 0, 0, 1, 90},
+        {0, 1, 0, 0, (6.2831853 - 1.5707963267948966) * 57.29577951308232},
+        {-10, -70, -20, -70, 180},
+        {-20, -70, -10, -70, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_NEAR(InitialBearing(c.lat1, c.lon1, c.lat2, c.lon2), c.bearing, 1e-9)
+            << c.lat1 << " " << c.lon1 << " -> " << c.lat2 << " " << c.lon2;
+    // Due west is not exactly 270: the full circle is 6.2831853.
+    EXPECT_NE(InitialBearing(0, 1, 0, 0), 270.0);
+}
+
+TEST(InitialBearing, AlwaysInZeroTo360) {
+    for (int i = 0; i < 360; i += 7) {
+        for (double lat : {-60.0, 0.0, 45.0}) {
+            const double a = i * 0.0174532925;
+            const double b = InitialBearing(lat, 10, lat + std::cos(a), 10 + std::sin(a));
+            EXPECT_GE(b, 0.0);
+            EXPECT_LT(b, 360.0);
+        }
+    }
+}
+
+TEST(PointInBorder, SquareAndDegenerateBorders) {
+    const double lat[] = {0, 1, 1, 0};
+    const double lon[] = {0, 0, 1, 1};
+    struct Case {
+        double lat, lon;
+        bool inside;
+    };
+    const Case cases[] = {{0.5, 0.5, true},  {2, 0.5, false},    {0.5, -0.5, false},
+                          {0.5, 1.5, false}, {-0.1, 0.5, false}, {0.99, 0.01, true}};
+    for (const Case& c : cases)
+        EXPECT_EQ(PointInBorder(4, c.lon, c.lat, lat, lon), c.inside) << c.lat << " " << c.lon;
+    EXPECT_FALSE(PointInBorder(0, 0.5, 0.5, lat, lon));
+    EXPECT_FALSE(PointInBorder(-3, 0.5, 0.5, lat, lon));
+    EXPECT_FALSE(PointInBorder(4, 0.5, 0.5, nullptr, lon));
+}
+
+TEST(PointInBorder, ConcavePolygon) {
+    // A "U" open to the north: the notch is outside.
+    const double lat[] = {0, 3, 3, 1, 1, 3, 3, 0};
+    const double lon[] = {0, 0, 1, 1, 2, 2, 3, 3};
+    EXPECT_TRUE(PointInBorder(8, 0.5, 2, lat, lon));
+    EXPECT_FALSE(PointInBorder(8, 1.5, 2, lat, lon));
+    EXPECT_TRUE(PointInBorder(8, 1.5, 0.5, lat, lon));
+}

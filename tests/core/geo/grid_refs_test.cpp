@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "geo/datums.h"
+#include "geo/grid_refs.h"
+#include "geo/transverse_mercator.h"
+
+using namespace mw;
+
+TEST(FormatDegMin, CarriesAndSigns) {
+    struct Case {
+        double value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {51.5, "51 30.000'"},
+        {51.99999999, "52 00.000'"},
+        {-51.99999999, "-52 00.000'"},
+        {-0.5, "-0 30.000'"},
+        {0, "0 00.000'"},
+        {9.99999, "9 59.999'"},
+        {179.999999, "180 00.000'"},
+        {-179.25, "-179 15.000'"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FormatDegMin(c.value), c.text) << c.value;
+}
+
+TEST(FormatDegMinSec, CarriesTwiceAndSigns) {
+    struct Case {
+        double value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {51.5, "51 30' 00.0\""},      {10.999999, "11 00' 00.0\""}, {-0.5, "-0 30' 00.0\""},
+        {45.25, "45 15' 00.0\""},     {12.3456, "12 20' 44.2\""},   {-33.999999, "-34 00' 00.0\""},
+        {1.0 / 3600, "0 00' 01.0\""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FormatDegMinSec(c.value), c.text) << c.value;
+}
+
+TEST(Utm, BandLettersSkipIAndOAndEndAtX) {
+    DatumTable t;
+    struct Case {
+        double lat;
+        char band;
+    };
+    const Case cases[] = {{-80, 'C'},  {-72.1, 'C'}, {-72, 'D'}, {-0.1, 'M'}, {0, 'N'},
+                          {8, 'P'},    {-32.1, 'H'}, {-32, 'J'}, {-24, 'K'},  {40, 'T'},
+                          {71.9, 'W'}, {72, 'X'},    {81, 'X'},  {84, 'X'}};
+    for (const Case& c : cases) {
+        GridReference r = LatLonToUtm(c.lat, 10, t, kDatumWgs84);
+        ASSERT_EQ(r.zone.size(), 3u) << c.lat;
+        EXPECT_EQ(r.zone[2], c.band) << c.lat;
+    }
+}
+
+TEST(Utm, RegularSixDegreeZonesOnly) {
+    DatumTable t;
+    EXPECT_EQ(LatLonToUtm(51.5, -0.1, t, kDatumWgs84).zone, "30U");
+    EXPECT_EQ(LatLonToUtm(51.5, 0.1, t, kDatumWgs84).zone, "31U");
+    EXPECT_EQ(LatLonToUtm(60, 5, t, kDatumWgs84).zone, "31V");  // no Norway exception
+    EXPECT_EQ(LatLonToUtm(10, -179.5, t, kDatumWgs84).zone, "01P");
+    GridReference r = LatLonToUtm(0, 3, t, kDatumWgs84);
+    EXPECT_EQ(r.easting, 500000.0);
+    EXPECT_EQ(r.northing, 0.0);
+}
+
+TEST(Utm, PolarAreasUseUps) {
+    DatumTable t;
+    struct Case {
+        double lat, lon;
+        const char* zone;
+    };
+    const Case cases[] = {
+        {84.01, 10, "00\tZ"}, {85, -10, "00\tY"}, {-80.01, 10, "00\tB"}, {-85, -10, "00\tA"}};
+    for (const Case& c : cases) {
+        GridReference r = LatLonToUtm(c.lat, c.lon, t, kDatumWgs84);
+        EXPECT_EQ(r.zone, c.zone);
+        // Near the false origin of 2000000 m.
+        EXPECT_LT(std::hypot(r.easting - 2e6, r.northing - 2e6), 1.2e6);
+        GeoPoint p = UtmToLatLon(0, c.lat < 0, r.easting, r.northing, t, kDatumWgs84);
+        EXPECT_NEAR(p.lat, c.lat, 1e-9);
+        EXPECT_NEAR(p.lon, c.lon, 1e-9);
+    }
+    // The pole itself: longitude 90 by the y = 0 rule of the inverse.
+    GeoPoint pole = UtmToLatLon(0, false, 2000000, 2000000, t, kDatumWgs84);
+    EXPECT_NEAR(pole.lat, 90, 1e-9);
+}
+
+TEST(BritishGrid, LettersAtTheCornersOfTheGridNeverReadPastTheTables) {
+    DatumTable t;
+    // The position whose full grid coordinates are (e, n); far north the
+    // cases stay near the central meridian, where the TM series inverts to
+    // well under the metre the grid rounds to.
+    auto at = [&](double e, double n) {
+        double lat, lon;
+        TmInverse(e - 400000, n + 100000, kBngLat0, kBngLon0, kBngScale, lat, lon, t, 88);
+        return LatLonToBritishGrid(lat, lon, t, 88);
+    };
+    struct Case {
+        double e, n;
+        const char* letters;
+        double ee, nn;
+    };
+    const Case cases[] = {
+        {530000, 180000, "TQ", 30000, 80000},
+        {0.3, 0.3, "SV", 0, 0},
+        {651409.9, 313177.3, "TG", 51410, 13177},
+        {1000000, 0.3, "UV", 0, 0},
+        {400000.2, 2499999.2, "XE", 0, 99999},
+        // On the northern edge (row 5 would be past the table) and beyond.
+        {400000, 2500000, "--", 0, 0},
+        {-10, 10, "--", 0, 0},
+        {1000010, 10, "--", 0, 0},
+        {10, -10, "--", 0, 0},
+    };
+    for (const Case& c : cases) {
+        GridReference r = at(c.e, c.n);
+        EXPECT_EQ(r.zone, c.letters) << c.e << " " << c.n;
+        EXPECT_EQ(r.easting, c.ee) << c.e << " " << c.n;
+        EXPECT_EQ(r.northing, c.nn) << c.e << " " << c.n;
+    }
+}
+
+TEST(BritishGrid, InverseOfUnreadableReferencesIsZero) {
+    DatumTable t;
+    struct Case {
+        const char* letters;
+        double e, n;
+    };
+    const Case cases[] = {{"--", 1, 1},  {"TI", 1, 1},      {"IQ", 1, 1}, {"T", 1, 1},   {"", 1, 1},
+                          {"TQ", -1, 1}, {"TQ", 1, 100001}, {"tq", 1, 1}, {"TQ", NAN, 1}};
+    for (const Case& c : cases) {
+        GeoPoint p = BritishGridToLatLon(c.letters, c.e, c.n, t, 88);
+        EXPECT_EQ(p.lat, 0.0) << c.letters;
+        EXPECT_EQ(p.lon, 0.0) << c.letters;
+    }
+    GeoPoint p = BritishGridToLatLon("TQ", 30000, 80000, t, 88);
+    GridReference back = LatLonToBritishGrid(p.lat, p.lon, t, 88);
+    EXPECT_EQ(back.zone, "TQ");
+    EXPECT_EQ(back.easting, 30000);
+    EXPECT_EQ(back.northing, 80000);
+}
+
+TEST(IrishGrid, EdgesAndUnreadableReferences) {
+    DatumTable t;
+    auto at = [&](double e, double n) {
+        double lat, lon;
+        TmInverse(e - 200000, n - 250000, kIrishLat0, kIrishLon0, kIrishScale, lat, lon, t, 49);
+        return LatLonToIrishGrid(lat, lon, t, 49);
+    };
+    struct Case {
+        double e, n;
+        const char* letter;
+    };
+    const Case cases[] = {{315000, 234000, "O"},
+                          {0.2, 0.2, "V"},
+                          {399999.2, 0.2, "Y"},
+                          {0.2, 499999.2, "A"},
+                          {399999.2, 499999.2, "D"},
+                          // On the eastern or northern edge the table would be read past.
+                          {400000, 10, " "},
+                          {10, 500000, " "},
+                          {-10, 10, " "}};
+    for (const Case& c : cases) EXPECT_EQ(at(c.e, c.n).zone, c.letter) << c.e << " " << c.n;
+    GridReference o = at(315000, 234000);
+    EXPECT_EQ(o.easting, 15000);
+    EXPECT_EQ(o.northing, 34000);
+
+    for (const char* bad : {"--", " ", "", "I", "Z"}) {
+        GeoPoint p = IrishGridToLatLon(bad, 15000, 34000, t, 49);
+        EXPECT_EQ(p.lat, 0.0) << bad;
+        EXPECT_EQ(p.lon, 0.0) << bad;
+    }
+    EXPECT_EQ(IrishGridToLatLon("O", 100001, 34000, t, 49).lat, 0.0);
+}
+
+TEST(TransverseMercator, MeridionalDistanceIsExactlyZeroAtTheEquator) {
+    EXPECT_EQ(MeridionalDistance(0.0, 0.00669438, 6378137.0), 0.0);
+    EXPECT_EQ(MeridionalDistance(-0.0, 0.00669438, 6378137.0), 0.0);
+    // A quarter meridian of WGS 84 is 10001965.729 m.
+    EXPECT_NEAR(MeridionalDistance(1.5707963267948966, 0.0066943799901413165, 6378137.0),
+                10001965.729, 0.001);
+}
+
+TEST(TransverseMercator, RoundTripWithinAMillimetreInsideThreeDegrees) {
+    DatumTable t;
+    for (int datum : {kDatumWgs84, 88, 102, 14}) {
+        for (double lat = -80; lat <= 84; lat += 4) {
+            for (double dlon = -3; dlon <= 3; dlon += 0.5) {
+                double e, n, la, lo;
+                TmForward(lat, 20 + dlon, 0, 20, 0.9996, e, n, t, datum);
+                TmInverse(e, n, 0, 20, 0.9996, la, lo, t, datum);
+                EXPECT_NEAR(la, lat, 1e-3 / 111319.5) << datum << " " << lat << " " << dlon;
+                EXPECT_NEAR((lo - 20 - dlon) * std::cos(lat * 0.0174533), 0, 1e-3 / 111319.5)
+                    << datum << " " << lat << " " << dlon;
+            }
+        }
+    }
+}

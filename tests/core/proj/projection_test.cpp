@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "geo/datums.h"
+#include "proj/families.h"
+#include "proj/proj_math.h"
+#include "proj/projection.h"
+#include "testlib/fake_ui.h"
+
+using namespace mw;
+
+TEST(ProjectionId, FirstFiveCharactersExactly) {
+    struct Case {
+        const char* name;
+        int id;
+    };
+    const Case cases[] = {
+        {"Latitude/Longitude", 1},
+        {"(UTM) Universal Transverse Mercator", 2},
+        {"Albers Equal Area", 3},
+        {"Polyconic (American)", 4},
+        {"(BNG) British National Grid", 5},
+        {"(IG) Irish", 6},
+        {"(IG)Irish", 99},  // the blank is part of the key
+        {"(SG) Swedish", 7},
+        {"Mercator", 8},
+        {"(SUI) Swiss Grid", 9},
+        {"Transverse Mercator", 10},
+        {"Trans-anything", 10},
+        {"transverse mercator", 99},
+        {"Lambert Conformal Conic", 11},
+        {"(NZG) New Zealand Grid", 12},
+        {"(I) France Zone I", 13},
+        {"(II) France Zone II", 14},
+        {"(III) France Zone III", 15},
+        {"(IV) France Zone IV", 16},
+        {"Van Der Grinten", 17},
+        {"Bonne", 18},
+        {"(ITA1) Italy Grid Zone 1", 19},
+        {"(ITA2) Italy Grid Zone 2", 20},
+        {"(VICMAP-TM)", 21},
+        {"Tran", 99},
+        {"", 99},
+        {"Sinusoidal", 99},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ProjectionIdFromName(c.name), c.id) << c.name;
+}
+
+TEST(ProjectionId, UnsupportedWarningOncePerMap) {
+    mwtest::FakeUi ui;
+    ProjectionState map;
+    map.projectionName = "Cassini";
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(GetProjectionId(map, ui), 99);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Map Projection not Supported");
+    // The next map load starts with a fresh state and warns again.
+    ProjectionState next;
+    next.projectionName = "Cassini";
+    GetProjectionId(next, ui);
+    EXPECT_EQ(ui.messages.size(), 2u);
+    ResetProjectionWarning(next);
+    GetProjectionId(next, ui);
+    EXPECT_EQ(ui.messages.size(), 3u);
+    // A supported projection never warns.
+    ProjectionState tm;
+    tm.projectionName = "Transverse Mercator";
+    EXPECT_EQ(GetProjectionId(tm, ui), 10);
+    EXPECT_EQ(ui.messages.size(), 3u);
+}
+
+TEST(ProjectionDispatch, UnwrittenOutputsLeaveLatitudeAndLongitude) {
+    DatumTable t;
+    ProjectionState s;
+    struct Case {
+        int id;
+        ProjectionParams params;
+    };
+    ProjectionParams symmetric;
+    symmetric.centralMeridian = -96;
+    symmetric.standardParallel1 = -30;
+    symmetric.standardParallel2 = 30;
+    const Case cases[] = {{kProjLatLon, {}},        {kProjUnsupported, {}},    {0, {}},
+                          {kProjLambert, {}},       {kProjLambert, symmetric}, {kProjPolyconic, {}},
+                          {kProjVanDerGrinten, {}}, {kProjBonne, {}}};
+    for (const Case& c : cases) {
+        s.params = c.params;
+        ProjectedPoint p = ProjectForward(c.id, s, t, 40.5, -100.25);
+        EXPECT_EQ(p.easting, -100.25) << c.id;
+        EXPECT_EQ(p.northing, 40.5) << c.id;
+        GeoResult g = ProjectInverse(c.id, s, t, -100.25, 40.5);
+        EXPECT_EQ(g.lat, 40.5) << c.id;
+        EXPECT_EQ(g.lon, -100.25) << c.id;
+    }
+    s.params = symmetric;
+    EXPECT_EQ(ProjectForward(kProjLambert, s, t, 40, -100).error, kProjErrLambertParallels);
+}
+
+TEST(ProjectionDispatch, UnsetParametersGiveZeros) {
+    DatumTable t;
+    ProjectionState s;
+    s.params.originLatitude = 0;
+    s.params.centralMeridian = 3;
+    s.params.scaleFactor = 0.9996;
+    s.params.falseEasting = 500000;
+    s.params.falseNorthing = kUnsetParameter;
+    ProjectedPoint p = ProjectForward(kProjTransverseMercator, s, t, 52, 4);
+    EXPECT_EQ(p.easting, 0.0);
+    EXPECT_EQ(p.northing, 0.0);
+    // Albers with a parallel missing.
+    s.params.standardParallel1 = 29.5;
+    p = ProjectForward(kProjAlbers, s, t, 35, -75);
+    EXPECT_EQ(p.easting, 0.0);
+    EXPECT_EQ(p.northing, 0.0);
+}
+
+TEST(ProjectionDispatch, FailuresGiveZerosOrTheFalseOrigin) {
+    DatumTable t;
+    ProjectionState s;
+    s.mapDatum = 24;  // CH-1903
+    ProjectedPoint p = ProjectForward(kProjSwissGrid, s, t, 39.9, 7.4);
+    EXPECT_EQ(p.error, kProjErrOutOfRange);
+    EXPECT_EQ(p.easting, 0.0);
+    EXPECT_EQ(p.northing, 0.0);
+    p = ProjectForward(kProjSwissGrid, s, t, 46, 20.5);
+    EXPECT_EQ(p.easting, 0.0);
+    // Mercator at the pole writes nothing.
+    s.mapDatum = kDatumWgs84;
+    p = ProjectForward(kProjMercator, s, t, 90, 10);
+    EXPECT_NE(p.error, kProjOk);
+    EXPECT_EQ(p.easting, 10.0);
+    EXPECT_EQ(p.northing, 90.0);
+    // A French zone at the far pole of its cone: the false origin alone.
+    double e, n;
+    EXPECT_EQ(FrenchLambertForward(2, -90, 2.33722917, e, n, t, kDatumNtfFrance),
+              kProjErrLambertPole);
+    EXPECT_EQ(e, 600000.0);
+    EXPECT_EQ(n, 2200000.0);
+}
+
+TEST(ProjectionDispatch, InversesThatCannotConvergeEndInZerosNotLoops) {
+    DatumTable t;
+    ProjectionState s;
+    s.mapDatum = kDatumWgs84;
+    s.params.centralMeridian = -54;
+    s.params.originLatitude = 45;
+    s.params.standardParallel1 = 33;
+    s.params.standardParallel2 = 45;
+    const double bad[][2] = {{NAN, 0}, {0, NAN}, {INFINITY, 1e7}, {1e30, -1e30}};
+    const int ids[] = {kProjPolyconic, kProjSwissGrid, kProjNewZealandGrid, kProjMercator,
+                       kProjLambert,   kProjAlbers,    kProjVanDerGrinten,  kProjBonne};
+    for (int id : ids) {
+        for (const auto& b : bad) {
+            GeoResult g = ProjectInverse(id, s, t, b[0], b[1]);
+            // Either an error with zeros, or a finite answer; never a hang.
+            if (g.error != kProjOk && g.error != kProjErrDomain) {
+                EXPECT_EQ(g.lat, 0.0) << id;
+                EXPECT_EQ(g.lon, 0.0) << id;
+            }
+        }
+    }
+    double lat, lon;
+    EXPECT_EQ(NzmgInverse(NAN, 6023150, lat, lon), kProjErrNoConvergence);
+    EXPECT_EQ(lat, 0.0);
+    EXPECT_EQ(PolyconicInverse(0, 1e7, NAN, lat, lon, GetDatumEllipsoid(t, kDatumWgs84)),
+              kProjErrPolyconicNoConvergence);
+}
+
+// Forward then inverse over each projection's useful area must come back
+// within a millimetre. The map datums are the projections' own, so no datum
+// shift (which drops the height it creates) enters.
+TEST(ProjectionDispatch, RoundTripsWithinAMillimetreInsideTheUsefulArea) {
+    DatumTable t;
+    struct Area {
+        const char* name;
+        int datum;
+        ProjectionParams params;
+        double utmCm;
+        double lat0, lat1, lon0, lon1;
+    };
+    auto params = [](double lat0, double lon0, double k0, double fe, double fn, double sp1,
+                     double sp2) { return ProjectionParams{lat0, lon0, k0, fe, fn, sp1, sp2}; };
+    const ProjectionParams none;
+    const Area areas[] = {
+        {"(UTM)", kDatumWgs84, none, 9, -80, 84, 6, 12},
+        {"Trans", 88, params(49, -2, 0.9996012717, 400000, -100000, 777, 777), 0, 49, 61, -5, 1},
+        {"(BNG)", 88, none, 0, 49.5, 61, -5, 1},
+        {"(IG) ", 49, none, 0, 51.3, 55.5, -10.5, -5.5},
+        {"(SG) ", 102, none, 0, 55, 69, 12.8, 18.8},
+        {"(ITA1", 101, none, 0, 36, 47, 6, 12},
+        {"(ITA2", 101, none, 0, 36, 47, 12, 18},
+        {"(VICM", 14, none, 0, -39.2, -34, 142, 148},
+        {"(I) F", kDatumNtfFrance, none, 0, 48.5, 51.1, -5, 8},
+        {"(II) ", kDatumNtfFrance, none, 0, 45.5, 48.5, -5, 8},
+        {"(III)", kDatumNtfFrance, none, 0, 42.5, 45.5, -2, 8},
+        {"(IV) ", kDatumNtfFrance, none, 0, 41.3, 43.1, 8, 10},
+        {"Lambe", 76, params(0, -96, 1, 0, 0, 33, 45), 0, 20, 60, -130, -65},
+        {"Alber", 71, params(23, -96, 1, 0, 0, 29.5, 45.5), 0, 20, 60, -130, -65},
+        {"Polyc", 27, params(0, -54, 1, 0, 0, 777, 777), 0, -34, 5, -74, -34},
+        {"Merca", kDatumWgs84, none, 0, -85, 85, -180, 180},
+        {"Bonne", kDatumWgs84, params(45, 10, 1, 0, 0, 777, 777), 0, 20, 75, -40, 60},
+        {"Bonne", kDatumWgs84, params(-30, 20, 1, 0, 0, 777, 777), 0, -70, 0, -30, 70},
+        {"Bonne", kDatumWgs84, params(0, 0, 1, 0, 0, 777, 777), 0, -85, 85, -175, 175},
+        {"Van D", kDatumWgs84, params(777, 0, 777, 777, 777, 777, 777), 0, -85, 85, -179, 179},
+        {"(SUI)", 24, none, 0, 45.8, 47.8, 5.9, 10.5},
+        {"(NZG)", 0, none, 0, -47.5, -34, 166, 179},
+    };
+    for (const Area& a : areas) {
+        ProjectionState s;
+        s.projectionName = a.name;
+        s.mapDatum = a.datum;
+        s.params = a.params;
+        s.utmCentralMeridian = a.utmCm;
+        const int id = ProjectionIdFromName(a.name);
+        ASSERT_NE(id, kProjUnsupported) << a.name;
+        double worst = 0;
+        for (int i = 0; i <= 12; ++i) {
+            for (int j = 0; j <= 12; ++j) {
+                const double lat = a.lat0 + (a.lat1 - a.lat0) * i / 12;
+                const double lon = a.lon0 + (a.lon1 - a.lon0) * j / 12;
+                ProjectedPoint p = ProjectForward(id, s, t, lat, lon);
+                ASSERT_EQ(p.error, kProjOk) << a.name << " " << lat << " " << lon;
+                GeoResult g = ProjectInverse(id, s, t, p.easting, p.northing);
+                ASSERT_EQ(g.error, kProjOk) << a.name << " " << lat << " " << lon;
+                const double dn = (g.lat - lat) * 111319.5;
+                const double de = (g.lon - lon) * 111319.5 * std::cos(lat * 0.0174533);
+                worst = std::fmax(worst, std::hypot(dn, de));
+            }
+        }
+        EXPECT_LT(worst, 0.001) << a.name;
+    }
+}
+
+TEST(Guards, SafeAsinAndAcosClampAndFlagOnlyRealDomainErrors) {
+    struct Case {
+        double x;
+        double asinValue, acosValue;
+        bool flagged;
+    };
+    const Case cases[] = {
+        {1.0000000000001, kHalfPi, 0, true},
+        {1.000000000000001, kHalfPi, 0, false},
+        {-1.0000000000001, -kHalfPi, kPi, true},
+        {-1, -kHalfPi, kPi, false},
+        {1, kHalfPi, 0, false},
+        {0.5, std::asin(0.5), std::acos(0.5), false},
+        {2, kHalfPi, 0, true},
+    };
+    for (const Case& c : cases) {
+        int err = 0;
+        EXPECT_EQ(SafeAsin(c.x, &err), c.asinValue) << c.x;
+        EXPECT_EQ(err, c.flagged ? kProjErrDomain : 0) << c.x;
+        err = 0;
+        EXPECT_EQ(SafeAcos(c.x, &err), c.acosValue) << c.x;
+        EXPECT_EQ(err, c.flagged ? kProjErrDomain : 0) << c.x;
+    }
+    EXPECT_EQ(SafeAsin(3.0), kHalfPi);  // no error slot given
+    EXPECT_EQ(SafeSqrt(-1e-20), 0.0);
+    EXPECT_EQ(SafeSqrt(4), 2.0);
+    EXPECT_EQ(SafeAtan2(1e-51, -1e-51), 0.0);
+    EXPECT_EQ(SafeAtan2(0, -1), kPi);
+}
+
+TEST(Helpers, AdjustLonWrapsByWholeTurnsAndStops) {
+    struct Case {
+        double in, out;
+    };
+    const Case cases[] = {{3 * kPi / 2, -kPi / 2},
+                          {kPi, kPi},
+                          {-kPi, -kPi},
+                          {0.25, 0.25},
+                          {7 * kPi / 2, -kPi / 2},
+                          {-5 * kPi / 2, -kPi / 2},
+                          {201 * kPi, kPi}};
+    for (const Case& c : cases) EXPECT_NEAR(AdjustLon(c.in), c.out, 1e-9) << c.in;
+    EXPECT_TRUE(std::isnan(AdjustLon(NAN)));
+    EXPECT_FALSE(std::isfinite(AdjustLon(INFINITY)));  // returns, does not loop
+}
+
+TEST(Helpers, InverseFunctionsUndoTheirForwards) {
+    const double e = std::sqrt(0.0066943799901413165);
+    for (double phi = -1.5; phi <= 1.5; phi += 0.25) {
+        const double s = std::sin(phi);
+        auto p2 = Phi2z(e, Tsfnz(e, phi, s));
+        ASSERT_TRUE(p2.has_value());
+        EXPECT_NEAR(*p2, phi, 1e-10);
+        auto p1 = Phi1z(e, Qsfnz(e, s));
+        ASSERT_TRUE(p1.has_value());
+        EXPECT_NEAR(*p1, phi, 1e-7);
+        const MeridionalSeries en = MakeMeridionalSeries(e * e);
+        EXPECT_NEAR(InverseMeridional(en, e * e, MeridionalLength(en, phi)), phi, 1e-11);
+    }
+    EXPECT_FALSE(Phi2z(e, NAN).has_value());
+    EXPECT_FALSE(Phi1z(e, NAN).has_value());
+    EXPECT_EQ(Qsfnz(0, 0.5), 1.0);
+    EXPECT_DOUBLE_EQ(Msfnz(0, 0.5, 0.8), 0.8);
+}
+
+TEST(Lambert, TangentConeUsesTheSineOfTheParallel) {
+    // sp1 = sp2: the cone constant is sin sp1, so a meridian 10° from the
+    // central one turns by 10°·sin 45° on the map.
+    DatumTable t;
+    const Ellipsoid ell = GetDatumEllipsoid(t, kDatumWgs84);
+    double e0, n0, e1, n1;
+    ASSERT_EQ(LambertForward(45, 45, 0, 0, 0, 0, 45, 0, e0, n0, ell), kProjOk);
+    ASSERT_EQ(LambertForward(45, 45, 0, 0, 0, 0, 45, 10, e1, n1, ell), kProjOk);
+    double apexN, apexE;
+    ASSERT_EQ(LambertForward(45, 45, 0, 0, 0, 0, 90, 0, apexE, apexN, ell), kProjOk);
+    EXPECT_EQ(apexE, 0.0);
+    const double angle = std::atan2(e1, apexN - n1);
+    EXPECT_NEAR(angle, 10 * kD2R * std::sin(45 * kD2R), 1e-12);
+}
