@@ -1,0 +1,214 @@
+// Display palettes, the background index and the Windows bitmap reader.
+#include <cstdlib>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "image/bitmap.h"
+#include "testlib/image_fixtures.h"
+#include "testlib/temp_dir.h"
+
+namespace {
+
+using mwtest::PatchU16;
+using mwtest::PatchU32;
+
+TEST(Palette, DisplayPaletteTakesRedGreenBlueFromTheTable) {
+    mw::ColourTable table{};
+    table[0] = {10, 20, 30, 99};  // stored blue, green, red, reserved
+    table[255] = {1, 2, 3, 0};
+    mw::DisplayPalette p = mw::MakeDisplayPalette(table);
+    EXPECT_EQ(p[0], (mw::Rgb{30, 20, 10}));
+    EXPECT_EQ(p[255], (mw::Rgb{3, 2, 1}));
+    EXPECT_EQ(mw::PaletteArgb(p)[0], 0xff1e140au);
+}
+
+TEST(Palette, BackgroundIsTheColourNearestWhite) {
+    const struct {
+        const char* name;
+        std::vector<std::pair<int, mw::Rgb>> entries;  // the rest black
+        int index;
+    } cases[] = {
+        {"all black: the first", {}, 0},
+        {"white itself", {{7, {255, 255, 255}}, {9, {250, 250, 250}}}, 7},
+        {"nearest of several",
+         {{3, {200, 200, 200}}, {200, {250, 245, 240}}, {12, {255, 255, 0}}},
+         200},
+        {"tie: the lower index", {{40, {250, 255, 255}}, {30, {255, 250, 255}}}, 30},
+    };
+    for (const auto& c : cases) {
+        mw::DisplayPalette p{};
+        for (const auto& [i, rgb] : c.entries) p[i] = rgb;
+        EXPECT_EQ(mw::BackgroundIndex(p), c.index) << c.name;
+    }
+}
+
+TEST(IndexedBitmap, RowsArePaddedToWholeWordsAndBadSizesRefused) {
+    mw::IndexedBitmap b;
+    ASSERT_TRUE(mw::CreateIndexedBitmap(b, 5, 3, 9));
+    EXPECT_EQ(b.stride, 8);
+    EXPECT_EQ(b.pixels.size(), 24u);
+    EXPECT_EQ(b.At(4, 2), 9);
+    for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-1, 5}, {1 << 16, 1 << 15}}) {
+        EXPECT_FALSE(mw::CreateIndexedBitmap(b, w, h, 0)) << w << "x" << h;
+        EXPECT_TRUE(b.Empty());
+    }
+}
+
+// A 2 × 2, 24-bit bottom-up bitmap written out byte by byte, so the fixture
+// writer is not the only judge of the layout.
+TEST(LoadBitmapFile, ReadsAHandWrittenFile) {
+    const unsigned char bytes[] = {
+        'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,    // file header
+        40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0,  // size, w, h, planes, bits
+        0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        // bottom row: blue, green; padding
+        255, 0, 0, 0, 255, 0, 0, 0,
+        // top row: red, white; padding
+        0, 0, 255, 255, 255, 255, 0, 0};
+    mwtest::TempDir dir;
+    dir.Write("a.bmp", std::string(reinterpret_cast<const char*>(bytes), sizeof bytes));
+    auto b = mw::LoadBitmapFile(dir.File("a.bmp"));
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->width, 2);
+    EXPECT_EQ(b->height, 2);
+    EXPECT_EQ(b->pixels,
+              (std::vector<std::uint32_t>{0xffff0000, 0xffffffff, 0xff0000ff, 0xff00ff00}));
+}
+
+std::vector<std::uint32_t> Pattern(int w, int h, std::uint32_t mask) {
+    std::vector<std::uint32_t> p;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) p.push_back(((x * 53 + y * 97) * 0x10305u + x * y) & mask);
+    }
+    return p;
+}
+
+TEST(LoadBitmapFile, ReadsEachDepthAndOrientation) {
+    const std::vector<std::uint32_t> table{0x000000, 0xff0000, 0x00ff00, 0x0000ff,
+                                           0x123456, 0xfedcba, 0x808080, 0xffffff};
+    struct Case {
+        const char* name;
+        int bits, headerSize;
+        bool topDown, bitFields;
+        std::uint32_t masks[3];
+        int tolerance;  // per channel: channels of 5 or 6 bits are rounded
+    };
+    const Case cases[] = {
+        {"1 bit", 1, 40, false, false, {}, 0},
+        {"4 bits", 4, 40, false, false, {}, 0},
+        {"8 bits top-down", 8, 40, true, false, {}, 0},
+        {"8 bits, old core header", 8, 12, false, false, {}, 0},
+        {"24 bits", 24, 40, false, false, {}, 0},
+        {"24 bits, v5 header", 24, 124, true, false, {}, 0},
+        {"32 bits", 32, 40, false, false, {}, 0},
+        {"32 bits, bit fields", 32, 40, false, true, {0xff0000, 0xff00, 0xff}, 0},
+        {"16 bits 5-5-5", 16, 40, false, false, {}, 5},
+        {"16 bits 5-6-5 fields in a v4 header", 16, 108, false, true, {0xf800, 0x07e0, 0x1f}, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool indexed = c.bits <= 8;
+        mwtest::BmpSpec spec;
+        spec.width = 13;
+        spec.height = 5;
+        spec.bits = c.bits;
+        spec.headerSize = c.headerSize;
+        spec.topDown = c.topDown;
+        spec.bitFields = c.bitFields;
+        for (int i = 0; i < 3; ++i) spec.masks[i] = c.masks[i];
+        if (indexed) spec.colours.assign(table.begin(), table.begin() + std::min(8, 1 << c.bits));
+        spec.pixels = Pattern(13, 5, indexed ? (c.bits == 1 ? 1 : 7) : 0xffffff);
+        mwtest::TempDir dir;
+        dir.Write("p.bmp", mwtest::MakeBmpFile(spec));
+        auto b = mw::LoadBitmapFile(dir.File("p.bmp"));
+        ASSERT_TRUE(b);
+        ASSERT_EQ(b->width, 13);
+        ASSERT_EQ(b->height, 5);
+        for (int y = 0; y < 5; ++y) {
+            for (int x = 0; x < 13; ++x) {
+                std::uint32_t p = spec.pixels[y * 13 + x];
+                std::uint32_t want = indexed ? table[p] : p;
+                std::uint32_t got = b->At(x, y);
+                ASSERT_EQ(got >> 24, 0xffu);
+                for (int shift : {0, 8, 16}) {
+                    int d = int((got >> shift) & 0xff) - int((want >> shift) & 0xff);
+                    ASSERT_LE(std::abs(d), c.tolerance) << x << "," << y << " channel " << shift;
+                }
+            }
+        }
+    }
+}
+
+TEST(LoadBitmapFile, ShortPixelDataReadsAsZeroAndMissingColoursAsBlack) {
+    mwtest::BmpSpec spec;
+    spec.width = 4;
+    spec.height = 3;
+    spec.bits = 8;
+    spec.colours = {0x112233, 0x445566};
+    spec.pixels = {1, 1, 1, 1, 0, 1, 0, 1, 1, 1, 5, 1};  // index 5 is not in the table
+    std::string bytes = mwtest::MakeBmpFile(spec);
+    bytes.resize(bytes.size() - 4);  // the top row (stored last) is lost
+    mwtest::TempDir dir;
+    dir.Write("p.bmp", bytes);
+    auto b = mw::LoadBitmapFile(dir.File("p.bmp"));
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->At(0, 0), 0xff112233u);  // zero bytes: colour 0
+    EXPECT_EQ(b->At(1, 1), 0xff445566u);
+    EXPECT_EQ(b->At(2, 2), 0xff000000u);
+}
+
+TEST(LoadBitmapFile, RefusesWhatIsNotABitmapItUnderstands) {
+    mwtest::BmpSpec spec;
+    spec.width = 6;
+    spec.height = 4;
+    spec.bits = 24;
+    spec.pixels = Pattern(6, 4, 0xffffff);
+    const std::string good = mwtest::MakeBmpFile(spec);
+    const struct {
+        const char* name;
+        std::function<void(std::string&)> damage;
+    } cases[] = {
+        {"empty file", [](std::string& b) { b.clear(); }},
+        {"shorter than the headers", [](std::string& b) { b.resize(17); }},
+        {"wrong type", [](std::string& b) { b[0] = 'P'; }},
+        {"pixel data beyond the end", [](std::string& b) { PatchU32(b, 10, b.size() + 1); }},
+        {"pixel data inside the header", [](std::string& b) { PatchU32(b, 10, 30); }},
+        {"unknown header size", [](std::string& b) { PatchU32(b, 14, 20); }},
+        {"zero width", [](std::string& b) { PatchU32(b, 18, 0); }},
+        {"negative width", [](std::string& b) { PatchU32(b, 18, std::uint32_t(-6)); }},
+        {"zero height", [](std::string& b) { PatchU32(b, 22, 0); }},
+        {"huge", [](std::string& b) { PatchU32(b, 18, 1 << 20), PatchU32(b, 22, 1 << 20); }},
+        {"3 bits a pixel", [](std::string& b) { PatchU16(b, 28, 3); }},
+        {"run-length compressed", [](std::string& b) { PatchU32(b, 30, 1); }},
+        {"bit fields on 24 bits", [](std::string& b) { PatchU32(b, 30, 3); }},
+    };
+    for (const auto& c : cases) {
+        std::string bytes = good;
+        c.damage(bytes);
+        mwtest::TempDir dir;
+        dir.Write("p.bmp", bytes);
+        EXPECT_FALSE(mw::LoadBitmapFile(dir.File("p.bmp"))) << c.name;
+    }
+    mwtest::TempDir dir;
+    EXPECT_FALSE(mw::LoadBitmapFile(dir.File("missing.bmp")));
+}
+
+TEST(LoadBitmapFile, ReadsPixelDataThatStartsLate) {
+    // Pixel data after byte 1078 (a gap after the colour table) is read.
+    mwtest::BmpSpec spec;
+    spec.width = 3;
+    spec.height = 2;
+    spec.bits = 24;
+    spec.pixels = {0x010203, 0x040506, 0x070809, 0x0a0b0c, 0x0d0e0f, 0x101112};
+    std::string bytes = mwtest::MakeBmpFile(spec);
+    bytes.insert(54, std::string(2000, '\0'));
+    PatchU32(bytes, 10, 54 + 2000);
+    mwtest::TempDir dir;
+    dir.Write("p.bmp", bytes);
+    auto b = mw::LoadBitmapFile(dir.File("p.bmp"));
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->At(2, 1), 0xff101112u);
+}
+
+}  // namespace

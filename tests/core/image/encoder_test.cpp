@@ -1,0 +1,205 @@
+// The map image encoder: palette, levels, and what the reader gets back.
+#include <cmath>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "image/mwf2_writer.h"
+#include "image/palette_reduce.h"
+#include "image/view_render.h"
+#include "support/text.h"
+#include "testlib/fake_ui.h"
+#include "testlib/image_fixtures.h"
+#include "testlib/temp_dir.h"
+
+namespace {
+
+using mwtest::SamePixels;
+
+mw::RgbImage MapLikeRgb(int w, int h, int colours) {
+    return mwtest::ToRgb(mwtest::MakeMapLikeIndexed(w, h, colours, 11),
+                         mwtest::MakeColourTable(colours, 5));
+}
+
+TEST(Encoder, RoundTripGivesBackEveryLevelsIndicesExactly) {
+    const mw::RgbImage source = MapLikeRgb(500, 300, 200);
+    for (bool compressed : {true, false}) {
+        SCOPED_TRACE(compressed);
+        mw::EncodeOptions options;
+        options.compressed = compressed;
+        mw::Mwf2Image built;
+        mw::EncodeReport report;
+        std::string error;
+        ASSERT_TRUE(mw::BuildMapImage(source.View(), options, built, &report, &error)) << error;
+        mwtest::TempDir dir;
+        ASSERT_TRUE(mw::EncodeMapImage(source.View(), options, dir.File("m.mwf2"), nullptr, &error))
+            << error;
+
+        // The colours fit: the palette is exact, with white added for the
+        // background beyond the map's edge.
+        std::set<std::uint32_t> distinct(source.pixels.begin(), source.pixels.end());
+        ASSERT_LT(distinct.size(), 256u);
+        EXPECT_EQ(report.colourCount, int(distinct.size()) + 1);
+        EXPECT_TRUE(std::isinf(report.psnr));
+        ASSERT_EQ(built.levels.size(), 4u);  // 10 % is 50 pixels: no extra overview level
+        mwtest::FakeUi ui;
+        for (int level = 0; level < 4; ++level) {
+            SCOPED_TRACE(level);
+            auto decoded = mw::BuildLevelImage(dir.File("m.mwf2"), level, ui);
+            ASSERT_TRUE(decoded);
+            EXPECT_TRUE(SamePixels(decoded->bitmap, built.levels[level].pixels));
+            EXPECT_EQ(decoded->colourTable, built.levels[level].colours);
+        }
+        EXPECT_TRUE(ui.messages.empty());
+        // Level 0 through its palette is the source, pixel for pixel.
+        auto level0 = mw::BuildLevelImage(dir.File("m.mwf2"), 0, ui);
+        ASSERT_TRUE(level0);
+        for (int y = 0; y < 300; y += 7) {
+            for (int x = 0; x < 500; x += 3) {
+                mw::Rgb c = level0->palette[level0->bitmap.At(x, y)];
+                ASSERT_EQ(mw::PackRgb(c.r, c.g, c.b), source.pixels[y * 500 + x]) << x << "," << y;
+            }
+        }
+        // The background of a view is the added white.
+        mw::DisplayPalette palette = level0->palette;
+        EXPECT_EQ(palette[mw::BackgroundIndex(palette)], (mw::Rgb{255, 255, 255}));
+    }
+}
+
+TEST(Encoder, LevelsAreSortedSizedAndEndWithASmallOverviewLevel) {
+    mw::RgbImage source;
+    source.width = 2400;
+    source.height = 600;
+    source.pixels.assign(2400 * 600, 0x336699);
+    mw::EncodeOptions options;
+    options.levelPercents = {25, 100, 10, 50, 50.04};
+    mw::Mwf2Image image;
+    mw::EncodeReport report;
+    ASSERT_TRUE(mw::BuildMapImage(source.View(), options, image, &report, nullptr));
+    // 10 % is still 240 pixels long, so a last level of at most 220 follows.
+    const struct {
+        float percent;
+        int w, h, tilesX, tilesY;
+    } want[] = {{100, 2400, 600, 38, 10},
+                {50, 1200, 300, 19, 5},
+                {25, 600, 150, 10, 3},
+                {10, 240, 60, 4, 1},
+                {9.1f, 218, 55, 4, 1}};
+    ASSERT_EQ(image.levels.size(), std::size(want));
+    ASSERT_EQ(report.levels.size(), std::size(want));
+    for (std::size_t i = 0; i < std::size(want); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_FLOAT_EQ(image.levels[i].percent, want[i].percent);
+        EXPECT_EQ(image.levels[i].pixels.width, want[i].w);
+        EXPECT_EQ(image.levels[i].pixels.height, want[i].h);
+        EXPECT_EQ(report.levels[i].tilesX, want[i].tilesX);
+        EXPECT_EQ(report.levels[i].tilesY, want[i].tilesY);
+    }
+    EXPECT_EQ(report.colourCount, 2);  // the colour and white
+}
+
+TEST(Encoder, RefusesLevelsTheFormatCannotHold) {
+    mw::RgbImage source;
+    source.width = source.height = 10;
+    source.pixels.assign(100, 0);
+    std::vector<double> tooMany;
+    for (int i = 1; i <= 21; ++i) tooMany.push_back(i);
+    const struct {
+        const char* name;
+        std::vector<double> percents;
+    } cases[] = {{"none", {}},         {"zero", {100, 0}},      {"negative", {-50}},
+                 {"above 100", {150}}, {"not a number", {NAN}}, {"21 levels", tooMany}};
+    for (const auto& c : cases) {
+        mw::EncodeOptions options;
+        options.levelPercents = c.percents;
+        mw::Mwf2Image image;
+        std::string error;
+        EXPECT_FALSE(mw::BuildMapImage(source.View(), options, image, nullptr, &error)) << c.name;
+        EXPECT_FALSE(error.empty()) << c.name;
+    }
+}
+
+TEST(Encoder, WriterRefusesImagesItCannotWrite) {
+    mwtest::TempDir dir;
+    mw::Mwf2Image image = mwtest::MakeTiledImage(100, 80, {100});
+    std::string error;
+    EXPECT_FALSE(mw::WriteMwf2File(dir.File("no/such/folder/m.mwf2"), image, &error));
+    mw::Mwf2Image none = image;
+    none.levels.clear();
+    EXPECT_FALSE(mw::WriteMwf2File(dir.File("a.mwf2"), none, &error));
+    mw::Mwf2Image many = image;
+    while (many.levels.size() < 21) many.levels.push_back(image.levels[0]);
+    EXPECT_FALSE(mw::WriteMwf2File(dir.File("a.mwf2"), many, &error));
+    mw::Mwf2Image empty = image;
+    empty.levels[0].pixels = mw::IndexedBitmap{};
+    EXPECT_FALSE(mw::WriteMwf2File(dir.File("a.mwf2"), empty, &error));
+    EXPECT_FALSE(mw::FileExists(dir.File("a.mwf2")));
+}
+
+TEST(ScaleImage, AveragesTheAreaEachPixelCovers) {
+    mw::RgbImage s;
+    s.width = 3;
+    s.height = 2;
+    s.pixels = {mw::PackRgb(0, 0, 0),  mw::PackRgb(90, 30, 3), mw::PackRgb(180, 60, 255),
+                mw::PackRgb(30, 0, 0), mw::PackRgb(90, 30, 3), mw::PackRgb(180, 60, 255)};
+    // 3 → 2 across, 2 → 1 down: output 0 covers pixel 0 and half of pixel 1.
+    mw::RgbImage out = mw::ScaleImage(s.View(), 2, 1);
+    ASSERT_EQ(out.pixels.size(), 2u);
+    // Rows averaged: (15, 0, 0), (90, 30, 3), (180, 60, 255); then
+    // (c0 + c1 / 2) / 1.5 and (c1 / 2 + c2) / 1.5.
+    EXPECT_EQ(out.pixels[0], mw::PackRgb(40, 10, 1));
+    EXPECT_EQ(out.pixels[1], mw::PackRgb(150, 50, 171));
+    // A flat picture stays flat at any size.
+    mw::RgbImage flat;
+    flat.width = 97;
+    flat.height = 31;
+    flat.pixels.assign(97 * 31, 0x7f3a10);
+    for (auto [w, h] : {std::pair{13, 7}, {96, 30}, {1, 1}, {97, 31}}) {
+        mw::RgbImage r = mw::ScaleImage(flat.View(), w, h);
+        for (std::uint32_t p : r.pixels) ASSERT_EQ(p, 0x7f3a10u) << w << "x" << h;
+    }
+}
+
+// The palette of a photograph-like picture against a fixed 6 × 7 × 6 colour
+// cube: the reduction must beat it clearly and reach a quality where the
+// difference is hard to see.
+TEST(PaletteReduction, PhotographLikePictureKeepsItsQuality) {
+    const mw::RgbImage photo = mwtest::MakePhotoLike(256, 192);
+    const std::vector<mw::Rgb> palette = mw::ReducePalette(photo.View());
+    ASSERT_EQ(palette.size(), 256u);
+    const double psnr =
+        mw::PeakSignalToNoise(photo.View(), mw::MapToPalette(photo.View(), palette), palette);
+
+    std::vector<mw::Rgb> cube;
+    for (int r = 0; r < 6; ++r) {
+        for (int g = 0; g < 7; ++g) {
+            for (int b = 0; b < 6; ++b)
+                cube.push_back(
+                    mw::Rgb{std::uint8_t(r * 51), std::uint8_t(g * 42), std::uint8_t(b * 51)});
+        }
+    }
+    const double cubePsnr =
+        mw::PeakSignalToNoise(photo.View(), mw::MapToPalette(photo.View(), cube), cube);
+    EXPECT_GT(psnr, cubePsnr + 6) << psnr << " dB against " << cubePsnr << " dB";
+    EXPECT_GT(psnr, 36.0);
+}
+
+TEST(PaletteReduction, FewColoursAreKeptExactly) {
+    // Exactly 256 colours, each used 16 times.
+    mw::IndexedBitmap all;
+    ASSERT_TRUE(mw::CreateIndexedBitmap(all, 64, 64, 0));
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) all.Row(y)[x] = std::uint8_t((x * 7 + y * 64) % 256);
+    }
+    mw::ColourTable table = mwtest::MakeColourTable(256);
+    const mw::RgbImage map = mwtest::ToRgb(all, table);
+    const std::vector<mw::Rgb> palette = mw::ReducePalette(map.View());
+    EXPECT_EQ(palette.size(), 256u);  // full: no room for an extra white
+    const mw::IndexedBitmap indexed = mw::MapToPalette(map.View(), palette);
+    EXPECT_TRUE(std::isinf(mw::PeakSignalToNoise(map.View(), indexed, palette)));
+    // Fewer slots than colours: reduced, still close.
+    const std::vector<mw::Rgb> small = mw::ReducePalette(map.View(), 16);
+    EXPECT_EQ(small.size(), 16u);
+}
+
+}  // namespace
