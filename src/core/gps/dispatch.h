@@ -45,7 +45,8 @@ struct GpsParserState {
     PvtValues pvt;
 };
 
-// What the dispatcher reads besides the line. Pointers may be null.
+// What the dispatcher reads besides the line. `clock` is required; the
+// monitor and the sink may be null.
 struct DispatchEnv {
     NmeaConfig config;
     bool replay = false;              // track replay: the two fixed sentences below

@@ -1,0 +1,191 @@
+// mwtool nmea: decodes recorded receiver bytes exactly as the program does.
+// mwtool listen: opens a real port as the program would and prints what it
+// decodes, a first check that a receiver works.
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <mutex>
+
+#include "cli/mwtool.h"
+#include "config/settings.h"
+#include "gps/gps_input.h"
+#include "gps/gps_session.h"
+#include "gps/mailbox.h"
+#include "platform/gps_port_table.h"
+#include "platform/system_clock.h"
+#include "platform/system_serial_port.h"
+#include "support/text.h"
+
+namespace {
+
+constexpr const char* kCsvHeader =
+    "lat,lon,date,time,speed,trueCourse,magneticCourse,magneticVariation,altitudeFeet,"
+    "fixQuality,satellitesInUse,hdop,dgpsAge,status";
+
+void PrintCsv(const mw::PositionReport& p, const mw::GpsFix& f) {
+    std::string line = mw::Format(
+        "%.9f,%.9f,%s,%s,%.6f,%.6f,%.6f,%.6f,%.6f,%d,%d,%.6f,%d,%s\n", p.lat, p.lon, p.date.c_str(),
+        p.time.c_str(), f.speed, f.trueCourse, f.magneticCourse, f.magneticVariation, f.altitude,
+        f.fixQuality, f.satellitesInUse, f.hdop, f.dgpsAge, f.statusText.c_str());
+    std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
+// Batch decoding: every position is printed; nothing waits, so nothing is
+// dropped.
+class PrintingSink : public mw::GpsResultSink {
+public:
+    void OnPosition(const mw::PositionReport& p, const mw::GpsFix& f) override { PrintCsv(p, f); }
+    void OnSpeed(const mw::GpsFix&) override {}
+    void OnStatus(const std::string&) override {}
+    void OnSatellites(const mw::GpsFix&) override {}
+};
+
+// --name N with N in [lo, hi]; false after reporting a usage error.
+bool IntOption(mwtool::Args& args, const std::string& name, int lo, int hi, int& value,
+               int& exitCode) {
+    auto text = args.Option(name);
+    if (!text) return true;
+    auto v = mwtool::ParseInteger(*text);
+    if (!v || *v < lo || *v > hi) {
+        exitCode = mwtool::UsageError(name + " must be a number from " + std::to_string(lo) +
+                                      " to " + std::to_string(hi));
+        return false;
+    }
+    value = *v;
+    return true;
+}
+
+int Nmea(mwtool::Args& args) {
+    mw::NmeaConfig config;
+    int checksum = 1;
+    int rc = 0;
+    if (!IntOption(args, "--source", 0, 3, config.source, rc) ||
+        !IntOption(args, "--checksum", 0, 1, checksum, rc) ||
+        !IntOption(args, "--speed-unit", 0, 2, config.speedUnit, rc))
+        return rc;
+    config.useChecksum = checksum == 1;
+    if (auto unknown = args.UnknownOption())
+        return mwtool::UsageError("unknown option " + *unknown);
+    if (args.words.size() > 1) return mwtool::UsageError("nmea takes at most one FILE");
+
+    std::string bytes;
+    if (args.words.empty() || args.words[0] == "-") {
+        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    } else {
+        auto whole = mw::ReadWholeFile(args.words[0]);
+        if (!whole) {
+            std::cerr << "mwtool: cannot read " << args.words[0] << "\n";
+            return 1;
+        }
+        bytes = std::move(*whole);
+    }
+
+    mw::SystemClock clock;
+    PrintingSink sink;
+    mw::DispatchEnv env;
+    env.config = config;
+    env.clock = &clock;
+    env.sink = &sink;
+    mw::GpsInput input;
+    input.state.fix.statusText = mw::kStatusOn;  // as right after the port opened
+    std::printf("%s\n", kCsvHeader);
+    mw::HandleGpsBytes(
+        input, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), env);
+    std::fflush(stdout);
+    return 0;
+}
+
+volatile std::sig_atomic_t gInterrupted = 0;
+extern "C" void OnInterrupt(int) { gInterrupted = 1; }
+
+int Listen(mwtool::Args& args) {
+    mw::DatumTable datums;
+    mw::AppSettings settings;
+    mw::ReadConfiguration(args.home, datums, settings);
+    mw::GpsOpenRequest request = mw::GpsOpenRequestFrom(settings, true);
+
+    int rc = 0;
+    int port = request.portIndex + 1;
+    int seconds = 0;
+    if (!IntOption(args, "--port", 1, mw::kGpsPortCount, port, rc) ||
+        !IntOption(args, "--source", 0, 3, request.config.source, rc) ||
+        !IntOption(args, "--seconds", 0, 86400, seconds, rc))
+        return rc;
+    request.portIndex = port - 1;
+    if (auto baud = args.Option("--baud")) {
+        auto v = mwtool::ParseInteger(*baud);
+        auto it =
+            v ? std::find(mw::kBaudRates.begin(), mw::kBaudRates.end(), *v) : mw::kBaudRates.end();
+        if (it == mw::kBaudRates.end())
+            return mwtool::UsageError(
+                "--baud must be one of 1200 2400 4800 9600 19200 38400 "
+                "57600 115200");
+        request.baudIndex = static_cast<int>(it - mw::kBaudRates.begin());
+    }
+    mw::GpsPortTable table = mw::LoadGpsPortTable(args.home);
+    if (auto device = args.Option("--device")) {
+        table[static_cast<std::size_t>(request.portIndex)] = mw::GpsPortEntry{*device, "", 0};
+    }
+    if (auto unknown = args.UnknownOption())
+        return mwtool::UsageError("unknown option " + *unknown);
+    if (!args.words.empty()) return mwtool::UsageError("listen takes no FILE");
+
+    mw::SystemClock clock;
+    mw::SystemSerialPort serial(table);
+    mw::GpsMailboxes mailboxes;
+    std::mutex mutex;
+    std::condition_variable arrived;
+    mailboxes.SetArrivalHandler([&] {
+        std::lock_guard lock(mutex);
+        arrived.notify_one();
+    });
+    mw::GpsSession session(serial, clock, mailboxes);
+    mw::GpsFix fix;
+    mw::GpsOpenOutcome outcome = mw::OpenGpsPort(session, request, fix);
+    if (outcome != mw::GpsOpenOutcome::Opened) {
+        std::cerr << "mwtool: " << mw::GpsPortName(request.portIndex) << " "
+                  << mw::GpsOpenFailureMessage(outcome) << "\n";
+        return 1;
+    }
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    std::printf("%s\n", kCsvHeader);
+    std::fflush(stdout);
+
+    // The GUI thread's part, as the program does it: drain the status first,
+    // then the position.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    int exitCode = 0;
+    while (!gInterrupted && (seconds == 0 || std::chrono::steady_clock::now() < end)) {
+        {
+            std::unique_lock lock(mutex);
+            arrived.wait_for(lock, std::chrono::milliseconds(100));
+        }
+        if (auto status = mailboxes.TakeStatus()) {
+            fix.statusText = *status;
+            if (*status == mw::kStatusError) {
+                std::cerr << "mwtool: the receiver stopped sending (ERR)\n";
+                exitCode = 1;
+                break;
+            }
+        }
+        if (auto speed = mailboxes.TakeSpeed()) mw::AdoptParserFields(fix, *speed);
+        if (auto position = mailboxes.TakePosition()) {
+            mw::AdoptParserFields(fix, position->fix);
+            PrintCsv(position->position, fix);
+            std::fflush(stdout);
+        }
+    }
+    mw::CloseGpsPort(session, fix);
+    return exitCode;
+}
+
+}  // namespace
+
+MW_COMMAND("nmea", "nmea [--source 0|1|2|3] [--checksum 0|1] [--speed-unit 0|1|2] [FILE|-]", Nmea);
+MW_COMMAND("listen", "listen [--port N | --device PATH] [--baud B] [--source S] [--seconds T]",
+           Listen);
