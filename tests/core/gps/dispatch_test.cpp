@@ -1,0 +1,293 @@
+// The dispatcher: which sentences each position source takes, talkers,
+// noise and the 150-character cut, status changes, replay, PVT through the
+// byte path, the NMEA monitor and the one-slot mailboxes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "gps/dispatch.h"
+#include "gps/gps_input.h"
+#include "gps/mailbox.h"
+#include "gps/nmea_monitor.h"
+#include "gps_test_util.h"
+#include "testlib/fake_ui.h"
+
+using namespace mw;
+using gpstest::WithChecksum;
+
+namespace {
+
+const std::string kRmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
+const std::string kGga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
+const std::string kGll = WithChecksum("GPGLL,4916.45,N,12311.12,W,225444,A");
+const std::string kVtg = "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48";
+const std::string kGsv = WithChecksum("GPGSV,1,1,01,07,80,045,51");
+
+class Dispatcher : public ::testing::Test {
+protected:
+    Dispatcher() {
+        clock.utc = DateTime{2024, 2, 9, 7, 5, 3, 0};
+        env.clock = &clock;
+        env.sink = &sink;
+        env.monitor = &monitor;
+        state.fix.statusText = kStatusOn;
+    }
+    void Feed(const std::vector<std::string>& lines) {
+        for (const auto& l : lines) DispatchSentence(l, state, env);
+    }
+    std::vector<double> Latitudes() {
+        std::vector<double> out;
+        for (const auto& p : sink.positions) out.push_back(p.position.lat);
+        return out;
+    }
+
+    mwtest::FakeClock clock;
+    gpstest::RecordingSink sink;
+    NmeaMonitor monitor;
+    DispatchEnv env;
+    GpsParserState state;
+};
+
+const double kMunich = 48 + 7.038 / 60;
+const double kGllLat = 49 + 16.45 / 60;
+
+}  // namespace
+
+TEST_F(Dispatcher, EachSourceTakesOnlyItsSentences) {
+    struct Case {
+        int source;
+        std::vector<double> latitudes;  // positions handed on, in order
+        int speeds;
+        int fixQuality;  // 1 when the GGA was taken for quality
+    };
+    const std::vector<Case> cases = {
+        {kSourceRmc, {kMunich}, 1, 1},
+        {kSourceGga, {kMunich}, 1, 1},
+        {kSourceGll, {kGllLat}, 1, 1},
+    };
+    for (const auto& c : cases) {
+        sink.positions.clear();
+        sink.speeds.clear();
+        state = GpsParserState{};
+        env.config.source = c.source;
+        Feed({kRmc, kGga, kGll, kVtg});
+        EXPECT_EQ(Latitudes(), c.latitudes) << c.source;
+        EXPECT_EQ(sink.speeds.size(), static_cast<std::size_t>(c.speeds)) << c.source;
+        EXPECT_EQ(state.fix.fixQuality, c.fixQuality) << c.source;
+    }
+    // Source 1 ignores RMC entirely: no position and no speed from it.
+    sink.speeds.clear();
+    env.config.source = kSourceGga;
+    Feed({kRmc});
+    EXPECT_TRUE(sink.speeds.empty());
+    // The GGA position goes out with the quality of its own sentence.
+    sink.positions.clear();
+    state = GpsParserState{};
+    Feed({kGga});
+    ASSERT_EQ(sink.positions.size(), 1u);
+    EXPECT_EQ(sink.positions[0].fix.satellitesInUse, 8);
+    EXPECT_EQ(sink.positions[0].position.date, "090224");
+}
+
+TEST_F(Dispatcher, TalkersNoiseAndTheCut) {
+    const std::string body = "RMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W";
+    struct Case {
+        std::string line;
+        bool checksum;
+        bool position;
+    };
+    const std::vector<Case> cases = {
+        {WithChecksum("GN" + body), true, true},
+        {WithChecksum("GL" + body), true, true},
+        {WithChecksum("GA" + body), true, true},
+        {WithChecksum("GB" + body), true, true},
+        {WithChecksum("BD" + body), true, true},
+        {WithChecksum("QZ" + body), false, false},  // not a talker we take
+        {"noise" + kRmc, true, true},               // parsed from the '$' on
+        {"$G$GPX" + kRmc, true, true},              // a false start before the tag
+        // Noise that pushes the "*6A" past character 150: the cut takes the
+        // checksum off, and with it the sentence unless checksums are off.
+        {std::string(150 - kRmc.size() + 3, '#') + kRmc, true, false},
+        {std::string(150 - kRmc.size() + 3, '#') + kRmc, false, true},
+        // Cut inside the fields: too few commas for a position.
+        {std::string(100, '#') + kRmc, false, false},
+        // A tag beyond the cut is not there at all.
+        {std::string(145, '#') + kRmc, false, false},
+    };
+    for (const auto& c : cases) {
+        sink.positions.clear();
+        sink.speeds.clear();
+        env.config.useChecksum = c.checksum;
+        Feed({c.line});
+        EXPECT_EQ(sink.positions.size(), c.position ? 1u : 0u) << c.line;
+        if (c.position && !sink.positions.empty()) {
+            EXPECT_DOUBLE_EQ(sink.positions[0].position.lat, kMunich) << c.line;
+        }
+    }
+    EXPECT_TRUE(sink.speeds.empty()) << "the tag past the cut gives no speed either";
+}
+
+TEST_F(Dispatcher, StatusChecksumFailureAndRecoveryFromError) {
+    env.config.useChecksum = true;
+    Feed({"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6a"});
+    EXPECT_TRUE(sink.positions.empty());
+    EXPECT_EQ(state.fix.statusText, "CSM");
+    // A communication error drops the partial line and says "ERR"; the next
+    // position sentence turns it back to "ON ".
+    GpsInput input;
+    input.state = state;
+    const std::string half = kRmc.substr(0, 30);
+    HandleGpsBytes(input,
+                   std::span(reinterpret_cast<const std::uint8_t*>(half.data()), half.size()), env);
+    HandleGpsByte(input, 1, true, env);
+    const std::string line = "\n" + kRmc + "\r\n";
+    HandleGpsBytes(input,
+                   std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()), env);
+    EXPECT_EQ(sink.statuses, (std::vector<std::string>{"CSM", "ERR", "ON "}));
+    ASSERT_EQ(sink.positions.size(), 1u) << "the half line before the error is not glued on";
+    EXPECT_EQ(input.state.fix.statusText, "ON ");
+}
+
+TEST_F(Dispatcher, BusyDropsEverything) {
+    env.busy = true;
+    env.satellitesViewOpen = true;
+    monitor.Open();
+    Feed({kRmc, kGga, kGsv});
+    EXPECT_TRUE(sink.positions.empty());
+    EXPECT_TRUE(sink.speeds.empty());
+    EXPECT_TRUE(sink.satellites.empty());
+    EXPECT_EQ(state.fix.fixQuality, 0);
+    EXPECT_EQ(monitor.Snapshot().lineCount, 0);
+}
+
+TEST_F(Dispatcher, ReplayUsesTheFixedSentences) {
+    env.replay = true;
+    env.config.useChecksum = true;  // the replay texts are not checksum-tested
+    monitor.Open();
+    Feed({"anything"});
+    ASSERT_EQ(sink.positions.size(), 1u);
+    ASSERT_EQ(sink.speeds.size(), 1u);
+    const auto& p = sink.positions[0];
+    EXPECT_EQ(p.position.date, "300699");
+    EXPECT_EQ(p.position.time, "055251");
+    EXPECT_EQ(p.fix.speed, 0);
+    EXPECT_EQ(p.fix.trueCourse, 0);
+    EXPECT_DOUBLE_EQ(p.fix.magneticVariation, 11.3);
+    EXPECT_NEAR(p.fix.magneticCourse, 348.7, 1e-9);
+    EXPECT_EQ(p.fix.fixQuality, 1);
+    EXPECT_EQ(p.fix.satellitesInUse, 8);
+    EXPECT_DOUBLE_EQ(p.fix.hdop, 0.4);
+    EXPECT_DOUBLE_EQ(p.fix.altitude, 999 * 3.2808);
+    EXPECT_EQ(monitor.Snapshot().lineCount, 0) << "replay does not feed the monitor";
+}
+
+TEST_F(Dispatcher, SatellitesOnlyWhileTheViewIsOpen) {
+    const std::vector<std::string> set = {
+        WithChecksum("GPGSV,2,1,05,01,10,100,20,02,20,200,30,03,30,300,40,04,40,040,50"),
+        WithChecksum("GNGSV,2,2,05,05,50,050,60"),
+    };
+    Feed(set);
+    EXPECT_TRUE(sink.satellites.empty());
+    EXPECT_EQ(state.fix.satellites[1], SatelliteInfo{});
+    env.satellitesViewOpen = true;
+    Feed({set[0]});
+    EXPECT_TRUE(sink.satellites.empty()) << "message 1 of 2 does not redraw";
+    Feed({set[1]});
+    ASSERT_EQ(sink.satellites.size(), 1u);
+    EXPECT_EQ(sink.satellites[0].satellites[5], (SatelliteInfo{50, 50, 60}));
+    EXPECT_EQ(sink.satellites[0].satellites[1], (SatelliteInfo{10, 100, 20}));
+    env.config.source = kSourcePvt;
+    Feed(set);
+    EXPECT_EQ(sink.satellites.size(), 1u) << "not in PVT mode";
+}
+
+TEST_F(Dispatcher, GarminPvtThroughTheBytePath) {
+    env.config.source = kSourcePvt;
+    env.config.speedUnit = 0;
+    monitor.Open();
+    gpstest::PvtInput in;
+    in.latRad = 52.5 * std::numbers::pi / 180;
+    in.lonRad = -1.25 * std::numbers::pi / 180;
+    in.east = -2;  // due west
+    in.altitude = 30;
+    in.mslHeight = 10;
+    auto frame = gpstest::GarminFrame(0x33, gpstest::PvtRecord(in));
+    auto other = gpstest::GarminFrame(0x0C, std::vector<std::uint8_t>(64, 0x10));
+    std::vector<std::uint8_t> bytes = other;
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+    GpsInput input;
+    HandleGpsBytes(input, bytes, env);
+
+    ASSERT_EQ(sink.positions.size(), 1u) << "the other packet type changed nothing";
+    ASSERT_EQ(sink.speeds.size(), 1u);
+    const auto& p = sink.positions[0];
+    EXPECT_NEAR(p.position.lat, 52.5, 1e-12);
+    EXPECT_NEAR(p.position.lon, -1.25, 1e-12);
+    EXPECT_EQ(p.position.date, "090224");
+    EXPECT_EQ(p.position.time, "070503");
+    EXPECT_NEAR(p.fix.trueCourse, 270, 1e-9);
+    EXPECT_EQ(p.fix.magneticCourse, kGpsNotKnown);
+    EXPECT_NEAR(p.fix.speed, 2 * 3.6 * 0.5399568035 * 1.852, 1e-9);
+    EXPECT_DOUBLE_EQ(p.fix.altitude, 40 / 0.3048);
+    auto shown = monitor.Snapshot();
+    EXPECT_EQ(shown.lines, std::vector<std::string>{kNoNmeaInPvtMode});
+}
+
+TEST(NmeaMonitor, RestartsAfter200LinesAndTrailsTheSelection) {
+    NmeaMonitorState m;
+    FeedNmeaMonitor(m, "ignored while closed", kSourceRmc);
+    EXPECT_TRUE(m.lines.empty());
+    OpenNmeaMonitor(m);
+    for (int i = 1; i <= 201; ++i) FeedNmeaMonitor(m, "line " + std::to_string(i), kSourceRmc);
+    EXPECT_EQ(m.lines.size(), 201u) << "the 201st line is still added";
+    EXPECT_EQ(m.selection, 199);
+    FeedNmeaMonitor(m, "line 202", kSourceRmc);
+    EXPECT_EQ(m.lines, std::vector<std::string>{"line 202"});
+    EXPECT_EQ(m.selection, -1);
+    EXPECT_EQ(m.lineCount, 1);
+
+    NmeaMonitor shared;
+    shared.Open();
+    shared.Feed("a", kSourceRmc);
+    shared.ToggleRunning();
+    shared.Feed("frozen", kSourceRmc);
+    shared.ToggleRunning();
+    shared.Feed("b", kSourceRmc);
+    EXPECT_EQ(shared.Snapshot().lines, (std::vector<std::string>{"a", "b"}));
+    shared.Close();
+    shared.Feed("closed", kSourceRmc);
+    EXPECT_EQ(shared.Snapshot().lines.size(), 2u);
+}
+
+TEST(GpsMailboxes, OneSlotPerKindDropsWhileWaiting) {
+    GpsMailboxes box;
+    int arrivals = 0;
+    box.SetArrivalHandler([&] { ++arrivals; });
+    GpsFix fix;
+    fix.speed = 1;
+    box.OnPosition({1, 1, "d", "t"}, fix);
+    fix.speed = 2;
+    box.OnPosition({2, 2, "d", "t"}, fix);  // dropped: the first still waits
+    box.OnSpeed(fix);
+    box.OnStatus("ERR");
+    box.OnStatus("CSM");  // a state: the newest counts
+    EXPECT_EQ(arrivals, 4);
+    EXPECT_EQ(box.DroppedPositions(), 1);
+
+    auto p = box.TakePosition();
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->position.lat, 1);
+    EXPECT_EQ(p->fix.speed, 1) << "the fix travels with its result";
+    EXPECT_FALSE(box.TakePosition());
+    EXPECT_EQ(box.TakeStatus(), "CSM");
+    EXPECT_EQ(box.TakeSpeed()->speed, 2);
+    box.OnPosition({3, 3, "d", "t"}, fix);
+    EXPECT_EQ(box.TakePosition()->position.lat, 3) << "taken slots accept again";
+
+    GpsFix gui;
+    gui.statusText = "ON*L";
+    AdoptParserFields(gui, fix);
+    EXPECT_EQ(gui.speed, 2);
+    EXPECT_EQ(gui.statusText, "ON*L") << "the GUI thread keeps its status";
+}

@@ -1,0 +1,188 @@
+// Framing of the receiver's bytes into NMEA lines and Garmin frames, and the
+// PVT record decoder.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "gps/byte_assembly.h"
+#include "gps/garmin_pvt.h"
+#include "gps_test_util.h"
+
+using namespace mw;
+
+namespace {
+
+std::vector<std::string> Lines(GpsByteAssembler& a, const std::string& bytes) {
+    std::vector<std::string> out;
+    for (char c : bytes) {
+        if (a.Push(static_cast<std::uint8_t>(c), false) == GpsByteEvent::Line)
+            out.emplace_back(a.Line());
+    }
+    return out;
+}
+
+std::vector<std::vector<std::uint8_t>> Frames(GpsByteAssembler& a,
+                                              const std::vector<std::uint8_t>& bytes) {
+    std::vector<std::vector<std::uint8_t>> out;
+    for (auto b : bytes) {
+        if (a.Push(b, true) == GpsByteEvent::Frame) {
+            auto f = a.Frame();
+            out.emplace_back(f.begin(), f.end());
+        }
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> Concat(std::initializer_list<std::vector<std::uint8_t>> parts) {
+    std::vector<std::uint8_t> out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+}  // namespace
+
+TEST(LineAssembly, LinesEndAtLineFeedWithoutControlBytes) {
+    GpsByteAssembler a;
+    const std::string long250(250, 'x');
+    EXPECT_EQ(Lines(a, std::string("$GPRMC,1\r\n") +
+                           "a\x01"
+                           "b\x08"
+                           "c" +
+                           std::string(1, '\0') + "d\r\n" + "\n" + long250 + "\n" + "after\n"),
+              (std::vector<std::string>{"$GPRMC,1", "abcd", "", std::string(190, 'x'), "after"}));
+    // A line without its line feed stays pending until the next one.
+    EXPECT_TRUE(Lines(a, "$GPGGA,partial").empty());
+    EXPECT_EQ(Lines(a, ",rest\n"), std::vector<std::string>{"$GPGGA,partial,rest"});
+}
+
+TEST(LineAssembly, ErrorDropsThePartialLineAndFrame) {
+    GpsByteAssembler a;
+    Lines(a, "$GPRMC,half");
+    a.DropPartial();
+    EXPECT_EQ(Lines(a, "next\n"), std::vector<std::string>{"next"});
+
+    GpsByteAssembler g;
+    auto frame = gpstest::GarminFrame(0x33, std::vector<std::uint8_t>(64, 1));
+    Frames(g, std::vector<std::uint8_t>(frame.begin(), frame.begin() + 20));
+    g.DropPartial();
+    EXPECT_EQ(Frames(g, frame).size(), 1u);
+}
+
+TEST(FrameAssembly, UnescapesDleAndFindsTheEnd) {
+    // Data holding DLE, DLE ETX and ETX: each DLE is sent twice and stored once.
+    const std::vector<std::uint8_t> data = {0x10, 0x03, 0x01, 0x10, 0x10, 0x03};
+    auto wire = gpstest::GarminFrame(0x0C, data);
+    GpsByteAssembler a;
+    auto frames = Frames(a, wire);
+    ASSERT_EQ(frames.size(), 1u);
+    std::vector<std::uint8_t> body = {0x10, 0x0C, static_cast<std::uint8_t>(data.size())};
+    body.insert(body.end(), data.begin(), data.end());
+    EXPECT_EQ(std::vector<std::uint8_t>(frames[0].begin(), frames[0].begin() + body.size()), body);
+    EXPECT_EQ(frames[0].size(), body.size() + 3);  // checksum, DLE, ETX
+    EXPECT_EQ(frames[0].back(), 0x03);
+
+    // The plain 0x10 0x10 pair stores one 0x10.
+    GpsByteAssembler b;
+    frames = Frames(b, {0x10, 0x22, 0x01, 0x10, 0x10, 0x55, 0x10, 0x03});
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0], (std::vector<std::uint8_t>{0x10, 0x22, 0x01, 0x10, 0x55, 0x10, 0x03}));
+}
+
+TEST(FrameAssembly, OverlongFramesAreDroppedAndReadingResumes) {
+    GpsByteAssembler a;
+    auto big = gpstest::GarminFrame(0x33, std::vector<std::uint8_t>(100, 7));  // 106 bytes
+    auto ok = gpstest::GarminFrame(0x33, std::vector<std::uint8_t>(64, 7));    // 70 bytes
+    auto frames = Frames(a, Concat({big, ok, ok}));
+    // The tail of the overlong frame comes out as a short garbage frame at
+    // most; the good frames after it arrive whole.
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames[frames.size() - 1], frames[frames.size() - 2]);
+    EXPECT_EQ(frames.back().size(), 70u);
+    for (const auto& f : frames) EXPECT_LE(f.size(), 95u);
+
+    // Exactly 95 bytes is still a frame; 96 is not.
+    for (std::size_t n : {95u, 96u}) {
+        GpsByteAssembler b;
+        std::vector<std::uint8_t> f(n, 0x20);
+        f[0] = 0x10;
+        f[n - 2] = 0x10;
+        f[n - 1] = 0x03;
+        EXPECT_EQ(Frames(b, f).size(), n == 95 ? 1u : 0u) << n;
+    }
+}
+
+TEST(PvtRecordInFrame, OnlyWholePvtFrames) {
+    auto record = gpstest::PvtRecord({});
+    GpsByteAssembler a;
+    auto noise = std::vector<std::uint8_t>{0x33, 0x44};
+    auto frames =
+        Frames(a, Concat({gpstest::GarminFrame(0x33, record), gpstest::GarminFrame(0x0C, record),
+                          gpstest::GarminFrame(0x33, std::vector<std::uint8_t>(20, 0)), noise,
+                          gpstest::GarminFrame(0x33, record)}));
+    ASSERT_EQ(frames.size(), 4u);
+    auto pvt = PvtRecordInFrame(frames[0]);
+    EXPECT_EQ(std::vector<std::uint8_t>(pvt.begin(), pvt.end()), record);
+    EXPECT_TRUE(PvtRecordInFrame(frames[1]).empty()) << "other packet type";
+    EXPECT_TRUE(PvtRecordInFrame(frames[2]).empty()) << "too short for a record";
+    EXPECT_TRUE(PvtRecordInFrame(frames[3]).empty()) << "leading bytes before DLE";
+}
+
+TEST(DecodePvtRecord, CourseQuadrantsSpeedAndStandstill) {
+    struct Case {
+        float east, north;
+        double course;  // expected, with lastCourse 123 before the record
+        double speedMs;
+    };
+    const double r2 = std::sqrt(2.0);
+    const std::vector<Case> cases = {
+        {0, 2, 0, 2},
+        {2, 0, 90, 2},
+        {0, -2, 180, 2},
+        {-2, 0, 270, 2},
+        {1, 1, 45, r2},
+        {1, -1, 135, r2},
+        {-1, -1, 225, r2},
+        {-1, 1, 315, r2},
+        {0.49f, -0.49f, 123, std::hypot(0.49f, 0.49f)},  // 0.69 m/s: too slow for a course
+        {0.08f, -0.05f, 123, 0},                         // standing still
+        {0.08f, 0.6f, 123, std::hypot(0.08f, 0.6f)},     // one axis moves: no dead band
+    };
+    for (const auto& c : cases) {
+        PvtValues pvt;
+        pvt.lastCourse = 123;
+        gpstest::PvtInput in;
+        in.east = c.east;
+        in.north = c.north;
+        auto rec = gpstest::PvtRecord(in);
+        ASSERT_TRUE(DecodePvtRecord(std::span<const std::uint8_t, 64>(rec.data(), 64), pvt));
+        EXPECT_NEAR(pvt.course, c.course, 1e-4) << c.east << "," << c.north;
+        EXPECT_NEAR(pvt.speed, c.speedMs * 3.6 * 0.5399568035, 1e-6) << c.east << "," << c.north;
+        const bool steered = c.course != 123;
+        EXPECT_DOUBLE_EQ(pvt.lastCourse, steered ? pvt.course : 123.0);
+    }
+}
+
+TEST(DecodePvtRecord, PositionAndAltitude) {
+    gpstest::PvtInput in;
+    in.latRad = -33.856 * std::numbers::pi / 180;
+    in.lonRad = 151.215 * std::numbers::pi / 180;
+    in.altitude = 100.5f;
+    in.mslHeight = -22.25f;
+    auto rec = gpstest::PvtRecord(in);
+    PvtValues pvt;
+    ASSERT_TRUE(DecodePvtRecord(std::span<const std::uint8_t, 64>(rec.data(), 64), pvt));
+    EXPECT_NEAR(pvt.lat, -33.856, 1e-12);
+    EXPECT_NEAR(pvt.lon, 151.215, 1e-12);
+    EXPECT_DOUBLE_EQ(pvt.altitude, (100.5 - 22.25) / 0.3048);
+
+    // A receiver without a fix may send NaN or nonsense: nothing changes.
+    const PvtValues before = pvt;
+    for (double lat : {std::nan(""), 2.0 /* rad, beyond 90° */}) {
+        in.latRad = lat;
+        rec = gpstest::PvtRecord(in);
+        EXPECT_FALSE(DecodePvtRecord(std::span<const std::uint8_t, 64>(rec.data(), 64), pvt));
+        EXPECT_EQ(pvt.lat, before.lat);
+        EXPECT_EQ(pvt.altitude, before.altitude);
+    }
+}

@@ -1,0 +1,129 @@
+// "GPS1:" end to end: a pseudo-terminal receiver read by a private gpsd, and
+// the program reading gpsd's raw NMEA watch. Skipped where gpsd is missing.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+
+#include <thread>
+
+#include "gps/gps_session.h"
+#include "gps/mailbox.h"
+#include "platform/system_clock.h"
+#include "platform/system_serial_port.h"
+#include "pty_util.h"
+
+using namespace mw;
+
+namespace {
+
+std::string FindGpsd() {
+    for (const char* p : {"/usr/sbin/gpsd", "/usr/bin/gpsd", "/usr/local/sbin/gpsd"}) {
+        if (access(p, X_OK) == 0) return p;
+    }
+    return {};
+}
+
+int FreeTcpPort() {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    int port = 0;
+    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    close(s);
+    return port;
+}
+
+bool Accepts(int port) {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(s);
+    return ok;
+}
+
+// A gpsd in the foreground on its own port, reading one device and never
+// writing to it; stopped with the test.
+class GpsdProcess {
+public:
+    GpsdProcess(const std::string& binary, int port, const std::string& device) {
+        pid_ = fork();
+        if (pid_ == 0) {
+            int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            const std::string p = std::to_string(port);
+            execl(binary.c_str(), "gpsd", "-N", "-n", "-b", "-S", p.c_str(), device.c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~GpsdProcess() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        int status;
+        waitpid(pid_, &status, 0);
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+}  // namespace
+
+TEST(Gpsd, RawNmeaWatchThroughGps1) {
+    const std::string gpsd = FindGpsd();
+    if (gpsd.empty()) GTEST_SKIP() << "gpsd is not installed (scripts/install-deps.sh installs it)";
+
+    gpstest::Pty receiver;
+    const int port = FreeTcpPort();
+    ASSERT_GT(port, 0);
+    GpsdProcess daemon(gpsd, port, receiver.SlavePath());
+    bool up = false;
+    for (int i = 0; i < 100 && !(up = Accepts(port)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(up) << "gpsd did not start listening";
+
+    GpsPortTable table = DefaultGpsPortTable();
+    table[8] = GpsPortEntry{"", "127.0.0.1", port};
+    table[9] = table[8];
+    SystemSerialPort serial(table);
+    SystemClock clock;
+    GpsMailboxes box;
+    GpsSession session(serial, clock, box);
+    GpsOpenRequest request;
+    request.portIndex = 9;
+    request.config = NmeaConfig{kSourceRmc, true, 0};
+    GpsFix fix;
+    session.monitor.Open();
+    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
+    EXPECT_FALSE(WriteGpsByte(session, 'x')) << "gpsd passes nothing to the receiver";
+
+    // gpsd needs a few sentences to recognise the receiver; keep sending.
+    const std::string rmc =
+        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n";
+    std::optional<GpsPositionResult> got;
+    for (int i = 0; i < 80 && !got; ++i) {
+        receiver.Write(rmc);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        got = box.TakePosition();
+    }
+    ASSERT_TRUE(got) << "no position came through gpsd";
+    EXPECT_DOUBLE_EQ(got->position.lat, 48 + 7.038 / 60);
+    EXPECT_DOUBLE_EQ(got->position.lon, 11 + 31.0 / 60);
+    EXPECT_EQ(got->position.time, "123519");
+    CloseGpsPort(session, fix);
+    // gpsd's JSON reports never reach the parsers or the monitor.
+    auto shown = session.monitor.Snapshot();
+    ASSERT_FALSE(shown.lines.empty());
+    for (const auto& line : shown.lines) EXPECT_EQ(line.rfind("$GPRMC", 0), 0u) << line;
+}

@@ -1,0 +1,275 @@
+// The sentence parsers: lines that must pass and lines that must fail, each
+// compared with the whole expected result.
+#include <gtest/gtest.h>
+
+#include "gps/dispatch.h"
+#include "gps/nmea_parser.h"
+#include "gps_test_util.h"
+#include "testlib/fake_ui.h"
+
+using namespace mw;
+using gpstest::WithChecksum;
+
+namespace {
+
+// The published sample sentences of the NMEA 0183 description.
+const std::string kRmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
+const std::string kGga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
+
+mwtest::FakeClock ClockAt(int y, int mo, int d, int h, int mi, int s) {
+    mwtest::FakeClock c;
+    c.utc = DateTime{y, mo, d, h, mi, s, 0};
+    return c;
+}
+
+const double kMunichLat = 48 + 7.038 / 60;
+const double kMunichLon = 11 + 31.0 / 60;
+
+}  // namespace
+
+TEST(VerifyChecksum, ExactUpperCaseRule) {
+    const std::vector<std::string> pass = {
+        kRmc, kGga, WithChecksum("GPGLL,4916.45,N,12311.12,W,225444,A"),
+        "$*00",  // nothing between '$' and '*' XORs to 0
+    };
+    const std::vector<std::string> fail = {
+        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6a",   // lower case
+        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A0",  // three after '*'
+        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6",    // one after '*'
+        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A ",  // trailing blank
+        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r",  // CR kept
+        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W",       // no '*'
+        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,E*6A",    // wrong value
+        "",
+    };
+    for (const auto& s : pass) EXPECT_TRUE(VerifyChecksum(s)) << s;
+    for (const auto& s : fail) EXPECT_FALSE(VerifyChecksum(s)) << s;
+}
+
+TEST(ParsePositionSentence, LinesThatGiveAFixOrNot) {
+    struct Case {
+        std::string line;
+        int source;
+        bool checksum;
+        PositionOutcome outcome;
+        PositionReport report;  // when outcome is Fix
+    };
+    // Device clock 9 Feb 2024 07:05:03 UTC: "090224" and "070503".
+    const std::vector<Case> cases = {
+        {kRmc, 0, true, PositionOutcome::Fix, {kMunichLat, kMunichLon, "230394", "123519"}},
+        // Status V with a position is used like A.
+        {WithChecksum("GPRMC,123519.50,V,4807.038,S,01131.000,W,0.0,,230394,,"),
+         0,
+         true,
+         PositionOutcome::Fix,
+         {-kMunichLat, -kMunichLon, "230394", "123519.50"}},
+        // Missing date and time come from the device clock.
+        {WithChecksum("GPRMC,,A,4807.038,N,01131.000,E,,,,,"),
+         0,
+         true,
+         PositionOutcome::Fix,
+         {kMunichLat, kMunichLon, "090224", "070503"}},
+        // Degrees are what precedes the two minute digits before '.'.
+        {WithChecksum("GPRMC,1,A,0007.5,N,00000.6,W,,,010100,,"),
+         0,
+         true,
+         PositionOutcome::Fix,
+         {7.5 / 60, -0.6 / 60, "010100", "1"}},
+        {WithChecksum("GPRMC,1,A,4807,N,01131,E,,,010100,,"),
+         0,
+         true,
+         PositionOutcome::Fix,
+         {kMunichLat - 0.038 / 60, kMunichLon, "010100", "1"}},
+        {kGga, 1, true, PositionOutcome::Fix, {kMunichLat, kMunichLon, "090224", "123519"}},
+        {WithChecksum("GPGLL,4916.45,N,12311.12,W,225444,A"),
+         2,
+         true,
+         PositionOutcome::Fix,
+         {49 + 16.45 / 60, -(123 + 11.12 / 60), "090224", "225444"}},
+        // The checksum only counts when it is checked.
+        {"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6a",
+         0,
+         true,
+         PositionOutcome::ChecksumFailed,
+         {}},
+        {"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6a",
+         0,
+         false,
+         PositionOutcome::Fix,
+         {kMunichLat, kMunichLon, "230394", "123519"}},
+        {"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W",
+         0,
+         false,
+         PositionOutcome::Fix,
+         {kMunichLat, kMunichLon, "230394", "123519"}},
+        // Empty latitude, empty longitude, the marker 999, too few commas.
+        {WithChecksum("GPRMC,123519,V,,,,,,,230394,,"), 0, true, PositionOutcome::NoFix, {}},
+        {WithChecksum("GPRMC,123519,A,4807.038,N,,E,,,230394,,"),
+         0,
+         true,
+         PositionOutcome::NoFix,
+         {}},
+        {WithChecksum("GPRMC,123519,A,999,N,01131.000,E,,,230394,,"),
+         0,
+         true,
+         PositionOutcome::NoFix,
+         {}},
+        {WithChecksum("GPRMC,123519,A,4807.038,N,01131.000,E,0,0"),
+         0,
+         true,
+         PositionOutcome::NoFix,
+         {}},
+        {WithChecksum("GPGGA,123519,4807.038,N,01131.000"), 1, true, PositionOutcome::NoFix, {}},
+        {WithChecksum("GPGLL,4916.45,N,12311.12"), 2, true, PositionOutcome::NoFix, {}},
+        // Off the globe: damaged digits never reach the pipeline.
+        {WithChecksum("GPRMC,1,A,9130.000,N,01131.000,E,,,010100,,"),
+         0,
+         true,
+         PositionOutcome::NoFix,
+         {}},
+        {WithChecksum("GPRMC,1,A,4807.038,N,18100.000,E,,,010100,,"),
+         0,
+         true,
+         PositionOutcome::NoFix,
+         {}},
+    };
+    for (const auto& c : cases) {
+        auto clock = ClockAt(2024, 2, 9, 7, 5, 3);
+        PositionReport got;
+        PositionOutcome outcome = ParsePositionSentence(c.line, c.source, c.checksum, clock, got);
+        EXPECT_EQ(outcome, c.outcome) << c.line;
+        if (outcome == PositionOutcome::Fix && c.outcome == PositionOutcome::Fix) {
+            EXPECT_DOUBLE_EQ(got.lat, c.report.lat) << c.line;
+            EXPECT_DOUBLE_EQ(got.lon, c.report.lon) << c.line;
+            EXPECT_EQ(got.date, c.report.date) << c.line;
+            EXPECT_EQ(got.time, c.report.time) << c.line;
+        }
+    }
+}
+
+TEST(ParseSpeedSentence, FieldsByLayoutWithDerivedCourses) {
+    struct Case {
+        std::string line;
+        int source;
+        int speedUnit;
+        double speed, trueCourse, magneticCourse, variation;
+    };
+    const double u = kGpsNotKnown;
+    const std::vector<Case> cases = {
+        // 3.1° W: magnetic = true − (−3.1).
+        {kRmc, 0, 0, 22.4 * 1.852, 84.4, 87.5, -3.1},
+        {kRmc, 0, 1, 22.4 * 1.150779448, 84.4, 87.5, -3.1},
+        {kRmc, 0, 2, 22.4, 84.4, 87.5, -3.1},
+        {kRmc, 0, 7, 22.4, 84.4, 87.5, -3.1},  // any other unit is knots
+        // Magnetic course wraps into [0, 360).
+        {WithChecksum("GPRMC,1,A,1,N,1,E,1.0,5.0,010100,10.0,E"), 0, 2, 1.0, 5.0, 355.0, 10.0},
+        {WithChecksum("GPRMC,1,A,1,N,1,E,1.0,355.0,010100,10.0,W"), 0, 2, 1.0, 355.0, 5.0, -10.0},
+        // Empty course and variation are not known (not 0, which would be north).
+        {WithChecksum("GPRMC,1,A,1,N,1,E,0.0,,010100,,"), 0, 2, 0.0, u, u, u},
+        {WithChecksum("GPRMC,1,A,1,N,1,E,,,010100,,"), 0, 0, 0.0, u, u, u},
+        // VTG has no variation: nothing is derived.
+        {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48", 1, 2, 5.5, 54.7, 34.4, u},
+        {WithChecksum("GPVTG,,T,034.4,M,005.5,N,010.2,K"), 2, 0, 5.5 * 1.852, u, 34.4, u},
+        // The replay sentence: 11.3° E gives magnetic 348.7.
+        {kReplayRmc, 0, 0, 0.0, 0.0, 348.7, 11.3},
+    };
+    for (const auto& c : cases) {
+        GpsFix fix;
+        fix.altitude = 12;
+        fix.fixQuality = 2;
+        GpsFix expected = fix;
+        expected.speed = c.speed;
+        expected.trueCourse = c.trueCourse;
+        expected.magneticCourse = c.magneticCourse;
+        expected.magneticVariation = c.variation;
+        ParseSpeedSentence(c.line, c.source, c.speedUnit, fix);
+        EXPECT_NEAR(fix.speed, expected.speed, 1e-12) << c.line;
+        EXPECT_NEAR(fix.magneticCourse, expected.magneticCourse, 1e-9) << c.line;
+        fix.speed = expected.speed;
+        fix.magneticCourse = expected.magneticCourse;
+        EXPECT_EQ(fix, expected) << c.line;  // and nothing else changed
+    }
+}
+
+TEST(ParseQualitySentence, GgaFieldsAndAltitudeUnits) {
+    struct Case {
+        std::string line;
+        int quality, satellites;
+        double hdop, altitudeFeet;
+        int dgpsAge;
+    };
+    const std::vector<Case> cases = {
+        {kGga, 1, 8, 0.9, 545.4 * 3.2808, 0},
+        {WithChecksum("GPGGA,1,4807.038,N,01131.000,E,2,11,1.2,545.4,F,46.9,M,3,0120"), 2, 11, 1.2,
+         545.4, 3},
+        // An empty altitude is not known, whatever unit follows it.
+        {WithChecksum("GPGGA,1,4807.038,N,01131.000,E,1,05,2.0,,,,,,"), 1, 5, 2.0, kGpsNotKnown, 0},
+        {WithChecksum("GPGGA,1,4807.038,N,01131.000,E,1,05,2.0,,M,,M,,"), 1, 5, 2.0, kGpsNotKnown,
+         0},
+        // No fix: everything at its default.
+        {WithChecksum("GPGGA,,,,,,0,,,,,,,,"), 0, 0, 0.0, kGpsNotKnown, 0},
+        {"$GPGGA", 0, 0, 0.0, kGpsNotKnown, 0},
+        // Not checksum-tested.
+        {"$GPGGA,1,4807.038,N,01131.000,E,1,04,3.5,-12.5,M,46.9,M,,*00", 1, 4, 3.5, -12.5 * 3.2808,
+         0},
+        {kReplayGga, 1, 8, 0.4, 999 * 3.2808, 0},
+    };
+    for (const auto& c : cases) {
+        GpsFix fix;
+        fix.speed = 7;
+        fix.dgpsAge = 9;
+        GpsFix expected = fix;
+        expected.fixQuality = c.quality;
+        expected.satellitesInUse = c.satellites;
+        expected.hdop = c.hdop;
+        expected.altitude = c.altitudeFeet;
+        expected.dgpsAge = c.dgpsAge;
+        ParseQualitySentence(c.line, fix);
+        EXPECT_NEAR(fix.altitude, expected.altitude, 1e-9) << c.line;
+        fix.altitude = expected.altitude;
+        EXPECT_EQ(fix, expected) << c.line;
+    }
+}
+
+TEST(ParseSatellitesSentence, MessageSetsFillTheTable) {
+    GpsFix fix;
+    fix.satellites[30] = {10, 20, 30};  // left from an earlier set
+    const std::vector<std::string> set = {
+        WithChecksum("GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00"),
+        WithChecksum("GPGSV,3,2,11,14,25,170,00,16,57,208,39,18,67,296,40,19,40,246,00"),
+        // PRNs beyond 39 (SBAS 48, GLONASS 65) are skipped without a word.
+        WithChecksum("GPGSV,3,3,11,22,42,067,42,39,09,155,33,48,30,200,44,65,10,100,20"),
+    };
+    EXPECT_EQ(ParseSatellitesSentence(set[0], fix), SatellitesOutcome::Stored);
+    EXPECT_EQ(fix.satellites[30], SatelliteInfo{}) << "message 1 clears the table";
+    EXPECT_EQ(ParseSatellitesSentence(set[1], fix), SatellitesOutcome::Stored);
+    EXPECT_EQ(ParseSatellitesSentence(set[2], fix), SatellitesOutcome::SetComplete);
+
+    GpsFix expected;
+    auto& s = expected.satellites;
+    s[3] = {3, 111, 0};
+    s[4] = {15, 270, 0};
+    s[6] = {1, 10, 0};
+    s[13] = {6, 292, 0};
+    s[14] = {25, 170, 0};
+    s[16] = {57, 208, 39};
+    s[18] = {67, 296, 40};
+    s[19] = {40, 246, 0};
+    s[22] = {42, 67, 42};
+    s[39] = {9, 155, 33};
+    EXPECT_EQ(fix, expected);
+
+    // A short last message: missing blocks read as PRN 0 with zeros.
+    GpsFix one;
+    EXPECT_EQ(ParseSatellitesSentence(WithChecksum("GPGSV,1,1,01,07,80,045,51"), one),
+              SatellitesOutcome::SetComplete);
+    EXPECT_EQ(one.satellites[7], (SatelliteInfo{80, 45, 51}));
+
+    // Without '*' and exactly two characters after it, nothing is touched.
+    for (const std::string bad : {"$GPGSV,1,1,01,07,80,045,51", "$GPGSV,1,1,01,07,80,045,51*4",
+                                  "$GPGSV,1,1,01,07,80,045,51*4AB"}) {
+        GpsFix untouched = expected;
+        EXPECT_EQ(ParseSatellitesSentence(bad, untouched), SatellitesOutcome::Ignored) << bad;
+        EXPECT_EQ(untouched, expected) << bad;
+    }
+}

@@ -1,0 +1,85 @@
+// A pseudo-terminal pair that stands in for a GPS receiver: the test writes
+// the receiver's bytes to the master side, the program opens the slave.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <string>
+
+namespace gpstest {
+
+class Pty {
+public:
+    Pty() {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
+            throw std::runtime_error("no pseudo-terminal");
+        slave_ = ptsname(master_);
+        fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    }
+    ~Pty() {
+        HangUp();
+        if (slaveHold_ >= 0) close(slaveHold_);
+    }
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    const std::string& SlavePath() const { return slave_; }
+
+    // Keeps a slave descriptor open, so that what the program writes stays
+    // readable on the master after the program closed its side.
+    void HoldSlave() { slaveHold_ = open(slave_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC); }
+
+    // Writes all of `bytes`, waiting while the slave's input queue is full.
+    bool Write(const std::string& bytes) {
+        std::size_t done = 0;
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (done < bytes.size() && std::chrono::steady_clock::now() < until) {
+            ssize_t n = write(master_, bytes.data() + done, bytes.size() - done);
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+            } else {
+                pollfd p{master_, POLLOUT, 0};
+                poll(&p, 1, 10);
+            }
+        }
+        return done == bytes.size();
+    }
+    // Writes without waiting; false when the queue is full.
+    bool TryWrite(const std::string& bytes) {
+        return write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    }
+
+    // What the program wrote, until `expected` bytes came or `ms` passed.
+    std::string Read(std::size_t expected, int ms) {
+        std::string out;
+        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (out.size() < expected && std::chrono::steady_clock::now() < until) {
+            pollfd p{master_, POLLIN, 0};
+            if (poll(&p, 1, 10) == 1 && (p.revents & POLLIN)) {
+                char buf[256];
+                ssize_t n = read(master_, buf, sizeof buf);
+                if (n > 0) out.append(buf, static_cast<std::size_t>(n));
+            }
+        }
+        return out;
+    }
+
+    // The receiver is unplugged.
+    void HangUp() {
+        if (master_ >= 0) close(master_);
+        master_ = -1;
+    }
+
+private:
+    int master_ = -1;
+    int slaveHold_ = -1;
+    std::string slave_;
+};
+
+}  // namespace gpstest

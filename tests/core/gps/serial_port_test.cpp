@@ -1,0 +1,269 @@
+// The port, the reader thread and opening/closing, with a pseudo-terminal
+// pair as the receiver.
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+
+#include <atomic>
+#include <climits>
+#include <cmath>
+#include <numbers>
+#include <thread>
+
+#include "gps/gps_session.h"
+#include "gps/mailbox.h"
+#include "gps_test_util.h"
+#include "platform/gps_port_table.h"
+#include "platform/system_clock.h"
+#include "platform/system_serial_port.h"
+#include "pty_util.h"
+#include "testlib/temp_dir.h"
+
+using namespace mw;
+using gpstest::WithChecksum;
+
+namespace {
+
+const std::string kRmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
+const std::string kGga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
+const double kMunich = 48 + 7.038 / 60;
+
+std::string RmcAt(int minutes) {
+    return WithChecksum("GPRMC,120000,A,48" + std::to_string(10 + minutes) +
+                        ".000,N,01131.000,E,1.0,90.0,230394,,");
+}
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// One receiver on "COM1:" (index 0), lock files looked for in a scratch folder.
+class PtyPort : public ::testing::Test {
+protected:
+    PtyPort() : port(Table(), lockDir.Path()), session(port, clock, sink) {
+        request.portIndex = 0;
+        request.baudIndex = 2;
+        request.config = NmeaConfig{kSourceRmc, true, 2};
+    }
+    GpsPortTable Table() {
+        GpsPortTable t = DefaultGpsPortTable();
+        t[0].device = pty.SlavePath();
+        return t;
+    }
+    std::size_t Positions() {
+        return sink.Locked([&] { return sink.positions.size(); });
+    }
+
+    gpstest::Pty pty;
+    mwtest::TempDir lockDir;
+    SystemSerialPort port;
+    SystemClock clock;
+    gpstest::RecordingSink sink;
+    GpsSession session;
+    GpsOpenRequest request;
+    GpsFix fix;
+};
+
+}  // namespace
+
+TEST(GpsPortTable, DefaultsAndOverrides) {
+    GpsPortTable t = DefaultGpsPortTable();
+    EXPECT_EQ(t[0].device, "/dev/ttyUSB0");
+    EXPECT_EQ(t[7].device, "/dev/gnss0");
+    EXPECT_TRUE(t[8].IsGpsd());
+    EXPECT_EQ(t[9], t[8]);
+    EXPECT_EQ(t[8].gpsdHost, "127.0.0.1");
+    EXPECT_EQ(t[8].gpsdPort, 2947);
+    EXPECT_EQ(GpsPortName(0), "COM1:");
+    EXPECT_EQ(GpsPortName(7), "COM8:");
+    EXPECT_EQ(GpsPortName(9), "GPS1:");
+
+    mwtest::TempDir home;
+    home.Write(kComPortsFile,
+               "/dev/serial/by-id/gps\r\n\r\n 192.168.1.20:3000 \r\nnot a port:x\r\n\r\n\r\n\r\n"
+               "/dev/ttyAMA0\r\nlocalhost\r\n/dev/extra\r\n");
+    GpsPortTable o = LoadGpsPortTable(home.Path());
+    EXPECT_EQ(o[0].device, "/dev/serial/by-id/gps");
+    EXPECT_EQ(o[1], t[1]) << "an empty line keeps the default";
+    EXPECT_EQ(o[2], (GpsPortEntry{"", "192.168.1.20", 3000}));
+    EXPECT_EQ(o[3], t[3]) << "an unreadable entry keeps the default";
+    EXPECT_EQ(o[7].device, "/dev/ttyAMA0");
+    EXPECT_EQ(o[8], (GpsPortEntry{"", "localhost", 2947}));
+    EXPECT_EQ(o[9], o[8]);
+    EXPECT_EQ(LoadGpsPortTable(home.File("missing")), t);
+}
+
+TEST_F(PtyPort, LinesSplitAcrossReadsWithNoiseAndCrLf) {
+    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
+    EXPECT_EQ(fix.statusText, "ON ");
+    EXPECT_TRUE(session.active);
+    // Noise before the first sentence, a sentence in three pieces, then a
+    // 250-character line, which must not disturb the lines after it.
+    ASSERT_TRUE(pty.Write(std::string("\x01\xff garbage ") + kRmc.substr(0, 20)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_TRUE(pty.Write(kRmc.substr(20, 30)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_TRUE(pty.Write(kRmc.substr(50) + "\r\n" + kGga + "\r\n" + std::string(250, 'Z') + "\n" +
+                          RmcAt(5) + "\r\n"));
+    ASSERT_TRUE(sink.WaitFor([&] { return sink.positions.size() >= 2; }));
+    sink.Locked([&] {
+        EXPECT_DOUBLE_EQ(sink.positions[0].position.lat, kMunich);
+        EXPECT_DOUBLE_EQ(sink.positions[1].position.lat, 48 + 15.0 / 60);
+        EXPECT_EQ(sink.positions[1].fix.fixQuality, 1) << "the GGA between them was read";
+        EXPECT_TRUE(sink.statuses.empty());
+        return 0;
+    });
+    EXPECT_EQ(CloseGpsPort(session, fix), 1);
+    EXPECT_EQ(fix.statusText, "OFF");
+    EXPECT_FALSE(session.active);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(CloseGpsPort(session, fix), 1) << "closing twice is harmless";
+}
+
+TEST_F(PtyPort, BusyLockedAndMissingPorts) {
+    {
+        // Another program holds the device.
+        int other = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(other, 0);
+        ASSERT_EQ(flock(other, LOCK_EX), 0);
+        EXPECT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::PortBusy);
+        close(other);
+    }
+    EXPECT_EQ(GpsOpenFailureMessage(GpsOpenOutcome::PortBusy),
+              "Another Program or Utility is using the Comm port");
+    EXPECT_FALSE(session.active);
+    EXPECT_EQ(fix.statusText, "OFF");
+
+    // A lock file of a live process (our parent) marks it taken; a stale one
+    // does not.
+    const std::string lockName = "LCK.." + pty.SlavePath().substr(pty.SlavePath().rfind('/') + 1);
+    lockDir.Write(lockName, "     " + std::to_string(getppid()) + "\n");
+    EXPECT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::PortBusy);
+    lockDir.Write(lockName, std::to_string(INT_MAX) + "\n");
+    EXPECT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
+    CloseGpsPort(session, fix);
+
+    GpsPortTable t = DefaultGpsPortTable();
+    t[0].device = "/nonexistent/ttyGPS";
+    SystemSerialPort missing(t, lockDir.Path());
+    GpsSession s2(missing, clock, sink);
+    EXPECT_EQ(OpenGpsPort(s2, request, fix), GpsOpenOutcome::OpenFailed);
+    EXPECT_EQ(GpsOpenFailureMessage(GpsOpenOutcome::OpenFailed), "Unable to open port");
+    for (int index : {-1, 10}) {
+        request.portIndex = index;
+        EXPECT_EQ(OpenGpsPort(s2, request, fix), GpsOpenOutcome::OpenFailed) << index;
+    }
+    EXPECT_FALSE(s2.active);
+}
+
+TEST_F(PtyPort, AWriterThatHangsUpGivesErrOnceAndNoSpinning) {
+    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
+    ASSERT_TRUE(pty.Write(kRmc + "\r\n"));
+    ASSERT_TRUE(sink.WaitFor([&] { return !sink.positions.empty(); }));
+    pty.HangUp();
+    ASSERT_TRUE(sink.WaitFor([&] { return !sink.statuses.empty(); }));
+    const double cpuBefore = CpuSeconds();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const double cpuUsed = CpuSeconds() - cpuBefore;
+    EXPECT_LT(cpuUsed, 0.1) << "the reader must not poll a dead port in a loop";
+    sink.Locked([&] {
+        EXPECT_EQ(sink.statuses, std::vector<std::string>{"ERR"});
+        return 0;
+    });
+    EXPECT_TRUE(session.reader->PortLost());
+    auto t0 = std::chrono::steady_clock::now();
+    CloseGpsPort(session, fix);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500));
+}
+
+TEST_F(PtyPort, ClosingWhileDataFlows) {
+    for (int round = 0; round < 5; ++round) {
+        sink.Locked([&] {
+            sink.positions.clear();
+            return 0;
+        });
+        ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened) << round;
+        std::atomic<bool> stop{false};
+        std::thread feeder([&] {
+            for (int i = 0; !stop; ++i) {
+                pty.TryWrite(RmcAt(i % 40) + "\r\n");
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
+            }
+        });
+        EXPECT_TRUE(sink.WaitFor([&] { return sink.positions.size() >= 3; })) << round;
+        auto t0 = std::chrono::steady_clock::now();
+        EXPECT_EQ(CloseGpsPort(session, fix), 1);
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500));
+        EXPECT_EQ(session.reader, nullptr) << "the reader was joined";
+        // Nothing arrives once close returned.
+        const std::size_t after = Positions();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(Positions(), after);
+        stop = true;
+        feeder.join();
+    }
+}
+
+TEST_F(PtyPort, TripmateStringFollowsItsDelayWhileReadingGoesOn) {
+    request.tripmate = true;
+    request.tripmateDelayMs = 250;
+    auto t0 = std::chrono::steady_clock::now();
+    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(100))
+        << "opening does not wait for the receiver";
+    ASSERT_TRUE(pty.Write(kRmc + "\r\n"));
+    ASSERT_TRUE(sink.WaitFor([&] { return !sink.positions.empty(); }, 0.2));
+    std::string sent = pty.Read(8, 2000);
+    EXPECT_EQ(sent, "ASTRAL\r\n");
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(250));
+    CloseGpsPort(session, fix);
+}
+
+TEST_F(PtyPort, GarminPvtStartFramesAndStop) {
+    pty.HoldSlave();
+    request.config.source = kSourcePvt;
+    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
+    const std::string start(kPvtStartCommand.begin(), kPvtStartCommand.end());
+    EXPECT_EQ(pty.Read(8, 2000), start);
+
+    gpstest::PvtInput in;
+    in.latRad = -41.3 * std::numbers::pi / 180;
+    in.lonRad = 174.8 * std::numbers::pi / 180;
+    in.north = -2;
+    auto frame = gpstest::GarminFrame(0x33, gpstest::PvtRecord(in));
+    // The port opened in the middle of a frame: its tail comes first.
+    ASSERT_TRUE(
+        pty.Write(std::string("\x33\x22\x10\x03", 4) + std::string(frame.begin(), frame.end())));
+    ASSERT_TRUE(sink.WaitFor([&] { return !sink.positions.empty(); }));
+    sink.Locked([&] {
+        EXPECT_NEAR(sink.positions[0].position.lat, -41.3, 1e-9);
+        EXPECT_NEAR(sink.positions[0].fix.trueCourse, 180, 1e-9);
+        return 0;
+    });
+    CloseGpsPort(session, fix);
+    const std::string stop(kPvtStopCommand.begin(), kPvtStopCommand.end());
+    EXPECT_EQ(pty.Read(8, 2000), stop);
+}
+
+TEST_F(PtyPort, MailboxesDeliverToAWaitingGuiThread) {
+    GpsMailboxes box;
+    GpsSession s(port, clock, box);
+    std::atomic<int> arrivals{0};
+    box.SetArrivalHandler([&] { ++arrivals; });
+    ASSERT_EQ(OpenGpsPort(s, request, fix), GpsOpenOutcome::Opened);
+    ASSERT_TRUE(pty.Write(kGga + "\r\n" + kRmc + "\r\n" + RmcAt(1) + "\r\n"));
+    // Nobody drains: the first position waits, the later one is dropped.
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (box.DroppedPositions() < 1 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    CloseGpsPort(s, fix);
+    auto p = box.TakePosition();
+    ASSERT_TRUE(p);
+    EXPECT_DOUBLE_EQ(p->position.lat, kMunich);
+    EXPECT_EQ(p->fix.satellitesInUse, 8);
+    EXPECT_EQ(box.DroppedPositions(), 1);
+    EXPECT_GE(arrivals.load(), 2);
+}
