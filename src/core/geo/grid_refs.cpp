@@ -22,12 +22,8 @@ constexpr std::string_view kBritishSecond = "VWXYZQRSTULMNOPFGHJKABCDE";
 constexpr std::string_view kIrishRows[5] = {"VWXY", "QRST", "LMNO", "FGHJ", "ABCD"};
 
 // Division and remainder of non-negative whole metres held in doubles.
-int Div(double value, int step) {
-    return static_cast<int>(value) / step;
-}
-double Mod(double value, int step) {
-    return static_cast<double>(static_cast<long>(value) % step);
-}
+int Div(double value, int step) { return static_cast<int>(value) / step; }
+double Mod(double value, int step) { return static_cast<double>(static_cast<long>(value) % step); }
 
 }  // namespace
 
@@ -62,7 +58,6 @@ std::string FormatDegMinSec(double value) {
 }
 
 GridReference LatLonToUtm(double lat, double lon, const DatumTable& datums, int datum) {
-    const Ellipsoid ell = GetDatumEllipsoid(datums, datum);
     GridReference ref;
     if (lat >= -80 && lat <= 84) {
         const int i = static_cast<int>(lat + 80);
@@ -72,14 +67,22 @@ GridReference LatLonToUtm(double lat, double lon, const DatumTable& datums, int 
         if (letter > 'X') letter = 'X';  // 72° to 84° is one band
         const double cm = std::floor(lon * (1.0 / 6)) * 6 + 3;
         const int zone = (static_cast<int>(cm) + 183) / 6;
-        ref.zone = Format("%02d%c", zone, letter);
-        TmForward(lat, lon, 0.0, cm, kUtmScale, ref.easting, ref.northing, ell);
+        // "%02d%c", built by hand: this runs for every position read-out.
+        if (zone >= 0 && zone <= 99) {
+            const char text[3] = {static_cast<char>('0' + zone / 10),
+                                  static_cast<char>('0' + zone % 10), letter};
+            ref.zone.assign(text, 3);
+        } else {
+            ref.zone = Format("%02d%c", zone, letter);
+        }
+        TmForward(lat, lon, 0.0, cm, kUtmScale, ref.easting, ref.northing, datums, datum);
         ref.easting += kUtmFalseEasting;
         if (lat < 0) ref.northing += kUtmSouthernFalseNorthing;
         return ref;
     }
     char letter = lat > 0 ? (lon < 0 ? 'Y' : 'Z') : (lon < 0 ? 'A' : 'B');
     ref.zone = std::string("00\t") + letter;
+    const Ellipsoid ell = GetDatumEllipsoid(datums, datum);
     const double e = std::sqrt(ell.e2);
     const double phi = std::fabs(lat) * kD2R, lambda = lon * kD2R;
     const double es = e * std::sin(phi);

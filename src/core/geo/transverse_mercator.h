@@ -26,14 +26,11 @@ void TmForward(double lat, double lon, double lat0, double lon0, double k0, doub
 void TmInverse(double easting, double northing, double lat0, double lon0, double k0, double& lat,
                double& lon, const Ellipsoid& ellipsoid);
 
-// The same on the ellipsoid of datum `datum` of the table.
-inline void TmForward(double lat, double lon, double lat0, double lon0, double k0, double& easting,
-                      double& northing, const DatumTable& datums, int datum) {
-    TmForward(lat, lon, lat0, lon0, k0, easting, northing, GetDatumEllipsoid(datums, datum));
-}
-inline void TmInverse(double easting, double northing, double lat0, double lon0, double k0,
-                      double& lat, double& lon, const DatumTable& datums, int datum) {
-    TmInverse(easting, northing, lat0, lon0, k0, lat, lon, GetDatumEllipsoid(datums, datum));
-}
+// The same on the ellipsoid of datum `datum` of the table (looked up on
+// every call).
+void TmForward(double lat, double lon, double lat0, double lon0, double k0, double& easting,
+               double& northing, const DatumTable& datums, int datum);
+void TmInverse(double easting, double northing, double lat0, double lon0, double k0, double& lat,
+               double& lon, const DatumTable& datums, int datum);
 
 }  // namespace mw
