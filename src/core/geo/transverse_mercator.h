@@ -2,11 +2,12 @@
 // references and the user's own Transverse Mercator maps are built on.
 //
 // A closed-form series (no iteration): the forward direction carries terms
-// to A⁶, the inverse a footpoint latitude from a four-term series. Within
-// about 3° of the central meridian forward and inverse agree to well under a
-// millimetre and the series matches an exact Transverse Mercator to a few
-// millimetres; the error grows quickly beyond 10°. No test is made on the
-// distance from the central meridian.
+// to A⁶, the inverse a footpoint latitude from a four-term series. Measured
+// against an exact Transverse Mercator (PROJ's Krüger series) on WGS 84:
+// forward within 1 mm up to about 4° from the central meridian (2.5 cm at
+// 9°); inverse within 1 mm up to about 3.5° (1.3 cm at 5°, 5 cm at 6°), so a
+// round trip holds to 1 mm across a 6° zone. No test is made on the distance
+// from the central meridian.
 #pragma once
 
 #include "geo/datums.h"

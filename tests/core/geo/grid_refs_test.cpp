@@ -8,37 +8,6 @@
 
 using namespace mw;
 
-TEST(FormatDegMin, CarriesAndSigns) {
-    struct Case {
-        double value;
-        const char* text;
-    };
-    const Case cases[] = {
-        {51.5, "51 30.000'"},
-        {51.99999999, "52 00.000'"},
-        {-51.99999999, "-52 00.000'"},
-        {-0.5, "-0 30.000'"},
-        {0, "0 00.000'"},
-        {9.99999, "9 59.999'"},
-        {179.999999, "180 00.000'"},
-        {-179.25, "-179 15.000'"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(FormatDegMin(c.value), c.text) << c.value;
-}
-
-TEST(FormatDegMinSec, CarriesTwiceAndSigns) {
-    struct Case {
-        double value;
-        const char* text;
-    };
-    const Case cases[] = {
-        {51.5, "51 30' 00.0\""},      {10.999999, "11 00' 00.0\""}, {-0.5, "-0 30' 00.0\""},
-        {45.25, "45 15' 00.0\""},     {12.3456, "12 20' 44.2\""},   {-33.999999, "-34 00' 00.0\""},
-        {1.0 / 3600, "0 00' 01.0\""},
-    };
-    for (const Case& c : cases) EXPECT_EQ(FormatDegMinSec(c.value), c.text) << c.value;
-}
-
 TEST(Utm, BandLettersSkipIAndOAndEndAtX) {
     DatumTable t;
     struct Case {
