@@ -10,15 +10,16 @@ int TileCacheSlotsFor(int viewWidth, int viewHeight) {
     // than it would aligned.
     std::int64_t across = (std::max(viewWidth, 1) + kTileEdge - 1) / kTileEdge + 1;
     std::int64_t down = (std::max(viewHeight, 1) + kTileEdge - 1) / kTileEdge + 1;
-    std::int64_t slots = 2 * across * down;
-    return static_cast<int>(std::clamp<std::int64_t>(slots, kMinTileCacheSlots, 1 << 20));
+    std::int64_t count = 2 * across * down;
+    return static_cast<int>(std::clamp<std::int64_t>(count, kMinTileCacheSlots, 1 << 20));
 }
 
-bool GrowTileCache(TileCache& cache, int slots) {
-    if (slots <= cache.Size()) return true;
+bool GrowTileCache(TileCache& cache, int count) {
+    if (count <= cache.Size()) return true;
     try {
-        cache.buffers.resize(static_cast<std::size_t>(slots) * kTileBytes);
-        cache.slots.resize(static_cast<std::size_t>(slots));
+        cache.buffers.resize(static_cast<std::size_t>(count) * kTileBytes);
+        cache.entries.resize(static_cast<std::size_t>(count));
+        cache.emptyHint = count - 1;
     } catch (const std::bad_alloc&) {
         cache.buffers.resize(static_cast<std::size_t>(cache.Size()) * kTileBytes);
         return false;
@@ -27,8 +28,9 @@ bool GrowTileCache(TileCache& cache, int slots) {
 }
 
 void EmptyTileCache(TileCache& cache) {
-    for (TileSlot& s : cache.slots) s = TileSlot{};
+    for (TileSlot& s : cache.entries) s = TileSlot{};
     cache.slotOfKey.clear();
+    cache.emptyHint = cache.Size() - 1;
 }
 
 int FindCachedTile(const TileCache& cache, int key) {
@@ -36,11 +38,17 @@ int FindCachedTile(const TileCache& cache, int key) {
     return it == cache.slotOfKey.end() ? -1 : it->second;
 }
 
-int ChooseVictim(const TileCache& cache) {
+int ChooseVictim(TileCache& cache) {
+    // An empty slot has stamp 0 and is never locked, so the highest empty
+    // slot is the one the full rule picks.
+    int& hint = cache.emptyHint;
+    hint = std::min(hint, cache.Size() - 1);
+    while (hint >= 0 && cache.entries[hint].key >= 0) --hint;
+    if (hint >= 0) return hint;
     int victim = -1;
     std::uint64_t oldest = 0;
     for (int i = 0; i < cache.Size(); ++i) {
-        const TileSlot& s = cache.slots[i];
+        const TileSlot& s = cache.entries[i];
         if (s.locked) continue;
         if (victim < 0 || s.stamp <= oldest) {
             victim = i;
@@ -52,7 +60,7 @@ int ChooseVictim(const TileCache& cache) {
 
 void LockTileRange(TileCache& cache, int tilesX, int firstColumn, int lastColumn, int firstRow,
                    int lastRow) {
-    for (TileSlot& s : cache.slots) {
+    for (TileSlot& s : cache.entries) {
         if (s.key < 0 || tilesX <= 0) {
             s.locked = false;
             continue;
@@ -63,17 +71,18 @@ void LockTileRange(TileCache& cache, int tilesX, int firstColumn, int lastColumn
 }
 
 void ClearSlot(TileCache& cache, int slot) {
-    TileSlot& s = cache.slots[slot];
+    TileSlot& s = cache.entries[slot];
     if (s.key >= 0) {
         auto it = cache.slotOfKey.find(s.key);
         if (it != cache.slotOfKey.end() && it->second == slot) cache.slotOfKey.erase(it);
     }
     s = TileSlot{};
+    cache.emptyHint = std::max(cache.emptyHint, slot);
 }
 
 void AssignSlot(TileCache& cache, int slot, int key) {
     ClearSlot(cache, slot);
-    cache.slots[slot].key = key;
+    cache.entries[slot].key = key;
     cache.slotOfKey[key] = slot;
 }
 

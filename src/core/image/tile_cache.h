@@ -22,17 +22,20 @@ struct TileSlot {
 };
 
 struct TileCache {
-    std::vector<TileSlot> slots;
+    std::vector<TileSlot> entries;
     std::vector<std::uint8_t> buffers;  // kTileBytes per slot, tile rows as stored
     std::unordered_map<int, int> slotOfKey;
     // A use counter rather than a millisecond tick: every use gets its own
     // stamp, so recency is exact within one view and never wraps.
     std::uint64_t clock = 0;
+    // Every slot above this one holds a tile, so filling an emptied cache
+    // finds its victims without scanning all slots.
+    int emptyHint = -1;
 
     std::uint8_t* Buffer(int slot) {
         return buffers.data() + static_cast<std::size_t>(slot) * kTileBytes;
     }
-    int Size() const { return static_cast<int>(slots.size()); }
+    int Size() const { return static_cast<int>(entries.size()); }
 };
 
 // Slots a cache needs for views of width × height pixels: twice the tiles
@@ -40,10 +43,10 @@ struct TileCache {
 // fewer than kMinTileCacheSlots.
 int TileCacheSlotsFor(int viewWidth, int viewHeight);
 
-// Grows the cache to at least `slots` slots (it never shrinks); the new
+// Grows the cache to at least `count` slots (it never shrinks); the new
 // slots are empty. False, leaving the cache as it was, when the memory
 // cannot be had.
-bool GrowTileCache(TileCache& cache, int slots);
+bool GrowTileCache(TileCache& cache, int count);
 
 // Makes every slot empty (key -1, stamp 0, unlocked); the buffers are kept.
 void EmptyTileCache(TileCache& cache);
@@ -54,7 +57,7 @@ int FindCachedTile(const TileCache& cache, int key);
 // The slot to load a missing tile into: among unlocked slots the one used
 // longest ago (on equal stamps, as between empty slots, the later slot);
 // slot 0 when every slot is locked. The cache must have at least one slot.
-int ChooseVictim(const TileCache& cache);
+int ChooseVictim(TileCache& cache);
 
 // Locks exactly the slots whose tile lies in columns [firstColumn,
 // lastColumn] and rows [firstRow, lastRow] of a grid `tilesX` wide.
@@ -62,7 +65,7 @@ void LockTileRange(TileCache& cache, int tilesX, int firstColumn, int lastColumn
                    int lastRow);
 
 // Records a use of `slot` now.
-inline void TouchSlot(TileCache& cache, int slot) { cache.slots[slot].stamp = ++cache.clock; }
+inline void TouchSlot(TileCache& cache, int slot) { cache.entries[slot].stamp = ++cache.clock; }
 
 // Empties `slot` (before it is refilled, or when filling it failed).
 void ClearSlot(TileCache& cache, int slot);

@@ -149,7 +149,7 @@ TEST(TiledView, ZoomSelectsTheLevelItsPaletteAndAFreshCache) {
         int inView = (std::min(lw, 3 + 128) - 1) / 64 - 3 / 64 + 1;
         inView *= (std::min(lh, 5 + 96) - 1) / 64 - 5 / 64 + 1;
         int held = 0;
-        for (const mw::TileSlot& slot : t.file.cache.slots) {
+        for (const mw::TileSlot& slot : t.file.cache.entries) {
             if (slot.key < 0) continue;
             ++held;
             EXPECT_LT(slot.key, tilesX * t.file.tilesY);
@@ -216,14 +216,17 @@ TEST(TileCache, EvictsTheLeastRecentlyUsedUnlockedSlot) {
         {"oldest unlocked", {5, 3, 9}, {false, true, false}, 0},
         {"equal stamps: the later", {4, 4, 7}, {false, false, false}, 1},
         {"empty before used", {6, 0, 2}, {false, false, false}, 1},
+        {"the later of two empty", {0, 8, 0, 1}, {false, false, false, false}, 2},
         {"all locked: slot 0", {5, 3, 9}, {true, true, true}, 0},
     };
     for (const auto& c : cases) {
         mw::TileCache cache;
         ASSERT_TRUE(mw::GrowTileCache(cache, int(c.stamps.size())));
         for (std::size_t i = 0; i < c.stamps.size(); ++i) {
-            cache.slots[i].stamp = c.stamps[i];
-            cache.slots[i].locked = c.locked[i];
+            if (c.stamps[i] == 0) continue;  // never used: empty
+            mw::AssignSlot(cache, int(i), 100 + int(i));
+            cache.entries[i].stamp = c.stamps[i];
+            cache.entries[i].locked = c.locked[i];
         }
         EXPECT_EQ(mw::ChooseVictim(cache), c.victim) << c.name;
     }
@@ -239,7 +242,7 @@ TEST(TileCache, LocksExactlyTheTilesOfTheView) {
     }
     mw::LockTileRange(cache, 10, 2, 3, 1, 2);
     const bool want[] = {true, false, false, true, false, false};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(cache.slots[i].locked, want[i]) << i;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(cache.entries[i].locked, want[i]) << i;
     EXPECT_EQ(mw::FindCachedTile(cache, 10 * 2 + 3), 3);
     mw::ClearSlot(cache, 3);
     EXPECT_EQ(mw::FindCachedTile(cache, 10 * 2 + 3), -1);
