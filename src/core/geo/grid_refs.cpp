@@ -69,9 +69,9 @@ GridReference LatLonToUtm(double lat, double lon, const DatumTable& datums, int 
         const int zone = (static_cast<int>(cm) + 183) / 6;
         // "%02d%c", built by hand: this runs for every position read-out.
         if (zone >= 0 && zone <= 99) {
-            const char text[3] = {static_cast<char>('0' + zone / 10),
-                                  static_cast<char>('0' + zone % 10), letter};
-            ref.zone.assign(text, 3);
+            ref.zone.push_back(static_cast<char>('0' + zone / 10));
+            ref.zone.push_back(static_cast<char>('0' + zone % 10));
+            ref.zone.push_back(letter);
         } else {
             ref.zone = Format("%02d%c", zone, letter);
         }

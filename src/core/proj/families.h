@@ -32,6 +32,10 @@ int GridTmForward(GridTmKind kind, double utmCentralMeridian, double lat, double
                   double& easting, double& northing, const Ellipsoid& ell);
 int GridTmInverse(GridTmKind kind, double utmCentralMeridian, double easting, double northing,
                   double& lat, double& lon, const Ellipsoid& ell);
+// The same on the ellipsoid of a datum of the table (the map display's path:
+// the series constants of the datum's ellipsoid are made only once).
+int GridTmForward(GridTmKind kind, double utmCentralMeridian, double lat, double lon,
+                  double& easting, double& northing, const DatumTable& datums, int datum);
 
 // National grids with their own false origins: Swedish (15.80827778° E, k0 1,
 // FE 1500000), Italy zone 1 (9° E, 0.9996, FE 1500000), Italy zone 2 (15° E,

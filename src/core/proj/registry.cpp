@@ -44,7 +44,7 @@ int LatLonInverse(const ProjectionState&, const DatumTable&, double e, double n,
 template <GridTmKind kKind>
 int GridForward(const ProjectionState& s, const DatumTable& d, double lat, double lon, double& e,
                 double& n) {
-    return GridTmForward(kKind, s.utmCentralMeridian, lat, lon, e, n, MapEllipsoid(s, d));
+    return GridTmForward(kKind, s.utmCentralMeridian, lat, lon, e, n, d, s.mapDatum);
 }
 template <GridTmKind kKind>
 int GridInverse(const ProjectionState& s, const DatumTable& d, double e, double n, double& lat,

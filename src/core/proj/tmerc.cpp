@@ -77,6 +77,13 @@ int GridTmForward(GridTmKind kind, double utmCentralMeridian, double lat, double
     return FixedForward(GridConstants(kind, utmCentralMeridian), lat, lon, easting, northing, ell);
 }
 
+int GridTmForward(GridTmKind kind, double utmCentralMeridian, double lat, double lon,
+                  double& easting, double& northing, const DatumTable& datums, int datum) {
+    const TmConstants c = GridConstants(kind, utmCentralMeridian);
+    TmForward(lat, lon, c.lat0, c.lon0, c.k0, easting, northing, datums, datum);
+    return kProjOk;
+}
+
 int GridTmInverse(GridTmKind kind, double utmCentralMeridian, double easting, double northing,
                   double& lat, double& lon, const Ellipsoid& ell) {
     return FixedInverse(GridConstants(kind, utmCentralMeridian), easting, northing, lat, lon, ell);
