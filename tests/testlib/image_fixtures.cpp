@@ -127,32 +127,32 @@ std::vector<std::uint8_t> PackRow(const std::vector<std::uint8_t>& indices, int 
     return out;
 }
 
-std::string MakeStripFile(const StripSpec& spec) {
-    const int height = static_cast<int>(spec.indices.size());
-    const int width = height ? static_cast<int>(spec.indices[0].size()) : 0;
+std::string MakeStripFile(const StripContent& content) {
+    const int height = static_cast<int>(content.indices.size());
+    const int width = height ? static_cast<int>(content.indices[0].size()) : 0;
     std::string f;
     Put16(f, 0x4d42);
     Put32(f, 0);
     Put16(f, 0);
-    Put16(f, spec.compressed ? 1 : 0);
+    Put16(f, content.compressed ? 1 : 0);
     Put32(f, 1078);
     Put32(f, 40);
     Put32(f, std::uint32_t(width));
     Put32(f, std::uint32_t(height));
     Put16(f, 1);
-    Put16(f, std::uint32_t(spec.bitsPerPixel));
+    Put16(f, std::uint32_t(content.bitsPerPixel));
     for (int i = 0; i < 6; ++i) Put32(f, 0);
-    for (const mw::ColourEntry& e : spec.colours) {
+    for (const mw::ColourEntry& e : content.colours) {
         f.push_back(char(e.blue));
         f.push_back(char(e.green));
         f.push_back(char(e.red));
         f.push_back(char(e.reserved));
     }
     std::vector<std::uint32_t> offsets;
-    for (const auto& row : spec.indices) {
+    for (const auto& row : content.indices) {
         offsets.push_back(std::uint32_t(f.size()));
-        std::vector<std::uint8_t> packed = PackRow(row, spec.bitsPerPixel);
-        if (spec.compressed) {
+        std::vector<std::uint8_t> packed = PackRow(row, content.bitsPerPixel);
+        if (content.compressed) {
             uLongf size = compressBound(packed.size());
             std::vector<Bytef> z(size);
             if (compress2(z.data(), &size, packed.data(), packed.size(), 6) != Z_OK) {
@@ -171,44 +171,44 @@ std::string MakeStripFile(const StripSpec& spec) {
     return f;
 }
 
-std::string MakeBmpFile(const BmpSpec& spec) {
-    const bool core = spec.headerSize == 12;
+std::string MakeBmpFile(const BmpContent& content) {
+    const bool core = content.headerSize == 12;
     const int entry = core ? 3 : 4;
-    const bool masksAfter = spec.bitFields && spec.headerSize == 40;
-    const std::uint32_t pixelOffset =
-        14 + spec.headerSize + (masksAfter ? 12 : 0) + std::uint32_t(spec.colours.size()) * entry;
-    const std::size_t stride = (std::size_t(spec.width) * spec.bits + 31) / 32 * 4;
+    const bool masksAfter = content.bitFields && content.headerSize == 40;
+    const std::uint32_t pixelOffset = 14 + content.headerSize + (masksAfter ? 12 : 0) +
+                                      std::uint32_t(content.colours.size()) * entry;
+    const std::size_t stride = (std::size_t(content.width) * content.bits + 31) / 32 * 4;
 
     std::string f;
     Put16(f, 0x4d42);
-    Put32(f, std::uint32_t(pixelOffset + stride * spec.height));
+    Put32(f, std::uint32_t(pixelOffset + stride * content.height));
     Put32(f, 0);
     Put32(f, pixelOffset);
     std::string h;
     if (core) {
         Put32(h, 12);
-        Put16(h, std::uint32_t(spec.width));
-        Put16(h, std::uint32_t(spec.height));
+        Put16(h, std::uint32_t(content.width));
+        Put16(h, std::uint32_t(content.height));
         Put16(h, 1);
-        Put16(h, std::uint32_t(spec.bits));
+        Put16(h, std::uint32_t(content.bits));
     } else {
-        Put32(h, std::uint32_t(spec.headerSize));
-        Put32(h, std::uint32_t(spec.width));
-        Put32(h, std::uint32_t(spec.topDown ? -spec.height : spec.height));
+        Put32(h, std::uint32_t(content.headerSize));
+        Put32(h, std::uint32_t(content.width));
+        Put32(h, std::uint32_t(content.topDown ? -content.height : content.height));
         Put16(h, 1);
-        Put16(h, std::uint32_t(spec.bits));
-        Put32(h, spec.bitFields ? 3 : 0);
+        Put16(h, std::uint32_t(content.bits));
+        Put32(h, content.bitFields ? 3 : 0);
         for (int i = 0; i < 3; ++i) Put32(h, 0);
-        Put32(h, std::uint32_t(spec.colours.size()));
+        Put32(h, std::uint32_t(content.colours.size()));
         Put32(h, 0);
         // The masks follow a 40-byte header and lie inside the longer ones.
-        if (spec.bitFields) {
-            for (std::uint32_t m : spec.masks) Put32(h, m);
+        if (content.bitFields) {
+            for (std::uint32_t m : content.masks) Put32(h, m);
         }
-        if (h.size() < std::size_t(spec.headerSize)) h.resize(spec.headerSize, '\0');
+        if (h.size() < std::size_t(content.headerSize)) h.resize(content.headerSize, '\0');
     }
     f += h;
-    for (std::uint32_t c : spec.colours) {
+    for (std::uint32_t c : content.colours) {
         f.push_back(char(c & 0xff));
         f.push_back(char((c >> 8) & 0xff));
         f.push_back(char((c >> 16) & 0xff));
@@ -221,12 +221,12 @@ std::string MakeBmpFile(const BmpSpec& spec) {
         std::uint32_t max = mask >> shift;
         return ((v8 * max + 127) / 255) << shift;
     };
-    for (int r = 0; r < spec.height; ++r) {
-        int y = spec.topDown ? r : spec.height - 1 - r;
+    for (int r = 0; r < content.height; ++r) {
+        int y = content.topDown ? r : content.height - 1 - r;
         std::string row(stride, '\0');
-        for (int x = 0; x < spec.width; ++x) {
-            std::uint32_t p = spec.pixels[std::size_t(y) * spec.width + x];
-            switch (spec.bits) {
+        for (int x = 0; x < content.width; ++x) {
+            std::uint32_t p = content.pixels[std::size_t(y) * content.width + x];
+            switch (content.bits) {
                 case 1:
                     row[x / 8] |= char((p & 1) << (7 - x % 8));
                     break;
@@ -242,17 +242,17 @@ std::string MakeBmpFile(const BmpSpec& spec) {
                     row[3 * x + 2] = char((p >> 16) & 0xff);
                     break;
                 default: {
-                    std::uint32_t m[3] = {spec.masks[0], spec.masks[1], spec.masks[2]};
-                    if (!spec.bitFields) {
-                        if (spec.bits == 16)
+                    std::uint32_t m[3] = {content.masks[0], content.masks[1], content.masks[2]};
+                    if (!content.bitFields) {
+                        if (content.bits == 16)
                             m[0] = 0x7c00, m[1] = 0x03e0, m[2] = 0x1f;
                         else
                             m[0] = 0xff0000, m[1] = 0xff00, m[2] = 0xff;
                     }
                     std::uint32_t v = scaled((p >> 16) & 0xff, m[0]) |
                                       scaled((p >> 8) & 0xff, m[1]) | scaled(p & 0xff, m[2]);
-                    for (int i = 0; i < spec.bits / 8; ++i)
-                        row[x * spec.bits / 8 + i] = char(v >> (8 * i));
+                    for (int i = 0; i < content.bits / 8; ++i)
+                        row[x * content.bits / 8 + i] = char(v >> (8 * i));
                 }
             }
         }

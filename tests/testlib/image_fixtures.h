@@ -34,13 +34,13 @@ mw::RgbImage MakePhotoLike(int width, int height);
 
 // The strip format: rows of `indices` (one byte per pixel, values below
 // 2^bitsPerPixel) packed most significant bits first.
-struct StripSpec {
+struct StripContent {
     std::vector<std::vector<std::uint8_t>> indices;  // rows, top first
     int bitsPerPixel = 8;
     bool compressed = true;
     mw::ColourTable colours{};
 };
-std::string MakeStripFile(const StripSpec& spec);
+std::string MakeStripFile(const StripContent& content);
 std::vector<std::uint8_t> PackRow(const std::vector<std::uint8_t>& indices, int bitsPerPixel);
 
 // A Windows bitmap file. `pixels` are 0xRRGGBB for 16, 24 and 32 bits and
@@ -48,7 +48,7 @@ std::vector<std::uint8_t> PackRow(const std::vector<std::uint8_t>& indices, int 
 // `storedHeight` writes top-down rows. `headerSize` 12 writes the old core
 // header; 40 or more the info header. With `bitFields` (16 and 32 bits) the
 // masks are written and used.
-struct BmpSpec {
+struct BmpContent {
     int width = 0, height = 0;
     bool topDown = false;
     int bits = 24;
@@ -58,7 +58,7 @@ struct BmpSpec {
     bool bitFields = false;
     std::uint32_t masks[3] = {0xf800, 0x07e0, 0x001f};
 };
-std::string MakeBmpFile(const BmpSpec& spec);
+std::string MakeBmpFile(const BmpContent& content);
 
 // A tiled image whose level i is a map-like picture of its own (seed i) at
 // percents[i] of width × height, with a colour table of its own (200

@@ -84,9 +84,7 @@ struct Channel {
     }
 };
 
-}  // namespace
-
-std::optional<RgbBitmap> LoadBitmapFile(const std::string& path) {
+std::optional<RgbBitmap> ReadBitmap(const std::string& path) {
     std::optional<std::string> file = ReadWholeFile(path);
     if (!file) return std::nullopt;
     const auto* data = reinterpret_cast<const std::uint8_t*>(file->data());
@@ -155,11 +153,7 @@ std::optional<RgbBitmap> LoadBitmapFile(const std::string& path) {
     const Channel blue = Channel::FromMask(masks[2]);
 
     RgbBitmap out;
-    try {
-        out.pixels.assign(static_cast<std::size_t>(width * height), 0xff000000u);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+    out.pixels.assign(static_cast<std::size_t>(width * height), 0xff000000u);
     out.width = static_cast<int>(width);
     out.height = static_cast<int>(height);
 
@@ -199,6 +193,16 @@ std::optional<RgbBitmap> LoadBitmapFile(const std::string& path) {
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::optional<RgbBitmap> LoadBitmapFile(const std::string& path) {
+    try {
+        return ReadBitmap(path);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace mw

@@ -60,9 +60,7 @@ void CutTile(const IndexedBitmap& pixels, int c, int r, std::uint8_t fill, std::
     }
 }
 
-}  // namespace
-
-bool WriteMwf2File(const std::string& path, const Mwf2Image& image, std::string* error) {
+bool WriteLevels(const std::string& path, const Mwf2Image& image, std::string* error) {
     const std::size_t count = image.levels.size();
     if (count == 0 || count > static_cast<std::size_t>(kMaxLevels)) {
         return Fail(error, Format("a map image holds 1 to %d levels, not %zu", kMaxLevels, count));
@@ -142,6 +140,16 @@ bool WriteMwf2File(const std::string& path, const Mwf2Image& image, std::string*
     if (position > kMaxFileSize) return Fail(error, "the map image would be larger than 4 GB");
     if (!out.Commit()) return Fail(error, "cannot write " + path);
     return true;
+}
+
+}  // namespace
+
+bool WriteMwf2File(const std::string& path, const Mwf2Image& image, std::string* error) {
+    try {
+        return WriteLevels(path, image, error);
+    } catch (const std::bad_alloc&) {
+        return Fail(error, "out of memory");
+    }
 }
 
 bool BuildMapImage(const RgbImageView& source, const EncodeOptions& options, Mwf2Image& image,

@@ -109,25 +109,26 @@ TEST(LoadBitmapFile, ReadsEachDepthAndOrientation) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const bool indexed = c.bits <= 8;
-        mwtest::BmpSpec spec;
-        spec.width = 13;
-        spec.height = 5;
-        spec.bits = c.bits;
-        spec.headerSize = c.headerSize;
-        spec.topDown = c.topDown;
-        spec.bitFields = c.bitFields;
-        for (int i = 0; i < 3; ++i) spec.masks[i] = c.masks[i];
-        if (indexed) spec.colours.assign(table.begin(), table.begin() + std::min(8, 1 << c.bits));
-        spec.pixels = Pattern(13, 5, indexed ? (c.bits == 1 ? 1 : 7) : 0xffffff);
+        mwtest::BmpContent content;
+        content.width = 13;
+        content.height = 5;
+        content.bits = c.bits;
+        content.headerSize = c.headerSize;
+        content.topDown = c.topDown;
+        content.bitFields = c.bitFields;
+        for (int i = 0; i < 3; ++i) content.masks[i] = c.masks[i];
+        if (indexed)
+            content.colours.assign(table.begin(), table.begin() + std::min(8, 1 << c.bits));
+        content.pixels = Pattern(13, 5, indexed ? (c.bits == 1 ? 1 : 7) : 0xffffff);
         mwtest::TempDir dir;
-        dir.Write("p.bmp", mwtest::MakeBmpFile(spec));
+        dir.Write("p.bmp", mwtest::MakeBmpFile(content));
         auto b = mw::LoadBitmapFile(dir.File("p.bmp"));
         ASSERT_TRUE(b);
         ASSERT_EQ(b->width, 13);
         ASSERT_EQ(b->height, 5);
         for (int y = 0; y < 5; ++y) {
             for (int x = 0; x < 13; ++x) {
-                std::uint32_t p = spec.pixels[y * 13 + x];
+                std::uint32_t p = content.pixels[y * 13 + x];
                 std::uint32_t want = indexed ? table[p] : p;
                 std::uint32_t got = b->At(x, y);
                 ASSERT_EQ(got >> 24, 0xffu);
@@ -141,13 +142,13 @@ TEST(LoadBitmapFile, ReadsEachDepthAndOrientation) {
 }
 
 TEST(LoadBitmapFile, ShortPixelDataReadsAsZeroAndMissingColoursAsBlack) {
-    mwtest::BmpSpec spec;
-    spec.width = 4;
-    spec.height = 3;
-    spec.bits = 8;
-    spec.colours = {0x112233, 0x445566};
-    spec.pixels = {1, 1, 1, 1, 0, 1, 0, 1, 1, 1, 5, 1};  // index 5 is not in the table
-    std::string bytes = mwtest::MakeBmpFile(spec);
+    mwtest::BmpContent content;
+    content.width = 4;
+    content.height = 3;
+    content.bits = 8;
+    content.colours = {0x112233, 0x445566};
+    content.pixels = {1, 1, 1, 1, 0, 1, 0, 1, 1, 1, 5, 1};  // index 5 is not in the table
+    std::string bytes = mwtest::MakeBmpFile(content);
     bytes.resize(bytes.size() - 4);  // the top row (stored last) is lost
     mwtest::TempDir dir;
     dir.Write("p.bmp", bytes);
@@ -159,12 +160,12 @@ TEST(LoadBitmapFile, ShortPixelDataReadsAsZeroAndMissingColoursAsBlack) {
 }
 
 TEST(LoadBitmapFile, RefusesWhatIsNotABitmapItUnderstands) {
-    mwtest::BmpSpec spec;
-    spec.width = 6;
-    spec.height = 4;
-    spec.bits = 24;
-    spec.pixels = Pattern(6, 4, 0xffffff);
-    const std::string good = mwtest::MakeBmpFile(spec);
+    mwtest::BmpContent content;
+    content.width = 6;
+    content.height = 4;
+    content.bits = 24;
+    content.pixels = Pattern(6, 4, 0xffffff);
+    const std::string good = mwtest::MakeBmpFile(content);
     const struct {
         const char* name;
         std::function<void(std::string&)> damage;
@@ -196,12 +197,12 @@ TEST(LoadBitmapFile, RefusesWhatIsNotABitmapItUnderstands) {
 
 TEST(LoadBitmapFile, ReadsPixelDataThatStartsLate) {
     // Pixel data after byte 1078 (a gap after the colour table) is read.
-    mwtest::BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.bits = 24;
-    spec.pixels = {0x010203, 0x040506, 0x070809, 0x0a0b0c, 0x0d0e0f, 0x101112};
-    std::string bytes = mwtest::MakeBmpFile(spec);
+    mwtest::BmpContent content;
+    content.width = 3;
+    content.height = 2;
+    content.bits = 24;
+    content.pixels = {0x010203, 0x040506, 0x070809, 0x0a0b0c, 0x0d0e0f, 0x101112};
+    std::string bytes = mwtest::MakeBmpFile(content);
     bytes.insert(54, std::string(2000, '\0'));
     PatchU32(bytes, 10, 54 + 2000);
     mwtest::TempDir dir;

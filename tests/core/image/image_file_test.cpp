@@ -29,14 +29,14 @@ std::string TiledBytes(bool compressed = true) {
     return dir.Read("t.mwf2");
 }
 
-mwtest::StripSpec StripFixture(int bits, bool compressed) {
-    mwtest::StripSpec spec;
+mwtest::StripContent StripFixture(int bits, bool compressed) {
+    mwtest::StripContent content;
     mw::IndexedBitmap pic = mwtest::MakeMapLikeIndexed(37, 23, 1 << bits, 7);
-    for (int y = 0; y < pic.height; ++y) spec.indices.emplace_back(pic.Row(y), pic.Row(y) + 37);
-    spec.bitsPerPixel = bits;
-    spec.compressed = compressed;
-    spec.colours = mwtest::MakeColourTable(1 << bits);
-    return spec;
+    for (int y = 0; y < pic.height; ++y) content.indices.emplace_back(pic.Row(y), pic.Row(y) + 37);
+    content.bitsPerPixel = bits;
+    content.compressed = compressed;
+    content.colours = mwtest::MakeColourTable(1 << bits);
+    return content;
 }
 
 std::string CompressedBytes(std::size_t size, std::uint8_t value) {
@@ -173,18 +173,18 @@ TEST(ImageFile, OpensStripFilesAndReadsTheirRows) {
         for (bool compressed : {true, false}) {
             SCOPED_TRACE(testing::Message() << bits << " bits, compressed " << compressed);
             mwtest::TempDir dir;
-            mwtest::StripSpec spec = StripFixture(bits, compressed);
-            dir.Write("s.mwf", mwtest::MakeStripFile(spec));
+            mwtest::StripContent content = StripFixture(bits, compressed);
+            dir.Write("s.mwf", mwtest::MakeStripFile(content));
             auto f = mw::OpenImageFile(dir.File("s.mwf"));
             ASSERT_TRUE(f);
             EXPECT_FALSE(f->IsTiled());
             EXPECT_EQ(f->width, 37);
             EXPECT_EQ(f->height, 23);
             EXPECT_EQ(f->bitsPerPixel, bits);
-            EXPECT_EQ(f->palette, spec.colours);
+            EXPECT_EQ(f->palette, content.colours);
             std::vector<std::uint8_t> row(f->RowBytes(), 0);
             ASSERT_TRUE(mw::ReadRow(*f, 5, row.data(), 0, f->RowBytes() - 1));
-            EXPECT_EQ(row, mwtest::PackRow(spec.indices[5], bits));
+            EXPECT_EQ(row, mwtest::PackRow(content.indices[5], bits));
             EXPECT_FALSE(mw::ReadRow(*f, 23, row.data(), 0, 0));
             EXPECT_FALSE(mw::ReadRow(*f, -1, row.data(), 0, 0));
         }
@@ -193,14 +193,14 @@ TEST(ImageFile, OpensStripFilesAndReadsTheirRows) {
 
 TEST(ImageFile, RawStripRowsReadOnlyTheBytesInView) {
     mwtest::TempDir dir;
-    mwtest::StripSpec spec = StripFixture(8, false);
-    dir.Write("s.mwf", mwtest::MakeStripFile(spec));
+    mwtest::StripContent content = StripFixture(8, false);
+    dir.Write("s.mwf", mwtest::MakeStripFile(content));
     auto f = mw::OpenImageFile(dir.File("s.mwf"));
     ASSERT_TRUE(f);
     std::vector<std::uint8_t> row(37, 0xEE);
     ASSERT_TRUE(mw::ReadRow(*f, 3, row.data(), 10, 12));
     for (int x = 0; x < 37; ++x) {
-        EXPECT_EQ(row[x], x >= 10 && x <= 12 ? spec.indices[3][x] : 0xEE) << x;
+        EXPECT_EQ(row[x], x >= 10 && x <= 12 ? content.indices[3][x] : 0xEE) << x;
     }
     EXPECT_FALSE(mw::ReadRow(*f, 3, row.data(), 12, 10));
     EXPECT_FALSE(mw::ReadRow(*f, 3, row.data(), 30, 37));
@@ -379,10 +379,10 @@ TEST(ImageFile, DamagedRowsFailToRead) {
 
 TEST(ImageFile, CompressedRowLongerThanTheRowIsCutOff) {
     // A writer that pads rows to whole words stores more than the pixels.
-    mwtest::StripSpec spec = StripFixture(8, true);
-    std::string bytes = mwtest::MakeStripFile(spec);
+    mwtest::StripContent content = StripFixture(8, true);
+    std::string bytes = mwtest::MakeStripFile(content);
     const std::size_t table = U32At(bytes, bytes.size() - 4);
-    std::vector<std::uint8_t> padded = spec.indices[4];
+    std::vector<std::uint8_t> padded = content.indices[4];
     padded.resize(40, 0);
     uLongf n = compressBound(40);
     std::string z(n, '\0');
@@ -395,7 +395,7 @@ TEST(ImageFile, CompressedRowLongerThanTheRowIsCutOff) {
     ASSERT_TRUE(f);
     std::vector<std::uint8_t> row(37);
     ASSERT_TRUE(mw::ReadRow(*f, 4, row.data(), 0, 36));
-    EXPECT_EQ(row, spec.indices[4]);
+    EXPECT_EQ(row, content.indices[4]);
 }
 
 }  // namespace

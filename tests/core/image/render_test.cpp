@@ -297,14 +297,14 @@ TEST(TiledView, DamageShowsItsMessageOnceAndKeepsThePreviousView) {
     }
 }
 
-mwtest::StripSpec StripOf(const mw::IndexedBitmap& pic, int bits, bool compressed) {
-    mwtest::StripSpec spec;
+mwtest::StripContent StripOf(const mw::IndexedBitmap& pic, int bits, bool compressed) {
+    mwtest::StripContent content;
     for (int y = 0; y < pic.height; ++y)
-        spec.indices.emplace_back(pic.Row(y), pic.Row(y) + pic.width);
-    spec.bitsPerPixel = bits;
-    spec.compressed = compressed;
-    spec.colours = mwtest::MakeColourTable(1 << bits);
-    return spec;
+        content.indices.emplace_back(pic.Row(y), pic.Row(y) + pic.width);
+    content.bitsPerPixel = bits;
+    content.compressed = compressed;
+    content.colours = mwtest::MakeColourTable(1 << bits);
+    return content;
 }
 
 TEST(StripView, ShowsEveryStepthPixelAtEachDepth) {
@@ -359,12 +359,12 @@ TEST(StripView, PacksPixelsMostSignificantBitsFirst) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bits);
-        mwtest::StripSpec spec;
-        spec.indices = {c.pixels};
-        spec.bitsPerPixel = c.bits;
-        spec.compressed = false;
-        spec.colours = mwtest::MakeColourTable(1 << c.bits);
-        std::string bytes = mwtest::MakeStripFile(spec);
+        mwtest::StripContent content;
+        content.indices = {c.pixels};
+        content.bitsPerPixel = c.bits;
+        content.compressed = false;
+        content.colours = mwtest::MakeColourTable(1 << c.bits);
+        std::string bytes = mwtest::MakeStripFile(content);
         EXPECT_EQ(bytes.substr(1078, c.stored.size()),
                   std::string(c.stored.begin(), c.stored.end()));
         mwtest::TempDir dir;
