@@ -167,6 +167,8 @@ int Listen(mwtool::Args& args) {
         }
         if (auto status = mailboxes.TakeStatus()) {
             fix.statusText = *status;
+            // A checksum failure prints nothing on stdout; say why.
+            if (*status == mw::kStatusChecksum) std::cerr << "mwtool: checksum failed (CSM)\n";
             if (*status == mw::kStatusError) {
                 std::cerr << "mwtool: the receiver stopped sending (ERR)\n";
                 exitCode = 1;

@@ -22,34 +22,18 @@ namespace mw {
 namespace {
 
 bool BaudConstant(int baud, speed_t& out) {
-    switch (baud) {
-        case 1200:
-            out = B1200;
+    static constexpr struct {
+        int baud;
+        speed_t constant;
+    } kSpeeds[] = {{1200, B1200},   {2400, B2400},   {4800, B4800},   {9600, B9600},
+                   {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}};
+    for (const auto& s : kSpeeds) {
+        if (s.baud == baud) {
+            out = s.constant;
             return true;
-        case 2400:
-            out = B2400;
-            return true;
-        case 4800:
-            out = B4800;
-            return true;
-        case 9600:
-            out = B9600;
-            return true;
-        case 19200:
-            out = B19200;
-            return true;
-        case 38400:
-            out = B38400;
-            return true;
-        case 57600:
-            out = B57600;
-            return true;
-        case 115200:
-            out = B115200;
-            return true;
-        default:
-            return false;
+        }
     }
+    return false;
 }
 
 // A lock file "LCK..<device name>" holding the pid of a running process

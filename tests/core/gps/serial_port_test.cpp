@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "gps/gps_session.h"
-#include "gps/mailbox.h"
 #include "gps_test_util.h"
 #include "platform/gps_port_table.h"
 #include "platform/system_clock.h"
@@ -246,24 +245,4 @@ TEST_F(PtyPort, GarminPvtStartFramesAndStop) {
     CloseGpsPort(session, fix);
     const std::string stop(kPvtStopCommand.begin(), kPvtStopCommand.end());
     EXPECT_EQ(pty.Read(8, 2000), stop);
-}
-
-TEST_F(PtyPort, MailboxesDeliverToAWaitingGuiThread) {
-    GpsMailboxes box;
-    GpsSession s(port, clock, box);
-    std::atomic<int> arrivals{0};
-    box.SetArrivalHandler([&] { ++arrivals; });
-    ASSERT_EQ(OpenGpsPort(s, request, fix), GpsOpenOutcome::Opened);
-    ASSERT_TRUE(pty.Write(kGga + "\r\n" + kRmc + "\r\n" + RmcAt(1) + "\r\n"));
-    // Nobody drains: the first position waits, the later one is dropped.
-    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (box.DroppedPositions() < 1 && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    CloseGpsPort(s, fix);
-    auto p = box.TakePosition();
-    ASSERT_TRUE(p);
-    EXPECT_DOUBLE_EQ(p->position.lat, kMunich);
-    EXPECT_EQ(p->fix.satellitesInUse, 8);
-    EXPECT_EQ(box.DroppedPositions(), 1);
-    EXPECT_GE(arrivals.load(), 2);
 }
