@@ -27,9 +27,7 @@ double SafeAcos(double x, int* projectionError) {
     return std::acos(x);
 }
 
-double SafeSqrt(double x) {
-    return x <= 0 ? 0.0 : std::sqrt(x);
-}
+double SafeSqrt(double x) { return x <= 0 ? 0.0 : std::sqrt(x); }
 
 double SafeAtan2(double y, double x) {
     if (std::fabs(y) < 1e-50 && std::fabs(x) < 1e-50) return 0;

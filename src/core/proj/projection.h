@@ -76,9 +76,7 @@ struct ProjectionState {
     bool unsupportedWarned = false;
 };
 
-inline void ResetProjectionWarning(ProjectionState& state) {
-    state.unsupportedWarned = false;
-}
+inline void ResetProjectionWarning(ProjectionState& state) { state.unsupportedWarned = false; }
 
 // The id for a projection text: its first five characters compared exactly
 // (case-sensitive) with the keys above; 99 when none matches or the text is
