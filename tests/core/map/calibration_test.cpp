@@ -1,0 +1,376 @@
+// The calibration transform on maps of several projections, each built from
+// a known grid so that positions can be checked against the truth and not
+// only against the transform's own inverse.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <functional>
+#include <random>
+
+#include "geo/grid_refs.h"
+#include "map/calibration.h"
+#include "map/map_file.h"
+#include "testlib/map_file_writer.h"
+
+using namespace mw;
+using mwtest::CalibrationFileSpec;
+using mwtest::TestPoint;
+
+namespace {
+
+const DatumTable& Datums() {
+    static DatumTable table;
+    return table;
+}
+
+constexpr int kImageSize = 2000;
+
+// A map drawn north-up on a projection's grid: pixel (x, y) lies at
+// E = e0 + x·res, N = n0 − y·res; `truth` turns a grid position into degrees.
+struct MapCase {
+    const char* name;
+    std::string projection;
+    std::vector<std::optional<double>> params;
+    std::string datum;
+    bool gridPoints;  // calibrate with grid positions rather than degrees
+    std::string zone;
+    double e0, n0, res;
+    std::function<GeoPoint(double e, double n)> truth;
+    // The grid position as the calibration file writes it.
+    std::function<std::pair<double, double>(double e, double n)> fileGrid;
+};
+
+ProjectionState StateFor(const std::string& name, const std::vector<std::optional<double>>& params,
+                         int datum) {
+    ProjectionState s;
+    s.projectionName = name;
+    double* slots[7] = {&s.params.originLatitude,   &s.params.centralMeridian,
+                        &s.params.scaleFactor,      &s.params.falseEasting,
+                        &s.params.falseNorthing,    &s.params.standardParallel1,
+                        &s.params.standardParallel2};
+    for (std::size_t i = 0; i < params.size() && i < 7; ++i)
+        if (params[i]) *slots[i] = *params[i];
+    s.mapDatum = datum;
+    return s;
+}
+
+std::vector<MapCase> Cases() {
+    const int wgs = kDatumWgs84;
+    const int osgb = FindDatumByName(Datums(), "Ord Srvy Grt Britn");
+    auto identity = [](double e, double n) { return std::make_pair(e, n); };
+    std::vector<MapCase> out;
+
+    out.push_back({"lat/lon",
+                   "Latitude/Longitude",
+                   {},
+                   "WGS 84",
+                   false,
+                   "",
+                   10.0,
+                   50.0,
+                   0.0005,
+                   [](double e, double n) {
+                       return GeoPoint{n, e};
+                   },
+                   identity});
+
+    auto utmTruth = [wgs](double e, double n) {
+        return UtmToLatLon(32, false, e, n, Datums(), wgs);
+    };
+    out.push_back({"UTM by degrees",
+                   "(UTM) Universal Transverse Mercator",
+                   {},
+                   "WGS 84",
+                   false,
+                   "",
+                   480000,
+                   5420000,
+                   5,
+                   utmTruth,
+                   identity});
+    out.push_back({"UTM by grid",
+                   "(UTM) Universal Transverse Mercator",
+                   {},
+                   "WGS 84",
+                   true,
+                   "32U",
+                   480000,
+                   5420000,
+                   5,
+                   utmTruth,
+                   identity});
+
+    auto bngTruth = [osgb](double e, double n) {
+        return BritishGridToLatLon("TQ", e - 500000, n - 100000, Datums(), osgb);
+    };
+    auto bngFile = [](double e, double n) { return std::make_pair(e - 500000, n - 100000); };
+    out.push_back({"BNG by letter square",
+                   "(BNG) British National Grid",
+                   {},
+                   "Ord Srvy Grt Britn",
+                   true,
+                   "TQ",
+                   530000,
+                   186000,
+                   2,
+                   bngTruth,
+                   bngFile});
+
+    std::vector<std::optional<double>> tm = {0.0, 15.0, 0.9996, 500000.0, 0.0};
+    auto tmState = StateFor("Transverse Mercator", tm, wgs);
+    auto tmTruth = [tmState](double e, double n) {
+        GeoResult r = ProjectInverse(kProjTransverseMercator, tmState, Datums(), e, n);
+        return GeoPoint{r.lat, r.lon};
+    };
+    out.push_back({"TM by own grid", "Transverse Mercator", tm, "WGS 84", true, "", 495000, 5540000,
+                   4, tmTruth, identity});
+    out.push_back({"TM by degrees", "Transverse Mercator", tm, "WGS 84", false, "", 495000, 5540000,
+                   4, tmTruth, identity});
+
+    std::vector<std::optional<double>> lcc = {std::nullopt, 10.0, std::nullopt, std::nullopt,
+                                              std::nullopt, 45.0, 55.0};
+    auto lccState = StateFor("Lambert Conformal Conic", lcc, wgs);
+    ProjectedPoint ref = ProjectForward(kProjLambert, lccState, Datums(), 50.0, 9.0);
+    auto lccTruth = [lccState](double e, double n) {
+        GeoResult r = ProjectInverse(kProjLambert, lccState, Datums(), e, n);
+        return GeoPoint{r.lat, r.lon};
+    };
+    out.push_back({"Lambert by degrees", "Lambert Conformal Conic", lcc, "WGS 84", false, "",
+                   ref.easting, ref.northing, 10, lccTruth, identity});
+    return out;
+}
+
+// Pixels of the calibration points for 2, 3 and many-point maps.
+std::vector<std::pair<int, int>> PointPixels(int count) {
+    if (count == 2) return {{0, 0}, {kImageSize, kImageSize}};
+    if (count == 3) return {{0, 0}, {kImageSize, 0}, {0, kImageSize}};
+    std::vector<std::pair<int, int>> px;
+    for (int i = 0; i < count; ++i)
+        px.push_back({(i * 617) % kImageSize, (i * 1013 + 97) % kImageSize});
+    return px;
+}
+
+MapRecord BuildMap(const MapCase& c, int pointCount) {
+    CalibrationFileSpec spec;
+    spec.projection = c.projection;
+    spec.params = c.params;
+    spec.datum = c.datum;
+    for (auto [x, y] : PointPixels(pointCount)) {
+        double e = c.e0 + x * c.res, n = c.n0 - y * c.res;
+        TestPoint p = mwtest::PointAt(x, y, 777, 777);
+        if (c.gridPoints) {
+            auto [fe, fn] = c.fileGrid(e, n);
+            p.zone = c.zone;
+            p.easting = fe;
+            p.northing = fn;
+        } else {
+            GeoPoint g = c.truth(e, n);
+            p.lat = g.lat;
+            p.lon = g.lon;
+        }
+        spec.points.push_back(p);
+    }
+    return ParseMapFile(spec.Text(), Datums(), nullptr);
+}
+
+TEST(CalibrationTransform, ProjectionsAgreeWithTheirGridAndRoundTripWithinOnePixel) {
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> pixel(0, kImageSize);
+    for (const MapCase& c : Cases()) {
+        for (int count : {2, 3, 9}) {
+            SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(count) + " points");
+            MapRecord m = BuildMap(c, count);
+            ASSERT_EQ(m.calibration.calibrationMode, count == 2 ? 2 : count == 3 ? 3 : 5);
+            ASSERT_EQ(m.calibration.usablePoints, count);
+            for (int i = 0; i < 40; ++i) {
+                int x = pixel(rng), y = pixel(rng);
+                GeoPoint truth = c.truth(c.e0 + x * c.res, c.n0 - y * c.res);
+                GeoPoint got = MapPixelToLatLon(m, Datums(), x, y);
+                // Well under a metre: the map is exactly affine in its grid.
+                EXPECT_NEAR(got.lat, truth.lat, 2e-7) << x << "," << y;
+                EXPECT_NEAR(got.lon, truth.lon, 2e-7) << x << "," << y;
+                MapPixel back = LatLonToMapPixel(m, Datums(), got.lat, got.lon);
+                EXPECT_LE(std::abs(back.x - x), 1) << x << "," << y;
+                EXPECT_LE(std::abs(back.y - y), 1) << x << "," << y;
+            }
+        }
+    }
+}
+
+MapRecord LatLonMap(std::vector<CalibrationPoint> points) {
+    MapRecord m;
+    m.projection.projectionName = "Latitude/Longitude";
+    for (std::size_t i = 0; i < points.size(); ++i) m.points[i] = points[i];
+    SetUpCalibration(m, Datums(), nullptr);
+    return m;
+}
+
+CalibrationPoint Pt(int x, int y, double lat, double lon) {
+    CalibrationPoint p;
+    p.used = true;
+    p.x = x;
+    p.y = y;
+    p.lat = lat;
+    p.lon = lon;
+    return p;
+}
+
+TEST(CalibrationTransform, TwoPointsGiveIndependentAxisScales) {
+    // Grid values carried as degrees of a latitude/longitude map, so that
+    // they enter the fit exactly.
+    MapRecord m = LatLonMap({Pt(0, 0, 5000000, 300000), Pt(1000, 1000, 4999000, 301000)});
+    const CalibrationState& c = m.calibration;
+    ASSERT_EQ(c.calibrationMode, 2);
+    EXPECT_EQ(c.metresPerPixelX, 1.0);
+    EXPECT_EQ(c.metresPerPixelY, -1.0);
+    EXPECT_EQ(GridToPixel(c, 300500, 4999500), (MapPixel{500, 500}));
+    // Mode 2 truncates towards zero rather than rounding.
+    EXPECT_EQ(GridToPixel(c, 300500.9, 4999499.1), (MapPixel{500, 500}));
+    GridPoint g = PixelToGrid(c, 250, 750);
+    EXPECT_EQ(g.easting, 300250);
+    EXPECT_EQ(g.northing, 4999250);
+}
+
+TEST(CalibrationTransform, TwoPointsAcrossThe180thMeridian) {
+    MapRecord m = LatLonMap({Pt(0, 0, 10, 179), Pt(2000, 1000, 9, -179)});
+    ASSERT_EQ(m.calibration.calibrationMode, 2);
+    EXPECT_DOUBLE_EQ(m.calibration.metresPerPixelX, 0.001);
+    // Both sides of the meridian land on the image, and back.
+    EXPECT_EQ(LatLonToMapPixel(m, Datums(), 9.5, 179.5).x, 500);
+    EXPECT_EQ(LatLonToMapPixel(m, Datums(), 9.5, -179.5).x, 1500);
+    GeoPoint east = MapPixelToLatLon(m, Datums(), 1500, 500);
+    EXPECT_NEAR(east.lon, -179.5, 1e-9);
+    GeoPoint west = MapPixelToLatLon(m, Datums(), 500, 500);
+    EXPECT_NEAR(west.lon, 179.5, 1e-9);
+}
+
+TEST(CalibrationTransform, ThreePointsAreAnExactAffineTransform) {
+    // A map turned by a few degrees: three points fix it exactly.
+    auto at = [](double x, double y) {
+        return GeoPoint{50 - 0.001 * y + 0.0001 * x, 10 + 0.001 * x + 0.0002 * y};
+    };
+    auto p = [&](int x, int y) {
+        GeoPoint g = at(x, y);
+        return Pt(x, y, g.lat, g.lon);
+    };
+    MapRecord m = LatLonMap({p(0, 0), p(1000, 100), p(200, 900)});
+    ASSERT_EQ(m.calibration.calibrationMode, 3);
+    for (auto [x, y] : {std::pair{0, 0}, {1000, 100}, {500, 500}, {1999, 1}}) {
+        GeoPoint g = MapPixelToLatLon(m, Datums(), x, y);
+        EXPECT_NEAR(g.lat, at(x, y).lat, 1e-10);
+        EXPECT_NEAR(g.lon, at(x, y).lon, 1e-10);
+        EXPECT_EQ(LatLonToMapPixel(m, Datums(), g.lat, g.lon), (MapPixel{x, y}));
+    }
+}
+
+TEST(CalibrationTransform, ManyPointsInverseFollowsTheForwardFit) {
+    // Points on an exact affine image: PixelToGrid after GridToPixel returns
+    // the same position within the rounding to the pixel.
+    auto at = [](double x, double y) {
+        return GeoPoint{47 - 0.0004 * y, 8 + 0.0006 * x + 0.00005 * y};
+    };
+    std::vector<CalibrationPoint> pts;
+    for (int i = 0; i < 12; ++i) {
+        int x = (i * 331) % 1800, y = (i * 577) % 1700;
+        pts.push_back(Pt(x, y, at(x, y).lat, at(x, y).lon));
+    }
+    MapRecord m = LatLonMap(pts);
+    ASSERT_EQ(m.calibration.calibrationMode, 5);
+    EXPECT_EQ(m.calibration.polyGridToX[3], 0.0);
+    for (auto [lat, lon] : {std::pair{46.7, 8.5}, {46.95, 8.01}, {46.5, 9.0}}) {
+        MapPixel px = GridToPixel(m.calibration, lon, lat);
+        GridPoint back = PixelToGrid(m.calibration, px.x, px.y);
+        EXPECT_NEAR(back.easting, lon, 0.0006);
+        EXPECT_NEAR(back.northing, lat, 0.0004);
+    }
+}
+
+TEST(CalibrationTransform, PointsThatFixNoTransformLeaveModeZero) {
+    struct Degenerate {
+        const char* name;
+        std::vector<CalibrationPoint> points;
+    };
+    const Degenerate cases[] = {
+        {"no points", {}},
+        {"one point", {Pt(0, 0, 50, 10)}},
+        {"two points in one row", {Pt(0, 100, 50, 10), Pt(900, 100, 49, 11)}},
+        {"two points at one easting", {Pt(0, 0, 50, 10), Pt(900, 900, 49, 10)}},
+        {"three points on a line",
+         {Pt(0, 0, 50, 10), Pt(100, 100, 49.9, 10.1), Pt(300, 300, 49.7, 10.3)}},
+        {"three pixels apart, positions on a line",
+         {Pt(0, 0, 50, 10), Pt(1000, 0, 49, 11), Pt(0, 1000, 48, 12)}},
+        {"four points on a line",
+         {Pt(0, 0, 50, 10), Pt(1, 1, 49, 11), Pt(2, 2, 48, 12), Pt(3, 3, 47, 13)}},
+        {"a position that is not a number", {Pt(0, 0, NAN, 10), Pt(900, 900, 49, 11)}},
+    };
+    for (const Degenerate& d : cases) {
+        SCOPED_TRACE(d.name);
+        MapRecord m = LatLonMap(d.points);
+        EXPECT_EQ(m.calibration.calibrationMode, 0);
+        EXPECT_FALSE(HasCalibration(m));
+        EXPECT_EQ(LatLonToMapPixel(m, Datums(), 49.5, 10.5), (MapPixel{0, 0}));
+        GeoPoint g = MapPixelToLatLon(m, Datums(), 10, 10);
+        EXPECT_EQ(g.lat, 0);
+        EXPECT_EQ(g.lon, 0);
+    }
+}
+
+TEST(CalibrationTransform, PixelsBeyondTheIntRangeAreClamped) {
+    MapRecord m = LatLonMap({Pt(0, 0, 50, 10), Pt(1, 1, 49.99999999, 10.00000001)});
+    ASSERT_EQ(m.calibration.calibrationMode, 2);
+    MapPixel far = LatLonToMapPixel(m, Datums(), -80, 170);
+    EXPECT_EQ(far.x, INT_MAX);
+    EXPECT_EQ(far.y, INT_MAX);
+    EXPECT_EQ(TruncToInt(NAN), 0);
+    EXPECT_EQ(TruncToInt(-1e300), INT_MIN);
+    EXPECT_EQ(TruncToInt(-2.7), -2);
+}
+
+MapRecord UtmMap(std::vector<CalibrationPoint> points) {
+    MapRecord m;
+    m.projection.projectionName = "(UTM) Universal Transverse Mercator";
+    for (std::size_t i = 0; i < points.size(); ++i) m.points[i] = points[i];
+    SetUpCalibration(m, Datums(), nullptr);
+    return m;
+}
+
+TEST(CalibrationTransform, UtmCentralMeridian) {
+    // From the first usable point's longitude...
+    MapRecord byPoint = UtmMap({Pt(10, 10, 50, 10), Pt(900, 900, 49.9, 10.2)});
+    EXPECT_EQ(byPoint.projection.utmCentralMeridian, 9.0);
+    MapRecord west = UtmMap({Pt(10, 10, -33, -70.5), Pt(900, 900, -33.1, -70.3)});
+    EXPECT_EQ(west.projection.utmCentralMeridian, -69.0);
+    // ...unless point 1 sits at the image origin with a zone text.
+    CalibrationPoint origin = Pt(0, 0, 50, 10);
+    origin.zone = "31";
+    MapRecord byZone = UtmMap({origin, Pt(900, 900, 49.9, 10.2)});
+    EXPECT_EQ(byZone.projection.utmCentralMeridian, 3.0);
+    // Another projection keeps it unknown.
+    MapRecord other = LatLonMap({Pt(10, 10, 50, 10), Pt(900, 900, 49.9, 10.2)});
+    EXPECT_EQ(other.projection.utmCentralMeridian, kUnknownUtmMeridian);
+}
+
+TEST(CalibrationTransform, APointWithoutLongitudeIsUsableOnlyThroughItsGrid) {
+    GridReference g1 = LatLonToUtm(50.0, 10.0, Datums(), kDatumWgs84);
+    GridReference g2 = LatLonToUtm(49.9, 10.2, Datums(), kDatumWgs84);
+    CalibrationPoint a = Pt(0, 0, 50.0, kUnsetParameter);
+    CalibrationPoint b = Pt(900, 900, 49.9, kUnsetParameter);
+    EXPECT_EQ(UtmMap({a, b}).calibration.usablePoints, 0);
+    a.zone = "32";
+    a.easting = g1.easting;
+    a.northing = g1.northing;
+    b.zone = "32";
+    b.easting = g2.easting;
+    b.northing = g2.northing;
+    MapRecord m = UtmMap({a, b});
+    EXPECT_EQ(m.calibration.usablePoints, 2);
+    MapPixel px = LatLonToMapPixel(m, Datums(), 49.9, 10.2);
+    EXPECT_LE(std::abs(px.x - 900), 1);
+    EXPECT_LE(std::abs(px.y - 900), 1);
+    // Without a zone a UTM grid position is not usable either.
+    b.zone.clear();
+    EXPECT_EQ(UtmMap({a, b}).calibration.usablePoints, 1);
+}
+
+}  // namespace

@@ -1,0 +1,234 @@
+// Reading calibration files: point lines, the image base name, the scale
+// factor, positional lines and keyword lines.
+#include <gtest/gtest.h>
+
+#include "map/calibration.h"
+#include "map/map_file.h"
+#include "support/text.h"
+#include "testlib/fake_ui.h"
+#include "testlib/map_file_writer.h"
+
+using namespace mw;
+using mwtest::CalibrationFileSpec;
+using mwtest::TestPoint;
+
+namespace {
+
+struct PointCase {
+    const char* name;
+    const char* line;
+    double msf;
+    bool used;
+    int x, y;
+    double lat, lon;
+    const char* zone;
+    double easting, northing;
+    bool southern;
+};
+
+const PointCase kPointCases[] = {
+    {"lat/lon point", "P1,xy,100,200,in, deg,51,30,N,1,15,W, grid,,,,N", 1, true, 100, 200, 51.5,
+     -1.25, "", -1, -1, false},
+    {"south and east", "P1,xy,0,0,in, deg,33,52.2,S,151,12.6,E, grid,,,,N", 1, true, 0, 0,
+     -(33 + 52.2 * 0.016666666666666666), 151 + 12.6 * 0.016666666666666666, "", -1, -1, false},
+    {"empty longitude hemisphere means west", "P1,xy,5,6,in, deg,10,0,N,20,0,, grid,,,,N", 1, true,
+     5, 6, 10, -20, "", -1, -1, false},
+    {"field 5 without 'in' is unused", "P1,xy,5,6,ex, deg,10,0,N,20,0,E, grid,,,,N", 1, false, 0, 0,
+     777, 777, "", -1, -1, false},
+    {"missing field 5 is unused", "P1,xy,5,6", 1, false, 0, 0, 777, 777, "", -1, -1, false},
+    {"empty x and y is unused", "P1,xy,,,in, deg,10,0,N,20,0,E, grid,,,,N", 1, false, -1, -1, 777,
+     777, "", -1, -1, false},
+    {"only x empty stays used", "P1,xy,,7,in, deg,10,0,N,20,0,E, grid,,,,N", 1, true, -1, 7, 10, 20,
+     "", -1, -1, false},
+    {"grid point", "P1,xy,10,20,in, deg,,,N,,,E, grid,32U,512345.5,5412345.25,S", 1, true, 10, 20,
+     777, 777, "32U", 512345.5, 5412345.25, true},
+    {"zone cut to three characters", "P1,xy,1,2,in, deg,,,N,,,E, grid,TQ12,100,200,N", 1, true, 1,
+     2, 777, 777, "TQ1", 100, 200, false},
+    {"scale factor halves pixels", "P1,xy,101,3,in, deg,1,0,N,2,0,E, grid,,,,N", 2, true, 51, 2, 1,
+     2, "", -1, -1, false},
+    {"explicit -1 is a pixel, not empty", "P1,xy,-1,-1,in, deg,1,0,N,2,0,E, grid,,,,N", 1, true, 0,
+     0, 1, 2, "", -1, -1, false},
+    {"empty degrees with minutes", "P1,xy,1,1,in, deg,,30,N,,,E, grid,,,,N", 1, true, 1, 1, 777.5,
+     777, "", -1, -1, false},
+};
+
+TEST(CalibrationPointLine, Cases) {
+    for (const PointCase& c : kPointCases) {
+        SCOPED_TRACE(c.name);
+        CalibrationPoint p;
+        EXPECT_EQ(ParseCalibrationPoint(c.line, c.msf, p), c.used);
+        EXPECT_EQ(p.used, c.used);
+        if (!c.used) continue;
+        EXPECT_EQ(p.x, c.x);
+        EXPECT_EQ(p.y, c.y);
+        EXPECT_DOUBLE_EQ(p.lat, c.lat);
+        EXPECT_DOUBLE_EQ(p.lon, c.lon);
+        EXPECT_EQ(p.zone, c.zone);
+        EXPECT_DOUBLE_EQ(p.easting, c.easting);
+        EXPECT_DOUBLE_EQ(p.northing, c.northing);
+        EXPECT_EQ(p.southern, c.southern);
+    }
+}
+
+TEST(ImageBaseNameRule, Cases) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\maps\\regions\\topo.bmp", "topo."},
+        {"topo", "topo"},
+        {"Alps 2.map.bmp", "Alps 2."},
+        {"/home/u/maps/chart.bmp", "chart."},
+        {"\\Storage Card\\maps\\", ""},
+        {"", ""},
+    };
+    for (const auto& [line, base] : cases) EXPECT_EQ(ImageBaseName(line), base) << line;
+}
+
+DatumTable Datums() { return DatumTable(); }
+
+TEST(MapFileReader, ReadsThePositionalLines) {
+    CalibrationFileSpec spec;
+    spec.title = "Lake District, North";
+    spec.image = "D:\\scans\\lakes.png";
+    spec.datum = "Ord Srvy Grt Britn";
+    spec.projection = "Transverse Mercator";
+    spec.params = {49.0, -2.0, 0.9996012717, 400000.0, -100000.0};
+    spec.scale = 2.5;
+    MapRecord m = ParseMapFile(spec.Text(), Datums(), nullptr);
+    EXPECT_EQ(m.title, "Lake District, North");
+    EXPECT_EQ(m.imageBaseName, "lakes.");
+    EXPECT_EQ(m.datumName, "Ord Srvy Grt Britn");
+    EXPECT_EQ(m.datumIndex, FindDatumByName(Datums(), "Ord Srvy Grt Britn"));
+    EXPECT_EQ(m.projection.mapDatum, m.datumIndex);
+    EXPECT_EQ(m.projection.projectionName, "Transverse Mercator");
+    EXPECT_EQ(m.projectionId, kProjTransverseMercator);
+    EXPECT_EQ(m.projection.params.originLatitude, 49.0);
+    EXPECT_EQ(m.projection.params.falseNorthing, -100000.0);
+    // Fields the line leaves empty are not given.
+    EXPECT_EQ(m.projection.params.standardParallel1, kUnsetParameter);
+    EXPECT_EQ(m.projection.params.standardParallel2, kUnsetParameter);
+    EXPECT_EQ(m.mapScaleFactor, 1.0);
+    EXPECT_EQ(m.scale, 2.5);
+    EXPECT_FALSE(m.mapLoaded);
+}
+
+TEST(MapFileReader, AShortFileLoadsWithEveryPointUnused) {
+    std::string nine =
+        "Mapwanderer\r\nT\r\nimg\r\n\r\nWGS 84\r\nR\r\nR\r\nM\r\nMap Projection,Latitude\r\n";
+    MapRecord m = ParseMapFile(nine, Datums(), nullptr);
+    for (const CalibrationPoint& p : m.points) EXPECT_FALSE(p.used);
+    EXPECT_EQ(m.calibration.calibrationMode, 0);
+    EXPECT_EQ(m.projection.params.centralMeridian, kUnsetParameter);
+    EXPECT_EQ(m.scale, kNoMapScale);
+
+    MapRecord empty = ParseMapFile("", Datums(), nullptr);
+    EXPECT_EQ(empty.datumName, "WGS 84");
+    EXPECT_EQ(empty.datumIndex, kDatumWgs84);
+    EXPECT_EQ(empty.projection.projectionName, "Latit");
+    EXPECT_EQ(empty.projectionId, kProjLatLon);
+}
+
+TEST(MapFileReader, ScaleFactorDividesPointsAndBorderAndMultipliesScale) {
+    CalibrationFileSpec spec;
+    spec.msf = 2;
+    spec.points = {mwtest::PointAt(101, 0, 50, 10), mwtest::PointAt(2001, 2001, 49, 11)};
+    spec.borderPixels = {{3, 3}, {2001, 2001}};
+    spec.scale = 4;
+    MapRecord m = ParseMapFile(spec.Text(), Datums(), nullptr);
+    EXPECT_EQ(m.mapScaleFactor, 2.0);
+    EXPECT_EQ(m.points[0].x, 51);  // 101 / 2 + 0.5 = 51.0
+    EXPECT_EQ(m.points[1].x, 1001);
+    EXPECT_EQ(m.scale, 8.0);
+    // Corner 1 at pixel 3 becomes pixel 2, which the transform places.
+    GeoPoint corner = MapPixelToLatLon(m, Datums(), 2, 2);
+    EXPECT_DOUBLE_EQ(m.borderLat[1], corner.lat);
+    EXPECT_DOUBLE_EQ(m.borderLon[1], corner.lon);
+}
+
+TEST(MapFileReader, AScaleFactorThatIsNoPositiveNumberReadsAsOne) {
+    for (const char* bad : {"0", "-2", "nan", "inf"}) {
+        CalibrationFileSpec spec;
+        std::string text = spec.Text();
+        text.replace(text.find("Reserved 1"), 10, std::string("MSF,") + bad);
+        MapRecord m = ParseMapFile(text, Datums(), nullptr);
+        EXPECT_EQ(m.mapScaleFactor, 1.0) << bad;
+    }
+}
+
+TEST(MapFileReader, BorderIndicesOutsideOneTo99AreIgnored) {
+    CalibrationFileSpec spec;
+    spec.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
+    spec.extraLines = {"MMPXY,0,500,500",  "MMPXY,100,500,500", "MMPXY,-5,1,1",
+                       "MMPXY,99,500,500", "MMPNUM,0",          "MMPNUM,150"};
+    spec.borderCount = 5;
+    MapRecord m = ParseMapFile(spec.Text(), Datums(), nullptr);
+    EXPECT_EQ(m.borderLat[0], 0.0);
+    EXPECT_DOUBLE_EQ(m.borderLat[99], 49.5);
+    EXPECT_DOUBLE_EQ(m.borderLon[99], 10.5);
+    EXPECT_EQ(m.borderCount, 5);
+}
+
+TEST(MapFileReader, KeywordsCountOnlyFromLine41) {
+    // A keyword inside the point lines is a point line, not a keyword.
+    CalibrationFileSpec spec;
+    spec.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
+    std::string text = spec.Text();
+    text.replace(text.find("Point05"), 7, "MM1B,3");
+    EXPECT_EQ(ParseMapFile(text, Datums(), nullptr).scale, kNoMapScale);
+}
+
+TEST(MapFileReader, ALongLineShiftsTheLinesAfterIt) {
+    CalibrationFileSpec spec;
+    spec.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
+    spec.title = std::string(260, 'T');  // comes back as two lines
+    MapRecord m = ParseMapFile(spec.Text(), Datums(), nullptr);
+    EXPECT_EQ(m.title.size(), 250u);
+    EXPECT_EQ(m.imageBaseName, "TTTTTTTTTT");  // the rest of the title became line 3
+    // Every positional line moved down by one: the projection is read from
+    // the magnetic variation line and point 1 lands in slot 2.
+    EXPECT_EQ(m.projection.projectionName, "Latit");
+    EXPECT_FALSE(m.points[0].used);
+    EXPECT_TRUE(m.points[1].used);
+    EXPECT_EQ(m.points[2].x, 1000);
+}
+
+TEST(MapFileReader, OnlyThirtyPointsAreRead) {
+    CalibrationFileSpec spec;
+    for (int i = 0; i < 30; ++i)
+        spec.points.push_back(mwtest::PointAt(i * 10, i * 7 % 13, 50 - i * 0.01, 10 + i * 0.01));
+    std::string text = spec.Text();
+    // A thirty-first point takes the place of the parameter line.
+    text.replace(text.find("Projection Setup"), 16, "Point31,xy,5,5,in, deg,1,0,N,1,0,E");
+    MapRecord m = ParseMapFile(text, Datums(), nullptr);
+    int used = 0;
+    for (const CalibrationPoint& p : m.points) used += p.used;
+    EXPECT_EQ(used, 30);
+    EXPECT_EQ(m.calibration.usablePoints, 30);
+    EXPECT_EQ(m.projection.params.originLatitude, 0.0);  // "xy" read as a number
+}
+
+TEST(MapFileReader, WithoutMM1BTheScaleIsTheNoScaleMarker) {
+    CalibrationFileSpec spec;
+    EXPECT_EQ(ParseMapFile(spec.Text(), Datums(), nullptr).scale, kNoMapScale);
+    spec.extraLines = {"MM1B"};  // an empty field takes its default
+    EXPECT_EQ(ParseMapFile(spec.Text(), Datums(), nullptr).scale, 99999.0);
+}
+
+TEST(MapFileReader, UnsupportedProjectionWarnsOncePerRead) {
+    CalibrationFileSpec spec;
+    spec.projection = "Gnomonic";
+    spec.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
+    spec.borderPixels = {{0, 0}, {10, 10}, {20, 20}};
+    mwtest::FakeUi ui;
+    MapRecord m = ParseMapFile(spec.Text(), Datums(), &ui);
+    EXPECT_EQ(m.projectionId, kProjUnsupported);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Map Projection not Supported"});
+    // Such a map behaves as latitude/longitude.
+    EXPECT_EQ(LatLonToMapPixel(m, Datums(), 49.5, 10.5), (MapPixel{500, 500}));
+}
+
+TEST(MapFileReader, LastLineWithoutLineEndIsRead) {
+    CalibrationFileSpec spec;
+    std::string text = spec.Text() + "MM1B,7.5";
+    EXPECT_EQ(ParseMapFile(text, Datums(), nullptr).scale, 7.5);
+}
+
+}  // namespace
