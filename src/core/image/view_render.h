@@ -17,6 +17,9 @@
 
 namespace mw {
 
+// The window wraps `bitmap` with `palette` as an 8-bit indexed image. The
+// buffer is swapped with `spare` by every successful render, so the wrapper
+// is made again after each one (it costs nothing: no pixels are copied).
 struct ViewImage {
     // The map window's client size; the view bitmap is made this size. The
     // viewport sets it (at open and on a resize) before it renders.
