@@ -133,6 +133,32 @@ void TmInverse(double easting, double northing, double lat0, double lon0, double
                         (5 - 2 * c1 + 28 * t1 - 3 * c1 * c1 + 8 * ep2 + 24 * t1 * t1) * d5 / 120) /
                            cosPhi1) /
         kD2R;
+
+    // The inverse series drifts from the forward one by millimetres beyond
+    // about 3.5° from the central meridian (1.3 cm at 5°). Correcting twice
+    // against the forward series makes a grid position and its latitude and
+    // longitude agree to well under a millimetre across any grid; near the
+    // meridian the first correction is already below a micrometre.
+    const Series s = MakeSeries(a, e2);
+    for (int pass = 0; pass < 2; ++pass) {
+        double e = 0, n = 0;
+        Forward(s, lat, lon, lat0, lon0, k0, e, n);
+        const double de = easting - e, dn = northing - n;
+        if (!std::isfinite(de) || !std::isfinite(dn)) break;
+        if (std::fabs(de) < 1e-7 && std::fabs(dn) < 1e-7) break;
+        const double phi = lat * kD2R;
+        const double sinPhi = std::sin(phi), cosPhi = std::cos(phi);
+        if (std::fabs(cosPhi) < 1e-9) break;
+        const double wp = 1 - e2 * sinPhi * sinPhi;
+        const double nu = a / std::sqrt(wp);
+        const double rho = a * (1 - e2) / (wp * std::sqrt(wp));
+        // Local scale of the projection at the point, from its distance to
+        // the central meridian.
+        const double x = easting / (k0 * nu);
+        const double k = k0 * (1 + x * x / 2);
+        lat += dn / (k * rho) / kD2R;
+        lon += de / (k * nu * cosPhi) / kD2R;
+    }
 }
 
 void TmForward(double lat, double lon, double lat0, double lon0, double k0, double& easting,
