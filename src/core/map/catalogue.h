@@ -1,0 +1,145 @@
+// Finding the maps that cover a position and choosing the most detailed.
+//
+// The map folders are searched in a fixed order: the loaded map's folder
+// first (when "Map Path Loaded Active" is set and it is none of the map
+// folders), then each active map folder in turn, each folder once. Inside a
+// folder the calibration files are taken sorted by file name (byte order,
+// "B.map" before "a.map"), so among maps of equal scale the one met first in
+// this order wins, whatever order the file system lists them in.
+//
+// Two ways to get the covering maps of a folder give the same answer: the
+// plain scan reads every calibration file at each search; the catalogue
+// keeps what each file said, keyed by its stamp (time, size, inode), and
+// reads only files that are new or changed since the last search.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "geo/datums.h"
+#include "map/coverage.h"
+#include "ports/file_system.h"
+
+namespace mw {
+
+inline constexpr const char* kMapFileSuffix = ".map";
+// The best scale before any candidate: every real scale is smaller.
+inline constexpr double kNoCandidateScale = 999999.0;
+// A current scale that is not known: the caller wants any covering map.
+inline constexpr double kUnknownScale = -777.0;
+
+// A position to search for, in degrees on `datum`.
+struct MapSearch {
+    double lat = 0;
+    double lon = 0;
+    int datum = kDatumWgs84;
+};
+
+struct CoveringMap {
+    std::string path;  // folder joined with the file name
+    double scale = 0;
+};
+
+// One map folder setting as a local path, with its activity flag.
+struct MapFolderSetting {
+    std::string folder;
+    bool active = false;
+};
+
+// A folder text without trailing separators ("/" stays "/"), so that folder
+// texts written with and without them compare equal.
+std::string NormaliseFolder(std::string folder);
+
+// The folders to search, in order, each once: the loaded map's folder when
+// `loadedFolderActive` and it equals none of the map folder settings (active
+// or not), then every active map folder in setting order.
+std::vector<std::string> SearchFolders(const std::vector<MapFolderSetting>& mapFolders,
+                                       bool loadedFolderActive, const std::string& currentMapPath);
+// The same from the settings: "Map Path 1".."Map Path 6" with their flags,
+// made local under `userHome`. An empty folder text is the handheld's root
+// folder, which lives in the user's home here.
+std::vector<std::string> SearchFolders(const AppSettings& settings, const std::string& userHome,
+                                       const std::string& currentMapPath);
+
+// The covering maps of one folder, in file-name order.
+using CoverageFinder = std::function<std::vector<CoveringMap>(const std::string& folder)>;
+
+// The plain scan: lists the folder and reads every calibration file now.
+std::vector<CoveringMap> ScanFolderFiles(FileSystem& files, const std::string& folder,
+                                         const MapSearch& search, const DatumTable& datums);
+
+// The index of the map folders' calibration files.
+class MapCatalogue {
+public:
+    // A file whose time lies less than this before the search may still be
+    // written to within the same tick of the file system's clock (FAT keeps
+    // times to 2 s), so it is read again until it is older.
+    static constexpr std::int64_t kRacyWindowNs = 3'000'000'000;
+
+    // The covering maps of `folder`, in file-name order, exactly as
+    // ScanFolderFiles would find them. Brings the folder's entries up to
+    // date first: one stamp of the folder, one of each file, and a read of
+    // each file that is new, changed, recently written or was unreadable.
+    std::vector<CoveringMap> Covering(FileSystem& files, const std::string& folder,
+                                      const MapSearch& search, const DatumTable& datums);
+
+    // Forgets everything (the next search reads every file).
+    void Clear() { folders_.clear(); }
+    // Calibration files read since construction.
+    std::uint64_t FilesRead() const { return filesRead_; }
+    std::size_t FolderCount() const { return folders_.size(); }
+
+private:
+    struct Entry {
+        std::string name;
+        FileStamp stamp;
+        bool racy = true;
+        bool readable = false;
+        CoverageInfo info;
+    };
+    struct Folder {
+        bool listed = false;
+        bool racy = true;
+        FileStamp stamp;
+        std::vector<Entry> entries;  // sorted by name
+    };
+
+    const Folder* Refresh(FileSystem& files, const std::string& folder, const DatumTable& datums);
+    void ReadEntry(FileSystem& files, const std::string& folder, Entry& entry,
+                   const FileStamp& stamp, std::int64_t now, const DatumTable& datums);
+
+    std::map<std::string, Folder> folders_;
+    std::uint64_t filesRead_ = 0;
+};
+
+// Tests one folder's covering maps against the best so far: a map other than
+// the loaded one (`loadedPath`) whose scale is strictly smaller becomes the
+// best. Returns whether this folder produced a new best.
+bool ScanMapFolder(const std::vector<CoveringMap>& covering, const std::string& loadedPath,
+                   std::string& bestPath, double& bestScale);
+
+// The map automatic selection would load for a position: the covering map
+// with the smallest scale over `folders` (the loaded map excluded), unless
+// `currentScale` is known (not -777) and the loaded map is within 2 % of it
+// (currentScale <= best × 1.02). Empty when there is nothing to switch to.
+std::optional<CoveringMap> ChooseMap(const std::vector<std::string>& folders,
+                                     const CoverageFinder& find, const std::string& currentMapPath,
+                                     double currentScale);
+
+// ChooseMap, then `load` on the winner; returns what `load` returns, or
+// false when there is no winner.
+bool SelectMapForPosition(const std::vector<std::string>& folders, const CoverageFinder& find,
+                          const std::string& currentMapPath, double currentScale,
+                          const std::function<bool(const std::string&)>& load);
+
+// Every covering map of `folders` in search order, the loaded map included:
+// the entries of the "Maps Found" list.
+std::vector<CoveringMap> FindMapsAtPosition(const std::vector<std::string>& folders,
+                                            const CoverageFinder& find);
+
+}  // namespace mw
