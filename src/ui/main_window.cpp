@@ -12,6 +12,7 @@
 #include <QToolBar>
 
 #include "app/commands.h"
+#include "ui/map_dialogs.h"
 #include "ui/map_widget.h"
 #include "ui/qt_canvas.h"
 
@@ -54,6 +55,7 @@ MainWindow::MainWindow(App& app, std::string home, std::string userHome)
     setObjectName("mainWindow");
     setWindowTitle("Mapwanderer");
     app_.ports.ui = this;
+    if (!app_.ports.files) app_.ports.files = &files_;
     central_ = new QWidget(this);
     central_->setObjectName("mainClient");
     central_->installEventFilter(this);
@@ -85,6 +87,7 @@ MainWindow::MainWindow(App& app, std::string home, std::string userHome)
 
 MainWindow::~MainWindow() {
     if (app_.ports.ui == this) app_.ports.ui = nullptr;
+    if (app_.ports.files == &files_) app_.ports.files = nullptr;
 }
 
 void MainWindow::BuildMenus() {
@@ -296,6 +299,40 @@ void MainWindow::SetCommandEnabled(int commandId, bool enabled) {
 
 void MainWindow::ShowFloatingWindow(WindowId window, bool show) {
     if (window == WindowId::ToolPanel) toolPanel_->setVisible(show && app_.state.portrait);
+}
+
+void MainWindow::SetMenuItems(const std::string& dynamicName, const std::vector<MenuEntry>& items) {
+    QMenu* menu = menuBar()->findChild<QMenu*>(QString::fromStdString(dynamicName));
+    if (!menu) return;
+    for (QAction* old : menu->actions()) {
+        int id = old->data().toInt();
+        auto it = actions_.find(id);
+        if (it != actions_.end() && it->second == old) actions_.erase(it);
+        menu->removeAction(old);
+        old->deleteLater();
+    }
+    for (const MenuEntry& item : items) {
+        // "&" in a file name is text, not a shortcut marker.
+        QString text = DisplayText(item.text).replace("&", "&&");
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QString("cmd%1").arg(item.id));
+        a->setData(item.id);
+        a->setEnabled(CommandAvailable(item.id));
+        int id = item.id;
+        connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
+        actions_[id] = a;
+    }
+}
+
+void MainWindow::ShowList(const std::string& title, const std::vector<std::string>& lines) {
+    ListDialog dialog(title, lines, this);
+    dialog.exec();
+}
+
+void MainWindow::ShowMapsFound(const std::vector<std::string>& names,
+                               const std::function<void(int)>& choose) {
+    MapsFoundDialog dialog(names, choose, this);
+    dialog.exec();
 }
 
 void MainWindow::RequestQuit() {

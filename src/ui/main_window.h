@@ -7,6 +7,7 @@
 #include <map>
 
 #include "app/app.h"
+#include "platform/posix_file_system.h"
 #include "ports/ui.h"
 
 class QToolBar;
@@ -44,6 +45,10 @@ public:
     void SetCommandEnabled(int commandId, bool enabled) override;
     void ShowFloatingWindow(WindowId window, bool show) override;
     void RequestQuit() override;
+    void SetMenuItems(const std::string& dynamicName, const std::vector<MenuEntry>& items) override;
+    void ShowList(const std::string& title, const std::vector<std::string>& lines) override;
+    void ShowMapsFound(const std::vector<std::string>& names,
+                       const std::function<void(int)>& choose) override;
 
 public slots:
     void RunCommand(int id);
@@ -69,6 +74,7 @@ private:
     QToolBar* commandBar_ = nullptr;
     QToolBar* toolPanel_ = nullptr;
     std::map<int, QAction*> actions_;
+    PosixFileSystem files_;
     QTimer keepAlive_;
     bool started_ = false;
     bool shutdownDone_ = false;

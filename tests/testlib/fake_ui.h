@@ -41,6 +41,20 @@ public:
     void SetCommandEnabled(int id, bool e) override { enabled[id] = e; }
     void ShowFloatingWindow(mw::WindowId w, bool s) override { shown[w] = s; }
     void RequestQuit() override { quitRequested = true; }
+    void SetMenuItems(const std::string& name, const std::vector<mw::MenuEntry>& items) override {
+        menus[name] = items;
+    }
+    void ShowList(const std::string& title, const std::vector<std::string>& lines) override {
+        lists.push_back({title, lines});
+    }
+    // Records the names, then picks the entries queued in mapsFoundPicks, one
+    // call of `choose` each, as double taps and a final OK would.
+    void ShowMapsFound(const std::vector<std::string>& names,
+                       const std::function<void(int)>& choose) override {
+        mapsFound.push_back(names);
+        for (int index : mapsFoundPicks) choose(index);
+        mapsFoundPicks.clear();
+    }
 
     std::vector<std::string> messages;
     std::vector<std::string> questions;
@@ -52,6 +66,10 @@ public:
     std::map<int, bool> checked, enabled;
     std::map<mw::WindowId, bool> shown;
     bool quitRequested = false;
+    std::map<std::string, std::vector<mw::MenuEntry>> menus;
+    std::vector<std::pair<std::string, std::vector<std::string>>> lists;
+    std::vector<std::vector<std::string>> mapsFound;
+    std::vector<int> mapsFoundPicks;
 
 private:
     std::optional<std::string> NextFile() {

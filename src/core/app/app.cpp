@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/commands.h"
+#include "app/map_commands.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -109,7 +110,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     Ui& ui = TheUi(app);
     SetScreenSize(app, clientWidth, clientHeight);
     s.mapTop = 39;
-    s.mapLoaded = false;
+    app.map.mapLoaded = false;
     s.programFolder = home;
     s.userHome = userHome;
     // The home must exist before anything is saved into it; a failure here
@@ -119,6 +120,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     LoadUserDatums(app.datums, home);
     ReadConfiguration(home, app.datums, app.settings);
     s.ntfDatum = FindDatumByName(app.datums, "NTF France");
+    BuildRecentMapsMenu(app);
     ReadViewSettings(home, app.view);
 
     ui.SetCommandChecked(kCmdViewToolbar, app.view.viewToolbar != 0);
@@ -131,8 +133,13 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
 
     for (const ViewToggle& t : kViewToggles) ui.SetCommandChecked(t.command, app.view.*t.field != 0);
 
-    // No map image is shown at this point of start-up in this build, so the
-    // scale and overview windows start hidden and their flags are cleared.
+    if (app.settings.loadLastMap) {
+        std::string last = ReadLastIni(home, kLastMapFile);
+        if (!last.empty()) LoadMapFile(app, last);
+    }
+
+    // Without a map image on screen the scale and overview windows start
+    // hidden and their flags are cleared.
     if (!s.viewImageShown) {
         app.view.viewScale = 0;
         app.view.viewMapView = 0;
@@ -171,6 +178,7 @@ bool ExecuteCommand(App& app, int id) {
     id = CanonicalCommand(id);
     Ui& ui = TheUi(app);
     if (!CommandAvailable(id)) return false;
+    if (ExecuteMapCommand(app, id)) return true;
 
     if (const ViewToggle* t = FindToggle(id)) {
         int& value = app.view.*t->field;

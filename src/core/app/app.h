@@ -7,6 +7,10 @@
 
 #include "config/settings.h"
 #include "geo/datums.h"
+#include "map/catalogue.h"
+#include "map/map_file.h"
+#include "map/map_record.h"
+#include "ports/file_system.h"
 #include "ports/system.h"
 #include "ports/ui.h"
 
@@ -48,8 +52,15 @@ struct AppState {
     bool gpsActive = false;
     bool replayActive = false;
     bool navigationActive = false;
-    bool mapLoaded = false;
+    // Whether the loaded map's image is on screen (a map whose image was not
+    // found has none). Whether a map is loaded at all is map.mapLoaded.
     bool viewImageShown = false;
+    // Set while a map loads or the view renders; input that would work on a
+    // half-loaded map is dropped meanwhile.
+    bool busy = false;
+    // The last GPS position on the map datum, as the position pipeline keeps
+    // it; 0, 0 until a fix arrives. A map load clears it.
+    double lastGpsLat = 0, lastGpsLon = 0;
     bool keepAliveTimer = false;  // timer 3 runs
     int ntfDatum = kDatumNtfFrance;
 };
@@ -61,6 +72,9 @@ struct Ports {
     Clock* clock = nullptr;
     Sound* sound = nullptr;
     Shell* shell = nullptr;
+    // Folder listings and file stamps for the map catalogue; the standard
+    // library's version when the window layer gives none.
+    FileSystem* files = nullptr;
 };
 
 // Everything one running program owns, for the life of the program.
@@ -70,6 +84,12 @@ struct App {
     ViewSettings view;
     DatumTable datums;
     Ports ports;
+    // The one loaded map and what its loading reaches: the image step and
+    // the position stores plug in through mapHooks.
+    MapRecord map;
+    MapLoadHooks mapHooks;
+    // What the map folders' calibration files say, kept between searches.
+    MapCatalogue catalogue;
 };
 
 inline constexpr const char* kAboutText = "MapwandererCE\n\nBeta Version 1.10.3";

@@ -182,8 +182,9 @@ bool CommandAvailable(int id) {
         kCmdViewWaypoints, kCmdViewWaypointHighlights, kCmdViewWaypointNames, kCmdViewWaypointBW,
         kCmdViewWaypointProximity, kCmdViewRoutes, kCmdViewRouteHighlights, kCmdViewRouteWpNames,
         kCmdViewRouteName, kCmdViewRouteBW, kCmdViewTrack, kCmdViewToolbar, kCmdDragMap,
-        kCmdScreenControl,
+        kCmdScreenControl, kCmdOpenMap, kCmdRecentMap0, kCmdMapInformation, kCmdFindMapsAtCursor,
     };
+    if (id >= kCmdRecentMap1 && id <= kCmdRecentMap9) return true;
     return available.count(CanonicalCommand(id)) > 0;
 }
 

@@ -2,6 +2,7 @@
 // tests use a recording fake. The core never reaches into windows directly.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,13 @@ enum class WindowId { Main, Map, ToolPanel, Scale, Overview, AlarmPopup };
 struct FileFilter {
     std::string description;
     std::string pattern;
+};
+
+// One item of a menu rebuilt at run time: its command and its text.
+struct MenuEntry {
+    int id = -1;
+    std::string text;
+    bool operator==(const MenuEntry&) const = default;
 };
 
 class Ui {
@@ -39,6 +47,22 @@ public:
     // Asks the window layer to close the main window, which runs the orderly
     // shutdown ("Quit").
     virtual void RequestQuit() = 0;
+
+    // The requests below have do-nothing defaults, so a port that shows no
+    // menus or lists (a command-line tool) need not implement them.
+
+    // Replaces every item of the submenu the command table marks with
+    // `dynamicName` ("recent" for "Open Recent Maps") by `items`, in order.
+    virtual void SetMenuItems(const std::string& dynamicName,
+                              const std::vector<MenuEntry>& items) {}
+    // A modal dialog captioned `title` whose list shows `lines`, closed with
+    // Cancel ("Map Information").
+    virtual void ShowList(const std::string& title, const std::vector<std::string>& lines) {}
+    // The modal "Maps Found" list of `names`. OK, or a double tap on an entry,
+    // calls `choose` with the entry's index; OK then closes the dialog, a
+    // double tap leaves it open. Cancel closes it.
+    virtual void ShowMapsFound(const std::vector<std::string>& names,
+                               const std::function<void(int index)>& choose) {}
 };
 
 // Message boxes as the rest of the core calls them.

@@ -1,0 +1,153 @@
+#include "app/map_commands.h"
+
+#include "app/commands.h"
+#include "map/recent_maps.h"
+#include "map/std_file_system.h"
+#include "support/paths.h"
+#include "support/text.h"
+
+namespace mw {
+
+namespace {
+
+constexpr const char* kRecentMenuName = "recent";
+
+FileSystem& Files(App& app) { return app.ports.files ? *app.ports.files : DefaultFileSystem(); }
+
+CoverageFinder CatalogueFinder(App& app, const MapSearch& search) {
+    return [&app, search](const std::string& folder) {
+        return app.catalogue.Covering(Files(app), folder, search, app.datums);
+    };
+}
+
+void ShowRecentMaps(App& app, const std::vector<std::string>& paths) {
+    if (app.ports.ui) app.ports.ui->SetMenuItems(kRecentMenuName, RecentMapsMenu(paths));
+}
+
+// The position "Find Maps at Cursor" searches for: the view centre, or the
+// last GPS position while the view centre is unset.
+GeoPoint CursorPosition(const App& app) {
+    if (app.map.viewCentreLat != 0 || app.map.viewCentreLon != 0)
+        return {app.map.viewCentreLat, app.map.viewCentreLon};
+    return {app.state.lastGpsLat, app.state.lastGpsLon};
+}
+
+}  // namespace
+
+bool RequireMap(App& app) {
+    if (app.map.mapLoaded) return true;
+    if (app.ports.ui) ShowMessage(*app.ports.ui, kNeedMapText);
+    return false;
+}
+
+bool LoadMapFile(App& app, const std::string& path) {
+    MapLoadHooks& hooks = app.mapHooks;
+    // The application's own parts of a load, run around whatever the image
+    // and store work has plugged in.
+    MapLoadHooks local = hooks;
+    local.resetPositionState = [&] {
+        app.state.lastGpsLat = 0;
+        app.state.lastGpsLon = 0;
+        if (hooks.resetPositionState) hooks.resetPositionState();
+    };
+    local.recentMapsChanged = [&](const std::vector<std::string>& paths) {
+        ShowRecentMaps(app, paths);
+        if (hooks.recentMapsChanged) hooks.recentMapsChanged(paths);
+    };
+    MapLoadContext context{app.datums, app.ports.ui, app.state.programFolder, &local,
+                           &app.state.busy};
+    if (!LoadMapFile(app.map, context, path)) return false;
+    app.state.viewImageShown = context.imageShown;
+    return true;
+}
+
+void OpenMapCommand(App& app) {
+    if (!app.ports.ui) return;
+    std::string folder = ToLocalPath(app.settings.mapPath[0], app.state.userHome);
+    auto path = app.ports.ui->AskOpenFileName(folder, {{"Map files", "*.map"}});
+    if (path) LoadMapFile(app, *path);
+}
+
+int RecentMapCommand(int index) { return index == 0 ? kCmdRecentMap0 : kCmdRecentMap1 + index - 1; }
+
+int RecentMapIndex(int commandId) {
+    if (commandId == kCmdRecentMap0) return 0;
+    if (commandId >= kCmdRecentMap1 && commandId <= kCmdRecentMap9)
+        return commandId - kCmdRecentMap1 + 1;
+    return -1;
+}
+
+std::vector<MenuEntry> RecentMapsMenu(const std::vector<std::string>& paths) {
+    std::vector<MenuEntry> items;
+    for (std::size_t k = 0; k < paths.size() && k < static_cast<std::size_t>(kRecentMapsMax); ++k)
+        items.push_back({RecentMapCommand(static_cast<int>(k)), FileNameOf(paths[k])});
+    if (items.empty()) items.push_back({kCmdRecentMap0, "None"});
+    return items;
+}
+
+void BuildRecentMapsMenu(App& app) { ShowRecentMaps(app, ReadRecentMaps(app.state.programFolder)); }
+
+bool OpenRecentMap(App& app, int index) {
+    return LoadMapFile(app, RecentMapPath(app.state.programFolder, index));
+}
+
+bool SelectMapForPosition(App& app, const std::string& currentMapPath, double currentScale,
+                          double lat, double lon, int datum) {
+    auto folders = SearchFolders(app.settings, app.state.userHome, currentMapPath);
+    return SelectMapForPosition(folders, CatalogueFinder(app, {lat, lon, datum}), currentMapPath,
+                                currentScale,
+                                [&](const std::string& path) { return LoadMapFile(app, path); });
+}
+
+std::vector<CoveringMap> FindMapsAtPosition(App& app, double lat, double lon, int datum) {
+    auto folders = SearchFolders(app.settings, app.state.userHome, app.map.mapFilePath);
+    return FindMapsAtPosition(folders, CatalogueFinder(app, {lat, lon, datum}));
+}
+
+void ShowMapsFoundDialog(App& app, double lat, double lon) {
+    Ui* ui = app.ports.ui;
+    if (!ui) return;
+    ui->SetWaitCursor(true);
+    std::vector<CoveringMap> found = FindMapsAtPosition(app, lat, lon, app.map.datumIndex);
+    std::vector<std::string> names;
+    for (const CoveringMap& m : found) names.push_back(FileNameOf(m.path));
+    ui->SetWaitCursor(false);
+    // Each entry keeps the path it was found at: two folders may hold maps
+    // of the same name, and the one listed is the one that covers the place.
+    ui->ShowMapsFound(names, [&app, found](int index) {
+        if (index >= 0 && index < static_cast<int>(found.size()))
+            LoadMapFile(app, found[index].path);
+    });
+}
+
+bool ExecuteMapCommand(App& app, int id) {
+    if (int index = RecentMapIndex(id); index >= 0) {
+        OpenRecentMap(app, index);
+        return true;
+    }
+    switch (id) {
+        case kCmdOpenMap:
+            OpenMapCommand(app);
+            return true;
+        case kCmdMapInformation:
+            if (!RequireMap(app)) return true;
+            if (app.ports.ui)
+                app.ports.ui->ShowList(kMapInformationTitle,
+                                       {app.map.title, app.map.mapFilePath, app.map.datumName,
+                                        app.map.projection.projectionName});
+            return true;
+        case kCmdFindMapsAtCursor: {
+            if (!RequireMap(app)) return true;
+            GeoPoint at = CursorPosition(app);
+            if (at.lat == 0 && at.lon == 0) {
+                if (app.ports.ui) ShowMessage(*app.ports.ui, kCursorNotSelectedText);
+                return true;
+            }
+            ShowMapsFoundDialog(app, at.lat, at.lon);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace mw

@@ -1,0 +1,188 @@
+// The map commands and start-up steps of the application core, driven as the
+// menus drive them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/app.h"
+#include "app/commands.h"
+#include "app/map_commands.h"
+#include "map/recent_maps.h"
+#include "testlib/fake_ui.h"
+#include "testlib/map_file_writer.h"
+#include "testlib/temp_dir.h"
+
+using namespace mw;
+
+namespace {
+
+class MapCommands : public ::testing::Test {
+protected:
+    void SetUp() override { app.ports.ui = &ui; }
+    void Start() {
+        ASSERT_TRUE(StartApplication(app, home.Path(), user.Path(), 480, 640));
+        app.settings.mapPath = {maps.File("one"), maps.File("two"), "", "", "", ""};
+        app.settings.mapPathActive = {1, 1, 0, 0, 0, 0};
+    }
+    // A moving map covering 50..51 N, 10..11 E with the given scale.
+    std::string WriteMap(const std::string& folder, const std::string& name, double scale,
+                         const std::string& title = "A map") {
+        mwtest::CalibrationFileSpec spec = mwtest::CoverageMap(50, 10, 51, 11, scale);
+        spec.title = title;
+        spec.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
+        std::filesystem::create_directories(maps.File(folder));
+        maps.Write(folder + "/" + name, spec.Text());
+        return maps.File(folder + "/" + name);
+    }
+    std::vector<MenuEntry> RecentMenu() { return ui.menus["recent"]; }
+
+    mwtest::TempDir home, user, maps;
+    mwtest::FakeUi ui;
+    App app;
+};
+
+TEST_F(MapCommands, StartUpBuildsTheRecentMapsMenu) {
+    Start();
+    EXPECT_EQ(RecentMenu(), (std::vector<MenuEntry>{{kCmdRecentMap0, "None"}}));
+
+    App second;
+    second.ports.ui = &ui;
+    home.Write("mrumaps.ini", "/maps/a.map\r\n/other/b.map\r\nc.map\r\n");
+    ASSERT_TRUE(StartApplication(second, home.Path(), user.Path(), 480, 640));
+    EXPECT_EQ(RecentMenu(), (std::vector<MenuEntry>{
+                                {kCmdRecentMap0, "a.map"}, {40113, "b.map"}, {40114, "c.map"}}));
+}
+
+TEST_F(MapCommands, StartUpLoadsTheLastMapWhenAsked) {
+    std::string path = WriteMap("one", "last.map", 5);
+    home.Write("LastMap.ini", "Last Map," + path + "\r\nEnd End End\r\n");
+    home.Write("mapwanderer2.ini", "a,0\nb,0\nc,1\nd,0\ne,1\nView Scale,1\n");
+    Start();
+    EXPECT_TRUE(app.map.mapLoaded);
+    EXPECT_EQ(app.map.mapFilePath, path);
+    // Without an image on screen the scale window stays off.
+    EXPECT_FALSE(app.state.viewImageShown);
+    EXPECT_EQ(app.view.viewScale, 0);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Image File not Found"});
+    EXPECT_EQ(RecentMenu(), (std::vector<MenuEntry>{{kCmdRecentMap0, "last.map"}}));
+}
+
+TEST_F(MapCommands, StartUpWithoutTheLastMap) {
+    std::string path = WriteMap("one", "last.map", 5);
+    home.Write("LastMap.ini", "Last Map," + path + "\r\nEnd End End\r\n");
+    AppSettings off;
+    off.loadLastMap = 0;
+    ASSERT_TRUE(WriteConfiguration(home.Path(), app.datums, off));
+    Start();
+    EXPECT_FALSE(app.map.mapLoaded);
+
+    // A last map that is gone starts the program without a map, quietly.
+    App second;
+    mwtest::FakeUi quiet;
+    second.ports.ui = &quiet;
+    std::filesystem::remove(home.File("Mapwanderer1.ini"));
+    home.Write("LastMap.ini", "Last Map,/no/such.map\r\nEnd End End\r\n");
+    ASSERT_TRUE(StartApplication(second, home.Path(), user.Path(), 480, 640));
+    EXPECT_FALSE(second.map.mapLoaded);
+    EXPECT_TRUE(quiet.messages.empty());
+}
+
+TEST_F(MapCommands, OpenMapFileAndTheRecentMaps) {
+    Start();
+    std::string a = WriteMap("one", "a.map", 5), b = WriteMap("two", "b.map", 5);
+    ui.files = {a, std::nullopt, b};
+    EXPECT_TRUE(ExecuteCommand(app, kCmdOpenMapButton));
+    EXPECT_EQ(ui.openRequests, std::vector<std::string>{maps.File("one")});
+    EXPECT_EQ(app.map.mapFilePath, a);
+    EXPECT_TRUE(ExecuteCommand(app, kCmdOpenMap));  // cancelled
+    EXPECT_EQ(app.map.mapFilePath, a);
+    EXPECT_TRUE(ExecuteCommand(app, kCmdOpenMap));
+    EXPECT_EQ(app.map.mapFilePath, b);
+    EXPECT_EQ(RecentMenu(), (std::vector<MenuEntry>{{kCmdRecentMap0, "b.map"}, {40113, "a.map"}}));
+
+    EXPECT_TRUE(ExecuteCommand(app, 40113));
+    EXPECT_EQ(app.map.mapFilePath, a);
+    EXPECT_EQ(RecentMenu().front().text, "a.map");
+    // A recent map that is gone stays listed and loads nothing.
+    std::filesystem::remove(b);
+    ui.messages.clear();
+    EXPECT_TRUE(ExecuteCommand(app, 40113));
+    EXPECT_EQ(app.map.mapFilePath, a);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ReadRecentMaps(home.Path()).size(), 2u);
+}
+
+TEST_F(MapCommands, RecentMapCommandNumbers) {
+    const std::pair<int, int> table[] = {{0, 40123}, {1, 40113}, {2, 40114}, {9, 40121}};
+    for (auto [index, id] : table) {
+        EXPECT_EQ(RecentMapCommand(index), id);
+        EXPECT_EQ(RecentMapIndex(id), index);
+        EXPECT_TRUE(CommandAvailable(id));
+    }
+    EXPECT_EQ(RecentMapIndex(40122), -1);
+    EXPECT_EQ(RecentMapIndex(40112), -1);
+    std::vector<std::string> twelve(12, "/m/x.map");
+    EXPECT_EQ(RecentMapsMenu(twelve).size(), 10u);
+}
+
+TEST_F(MapCommands, MapInformationListsFourLines) {
+    Start();
+    EXPECT_TRUE(ExecuteCommand(app, kCmdMapInformation));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kNeedMapText});
+    EXPECT_TRUE(ui.lists.empty());
+    std::string path = WriteMap("one", "info.map", 5, "Black Forest, South");
+    ASSERT_TRUE(LoadMapFile(app, path));
+    EXPECT_TRUE(ExecuteCommand(app, kCmdMapInformation));
+    ASSERT_EQ(ui.lists.size(), 1u);
+    EXPECT_EQ(ui.lists[0].first, "Map Information");
+    EXPECT_EQ(ui.lists[0].second, (std::vector<std::string>{"Black Forest, South", path, "WGS 84",
+                                                            "Latitude/Longitude"}));
+}
+
+TEST_F(MapCommands, FindMapsAtCursor) {
+    Start();
+    EXPECT_TRUE(ExecuteCommand(app, kCmdFindMapsAtCursor));
+    EXPECT_EQ(ui.messages.back(), kNeedMapText);
+
+    std::string loaded = WriteMap("one", "loaded.map", 5);
+    WriteMap("one", "same.map", 2);
+    std::string second = WriteMap("two", "same.map", 1);
+    WriteMap("two", "elsewhere.map", 1);
+    ASSERT_TRUE(LoadMapFile(app, loaded));
+    ui.messages.clear();
+    EXPECT_TRUE(ExecuteCommand(app, kCmdFindMapsAtCursor));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kCursorNotSelectedText});
+    EXPECT_TRUE(ui.mapsFound.empty());
+
+    // The GPS position stands in while the view centre is unset.
+    app.state.lastGpsLat = 50.5;
+    app.state.lastGpsLon = 10.5;
+    ui.mapsFoundPicks = {3};  // the second "same.map"
+    EXPECT_TRUE(ExecuteCommand(app, kCmdFindMapsAtCursor));
+    ASSERT_EQ(ui.mapsFound.size(), 1u);
+    EXPECT_EQ(ui.mapsFound[0],
+              (std::vector<std::string>{"loaded.map", "same.map", "elsewhere.map", "same.map"}));
+    EXPECT_EQ(app.map.mapFilePath, second);
+    EXPECT_FALSE(ui.waitCursor);
+
+    // The view centre wins over the GPS position.
+    app.map.viewCentreLat = 40;
+    app.map.viewCentreLon = 10.5;
+    EXPECT_TRUE(ExecuteCommand(app, kCmdFindMapsAtCursor));
+    EXPECT_TRUE(ui.mapsFound.back().empty());
+}
+
+TEST_F(MapCommands, AutomaticSelectionLoadsTheMostDetailedMap) {
+    Start();
+    std::string coarse = WriteMap("one", "coarse.map", 10);
+    std::string fine = WriteMap("two", "fine.map", 2);
+    ASSERT_TRUE(LoadMapFile(app, coarse));
+    EXPECT_TRUE(SelectMapForPosition(app, coarse, 10, 50.5, 10.5, kDatumWgs84));
+    EXPECT_EQ(app.map.mapFilePath, fine);
+    // Nothing better: the loaded map stays.
+    EXPECT_FALSE(SelectMapForPosition(app, fine, 2, 50.5, 10.5, kDatumWgs84));
+    EXPECT_FALSE(SelectMapForPosition(app, fine, kUnknownScale, 60, 10.5, kDatumWgs84));
+    EXPECT_EQ(app.map.mapFilePath, fine);
+}
+
+}  // namespace
