@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# mwtool mapinfo and pixel on calibration files the test writes.
+set -euo pipefail
+tool=$1
+repo=$2
+source "$repo/tests/cli/map_lib.bash"
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+export HOME=$dir/userhome
+mkdir -p "$HOME"
+home=$dir/app
+
+# Two points on latitude/longitude, corners by pixel.
+write_map "$dir/lakes.map" "Lakes, North" "WGS 84" "Latitude/Longitude" "" \
+    "xy,0,0,in, deg,51,0,N,10,0,E, grid,,,,N
+xy,1000,1000,in, deg,50,0,N,11,0,E, grid,,,,N" \
+    "MM0,Yes
+MMPNUM,4
+MMPXY,1,0,0
+MMPXY,2,1000,0
+MMPXY,3,1000,1000
+MMPXY,4,0,1000
+MM1B,2.5"
+info=$("$tool" mapinfo "$dir/lakes.map" --home "$home")
+for want in "title: Lakes, North" "datum: WGS 84 (118)" "scale factor: 1" \
+    "projection: Latitude/Longitude (1)" "parameters: 777 777 777 777 777 777 777" \
+    "calibration mode: 2" "usable points: 2" "utm central meridian: 7777" "scale: 2.5" \
+    "border corners: 4" "corner 3: 50.000000000 11.000000000" "image base name: lakes."; do
+    echo "$info" | grep -qxF "$want" || fail "mapinfo lacks '$want'"
+done
+json=$("$tool" mapinfo "$dir/lakes.map" --json --home "$home")
+echo "$json" | grep -qF '"title":"Lakes, North"' || fail "json title"
+echo "$json" | grep -qF '"calibrationMode":2' || fail "json mode"
+echo "$json" | grep -qF '{"lat":51.000000000,"lon":10.000000000}' || fail "json corner"
+if command -v python3 >/dev/null; then
+    echo "$json" | python3 -c 'import json,sys; d=json.load(sys.stdin); assert d["datum"]["index"]==118' \
+        || fail "json does not parse"
+fi
+
+[ "$("$tool" pixel "$dir/lakes.map" 50.5 10.5 --home "$home")" = "500 500" ] || fail "forward"
+[ "$("$tool" pixel "$dir/lakes.map" --inverse 250 750 --home "$home")" = "50.250000000 10.250000000" ] \
+    || fail "inverse"
+set +e
+out=$(printf '50.5 10.5\nnot a point\n51 10\n' | "$tool" pixel "$dir/lakes.map" --home "$home")
+rc=$?
+set -e
+[ $rc -eq 1 ] || fail "batch with a bad line exits 1"
+[ "$(echo "$out" | sed -n 1p)" = "500 500" ] || fail "batch line 1"
+echo "$out" | sed -n 2p | grep -q "^error: expected LAT LON" || fail "batch error line"
+[ "$(echo "$out" | sed -n 3p)" = "0 0" ] || fail "batch goes on after an error"
+
+# Three UTM grid points: the zone of point 1 at the origin fixes the meridian,
+# and a pixel comes back to itself through a position.
+write_map "$dir/utm.map" "UTM" "WGS 84" "(UTM) Universal Transverse Mercator" "" \
+    "xy,0,0,in, deg,,,N,,,E, grid,32U,480000,5520000,N
+xy,2000,0,in, deg,,,N,,,E, grid,32U,490000,5520000,N
+xy,0,2000,in, deg,,,N,,,E, grid,32U,480000,5510000,N" "MM0,Yes"
+info=$("$tool" mapinfo "$dir/utm.map" --home "$home")
+echo "$info" | grep -qxF "calibration mode: 3" || fail "utm mode"
+echo "$info" | grep -qxF "utm central meridian: 9" || fail "utm meridian"
+pos=$("$tool" pixel "$dir/utm.map" --inverse 1234 567 --home "$home")
+[ "$(echo "$pos" | "$tool" pixel "$dir/utm.map" --home "$home")" = "1234 567" ] || fail "utm round trip"
+
+# Failures: no file, no usable calibration, an unsupported projection.
+if "$tool" mapinfo "$dir/none.map" --home "$home" 2>/dev/null; then fail "missing file accepted"; fi
+write_map "$dir/flat.map" "Flat" "WGS 84" "Latitude/Longitude" "" "" ""
+"$tool" mapinfo "$dir/flat.map" --home "$home" | grep -qxF "calibration mode: 0" || fail "flat mode"
+if "$tool" pixel "$dir/flat.map" 1 1 --home "$home" 2>/dev/null; then fail "pixel without calibration"; fi
+write_map "$dir/odd.map" "Odd" "WGS 84" "Gnomonic" "" "" ""
+"$tool" mapinfo "$dir/odd.map" --home "$home" 2>&1 >/dev/null | grep -q "Map Projection not Supported" \
+    || fail "unsupported projection warning"
+[ "$(ls -A "$HOME")" = "" ] || fail "files written outside the test folders"
+echo "1 passed, 0 failed"
