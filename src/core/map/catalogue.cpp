@@ -117,10 +117,7 @@ const MapCatalogue::Folder* MapCatalogue::Refresh(FileSystem& files, const std::
 
     // Unchanged folder: the same files are there, so stamping them is enough.
     if (f.listed && !f.racy && f.stamp == *stamp) {
-        std::vector<std::string> names;
-        names.reserve(f.entries.size());
-        for (const Entry& e : f.entries) names.push_back(e.name);
-        auto stamps = files.StampFiles(folder, names);
+        auto stamps = files.StampFiles(folder, f.names);
         bool complete =
             stamps.size() == f.entries.size() &&
             std::all_of(stamps.begin(), stamps.end(), [](const auto& s) { return s.has_value(); });
@@ -157,6 +154,8 @@ const MapCatalogue::Folder* MapCatalogue::Refresh(FileSystem& files, const std::
         next.push_back(std::move(e));
     }
     f.entries = std::move(next);
+    f.names.clear();
+    for (const Entry& e : f.entries) f.names.push_back(e.name);
     f.stamp = *stamp;
     f.racy = IsRacy(*stamp, now);
     f.listed = true;

@@ -106,7 +106,8 @@ private:
         bool listed = false;
         bool racy = true;
         FileStamp stamp;
-        std::vector<Entry> entries;  // sorted by name
+        std::vector<Entry> entries;      // sorted by name
+        std::vector<std::string> names;  // the entries' names, kept for stamping
     };
 
     const Folder* Refresh(FileSystem& files, const std::string& folder, const DatumTable& datums);
