@@ -8,12 +8,14 @@
 
 #include "cli/mwtool.h"
 #include "config/settings.h"
+#include "image/image_file.h"
 #include "map/calibration.h"
 #include "map/catalogue.h"
 #include "map/map_file.h"
 #include "platform/posix_file_system.h"
 #include "support/paths.h"
 #include "support/text.h"
+#include "view/viewport.h"
 
 namespace {
 
@@ -46,6 +48,26 @@ std::optional<mw::MapRecord> ReadMap(const std::string& path, const mw::DatumTab
     return map;
 }
 
+// The image the program would open for the map: the first candidate that
+// opens as a map image, with the image folders of the configuration.
+struct FoundImage {
+    std::string path;
+    int width = 0, height = 0;
+};
+
+std::optional<FoundImage> FindImage(const mw::MapRecord& m, const std::string& home,
+                                    const mw::DatumTable& datums) {
+    mw::AppSettings settings;
+    mw::ReadConfiguration(home, datums, settings);
+    for (const std::string& path :
+         mw::MapImageCandidates(m.imageBaseName, m.mapFilePath, settings.filePath1,
+                                settings.filePath2, mw::UserHomeFromEnvironment())) {
+        if (auto image = mw::OpenImageFile(path))
+            return FoundImage{path, image->width, image->height};
+    }
+    return std::nullopt;
+}
+
 // JSON string: valid UTF-8 passes through, other bytes are taken as Latin-1.
 std::string Json(const std::string& text) {
     const bool utf8 = mw::IsValidUtf8(text);
@@ -73,7 +95,7 @@ std::vector<double> Params(const mw::ProjectionParams& p) {
             p.falseNorthing,  p.standardParallel1, p.standardParallel2};
 }
 
-void PrintText(const mw::MapRecord& m) {
+void PrintText(const mw::MapRecord& m, const std::optional<FoundImage>& image) {
     std::cout << "file: " << m.mapFilePath << "\n"
               << "title: " << m.title << "\n"
               << "datum: " << m.datumName << " (" << m.datumIndex << ")\n"
@@ -90,9 +112,14 @@ void PrintText(const mw::MapRecord& m) {
     for (int i = 1; i <= m.borderCount; ++i)
         std::cout << mw::Format("corner %d: %.9f %.9f\n", i, m.borderLat[i], m.borderLon[i]);
     std::cout << "image base name: " << m.imageBaseName << "\n";
+    if (image)
+        std::cout << "image: " << image->path << " " << image->width << "x" << image->height
+                  << "\n";
+    else
+        std::cout << "image: not found\n";
 }
 
-void PrintJson(const mw::MapRecord& m) {
+void PrintJson(const mw::MapRecord& m, const std::optional<FoundImage>& image) {
     std::ostringstream o;
     o << "{\"file\":" << Json(m.mapFilePath) << ",\"title\":" << Json(m.title)
       << ",\"datum\":{\"name\":" << Json(m.datumName) << ",\"index\":" << m.datumIndex << "}"
@@ -108,7 +135,13 @@ void PrintJson(const mw::MapRecord& m) {
     for (int i = 1; i <= m.borderCount; ++i)
         o << (i > 1 ? "," : "")
           << mw::Format("{\"lat\":%.9f,\"lon\":%.9f}", m.borderLat[i], m.borderLon[i]);
-    o << "],\"imageBaseName\":" << Json(m.imageBaseName) << "}";
+    o << "],\"imageBaseName\":" << Json(m.imageBaseName) << ",\"image\":";
+    if (image)
+        o << "{\"path\":" << Json(image->path) << ",\"width\":" << image->width
+          << ",\"height\":" << image->height << "}";
+    else
+        o << "null";
+    o << "}";
     std::cout << o.str() << "\n";
 }
 
@@ -119,10 +152,11 @@ int MapInfo(mwtool::Args& args) {
     mw::DatumTable datums = LoadDatums(args.home);
     auto map = ReadMap(args.words[0], datums);
     if (!map) return Fail("cannot read " + args.words[0]);
+    auto image = FindImage(*map, args.home, datums);
     if (json)
-        PrintJson(*map);
+        PrintJson(*map, image);
     else
-        PrintText(*map);
+        PrintText(*map, image);
     return 0;
 }
 
@@ -223,7 +257,8 @@ int Maps(mwtool::Args& args) {
     return 0;
 }
 
-MW_COMMAND("mapinfo", "mapinfo FILE.map [--json]", MapInfo);
+MW_COMMAND("mapinfo", "mapinfo FILE.map [--json]  (what the program reads, and its image)",
+           MapInfo);
 MW_COMMAND("pixel",
            "pixel FILE.map [--inverse] [LAT LON | X Y]  (no numbers: one pair a line on stdin)",
            Pixel);

@@ -33,6 +33,19 @@ json=$("$tool" mapinfo "$dir/lakes.map" --json --home "$home")
 echo "$json" | grep -qF '"title":"Lakes, North"' || fail "json title"
 echo "$json" | grep -qF '"calibrationMode":2' || fail "json mode"
 echo "$json" | grep -qF '{"lat":51.000000000,"lon":10.000000000}' || fail "json corner"
+echo "$json" | grep -qF '"image":null' || fail "json without image"
+echo "$info" | grep -qxF "image: not found" || fail "no image yet"
+# The image next to the calibration file, encoded from a 4 x 2 picture.
+{
+    printf 'BM\x4e\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00'
+    printf '\x28\x00\x00\x00\x04\x00\x00\x00\x02\x00\x00\x00\x01\x00\x18\x00'
+    printf '\x00\x00\x00\x00\x18\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00'
+    printf '\x00\x00\x00\x00\x00\x00\x00\x00'
+    for row in 1 2; do printf '\xff\xff\xff\x00\x00\xff\x00\xff\x00\xff\x00\x00'; done
+} > "$dir/picture.bmp"
+"$tool" mwf2 encode "$dir/picture.bmp" "$dir/lakes.mwf2" >/dev/null 2>&1 || fail "encode the test image"
+"$tool" mapinfo "$dir/lakes.map" --home "$home" | grep -qxF "image: $dir/lakes.mwf2 4x2" \
+    || fail "image found next to the map"
 if command -v python3 >/dev/null; then
     echo "$json" | python3 -c 'import json,sys; d=json.load(sys.stdin); assert d["datum"]["index"]==118' \
         || fail "json does not parse"
