@@ -249,22 +249,6 @@ TEST_F(Selection, CandidatesAndNonCandidates) {
     EXPECT_FALSE(Choose({folder}, At(60, 10.5), loaded, kUnknownScale));
 }
 
-TEST_F(Selection, SelectLoadsTheWinnerOrNothing) {
-    std::string folder = tree.Folder("m");
-    std::string map = tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 3.0));
-    std::vector<std::string> loads;
-    auto load = [&](const std::string& p) {
-        loads.push_back(p);
-        return false;  // the result is passed through
-    };
-    auto finder = Indexed(catalogue, files, At(50.5, 10.5));
-    EXPECT_FALSE(SelectMapForPosition({folder}, finder, "", kUnknownScale, load));
-    EXPECT_EQ(loads, std::vector<std::string>{map});
-    auto nowhere = Indexed(catalogue, files, At(0.5, 0.5));
-    EXPECT_FALSE(SelectMapForPosition({folder}, nowhere, "", kUnknownScale, load));
-    EXPECT_EQ(loads.size(), 1u);
-}
-
 TEST(SearchOrder, FoldersFromTheSettings) {
     AppSettings s;
     s.mapPath = {"\\Mapwanderer\\Maps", "/data/maps/", "", "/data/maps", "/off", ""};
