@@ -1,0 +1,180 @@
+#include "track/track_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+
+#include "geo/datum_convert.h"
+#include "ports/ui.h"
+#include "support/paths.h"
+#include "support/text.h"
+
+namespace mw {
+
+namespace {
+
+// Writes all of `bytes`; a write interrupted by a signal is resumed.
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+std::string HeaderText() {
+    std::string text;
+    for (const char* line : kTrackFileHeader) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+class WaitCursor {
+public:
+    explicit WaitCursor(Ui* ui) : ui_(ui) {
+        if (ui_) ui_->SetWaitCursor(true);
+    }
+    ~WaitCursor() {
+        if (ui_) ui_->SetWaitCursor(false);
+    }
+
+private:
+    Ui* ui_;
+};
+
+}  // namespace
+
+std::string TrackLogPath(std::string_view dataFolder) {
+    return JoinPath(dataFolder, kTrackLogFileName);
+}
+
+std::string FormatTrackPointLine(double lat, double lon, int flag, double altitude) {
+    return Format("%12.7f,%12.7f,%d,%7.0f", lat, lon, flag, altitude);
+}
+
+std::string FormatTrackLogLine(double lat, double lon, int flag, double altitude,
+                               std::string_view date, std::string_view time) {
+    return FormatTrackPointLine(lat, lon, flag, altitude) + ", ," + std::string(date) + "," +
+           std::string(time);
+}
+
+bool LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable& datums,
+                   int mapDatum, Ui* ui) {
+    TextFileReader file(path);
+    if (!file.IsOpen()) return false;
+    WaitCursor cursor(ui);
+
+    int lineNumber = 0;
+    int fileDatum = kDatumWgs84;
+    bool cleared = false;
+    ForEachLine(file, [&](const std::string& line) {
+        ++lineNumber;
+        if (lineNumber == 2) fileDatum = FindDatumByName(datums, Trim(line));
+        if (lineNumber <= kTrackHeaderLines) return true;
+        if (!cleared) {
+            ClearTrack(track);
+            cleared = true;
+        }
+        // A blank line carries no point; read as "0" fields it would put a
+        // point at 0°, 0° and draw a line across the world to it.
+        if (IsBlank(line)) return true;
+        SplitFieldTable fields = SplitFields(line);
+        double lat = ParseReal(fields.Get(1, "0"));
+        double lon = ParseReal(fields.Get(2, "0"));
+        int flag = ParseInt(fields.Get(3, "0"));
+        if (!std::isfinite(lat) || !std::isfinite(lon)) return true;
+        if (lat != kTrackBreakLat) ConvertDatum(datums, fileDatum, mapDatum, lat, lon);
+        AddTrackPoint(track, lat, lon, flag);
+        return true;
+    });
+    // A file of the header only (or shorter) still replaces the track.
+    if (!cleared) ClearTrack(track);
+    return true;
+}
+
+bool SaveTrackFile(const TrackStore& track, const std::string& path, const DatumTable& datums,
+                   int mapDatum, Ui* ui) {
+    TextFileWriter file(path);
+    if (file.IsOpen()) {
+        for (const char* line : kTrackFileHeader) file.WriteLine(line);
+        track.ForEachPoint([&](int, const TrackSlot& slot) {
+            if (slot.lat == kTrackBreakLat) return;
+            double lat = slot.lat, lon = slot.lon;
+            ConvertDatum(datums, mapDatum, kDatumWgs84, lat, lon);
+            file.WriteLine(FormatTrackPointLine(lat, lon, slot.flag, kTrackNoAltitude));
+        });
+        if (file.Commit()) return true;
+    }
+    if (ui) ShowMessage(*ui, kCannotCreateTrackFileText);
+    return false;
+}
+
+bool AppendTrackLog(const std::string& logPath, double lat, double lon, std::string_view date,
+                    std::string_view time, double altitude, int& logNewSegment) {
+    std::string out;
+    bool needsHeader = false;
+    int fd = ::open(logPath.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::open(logPath.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        needsHeader = true;
+    }
+    if (fd < 0) return false;
+
+    if (!needsHeader) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            ::close(fd);
+            return false;
+        }
+        if (st.st_size == 0) {
+            // Created but never written (a crash right after creation).
+            needsHeader = true;
+        } else {
+            char last = 0;
+            if (::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') out += "\r\n";
+        }
+    }
+    if (needsHeader) {
+        out += HeaderText();
+        logNewSegment = 1;
+    }
+    out += FormatTrackLogLine(lat, lon, logNewSegment, altitude, date, time);
+    out += "\r\n";
+
+    bool ok = WriteAll(fd, out) && ::fdatasync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok) logNewSegment = 0;
+    return ok;
+}
+
+bool SaveTrackLogAs(const std::string& logPath, const std::string& path, Ui& ui) {
+    bool ok = false;
+    if (std::optional<std::string> bytes = ReadWholeFile(logPath)) {
+        TextFileWriter copy(path);
+        if (copy.IsOpen()) {
+            copy.WriteText(*bytes);
+            ok = copy.Commit();
+        }
+    }
+    ShowMessage(ui, ok ? std::string(kSavedAsText) + path : std::string(kTrackNotSavedText));
+    return ok;
+}
+
+void DeleteTrackLog(const std::string& logPath, Ui& ui) {
+    if (!AskYesNo(ui, kDeleteTrackLogQuestion)) return;
+    if (!FileExists(logPath)) {
+        ShowMessage(ui, kTrackLogMissingText);
+        return;
+    }
+    ShowMessage(ui,
+                std::remove(logPath.c_str()) == 0 ? kTrackLogDeletedText : kTrackLogNotDeletedText);
+}
+
+}  // namespace mw

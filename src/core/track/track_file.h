@@ -1,0 +1,93 @@
+// Track point files (".plt"): loading one into the track ring, saving the
+// ring, and the track log "ceTrack.plt" that every recorded GPS fix is
+// appended to.
+//
+// File layout (8-bit text, CR LF line ends): six header lines, line 2 the
+// datum name, then one point a line:
+//
+//   "%12.7f,%12.7f,%d,%7.0f"                 saved track: lat, lon, flag, altitude
+//   "%12.7f,%12.7f,%d,%7.0f, ,ddMMyy,hhmmss"  track log: the same, a blank field,
+//                                            the fix's UTC date and time
+//
+// Degrees, north and east positive; flag 1 starts a new segment, 0 joins the
+// point to the one before; altitude in feet, -777 when not known.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "geo/datums.h"
+#include "track/track_store.h"
+
+namespace mw {
+
+class Ui;
+
+inline constexpr const char* kTrackLogFileName = "ceTrack.plt";
+inline constexpr std::array<const char*, 6> kTrackFileHeader = {
+    "Mapwanderer CE Track Point File Version 2.0", "WGS 84", "Altitude is in Feet", "Reserved 3",
+    "0,2,255,MawCE Track Log file     ,1",         "0",
+};
+inline constexpr int kTrackHeaderLines = static_cast<int>(kTrackFileHeader.size());
+// The altitude a saved track writes (not known).
+inline constexpr double kTrackNoAltitude = -777;
+
+inline constexpr const char* kCannotCreateTrackFileText = "Cannot Create Track File";
+inline constexpr const char* kSavedAsText = "Saved as : ";
+inline constexpr const char* kTrackNotSavedText = "Track file could not be saved.";
+inline constexpr const char* kDeleteTrackLogQuestion =
+    "Delete the Track Log File ?\n\nIt will be created empty when Logging Resumes";
+inline constexpr const char* kTrackLogMissingText = "Track Log File does not exist";
+inline constexpr const char* kTrackLogDeletedText = "Track Log File has been Deleted";
+inline constexpr const char* kTrackLogNotDeletedText = "Track Log File could not be Deleted";
+
+// `dataFolder` (a local folder, see ToLocalPath) + "/ceTrack.plt".
+std::string TrackLogPath(std::string_view dataFolder);
+
+// A saved track's point line, without the line end.
+std::string FormatTrackPointLine(double lat, double lon, int flag, double altitude);
+// A track log's point line, without the line end.
+std::string FormatTrackLogLine(double lat, double lon, int flag, double altitude,
+                               std::string_view date, std::string_view time);
+
+// Reads the track file `path` into `track`: the ring is cleared and every
+// point line is added, converted from the file's datum (line 2; an unknown
+// name is WGS 84) to `mapDatum`. A file with more than 999 points keeps its
+// last 999. Missing fields read as 0; fields 4 onward are not read; blank
+// lines and lines whose coordinates are not finite numbers are no points.
+// A file that cannot be opened changes nothing and reports nothing: the
+// result is false only then. `ui` (may be null) shows the wait cursor.
+bool LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable& datums,
+                   int mapDatum, Ui* ui);
+
+// Writes the ring's points, oldest first, converted from `mapDatum` to WGS
+// 84, with their flags and the altitude -777. The file replaces `path` only
+// once it is complete. On failure shows "Cannot Create Track File" (when `ui`
+// is not null) and returns false.
+bool SaveTrackFile(const TrackStore& track, const std::string& path, const DatumTable& datums,
+                   int mapDatum, Ui* ui);
+
+// Appends one fix (degrees on WGS 84, altitude in feet) to the track log
+// `logPath` with `logNewSegment` as its flag. A missing (or empty) log is
+// created with the header first, and the point then starts a segment
+// (`logNewSegment` becomes 1). The line goes out in one write and the file
+// is synced before it is closed, so a program killed at any moment leaves
+// every earlier point in place. A log whose last line lacks its line end
+// (written elsewhere, or cut by a power loss) gets one first, so the new
+// point is never glued to it. Returns false when the log cannot be opened,
+// created or written; `logNewSegment` is cleared only on success.
+bool AppendTrackLog(const std::string& logPath, double lat, double lon, std::string_view date,
+                    std::string_view time, double altitude, int& logNewSegment);
+
+// Copies the track log to `path` (replacing it once the copy is complete).
+// Reports "Saved as : " + path, or "Track file could not be saved." when the
+// log cannot be read or the copy not written.
+bool SaveTrackLogAs(const std::string& logPath, const std::string& path, Ui& ui);
+
+// Asks "Delete the Track Log File ?..." and, on Yes, deletes the log with
+// one of the three reports. The next logged point creates it again.
+void DeleteTrackLog(const std::string& logPath, Ui& ui);
+
+}  // namespace mw
