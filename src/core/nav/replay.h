@@ -1,0 +1,82 @@
+// Track replay: a track file drives the moving map instead of a receiver.
+// Every tick of the replay timer (500 ms, owned by the window layer) takes
+// the next point of the file and runs the dispatcher's replay branch, whose
+// fixed sentences supply time, speed and quality; the position pipeline then
+// takes replayLat/replayLon as the fix's position (in the "NMEA Datum", like
+// a receiver's). The file's own datum line and segment flags are not used.
+//
+// Off -> (command, file opened) -> on, idle -> (GPS on) -> one point a tick
+// -> (end of file) -> on, idle, file rewound -> ... -> (command) -> off,
+// file closed, track cleared.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "gps/dispatch.h"
+#include "support/text.h"
+
+namespace mw {
+
+class TrackStore;
+class Ui;
+
+inline constexpr const char* kCannotOpenTrackSimText = "Cannot Open Track Sim File";
+inline constexpr std::uint32_t kReplayTickMs = 500;
+// The pause between stopping the ticks and switching the GPS off at the end
+// of the file.
+inline constexpr std::uint32_t kReplayEndPauseMs = 100;
+
+struct ReplayState {
+    bool mode = false;                     // "Replay Track" is on
+    std::string path;                      // the file being replayed
+    std::unique_ptr<TextFileReader> file;  // open while replay mode is on
+    // The current point as read, degrees; 0, 0 at the end of the file.
+    double replayLat = 0, replayLon = 0;
+
+    bool IsOpen() const { return file && file->IsOpen(); }
+};
+
+// Asks for a track file in `dataFolder`, opens it, clears the track and
+// skips the header. False when cancelled (no message) or when the file
+// cannot be opened ("Cannot Open Track Sim File").
+bool StartReplay(ReplayState& replay, TrackStore& track, const std::string& dataFolder, Ui& ui);
+
+// Closes the file, clears the track and repaints the map window. Ticks that
+// still arrive afterwards do nothing.
+void StopReplay(ReplayState& replay, TrackStore& track, Ui& ui);
+
+// "Replay Track" (the caller has checked that a map is loaded): switches
+// replay mode off (StopReplay) or on (StartReplay; it stays off when that
+// fails). Returns the mode afterwards, for the command's check mark. When it
+// switches off while the GPS runs, the caller switches the GPS off too, so
+// the ticks stop with the replay.
+bool ReplayTrackCommand(ReplayState& replay, TrackStore& track, const std::string& dataFolder,
+                        Ui& ui);
+
+enum class ReplayStepResult {
+    Point,      // replayLat/replayLon hold the next point
+    EndOfFile,  // no more points: position 0, 0 and the file rewound
+    NotOpen,    // replay is off
+};
+
+// Reads the next point: replayLat = field 1, replayLon = field 2 (missing
+// or unreadable fields, and values that are not finite, read as 0; the
+// pipeline ignores 0, 0). At the end of the file the position becomes 0, 0
+// and the file is rewound past its header, so the next GPS start replays it
+// from the beginning.
+ReplayStepResult ReplayStep(ReplayState& replay);
+
+// The replay timer's tick: ReplayStep; at the end of the file `atEnd` runs
+// (the window layer stops the timer, clears the pointer pixel, waits
+// kReplayEndPauseMs and switches the GPS off, leaving replay mode on). Then,
+// unless the replay is off, the dispatcher's replay branch runs with `env`
+// (replay set here; a busy view drops it as it drops receiver input), so the
+// fix gets the fixed sentences' speed, course, time and quality and the sink
+// receives the position report. `env.clock` is required.
+ReplayStepResult ReplayTick(ReplayState& replay, GpsParserState& parser, DispatchEnv env,
+                            const std::function<void()>& atEnd);
+
+}  // namespace mw
