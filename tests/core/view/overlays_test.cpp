@@ -1,0 +1,252 @@
+// The track and GPS overlays as canvas calls: the tail walk, the pointer
+// styles and their rotation, clipping, the captions.
+#include <gtest/gtest.h>
+
+#include "support/text.h"
+#include "testlib/fake_ui.h"
+#include "track/track_store.h"
+#include "view/colours.h"
+#include "view/overlays.h"
+
+using namespace mw;
+
+namespace {
+
+// A view 480 × 640 centred on image pixel (1000, 1000); positions are given
+// directly as image pixels (latitude = row, longitude = column) so the
+// expected window pixels are plain arithmetic.
+OverlayGeometry PixelView(double zoom = 1.0) {
+    OverlayGeometry v;
+    v.viewCentreX = 1000;
+    v.viewCentreY = 1000;
+    v.zoomDivisor = zoom;
+    v.halfViewWidth = 240;
+    v.halfViewHeight = 320;
+    v.toPixel = [](double lat, double lon) {
+        return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
+    };
+    return v;
+}
+
+std::vector<std::string> Lines(int from, int to, int step, int y) {
+    std::vector<std::string> out;
+    for (int x = from; x + step <= to; x += step)
+        out.push_back(Format("line %d,%d %d,%d", x, y, x + step, y));
+    return out;
+}
+
+// Ring of 1005 points ten pixels apart along row 980, the newest at column
+// 1000 (window 240, 300); point 1000 optionally starts a segment.
+TrackStore FullRing(int newSegmentAt = -1) {
+    TrackStore track;
+    for (int k = 0; k < 1005; ++k)
+        AddTrackPoint(track, 980, 1000 + (k - 1004) * 10, k == newSegmentAt ? 1 : 0);
+    return track;
+}
+
+}  // namespace
+
+TEST(TrackTail, TailOf10DrawsTheSegmentsBetweenThe10NewestPointsAndToTheCentre) {
+    TrackStore track = FullRing();
+    mwtest::RecordingCanvas canvas;
+    DrawTrackTail(canvas, track, PixelView(), TrackTailStyle{10, {255, 0, 0}, 2, true});
+    std::vector<std::string> expected = {"pen #ff0000 2"};
+    for (const std::string& l : Lines(150, 240, 10, 300)) expected.push_back(l);
+    expected.push_back("line 240,300 240,320");
+    EXPECT_EQ(canvas.calls, expected);
+}
+
+TEST(TrackTail, ANewSegmentIsNotJoinedAndNoCentreSegmentOffTheMap) {
+    TrackStore track = FullRing(1000);  // window x = 200
+    mwtest::RecordingCanvas canvas;
+    DrawTrackTail(canvas, track, PixelView(), TrackTailStyle{10, {0, 0, 255}, 3, false});
+    std::vector<std::string> expected = {"pen #0000ff 3"};
+    for (const std::string& l : Lines(150, 200, 10, 300)) expected.push_back(l);
+    expected.pop_back();  // 190 -> 200 starts the new piece
+    for (const std::string& l : Lines(200, 240, 10, 300)) expected.push_back(l);
+    EXPECT_EQ(canvas.calls, expected);
+}
+
+TEST(TrackTail, IdleTailDrawsTheWholeRing) {
+    TrackStore track = FullRing();
+    mwtest::RecordingCanvas canvas;
+    // At divisor 50 the 999 points span 200 window pixels, all visible.
+    DrawTrackTail(canvas, track, PixelView(50),
+                  TrackTailStyle{TrackTailLength(false, 100), {255, 0, 0}, 2, true});
+    EXPECT_EQ(canvas.calls.size(), 1u + 998u + 1u);
+    EXPECT_EQ(TrackTailLength(true, 100), 100);
+    EXPECT_EQ(TrackTailLength(true, 5000), 1000);
+}
+
+TEST(TrackTail, FarPointsAreClippedAndBreaksSkipped) {
+    TrackStore track;
+    AddTrackPoint(track, 980, -1e6, 1);  // far to the left
+    AddTrackPoint(track, 980, 1000, 0);  // window 240, 300
+    AddTrackPoint(track, kTrackBreakLat, kTrackBreakLat, 1);
+    mwtest::RecordingCanvas canvas;
+    DrawTrackTail(canvas, track, PixelView(), TrackTailStyle{10, {255, 0, 0}, 2, false});
+    EXPECT_EQ(canvas.calls, (std::vector<std::string>{"pen #ff0000 2", "line 0,300 240,300"}));
+}
+
+TEST(ClipSegment, KeepsThePartInsideTheRectangle) {
+    struct Case {
+        int x0, y0, x1, y1;
+        bool visible;
+        int ex0, ey0, ex1, ey1;
+    };
+    const std::vector<Case> cases = {
+        {10, 10, 90, 90, true, 10, 10, 90, 90},
+        {-10, 50, -5, 60, false, 0, 0, 0, 0},
+        {-50, 50, 50, 50, true, 0, 50, 50, 50},
+        {50, 50, 50, 250, true, 50, 50, 50, 100},
+        {-50, -50, 150, 150, true, 0, 0, 100, 100},
+        {50, -100, 50, 200, true, 50, 0, 50, 100},
+        {-10, 50, 50, -10, true, 0, 40, 40, 0},
+        {-50, 20, 20, -50, false, 0, 0, 0, 0},  // passes outside the corner
+        {150, 150, 200, -50, false, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        int x0 = c.x0, y0 = c.y0, x1 = c.x1, y1 = c.y1;
+        SCOPED_TRACE(Format("%d,%d %d,%d", x0, y0, x1, y1));
+        ASSERT_EQ(ClipSegment(x0, y0, x1, y1, 0, 0, 100, 100), c.visible);
+        if (c.visible) {
+            EXPECT_EQ((std::vector<int>{x0, y0, x1, y1}),
+                      (std::vector<int>{c.ex0, c.ey0, c.ex1, c.ey1}));
+        }
+    }
+}
+
+namespace {
+
+// Maps whose image "up" points north, east, south or west; 1e-4 degrees a
+// pixel, the view centre on the equator.
+std::function<GeoPoint(double, double)> UpTowards(int bearing) {
+    return [bearing](double x, double y) {
+        const double right = (x - 1000) * 1e-4, up = (1000 - y) * 1e-4;
+        switch (bearing) {
+            case 0:
+                return GeoPoint{up, 7 + right};
+            case 90:
+                return GeoPoint{-right, 7 + up};
+            case 180:
+                return GeoPoint{-up, 7 - right};
+            default:
+                return GeoPoint{right, 7 - up};
+        }
+    };
+}
+
+}  // namespace
+
+TEST(MapUpBearing, IsTheBearingOfTheImagesUpDirection) {
+    for (auto [up, expected] :
+         std::vector<std::pair<int, double>>{{0, 0}, {90, 90}, {180, 180}, {270, -90}}) {
+        OverlayGeometry view = PixelView();
+        view.toLatLon = UpTowards(up);
+        EXPECT_NEAR(MapUpBearing(view, 1000, 1000), expected, 1e-6) << up;
+    }
+}
+
+TEST(GpsPointer, DrawsEachStyleTurnedAgainstTheMap) {
+    const std::vector<std::string> circle = {
+        "brush hollow",        "pen #ff0000 2",           "ellipse 221,301 260,340",
+        "pen #ff0000 1",       "ellipse 228,308 253,333", "line 216,320 264,320",
+        "line 240,296 240,344"};
+    const std::vector<Point> triangle = {{0, 0}, {5, 10}, {-5, 10}};
+    struct Case {
+        const char* name;
+        double heading;
+        int style;
+        int size;
+        bool solid;
+        bool replaying;
+        int mapUp;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {"no heading (777) draws the circle even for the arrow", 777, kPointerArrow, 5, true, false,
+         0, circle},
+        {"-777 is no heading either", -777, kPointerUser, 5, true, false, 0, circle},
+        {"circle style", 45, kPointerCircle, 5, true, false, 0, circle},
+        {"a replay draws the circle", 45, kPointerArrow, 5, true, true, 0, circle},
+        {"arrow heading east on a north-up map",
+         90,
+         kPointerArrow,
+         5,
+         true,
+         false,
+         0,
+         {"brush #ff0000", "pen #000000 2",
+          "polygon 240,320 229,331 229,324 208,324 208,316 229,316 229,309"}},
+        {"arrow heading east on an east-up map points up",
+         90,
+         kPointerArrow,
+         5,
+         true,
+         false,
+         90,
+         {"brush #ff0000", "pen #000000 2",
+          "polygon 240,320 251,331 244,331 244,352 236,352 236,331 229,331"}},
+        {"user outline, outline only, size 10",
+         0,
+         kPointerUser,
+         10,
+         false,
+         false,
+         0,
+         {"brush hollow", "pen #ff0000 2", "polygon 240,320 250,340 230,340"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OverlayGeometry view = PixelView();
+        view.toLatLon = UpTowards(c.mapUp);
+        mwtest::RecordingCanvas canvas;
+        DrawGpsPointer(canvas, view, c.heading,
+                       GpsPointerStyle{c.style, c.size, ColourByIndex(9), c.solid}, triangle,
+                       c.replaying);
+        EXPECT_EQ(canvas.calls, c.expected);
+    }
+}
+
+TEST(GpsPointer, UserStyleWithoutAnOutlineDrawsTheArrow) {
+    OverlayGeometry view = PixelView();
+    view.toLatLon = UpTowards(0);
+    mwtest::RecordingCanvas user, arrow;
+    DrawGpsPointer(user, view, 30, GpsPointerStyle{kPointerUser, 5, {0, 0, 0}, true}, {}, false);
+    DrawGpsPointer(arrow, view, 30, GpsPointerStyle{kPointerArrow, 5, {0, 0, 0}, true}, {}, false);
+    EXPECT_EQ(user.calls, arrow.calls);
+}
+
+TEST(Captions, CursorCrossZoomAndReplay) {
+    mwtest::RecordingCanvas canvas;
+    DrawCursorCross(canvas, PixelView());
+    EXPECT_EQ(canvas.calls,
+              (std::vector<std::string>{"pen #000000 1", "brush hollow", "line 228,320 252,320",
+                                        "line 240,308 240,332", "ellipse 232,312 249,329"}));
+
+    struct Case {
+        double divisor;
+        const char* text;
+    };
+    for (const Case& c : std::vector<Case>{{0.5, " 200% "},
+                                           {20, " 5.0% "},
+                                           {1, " 100% "},
+                                           {3, " 33% "},
+                                           {12.5, " 8.0% "},
+                                           {0, ""}})
+        EXPECT_EQ(ZoomCaptionText(c.divisor), c.text) << c.divisor;
+
+    canvas.calls.clear();
+    DrawZoomCaption(canvas, 0.5);
+    DrawZoomCaption(canvas, 0);
+    DrawReplayCaption(canvas);
+    EXPECT_EQ(canvas.calls, (std::vector<std::string>{
+                                "text 2,4 h11 w400 #000000 on #ffffff \" 200% \"",
+                                "text 2,18 h14 w700 #000000 on #ffff00 \" Track Replay \""}));
+}
+
+TEST(Colours, OutOfRangeIndexIsBlack) {
+    EXPECT_EQ(ColourByIndex(17), (Rgb{255, 255, 255}));
+    EXPECT_EQ(ColourByIndex(18), (Rgb{0, 0, 0}));
+    EXPECT_EQ(ColourByIndex(-1), (Rgb{0, 0, 0}));
+}
