@@ -47,45 +47,40 @@ TrackStore FullRing(int newSegmentAt = -1) {
 }  // namespace
 
 TEST(TrackTail, TailOf10DrawsTheSegmentsBetweenThe10NewestPointsAndToTheCentre) {
-    TrackStore track = FullRing();
-    mwtest::RecordingCanvas canvas;
-    DrawTrackTail(canvas, track, PixelView(), TrackTailStyle{10, {255, 0, 0}, 2, true});
-    std::vector<std::string> expected = {"pen #ff0000 2"};
-    for (const std::string& l : Lines(150, 240, 10, 300)) expected.push_back(l);
-    expected.push_back("line 240,300 240,320");
-    EXPECT_EQ(canvas.calls, expected);
-}
+    std::vector<std::string> joined = Lines(150, 240, 10, 300);
+    std::vector<std::string> broken = joined;
+    broken.erase(broken.begin() + 4);  // point 1000 (x 200) starts a new piece
+    struct Case {
+        int newSegmentAt;
+        bool toCentre;
+        std::vector<std::string> lines;
+    };
+    for (Case c : {Case{-1, true, joined}, Case{1000, false, broken}}) {
+        mwtest::RecordingCanvas canvas;
+        DrawTrackTail(canvas, FullRing(c.newSegmentAt), PixelView(),
+                      TrackTailStyle{10, {255, 0, 0}, 2, c.toCentre});
+        c.lines.insert(c.lines.begin(), "pen #ff0000 2");
+        if (c.toCentre) c.lines.push_back("line 240,300 240,320");
+        EXPECT_EQ(canvas.calls, c.lines) << c.newSegmentAt;
+    }
 
-TEST(TrackTail, ANewSegmentIsNotJoinedAndNoCentreSegmentOffTheMap) {
-    TrackStore track = FullRing(1000);  // window x = 200
-    mwtest::RecordingCanvas canvas;
-    DrawTrackTail(canvas, track, PixelView(), TrackTailStyle{10, {0, 0, 255}, 3, false});
-    std::vector<std::string> expected = {"pen #0000ff 3"};
-    for (const std::string& l : Lines(150, 200, 10, 300)) expected.push_back(l);
-    expected.pop_back();  // 190 -> 200 starts the new piece
-    for (const std::string& l : Lines(200, 240, 10, 300)) expected.push_back(l);
-    EXPECT_EQ(canvas.calls, expected);
-}
-
-TEST(TrackTail, IdleTailDrawsTheWholeRing) {
-    TrackStore track = FullRing();
-    mwtest::RecordingCanvas canvas;
-    // At divisor 50 the 999 points span 200 window pixels, all visible.
-    DrawTrackTail(canvas, track, PixelView(50),
-                  TrackTailStyle{TrackTailLength(false, 100), {255, 0, 0}, 2, true});
-    EXPECT_EQ(canvas.calls.size(), 1u + 998u + 1u);
-    EXPECT_EQ(TrackTailLength(true, 100), 100);
-    EXPECT_EQ(TrackTailLength(true, 5000), 1000);
-}
-
-TEST(TrackTail, FarPointsAreClippedAndBreaksSkipped) {
+    // A far point is clipped to the window edge; a break marker is no point.
     TrackStore track;
-    AddTrackPoint(track, 980, -1e6, 1);  // far to the left
-    AddTrackPoint(track, 980, 1000, 0);  // window 240, 300
+    AddTrackPoint(track, 980, -1e6, 1);
+    AddTrackPoint(track, 980, 1000, 0);
     AddTrackPoint(track, kTrackBreakLat, kTrackBreakLat, 1);
     mwtest::RecordingCanvas canvas;
     DrawTrackTail(canvas, track, PixelView(), TrackTailStyle{10, {255, 0, 0}, 2, false});
     EXPECT_EQ(canvas.calls, (std::vector<std::string>{"pen #ff0000 2", "line 0,300 240,300"}));
+}
+
+TEST(TrackTail, IdleTailDrawsTheWholeRing) {
+    mwtest::RecordingCanvas canvas;
+    // At divisor 50 the 999 points span 200 window pixels, all visible.
+    DrawTrackTail(canvas, FullRing(), PixelView(50),
+                  TrackTailStyle{TrackTailLength(false, 100), {255, 0, 0}, 2, true});
+    EXPECT_EQ(canvas.calls.size(), 1u + 998u + 1u);
+    EXPECT_EQ(TrackTailLength(true, 5000), 1000);
 }
 
 TEST(ClipSegment, KeepsThePartInsideTheRectangle) {
@@ -95,15 +90,10 @@ TEST(ClipSegment, KeepsThePartInsideTheRectangle) {
         int ex0, ey0, ex1, ey1;
     };
     const std::vector<Case> cases = {
-        {10, 10, 90, 90, true, 10, 10, 90, 90},
-        {-10, 50, -5, 60, false, 0, 0, 0, 0},
-        {-50, 50, 50, 50, true, 0, 50, 50, 50},
-        {50, 50, 50, 250, true, 50, 50, 50, 100},
-        {-50, -50, 150, 150, true, 0, 0, 100, 100},
-        {50, -100, 50, 200, true, 50, 0, 50, 100},
-        {-10, 50, 50, -10, true, 0, 40, 40, 0},
+        {10, 10, 90, 90, true, 10, 10, 90, 90},    {-10, 50, -5, 60, false, 0, 0, 0, 0},
+        {-50, 50, 50, 50, true, 0, 50, 50, 50},    {-50, -50, 150, 150, true, 0, 0, 100, 100},
+        {50, -100, 50, 200, true, 50, 0, 50, 100}, {-10, 50, 50, -10, true, 0, 40, 40, 0},
         {-50, 20, 20, -50, false, 0, 0, 0, 0},  // passes outside the corner
-        {150, 150, 200, -50, false, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         int x0 = c.x0, y0 = c.y0, x1 = c.x1, y1 = c.y1;
@@ -118,103 +108,46 @@ TEST(ClipSegment, KeepsThePartInsideTheRectangle) {
 
 namespace {
 
-// Maps whose image "up" points north, east, south or west; 1e-4 degrees a
-// pixel, the view centre on the equator.
-std::function<GeoPoint(double, double)> UpTowards(int bearing) {
-    return [bearing](double x, double y) {
+// The pointer's calls at the window centre (240, 320); the map's image "up"
+// points north, or east when `eastUp` (1e-4 degrees a pixel).
+std::vector<std::string> Pointer(double heading, int style, int size, bool solid, bool replaying,
+                                 bool eastUp = false) {
+    OverlayGeometry view = PixelView();
+    view.toLatLon = [eastUp](double x, double y) {
         const double right = (x - 1000) * 1e-4, up = (1000 - y) * 1e-4;
-        switch (bearing) {
-            case 0:
-                return GeoPoint{up, 7 + right};
-            case 90:
-                return GeoPoint{-right, 7 + up};
-            case 180:
-                return GeoPoint{-up, 7 - right};
-            default:
-                return GeoPoint{right, 7 - up};
-        }
+        return eastUp ? GeoPoint{-right, 7 + up} : GeoPoint{up, 7 + right};
     };
+    mwtest::RecordingCanvas canvas;
+    DrawGpsPointer(canvas, view, heading, GpsPointerStyle{style, size, ColourByIndex(9), solid},
+                   {{0, 0}, {5, 10}, {-5, 10}}, replaying);
+    return canvas.calls;
 }
 
 }  // namespace
-
-TEST(MapUpBearing, IsTheBearingOfTheImagesUpDirection) {
-    for (auto [up, expected] :
-         std::vector<std::pair<int, double>>{{0, 0}, {90, 90}, {180, 180}, {270, -90}}) {
-        OverlayGeometry view = PixelView();
-        view.toLatLon = UpTowards(up);
-        EXPECT_NEAR(MapUpBearing(view, 1000, 1000), expected, 1e-6) << up;
-    }
-}
 
 TEST(GpsPointer, DrawsEachStyleTurnedAgainstTheMap) {
     const std::vector<std::string> circle = {
         "brush hollow",        "pen #ff0000 2",           "ellipse 221,301 260,340",
         "pen #ff0000 1",       "ellipse 228,308 253,333", "line 216,320 264,320",
         "line 240,296 240,344"};
-    const std::vector<Point> triangle = {{0, 0}, {5, 10}, {-5, 10}};
-    struct Case {
-        const char* name;
-        double heading;
-        int style;
-        int size;
-        bool solid;
-        bool replaying;
-        int mapUp;
-        std::vector<std::string> expected;
-    };
-    const std::vector<Case> cases = {
-        {"no heading (777) draws the circle even for the arrow", 777, kPointerArrow, 5, true, false,
-         0, circle},
-        {"-777 is no heading either", -777, kPointerUser, 5, true, false, 0, circle},
-        {"circle style", 45, kPointerCircle, 5, true, false, 0, circle},
-        {"a replay draws the circle", 45, kPointerArrow, 5, true, true, 0, circle},
-        {"arrow heading east on a north-up map",
-         90,
-         kPointerArrow,
-         5,
-         true,
-         false,
-         0,
-         {"brush #ff0000", "pen #000000 2",
-          "polygon 240,320 229,331 229,324 208,324 208,316 229,316 229,309"}},
-        {"arrow heading east on an east-up map points up",
-         90,
-         kPointerArrow,
-         5,
-         true,
-         false,
-         90,
-         {"brush #ff0000", "pen #000000 2",
-          "polygon 240,320 251,331 244,331 244,352 236,352 236,331 229,331"}},
-        {"user outline, outline only, size 10",
-         0,
-         kPointerUser,
-         10,
-         false,
-         false,
-         0,
-         {"brush hollow", "pen #ff0000 2", "polygon 240,320 250,340 230,340"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        OverlayGeometry view = PixelView();
-        view.toLatLon = UpTowards(c.mapUp);
-        mwtest::RecordingCanvas canvas;
-        DrawGpsPointer(canvas, view, c.heading,
-                       GpsPointerStyle{c.style, c.size, ColourByIndex(9), c.solid}, triangle,
-                       c.replaying);
-        EXPECT_EQ(canvas.calls, c.expected);
-    }
-}
-
-TEST(GpsPointer, UserStyleWithoutAnOutlineDrawsTheArrow) {
-    OverlayGeometry view = PixelView();
-    view.toLatLon = UpTowards(0);
-    mwtest::RecordingCanvas user, arrow;
-    DrawGpsPointer(user, view, 30, GpsPointerStyle{kPointerUser, 5, {0, 0, 0}, true}, {}, false);
-    DrawGpsPointer(arrow, view, 30, GpsPointerStyle{kPointerArrow, 5, {0, 0, 0}, true}, {}, false);
-    EXPECT_EQ(user.calls, arrow.calls);
+    // No heading (777) draws the circle even for the arrow; so do the circle
+    // style and a replay.
+    EXPECT_EQ(Pointer(777, kPointerArrow, 5, true, false), circle);
+    EXPECT_EQ(Pointer(45, kPointerCircle, 5, true, false), circle);
+    EXPECT_EQ(Pointer(45, kPointerArrow, 5, true, true), circle);
+    // Heading east: on a north-up map the arrow points right, on an east-up
+    // map it points up.
+    EXPECT_EQ(Pointer(90, kPointerArrow, 5, true, false),
+              (std::vector<std::string>{
+                  "brush #ff0000", "pen #000000 2",
+                  "polygon 240,320 229,331 229,324 208,324 208,316 229,316 229,309"}));
+    EXPECT_EQ(Pointer(90, kPointerArrow, 5, true, false, true),
+              (std::vector<std::string>{
+                  "brush #ff0000", "pen #000000 2",
+                  "polygon 240,320 251,331 244,331 244,352 236,352 236,331 229,331"}));
+    EXPECT_EQ(Pointer(0, kPointerUser, 10, false, false),
+              (std::vector<std::string>{"brush hollow", "pen #ff0000 2",
+                                        "polygon 240,320 250,340 230,340"}));
 }
 
 TEST(Captions, CursorCrossZoomAndReplay) {
@@ -224,17 +157,9 @@ TEST(Captions, CursorCrossZoomAndReplay) {
               (std::vector<std::string>{"pen #000000 1", "brush hollow", "line 228,320 252,320",
                                         "line 240,308 240,332", "ellipse 232,312 249,329"}));
 
-    struct Case {
-        double divisor;
-        const char* text;
-    };
-    for (const Case& c : std::vector<Case>{{0.5, " 200% "},
-                                           {20, " 5.0% "},
-                                           {1, " 100% "},
-                                           {3, " 33% "},
-                                           {12.5, " 8.0% "},
-                                           {0, ""}})
-        EXPECT_EQ(ZoomCaptionText(c.divisor), c.text) << c.divisor;
+    for (auto [divisor, text] : std::vector<std::pair<double, std::string>>{
+             {0.5, " 200% "}, {20, " 5.0% "}, {3, " 33% "}, {12.5, " 8.0% "}, {0, ""}})
+        EXPECT_EQ(ZoomCaptionText(divisor), text) << divisor;
 
     canvas.calls.clear();
     DrawZoomCaption(canvas, 0.5);
@@ -243,10 +168,4 @@ TEST(Captions, CursorCrossZoomAndReplay) {
     EXPECT_EQ(canvas.calls, (std::vector<std::string>{
                                 "text 2,4 h11 w400 #000000 on #ffffff \" 200% \"",
                                 "text 2,18 h14 w700 #000000 on #ffff00 \" Track Replay \""}));
-}
-
-TEST(Colours, OutOfRangeIndexIsBlack) {
-    EXPECT_EQ(ColourByIndex(17), (Rgb{255, 255, 255}));
-    EXPECT_EQ(ColourByIndex(18), (Rgb{0, 0, 0}));
-    EXPECT_EQ(ColourByIndex(-1), (Rgb{0, 0, 0}));
 }
