@@ -15,6 +15,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/console.h"
 #include "cli/mwtool.h"
 #include "config/settings.h"
 #include "geo/datums.h"
@@ -333,15 +334,7 @@ int Demo(mwtool::Args& args) {
         }
     }
 
-    // Text needs a GUI application object; no display is needed for images.
-    std::unique_ptr<QGuiApplication> app;
-    if (!QGuiApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "mwtool";
-        static char* argv[] = {name, nullptr};
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    }
+    auto app = mwtool::EnsureGuiApplication();
 
     const DemoMap demoMaps[] = {
         {"demo_west", "Wanderdale West 1:25 000", 54.55, -3.15, 54.45, -3.00, 5.0},

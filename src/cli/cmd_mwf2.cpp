@@ -11,6 +11,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "cli/console.h"
 #include "cli/mwtool.h"
 #include "image/image_file.h"
 #include "image/mwf2_writer.h"
@@ -21,25 +22,6 @@ namespace {
 
 // The reader reports damaged files through the Ui port; here they go to
 // stderr.
-class ConsoleUi : public mw::Ui {
-public:
-    void ShowMessage(const std::string& text) override { std::cerr << "mwtool: " << text << "\n"; }
-    bool AskYesNo(const std::string&) override { return false; }
-    std::optional<std::string> AskOpenFileName(const std::string&,
-                                               const std::vector<mw::FileFilter>&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> AskSaveFileName(const std::string&,
-                                               const std::vector<mw::FileFilter>&) override {
-        return std::nullopt;
-    }
-    void SetWaitCursor(bool) override {}
-    void Repaint(mw::WindowId) override {}
-    void SetCommandChecked(int, bool) override {}
-    void SetCommandEnabled(int, bool) override {}
-    void ShowFloatingWindow(mw::WindowId, bool) override {}
-    void RequestQuit() override {}
-};
 
 int Fail(const std::string& message) {
     std::cerr << "mwtool: " << message << "\n";
@@ -171,7 +153,7 @@ int Decode(mwtool::Args& args) {
     if (args.words.size() != 1 || !out) return mwtool::UsageError("mwf2 decode takes FILE -o OUT");
     const std::string& path = args.words[0];
 
-    ConsoleUi ui;
+    mwtool::ConsoleUi ui;
     mw::IndexedBitmap bitmap;
     mw::DisplayPalette palette;
     mw::ImageFault fault = mw::ImageFault::None;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
@@ -10,8 +11,10 @@
 #include <QPainter>
 #include <QScreen>
 #include <QToolBar>
+#include <set>
 
 #include "app/commands.h"
+#include "app/view_commands.h"
 #include "ui/map_dialogs.h"
 #include "ui/map_widget.h"
 #include "ui/qt_canvas.h"
@@ -174,6 +177,8 @@ void MainWindow::Start() {
     started_ = true;
     SetScreenSize(app_, width(), height());
     if (app_.state.portrait != builtForPortrait_) BuildToolBars();
+    app_.state.areaWidth = central_->width();
+    app_.state.areaHeight = central_->height();
     StartApplication(app_, home_, userHome_, width(), height());
     if (QScreen* s = screen()) {
         app_.state.display.colorRes = s->depth();
@@ -205,6 +210,8 @@ void MainWindow::Relayout() {
             a->setChecked(CommandChecked(app_, kCmdViewToolbar));
         }
     }
+    app_.state.areaWidth = central_->width();
+    app_.state.areaHeight = central_->height();
     LayoutMapWindow(app_, central_->width(), central_->height());
     map_->setGeometry(0, 0, app_.state.mapWidth, app_.state.mapHeight);
     map_->update();
@@ -218,6 +225,17 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Relayout();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Left: MapArrowKey(app_, ArrowKey::Left); break;
+        case Qt::Key_Up: MapArrowKey(app_, ArrowKey::Up); break;
+        case Qt::Key_Right: MapArrowKey(app_, ArrowKey::Right); break;
+        case Qt::Key_Down: MapArrowKey(app_, ArrowKey::Down); break;
+        default: QMainWindow::keyPressEvent(event); return;
+    }
+    map_->update();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -304,23 +322,26 @@ void MainWindow::ShowFloatingWindow(WindowId window, bool show) {
 void MainWindow::SetMenuItems(const std::string& dynamicName, const std::vector<MenuEntry>& items) {
     QMenu* menu = menuBar()->findChild<QMenu*>(QString::fromStdString(dynamicName));
     if (!menu) return;
+    std::set<int> kept;
+    for (const MenuEntry& item : items) kept.insert(item.id);
     for (QAction* old : menu->actions()) {
+        menu->removeAction(old);
+        // An action that stays (or that a tool button shares, like "Full
+        // Map" and "100 %") is put back below, not destroyed.
         int id = old->data().toInt();
+        if (kept.count(id)) continue;
+        bool onToolBar = commandBar_->actions().contains(old) || toolPanel_->actions().contains(old);
+        if (onToolBar) continue;
         auto it = actions_.find(id);
         if (it != actions_.end() && it->second == old) actions_.erase(it);
-        menu->removeAction(old);
         old->deleteLater();
     }
     for (const MenuEntry& item : items) {
         // "&" in a file name is text, not a shortcut marker.
         QString text = DisplayText(item.text).replace("&", "&&");
-        QAction* a = menu->addAction(text);
-        a->setObjectName(QString("cmd%1").arg(item.id));
-        a->setData(item.id);
-        a->setEnabled(CommandAvailable(item.id));
-        int id = item.id;
-        connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
-        actions_[id] = a;
+        QAction* a = EnsureAction(item.id, item.text);
+        a->setText(text);
+        menu->addAction(a);
     }
 }
 

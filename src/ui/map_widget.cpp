@@ -1,9 +1,10 @@
 #include "ui/map_widget.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
-#include "app/logo.h"
-#include "ui/qt_canvas.h"
+#include "app/view_commands.h"
+#include "ui/map_painter.h"
 
 namespace mw {
 
@@ -11,13 +12,42 @@ MapWidget::MapWidget(App& app, QWidget* parent) : QWidget(parent), app_(app) {
     setObjectName("mapWindow");
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
+    setFocusPolicy(Qt::NoFocus);
 }
 
 void MapWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    if (dragging_ && app_.state.dragMode && app_.map.mapLoaded) {
+        PaintDragPreview(painter, app_, width(), height(), dragNow_.x() - app_.state.dragStartX,
+                         dragNow_.y() - app_.state.dragStartY);
+        return;
+    }
     painter.setRenderHint(QPainter::Antialiasing);
-    QtCanvas canvas(painter);
-    PaintStartupLogo(canvas, width(), height());
+    PaintMapWindow(painter, app_, width(), height());
+}
+
+void MapWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    QPoint p = event->position().toPoint();
+    dragging_ = app_.state.dragMode;
+    dragNow_ = p;
+    MapPress(app_, p.x(), p.y());
+    update();
+}
+
+void MapWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_ || !app_.state.dragMode || !app_.map.mapLoaded) return;
+    dragNow_ = event->position().toPoint();
+    update();
+}
+
+void MapWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    QPoint p = event->position().toPoint();
+    bool wasDragging = dragging_;
+    dragging_ = false;
+    if (wasDragging) MapRelease(app_, p.x(), p.y());
+    update();
 }
 
 }  // namespace mw

@@ -15,9 +15,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     App& app_;
+    bool dragging_ = false;
+    QPoint dragNow_;
 };
 
 }  // namespace mw

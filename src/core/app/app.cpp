@@ -4,6 +4,7 @@
 
 #include "app/commands.h"
 #include "app/map_commands.h"
+#include "app/view_commands.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -102,6 +103,7 @@ void LayoutMapWindow(App& app, int areaWidth, int areaHeight) {
     // In landscape the centre sits 23 pixels above the window's middle, as
     // the program has always placed it there.
     if (!s.portrait) s.halfViewHeight -= 23;
+    ApplyViewSize(app);
 }
 
 bool StartApplication(App& app, const std::string& home, const std::string& userHome,
@@ -130,6 +132,11 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
         ui.SetCommandEnabled(kCmdViewToolbar, false);
     }
     ApplyToolbar(app, app.view.viewToolbar != 0);
+    // The map window's size before the last map's image is opened into it.
+    LayoutMapWindow(app, s.areaWidth > 0 ? s.areaWidth : clientWidth,
+                    s.areaHeight > 0 ? s.areaHeight : clientHeight);
+    // A caller (a test, a headless run) may have given its own image step.
+    if (!app.mapHooks.loadImage) InstallViewport(app);
 
     for (const ViewToggle& t : kViewToggles) ui.SetCommandChecked(t.command, app.view.*t.field != 0);
 
@@ -179,6 +186,7 @@ bool ExecuteCommand(App& app, int id) {
     Ui& ui = TheUi(app);
     if (!CommandAvailable(id)) return false;
     if (ExecuteMapCommand(app, id)) return true;
+    if (ExecuteViewCommand(app, id)) return true;
 
     if (const ViewToggle* t = FindToggle(id)) {
         int& value = app.view.*t->field;

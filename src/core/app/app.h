@@ -13,6 +13,7 @@
 #include "ports/file_system.h"
 #include "ports/system.h"
 #include "ports/ui.h"
+#include "view/viewport.h"
 
 namespace mw {
 
@@ -42,6 +43,9 @@ struct AppState {
     int halfViewWidth = 0, halfViewHeight = 0;
     // The map window's rectangle inside the area below the tool bars.
     int mapWidth = 0, mapHeight = 0;
+    // The area below the tool bars that the map window and the info panels
+    // share, as the window layer last measured it (0: not known yet).
+    int areaWidth = 0, areaHeight = 0;
     DisplayCaps display;
 
     // Tap modes; never both on.
@@ -90,6 +94,8 @@ struct App {
     MapLoadHooks mapHooks;
     // What the map folders' calibration files say, kept between searches.
     MapCatalogue catalogue;
+    // The map window's view of the loaded map's image.
+    Viewport viewport;
 };
 
 inline constexpr const char* kAboutText = "MapwandererCE\n\nBeta Version 1.10.3";

@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "view/viewport.h"
+
 namespace mw {
 
 namespace {
@@ -185,6 +187,9 @@ bool CommandAvailable(int id) {
         kCmdScreenControl, kCmdOpenMap, kCmdRecentMap0, kCmdMapInformation, kCmdFindMapsAtCursor,
     };
     if (id >= kCmdRecentMap1 && id <= kCmdRecentMap9) return true;
+    if (id >= kCmdGotoTopLeft && id <= kCmdGotoCenter) return true;
+    if (id == kCmdZoomIn || id == kCmdZoomOut || id == kCmdFullMap || id == kCmdZoom100) return true;
+    if (ZoomEntryForCommand(id)) return true;
     return available.count(CanonicalCommand(id)) > 0;
 }
 

@@ -1,0 +1,38 @@
+// The map window's view as the application drives it: the image step of a
+// map load, the zoom menu, the zoom and "Goto" commands, and what taps, drags
+// and the arrow keys do on the map window.
+#pragma once
+
+#include "app/app.h"
+
+namespace mw {
+
+// Plugs the viewport into map loading: a loaded map's image is found, opened
+// and shown, and the zoom menu follows the image's levels.
+void InstallViewport(App& app);
+
+// "Full Map" followed by one item per zoom entry of the open image.
+std::vector<MenuEntry> ZoomMenu(const Viewport& vp);
+
+// The map window's client size changed (or was laid out): the view bitmap
+// takes the new size and is drawn again.
+void ApplyViewSize(App& app);
+
+// Zoom in and out, the zoom menu items, "100 %", "Full Map" and the "Goto"
+// corners; false when `id` is none of them.
+bool ExecuteViewCommand(App& app, int id);
+
+// Taps on the map window, in its client coordinates. In centre mode a press
+// centres the map there; in drag mode a press starts a drag and the release
+// moves the map by the drag; in screen-control mode the press acts by the
+// window's 3 × 3 zones.
+void MapPress(App& app, int x, int y);
+void MapRelease(App& app, int x, int y);
+// The screen-control zone (1..9, row by row from the top left) of a point.
+int ScreenZone(int x, int y, int width, int height);
+
+enum class ArrowKey { Left, Up, Right, Down };
+// The arrow keys move the view by half a window.
+void MapArrowKey(App& app, ArrowKey key);
+
+}  // namespace mw

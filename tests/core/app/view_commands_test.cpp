@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "app/commands.h"
+#include "app/map_commands.h"
+#include "app/view_commands.h"
+#include "image/mwf2_writer.h"
+#include "testlib/fake_ui.h"
+#include "testlib/image_fixtures.h"
+#include "testlib/map_file_writer.h"
+#include "testlib/temp_dir.h"
+
+using namespace mw;
+
+namespace {
+
+// Two neighbouring maps, each 1000 × 500 pixels for 1° × 0.5°, with their
+// images beside them, and the application started on a 400 × 300 window.
+class ViewCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteMap("west.map", 50, 0);
+        WriteMap("east.map", 50, 1);
+        app.ports.ui = &ui;
+        home.Write("Mapwanderer1.ini",
+                   "Position Format,Deg.Min\r\nNMEA Datum,WGS 84\r\n"
+                   "File Path 1,\r\nFile Path 2,\r\nMap Path 1," +
+                       maps.Path() + "\r\n");
+        ASSERT_TRUE(StartApplication(app, home.Path(), "/home/u", 400, 300));
+        ASSERT_TRUE(LoadMapFile(app, maps.File("west.map")));
+        ASSERT_TRUE(app.viewport.HasImage());
+        ui.messages.clear();
+    }
+
+    void WriteMap(const std::string& name, double south, double west) {
+        mwtest::CalibrationFileSpec spec;
+        spec.image = name.substr(0, name.find('.')) + ".bmp";
+        spec.points = {mwtest::PointAt(0, 0, south + 0.5, west),
+                       mwtest::PointAt(1000, 500, south, west + 1)};
+        spec.borderLatLon = mwtest::RectangleBorder(south, west, south + 0.5, west + 1);
+        spec.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
+        spec.scale = 100;
+        maps.Write(name, spec.Text());
+        std::string error;
+        ASSERT_TRUE(WriteMwf2File(maps.File(name.substr(0, name.find('.')) + ".mwf2"),
+                                  mwtest::MakeTiledImage(1000, 500, {100, 50, 25}), &error));
+    }
+
+    mwtest::TempDir home, maps;
+    mwtest::FakeUi ui;
+    App app;
+};
+
+}  // namespace
+
+TEST(ScreenZones, ThreeByThreeRowByRow) {
+    struct Case {
+        int x, y, zone;
+    };
+    const Case cases[] = {{0, 0, 1},     {299, 10, 3}, {150, 150, 5}, {10, 299, 7},
+                          {299, 299, 9}, {99, 99, 1},  {100, 100, 5}, {0, 100, 4}};
+    for (const Case& c : cases)
+        EXPECT_EQ(ScreenZone(c.x, c.y, 300, 300), c.zone) << c.x << "," << c.y;
+    EXPECT_EQ(ScreenZone(5, 5, 2, 2), 0);  // a window too small to divide
+}
+
+TEST_F(ViewCommands, LoadingAMapShowsItsImageAndBuildsTheZoomMenu) {
+    EXPECT_EQ(app.map.viewCentreX, 500);
+    EXPECT_EQ(app.viewport.clientWidth, 400);
+    EXPECT_EQ(ZoomMenu(app.viewport).front().text, "Full Map");
+    EXPECT_EQ(ZoomMenu(app.viewport)[1].text, "25 %");
+    EXPECT_TRUE(app.state.viewImageShown);
+}
+
+TEST_F(ViewCommands, ZoomCommandsMoveThroughTheTable) {
+    const int start = app.viewport.zoomIndex;
+    ExecuteCommand(app, kCmdZoomIn);
+    EXPECT_EQ(app.viewport.zoomIndex, start + 1);
+    ExecuteCommand(app, kCmdZoomOut);
+    ExecuteCommand(app, kCmdZoomOut);
+    EXPECT_EQ(app.viewport.zoomIndex, start - 1);
+    ExecuteCommand(app, 40076);  // "25 %"
+    EXPECT_EQ(app.viewport.zoomTable[app.viewport.zoomIndex].label, "25 %");
+    ExecuteCommand(app, kCmdZoom100);
+    EXPECT_EQ(app.viewport.zoomIndex, app.viewport.zoomIndex100);
+    ExecuteCommand(app, kCmdGotoBottomRight);
+    EXPECT_EQ(app.map.viewCentreX, 1000);
+    EXPECT_EQ(app.map.viewCentreY, 500);
+    ExecuteCommand(app, kCmdFullMap);
+    EXPECT_EQ(app.map.viewCentreX, 500);
+    EXPECT_TRUE(ui.messages.empty());
+    for (int id : {int(kCmdZoomIn), int(kCmdFullMap), int(kCmdGotoCenter), 40076})
+        EXPECT_TRUE(CommandAvailable(id));
+}
+
+TEST_F(ViewCommands, ZoomNeedsAMap) {
+    App empty;
+    mwtest::FakeUi eui;
+    empty.ports.ui = &eui;
+    ExecuteCommand(empty, kCmdZoomIn);
+    ExecuteCommand(empty, kCmdGotoCenter);
+    ASSERT_EQ(eui.messages.size(), 2u);
+    EXPECT_EQ(eui.messages[0], "A Map must be loaded for this Operation");
+}
+
+TEST_F(ViewCommands, TapsCentreDragAndScreenZones) {
+    // Centre mode: a tap 10 pixels right of the centre moves it 10 image pixels.
+    MapPress(app, app.state.halfViewWidth + 10, app.state.halfViewHeight);
+    EXPECT_EQ(app.map.viewCentreX, 510);
+
+    ExecuteCommand(app, kCmdDragMap);
+    MapPress(app, 100, 100);
+    EXPECT_EQ(app.map.viewCentreX, 510);  // a press alone does not move the map
+    MapRelease(app, 130, 90);
+    EXPECT_EQ(app.map.viewCentreX, 480);
+    EXPECT_EQ(app.map.viewCentreY, 260);
+
+    ExecuteCommand(app, kCmdScreenControl);
+    int zoom = app.viewport.zoomIndex;
+    MapPress(app, 10, 150);  // zone 4: zoom out
+    EXPECT_EQ(app.viewport.zoomIndex, zoom - 1);
+    MapPress(app, 10, 290);  // zone 7: zoom in
+    EXPECT_EQ(app.viewport.zoomIndex, zoom);
+    MapPress(app, 390, 290);  // zone 9: nothing
+    EXPECT_EQ(app.viewport.zoomIndex, zoom);
+    EXPECT_TRUE(app.state.screenControlMode);
+    MapPress(app, 10, 10);  // zone 1: leave screen control
+    EXPECT_FALSE(app.state.screenControlMode);
+    EXPECT_FALSE(ui.checked[kCmdScreenControl]);
+}
+
+TEST_F(ViewCommands, PanningOffTheMapLoadsTheNeighbour) {
+    app.settings.mapPath = {maps.Path(), "", "", "", "", ""};
+    ExecuteCommand(app, kCmdGotoTopRight);
+    app.map.viewCentreY = 250;
+    // Right arrow: half a window further east, past the 1° edge.
+    MapArrowKey(app, ArrowKey::Right);
+    EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));
+    // The view is at the same place on the new map: 200 pixels = 0.2° east
+    // of the west map's east edge.
+    EXPECT_NEAR(app.map.viewCentreLon, 1.2, 1e-9);
+    EXPECT_NEAR(app.map.viewCentreX, 200, 1);  // two-point maps truncate
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ViewCommands, AResizeRendersTheViewAtTheNewSize) {
+    SetScreenSize(app, 600, 800);
+    LayoutMapWindow(app, 600, 800);
+    EXPECT_EQ(app.viewport.clientWidth, 600);
+    EXPECT_EQ(app.viewport.view.bitmap.width, 600);
+    EXPECT_EQ(app.viewport.view.bitmap.height, 800);
+}
