@@ -1,0 +1,123 @@
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+#include "app/app.h"
+#include "app/commands.h"
+#include "app/map_commands.h"
+#include "image/mwf2_writer.h"
+#include "testlib/image_fixtures.h"
+#include "testlib/map_file_writer.h"
+#include "ui/main_window.h"
+#include "ui/map_painter.h"
+#include "ui/map_widget.h"
+
+using namespace mw;
+
+namespace {
+
+// A 1000 × 500 map with a tiled image of three levels beside it.
+std::string WriteMapWithImage(const QTemporaryDir& dir) {
+    mwtest::CalibrationFileSpec spec;
+    spec.image = "area.bmp";
+    spec.points = {mwtest::PointAt(0, 0, 50.5, 0), mwtest::PointAt(1000, 500, 50, 1)};
+    spec.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
+    spec.scale = 100;
+    std::string path = dir.filePath("area.map").toStdString();
+    QFile f(QString::fromStdString(path));
+    f.open(QIODevice::WriteOnly);
+    f.write(QByteArray::fromStdString(spec.Text()));
+    f.close();
+    std::string error;
+    WriteMwf2File(dir.filePath("area.mwf2").toStdString(),
+                  mwtest::MakeTiledImage(1000, 500, {100, 50, 25}), &error);
+    return path;
+}
+
+QStringList MenuTexts(QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions()) out << a->text();
+    return out;
+}
+
+}  // namespace
+
+class MapWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aLoadedMapIsPaintedAndZoomedFromTheMenu() {
+        QTemporaryDir home, maps;
+        std::string path = WriteMapWithImage(maps);
+        App app;
+        MainWindow w(app, home.path().toStdString(), "/home/u");
+        w.resize(480, 640);
+        w.show();
+        w.Start();
+        QVERIFY(LoadMapFile(app, path));
+        QVERIFY(app.viewport.HasImage());
+
+        QMenu* zoom = w.findChild<QMenu*>("zoom");
+        QCOMPARE(MenuTexts(zoom), (QStringList{"Full Map", "25 %", "50 %", "100 %", "125 %",
+                                               "150 %", "200 %", "250 %", "500 %", "1000 %"}));
+        // The tool buttons that share the zoom menu's actions keep them.
+        QVERIFY(w.Action(kCmdFullMap));
+        QVERIFY(w.ToolPanel()->actions().contains(w.Action(kCmdFullMap)));
+
+        // The window shows the view bitmap 1:1 at 100 %.
+        QImage shot = w.Map()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QImage view = ViewQImage(app.viewport).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shot.size(), view.size());
+        QCOMPARE(shot, view);
+
+        zoom->actions()[2]->trigger();  // "50 %"
+        QCOMPARE(app.viewport.zoomTable[app.viewport.zoomIndex].label, std::string("50 %"));
+        w.Action(kCmdZoomIn)->trigger();
+        QCOMPARE(app.viewport.zoomTable[app.viewport.zoomIndex].label, std::string("100 %"));
+    }
+
+    void tapsAndArrowKeysMoveTheView() {
+        QTemporaryDir home, maps;
+        std::string path = WriteMapWithImage(maps);
+        App app;
+        MainWindow w(app, home.path().toStdString(), "/home/u");
+        w.resize(480, 640);
+        w.show();
+        w.Start();
+        QVERIFY(LoadMapFile(app, path));
+        int x = app.map.viewCentreX;
+        QTest::mouseClick(w.Map(), Qt::LeftButton, {},
+                          QPoint(app.state.halfViewWidth + 20, app.state.halfViewHeight));
+        QCOMPARE(app.map.viewCentreX, x + 20);
+        QTest::keyClick(&w, Qt::Key_Left);
+        QCOMPARE(app.map.viewCentreX, x + 20 - app.state.halfViewWidth);
+
+        // Drag mode: press, move, release drags the map with the pointer.
+        w.Action(kCmdDragMap)->trigger();
+        int before = app.map.viewCentreX;
+        QTest::mousePress(w.Map(), Qt::LeftButton, {}, QPoint(200, 200));
+        QTest::mouseMove(w.Map(), QPoint(230, 200));
+        QTest::mouseRelease(w.Map(), Qt::LeftButton, {}, QPoint(230, 200));
+        QCOMPARE(app.map.viewCentreX, before - 30);
+    }
+
+    void aResizeRendersAtTheNewSize() {
+        QTemporaryDir home, maps;
+        std::string path = WriteMapWithImage(maps);
+        App app;
+        MainWindow w(app, home.path().toStdString(), "/home/u");
+        w.resize(480, 640);
+        w.show();
+        w.Start();
+        QVERIFY(LoadMapFile(app, path));
+        w.resize(700, 900);
+        QTRY_COMPARE(app.viewport.view.bitmap.width, w.Map()->width());
+        QCOMPARE(app.viewport.view.bitmap.height, w.Map()->height());
+    }
+};
+
+QTEST_MAIN(MapWindowTest)
+#include "map_window_test.moc"
