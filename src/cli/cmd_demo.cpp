@@ -1,10 +1,13 @@
 // mwtool demo DIR: writes the demo map set the program opens with `make run`.
 //
-// Three maps of one made-up landscape (two neighbours side by side and a more
-// detailed one inside the western map), drawn from one continuous terrain
-// function so that they agree at their edges, each encoded as a tiled map
-// image with its calibration file; a track that crosses from one map to the
-// other; and an application home whose settings point at them.
+// By default: the world and three neighbouring relief sheets of Europe cut
+// from Debian's public-domain marble-qt-data imagery. With --synthetic
+// (used by the tests, which must not depend on that package): three maps of
+// one made-up landscape, two neighbours and a more detailed one inside the
+// western map, drawn from one continuous terrain function so that they agree
+// at their edges. Each map is encoded as a tiled map image with its
+// calibration file; a track crosses from one map to the next; and an
+// application home's settings point at them.
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -14,6 +17,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "cli/console.h"
 #include "cli/mwtool.h"
@@ -92,11 +96,14 @@ struct DemoMap {
     std::string title;
     double north, west, south, east;
     double metresPerPixel;
+    int width = 0, height = 0;  // 0: from the area and metresPerPixel at the landscape's latitude
     int Width() const {
+        if (width > 0) return width;
         return static_cast<int>(std::lround((east - west) * kMetresPerDegree *
                                             std::cos(kRefLat * kPi / 180) / metresPerPixel));
     }
     int Height() const {
+        if (height > 0) return height;
         return static_cast<int>(std::lround((north - south) * kMetresPerDegree / metresPerPixel));
     }
     QPointF Pixel(double lat, double lon) const {
@@ -296,31 +303,161 @@ bool WriteText(const std::string& path, const std::string& text) {
     return w.Commit();
 }
 
-// A drive along the main road, west to east, one point every five seconds,
-// as the track log writes it: it starts on the western map, passes the
-// detailed map and ends on the eastern one.
-std::string DemoTrackText() {
-    std::string text =
-        "Mapwanderer CE Track Point File Version 2.0\r\nWGS 84\r\nAltitude is in Feet\r\n"
-        "Reserved 3\r\n0,2,255,MawCE Track Log file     ,1\r\n0\r\n";
-    const auto& road = Roads()[0].points;
+constexpr const char* kTrackHeader =
+    "Mapwanderer CE Track Point File Version 2.0\r\nWGS 84\r\nAltitude is in Feet\r\n"
+    "Reserved 3\r\n0,2,255,MawCE Track Log file     ,1\r\n0\r\n";
+
+// A journey along a polyline (lat, lon pairs), `steps` points a leg, one
+// point every `seconds`, as the track log writes it.
+std::string TrackText(const std::vector<std::pair<double, double>>& line, int steps, int seconds,
+                      bool withHeight) {
+    std::string text = kTrackHeader;
     int second = 10 * 3600;
-    for (std::size_t i = 0; i + 1 < road.size(); ++i) {
-        for (int k = 0; k < 40 || (i + 2 == road.size() && k == 40); ++k) {
-            double t = k / 40.0;
-            double lat = road[i].first + (road[i + 1].first - road[i].first) * t;
-            double lon = road[i].second + (road[i + 1].second - road[i].second) * t;
+    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+        for (int k = 0; k < steps || (i + 2 == line.size() && k == steps); ++k) {
+            double t = static_cast<double>(k) / steps;
+            double lat = line[i].first + (line[i + 1].first - line[i].first) * t;
+            double lon = line[i].second + (line[i + 1].second - line[i].second) * t;
+            double feet = withHeight ? Height(lat, lon) * 3.28084 : -777;
             text += mw::Format("%12.7f,%12.7f,%d,%7.0f, ,060626,%02d%02d%02d\r\n", lat, lon,
-                               i == 0 && k == 0 ? 1 : 0, Height(lat, lon) * 3.28084, second / 3600,
-                               second / 60 % 60, second % 60);
-            second += 5;
+                               i == 0 && k == 0 ? 1 : 0, feet, second / 3600 % 24, second / 60 % 60,
+                               second % 60);
+            second += seconds;
         }
     }
     return text;
 }
 
+// Encodes one sheet's picture and writes its calibration file.
+bool WriteSheet(const DemoMap& m, const QImage& picture, const std::string& maps, bool quiet) {
+    QImage img = picture.convertToFormat(QImage::Format_RGB32);
+    mw::RgbImageView view{reinterpret_cast<const std::uint32_t*>(img.constBits()), img.width(),
+                          img.height(), img.bytesPerLine() / 4};
+    mw::EncodeOptions options;
+    options.levelPercents = {100, 50, 25, 10};
+    mw::EncodeReport report;
+    std::string error;
+    const std::string imagePath = mw::JoinPath(maps, m.name + ".mwf2");
+    if (!mw::EncodeMapImage(view, options, imagePath, &report, &error)) {
+        std::cerr << "mwtool: " << imagePath << ": " << error << "\n";
+        return false;
+    }
+    if (!WriteText(mw::JoinPath(maps, m.name + ".map"), CalibrationText(m))) {
+        std::cerr << "mwtool: cannot write the calibration file of " << m.name << "\n";
+        return false;
+    }
+    if (!quiet)
+        std::cout << imagePath << " " << m.Width() << "x" << m.Height()
+                  << mw::Format(" %.1f dB\n", report.psnr);
+    return true;
+}
+
+// The synthetic landscape: two neighbouring sheets and a detailed one.
+bool WriteSyntheticSet(const std::string& maps, const std::string& data, bool quiet,
+                       std::string& lastMap) {
+    const DemoMap demoMaps[] = {
+        {"demo_west", "Wanderdale West 1:25 000", 54.55, -3.15, 54.45, -3.00, 5.0},
+        {"demo_east", "Wanderdale East 1:25 000", 54.55, -3.00, 54.45, -2.85, 5.0},
+        {"demo_wanderby", "Wanderby 1:10 000", 54.51, -3.085, 54.48, -3.035, 2.0},
+    };
+    for (const DemoMap& m : demoMaps)
+        if (!WriteSheet(m, DrawMap(m), maps, quiet)) return false;
+    lastMap = mw::JoinPath(maps, "demo_west.map");
+    // A drive along the main road: west sheet, detailed sheet, east sheet.
+    return WriteText(mw::JoinPath(data, "demo_drive.plt"),
+                     TrackText(Roads()[0].points, 40, 5, true));
+}
+
+// Public-domain imagery from Debian's marble-qt-data: the world picture
+// (equirectangular, 2700 x 1350) and the shaded-relief pyramid, whose level L
+// has 2^(L+1) x 2^L equirectangular tiles of 675 x 675 pixels.
+constexpr const char* kImageryRoot = "/usr/share/marble/data/maps/earth";
+
+// Tiles of relief level 3 stitched into one picture: columns [col0, col1),
+// rows [row0, row1). The grey relief is tinted like paper.
+std::optional<QImage> ReliefSheet(int col0, int col1, int row0, int row1) {
+    const int tile = 675;
+    QImage sheet((col1 - col0) * tile, (row1 - row0) * tile, QImage::Format_RGB32);
+    QPainter p(&sheet);
+    for (int row = row0; row < row1; ++row) {
+        for (int col = col0; col < col1; ++col) {
+            QString path = QString("%1/srtm/3/%2/%2_%3.jpg")
+                               .arg(kImageryRoot)
+                               .arg(row, 6, 10, QChar('0'))
+                               .arg(col, 6, 10, QChar('0'));
+            QImage t(path);
+            if (t.isNull() || t.width() != tile || t.height() != tile) return std::nullopt;
+            p.drawImage((col - col0) * tile, (row - row0) * tile,
+                        t.convertToFormat(QImage::Format_RGB32));
+        }
+    }
+    p.end();
+    for (int y = 0; y < sheet.height(); ++y) {
+        auto* line = reinterpret_cast<std::uint32_t*>(sheet.scanLine(y));
+        for (int x = 0; x < sheet.width(); ++x) {
+            int g = mw::GreenOf(line[x]);
+            line[x] = mw::PackRgb(std::min(255, g + 20), std::min(255, g + 12), g);
+        }
+    }
+    return sheet;
+}
+
+// The world and three neighbouring relief sheets across Europe, 22.5° wide
+// and 45° tall each, so that panning east or west off one loads the next.
+bool WriteImagerySet(const std::string& maps, const std::string& data, bool quiet,
+                     std::string& lastMap) {
+    QImage world(QString(kImageryRoot) + "/bluemarble/bluemarble.jpg");
+    if (world.isNull()) {
+        std::cerr << "mwtool: the world picture of marble-qt-data is missing\n";
+        return false;
+    }
+    DemoMap worldMap{"world",
+                     "The World (Blue Marble)",
+                     90,
+                     -180,
+                     -90,
+                     180,
+                     40075016.7 / world.width(),
+                     world.width(),
+                     world.height()};
+    if (!WriteSheet(worldMap, world, maps, quiet)) return false;
+    const struct {
+        const char* name;
+        const char* title;
+        int col;
+    } sheets[] = {
+        {"europe_west", "Western Europe (relief)", 7},
+        {"europe_central", "Central Europe (relief)", 8},
+        {"europe_east", "Eastern Europe (relief)", 9},
+    };
+    for (const auto& sheet : sheets) {
+        // Relief level 3: column c starts at -180 + 22.5 c, row r at 90 - 22.5 r.
+        double west = -180 + 22.5 * sheet.col;
+        DemoMap m{sheet.name, sheet.title, 67.5, west, 22.5, west + 22.5, 40075016.7 / (16 * 675),
+                  675,        1350};
+        auto picture = ReliefSheet(sheet.col, sheet.col + 1, 1, 3);
+        if (!picture) {
+            std::cerr << "mwtool: relief tiles of marble-qt-data are missing\n";
+            return false;
+        }
+        if (!WriteSheet(m, *picture, maps, quiet)) return false;
+    }
+    lastMap = mw::JoinPath(maps, "europe_central.map");
+    // A flight along the 48th parallel from the Atlantic to the Caspian,
+    // crossing all three sheets.
+    return WriteText(mw::JoinPath(data, "demo_flight.plt"),
+                     TrackText({{47.0, -20.0}, {48.5, 10.0}, {47.5, 43.0}}, 120, 60, false));
+}
+
 int Demo(mwtool::Args& args) {
     bool quiet = args.Flag("--quiet");
+    bool synthetic = args.Flag("--synthetic");
+    if (!synthetic && !mw::FileExists(kImageryRoot)) {
+        std::cerr
+            << "mwtool: the demo imagery comes from Debian's marble-qt-data package, which is "
+               "not installed; install it, or use --synthetic for a made-up landscape\n";
+        return 1;
+    }
     if (args.words.size() != 1) return mwtool::UsageError("demo needs one folder: mwtool demo DIR");
     if (auto opt = args.UnknownOption()) return mwtool::UsageError("unknown option " + *opt);
     namespace fs = std::filesystem;
@@ -335,37 +472,10 @@ int Demo(mwtool::Args& args) {
     }
 
     auto app = mwtool::EnsureGuiApplication();
-
-    const DemoMap demoMaps[] = {
-        {"demo_west", "Wanderdale West 1:25 000", 54.55, -3.15, 54.45, -3.00, 5.0},
-        {"demo_east", "Wanderdale East 1:25 000", 54.55, -3.00, 54.45, -2.85, 5.0},
-        {"demo_wanderby", "Wanderby 1:10 000", 54.51, -3.085, 54.48, -3.035, 2.0},
-    };
-    for (const DemoMap& m : demoMaps) {
-        QImage img = DrawMap(m);
-        mw::RgbImageView view{reinterpret_cast<const std::uint32_t*>(img.constBits()), img.width(),
-                              img.height(), img.bytesPerLine() / 4};
-        mw::EncodeOptions options;
-        options.levelPercents = {100, 50, 25, 10};
-        mw::EncodeReport report;
-        std::string error;
-        const std::string imagePath = mw::JoinPath(maps, m.name + ".mwf2");
-        if (!mw::EncodeMapImage(view, options, imagePath, &report, &error)) {
-            std::cerr << "mwtool: " << imagePath << ": " << error << "\n";
-            return 1;
-        }
-        if (!WriteText(mw::JoinPath(maps, m.name + ".map"), CalibrationText(m))) {
-            std::cerr << "mwtool: cannot write the calibration file of " << m.name << "\n";
-            return 1;
-        }
-        if (!quiet)
-            std::cout << imagePath << " " << m.Width() << "x" << m.Height()
-                      << mw::Format(" %.1f dB\n", report.psnr);
-    }
-    if (!WriteText(mw::JoinPath(data, "demo_drive.plt"), DemoTrackText())) {
-        std::cerr << "mwtool: cannot write the demo track\n";
-        return 1;
-    }
+    std::string lastMap;
+    bool ok = synthetic ? WriteSyntheticSet(maps, data, quiet, lastMap)
+                        : WriteImagerySet(maps, data, quiet, lastMap);
+    if (!ok) return 1;
 
     // Settings: the demo folders, and the western map as the last map.
     mw::DatumTable datums;
@@ -374,8 +484,7 @@ int Demo(mwtool::Args& args) {
     settings.filePath1 = maps;
     settings.dataPath = data;
     if (!mw::WriteConfiguration(home, datums, settings) ||
-        !mw::SaveLastIni(home, mw::kLastMapFile, "Last Map", mw::JoinPath(maps, "demo_west.map"),
-                         nullptr)) {
+        !mw::SaveLastIni(home, mw::kLastMapFile, "Last Map", lastMap, nullptr)) {
         std::cerr << "mwtool: cannot write the demo settings in " << home << "\n";
         return 1;
     }
@@ -385,4 +494,4 @@ int Demo(mwtool::Args& args) {
 
 }  // namespace
 
-MW_COMMAND("demo", "demo DIR [--quiet]", Demo);
+MW_COMMAND("demo", "demo DIR [--synthetic] [--quiet]", Demo);

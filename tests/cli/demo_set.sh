@@ -7,7 +7,7 @@ dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-"$tool" demo "$dir/demo" --quiet
+"$tool" demo "$dir/demo" --synthetic --quiet
 home=$dir/demo/config/mapwanderer
 for m in demo_west demo_east demo_wanderby; do
   [ -s "$dir/demo/maps/$m.map" ] || fail "$m.map missing"
