@@ -91,8 +91,7 @@ int Render(mwtool::Args& args) {
     QImage image(width, height, QImage::Format_RGB32);
     {
         QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        mw::PaintMapWindow(painter, app, width, height);
+            mw::PaintMapWindow(painter, app, width, height);
     }
     if (!image.save(QString::fromStdString(*out), "PNG")) {
         std::cerr << "mwtool: cannot write " << *out << "\n";

@@ -3,7 +3,9 @@
 #include <QScreen>
 
 #include "app/app.h"
+#include "platform/gps_port_table.h"
 #include "platform/system_clock.h"
+#include "platform/system_serial_port.h"
 #include "support/paths.h"
 #include "ui/main_window.h"
 #include "ui/qt_system.h"
@@ -22,10 +24,14 @@ int main(int argc, char** argv) {
     mw::App app;
     mw::SystemClock clock;
     mw::QtShell shell;
+    const std::string home = mw::ApplicationHomeFromEnvironment();
+    // The receiver's ports: the Linux devices, or what "comports.ini" names.
+    mw::SystemSerialPort serial(mw::LoadGpsPortTable(home));
     app.ports.clock = &clock;
     app.ports.shell = &shell;
+    app.ports.serial = &serial;
 
-    mw::MainWindow window(app, mw::ApplicationHomeFromEnvironment(), mw::UserHomeFromEnvironment());
+    mw::MainWindow window(app, home, mw::UserHomeFromEnvironment());
     QObject::connect(&instance, &mw::SingleInstance::raiseRequested, &window,
                      &mw::MainWindow::Raise);
 

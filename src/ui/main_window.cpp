@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeyEvent>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -14,6 +16,7 @@
 #include <set>
 
 #include "app/commands.h"
+#include "app/moving_map.h"
 #include "app/view_commands.h"
 #include "ui/map_dialogs.h"
 #include "ui/map_widget.h"
@@ -82,9 +85,23 @@ MainWindow::MainWindow(App& app, std::string home, std::string userHome)
 
     keepAlive_.setInterval(kKeepAlivePeriodMs);
     connect(&keepAlive_, &QTimer::timeout, this, [this] {
-        // Resetting the desktop's idle timer comes with the moving map; until
-        // then the GPS never runs and the tick has nothing to do.
-        KeepAliveTick(app_);
+        if (KeepAliveTick(app_)) KeepDesktopAwake();
+    });
+    replayTimer_.setObjectName("timer1");
+    connect(&replayTimer_, &QTimer::timeout, this, [this] {
+        ReplayTimerTick(app_);
+        map_->update();
+        update();
+    });
+    // Results of the GPS reader thread arrive here, on the GUI thread.
+    app_.gps.mailboxes.SetArrivalHandler([this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                DrainGpsResults(app_);
+                map_->update();
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -229,11 +246,21 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-        case Qt::Key_Left: MapArrowKey(app_, ArrowKey::Left); break;
-        case Qt::Key_Up: MapArrowKey(app_, ArrowKey::Up); break;
-        case Qt::Key_Right: MapArrowKey(app_, ArrowKey::Right); break;
-        case Qt::Key_Down: MapArrowKey(app_, ArrowKey::Down); break;
-        default: QMainWindow::keyPressEvent(event); return;
+        case Qt::Key_Left:
+            MapArrowKey(app_, ArrowKey::Left);
+            break;
+        case Qt::Key_Up:
+            MapArrowKey(app_, ArrowKey::Up);
+            break;
+        case Qt::Key_Right:
+            MapArrowKey(app_, ArrowKey::Right);
+            break;
+        case Qt::Key_Down:
+            MapArrowKey(app_, ArrowKey::Down);
+            break;
+        default:
+            QMainWindow::keyPressEvent(event);
+            return;
     }
     map_->update();
 }
@@ -242,6 +269,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (!shutdownDone_) {
         shutdownDone_ = true;
         keepAlive_.stop();
+        replayTimer_.stop();
+        app_.gps.mailboxes.SetArrivalHandler(nullptr);
         if (started_) ShutdownApplication(app_);
     }
     event->accept();
@@ -252,6 +281,32 @@ void MainWindow::Raise() {
     show();
     raise();
     activateWindow();
+}
+
+void MainWindow::KeepDesktopAwake() {
+    // The desktop's screen saver counts this as user activity; where there is
+    // no such service the call goes nowhere, silently.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+        "org.freedesktop.ScreenSaver", "SimulateUserActivity");
+    bus.call(call, QDBus::NoBlock);
+}
+
+void MainWindow::StartTimer(int timerId, int periodMs) {
+    if (timerId == kReplayTimer) replayTimer_.start(periodMs);
+    if (timerId == kKeepAliveTimer) keepAlive_.start(periodMs);
+}
+
+void MainWindow::StopTimer(int timerId) {
+    if (timerId == kReplayTimer) replayTimer_.stop();
+    if (timerId == kKeepAliveTimer) keepAlive_.stop();
+}
+
+void MainWindow::ShowErrorMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, "Error", DisplayText(text), QMessageBox::Ok, this);
+    box.exec();
 }
 
 void MainWindow::ShowMessage(const std::string& text) {
@@ -330,7 +385,8 @@ void MainWindow::SetMenuItems(const std::string& dynamicName, const std::vector<
         // Map" and "100 %") is put back below, not destroyed.
         int id = old->data().toInt();
         if (kept.count(id)) continue;
-        bool onToolBar = commandBar_->actions().contains(old) || toolPanel_->actions().contains(old);
+        bool onToolBar =
+            commandBar_->actions().contains(old) || toolPanel_->actions().contains(old);
         if (onToolBar) continue;
         auto it = actions_.find(id);
         if (it != actions_.end() && it->second == old) actions_.erase(it);

@@ -45,6 +45,9 @@ public:
     void SetCommandEnabled(int commandId, bool enabled) override;
     void ShowFloatingWindow(WindowId window, bool show) override;
     void RequestQuit() override;
+    void ShowErrorMessage(const std::string& text) override;
+    void StartTimer(int timerId, int periodMs) override;
+    void StopTimer(int timerId) override;
     void SetMenuItems(const std::string& dynamicName, const std::vector<MenuEntry>& items) override;
     void ShowList(const std::string& title, const std::vector<std::string>& lines) override;
     void ShowMapsFound(const std::vector<std::string>& names,
@@ -67,6 +70,7 @@ private:
     QAction* EnsureAction(int id, const std::string& text);
     void Relayout();
     void SyncChecks();
+    void KeepDesktopAwake();
 
     App& app_;
     std::string home_, userHome_;
@@ -77,6 +81,7 @@ private:
     std::map<int, QAction*> actions_;
     PosixFileSystem files_;
     QTimer keepAlive_;
+    QTimer replayTimer_;
     bool started_ = false;
     bool shutdownDone_ = false;
     bool builtForPortrait_ = true;

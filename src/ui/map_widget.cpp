@@ -22,7 +22,6 @@ void MapWidget::paintEvent(QPaintEvent*) {
                          dragNow_.y() - app_.state.dragStartY);
         return;
     }
-    painter.setRenderHint(QPainter::Antialiasing);
     PaintMapWindow(painter, app_, width(), height());
 }
 

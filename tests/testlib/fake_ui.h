@@ -41,6 +41,9 @@ public:
     void SetCommandEnabled(int id, bool e) override { enabled[id] = e; }
     void ShowFloatingWindow(mw::WindowId w, bool s) override { shown[w] = s; }
     void RequestQuit() override { quitRequested = true; }
+    void ShowErrorMessage(const std::string& text) override { errors.push_back(text); }
+    void StartTimer(int id, int periodMs) override { timers[id] = periodMs; }
+    void StopTimer(int id) override { timers.erase(id); }
     void SetMenuItems(const std::string& name, const std::vector<mw::MenuEntry>& items) override {
         menus[name] = items;
     }
@@ -66,6 +69,8 @@ public:
     std::map<int, bool> checked, enabled;
     std::map<mw::WindowId, bool> shown;
     bool quitRequested = false;
+    std::vector<std::string> errors;
+    std::map<int, int> timers;  // running timers and their periods
     std::map<std::string, std::vector<mw::MenuEntry>> menus;
     std::vector<std::pair<std::string, std::vector<std::string>>> lists;
     std::vector<std::vector<std::string>> mapsFound;

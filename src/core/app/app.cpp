@@ -1,10 +1,13 @@
 #include "app/app.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/commands.h"
 #include "app/map_commands.h"
+#include "app/moving_map.h"
 #include "app/view_commands.h"
+#include "view/user_pointer.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -124,6 +127,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     s.ntfDatum = FindDatumByName(app.datums, "NTF France");
     BuildRecentMapsMenu(app);
     ReadViewSettings(home, app.view);
+    app.userPointer = LoadUserPointer(home);
 
     ui.SetCommandChecked(kCmdViewToolbar, app.view.viewToolbar != 0);
     if (!s.portrait) {
@@ -137,6 +141,10 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
                     s.areaHeight > 0 ? s.areaHeight : clientHeight);
     // A caller (a test, a headless run) may have given its own image step.
     if (!app.mapHooks.loadImage) InstallViewport(app);
+    // The track follows the map's datum like every stored position.
+    if (std::find(app.mapHooks.stores.begin(), app.mapHooks.stores.end(), &app.track) ==
+        app.mapHooks.stores.end())
+        app.mapHooks.stores.push_back(&app.track);
 
     for (const ViewToggle& t : kViewToggles) ui.SetCommandChecked(t.command, app.view.*t.field != 0);
 
@@ -187,6 +195,7 @@ bool ExecuteCommand(App& app, int id) {
     if (!CommandAvailable(id)) return false;
     if (ExecuteMapCommand(app, id)) return true;
     if (ExecuteViewCommand(app, id)) return true;
+    if (ExecuteTrackCommand(app, id)) return true;
 
     if (const ViewToggle* t = FindToggle(id)) {
         int& value = app.view.*t->field;
@@ -236,6 +245,8 @@ bool ExecuteCommand(App& app, int id) {
 bool KeepAliveTick(const App& app) { return app.state.keepAliveTimer && app.state.gpsActive; }
 
 void ShutdownApplication(App& app) {
+    // The GPS reader goes first, before anything it feeds.
+    StopMovingMap(app);
     app.state.keepAliveTimer = false;
     SaveViewSettings(app.state.programFolder, app.view, app.ports.ui);
 }

@@ -13,7 +13,14 @@
 #include "ports/file_system.h"
 #include "ports/system.h"
 #include "ports/ui.h"
+#include "gps/gps_session.h"
+#include "gps/mailbox.h"
+#include "nav/gps_timing.h"
+#include "nav/record_rule.h"
+#include "nav/replay.h"
+#include "track/track_store.h"
 #include "view/viewport.h"
+#include "ports/canvas.h"
 
 namespace mw {
 
@@ -79,6 +86,28 @@ struct Ports {
     // Folder listings and file stamps for the map catalogue; the standard
     // library's version when the window layer gives none.
     FileSystem* files = nullptr;
+    // The GPS receiver's port (a serial device or gpsd); none: the moving
+    // map cannot be switched on with a receiver, replay still works.
+    SerialPort* serial = nullptr;
+};
+
+// What the moving map keeps between fixes.
+struct GpsState {
+    GpsFix fix;               // the current fix as the GUI thread sees it
+    GpsParserState parser;    // the parsers' own state for replayed sentences
+    GpsMailboxes mailboxes;   // results from the reader thread
+    std::unique_ptr<GpsSession> session;
+    RecordState record;
+    MapSearchTiming timing;
+    ScreenUpdateCounter counter;
+    // Map pixel of the last fix drawn; 0 while the GPS is off.
+    int gpsPixelX = 0, gpsPixelY = 0;
+    // The map window is being painted: a screen update waits for the next fix.
+    bool drawing = false;
+    // The last fix lay on the loaded map (the track tail then reaches the centre).
+    bool onMap = false;
+    // Fixes that reached the pipeline, for the headless run.
+    long fixesProcessed = 0;
 };
 
 // Everything one running program owns, for the life of the program.
@@ -96,6 +125,15 @@ struct App {
     MapCatalogue catalogue;
     // The map window's view of the loaded map's image.
     Viewport viewport;
+    // The in-memory track, the replay and the moving map.
+    TrackStore track;
+    ReplayState replay;
+    GpsState gps;
+    // The outline of the "User" GPS pointer.
+    std::vector<Point> userPointer;
+    // Called with each fix on the map datum while "WP Check Proximity" is
+    // on; the waypoint alarms plug in here.
+    std::function<void(double lat, double lon)> checkProximity;
 };
 
 inline constexpr const char* kAboutText = "MapwandererCE\n\nBeta Version 1.10.3";

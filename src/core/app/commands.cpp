@@ -184,7 +184,8 @@ bool CommandAvailable(int id) {
         kCmdViewWaypoints, kCmdViewWaypointHighlights, kCmdViewWaypointNames, kCmdViewWaypointBW,
         kCmdViewWaypointProximity, kCmdViewRoutes, kCmdViewRouteHighlights, kCmdViewRouteWpNames,
         kCmdViewRouteName, kCmdViewRouteBW, kCmdViewTrack, kCmdViewToolbar, kCmdDragMap,
-        kCmdScreenControl, kCmdOpenMap, kCmdRecentMap0, kCmdMapInformation, kCmdFindMapsAtCursor,
+        kCmdScreenControl, kCmdMovingMap, kCmdLoadTrackFile, kCmdSaveTrack, kCmdClearTrack,
+        kCmdSaveTrackLog, kCmdDeleteTrackLog, kCmdReplayTrack, kCmdOpenMap, kCmdRecentMap0, kCmdMapInformation, kCmdFindMapsAtCursor,
     };
     if (id >= kCmdRecentMap1 && id <= kCmdRecentMap9) return true;
     if (id >= kCmdGotoTopLeft && id <= kCmdGotoCenter) return true;

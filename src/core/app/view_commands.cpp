@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "app/map_commands.h"
+#include "app/moving_map.h"
 
 namespace mw {
 
@@ -95,6 +96,10 @@ void MapPress(App& app, int x, int y) {
             TheUi(app).SetCommandChecked(kCmdScreenControl, false);
             TheUi(app).Repaint(WindowId::ToolPanel);
             break;
+        case 3:
+            // Stopping from here stays in screen control.
+            ToggleMovingMap(app, false);
+            break;
         case 4:
             if (vp.zoomIndex > 0) SetZoom(vp, app.map, vp.zoomIndex - 1, TheUi(app));
             break;
@@ -103,8 +108,7 @@ void MapPress(App& app, int x, int y) {
                 SetZoom(vp, app.map, vp.zoomIndex + 1, TheUi(app));
             break;
         default:
-            // Zone 3 switches the moving map and zone 5 makes a waypoint; both
-            // come with the parts of the program that do that work.
+            // Zone 5 makes a waypoint; it comes with the waypoint store.
             break;
     }
 }

@@ -63,6 +63,12 @@ public:
     // double tap leaves it open. Cancel closes it.
     virtual void ShowMapsFound(const std::vector<std::string>& names,
                                const std::function<void(int index)>& choose) {}
+    // An error box captioned "Error" (the serial port's failures).
+    virtual void ShowErrorMessage(const std::string& text) { ShowMessage(text); }
+    // The main window's timers: the window layer calls the core's handler of
+    // `timerId` every `periodMs` until the timer is stopped.
+    virtual void StartTimer(int timerId, int periodMs) {}
+    virtual void StopTimer(int timerId) {}
 };
 
 // Message boxes as the rest of the core calls them.

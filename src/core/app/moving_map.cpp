@@ -1,0 +1,284 @@
+#include "app/moving_map.h"
+
+#include <algorithm>
+
+#include "app/commands.h"
+#include "app/map_commands.h"
+#include "geo/datum_convert.h"
+#include "geo/distance.h"
+#include "map/calibration.h"
+#include "nav/replay.h"
+#include "support/paths.h"
+#include "track/track_commands.h"
+#include "track/track_file.h"
+
+namespace mw {
+
+namespace {
+
+Ui& TheUi(App& app) { return *app.ports.ui; }
+
+bool Busy(const App& app) { return app.state.busy || app.viewport.busy; }
+
+bool OnLoadedMap(const MapRecord& map, double lat, double lon) {
+    int count = std::clamp(map.borderCount, 0, kMaxBorderCorners);
+    return PointInBorder(count, lon, lat, map.borderLat.data() + 1, map.borderLon.data() + 1);
+}
+
+std::uint32_t Now(App& app) { return app.ports.clock ? app.ports.clock->TickCount() : 0; }
+
+// Results of the parsers applied at once, on the calling thread: replayed
+// sentences are parsed on the GUI thread, with nothing to hand over.
+class DirectSink : public GpsResultSink {
+public:
+    explicit DirectSink(App& app) : app_(app) {}
+    void OnPosition(const PositionReport& p, const GpsFix& fix) override {
+        AdoptParserFields(app_.gps.fix, fix);
+        UpdateGpsPosition(app_, p.lat, p.lon, p.date, p.time);
+    }
+    void OnSpeed(const GpsFix& fix) override { AdoptParserFields(app_.gps.fix, fix); }
+    void OnStatus(const std::string& statusText) override { app_.gps.fix.statusText = statusText; }
+    void OnSatellites(const GpsFix& fix) override { AdoptParserFields(app_.gps.fix, fix); }
+
+private:
+    App& app_;
+};
+
+void SetScreenControl(App& app, bool on) {
+    app.state.screenControlMode = on;
+    TheUi(app).SetCommandChecked(kCmdScreenControl, on);
+}
+
+// Stops the receiver or the replay ticks and forgets where the pointer was.
+void StopGps(App& app) {
+    GpsState& g = app.gps;
+    if (app.replay.mode || !g.session) {
+        TheUi(app).StopTimer(kReplayTimer);
+    } else {
+        CloseGpsPort(*g.session, g.fix);
+    }
+    g.mailboxes.Clear();
+    g.gpsPixelX = g.gpsPixelY = 0;
+    g.fix.statusText = kStatusOff;
+    app.state.gpsActive = false;
+}
+
+// What opening the port resets, receiver or replay alike.
+void ResetForOpen(App& app) {
+    ResetRecordState(app.gps.record);
+    ResetGpsTiming(app.gps.timing, app.gps.counter);
+    app.gps.gpsPixelX = app.gps.gpsPixelY = 0;
+}
+
+bool StartGps(App& app) {
+    Ui& ui = TheUi(app);
+    GpsState& g = app.gps;
+    ResetForOpen(app);
+    // The track log goes to the data folder; a first start creates it.
+    MakeFolders(DataFolder(app));
+    if (app.replay.mode) {
+        ClearTrack(app.track);
+        ui.StartTimer(kReplayTimer, static_cast<int>(kReplayTickMs));
+        return true;
+    }
+    if (!app.ports.serial || !app.ports.clock) {
+        ui.ShowErrorMessage(GpsOpenFailureMessage(GpsOpenOutcome::OpenFailed));
+        ui.Repaint(WindowId::Map);
+        return false;
+    }
+    if (!g.session)
+        g.session = std::make_unique<GpsSession>(*app.ports.serial, *app.ports.clock, g.mailboxes);
+    GpsOpenOutcome outcome = OpenGpsPort(*g.session, GpsOpenRequestFrom(app.settings, true), g.fix);
+    if (outcome != GpsOpenOutcome::Opened) {
+        ui.ShowErrorMessage(GpsOpenFailureMessage(outcome));
+        ui.Repaint(WindowId::Map);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string DataFolder(const App& app) {
+    return ToLocalPath(StripTrailingBackslash(app.settings.dataPath), app.state.userHome);
+}
+
+void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date,
+                       const std::string& time) {
+    GpsState& g = app.gps;
+    MapRecord& map = app.map;
+    Ui& ui = TheUi(app);
+    // While the GPS drives the view the centre's degrees are not kept.
+    map.viewCentreLat = 0;
+    map.viewCentreLon = 0;
+    CountFix(g.counter);
+    if (app.replay.mode) {
+        lat = app.replay.replayLat;
+        lon = app.replay.replayLon;
+    }
+    if (IsNoPosition(lat, lon)) return;
+    ++g.fixesProcessed;
+    ConvertDatum(app.datums, app.settings.nmeaDatum, map.datumIndex, lat, lon);
+    if (Busy(app)) return;
+    if (app.settings.wpCheckProximity && app.checkProximity) app.checkProximity(lat, lon);
+
+    const bool onMap = OnLoadedMap(map, lat, lon);
+    g.onMap = onMap;
+    if (Busy(app)) return;
+    const std::uint32_t now = Now(app);
+    if (!onMap) {
+        MapSearchOutcome found = OffMapSearch(g.timing, now, [&] {
+            ui.SetWaitCursor(true);
+            bool loaded =
+                SelectMapForPosition(app, map.mapFilePath, -777, lat, lon, map.datumIndex);
+            ui.SetWaitCursor(false);
+            return loaded;
+        });
+        if (found == MapSearchOutcome::Loaded) return;
+    } else {
+        PositionOnMap(g.timing);
+    }
+    if (Busy(app)) return;
+    if (onMap && app.settings.check4DetailedMap == 1) {
+        MapSearchOutcome found = DetailedMapSearch(g.timing, now, [&] {
+            return SelectMapForPosition(app, map.mapFilePath, map.scale, lat, lon, map.datumIndex);
+        });
+        if (found == MapSearchOutcome::Loaded) return;
+    }
+
+    RecordTargets targets{app.datums, map.datumIndex, TrackLogPath(DataFolder(app)), &app.track,
+                          app.replay.mode};
+    FixToRecord fix{{lat, lon}, g.fix.speed, g.fix.altitude, date, time};
+    RecordFix(g.record, RecordSettingsFrom(app.settings), targets, fix, g.fix.statusText);
+    app.state.lastGpsLat = lat;
+    app.state.lastGpsLon = lon;
+
+    if (Busy(app) || g.drawing || !TakeScreenUpdate(g.counter, app.settings.nmeaUpdate)) return;
+    MapPixel p = LatLonToMapPixel(map, app.datums, lat, lon);
+    map.viewCentreX = p.x;
+    map.viewCentreY = p.y;
+    ComputeViewCorner(app.viewport, map);
+    g.gpsPixelX = p.x;
+    g.gpsPixelY = p.y;
+    RenderMapView(app.viewport, ui);
+    ui.Repaint(WindowId::Overview);
+    ui.Repaint(WindowId::Main);
+}
+
+void DrainGpsResults(App& app) {
+    GpsMailboxes& mb = app.gps.mailboxes;
+    if (auto status = mb.TakeStatus()) {
+        app.gps.fix.statusText = *status;
+        TheUi(app).Repaint(WindowId::Main);
+    }
+    if (auto speed = mb.TakeSpeed()) AdoptParserFields(app.gps.fix, *speed);
+    if (auto position = mb.TakePosition()) {
+        AdoptParserFields(app.gps.fix, position->fix);
+        if (app.state.gpsActive)
+            UpdateGpsPosition(app, position->position.lat, position->position.lon,
+                              position->position.date, position->position.time);
+    }
+    if (auto satellites = mb.TakeSatellites()) AdoptParserFields(app.gps.fix, *satellites);
+}
+
+void ToggleMovingMap(App& app, bool leaveScreenControl) {
+    Ui& ui = TheUi(app);
+    if (app.state.gpsActive) {
+        StopGps(app);
+        ui.SetCommandChecked(kCmdMovingMap, false);
+        if (app.settings.toolbarAutoHide) ApplyToolbar(app, app.view.viewToolbar != 0);
+        if (leaveScreenControl) SetScreenControl(app, false);
+        ui.Repaint(WindowId::ToolPanel);
+        ui.Repaint(WindowId::Map);
+        return;
+    }
+    if (!app.map.mapLoaded) {
+        ShowMessage(ui, kNeedMapText);
+        ui.SetCommandChecked(kCmdMovingMap, false);
+        return;
+    }
+    if (StartGps(app)) {
+        app.state.gpsActive = true;
+        ui.SetCommandChecked(kCmdMovingMap, true);
+        app.state.dragMode = false;
+        ui.SetCommandChecked(kCmdDragMap, false);
+        SetScreenControl(app, true);
+        if (app.settings.toolbarAutoHide) ApplyToolbar(app, false);
+    } else {
+        ui.SetCommandChecked(kCmdMovingMap, false);
+    }
+    ui.Repaint(WindowId::ToolPanel);
+}
+
+void ReplayTimerTick(App& app) {
+    if (!app.state.gpsActive || !app.replay.mode) {
+        // A tick that outlived the replay (its timer is being stopped).
+        TheUi(app).StopTimer(kReplayTimer);
+        return;
+    }
+    DirectSink sink(app);
+    DispatchEnv env;
+    env.config = NmeaConfigFrom(app.settings);
+    env.replay = true;
+    env.busy = Busy(app);
+    env.clock = app.ports.clock;
+    env.sink = &sink;
+    ReplayTick(app.replay, app.gps.parser, env, [&app] {
+        app.gps.gpsPixelX = app.gps.gpsPixelY = 0;
+        TheUi(app).StopTimer(kReplayTimer);
+        if (app.ports.clock) WaitMilliseconds(*app.ports.clock, kReplayEndPauseMs);
+        ToggleMovingMap(app, true);
+    });
+}
+
+void StopMovingMap(App& app) {
+    if (app.state.gpsActive) StopGps(app);
+    if (app.replay.mode) {
+        app.replay.mode = false;
+        app.replay.file.reset();
+    }
+}
+
+bool ExecuteTrackCommand(App& app, int id) {
+    Ui& ui = TheUi(app);
+    TrackCommandContext context{app.datums, app.map.datumIndex, DataFolder(app),
+                                app.ports.clock ? app.ports.clock->LocalNow() : DateTime{}};
+    switch (id) {
+        case kCmdMovingMap:
+            ToggleMovingMap(app, true);
+            return true;
+        case kCmdLoadTrackFile:
+            if (!RequireMap(app)) return true;
+            LoadTrackCommand(app.track, context, ui);
+            ui.Repaint(WindowId::Map);
+            return true;
+        case kCmdSaveTrack:
+            SaveTrackCommand(app.track, context, ui);
+            return true;
+        case kCmdClearTrack:
+            ClearTrackCommand(app.track, ui);
+            ui.Repaint(WindowId::Map);
+            return true;
+        case kCmdSaveTrackLog:
+            SaveTrackLogCommand(context, ui);
+            return true;
+        case kCmdDeleteTrackLog:
+            DeleteTrackLogCommand(context, ui);
+            return true;
+        case kCmdReplayTrack: {
+            if (!RequireMap(app)) return true;
+            const bool wasOn = app.replay.mode;
+            // Switching the replay off while its ticks run stops them too:
+            // the GPS goes off with the replay it was running.
+            if (wasOn && app.state.gpsActive) ToggleMovingMap(app, true);
+            bool on = ReplayTrackCommand(app.replay, app.track, context.dataFolder, ui);
+            app.state.replayActive = on;
+            ui.SetCommandChecked(kCmdReplayTrack, on);
+            ui.Repaint(WindowId::Map);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace mw

@@ -1,0 +1,51 @@
+// The moving map: switching the GPS on and off, what happens with every fix
+// (datum, map choice, recording, recentring), track replay on timer 1, the
+// track commands and the results the GPS input hands to the GUI thread.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/app.h"
+
+namespace mw {
+
+// The main window's timers by number.
+enum MainTimer : int {
+    kReplayTimer = 1,     // 500 ms: the next replayed point
+    kKeepAliveTimer = 3,  // 30 s: keep the device awake while the GPS runs
+};
+
+// What every fix passes through: `lat`/`lon` in degrees on the GPS's datum
+// ("NMEA Datum"), `date` "ddMMyy" and `time` "hhmmss" in UTC. Converts to the
+// map datum, keeps a covering (and, every 30 s, a more detailed) map loaded,
+// records the point in the track log file and the track ring by the record
+// rule, and every "NMEA Update" fixes centres the view on it.
+void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date,
+                       const std::string& time);
+
+// Takes what the GPS input left in the mailboxes, in order: status text,
+// speed and course, position (through UpdateGpsPosition), satellites. Runs on
+// the GUI thread when the input signals an arrival.
+void DrainGpsResults(App& app);
+
+// "Moving Map (GPS) ": stops the GPS when it runs, otherwise (with a map
+// loaded) opens the configured port, or in replay mode starts the replay
+// ticks. Starting enters screen-control mode; stopping leaves it when
+// `leaveScreenControl`.
+void ToggleMovingMap(App& app, bool leaveScreenControl);
+
+// Timer 1: the next replayed point.
+void ReplayTimerTick(App& app);
+
+// The track commands of the File menu and "Replay Track"; false when `id` is
+// none of them.
+bool ExecuteTrackCommand(App& app, int id);
+
+// Stops the GPS and the replay, as shutdown does before the stores go.
+void StopMovingMap(App& app);
+
+// The local folder of "Data Path".
+std::string DataFolder(const App& app);
+
+}  // namespace mw
