@@ -442,11 +442,12 @@ bool WriteImagerySet(const std::string& maps, const std::string& data, bool quie
         }
         if (!WriteSheet(m, *picture, maps, quiet)) return false;
     }
-    lastMap = mw::JoinPath(maps, "europe_central.map");
-    // A flight along the 48th parallel from the Atlantic to the Caspian,
-    // crossing all three sheets.
-    return WriteText(mw::JoinPath(data, "demo_flight.plt"),
-                     TrackText({{47.0, -20.0}, {48.5, 10.0}, {47.5, 43.0}}, 120, 60, false));
+    lastMap = mw::JoinPath(maps, "europe_west.map");
+    // A drive across the boundary of the western and central sheets, a point
+    // every 1.5 km (closer than the 2.5 km that would start a new piece of
+    // track at every point).
+    return WriteText(mw::JoinPath(data, "demo_drive.plt"),
+                     TrackText({{47.8, -2.5}, {48.6, 2.5}}, 260, 60, false));
 }
 
 int Demo(mwtool::Args& args) {

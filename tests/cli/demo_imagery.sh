@@ -22,6 +22,6 @@ selected() { "$tool" maps --home "$home" "$1" "$2" | tail -n1; }
 [ "$(selected 48 30)" = "selected: $maps/europe_east.map" ] || fail "eastern sheet"
 [ "$(selected 10 5)" = "selected: $maps/world.map" ] || fail "world outside the sheets"
 "$tool" mwf2 info "$maps/world.mwf2" | grep -q 2700 || fail "world image size"
-grep -q "^Last Map,$maps/europe_central.map" "$home/LastMap.ini" || fail "last map"
-[ "$(tail -n +7 "$dir/demo/data/demo_flight.plt" | wc -l)" -gt 200 ] || fail "demo flight"
+grep -q "^Last Map,$maps/europe_west.map" "$home/LastMap.ini" || fail "last map"
+[ "$(tail -n +7 "$dir/demo/data/demo_drive.plt" | wc -l)" -gt 200 ] || fail "demo drive"
 echo "1 passed, 0 failed"

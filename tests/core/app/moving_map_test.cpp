@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "app/app.h"
+#include "app/commands.h"
+#include "app/map_commands.h"
+#include "app/moving_map.h"
+#include "core/gps/gps_test_util.h"
+#include "core/gps/pty_util.h"
+#include "image/mwf2_writer.h"
+#include "platform/system_clock.h"
+#include "platform/system_serial_port.h"
+#include "support/text.h"
+#include "testlib/fake_ui.h"
+#include "testlib/image_fixtures.h"
+#include "testlib/map_file_writer.h"
+#include "testlib/temp_dir.h"
+#include "track/track_file.h"
+
+using namespace mw;
+
+namespace {
+
+// Two neighbouring maps of 1° × 0.5° at 1000 × 500 pixels (west: 0..1 E,
+// east: 1..2 E, both 50..50.5 N), the application started on the western
+// one with a data folder of its own.
+class MovingMap : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteMap("west", 0);
+        WriteMap("east", 1);
+        app.ports.ui = &ui;
+        app.ports.clock = &clock;
+        clock.autoAdvance = 25;  // a wait on the clock ends
+        home.Write(
+            "Mapwanderer1.ini",
+            "Position Format,Deg.Min\r\nNMEA Datum,WGS 84\r\nFile Path 1,\r\nFile Path 2,\r\n"
+            "Map Path 1," +
+                maps.Path() + "\r\n");
+        ASSERT_TRUE(StartApplication(app, home.Path(), "/home/u", 400, 300));
+        app.settings.dataPath = data.Path();
+        app.settings.nmeaUpdate = 2;
+        app.settings.trackLogDistance = 100;
+        app.settings.nmeaLogDistance = 100;
+        ASSERT_TRUE(LoadMapFile(app, maps.File("west.map")));
+        ui.messages.clear();
+    }
+
+    void WriteMap(const std::string& name, double west) {
+        mwtest::CalibrationFileSpec spec;
+        spec.image = name + ".bmp";
+        spec.points = {mwtest::PointAt(0, 0, 50.5, west), mwtest::PointAt(1000, 500, 50, west + 1)};
+        spec.borderLatLon = mwtest::RectangleBorder(50, west, 50.5, west + 1);
+        spec.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
+        spec.scale = 100;
+        maps.Write(name + ".map", spec.Text());
+        std::string error;
+        ASSERT_TRUE(WriteMwf2File(maps.File(name + ".mwf2"),
+                                  mwtest::MakeTiledImage(1000, 500, {100, 50}), &error));
+    }
+
+    // The receiver's view of being switched on, without a port.
+    void GpsOn() {
+        app.state.gpsActive = true;
+        ResetRecordState(app.gps.record);
+        ResetGpsTiming(app.gps.timing, app.gps.counter);
+    }
+
+    void Fix(double lat, double lon, std::uint32_t atMs = 0) {
+        if (atMs) clock.tick = atMs;
+        UpdateGpsPosition(app, lat, lon, "060626", "101500");
+    }
+
+    std::vector<std::string> LogLines() {
+        std::vector<std::string> lines;
+        TextFileReader f(TrackLogPath(data.Path()));
+        ForEachLine(f, [&](const std::string& l) {
+            lines.push_back(l);
+            return true;
+        });
+        return lines;
+    }
+
+    mwtest::TempDir home, maps, data;
+    mwtest::FakeUi ui;
+    mwtest::FakeClock clock;
+    App app;
+};
+
+}  // namespace
+
+TEST_F(MovingMap, AFixMovesTheMapEveryNmeaUpdateAndRecordsTheWay) {
+    GpsOn();
+    Fix(0, 0);  // no position: nothing at all
+    EXPECT_EQ(app.gps.fixesProcessed, 0);
+    EXPECT_EQ(app.track.PointCount(), 0);
+
+    // The first fix after switching on moves the map (the counter starts high).
+    Fix(50.25, 0.5);
+    EXPECT_EQ(app.map.viewCentreX, 500);
+    EXPECT_EQ(app.map.viewCentreY, 250);
+    EXPECT_EQ(app.gps.gpsPixelX, 500);
+    EXPECT_EQ(app.map.viewCentreLat, 0);  // the centre's degrees are not kept meanwhile
+    EXPECT_EQ(app.track.PointCount(), 1);
+    EXPECT_EQ(app.gps.fix.statusText.substr(0, 2), "ON");
+    EXPECT_NE(app.gps.fix.statusText.find('T'), std::string::npos);
+
+    // East along the parallel, 1/1000 degree (about 71 m, 1 pixel) a fix:
+    // the map moves on every second fix and the track gets a point about
+    // every 100 m.
+    for (int i = 1; i <= 20; ++i) {
+        Fix(50.25, 0.5 + i * 0.001);
+        int expectedX = (i % 2 == 0) ? 500 + i : 500 + i - 1;
+        EXPECT_EQ(app.map.viewCentreX, expectedX) << i;
+    }
+    EXPECT_GE(app.track.PointCount(), 10);
+    EXPECT_LE(app.track.PointCount(), 12);
+    // The log file has its header and one line per logged point, in WGS 84.
+    auto lines = LogLines();
+    ASSERT_GE(lines.size(), 16u);
+    EXPECT_EQ(lines[0], "Mapwanderer CE Track Point File Version 2.0");
+    EXPECT_EQ(GetField(lines[6], 3, ""), "1");  // the log's first point starts a segment
+    EXPECT_NEAR(ParseReal(GetField(lines[6], 2, "")), 0.5, 1e-6);
+}
+
+TEST_F(MovingMap, LeavingTheMapLoadsTheNeighbourAndOffAllMapsSearchesBackOff) {
+    GpsOn();
+    Fix(50.25, 0.9, 1000);
+    Fix(50.25, 1.1, 2000);  // on the eastern map only
+    EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));
+    Fix(50.25, 1.1, 3000);  // the next fix draws on the new map
+    EXPECT_EQ(app.map.viewCentreX, 100);
+
+    // Off every map: searches at once, then 15, 30 and 60 s later, then every 60 s.
+    struct Step {
+        std::uint32_t atMs;
+        int intervalAfter;
+    };
+    const Step steps[] = {{10000, 15}, {24000, 15},  {25000, 30}, {54000, 30},
+                          {55000, 60}, {114000, 60}, {115000, 60}};
+    for (const Step& s : steps) {
+        Fix(10, 10, s.atMs);
+        EXPECT_EQ(app.gps.timing.offMapInterval, s.intervalAfter) << s.atMs;
+    }
+    EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));
+    Fix(50.25, 1.5, 120000);  // back on the map: the back-off ends
+    EXPECT_EQ(app.gps.timing.offMapInterval, 0);
+}
+
+TEST_F(MovingMap, SwitchingOnNeedsAMapAndEntersScreenControl) {
+    App empty;
+    mwtest::FakeUi eui;
+    empty.ports.ui = &eui;
+    ToggleMovingMap(empty, true);
+    EXPECT_FALSE(empty.state.gpsActive);
+    ASSERT_EQ(eui.messages.size(), 1u);
+    EXPECT_EQ(eui.messages[0], "A Map must be loaded for this Operation");
+
+    // No receiver port here: the open fails with the port's own message.
+    ToggleMovingMap(app, true);
+    EXPECT_FALSE(app.state.gpsActive);
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(ui.errors[0], "Unable to open port");
+    EXPECT_FALSE(ui.checked[kCmdMovingMap]);
+}
+
+TEST_F(MovingMap, ReplayDrivesTheMapToTheEndOfTheFileAndStops) {
+    // A track across both maps, a point every 0.002° (about 140 m).
+    std::string track =
+        "Mapwanderer CE Track Point File Version 2.0\r\nWGS 84\r\nAltitude is in Feet\r\n"
+        "Reserved 3\r\n0,2,255,MawCE Track Log file     ,1\r\n0\r\n";
+    for (int i = 0; i <= 100; ++i)
+        track += Format("%12.7f,%12.7f,%d,   -777\r\n", 50.25, 0.9 + i * 0.002, i == 0 ? 1 : 0);
+    data.Write("trip.plt", track);
+
+    ui.files.push_back(data.File("trip.plt"));
+    ASSERT_TRUE(ExecuteCommand(app, kCmdReplayTrack));
+    EXPECT_TRUE(app.replay.mode);
+    EXPECT_TRUE(ui.checked[kCmdReplayTrack]);
+    ExecuteCommand(app, kCmdMovingMap);
+    EXPECT_TRUE(app.state.gpsActive);
+    EXPECT_EQ(ui.timers[kReplayTimer], 500);
+    EXPECT_TRUE(app.state.screenControlMode);
+
+    int ticks = 0;
+    while (ui.timers.count(kReplayTimer) && ticks < 500) {
+        clock.tick += 500;
+        ReplayTimerTick(app);
+        ++ticks;
+    }
+    EXPECT_LT(ticks, 500);
+    EXPECT_FALSE(app.state.gpsActive);  // the end of the file switched the GPS off
+    EXPECT_FALSE(ui.checked[kCmdMovingMap]);
+    EXPECT_TRUE(app.replay.mode);                           // replay mode stays on
+    EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));  // it followed the track east
+    EXPECT_GT(app.track.PointCount(), 50);
+    EXPECT_FALSE(FileExists(TrackLogPath(data.Path())));  // a replay writes no log
+
+    // Switching the replay off clears the track.
+    ExecuteCommand(app, kCmdReplayTrack);
+    EXPECT_FALSE(app.replay.mode);
+    EXPECT_EQ(app.track.PointCount(), 0);
+}
+
+TEST_F(MovingMap, AReceiverOnAPseudoTerminalFeedsTheTrackLog) {
+    gpstest::Pty pty;
+    GpsPortTable table = DefaultGpsPortTable();
+    table[0] = GpsPortEntry{pty.SlavePath(), "", kGpsdDefaultPort};
+    SystemSerialPort port(table);
+    SystemClock systemClock;
+    app.ports.serial = &port;
+    app.ports.clock = &systemClock;
+    app.settings.comPort = 0;
+    app.settings.nmeaUpdate = 1;
+    ExecuteCommand(app, kCmdMovingMap);
+    ASSERT_TRUE(app.state.gpsActive) << (ui.errors.empty() ? "" : ui.errors[0]);
+
+    // A walk east along 50°15' N at 200 m a fix, one sentence at a time; each
+    // is taken from the mailboxes before the next is sent.
+    const int fixes = 12;
+    for (int i = 0; i < fixes; ++i) {
+        double minutes = 30.0 + i * 0.168;  // 0.168' of longitude is about 200 m here
+        std::string body =
+            Format("GPRMC,1015%02d,A,5015.000,N,000%06.3f,E,000.0,090.0,060626,,", i, minutes);
+        ASSERT_TRUE(pty.Write(gpstest::WithChecksum(body) + "\r\n"));
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (app.gps.fixesProcessed < i + 1 && std::chrono::steady_clock::now() < until) {
+            DrainGpsResults(app);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        ASSERT_EQ(app.gps.fixesProcessed, i + 1) << "fix " << i << " did not arrive";
+    }
+    ExecuteCommand(app, kCmdMovingMap);
+    EXPECT_FALSE(app.state.gpsActive);
+
+    auto lines = LogLines();
+    ASSERT_EQ(lines.size(), 6u + fixes);  // every 200 m step passes the 100 m setting
+    for (int i = 0; i < fixes; ++i) {
+        const std::string& l = lines[6 + i];
+        EXPECT_NEAR(ParseReal(GetField(l, 1, "")), 50.25, 1e-7) << l;
+        EXPECT_NEAR(ParseReal(GetField(l, 2, "")), 0.5 + i * 0.0028, 1e-7) << l;
+        EXPECT_EQ(GetField(l, 3, ""), i == 0 ? "1" : "0") << l;
+        EXPECT_EQ(GetField(l, 6, ""), "060626") << l;
+        EXPECT_EQ(GetField(l, 7, ""), Format("1015%02d", i)) << l;
+    }
+    EXPECT_EQ(app.track.PointCount(), fixes);
+}
