@@ -20,10 +20,6 @@ Ui& TheUi(App& app) { return *app.ports.ui; }
 
 bool Busy(const App& app) { return app.state.busy || app.viewport.busy; }
 
-bool OnLoadedMap(const MapRecord& map, double lat, double lon) {
-    int count = std::clamp(map.borderCount, 0, kMaxBorderCorners);
-    return PointInBorder(count, lon, lat, map.borderLat.data() + 1, map.borderLon.data() + 1);
-}
 
 std::uint32_t Now(App& app) { return app.ports.clock ? app.ports.clock->TickCount() : 0; }
 
@@ -70,7 +66,10 @@ void ResetForOpen(App& app) {
     app.gps.gpsPixelX = app.gps.gpsPixelY = 0;
 }
 
-bool StartGps(App& app) {
+// Opens the receiver (or, in replay mode, starts the ticks). Without
+// `openPort` the caller feeds the fixes: the GUI thread's fix is reset as an
+// open with a reset leaves it.
+bool StartGps(App& app, bool openPort) {
     Ui& ui = TheUi(app);
     GpsState& g = app.gps;
     ResetForOpen(app);
@@ -79,6 +78,11 @@ bool StartGps(App& app) {
     if (app.replay.mode) {
         ClearTrack(app.track);
         ui.StartTimer(kReplayTimer, static_cast<int>(kReplayTickMs));
+        return true;
+    }
+    if (!openPort) {
+        ResetGpsFix(g.fix);
+        g.fix.statusText = kStatusOn;
         return true;
     }
     if (!app.ports.serial || !app.ports.clock) {
@@ -95,6 +99,28 @@ bool StartGps(App& app) {
         return false;
     }
     return true;
+}
+
+// The switching-on half of "Moving Map (GPS) ".
+bool SwitchOn(App& app, bool openPort) {
+    Ui& ui = TheUi(app);
+    if (!app.map.mapLoaded) {
+        ShowMessage(ui, kNeedMapText);
+        ui.SetCommandChecked(kCmdMovingMap, false);
+        return false;
+    }
+    if (StartGps(app, openPort)) {
+        app.state.gpsActive = true;
+        ui.SetCommandChecked(kCmdMovingMap, true);
+        app.state.dragMode = false;
+        ui.SetCommandChecked(kCmdDragMap, false);
+        SetScreenControl(app, true);
+        if (app.settings.toolbarAutoHide) ApplyToolbar(app, false);
+    } else {
+        ui.SetCommandChecked(kCmdMovingMap, false);
+    }
+    ui.Repaint(WindowId::ToolPanel);
+    return app.state.gpsActive;
 }
 
 }  // namespace
@@ -122,7 +148,7 @@ void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date
     if (Busy(app)) return;
     if (app.settings.wpCheckProximity && app.checkProximity) app.checkProximity(lat, lon);
 
-    const bool onMap = OnLoadedMap(map, lat, lon);
+    const bool onMap = InsideMapBorder(map, lat, lon);
     g.onMap = onMap;
     if (Busy(app)) return;
     const std::uint32_t now = Now(app);
@@ -192,22 +218,13 @@ void ToggleMovingMap(App& app, bool leaveScreenControl) {
         ui.Repaint(WindowId::Map);
         return;
     }
-    if (!app.map.mapLoaded) {
-        ShowMessage(ui, kNeedMapText);
-        ui.SetCommandChecked(kCmdMovingMap, false);
-        return;
-    }
-    if (StartGps(app)) {
-        app.state.gpsActive = true;
-        ui.SetCommandChecked(kCmdMovingMap, true);
-        app.state.dragMode = false;
-        ui.SetCommandChecked(kCmdDragMap, false);
-        SetScreenControl(app, true);
-        if (app.settings.toolbarAutoHide) ApplyToolbar(app, false);
-    } else {
-        ui.SetCommandChecked(kCmdMovingMap, false);
-    }
-    ui.Repaint(WindowId::ToolPanel);
+    SwitchOn(app, true);
+}
+
+bool StartMovingMapWithoutPort(App& app) {
+    // A running receiver or replay is not taken over.
+    if (app.state.gpsActive || app.replay.mode) return false;
+    return SwitchOn(app, false);
 }
 
 void ReplayTimerTick(App& app) {

@@ -1,9 +1,11 @@
 #include "map/calibration.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <vector>
 
+#include "geo/distance.h"
 #include "geo/grid_refs.h"
 #include "support/text.h"
 
@@ -280,6 +282,11 @@ GeoPoint MapPixelToLatLon(const MapRecord& map, const DatumTable& datums, double
     GridPoint g = PixelToGrid(map.calibration, x, y);
     GeoResult r = ProjectInverse(map.projectionId, map.projection, datums, g.easting, g.northing);
     return {r.lat, r.lon};
+}
+
+bool InsideMapBorder(const MapRecord& map, double lat, double lon) {
+    const int count = std::clamp(map.borderCount, 0, kMaxBorderCorners);
+    return PointInBorder(count, lon, lat, map.borderLat.data() + 1, map.borderLon.data() + 1);
 }
 
 }  // namespace mw

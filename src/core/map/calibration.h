@@ -53,6 +53,10 @@ GridPoint PixelToGrid(const CalibrationState& cal, double x, double y);
 MapPixel LatLonToMapPixel(const MapRecord& map, const DatumTable& datums, double lat, double lon);
 GeoPoint MapPixelToLatLon(const MapRecord& map, const DatumTable& datums, double x, double y);
 
+// Whether a position (degrees on the map datum) lies inside the loaded map's
+// border polygon (corners 1..borderCount).
+bool InsideMapBorder(const MapRecord& map, double lat, double lon);
+
 // trunc(value) as an int: NaN gives 0 and values beyond the int range are
 // clamped, so no pixel arithmetic on a file's numbers can be undefined.
 int TruncToInt(double value);

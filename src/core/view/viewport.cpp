@@ -54,10 +54,6 @@ void UpdateCentreLatLon(MapRecord& map, const DatumTable& datums) {
     map.viewCentreLon = p.lon;
 }
 
-bool InsideBorder(const MapRecord& map, double lat, double lon) {
-    int count = std::clamp(map.borderCount, 0, kMaxBorderCorners);
-    return PointInBorder(count, lon, lat, map.borderLat.data() + 1, map.borderLon.data() + 1);
-}
 
 }  // namespace
 
@@ -285,7 +281,7 @@ void CentreOnScreenPoint(Viewport& vp, MapRecord& map, const DatumTable& datums,
     map.viewCentreX = TruncToInt((x - vp.halfViewWidth) * z + map.viewCentreX);
     map.viewCentreY = TruncToInt((y - vp.halfViewHeight) * z + map.viewCentreY);
     UpdateCentreLatLon(map, datums);
-    if (offMap && !InsideBorder(map, map.viewCentreLat, map.viewCentreLon)) {
+    if (offMap && !InsideMapBorder(map, map.viewCentreLat, map.viewCentreLon)) {
         ui.SetWaitCursor(true);
         const int oldDatum = map.datumIndex;
         double lat = map.viewCentreLat, lon = map.viewCentreLon;
