@@ -20,7 +20,6 @@ Ui& TheUi(App& app) { return *app.ports.ui; }
 
 bool Busy(const App& app) { return app.state.busy || app.viewport.busy; }
 
-
 std::uint32_t Now(App& app) { return app.ports.clock ? app.ports.clock->TickCount() : 0; }
 
 // Results of the parsers applied at once, on the calling thread: replayed

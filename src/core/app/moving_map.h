@@ -35,6 +35,15 @@ void DrainGpsResults(App& app);
 // `leaveScreenControl`.
 void ToggleMovingMap(App& app, bool leaveScreenControl);
 
+// "Moving Map (GPS) " switched on with no port: the caller hands the
+// receiver's results over itself (a recorded stream run in batch, every fix
+// to UpdateGpsPosition). Everything else is as the command does it: the same
+// resets, statusText "ON ", the check marks and screen-control mode; stopping
+// goes through ToggleMovingMap or StopMovingMap as usual. False when the GPS
+// already runs or replay mode is on, and (with the command's message) when no
+// map is loaded.
+bool StartMovingMapWithoutPort(App& app);
+
 // Timer 1: the next replayed point.
 void ReplayTimerTick(App& app);
 

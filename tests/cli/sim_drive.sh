@@ -1,0 +1,240 @@
+#!/usr/bin/env bash
+# mwtool sim drives the application core over the synthetic demo set: a
+# receiver stream crossing from one map to its neighbour switches maps, the
+# track log and the configuration files are written as by the program, the
+# off-map searches back off by the fixes' own clock (across midnight too), and
+# Garmin PVT frames drive it like NMEA does.
+set -euo pipefail
+tool=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+"$tool" demo "$dir/demo" --synthetic >/dev/null 2>&1
+home=$dir/demo/config/mapwanderer
+log=$dir/demo/data/ceTrack.plt
+cp -a "$dir/demo" "$dir/pristine"
+# Each scenario starts from the demo set as written: the west map last loaded,
+# no track log, no view configuration.
+fresh() { rm -rf "$dir/demo" && cp -a "$dir/pristine" "$dir/demo"; }
+sim() { "$tool" sim --home "$home" "$@"; }
+
+# Receiver streams. West map: 3.15 W to 3.00 W, east map: 3.00 W to 2.85 W,
+# both 54.45 N to 54.55 N at 1939 x 2226 pixels; nothing north of them.
+gen() {
+  python3 - "$@" <<'PY'
+import struct, sys, datetime
+kind, out = sys.argv[1], sys.argv[2]
+
+def nmea(body):
+    c = 0
+    for ch in body:
+        c ^= ord(ch)
+    return "$%s*%02X\r\n" % (body, c)
+
+def dm(v, digits):
+    a = abs(v); d = int(a); m = (a - d) * 60
+    return "%0*d%07.4f" % (digits, d, m)
+
+def hms(s):
+    s %= 86400
+    return "%02d%02d%02d" % (s // 3600, s // 60 % 60, s % 60)
+
+def rmc(t, lat, lon):
+    return nmea("GPRMC,%s,A,%s,N,%s,W,040.0,090.0,060626,," % (hms(t), dm(lat, 2), dm(-lon, 3)))
+
+def gga(t, lat, lon):
+    return nmea("GPGGA,%s,%s,N,%s,W,1,08,0.9,100.0,M,50.0,M,," % (hms(t), dm(lat, 2), dm(-lon, 3)))
+
+text = ""
+if kind == "drive":
+    # East along 54.46 N from 3.02 W, 0.0004 deg (26 m) a second; fix 30 is
+    # a receiver without a position (0, 0).
+    for i in range(100):
+        if i == 30:
+            text += nmea("GPRMC,%s,A,0000.0000,N,00000.0000,E,000.0,000.0,060626,," % hms(36000 + i))
+            continue
+        text += rmc(36000 + i, 54.46, -3.02 + i * 0.0004)
+elif kind == "backoff":
+    # On the east map for 5 s, off every map until 60 s, then on the west map.
+    for t in range(131):
+        lat, lon = (54.46, -2.95) if t < 5 else (54.60, -2.95) if t <= 60 else (54.46, -3.10 + (t - 61) * 0.0002)
+        text += rmc(39600 + t, lat, lon)
+elif kind == "midnight":
+    # GGA carries no date. 23:59:50-54 on the east map, 23:59:55 off every
+    # map, then on the west map going east 100 m a second into the new day.
+    for t in range(-10, 31):
+        if t < -5:
+            lat, lon = 54.46, -2.95
+        elif t == -5:
+            lat, lon = 54.60, -2.95
+        else:
+            lat, lon = 54.46, -3.10 + (t + 4) * 0.0015
+        text += gga(86400 + t, lat, lon)
+elif kind == "pvt":
+    # Garmin PVT: 6 Jun 2026 from 10:00:00 UTC (18 leap seconds) east along
+    # 54.46 N from 3.02 W at 0.0004 deg a second.
+    start = datetime.date(2026, 6, 6)
+    week = start - datetime.timedelta(days=(start.weekday() + 1) % 7)  # the Sunday
+    wn_days = (week - datetime.date(1989, 12, 31)).days
+    day_in_week = (start - week).days
+    raw = b""
+    for i in range(100):
+        lat, lon = 54.46, -3.02 + i * 0.0004
+        tow = day_in_week * 86400 + 36000 + i + 18
+        rec = struct.pack("<f f f f h d d d f f f f h I", 120.0, 3, 3, 5, 3, tow,
+                          lat * 3.141592653589793 / 180, lon * 3.141592653589793 / 180,
+                          25.7, 0.0, 0.0, 50.0, 18, wn_days)
+        assert len(rec) == 64
+        data = bytes([0x33, len(rec)]) + rec
+        body = data + bytes([(-sum(data)) & 0xFF])
+        raw += b"\x10" + body.replace(b"\x10", b"\x10\x10") + b"\x10\x03"
+    open(out, "wb").write(raw)
+    sys.exit(0)
+open(out, "w").write(text)
+PY
+}
+
+# ---- A drive from the west map to the east map ----
+gen drive "$dir/drive.nmea"
+fresh
+[ ! -e "$home/mapwanderer2.ini" ] || fail "the demo set already has a view configuration"
+sim --feed "$dir/drive.nmea" > "$dir/drive.csv" 2> "$dir/drive.err"
+[ "$(wc -l < "$dir/drive.csv")" -eq 100 ] || fail "one line a fix: $(wc -l < "$dir/drive.csv")"
+grep -q "100 fixes, 99 reached the map" "$dir/drive.err" || fail "summary: $(cat "$dir/drive.err")"
+python3 - "$dir/drive.csv" "$log" <<'PY' || fail "drive"
+import sys
+rows = [l.rstrip("\n").split(",") for l in open(sys.argv[1])]
+def bad(msg):
+    print(msg); sys.exit(1)
+maps = [r[4].rsplit("/", 1)[-1] for r in rows]
+# The view centre pixel of a position on the west or east map (both linear in
+# degrees; within a pixel, which leaves the rounding to the calibration).
+def pixel(lat, lon):
+    west = -3.15 if lon < -3.0 else -3.0
+    return (lon - west) / 0.15 * 1939, (54.55 - lat) / 0.1 * 2226
+def near(at, lat, lon):
+    x, y = pixel(lat, lon)
+    return abs(at[0] - x) <= 1 and abs(at[1] - y) <= 1
+for i, r in enumerate(rows):
+    s = 36000 + i
+    if r[0] != "%02d%02d%02d" % (s // 3600, s // 60 % 60, s % 60):
+        bad("time text %s at %d" % (r[0], i))
+# The map switches once: at the first fix east of 3.00 W (lon -3.0 lies on
+# both maps' edge and is taken by the east map).
+switch = maps.index("demo_east.map")
+if maps[:switch] != ["demo_west.map"] * switch or set(maps[switch:]) != {"demo_east.map"}:
+    bad("maps: %s" % maps)
+if float(rows[switch - 1][2]) >= -3.0 or float(rows[switch][2]) < -3.0 - 1e-9:
+    bad("switched at %s" % rows[switch])
+# The fix at 0, 0 is printed as received but changes nothing.
+if rows[30][1:3] != ["0.000000000", "0.000000000"] or rows[30][5:] != rows[29][5:]:
+    bad("no-position fix: %s after %s" % (rows[30], rows[29]))
+# "NMEA Update" is 2: the view moves to every second fix that reaches the
+# map, and stays put in between; the first fix moves it at once.
+moves = 0
+for i, r in enumerate(rows):
+    if i in (30, switch):
+        continue
+    lat, lon = float(r[1]), float(r[2])
+    at = (int(r[5]), int(r[6]))
+    if near(at, lat, lon):
+        moves += 1
+    elif i > 0 and at != (int(rows[i - 1][5]), int(rows[i - 1][6])):
+        bad("view moved elsewhere at %s" % r)
+if not 45 <= moves <= 52:
+    bad("the view moved %d times" % moves)
+if not near((int(rows[0][5]), int(rows[0][6])), 54.46, -3.02):
+    bad("first fix not centred: %s" % rows[0])
+# The status: "ON " or "ON*" blinking, plus L for a point logged.
+for r in rows:
+    if r[3][:3] not in ("ON ", "ON*") or set(r[3][3:]) - set("LT"):
+        bad("status %r" % r[3])
+# The track log holds exactly the fixes the status marked L, in order (a
+# fix without a position leaves the status as it was).
+logged = [(r[0], r[1], r[2]) for i, r in enumerate(rows) if "L" in r[3][3:] and i != 30]
+lines = open(sys.argv[2], newline="").read().split("\r\n")
+if lines[0] != "Mapwanderer CE Track Point File Version 2.0" or lines[1] != "WGS 84":
+    bad("log header %s" % lines[:2])
+points = [l.split(",") for l in lines[6:] if l]
+if len(points) != len(logged) or len(points) < 5:
+    bad("%d log points for %d logged fixes" % (len(points), len(logged)))
+for p, (t, lat, lon) in zip(points, logged):
+    if p[5:7] != ["060626", t] or abs(float(p[0]) - float(lat)) > 1e-7 or abs(float(p[1]) - float(lon)) > 1e-7:
+        bad("log point %s for fix %s" % (p, (t, lat, lon)))
+flags = [p[2] for p in points]
+if flags != ["1"] + ["0"] * (len(flags) - 1):
+    bad("flags %s" % flags)
+if float(points[-1][1]) <= -3.0:
+    bad("the log ends on the west map: %s" % points[-1])
+PY
+tr -d '\r' < "$home/LastMap.ini" | grep -qx "Last Map,$dir/demo/maps/demo_east.map" \
+  || fail "LastMap.ini: $(cat "$home/LastMap.ini")"
+[ -s "$home/mapwanderer2.ini" ] || fail "no view configuration written at shutdown"
+tr -d '\r' < "$home/mapwanderer2.ini" | grep -qx "View Track,1" || fail "view configuration content"
+# The main configuration is read, never written.
+cmp -s "$home/Mapwanderer1.ini" "$dir/pristine/config/mapwanderer/Mapwanderer1.ini" \
+  || fail "Mapwanderer1.ini changed"
+
+# A second run appends to the log: it starts on the east map, the first fix
+# lies on the west one, and the first point logged starts a new segment.
+before=$(wc -l < "$log")
+sim --feed "$dir/drive.nmea" > "$dir/drive2.csv" 2>/dev/null
+[ "$(head -1 "$dir/drive2.csv" | cut -d, -f5 | xargs basename)" = demo_west.map ] \
+  || fail "second run's first fix: $(head -1 "$dir/drive2.csv")"
+[ "$(sed -n "$((before + 1))p" "$log" | cut -d, -f3)" = 1 ] || fail "second run's first point"
+[ "$(wc -l < "$log")" -gt "$((before + 3))" ] || fail "second run logged nothing"
+
+# ---- Off-map back-off by the fixes' clock: searches at 5, 20 and 50 s find
+# nothing, so the west map is found only at 110 s, 49 s after it was reached.
+gen backoff "$dir/backoff.nmea"
+fresh
+sim --feed "$dir/backoff.nmea" > "$dir/backoff.csv" 2>/dev/null
+first_west=$(awk -F, '$5 ~ /demo_west.map$/ { print $1; exit }' "$dir/backoff.csv")
+[ "$first_west" = 110150 ] || fail "back-off: the west map came at '$first_west'"
+awk -F, 'NR <= 110 && $5 !~ /demo_east.map$/ { bad = 1 } END { exit bad }' \
+  "$dir/backoff.csv" || fail "the east map did not hold from 0 to 109 s"
+
+# ---- GGA across midnight (--source 1): the date comes from the device clock,
+# which follows the fixes into the new day; the search due 15 s after the
+# one at 23:59:55 comes at 00:00:10.
+gen midnight "$dir/midnight.nmea"
+fresh
+sim --feed "$dir/midnight.nmea" --source 1 > "$dir/midnight.csv" 2>/dev/null
+first_west=$(awk -F, '$5 ~ /demo_west.map$/ { print $1; exit }' "$dir/midnight.csv")
+[ "$first_west" = 000010 ] || fail "midnight: the west map came at '$first_west'"
+python3 - "$log" <<'PY' || fail "midnight log dates"
+import sys, datetime
+pts = [l.split(",") for l in open(sys.argv[1], newline="").read().split("\r\n")[6:] if l]
+day = lambda d: datetime.date(2000 + int(d[4:]), int(d[2:4]), int(d[:2]))
+before = {p[5] for p in pts if p[6] >= "235900"}
+after = {p[5] for p in pts if p[6] < "000100"}
+if len(before) != 1 or len(after) != 1:
+    print("dates", before, after); sys.exit(1)
+if day(after.pop()) - day(before.pop()) != datetime.timedelta(days=1):
+    print("not the next day"); sys.exit(1)
+PY
+
+# ---- Garmin PVT frames (--source 3): the time comes from the record.
+gen pvt "$dir/drive.pvt"
+fresh
+sim --feed "$dir/drive.pvt" --source 3 > "$dir/pvt.csv" 2>/dev/null
+[ "$(wc -l < "$dir/pvt.csv")" -eq 100 ] || fail "PVT fixes: $(wc -l < "$dir/pvt.csv")"
+[ "$(head -1 "$dir/pvt.csv" | cut -d, -f1-3)" = "100000,54.460000000,-3.020000000" ] \
+  || fail "PVT first fix: $(head -1 "$dir/pvt.csv")"
+[ "$(tail -1 "$dir/pvt.csv" | cut -d, -f1)" = 100139 ] || fail "PVT last time"
+[ "$(tail -1 "$dir/pvt.csv" | cut -d, -f5 | xargs basename)" = demo_east.map ] \
+  || fail "PVT drive did not reach the east map"
+sed -n 7p "$log" | tr -d '\r' | grep -q ", ,060626,100000$" || fail "PVT log: $(sed -n 7p "$log")"
+
+# ---- Usage and failures.
+if sim >/dev/null 2>&1; then fail "no --feed accepted"; fi
+if sim --feed "$dir/drive.nmea" --source 4 >/dev/null 2>&1; then fail "--source 4 accepted"; fi
+if sim --feed "$dir/missing.nmea" >/dev/null 2>&1; then fail "a missing feed accepted"; fi
+mkdir "$dir/empty"
+if "$tool" sim --home "$dir/empty" --feed "$dir/drive.nmea" > "$dir/nomap.csv" 2> "$dir/nomap.err"; then
+  fail "ran without a map"
+fi
+grep -q "A Map must be loaded" "$dir/nomap.err" || fail "no-map message: $(cat "$dir/nomap.err")"
+[ ! -s "$dir/nomap.csv" ] || fail "fixes printed without a map"
+echo "1 passed, 0 failed"
