@@ -1,20 +1,31 @@
-// mwtool render FILE.map --size WxH [--zoom PCT] [--centre-px X Y | --centre LAT LON] -o OUT.png
+// mwtool render FILE.map --size WxH [--zoom PCT] [--centre-px X Y | --centre LAT LON |
+//                --gps LAT,LON[,HEADING]] [--pointer circle|arrow|user] [--track FILE.plt]
+//                -o OUT.png
 //
 // The map window's picture for a view state, drawn by the same core and
 // painting code as the window, into an image. Nothing is written but OUT.
+// --track loads a track file as "Load Track File" does and draws its tail;
+// --gps shows the moving map following a fix there (degrees on the "NMEA
+// Datum", heading in degrees true): the view centred on it, the GPS pointer
+// at the window centre.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <cmath>
 #include <cstdio>
 
 #include "app/app.h"
 #include "app/view_commands.h"
 #include "cli/console.h"
 #include "cli/mwtool.h"
+#include "geo/datum_convert.h"
 #include "map/calibration.h"
 #include "map/map_file.h"
 #include "support/paths.h"
+#include "track/track_file.h"
 #include "ui/map_painter.h"
+#include "view/overlays.h"
+#include "view/user_pointer.h"
 
 namespace {
 
@@ -24,18 +35,67 @@ bool ParseSize(const std::string& text, int& w, int& h) {
            (x == 'x' || x == 'X') && w > 0 && h > 0 && w <= 16384 && h <= 16384;
 }
 
+struct GpsOption {
+    double lat = 0, lon = 0;
+    double heading = mw::kGpsNotKnown;  // degrees true, [0, 360)
+};
+
+// "LAT,LON[,HEADING]" in degrees; the heading is brought into [0, 360), as a
+// receiver reports its course.
+std::optional<GpsOption> ParseGps(const std::string& text) {
+    std::vector<std::optional<double>> parts;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t comma = text.find(',', start);
+        parts.push_back(mwtool::ParseNumber(text.substr(start, comma - start)));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    if (parts.size() < 2 || parts.size() > 3) return std::nullopt;
+    for (const auto& p : parts)
+        if (!p || !std::isfinite(*p)) return std::nullopt;
+    GpsOption gps{*parts[0], *parts[1]};
+    if (std::fabs(gps.lat) > 90 || std::fabs(gps.lon) > 180) return std::nullopt;
+    if (parts.size() == 3) {
+        gps.heading = std::fmod(*parts[2], 360.0);
+        if (gps.heading < 0) gps.heading += 360;
+    }
+    return gps;
+}
+
+std::optional<int> ParsePointer(const std::string& text) {
+    if (text == "circle") return mw::kPointerCircle;
+    if (text == "arrow") return mw::kPointerArrow;
+    if (text == "user") return mw::kPointerUser;
+    return std::nullopt;
+}
+
 int Render(mwtool::Args& args) {
     auto size = args.Option("--size");
     auto out = args.Option("-o");
     auto zoom = args.Option("--zoom");
+    auto gpsText = args.Option("--gps");
+    auto pointerText = args.Option("--pointer");
+    auto trackFile = args.Option("--track");
     bool centrePx = args.Flag("--centre-px");
     bool centreLatLon = args.Flag("--centre");
     if (auto opt = args.UnknownOption()) return mwtool::UsageError("unknown option " + *opt);
     if (!size || !out) return mwtool::UsageError("render needs --size WxH and -o OUT.png");
     int width = 0, height = 0;
     if (!ParseSize(*size, width, height)) return mwtool::UsageError("bad --size '" + *size + "'");
-    if (centrePx && centreLatLon)
-        return mwtool::UsageError("give --centre-px or --centre, not both");
+    if ((centrePx ? 1 : 0) + (centreLatLon ? 1 : 0) + (gpsText ? 1 : 0) > 1)
+        return mwtool::UsageError("give one of --centre-px, --centre and --gps");
+    std::optional<GpsOption> gps;
+    if (gpsText) {
+        gps = ParseGps(*gpsText);
+        if (!gps) return mwtool::UsageError("bad --gps '" + *gpsText + "': LAT,LON[,HEADING]");
+    }
+    std::optional<int> pointer;
+    if (pointerText) {
+        pointer = ParsePointer(*pointerText);
+        if (!pointer) return mwtool::UsageError("--pointer is circle, arrow or user");
+        if (!gps) return mwtool::UsageError("--pointer needs --gps");
+    }
     const std::size_t want = 1 + ((centrePx || centreLatLon) ? 2 : 0);
     if (args.words.size() != want)
         return mwtool::UsageError("render needs FILE.map (and the centre's two numbers)");
@@ -59,6 +119,8 @@ int Render(mwtool::Args& args) {
     app.state.userHome = mw::UserHomeFromEnvironment();
     mw::LoadUserDatums(app.datums, args.home);
     mw::ReadConfiguration(args.home, app.datums, app.settings);
+    if (pointer) app.settings.pointerStyle = *pointer;
+    app.userPointer = mw::LoadUserPointer(args.home);
     mw::SetScreenSize(app, width, height);
     mw::LayoutMapWindow(app, width, height);
 
@@ -84,6 +146,24 @@ int Render(mwtool::Args& args) {
         mw::MapPixel p = mw::LatLonToMapPixel(app.map, app.datums, *a, *b);
         app.map.viewCentreX = p.x;
         app.map.viewCentreY = p.y;
+    } else if (gps) {
+        // What the position pipeline leaves after a fix that moved the view:
+        // while the GPS drives it the centre keeps no degrees, so no cursor
+        // cross covers the pointer.
+        app.map.viewCentreLat = app.map.viewCentreLon = 0;
+        double lat = gps->lat, lon = gps->lon;
+        mw::ConvertDatum(app.datums, app.settings.nmeaDatum, app.map.datumIndex, lat, lon);
+        mw::MapPixel p = mw::LatLonToMapPixel(app.map, app.datums, lat, lon);
+        app.map.viewCentreX = app.gps.gpsPixelX = p.x;
+        app.map.viewCentreY = app.gps.gpsPixelY = p.y;
+        app.gps.onMap = mw::InsideMapBorder(app.map, lat, lon);
+        app.gps.fix.trueCourse = gps->heading;
+        app.state.gpsActive = true;
+    }
+    if (trackFile &&
+        !mw::LoadTrackFile(app.track, *trackFile, app.datums, app.map.datumIndex, &ui)) {
+        std::cerr << "mwtool: cannot read " << *trackFile << "\n";
+        return 1;
     }
     mw::ComputeViewCorner(app.viewport, app.map);
     if (!mw::RenderMapView(app.viewport, ui)) return 1;
@@ -91,7 +171,7 @@ int Render(mwtool::Args& args) {
     QImage image(width, height, QImage::Format_RGB32);
     {
         QPainter painter(&image);
-            mw::PaintMapWindow(painter, app, width, height);
+        mw::PaintMapWindow(painter, app, width, height);
     }
     if (!image.save(QString::fromStdString(*out), "PNG")) {
         std::cerr << "mwtool: cannot write " << *out << "\n";
@@ -102,7 +182,7 @@ int Render(mwtool::Args& args) {
 
 }  // namespace
 
-MW_COMMAND(
-    "render",
-    "render FILE.map --size WxH [--zoom PCT] [--centre-px X Y | --centre LAT LON] -o OUT.png",
-    Render);
+MW_COMMAND("render",
+           "render FILE.map --size WxH [--zoom PCT] [--centre-px X Y | --centre LAT LON | "
+           "--gps LAT,LON[,HEADING]] [--pointer circle|arrow|user] [--track FILE.plt] -o OUT.png",
+           Render);

@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# mwtool render draws what the map window draws over the map: a loaded track
+# (all of it while the GPS is off, the "Track Length" tail and a line to the
+# pointer while it follows), and the GPS pointer at the window centre in its
+# three styles, turned by the heading, with the map centred on the position.
+set -euo pipefail
+tool=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+convert=$(command -v convert-im6.q16 || command -v convert || true)
+if [ -z "$convert" ]; then
+  echo "ImageMagick missing: skipped"; echo "0 passed, 0 failed, 1 skipped"; exit 0
+fi
+
+# A 320 x 240 map of coloured bands: 51 N 1 W at its top left corner, 50 N
+# 1 E at its bottom right, so image pixel (x, y) is 51 - y/240 N, x/160 - 1 E.
+python3 - "$dir/pic.ppm" <<'PY'
+import sys
+w, h = 320, 240
+px = bytearray()
+for y in range(h):
+    for x in range(w):
+        px += bytes(((x * 7) % 256, (y * 5) % 256, 255 if abs(x - y) < 3 else (x // 40) * 30))
+open(sys.argv[1], "wb").write(b"P6 %d %d 255\n" % (w, h) + px)
+PY
+"$convert" "$dir/pic.ppm" "$dir/pic.png"
+"$tool" mwf2 encode "$dir/pic.png" "$dir/area.mwf2" --levels 100,50 >/dev/null
+{
+  printf 'Mapwanderer Map File,Version 1.0\r\nArea\r\narea.png\r\n1 ,Map Code,\r\nWGS 84,WGS 84\r\n'
+  printf 'Reserved 1\r\nReserved 2\r\nMagnetic Variation,,,E\r\nMap Projection,Latitude/Longitude\r\n'
+  printf 'Point01,xy,0,0,in, deg,51,0,N,1,0,W, grid,,,,N\r\n'
+  printf 'Point02,xy,320,240,in, deg,50,0,N,1,0,E, grid,,,,N\r\n'
+  for i in $(seq 3 30); do printf 'Point%02d,xy,,,in, deg,,,N,,,W, grid,,,,N\r\n' "$i"; done
+  printf 'Projection Setup,,,,,,,,,,\r\nMM0,Yes\r\nMMPNUM,4\r\n'
+  printf 'MMPXY,1,0,0\r\nMMPXY,2,320,0\r\nMMPXY,3,320,240\r\nMMPXY,4,0,240\r\n'
+  printf 'MMPLL,1,-1,51\r\nMMPLL,2,1,51\r\nMMPLL,3,1,50\r\nMMPLL,4,-1,50\r\nMM1B,100\r\n'
+} > "$dir/area.map"
+
+# The home: default settings with a blue track (12), a fuchsia pointer (13),
+# size 5, solid, and a tail of 5 points while following.
+home=$dir/home
+"$tool" config defaults --home "$home" >/dev/null
+sed -i "s/^Track Color,.*/Track Color,12\r/; s/^Pointer Color,.*/Pointer Color,13\r/;
+        s/^Track Length,.*/Track Length,5\r/; s#^File Path 1,.*#File Path 1,$dir\r#" \
+  "$home/Mapwanderer1.ini"
+grep -q "^Pointer Color,13" "$home/Mapwanderer1.ini" || fail "settings not edited"
+
+# A track of two segments: 10 points along image row 100 (x 40..130), then
+# 10 along row 150 (x 140..230), the first of them starting a new segment.
+python3 - "$dir/track.plt" <<'PY'
+import sys
+lines = ["Mapwanderer CE Track Point File Version 2.0", "WGS 84", "Altitude is in Feet",
+         "Reserved 3", "0,2,255,MawCE Track Log file     ,1", "0"]
+for i in range(20):
+    x, y = 40 + 10 * i, 100 if i < 10 else 150
+    lines.append("%12.7f,%12.7f,%d,%7.0f" % (51 - y / 240, x / 160 - 1, 1 if i in (0, 10) else 0, -777))
+open(sys.argv[1], "w", newline="").write("\r\n".join(lines) + "\r\n")
+PY
+
+render() { "$tool" render "$dir/area.map" --size 320x240 --zoom 100 --home "$home" "$@" 2>/dev/null; }
+# Landscape: the window centre is (160, 97). Centred on image pixel (160, 97)
+# window pixels are image pixels.
+render --centre-px 160 97 -o "$dir/plain.png"
+render --centre-px 160 97 --track "$dir/track.plt" -o "$dir/track.png"
+# Following a fix at image pixel (160, 60): window = image + (0, 37).
+render --gps 50.75,0,0 --track "$dir/track.plt" -o "$dir/follow.png"
+render --gps 50.75,0,0 -o "$dir/arrow0.png"
+render --gps 50.75,0,-270 -o "$dir/arrow90.png"
+render --gps 50.75,0 -o "$dir/noheading.png"
+render --gps 50.75,0,90 --pointer circle -o "$dir/circle90.png"
+render --gps 50.75,0,0 --pointer user -o "$dir/user-none.png"
+printf '; a bar across the position\r\n-30,0\r\n30,0\r\n30,8\r\n-30,8\r\n' > "$home/userPointer1.dat"
+render --gps 50.75,0,0 --pointer user -o "$dir/user.png"
+render --gps 50.75,0,0 --pointer arrow -o "$dir/arrow-with-user-file.png"
+# The map under the pointer: centred on the fix as on the same point by degrees.
+render --gps 50.5,-0.5,45 -o "$dir/gps-sw.png"
+render --centre 50.5 -0.5 -o "$dir/centre-sw.png"
+for f in "$dir"/*.png; do "$convert" "$f" "${f%.png}.ppm"; done
+
+python3 - "$dir" <<'PY' || fail "overlays"
+import re, sys
+d = sys.argv[1]
+def load(name):
+    b = open("%s/%s.ppm" % (d, name), "rb").read()
+    m = re.match(rb"P6\s+(\d+)\s+(\d+)\s+\d+\s", b)
+    w = int(m.group(1))
+    data = b[m.end():]
+    return lambda x, y: tuple(data[(y * w + x) * 3:(y * w + x) * 3 + 3])
+BLUE, FUCHSIA, BLACK = (0, 0, 255), (255, 0, 255), (0, 0, 0)
+errors = []
+def expect(cond, what):
+    if not cond:
+        errors.append(what)
+def near(img, x, y, colour, r=1):
+    return any(img(x + i, y + j) == colour for i in range(-r, r + 1) for j in range(-r, r + 1))
+
+plain, track, follow = load("plain"), load("track"), load("follow")
+# Not following: the whole track, 2 pixels wide on rows 99-100 and 149-150.
+for x in range(42, 130, 4):
+    expect(track(x, 100) == BLUE and track(x, 99) == BLUE, "track row 100 at x %d" % x)
+    expect(plain(x, 100) != BLUE, "the map itself is blue at (%d, 100)" % x)
+    expect(track(x, 90) != BLUE, "track too wide at x %d" % x)
+for x in range(142, 230, 4):
+    expect(track(x, 150) == BLUE, "track row 150 at x %d" % x)
+# The new segment is not joined to the one before: nothing between (130, 100)
+# and (140, 150).
+for t in (0.25, 0.5, 0.75):
+    expect(not near(track, int(130 + 10 * t), int(100 + 50 * t), BLUE), "segments joined at %.2f" % t)
+# No GPS: the cursor cross at the centre, no pointer.
+expect(track(150, 97) == BLACK, "no cursor cross while the GPS is off")
+expect(all(track(x, y) != FUCHSIA for x in range(130, 190) for y in range(70, 130)), "a pointer without --gps")
+
+# Following: the newest 5 points only (row 150 = window row 187), then a line
+# from the newest point (230, 187) to the pointer at (160, 97).
+for x in range(192, 230, 4):
+    expect(follow(x, 187) == BLUE, "tail at x %d" % x)
+for x in range(42, 175, 4):
+    expect(follow(x, 187) != BLUE and follow(x, 137) != BLUE, "more than the tail at x %d" % x)
+for t in (0.25, 0.5, 0.75):
+    expect(near(follow, int(230 - 70 * t), int(187 - 90 * t), BLUE), "no line to the pointer at %.2f" % t)
+expect(follow(150, 97) != BLACK, "a cursor cross over the pointer")
+
+# The pointer at the window centre (160, 97). Arrow, heading 0: its body
+# (x -4..4, y 11..32 below the tip) below the centre; -270 is 90: the body
+# left of the centre; no heading: the circle, hollow, with a cross.
+a0, a90, circ, c90 = load("arrow0"), load("arrow90"), load("noheading"), load("circle90")
+expect(a0(162, 125) == FUCHSIA and a0(160, 110) == FUCHSIA, "arrow 0 body")
+expect(a0(162, 69) != FUCHSIA and a0(132, 99) != FUCHSIA, "arrow 0 elsewhere")
+expect(a90(132, 99) == FUCHSIA and a90(147, 97) == FUCHSIA, "arrow 90 body")
+expect(a90(162, 125) != FUCHSIA, "arrow 90 still points north")
+for img, name in ((circ, "no heading"), (c90, "--pointer circle")):
+    expect(img(160, 97) == FUCHSIA and img(160 + 20, 97) == FUCHSIA, "%s: no circle cross" % name)
+    expect(img(162, 125) != FUCHSIA and img(132, 99) != FUCHSIA, "%s: an arrow" % name)
+    expect(img(165, 102) != FUCHSIA, "%s: circle filled" % name)
+# "User": the outline from userPointer1.dat, the arrow without the file.
+user, user_none, arrow_file = load("user"), load("user-none"), load("arrow-with-user-file")
+expect(user(185, 102) == FUCHSIA and user(135, 102) == FUCHSIA, "user outline")
+expect(user(162, 125) != FUCHSIA, "user pointer drew the arrow")
+for img, name in ((user_none, "user without a file"), (arrow_file, "--pointer arrow")):
+    expect(img(162, 125) == FUCHSIA and img(185, 102) != FUCHSIA, "%s: not the arrow" % name)
+
+# Centred on the fix: the map is the one centred on the same degrees, apart
+# from the centre's overlays and the zoom caption.
+g, c = load("gps-sw"), load("centre-sw")
+diff = [(x, y) for y in range(240) for x in range(320)
+        if g(x, y) != c(x, y) and not (120 <= x <= 200 and 57 <= y <= 137) and not (x <= 70 and y <= 22)]
+expect(not diff, "the --gps view is not centred on the fix: %d pixels differ, e.g. %s" % (len(diff), diff[:3]))
+expect(g(160, 97) != c(160, 97) or g(160, 110) != c(160, 110), "no pointer at (50.5, -0.5)")
+if errors:
+    print("\n".join(errors))
+    sys.exit(1)
+PY
+
+# Usage errors and a missing track.
+if render --gps 50.75,0 --centre-px 1 1 -o "$dir/x.png"; then fail "--gps with --centre-px"; fi
+if render --gps 50.75 -o "$dir/x.png"; then fail "--gps without a longitude"; fi
+if render --gps 95,0 -o "$dir/x.png"; then fail "--gps latitude 95"; fi
+if render --gps 50.75,0,x -o "$dir/x.png"; then fail "--gps heading x"; fi
+if render --gps 50.75,0 --pointer star -o "$dir/x.png"; then fail "--pointer star"; fi
+if render --centre-px 1 1 --pointer arrow -o "$dir/x.png"; then fail "--pointer without --gps"; fi
+if render --centre-px 1 1 --track "$dir/none.plt" -o "$dir/x.png"; then fail "missing track"; fi
+[ ! -e "$dir/x.png" ] || fail "a picture written after an error"
+# The home holds what it held: render writes nothing there.
+[ "$(ls "$home" | sort | tr '\n' ' ')" = "Mapwanderer1.ini mapwanderer2.ini userPointer1.dat " ] \
+  || fail "home: $(ls "$home")"
+echo "1 passed, 0 failed"
