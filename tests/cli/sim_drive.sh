@@ -40,8 +40,8 @@ def hms(s):
     s %= 86400
     return "%02d%02d%02d" % (s // 3600, s // 60 % 60, s % 60)
 
-def rmc(t, lat, lon):
-    return nmea("GPRMC,%s,A,%s,N,%s,W,040.0,090.0,060626,," % (hms(t), dm(lat, 2), dm(-lon, 3)))
+def rmc(t, lat, lon, knots=40.0):
+    return nmea("GPRMC,%s,A,%s,N,%s,W,%05.1f,090.0,060626,," % (hms(t), dm(lat, 2), dm(-lon, 3), knots))
 
 def gga(t, lat, lon):
     return nmea("GPGGA,%s,%s,N,%s,W,1,08,0.9,100.0,M,50.0,M,," % (hms(t), dm(lat, 2), dm(-lon, 3)))
@@ -60,6 +60,10 @@ elif kind == "backoff":
     for t in range(131):
         lat, lon = (54.46, -2.95) if t < 5 else (54.60, -2.95) if t <= 60 else (54.46, -3.10 + (t - 61) * 0.0002)
         text += rmc(39600 + t, lat, lon)
+elif kind == "speeds":
+    # 10 m a fix east on the west map, the speed 4 and 8 knots by turns.
+    for i in range(40):
+        text += rmc(36000 + i, 54.46, -3.10 + i * 0.00015, 4.0 if i % 2 else 8.0)
 elif kind == "midnight":
     # GGA carries no date. 23:59:50-54 on the east map, 23:59:55 off every
     # map, then on the west map going east 100 m a second into the new day.
@@ -226,6 +230,20 @@ sim --feed "$dir/drive.pvt" --source 3 > "$dir/pvt.csv" 2>/dev/null
 [ "$(tail -1 "$dir/pvt.csv" | cut -d, -f5 | xargs basename)" = demo_east.map ] \
   || fail "PVT drive did not reach the east map"
 sed -n 7p "$log" | tr -d '\r' | grep -q ", ,060626,100000$" || fail "PVT log: $(sed -n 7p "$log")"
+
+# ---- The speed unit: 4 against 8 knots differs by less than 5 units, but
+# 7.4 against 14.8 km/h by more than 5 units and 15 %: in km/h every fix is
+# logged, in knots only the first ones (the fixes are 10 m apart). The feed
+# comes from standard input this time.
+gen speeds "$dir/speeds.nmea"
+fresh
+sim --feed - --speed-unit 2 < "$dir/speeds.nmea" > /dev/null 2>&1
+knots=$(($(wc -l < "$log") - 6))
+fresh
+sim --feed - --speed-unit 0 < "$dir/speeds.nmea" > /dev/null 2>&1
+kmh=$(($(wc -l < "$log") - 6))
+[ "$knots" -ge 1 ] && [ "$knots" -le 3 ] && [ "$kmh" -ge 38 ] \
+  || fail "speed unit: $knots points logged in knots, $kmh in km/h"
 
 # ---- Usage and failures.
 if sim >/dev/null 2>&1; then fail "no --feed accepted"; fi
