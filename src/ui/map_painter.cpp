@@ -36,6 +36,8 @@ OverlayGeometry Geometry(const App& app) {
     g.zoomDivisor = app.viewport.Divisor();
     g.halfViewWidth = app.state.halfViewWidth;
     g.halfViewHeight = app.state.halfViewHeight;
+    g.windowWidth = app.state.mapWidth;
+    g.windowHeight = app.state.mapHeight;
     g.toPixel = [&app](double lat, double lon) {
         return LatLonToMapPixel(app.map, app.datums, lat, lon);
     };

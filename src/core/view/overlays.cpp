@@ -96,7 +96,8 @@ void DrawTrackTail(Canvas& canvas, const TrackStore& track, const OverlayGeometr
     if (!view.toPixel) return;
     canvas.SetPen(style.colour, style.width);
     const int left = 0, top = 0;
-    const int right = 2 * view.halfViewWidth, bottom = 2 * view.halfViewHeight;
+    const int right = view.windowWidth > 0 ? view.windowWidth : 2 * view.halfViewWidth;
+    const int bottom = view.windowHeight > 0 ? view.windowHeight : 2 * view.halfViewHeight;
 
     // The ring holds at most kTrackMaxPoints points, the newest just before
     // the write index; start `points` slots back from it.

@@ -22,6 +22,9 @@ struct OverlayGeometry {
     int viewCentreX = 0, viewCentreY = 0;  // view centre, full-resolution image pixels
     double zoomDivisor = 1.0;              // image pixels per window pixel (below 1: magnified)
     int halfViewWidth = 0, halfViewHeight = 0;  // half the map window's size
+    // The map window's size; 0 takes twice the half size. In landscape the
+    // half height is lifted by 23 pixels, so the window is taller than that.
+    int windowWidth = 0, windowHeight = 0;
     // Position on the map datum (degrees) to image pixel, and back: the
     // map's calibration (LatLonToMapPixel, MapPixelToLatLon).
     std::function<MapPixel(double lat, double lon)> toPixel;

@@ -169,3 +169,20 @@ TEST(Captions, CursorCrossZoomAndReplay) {
                                 "text 2,4 h11 w400 #000000 on #ffffff \" 200% \"",
                                 "text 2,18 h14 w700 #000000 on #ffff00 \" Track Replay \""}));
 }
+
+TEST(TrackTail, ALandscapeWindowDrawsDownToItsBottomEdge) {
+    // A landscape window 800 × 480: the view centre sits 23 pixels above the
+    // middle, so the half height (217) is not half the window. A track along
+    // window row 460 lies in the window and must be drawn.
+    OverlayGeometry v = PixelView();
+    v.halfViewWidth = 400;
+    v.halfViewHeight = 217;
+    v.windowWidth = 800;
+    v.windowHeight = 480;
+    TrackStore track;
+    AddTrackPoint(track, 1000 + 460 - 217, 900, 1);
+    AddTrackPoint(track, 1000 + 460 - 217, 1100, 0);
+    mwtest::RecordingCanvas canvas;
+    DrawTrackTail(canvas, track, v, TrackTailStyle{10, {255, 0, 0}, 2, false});
+    EXPECT_EQ(canvas.calls, (std::vector<std::string>{"pen #ff0000 2", "line 300,460 500,460"}));
+}
