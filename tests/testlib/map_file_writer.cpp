@@ -75,11 +75,11 @@ std::vector<TestCorner> RectangleBorder(double south, double west, double north,
 
 CalibrationFileSpec CoverageMap(double south, double west, double north, double east,
                                 std::optional<double> scale) {
-    CalibrationFileSpec spec;
-    spec.borderCount = 4;
-    spec.borderLatLon = RectangleBorder(south, west, north, east);
-    spec.scale = scale;
-    return spec;
+    CalibrationFileSpec calib;
+    calib.borderCount = 4;
+    calib.borderLatLon = RectangleBorder(south, west, north, east);
+    calib.scale = scale;
+    return calib;
 }
 
 }  // namespace mwtest

@@ -20,12 +20,12 @@ using namespace mw;
 namespace {
 
 std::string WriteMap(const QTemporaryDir& dir, const QString& name) {
-    mwtest::CalibrationFileSpec spec = mwtest::CoverageMap(50, 10, 51, 11, 5.0);
-    spec.title = "Map " + name.toStdString();
-    spec.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
+    mwtest::CalibrationFileSpec calib = mwtest::CoverageMap(50, 10, 51, 11, 5.0);
+    calib.title = "Map " + name.toStdString();
+    calib.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
     QFile f(dir.filePath(name));
     f.open(QIODevice::WriteOnly);
-    std::string text = spec.Text();
+    std::string text = calib.Text();
     f.write(text.data(), static_cast<qint64>(text.size()));
     return dir.filePath(name).toStdString();
 }

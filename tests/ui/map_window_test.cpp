@@ -22,15 +22,15 @@ namespace {
 
 // A 1000 × 500 map with a tiled image of three levels beside it.
 std::string WriteMapWithImage(const QTemporaryDir& dir) {
-    mwtest::CalibrationFileSpec spec;
-    spec.image = "area.bmp";
-    spec.points = {mwtest::PointAt(0, 0, 50.5, 0), mwtest::PointAt(1000, 500, 50, 1)};
-    spec.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
-    spec.scale = 100;
+    mwtest::CalibrationFileSpec calib;
+    calib.image = "area.bmp";
+    calib.points = {mwtest::PointAt(0, 0, 50.5, 0), mwtest::PointAt(1000, 500, 50, 1)};
+    calib.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
+    calib.scale = 100;
     std::string path = dir.filePath("area.map").toStdString();
     QFile f(QString::fromStdString(path));
     f.open(QIODevice::WriteOnly);
-    f.write(QByteArray::fromStdString(spec.Text()));
+    f.write(QByteArray::fromStdString(calib.Text()));
     f.close();
     std::string error;
     WriteMwf2File(dir.filePath("area.mwf2").toStdString(),

@@ -27,11 +27,11 @@ protected:
     // A moving map covering 50..51 N, 10..11 E with the given scale.
     std::string WriteMap(const std::string& folder, const std::string& name, double scale,
                          const std::string& title = "A map") {
-        mwtest::CalibrationFileSpec spec = mwtest::CoverageMap(50, 10, 51, 11, scale);
-        spec.title = title;
-        spec.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
+        mwtest::CalibrationFileSpec calib = mwtest::CoverageMap(50, 10, 51, 11, scale);
+        calib.title = title;
+        calib.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
         std::filesystem::create_directories(maps.File(folder));
-        maps.Write(folder + "/" + name, spec.Text());
+        maps.Write(folder + "/" + name, calib.Text());
         return maps.File(folder + "/" + name);
     }
     std::vector<MenuEntry> RecentMenu() { return ui.menus["recent"]; }

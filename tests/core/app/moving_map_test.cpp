@@ -50,13 +50,13 @@ protected:
     }
 
     void WriteMap(const std::string& name, double west) {
-        mwtest::CalibrationFileSpec spec;
-        spec.image = name + ".bmp";
-        spec.points = {mwtest::PointAt(0, 0, 50.5, west), mwtest::PointAt(1000, 500, 50, west + 1)};
-        spec.borderLatLon = mwtest::RectangleBorder(50, west, 50.5, west + 1);
-        spec.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
-        spec.scale = 100;
-        maps.Write(name + ".map", spec.Text());
+        mwtest::CalibrationFileSpec calib;
+        calib.image = name + ".bmp";
+        calib.points = {mwtest::PointAt(0, 0, 50.5, west), mwtest::PointAt(1000, 500, 50, west + 1)};
+        calib.borderLatLon = mwtest::RectangleBorder(50, west, 50.5, west + 1);
+        calib.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
+        calib.scale = 100;
+        maps.Write(name + ".map", calib.Text());
         std::string error;
         ASSERT_TRUE(WriteMwf2File(maps.File(name + ".mwf2"),
                                   mwtest::MakeTiledImage(1000, 500, {100, 50}), &error));

@@ -152,10 +152,10 @@ std::vector<std::pair<int, int>> PointPixels(int count) {
 }
 
 MapRecord BuildMap(const MapCase& c, int pointCount) {
-    CalibrationFileSpec spec;
-    spec.projection = c.projection;
-    spec.params = c.params;
-    spec.datum = c.datum;
+    CalibrationFileSpec calib;
+    calib.projection = c.projection;
+    calib.params = c.params;
+    calib.datum = c.datum;
     for (auto [x, y] : PointPixels(pointCount)) {
         double e = c.e0 + x * c.res, n = c.n0 - y * c.res;
         TestPoint p = mwtest::PointAt(x, y, 777, 777);
@@ -169,9 +169,9 @@ MapRecord BuildMap(const MapCase& c, int pointCount) {
             p.lat = g.lat;
             p.lon = g.lon;
         }
-        spec.points.push_back(p);
+        calib.points.push_back(p);
     }
-    return ParseMapFile(spec.Text(), Datums(), nullptr);
+    return ParseMapFile(calib.Text(), Datums(), nullptr);
 }
 
 TEST(CalibrationTransform, ProjectionsAgreeWithTheirGridAndRoundTripWithinOnePixel) {

@@ -74,8 +74,8 @@ public:
         return f;
     }
     std::string Write(const std::string& folder, const std::string& name,
-                      const CalibrationFileSpec& spec) {
-        return WriteText(folder, name, spec.Text());
+                      const CalibrationFileSpec& calib) {
+        return WriteText(folder, name, calib.Text());
     }
     std::string WriteText(const std::string& folder, const std::string& name,
                           const std::string& text) {
@@ -172,9 +172,9 @@ TEST(Coverage, WhatTheCoverageReadingTakesFromAFile) {
     CountingFiles files(DefaultFileSystem());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        CalibrationFileSpec spec = CoverageMap(50, 10, 51, 11, 5.0);
-        c.edit(spec);
-        std::string path = tree.Write("m", "x.map", spec);
+        CalibrationFileSpec calib = CoverageMap(50, 10, 51, 11, 5.0);
+        c.edit(calib);
+        std::string path = tree.Write("m", "x.map", calib);
         double scale = -1;
         EXPECT_EQ(MapCoversPosition(files, path, c.lat, c.lon, c.datum, Datums(), &scale),
                   c.covers);
@@ -365,17 +365,17 @@ TEST_P(Equivalence, IndexAndPlainScanAgreeOverRandomMapSets) {
 
     auto randomMap = [&]() {
         double s = real(49, 53), w = real(-3, 2);
-        CalibrationFileSpec spec =
+        CalibrationFileSpec calib =
             CoverageMap(s, w, s + real(0.2, 3), w + real(0.2, 3), scales[pick(scales.size())]);
-        spec.datum = datums[pick(datums.size())];
+        calib.datum = datums[pick(datums.size())];
         int r = pick(20);
-        if (r == 0) spec.movingMap = "No";
-        if (r == 1) spec.header = "Not a calibration file";
-        if (r == 2) spec.msf = 2;
+        if (r == 0) calib.movingMap = "No";
+        if (r == 1) calib.header = "Not a calibration file";
+        if (r == 2) calib.msf = 2;
         if (r == 3) {  // a triangle
-            spec.borderCount = 3;
+            calib.borderCount = 3;
         }
-        return spec;
+        return calib;
     };
     auto fileName = [&]() { return names[pick(names.size())] + (pick(6) == 0 ? ".MAP" : ".map"); };
     std::vector<std::string> written;

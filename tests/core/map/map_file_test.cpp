@@ -85,14 +85,14 @@ TEST(ImageBaseNameRule, Cases) {
 DatumTable Datums() { return DatumTable(); }
 
 TEST(MapFileReader, ReadsThePositionalLines) {
-    CalibrationFileSpec spec;
-    spec.title = "Lake District, North";
-    spec.image = "D:\\scans\\lakes.png";
-    spec.datum = "Ord Srvy Grt Britn";
-    spec.projection = "Transverse Mercator";
-    spec.params = {49.0, -2.0, 0.9996012717, 400000.0, -100000.0};
-    spec.scale = 2.5;
-    MapRecord m = ParseMapFile(spec.Text(), Datums(), nullptr);
+    CalibrationFileSpec calib;
+    calib.title = "Lake District, North";
+    calib.image = "D:\\scans\\lakes.png";
+    calib.datum = "Ord Srvy Grt Britn";
+    calib.projection = "Transverse Mercator";
+    calib.params = {49.0, -2.0, 0.9996012717, 400000.0, -100000.0};
+    calib.scale = 2.5;
+    MapRecord m = ParseMapFile(calib.Text(), Datums(), nullptr);
     EXPECT_EQ(m.title, "Lake District, North");
     EXPECT_EQ(m.imageBaseName, "lakes.");
     EXPECT_EQ(m.datumName, "Ord Srvy Grt Britn");
@@ -127,12 +127,12 @@ TEST(MapFileReader, AShortFileLoadsWithEveryPointUnused) {
 }
 
 TEST(MapFileReader, ScaleFactorDividesPointsAndBorderAndMultipliesScale) {
-    CalibrationFileSpec spec;
-    spec.msf = 2;
-    spec.points = {mwtest::PointAt(101, 0, 50, 10), mwtest::PointAt(2001, 2001, 49, 11)};
-    spec.borderPixels = {{3, 3}, {2001, 2001}};
-    spec.scale = 4;
-    MapRecord m = ParseMapFile(spec.Text(), Datums(), nullptr);
+    CalibrationFileSpec calib;
+    calib.msf = 2;
+    calib.points = {mwtest::PointAt(101, 0, 50, 10), mwtest::PointAt(2001, 2001, 49, 11)};
+    calib.borderPixels = {{3, 3}, {2001, 2001}};
+    calib.scale = 4;
+    MapRecord m = ParseMapFile(calib.Text(), Datums(), nullptr);
     EXPECT_EQ(m.mapScaleFactor, 2.0);
     EXPECT_EQ(m.points[0].x, 51);  // 101 / 2 + 0.5 = 51.0
     EXPECT_EQ(m.points[1].x, 1001);
@@ -145,8 +145,8 @@ TEST(MapFileReader, ScaleFactorDividesPointsAndBorderAndMultipliesScale) {
 
 TEST(MapFileReader, AScaleFactorThatIsNoPositiveNumberReadsAsOne) {
     for (const char* bad : {"0", "-2", "nan", "inf"}) {
-        CalibrationFileSpec spec;
-        std::string text = spec.Text();
+        CalibrationFileSpec calib;
+        std::string text = calib.Text();
         text.replace(text.find("Reserved 1"), 10, std::string("MSF,") + bad);
         MapRecord m = ParseMapFile(text, Datums(), nullptr);
         EXPECT_EQ(m.mapScaleFactor, 1.0) << bad;
@@ -154,12 +154,12 @@ TEST(MapFileReader, AScaleFactorThatIsNoPositiveNumberReadsAsOne) {
 }
 
 TEST(MapFileReader, BorderIndicesOutsideOneTo99AreIgnored) {
-    CalibrationFileSpec spec;
-    spec.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
-    spec.extraLines = {"MMPXY,0,500,500",  "MMPXY,100,500,500", "MMPXY,-5,1,1",
+    CalibrationFileSpec calib;
+    calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
+    calib.extraLines = {"MMPXY,0,500,500",  "MMPXY,100,500,500", "MMPXY,-5,1,1",
                        "MMPXY,99,500,500", "MMPNUM,0",          "MMPNUM,150"};
-    spec.borderCount = 5;
-    MapRecord m = ParseMapFile(spec.Text(), Datums(), nullptr);
+    calib.borderCount = 5;
+    MapRecord m = ParseMapFile(calib.Text(), Datums(), nullptr);
     EXPECT_EQ(m.borderLat[0], 0.0);
     EXPECT_DOUBLE_EQ(m.borderLat[99], 49.5);
     EXPECT_DOUBLE_EQ(m.borderLon[99], 10.5);
@@ -168,18 +168,18 @@ TEST(MapFileReader, BorderIndicesOutsideOneTo99AreIgnored) {
 
 TEST(MapFileReader, KeywordsCountOnlyFromLine41) {
     // A keyword inside the point lines is a point line, not a keyword.
-    CalibrationFileSpec spec;
-    spec.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
-    std::string text = spec.Text();
+    CalibrationFileSpec calib;
+    calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
+    std::string text = calib.Text();
     text.replace(text.find("Point05"), 7, "MM1B,3");
     EXPECT_EQ(ParseMapFile(text, Datums(), nullptr).scale, kNoMapScale);
 }
 
 TEST(MapFileReader, ALongLineShiftsTheLinesAfterIt) {
-    CalibrationFileSpec spec;
-    spec.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
-    spec.title = std::string(260, 'T');  // comes back as two lines
-    MapRecord m = ParseMapFile(spec.Text(), Datums(), nullptr);
+    CalibrationFileSpec calib;
+    calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
+    calib.title = std::string(260, 'T');  // comes back as two lines
+    MapRecord m = ParseMapFile(calib.Text(), Datums(), nullptr);
     EXPECT_EQ(m.title.size(), 250u);
     EXPECT_EQ(m.imageBaseName, "TTTTTTTTTT");  // the rest of the title became line 3
     // Every positional line moved down by one: the projection is read from
@@ -191,10 +191,10 @@ TEST(MapFileReader, ALongLineShiftsTheLinesAfterIt) {
 }
 
 TEST(MapFileReader, OnlyThirtyPointsAreRead) {
-    CalibrationFileSpec spec;
+    CalibrationFileSpec calib;
     for (int i = 0; i < 30; ++i)
-        spec.points.push_back(mwtest::PointAt(i * 10, i * 7 % 13, 50 - i * 0.01, 10 + i * 0.01));
-    std::string text = spec.Text();
+        calib.points.push_back(mwtest::PointAt(i * 10, i * 7 % 13, 50 - i * 0.01, 10 + i * 0.01));
+    std::string text = calib.Text();
     // A thirty-first point takes the place of the parameter line.
     text.replace(text.find("Projection Setup"), 16, "Point31,xy,5,5,in, deg,1,0,N,1,0,E");
     MapRecord m = ParseMapFile(text, Datums(), nullptr);
@@ -206,19 +206,19 @@ TEST(MapFileReader, OnlyThirtyPointsAreRead) {
 }
 
 TEST(MapFileReader, WithoutMM1BTheScaleIsTheNoScaleMarker) {
-    CalibrationFileSpec spec;
-    EXPECT_EQ(ParseMapFile(spec.Text(), Datums(), nullptr).scale, kNoMapScale);
-    spec.extraLines = {"MM1B"};  // an empty field takes its default
-    EXPECT_EQ(ParseMapFile(spec.Text(), Datums(), nullptr).scale, 99999.0);
+    CalibrationFileSpec calib;
+    EXPECT_EQ(ParseMapFile(calib.Text(), Datums(), nullptr).scale, kNoMapScale);
+    calib.extraLines = {"MM1B"};  // an empty field takes its default
+    EXPECT_EQ(ParseMapFile(calib.Text(), Datums(), nullptr).scale, 99999.0);
 }
 
 TEST(MapFileReader, UnsupportedProjectionWarnsOncePerRead) {
-    CalibrationFileSpec spec;
-    spec.projection = "Gnomonic";
-    spec.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
-    spec.borderPixels = {{0, 0}, {10, 10}, {20, 20}};
+    CalibrationFileSpec calib;
+    calib.projection = "Gnomonic";
+    calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
+    calib.borderPixels = {{0, 0}, {10, 10}, {20, 20}};
     mwtest::FakeUi ui;
-    MapRecord m = ParseMapFile(spec.Text(), Datums(), &ui);
+    MapRecord m = ParseMapFile(calib.Text(), Datums(), &ui);
     EXPECT_EQ(m.projectionId, kProjUnsupported);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Map Projection not Supported"});
     // Such a map behaves as latitude/longitude.
@@ -226,8 +226,8 @@ TEST(MapFileReader, UnsupportedProjectionWarnsOncePerRead) {
 }
 
 TEST(MapFileReader, LastLineWithoutLineEndIsRead) {
-    CalibrationFileSpec spec;
-    std::string text = spec.Text() + "MM1B,7.5";
+    CalibrationFileSpec calib;
+    std::string text = calib.Text() + "MM1B,7.5";
     EXPECT_EQ(ParseMapFile(text, Datums(), nullptr).scale, 7.5);
 }
 

@@ -35,12 +35,12 @@ public:
 class MapLoad : public ::testing::Test {
 protected:
     std::string WriteMap(const std::string& name, const std::string& datum) {
-        CalibrationFileSpec spec;
-        spec.datum = datum;
-        spec.image = "C:\\scans\\" + name + ".png";
-        spec.points = {mwtest::PointAt(0, 0, 52, -2), mwtest::PointAt(1000, 1000, 51, -1)};
-        spec.scale = 4;
-        files.Write(name + ".map", spec.Text());
+        CalibrationFileSpec calib;
+        calib.datum = datum;
+        calib.image = "C:\\scans\\" + name + ".png";
+        calib.points = {mwtest::PointAt(0, 0, 52, -2), mwtest::PointAt(1000, 1000, 51, -1)};
+        calib.scale = 4;
+        files.Write(name + ".map", calib.Text());
         return files.File(name + ".map");
     }
     bool Load(const std::string& path) {

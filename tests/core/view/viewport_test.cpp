@@ -22,14 +22,14 @@ std::vector<std::string> Labels(const std::vector<ZoomEntry>& table) {
 class ViewportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        mwtest::CalibrationFileSpec spec;
-        spec.image = "area.bmp";
-        spec.points = {mwtest::PointAt(0, 0, 51, -1), mwtest::PointAt(2000, 1000, 50, 1)};
-        spec.borderLatLon = mwtest::RectangleBorder(50, -1, 51, 1);
-        spec.borderPixels = {{0, 0}, {2000, 0}, {2000, 1000}, {0, 1000}};
-        spec.scale = 100;
-        dir.Write("area.map", spec.Text());
-        map = ParseMapFile(spec.Text(), datums, &ui);
+        mwtest::CalibrationFileSpec calib;
+        calib.image = "area.bmp";
+        calib.points = {mwtest::PointAt(0, 0, 51, -1), mwtest::PointAt(2000, 1000, 50, 1)};
+        calib.borderLatLon = mwtest::RectangleBorder(50, -1, 51, 1);
+        calib.borderPixels = {{0, 0}, {2000, 0}, {2000, 1000}, {0, 1000}};
+        calib.scale = 100;
+        dir.Write("area.map", calib.Text());
+        map = ParseMapFile(calib.Text(), datums, &ui);
         map.mapFilePath = dir.File("area.map");
         SetViewSize(vp, 400, 300, 200, 150);
     }
