@@ -10,6 +10,8 @@
 // keeps moving and the track log and the track ring record as they would.
 #include <benchmark/benchmark.h>
 
+#include "ports/headless_ui.h"
+
 #include <unistd.h>
 #include <QGuiApplication>
 #include <QImage>
@@ -38,27 +40,7 @@ constexpr int kViewW = 1920, kViewH = 1080;
 constexpr int kStepPx = 4;
 constexpr int kRunFixes = 900;  // east for this many fixes, then back west
 
-class NullUi : public mw::Ui {
-public:
-    void ShowMessage(const std::string& text) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-    bool AskYesNo(const std::string&) override { return false; }
-    std::optional<std::string> AskOpenFileName(const std::string&,
-                                               const std::vector<mw::FileFilter>&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> AskSaveFileName(const std::string&,
-                                               const std::vector<mw::FileFilter>&) override {
-        return std::nullopt;
-    }
-    void SetWaitCursor(bool) override {}
-    void Repaint(mw::WindowId) override {}
-    void SetCommandChecked(int, bool) override {}
-    void SetCommandEnabled(int, bool) override {}
-    void ShowFloatingWindow(mw::WindowId, bool) override {}
-    void RequestQuit() override {}
-};
+using NullUi = mw::HeadlessUi;
 
 // A receiver's clock: one second a fix.
 class FixClock : public mw::Clock {

@@ -3,7 +3,9 @@
 // copies their rows, and a warm pan by 64 pixels. The picture is map-like
 // (flat colours, lines, lettering), as scanned maps are, not noise.
 #include <benchmark/benchmark.h>
+
 #include <zlib.h>
+#include "ports/headless_ui.h"
 
 #include <cmath>
 #include <cstdio>
@@ -21,27 +23,7 @@ constexpr int kWidth = 4000, kHeight = 2400;
 constexpr int kViewW = 1920, kViewH = 1080;
 constexpr int kLeft = 1000, kTop = 700;  // not aligned to the tile grid
 
-class NullUi : public mw::Ui {
-public:
-    void ShowMessage(const std::string& text) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-    bool AskYesNo(const std::string&) override { return false; }
-    std::optional<std::string> AskOpenFileName(const std::string&,
-                                               const std::vector<mw::FileFilter>&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> AskSaveFileName(const std::string&,
-                                               const std::vector<mw::FileFilter>&) override {
-        return std::nullopt;
-    }
-    void SetWaitCursor(bool) override {}
-    void Repaint(mw::WindowId) override {}
-    void SetCommandChecked(int, bool) override {}
-    void SetCommandEnabled(int, bool) override {}
-    void ShowFloatingWindow(mw::WindowId, bool) override {}
-    void RequestQuit() override {}
-};
+using NullUi = mw::HeadlessUi;
 
 mw::IndexedBitmap MapLike(int w, int h) {
     mw::IndexedBitmap b;

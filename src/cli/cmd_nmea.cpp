@@ -44,28 +44,13 @@ public:
     void OnSatellites(const mw::GpsFix&) override {}
 };
 
-// --name N with N in [lo, hi]; false after reporting a usage error.
-bool IntOption(mwtool::Args& args, const std::string& name, int lo, int hi, int& value,
-               int& exitCode) {
-    auto text = args.Option(name);
-    if (!text) return true;
-    auto v = mwtool::ParseInteger(*text);
-    if (!v || *v < lo || *v > hi) {
-        exitCode = mwtool::UsageError(name + " must be a number from " + std::to_string(lo) +
-                                      " to " + std::to_string(hi));
-        return false;
-    }
-    value = *v;
-    return true;
-}
-
 int Nmea(mwtool::Args& args) {
     mw::NmeaConfig config;
     int checksum = 1;
     int rc = 0;
-    if (!IntOption(args, "--source", 0, 3, config.source, rc) ||
-        !IntOption(args, "--checksum", 0, 1, checksum, rc) ||
-        !IntOption(args, "--speed-unit", 0, 2, config.speedUnit, rc))
+    if (!mwtool::IntOption(args, "--source", 0, 3, config.source, rc) ||
+        !mwtool::IntOption(args, "--checksum", 0, 1, checksum, rc) ||
+        !mwtool::IntOption(args, "--speed-unit", 0, 2, config.speedUnit, rc))
         return rc;
     config.useChecksum = checksum == 1;
     if (auto unknown = args.UnknownOption())
@@ -111,9 +96,9 @@ int Listen(mwtool::Args& args) {
     int rc = 0;
     int port = request.portIndex + 1;
     int seconds = 0;
-    if (!IntOption(args, "--port", 1, mw::kGpsPortCount, port, rc) ||
-        !IntOption(args, "--source", 0, 3, request.config.source, rc) ||
-        !IntOption(args, "--seconds", 0, 86400, seconds, rc))
+    if (!mwtool::IntOption(args, "--port", 1, mw::kGpsPortCount, port, rc) ||
+        !mwtool::IntOption(args, "--source", 0, 3, request.config.source, rc) ||
+        !mwtool::IntOption(args, "--seconds", 0, 86400, seconds, rc))
         return rc;
     request.portIndex = port - 1;
     if (auto baud = args.Option("--baud")) {

@@ -230,26 +230,11 @@ private:
     FixClock& clock_;
 };
 
-// --name N with N in [lo, hi] into `value`; false after a usage error.
-bool IntOption(mwtool::Args& args, const std::string& name, int lo, int hi, int& value,
-               int& exitCode) {
-    auto text = args.Option(name);
-    if (!text) return true;
-    auto v = mwtool::ParseInteger(*text);
-    if (!v || *v < lo || *v > hi) {
-        exitCode = mwtool::UsageError(name + " must be a number from " + std::to_string(lo) +
-                                      " to " + std::to_string(hi));
-        return false;
-    }
-    value = *v;
-    return true;
-}
-
 int Sim(mwtool::Args& args) {
     auto feed = args.Option("--feed");
     int source = -1, speedUnit = -1, rc = 0;
-    if (!IntOption(args, "--source", 0, 3, source, rc) ||
-        !IntOption(args, "--speed-unit", 0, 2, speedUnit, rc))
+    if (!mwtool::IntOption(args, "--source", 0, 3, source, rc) ||
+        !mwtool::IntOption(args, "--speed-unit", 0, 2, speedUnit, rc))
         return rc;
     if (auto unknown = args.UnknownOption())
         return mwtool::UsageError("unknown option " + *unknown);

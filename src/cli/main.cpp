@@ -69,6 +69,19 @@ std::optional<int> ParseInteger(const std::string& text) {
     return v;
 }
 
+bool IntOption(Args& args, const std::string& name, int lo, int hi, int& value, int& exitCode) {
+    auto text = args.Option(name);
+    if (!text) return true;
+    auto v = ParseInteger(*text);
+    if (!v || *v < lo || *v > hi) {
+        exitCode = UsageError(name + " must be a number from " + std::to_string(lo) + " to " +
+                              std::to_string(hi));
+        return false;
+    }
+    value = *v;
+    return true;
+}
+
 }  // namespace mwtool
 
 namespace {

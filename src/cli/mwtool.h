@@ -51,5 +51,9 @@ int UsageError(const std::string& message);
 // Parses a number in the C locale; nullopt unless the whole text is a number.
 std::optional<double> ParseNumber(const std::string& text);
 std::optional<int> ParseInteger(const std::string& text);
+// Takes "--name N" with N an integer in [lo, hi] into `value` (untouched when
+// the option is absent). False after reporting a usage error, with
+// `exitCode` set.
+bool IntOption(Args& args, const std::string& name, int lo, int hi, int& value, int& exitCode);
 
 }  // namespace mwtool
