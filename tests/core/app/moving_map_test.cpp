@@ -52,7 +52,8 @@ protected:
     void WriteMap(const std::string& name, double west) {
         mwtest::CalibrationFileSpec calib;
         calib.image = name + ".bmp";
-        calib.points = {mwtest::PointAt(0, 0, 50.5, west), mwtest::PointAt(1000, 500, 50, west + 1)};
+        calib.points = {mwtest::PointAt(0, 0, 50.5, west),
+                        mwtest::PointAt(1000, 500, 50, west + 1)};
         calib.borderLatLon = mwtest::RectangleBorder(50, west, 50.5, west + 1);
         calib.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
         calib.scale = 100;
@@ -247,4 +248,26 @@ TEST_F(MovingMap, AReceiverOnAPseudoTerminalFeedsTheTrackLog) {
         EXPECT_EQ(GetField(l, 7, ""), Format("1015%02d", i)) << l;
     }
     EXPECT_EQ(app.track.PointCount(), fixes);
+}
+
+TEST_F(MovingMap, AHeadlessRunSwitchesOnWithoutAPortAndOffAsUsual) {
+    ASSERT_TRUE(StartMovingMapWithoutPort(app));
+    EXPECT_TRUE(app.state.gpsActive);
+    EXPECT_EQ(app.gps.fix.statusText, "ON ");
+    EXPECT_TRUE(app.state.screenControlMode);
+    EXPECT_TRUE(ui.checked[kCmdMovingMap]);
+    EXPECT_FALSE(StartMovingMapWithoutPort(app));  // already on
+    Fix(50.25, 0.5);
+    EXPECT_EQ(app.gps.fixesProcessed, 1);
+    ToggleMovingMap(app, true);
+    EXPECT_FALSE(app.state.gpsActive);
+    EXPECT_EQ(app.gps.fix.statusText, "OFF");
+    EXPECT_FALSE(app.state.screenControlMode);
+
+    App empty;
+    mwtest::FakeUi eui;
+    empty.ports.ui = &eui;
+    EXPECT_FALSE(StartMovingMapWithoutPort(empty));
+    ASSERT_EQ(eui.messages.size(), 1u);
+    EXPECT_EQ(eui.messages[0], "A Map must be loaded for this Operation");
 }
