@@ -111,13 +111,7 @@ std::optional<mw::ProjectionParams> ReadParams(mwtool::Args& args, std::string& 
             error = "--params needs LAT0,LON0,K0,FE,FN,SP1,SP2";
             return std::nullopt;
         }
-        p.originLatitude = v[0];
-        p.centralMeridian = v[1];
-        p.scaleFactor = v[2];
-        p.falseEasting = v[3];
-        p.falseNorthing = v[4];
-        p.standardParallel1 = v[5];
-        p.standardParallel2 = v[6];
+        p = mw::ProjectionParamsFromList(v);
     }
     return p;
 }

@@ -116,12 +116,9 @@ MapRecord ParseMapFile(std::string_view data, const DatumTable& datums, Ui* ui) 
     for (CalibrationPoint& p : m.points) ParseCalibrationPoint(lines.Next(), msf, p);
 
     std::string paramLine = lines.Next();
-    double* params[7] = {
-        &m.projection.params.originLatitude,   &m.projection.params.centralMeridian,
-        &m.projection.params.scaleFactor,      &m.projection.params.falseEasting,
-        &m.projection.params.falseNorthing,    &m.projection.params.standardParallel1,
-        &m.projection.params.standardParallel2};
-    for (int i = 0; i < 7; ++i) *params[i] = ParseReal(GetField(paramLine, i + 2, "777"));
+    double params[7];
+    for (int i = 0; i < 7; ++i) params[i] = ParseReal(GetField(paramLine, i + 2, "777"));
+    m.projection.params = ProjectionParamsFromList(params);
     m.projection.mapDatum = m.datumIndex;
 
     // The border corners are given as pixels and need the transform.

@@ -61,6 +61,12 @@ struct ProjectionParams {
     double standardParallel2 = kUnsetParameter;  // degrees
 };
 
+// The seven parameters in the order a map file's parameter line lists them
+// (the order of the fields above).
+inline ProjectionParams ProjectionParamsFromList(const double (&v)[7]) {
+    return ProjectionParams{v[0], v[1], v[2], v[3], v[4], v[5], v[6]};
+}
+
 // The projection state of one loaded map. The map loader fills it from the
 // map file before the calibration set-up runs, and gives each loaded map a
 // fresh state (or calls ResetProjectionWarning), so the warning for an

@@ -135,14 +135,7 @@ private:
         std::istringstream in(rest);
         while (n < 7 && std::getline(in, item, ',')) v[n++] = ParseReal(item);
         if (n != 7) return Fail("params needs seven numbers");
-        ProjectionParams& p = state_.params;
-        p.originLatitude = v[0];
-        p.centralMeridian = v[1];
-        p.scaleFactor = v[2];
-        p.falseEasting = v[3];
-        p.falseNorthing = v[4];
-        p.standardParallel1 = v[5];
-        p.standardParallel2 = v[6];
+        state_.params = ProjectionParamsFromList(v);
     }
 
     void Tolerance(const std::string& rest) {
