@@ -39,10 +39,18 @@ void InstallViewport(App& app) {
 
 void ApplyViewSize(App& app) {
     const AppState& s = app.state;
-    SetViewSize(app.viewport, s.mapWidth, s.mapHeight, s.halfViewWidth, s.halfViewHeight);
-    if (!app.viewport.HasImage()) return;
-    ComputeViewCorner(app.viewport, app.map);
-    RenderMapView(app.viewport, TheUi(app));
+    Viewport& vp = app.viewport;
+    // A layout pass that leaves the window as it was (the window layer lays
+    // out on every resize event, start-up lays out before and after the last
+    // map is loaded) keeps the view it has: a full-screen render is not free.
+    const bool unchanged =
+        vp.clientWidth == s.mapWidth && vp.clientHeight == s.mapHeight &&
+        vp.halfViewWidth == s.halfViewWidth && vp.halfViewHeight == s.halfViewHeight &&
+        vp.view.bitmap.width == s.mapWidth && vp.view.bitmap.height == s.mapHeight;
+    SetViewSize(vp, s.mapWidth, s.mapHeight, s.halfViewWidth, s.halfViewHeight);
+    if (!vp.HasImage() || unchanged) return;
+    ComputeViewCorner(vp, app.map);
+    RenderMapView(vp, TheUi(app));
 }
 
 bool ExecuteViewCommand(App& app, int id) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/app.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
@@ -36,7 +38,7 @@ protected:
         mwtest::CalibrationFileSpec calib;
         calib.image = name.substr(0, name.find('.')) + ".bmp";
         calib.points = {mwtest::PointAt(0, 0, south + 0.5, west),
-                       mwtest::PointAt(1000, 500, south, west + 1)};
+                        mwtest::PointAt(1000, 500, south, west + 1)};
         calib.borderLatLon = mwtest::RectangleBorder(south, west, south + 0.5, west + 1);
         calib.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
         calib.scale = 100;
@@ -144,9 +146,21 @@ TEST_F(ViewCommands, PanningOffTheMapLoadsTheNeighbour) {
 }
 
 TEST_F(ViewCommands, AResizeRendersTheViewAtTheNewSize) {
+    auto renders = [&] {
+        return std::count(ui.repaints.begin(), ui.repaints.end(), WindowId::Map);
+    };
     SetScreenSize(app, 600, 800);
     LayoutMapWindow(app, 600, 800);
     EXPECT_EQ(app.viewport.clientWidth, 600);
     EXPECT_EQ(app.viewport.view.bitmap.width, 600);
     EXPECT_EQ(app.viewport.view.bitmap.height, 800);
+    // Laying out again at the same size draws nothing again.
+    const auto before = renders();
+    LayoutMapWindow(app, 600, 800);
+    EXPECT_EQ(renders(), before);
+    // A panel taking room below the map is a new size.
+    app.view.viewSpeedInfo = 1;
+    LayoutMapWindow(app, 600, 800);
+    EXPECT_EQ(app.viewport.view.bitmap.height, 775);
+    EXPECT_GT(renders(), before);
 }
