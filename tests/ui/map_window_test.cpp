@@ -44,6 +44,20 @@ QStringList MenuTexts(QMenu* menu) {
     return out;
 }
 
+// A started 480 × 640 main window with a home of its own, and a map with its
+// image ready to load.
+struct MapOnScreen {
+    QTemporaryDir home, maps;
+    std::string mapPath = WriteMapWithImage(maps);
+    App app;
+    MainWindow window{app, home.path().toStdString(), "/home/u"};
+    MapOnScreen() {
+        window.resize(480, 640);
+        window.show();
+        window.Start();
+    }
+};
+
 }  // namespace
 
 class MapWindowTest : public QObject {
@@ -51,14 +65,10 @@ class MapWindowTest : public QObject {
 
 private slots:
     void aLoadedMapIsPaintedAndZoomedFromTheMenu() {
-        QTemporaryDir home, maps;
-        std::string path = WriteMapWithImage(maps);
-        App app;
-        MainWindow w(app, home.path().toStdString(), "/home/u");
-        w.resize(480, 640);
-        w.show();
-        w.Start();
-        QVERIFY(LoadMapFile(app, path));
+        MapOnScreen s;
+        App& app = s.app;
+        MainWindow& w = s.window;
+        QVERIFY(LoadMapFile(app, s.mapPath));
         QVERIFY(app.viewport.HasImage());
 
         QMenu* zoom = w.findChild<QMenu*>("zoom");
@@ -88,14 +98,10 @@ private slots:
     }
 
     void tapsAndArrowKeysMoveTheView() {
-        QTemporaryDir home, maps;
-        std::string path = WriteMapWithImage(maps);
-        App app;
-        MainWindow w(app, home.path().toStdString(), "/home/u");
-        w.resize(480, 640);
-        w.show();
-        w.Start();
-        QVERIFY(LoadMapFile(app, path));
+        MapOnScreen s;
+        App& app = s.app;
+        MainWindow& w = s.window;
+        QVERIFY(LoadMapFile(app, s.mapPath));
         int x = app.map.viewCentreX;
         QTest::mouseClick(w.Map(), Qt::LeftButton, {},
                           QPoint(app.state.halfViewWidth + 20, app.state.halfViewHeight));
@@ -113,14 +119,10 @@ private slots:
     }
 
     void aResizeRendersAtTheNewSize() {
-        QTemporaryDir home, maps;
-        std::string path = WriteMapWithImage(maps);
-        App app;
-        MainWindow w(app, home.path().toStdString(), "/home/u");
-        w.resize(480, 640);
-        w.show();
-        w.Start();
-        QVERIFY(LoadMapFile(app, path));
+        MapOnScreen s;
+        App& app = s.app;
+        MainWindow& w = s.window;
+        QVERIFY(LoadMapFile(app, s.mapPath));
         w.resize(700, 900);
         QTRY_COMPARE(app.viewport.view.bitmap.width, w.Map()->width());
         QCOMPARE(app.viewport.view.bitmap.height, w.Map()->height());
