@@ -55,10 +55,9 @@ void PaintOverlays(QPainter& painter, const App& app) {
                       TrackTailStyleFrom(app.settings, following, following && app.gps.onMap));
     // The pointer shows where the last fix was drawn: the view follows it.
     if (following && (app.gps.gpsPixelX != 0 || app.gps.gpsPixelY != 0)) {
-        double heading = app.gps.fix.trueCourse;
-        if (heading < 0) heading = kNoHeading;  // not known: the circle
-        DrawGpsPointer(canvas, view, heading, GpsPointerStyleFrom(app.settings), app.userPointer,
-                       app.replay.mode);
+        // A course not known (-777) draws the circle: the pointer knows the marker.
+        DrawGpsPointer(canvas, view, app.gps.fix.trueCourse, GpsPointerStyleFrom(app.settings),
+                       app.userPointer, app.replay.mode);
     }
     if (app.map.viewCentreLat != 0 || app.map.viewCentreLon != 0) DrawCursorCross(canvas, view);
     DrawZoomCaption(canvas, app.viewport.Divisor());

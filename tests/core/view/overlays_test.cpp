@@ -133,6 +133,8 @@ TEST(GpsPointer, DrawsEachStyleTurnedAgainstTheMap) {
     // No heading (777) draws the circle even for the arrow; so do the circle
     // style and a replay.
     EXPECT_EQ(Pointer(777, kPointerArrow, 5, true, false), circle);
+    // A course the receiver did not send is held as -777: no heading either.
+    EXPECT_EQ(Pointer(-777, kPointerArrow, 5, true, false), circle);
     EXPECT_EQ(Pointer(45, kPointerCircle, 5, true, false), circle);
     EXPECT_EQ(Pointer(45, kPointerArrow, 5, true, true), circle);
     // Heading east: on a north-up map the arrow points right, on an east-up
