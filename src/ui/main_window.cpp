@@ -213,19 +213,19 @@ void MainWindow::RunCommand(int id) {
 
 void MainWindow::SyncChecks() {
     // A checkable action flips itself when clicked; the core's state is what
-    // counts, so every check mark is set from it after each command.
-    for (auto& [id, a] : actions_)
+    // counts, so every check mark and enabled state is set from the command
+    // rows after each command.
+    for (auto& [id, a] : actions_) {
+        a->setEnabled(CommandEnabled(app_, id));
         if (a->isCheckable() || id == kCmdViewToolbar) a->setChecked(CommandChecked(app_, id));
+    }
 }
 
 void MainWindow::Relayout() {
     SetScreenSize(app_, width(), height());
     if (app_.state.portrait != builtForPortrait_) {
         BuildToolBars();
-        if (QAction* a = Action(kCmdViewToolbar)) {
-            a->setEnabled(app_.state.portrait);
-            a->setChecked(CommandChecked(app_, kCmdViewToolbar));
-        }
+        SyncChecks();
     }
     app_.state.areaWidth = central_->width();
     app_.state.areaHeight = central_->height();
@@ -315,17 +315,19 @@ bool MainWindow::AskYesNo(const std::string& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<std::string> MainWindow::AskOpenFileName(const std::string& startFolder,
+std::optional<std::string> MainWindow::AskOpenFileName(const std::string& title,
+                                                       const std::string& startFolder,
                                                        const std::vector<FileFilter>& filters) {
-    QString f = QFileDialog::getOpenFileName(this, "Open", QString::fromStdString(startFolder),
+    QString f = QFileDialog::getOpenFileName(this, QString::fromStdString(title), QString::fromStdString(startFolder),
                                              FilterText(filters));
     if (f.isEmpty()) return std::nullopt;
     return f.toStdString();
 }
 
-std::optional<std::string> MainWindow::AskSaveFileName(const std::string& proposedPath,
+std::optional<std::string> MainWindow::AskSaveFileName(const std::string& title,
+                                                       const std::string& proposedPath,
                                                        const std::vector<FileFilter>& filters) {
-    QString f = QFileDialog::getSaveFileName(this, "Save As", QString::fromStdString(proposedPath),
+    QString f = QFileDialog::getSaveFileName(this, QString::fromStdString(title), QString::fromStdString(proposedPath),
                                              FilterText(filters));
     if (f.isEmpty()) return std::nullopt;
     return f.toStdString();

@@ -35,9 +35,9 @@ public:
     // Ui port.
     void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
-    std::optional<std::string> AskOpenFileName(const std::string& startFolder,
+    std::optional<std::string> AskOpenFileName(const std::string& title, const std::string& startFolder,
                                                const std::vector<FileFilter>& filters) override;
-    std::optional<std::string> AskSaveFileName(const std::string& proposedPath,
+    std::optional<std::string> AskSaveFileName(const std::string& title, const std::string& proposedPath,
                                                const std::vector<FileFilter>& filters) override;
     void SetWaitCursor(bool on) override;
     void Repaint(WindowId window) override;

@@ -25,13 +25,15 @@ public:
         answers.pop_front();
         return a;
     }
-    std::optional<std::string> AskOpenFileName(const std::string& startFolder,
+    std::optional<std::string> AskOpenFileName(const std::string& title, const std::string& startFolder,
                                                const std::vector<mw::FileFilter>&) override {
+        requestTitles.push_back(title);
         openRequests.push_back(startFolder);
         return NextFile();
     }
-    std::optional<std::string> AskSaveFileName(const std::string& proposed,
+    std::optional<std::string> AskSaveFileName(const std::string& title, const std::string& proposed,
                                                const std::vector<mw::FileFilter>&) override {
+        requestTitles.push_back(title);
         saveRequests.push_back(proposed);
         return NextFile();
     }
@@ -63,7 +65,7 @@ public:
     std::vector<std::string> questions;
     std::deque<bool> answers;
     std::deque<std::optional<std::string>> files;
-    std::vector<std::string> openRequests, saveRequests;
+    std::vector<std::string> openRequests, saveRequests, requestTitles;
     bool waitCursor = false;
     std::vector<mw::WindowId> repaints;
     std::map<int, bool> checked, enabled;

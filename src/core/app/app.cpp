@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
 #include "app/moving_map.h"
@@ -14,34 +15,6 @@
 namespace mw {
 
 namespace {
-
-// View toggles: command, the setting it flips, and whether the tool panel
-// shows it (and so must be repainted).
-struct ViewToggle {
-    int command;
-    int ViewSettings::*field;
-    bool toolPanel;
-};
-
-constexpr ViewToggle kViewToggles[] = {
-    {kCmdViewWaypoints, &ViewSettings::viewWaypoints, true},
-    {kCmdViewWaypointHighlights, &ViewSettings::viewWaypointHighlights, false},
-    {kCmdViewWaypointNames, &ViewSettings::viewWaypointNames, false},
-    {kCmdViewWaypointBW, &ViewSettings::viewWaypointBW, false},
-    {kCmdViewWaypointProximity, &ViewSettings::viewWaypointProximity, false},
-    {kCmdViewRoutes, &ViewSettings::viewRoutes, true},
-    {kCmdViewRouteHighlights, &ViewSettings::viewRouteHighlights, true},
-    {kCmdViewRouteWpNames, &ViewSettings::viewRouteWpNames, true},
-    {kCmdViewRouteName, &ViewSettings::viewRouteName, true},
-    {kCmdViewRouteBW, &ViewSettings::viewRouteBW, true},
-    {kCmdViewTrack, &ViewSettings::viewTrack, true},
-};
-
-const ViewToggle* FindToggle(int id) {
-    for (const ViewToggle& t : kViewToggles)
-        if (t.command == id) return &t;
-    return nullptr;
-}
 
 Ui& TheUi(App& app) { return *app.ports.ui; }
 
@@ -55,24 +28,6 @@ void SetDragMode(App& app, bool on) {
 void SetScreenControlMode(App& app, bool on) {
     app.state.screenControlMode = on;
     TheUi(app).SetCommandChecked(kCmdScreenControl, on);
-}
-
-bool IsExecutableFile(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    auto st = fs::status(path, ec);
-    using P = fs::perms;
-    return !ec && fs::is_regular_file(st) &&
-           (st.permissions() & (P::owner_exec | P::group_exec | P::others_exec)) != P::none;
-}
-
-void ShowDeveloperInfo(App& app) {
-    const DisplayCaps& d = app.state.display;
-    ShowMessage(TheUi(app), Format("Rastercaps %d", d.rasterCaps));
-    ShowMessage(TheUi(app), Format("Numcolors %d", d.numColors));
-    ShowMessage(TheUi(app), Format("Numreserved %d", d.numReserved));
-    ShowMessage(TheUi(app), Format("Sizepalette %d", d.sizePalette));
-    ShowMessage(TheUi(app), Format("Colorres %d", d.colorRes));
 }
 
 }  // namespace
@@ -146,7 +101,9 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
         app.mapHooks.stores.end())
         app.mapHooks.stores.push_back(&app.track);
 
-    for (const ViewToggle& t : kViewToggles) ui.SetCommandChecked(t.command, app.view.*t.field != 0);
+    for (const CommandRow& row : AllCommandRows())
+        if (row.kind == CommandKind::Toggle && row.checked && row.id != kCmdViewToolbar)
+            ui.SetCommandChecked(row.id, row.checked(app));
 
     if (app.settings.loadLastMap) {
         std::string last = ReadLastIni(home, kLastMapFile);
@@ -174,72 +131,51 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
 }
 
 bool CommandChecked(const App& app, int id) {
-    if (const ViewToggle* t = FindToggle(id)) return app.view.*t->field != 0;
-    switch (id) {
-        case kCmdDragMap: return app.state.dragMode;
-        case kCmdScreenControl: return app.state.screenControlMode;
-        case kCmdViewToolbar: return app.state.portrait ? app.view.viewToolbar != 0 : true;
-        case kCmdViewScale: return app.view.viewScale != 0;
-        case kCmdViewMapView: return app.view.viewMapView != 0;
-        case kCmdViewSpeedInfo: return app.view.viewSpeedInfo != 0;
-        case kCmdViewSpeedNavInfo: return app.view.viewSpeedNavInfo != 0;
-        case kCmdMovingMap: return app.state.gpsActive;
-        case kCmdReplayTrack: return app.state.replayActive;
-    }
-    return false;
+    const CommandRow* row = FindCommandRow(id);
+    return row && row->checked && row->checked(app);
 }
 
 bool ExecuteCommand(App& app, int id) {
-    id = CanonicalCommand(id);
-    Ui& ui = TheUi(app);
-    if (!CommandAvailable(id)) return false;
-    if (ExecuteMapCommand(app, id)) return true;
-    if (ExecuteViewCommand(app, id)) return true;
-    if (ExecuteTrackCommand(app, id)) return true;
+    const CommandRow* row = FindCommandRow(id);
+    if (!row || !row->run) return false;
+    // A command that cannot be chosen now does nothing, as its greyed item.
+    if (row->available && !row->available(app)) return true;
+    row->run(app);
+    return true;
+}
 
-    if (const ViewToggle* t = FindToggle(id)) {
-        int& value = app.view.*t->field;
-        value = value ? 0 : 1;
-        ui.SetCommandChecked(id, value != 0);
-        if (t->toolPanel) RepaintToolPanel(app);
-        ui.Repaint(WindowId::Map);
-        return true;
-    }
-
-    switch (id) {
-        case kCmdQuit: ui.RequestQuit(); return true;
-        case kCmdAbout: ShowMessage(ui, kAboutText); return true;
-        case kCmdDeveloperInfo: ShowDeveloperInfo(app); return true;
-        case kCmdHelp:
-            // Nothing is shown when there is no help document or no viewer.
-            if (app.ports.shell)
-                app.ports.shell->OpenDocument(
-                    JoinPath(JoinPath(app.state.programFolder, kHelpFolder), kHelpFile));
-            return true;
-        case kCmdUploadDownload: {
-            std::string program = JoinPath(app.state.programFolder, kCompanionProgram);
-            if (app.ports.shell && IsExecutableFile(program))
-                app.ports.shell->StartProgram(program, {"586"});
-            return true;
-        }
-        case kCmdViewToolbar:
-            if (!app.state.portrait) return true;  // grey in landscape
-            app.view.viewToolbar = app.view.viewToolbar ? 0 : 1;
-            ui.SetCommandChecked(kCmdViewToolbar, app.view.viewToolbar != 0);
-            ApplyToolbar(app, app.view.viewToolbar != 0);
-            return true;
-        case kCmdDragMap:
-            SetScreenControlMode(app, false);
-            SetDragMode(app, !app.state.dragMode);
-            RepaintToolPanel(app);
-            return true;
-        case kCmdScreenControl:
-            SetDragMode(app, false);
-            SetScreenControlMode(app, !app.state.screenControlMode);
-            RepaintToolPanel(app);
-            return true;
-    }
-    return false;
+CommandRows GeneralCommandRows() {
+    return {
+        {kCmdQuit, "Quit", CommandKind::Action,
+         [](App& app) { TheUi(app).RequestQuit(); }, {}, {}},
+        {kCmdAbout, "About", CommandKind::Action,
+         [](App& app) { ShowMessage(TheUi(app), kAboutText); }, {}, {}},
+        {kCmdViewToolbar, "Toolbar", CommandKind::Toggle,
+         [](App& app) {
+             if (!app.state.portrait) return;  // grey in landscape
+             app.view.viewToolbar = app.view.viewToolbar ? 0 : 1;
+             TheUi(app).SetCommandChecked(kCmdViewToolbar, app.view.viewToolbar != 0);
+             ApplyToolbar(app, app.view.viewToolbar != 0);
+         },
+         // Landscape shows every button on the command bar: checked, and grey.
+         [](const App& app) { return app.state.portrait ? app.view.viewToolbar != 0 : true; },
+         [](const App& app) { return app.state.portrait; }},
+        {kCmdDragMap, "Drag Map", CommandKind::Toggle,
+         [](App& app) {
+             SetScreenControlMode(app, false);
+             SetDragMode(app, !app.state.dragMode);
+             RepaintToolPanel(app);
+         },
+         [](const App& app) { return app.state.dragMode; }, {}},
+        {kCmdScreenControl, "Screen Control", CommandKind::Toggle,
+         [](App& app) {
+             SetDragMode(app, false);
+             SetScreenControlMode(app, !app.state.screenControlMode);
+             RepaintToolPanel(app);
+         },
+         [](const App& app) { return app.state.screenControlMode; }, {}},
+        ViewToggleRow(kCmdViewTrack, "Track", &ViewSettings::viewTrack, true),
+    };
 }
 
 bool KeepAliveTick(const App& app) { return app.state.keepAliveTimer && app.state.gpsActive; }

@@ -16,6 +16,7 @@
 #include "gps/gps_session.h"
 #include "gps/mailbox.h"
 #include "nav/gps_timing.h"
+#include "nav/navigation.h"
 #include "nav/record_rule.h"
 #include "nav/replay.h"
 #include "track/track_store.h"
@@ -129,6 +130,8 @@ struct App {
     TrackStore track;
     ReplayState replay;
     GpsState gps;
+    // The navigation target (navigationActive mirrors whether there is one).
+    NavigationState navigation;
     // The outline of the "User" GPS pointer.
     std::vector<Point> userPointer;
     // Called with each fix on the map datum while "WP Check Proximity" is

@@ -1,8 +1,6 @@
 #include "app/commands.h"
 
-#include <set>
-
-#include "view/viewport.h"
+#include "app/command_table.h"
 
 namespace mw {
 
@@ -10,8 +8,12 @@ namespace {
 
 using K = MenuNode::Kind;
 
-MenuNode Item(int id, const char* text) { return MenuNode{K::Item, id, text, {}, {}}; }
-MenuNode Check(int id, const char* text) { return MenuNode{K::Check, id, text, {}, {}}; }
+// A menu item takes its text and kind from the command's row.
+MenuNode Entry(int id) {
+    const CommandRow* row = FindCommandRow(id);
+    if (!row) return MenuNode{K::Item, id, {}, {}, {}};
+    return MenuNode{row->kind == CommandKind::Toggle ? K::Check : K::Item, id, row->text, {}, {}};
+}
 MenuNode Sep() { return MenuNode{K::Separator, -1, {}, {}, {}}; }
 MenuNode Sub(const char* text, std::vector<MenuNode> children, const char* dynamicName = "") {
     return MenuNode{K::Submenu, -1, text, std::move(children), dynamicName};
@@ -19,94 +21,94 @@ MenuNode Sub(const char* text, std::vector<MenuNode> children, const char* dynam
 
 std::vector<MenuNode> BuildMenuBar() {
     MenuNode file = Sub("File", {
-        Item(kCmdOpenMap, "Open Map File"),
-        Sub("Open Recent Maps", {Item(kCmdRecentMap0, "None")}, "recent"),
+        Entry(kCmdOpenMap),
+        Sub("Open Recent Maps", {Entry(kCmdRecentMap0)}, "recent"),
         Sep(),
-        Item(kCmdCreateWpAtPosition, "Create Wp at Position"),
-        Item(kCmdLoadWpFile, "Load Wp File"),
-        Item(kCmdSaveWaypoints, "Save Wp's from Map"),
-        Item(kCmdClearWaypoints, "Clear Wp's from Map"),
-        Item(kCmdSaveWpLog, "Save Wp Log File"),
-        Item(kCmdDeleteWpLog, "Delete Wp Log File"),
-        Item(kCmdWaypointList, "Waypoint List"),
+        Entry(kCmdCreateWpAtPosition),
+        Entry(kCmdLoadWpFile),
+        Entry(kCmdSaveWaypoints),
+        Entry(kCmdClearWaypoints),
+        Entry(kCmdSaveWpLog),
+        Entry(kCmdDeleteWpLog),
+        Entry(kCmdWaypointList),
         Sep(),
-        Item(kCmdLoadRouteFile, "Load Maw Route File"),
-        Item(kCmdClearRoutes, "Clear Routes from Map"),
+        Entry(kCmdLoadRouteFile),
+        Entry(kCmdClearRoutes),
         Sep(),
-        Item(kCmdLoadTrackFile, "Load Track File"),
-        Item(kCmdSaveTrack, "Save Track From Map"),
-        Item(kCmdClearTrack, "Clear Track from Map"),
-        Item(kCmdSaveTrackLog, "Save Track Log File"),
-        Item(kCmdDeleteTrackLog, "Delete Track Log File"),
-        Check(kCmdReplayTrack, "Replay Track"),
+        Entry(kCmdLoadTrackFile),
+        Entry(kCmdSaveTrack),
+        Entry(kCmdClearTrack),
+        Entry(kCmdSaveTrackLog),
+        Entry(kCmdDeleteTrackLog),
+        Entry(kCmdReplayTrack),
         Sep(),
-        Item(kCmdUploadDownload, "Upload/Download"),
+        Entry(kCmdUploadDownload),
         Sub("Settings", {
-            Item(kCmdSettingsSystem, "System"),
-            Item(kCmdSettingsMapDataFiles, "Map && Data Files"),
-            Item(kCmdSettingsImageFiles, "Map Image Files"),
-            Item(kCmdSettingsNmea, "NMEA (GPS)"),
-            Item(kCmdSettingsMovingMap, "Moving Map"),
-            Item(kCmdSettingsTrack, "Track Logging"),
-            Item(kCmdSettingsUnits, "Units"),
-            Item(kCmdSettingsWaypoints, "Waypoints"),
-            Item(kCmdSettingsRoutes, "Maw Routes"),
-            Item(kCmdSettingsNavigation, "Navigation"),
-            Item(kCmdSettingsSpeedMonitor, "Speed Monitor"),
+            Entry(kCmdSettingsSystem),
+            Entry(kCmdSettingsMapDataFiles),
+            Entry(kCmdSettingsImageFiles),
+            Entry(kCmdSettingsNmea),
+            Entry(kCmdSettingsMovingMap),
+            Entry(kCmdSettingsTrack),
+            Entry(kCmdSettingsUnits),
+            Entry(kCmdSettingsWaypoints),
+            Entry(kCmdSettingsRoutes),
+            Entry(kCmdSettingsNavigation),
+            Entry(kCmdSettingsSpeedMonitor),
         }),
         Sep(),
-        Item(kCmdHelp, "Help"),
-        Item(kCmdAbout, "About"),
-        Item(kCmdDeveloperInfo, "Developer Info"),
+        Entry(kCmdHelp),
+        Entry(kCmdAbout),
+        Entry(kCmdDeveloperInfo),
         Sep(),
-        Item(kCmdQuit, "Quit"),
+        Entry(kCmdQuit),
     });
     MenuNode view = Sub("View", {
-        Item(kCmdNameSearch, "Name Search"),
+        Entry(kCmdNameSearch),
         Sep(),
-        Check(kCmdViewMapView, "Map View"),
-        Check(kCmdViewScale, "Scale"),
-        Check(kCmdViewSpeedInfo, "Speed"),
-        Check(kCmdViewSpeedNavInfo, "Navigation Info"),
+        Entry(kCmdViewMapView),
+        Entry(kCmdViewScale),
+        Entry(kCmdViewSpeedInfo),
+        Entry(kCmdViewSpeedNavInfo),
         Sep(),
         Sub("Waypoints", {
-            Check(kCmdViewWaypoints, "Show"),
-            Check(kCmdViewWaypointHighlights, "Highlight Waypoints"),
-            Check(kCmdViewWaypointNames, "Show Names"),
-            Check(kCmdViewWaypointBW, "Black && White"),
-            Check(kCmdViewWaypointProximity, "Show Proximity Zone"),
+            Entry(kCmdViewWaypoints),
+            Entry(kCmdViewWaypointHighlights),
+            Entry(kCmdViewWaypointNames),
+            Entry(kCmdViewWaypointBW),
+            Entry(kCmdViewWaypointProximity),
         }),
         Sub("Routes", {
-            Check(kCmdViewRoutes, "Show"),
-            Check(kCmdViewRouteHighlights, "Highlight Route"),
-            Check(kCmdViewRouteWpNames, "Show WP Names"),
-            Check(kCmdViewRouteName, "Show Route Name"),
-            Check(kCmdViewRouteBW, "Black && White"),
+            Entry(kCmdViewRoutes),
+            Entry(kCmdViewRouteHighlights),
+            Entry(kCmdViewRouteWpNames),
+            Entry(kCmdViewRouteName),
+            Entry(kCmdViewRouteBW),
         }),
-        Check(kCmdViewTrack, "Track"),
+        Entry(kCmdViewTrack),
         Sep(),
-        Check(kCmdViewToolbar, "Toolbar"),
+        Entry(kCmdViewToolbar),
     });
     // "Zoom" is item 11 of this menu, separators counted.
     MenuNode map = Sub("Map", {
-        Check(kCmdMovingMap, "Moving Map (GPS) "),
+        Entry(kCmdMovingMap),
         Sep(),
-        Item(kCmdDisplayNmea, "Display NMEA Input"),
-        Item(kCmdViewSatellites, "View Satellites"),
+        Entry(kCmdDisplayNmea),
+        Entry(kCmdViewSatellites),
         Sep(),
-        Item(kCmdCancelNavigation, "Cancel Navigation"),
-        Item(kCmdMapInformation, "Map Information"),
-        Item(kCmdFindMapsAtCursor, "Find Maps at Cursor"),
+        Entry(kCmdCancelNavigation),
+        Entry(kCmdMapInformation),
+        Entry(kCmdFindMapsAtCursor),
         Sep(),
-        Check(kCmdDragMap, "Drag Map"),
-        Check(kCmdScreenControl, "Screen Control"),
-        Sub("Zoom", {Item(kCmdFullMap, "Full Map")}, "zoom"),
+        Entry(kCmdDragMap),
+        Entry(kCmdScreenControl),
+        Sub("Zoom", {Entry(kCmdFullMap)}, "zoom"),
         Sub("Goto", {
-            Item(kCmdGotoTopLeft, "Top Left"),
-            Item(kCmdGotoTopRight, "Top Right"),
-            Item(kCmdGotoBottomLeft, "Bottom Left"),
-            Item(kCmdGotoBottomRight, "Bottom Right"),
-            Item(kCmdGotoCenter, "Center"),
+            Entry(kCmdGotoTopLeft),
+            Entry(kCmdGotoTopRight),
+            Entry(kCmdGotoBottomLeft),
+            Entry(kCmdGotoBottomRight),
+            Entry(kCmdGotoCenter),
         }),
     });
     return {file, view, map};
@@ -179,19 +181,13 @@ int CanonicalCommand(int id) {
 }
 
 bool CommandAvailable(int id) {
-    static const std::set<int> available = {
-        kCmdQuit, kCmdAbout, kCmdDeveloperInfo, kCmdHelp, kCmdUploadDownload,
-        kCmdViewWaypoints, kCmdViewWaypointHighlights, kCmdViewWaypointNames, kCmdViewWaypointBW,
-        kCmdViewWaypointProximity, kCmdViewRoutes, kCmdViewRouteHighlights, kCmdViewRouteWpNames,
-        kCmdViewRouteName, kCmdViewRouteBW, kCmdViewTrack, kCmdViewToolbar, kCmdDragMap,
-        kCmdScreenControl, kCmdMovingMap, kCmdLoadTrackFile, kCmdSaveTrack, kCmdClearTrack,
-        kCmdSaveTrackLog, kCmdDeleteTrackLog, kCmdReplayTrack, kCmdOpenMap, kCmdRecentMap0, kCmdMapInformation, kCmdFindMapsAtCursor,
-    };
-    if (id >= kCmdRecentMap1 && id <= kCmdRecentMap9) return true;
-    if (id >= kCmdGotoTopLeft && id <= kCmdGotoCenter) return true;
-    if (id == kCmdZoomIn || id == kCmdZoomOut || id == kCmdFullMap || id == kCmdZoom100) return true;
-    if (ZoomEntryForCommand(id)) return true;
-    return available.count(CanonicalCommand(id)) > 0;
+    const CommandRow* row = FindCommandRow(id);
+    return row && row->run;
+}
+
+bool CommandEnabled(const App& app, int id) {
+    const CommandRow* row = FindCommandRow(id);
+    return row && row->run && (!row->available || row->available(app));
 }
 
 }  // namespace mw

@@ -131,6 +131,11 @@ const std::vector<ToolPanelButton>& ToolPanelButtons();
 // other item rather than offering something that does nothing.
 bool CommandAvailable(int id);
 
+struct App;
+// Whether the command's menu item and button are enabled now: built, and
+// choosable in the program's present state.
+bool CommandEnabled(const App& app, int id);
+
 // The command a tool button alias stands for (0 -> 102, 1 -> 40004).
 int CanonicalCommand(int id);
 

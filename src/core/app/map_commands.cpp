@@ -1,5 +1,6 @@
 #include "app/map_commands.h"
 
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "map/recent_maps.h"
 #include "map/std_file_system.h"
@@ -64,7 +65,7 @@ bool LoadMapFile(App& app, const std::string& path) {
 void OpenMapCommand(App& app) {
     if (!app.ports.ui) return;
     std::string folder = ToLocalPath(app.settings.mapPath[0], app.state.userHome);
-    auto path = app.ports.ui->AskOpenFileName(folder, {{"Map files", "*.map"}});
+    auto path = app.ports.ui->AskOpenFileName("Open Map File", folder, {{"Map files", "*.map"}});
     if (path) LoadMapFile(app, *path);
 }
 
@@ -120,34 +121,42 @@ void ShowMapsFoundDialog(App& app, double lat, double lon) {
     });
 }
 
-bool ExecuteMapCommand(App& app, int id) {
-    if (int index = RecentMapIndex(id); index >= 0) {
-        OpenRecentMap(app, index);
-        return true;
+namespace {
+
+void ShowMapInformation(App& app) {
+    if (!RequireMap(app)) return;
+    if (app.ports.ui)
+        app.ports.ui->ShowList(kMapInformationTitle,
+                               {app.map.title, app.map.mapFilePath, app.map.datumName,
+                                app.map.projection.projectionName});
+}
+
+void FindMapsAtCursor(App& app) {
+    if (!RequireMap(app)) return;
+    GeoPoint at = CursorPosition(app);
+    if (at.lat == 0 && at.lon == 0) {
+        if (app.ports.ui) ShowMessage(*app.ports.ui, kCursorNotSelectedText);
+        return;
     }
-    switch (id) {
-        case kCmdOpenMap:
-            OpenMapCommand(app);
-            return true;
-        case kCmdMapInformation:
-            if (!RequireMap(app)) return true;
-            if (app.ports.ui)
-                app.ports.ui->ShowList(kMapInformationTitle,
-                                       {app.map.title, app.map.mapFilePath, app.map.datumName,
-                                        app.map.projection.projectionName});
-            return true;
-        case kCmdFindMapsAtCursor: {
-            if (!RequireMap(app)) return true;
-            GeoPoint at = CursorPosition(app);
-            if (at.lat == 0 && at.lon == 0) {
-                if (app.ports.ui) ShowMessage(*app.ports.ui, kCursorNotSelectedText);
-                return true;
-            }
-            ShowMapsFoundDialog(app, at.lat, at.lon);
-            return true;
-        }
-    }
-    return false;
+    ShowMapsFoundDialog(app, at.lat, at.lon);
+}
+
+}  // namespace
+
+CommandRows MapCommandRows() {
+    CommandRows rows = {
+        {kCmdOpenMap, "Open Map File", CommandKind::Action, OpenMapCommand, {}, {}},
+        {kCmdMapInformation, "Map Information", CommandKind::Action, ShowMapInformation, {}, {}},
+        {kCmdFindMapsAtCursor, "Find Maps at Cursor", CommandKind::Action, FindMapsAtCursor, {}, {}},
+    };
+    // The recent maps: the texts are the files' names, set when the submenu
+    // is rebuilt; "None" stands in an empty list and does nothing.
+    rows.push_back({kCmdRecentMap0, "None", CommandKind::Action,
+                    [](App& app) { OpenRecentMap(app, 0); }, {}, {}});
+    for (int k = 1; k <= 9; ++k)
+        rows.push_back({RecentMapCommand(k), "Recent Map " + std::to_string(k), CommandKind::Action,
+                        [k](App& app) { OpenRecentMap(app, k); }, {}, {}});
+    return rows;
 }
 
 }  // namespace mw

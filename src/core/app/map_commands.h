@@ -49,7 +49,5 @@ std::vector<CoveringMap> FindMapsAtPosition(App& app, double lat, double lon, in
 // covering maps by file name and loads the one chosen.
 void ShowMapsFoundDialog(App& app, double lat, double lon);
 
-// Runs a map command; false when `id` is none of them.
-bool ExecuteMapCommand(App& app, int id);
 
 }  // namespace mw

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
 #include "geo/datum_convert.h"
@@ -255,46 +256,55 @@ void StopMovingMap(App& app) {
     }
 }
 
-bool ExecuteTrackCommand(App& app, int id) {
+namespace {
+
+TrackCommandContext TrackContext(App& app) {
+    return {app.datums, app.map.datumIndex, DataFolder(app),
+            app.ports.clock ? app.ports.clock->LocalNow() : DateTime{}};
+}
+
+void ReplayTrackToggle(App& app) {
+    if (!RequireMap(app)) return;
     Ui& ui = TheUi(app);
-    TrackCommandContext context{app.datums, app.map.datumIndex, DataFolder(app),
-                                app.ports.clock ? app.ports.clock->LocalNow() : DateTime{}};
-    switch (id) {
-        case kCmdMovingMap:
-            ToggleMovingMap(app, true);
-            return true;
-        case kCmdLoadTrackFile:
-            if (!RequireMap(app)) return true;
-            LoadTrackCommand(app.track, context, ui);
-            ui.Repaint(WindowId::Map);
-            return true;
-        case kCmdSaveTrack:
-            SaveTrackCommand(app.track, context, ui);
-            return true;
-        case kCmdClearTrack:
-            ClearTrackCommand(app.track, ui);
-            ui.Repaint(WindowId::Map);
-            return true;
-        case kCmdSaveTrackLog:
-            SaveTrackLogCommand(context, ui);
-            return true;
-        case kCmdDeleteTrackLog:
-            DeleteTrackLogCommand(context, ui);
-            return true;
-        case kCmdReplayTrack: {
-            if (!RequireMap(app)) return true;
-            const bool wasOn = app.replay.mode;
-            // Switching the replay off while its ticks run stops them too:
-            // the GPS goes off with the replay it was running.
-            if (wasOn && app.state.gpsActive) ToggleMovingMap(app, true);
-            bool on = ReplayTrackCommand(app.replay, app.track, context.dataFolder, ui);
-            app.state.replayActive = on;
-            ui.SetCommandChecked(kCmdReplayTrack, on);
-            ui.Repaint(WindowId::Map);
-            return true;
-        }
-    }
-    return false;
+    const bool wasOn = app.replay.mode;
+    // Switching the replay off while its ticks run stops them too: the GPS
+    // goes off with the replay it was running.
+    if (wasOn && app.state.gpsActive) ToggleMovingMap(app, true);
+    bool on = ReplayTrackCommand(app.replay, app.track, DataFolder(app), ui);
+    app.state.replayActive = on;
+    ui.SetCommandChecked(kCmdReplayTrack, on);
+    ui.Repaint(WindowId::Map);
+}
+
+}  // namespace
+
+CommandRows TrackCommandRows() {
+    return {
+        {kCmdMovingMap, "Moving Map (GPS) ", CommandKind::Toggle,
+         [](App& app) { ToggleMovingMap(app, true); },
+         [](const App& app) { return app.state.gpsActive; }, {}},
+        {kCmdLoadTrackFile, "Load Track File", CommandKind::Action,
+         [](App& app) {
+             if (!RequireMap(app)) return;
+             LoadTrackCommand(app.track, TrackContext(app), TheUi(app));
+             TheUi(app).Repaint(WindowId::Map);
+         },
+         {}, {}},
+        {kCmdSaveTrack, "Save Track From Map", CommandKind::Action,
+         [](App& app) { SaveTrackCommand(app.track, TrackContext(app), TheUi(app)); }, {}, {}},
+        {kCmdClearTrack, "Clear Track from Map", CommandKind::Action,
+         [](App& app) {
+             ClearTrackCommand(app.track, TheUi(app));
+             TheUi(app).Repaint(WindowId::Map);
+         },
+         {}, {}},
+        {kCmdSaveTrackLog, "Save Track Log File", CommandKind::Action,
+         [](App& app) { SaveTrackLogCommand(TrackContext(app), TheUi(app)); }, {}, {}},
+        {kCmdDeleteTrackLog, "Delete Track Log File", CommandKind::Action,
+         [](App& app) { DeleteTrackLogCommand(TrackContext(app), TheUi(app)); }, {}, {}},
+        {kCmdReplayTrack, "Replay Track", CommandKind::Toggle, ReplayTrackToggle,
+         [](const App& app) { return app.state.replayActive; }, {}},
+    };
 }
 
 }  // namespace mw

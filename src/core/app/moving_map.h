@@ -47,9 +47,6 @@ bool StartMovingMapWithoutPort(App& app);
 // Timer 1: the next replayed point.
 void ReplayTimerTick(App& app);
 
-// The track commands of the File menu and "Replay Track"; false when `id` is
-// none of them.
-bool ExecuteTrackCommand(App& app, int id);
 
 // Stops the GPS and the replay, as shutdown does before the stores go.
 void StopMovingMap(App& app);

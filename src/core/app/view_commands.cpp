@@ -1,5 +1,6 @@
 #include "app/view_commands.h"
 
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
 #include "app/moving_map.h"
@@ -53,27 +54,43 @@ void ApplyViewSize(App& app) {
     RenderMapView(vp, TheUi(app));
 }
 
-bool ExecuteViewCommand(App& app, int id) {
-    Viewport& vp = app.viewport;
-    Ui& ui = TheUi(app);
-    std::optional<ZoomEntry> zoom = ZoomEntryForCommand(id);
-    bool isGoto = id >= kCmdGotoTopLeft && id <= kCmdGotoCenter;
-    if (!zoom && !isGoto && id != kCmdZoomIn && id != kCmdZoomOut && id != kCmdFullMap)
-        return false;
-    if (!RequireMap(app)) return true;
-    if (zoom) {
-        SetZoom(vp, app.map, FindZoomIndex(vp, zoom->divisor), ui);
-    } else if (id == kCmdZoomIn) {
-        ZoomIn(vp, app.map, ui);
-    } else if (id == kCmdZoomOut) {
-        ZoomOut(vp, app.map, ui);
-    } else if (id == kCmdFullMap) {
-        FullMap(vp, app.map, app.datums, ui);
-    } else {
-        GotoMapPosition(vp, app.map, app.datums, id - kCmdGotoTopLeft, ui);
+namespace {
+
+// A zoom or goto command: needs a map, then repaints the whole window (the
+// zoom caption and the panels change with the view).
+CommandRow ViewRow(int id, std::string text, std::function<void(App&)> step) {
+    return {id, std::move(text), CommandKind::Action,
+            [step = std::move(step)](App& app) {
+                if (!RequireMap(app)) return;
+                step(app);
+                TheUi(app).Repaint(WindowId::Main);
+            },
+            {}, {}};
+}
+
+}  // namespace
+
+CommandRows ViewCommandRows() {
+    CommandRows rows = {
+        ViewRow(kCmdZoomIn, "Zoom in", [](App& app) { ZoomIn(app.viewport, app.map, TheUi(app)); }),
+        ViewRow(kCmdZoomOut, "Zoom out",
+                [](App& app) { ZoomOut(app.viewport, app.map, TheUi(app)); }),
+        ViewRow(kCmdFullMap, "Full Map",
+                [](App& app) { FullMap(app.viewport, app.map, app.datums, TheUi(app)); }),
+    };
+    const char* gotoTexts[] = {"Top Left", "Top Right", "Bottom Left", "Bottom Right", "Center"};
+    for (int corner = 0; corner < 5; ++corner)
+        rows.push_back(ViewRow(kCmdGotoTopLeft + corner, gotoTexts[corner], [corner](App& app) {
+            GotoMapPosition(app.viewport, app.map, app.datums, corner, TheUi(app));
+        }));
+    // The zoom steps: their menu is rebuilt from the open image's levels.
+    for (int command : ZoomCommands()) {
+        ZoomEntry entry = *ZoomEntryForCommand(command);
+        rows.push_back(ViewRow(command, entry.label, [divisor = entry.divisor](App& app) {
+            SetZoom(app.viewport, app.map, FindZoomIndex(app.viewport, divisor), TheUi(app));
+        }));
     }
-    ui.Repaint(WindowId::Main);
-    return true;
+    return rows;
 }
 
 int ScreenZone(int x, int y, int width, int height) {

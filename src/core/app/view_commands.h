@@ -18,9 +18,6 @@ std::vector<MenuEntry> ZoomMenu(const Viewport& vp);
 // takes the new size and is drawn again.
 void ApplyViewSize(App& app);
 
-// Zoom in and out, the zoom menu items, "100 %", "Full Map" and the "Goto"
-// corners; false when `id` is none of them.
-bool ExecuteViewCommand(App& app, int id);
 
 // Taps on the map window, in its client coordinates. In centre mode a press
 // centres the map there; in drag mode a press starts a drag and the release

@@ -24,7 +24,7 @@ double FiniteOrZero(double value) { return std::isfinite(value) ? value : 0.0; }
 }  // namespace
 
 bool StartReplay(ReplayState& replay, TrackStore& track, const std::string& dataFolder, Ui& ui) {
-    std::optional<std::string> path = ui.AskOpenFileName(dataFolder, {TrackFileFilter()});
+    std::optional<std::string> path = ui.AskOpenFileName("Load Track File", dataFolder, {TrackFileFilter()});
     if (!path || path->empty()) return false;
     replay.path = *path;
     OpenAtFirstPoint(replay);

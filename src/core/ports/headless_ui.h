@@ -20,11 +20,11 @@ public:
     }
     void ShowErrorMessage(const std::string& text) override { ShowMessage(text); }
     bool AskYesNo(const std::string&) override { return false; }
-    std::optional<std::string> AskOpenFileName(const std::string&,
+    std::optional<std::string> AskOpenFileName(const std::string&, const std::string&,
                                                const std::vector<FileFilter>&) override {
         return std::nullopt;
     }
-    std::optional<std::string> AskSaveFileName(const std::string&,
+    std::optional<std::string> AskSaveFileName(const std::string&, const std::string&,
                                                const std::vector<FileFilter>&) override {
         return std::nullopt;
     }

@@ -12,6 +12,11 @@ namespace mw {
 // The windows whose repaint the core can ask for.
 enum class WindowId { Main, Map, ToolPanel, Scale, Overview, AlarmPopup };
 
+// The dialogs the core opens; the window layer builds each over the running
+// program's state. `OpenDialog`'s parameter selects within a kind (the
+// settings dialog's number).
+enum class DialogId { WaypointList, NameSearch, Settings, NmeaMonitor, Satellites };
+
 // A file type filter for the open and save requests, for example
 // {"Map Files", "*.map"}.
 struct FileFilter {
@@ -33,10 +38,13 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // Question box with caption "Mapwanderer"; true when the answer is Yes.
     virtual bool AskYesNo(const std::string& text) = 0;
-    // File requests; nullopt when the user cancels.
-    virtual std::optional<std::string> AskOpenFileName(const std::string& startFolder,
+    // File requests captioned `title` ("Open Map File", "Save Track File");
+    // nullopt when the user cancels.
+    virtual std::optional<std::string> AskOpenFileName(const std::string& title,
+                                                       const std::string& startFolder,
                                                        const std::vector<FileFilter>& filters) = 0;
-    virtual std::optional<std::string> AskSaveFileName(const std::string& proposedPath,
+    virtual std::optional<std::string> AskSaveFileName(const std::string& title,
+                                                       const std::string& proposedPath,
                                                        const std::vector<FileFilter>& filters) = 0;
     virtual void SetWaitCursor(bool on) = 0;
     virtual void Repaint(WindowId window) = 0;
@@ -69,6 +77,9 @@ public:
     // `timerId` every `periodMs` until the timer is stopped.
     virtual void StartTimer(int timerId, int periodMs) {}
     virtual void StopTimer(int timerId) {}
+    // Opens one of the program's dialogs (modal unless the dialog is a
+    // floating window by nature).
+    virtual void OpenDialog(DialogId dialog, int parameter = 0) {}
 };
 
 // Message boxes as the rest of the core calls them.

@@ -32,13 +32,13 @@ std::string WithExtension(const std::string& path, std::string_view extension) {
 std::optional<std::string> AskSaveName(Ui& ui, const std::string& folder, std::string_view baseName,
                                        std::string_view extension, const DateTime& localNow) {
     std::string proposal = JoinPath(folder, ProposeSaveName(baseName, extension, localNow));
-    std::optional<std::string> path = ui.AskSaveFileName(proposal, {TrackFileFilter()});
+    std::optional<std::string> path = ui.AskSaveFileName("Save Track File", proposal, {TrackFileFilter()});
     if (!path || path->empty()) return std::nullopt;
     return WithExtension(*path, extension);
 }
 
 void LoadTrackCommand(TrackStore& track, const TrackCommandContext& context, Ui& ui) {
-    std::optional<std::string> path = ui.AskOpenFileName(context.dataFolder, {TrackFileFilter()});
+    std::optional<std::string> path = ui.AskOpenFileName("Load Track File", context.dataFolder, {TrackFileFilter()});
     if (!path || path->empty()) return;
     LoadTrackFile(track, *path, context.datums, context.mapDatum, &ui);
     ui.Repaint(WindowId::Map);

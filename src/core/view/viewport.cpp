@@ -87,6 +87,18 @@ std::optional<ZoomEntry> ZoomEntryForCommand(int command) {
     return std::nullopt;
 }
 
+std::vector<int> ZoomCommands() {
+    std::vector<int> out;
+    auto add = [&out](const ZoomEntry& e) {
+        if (std::find(out.begin(), out.end(), e.command) == out.end()) out.push_back(e.command);
+    };
+    for (const ZoomEntry* e : {&kZoom2_5, &kZoom5Strip, &kZoom10, &kZoom20, &kZoom25, &kZoom33,
+                               &kZoom50, &kZoom75, &kZoom100})
+        add(*e);
+    for (const ZoomEntry& m : kMagnifications) add(m);
+    return out;
+}
+
 int FindZoomIndex(const Viewport& vp, double divisor) {
     for (std::size_t i = 0; i < vp.zoomTable.size(); ++i)
         if (TruncTimesTen(vp.zoomTable[i].divisor) == TruncTimesTen(divisor))

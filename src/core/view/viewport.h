@@ -35,6 +35,8 @@ struct ZoomEntry {
 std::vector<ZoomEntry> BuildZoomTable(const ImageFile& file);
 // The zoom entry a menu command selects; nullopt for other commands.
 std::optional<ZoomEntry> ZoomEntryForCommand(int command);
+// Every command that selects a zoom entry, each once.
+std::vector<int> ZoomCommands();
 
 struct Viewport {
     std::vector<ZoomEntry> zoomTable;
