@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/moving_map.h"
 #include "app/view_commands.h"
 #include "cli/console.h"
 #include "cli/mwtool.h"
@@ -146,26 +147,17 @@ int Render(mwtool::Args& args) {
         mw::MapPixel p = mw::LatLonToMapPixel(app.map, app.datums, *a, *b);
         app.map.viewCentreX = p.x;
         app.map.viewCentreY = p.y;
-    } else if (gps) {
-        // What the position pipeline leaves after a fix that moved the view:
-        // while the GPS drives it the centre keeps no degrees, so no cursor
-        // cross covers the pointer.
-        app.map.viewCentreLat = app.map.viewCentreLon = 0;
-        double lat = gps->lat, lon = gps->lon;
-        mw::ConvertDatum(app.datums, app.settings.nmeaDatum, app.map.datumIndex, lat, lon);
-        mw::MapPixel p = mw::LatLonToMapPixel(app.map, app.datums, lat, lon);
-        app.map.viewCentreX = app.gps.gpsPixelX = p.x;
-        app.map.viewCentreY = app.gps.gpsPixelY = p.y;
-        app.gps.onMap = mw::InsideMapBorder(app.map, lat, lon);
-        app.gps.fix.trueCourse = gps->heading;
-        app.state.gpsActive = true;
     }
     if (trackFile &&
         !mw::LoadTrackFile(app.track, *trackFile, app.datums, app.map.datumIndex, &ui)) {
         std::cerr << "mwtool: cannot read " << *trackFile << "\n";
         return 1;
     }
-    mw::ComputeViewCorner(app.viewport, app.map);
+    if (gps) {
+        mw::ShowFix(app, gps->lat, gps->lon, gps->heading);
+    } else {
+        mw::ComputeViewCorner(app.viewport, app.map);
+    }
     if (!mw::RenderMapView(app.viewport, ui)) return 1;
 
     QImage image(width, height, QImage::Format_RGB32);

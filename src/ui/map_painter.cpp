@@ -1,10 +1,8 @@
 #include "ui/map_painter.h"
 
-#include "app/logo.h"
+#include "app/map_scene.h"
 #include "image/bitmap.h"
-#include "map/calibration.h"
 #include "ui/qt_canvas.h"
-#include "view/overlays.h"
 
 namespace mw {
 
@@ -29,57 +27,24 @@ void PaintView(QPainter& painter, const App& app, const QImage& view, QPoint off
         painter.drawImage(ToQRect(rects.target).translated(offset), view, ToQRect(rects.source));
 }
 
-OverlayGeometry Geometry(const App& app) {
-    OverlayGeometry g;
-    g.viewCentreX = app.map.viewCentreX;
-    g.viewCentreY = app.map.viewCentreY;
-    g.zoomDivisor = app.viewport.Divisor();
-    g.halfViewWidth = app.state.halfViewWidth;
-    g.halfViewHeight = app.state.halfViewHeight;
-    g.windowWidth = app.state.mapWidth;
-    g.windowHeight = app.state.mapHeight;
-    g.toPixel = [&app](double lat, double lon) {
-        return LatLonToMapPixel(app.map, app.datums, lat, lon);
-    };
-    g.toLatLon = [&app](double x, double y) { return MapPixelToLatLon(app.map, app.datums, x, y); };
-    return g;
-}
-
-// The overlays in their drawing order over the map image.
-void PaintOverlays(QPainter& painter, const App& app) {
-    QtCanvas canvas(painter);
-    const OverlayGeometry view = Geometry(app);
-    const bool following = app.state.gpsActive;
-    if (app.view.viewTrack)
-        DrawTrackTail(canvas, app.track, view,
-                      TrackTailStyleFrom(app.settings, following, following && app.gps.onMap));
-    // The pointer shows where the last fix was drawn: the view follows it.
-    if (following && (app.gps.gpsPixelX != 0 || app.gps.gpsPixelY != 0)) {
-        // A course not known (-777) draws the circle: the pointer knows the marker.
-        DrawGpsPointer(canvas, view, app.gps.fix.trueCourse, GpsPointerStyleFrom(app.settings),
-                       app.userPointer, app.replay.mode);
-    }
-    if (app.map.viewCentreLat != 0 || app.map.viewCentreLon != 0) DrawCursorCross(canvas, view);
-    DrawZoomCaption(canvas, app.viewport.Divisor());
-    if (app.replay.mode && following) DrawReplayCaption(canvas);
-}
-
 }  // namespace
 
 void PaintMapWindow(QPainter& painter, const App& app, int width, int height) {
+    MapScene scene = BuildMapScene(app);
+    scene.windowWidth = width;
+    scene.windowHeight = height;
     QImage view = ViewQImage(app.viewport);
     if (view.isNull()) {
+        // The logo is drawn smooth; the map's overlays pixel-exact.
         painter.setRenderHint(QPainter::Antialiasing, true);
-        QtCanvas canvas(painter);
-        PaintStartupLogo(canvas, width, height);
-        return;
+    } else {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        // Outside the view bitmap (a window larger than the last render) is white.
+        painter.fillRect(QRect(0, 0, width, height), Qt::white);
+        PaintView(painter, app, view, QPoint(0, 0));
     }
-    // Overlays are drawn pixel-exact: a one-pixel line is one pixel wide.
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    // Outside the view bitmap (a window larger than the last render) is white.
-    painter.fillRect(QRect(0, 0, width, height), Qt::white);
-    PaintView(painter, app, view, QPoint(0, 0));
-    PaintOverlays(painter, app);
+    QtCanvas canvas(painter);
+    DrawMapWindow(canvas, scene);
 }
 
 void PaintDragPreview(QPainter& painter, const App& app, int width, int height, int dx, int dy) {

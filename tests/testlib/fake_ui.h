@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -17,7 +18,11 @@ namespace mwtest {
 // queues the test fills (an empty queue answers No / cancel).
 class FakeUi : public mw::Ui {
 public:
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ShowMessage(const std::string& text) override {
+        messages.push_back(text);
+        // A modal box runs the event loop: whatever arrives meanwhile runs here.
+        if (duringMessage) duringMessage();
+    }
     bool AskYesNo(const std::string& text) override {
         questions.push_back(text);
         if (answers.empty()) return false;
@@ -62,6 +67,7 @@ public:
     }
 
     std::vector<std::string> messages;
+    std::function<void()> duringMessage;
     std::vector<std::string> questions;
     std::deque<bool> answers;
     std::deque<std::optional<std::string>> files;

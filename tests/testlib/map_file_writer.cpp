@@ -1,5 +1,10 @@
 #include "testlib/map_file_writer.h"
 
+#include <gtest/gtest.h>
+
+#include "image/mwf2_writer.h"
+#include "testlib/image_fixtures.h"
+
 #include <cmath>
 
 #include "support/text.h"
@@ -80,6 +85,17 @@ CalibrationFileSpec CoverageMap(double south, double west, double north, double 
     calib.borderLatLon = RectangleBorder(south, west, north, east);
     calib.scale = scale;
     return calib;
+}
+
+void WriteMapImage(const std::string& folder, const CalibrationFileSpec& spec, int width,
+                   int height) {
+    std::string name = spec.image;
+    if (auto slash = name.find_last_of("/\\"); slash != std::string::npos) name.erase(0, slash + 1);
+    name = name.substr(0, name.find('.'));
+    std::string error;
+    if (!mw::WriteMwf2File(folder + "/" + name + ".mwf2", MakeTiledImage(width, height, {100}),
+                           &error))
+        ADD_FAILURE() << "cannot write the map image: " << error;
 }
 
 }  // namespace mwtest

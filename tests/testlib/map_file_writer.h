@@ -60,4 +60,10 @@ std::vector<TestCorner> RectangleBorder(double south, double west, double north,
 CalibrationFileSpec CoverageMap(double south, double west, double north, double east,
                                 std::optional<double> scale);
 
+// Writes a small tiled image (`width` × `height`) that a map with this
+// calibration file in `folder` finds: "<image name up to its dot>.mwf2".
+// A map without its image does not load.
+void WriteMapImage(const std::string& folder, const CalibrationFileSpec& spec, int width = 200,
+                   int height = 200);
+
 }  // namespace mwtest

@@ -27,6 +27,7 @@ std::string WriteMap(const QTemporaryDir& dir, const QString& name) {
     f.open(QIODevice::WriteOnly);
     std::string text = calib.Text();
     f.write(text.data(), static_cast<qint64>(text.size()));
+    mwtest::WriteMapImage(dir.path().toStdString(), calib);
     return dir.filePath(name).toStdString();
 }
 
@@ -54,8 +55,6 @@ private slots:
     void recentMapsMenuFollowsTheLoads() {
         QTemporaryDir home, maps;
         App app;
-        // The image reader is not part of this test; it finds nothing, quietly.
-        app.mapHooks.loadImage = [](MapRecord&) { return false; };
         MainWindow w(app, home.path().toStdString(), "/home/u");
         w.show();
         w.Start();
@@ -97,7 +96,6 @@ private slots:
     void findMapsAtCursorThroughTheWindow() {
         QTemporaryDir home, maps;
         App app;
-        app.mapHooks.loadImage = [](MapRecord&) { return false; };
         MainWindow w(app, home.path().toStdString(), "/home/u");
         w.show();
         w.Start();
@@ -123,7 +121,6 @@ private slots:
     void mapInformationShowsItsLines() {
         QTemporaryDir home, maps;
         App app;
-        app.mapHooks.loadImage = [](MapRecord&) { return false; };
         MainWindow w(app, home.path().toStdString(), "/home/u");
         w.show();
         w.Start();

@@ -10,6 +10,7 @@
 #include "app/view_commands.h"
 #include "view/user_pointer.h"
 #include "support/paths.h"
+#include "track/track_file.h"
 #include "support/text.h"
 
 namespace mw {
@@ -94,12 +95,10 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     // The map window's size before the last map's image is opened into it.
     LayoutMapWindow(app, s.areaWidth > 0 ? s.areaWidth : clientWidth,
                     s.areaHeight > 0 ? s.areaHeight : clientHeight);
-    // A caller (a test, a headless run) may have given its own image step.
-    if (!app.mapHooks.loadImage) InstallViewport(app);
     // The track follows the map's datum like every stored position.
-    if (std::find(app.mapHooks.stores.begin(), app.mapHooks.stores.end(), &app.track) ==
-        app.mapHooks.stores.end())
-        app.mapHooks.stores.push_back(&app.track);
+    if (std::find(app.positionStores.begin(), app.positionStores.end(), &app.track) ==
+        app.positionStores.end())
+        app.positionStores.push_back(&app.track);
 
     for (const CommandRow& row : AllCommandRows())
         if (row.kind == CommandKind::Toggle && row.checked && row.id != kCmdViewToolbar)
@@ -115,6 +114,12 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     if (!s.viewImageShown) {
         app.view.viewScale = 0;
         app.view.viewMapView = 0;
+    } else {
+        // The default files go onto a map on screen; a log not written yet
+        // is no reason for a message at every start.
+        const std::string trackLog = TrackLogPath(DataFolder(app));
+        if (app.settings.loadDefaultTrack && FileExists(trackLog))
+            LoadTrackFile(app.track, trackLog, app.datums, app.map.datumIndex, &ui);
     }
     ui.SetCommandChecked(kCmdViewScale, app.view.viewScale == 1);
     ui.SetCommandChecked(kCmdViewMapView, app.view.viewMapView == 1);

@@ -10,6 +10,7 @@
 #include "map/catalogue.h"
 #include "map/map_file.h"
 #include "map/map_record.h"
+#include "map/position_store.h"
 #include "ports/file_system.h"
 #include "ports/system.h"
 #include "ports/ui.h"
@@ -118,10 +119,10 @@ struct App {
     ViewSettings view;
     DatumTable datums;
     Ports ports;
-    // The one loaded map and what its loading reaches: the image step and
-    // the position stores plug in through mapHooks.
+    // The one loaded map.
     MapRecord map;
-    MapLoadHooks mapHooks;
+    // The stores whose positions follow the loaded map's datum.
+    std::vector<PositionStore*> positionStores;
     // What the map folders' calibration files say, kept between searches.
     MapCatalogue catalogue;
     // The map window's view of the loaded map's image.

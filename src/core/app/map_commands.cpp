@@ -2,7 +2,11 @@
 
 #include "app/command_table.h"
 #include "app/commands.h"
+#include "app/moving_map.h"
+#include "app/view_commands.h"
 #include "map/recent_maps.h"
+#include "map/position_store.h"
+#include "ports/headless_ui.h"
 #include "map/std_file_system.h"
 #include "support/paths.h"
 #include "support/text.h"
@@ -41,24 +45,72 @@ bool RequireMap(App& app) {
     return false;
 }
 
+namespace {
+
+// Opens the first of the map's image candidates into `vp`.
+bool OpenFirstImage(App& app, Viewport& vp, MapRecord& map, Ui& ui) {
+    for (const std::string& candidate :
+         MapImageCandidates(map.imageBaseName, map.mapFilePath, app.settings.filePath1,
+                            app.settings.filePath2, app.state.userHome)) {
+        if (FileExists(candidate) && OpenMapImage(vp, map, app.datums, candidate, ui)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool LoadMapFile(App& app, const std::string& path) {
-    MapLoadHooks& hooks = app.mapHooks;
-    // The application's own parts of a load, run around whatever the image
-    // and store work has plugged in.
-    MapLoadHooks local = hooks;
-    local.resetPositionState = [&] {
-        app.state.lastGpsLat = 0;
-        app.state.lastGpsLon = 0;
-        if (hooks.resetPositionState) hooks.resetPositionState();
-    };
-    local.recentMapsChanged = [&](const std::vector<std::string>& paths) {
-        ShowRecentMaps(app, paths);
-        if (hooks.recentMapsChanged) hooks.recentMapsChanged(paths);
-    };
-    MapLoadContext context{app.datums, app.ports.ui, app.state.programFolder, &local,
-                           &app.state.busy};
-    if (!LoadMapFile(app.map, context, path)) return false;
-    app.state.viewImageShown = context.imageShown;
+    HeadlessUi quiet;
+    Ui& ui = app.ports.ui ? *app.ports.ui : quiet;
+    const std::string name = FileNameOf(path);
+    auto data = ReadFilePrefix(path, kMaxCalibrationFileBytes);
+    // A file that cannot be read at all (gone, a folder) changes nothing and
+    // is not worth a message: the recent-maps list and the last map name
+    // files that may have moved.
+    if (!data) return false;
+
+    BusyScope busy(app);
+    // Everything is read and opened aside first: only a load that succeeded
+    // replaces the map on screen.
+    MapRecord next = ParseMapFile(*data, app.datums, &ui);
+    next.mapFilePath = path;
+    if (next.calibration.usablePoints == 0) {
+        ShowMessage(ui, Format("%s: not a calibration file", name.c_str()));
+        return false;
+    }
+    Viewport view;
+    view.zoomTable = app.viewport.zoomTable;
+    view.zoomIndex = app.viewport.zoomIndex;
+    view.zoomIndex100 = app.viewport.zoomIndex100;
+    SetViewSize(view, app.viewport.clientWidth, app.viewport.clientHeight,
+                app.viewport.halfViewWidth, app.viewport.halfViewHeight);
+    ui.SetWaitCursor(true);
+    const bool opened = OpenFirstImage(app, view, next, ui);
+    ui.SetWaitCursor(false);
+    if (!opened) {
+        std::string image = next.imageBaseName;
+        if (!image.empty() && image.back() == '.') image.pop_back();
+        ShowMessage(ui, Format("%s: %s", kImageNotFoundText, image.c_str()));
+        return false;
+    }
+
+    // The load stands: the stores follow the new datum, the old image goes.
+    app.state.lastGpsLat = 0;
+    app.state.lastGpsLon = 0;
+    ConvertStoredPositions(app.datums, app.map.datumIndex, next.datumIndex, app.positionStores);
+    CloseMapImage(app.viewport);
+    app.viewport = std::move(view);
+    app.map = std::move(next);
+    app.map.mapLoaded = true;
+    app.state.viewImageShown = true;
+    ui.SetMenuItems("zoom", ZoomMenu(app.viewport));
+
+    SaveLastIni(app.state.programFolder, kLastMapFile, "Last Map", path, &ui);
+    std::vector<std::string> recent;
+    AddRecentMap(app.state.programFolder, path, recent);
+    ShowRecentMaps(app, recent);
+    ui.Repaint(WindowId::Map);
+    ui.Repaint(WindowId::Overview);
     return true;
 }
 

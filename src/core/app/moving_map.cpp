@@ -64,6 +64,8 @@ void ResetForOpen(App& app) {
     ResetRecordState(app.gps.record);
     ResetGpsTiming(app.gps.timing, app.gps.counter);
     app.gps.gpsPixelX = app.gps.gpsPixelY = 0;
+    // The GPS places the view from now on: the centre chosen by hand goes.
+    app.map.viewCentreLat = app.map.viewCentreLon = 0;
 }
 
 // Opens the receiver (or, in replay mode, starts the ticks). Without
@@ -77,6 +79,7 @@ bool StartGps(App& app, bool openPort) {
     MakeFolders(DataFolder(app));
     if (app.replay.mode) {
         ClearTrack(app.track);
+        g.fix.statusText = kStatusOn;
         ui.StartTimer(kReplayTimer, static_cast<int>(kReplayTickMs));
         return true;
     }
@@ -144,7 +147,16 @@ void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date
     }
     if (IsNoPosition(lat, lon)) return;
     ++g.fixesProcessed;
+    const double gpsLat = lat, gpsLon = lon;
     ConvertDatum(app.datums, app.settings.nmeaDatum, map.datumIndex, lat, lon);
+    // After a map load the fix is taken on to the new map's datum and goes on
+    // to be recorded: a sheet change is no gap in the track.
+    auto onNewMap = [&] {
+        lat = gpsLat;
+        lon = gpsLon;
+        ConvertDatum(app.datums, app.settings.nmeaDatum, map.datumIndex, lat, lon);
+        g.onMap = InsideMapBorder(map, lat, lon);
+    };
     if (Busy(app)) return;
     if (app.settings.wpCheckProximity && app.checkProximity) app.checkProximity(lat, lon);
 
@@ -160,7 +172,7 @@ void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date
             ui.SetWaitCursor(false);
             return loaded;
         });
-        if (found == MapSearchOutcome::Loaded) return;
+        if (found == MapSearchOutcome::Loaded) onNewMap();
     } else {
         PositionOnMap(g.timing);
     }
@@ -169,7 +181,7 @@ void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date
         MapSearchOutcome found = DetailedMapSearch(g.timing, now, [&] {
             return SelectMapForPosition(app, map.mapFilePath, map.scale, lat, lon, map.datumIndex);
         });
-        if (found == MapSearchOutcome::Loaded) return;
+        if (found == MapSearchOutcome::Loaded) onNewMap();
     }
 
     RecordTargets targets{app.datums, map.datumIndex, TrackLogPath(DataFolder(app)), &app.track,
@@ -180,15 +192,41 @@ void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date
     app.state.lastGpsLon = lon;
 
     if (Busy(app) || g.drawing || !TakeScreenUpdate(g.counter, app.settings.nmeaUpdate)) return;
+    FollowFix(app, lat, lon);
+    ui.Repaint(WindowId::Overview);
+    ui.Repaint(WindowId::Main);
+}
+
+BusyScope::BusyScope(App& app) : app_(app), before_(app.state.busy) {
+    app.state.busy = true;
+    if (app.gps.session) app.gps.session->busy = true;
+}
+
+BusyScope::~BusyScope() {
+    app_.state.busy = before_;
+    if (app_.gps.session) app_.gps.session->busy = before_;
+}
+
+void FollowFix(App& app, double lat, double lon) {
+    MapRecord& map = app.map;
     MapPixel p = LatLonToMapPixel(map, app.datums, lat, lon);
     map.viewCentreX = p.x;
     map.viewCentreY = p.y;
     ComputeViewCorner(app.viewport, map);
-    g.gpsPixelX = p.x;
-    g.gpsPixelY = p.y;
-    RenderMapView(app.viewport, ui);
-    ui.Repaint(WindowId::Overview);
-    ui.Repaint(WindowId::Main);
+    app.gps.gpsPixelX = p.x;
+    app.gps.gpsPixelY = p.y;
+    RenderMapView(app.viewport, TheUi(app));
+}
+
+void ShowFix(App& app, double lat, double lon, double heading) {
+    // While the GPS drives the view the centre keeps no degrees, so no
+    // cursor cross covers the pointer.
+    app.map.viewCentreLat = app.map.viewCentreLon = 0;
+    app.state.gpsActive = true;
+    app.gps.fix.trueCourse = heading;
+    ConvertDatum(app.datums, app.settings.nmeaDatum, app.map.datumIndex, lat, lon);
+    app.gps.onMap = InsideMapBorder(app.map, lat, lon);
+    FollowFix(app, lat, lon);
 }
 
 void DrainGpsResults(App& app) {

@@ -19,23 +19,12 @@ OffMapHandler OffMap(App& app) {
     };
 }
 
-void RebuildZoomMenu(App& app) { TheUi(app).SetMenuItems("zoom", ZoomMenu(app.viewport)); }
-
 }  // namespace
 
 std::vector<MenuEntry> ZoomMenu(const Viewport& vp) {
     std::vector<MenuEntry> items = {{kCmdFullMap, "Full Map"}};
     for (const ZoomEntry& e : vp.zoomTable) items.push_back({e.command, e.label});
     return items;
-}
-
-void InstallViewport(App& app) {
-    app.mapHooks.loadImage = [&app](MapRecord& map) {
-        bool shown = LoadMapImage(app.viewport, map, app.datums, app.settings.filePath1,
-                                  app.settings.filePath2, app.state.userHome, TheUi(app));
-        if (shown) RebuildZoomMenu(app);
-        return shown;
-    };
 }
 
 void ApplyViewSize(App& app) {

@@ -7,9 +7,7 @@
 
 namespace mw {
 
-// Plugs the viewport into map loading: a loaded map's image is found, opened
-// and shown, and the zoom menu follows the image's levels.
-void InstallViewport(App& app);
+
 
 // "Full Map" followed by one item per zoom entry of the open image.
 std::vector<MenuEntry> ZoomMenu(const Viewport& vp);
@@ -17,7 +15,6 @@ std::vector<MenuEntry> ZoomMenu(const Viewport& vp);
 // The map window's client size changed (or was laid out): the view bitmap
 // takes the new size and is drawn again.
 void ApplyViewSize(App& app);
-
 
 // Taps on the map window, in its client coordinates. In centre mode a press
 // centres the map there; in drag mode a press starts a drag and the release

@@ -55,8 +55,8 @@ struct GpsSession {
     Clock* clock;
     GpsResultSink* sink;
 
-    // Set by the GUI thread while a map loads or the view renders: the
-    // reader then drops what it receives.
+    // Set by the GUI thread while a map loads (BusyScope): the reader then
+    // drops what it receives.
     std::atomic<bool> busy{false};
     // Set while the satellites view is open: GSV sentences are parsed only
     // then.

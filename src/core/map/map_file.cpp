@@ -153,38 +153,4 @@ std::optional<MapRecord> ReadMapFile(const std::string& path, const DatumTable& 
     return m;
 }
 
-bool LoadMapFile(MapRecord& map, MapLoadContext& context, const std::string& path) {
-    auto data = ReadFilePrefix(path, kMaxCalibrationFileBytes);
-    if (!data) return false;
-    if (context.busy) *context.busy = true;
-    MapLoadHooks* hooks = context.hooks;
-    const int previousDatum = map.datumIndex;
-
-    MapRecord next = ParseMapFile(*data, context.datums, context.ui);
-    next.mapFilePath = path;
-    if (hooks && hooks->resetPositionState) hooks->resetPositionState();
-    map = std::move(next);
-    SaveLastIni(context.home, kLastMapFile, "Last Map", path, context.ui);
-
-    if (hooks) ConvertStoredPositions(context.datums, previousDatum, map.datumIndex, hooks->stores);
-
-    context.imageShown = false;
-    if (hooks && hooks->loadImage)
-        context.imageShown = hooks->loadImage(map);
-    else if (context.ui)
-        ShowMessage(*context.ui, kImageNotFoundText);
-
-    map.mapLoaded = true;
-    if (context.ui) {
-        context.ui->Repaint(WindowId::Map);
-        context.ui->Repaint(WindowId::Overview);
-    }
-    if (context.busy) *context.busy = false;
-
-    std::vector<std::string> recent;
-    AddRecentMap(context.home, path, recent);
-    if (hooks && hooks->recentMapsChanged) hooks->recentMapsChanged(recent);
-    return true;
-}
-
 }  // namespace mw

@@ -52,41 +52,4 @@ MapRecord ParseMapFile(std::string_view data, const DatumTable& datums, Ui* ui);
 // mapFilePath set; nullopt when the file cannot be read. Changes nothing else.
 std::optional<MapRecord> ReadMapFile(const std::string& path, const DatumTable& datums, Ui* ui);
 
-// The image step of a map load: finds and opens the image named by
-// map.imageBaseName for the calibration file map.mapFilePath, sets the image
-// size and the view centre, and reports "Image File not Found" itself when
-// no candidate opens. Returns whether an image is shown.
-using MapImageLoader = std::function<bool(MapRecord& map)>;
-
-// What a map load reaches beyond the map record. Each part may be empty.
-struct MapLoadHooks {
-    // Empty until an image reader is linked in: every load then reports
-    // "Image File not Found" and shows no image.
-    MapImageLoader loadImage;
-    // The stores whose positions follow the map's datum.
-    std::vector<PositionStore*> stores;
-    // Clears the position state that belongs to the map being replaced (the
-    // last GPS position and whether it lay on the map).
-    std::function<void()> resetPositionState;
-    // The recent-maps list changed; receives it as the file now holds it.
-    std::function<void(const std::vector<std::string>&)> recentMapsChanged;
-};
-
-struct MapLoadContext {
-    const DatumTable& datums;
-    Ui* ui = nullptr;  // messages and repaints; null for none
-    std::string home;  // application home: "LastMap.ini" and the recent-maps list
-    MapLoadHooks* hooks = nullptr;
-    bool* busy = nullptr;     // set while the map is loading
-    bool imageShown = false;  // out: whether the load ended with an image on screen
-};
-
-// Loads the calibration file `path` into `map`. False, with nothing changed,
-// when the file cannot be read. Otherwise the record is replaced, "Last Map"
-// is written, stored positions move from the old map's datum to the new one,
-// the image step runs (a missing image does not fail the load), the map and
-// overview windows are repainted and the path goes to the top of the recent
-// maps; returns true.
-bool LoadMapFile(MapRecord& map, MapLoadContext& context, const std::string& path);
-
 }  // namespace mw

@@ -215,6 +215,9 @@ void ComputeViewCorner(Viewport& vp, const MapRecord& map) {
 
 bool RenderMapView(Viewport& vp, Ui& ui) {
     if (!vp.file) return false;
+    // A window squeezed to nothing (a resize on the way) shows nothing; the
+    // image stays open for when it has a size again.
+    if (vp.clientWidth <= 0 || vp.clientHeight <= 0) return true;
     ui.SetWaitCursor(true);
     vp.busy = true;
     bool ok = RenderView(*vp.file, vp.view, vp.Divisor(), vp.viewTop, 0, vp.viewLeft, 0, ui);
@@ -244,14 +247,14 @@ void ZoomOut(Viewport& vp, const MapRecord& map, Ui& ui) {
 
 void FullMap(Viewport& vp, MapRecord& map, const DatumTable& datums, Ui& ui) {
     if (!vp.HasImage() || vp.clientWidth <= 0 || vp.clientHeight <= 0) return;
-    const int rw = map.imageWidth / vp.clientWidth;
-    const int rh = map.imageHeight / vp.clientHeight;
-    int iw = 0, ih = 0;
-    for (std::size_t i = 0; i < vp.zoomTable.size(); ++i)
-        if (vp.zoomTable[i].divisor > rw) iw = static_cast<int>(i);
-    for (std::size_t i = 0; i < vp.zoomTable.size() && i < 11; ++i)
-        if (vp.zoomTable[i].divisor > rh) ih = static_cast<int>(i);
-    int index = std::min(std::max(iw, ih), vp.zoomIndex100);
+    // The closest zoom at which the whole image fits both ways, never
+    // magnified; the most distant entry when none fits.
+    int index = 0;
+    for (int i = 0; i <= vp.zoomIndex100 && i < static_cast<int>(vp.zoomTable.size()); ++i) {
+        const double d = vp.zoomTable[i].divisor;
+        if (map.imageWidth / d <= vp.clientWidth && map.imageHeight / d <= vp.clientHeight)
+            index = i;
+    }
     map.viewCentreX = map.imageWidth / 2;
     map.viewCentreY = map.imageHeight / 2;
     UpdateCentreLatLon(map, datums);

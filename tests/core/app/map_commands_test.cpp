@@ -8,6 +8,7 @@
 #include "app/commands.h"
 #include "app/map_commands.h"
 #include "map/recent_maps.h"
+#include "track/track_file.h"
 #include "testlib/fake_ui.h"
 #include "testlib/map_file_writer.h"
 #include "testlib/temp_dir.h"
@@ -32,6 +33,7 @@ protected:
         calib.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
         std::filesystem::create_directories(maps.File(folder));
         maps.Write(folder + "/" + name, calib.Text());
+        mwtest::WriteMapImage(maps.File(folder), calib);
         return maps.File(folder + "/" + name);
     }
     std::vector<MenuEntry> RecentMenu() { return ui.menus["recent"]; }
@@ -66,11 +68,77 @@ TEST_F(MapCommands, StartUpLoadsTheLastMapWhenAsked) {
     Start();
     EXPECT_TRUE(app.map.mapLoaded);
     EXPECT_EQ(app.map.mapFilePath, path);
-    // Without an image on screen the scale window stays off.
-    EXPECT_FALSE(app.state.viewImageShown);
-    EXPECT_EQ(app.view.viewScale, 0);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Image File not Found"});
+    EXPECT_TRUE(app.state.viewImageShown);
+    EXPECT_EQ(app.view.viewScale, 1);
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(RecentMenu(), (std::vector<MenuEntry>{{kCmdRecentMap0, "last.map"}}));
+
+    // Its image gone, the last map does not load: no image on screen, so the
+    // scale window stays off.
+    std::filesystem::remove(maps.File("one/test.mwf2"));
+    App second;
+    mwtest::FakeUi other;
+    second.ports.ui = &other;
+    ASSERT_TRUE(StartApplication(second, home.Path(), user.Path(), 480, 640));
+    EXPECT_FALSE(second.map.mapLoaded);
+    EXPECT_EQ(second.view.viewScale, 0);
+    EXPECT_EQ(other.messages, std::vector<std::string>{"Image File not Found: test"});
+}
+
+TEST_F(MapCommands, AFailedLoadLeavesTheMapViewAndFilesAsTheyWere) {
+    Start();
+    std::string good = WriteMap("one", "good.map", 5);
+    ASSERT_TRUE(LoadMapFile(app, good));
+    app.map.viewCentreX = 123;
+    const std::string lastMap = home.Read("LastMap.ini");
+    const auto recent = ReadRecentMaps(home.Path());
+    const std::string imagePath = app.viewport.imagePath;
+
+    maps.Write("one/garbage.map", std::string("\x89PNG\r\n\x1a\n binary junk\0\x01", 20));
+    mwtest::CalibrationFileSpec noImage = mwtest::CoverageMap(50, 10, 51, 11, 5);
+    noImage.image = "gone.bmp";
+    noImage.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
+    maps.Write("one/noimage.map", noImage.Text());
+    struct Case {
+        std::string file, message;
+    } cases[] = {
+        {"one/garbage.map", "garbage.map: not a calibration file"},
+        {"one/noimage.map", "Image File not Found: gone"},
+    };
+    for (const Case& c : cases) {
+        ui.messages.clear();
+        EXPECT_FALSE(LoadMapFile(app, maps.File(c.file))) << c.file;
+        EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
+        EXPECT_EQ(app.map.mapFilePath, good);
+        EXPECT_EQ(app.map.viewCentreX, 123);
+        EXPECT_EQ(app.viewport.imagePath, imagePath);
+        EXPECT_TRUE(app.viewport.HasImage());
+        EXPECT_EQ(home.Read("LastMap.ini"), lastMap);
+        EXPECT_EQ(ReadRecentMaps(home.Path()), recent);
+        EXPECT_FALSE(app.state.busy);
+    }
+}
+
+TEST_F(MapCommands, StartUpLoadsTheTrackLogOntoAShownMapWhenAsked) {
+    std::string path = WriteMap("one", "last.map", 5);
+    home.Write("LastMap.ini", "Last Map," + path + "\r\nEnd End End\r\n");
+    TrackStore log;
+    AddTrackPoint(log, 50.2, 10.2, 1);
+    AddTrackPoint(log, 50.3, 10.3, 0);
+    ASSERT_TRUE(SaveTrackFile(log, user.File("ceTrack.plt"), app.datums, kDatumWgs84, nullptr));
+    AppSettings settings;
+    settings.dataPath = user.Path();
+    settings.loadDefaultTrack = true;
+    ASSERT_TRUE(WriteConfiguration(home.Path(), app.datums, settings));
+    Start();
+    EXPECT_EQ(app.track.PointCount(), 2);
+
+    // Without a map on screen the log stays where it is.
+    std::filesystem::remove(home.File("LastMap.ini"));
+    App second;
+    second.ports.ui = &ui;
+    ASSERT_TRUE(StartApplication(second, home.Path(), user.Path(), 480, 640));
+    EXPECT_EQ(second.track.PointCount(), 0);
 }
 
 TEST_F(MapCommands, StartUpWithoutTheLastMap) {
@@ -142,6 +210,8 @@ TEST_F(MapCommands, FindMapsAtCursor) {
     std::string second = WriteMap("two", "same.map", 1);
     WriteMap("two", "elsewhere.map", 1);
     ASSERT_TRUE(LoadMapFile(app, loaded));
+    // As while the GPS places the view: the centre keeps no degrees.
+    app.map.viewCentreLat = app.map.viewCentreLon = 0;
     ui.messages.clear();
     EXPECT_TRUE(ExecuteCommand(app, kCmdFindMapsAtCursor));
     EXPECT_EQ(ui.messages, std::vector<std::string>{kCursorNotSelectedText});

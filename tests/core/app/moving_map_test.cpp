@@ -151,6 +151,33 @@ TEST_F(MovingMap, LeavingTheMapLoadsTheNeighbourAndOffAllMapsSearchesBackOff) {
     EXPECT_EQ(app.gps.timing.offMapInterval, 0);
 }
 
+TEST_F(MovingMap, TheFixThatChangesTheMapIsRecordedWithoutABreak) {
+    GpsOn();
+    Fix(50.25, 0.998, 1000);
+    Fix(50.25, 1.001, 2000);  // loads the eastern map, 213 m on
+    EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));
+    EXPECT_EQ(app.track.PointCount(), 2);
+    auto lines = LogLines();
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(GetField(lines[6], 3, ""), "1");
+    EXPECT_EQ(GetField(lines[7], 3, ""), "0");  // the map change starts no segment
+    EXPECT_NEAR(ParseReal(GetField(lines[7], 2, "")), 1.001, 1e-6);
+    EXPECT_NEAR(app.state.lastGpsLon, 1.001, 1e-9);
+}
+
+TEST_F(MovingMap, AFixArrivingWhileAMapLoadsIsDropped) {
+    GpsOn();
+    maps.Write("broken.map", "not a map\r\n");
+    // The load's message box runs the event loop, and a fix arrives in it.
+    ui.duringMessage = [&] { Fix(50.25, 0.5); };
+    EXPECT_FALSE(LoadMapFile(app, maps.File("broken.map")));
+    ui.duringMessage = nullptr;
+    EXPECT_EQ(app.track.PointCount(), 0);
+    EXPECT_EQ(app.state.lastGpsLat, 0);
+    Fix(50.25, 0.5);  // once the load is over fixes count again
+    EXPECT_EQ(app.track.PointCount(), 1);
+}
+
 TEST_F(MovingMap, SwitchingOnNeedsAMapAndEntersScreenControl) {
     App empty;
     mwtest::FakeUi eui;
@@ -181,8 +208,11 @@ TEST_F(MovingMap, ReplayDrivesTheMapToTheEndOfTheFileAndStops) {
     ASSERT_TRUE(ExecuteCommand(app, kCmdReplayTrack));
     EXPECT_TRUE(app.replay.mode);
     EXPECT_TRUE(ui.checked[kCmdReplayTrack]);
+    ASSERT_NE(app.map.viewCentreLat, 0);  // a centre chosen by hand before...
     ExecuteCommand(app, kCmdMovingMap);
     EXPECT_TRUE(app.state.gpsActive);
+    EXPECT_EQ(app.map.viewCentreLat, 0);  // ...goes when the GPS takes over
+    EXPECT_EQ(app.gps.fix.statusText, "ON ");
     EXPECT_EQ(ui.timers[kReplayTimer], 500);
     EXPECT_TRUE(app.state.screenControlMode);
 

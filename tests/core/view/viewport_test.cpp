@@ -158,11 +158,32 @@ TEST_F(ViewportTest, GotoCornersAndFullMap) {
     FullMap(vp, map, datums, ui);
     EXPECT_EQ(vp.zoomTable[vp.zoomIndex].label, "25 %");
     EXPECT_EQ(map.viewCentreX, 500);
-    // A small image is never magnified.
-    WriteTiled("small.mwf2", 100, 80, {100});
-    ASSERT_TRUE(OpenMapImage(vp, map, datums, dir.File("small.mwf2"), ui));
-    FullMap(vp, map, datums, ui);
-    EXPECT_EQ(vp.zoomIndex, vp.zoomIndex100);
+    // The whole image fits both ways (a tall sheet too), never magnified.
+    struct FitCase {
+        int imageW, imageH, windowW, windowH;
+        const char* label;
+    };
+    for (FitCase c : {FitCase{1000, 3000, 480, 640, "10 %"}, FitCase{1500, 2000, 1920, 1080, "50 %"},
+                      FitCase{100, 80, 400, 300, "100 %"}, FitCase{9000, 9000, 100, 100, "10 %"}}) {
+        WriteTiled("fit.mwf2", c.imageW, c.imageH, {100, 50, 25, 10});
+        SetViewSize(vp, c.windowW, c.windowH, c.windowW / 2, c.windowH / 2);
+        ASSERT_TRUE(OpenMapImage(vp, map, datums, dir.File("fit.mwf2"), ui));
+        FullMap(vp, map, datums, ui);
+        EXPECT_EQ(vp.zoomTable[vp.zoomIndex].label, c.label) << c.imageW << "x" << c.imageH;
+    }
+}
+
+TEST_F(ViewportTest, AWindowOfNoSizeKeepsTheImageForLater) {
+    WriteTiled("area.mwf2", 1001, 1000, {100, 50});
+    ASSERT_TRUE(OpenMapImage(vp, map, datums, dir.File("area.mwf2"), ui));
+    SetViewSize(vp, 400, 0, 200, 0);
+    EXPECT_TRUE(RenderMapView(vp, ui));
+    EXPECT_TRUE(vp.HasImage());
+    SetViewSize(vp, 400, 300, 200, 150);
+    ComputeViewCorner(vp, map);
+    EXPECT_TRUE(RenderMapView(vp, ui));
+    EXPECT_EQ(vp.view.bitmap.width, 400);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(ViewportTest, ImageCandidatesInOrderAndTheCalibrationFolderWins) {

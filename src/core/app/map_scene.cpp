@@ -1,0 +1,103 @@
+#include "app/map_scene.h"
+
+#include "app/app.h"
+#include "app/logo.h"
+#include "map/calibration.h"
+
+namespace mw {
+
+namespace {
+
+bool Following(const MapScene& s) { return s.app->state.gpsActive; }
+
+bool ImageShown(const MapScene& s) {
+    return s.app->viewport.HasImage() && !s.app->viewport.view.bitmap.Empty();
+}
+
+// The pointer shows where the last fix was drawn, and only on the map: off
+// the map there is nothing under it to point at.
+bool PointerShown(const MapScene& s) {
+    const GpsState& g = s.app->gps;
+    return Following(s) && (g.gpsPixelX != 0 || g.gpsPixelY != 0) && g.onMap;
+}
+
+void DrawLogo(Canvas& canvas, const MapScene& s) {
+    PaintStartupLogo(canvas, s.windowWidth, s.windowHeight);
+}
+
+void DrawTrack(Canvas& canvas, const MapScene& s) {
+    const App& app = *s.app;
+    const bool following = Following(s);
+    DrawTrackTail(canvas, app.track, s.view,
+                  TrackTailStyleFrom(app.settings, following, following && app.gps.onMap));
+}
+
+void DrawPointer(Canvas& canvas, const MapScene& s) {
+    const App& app = *s.app;
+    // A course not known (-777) draws the circle: the pointer knows the marker.
+    DrawGpsPointer(canvas, s.view, app.gps.fix.trueCourse, GpsPointerStyleFrom(app.settings),
+                   app.userPointer, app.replay.mode);
+}
+
+struct LayerRow {
+    MapLayer layer;
+    bool (*visible)(const MapScene&);
+    void (*draw)(Canvas&, const MapScene&);
+};
+
+// The drawing order. Layers whose stores are not built yet have no row.
+const LayerRow kLayers[] = {
+    {MapLayer::Logo, [](const MapScene& s) { return !ImageShown(s); }, DrawLogo},
+    {MapLayer::TrackTail,
+     [](const MapScene& s) { return ImageShown(s) && s.app->view.viewTrack != 0; }, DrawTrack},
+    {MapLayer::GpsPointer, [](const MapScene& s) { return ImageShown(s) && PointerShown(s); },
+     DrawPointer},
+    // The cross marks a centre the user chose; while the GPS places the view
+    // its degrees are cleared, so the cross never covers the pointer.
+    {MapLayer::CursorCross,
+     [](const MapScene& s) {
+         return ImageShown(s) && (s.app->map.viewCentreLat != 0 || s.app->map.viewCentreLon != 0);
+     },
+     [](Canvas& c, const MapScene& s) { DrawCursorCross(c, s.view); }},
+    {MapLayer::ZoomCaption, ImageShown,
+     [](Canvas& c, const MapScene& s) { DrawZoomCaption(c, s.app->viewport.Divisor()); }},
+    {MapLayer::ReplayCaption,
+     [](const MapScene& s) { return ImageShown(s) && s.app->replay.mode && Following(s); },
+     [](Canvas& c, const MapScene&) { DrawReplayCaption(c); }},
+};
+
+}  // namespace
+
+MapScene BuildMapScene(const App& app) {
+    MapScene s;
+    s.app = &app;
+    OverlayGeometry& g = s.view;
+    g.viewCentreX = app.map.viewCentreX;
+    g.viewCentreY = app.map.viewCentreY;
+    g.zoomDivisor = app.viewport.Divisor();
+    g.halfViewWidth = app.state.halfViewWidth;
+    g.halfViewHeight = app.state.halfViewHeight;
+    g.windowWidth = app.state.mapWidth;
+    g.windowHeight = app.state.mapHeight;
+    g.toPixel = [&app](double lat, double lon) {
+        return LatLonToMapPixel(app.map, app.datums, lat, lon);
+    };
+    g.toLatLon = [&app](double x, double y) { return MapPixelToLatLon(app.map, app.datums, x, y); };
+    s.windowWidth = app.state.mapWidth;
+    s.windowHeight = app.state.mapHeight;
+    return s;
+}
+
+std::vector<MapLayer> VisibleLayers(const MapScene& scene) {
+    std::vector<MapLayer> out;
+    for (const LayerRow& row : kLayers)
+        if (row.visible(scene)) out.push_back(row.layer);
+    return out;
+}
+
+void DrawMapWindow(Canvas& canvas, const MapScene& scene) {
+    for (const LayerRow& row : kLayers)
+        if (row.visible(scene)) row.draw(canvas, scene);
+}
+
+}  // namespace mw
