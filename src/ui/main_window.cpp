@@ -253,6 +253,15 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Down:
             MapArrowKey(app_, ArrowKey::Down);
             break;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+        case Qt::Key_PageUp:
+            ZoomSteps(app_, 1);
+            break;
+        case Qt::Key_Minus:
+        case Qt::Key_PageDown:
+            ZoomSteps(app_, -1);
+            break;
         default:
             QMainWindow::keyPressEvent(event);
             return;

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "app/view_commands.h"
 #include "ui/map_painter.h"
@@ -46,6 +47,17 @@ void MapWidget::mouseReleaseEvent(QMouseEvent* event) {
     bool wasDragging = dragging_;
     dragging_ = false;
     if (wasDragging) MapRelease(app_, p.x(), p.y());
+    update();
+}
+
+void MapWidget::wheelEvent(QWheelEvent* event) {
+    // One zoom step a notch (120 eighths of a degree); a touchpad's small
+    // deltas add up to a notch first.
+    wheelAngle_ += event->angleDelta().y();
+    const int steps = wheelAngle_ / 120;
+    wheelAngle_ -= steps * 120;
+    if (steps != 0) ZoomSteps(app_, steps);
+    event->accept();
     update();
 }
 

@@ -18,11 +18,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     App& app_;
     bool dragging_ = false;
     QPoint dragNow_;
+    int wheelAngle_ = 0;  // eighths of a degree not yet a whole notch
 };
 
 }  // namespace mw

@@ -1,5 +1,7 @@
 #include "app/view_commands.h"
 
+#include <algorithm>
+
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
@@ -125,6 +127,16 @@ void MapPress(App& app, int x, int y) {
             // Zone 5 makes a waypoint; it comes with the waypoint store.
             break;
     }
+}
+
+void ZoomSteps(App& app, int steps) {
+    Viewport& vp = app.viewport;
+    if (!vp.HasImage() || steps == 0 || vp.zoomTable.empty()) return;
+    const int last = static_cast<int>(vp.zoomTable.size()) - 1;
+    const int index = std::clamp(vp.zoomIndex + steps, 0, last);
+    if (index == vp.zoomIndex) return;
+    SetZoom(vp, app.map, index, TheUi(app));
+    TheUi(app).Repaint(WindowId::Main);
 }
 
 void MapRelease(App& app, int x, int y) {

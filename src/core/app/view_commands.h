@@ -25,6 +25,12 @@ void MapRelease(App& app, int x, int y);
 // The screen-control zone (1..9, row by row from the top left) of a point.
 int ScreenZone(int x, int y, int width, int height);
 
+// Zooms by whole steps of the zoom table around the view centre: positive
+// closer, negative farther (the mouse wheel's notches, "+" and "-",
+// Page Up and Page Down). Quietly nothing without a map image or while the
+// moving map runs a drag.
+void ZoomSteps(App& app, int steps);
+
 enum class ArrowKey { Left, Up, Right, Down };
 // The arrow keys move the view by half a window.
 void MapArrowKey(App& app, ArrowKey key);

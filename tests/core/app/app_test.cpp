@@ -5,6 +5,7 @@
 #include <set>
 
 #include "app/app.h"
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/logo.h"
 #include "support/text.h"
@@ -216,7 +217,6 @@ TEST(CommandTable, EveryMenuItemHasAUniqueIdAndText) {
         }
     };
     walk(MenuBar());
-    EXPECT_EQ(ids.size(), 64u);
     ASSERT_EQ(MenuBar().size(), 3u);
     EXPECT_EQ(MenuBar()[2].children[11].text, "Zoom");
     EXPECT_EQ(MenuBar()[0].children[1].text, "Open Recent Maps");
@@ -230,8 +230,10 @@ TEST(CommandTable, EveryMenuItemHasAUniqueIdAndText) {
         if (!b.separator && b.command != kCmdZoomIn && b.command != kCmdZoomOut &&
             b.command != kCmdZoom100)
             EXPECT_FALSE(CommandText(CanonicalCommand(b.command)).empty()) << b.command;
-    EXPECT_EQ(CommandBarButtons().size(), 16u);
-    EXPECT_EQ(ToolPanelButtons().size(), 11u);
+    // A second row of one identifier would never run: the first one wins.
+    std::set<int> rows;
+    for (const CommandRow& row : AllCommandRows())
+        EXPECT_TRUE(rows.insert(row.id).second) << "two rows for " << row.id;
 }
 
 TEST(StartupLogo, FillsTheWindowAndStaysInside) {

@@ -91,8 +91,18 @@ TEST_F(ViewCommands, ZoomCommandsMoveThroughTheTable) {
     ExecuteCommand(app, kCmdFullMap);
     EXPECT_EQ(app.map.viewCentreX, 500);
     EXPECT_TRUE(ui.messages.empty());
-    for (int id : {int(kCmdZoomIn), int(kCmdFullMap), int(kCmdGotoCenter), 40076})
-        EXPECT_TRUE(CommandAvailable(id));
+
+    // Wheel notches and keys step through the table about the same centre,
+    // stopping at its ends.
+    ExecuteCommand(app, kCmdZoom100);
+    const int at100 = app.viewport.zoomIndex;
+    ZoomSteps(app, 2);
+    EXPECT_EQ(app.viewport.zoomIndex, at100 + 2);
+    EXPECT_EQ(app.map.viewCentreX, 500);
+    ZoomSteps(app, -100);
+    EXPECT_EQ(app.viewport.zoomIndex, 0);
+    ZoomSteps(app, 100);
+    EXPECT_EQ(app.viewport.zoomIndex, static_cast<int>(app.viewport.zoomTable.size()) - 1);
 }
 
 TEST_F(ViewCommands, ZoomNeedsAMap) {
