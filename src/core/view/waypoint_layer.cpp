@@ -54,6 +54,9 @@ void DrawWaypoints(Canvas& canvas, const WaypointStore& store, const OverlayGeom
                    const WaypointStyle& style) {
     if (!style.shown || !view.toPixel) return;
     const int r = style.symbolSize;
+    // The label's height is the font's line height whatever the name; asked
+    // once a paint, since asking costs a font lookup on a real canvas.
+    const int labelHeight = style.names ? canvas.TextHeight(" ", style.fontSize, kLabelWeight) : 0;
     store.ForEach([&](int, const Waypoint& w) {
         if (w.AtNoPosition()) return;
         const MapPixel p = view.toPixel(w.lat, w.lon);
@@ -83,8 +86,7 @@ void DrawWaypoints(Canvas& canvas, const WaypointStore& store, const OverlayGeom
 
         if (style.names) {
             const std::string label = " " + w.name + " ";
-            const int height = canvas.TextHeight(label, style.fontSize, kLabelWeight);
-            canvas.Text({x + r + 3, y - height / 2}, label, style.fontSize, kLabelWeight, text,
+            canvas.Text({x + r + 3, y - labelHeight / 2}, label, style.fontSize, kLabelWeight, text,
                         back, true);
         }
     });
