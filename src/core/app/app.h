@@ -22,6 +22,7 @@
 #include "nav/replay.h"
 #include "track/track_store.h"
 #include "view/viewport.h"
+#include "waypoint/waypoint_store.h"
 #include "ports/canvas.h"
 
 namespace mw {
@@ -129,6 +130,7 @@ struct App {
     Viewport viewport;
     // The in-memory track, the replay and the moving map.
     TrackStore track;
+    WaypointStore waypoints;
     ReplayState replay;
     GpsState gps;
     // The navigation target (navigationActive mirrors whether there is one).

@@ -1,22 +1,206 @@
 // The waypoint commands of the File menu, the waypoint view toggles and the
 // waypoint list.
-// Rows with an empty handler are not built yet: their menu items are shown
-// disabled.
-#include "app/app.h"
+#include "app/waypoint_commands.h"
+
 #include "app/command_table.h"
 #include "app/commands.h"
+#include "app/map_commands.h"
+#include "app/moving_map.h"
+#include "geo/datum_convert.h"
+#include "map/calibration.h"
+#include "nav/navigation.h"
+#include "proj/position_format.h"
+#include "support/paths.h"
+#include "track/track_commands.h"
+#include "view/viewport.h"
+#include "waypoint/waypoint_file.h"
 
 namespace mw {
 
+namespace {
+
+FileFilter WaypointFileFilter() { return FileFilter{"Waypoint files", "*.wpt"}; }
+
+DateTime LocalNow(App& app) { return app.ports.clock ? app.ports.clock->LocalNow() : DateTime{}; }
+
+// The save request proposing "<baseName> <date> <time>.wpt" in the data
+// folder; the chosen path with ".wpt" made sure, or nullopt when cancelled.
+std::optional<std::string> AskWaypointSaveName(App& app, const char* baseName) {
+    const std::string proposal =
+        JoinPath(DataFolder(app), ProposeSaveName(baseName, kWaypointExtension, LocalNow(app)));
+    std::optional<std::string> path =
+        app.ports.ui->AskSaveFileName(kSaveWaypointFileTitle, proposal, {WaypointFileFilter()});
+    if (!path || path->empty()) return std::nullopt;
+    return WithExtension(*path, kWaypointExtension);
+}
+
+void LoadWaypointsCommand(App& app) {
+    if (!RequireMap(app)) return;
+    Ui& ui = *app.ports.ui;
+    std::optional<std::string> path =
+        ui.AskOpenFileName(kLoadWaypointFileTitle, DataFolder(app), {WaypointFileFilter()});
+    if (!path || path->empty()) return;
+    ReadWaypointFile(app.waypoints, *path, app.datums, app.map.datumIndex, &ui);
+    ui.Repaint(WindowId::Map);
+}
+
+void SaveWaypointsCommand(App& app) {
+    if (std::optional<std::string> path = AskWaypointSaveName(app, kWaypointSaveBaseName))
+        SaveWaypointFile(app.waypoints, *path, app.datums, app.map.datumIndex, app.ports.ui);
+}
+
+void ClearWaypointsCommand(App& app) {
+    if (!AskYesNo(*app.ports.ui, kClearWaypointsQuestion)) return;
+    app.waypoints.ClearWaypoints();
+    app.ports.ui->Repaint(WindowId::Map);
+}
+
+void SaveWaypointLogCommand(App& app) {
+    if (std::optional<std::string> path = AskWaypointSaveName(app, kWaypointLogSaveBaseName))
+        SaveWaypointLogAs(WaypointLogFile(app), *path, *app.ports.ui);
+}
+
+void DeleteWaypointLogCommand(App& app) {
+    if (!AskYesNo(*app.ports.ui, kDeleteWaypointLogQuestion)) return;
+    DeleteWaypointLog(WaypointLogFile(app), *app.ports.ui);
+}
+
+void CreateWaypointCommand(App& app) {
+    if (CreateWaypointAtPosition(app) < 0) return;
+    app.view.viewWaypoints = 1;
+    app.ports.ui->SetCommandChecked(kCmdViewWaypoints, true);
+    app.ports.ui->Repaint(WindowId::ToolPanel);
+}
+
+void WaypointListCommand(App& app) {
+    app.ports.ui->OpenDialog(DialogId::WaypointList);
+    app.ports.ui->Repaint(WindowId::Main);
+    app.ports.ui->Repaint(WindowId::Map);
+}
+
+// Rows that need the user interface are only runnable with one.
+std::function<void(App&)> WithUi(void (*fn)(App&)) {
+    return [fn](App& app) {
+        if (app.ports.ui) fn(app);
+    };
+}
+
+}  // namespace
+
+std::string WaypointLogFile(const App& app) { return WaypointLogPath(DataFolder(app)); }
+
+bool LoadDefaultWaypoints(App& app) {
+    if (!app.settings.loadDefaultWps) return false;
+    return ReadWaypointFile(app.waypoints, WaypointLogFile(app), app.datums, app.map.datumIndex,
+                            app.ports.ui);
+}
+
+int CreateWaypointAtPosition(App& app) {
+    if (!RequireMap(app)) return -1;
+    double lat = app.map.viewCentreLat, lon = app.map.viewCentreLon;
+    if (lat == 0 && lon == 0) {
+        lat = app.state.lastGpsLat;
+        lon = app.state.lastGpsLon;
+    }
+    if (lat == 0 && lon == 0) {
+        if (app.ports.ui) ShowMessage(*app.ports.ui, kCursorNotSelectedText);
+        return -1;
+    }
+    // A first start has no data folder yet; the log goes there.
+    MakeFolders(DataFolder(app));
+    const int slot = CreateWaypoint(app.waypoints, std::nullopt, lat, lon, LocalNow(app),
+                                    WaypointLogFile(app), app.datums, app.map.datumIndex,
+                                    app.ports.ui);
+    if (slot >= 0 && app.ports.ui) app.ports.ui->Repaint(WindowId::Map);
+    return slot;
+}
+
+void ShowPositionOnMap(App& app, double lat, double lon) {
+    if (!app.viewport.HasImage() || app.state.gpsActive || !app.ports.ui) return;
+    Ui& ui = *app.ports.ui;
+    MapRecord& map = app.map;
+    map.viewCentreLat = lat;
+    map.viewCentreLon = lon;
+    if (!InsideMapBorder(map, lat, lon)) {
+        ui.SetWaitCursor(true);
+        const int oldDatum = map.datumIndex;
+        const std::string oldPath = map.mapFilePath;
+        // Any covering map will do: the loaded one does not show the
+        // position, so its scale is no reason to keep it.
+        if (SelectMapForPosition(app, oldPath, kUnknownScale, lat, lon, oldDatum)) {
+            ConvertDatum(app.datums, oldDatum, app.map.datumIndex, lat, lon);
+            app.map.viewCentreLat = lat;
+            app.map.viewCentreLon = lon;
+        }
+        ui.SetWaitCursor(false);
+    }
+    const MapPixel p = LatLonToMapPixel(app.map, app.datums, app.map.viewCentreLat,
+                                        app.map.viewCentreLon);
+    app.map.viewCentreX = p.x;
+    app.map.viewCentreY = p.y;
+    ComputeViewCorner(app.viewport, app.map);
+    RenderMapView(app.viewport, ui);
+    ui.Repaint(WindowId::Main);
+    ui.Repaint(WindowId::Overview);
+}
+
+int SelectedRow(App& app, int row) {
+    if (row >= 0) return row;
+    if (app.ports.ui) ShowMessage(*app.ports.ui, kNoWaypointSelectedText);
+    return -1;
+}
+
+std::vector<WaypointListRow> WaypointListRows(const App& app) {
+    return BuildWaypointListRows(app.waypoints, [&app](double lat, double lon) {
+        return FormatPosition(lat, lon, app.settings.positionFormat, app.datums,
+                              app.map.datumIndex, app.map.projection.params);
+    });
+}
+
+bool WaypointListShowOnMap(App& app, const WaypointListRow& row) {
+    const Waypoint* w = app.waypoints.At(row.slot);
+    if (!w) return false;
+    ShowPositionOnMap(app, w->lat, w->lon);
+    return true;
+}
+
+bool WaypointListGoTo(App& app, const WaypointListRow& row) {
+    const Waypoint* w = app.waypoints.At(row.slot);
+    if (!w) return false;
+    SetNavigationTarget(app.navigation, w->lat, w->lon, row.slot, w->name);
+    app.state.navigationActive = true;
+    if (app.ports.ui) app.ports.ui->Repaint(WindowId::Map);
+    return true;
+}
+
+void WaypointListToggleDelete(App& app, WaypointListRow& row) {
+    if (app.navigation.target && app.navigation.target->waypointIndex == row.slot) {
+        CancelNavigation(app.navigation);
+        app.state.navigationActive = false;
+        if (app.ports.ui) app.ports.ui->Repaint(WindowId::Map);
+    }
+    row.marked = !row.marked;
+}
+
+void WaypointListConfirm(App& app, const std::vector<WaypointListRow>& rows) {
+    FreeMarkedWaypoints(app.waypoints, rows);
+    if (app.ports.ui) app.ports.ui->Repaint(WindowId::Map);
+}
+
 CommandRows WaypointCommandRows() {
     return {
-        {kCmdCreateWpAtPosition, "Create Wp at Position", CommandKind::Action, {}, {}, {}},
-        {kCmdLoadWpFile, "Load Wp File", CommandKind::Action, {}, {}, {}},
-        {kCmdSaveWaypoints, "Save Wp's from Map", CommandKind::Action, {}, {}, {}},
-        {kCmdClearWaypoints, "Clear Wp's from Map", CommandKind::Action, {}, {}, {}},
-        {kCmdSaveWpLog, "Save Wp Log File", CommandKind::Action, {}, {}, {}},
-        {kCmdDeleteWpLog, "Delete Wp Log File", CommandKind::Action, {}, {}, {}},
-        {kCmdWaypointList, "Waypoint List", CommandKind::Action, {}, {}, {}},
+        {kCmdCreateWpAtPosition, "Create Wp at Position", CommandKind::Action,
+         WithUi(CreateWaypointCommand), {}, {}},
+        {kCmdLoadWpFile, "Load Wp File", CommandKind::Action, WithUi(LoadWaypointsCommand), {}, {}},
+        {kCmdSaveWaypoints, "Save Wp's from Map", CommandKind::Action, WithUi(SaveWaypointsCommand),
+         {}, {}},
+        {kCmdClearWaypoints, "Clear Wp's from Map", CommandKind::Action,
+         WithUi(ClearWaypointsCommand), {}, {}},
+        {kCmdSaveWpLog, "Save Wp Log File", CommandKind::Action, WithUi(SaveWaypointLogCommand), {},
+         {}},
+        {kCmdDeleteWpLog, "Delete Wp Log File", CommandKind::Action,
+         WithUi(DeleteWaypointLogCommand), {}, {}},
+        {kCmdWaypointList, "Waypoint List", CommandKind::Action, WithUi(WaypointListCommand), {}, {}},
         ViewToggleRow(kCmdViewWaypoints, "Show", &ViewSettings::viewWaypoints, true),
         ViewToggleRow(kCmdViewWaypointHighlights, "Highlight Waypoints", &ViewSettings::viewWaypointHighlights, false),
         ViewToggleRow(kCmdViewWaypointNames, "Show Names", &ViewSettings::viewWaypointNames, false),

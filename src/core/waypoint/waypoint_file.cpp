@@ -1,0 +1,302 @@
+#include "waypoint/waypoint_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "geo/datum_convert.h"
+#include "ports/ui.h"
+#include "support/paths.h"
+#include "support/text.h"
+
+namespace mw {
+
+namespace {
+
+// Fallbacks that differ from the record defaults.
+constexpr double kFileDateFallback = 33605;
+constexpr int kFileField7Fallback = 0;
+
+// Whether a trimmed field begins like a number ("12", "-3.5", ".5", "+7");
+// anything else is garbage and reads as the field's fallback.
+bool LooksNumeric(std::string_view text) {
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i < text.size() && text[i] == '.') ++i;
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
+double RealField(const SplitFieldTable& fields, int n, double fallback) {
+    if (!fields.Has(n)) return fallback;
+    std::string text = fields.Get(n, "");
+    if (!LooksNumeric(text)) return fallback;
+    double v = ParseReal(text);
+    return std::isfinite(v) ? v : fallback;
+}
+
+int IntField(const SplitFieldTable& fields, int n, int fallback) {
+    if (!fields.Has(n)) return fallback;
+    std::string text = fields.Get(n, "");
+    return LooksNumeric(text) ? ParseInt(text) : fallback;
+}
+
+float FloatOf(double v, float fallback) {
+    return std::fabs(v) <= FLT_MAX ? static_cast<float>(v) : fallback;
+}
+
+int TruncToIntSaturated(double v) {
+    if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+// A text as one field: the format has no quoting, so a separator or a line
+// end inside it would change every field after it.
+std::string FieldText(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == ',' || c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
+// One physical line with its first `maxChars` bytes kept and the rest
+// dropped; CR is dropped. False at the end of the file when nothing was read,
+// so a last line without a line end is still read.
+bool ReadCutLine(TextFileReader& file, std::string& line, std::size_t maxChars) {
+    line.clear();
+    bool any = false;
+    for (;;) {
+        int b = file.ReadByte();
+        if (b < 0) return any;
+        any = true;
+        if (b == '\n') return true;
+        if (b == '\r') continue;
+        if (line.size() < maxChars) line.push_back(static_cast<char>(b));
+    }
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+class WaitCursor {
+public:
+    explicit WaitCursor(Ui* ui) : ui_(ui) {
+        if (ui_) ui_->SetWaitCursor(true);
+    }
+    ~WaitCursor() {
+        if (ui_) ui_->SetWaitCursor(false);
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Ui* ui_;
+};
+
+void ToWgs84(const DatumTable& datums, int mapDatum, double& lat, double& lon) {
+    ConvertDatum(datums, mapDatum, kDatumWgs84, lat, lon);
+}
+
+}  // namespace
+
+std::string WaypointLogPath(std::string_view dataFolder) {
+    return JoinPath(dataFolder, kWaypointLogFileName);
+}
+
+Waypoint ParseWaypointLine(std::string_view line) {
+    const SplitFieldTable f = SplitFields(line);
+    Waypoint w;
+    w.name = CutWaypointName(f.Get(2, ""));
+    w.lat = RealField(f, 3, 0);
+    w.lon = RealField(f, 4, 0);
+    w.date = RealField(f, 5, kFileDateFallback);
+    w.symbol = IntField(f, 6, 0);
+    w.field7 = IntField(f, 7, kFileField7Fallback);
+    w.field8 = IntField(f, 8, 0);
+    w.textColour = IntField(f, 9, 0);
+    w.backColour = IntField(f, 10, kWaypointWhite);
+    w.description = f.Get(11, "");
+    w.field12 = IntField(f, 12, 0);
+    w.field13 = IntField(f, 13, 0);
+    w.proximityDistance = IntField(f, 14, 0);
+    w.altitude = FloatOf(RealField(f, 15, kWaypointNoAltitude), kWaypointNoAltitude);
+    w.field16 = IntField(f, 16, 8);
+    w.field17 = IntField(f, 17, 0);
+    w.field18 = IntField(f, 18, 17);
+    w.popupPosition = TruncToIntSaturated(RealField(f, 19, 0));
+    w.popupSeconds = static_cast<float>(IntField(f, 20, 10));
+    w.field21 = IntField(f, 21, 2);
+    w.attachment = f.Get(22, "");
+    w.proximityImage = f.Get(23, "");
+    w.proximitySound = f.Get(24, "");
+    return w;
+}
+
+std::string FormatWaypointLine(const Waypoint& w, double lat, double lon) {
+    return "-1," + FieldText(w.name) +
+           Format(",%12.7f,%12.7f,%11.5f,%d,%d,%d,%d,%d,", lat, lon, w.date, w.symbol, w.field7,
+                  w.field8, w.textColour, w.backColour) +
+           FieldText(w.description) +
+           Format(",%d,%d,%d,%8.0f,%d,%d,%d,%d,%10.1f,%d,", w.field12, w.field13,
+                  w.proximityDistance, static_cast<double>(w.altitude), w.field16, w.field17,
+                  w.field18, w.popupPosition, static_cast<double>(w.popupSeconds), w.field21) +
+           FieldText(w.attachment) + "," + FieldText(w.proximityImage) + "," +
+           FieldText(w.proximitySound);
+}
+
+std::string FormatWaypointLogLine(const Waypoint& w, double lat, double lon) {
+    return "-1," + FieldText(w.name) + " ," + Format("%12.7f,%12.7f", lat, lon) + ",,,,,,," +
+           FieldText(w.description) + ",,," + ",-777";
+}
+
+std::string WaypointCreationText(const DateTime& t) {
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    if (t.month < 1 || t.month > 12) return {};
+    return Format("%s %02d %04d %02d:%02d:%02d", kMonths[t.month - 1], t.day, t.year, t.hour,
+                  t.minute, t.second);
+}
+
+bool ReadWaypointFile(WaypointStore& store, const std::string& path, const DatumTable& datums,
+                      int mapDatum, Ui* ui) {
+    TextFileReader file(path);
+    if (!file.IsOpen()) {
+        if (ui) ShowMessage(*ui, kWaypointFileNotOpenedText);
+        return false;
+    }
+    WaitCursor cursor(ui);
+    store.ClearWaypoints();
+
+    std::string line;
+    int fileDatum = kDatumWgs84;
+    for (int n = 1; n <= kWaypointHeaderLines; ++n) {
+        if (!ReadCutLine(file, line, kLongLineMax)) return true;
+        if (n == 2) fileDatum = FindDatumByName(datums, Trim(line));
+    }
+    int slot = 0;
+    // Lines after the 1,000th waypoint would only be dropped: stop reading.
+    while (slot < kWaypointSlots && ReadCutLine(file, line, kLongLineMax)) {
+        Waypoint w = ParseWaypointLine(line);
+        // 0, 0 marks "no position" and must stay exactly that.
+        if (!w.AtNoPosition()) ConvertDatum(datums, fileDatum, mapDatum, w.lat, w.lon);
+        store.Put(slot++, std::move(w));
+    }
+    store.waypointCount = slot;
+    return true;
+}
+
+std::optional<int> SaveWaypointFile(const WaypointStore& store, const std::string& path,
+                                    const DatumTable& datums, int mapDatum, Ui* ui) {
+    TextFileWriter file(path);
+    int written = 0;
+    if (file.IsOpen()) {
+        for (const char* line : kWaypointFileHeader) file.WriteLine(line);
+        store.ForEach([&](int, const Waypoint& w) {
+            if (w.AtNoPosition()) return;
+            double lat = w.lat, lon = w.lon;
+            ToWgs84(datums, mapDatum, lat, lon);
+            file.WriteLine(FormatWaypointLine(w, lat, lon));
+            ++written;
+        });
+        if (file.Commit()) return written;
+    }
+    if (ui) ShowMessage(*ui, kCannotCreateWaypointFileText);
+    return std::nullopt;
+}
+
+bool AppendWaypointLog(const WaypointStore& store, int index, const std::string& logPath,
+                       const DatumTable& datums, int mapDatum) {
+    const Waypoint* w = store.At(index);
+    if (!w) return false;
+    bool needsHeader = false;
+    int fd = ::open(logPath.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::open(logPath.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        needsHeader = true;
+    }
+    if (fd < 0) return false;
+
+    std::string out;
+    if (!needsHeader) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            ::close(fd);
+            return false;
+        }
+        if (st.st_size == 0) {
+            needsHeader = true;  // created, then cut off before its header
+        } else {
+            // A log whose last line lacks its line end (written elsewhere,
+            // or cut by a power loss) gets one, so the new line stands alone.
+            char last = 0;
+            if (::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') out += "\r\n";
+        }
+    }
+    if (needsHeader)
+        for (const char* line : kWaypointFileHeader) out += std::string(line) + "\r\n";
+    double lat = w->lat, lon = w->lon;
+    ToWgs84(datums, mapDatum, lat, lon);
+    out += FormatWaypointLogLine(*w, lat, lon) + "\r\n";
+
+    bool ok = WriteAll(fd, out) && ::fdatasync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
+int CreateWaypoint(WaypointStore& store, const std::optional<std::string>& name, double lat,
+                   double lon, const DateTime& localNow, const std::string& logPath,
+                   const DatumTable& datums, int mapDatum, Ui* ui) {
+    const int slot = store.FindFreeSlot();
+    if (slot < 0) {
+        if (ui) ShowMessage(*ui, kTooManyWaypointsText);
+        return -1;
+    }
+    Waypoint w;
+    w.name = name ? CutWaypointName(*name) : "WP" + std::to_string(slot);
+    w.lat = lat;
+    w.lon = lon;
+    w.textColour = 0;
+    w.backColour = kWaypointWhite;
+    w.proximityDistance = 0;
+    w.description = WaypointCreationText(localNow);
+    store.Put(slot, std::move(w));
+    ++store.waypointCount;
+    AppendWaypointLog(store, slot, logPath, datums, mapDatum);
+    return slot;
+}
+
+bool SaveWaypointLogAs(const std::string& logPath, const std::string& path, Ui& ui) {
+    bool ok = false;
+    if (std::optional<std::string> bytes = ReadWholeFile(logPath)) {
+        TextFileWriter copy(path);
+        if (copy.IsOpen()) {
+            copy.WriteText(*bytes);
+            ok = copy.Commit();
+        }
+    }
+    ShowMessage(ui, ok ? std::string(kWaypointLogSavedAsText) + path
+                       : std::string(kWaypointLogNotSavedText));
+    return ok;
+}
+
+void DeleteWaypointLog(const std::string& logPath, Ui& ui) {
+    if (!FileExists(logPath)) {
+        ShowMessage(ui, kWaypointLogMissingText);
+        return;
+    }
+    ShowMessage(ui, std::remove(logPath.c_str()) == 0 ? kWaypointLogDeletedText
+                                                      : kWaypointLogNotDeletedText);
+}
+
+}  // namespace mw

@@ -1,0 +1,114 @@
+// Waypoint files (".wpt"), creating waypoints, and the waypoint log
+// "ceWaypoints.wpt" in the data folder that every created waypoint is
+// appended to at once.
+//
+// File layout (8-bit text, CR LF line ends): four header lines, line 2 the
+// datum name of the positions, then one waypoint a line of 24 comma-separated
+// fields without quoting:
+//
+//   -1,name,lat,lon,date,symbol,f7,f8,textColour,backColour,description,f12,
+//   f13,proximityDistance,altitude,f16,f17,f18,popupPosition,popupSeconds,
+//   f21,attachment,proximityImage,proximitySound
+//
+// written with "%12.7f" for the position, "%11.5f" for the date, "%8.0f" for
+// the altitude, "%10.1f" for the popup seconds and "%d" for the integers.
+// Files are always written in WGS 84. A missing or empty field reads as its
+// record default except for those listed in ParseWaypointLine.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "geo/datums.h"
+#include "ports/system.h"
+#include "waypoint/waypoint_store.h"
+
+namespace mw {
+
+class Ui;
+
+inline constexpr const char* kWaypointLogFileName = "ceWaypoints.wpt";
+inline constexpr std::array<const char*, 4> kWaypointFileHeader = {
+    "Mapwanderer CE Waypoint File Version 1.0", "WGS 84", "Reserved 2", "Reserved 3"};
+inline constexpr int kWaypointHeaderLines = static_cast<int>(kWaypointFileHeader.size());
+
+inline constexpr const char* kWaypointFileNotOpenedText = "Waypoint file could not be opened";
+inline constexpr const char* kCannotCreateWaypointFileText = "Cannot Create Waypoint File";
+inline constexpr const char* kTooManyWaypointsText = "Too many Waypoints Loaded";
+inline constexpr const char* kWaypointLogSavedAsText = "Saved as : ";
+inline constexpr const char* kWaypointLogNotSavedText = "Waypoint Log file could not be saved.";
+inline constexpr const char* kWaypointLogMissingText = "Waypoint Log File does not exist";
+inline constexpr const char* kWaypointLogDeletedText =
+    "Waypoint Log File (ceWaypoints.wpt) has been Deleted";
+inline constexpr const char* kWaypointLogNotDeletedText = "Waypoint Log File could not be Deleted";
+
+// `dataFolder` (a local folder, see ToLocalPath) + "/ceWaypoints.wpt".
+std::string WaypointLogPath(std::string_view dataFolder);
+
+// A waypoint line's fields 2 to 24 as a record; the position is left as the
+// file gives it. Missing or empty fields, and numeric fields from which no
+// finite number can be read, take the fallbacks: date 33605, field 10 white,
+// altitude -777, field 16 8, field 18 17, popup seconds 10, field 21 2, and 0
+// (or absent) for the rest. The altitude is read as a real, the popup
+// position as a real cut to an integer, the popup seconds as an integer.
+Waypoint ParseWaypointLine(std::string_view line);
+
+// The line SaveWaypointFile writes for `waypoint` with the position (`lat`,
+// `lon`) already on WGS 84, without the line end. A comma or line end inside
+// a text would split the field on reading: each becomes a blank.
+std::string FormatWaypointLine(const Waypoint& waypoint, double lat, double lon);
+// The log's line: fields 1 to 4, 11 and 15 only, a blank after the name.
+std::string FormatWaypointLogLine(const Waypoint& waypoint, double lat, double lon);
+
+// "MMM dd yyyy hh:mm:ss" (English month abbreviation, 24-hour clock): the
+// description of a created waypoint. Empty for a date without a valid month.
+std::string WaypointCreationText(const DateTime& localNow);
+
+// Replaces the store with the waypoints of `path`, converted from the file's
+// datum (line 2; an unknown name is WGS 84) to `mapDatum`. Slots are taken
+// in order from 0; the first 1,000 waypoint lines are kept, the rest
+// ignored. Every line is read to its end but only its first 1,000 bytes are
+// used, so an over-long line never spills into the next waypoint. An empty
+// line gives a waypoint at 0, 0 that takes a slot but never shows. A file
+// that cannot be opened leaves the store as it was and reports "Waypoint
+// file could not be opened" (when `ui` is not null). `ui` also shows the
+// wait cursor.
+bool ReadWaypointFile(WaypointStore& store, const std::string& path, const DatumTable& datums,
+                      int mapDatum, Ui* ui);
+
+// Writes every waypoint not at 0, 0 in slot order, converted from `mapDatum`
+// to WGS 84 (the store is not changed). The file replaces `path` only once
+// it is complete; on failure "Cannot Create Waypoint File" is reported and
+// any earlier file stays. Returns how many waypoints were written, or
+// nullopt on failure.
+std::optional<int> SaveWaypointFile(const WaypointStore& store, const std::string& path,
+                                    const DatumTable& datums, int mapDatum, Ui* ui);
+
+// Appends the waypoint of slot `index` to the log `logPath`, creating the log
+// with the header when it does not exist. The line goes out in one write and
+// is synced before the file is closed. False (nothing reported) when the log
+// cannot be opened, created or written, or the slot is empty.
+bool AppendWaypointLog(const WaypointStore& store, int index, const std::string& logPath,
+                       const DatumTable& datums, int mapDatum);
+
+// Adds a waypoint at (`lat`, `lon`) (degrees on `mapDatum`) in the first free
+// slot, named `name` (cut to 15 bytes) or "WP" + the slot number, described
+// by its creation time, and appends it to the log. Returns the slot, or -1
+// with "Too many Waypoints Loaded" when every slot is taken (the log is then
+// not touched). A log that cannot be written leaves the waypoint in memory
+// only, silently.
+int CreateWaypoint(WaypointStore& store, const std::optional<std::string>& name, double lat,
+                   double lon, const DateTime& localNow, const std::string& logPath,
+                   const DatumTable& datums, int mapDatum, Ui* ui);
+
+// Copies the log to `path` (replacing it once the copy is complete) and
+// reports "Saved as : " + path, or "Waypoint Log file could not be saved.".
+bool SaveWaypointLogAs(const std::string& logPath, const std::string& path, Ui& ui);
+
+// Deletes the log with one of the three reports. The next created waypoint
+// creates it again with a fresh header.
+void DeleteWaypointLog(const std::string& logPath, Ui& ui);
+
+}  // namespace mw

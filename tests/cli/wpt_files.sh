@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# mwtool wpt show, save and create on waypoint files the test writes.
+set -euo pipefail
+tool=$1
+repo=$2
+source "$repo/tests/cli/map_lib.bash"
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+export HOME=$dir/userhome
+mkdir -p "$HOME"
+home=$dir/app
+
+# A short line (every fallback), an empty line (a slot at 0, 0) and a full
+# line; the last line has no line end.
+printf 'Mapwanderer CE Waypoint File Version 1.0\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n' > "$dir/in.wpt"
+printf -- '-1,Mill,51.5,-1.25\r\n\r\n' >> "$dir/in.wpt"
+printf -- '-1,Summit,54.4541234,-3.2118765,38123.25,17,3,4,255,65535,Top,12,13,250,978,16,17,18,5,30,21,a.txt,c.bmp,b.wav' >> "$dir/in.wpt"
+
+out=$("$tool" wpt show "$dir/in.wpt")
+expected="slot,name,lat,lon,date,symbol,field7,field8,textColour,backColour,description,field12,field13,proximityDistance,altitude,field16,field17,field18,popupPosition,popupSeconds,field21,attachment,proximityImage,proximitySound
+0,Mill,51.5000000,-1.2500000,33605.00000,0,0,0,0,16777215,,0,0,0,-777,8,0,17,0,10.0,2,,,
+1,,0.0000000,0.0000000,33605.00000,0,0,0,0,16777215,,0,0,0,-777,8,0,17,0,10.0,2,,,
+2,Summit,54.4541234,-3.2118765,38123.25000,17,3,4,255,65535,Top,12,13,250,978,16,17,18,5,30.0,21,a.txt,c.bmp,b.wav"
+[ "$out" = "$expected" ] || fail "show gave:
+$out"
+
+# On a map on the British datum the positions move by the datum shift
+# (about 100 m); the empty slot stays at 0, 0.
+write_map "$dir/gb.map" "GB" "Ord Srvy Grt Britn" "Latitude/Longitude" "" \
+    "xy,0,0,in, deg,55,0,N,4,0,W, grid,,,,N
+xy,1000,1000,in, deg,51,0,N,0,0,W, grid,,,,N" ""
+gb=$("$tool" wpt show "$dir/in.wpt" --map "$dir/gb.map")
+mill=$(echo "$gb" | sed -n 2p | cut -d, -f3,4)
+[ "$mill" != "51.5000000,-1.2500000" ] || fail "no datum conversion"
+awk -F, -v p="$mill" 'BEGIN { split(p, a, ","); d = (a[1] - 51.5) ^ 2 + (a[2] + 1.25) ^ 2;
+    exit !(d > 1e-7 && d < 1e-5) }' || fail "datum shift out of range: $mill"
+echo "$gb" | sed -n 3p | grep -q '^1,,0.0000000,0.0000000,' || fail "empty slot moved"
+
+# save: written in WGS 84 whatever the map, the empty slot left out, and
+# read back to the same records.
+"$tool" wpt save "$dir/in.wpt" "$dir/out.wpt" --map "$dir/gb.map" > "$dir/save.txt"
+grep -qx "2 waypoints written to $dir/out.wpt" "$dir/save.txt" || fail "save report: $(cat "$dir/save.txt")"
+[ "$(sed -n 2p "$dir/out.wpt")" = $'WGS 84\r' ] || fail "datum line"
+[ "$(sed -n 6p "$dir/out.wpt")" = $'-1,Summit,  54.4541234,  -3.2118765,38123.25000,17,3,4,255,65535,Top,12,13,250,     978,16,17,18,5,      30.0,21,a.txt,c.bmp,b.wav\r' ] \
+    || fail "saved line: $(sed -n 6p "$dir/out.wpt" | od -c | head -3)"
+[ "$(wc -l < "$dir/out.wpt")" -eq 6 ] || fail "saved line count"
+back=$("$tool" wpt show "$dir/out.wpt")
+[ "$(echo "$back" | sed -n 2p)" = "0,Mill,51.5000000,-1.2500000,33605.00000,0,0,0,0,16777215,,0,0,0,-777,8,0,17,0,10.0,2,,," ] \
+    || fail "read back: $back"
+
+# A missing input: the program's message, no output file.
+if "$tool" wpt save "$dir/none.wpt" "$dir/none-out.wpt" 2> "$dir/err.txt"; then fail "missing input saved"; fi
+grep -q "Waypoint file could not be opened" "$dir/err.txt" || fail "missing-input message"
+[ ! -e "$dir/none-out.wpt" ] || fail "output written for a missing input"
+
+# create: the log in the home's data folder, named by slot; with "Load
+# Default Wps" the log is read first, so the next waypoint takes slot 1.
+"$tool" config defaults --home "$home" > /dev/null
+sed -i "s|^Data Path,.*|Data Path,$dir/data\r|; s|^Load Default Wps,0|Load Default Wps,1|" "$home/Mapwanderer1.ini"
+[ "$("$tool" wpt create 51.25 -0.5 --home "$home")" = "0,WP0" ] || fail "first create"
+[ "$("$tool" wpt create --name "Old Bridge over" 51.3 -0.6 --home "$home")" = "1,Old Bridge over" ] \
+    || fail "named create"
+log=$dir/data/ceWaypoints.wpt
+[ "$(wc -l < "$log")" -eq 6 ] || fail "log lines"
+grep -q $'^-1,WP0 ,  51.2500000,  -0.5000000,,,,,,,[A-Z][a-z][a-z] [0-9][0-9] [0-9]\\{4\\} [0-9:]\\{8\\},,,,-777\r$' "$log" \
+    || fail "log line: $(sed -n 5p "$log")"
+"$tool" wpt show "$log" | sed -n 3p | grep -q '^1,Old Bridge over,51.3000000,-0.6000000,' || fail "log read back"
+
+if "$tool" wpt create 0 0 --home "$home" 2> /dev/null; then fail "created at 0, 0"; fi
+if "$tool" wpt create 91 0 --home "$home" 2> /dev/null; then fail "created at latitude 91"; fi
+echo ok

@@ -1,0 +1,239 @@
+// The waypoint commands as the menus run them, the list's buttons, and
+// centring the map on a waypoint (also on a neighbouring map).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/app.h"
+#include "app/commands.h"
+#include "app/map_commands.h"
+#include "app/waypoint_commands.h"
+#include "image/mwf2_writer.h"
+#include "testlib/fake_ui.h"
+#include "testlib/image_fixtures.h"
+#include "testlib/map_file_writer.h"
+#include "testlib/temp_dir.h"
+#include "waypoint/waypoint_file.h"
+
+using namespace mw;
+
+namespace {
+
+class DialogUi : public mwtest::FakeUi {
+public:
+    void OpenDialog(DialogId dialog, int) override { dialogs.push_back(dialog); }
+    std::vector<DialogId> dialogs;
+};
+
+// Two neighbouring maps, each 1000 × 500 pixels for 1° × 0.5° (west: 50..50.5
+// N, 0..1 E; east: 1..2 E), with images; the program started on the west one.
+class WaypointCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteMap("west.map", 50, 0);
+        WriteMap("east.map", 50, 1);
+        app.ports.ui = &ui;
+        app.ports.clock = &clock;
+        clock.local = DateTime{2023, 12, 31, 23, 59, 58};
+        home.Write("Mapwanderer1.ini",
+                   "Position Format,Deg.Min\r\nNMEA Datum,WGS 84\r\n"
+                   "File Path 1,\r\nFile Path 2,\r\nMap Path 1," +
+                       maps.Path() + "\r\n");
+        ASSERT_TRUE(StartApplication(app, home.Path(), "/home/u", 400, 300));
+        app.settings.dataPath = data.File("Data");
+        ASSERT_TRUE(LoadMapFile(app, maps.File("west.map")));
+        ASSERT_TRUE(app.viewport.HasImage());
+        ui.messages.clear();
+        ui.repaints.clear();
+    }
+
+    void WriteMap(const std::string& name, double south, double west) {
+        mwtest::CalibrationFileSpec calib;
+        calib.image = name.substr(0, name.find('.')) + ".bmp";
+        calib.points = {mwtest::PointAt(0, 0, south + 0.5, west),
+                        mwtest::PointAt(1000, 500, south, west + 1)};
+        calib.borderLatLon = mwtest::RectangleBorder(south, west, south + 0.5, west + 1);
+        calib.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
+        calib.scale = 100;
+        maps.Write(name, calib.Text());
+        std::string error;
+        ASSERT_TRUE(WriteMwf2File(maps.File(name.substr(0, name.find('.')) + ".mwf2"),
+                                  mwtest::MakeTiledImage(1000, 500, {100, 50, 25}), &error));
+    }
+
+    std::string Log() const { return data.File("Data/ceWaypoints.wpt"); }
+
+    mwtest::TempDir home, maps, data;
+    DialogUi ui;
+    mwtest::FakeClock clock;
+    App app;
+};
+
+}  // namespace
+
+TEST_F(WaypointCommands, CreateAtPositionUsesTheViewCentreThenTheLastFix) {
+    struct Case {
+        const char* what;
+        double centreLat, centreLon, gpsLat, gpsLon;
+        int slot;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"view centre", 50.25, 0.5, 50.1, 0.1, 0, ""},
+        {"last fix", 0, 0, 50.1, 0.1, 1, ""},
+        {"neither", 0, 0, 0, 0, -1, "Cursor Position not Selected"},
+    };
+    for (const Case& c : cases) {
+        ui.messages.clear();
+        app.view.viewWaypoints = 0;
+        app.map.viewCentreLat = c.centreLat;
+        app.map.viewCentreLon = c.centreLon;
+        app.state.lastGpsLat = c.gpsLat;
+        app.state.lastGpsLon = c.gpsLon;
+        ASSERT_TRUE(ExecuteCommand(app, kCmdCreateWpAtPosition)) << c.what;
+        EXPECT_EQ(ui.messages, c.message.empty() ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{c.message})
+            << c.what;
+        EXPECT_EQ(app.view.viewWaypoints, c.slot >= 0 ? 1 : 0) << c.what;
+        if (c.slot < 0) continue;
+        const Waypoint* w = app.waypoints.At(c.slot);
+        ASSERT_NE(w, nullptr) << c.what;
+        EXPECT_EQ(w->name, "WP" + std::to_string(c.slot));
+        EXPECT_EQ(w->lat, c.slot == 0 ? c.centreLat : c.gpsLat);
+        EXPECT_EQ(w->description, "Dec 31 2023 23:59:58");
+    }
+    EXPECT_TRUE(ui.checked[kCmdViewWaypoints]);
+    // The data folder was made for the log, which has both waypoints.
+    WaypointStore logged;
+    ASSERT_TRUE(ReadWaypointFile(logged, Log(), app.datums, kDatumWgs84, &ui));
+    EXPECT_EQ(logged.waypointCount, 2);
+
+    // The screen-control entry point leaves "View Waypoints" alone.
+    app.view.viewWaypoints = 0;
+    app.map.viewCentreLat = 50.3;
+    EXPECT_EQ(CreateWaypointAtPosition(app), 2);
+    EXPECT_EQ(app.view.viewWaypoints, 0);
+
+    App noMap;
+    noMap.ports.ui = &ui;
+    ui.messages.clear();
+    EXPECT_EQ(CreateWaypointAtPosition(noMap), -1);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"A Map must be loaded for this Operation"});
+}
+
+TEST_F(WaypointCommands, FileCommandsAskAndReport) {
+    data.Write("places.wpt",
+               "h\r\nWGS 84\r\n3\r\n4\r\n-1,Mill,50.2,0.3\r\n-1,Ford,50.4,0.6\r\n");
+    ui.files = {std::nullopt, data.File("places.wpt")};
+    ExecuteCommand(app, kCmdLoadWpFile);  // cancelled
+    EXPECT_EQ(app.waypoints.At(0), nullptr);
+    ExecuteCommand(app, kCmdLoadWpFile);
+    ASSERT_NE(app.waypoints.At(1), nullptr);
+    EXPECT_EQ(app.waypoints.At(1)->name, "Ford");
+    EXPECT_EQ(ui.requestTitles[1], "Load Waypoint File");
+    EXPECT_EQ(ui.openRequests[1], data.File("Data"));
+
+    // Saving proposes "Wp <date> <time>.wpt" in the data folder and adds
+    // the extension to a name typed without it.
+    ui.files = {data.File("saved")};
+    ExecuteCommand(app, kCmdSaveWaypoints);
+    EXPECT_EQ(ui.saveRequests.back(), data.File("Data/Wp 2023-12-31 23-59-58.wpt"));
+    EXPECT_EQ(ui.requestTitles.back(), "Save Waypoint File");
+    WaypointStore back;
+    ASSERT_TRUE(ReadWaypointFile(back, data.File("saved.wpt"), app.datums, kDatumWgs84, &ui));
+    EXPECT_EQ(back.waypointCount, 2);
+
+    ui.answers = {false, true};
+    ExecuteCommand(app, kCmdClearWaypoints);
+    EXPECT_NE(app.waypoints.At(0), nullptr);
+    ExecuteCommand(app, kCmdClearWaypoints);
+    EXPECT_EQ(app.waypoints.At(0), nullptr);
+    EXPECT_EQ(ui.questions,
+              std::vector<std::string>(2, "Clear Waypoints from the Map ?"));
+
+    ui.messages.clear();
+    ui.answers = {true, true};
+    ExecuteCommand(app, kCmdDeleteWpLog);
+    app.map.viewCentreLat = 50.2;
+    CreateWaypointAtPosition(app);
+    ui.files = {data.File("log copy.wpt")};
+    ExecuteCommand(app, kCmdSaveWpLog);
+    EXPECT_EQ(ui.saveRequests.back(), data.File("Data/WpLog 2023-12-31 23-59-58.wpt"));
+    ExecuteCommand(app, kCmdDeleteWpLog);
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{
+                               "Waypoint Log File does not exist",
+                               "Saved as : " + data.File("log copy.wpt"),
+                               "Waypoint Log File (ceWaypoints.wpt) has been Deleted"}));
+
+    ExecuteCommand(app, kCmdWaypointList);
+    EXPECT_EQ(ui.dialogs, std::vector<DialogId>{DialogId::WaypointList});
+}
+
+TEST_F(WaypointCommands, DefaultWaypointsLoadOnlyWhenAsked) {
+    std::filesystem::create_directories(data.File("Data"));
+    data.Write("Data/ceWaypoints.wpt", "h\r\nWGS 84\r\n3\r\n4\r\n-1,Home ,50.2,0.3,,,,,,,,,,,-777\r\n");
+    app.settings.loadDefaultWps = false;
+    EXPECT_FALSE(LoadDefaultWaypoints(app));
+    EXPECT_EQ(app.waypoints.At(0), nullptr);
+    app.settings.loadDefaultWps = true;
+    EXPECT_TRUE(LoadDefaultWaypoints(app));
+    ASSERT_NE(app.waypoints.At(0), nullptr);
+    EXPECT_EQ(app.waypoints.At(0)->name, "Home");
+}
+
+TEST_F(WaypointCommands, ListButtonsNavigateMarkAndFree) {
+    app.waypoints.Put(0, Waypoint{"Mill", 50.2, 0.3});
+    app.waypoints.Put(1, Waypoint{"Nowhere", 0, 0});
+    app.waypoints.Put(2, Waypoint{"Ford", 50.4, 0.6});
+    std::vector<WaypointListRow> rows = WaypointListRows(app);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].slot, 2);
+    EXPECT_EQ(rows[1].position, "50 24.000'  0 36.000'");
+
+    EXPECT_EQ(SelectedRow(app, -1), -1);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"There is no Waypoint selected"});
+
+    ASSERT_TRUE(WaypointListGoTo(app, rows[1]));
+    ASSERT_TRUE(app.navigation.target.has_value());
+    EXPECT_EQ(app.navigation.target->waypointIndex, 2);
+    EXPECT_EQ(app.navigation.target->name, "Ford");
+    EXPECT_TRUE(app.state.navigationActive);
+
+    // Marking another row keeps navigation; marking the target stops it at
+    // once, and unmarking does not bring it back.
+    WaypointListToggleDelete(app, rows[0]);
+    EXPECT_TRUE(app.state.navigationActive);
+    WaypointListToggleDelete(app, rows[1]);
+    EXPECT_FALSE(app.state.navigationActive);
+    EXPECT_FALSE(app.navigation.target.has_value());
+    WaypointListToggleDelete(app, rows[1]);
+    EXPECT_FALSE(rows[1].marked);
+    EXPECT_FALSE(app.state.navigationActive);
+
+    WaypointListConfirm(app, rows);
+    EXPECT_EQ(app.waypoints.At(0), nullptr);
+    EXPECT_NE(app.waypoints.At(2), nullptr);
+    // A row whose slot was emptied meanwhile is ignored by "Map" and "GoTo".
+    EXPECT_FALSE(WaypointListGoTo(app, rows[0]));
+    EXPECT_FALSE(WaypointListShowOnMap(app, rows[0]));
+}
+
+TEST_F(WaypointCommands, ShowPositionOnMapCentresAndFindsTheNeighbour) {
+    ShowPositionOnMap(app, 50.25, 0.3);
+    EXPECT_EQ(app.map.mapFilePath, maps.File("west.map"));
+    EXPECT_NEAR(app.map.viewCentreX, 300, 1);
+    EXPECT_NEAR(app.map.viewCentreY, 250, 1);
+
+    // Off the west map: the east map is loaded and centred there.
+    ShowPositionOnMap(app, 50.1, 1.4);
+    EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));
+    EXPECT_NEAR(app.map.viewCentreLon, 1.4, 1e-9);
+    EXPECT_NEAR(app.map.viewCentreX, 400, 1);
+    EXPECT_NEAR(app.map.viewCentreY, 400, 1);
+    EXPECT_FALSE(ui.waitCursor);
+
+    // With the GPS running the moving map decides where the view is.
+    app.state.gpsActive = true;
+    ShowPositionOnMap(app, 50.25, 1.5);
+    EXPECT_NEAR(app.map.viewCentreLon, 1.4, 1e-9);
+}

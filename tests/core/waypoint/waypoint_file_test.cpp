@@ -1,0 +1,332 @@
+// Waypoint files and the waypoint log: every field through a save and a
+// read on another datum, the fallbacks of short and damaged lines, the
+// limits, the log's line and header, the failure reports.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "geo/datum_convert.h"
+#include "support/text.h"
+#include "testlib/fake_ui.h"
+#include "testlib/temp_dir.h"
+#include "waypoint/waypoint_file.h"
+
+using namespace mw;
+
+namespace {
+
+const std::string kHeader =
+    "Mapwanderer CE Waypoint File Version 1.0\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n";
+
+std::vector<std::string> Lines(const std::string& bytes) {
+    std::vector<std::string> out;
+    std::size_t cursor = 0;
+    std::string line;
+    while (ReadMemoryLine(bytes, cursor, line, kLongLineMax) || !line.empty()) out.push_back(line);
+    return out;
+}
+
+class WaypointFiles : public ::testing::Test {
+protected:
+    mwtest::TempDir dir;
+    mwtest::FakeUi ui;
+    DatumTable datums;
+    WaypointStore store;
+    int osgb = FindDatumByName(datums, "Ord Srvy Grt Britn");
+
+    bool Read(const std::string& bytes, int mapDatum = kDatumWgs84) {
+        dir.Write("in.wpt", bytes);
+        return ReadWaypointFile(store, dir.File("in.wpt"), datums, mapDatum, &ui);
+    }
+};
+
+Waypoint EveryFieldSet() {
+    Waypoint w;
+    w.name = "Summit Cairn";
+    w.lat = 54.4541234;
+    w.lon = -3.2118765;
+    w.date = 38123.25;
+    w.symbol = 17;
+    w.field7 = 3;
+    w.field8 = 4;
+    w.textColour = 255;      // red
+    w.backColour = 0x00FFFF;  // yellow
+    w.description = "Top of the fell";
+    w.field12 = 12;
+    w.field13 = 13;
+    w.proximityDistance = 250;
+    w.altitude = 978;
+    w.field16 = 16;
+    w.field17 = 17;
+    w.field18 = 18;
+    w.popupPosition = 5;
+    w.popupSeconds = 30;
+    w.field21 = 21;
+    w.attachment = "notes.txt";
+    w.proximityImage = "cairn.bmp";
+    w.proximitySound = "bell.wav";
+    return w;
+}
+
+}  // namespace
+
+TEST_F(WaypointFiles, EveryFieldSurvivesSaveAndReadOnAnotherDatum) {
+    Waypoint original = EveryFieldSet();
+    // A second waypoint at 0, 0 holds a slot but is never written.
+    store.Put(0, Waypoint{});
+    store.Put(3, original);
+    ASSERT_EQ(SaveWaypointFile(store, dir.File("out.wpt"), datums, osgb, &ui), 1);
+    EXPECT_TRUE(ui.messages.empty());
+
+    // The file holds WGS 84: the position differs from the record's by the
+    // datum shift (about 100 m in Britain).
+    std::vector<std::string> lines = Lines(dir.Read("out.wpt"));
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[1], "WGS 84");
+    double wgsLat = original.lat, wgsLon = original.lon;
+    ConvertDatum(datums, osgb, kDatumWgs84, wgsLat, wgsLon);
+    EXPECT_EQ(lines[4], "-1,Summit Cairn," + Format("%12.7f,%12.7f", wgsLat, wgsLon) +
+                            ","
+                            "38123.25000,17,3,4,255,65535,Top of the fell,12,13,250,     978,"
+                            "16,17,18,5,      30.0,21,notes.txt,cairn.bmp,bell.wav");
+    EXPECT_NE(Format("%.4f", wgsLon), Format("%.4f", original.lon));
+
+    WaypointStore back;
+    ASSERT_TRUE(ReadWaypointFile(back, dir.File("out.wpt"), datums, osgb, &ui));
+    EXPECT_EQ(back.waypointCount, 1);
+    const Waypoint* w = back.At(0);
+    ASSERT_NE(w, nullptr);
+    EXPECT_NEAR(w->lat, original.lat, 2e-7);
+    EXPECT_NEAR(w->lon, original.lon, 2e-7);
+    EXPECT_EQ(w->name, original.name);
+    EXPECT_EQ(w->date, original.date);
+    EXPECT_EQ(w->symbol, original.symbol);
+    EXPECT_EQ(w->field7, original.field7);
+    EXPECT_EQ(w->field8, original.field8);
+    EXPECT_EQ(w->textColour, original.textColour);
+    EXPECT_EQ(w->backColour, original.backColour);
+    EXPECT_EQ(w->description, original.description);
+    EXPECT_EQ(w->field12, original.field12);
+    EXPECT_EQ(w->field13, original.field13);
+    EXPECT_EQ(w->proximityDistance, original.proximityDistance);
+    EXPECT_EQ(w->altitude, original.altitude);
+    EXPECT_EQ(w->field16, original.field16);
+    EXPECT_EQ(w->field17, original.field17);
+    EXPECT_EQ(w->field18, original.field18);
+    EXPECT_EQ(w->popupPosition, original.popupPosition);
+    EXPECT_EQ(w->popupSeconds, original.popupSeconds);
+    EXPECT_EQ(w->field21, original.field21);
+    EXPECT_EQ(w->attachment, original.attachment);
+    EXPECT_EQ(w->proximityImage, original.proximityImage);
+    EXPECT_EQ(w->proximitySound, original.proximitySound);
+    // The store itself was not moved to WGS 84 by the save.
+    EXPECT_EQ(store.At(3)->lat, original.lat);
+}
+
+TEST(WaypointLine, ShortAndDamagedLinesTakeTheFallbacks) {
+    struct Case {
+        const char* line;
+        double date;
+        int field7, backColour;
+        float altitude;
+        int field16, field18;
+        float popupSeconds;
+        int field21, popupPosition;
+    };
+    const Case cases[] = {
+        // Name, latitude and longitude only: every fallback.
+        {"-1,Name,51.5,-0.1", 33605, 0, kWaypointWhite, -777, 8, 17, 10, 2, 0},
+        // Empty fields are missing fields; "0" is a value (black).
+        {"-1,Name,51.5,-0.1,,,,,,0,,,,,,,,,,,", 33605, 0, 0, -777, 8, 17, 10, 2, 0},
+        // Garbage and non-finite numbers read as the fallbacks.
+        {"-1,Name,51.5,-0.1,x,y,z,q,w,white,,a,b,c,nan,inf,?,!,-,--,#", 33605, 0, kWaypointWhite,
+         -777, 8, 17, 10, 2, 0},
+        // Popup position is a real cut to an integer, popup seconds an
+        // integer; a float-overflowing altitude is no altitude.
+        {"-1,Name,51.5,-0.1,1.5,,7,,,,,,,,1e300,,,,6.9,12.7,", 1.5, 7, kWaypointWhite, -777, 8, 17,
+         12, 2, 6},
+    };
+    for (const Case& c : cases) {
+        Waypoint w = ParseWaypointLine(c.line);
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(w.name, "Name");
+        EXPECT_EQ(w.lat, 51.5);
+        EXPECT_EQ(w.lon, -0.1);
+        EXPECT_EQ(w.date, c.date);
+        EXPECT_EQ(w.field7, c.field7);
+        EXPECT_EQ(w.backColour, c.backColour);
+        EXPECT_EQ(w.altitude, c.altitude);
+        EXPECT_EQ(w.field16, c.field16);
+        EXPECT_EQ(w.field18, c.field18);
+        EXPECT_EQ(w.popupSeconds, c.popupSeconds);
+        EXPECT_EQ(w.field21, c.field21);
+        EXPECT_EQ(w.popupPosition, c.popupPosition);
+        EXPECT_EQ(w.textColour, 0);
+        EXPECT_TRUE(w.description.empty());
+        EXPECT_TRUE(w.proximitySound.empty());
+    }
+}
+
+TEST(WaypointLine, NamesAreCutToFifteenBytesWithoutSplittingACharacter) {
+    struct Case {
+        std::string line, name;
+    };
+    const Case cases[] = {
+        {"-1,ABCDEFGHIJKLMNOPQRSTUVWXYZ,1,1", "ABCDEFGHIJKLMNO"},
+        // "é" is two bytes in UTF-8; the 15th byte is its first half.
+        {"-1,ABCDEFGHIJKLMN\xC3\xA9XYZ,1,1", "ABCDEFGHIJKLMN"},
+        // Latin-1 text is cut at 15 bytes.
+        {"-1,ABCDEFGHIJKLMN\xE9XYZ,1,1", "ABCDEFGHIJKLMN\xE9"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ParseWaypointLine(c.line).name, c.name) << c.line;
+}
+
+TEST_F(WaypointFiles, ReadingKeepsSlotOrderLimitsAndConvertsFromTheFileDatum) {
+    // Unknown datum: WGS 84. An empty line takes a slot at 0, 0 and stays
+    // there even when converted; the last line lacks its line end.
+    ASSERT_TRUE(Read("x\r\nNo Such Datum\r\nr\r\nr\r\n-1,A,51,-1\r\n\r\n-1,C,52,-2", osgb));
+    EXPECT_EQ(store.waypointCount, 3);
+    double lat = 51, lon = -1;
+    ConvertDatum(datums, kDatumWgs84, osgb, lat, lon);
+    EXPECT_EQ(store.At(0)->lat, lat);
+    EXPECT_EQ(store.At(0)->lon, lon);
+    EXPECT_TRUE(store.At(1)->AtNoPosition());
+    EXPECT_EQ(store.At(2)->name, "C");
+    EXPECT_EQ(store.At(3), nullptr);
+
+    // 100,000 lines: the first 1,000 are kept.
+    std::string big = kHeader;
+    for (int i = 0; i < 100000; ++i) big += Format("-1,P%d,%d.5,1.5\r\n", i, i % 80);
+    ASSERT_TRUE(Read(big));
+    EXPECT_EQ(store.waypointCount, kWaypointSlots);
+    EXPECT_EQ(store.At(999)->name, "P999");
+    EXPECT_EQ(store.FindFreeSlot(), -1);
+
+    // An over-long line is cut, never continued into a next waypoint.
+    std::string longLine = "-1,Long,10,20,,,,,,,";
+    longLine += std::string(3000, 'd') + ",,,,,,,,,,,,,x.wav\r\n";
+    ASSERT_TRUE(Read(kHeader + longLine + "-1,Next,11,21\r\n"));
+    EXPECT_EQ(store.waypointCount, 2);
+    EXPECT_EQ(store.At(0)->description.size(), 1000u - 20u);
+    EXPECT_TRUE(store.At(0)->proximitySound.empty());
+    EXPECT_EQ(store.At(1)->name, "Next");
+}
+
+TEST_F(WaypointFiles, AFileThatCannotBeOpenedKeepsTheStore) {
+    ASSERT_TRUE(Read(kHeader + "-1,Kept,1,2\r\n"));
+    EXPECT_FALSE(ReadWaypointFile(store, dir.File("missing.wpt"), datums, kDatumWgs84, &ui));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Waypoint file could not be opened"});
+    ASSERT_NE(store.At(0), nullptr);
+    EXPECT_EQ(store.At(0)->name, "Kept");
+    EXPECT_FALSE(ui.waitCursor);
+}
+
+TEST_F(WaypointFiles, SavingReplacesSeparatorsAndAFailedSaveKeepsTheOldFile) {
+    Waypoint w;
+    w.name = "A,B";
+    w.lat = 1;
+    w.lon = 2;
+    w.description = "one, two\r\nthree";
+    store.Put(0, w);
+    ASSERT_TRUE(SaveWaypointFile(store, dir.File("out.wpt"), datums, kDatumWgs84, &ui));
+    WaypointStore back;
+    ReadWaypointFile(back, dir.File("out.wpt"), datums, kDatumWgs84, &ui);
+    ASSERT_NE(back.At(0), nullptr);
+    EXPECT_EQ(back.At(0)->name, "A B");
+    EXPECT_EQ(back.At(0)->description, "one  two  three");
+    EXPECT_EQ(back.At(0)->symbol, 0);
+    EXPECT_EQ(back.At(1), nullptr);
+
+    // A disk that fills up during the save (a file size limit stands in
+    // for it): the report, and the old file stays as it was.
+    const std::string before = dir.Read("out.wpt");
+    for (int i = 1; i < 50; ++i) store.Put(i, Waypoint{"More", 1.0 + i, 2});
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 512;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = SaveWaypointFile(store, dir.File("out.wpt"), datums, kDatumWgs84, &ui).has_value();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Create Waypoint File"});
+    EXPECT_EQ(dir.Read("out.wpt"), before);
+}
+
+TEST_F(WaypointFiles, CreatedWaypointsAreNamedBySlotAndLogged) {
+    for (int i = 0; i < 8; ++i) store.Put(i, Waypoint{"Old", 1, 1});
+    store.FreeWaypoint(7);
+    const DateTime when{2024, 3, 9, 14, 5, 7};
+    const std::string log = dir.File("ceWaypoints.wpt");
+    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 51.25, -1.5, when, log, datums, kDatumWgs84, &ui),
+              7);
+    EXPECT_EQ(CreateWaypoint(store, std::string("A very long name here"), 52, -2, when, log, datums,
+                             kDatumWgs84, &ui),
+              8);
+    EXPECT_EQ(store.At(7)->name, "WP7");
+    EXPECT_EQ(store.At(7)->description, "Mar 09 2024 14:05:07");
+    EXPECT_EQ(store.At(8)->name, "A very long nam");
+    EXPECT_EQ(store.waypointCount, 2);
+
+    // The log: the header once, then one line per waypoint with a blank
+    // before the comma after the name; the name reads back without it.
+    EXPECT_EQ(dir.Read("ceWaypoints.wpt"),
+              kHeader +
+                  "-1,WP7 ,  51.2500000,  -1.5000000,,,,,,,Mar 09 2024 14:05:07,,,,-777\r\n"
+                  "-1,A very long nam ,  52.0000000,  -2.0000000,,,,,,,Mar 09 2024 14:05:07,,,,-777\r\n");
+    WaypointStore back;
+    ReadWaypointFile(back, log, datums, kDatumWgs84, &ui);
+    EXPECT_EQ(back.At(0)->name, "WP7");
+    EXPECT_EQ(back.At(0)->altitude, -777);
+    EXPECT_EQ(back.At(1)->description, "Mar 09 2024 14:05:07");
+
+    // Deleting the log, twice; the next waypoint creates it with a header.
+    DeleteWaypointLog(log, ui);
+    DeleteWaypointLog(log, ui);
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{
+                               "Waypoint Log File (ceWaypoints.wpt) has been Deleted",
+                               "Waypoint Log File does not exist"}));
+    store.FreeWaypoint(0);
+    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 1, 2, when, log, datums, kDatumWgs84, &ui), 0);
+    EXPECT_EQ(Lines(dir.Read("ceWaypoints.wpt")).size(), 5u);
+}
+
+TEST_F(WaypointFiles, TheThousandAndFirstWaypointIsRefusedAndNotLogged) {
+    const std::string log = dir.File("ceWaypoints.wpt");
+    for (int i = 0; i < kWaypointSlots; ++i)
+        ASSERT_EQ(CreateWaypoint(store, std::nullopt, 1, 1 + i * 0.001, {}, log, datums,
+                                 kDatumWgs84, &ui),
+                  i);
+    const std::string before = dir.Read("ceWaypoints.wpt");
+    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 5, 5, {}, log, datums, kDatumWgs84, &ui), -1);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Too many Waypoints Loaded"});
+    EXPECT_EQ(dir.Read("ceWaypoints.wpt"), before);
+    EXPECT_EQ(Lines(before).size(), 4u + kWaypointSlots);
+    EXPECT_EQ(store.At(999)->name, "WP999");
+}
+
+TEST_F(WaypointFiles, TheLogIsAppendedAfterAnUnfinishedLineAndCopiedOnRequest) {
+    const std::string log = dir.File("ceWaypoints.wpt");
+    dir.Write("ceWaypoints.wpt", kHeader + "-1,Cut,1,1");
+    CreateWaypoint(store, std::string("N"), 3, 4, {}, log, datums, kDatumWgs84, &ui);
+    std::vector<std::string> lines = Lines(dir.Read("ceWaypoints.wpt"));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[4], "-1,Cut,1,1");
+
+    // A log in a folder that does not exist: the waypoint stays, silently.
+    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 3, 4, {}, dir.File("no/such.wpt"), datums,
+                             kDatumWgs84, &ui),
+              1);
+    EXPECT_TRUE(ui.messages.empty());
+
+    EXPECT_TRUE(SaveWaypointLogAs(log, dir.File("copy.wpt"), ui));
+    EXPECT_EQ(dir.Read("copy.wpt"), dir.Read("ceWaypoints.wpt"));
+    EXPECT_FALSE(SaveWaypointLogAs(dir.File("none.wpt"), dir.File("copy2.wpt"), ui));
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{"Saved as : " + dir.File("copy.wpt"),
+                                                     "Waypoint Log file could not be saved."}));
+}

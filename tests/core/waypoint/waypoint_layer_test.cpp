@@ -1,0 +1,158 @@
+// The waypoint layer as canvas calls: symbol, label, colours, black and
+// white, highlight, proximity zones at two zooms, and the culling edges.
+#include <gtest/gtest.h>
+
+#include "support/text.h"
+#include "testlib/fake_ui.h"
+#include "view/waypoint_layer.h"
+#include "waypoint/waypoint_store.h"
+
+using namespace mw;
+
+namespace {
+
+// A view 480 × 640 centred on image pixel (1000, 1000); a waypoint's
+// latitude is its image row and its longitude its column, so window pixels
+// are plain arithmetic: x = column − 760, y = row − 680.
+OverlayGeometry PixelView(double zoom = 1.0) {
+    OverlayGeometry v;
+    v.viewCentreX = 1000;
+    v.viewCentreY = 1000;
+    v.zoomDivisor = zoom;
+    v.halfViewWidth = 240;
+    v.halfViewHeight = 320;
+    v.toPixel = [](double lat, double lon) {
+        return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
+    };
+    return v;
+}
+
+Waypoint Cairn(double row = 1020, double col = 1010) {
+    Waypoint w;
+    w.name = "Cairn";
+    w.lat = row;
+    w.lon = col;
+    w.textColour = 255;       // red
+    w.backColour = 0x00FFFF;  // yellow
+    w.proximityDistance = 100;
+    return w;
+}
+
+WaypointStyle Plain() {
+    WaypointStyle s;
+    s.proximity = false;
+    s.mapScale = 2;  // metres per image pixel
+    return s;
+}
+
+std::vector<std::string> Draw(const WaypointStore& store, const WaypointStyle& style,
+                              double zoom = 1.0) {
+    mwtest::RecordingCanvas canvas;
+    DrawWaypoints(canvas, store, PixelView(zoom), style);
+    return canvas.calls;
+}
+
+const std::vector<std::string> kSymbol = {"brush #ffff00", "pen #000000 1",
+                                          "ellipse 244,334 257,347", "line 244,340 256,340",
+                                          "line 250,334 250,346"};
+const std::string kLabel = "text 259,335 h11 w400 #ff0000 on #ffff00 \" Cairn \"";
+
+std::vector<std::string> Join(std::vector<std::vector<std::string>> parts) {
+    std::vector<std::string> out;
+    for (auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+}  // namespace
+
+TEST(WaypointLayer, SwitchesDecideWhatIsDrawn) {
+    WaypointStore store;
+    store.Put(4, Cairn());
+    store.Put(5, Waypoint{"Nowhere", 0, 0});  // holds a slot, never drawn
+
+    struct Case {
+        const char* what;
+        WaypointStyle style;
+        double zoom;
+        std::vector<std::string> calls;
+    };
+    WaypointStyle names = Plain();
+    WaypointStyle noNames = Plain();
+    noNames.names = false;
+    WaypointStyle bw = Plain();
+    bw.blackWhite = true;
+    WaypointStyle lit = Plain();
+    lit.highlight = true;
+    WaypointStyle zone = Plain();
+    zone.proximity = true;
+    WaypointStyle hidden = Plain();
+    hidden.shown = false;
+    WaypointStyle noScale = zone;
+    noScale.mapScale = 0;
+
+    const Case cases[] = {
+        {"names", names, 1, Join({kSymbol, {kLabel}})},
+        {"no names", noNames, 1, kSymbol},
+        {"black and white", bw, 1,
+         {"brush #ffffff", "pen #000000 1", "ellipse 244,334 257,347", "line 244,340 256,340",
+          "line 250,334 250,346", "text 259,335 h11 w400 #000000 on #ffffff \" Cairn \""}},
+        {"highlight", lit, 1,
+         Join({kSymbol, {"brush hollow", "pen #000000 2", "ellipse 233,323 268,358"}, {kLabel}})},
+        // 100 m at 2 m a pixel: radius 50; e = 35.36.
+        {"zone", zone, 1,
+         Join({{"pen #0000ff 1", "brush hollow", "line 201,340 250,290", "line 301,340 250,390",
+                "line 286,304 214,375", "ellipse 201,291 300,390"},
+               kSymbol,
+               {kLabel}})},
+        // Zoomed out by 2 the zone is 25 pixels and the waypoint sits at
+        // (245, 330).
+        {"zone at half size", zone, 2,
+         {"pen #0000ff 1", "brush hollow", "line 221,330 245,305", "line 271,330 245,355",
+          "line 263,312 227,347", "ellipse 221,306 270,355", "brush #ffff00", "pen #000000 1",
+          "ellipse 239,324 252,337", "line 239,330 251,330", "line 245,324 245,336",
+          "text 254,325 h11 w400 #ff0000 on #ffff00 \" Cairn \""}},
+        {"zone without a map scale", noScale, 1, Join({kSymbol, {kLabel}})},
+        {"hidden", hidden, 1, {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Draw(store, c.style, c.zoom), c.calls) << c.what;
+}
+
+TEST(WaypointLayer, OnlyWaypointsWithinMinus1000To1200AreDrawn) {
+    // Image pixels around the view centre (1000, 1000) and the window point
+    // each lands on; negative window points round towards zero.
+    struct Case {
+        int col, row, x, y;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {1960, 1000, 1200, 320, true},  {1961, 1000, 1201, 320, false},
+        {-241, 1000, -1000, 320, true}, {-242, 1000, -1001, 320, false},
+        {1000, 1880, 240, 1200, true},  {1000, 1881, 240, 1201, false},
+        {1000, -321, 240, -1000, true}, {1000, -322, 240, -1001, false},
+    };
+    WaypointStyle style = Plain();
+    style.names = false;
+    for (const Case& c : cases) {
+        WaypointStore store;
+        store.Put(0, Cairn(c.row, c.col));
+        std::vector<std::string> calls = Draw(store, style);
+        ASSERT_EQ(calls.size(), c.drawn ? 5u : 0u) << c.x << "," << c.y;
+        if (c.drawn)  // the vertical bar of the cross runs through the point
+            EXPECT_EQ(calls[4], Format("line %d,%d %d,%d", c.x, c.y - 6, c.x, c.y + 6));
+    }
+}
+
+TEST(WaypointLayer, ProximityRadiusRoundsAndStaysBounded) {
+    struct Case {
+        int metres;
+        double scale, zoom;
+        int radius;
+    };
+    const Case cases[] = {
+        {100, 2, 1, 50}, {99, 2, 1, 50}, {97, 2, 1, 49}, {100, 2, 0.5, 100},
+        {100, 0, 1, 0},  {100, 2, 0, 0}, {2000000000, 1e-9, 1, 1 << 24},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ProximityRadius(c.metres, c.scale, c.zoom), c.radius)
+            << c.metres << " " << c.scale << " " << c.zoom;
+}

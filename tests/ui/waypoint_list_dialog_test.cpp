@@ -1,0 +1,140 @@
+// The "Waypoints" list dialog: its rows, the delete marks with OK and
+// Cancel, the navigation target, the fold button and a portrait screen.
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "app/app.h"
+#include "testlib/fake_ui.h"
+#include "ui/waypoint_list_dialog.h"
+
+using namespace mw;
+
+namespace {
+
+QPushButton* Button(QDialog& d, const char* name) {
+    auto* b = d.findChild<QPushButton*>(name);
+    if (!b) qFatal("no button %s", name);
+    return b;
+}
+
+void Select(WaypointListDialog& d, int row) {
+    d.List()->setCurrentItem(d.List()->topLevelItem(row));
+}
+
+QStringList FirstColumn(WaypointListDialog& d) {
+    QStringList out;
+    for (int i = 0; i < d.List()->topLevelItemCount(); ++i)
+        out << d.List()->topLevelItem(i)->text(0);
+    return out;
+}
+
+}  // namespace
+
+class WaypointListDialogTest : public QObject {
+    Q_OBJECT
+
+    App app;
+    mwtest::FakeUi ui;
+
+private slots:
+    void init() {
+        app.waypoints.ClearWaypoints();
+        app.waypoints.Put(0, Waypoint{"Mill", 50.2, 0.3});
+        app.waypoints.Put(1, Waypoint{"Nowhere", 0, 0});
+        app.waypoints.Put(4, Waypoint{"Deleted", 50.4, 0.6});  // only a name
+        app.waypoints.Put(7, Waypoint{"Caf\xC3\xA9", 50.1, 0.1});
+        app.waypoints.At(7)->description = "Tea";
+        app.ports.ui = &ui;
+        ui.messages.clear();
+        app.navigation = {};
+        app.state.navigationActive = false;
+    }
+
+    void rowsShowEveryPlacedWaypointInSlotOrder() {
+        WaypointListDialog d(app, nullptr);
+        QCOMPARE(d.windowTitle(), QString("Waypoints"));
+        QCOMPARE(FirstColumn(d), (QStringList{"Mill", "Deleted", "Caf\u00e9"}));
+        QTreeWidgetItem* cafe = d.List()->topLevelItem(2);
+        QCOMPARE(cafe->text(1), QString("Tea"));
+        QCOMPARE(cafe->text(3), QString("7"));
+        QVERIFY(!cafe->text(2).isEmpty());
+        QCOMPARE(d.List()->headerItem()->text(3), QString("Num"));
+    }
+
+    void deleteMarksAndUnmarksAndOkFreesOnlyMarkedRows() {
+        WaypointListDialog d(app, nullptr);
+        Select(d, 0);
+        Button(d, "ctl1100")->click();
+        QCOMPARE(FirstColumn(d), (QStringList{"Deleted", "Deleted", "Caf\u00e9"}));
+        Button(d, "ctl1100")->click();
+        QCOMPARE(FirstColumn(d)[0], QString("Mill"));
+        Button(d, "ctl1100")->click();
+        Select(d, 2);
+        Button(d, "ctl1100")->click();
+        QVERIFY(app.waypoints.At(0) != nullptr);  // nothing freed before OK
+        Button(d, "ok")->click();
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QVERIFY(app.waypoints.At(0) == nullptr);
+        QVERIFY(app.waypoints.At(7) == nullptr);
+        // The waypoint called "Deleted" was never marked: it stays.
+        QVERIFY(app.waypoints.At(4) != nullptr);
+    }
+
+    void cancelFreesNothingButANavigationTargetStaysCancelled() {
+        WaypointListDialog d(app, nullptr);
+        Select(d, 2);
+        Button(d, "ctl1099")->click();  // GoTo
+        QVERIFY(app.navigation.target.has_value());
+        QCOMPARE(app.navigation.target->waypointIndex, 7);
+        QVERIFY(app.state.navigationActive);
+        Button(d, "ctl1100")->click();
+        QVERIFY(!app.state.navigationActive);
+        QVERIFY(!app.navigation.target.has_value());
+        Button(d, "cancel")->click();
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        QVERIFY(app.waypoints.At(7) != nullptr);
+        QVERIFY(!app.state.navigationActive);
+    }
+
+    void buttonsWithoutSelectionSaySo() {
+        WaypointListDialog d(app, nullptr);
+        d.List()->clearSelection();
+        d.List()->setCurrentItem(nullptr);
+        for (const char* name : {"ctl1098", "ctl1099", "ctl1100"}) Button(d, name)->click();
+        QCOMPARE(ui.messages.size(), size_t(3));
+        QCOMPARE(QString::fromStdString(ui.messages[0]), QString("There is no Waypoint selected"));
+        QVERIFY(!app.navigation.target.has_value());
+    }
+
+    void foldButtonShrinksToTheButtonsAndBack() {
+        WaypointListDialog d(app, nullptr);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        const QSize full = d.size();
+        Button(d, "ctl1097")->click();
+        QVERIFY(d.Folded());
+        QTRY_VERIFY(d.height() < full.height());
+        QVERIFY(!d.List()->isVisible());
+        Button(d, "ctl1097")->click();
+        QVERIFY(!d.Folded());
+        QTRY_COMPARE(d.size(), full);
+    }
+
+    void fitsAPortraitHandheldWithFingerSizedButtons() {
+        WaypointListDialog d(app, nullptr);
+        QVERIFY(d.minimumSizeHint().width() <= 240);
+        QVERIFY(d.minimumSizeHint().height() <= 320);
+        for (QPushButton* b : d.findChildren<QPushButton*>()) QVERIFY(b->minimumHeight() >= 32);
+        d.resize(240, 320);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        for (QPushButton* b : d.findChildren<QPushButton*>()) {
+            const QRect r(b->mapTo(&d, QPoint(0, 0)), b->size());
+            QVERIFY2(d.rect().contains(r), qPrintable(b->text()));
+        }
+    }
+};
+
+QTEST_MAIN(WaypointListDialogTest)
+#include "waypoint_list_dialog_test.moc"
