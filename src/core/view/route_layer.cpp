@@ -1,5 +1,6 @@
 #include "view/route_layer.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "config/settings.h"
@@ -58,6 +59,19 @@ void DrawClippedPolyline(Canvas& canvas, const std::vector<Point>& points, const
     if (run.size() >= 2) flush();
 }
 
+bool BoxMeets(const WindowRect& w, const Rect& box) {
+    return box.right > w.left && box.left < w.right && box.bottom > w.top && box.top < w.bottom;
+}
+
+// Whether a label with its top left at `at` meets the window; the text is
+// measured only when its position alone cannot tell.
+bool LabelMeets(Canvas& canvas, const WindowRect& w, Point at, const std::string& label,
+                int fontSize, int height) {
+    if (at.x >= w.right || at.y >= w.bottom || at.y + height <= w.top) return false;
+    if (at.x >= w.left) return true;
+    return at.x + canvas.TextWidth(label, fontSize, kNormalWeight) > w.left;
+}
+
 }  // namespace
 
 RouteStyle RouteStyleFrom(const AppSettings& s, const ViewSettings& v) {
@@ -85,6 +99,8 @@ void DrawRoutes(Canvas& canvas, const RouteStore& routes, const OverlayGeometry&
     const Rgb ink = style.blackAndWhite ? kBlack : style.textColour;
     const Rgb fixedLine = ColourByIndex(style.lineColour - 1);
     const int textHeight = canvas.TextHeight(" X ", style.fontSize, kNormalWeight);
+    // How far from a point its symbol and highlight ring reach.
+    const int reach = std::max(r, kHighlightRadius) + 1;
 
     // The symbol pen and brush stay selected from point to point unless a
     // highlight ring or a route line changed them.
@@ -117,30 +133,41 @@ void DrawRoutes(Canvas& canvas, const RouteStore& routes, const OverlayGeometry&
             if (!placed[i] || !InSymbolRange(at[i])) continue;
             const int x = at[i].x, y = at[i].y;
             const int ry = i == 0 ? rFirst : r;
-            if (!symbolPen) {
-                canvas.SetBrush(fill);
-                canvas.SetPen(ink, 1);
-                symbolPen = true;
-            }
-            canvas.Ellipse(Rect{x - r, y - ry, x + r + 1, y + ry + 1});
-            canvas.Line({x - r, y}, {x + r, y});
-            canvas.Line({x, y - ry}, {x, y + ry});
-            if (style.highlight) {
-                canvas.SetBrush(kBlack, true);
-                canvas.SetPen(kBlack, 2);
-                symbolPen = false;
-                canvas.Ellipse(Rect{x - kHighlightRadius, y - kHighlightRadius,
-                                    x + kHighlightRadius + 1, y + kHighlightRadius + 1});
+            // A point this far outside the window shows at most a label
+            // reaching in: the symbol and the ring are skipped, and a label
+            // is drawn only when its box meets the window. The picture is
+            // the same; a large window's symbol range holds many such points.
+            const bool near = x + reach >= 0 && x - reach < clip.right && y + reach >= 0 &&
+                              y - reach < clip.bottom;
+            if (near) {
+                if (!symbolPen) {
+                    canvas.SetBrush(fill);
+                    canvas.SetPen(ink, 1);
+                    symbolPen = true;
+                }
+                canvas.Ellipse(Rect{x - r, y - ry, x + r + 1, y + ry + 1});
+                canvas.Line({x - r, y}, {x + r, y});
+                canvas.Line({x, y - ry}, {x, y + ry});
+                if (style.highlight) {
+                    canvas.SetBrush(kBlack, true);
+                    canvas.SetPen(kBlack, 2);
+                    symbolPen = false;
+                    canvas.Ellipse(Rect{x - kHighlightRadius, y - kHighlightRadius,
+                                        x + kHighlightRadius + 1, y + kHighlightRadius + 1});
+                }
             }
             if (style.pointNames) {
-                canvas.Text({x + r + kLabelGap, y - textHeight / 2}, " " + route.points[i].name + " ",
-                            style.fontSize, kNormalWeight, ink, fill, true);
+                const Point at{x + r + kLabelGap, y - textHeight / 2};
+                const std::string label = " " + route.points[i].name + " ";
+                if (near || LabelMeets(canvas, clip, at, label, style.fontSize, textHeight))
+                    canvas.Text(at, label, style.fontSize, kNormalWeight, ink, fill, true);
             }
             if (i == 0 && style.routeName) {
                 const std::string label = " " + route.name + " ";
                 const int w = canvas.TextWidth(label, style.fontSize, kNormalWeight);
-                canvas.Text({x - w / 2, y + r + kLabelGap}, label, style.fontSize, kNormalWeight,
-                            ink, fill, true);
+                const Point at{x - w / 2, y + r + kLabelGap};
+                if (near || BoxMeets(clip, Rect{at.x, at.y, at.x + w, at.y + textHeight}))
+                    canvas.Text(at, label, style.fontSize, kNormalWeight, ink, fill, true);
             }
         }
     }
