@@ -16,14 +16,17 @@
 
 #include "app/app.h"
 #include "app/moving_map.h"
+#include "app/route_commands.h"
 #include "app/view_commands.h"
 #include "cli/console.h"
 #include "cli/mwtool.h"
 #include "geo/datum_convert.h"
 #include "map/calibration.h"
 #include "map/map_file.h"
+#include "nav/route_file.h"
 #include "support/paths.h"
 #include "track/track_file.h"
+#include "waypoint/waypoint_file.h"
 #include "ui/map_painter.h"
 #include "view/overlays.h"
 #include "view/user_pointer.h"
@@ -78,6 +81,9 @@ int Render(mwtool::Args& args) {
     auto gpsText = args.Option("--gps");
     auto pointerText = args.Option("--pointer");
     auto trackFile = args.Option("--track");
+    auto waypointFile = args.Option("--waypoints");
+    auto routeFile = args.Option("--routes");
+    auto navText = args.Option("--nav");
     bool centrePx = args.Flag("--centre-px");
     bool centreLatLon = args.Flag("--centre");
     if (auto opt = args.UnknownOption()) return mwtool::UsageError("unknown option " + *opt);
@@ -90,6 +96,11 @@ int Render(mwtool::Args& args) {
     if (gpsText) {
         gps = ParseGps(*gpsText);
         if (!gps) return mwtool::UsageError("bad --gps '" + *gpsText + "': LAT,LON[,HEADING]");
+    }
+    std::optional<GpsOption> nav;
+    if (navText) {
+        nav = ParseGps(*navText);
+        if (!nav) return mwtool::UsageError("bad --nav '" + *navText + "': LAT,LON");
     }
     std::optional<int> pointer;
     if (pointerText) {
@@ -120,6 +131,7 @@ int Render(mwtool::Args& args) {
     app.state.userHome = mw::UserHomeFromEnvironment();
     mw::LoadUserDatums(app.datums, args.home);
     mw::ReadConfiguration(args.home, app.datums, app.settings);
+    mw::ReadViewSettings(args.home, app.view);
     if (pointer) app.settings.pointerStyle = *pointer;
     app.userPointer = mw::LoadUserPointer(args.home);
     mw::SetScreenSize(app, width, height);
@@ -153,6 +165,22 @@ int Render(mwtool::Args& args) {
         std::cerr << "mwtool: cannot read " << *trackFile << "\n";
         return 1;
     }
+    if (waypointFile && !mw::ReadWaypointFile(app.waypoints, *waypointFile, app.datums,
+                                              app.map.datumIndex, &ui)) {
+        std::cerr << "mwtool: cannot read " << *waypointFile << "\n";
+        return 1;
+    }
+    if (routeFile &&
+        !mw::LoadRouteFile(app.routes, *routeFile, app.datums, app.map.datumIndex, &ui)) {
+        std::cerr << "mwtool: cannot read " << *routeFile << "\n";
+        return 1;
+    }
+    if (nav) {
+        // The target is given in WGS 84, like every position a user types.
+        double lat = nav->lat, lon = nav->lon;
+        mw::ConvertDatum(app.datums, mw::kDatumWgs84, app.map.datumIndex, lat, lon);
+        mw::SetNavigationTarget(app, lat, lon, -1, "");
+    }
     if (gps) {
         mw::ShowFix(app, gps->lat, gps->lon, gps->heading);
     } else {
@@ -176,5 +204,6 @@ int Render(mwtool::Args& args) {
 
 MW_COMMAND("render",
            "render FILE.map --size WxH [--zoom PCT] [--centre-px X Y | --centre LAT LON | "
-           "--gps LAT,LON[,HEADING]] [--pointer circle|arrow|user] [--track FILE.plt] -o OUT.png",
+           "--gps LAT,LON[,HEADING]] [--pointer circle|arrow|user] [--track FILE.plt] "
+           "[--waypoints FILE.wpt] [--routes FILE.rte] [--nav LAT,LON] -o OUT.png",
            Render);

@@ -20,6 +20,7 @@
 #include "app/view_commands.h"
 #include "ui/map_dialogs.h"
 #include "ui/map_widget.h"
+#include "ui/waypoint_list_dialog.h"
 #include "ui/qt_canvas.h"
 
 namespace mw {
@@ -416,6 +417,20 @@ void MainWindow::ShowMapsFound(const std::vector<std::string>& names,
                                const std::function<void(int)>& choose) {
     MapsFoundDialog dialog(names, choose, this);
     dialog.exec();
+}
+
+void MainWindow::OpenDialog(DialogId dialog, int parameter) {
+    switch (dialog) {
+        case DialogId::WaypointList: {
+            WaypointListDialog box(app_, this);
+            box.exec();
+            break;
+        }
+        default:
+            break;
+    }
+    map_->update();
+    SyncChecks();
 }
 
 void MainWindow::RequestQuit() {

@@ -50,6 +50,7 @@ public:
     void StopTimer(int timerId) override;
     void SetMenuItems(const std::string& dynamicName, const std::vector<MenuEntry>& items) override;
     void ShowList(const std::string& title, const std::vector<std::string>& lines) override;
+    void OpenDialog(DialogId dialog, int parameter) override;
     void ShowMapsFound(const std::vector<std::string>& names,
                        const std::function<void(int)>& choose) override;
 

@@ -8,6 +8,7 @@
 #include "app/map_commands.h"
 #include "app/moving_map.h"
 #include "app/view_commands.h"
+#include "app/waypoint_commands.h"
 #include "view/user_pointer.h"
 #include "support/paths.h"
 #include "track/track_file.h"
@@ -95,10 +96,12 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     // The map window's size before the last map's image is opened into it.
     LayoutMapWindow(app, s.areaWidth > 0 ? s.areaWidth : clientWidth,
                     s.areaHeight > 0 ? s.areaHeight : clientHeight);
-    // The track follows the map's datum like every stored position.
-    if (std::find(app.positionStores.begin(), app.positionStores.end(), &app.track) ==
-        app.positionStores.end())
-        app.positionStores.push_back(&app.track);
+    // The stores follow the map's datum.
+    for (PositionStore* store : std::initializer_list<PositionStore*>{&app.track, &app.waypoints,
+                                                                      &app.routes})
+        if (std::find(app.positionStores.begin(), app.positionStores.end(), store) ==
+            app.positionStores.end())
+            app.positionStores.push_back(store);
 
     for (const CommandRow& row : AllCommandRows())
         if (row.kind == CommandKind::Toggle && row.checked && row.id != kCmdViewToolbar)
@@ -117,6 +120,8 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     } else {
         // The default files go onto a map on screen; a log not written yet
         // is no reason for a message at every start.
+        if (app.settings.loadDefaultWps && FileExists(WaypointLogFile(app)))
+            LoadDefaultWaypoints(app);
         const std::string trackLog = TrackLogPath(DataFolder(app));
         if (app.settings.loadDefaultTrack && FileExists(trackLog))
             LoadTrackFile(app.track, trackLog, app.datums, app.map.datumIndex, &ui);

@@ -20,6 +20,7 @@
 #include "nav/navigation.h"
 #include "nav/record_rule.h"
 #include "nav/replay.h"
+#include "nav/route_store.h"
 #include "track/track_store.h"
 #include "view/viewport.h"
 #include "waypoint/waypoint_store.h"
@@ -135,6 +136,7 @@ struct App {
     GpsState gps;
     // The navigation target (navigationActive mirrors whether there is one).
     NavigationState navigation;
+    RouteStore routes;
     // The outline of the "User" GPS pointer.
     std::vector<Point> userPointer;
     // Called with each fix on the map datum while "WP Check Proximity" is

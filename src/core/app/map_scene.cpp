@@ -3,6 +3,8 @@
 #include "app/app.h"
 #include "app/logo.h"
 #include "map/calibration.h"
+#include "view/route_layer.h"
+#include "view/waypoint_layer.h"
 
 namespace mw {
 
@@ -50,6 +52,27 @@ const LayerRow kLayers[] = {
     {MapLayer::Logo, [](const MapScene& s) { return !ImageShown(s); }, DrawLogo},
     {MapLayer::TrackTail,
      [](const MapScene& s) { return ImageShown(s) && s.app->view.viewTrack != 0; }, DrawTrack},
+    {MapLayer::NavigationLine,
+     [](const MapScene& s) { return ImageShown(s) && s.app->navigation.Active(); },
+     [](Canvas& c, const MapScene& s) {
+         DrawNavigationLine(c, s.app->navigation, s.view, NavLineStyleFrom(s.app->settings));
+     }},
+    {MapLayer::Waypoints,
+     [](const MapScene& s) {
+         return ImageShown(s) && s.app->view.viewWaypoints != 0 && s.app->waypoints.waypointCount > 0;
+     },
+     [](Canvas& c, const MapScene& s) {
+         const App& app = *s.app;
+         DrawWaypoints(c, app.waypoints, s.view,
+                       WaypointStyleFrom(app.settings, app.view, app.map.scale));
+     }},
+    {MapLayer::Routes,
+     [](const MapScene& s) {
+         return ImageShown(s) && s.app->view.viewRoutes != 0 && !s.app->routes.Empty();
+     },
+     [](Canvas& c, const MapScene& s) {
+         DrawRoutes(c, s.app->routes, s.view, RouteStyleFrom(s.app->settings, s.app->view));
+     }},
     {MapLayer::GpsPointer, [](const MapScene& s) { return ImageShown(s) && PointerShown(s); },
      DrawPointer},
     // The cross marks a centre the user chose; while the GPS places the view

@@ -1,17 +1,69 @@
 // The route commands, the route view toggles and "Cancel Navigation".
-// Rows with an empty handler are not built yet: their menu items are shown
-// disabled.
+#include "app/route_commands.h"
+
 #include "app/app.h"
 #include "app/command_table.h"
 #include "app/commands.h"
+#include "app/map_commands.h"
+#include "app/moving_map.h"
+#include "nav/route_file.h"
 
 namespace mw {
 
+namespace {
+
+// The navigation-active flag the rest of the program reads follows the
+// target.
+void MirrorNavigation(App& app) { app.state.navigationActive = app.navigation.Active(); }
+
+void Repaint(App& app, WindowId window) {
+    if (app.ports.ui) app.ports.ui->Repaint(window);
+}
+
+}  // namespace
+
+void LoadRouteCommand(App& app) {
+    if (!RequireMap(app) || !app.ports.ui) return;
+    Ui& ui = *app.ports.ui;
+    std::optional<std::string> path =
+        ui.AskOpenFileName(kLoadRouteTitle, DataFolder(app), {FileFilter{"Route files", "*.rte"}});
+    if (!path || path->empty()) return;
+    LoadRouteFile(app.routes, *path, app.datums, app.map.datumIndex, &ui);
+    ui.Repaint(WindowId::Map);
+}
+
+void ClearRoutesCommand(App& app) {
+    if (!app.ports.ui || !AskYesNo(*app.ports.ui, kClearRoutesQuestion)) return;
+    ClearRoutes(app.routes);
+    Repaint(app, WindowId::Map);
+}
+
+void SetNavigationTarget(App& app, double lat, double lon, int waypointIndex, std::string name) {
+    SetNavigationTarget(app.navigation, lat, lon, waypointIndex, std::move(name));
+    MirrorNavigation(app);
+    Repaint(app, WindowId::Main);
+    Repaint(app, WindowId::Map);
+}
+
+void CancelNavigation(App& app) {
+    CancelNavigation(app.navigation);
+    MirrorNavigation(app);
+    Repaint(app, WindowId::Map);
+    // The navigation panel would otherwise go on showing the old target.
+    Repaint(app, WindowId::Main);
+}
+
+void NavigationWaypointDeleted(App& app, int waypointIndex) {
+    WaypointDeleted(app.navigation, waypointIndex);
+    MirrorNavigation(app);
+}
+
 CommandRows RouteCommandRows() {
     return {
-        {kCmdLoadRouteFile, "Load Maw Route File", CommandKind::Action, {}, {}, {}},
-        {kCmdClearRoutes, "Clear Routes from Map", CommandKind::Action, {}, {}, {}},
-        {kCmdCancelNavigation, "Cancel Navigation", CommandKind::Action, {}, {}, {}},
+        {kCmdLoadRouteFile, "Load Maw Route File", CommandKind::Action, LoadRouteCommand, {}, {}},
+        {kCmdClearRoutes, "Clear Routes from Map", CommandKind::Action, ClearRoutesCommand, {}, {}},
+        {kCmdCancelNavigation, "Cancel Navigation", CommandKind::Action,
+         [](App& app) { CancelNavigation(app); }, {}, {}},
         ViewToggleRow(kCmdViewRoutes, "Show", &ViewSettings::viewRoutes, true),
         ViewToggleRow(kCmdViewRouteHighlights, "Highlight Route", &ViewSettings::viewRouteHighlights, true),
         ViewToggleRow(kCmdViewRouteWpNames, "Show WP Names", &ViewSettings::viewRouteWpNames, true),

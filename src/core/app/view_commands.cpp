@@ -6,6 +6,7 @@
 #include "app/commands.h"
 #include "app/map_commands.h"
 #include "app/moving_map.h"
+#include "app/waypoint_commands.h"
 
 namespace mw {
 
@@ -123,8 +124,10 @@ void MapPress(App& app, int x, int y) {
             if (vp.zoomIndex + 1 < static_cast<int>(vp.zoomTable.size()))
                 SetZoom(vp, app.map, vp.zoomIndex + 1, TheUi(app));
             break;
+        case 5:
+            CreateWaypointAtPosition(app);
+            break;
         default:
-            // Zone 5 makes a waypoint; it comes with the waypoint store.
             break;
     }
 }

@@ -22,10 +22,14 @@ struct NavigationState {
     bool Active() const { return target.has_value(); }
 };
 
-// Starts navigation to a target; replaces any earlier one.
+// Starts navigation to a target; replaces any earlier one. A position that
+// is not a number (NaN, infinite) is no target: navigation is then off.
 void SetNavigationTarget(NavigationState& nav, double lat, double lon, int waypointIndex,
                          std::string name);
 // Stops navigation; nothing happens when it is off.
 void CancelNavigation(NavigationState& nav);
+// The waypoint in slot `waypointIndex` was deleted: navigation to it stops.
+// Returns whether it did (false when the target is another place).
+bool WaypointDeleted(NavigationState& nav, int waypointIndex);
 
 }  // namespace mw

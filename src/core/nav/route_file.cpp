@@ -1,0 +1,102 @@
+#include "nav/route_file.h"
+
+#include <cmath>
+#include <filesystem>
+
+#include "geo/datum_convert.h"
+#include "ports/ui.h"
+#include "support/text.h"
+
+namespace mw {
+
+namespace {
+
+constexpr int kHeaderLines = 4;
+constexpr int kDatumLine = 2;
+
+// A coordinate field: a number that does not read, or reads as infinity or
+// NaN, is 0.
+double Coordinate(const std::string& text) {
+    const double v = ParseReal(text);
+    return std::isfinite(v) ? v : 0.0;
+}
+
+class WaitCursor {
+public:
+    explicit WaitCursor(Ui* ui) : ui_(ui) {
+        if (ui_) ui_->SetWaitCursor(true);
+    }
+    ~WaitCursor() {
+        if (ui_) ui_->SetWaitCursor(false);
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Ui* ui_;
+};
+
+}  // namespace
+
+std::vector<Route> ReadRoutes(TextFileReader& file, const DatumTable& datums, int mapDatum) {
+    std::vector<Route> routes;
+    int fileDatum = kDatumWgs84;
+    int lineNumber = 0;
+    std::size_t colourTurn = 0;
+    // Lines after the 100th route line have no route to go to.
+    bool routeOpen = false;
+    ForEachLine(file, [&](const std::string& line) {
+        ++lineNumber;
+        if (lineNumber == kDatumLine) fileDatum = FindDatumByName(datums, Trim(line));
+        if (lineNumber <= kHeaderLines) return true;
+
+        const std::string kind = GetField(line, 1, "");
+        if (kind == "R") {
+            routeOpen = routes.size() < static_cast<std::size_t>(kMaxRoutes);
+            if (!routeOpen) return true;
+            Route route;
+            route.name = GetField(line, 3, "");
+            route.description = GetField(line, 4, "");
+            const std::string colour = GetField(line, 5, "");
+            if (IsBlank(colour)) {
+                route.colour = kDefaultRouteColours[colourTurn];
+                colourTurn = (colourTurn + 1) % kDefaultRouteColours.size();
+            } else {
+                route.colour = ParseInt(colour);
+            }
+            routes.push_back(std::move(route));
+        } else if (kind == "W") {
+            if (!routeOpen) return true;
+            Route& route = routes.back();
+            if (route.points.size() >= static_cast<std::size_t>(kMaxRoutePoints)) return true;
+            RoutePoint point;
+            point.name = GetField(line, 5, kRoutePointDefaultName);
+            point.lat = Coordinate(GetField(line, 6, "0"));
+            point.lon = Coordinate(GetField(line, 7, "0"));
+            // 0, 0 marks a point without a position everywhere else (drawing,
+            // the datum move of a map load); moved, it would become a real
+            // place near the equator.
+            if (point.lat != 0 || point.lon != 0)
+                ConvertDatum(datums, fileDatum, mapDatum, point.lat, point.lon);
+            route.points.push_back(std::move(point));
+        }
+        return true;
+    });
+    return routes;
+}
+
+bool LoadRouteFile(RouteStore& store, const std::string& path, const DatumTable& datums,
+                   int mapDatum, Ui* ui) {
+    // A folder opens for reading here but holds no lines: it is no file.
+    std::error_code ec;
+    TextFileReader file(std::filesystem::is_directory(path, ec) ? std::string() : path);
+    if (!file.IsOpen()) {
+        if (ui) ShowMessage(*ui, kRouteFileOpenErrorText);
+        return false;
+    }
+    WaitCursor cursor(ui);
+    store.Assign(ReadRoutes(file, datums, mapDatum));
+    return true;
+}
+
+}  // namespace mw

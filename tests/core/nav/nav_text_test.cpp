@@ -1,0 +1,102 @@
+// The navigation panel's texts and the navigation target's life.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "nav/nav_text.h"
+#include "nav/navigation.h"
+
+using namespace mw;
+
+TEST(NavText, DistanceUnitsSwitchAtTheirThresholdsAndScaledValuesLoseDecimals) {
+    struct Case {
+        double metres;
+        int unit;
+        DistanceText expect;
+    };
+    const Case cases[] = {
+        {999, kUnitKilometres, {"999", "m"}},
+        {999.6, kUnitKilometres, {"1000", "m"}},  // rounds, still below 1000 m
+        {1000, kUnitKilometres, {"1.00", "km"}},
+        {12346, kUnitKilometres, {"12.35", "km"}},
+        {150000, kUnitKilometres, {"150.0", "km"}},
+        {1500000, kUnitKilometres, {"1500", "km"}},
+        {0, kUnitKilometres, {"0", "m"}},
+        {800, kUnitMiles, {"2625", "ft"}},    // 2624.67 ft, under 2640
+        {805, kUnitMiles, {"0.50", "mi"}},    // 2641.08 ft
+        {1000000, kUnitMiles, {"621.4", "mi"}},
+        {2000000, kUnitMiles, {"1243", "mi"}},
+        {925, kUnitNauticalMiles, {"3035", "ft"}},  // under 3038 ft
+        {926, kUnitNauticalMiles, {"0.50", "mi"}},  // 0.5 nautical miles
+        {1852000, kUnitNauticalMiles, {"1000", "mi"}},
+        {185200, kUnitNauticalMiles, {"100.0", "mi"}},
+        {999, 7, {"999", "m"}},  // a unit the settings never hold: kilometres
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatNavDistance(c.metres, c.unit), c.expect) << c.metres << " unit " << c.unit;
+}
+
+TEST(NavText, LongNamesKeepThreeCharactersAtEachEnd) {
+    struct Case {
+        const char* name;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"Riverside", "Riv..ide"},
+        {"Harbour", "Harbour"},
+        {"Harbours", "Har..urs"},
+        {"", ""},
+        {"Åkersberga", "Åke..rga"},          // UTF-8: whole characters
+        {"\xC5kersberga", "\xC5ke..rga"},    // Latin-1 bytes: one byte each
+        {"Ölüdeniz", "Ölü..niz"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ShortTargetName(c.name), c.shown) << c.name;
+}
+
+TEST(NavText, PanelReadoutFromAPositionToTheTarget) {
+    NavigationState nav;
+    EXPECT_FALSE(NavigationPanelReadout(nav, 0, 0, kUnitKilometres));
+
+    // Due east along the equator: 111120.0001 m; westward the bearing is
+    // 269.9999995886, shown as 270.0.
+    SetNavigationTarget(nav, 0, 1, 4, "Riverside");
+    EXPECT_EQ(NavigationPanelReadout(nav, 0, 0, kUnitKilometres),
+              (NavigationReadout{"Riv..ide", {"111.1", "km"}, "90.0"}));
+    SetNavigationTarget(nav, 0, 0.001, -1, "Quay");
+    EXPECT_EQ(NavigationPanelReadout(nav, 0, 0.002, kUnitMiles),
+              (NavigationReadout{"Quay", {"365", "ft"}, "270.0"}));
+    // At the target: no distance, bearing 0.
+    EXPECT_EQ(NavigationPanelReadout(nav, 0, 0.001, kUnitKilometres),
+              (NavigationReadout{"Quay", {"0", "m"}, "0.0"}));
+    EXPECT_EQ(FormatNavBearing(359.96), "360.0");
+}
+
+TEST(Navigation, TargetsAreSetReplacedCancelledAndDroppedWithTheirWaypoint) {
+    NavigationState nav;
+    EXPECT_FALSE(nav.Active());
+    SetNavigationTarget(nav, 51.5, -0.1, 7, "Home");
+    ASSERT_TRUE(nav.Active());
+    EXPECT_EQ(nav.target->waypointIndex, 7);
+
+    // Deleting another waypoint, or a place from the name search (-1),
+    // changes nothing; deleting the target's waypoint ends navigation.
+    EXPECT_FALSE(WaypointDeleted(nav, 6));
+    EXPECT_FALSE(WaypointDeleted(nav, -1));
+    EXPECT_TRUE(nav.Active());
+    EXPECT_TRUE(WaypointDeleted(nav, 7));
+    EXPECT_FALSE(nav.Active());
+
+    SetNavigationTarget(nav, 1, 2, -1, "Peak");
+    EXPECT_FALSE(WaypointDeleted(nav, -1));
+    EXPECT_EQ(nav.target->name, "Peak");
+    CancelNavigation(nav);
+    EXPECT_FALSE(nav.Active());
+    CancelNavigation(nav);  // when off: nothing
+    EXPECT_FALSE(nav.Active());
+
+    // A position that is not a number is no target.
+    SetNavigationTarget(nav, 1, 2, -1, "a");
+    SetNavigationTarget(nav, std::numeric_limits<double>::quiet_NaN(), 2, -1, "b");
+    EXPECT_FALSE(nav.Active());
+}

@@ -1,0 +1,255 @@
+// Routes and the navigation line as canvas calls: line colours, points left
+// out, the symbol range, clipping, labels, black and white, the two-colour
+// navigation line.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "nav/navigation.h"
+#include "nav/route_store.h"
+#include "support/text.h"
+#include "testlib/fake_ui.h"
+#include "view/route_layer.h"
+
+using namespace mw;
+
+namespace {
+
+// A window 480 × 640 centred on image pixel (1000, 1000); positions are
+// image pixels (latitude = row, longitude = column), so the window pixel of
+// (lat, lon) is (lon − 760, lat − 680).
+OverlayGeometry PixelView() {
+    OverlayGeometry v;
+    v.viewCentreX = 1000;
+    v.viewCentreY = 1000;
+    v.halfViewWidth = 240;
+    v.halfViewHeight = 320;
+    v.toPixel = [](double lat, double lon) {
+        return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
+    };
+    return v;
+}
+
+// Image pixel of window pixel (x, y) as a route point.
+RoutePoint At(const char* name, int x, int y) { return RoutePoint{name, y + 680.0, x + 760.0}; }
+
+RouteStore Store(std::vector<Route> routes) {
+    RouteStore store;
+    store.Assign(std::move(routes));
+    return store;
+}
+
+// Symbols, labels off: only lines and symbols are left to compare.
+RouteStyle Plain() {
+    RouteStyle s;
+    s.pointNames = s.routeName = false;
+    return s;
+}
+
+std::vector<std::string> Symbol(int x, int y, int r, int ry) {
+    return {Format("ellipse %d,%d %d,%d", x - r, y - ry, x + r + 1, y + ry + 1),
+            Format("line %d,%d %d,%d", x - r, y, x + r, y),
+            Format("line %d,%d %d,%d", x, y - ry, x, y + ry)};
+}
+
+std::vector<std::string> Join(std::vector<std::vector<std::string>> parts) {
+    std::vector<std::string> out;
+    for (auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+std::vector<std::string> Draw(const RouteStore& store, const RouteStyle& style) {
+    mwtest::RecordingCanvas canvas;
+    DrawRoutes(canvas, store, PixelView(), style);
+    return canvas.calls;
+}
+
+}  // namespace
+
+TEST(RouteLayer, ARouteIsOneLineThenItsSymbolsAndLabels) {
+    RouteStore store = Store({Route{"Coast", "d", 0x800080,
+                                    {At("Start", 100, 200), At("Mid", 150, 250), At("End", 300, 260)}}});
+    RouteStyle style;  // names shown, white symbols with black outlines
+    const std::vector<std::string> expect = Join({
+        {"pen #800080 2", "polyline 100,200 150,250 300,260", "brush #ffffff", "pen #000000 1"},
+        Symbol(100, 200, 6, 4),  // the first point is flattened to 2/3 of 6
+        {"text 109,195 h11 w400 #000000 on #ffffff \" Start \"",
+         "text 79,209 h11 w400 #000000 on #ffffff \" Coast \""},  // 7 chars of 6 px centred
+        Symbol(150, 250, 6, 6),
+        {"text 159,245 h11 w400 #000000 on #ffffff \" Mid \""},
+        Symbol(300, 260, 6, 6),
+        {"text 309,255 h11 w400 #000000 on #ffffff \" End \""},
+    });
+    EXPECT_EQ(Draw(store, style), expect);
+}
+
+TEST(RouteLayer, LineColourIsTheRoutesOwnOrATableColour) {
+    RouteStore store = Store({Route{"a", "", 0x00FF00, {At("p", 10, 10), At("q", 20, 10)}}});
+    struct Case {
+        int setting;
+        const char* pen;
+    };
+    for (Case c : {Case{0, "pen #00ff00 2"}, Case{1, "pen #000000 2"}, Case{13, "pen #0000ff 2"},
+                   Case{18, "pen #ffffff 2"}}) {
+        RouteStyle style = Plain();
+        style.lineColour = c.setting;
+        EXPECT_EQ(Draw(store, style).front(), c.pen) << c.setting;
+    }
+}
+
+TEST(RouteLayer, PointsWithoutPositionOrOutOfRangeAreNotDrawn) {
+    struct Case {
+        const char* what;
+        std::vector<RoutePoint> points;
+        std::vector<std::string> calls;
+    };
+    const std::vector<std::string> pens = {"brush #ffffff", "pen #000000 1"};
+    const std::vector<Case> cases = {
+        {"one point: no line", {At("p", 50, 60)}, Join({pens, Symbol(50, 60, 6, 4)})},
+        {"a 0, 0 point is left out of the line and the symbols",
+         {At("p", 50, 60), RoutePoint{"zero", 0, 0}, At("q", 70, 60)},
+         Join({{"pen #ff0000 2", "polyline 50,60 70,60"}, pens, Symbol(50, 60, 6, 4),
+               Symbol(70, 60, 6, 6)})},
+        {"only one point with a position: no line",
+         {RoutePoint{"zero", 0, 0}, At("q", 70, 60)}, Join({pens, Symbol(70, 60, 6, 6)})},
+    };
+    for (const Case& c : cases) {
+        RouteStore store = Store({Route{"r", "", 0x0000FF, c.points}});
+        EXPECT_EQ(Draw(store, Plain()), c.calls) << c.what;
+    }
+}
+
+TEST(RouteLayer, SymbolsStopAt1200AndThoseOffTheWindowShowOnlyLabelsReachingIn) {
+    // A window of 1400 × 1400 pixels shows the end of the symbol range.
+    OverlayGeometry wide = PixelView();
+    wide.windowWidth = wide.windowHeight = 1400;
+    RouteStore store = Store({Route{"r", "", 0x0000FF,
+                                    {At("a", 300, 300), At("p", 1200, 10), At("q", 1201, 10),
+                                     At("s", 10, 1200), At("t", 10, 1201)}}});
+    RouteStyle style = Plain();
+    mwtest::RecordingCanvas canvas;
+    DrawRoutes(canvas, store, wide, style);
+    std::vector<std::string> symbols(canvas.calls.begin() + 2, canvas.calls.end());
+    const std::vector<std::string> expect = Join({{"brush #ffffff", "pen #000000 1"},
+                                                  Symbol(300, 300, 6, 4), Symbol(1200, 10, 6, 6),
+                                                  Symbol(10, 1200, 6, 6)});
+    EXPECT_EQ(symbols, expect);
+
+    // In a 480 × 640 window (negative window pixels truncate towards zero,
+    // one pixel in): "left-of-window" lies 29 pixels left of it, its name
+    // (96 pixels) reaching 76 pixels in; "far" lies 200
+    // pixels left, its name not reaching; "above" lies over the window, only
+    // its route's name reaching in; "right" lies right of it.
+    store = Store({Route{"Route", "", 0x0000FF, {At("above", 100, -18)}},
+                   Route{"x", "", 0x0000FF,
+                         {At("first", 100, 100), At("left-of-window", -30, 50),
+                          At("far", -200, 50), At("right", 500, 50)}}});
+    style.pointNames = style.routeName = true;
+    canvas.calls.clear();
+    DrawRoutes(canvas, store, PixelView(), style);
+    std::vector<std::string> texts;
+    for (const std::string& call : canvas.calls)
+        if (call.rfind("text", 0) == 0 || call.rfind("ellipse", 0) == 0) texts.push_back(call);
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "text 79,-8 h11 w400 #000000 on #ffffff \" Route \"",
+                         "ellipse 94,96 107,105",
+                         "text 109,95 h11 w400 #000000 on #ffffff \" first \"",
+                         "text 91,109 h11 w400 #000000 on #ffffff \" x \"",
+                         "text -20,45 h11 w400 #000000 on #ffffff \" left-of-window \""}));
+}
+
+TEST(RouteLayer, ALineThatLeavesAndReentersTheWindowIsDrawnInPieces) {
+    RouteStore store = Store({Route{"r", "", 0x0000FF,
+                                    {At("a", 100, 100), At("b", 200, 100), At("c", 200, 5000),
+                                     At("d", 300, 5000), At("e", 300, 100), At("f", 400, 100)}}});
+    std::vector<std::string> calls = Draw(store, Plain());
+    calls.resize(3);
+    EXPECT_EQ(calls, (std::vector<std::string>{"pen #ff0000 2", "polyline 100,100 200,100 200,640",
+                                               "polyline 300,640 300,100 400,100"}));
+}
+
+TEST(RouteLayer, HighlightAndBlackAndWhiteChangeOnlyTheSymbols) {
+    RouteStore store = Store({Route{"r", "", 0x0000FF, {At("p", 50, 60)}}});
+    RouteStyle style = Plain();
+    style.pointColour = {255, 255, 0};
+    style.textColour = {0, 0, 255};
+    style.highlight = true;
+    style.symbolSize = 3;
+    EXPECT_EQ(Draw(store, style),
+              Join({{"brush #ffff00", "pen #0000ff 1"}, Symbol(50, 60, 3, 2),
+                    {"brush hollow", "pen #000000 2", "ellipse 36,46 65,75"}}));
+    style.highlight = false;
+    style.blackAndWhite = true;
+    style.pointNames = true;
+    EXPECT_EQ(Draw(store, style),
+              Join({{"brush #ffffff", "pen #000000 1"}, Symbol(50, 60, 3, 2),
+                    {"text 56,55 h11 w400 #000000 on #ffffff \" p \""}}));
+}
+
+TEST(RouteLayer, StyleComesFromTheSettings) {
+    AppSettings s;
+    ViewSettings v;
+    s.routeWpSymbolSize = 9;
+    s.routeWpColor = 11;
+    s.routeTextColor = 12;
+    v.viewRouteName = 0;
+    v.viewRouteBW = 1;
+    RouteStyle style = RouteStyleFrom(s, v);
+    EXPECT_EQ(style.symbolSize, 9);
+    EXPECT_EQ(style.pointColour, (Rgb{255, 255, 0}));
+    EXPECT_EQ(style.textColour, (Rgb{0, 0, 255}));
+    EXPECT_FALSE(style.routeName);
+    EXPECT_TRUE(style.blackAndWhite);
+}
+
+TEST(NavigationLine, NarrowLinesAreOneColourWideOnesTwo) {
+    NavigationState nav;
+    SetNavigationTarget(nav, 680 + 100, 760 + 40, 3, "t");  // window (40, 100)
+    struct Case {
+        int width;
+        std::vector<std::string> calls;
+    };
+    const std::vector<Case> cases = {
+        {2, {"pen #ffff00 2", "line 240,320 40,100"}},
+        {4, {"pen #ff0000 4", "line 240,320 40,100", "pen #ffff00 2", "line 240,320 40,100"}},
+    };
+    for (const Case& c : cases) {
+        mwtest::RecordingCanvas canvas;
+        DrawNavigationLine(canvas, nav, PixelView(),
+                           NavLineStyle{true, c.width, {255, 255, 0}, {255, 0, 0}});
+        EXPECT_EQ(canvas.calls, c.calls) << c.width;
+    }
+
+    // A far target is clipped at the window's edge.
+    SetNavigationTarget(nav, 680 + 320, 760 + 100000, 3, "far");
+    mwtest::RecordingCanvas clipped;
+    DrawNavigationLine(clipped, nav, PixelView(), NavLineStyle{true, 1, {0, 0, 0}, {0, 0, 0}});
+    EXPECT_EQ(clipped.calls, (std::vector<std::string>{"pen #000000 1", "line 240,320 480,320"}));
+}
+
+TEST(NavigationLine, NothingIsDrawnWithoutTargetOrWhenSwitchedOff) {
+    NavigationState nav;
+    mwtest::RecordingCanvas canvas;
+    DrawNavigationLine(canvas, nav, PixelView(), NavLineStyle{});
+    SetNavigationTarget(nav, 700, 800, 1, "t");
+    CancelNavigation(nav);
+    DrawNavigationLine(canvas, nav, PixelView(), NavLineStyle{});
+    SetNavigationTarget(nav, 700, 800, 1, "t");
+    NavLineStyle off;
+    off.draw = false;
+    DrawNavigationLine(canvas, nav, PixelView(), off);
+    EXPECT_TRUE(canvas.calls.empty());
+
+    AppSettings s;
+    s.navDrawLine = 0;
+    s.navLineWidth = 7;
+    s.navLineColor1 = 12;
+    s.navLineColor2 = 0;
+    NavLineStyle style = NavLineStyleFrom(s);
+    EXPECT_FALSE(style.draw);
+    EXPECT_EQ(style.width, 7);
+    EXPECT_EQ(style.colour1, (Rgb{0, 0, 255}));
+    EXPECT_EQ(style.colour2, (Rgb{0, 0, 0}));
+}
