@@ -10,6 +10,7 @@
 #include "map/catalogue.h"
 #include "map/map_file.h"
 #include "map/map_record.h"
+#include "names/name_search.h"
 #include "ports/file_system.h"
 #include "ports/system.h"
 #include "ports/ui.h"
@@ -132,6 +133,7 @@ struct App {
     GpsState gps;
     // The navigation target (navigationActive mirrors whether there is one).
     NavigationState navigation;
+    NameSearchStore names;
     // The outline of the "User" GPS pointer.
     std::vector<Point> userPointer;
     // Called with each fix on the map datum while "WP Check Proximity" is
