@@ -97,23 +97,43 @@ void CloseNameSearch(App& app) {
     names.matches.clear();
 }
 
-NameQuery MakeNameQuery(const App& app, const std::string& upperText, const std::string& code,
-                        bool prefix, bool insideMap) {
+NameQuery MakeNameQuery(const MapRecord& map, const DatumTable& datums, int namesDatum,
+                        const std::string& upperText, const std::string& code, bool prefix,
+                        bool insideMap) {
     NameQuery q;
-    q.text = upperText.substr(0, kNameSearchTextMax);
+    q.text = NameSearchText(upperText);
     q.code = code.empty() ? std::string(kAllCodesText) : code;
     q.prefix = prefix;
-    const MapRecord& map = app.map;
     if (insideMap && map.mapLoaded && map.borderCount > 0) {
         const int count = std::min(map.borderCount, kMaxBorderCorners);
         for (int i = 1; i <= count; ++i) {
             double lat = map.borderLat[i], lon = map.borderLon[i];
-            ConvertDatum(app.datums, map.datumIndex, app.names.namesDatum, lat, lon);
+            ConvertDatum(datums, map.datumIndex, namesDatum, lat, lon);
             q.borderLat.push_back(lat);
             q.borderLon.push_back(lon);
         }
     }
     return q;
+}
+
+NameQuery MakeNameQuery(const App& app, const std::string& upperText, const std::string& code,
+                        bool prefix, bool insideMap) {
+    return MakeNameQuery(app.map, app.datums, app.names.namesDatum, upperText, code, prefix,
+                         insideMap);
+}
+
+std::string NameSearchText(std::string_view typed) {
+    std::string text = UpperName(typed);
+    // Characters, not bytes, when the text is UTF-8.
+    const bool utf8 = IsValidUtf8(text);
+    std::size_t chars = 0, i = 0;
+    for (; i < text.size(); ++i) {
+        if (utf8 && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (chars == static_cast<std::size_t>(kNameSearchTextMax)) break;
+        ++chars;
+    }
+    text.resize(i);
+    return text;
 }
 
 bool ToggleNameFilter(App& app, const NameQuery& query) {

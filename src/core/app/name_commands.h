@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/app.h"
 #include "names/name_search.h"
@@ -44,6 +45,14 @@ bool ToggleNameFilter(App& app, const NameQuery& query);
 // and the map has one) converted to the names datum.
 NameQuery MakeNameQuery(const App& app, const std::string& upperText, const std::string& code,
                         bool prefix, bool insideMap);
+// The same from a map record: with `insideMap` and a loaded map with a border,
+// the border converted from the map's datum to `namesDatum`.
+NameQuery MakeNameQuery(const MapRecord& map, const DatumTable& datums, int namesDatum,
+                        const std::string& upperText, const std::string& code, bool prefix,
+                        bool insideMap);
+// What the dialog's upper-case edit holds for a typed text: upper case (see
+// UpperName), at most 50 characters.
+std::string NameSearchText(std::string_view typed);
 // A changed input while filtered: back to the full list.
 void ClearNameFilter(App& app);
 // Whether a filter runs now.
