@@ -13,15 +13,6 @@ namespace mw {
 
 namespace {
 
-bool IsBlankByte(unsigned char c) { return c == ' ' || c == '\t' || c == 0; }
-
-std::string_view Trimmed(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && IsBlankByte(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && IsBlankByte(static_cast<unsigned char>(s[e - 1]))) --e;
-    return s.substr(b, e - b);
-}
-
 const unsigned char* Bytes(std::string_view s) {
     return reinterpret_cast<const unsigned char*>(s.data());
 }
@@ -85,7 +76,7 @@ void NameFilter::Probe() {
     for (std::uint64_t r = 0; r < count; r += kNameProbeStep) {
         const auto index = static_cast<std::uint32_t>(r);
         Note(index);
-        std::string_view name = Trimmed(file_->RawField(index, nameField));
+        std::string_view name = TrimField(file_->RawField(index, nameField));
         if (name.size() > kNameFieldMax) name = name.substr(0, kNameFieldMax);
         if (ComparePrefix(name, query_.text) >= 0) {
             start_ = position_ = index >= kNameProbeStep ? index - kNameProbeStep : 0;
@@ -98,10 +89,10 @@ void NameFilter::Probe() {
 
 bool NameFilter::OtherFiltersPass(std::uint32_t r) const {
     const NamesRoles& roles = file_->Roles();
-    if (!allCodes_ && Trimmed(file_->RawField(r, roles.code)) != query_.code) return false;
+    if (!allCodes_ && TrimField(file_->RawField(r, roles.code)) != query_.code) return false;
     if (!query_.borderLat.empty()) {
-        double lat = ParseReal(Trimmed(file_->RawField(r, roles.lat)));
-        double lon = ParseReal(Trimmed(file_->RawField(r, roles.lon)));
+        double lat = ParseReal(TrimField(file_->RawField(r, roles.lat)));
+        double lon = ParseReal(TrimField(file_->RawField(r, roles.lon)));
         if (!PointInBorder(static_cast<int>(query_.borderLat.size()), lon, lat,
                            query_.borderLat.data(), query_.borderLon.data()))
             return false;
@@ -112,7 +103,7 @@ bool NameFilter::OtherFiltersPass(std::uint32_t r) const {
 bool NameFilter::Examine(std::uint32_t r) {
     Note(r);
     if (!query_.text.empty()) {
-        std::string_view name = Trimmed(file_->RawField(r, file_->Roles().name));
+        std::string_view name = TrimField(file_->RawField(r, file_->Roles().name));
         if (name.size() > kNameFieldMax) name = name.substr(0, kNameFieldMax);
         if (query_.prefix) {
             int order = ComparePrefix(name, query_.text);
@@ -208,8 +199,8 @@ bool NameFilter::Step(std::uint32_t budget) {
     // Searched in place only when the raw field and the trimmed name agree:
     // a text with blanks at its ends could match the padding.
     const bool block = blockScan_ && !trace_ && !query_.prefix && !text.empty() &&
-                       !IsBlankByte(static_cast<unsigned char>(text.front())) &&
-                       !IsBlankByte(static_cast<unsigned char>(text.back()));
+                       !IsFieldBlank(static_cast<unsigned char>(text.front())) &&
+                       !IsFieldBlank(static_cast<unsigned char>(text.back()));
     if (block) {
         ScanBlock(end);
     } else {

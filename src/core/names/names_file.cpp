@@ -21,15 +21,6 @@ std::uint32_t U32(const unsigned char* p) {
 }
 std::uint16_t U16(const unsigned char* p) { return std::uint16_t(p[0] | p[1] << 8); }
 
-bool IsBlankByte(unsigned char c) { return c == ' ' || c == '\t' || c == 0; }
-
-std::string_view TrimBytes(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && IsBlankByte(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && IsBlankByte(static_cast<unsigned char>(s[e - 1]))) --e;
-    return s.substr(b, e - b);
-}
-
 int FindRole(const std::vector<NamesField>& fields, std::string_view name, int fallback) {
     for (std::size_t i = 0; i < fields.size(); ++i)
         if (fields[i].name == name) return static_cast<int>(i);
@@ -37,6 +28,13 @@ int FindRole(const std::vector<NamesField>& fields, std::string_view name, int f
 }
 
 }  // namespace
+
+std::string_view TrimField(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && IsFieldBlank(static_cast<unsigned char>(s[b]))) ++b;
+    while (e > b && IsFieldBlank(static_cast<unsigned char>(s[e - 1]))) --e;
+    return s.substr(b, e - b);
+}
 
 std::string NamesOpenMessage(NamesOpenError error) {
     switch (error) {
@@ -167,7 +165,7 @@ std::string_view NamesFile::RawField(std::uint32_t index, int field) const {
 std::string NamesFile::FieldText(std::uint32_t index, int field) const {
     std::string_view raw = RawField(index, field);
     if (raw.size() > kNameFieldMax) raw = raw.substr(0, kNameFieldMax);
-    return std::string(TrimBytes(raw));
+    return std::string(TrimField(raw));
 }
 
 NameRecord NamesFile::Read(std::uint32_t index) const {

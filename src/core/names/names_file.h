@@ -121,6 +121,11 @@ private:
     std::uint64_t reads_ = 0;
 };
 
+// The blanks a field is padded or trimmed with: space, tab and zero bytes.
+inline bool IsFieldBlank(unsigned char c) { return c == ' ' || c == '\t' || c == 0; }
+// A field's bytes without the blanks at either end.
+std::string_view TrimField(std::string_view s);
+
 // Upper case as the search compares names: ASCII letters, and the accented
 // Latin letters of UTF-8 text (U+00E0..U+00FE but U+00F7), which is how the
 // dialog's upper-case edit spells them. Only ever clears bit 5 of a byte.
