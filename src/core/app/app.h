@@ -11,6 +11,7 @@
 #include "map/map_file.h"
 #include "map/map_record.h"
 #include "map/position_store.h"
+#include "names/name_search.h"
 #include "ports/file_system.h"
 #include "ports/system.h"
 #include "ports/ui.h"
@@ -137,6 +138,7 @@ struct App {
     // The navigation target (navigationActive mirrors whether there is one).
     NavigationState navigation;
     RouteStore routes;
+    NameSearchStore names;
     // The outline of the "User" GPS pointer.
     std::vector<Point> userPointer;
     // Called with each fix on the map datum while "WP Check Proximity" is

@@ -1,0 +1,37 @@
+// The side file of a gazetteer, "<base>.types": the datum its coordinates
+// are on and the feature codes the user can filter by.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "geo/datums.h"
+
+namespace mw {
+
+// The entry of the code list that filters nothing.
+inline constexpr const char* kAllCodesText = "All Codes";
+// A .types file of more codes than this is not a code list; the rest is
+// ignored so that a huge or binary file cannot exhaust memory.
+inline constexpr std::size_t kMaxNameCodes = 5000;
+
+struct NamesTypes {
+    // "All Codes" first, then the file's codes in file order.
+    std::vector<std::string> codes{kAllCodesText};
+    // Set when the file has a DATUM line.
+    bool hasDatum = false;
+    int datum = kDatumAutoShift;
+};
+
+// The side file's path: `namesPath` up to and including its first ".", then
+// "types" (a path without a dot gets ".types" appended).
+std::string NamesTypesPath(const std::string& namesPath);
+
+// Reads the side file. Empty and ";" lines are skipped, "#####" ends the list,
+// "DATUM,<name>" names the datum (upper-cased key; the name through
+// FindDatumByName), every other line is one code, a quoted code losing its
+// quotes. Lines holding control characters (a binary file) are skipped. A
+// missing file gives only "All Codes" and no datum.
+NamesTypes LoadNamesTypes(const std::string& path, const DatumTable& datums);
+
+}  // namespace mw

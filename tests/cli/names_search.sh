@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# mwtool names info|search: the header, roles, side file and the dialog's
+# filters on a small gazetteer; damaged files.
+set -euo pipefail
+tool=$1
+repo=$2
+source "$repo/tests/cli/map_lib.bash"
+source "$repo/tests/cli/names_lib.bash"
+need_python
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+home=$dir/app
+T=$'\t'
+
+# Sorted by name, as gazetteers are.
+write_dbf "$dir/de.names" <<ROWS
+Aachen${T}PPL${T}50.776${T}6.084
+Bad Ems${T}PPL${T}50.335${T}7.711
+bad Tölz${T}PPL${T}47.761${T}11.557
+Berlin${T}PPLC${T}52.52${T}13.405
+Brocken${T}MT${T}51.80${T}10.617
+Hamburg${T}PPL${T}53.55${T}9.993
+Zugspitze${T}MT${T}47.421${T}10.985
+ROWS
+printf '; German places\r\nDATUM,WGS 84\r\nPPL\r\n"PPLC"\r\nMT\r\n#####\r\nIGNORED\r\n' > "$dir/de.types"
+
+out=$("$tool" names info "$dir/de.names" --home "$home")
+[ "$out" = "records,7
+fields,NAME:30,FULL_CODE:6,DSG:4,LATITUDE:11,LONGITUDE:11
+roles,name=0,code=1,lat=3,lon=4
+datum,WGS 84
+code,PPL
+code,PPLC
+code,MT" ] || fail "info: $out"
+
+search() { "$tool" names search "$dir/de.names" --home "$home" "$@" | cut -f1 | paste -sd'|'; }
+[ "$(search --text b)" = "Bad Ems|bad Tölz|Berlin|Brocken" ] || fail "prefix, lower case: $(search --text b)"
+[ "$(search --text 'bad t')" = "bad Tölz" ] || fail "prefix with blank"
+[ "$(search --text 'BAD TÖ')" = "bad Tölz" ] || fail "accented prefix"
+[ "$(search --text er --anywhere)" = "Berlin" ] || fail "anywhere"
+[ "$(search --text E --anywhere --code PPL)" = "Aachen|Bad Ems" ] || fail "anywhere with code"
+[ "$(search --code MT)" = "Brocken|Zugspitze" ] || fail "code only"
+[ "$(search --text x --anywhere)" = "" ] || fail "no match"
+[ "$("$tool" names search "$dir/de.names" --text hamburg --home "$home")" = "Hamburg${T}PPL${T}53.55${T}9.993" ] \
+    || fail "line layout"
+
+# Inside a map's border: 50..52 N, 6..12 E.
+write_map "$dir/mid.map" "Middle" "WGS 84" "Latitude/Longitude" "" \
+    "xy,0,0,in, deg,52,0,N,6,0,E, grid,,,,N
+xy,1000,1000,in, deg,50,0,N,12,0,E, grid,,,,N" "MM0,Yes
+MMPNUM,4
+MMPXY,1,0,0
+MMPXY,2,1000,0
+MMPXY,3,1000,1000
+MMPXY,4,0,1000"
+[ "$(search --inside "$dir/mid.map")" = "Aachen|Bad Ems|Brocken" ] || fail "inside: $(search --inside "$dir/mid.map")"
+# The same border on another datum: the places inside stay, their positions
+# come out on the map's datum when asked.
+sed -i 's/^WGS 84,WGS 84/European 1950,WGS 84/' "$dir/mid.map"
+line=$("$tool" names search "$dir/de.names" --text BROCKEN --inside "$dir/mid.map" --datum-map --home "$home")
+lat=$(echo "$line" | cut -f3)
+awk -v a="$lat" 'BEGIN { d = a - 51.80; if (d < 0) d = -d; exit !(d > 0.0001 && d < 0.01) }' \
+    || fail "converted latitude $lat"
+if "$tool" names search "$dir/de.names" --datum-map --home "$home" 2>/dev/null; then
+    fail "--datum-map without a map accepted"
+fi
+
+# At most 5000 lines.
+python3 -c 'for i in range(6000): print("P%05d\tPPL\t1\t2" % i)' | write_dbf "$dir/many.names"
+[ "$("$tool" names search "$dir/many.names" --text P --home "$home" | wc -l)" = 5000 ] || fail "limit"
+[ "$("$tool" names search "$dir/many.names" --text 5999 --anywhere --home "$home")" = "P05999${T}PPL${T}1${T}2" ] \
+    || fail "last record"
+
+# Damaged files: a message and exit 1; more records claimed than present:
+# said once, the present ones searched.
+head -c 100 "$dir/de.names" > "$dir/cut.names"
+if err=$("$tool" names info "$dir/cut.names" --home "$home" 2>&1); then fail "cut header accepted"; fi
+[ "$err" = "mwtool: The Names File is shorter than its Header" ] || fail "cut header message: $err"
+write_dbf "$dir/claims.names" 4000000000 <<ROWS
+ONE${T}A${T}1${T}1
+TWO${T}B${T}2${T}2
+ROWS
+out=$("$tool" names search "$dir/claims.names" --home "$home" 2>"$dir/err")
+[ "$(cut -f1 <<< "$out" | paste -sd'|')" = "ONE|TWO" ] || fail "claimed count: $out"
+[ "$(cat "$dir/err")" = "mwtool: The Names File holds fewer Records than its Header says" ] || fail "said once"
+if "$tool" names info "$dir/none.names" --home "$home" 2>/dev/null; then fail "missing file"; fi
+echo "1 passed, 0 failed"

@@ -1,0 +1,249 @@
+// Filtering gazetteers: the prefix probing on sorted files, the anywhere
+// search, codes, the result limit, stopping and the worker thread.
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "names/name_filter.h"
+#include "support/text.h"
+#include "testlib/temp_dir.h"
+#include "dbase_writer.h"
+
+using namespace mw;
+
+namespace {
+
+class NameFilterTest : public ::testing::Test {
+protected:
+    std::shared_ptr<const NamesFile> Write(const mwtest::DbfSpec& spec) {
+        dir.Write("t.names", spec.Bytes());
+        NamesOpenError error;
+        auto f = NamesFile::Open(dir.File("t.names"), error);
+        EXPECT_NE(f, nullptr);
+        return f;
+    }
+    // `count` places named P0000, P0001, ... in name order.
+    std::shared_ptr<const NamesFile> Sorted(int count) {
+        mwtest::DbfSpec s;
+        s.fields = mwtest::GazetteerFields(10);
+        for (int i = 0; i < count; ++i)
+            s.records.push_back({Format("P%04d", i), i % 2 ? "PPL" : "MT", "", "1", "2"});
+        return Write(s);
+    }
+    std::vector<std::string> Names(const std::shared_ptr<const NamesFile>& f,
+                                   const std::vector<std::uint32_t>& records) {
+        std::vector<std::string> out;
+        for (std::uint32_t r : records) out.push_back(f->Read(r).name);
+        return out;
+    }
+    static std::vector<std::uint32_t> Range(std::uint32_t from, std::uint32_t to) {
+        std::vector<std::uint32_t> v(to - from);
+        std::iota(v.begin(), v.end(), from);
+        return v;
+    }
+    mwtest::TempDir dir;
+};
+
+NameQuery Prefix(std::string text) {
+    NameQuery q;
+    q.text = std::move(text);
+    return q;
+}
+NameQuery Anywhere(std::string text) {
+    NameQuery q;
+    q.text = std::move(text);
+    q.prefix = false;
+    return q;
+}
+
+// On a sorted file the prefix search probes every 500th record until one
+// reaches the text, scans from one step before it and stops at the first
+// name past the text.
+TEST_F(NameFilterTest, PrefixSearchProbesThenScansFromOneStepBefore) {
+    auto file = Sorted(2000);
+    struct Case {
+        const char* text;
+        std::vector<std::uint32_t> probes;
+        std::uint32_t scanFrom, scanTo;  // records read by the scan, the stop included
+        std::uint32_t firstMatch, endMatch;
+        NameFilterEnd end;
+    } cases[] = {
+        {"P13", {0, 500, 1000, 1500}, 1000, 1400, 1300, 1400, NameFilterEnd::PastPrefix},
+        {"P1499", {0, 500, 1000, 1500}, 1000, 1500, 1499, 1500, NameFilterEnd::PastPrefix},
+        {"P0", {0}, 0, 1000, 0, 1000, NameFilterEnd::PastPrefix},
+        {"A", {0}, 0, 0, 0, 0, NameFilterEnd::PastPrefix},
+        // Past every probe: the scan starts at the last record probed.
+        {"P19", {0, 500, 1000, 1500}, 1500, 1999, 1900, 2000, NameFilterEnd::EndOfFile},
+        {"Q", {0, 500, 1000, 1500}, 1500, 1999, 0, 0, NameFilterEnd::EndOfFile},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<std::uint32_t> reads;
+        NameFilter filter(file, Prefix(c.text));
+        filter.TraceReads(&reads);
+        while (!filter.Step(7)) {
+        }
+        std::vector<std::uint32_t> expected = c.probes;
+        for (std::uint32_t r : Range(c.scanFrom, c.scanTo + 1)) expected.push_back(r);
+        EXPECT_EQ(reads, expected);
+        EXPECT_EQ(filter.StartRecord(), c.scanFrom);
+        EXPECT_EQ(filter.Matches(), Range(c.firstMatch, c.endMatch));
+        EXPECT_EQ(filter.End(), c.end);
+    }
+}
+
+TEST_F(NameFilterTest, EmptyTextMatchesEveryRecordWithoutProbing) {
+    auto file = Sorted(30);
+    std::vector<std::uint32_t> reads;
+    NameFilter filter(file, Prefix(""));
+    filter.TraceReads(&reads);
+    while (!filter.Step(1000)) {
+    }
+    EXPECT_EQ(reads, Range(0, 30));
+    EXPECT_EQ(filter.Matches(), Range(0, 30));
+}
+
+// Names in the file may be in any case; the text is upper case.
+TEST_F(NameFilterTest, LowerCaseNamesAreFoundByTheirUpperCaseSpelling) {
+    mwtest::DbfSpec s;
+    s.fields = mwtest::GazetteerFields(16);
+    s.records = {{"aachen"}, {"Bad Ems"}, {"bad tölz"}, {"Berlin"}, {"Zürich"}};
+    auto file = Write(s);
+    struct Case {
+        NameQuery query;
+        std::vector<std::string> names;
+    } cases[] = {
+        {Prefix("AACHEN"), {"aachen"}},
+        {Prefix("BAD "), {"Bad Ems", "bad tölz"}},
+        {Prefix("BAD TÖ"), {"bad tölz"}},
+        {Anywhere("ÜRI"), {"Zürich"}},
+        {Anywhere("E"), {"aachen", "Bad Ems", "Berlin"}},
+        {Anywhere("bad"), {}},  // the text is compared as given
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query.text);
+        EXPECT_EQ(Names(file, FilterNames(file, c.query)), c.names);
+    }
+}
+
+// The block scan of the anywhere search and the record-by-record reading
+// agree, wherever the text lies in the field and whatever surrounds it.
+TEST_F(NameFilterTest, BlockScanAgreesWithReadingEachRecord) {
+    mwtest::DbfSpec s;
+    s.fields = {{"NAME", 20}, {"FULL_CODE", 3}};
+    const char* names[] = {"RIVERSIDE",         "the river",       "ARRIVE",
+                           "xxxxxxxxxxxxxxxRIV", "RIVxxxxxxxxxxxxxxxxx", "R I V",
+                           "riv",                "ri",                 "Rivière",
+                           "RIVIÈRE",            "@ivr",               "",
+                           "  RIV  ",            "SIXTEEN-CHARS-RI",   "SIXTEEN-CHARS-RIV"};
+    for (int copy = 0; copy < 3; ++copy)
+        for (const char* n : names) s.records.push_back({n, copy == 1 ? "A" : "B"});
+    auto file = Write(s);
+    const char* texts[] = {"RIV", "R",  "RIVIÈRE", "IVE", "XXXXXXXXXXXXXXXXXXXX",
+                           "XXXXXXXXXXXXXXXXXXXXX", " I ", "RIV ", "`IVR", "@IVR", "S-R"};
+    for (const char* text : texts) {
+        for (const char* code : {kAllCodesText, "A"}) {
+            SCOPED_TRACE(std::string(text) + " / " + code);
+            NameQuery q = Anywhere(text);
+            q.code = code;
+            NameFilter block(file, q), each(file, q);
+            each.SetBlockScan(false);
+            while (!block.Step(4)) {
+            }
+            while (!each.Step(4)) {
+            }
+            EXPECT_EQ(block.Matches(), each.Matches());
+        }
+    }
+    // One expectation spelled out, so that both cannot be wrong together.
+    EXPECT_EQ(Names(file, FilterNames(file, Anywhere("RIV"))).size(), 3u * 10);
+}
+
+TEST_F(NameFilterTest, CodeFilterComparesTheWholeCode) {
+    mwtest::DbfSpec s;
+    s.fields = mwtest::GazetteerFields(10);
+    s.records = {{"A", "PPL"}, {"B", "PPLA"}, {"C", " PPL "}, {"D", "ppl"}, {"E", "MT"}};
+    auto file = Write(s);
+    for (bool prefix : {true, false}) {
+        NameQuery q = prefix ? Prefix("") : Anywhere("");
+        q.code = "PPL";
+        EXPECT_EQ(Names(file, FilterNames(file, q)), (std::vector<std::string>{"A", "C"}));
+    }
+}
+
+TEST_F(NameFilterTest, AtMost5000Results) {
+    auto file = Sorted(6000);
+    for (NameQuery q : {Prefix("P"), Anywhere("P"), Prefix("")}) {
+        SCOPED_TRACE(q.text + (q.prefix ? " prefix" : " anywhere"));
+        NameFilterEnd end;
+        std::vector<std::uint32_t> m = FilterNames(file, q, &end);
+        EXPECT_EQ(m, Range(0, 5000));
+        EXPECT_EQ(end, NameFilterEnd::Full);
+    }
+    NameQuery odd = Anywhere("P");
+    odd.code = "PPL";  // every second record: 3000 fit
+    EXPECT_EQ(FilterNames(file, odd).size(), 3000u);
+}
+
+TEST_F(NameFilterTest, BorderFilterReadsTheCoordinates) {
+    mwtest::DbfSpec s;
+    s.fields = mwtest::GazetteerFields(10);
+    s.records = {{"IN", "", "", "0.5", "0.5"},
+                 {"OUT NORTH", "", "", "2", "0.5"},
+                 {"OUT WEST", "", "", " 0.5 ", "0.19"},
+                 {"EDGE IN", "", "", "1.199", "0.201"},
+                 {"NO NUMBERS", "", "", "", ""}};
+    auto file = Write(s);
+    NameQuery q = Anywhere("");
+    q.borderLat = {0.2, 1.2, 1.2, 0.2};
+    q.borderLon = {0.2, 0.2, 1.2, 1.2};
+    EXPECT_EQ(Names(file, FilterNames(file, q)), (std::vector<std::string>{"IN", "EDGE IN"}));
+    q.borderLat.pop_back();  // a border that does not pair up tests nothing
+    EXPECT_EQ(FilterNames(file, q).size(), 5u);
+}
+
+TEST_F(NameFilterTest, StopKeepsWhatWasFound) {
+    auto file = Sorted(2000);
+    NameFilter filter(file, Anywhere("P"));
+    EXPECT_FALSE(filter.Step(100));
+    filter.Stop();
+    EXPECT_TRUE(filter.Step(100));
+    EXPECT_EQ(filter.End(), NameFilterEnd::Stopped);
+    EXPECT_EQ(filter.Matches(), Range(0, 100));
+    EXPECT_EQ(filter.Position(), 100u);
+}
+
+TEST_F(NameFilterTest, WorkerFindsWhatTheCallingThreadFinds) {
+    auto file = Sorted(40000);
+    NameQuery q = Anywhere("7");
+    q.code = "PPL";
+    NameFilterJob job(file, q);
+    NameFilterEnd end;
+    std::vector<std::uint32_t> threaded = job.Take(&end);
+    EXPECT_TRUE(job.Finished());
+    ASSERT_FALSE(threaded.empty());
+    EXPECT_EQ(job.Progress(), threaded.back() + 1);
+    EXPECT_EQ(threaded, FilterNames(file, q));
+    EXPECT_EQ(end, NameFilterEnd::Full);
+}
+
+TEST_F(NameFilterTest, WorkerStoppedBeforeItEnds) {
+    auto file = Sorted(2000);
+    NameQuery q = Anywhere("NOWHERE");
+    // A job destroyed while running stops and joins; one told to stop ends
+    // either stopped or, if it was quicker, at the end of the file.
+    { NameFilterJob running(file, q); }
+    NameFilterJob job(file, q);
+    job.Stop();
+    NameFilterEnd end;
+    job.Take(&end);
+    EXPECT_TRUE(end == NameFilterEnd::Stopped || end == NameFilterEnd::EndOfFile);
+}
+
+TEST(NameFilterProgress, Text) {
+    EXPECT_EQ(NameFilterProgressText(100, 2000), "100 of 2000 (5%)");
+    EXPECT_EQ(NameFilterProgressText(0, 0), "0 of 0 (100%)");
+    EXPECT_EQ(NameFilterProgressText(3999999999u, 4000000000u), "3999999999 of 4000000000 (99%)");
+}
+
+}  // namespace

@@ -1,0 +1,248 @@
+// The name search as the dialog drives it through the application: loading,
+// the last file, filtering on the worker, captions, and the buttons.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/app.h"
+#include "app/commands.h"
+#include "app/name_commands.h"
+#include "geo/datum_convert.h"
+#include "support/text.h"
+#include "testlib/fake_ui.h"
+#include "testlib/temp_dir.h"
+#include "dbase_writer.h"
+
+using namespace mw;
+
+namespace {
+
+class NameSearch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.ports.ui = &ui;
+        app.state.programFolder = home.Path();
+        app.state.userHome = home.Path();
+    }
+    std::string WritePlaces(const std::string& name = "places.names") {
+        mwtest::DbfSpec s;
+        s.fields = mwtest::GazetteerFields(20);
+        s.records = {{"Aberdeen", "PPL", "", "57.15", "-2.11"},
+                     {"Ben Nevis", "MT", "", "56.7969", "-5.0036"},
+                     {"Edinburgh", "PPL", "", "55.953", "-3.189"}};
+        data.Write(name, s.Bytes());
+        return data.File(name);
+    }
+    // Runs the started filter to its end as the dialog's timer would.
+    void Finish() {
+        while (PollNameFilter(app)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    mwtest::TempDir home, data;
+    mwtest::FakeUi ui;
+    App app;
+};
+
+TEST_F(NameSearch, CommandOpensTheDialog) {
+    struct RecordingUi : mwtest::FakeUi {
+        void OpenDialog(DialogId d, int) override { opened.push_back(d); }
+        std::vector<DialogId> opened;
+    } recording;
+    app.ports.ui = &recording;
+    EXPECT_TRUE(ExecuteCommand(app, kCmdNameSearch));
+    EXPECT_EQ(recording.opened, std::vector<DialogId>{DialogId::NameSearch});
+}
+
+TEST_F(NameSearch, LoadRemembersTheFileAndReadsItsTypes) {
+    std::string path = WritePlaces();
+    data.Write("places.types", "DATUM,European 1950\r\nPPL\r\nMT\r\n");
+    EXPECT_EQ(NameSearchCaption(app), "Name Search");
+    ASSERT_TRUE(LoadNamesDatabase(app, path));
+    EXPECT_EQ(NameSearchCaption(app), "places.names");
+    EXPECT_EQ(NameSearchRowCount(app), 3u);
+    EXPECT_EQ(app.names.types.codes, (std::vector<std::string>{"All Codes", "PPL", "MT"}));
+    EXPECT_EQ(app.names.namesDatum, FindDatumByName(app.datums, "European 1950"));
+    EXPECT_EQ(home.Read("LastNamesFile.ini"), "Last Names File," + path + "\r\nEnd End End\r\n");
+
+    // A file without a DATUM line keeps the datum; the dialog's next opening
+    // loads the last file.
+    std::string other = WritePlaces("other.names");
+    ASSERT_TRUE(LoadNamesDatabase(app, other));
+    EXPECT_EQ(app.names.types.codes, std::vector<std::string>{"All Codes"});
+    EXPECT_EQ(app.names.namesDatum, FindDatumByName(app.datums, "European 1950"));
+    CloseNameSearch(app);
+    EXPECT_EQ(NameSearchRowCount(app), 0u);
+    LoadLastNamesFile(app);
+    EXPECT_EQ(NameSearchCaption(app), "other.names");
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(NameSearch, UnreadableFilesFailQuietlyAndDamagedOnesSayWhy) {
+    ASSERT_TRUE(LoadNamesDatabase(app, WritePlaces()));
+    EXPECT_FALSE(LoadNamesDatabase(app, data.File("missing.names")));
+    EXPECT_EQ(NameSearchCaption(app), "Name Search");
+    EXPECT_TRUE(ui.messages.empty());
+
+    data.Write("bad.names", std::string(40, '\0'));
+    EXPECT_FALSE(LoadNamesDatabase(app, data.File("bad.names")));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"The Names File Header Length is invalid"});
+    EXPECT_EQ(NameSearchRowCount(app), 0u);
+
+    // More records claimed than present: said once, the rest is usable.
+    mwtest::DbfSpec s;
+    s.fields = mwtest::GazetteerFields(8);
+    s.records = {{"ONE"}, {"TWO"}};
+    s.recordCount = 4000000000u;
+    data.Write("short.names", s.Bytes());
+    ui.messages.clear();
+    ASSERT_TRUE(LoadNamesDatabase(app, data.File("short.names")));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kNamesTruncatedText});
+    EXPECT_EQ(NameSearchRowCount(app), 2u);
+}
+
+TEST_F(NameSearch, LoadAsksInTheLastFolderOrTheDataFolder) {
+    app.settings.dataPath = "\\Mapwanderer\\Data";
+    LoadNamesCommand(app);
+    std::string path = WritePlaces();
+    ui.files.push_back(path);
+    LoadNamesCommand(app);
+    LoadNamesCommand(app);
+    EXPECT_EQ(ui.requestTitles, std::vector<std::string>(3, "Load Names File"));
+    EXPECT_EQ(ui.openRequests, (std::vector<std::string>{home.Path() + "/Mapwanderer/Data/Name Search",
+                                                         home.Path() + "/Mapwanderer/Data/Name Search",
+                                                         data.Path()}));
+    EXPECT_EQ(NameSearchCaption(app), "places.names");
+}
+
+TEST_F(NameSearch, FilterRunsOnTheWorkerAndTogglesBack) {
+    NameQuery q = MakeNameQuery(app, "E", "PPL", false, false);
+    EXPECT_FALSE(ToggleNameFilter(app, q));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"A Names Database has not been Loaded"});
+
+    ASSERT_TRUE(LoadNamesDatabase(app, WritePlaces()));
+    ASSERT_TRUE(ToggleNameFilter(app, q));
+    EXPECT_EQ(NameSearchCaption(app), "(Filtered) places.names");
+    Finish();
+    EXPECT_FALSE(NameFilterRunning(app));
+    EXPECT_EQ(NameSearchRowCount(app), 2u);
+    EXPECT_EQ(NameSearchRecord(app, 1), 2u);
+    EXPECT_EQ(NameSearchCaption(app), "(Filtered) places.names");
+
+    EXPECT_FALSE(ToggleNameFilter(app, q));  // "F" again: the full list
+    EXPECT_EQ(NameSearchRowCount(app), 3u);
+    EXPECT_EQ(NameSearchCaption(app), "places.names");
+
+    ASSERT_TRUE(ToggleNameFilter(app, q));
+    Finish();
+    ClearNameFilter(app);  // a changed input
+    EXPECT_EQ(NameSearchRowCount(app), 3u);
+}
+
+TEST_F(NameSearch, StoppedFilterSaysSoInTheCaption) {
+    mwtest::DbfSpec s;
+    s.fields = mwtest::GazetteerFields(8);
+    for (int i = 0; i < 300000; ++i) s.records.push_back({"X"});
+    data.Write("big.names", s.Bytes());
+    ASSERT_TRUE(LoadNamesDatabase(app, data.File("big.names")));
+    ASSERT_TRUE(ToggleNameFilter(app, MakeNameQuery(app, "NOWHERE", "All Codes", false, false)));
+    StopNameFilter(app);
+    Finish();
+    // Stopped, unless the worker had already reached the end.
+    if (app.names.stopped)
+        EXPECT_EQ(NameSearchCaption(app), "(Stopped Filter) big.names");
+    else
+        EXPECT_EQ(NameSearchCaption(app), "(Filtered) big.names");
+    EXPECT_EQ(NameSearchRowCount(app), 0u);
+}
+
+TEST_F(NameSearch, MapBorderIsConvertedToTheNamesDatum) {
+    // Places on Tokyo datum; the map's border on WGS 84. The datums differ by
+    // hundreds of metres, so points 20 m either side of the converted border
+    // land on the wrong side unless the border is converted.
+    const int tokyo = FindDatumByName(app.datums, "Tokyo");
+    app.map.mapLoaded = true;
+    app.map.datumIndex = kDatumWgs84;
+    app.map.borderCount = 4;
+    const double lat[] = {35, 36, 36, 35}, lon[] = {139, 139, 140, 140};
+    for (int i = 0; i < 4; ++i) {
+        app.map.borderLat[i + 1] = lat[i];
+        app.map.borderLon[i + 1] = lon[i];
+    }
+    // The west edge at 35.5 N on Tokyo datum.
+    double edgeLat = 35.5, edgeLon = 139;
+    ConvertDatum(app.datums, kDatumWgs84, tokyo, edgeLat, edgeLon);
+    const double metre = 1.0 / 91000;  // degrees of longitude at 35.5 N
+    mwtest::DbfSpec s;
+    s.fields = mwtest::GazetteerFields(12);
+    s.records = {{"INSIDE", "", "", Format("%.7f", edgeLat), Format("%.7f", edgeLon + 20 * metre)},
+                 {"OUTSIDE", "", "", Format("%.7f", edgeLat), Format("%.7f", edgeLon - 20 * metre)}};
+    data.Write("jp.names", s.Bytes());
+    data.Write("jp.types", "DATUM,Tokyo\n");
+    ASSERT_TRUE(LoadNamesDatabase(app, data.File("jp.names")));
+    ASSERT_GT(std::abs(edgeLon - 139) / metre, 100);  // the shift is real
+
+    NameQuery q = MakeNameQuery(app, "", "All Codes", true, true);
+    EXPECT_EQ(FilterNames(app.names.file, q), std::vector<std::uint32_t>{0});
+    // "M" without a loaded map filters nothing.
+    app.map.mapLoaded = false;
+    EXPECT_EQ(FilterNames(app.names.file, MakeNameQuery(app, "", "All Codes", true, true)).size(), 2u);
+}
+
+TEST_F(NameSearch, ButtonsWithoutARowSayNoRecordIsSelected) {
+    ASSERT_TRUE(LoadNamesDatabase(app, WritePlaces()));
+    for (auto button : {NameSearchShowOnMap, NameSearchWaypoint, NameSearchGoTo, NameSearchFindMaps}) {
+        ui.messages.clear();
+        button(app, -1);
+        EXPECT_EQ(ui.messages, std::vector<std::string>{"There is no Record selected"});
+        ui.messages.clear();
+        button(app, 3);  // past the list
+        EXPECT_EQ(ui.messages, std::vector<std::string>{"There is no Record selected"});
+    }
+}
+
+TEST_F(NameSearch, ButtonsActOnThePlaceInTheMapDatum) {
+    data.Write("places.types", "DATUM,European 1950\n");
+    ASSERT_TRUE(LoadNamesDatabase(app, WritePlaces()));
+    app.map.datumIndex = kDatumWgs84;
+    double lat = 56.7969, lon = -5.0036;
+    ConvertDatum(app.datums, FindDatumByName(app.datums, "European 1950"), kDatumWgs84, lat, lon);
+
+    struct Call {
+        std::string what;
+        double lat, lon;
+        std::string name;
+    };
+    std::vector<Call> calls;
+    // Unwired, "Wp" does nothing and is reported as unavailable.
+    EXPECT_FALSE(NameSearchCanCreateWaypoint(app));
+    NameSearchWaypoint(app, 1);
+    app.names.actions.showOnMap = [&](double a, double b) { calls.push_back({"map", a, b, ""}); };
+    app.names.actions.createWaypoint = [&](double a, double b, const std::string& n) {
+        calls.push_back({"wp", a, b, n});
+    };
+    NameSearchShowOnMap(app, 1);
+    NameSearchWaypoint(app, 1);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].what, "map");
+    EXPECT_EQ(calls[1].name, "BEN NEVIS");
+    for (const Call& c : calls) {
+        EXPECT_NEAR(c.lat, lat, 1e-9) << c.what;
+        EXPECT_NEAR(c.lon, lon, 1e-9) << c.what;
+    }
+    // "Gt" navigates to the place by its name as stored.
+    NameSearchGoTo(app, 1);
+    ASSERT_TRUE(app.navigation.Active());
+    EXPECT_EQ(app.navigation.target->name, "Ben Nevis");
+    EXPECT_EQ(app.navigation.target->waypointIndex, -1);
+    EXPECT_NEAR(app.navigation.target->lat, lat, 1e-9);
+    EXPECT_TRUE(app.state.navigationActive);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(NameSearch, FindListsTheCoveringMaps) {
+    ASSERT_TRUE(LoadNamesDatabase(app, WritePlaces()));
+    NameSearchFindMaps(app, 0);
+    EXPECT_EQ(ui.mapsFound.size(), 1u);
+}
+
+}  // namespace

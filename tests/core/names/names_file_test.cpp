@@ -1,0 +1,280 @@
+// Opening gazetteers: damaged headers, field roles, field texts, the side file.
+#include <gtest/gtest.h>
+
+#include "names/names_file.h"
+#include "names/names_types.h"
+#include "testlib/temp_dir.h"
+#include "dbase_writer.h"
+
+using namespace mw;
+using mwtest::DbfSpec;
+
+namespace {
+
+DbfSpec ThreePlaces() {
+    DbfSpec s;
+    s.fields = mwtest::GazetteerFields();
+    s.records = {{"ALPHA", "PPL", "x", "51.5", "-0.1"},
+                 {"  Beta town ", "MT", "x", "50", "10"},
+                 {"GAMMA", "PPL", "x", "1", "2"}};
+    return s;
+}
+
+std::string Cut(std::string bytes, std::size_t n) { return bytes.substr(0, n); }
+
+struct DamageCase {
+    const char* what;
+    std::string bytes;
+    NamesOpenError error;
+};
+
+std::vector<DamageCase> DamageCases() {
+    std::vector<DamageCase> cases;
+    const std::string good = ThreePlaces().Bytes();
+    cases.push_back({"empty file", "", NamesOpenError::TruncatedHeader});
+    cases.push_back({"cut inside the fixed header", Cut(good, 20), NamesOpenError::TruncatedHeader});
+    cases.push_back({"cut inside the descriptors", Cut(good, 100), NamesOpenError::TruncatedHeader});
+    {
+        DbfSpec s = ThreePlaces();
+        s.headerLength = 32;
+        cases.push_back({"header length below 33", s.Bytes(), NamesOpenError::BadHeaderLength});
+    }
+    {
+        DbfSpec s = ThreePlaces();
+        s.headerLength = 65;  // room for one descriptor of five
+        cases.push_back({"header length shorter than its descriptors", s.Bytes(),
+                         NamesOpenError::HeaderMismatch});
+    }
+    {
+        DbfSpec s = ThreePlaces();
+        s.terminator = false;
+        s.records.clear();
+        s.endMark = false;
+        cases.push_back({"descriptors without their end mark", s.Bytes(), NamesOpenError::NoTerminator});
+    }
+    {
+        DbfSpec s = ThreePlaces();
+        s.fields.clear();
+        s.records.clear();
+        cases.push_back({"no descriptors", s.Bytes(), NamesOpenError::NoFields});
+    }
+    {
+        DbfSpec s = ThreePlaces();
+        s.recordLength = 0;
+        cases.push_back({"record length 0", s.Bytes(), NamesOpenError::ZeroRecordLength});
+    }
+    {
+        DbfSpec s = ThreePlaces();
+        s.recordLength = 40;  // the fields need 77
+        cases.push_back({"fields longer than the record", s.Bytes(), NamesOpenError::FieldsPastRecord});
+    }
+    return cases;
+}
+
+TEST(NamesFile, DamagedHeadersFailWithTheirReason) {
+    mwtest::TempDir dir;
+    for (const DamageCase& c : DamageCases()) {
+        SCOPED_TRACE(c.what);
+        dir.Write("bad.names", c.bytes);
+        NamesOpenError error = NamesOpenError::None;
+        EXPECT_EQ(NamesFile::Open(dir.File("bad.names"), error), nullptr);
+        EXPECT_EQ(error, c.error);
+        EXPECT_FALSE(NamesOpenMessage(c.error).empty());
+    }
+}
+
+TEST(NamesFile, MissingFilesAndFoldersFailSilently) {
+    mwtest::TempDir dir;
+    for (const std::string& path : {dir.File("none.names"), dir.Path()}) {
+        NamesOpenError error = NamesOpenError::None;
+        EXPECT_EQ(NamesFile::Open(path, error), nullptr);
+        EXPECT_EQ(error, NamesOpenError::CannotOpen);
+        EXPECT_EQ(NamesOpenMessage(error), "");
+    }
+}
+
+// A header that claims more than the file holds reads what is there.
+TEST(NamesFile, RecordCountIsCutToTheRecordsPresent) {
+    struct Case {
+        const char* what;
+        std::uint32_t claimed;
+        std::size_t cutBytes;  // removed from the end of the file
+        std::uint32_t expected;
+        bool truncated;
+    } cases[] = {
+        {"as claimed", 3, 0, 3, false},
+        {"fewer claimed than present", 2, 0, 2, false},
+        {"four billion", 4000000000u, 0, 3, true},
+        {"last record cut short", 3, 10, 2, true},
+    };
+    mwtest::TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DbfSpec s = ThreePlaces();
+        s.recordCount = c.claimed;
+        std::string bytes = s.Bytes();
+        dir.Write("t.names", bytes.substr(0, bytes.size() - c.cutBytes));
+        NamesOpenError error;
+        bool truncated = !c.truncated;
+        auto f = NamesFile::Open(dir.File("t.names"), error, &truncated);
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(f->RecordCount(), c.expected);
+        EXPECT_EQ(truncated, c.truncated);
+        EXPECT_EQ(f->Read(c.expected - 1).name.empty(), false);
+        EXPECT_EQ(f->Read(c.expected), NameRecord{});
+    }
+}
+
+TEST(NamesFile, HeaderWithBytesAfterTheEndMarkStillReads) {
+    DbfSpec s = ThreePlaces();
+    std::string bytes = s.Bytes();
+    // 263 bytes after the descriptors, as some writers add; records follow.
+    const std::size_t hl = 32 + 32 * 5 + 1;
+    bytes.insert(hl, std::string(263, '\0'));
+    bytes[8] = static_cast<char>((hl + 263) & 0xFF);
+    bytes[9] = static_cast<char>((hl + 263) >> 8);
+    mwtest::TempDir dir;
+    dir.Write("t.names", bytes);
+    NamesOpenError error;
+    auto f = NamesFile::Open(dir.File("t.names"), error);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->Fields().size(), 5u);
+    EXPECT_EQ(f->Read(2).name, "GAMMA");
+}
+
+TEST(NamesFile, RolesByExactNameWithDefaults) {
+    struct Case {
+        const char* what;
+        std::vector<mwtest::DbfField> fields;
+        NamesRoles roles;
+    } cases[] = {
+        {"usual order", mwtest::GazetteerFields(), {0, 1, 3, 4}},
+        {"other order",
+         {{"LONGITUDE", 5}, {"X", 1}, {"LATITUDE", 5}, {"FULL_CODE", 3}, {"NAME", 9}},
+         {4, 3, 2, 0}},
+        {"no NAME field: field 0",
+         {{"PLACE", 9}, {"FULL_CODE", 3}, {"A", 1}, {"LATITUDE", 5}, {"LONGITUDE", 5}},
+         {0, 1, 3, 4}},
+        {"names compared case-sensitively",
+         {{"lon", 5}, {"name", 9}, {"full_code", 3}, {"latitude", 5}, {"longitude", 5}},
+         {0, 1, 3, 4}},
+        {"too few fields for the defaults", {{"TEXT", 9}, {"CODE", 3}}, {0, 1, -1, -1}},
+    };
+    mwtest::TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DbfSpec s;
+        s.fields = c.fields;
+        s.records = {{"a", "b", "c", "d", "e"}};
+        dir.Write("t.names", s.Bytes());
+        NamesOpenError error;
+        auto f = NamesFile::Open(dir.File("t.names"), error);
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(f->Roles().name, c.roles.name);
+        EXPECT_EQ(f->Roles().code, c.roles.code);
+        EXPECT_EQ(f->Roles().lat, c.roles.lat);
+        EXPECT_EQ(f->Roles().lon, c.roles.lon);
+    }
+}
+
+TEST(NamesFile, FieldTextsAreTrimmedAndMissingRolesEmpty) {
+    mwtest::TempDir dir;
+    DbfSpec s;
+    s.fields = {{"NAME", 255}, {"FULL_CODE", 4}};
+    s.records = {{"  Long " + std::string(240, 'x') + "  ", " PPL"}};
+    dir.Write("t.names", s.Bytes());
+    NamesOpenError error;
+    auto f = NamesFile::Open(dir.File("t.names"), error);
+    ASSERT_NE(f, nullptr);
+    NameRecord r = f->Read(0);
+    EXPECT_EQ(r.name, "Long " + std::string(240, 'x'));
+    EXPECT_EQ(r.code, "PPL");
+    EXPECT_EQ(r.lat, "");
+    EXPECT_EQ(r.lon, "");
+}
+
+TEST(NamesFile, ReaderCachesTheLastRecord) {
+    mwtest::TempDir dir;
+    dir.Write("t.names", ThreePlaces().Bytes());
+    NamesOpenError error;
+    NameRecordReader reader(NamesFile::Open(dir.File("t.names"), error));
+    EXPECT_EQ(reader.Read(1).name, "Beta town");
+    EXPECT_EQ(reader.Read(1).code, "MT");
+    EXPECT_EQ(reader.Reads(), 1u);
+    EXPECT_EQ(reader.Read(0).lat, "51.5");
+    EXPECT_EQ(reader.Reads(), 2u);
+}
+
+TEST(NamesFile, UpperNameFoldsAsciiAndUtf8LatinLetters) {
+    struct Case {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"Saint-Étienne", "SAINT-ÉTIENNE"},
+        {"são tomé", "SÃO TOMÉ"},
+        {"÷ stays", "÷ STAYS"},
+        {"\xe9t\xe9", "\xe9T\xe9"},  // Latin-1 bytes are left alone
+        {"a[]{}@`", "A[]{}@`"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(UpperName(c.in), c.out) << c.in;
+}
+
+struct TypesCase {
+    const char* what;
+    std::string text;
+    std::vector<std::string> codes;  // after "All Codes"
+    bool hasDatum;
+    const char* datum;
+};
+
+TEST(NamesTypes, ReadsCodesAndDatum) {
+    const TypesCase cases[] = {
+        {"codes and datum",
+         "; comment\r\nDATUM,Tokyo\r\nPPL\r\n\r\n  MT  \r\n\"A \"B\" C\"\r\n\"Town, big\"\r\n",
+         {"PPL", "MT", "A  B  C", "Town, big"},
+         true,
+         "Tokyo"},
+        {"list ends at #####", "PPL\r\n#####\r\nMT\r\n", {"PPL"}, false, nullptr},
+        {"##### first", "#####\r\nDATUM,Tokyo\r\nPPL\r\n", {}, false, nullptr},
+        {"datum key in lower case", "datum, European 1950\nPPL", {"PPL"}, true, "European 1950"},
+        {"unknown datum is WGS 84", "DATUM,Nowhere 1900\n", {}, true, "WGS 84"},
+        {"binary garbage", std::string("\x01\x02\xff\x00PPL\n\x1a\x1b", 10) + "\nMT\n", {"MT"}, false,
+         nullptr},
+    };
+    mwtest::TempDir dir;
+    DatumTable datums;
+    for (const TypesCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        dir.Write("p.types", c.text);
+        NamesTypes t = LoadNamesTypes(dir.File("p.types"), datums);
+        std::vector<std::string> expected{"All Codes"};
+        expected.insert(expected.end(), c.codes.begin(), c.codes.end());
+        EXPECT_EQ(t.codes, expected);
+        EXPECT_EQ(t.hasDatum, c.hasDatum);
+        if (c.datum) {
+            EXPECT_EQ(t.datum, FindDatumByName(datums, c.datum));
+        }
+    }
+    NamesTypes missing = LoadNamesTypes(dir.File("none.types"), datums);
+    EXPECT_EQ(missing.codes, std::vector<std::string>{"All Codes"});
+    EXPECT_FALSE(missing.hasDatum);
+}
+
+TEST(NamesTypes, AHugeCodeListIsCut) {
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += "C" + std::to_string(i) + "\n";
+    mwtest::TempDir dir;
+    dir.Write("p.types", text);
+    DatumTable datums;
+    NamesTypes t = LoadNamesTypes(dir.File("p.types"), datums);
+    EXPECT_LE(t.codes.size(), kMaxNameCodes + 1);
+    EXPECT_EQ(t.codes[1], "C0");
+}
+
+TEST(NamesTypes, SidePathTakesTheFirstDotOfTheFileName) {
+    EXPECT_EQ(NamesTypesPath("/data/v1.2/places.names"), "/data/v1.2/places.types");
+    EXPECT_EQ(NamesTypesPath("/d/uk.cities.names"), "/d/uk.types");
+    EXPECT_EQ(NamesTypesPath("/d/places"), "/d/places.types");
+}
+
+}  // namespace
