@@ -72,9 +72,6 @@ for rel in "${shared[@]}"; do
   cmp -s "$src/data/$rel" "$apphome/$rel" || fail "$rel did not reach the application home"
 done
 
-kill -TERM $pid
-for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill -0 $pid 2>/dev/null && fail "SIGTERM did not end the installed program"
-wait $pid || true
+terminate $pid "the installed program"
 pid=
 echo "1 passed, 0 failed"

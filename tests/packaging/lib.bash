@@ -7,3 +7,11 @@ need() {
     command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
   done
 }
+# Sends SIGTERM to the program PID and fails unless it ends within ten seconds.
+terminate() {
+  local pid=$1 what=$2
+  kill -TERM "$pid"
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "SIGTERM did not end $what"
+  wait "$pid" || true
+}
