@@ -19,9 +19,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# CPack puts the summary above this as the synopsis line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"${PROJECT_DESCRIPTION}
-Mapwanderer shows scanned maps that have been tied to the earth by
+"Mapwanderer shows scanned maps that have been tied to the earth by
 calibration files and puts the position from a GPS receiver on them. The
 view follows the position and the program switches by itself to the next
 map, or to a more detailed one, when the position leaves the map.

@@ -28,16 +28,17 @@ constexpr int kUsageExit = 2;
 // The icon from the desktop's icon theme; where the program is not installed
 // in the system's prefix, the installed or freshly built PNG beside it.
 QIcon ProgramIcon() {
-    QIcon icon = QIcon::fromTheme(kAppId);
-    if (!icon.isNull()) return icon;
     const QString exe = QCoreApplication::applicationDirPath();
     const QString file = QString("%1.png").arg(kAppId);
-    const QString installed = exe + "/../share/icons/hicolor/256x256/apps/" + file;
-    const QString built = exe + "/../../packaging/icons/256x256/" + file;
-    for (const QString& candidate : {installed, built}) {
-        if (QFile::exists(candidate)) return QIcon(candidate);
+    QIcon beside;
+    for (const QString& candidate : {exe + "/../share/icons/hicolor/256x256/apps/" + file,
+                                     exe + "/../../packaging/icons/256x256/" + file}) {
+        if (QFile::exists(candidate)) {
+            beside = QIcon(candidate);
+            break;
+        }
     }
-    return icon;
+    return QIcon::fromTheme(kAppId, beside);
 }
 
 }  // namespace
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
         "GPS moving map for scanned raster maps.\n"
         "Files given are opened by their kind (.map, .plt, .mwf2), in the program "
         "that already runs if there is one.\n"
-        "Exit status: 0 ok, 1 the program could not start, 2 usage error.");
+        "Exit status: 0 ok, 2 usage error; any other: the program failed.");
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument("FILE", "A map, track or other file to open.", "[FILE...]");
