@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test run bench clean
+.PHONY: all deps configure build test run bench deb clean
 
 all: build
 
@@ -23,6 +23,11 @@ run: build
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b"; done
+
+# The Debian package, build/mapwanderer_<version>_<arch>.deb; install it with
+# `sudo apt-get install ./build/mapwanderer_*.deb`.
+deb: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	@rm -rf $(BUILD_DIR)

@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev qt6-image-formats-plugins
   xvfb xauth imagemagick gpsd proj-bin python3 marble-qt-data
+  librsvg2-bin desktop-file-utils appstream shared-mime-info man-db groff-base
+  dpkg-dev fakeroot file lintian
 )
 
 missing=()

@@ -86,28 +86,60 @@ bool IntOption(Args& args, const std::string& name, int lo, int hi, int& value, 
 
 namespace {
 
+constexpr char kSharedOptions[] =
+    "--home DIR uses DIR as the application home; nothing outside it is read or written.\n"
+    "Exit status: 0 success, 1 the command failed, 2 usage error.\n";
+
 void PrintUsage(std::ostream& out) {
-    out << "usage: mwtool COMMAND [ARGS] [--home DIR]\n\ncommands:\n";
+    out << "usage: mwtool COMMAND [ARGS] [--home DIR]\n"
+           "       mwtool COMMAND --help\n\ncommands:\n";
     for (const auto& [word, info] : mwtool::Registry()) out << "  mwtool " << info.usage << "\n";
-    out << "\n--home DIR uses DIR as the application home; nothing outside it is read or "
-           "written.\n";
+    out << "\n" << kSharedOptions;
+}
+
+// One command's usage: a usage line whose alternatives each start with the
+// command word ("datum list | datum find NAME") is shown one form a line.
+void PrintCommandUsage(std::ostream& out, const std::string& word, const std::string& usage) {
+    std::vector<std::string> forms;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t bar = usage.find(" | ", start);
+        while (bar != std::string::npos && usage.compare(bar + 3, word.size() + 1, word + " ") != 0)
+            bar = usage.find(" | ", bar + 3);
+        forms.push_back(usage.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+        if (bar == std::string::npos) break;
+        start = bar + 3;
+    }
+    for (std::size_t i = 0; i < forms.size(); ++i)
+        out << (i == 0 ? "usage: " : "       ") << "mwtool " << forms[i] << "\n";
+    out << "\n" << kSharedOptions << "See mwtool(1) for what each command does.\n";
+}
+
+bool AsksForHelp(const std::vector<std::string>& args) {
+    if (!args.empty() && args[0] == "-h") return true;
+    return std::find(args.begin(), args.end(), "--help") != args.end();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> words(argv + 1, argv + argc);
-    if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
-        PrintUsage(words.empty() ? std::cerr : std::cout);
-        return words.empty() ? 2 : 0;
+    if (words.empty()) {
+        PrintUsage(std::cerr);
+        return 2;
     }
     std::string command = words[0];
-    mwtool::Args args;
-    args.words.assign(words.begin() + 1, words.end());
-    if (auto home = args.Option("--home"))
-        args.home = *home;
-    else
-        args.home = mw::ApplicationHomeFromEnvironment();
+    std::vector<std::string> rest(words.begin() + 1, words.end());
+    // "mwtool help COMMAND" is "mwtool COMMAND --help".
+    if (command == "help" && !rest.empty()) {
+        command = rest[0];
+        rest = {"--help"};
+    }
+    if (command == "--help" || command == "-h" || command == "help") {
+        PrintUsage(std::cout);
+        return 0;
+    }
+    if (command == "--version") command = "version";
 
     auto it = mwtool::Registry().find(command);
     if (it == mwtool::Registry().end()) {
@@ -115,5 +147,15 @@ int main(int argc, char** argv) {
         PrintUsage(std::cerr);
         return 2;
     }
+    if (AsksForHelp(rest)) {
+        PrintCommandUsage(std::cout, it->first, it->second.usage);
+        return 0;
+    }
+    mwtool::Args args;
+    args.words = rest;
+    if (auto home = args.Option("--home"))
+        args.home = *home;
+    else
+        args.home = mw::ApplicationHomeFromEnvironment();
     return it->second.run(args);
 }

@@ -1,8 +1,16 @@
 // mapwanderer: the GPS moving-map program.
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
 #include <QScreen>
+#include <cstdio>
 
 #include "app/app.h"
+#include "app/app_data.h"
+#include "app/open_file.h"
 #include "platform/gps_port_table.h"
 #include "platform/system_clock.h"
 #include "platform/system_serial_port.h"
@@ -12,28 +20,87 @@
 #include "ui/single_instance.h"
 #include "ui/unix_signals.h"
 
+namespace {
+
+constexpr char kAppId[] = "io.github.mapwanderer.Mapwanderer";
+constexpr int kUsageExit = 2;
+
+// The icon from the desktop's icon theme; where the program is not installed
+// in the system's prefix, the installed or freshly built PNG beside it.
+QIcon ProgramIcon() {
+    const QString exe = QCoreApplication::applicationDirPath();
+    const QString file = QString("%1.png").arg(kAppId);
+    QIcon beside;
+    for (const QString& candidate : {exe + "/../share/icons/hicolor/256x256/apps/" + file,
+                                     exe + "/../../packaging/icons/256x256/" + file}) {
+        if (QFile::exists(candidate)) {
+            beside = QIcon(candidate);
+            break;
+        }
+    }
+    return QIcon::fromTheme(kAppId, beside);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Mapwanderer");
+    QApplication::setApplicationVersion(mw::ProgramVersion());
+    QGuiApplication::setDesktopFileName(kAppId);
 
-    // A second start brings the running program to the front and ends.
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "GPS moving map for scanned raster maps.\n"
+        "Files given are opened by their kind (.map, .plt, .mwf2), in the program "
+        "that already runs if there is one.\n"
+        "Exit status: 0 ok, 2 usage error; any other: the program failed.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument("FILE", "A map, track or other file to open.", "[FILE...]");
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "mapwanderer: %s\n", qPrintable(parser.errorText()));
+        std::fprintf(stderr, "Try 'mapwanderer --help'.\n");
+        return kUsageExit;
+    }
+    if (parser.isSet("help")) parser.showHelp(0);
+    if (parser.isSet("version")) parser.showVersion();
+
+    // Relative names are the caller's: the running program may have another
+    // working folder.
+    QStringList files;
+    for (const QString& f : parser.positionalArguments()) files << QFileInfo(f).absoluteFilePath();
+
+    // A second start hands its files to the running program, brings it to
+    // the front and ends.
     mw::SingleInstance instance(mw::SingleInstance::DefaultName());
-    if (instance.AskRunningInstanceToRaise()) return 0;
+    if (instance.HandOverToRunningInstance(files)) return 0;
     instance.Listen();
 
     mw::App app;
     mw::SystemClock clock;
     mw::QtShell shell;
     const std::string home = mw::ApplicationHomeFromEnvironment();
+    // The default sounds, symbols, help and user pointer reach the
+    // application home on the first start; the user's own files stay.
+    mw::SetExecutableFolder(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    mw::InstallSharedData(mw::SharedDataFolder(), home);
     // The receiver's ports: the Linux devices, or what "comports.ini" names.
     mw::SystemSerialPort serial(mw::LoadGpsPortTable(home));
     app.ports.clock = &clock;
     app.ports.shell = &shell;
     app.ports.serial = &serial;
 
+    QApplication::setWindowIcon(ProgramIcon());
     mw::MainWindow window(app, home, mw::UserHomeFromEnvironment());
     QObject::connect(&instance, &mw::SingleInstance::raiseRequested, &window,
                      &mw::MainWindow::Raise);
+    // Queued: loading may show a message box, whose event loop must not run
+    // inside the socket's read handler.
+    QObject::connect(
+        &instance, &mw::SingleInstance::openRequested, &window,
+        [&app](const QString& path) { mw::OpenFileByKind(app, QFile::encodeName(path).toStdString()); },
+        Qt::QueuedConnection);
 
     mw::UnixSignals unixSignals;
     unixSignals.Install();
@@ -47,5 +114,6 @@ int main(int argc, char** argv) {
     else
         window.show();
     window.Start();
+    for (const QString& f : files) mw::OpenFileByKind(app, QFile::encodeName(f).toStdString());
     return qapp.exec();
 }

@@ -1,0 +1,179 @@
+#include "app/app_data.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/paths.h"
+#include "testlib/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using mwtest::TempDir;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    mw::MakeFolders(fs::path(path).parent_path().string());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+struct FolderCase {
+    const char* name;
+    std::vector<const char*> folders;  // made below the scratch folder
+    const char* exe;                   // executable folder, relative
+    const char* build;                 // build folder, relative ("" = none)
+    const char* source;                // source data folder, relative ("" = none)
+    const char* expected;              // relative, "" = nothing found
+};
+
+TEST(SharedDataFolder, FoundBesideTheProgramOrInTheSourceTree) {
+    const FolderCase cases[] = {
+        {"installed", {"usr/bin", "usr/share/mapwanderer"}, "usr/bin", "", "", "usr/share/mapwanderer"},
+        {"relocated prefix", {"opt/mw/bin", "opt/mw/share/mapwanderer"}, "opt/mw/bin", "", "",
+         "opt/mw/share/mapwanderer"},
+        {"installed without data", {"usr/bin"}, "usr/bin", "", "", ""},
+        {"build tree", {"src/data", "src/build/src/ui"}, "src/build/src/ui", "src/build", "src/data",
+         "src/data"},
+        {"build tree without data folder", {"src/build/src/ui"}, "src/build/src/ui", "src/build",
+         "src/data", ""},
+        {"outside the build tree", {"src/data", "usr/bin", "src/build"}, "usr/bin", "src/build",
+         "src/data", ""},
+        // A folder whose name only starts like the build folder is not in it.
+        {"sibling folder", {"src/data", "src/build2/src/ui", "src/build"}, "src/build2/src/ui",
+         "src/build", "src/data", ""},
+        {"installed wins in a build tree",
+         {"src/data", "src/build/bin", "src/build/share/mapwanderer"}, "src/build/bin", "src/build",
+         "src/data", "src/build/share/mapwanderer"},
+    };
+    for (const FolderCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        for (const char* f : c.folders) ASSERT_TRUE(mw::MakeFolders(dir.File(f)));
+        auto abs = [&](const char* rel) { return *rel ? dir.File(rel) : std::string(); };
+        std::string found = mw::FindSharedDataFolder(abs(c.exe), abs(c.build), abs(c.source));
+        if (*c.expected == 0) {
+            EXPECT_EQ(found, "");
+        } else {
+            EXPECT_EQ(fs::weakly_canonical(found), fs::weakly_canonical(dir.File(c.expected)));
+        }
+    }
+}
+
+TEST(SharedDataFolder, NoExecutableFolderFindsNothing) {
+    TempDir dir;
+    ASSERT_TRUE(mw::MakeFolders(dir.File("data")));
+    EXPECT_EQ(mw::FindSharedDataFolder("", dir.Path(), dir.File("data")), "");
+}
+
+class InstallSharedDataTest : public ::testing::Test {
+protected:
+    std::string Shared(const std::string& rel) const { return shared_.File(rel); }
+    std::string Home(const std::string& rel = "") const {
+        return rel.empty() ? home_.File("home") : home_.File("home/" + rel);
+    }
+    std::string ReadHome(const std::string& rel) const { return home_.Read("home/" + rel); }
+    bool HomeHas(const std::string& rel) const { return fs::exists(Home(rel)); }
+    mw::SharedDataReport Install() const { return mw::InstallSharedData(shared_.Path(), Home()); }
+
+    TempDir shared_;
+    TempDir home_;
+};
+
+TEST_F(InstallSharedDataTest, FirstStartCopiesEveryFileByteForByte) {
+    const std::string wav("RIFF\0\0\0\0WAVE\r\n\xff", 15);
+    WriteFile(Shared("help/mawce_d_help.html"), "<html>help</html>\n");
+    WriteFile(Shared("Sound Files/default.wav"), wav);
+    WriteFile(Shared("userPointer1.dat"), "0,-20\r\n14,16\r\n");
+
+    mw::SharedDataReport report = Install();
+
+    EXPECT_THAT(report.copied,
+                ElementsAre("Sound Files/default.wav", "help/mawce_d_help.html", "userPointer1.dat"));
+    EXPECT_THAT(report.kept, IsEmpty());
+    EXPECT_THAT(report.failed, IsEmpty());
+    EXPECT_EQ(ReadHome("Sound Files/default.wav"), wav);
+    EXPECT_EQ(ReadHome("help/mawce_d_help.html"), "<html>help</html>\n");
+    EXPECT_EQ(ReadHome("userPointer1.dat"), "0,-20\r\n14,16\r\n");
+    // No temporary copies are left behind.
+    for (const auto& entry : fs::recursive_directory_iterator(Home()))
+        EXPECT_EQ(entry.path().string().find(".partial-"), std::string::npos) << entry.path();
+}
+
+TEST_F(InstallSharedDataTest, TheUsersOwnFileIsNeverReplaced) {
+    WriteFile(Shared("userPointer1.dat"), "shared\r\n");
+    WriteFile(Shared("minspeed.wav"), "shared sound");
+    WriteFile(Home("userPointer1.dat"), "mine\r\n");
+
+    mw::SharedDataReport report = Install();
+
+    EXPECT_THAT(report.copied, ElementsAre("minspeed.wav"));
+    EXPECT_THAT(report.kept, ElementsAre("userPointer1.dat"));
+    EXPECT_EQ(ReadHome("userPointer1.dat"), "mine\r\n");
+    EXPECT_EQ(ReadHome("minspeed.wav"), "shared sound");
+}
+
+TEST_F(InstallSharedDataTest, LaterStartsBringBackNothingTheUserDeletedButAddNewFiles) {
+    WriteFile(Shared("help/mawce_d_help.html"), "help v1");
+    WriteFile(Shared("maxspeed.wav"), "sound");
+    ASSERT_EQ(Install().copied.size(), 2u);
+
+    fs::remove(Home("maxspeed.wav"));
+    WriteFile(Home("help/mawce_d_help.html"), "my notes");
+    // A newer package changes one shared file and adds another.
+    WriteFile(Shared("help/mawce_d_help.html"), "help v2");
+    WriteFile(Shared("PSymbols/camp.bmp"), "BM");
+
+    mw::SharedDataReport report = Install();
+
+    EXPECT_THAT(report.copied, ElementsAre("PSymbols/camp.bmp"));
+    EXPECT_THAT(report.kept, IsEmpty());
+    EXPECT_FALSE(HomeHas("maxspeed.wav"));
+    EXPECT_EQ(ReadHome("help/mawce_d_help.html"), "my notes");
+    EXPECT_EQ(ReadHome("PSymbols/camp.bmp"), "BM");
+
+    // A third start has nothing left to do.
+    mw::SharedDataReport third = Install();
+    EXPECT_THAT(third.copied, IsEmpty());
+    EXPECT_THAT(third.kept, IsEmpty());
+}
+
+TEST_F(InstallSharedDataTest, AFailedCopyIsTriedAgainOnTheNextStart) {
+    WriteFile(Shared("Sound Files/default.wav"), "sound");
+    WriteFile(Shared("userPointer1.dat"), "0,0\r\n");
+    // A plain file where the sound folder must go blocks the copy.
+    WriteFile(Home("Sound Files"), "in the way");
+
+    mw::SharedDataReport report = Install();
+    EXPECT_THAT(report.failed, ElementsAre("Sound Files/default.wav"));
+    EXPECT_THAT(report.copied, ElementsAre("userPointer1.dat"));
+
+    fs::remove(Home("Sound Files"));
+    mw::SharedDataReport again = Install();
+    EXPECT_THAT(again.copied, ElementsAre("Sound Files/default.wav"));
+    EXPECT_EQ(ReadHome("Sound Files/default.wav"), "sound");
+}
+
+TEST_F(InstallSharedDataTest, NoSharedDataLeavesTheHomeAlone) {
+    for (const std::string& sharedDir : {std::string(), shared_.File("missing")}) {
+        mw::SharedDataReport report = mw::InstallSharedData(sharedDir, Home());
+        EXPECT_THAT(report.copied, IsEmpty());
+        EXPECT_THAT(report.failed, IsEmpty());
+        EXPECT_FALSE(fs::exists(Home())) << "home created for '" << sharedDir << "'";
+    }
+}
+
+TEST(ProgramVersion, IsTheBuildsDottedVersion) {
+    std::string v = mw::ProgramVersion();
+    int dots = 0;
+    for (char c : v) {
+        if (c == '.') ++dots;
+        else EXPECT_TRUE(c >= '0' && c <= '9') << v;
+    }
+    EXPECT_EQ(dots, 2) << v;
+}
+
+}  // namespace

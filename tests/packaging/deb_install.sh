@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Installs the package into a fresh root and runs it from there: mwtool
+# reports the version, and the program starts offscreen, copies its shared
+# data into an empty application home (keeping a file the user already has)
+# and ends on SIGTERM. The root lies elsewhere than /usr, so this also shows
+# that the programs find their data beside themselves.
+set -euo pipefail
+src=$1 out=$2 version=$3
+. "$src/tests/packaging/lib.bash"
+need dpkg-deb
+debs=("$out"/mapwanderer_"$version"_*.deb)
+[ -f "${debs[0]}" ] || { echo "SKIP: no package in $out (its build was skipped or failed)"; exit 77; }
+deb=${debs[0]}
+
+scratch=$(mktemp -d)
+pid=
+trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null; rm -rf "$scratch"' EXIT
+
+[ "$(dpkg-deb -f "$deb" Package)" = mapwanderer ] || fail "package name"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version $(dpkg-deb -f "$deb" Version)"
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends lacks the Qt libraries: $(dpkg-deb -f "$deb" Depends)"
+
+root=$scratch/root
+dpkg -x "$deb" "$root" 2>/dev/null || dpkg-deb -x "$deb" "$root"
+usr=$root/usr
+for f in bin/mapwanderer bin/mwtool \
+         share/applications/io.github.mapwanderer.Mapwanderer.desktop \
+         share/metainfo/io.github.mapwanderer.Mapwanderer.metainfo.xml \
+         share/mime/packages/io.github.mapwanderer.Mapwanderer.xml \
+         share/icons/hicolor/scalable/apps/io.github.mapwanderer.Mapwanderer.svg \
+         share/man/man1/mapwanderer.1.gz share/man/man1/mwtool.1.gz \
+         share/doc/mapwanderer/copyright share/doc/mapwanderer/changelog.gz; do
+  [ -f "$usr/$f" ] || fail "the package lacks /usr/$f"
+done
+for size in 48 256; do
+  png=$usr/share/icons/hicolor/${size}x${size}/apps/io.github.mapwanderer.Mapwanderer.png
+  [ -f "$png" ] || fail "the package lacks the ${size} pixel icon"
+  if command -v file >/dev/null; then
+    file "$png" | grep -q "PNG image data, $size x $size" || fail "$(file "$png")"
+  fi
+done
+# Every shared file of the source tree is in the package, byte for byte.
+shared=()
+while IFS= read -r -d '' f; do shared+=("${f#"$src/data/"}"); done < <(find "$src/data" -type f -print0)
+[ ${#shared[@]} -gt 0 ] || fail "the source tree has no shared data"
+for rel in "${shared[@]}"; do
+  cmp -s "$src/data/$rel" "$usr/share/mapwanderer/$rel" || fail "share/mapwanderer/$rel differs or is missing"
+done
+
+[ "$("$usr/bin/mwtool" version)" = "mwtool $version" ] || fail "installed mwtool version: $("$usr/bin/mwtool" version)"
+
+# The installed program with an application home that has one file of its own.
+export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/config TMPDIR=$scratch/tmp QT_QPA_PLATFORM=offscreen
+apphome=$XDG_CONFIG_HOME/mapwanderer
+mkdir -p "$HOME" "$TMPDIR" "$apphome"
+mine=${shared[0]}
+mkdir -p "$(dirname "$apphome/$mine")"
+echo "the user's own" >"$apphome/$mine"
+
+"$usr/bin/mapwanderer" >"$scratch/program.log" 2>&1 &
+pid=$!
+for _ in $(seq 150); do
+  ls "$TMPDIR"/mapwanderer-* >/dev/null 2>&1 && [ -f "$apphome/.shared-data-installed" ] && break
+  kill -0 $pid 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 $pid 2>/dev/null || fail "the installed program did not start: $(cat "$scratch/program.log")"
+[ -f "$apphome/.shared-data-installed" ] || fail "no shared data reached the application home"
+[ "$(cat "$apphome/$mine")" = "the user's own" ] || fail "the user's $mine was replaced"
+for rel in "${shared[@]}"; do
+  [ "$rel" = "$mine" ] && continue
+  cmp -s "$src/data/$rel" "$apphome/$rel" || fail "$rel did not reach the application home"
+done
+
+terminate $pid "the installed program"
+pid=
+echo "1 passed, 0 failed"

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The desktop entry passes the freedesktop validator and names what the
+# package installs: its icon, its program and the file types it declares.
+set -euo pipefail
+src=$1
+. "$src/tests/packaging/lib.bash"
+need desktop-file-validate
+entry=$src/packaging/io.github.mapwanderer.Mapwanderer.desktop
+out=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate: $out"
+[ -z "$out" ] || fail "desktop-file-validate had remarks: $out"
+
+value() { sed -n "s/^$1=//p" "$entry"; }
+[ "$(value GenericName)" = "GPS Moving Map" ] || fail "GenericName is '$(value GenericName)'"
+[ "$(value Icon)" = io.github.mapwanderer.Mapwanderer ] || fail "Icon is '$(value Icon)'"
+[ "$(value Exec | cut -d' ' -f1)" = mapwanderer ] || fail "Exec does not start mapwanderer"
+for c in Education Geography Maps; do
+  value Categories | tr ';' '\n' | grep -qx "$c" || fail "category $c missing"
+done
+# Every type the entry declares is one the package defines, or GPX.
+defined=$(grep -o 'mime-type type="[^"]*"' "$src/packaging/io.github.mapwanderer.Mapwanderer.xml" | cut -d'"' -f2)
+n=0
+for t in $(value MimeType | tr ';' ' '); do
+  n=$((n + 1))
+  [ "$t" = application/gpx+xml ] && continue
+  grep -qx "$t" <<<"$defined" || fail "MimeType $t is not defined in the package's types"
+done
+[ "$n" -eq 7 ] || fail "expected 7 file types (map, plt, wpt, rte, names, mwf2, gpx), found $n"
+echo "1 passed, 0 failed"
