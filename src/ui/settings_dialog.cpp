@@ -210,8 +210,9 @@ void SettingsDialogBox::Build() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(scroll, 1);
     layout->addWidget(buttons);
-    // On a desktop the dialog opens showing all its controls where it can.
-    scroll->setMinimumWidth(content->sizeHint().width());
+    // On a desktop the dialog opens showing all its controls; on a handheld
+    // it takes the screen and scrolls.
+    if (!IsSmallScreen(this)) scroll->setMinimumSize(content->sizeHint());
 }
 
 void SettingsDialogBox::ChooseFolder(const DialogControl& c) {
