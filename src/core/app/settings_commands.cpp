@@ -1,26 +1,90 @@
-// The Settings menu: one dialog per item.
-// Rows with an empty handler are not built yet: their menu items are shown
-// disabled.
+// The Settings menu: one dialog per item, opened through the Ui port, and
+// what the main window repaints once the dialog is closed.
+#include "app/settings_commands.h"
+
 #include "app/app.h"
 #include "app/command_table.h"
 #include "app/commands.h"
+#include "app/moving_map.h"
 
 namespace mw {
 
+namespace {
+
+// What must be redrawn after a dialog: its settings show in the info panels
+// (main window), on the map, or nowhere.
+enum class Redraw { Nothing, Main, MainAndMap };
+
+struct SettingsItem {
+    int command;
+    const char* text;
+    int dialog;
+    Redraw redraw;
+};
+
+// In menu order. The first three change nothing the map window draws; the
+// navigation line's look waits for the next fix.
+constexpr SettingsItem kItems[] = {
+    {kCmdSettingsSystem, "System", kDialogSystem, Redraw::Main},
+    {kCmdSettingsMapDataFiles, "Map && Data Files", kDialogMapDataFiles, Redraw::Main},
+    {kCmdSettingsImageFiles, "Map Image Files", kDialogImageFiles, Redraw::Main},
+    {kCmdSettingsNmea, "NMEA (GPS)", kDialogNmea, Redraw::MainAndMap},
+    {kCmdSettingsMovingMap, "Moving Map", kDialogMovingMap, Redraw::MainAndMap},
+    {kCmdSettingsTrack, "Track Logging", kDialogTrack, Redraw::MainAndMap},
+    {kCmdSettingsUnits, "Units", kDialogUnits, Redraw::MainAndMap},
+    {kCmdSettingsWaypoints, "Waypoints", kDialogWaypoints, Redraw::MainAndMap},
+    {kCmdSettingsRoutes, "Maw Routes", kDialogRoutes, Redraw::MainAndMap},
+    {kCmdSettingsNavigation, "Navigation", kDialogNavigation, Redraw::Nothing},
+    {kCmdSettingsSpeedMonitor, "Speed Monitor", kDialogSpeedMonitor, Redraw::MainAndMap},
+};
+
+void RunSettingsDialog(App& app, const SettingsItem& item) {
+    Ui* ui = app.ports.ui;
+    if (!ui) return;
+    // The keep-alive timer would fire into a program whose "No Shutdown" is
+    // being edited; it rests while "System" is open and then follows the
+    // setting as confirmed (or as it was).
+    bool system = item.dialog == kDialogSystem;
+    if (system) ui->StopTimer(kKeepAliveTimer);
+    ui->OpenDialog(DialogId::Settings, item.dialog);
+    if (system) {
+        app.state.keepAliveTimer = app.settings.noShutdown;
+        if (app.state.keepAliveTimer) ui->StartTimer(kKeepAliveTimer, kKeepAliveTimerPeriodMs);
+    }
+    if (item.redraw != Redraw::Nothing) ui->Repaint(WindowId::Main);
+    if (item.redraw == Redraw::MainAndMap) ui->Repaint(WindowId::Map);
+}
+
+}  // namespace
+
+void BeginSettingsDialog(App& app) {
+    ReadConfiguration(app.state.programFolder, app.datums, app.settings);
+}
+
+bool ConfirmSettingsDialog(App& app, int dialogNumber, const AppSettings& values) {
+    bool saved = false;
+    if (app.ports.ui) {
+        saved = SaveConfiguration(app.state.programFolder, app.datums, app.settings, dialogNumber,
+                                  values, *app.ports.ui);
+    }
+    // Read back either way: after a failed write the old file's values return.
+    ReadConfiguration(app.state.programFolder, app.datums, app.settings);
+    return saved;
+}
+
+int SettingsDialogCommand(int dialogNumber) {
+    for (const SettingsItem& item : kItems)
+        if (item.dialog == dialogNumber) return item.command;
+    return 0;
+}
+
 CommandRows SettingsCommandRows() {
-    return {
-        {kCmdSettingsSystem, "System", CommandKind::Action, {}, {}, {}},
-        {kCmdSettingsMapDataFiles, "Map && Data Files", CommandKind::Action, {}, {}, {}},
-        {kCmdSettingsImageFiles, "Map Image Files", CommandKind::Action, {}, {}, {}},
-        {kCmdSettingsNmea, "NMEA (GPS)", CommandKind::Action, {}, {}, {}},
-        {kCmdSettingsMovingMap, "Moving Map", CommandKind::Action, {}, {}, {}},
-        {kCmdSettingsTrack, "Track Logging", CommandKind::Action, {}, {}, {}},
-        {kCmdSettingsUnits, "Units", CommandKind::Action, {}, {}, {}},
-        {kCmdSettingsWaypoints, "Waypoints", CommandKind::Action, {}, {}, {}},
-        {kCmdSettingsRoutes, "Maw Routes", CommandKind::Action, {}, {}, {}},
-        {kCmdSettingsNavigation, "Navigation", CommandKind::Action, {}, {}, {}},
-        {kCmdSettingsSpeedMonitor, "Speed Monitor", CommandKind::Action, {}, {}, {}},
-    };
+    CommandRows rows;
+    for (const SettingsItem& item : kItems) {
+        rows.push_back({item.command, item.text, CommandKind::Action,
+                        [&item](App& app) { RunSettingsDialog(app, item); }, {}, {}});
+    }
+    return rows;
 }
 
 }  // namespace mw

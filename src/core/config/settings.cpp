@@ -213,6 +213,16 @@ const std::array<ViewSettingKey, kViewSettingsKeyCount> kViewKeys = {{
 }  // namespace
 
 const std::array<AppSettingKey, kAppSettingsKeyCount>& AppSettingKeys() { return kAppKeys; }
+
+AppSettingField AppSettingFieldOf(AppSettings& settings, int index) {
+    FieldRef ref = FieldOf(settings, index);
+    switch (ref.kind) {
+        case Kind::Bool: return {.flag = static_cast<bool*>(ref.field)};
+        case Kind::Real: return {.real = static_cast<double*>(ref.field)};
+        case Kind::Text: return {.text = static_cast<std::string*>(ref.field)};
+        default: return {.number = static_cast<int*>(ref.field)};
+    }
+}
 const std::array<ViewSettingKey, kViewSettingsKeyCount>& ViewSettingKeys() { return kViewKeys; }
 
 void ReadConfiguration(const std::string& home, const DatumTable& datums, AppSettings& settings) {

@@ -149,6 +149,16 @@ struct AppSettingKey {
     int dialog;
 };
 const std::array<AppSettingKey, kAppSettingsKeyCount>& AppSettingKeys();
+// The field behind key `index` (0-based) of `settings`, for code that edits
+// settings key by key: exactly one pointer is set (names and "Com Port" are
+// the int indices the record holds).
+struct AppSettingField {
+    int* number = nullptr;
+    bool* flag = nullptr;
+    double* real = nullptr;
+    std::string* text = nullptr;
+};
+AppSettingField AppSettingFieldOf(AppSettings& settings, int index);
 
 struct ViewSettingKey {
     const char* key;

@@ -1,0 +1,77 @@
+// Which open and save requests the program's own browser serves, how it is
+// set up for each, and the names it proposes and accepts when saving.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "browse/file_list.h"
+#include "ports/system.h"
+
+namespace mw {
+
+class Ui;
+
+// Where the own browser starts for a request.
+enum class StartFolder { MapPath1, DataPath, Request };
+
+// One mode of the own browser, chosen by the request's title.
+struct BrowserMode {
+    const char* title;
+    const char* pattern;    // "*.map"
+    const char* extension;  // ".map"; empty: none (names)
+    const char* kind;       // "map": the type column of its files
+    StartFolder start;
+    bool save;
+};
+
+// The mode for a request title in open or save mode; null when the own
+// browser does not serve that title (the platform dialog takes it).
+const BrowserMode* FindBrowserMode(std::string_view title, bool save);
+
+// The own browser is used only in portrait, with "Use CE Open File" 0, for
+// the titles it has a mode for.
+bool UseOwnBrowser(bool portrait, int useCeOpenFile, std::string_view title, bool save);
+
+// The browser's first folder: "Map Path 1" or "Data Path" as local folders
+// (texts from the handheld start at the user's home), or the request's own.
+std::string BrowserStartFolder(const BrowserMode& mode, std::string_view mapPath1,
+                               std::string_view dataPath, std::string_view requestFolder,
+                               std::string_view userHome);
+
+// The browser's type label: kind + " files (" + pattern + ")".
+std::string BrowserTypeLabel(const BrowserMode& mode);
+
+// Save mode's name rule: the extension is appended unless a lower-case copy
+// of the name contains it anywhere ("a.wpt.bak" stays as typed).
+std::string NameWithExtension(std::string_view name, std::string_view dottedExtension);
+
+// Why a typed save name cannot be used, or nullopt when it can. A name is a
+// name inside the current folder: a "/" in it is refused.
+std::optional<std::string> SaveNameProblem(std::string_view name);
+inline constexpr const char* kSlashInNameText = "A File Name cannot contain \"/\"";
+
+// The name of a row the user may have typed over: when `typed` is what a row
+// of `rows` shows (its escaped name), that row's real bytes; otherwise the
+// typed text itself.
+std::string ResolveTypedName(const std::vector<FileRow>& rows, const std::string& typed);
+
+// The title and filter of a save request by extension ("wpt", "plt", "rte").
+struct SaveRequest {
+    std::string title;
+    std::string filterDescription;
+    std::string filterPattern;
+};
+std::optional<SaveRequest> SaveRequestFor(std::string_view extension);
+
+// Proposes "<baseName> yyyy-MM-dd hh-mm-ss.<extension>" in `dataFolder` and
+// asks for a save name with the extension's title and filter. The chosen path
+// with the extension made sure, or nullopt when cancelled (or the extension
+// has no request).
+std::optional<std::string> AskSaveFileName(Ui& ui, const std::string& dataFolder,
+                                           std::string_view baseName, std::string_view extension,
+                                           const DateTime& localNow);
+
+}  // namespace mw

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "app/commands.h"
+#include "app/moving_map.h"
+#include "app/settings_commands.h"
+#include "testlib/fake_ui.h"
+#include "testlib/temp_dir.h"
+
+using namespace mw;
+
+namespace {
+
+// Records the dialogs opened and whether the keep-alive timer ran meanwhile;
+// `whileOpen` plays the user's part inside the dialog.
+class DialogUi : public mwtest::FakeUi {
+public:
+    void OpenDialog(DialogId dialog, int parameter) override {
+        opened.push_back({dialog, parameter});
+        keepAliveRanWhileOpen = timers.count(kKeepAliveTimer) > 0;
+        repaintsBeforeClose = repaints.size();
+        if (whileOpen) whileOpen();
+    }
+    std::vector<std::pair<DialogId, int>> opened;
+    bool keepAliveRanWhileOpen = false;
+    std::size_t repaintsBeforeClose = 0;
+    std::function<void()> whileOpen;
+};
+
+}  // namespace
+
+class SettingsCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.ports.ui = &ui;
+        app.state.programFolder = home.Path();
+    }
+    mwtest::TempDir home;
+    DialogUi ui;
+    App app;
+};
+
+TEST_F(SettingsCommands, EachItemOpensItsDialogAndRepaintsByTheRule) {
+    using W = std::vector<WindowId>;
+    struct Case {
+        int command;
+        int dialog;
+        W repaints;
+    };
+    const W mainOnly{WindowId::Main}, both{WindowId::Main, WindowId::Map};
+    const Case cases[] = {
+        {kCmdSettingsSystem, kDialogSystem, mainOnly},
+        {kCmdSettingsMapDataFiles, kDialogMapDataFiles, mainOnly},
+        {kCmdSettingsImageFiles, kDialogImageFiles, mainOnly},
+        {kCmdSettingsNmea, kDialogNmea, both},
+        {kCmdSettingsMovingMap, kDialogMovingMap, both},
+        {kCmdSettingsTrack, kDialogTrack, both},
+        {kCmdSettingsUnits, kDialogUnits, both},
+        {kCmdSettingsWaypoints, kDialogWaypoints, both},
+        {kCmdSettingsRoutes, kDialogRoutes, both},
+        {kCmdSettingsNavigation, kDialogNavigation, W{}},
+        {kCmdSettingsSpeedMonitor, kDialogSpeedMonitor, both},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        ui.opened.clear();
+        ui.repaints.clear();
+        ASSERT_TRUE(ExecuteCommand(app, c.command));
+        ASSERT_EQ(ui.opened.size(), 1u);
+        EXPECT_EQ(ui.opened[0].first, DialogId::Settings);
+        EXPECT_EQ(ui.opened[0].second, c.dialog);
+        EXPECT_EQ(ui.repaintsBeforeClose, 0u);  // repaints come after the dialog
+        EXPECT_EQ(ui.repaints, c.repaints);
+        EXPECT_EQ(SettingsDialogCommand(c.dialog), c.command);
+    }
+}
+
+TEST_F(SettingsCommands, KeepAliveRestsWhileSystemIsOpenThenFollowsNoShutdown) {
+    struct Case {
+        bool noShutdownAfter;
+        bool runsAfter;
+    };
+    for (Case c : {Case{true, true}, Case{false, false}}) {
+        ui.timers[kKeepAliveTimer] = kKeepAliveTimerPeriodMs;
+        app.state.keepAliveTimer = true;
+        // The user changes "No Shutdown" in the dialog and confirms.
+        ui.whileOpen = [&] { app.settings.noShutdown = c.noShutdownAfter; };
+        ExecuteCommand(app, kCmdSettingsSystem);
+        EXPECT_FALSE(ui.keepAliveRanWhileOpen);
+        EXPECT_EQ(ui.timers.count(kKeepAliveTimer) > 0, c.runsAfter);
+        EXPECT_EQ(app.state.keepAliveTimer, c.runsAfter);
+    }
+    // Other dialogs leave the timer alone.
+    ui.timers[kKeepAliveTimer] = kKeepAliveTimerPeriodMs;
+    ui.whileOpen = nullptr;
+    ExecuteCommand(app, kCmdSettingsUnits);
+    EXPECT_TRUE(ui.keepAliveRanWhileOpen);
+}
+
+TEST_F(SettingsCommands, ConfirmWritesTheDialogsKeysAndReadsBack) {
+    home.Write(kMainConfigFile, "Position Format,UTM\r\n");
+    BeginSettingsDialog(app);
+    EXPECT_EQ(app.settings.positionFormat, 2);
+    AppSettings values = app.settings;
+    values.speedUnit = 2;  // a Units key
+    values.trackWidth = 9;  // not a Units key: not taken
+    EXPECT_TRUE(ConfirmSettingsDialog(app, kDialogUnits, values));
+    EXPECT_EQ(app.settings.speedUnit, 2);
+    EXPECT_EQ(app.settings.trackWidth, 2);
+    std::string file = home.Read(kMainConfigFile);
+    EXPECT_NE(file.find("\r\nSpeed Unit,2\r\n"), std::string::npos);
+    EXPECT_NE(file.find("Position Format,UTM\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsCommands, AFileThatCannotBeWrittenKeepsTheOldValues) {
+    // A folder that does not exist cannot take the file.
+    app.state.programFolder = home.Path() + "/missing/deeper";
+    AppSettings values = app.settings;
+    values.speedUnit = 2;
+    EXPECT_FALSE(ConfirmSettingsDialog(app, kDialogUnits, values));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Save ini File"});
+    EXPECT_EQ(app.settings.speedUnit, 0);  // read back: what the file (none) says
+}

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "browse/file_list.h"
+#include "testlib/temp_dir.h"
+
+using namespace mw;
+
+namespace {
+
+std::vector<std::string> Names(const std::vector<FileRow>& rows) {
+    std::vector<std::string> out;
+    for (const FileRow& r : rows) out.push_back(r.name + "|" + r.type);
+    return out;
+}
+
+FolderEntry File(const char* name, std::uint64_t size = 0) { return {name, false, size, 0}; }
+FolderEntry Folder(const char* name) { return {name, true, 0, 0}; }
+
+}  // namespace
+
+TEST(FileList, UpOneLevelThenFoldersThenFilesEachSorted) {
+    std::vector<FolderEntry> entries = {
+        File("zeta.map"), Folder("maps"), File("Alpha.MAP"), File("notes.txt"), Folder("Archive"),
+        File("beta.map"), Folder("b"), File("map"), File("x.map.bak"),
+    };
+    struct Case {
+        const char* folder;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"/home/u", {"Up One Level|", "Archive|Folder", "b|Folder", "maps|Folder", "Alpha.MAP|map",
+                     "beta.map|map", "zeta.map|map"}},
+        // At the root there is nothing to go up to.
+        {"/", {"Archive|Folder", "b|Folder", "maps|Folder", "Alpha.MAP|map", "beta.map|map",
+               "zeta.map|map"}},
+        {"", {"Archive|Folder", "b|Folder", "maps|Folder", "Alpha.MAP|map", "beta.map|map",
+              "zeta.map|map"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Names(FillFileList(entries, c.folder, "*.map", "map")), c.rows) << c.folder;
+}
+
+TEST(FileList, RowsCarryTheKindsIconAndColumns) {
+    std::vector<FileRow> rows = FillFileList({File("a.wpt", 1234567), Folder("f")}, "/d", "*.wpt", "waypoint");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].icon, FileIcon::UpOneLevel);
+    EXPECT_EQ(rows[1].icon, FileIcon::Folder);
+    EXPECT_EQ(rows[1].size, "");
+    EXPECT_EQ(rows[2].icon, FileIcon::Waypoint);
+    EXPECT_EQ(rows[2].size, "1234567");
+    EXPECT_EQ(FillFileList({File("a.names")}, "/", "*.names", "names")[0].icon, FileIcon::OtherFile);
+}
+
+TEST(FileList, PatternsIgnoreCase) {
+    struct Case {
+        const char* name;
+        const char* pattern;
+        bool match;
+    };
+    const Case cases[] = {
+        {"a.map", "*.map", true},   {"A.MAP", "*.map", true},    {"a.map.bak", "*.map", false},
+        {".map", "*.map", true},    {"amap", "*.map", false},    {"x.names", "*.names", true},
+        {"ab", "a?", true},         {"a", "a?", false},          {"anything", "*", true},
+        {"a.b.c", "*.*", true},     {"a.mapx", "*.map", false},  {"m.map", "*.map*", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MatchesPattern(c.name, c.pattern), c.match) << c.name << " " << c.pattern;
+}
+
+TEST(FileList, PickerIconsByExtension) {
+    struct Case {
+        const char* name;
+        FileIcon icon;
+    };
+    const Case cases[] = {
+        {"tool.exe", FileIcon::Program}, {"TOOL.EXE", FileIcon::Program}, {"a.map", FileIcon::Map},
+        {"a.wpt", FileIcon::Waypoint},   {"a.plt", FileIcon::Track},      {"a.rte", FileIcon::Route},
+        {"a.wav", FileIcon::Sound},      {"a.bmp", FileIcon::Bitmap},     {"a.txt", FileIcon::OtherFile},
+        {"exe", FileIcon::OtherFile},    {"a.exe.txt", FileIcon::OtherFile},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IconForFileName(c.name), c.icon) << c.name;
+}
+
+TEST(FileList, FoldersGoUpToTheRootAndDownWithoutDoubledSeparators) {
+    struct Case {
+        const char* folder;
+        const char* parent;
+    };
+    const Case cases[] = {
+        {"/home/u/maps", "/home/u"}, {"/home/u/", "/home"}, {"/home", "/"},
+        {"/", "/"},                  {"", "/"},            {"//srv//", "/"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ParentFolder(c.folder), c.parent) << c.folder;
+    EXPECT_EQ(ChildPath("/", "home"), "/home");
+    EXPECT_EQ(ChildPath("", "home"), "/home");
+    EXPECT_EQ(ChildPath("/home/", "u"), "/home/u");
+    EXPECT_TRUE(IsRootFolder("//"));
+    EXPECT_FALSE(IsRootFolder("/a"));
+}
+
+TEST(FileList, DateColumnIsShortDateAndTwentyFourHourTime) {
+    const char* oldTz = std::getenv("TZ");
+    std::string saved = oldTz ? oldTz : "";
+    setenv("TZ", "UTC", 1);
+    tzset();
+    // 2026-12-06 14:03:22 UTC; the tests run in the C locale.
+    EXPECT_EQ(FormatFileTime(1796565802), "12/06/26 14:03");
+    EXPECT_EQ(FormatFileTime(0), "01/01/70 00:00");
+    if (oldTz) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
+    tzset();
+}
+
+TEST(FileList, NamesAreShownOnOneLineAndEscaped) {
+    struct Case {
+        std::string name;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"plain.map", "plain.map"},
+        {"Z\xC3\xBCrich.map", "Z\xC3\xBCrich.map"},
+        {"two\nlines.wpt", "two\\x0Alines.wpt"},
+        {"latin\xFC.plt", "latin\\xFC.plt"},
+        {"cut\xC3", "cut\\xC3"},
+        {"tab\there", "tab\\x09here"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(EscapedName(c.name), c.shown);
+}
+
+TEST(FileList, ListingReadsFoldersFilesSizesAndSkipsDotNames) {
+    mwtest::TempDir dir;
+    std::filesystem::create_directory(dir.File("sub"));
+    dir.Write("a.map", "12345");
+    dir.Write(".hidden.map", "x");
+    std::filesystem::create_symlink(dir.File("missing"), dir.File("dangling.map"));
+    std::vector<FolderEntry> entries = ListFolderEntries(dir.Path());
+    std::vector<std::string> seen;
+    for (const FolderEntry& e : entries) {
+        seen.push_back(e.name);
+        if (e.name == "a.map") {
+            EXPECT_FALSE(e.folder);
+            EXPECT_EQ(e.size, 5u);
+            EXPECT_NEAR(static_cast<double>(e.modified), static_cast<double>(std::time(nullptr)), 60);
+        }
+        if (e.name == "sub") {
+            EXPECT_TRUE(e.folder);
+        }
+    }
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::string>{"a.map", "sub"}));
+}
+
+TEST(FileList, AFolderThatCannotBeListedGivesNothing) {
+    mwtest::TempDir dir;
+    EXPECT_TRUE(ListFolderEntries(dir.File("missing")).empty());
+    dir.Write("file", "x");
+    EXPECT_TRUE(ListFolderEntries(dir.File("file")).empty());
+    if (geteuid() == 0) GTEST_SKIP() << "root reads folders whatever their permissions";
+    std::filesystem::create_directory(dir.File("locked"));
+    dir.Write("locked/a.map", "x");
+    chmod(dir.File("locked").c_str(), 0);
+    EXPECT_TRUE(ListFolderEntries(dir.File("locked")).empty());
+    chmod(dir.File("locked").c_str(), 0755);
+}

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "browse/file_requests.h"
+#include "testlib/fake_ui.h"
+
+using namespace mw;
+
+TEST(FileRequests, OwnBrowserOnlyInPortraitWithoutPlatformDialogsForItsTitles) {
+    struct Case {
+        bool portrait;
+        int useCe;
+        const char* title;
+        bool save;
+        bool own;
+    };
+    const Case cases[] = {
+        {true, 0, "Open Map File", false, true},
+        {true, 0, "Load Names File", false, true},
+        {true, 0, "Save Route File", true, true},
+        {false, 0, "Open Map File", false, false},     // landscape
+        {true, 1, "Open Map File", false, false},      // "Use CE Open File"
+        {true, 1, "Save Track File", true, false},
+        {true, 0, "Import GPX File", false, false},    // a title without a mode
+        {true, 0, "Save Track File", false, false},    // a save title asked as open
+        {true, 0, "Load Track File", true, false},     // an open title asked as save
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(UseOwnBrowser(c.portrait, c.useCe, c.title, c.save), c.own) << c.title;
+}
+
+TEST(FileRequests, ModesStartWhereTheirFilesLive) {
+    struct Case {
+        const char* title;
+        bool save;
+        const char* folder;
+        const char* typeLabel;
+    };
+    const Case cases[] = {
+        {"Open Map File", false, "/home/u/Mapwanderer/Maps", "map files (*.map)"},
+        {"Load Waypoint File", false, "/data", "waypoint files (*.wpt)"},
+        {"Save Track File", true, "/data", "track files (*.plt)"},
+        {"Load Names File", false, "/names/here", "names files (*.names)"},
+    };
+    for (const Case& c : cases) {
+        const BrowserMode* mode = FindBrowserMode(c.title, c.save);
+        ASSERT_NE(mode, nullptr) << c.title;
+        EXPECT_EQ(BrowserStartFolder(*mode, "\\Mapwanderer\\Maps", "/data/", "/names/here", "/home/u"),
+                  c.folder);
+        EXPECT_EQ(BrowserTypeLabel(*mode), c.typeLabel);
+    }
+}
+
+TEST(FileRequests, SaveNamesGetTheirExtensionUnlessTheyHoldIt) {
+    struct Case {
+        const char* typed;
+        const char* extension;
+        const char* saved;
+    };
+    const Case cases[] = {
+        {"walk", ".wpt", "walk.wpt"},         {"walk.WPT", ".wpt", "walk.WPT"},
+        {"a.wpt.bak", ".wpt", "a.wpt.bak"},   {"a.plt", ".wpt", "a.plt.wpt"},
+        {"my.wptx", ".wpt", "my.wptx"},       {"list", "", "list"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(NameWithExtension(c.typed, c.extension), c.saved);
+    EXPECT_FALSE(SaveNameProblem("ok name.wpt"));
+    EXPECT_EQ(SaveNameProblem("../escape.wpt"), std::string(kSlashInNameText));
+}
+
+TEST(FileRequests, TypedOverNamesResolveToTheRowsBytes) {
+    std::vector<FileRow> rows = {{"Up One Level", "", FileIcon::UpOneLevel, "", ""},
+                                 {"odd\xFF", "Folder", FileIcon::Folder, "", ""},
+                                 {"two\nlines.wpt", "waypoint", FileIcon::Waypoint, "", ""}};
+    EXPECT_EQ(ResolveTypedName(rows, "two\\x0Alines.wpt"), "two\nlines.wpt");
+    EXPECT_EQ(ResolveTypedName(rows, "new.wpt"), "new.wpt");
+    EXPECT_EQ(ResolveTypedName(rows, "odd\\xFF"), "odd\\xFF");  // folders are not chosen names
+}
+
+TEST(FileRequests, SaveProposalsByExtension) {
+    DateTime t{2026, 12, 6, 14, 3, 22, 0};
+    struct Case {
+        const char* base;
+        const char* extension;
+        const char* title;
+        const char* proposal;
+        const char* answer;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"Track", "plt", "Save Track File", "/d/Track 2026-12-06 14-03-22.plt", "/d/mine", "/d/mine.plt"},
+        {"WpLog", "wpt", "Save Waypoint File", "/d/WpLog 2026-12-06 14-03-22.wpt", "/d/x.wpt", "/d/x.wpt"},
+        {"Route", "rte", "Save Route File", "/d/Route 2026-12-06 14-03-22.rte", "/d/r", "/d/r.rte"},
+    };
+    for (const Case& c : cases) {
+        mwtest::FakeUi ui;
+        ui.files.push_back(std::string(c.answer));
+        EXPECT_EQ(AskSaveFileName(ui, "/d", c.base, c.extension, t), std::string(c.result));
+        EXPECT_EQ(ui.requestTitles, std::vector<std::string>{c.title});
+        EXPECT_EQ(ui.saveRequests, std::vector<std::string>{c.proposal});
+    }
+    EXPECT_EQ(SaveRequestFor("rte")->filterPattern, "*.rte");
+    mwtest::FakeUi cancelled;
+    EXPECT_FALSE(AskSaveFileName(cancelled, "/d", "Track", "plt", t));
+}

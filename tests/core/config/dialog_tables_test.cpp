@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "config/dialog_tables.h"
+#include "testlib/temp_dir.h"
+
+using namespace mw;
+
+namespace {
+
+// A value different from `v` that the control can hold.
+ControlValue Changed(const DialogControl& c, ControlValue v) {
+    bool check = c.kind == ControlKind::Check || c.kind == ControlKind::PathActive;
+    if (check)
+        v.number = v.number ? 0 : 1;
+    else
+        v.number = v.number == 1 ? 2 : 1;
+    v.real += 7;
+    v.text = c.kind == ControlKind::PathLines ? JoinPathLines({"/a", "/b", "/c", "/d", "/e", "/f"})
+                                              : v.text + "/changed";
+    return v;
+}
+
+std::string Describe(const DialogTable& d, const DialogControl& c) {
+    return std::string(d.caption) + " control " + std::to_string(c.id);
+}
+
+}  // namespace
+
+// Each control edits its own key and nothing else, and that key belongs to the
+// control's dialog, so SaveConfiguration takes it on OK. Checked against the
+// main file's own key table by formatting every line before and after.
+TEST(DialogTables, EachControlChangesOnlyItsKeyOfItsDialog) {
+    DatumTable datums;
+    for (const DialogTable& d : SettingsDialogs()) {
+        for (const DialogControl& c : d.controls) {
+            if (c.kind == ControlKind::PathButton) continue;  // edits no key itself
+            SCOPED_TRACE(Describe(d, c));
+            AppSettings before;
+            AppSettings after = before;
+            WriteControl(after, c, Changed(c, ReadControl(before, c)));
+            auto a = FormatConfigurationLines(before, datums);
+            auto b = FormatConfigurationLines(after, datums);
+            std::set<int> changed;
+            for (int i = 0; i < kAppSettingsKeyCount; ++i)
+                if (a[i] != b[i]) changed.insert(i);
+            if (c.kind == ControlKind::PathLines) {
+                // The six map folder lines of the file.
+                EXPECT_EQ(changed, (std::set<int>{4, 22, 23, 45, 46, 47}));
+            } else {
+                EXPECT_EQ(changed, std::set<int>{c.key});
+            }
+            for (int i : changed) EXPECT_EQ(AppSettingKeys()[i].dialog, d.number) << a[i];
+        }
+    }
+}
+
+// Every key the main file assigns to a dialog has a control in that dialog.
+TEST(DialogTables, EveryKeyOfADialogHasAControl) {
+    std::set<std::pair<int, int>> covered;  // (dialog, key)
+    for (const DialogTable& d : SettingsDialogs())
+        for (const DialogControl& c : d.controls) {
+            if (c.key >= 0) covered.insert({d.number, c.key});
+            if (c.kind == ControlKind::PathLines)
+                for (int k : {4, 22, 23, 45, 46, 47}) covered.insert({d.number, k});
+        }
+    for (int i = 0; i < kAppSettingsKeyCount; ++i) {
+        int dialog = AppSettingKeys()[i].dialog;
+        if (dialog < 0 || dialog == kDialogCompanion) continue;
+        EXPECT_TRUE(covered.count({dialog, i})) << AppSettingKeys()[i].key;
+    }
+}
+
+TEST(DialogTables, ListsHoldTheStoredPositions) {
+    DatumTable datums;
+    struct Case {
+        ListId list;
+        int position;
+        const char* entry;
+    };
+    const Case cases[] = {
+        {ListId::PositionFormats, 0, "Deg.Min"},   {ListId::PositionFormats, 15, "VICMAP-TM"},
+        {ListId::Ports, 0, "COM1"},                {ListId::Ports, 8, "GPS1:"},
+        {ListId::BaudRates, 2, "4800"},            {ListId::BaudRates, 7, "115200"},
+        {ListId::Sentences, 3, "PVT Garmin"},      {ListId::DistanceUnits, 2, "Naut.Miles"},
+        {ListId::HeadingReference, 1, "Magnetic"}, {ListId::PointerStyles, 2, "User"},
+        {ListId::Colours, 9, "Red"},               {ListId::Colours, 17, "White"},
+        {ListId::RouteLineColours, 0, "Default"},  {ListId::RouteLineColours, 18, "White"},
+        {ListId::Datums, kDatumWgs84, "WGS 84"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> entries = ListEntries(c.list, datums);
+        ASSERT_LT(c.position, static_cast<int>(entries.size())) << c.entry;
+        EXPECT_EQ(entries[c.position], c.entry);
+    }
+    EXPECT_EQ(ListEntries(ListId::Ports, datums).size(), 9u);
+    EXPECT_EQ(ListEntries(ListId::RouteLineColours, datums).size(), 19u);
+}
+
+TEST(DialogTables, UserDatumsAreOffered) {
+    mwtest::TempDir home;
+    home.Write("datums.dat", "Lake Datum,14,-87,-98,-121\r\n");
+    DatumTable datums;
+    LoadUserDatums(datums, home.Path());
+    std::vector<std::string> names = ListEntries(ListId::Datums, datums);
+    ASSERT_EQ(names.size(), static_cast<std::size_t>(kBuiltinDatumCount + 1));
+    EXPECT_EQ(names.back(), "Lake Datum");
+}
+
+TEST(DialogTables, StoredIndexOutsideItsListSelectsNothing) {
+    struct Case {
+        int stored, count, selection;
+    };
+    for (Case c : {Case{0, 9, 0}, Case{8, 9, 8}, Case{9, 9, -1}, Case{-1, 9, -1}, Case{-7, 3, -1}})
+        EXPECT_EQ(ListSelection(c.stored, c.count), c.selection) << c.stored;
+    // No selection is stored as -1: "Com Port" then reaches the file as 0.
+    DatumTable datums;
+    const DialogControl* port = nullptr;
+    for (const DialogControl& c : FindSettingsDialog(kDialogNmea)->controls)
+        if (c.id == 1009) port = &c;
+    ASSERT_NE(port, nullptr);
+    AppSettings s;
+    WriteControl(s, *port, ControlValue{-1, 0, {}});
+    EXPECT_EQ(FormatAppSetting(s, datums, port->key), "0");
+}
+
+TEST(DialogTables, NumberFieldsTakeAnyTypedNumber) {
+    struct Case {
+        ControlKind kind;
+        const char* typed;
+        int number;
+        double real;
+    };
+    const Case cases[] = {
+        {ControlKind::Number, "5000", 5000, 0},    {ControlKind::Number, " 12abc", 12, 0},
+        {ControlKind::Number, "", 0, 0},           {ControlKind::Number, "-3", -3, 0},
+        {ControlKind::Number, "7.9", 7, 0},        {ControlKind::Speed, "12.75", 0, 12.75},
+        {ControlKind::Speed, "1e3", 0, 1000},      {ControlKind::Speed, "x", 0, 0},
+    };
+    for (const Case& c : cases) {
+        ControlValue v = ParseNumberField(c.kind, c.typed);
+        EXPECT_EQ(v.number, c.number) << c.typed;
+        EXPECT_DOUBLE_EQ(v.real, c.real) << c.typed;
+    }
+    // Speeds show without decimals, as the dialog has always shown them.
+    EXPECT_EQ(FormatNumberField(ControlKind::Speed, ControlValue{0, 12.5, {}}), "12");
+    EXPECT_EQ(FormatNumberField(ControlKind::Speed, ControlValue{0, 12.6, {}}), "13");
+}
+
+TEST(DialogTables, SpinButtonsStepInsideTheirRange) {
+    const DialogControl tail{1012, ControlKind::Number, "Track Tail", 8, ListId::None, 0, 1000};
+    const DialogControl speed{1025, ControlKind::Speed, "Min Speed", 19, ListId::None, 0, 1000};
+    struct Case {
+        const DialogControl& control;
+        const char* text;
+        int step;
+        const char* result;
+    };
+    const Case cases[] = {
+        {tail, "5", 1, "6"},       {tail, "0", -1, "0"},      {tail, "1000", 1, "1000"},
+        {tail, "5000", -1, "1000"}, {tail, "abc", 1, "1"},   {speed, "999.6", 1, "1000"},
+        {speed, "12", -1, "11"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StepNumberField(c.control, c.text, c.step), c.result) << c.text << c.step;
+}
+
+TEST(DialogTables, MapPathTextKeepsSixLines) {
+    struct Case {
+        const char* text;
+        std::array<std::string, 6> paths;
+    };
+    const Case cases[] = {
+        {"a\r\nb\r\n", {"a", "b", "", "", "", ""}},
+        {"a\nb", {"a", "b", "", "", "", ""}},
+        {"1\n2\n3\n4\n5\n6\n7\n", {"1", "2", "3", "4", "5", "6"}},
+        {"\n\n/x y\n", {"", "", "/x y", "", "", ""}},
+        {"", {"", "", "", "", "", ""}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SplitPathLines(c.text), c.paths) << c.text;
+    // A longer line keeps what a setting holds.
+    EXPECT_EQ(SplitPathLines(std::string(150, 'p'))[0], std::string(kSettingTextMax, 'p'));
+    std::array<std::string, 6> six{"/m1", "", "/m 3", "", "", "/m6"};
+    EXPECT_EQ(SplitPathLines(JoinPathLines(six)), six);
+}
+
+TEST(DialogTables, FolderButtonReplacesOnlyItsLine) {
+    EXPECT_EQ(ReplacePathLine("a\ntyped\n", 0, "/new"), "/new\ntyped\n");
+    EXPECT_EQ(ReplacePathLine("a\n", 3, "/new"), "a\n\n\n/new\n");
+    EXPECT_EQ(ReplacePathLine("a\r\nb\r\n", 1, "/new"), "a\n/new\n");
+    AppSettings s;
+    const DialogTable* files = FindSettingsDialog(kDialogMapDataFiles);
+    for (const DialogControl& c : files->controls) {
+        std::string* target = FolderSettingOf(s, c);
+        if (c.kind == ControlKind::PathButton) {
+            EXPECT_EQ(target, &s.mapPath[c.line]);
+        } else if (c.kind == ControlKind::Folder) {
+            EXPECT_EQ(target, &s.dataPath);
+        } else {
+            EXPECT_EQ(target, nullptr);
+        }
+    }
+}

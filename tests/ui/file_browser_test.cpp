@@ -1,0 +1,237 @@
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QtTest>
+#include <filesystem>
+
+#include <sys/stat.h>
+
+#include "app/app.h"
+#include "testlib/fake_ui.h"
+#include "testlib/temp_dir.h"
+#include "ui/file_browser.h"
+#include "ui/file_requests.h"
+#include "ui/folder_picker.h"
+
+using namespace mw;
+
+namespace {
+
+// Runs `fn` on the modal dialog once it is showing.
+template <typename Fn>
+void WhenModal(Fn fn) {
+    QTimer::singleShot(0, [fn] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        fn(QApplication::activeModalWidget());
+    });
+}
+
+QStringList RowTexts(const FileBrowserDialog& d) {
+    QStringList out;
+    for (const FileRow& r : d.Model().Rows()) out << QString::fromStdString(r.name + "|" + r.type);
+    return out;
+}
+
+bool WaitListed(const FileBrowserDialog& d) {
+    return QTest::qWaitFor([&] { return !d.Listing(); }, 5000);
+}
+
+QTreeWidgetItem* Child(QTreeWidgetItem* parent, const QString& text) {
+    for (int i = 0; i < parent->childCount(); ++i)
+        if (parent->child(i)->text(0) == text) return parent->child(i);
+    return nullptr;
+}
+
+}  // namespace
+
+class FileBrowserTest : public QObject {
+    Q_OBJECT
+
+    mwtest::TempDir* dir_ = nullptr;
+
+    std::string Path(const std::string& name) const { return dir_->File(name); }
+
+private slots:
+    void init() {
+        dir_ = new mwtest::TempDir;
+        namespace fs = std::filesystem;
+        for (const char* f : {"maps", "Archive", "maps/deep"}) fs::create_directory(Path(f));
+        for (const char* f : {"zeta.map", "Alpha.MAP", "notes.txt", "beta.map", "walk.wpt",
+                              "line\nbreak.map", "bad\xFF.map"})
+            dir_->Write(f, "x");
+    }
+    void cleanup() { delete dir_; }
+
+    void listGroupsAndSortsThenGoesUpToTheRoot() {
+        FileBrowserDialog d(*FindBrowserMode("Open Map File", false), dir_->Path(), "");
+        QVERIFY(WaitListed(d));
+        QCOMPARE(RowTexts(d), (QStringList{"Up One Level|", "Archive|Folder", "maps|Folder",
+                                           "Alpha.MAP|map", "bad\xFF.map|map", "beta.map|map",
+                                           "line\nbreak.map|map", "zeta.map|map"}));
+        QCOMPARE(d.findChild<QLabel*>("ctl1120")->text(), QString("map files (*.map)"));
+        QCOMPARE(d.findChild<QLabel*>("ctl1121")->text(), QString::fromStdString(dir_->Path()));
+
+        // Into "maps", then up again, then up until the root.
+        d.DoubleTapRow(2);
+        QVERIFY(WaitListed(d));
+        QCOMPARE(d.CurrentFolder(), Path("maps"));
+        QCOMPARE(RowTexts(d), (QStringList{"Up One Level|", "deep|Folder"}));
+        for (int guard = 0; guard < 64 && d.CurrentFolder() != "/"; ++guard) {
+            d.DoubleTapRow(0);
+            QVERIFY(WaitListed(d));
+        }
+        QCOMPARE(d.CurrentFolder(), std::string("/"));
+        QVERIFY(!RowTexts(d).isEmpty());
+        QVERIFY(!RowTexts(d).contains("Up One Level|"));
+    }
+
+    void oddNamesShowEscapedAndStillOpen() {
+        FileBrowserDialog d(*FindBrowserMode("Open Map File", false), dir_->Path(), "");
+        QVERIFY(WaitListed(d));
+        int row = RowTexts(d).indexOf("line\nbreak.map|map");
+        QVERIFY(row > 0);
+        QCOMPARE(d.Model().data(d.Model().index(row, 0), Qt::DisplayRole).toString(),
+                 QString("line\\x0Abreak.map"));
+        d.TapRow(row);
+        QCOMPARE(d.findChild<QLineEdit*>("ctl1114")->text(), QString("line\\x0Abreak.map"));
+        // A tap on a folder clears the name.
+        d.TapRow(1);
+        QVERIFY(d.findChild<QLineEdit*>("ctl1114")->text().isEmpty());
+        d.DoubleTapRow(RowTexts(d).indexOf("bad\xFF.map|map"));
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QCOMPARE(d.ChosenName(), std::string("bad\xFF.map"));
+    }
+
+    void saveAppendsTheExtensionUnlessTheNameHoldsIt_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("plain") << "walk2" << "walk2.wpt";
+        QTest::newRow("upper case") << "Walk.WPT" << "Walk.WPT";
+        QTest::newRow("inside") << "a.wpt.bak" << "a.wpt.bak";
+        QTest::newRow("other kind") << "a.plt" << "a.plt.wpt";
+    }
+    void saveAppendsTheExtensionUnlessTheNameHoldsIt() {
+        QFETCH(QString, typed);
+        QFETCH(QString, path);
+        mwtest::FakeUi ui;
+        App app;
+        app.ports.ui = &ui;
+        app.settings.dataPath = dir_->Path();
+        std::string proposed = Path("WpLog 2026-12-06 14-03-22.wpt");
+        WhenModal([typed](QWidget* w) {
+            auto* browser = qobject_cast<FileBrowserDialog*>(w);
+            QVERIFY(browser);
+            auto* name = browser->findChild<QLineEdit*>("ctl1114");
+            QCOMPARE(name->text(), QString("WpLog 2026-12-06 14-03-22.wpt"));
+            name->setText(typed);
+            browser->findChild<QPushButton*>("ok")->click();
+        });
+        auto result = ShowSaveDialog(nullptr, app, "Save Waypoint File", proposed, {});
+        QVERIFY(result);
+        QCOMPARE(QString::fromStdString(*result), QString::fromStdString(Path(path.toStdString())));
+    }
+
+    void aSaveNameWithASlashIsRefused() {
+        FileBrowserDialog d(*FindBrowserMode("Save Track File", true), dir_->Path(), "t.plt");
+        d.show();
+        d.findChild<QLineEdit*>("ctl1114")->setText("../t.plt");
+        WhenModal([](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            QVERIFY(box);
+            QCOMPARE(box->text(), QString(kSlashInNameText));
+            box->accept();
+        });
+        d.accept();
+        QVERIFY(d.isVisible());
+        QVERIFY(d.ChosenName().empty());
+        d.reject();
+    }
+
+    void requestsGoToTheOwnBrowserOnlyByTheRules_data() {
+        QTest::addColumn<bool>("portrait");
+        QTest::addColumn<int>("useCe");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("own");
+        QTest::newRow("portrait") << true << 0 << "Load Track File" << true;
+        QTest::newRow("landscape") << false << 0 << "Load Track File" << false;
+        QTest::newRow("Use CE Open File") << true << 1 << "Load Track File" << false;
+        QTest::newRow("unknown title") << true << 0 << "Import GPX File" << false;
+    }
+    void requestsGoToTheOwnBrowserOnlyByTheRules() {
+        QFETCH(bool, portrait);
+        QFETCH(int, useCe);
+        QFETCH(QString, title);
+        QFETCH(bool, own);
+        App app;
+        app.state.portrait = portrait;
+        app.settings.useCeOpenFile = useCe;
+        app.settings.dataPath = dir_->Path();
+        bool sawOwn = false, sawPlatform = false;
+        WhenModal([&](QWidget* w) {
+            sawOwn = qobject_cast<FileBrowserDialog*>(w) != nullptr;
+            sawPlatform = qobject_cast<QFileDialog*>(w) != nullptr;
+            static_cast<QDialog*>(w)->reject();
+        });
+        auto result = ShowOpenDialog(nullptr, app, title.toStdString(), dir_->Path(), {{"Track files", "*.plt"}});
+        QVERIFY(!result);
+        QCOMPARE(sawOwn, own);
+        QCOMPARE(sawPlatform, !own);
+    }
+
+    void pickerExpandsLazilyAndSetsTheSharedPath() {
+        FolderPicker picker(Path("maps"), dir_->Path(), nullptr);
+        QCOMPARE(picker.SharedPath(), Path("maps"));  // opening the roots chooses nothing
+        QTreeWidget* tree = picker.Tree();
+        QCOMPARE(tree->topLevelItemCount(), 2);
+        QCOMPARE(tree->topLevelItem(0)->text(0), QString("/"));
+        QTreeWidgetItem* home = tree->topLevelItem(1);
+        QCOMPARE(home->childCount(), 0);
+        home->setExpanded(true);
+        QCOMPARE(picker.SharedPath(), dir_->Path());
+        QTRY_VERIFY(home->childCount() > 0);
+        QStringList names;
+        for (int i = 0; i < home->childCount(); ++i) names << home->child(i)->text(0);
+        // Folders sorted first, then the files.
+        QCOMPARE(names.mid(0, 2), (QStringList{"Archive", "maps"}));
+        QVERIFY(names.contains("notes.txt"));
+        QTreeWidgetItem* maps = Child(home, "maps");
+        maps->setExpanded(true);
+        QCOMPARE(picker.SharedPath(), Path("maps"));
+        QTRY_VERIFY(Child(maps, "deep"));
+        maps->setExpanded(false);
+        QCOMPARE(picker.SharedPath(), Path("maps"));
+        QCOMPARE(maps->childCount(), 0);
+    }
+
+    void pickerNeverStartsAProgram() {
+        // A program that would leave a mark if anything ran it.
+        std::string marker = Path("ran");
+        for (const char* name : {"tool.exe", "tool.sh"}) {
+            dir_->Write(name, "#!/bin/sh\ntouch '" + marker + "'\n");
+            chmod(Path(name).c_str(), 0755);
+        }
+        FolderPicker picker(dir_->Path(), dir_->Path(), nullptr);
+        picker.show();
+        QTreeWidgetItem* home = picker.Tree()->topLevelItem(1);
+        home->setExpanded(true);
+        QTRY_VERIFY(Child(home, "tool.exe"));
+        for (const char* name : {"tool.exe", "tool.sh"}) {
+            QTreeWidgetItem* item = Child(home, name);
+            QRect r = picker.Tree()->visualItemRect(item);
+            QTest::mouseDClick(picker.Tree()->viewport(), Qt::LeftButton, {}, r.center());
+            emit picker.Tree()->itemDoubleClicked(item, 0);
+        }
+        QTest::qWait(300);
+        QVERIFY(!std::filesystem::exists(marker));
+        QCOMPARE(picker.SharedPath(), dir_->Path());
+        QVERIFY(picker.isVisible());
+    }
+};
+
+QTEST_MAIN(FileBrowserTest)
+#include "file_browser_test.moc"

@@ -1,0 +1,266 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+#include <set>
+
+#include "app/app.h"
+#include "config/dialog_tables.h"
+#include "testlib/fake_ui.h"
+#include "testlib/temp_dir.h"
+#include "ui/settings_dialog.h"
+
+using namespace mw;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        out.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return out;
+}
+
+// A main file whose values differ from the defaults wherever they can, written
+// with LF line ends and wrong key texts: the reader goes by position, so an OK
+// must give back the same values in the writer's own form.
+std::string UnusualMainFile() {
+    const char* values[kAppSettingsKeyCount] = {
+        "UTM", "Lake Datum", "/maps/img1", "/maps/img2", "/maps/m1", "0", "750", "1", "5000", "3",
+        "5", "0", "1", "2", "1", "300", "4", "1", "Lake Datum", "12.5", "40.0", "99.9",
+        "/maps/m2", "/maps/m3", "/data", "0", "1", "0", "2", "12", "4", "1", "0", "1", "0", "0",
+        "1", "9", "14", "0", "1", "1", "1", "0", "1", "/maps/m4", "", "/maps/m\xE9", "0", "1",
+        "0", "8", "13", "3", "5", "2", "4", "2", "7", "16", "0", "0", "1", "9", "0", "7", "3",
+        "1", "1"};
+    std::string text;
+    for (int i = 0; i < kAppSettingsKeyCount; ++i) text += "Key " + std::to_string(i) + "," + values[i] + "\n";
+    return text;
+}
+
+QString Ctl(int id) { return QString("ctl%1").arg(id); }
+
+}  // namespace
+
+class SettingsDialogTest : public QObject {
+    Q_OBJECT
+
+    mwtest::TempDir* home_ = nullptr;
+    mwtest::FakeUi ui_;
+    App* app_ = nullptr;
+
+    std::string File() const { return home_->Read(kMainConfigFile); }
+    // The file as the writer writes the values read from the unusual file.
+    std::string Canonical() {
+        AppSettings s;
+        ReadConfiguration(home_->Path(), app_->datums, s);
+        std::string text;
+        for (const std::string& l : FormatConfigurationLines(s, app_->datums)) text += l + "\r\n";
+        return text + "End End End\r\n";
+    }
+    // Changes control `c` of the open dialog to some other value; returns
+    // the keys whose lines must change.
+    std::set<int> ChangeControl(SettingsDialogBox& d, const DialogControl& c) {
+        QWidget* w = d.findChild<QWidget*>(Ctl(c.id));
+        if (!w) return {};
+        switch (c.kind) {
+            case ControlKind::List: {
+                auto* combo = qobject_cast<QComboBox*>(w);
+                combo->setCurrentIndex((combo->currentIndex() + 1) % combo->count());
+                return {c.key};
+            }
+            case ControlKind::Check:
+            case ControlKind::PathActive:
+                qobject_cast<QCheckBox*>(w)->toggle();
+                return {c.key};
+            case ControlKind::Number:
+            case ControlKind::Speed: {
+                auto* edit = qobject_cast<QLineEdit*>(w);
+                edit->setText(QString::number(edit->text().toInt() - 1));
+                return {c.key};
+            }
+            case ControlKind::Folder: {
+                auto* edit = qobject_cast<QLineEdit*>(w);
+                edit->setText(edit->text() + "x");
+                return {c.key};
+            }
+            case ControlKind::PathLines: {
+                auto* edit = qobject_cast<QPlainTextEdit*>(w);
+                edit->setPlainText("/new first\n" + edit->toPlainText().section('\n', 1));
+                return {4};  // "Map Path 1"
+            }
+            case ControlKind::PathButton:
+                return {};
+        }
+        return {};
+    }
+
+private slots:
+    void init() {
+        home_ = new mwtest::TempDir;
+        home_->Write("datums.dat", "Lake Datum,14,-87,-98,-121\r\n");
+        home_->Write(kMainConfigFile, UnusualMainFile());
+        app_ = new App;
+        app_->ports.ui = &ui_;
+        app_->state.programFolder = home_->Path();
+        app_->state.userHome = "/home/u";
+        LoadUserDatums(app_->datums, home_->Path());
+        ui_.messages.clear();
+    }
+    void cleanup() {
+        delete app_;
+        delete home_;
+    }
+
+    void okWithoutChangeRewritesWhatWasRead_data() {
+        QTest::addColumn<int>("number");
+        for (const DialogTable& d : SettingsDialogs()) QTest::newRow(d.caption) << d.number;
+    }
+    void okWithoutChangeRewritesWhatWasRead() {
+        QFETCH(int, number);
+        std::string expected = Canonical();
+        SettingsDialogBox d(*app_, number);
+        d.findChild<QPushButton*>("ok")->click();
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        // Keys of other dialogs too, and "Track Length" 5000 stored as 1000.
+        std::string written = File();
+        QCOMPARE(written, [&] {
+            std::string e = expected;
+            std::size_t at = e.find("Track Length,5000");
+            e.replace(at, 17, "Track Length,1000");
+            return e;
+        }());
+        QVERIFY(ui_.messages.empty());
+    }
+
+    void oneChangedControlChangesOnlyItsKey_data() {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("control");
+        for (const DialogTable& d : SettingsDialogs())
+            for (std::size_t i = 0; i < d.controls.size(); ++i)
+                if (d.controls[i].kind != ControlKind::PathButton)
+                    QTest::addRow("%s/%d", d.caption, d.controls[i].id) << d.number << int(i);
+    }
+    void oneChangedControlChangesOnlyItsKey() {
+        QFETCH(int, number);
+        QFETCH(int, control);
+        // Start from a file in the writer's form so that only the change shows.
+        AppSettings s;
+        ReadConfiguration(home_->Path(), app_->datums, s);
+        QVERIFY(WriteConfiguration(home_->Path(), app_->datums, s));
+        std::vector<std::string> before = Lines(File());
+
+        SettingsDialogBox d(*app_, number);
+        std::set<int> keys = ChangeControl(d, FindSettingsDialog(number)->controls[control]);
+        QVERIFY(!keys.empty());
+        d.findChild<QPushButton*>("ok")->click();
+        std::vector<std::string> after = Lines(File());
+        QCOMPARE(after.size(), before.size());
+        for (int i = 0; i < static_cast<int>(before.size()); ++i) {
+            bool changed = before[i] != after[i];
+            if (changed != (keys.count(i) > 0))
+                QFAIL(qPrintable(QString("line %1: %2 -> %3").arg(i + 1).arg(before[i].c_str(), after[i].c_str())));
+        }
+    }
+
+    void cancelWritesNothing_data() { okWithoutChangeRewritesWhatWasRead_data(); }
+    void cancelWritesNothing() {
+        QFETCH(int, number);
+        std::string before = File();
+        SettingsDialogBox d(*app_, number);
+        for (const DialogControl& c : d.Table().controls) ChangeControl(d, c);
+        d.findChild<QPushButton*>("cancel")->click();
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        QCOMPARE(File(), before);
+    }
+
+    void trackTailTypedBeyondItsRangeIsStoredAsTheMost() {
+        SettingsDialogBox d(*app_, kDialogTrack);
+        auto* tail = d.findChild<QLineEdit*>("ctl1012");
+        tail->setText("5000");
+        // The spin buttons keep to 0..1000; typing does not.
+        d.findChild<QToolButton*>("ctl1012down")->click();
+        QCOMPARE(tail->text(), QString("1000"));
+        tail->setText("5000");
+        d.findChild<QPushButton*>("ok")->click();
+        QVERIFY(File().find("\r\nTrack Length,1000\r\n") != std::string::npos);
+        QCOMPARE(app_->settings.trackLength, 1000);
+    }
+
+    void sevenPathLinesKeepSix() {
+        SettingsDialogBox d(*app_, kDialogMapDataFiles);
+        d.findChild<QPlainTextEdit*>("ctl1030")->setPlainText("/a\n/b\n/c\n/d\n/e\n/f\n/g\n");
+        d.findChild<QPushButton*>("ok")->click();
+        std::string f = File();
+        for (const char* line : {"Map Path 1,/a\r\n", "Map Path 2,/b\r\n", "Map Path 6,/f\r\n"})
+            QVERIFY2(f.find(line) != std::string::npos, line);
+        QVERIFY(f.find("/g") == std::string::npos);
+    }
+
+    void userDatumIsOfferedAndStoredByName() {
+        SettingsDialogBox d(*app_, kDialogNmea);
+        auto* datum = d.findChild<QComboBox*>("ctl1005");
+        QCOMPARE(datum->currentText(), QString("Lake Datum"));
+        datum->setCurrentIndex(kDatumWgs84);
+        d.findChild<QPushButton*>("ok")->click();
+        QVERIFY(File().find("\r\nNMEA Datum,WGS 84\r\n") != std::string::npos);
+        // The companion's datum is not this dialog's: it keeps the user datum.
+        QVERIFY(File().find("\r\nUD Datum,Lake Datum\r\n") != std::string::npos);
+    }
+
+    void storedIndexOutsideItsListShowsNoneAndStoresMinusOne() {
+        std::string text = UnusualMainFile();
+        text.replace(text.find("Key 63,9"), 8, "Key 63,12");  // "Com Port" entry 12 of 9
+        home_->Write(kMainConfigFile, text);
+        SettingsDialogBox d(*app_, kDialogNmea);
+        QCOMPARE(d.findChild<QComboBox*>("ctl1009")->currentIndex(), -1);
+        d.findChild<QPushButton*>("ok")->click();
+        QVERIFY(File().find("\r\nCom Port,0\r\n") != std::string::npos);
+    }
+
+    void folderButtonChangesTheSettingAtOnceAndCancelRestoresIt() {
+        SettingsDialogBox d(*app_, kDialogMapDataFiles);
+        std::vector<std::string> starts;
+        d.SetFolderChooser([&](const std::string& start) -> std::optional<std::string> {
+            starts.push_back(start);
+            return std::string("/media/card/maps");
+        });
+        auto* text = d.findChild<QPlainTextEdit*>("ctl1030");
+        text->setPlainText("/typed 1\n/maps/m2\n/maps/m3\n");
+        d.findChild<QPushButton*>("ctl1120")->click();  // line 2's "..."
+        QCOMPARE(starts, std::vector<std::string>{"/maps/m2"});
+        QCOMPARE(app_->settings.mapPath[1], std::string("/media/card/maps"));
+        // The other lines stay as typed.
+        QCOMPARE(text->toPlainText(), QString("/typed 1\n/media/card/maps\n/maps/m3\n"));
+        d.findChild<QPushButton*>("ctl1119")->click();  // data path's "..."
+        QCOMPARE(d.findChild<QLineEdit*>("ctl1036")->text(), QString("/media/card/maps"));
+        QCOMPARE(app_->settings.dataPath, std::string("/media/card/maps"));
+
+        std::string before = File();
+        d.findChild<QPushButton*>("cancel")->click();
+        QCOMPARE(File(), before);
+        SettingsDialogBox again(*app_, kDialogImageFiles);
+        QCOMPARE(app_->settings.mapPath[1], std::string("/maps/m2"));
+        QCOMPARE(app_->settings.dataPath, std::string("/data"));
+    }
+
+    void aFileThatCannotBeWrittenIsReportedAndKept() {
+        std::string before = File();
+        SettingsDialogBox d(*app_, kDialogUnits);
+        app_->state.programFolder = home_->Path() + "/gone";  // the folder vanished meanwhile
+        d.findChild<QComboBox*>("ctl1017")->setCurrentIndex(0);
+        d.findChild<QPushButton*>("ok")->click();
+        QCOMPARE(ui_.messages, std::vector<std::string>{"Cannot Save ini File"});
+        QCOMPARE(File(), before);
+    }
+};
+
+QTEST_MAIN(SettingsDialogTest)
+#include "settings_dialog_test.moc"
