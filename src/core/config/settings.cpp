@@ -288,6 +288,14 @@ bool SaveViewSettings(const std::string& home, const ViewSettings& view, Ui* ui)
     return ok;
 }
 
+std::string LocalDataFolder(const AppSettings& settings, std::string_view userHome) {
+    const std::string& text =
+        IsBlank(settings.dataPath) ? AppSettings{}.dataPath : settings.dataPath;
+    std::string folder = ToLocalPath(Trim(text), userHome);
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
 std::string ReadLastIni(const std::string& home, const std::string& fileName) {
     TextFileReader file(JoinPath(home, fileName));
     if (!file.IsOpen()) return {};

@@ -186,6 +186,11 @@ void ReadViewSettings(const std::string& home, ViewSettings& view);
 // Ini File" and returns false.
 bool SaveViewSettings(const std::string& home, const ViewSettings& view, Ui* ui);
 
+// The data folder (track and waypoint logs, data files) as a local path:
+// "Data Path" without a trailing separator; an empty or blank setting means
+// the default data folder, never the root folder.
+std::string LocalDataFolder(const AppSettings& settings, std::string_view userHome);
+
 // Field 2 to the end of the first line of home/`fileName`, trimmed; empty
 // when the file is missing.
 std::string ReadLastIni(const std::string& home, const std::string& fileName);

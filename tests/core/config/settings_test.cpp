@@ -284,3 +284,23 @@ TEST_F(Config, LastIniKeepsCommasAndReportsFailures) {
     EXPECT_FALSE(SaveLastIni(home.File("nope"), kLastMapFile, "Last Map", "x", &ui));
     EXPECT_EQ(ui.messages.back(), "Cannot Save Last Ini File");
 }
+
+TEST(DataFolder, EmptyMeansTheDefaultFolderNeverTheRoot) {
+    struct Case {
+        const char* setting;
+        const char* folder;
+    };
+    const Case cases[] = {
+        {"", "/home/u/Mapwanderer/Data"},
+        {"   ", "/home/u/Mapwanderer/Data"},
+        {"\\Mapwanderer\\Data\\", "/home/u/Mapwanderer/Data"},
+        {"/media/card/data/", "/media/card/data"},
+        {"\\", "/home/u"},
+        {"/", "/"},
+    };
+    for (const Case& c : cases) {
+        AppSettings s;
+        s.dataPath = c.setting;
+        EXPECT_EQ(LocalDataFolder(s, "/home/u/"), c.folder) << c.setting;
+    }
+}
