@@ -33,7 +33,7 @@ function(mw_core_tests name)
     return()
   endif()
   add_executable(test_${name} ${srcs})
-  target_link_libraries(test_${name} PRIVATE mw_testsupport ${ARGN} GTest::gtest_main GTest::gmock)
+  target_link_libraries(test_${name} PRIVATE mw_testsupport ${ARGN} mw_test_main GTest::gmock)
   target_compile_definitions(test_${name} PRIVATE MW_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST
                        PROPERTIES LABELS core ENVIRONMENT "LC_ALL=C")

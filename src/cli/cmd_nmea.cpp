@@ -7,9 +7,9 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
-#include <iterator>
 #include <mutex>
 
+#include "cli/input_stream.h"
 #include "cli/mwtool.h"
 #include "config/settings.h"
 #include "gps/gps_input.h"
@@ -57,16 +57,10 @@ int Nmea(mwtool::Args& args) {
         return mwtool::UsageError("unknown option " + *unknown);
     if (args.words.size() > 1) return mwtool::UsageError("nmea takes at most one FILE");
 
-    std::string bytes;
-    if (args.words.empty() || args.words[0] == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else {
-        auto whole = mw::ReadWholeFile(args.words[0]);
-        if (!whole) {
-            std::cerr << "mwtool: cannot read " << args.words[0] << "\n";
-            return 1;
-        }
-        bytes = std::move(*whole);
+    mwtool::InputStream in(args.words.empty() ? "-" : args.words[0]);
+    if (!in.IsOpen()) {
+        std::cerr << "mwtool: cannot read " << in.Name() << "\n";
+        return 1;
     }
 
     mw::SystemClock clock;
@@ -78,9 +72,16 @@ int Nmea(mwtool::Args& args) {
     mw::GpsInput input;
     input.state.fix.statusText = mw::kStatusOn;  // as right after the port opened
     std::printf("%s\n", kCsvHeader);
-    mw::HandleGpsBytes(
-        input, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), env);
-    std::fflush(stdout);
+    // Decoded as the bytes arrive: a device or a pipe has no end to wait
+    // for, and what was decoded is out before the next read blocks.
+    while (std::optional<std::span<const std::uint8_t>> chunk = in.Next()) {
+        mw::HandleGpsBytes(input, *chunk, env);
+        std::fflush(stdout);
+    }
+    if (in.Failed()) {
+        std::cerr << "mwtool: cannot read " << in.Name() << "\n";
+        return 1;
+    }
     return 0;
 }
 

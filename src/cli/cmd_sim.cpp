@@ -15,13 +15,13 @@
 #include <cstdio>
 #include <ctime>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <span>
 
 #include "app/app.h"
 #include "app/moving_map.h"
 #include "cli/console.h"
+#include "cli/input_stream.h"
 #include "cli/mwtool.h"
 #include "gps/byte_assembly.h"
 #include "gps/garmin_pvt.h"
@@ -241,16 +241,10 @@ int Sim(mwtool::Args& args) {
     if (!args.words.empty()) return mwtool::UsageError("sim takes no words besides its options");
     if (!feed) return mwtool::UsageError("sim needs --feed FILE");
 
-    std::string bytes;
-    if (*feed == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else {
-        auto whole = mw::ReadWholeFile(*feed);
-        if (!whole) {
-            std::cerr << "mwtool: cannot read " << *feed << "\n";
-            return 1;
-        }
-        bytes = std::move(*whole);
+    mwtool::InputStream in(*feed);
+    if (!in.IsOpen()) {
+        std::cerr << "mwtool: cannot read " << *feed << "\n";
+        return 1;
     }
 
     mwtool::ConsoleUi ui;
@@ -280,14 +274,21 @@ int Sim(mwtool::Args& args) {
         // reader's does, so the clock is set before the frame is dispatched.
         const bool garmin = env.config.source == mw::kSourcePvt;
         mw::GpsByteAssembler frames;
-        for (char c : bytes) {
-            const auto byte = static_cast<std::uint8_t>(c);
-            if (garmin && frames.Push(byte, true) == mw::GpsByteEvent::Frame) {
-                if (auto utc = PvtUtcMs(frames.Frame())) clock.MoveTo(*utc);
+        // The feed is driven as it arrives: a device or a pipe has no end
+        // to wait for.
+        while (std::optional<std::span<const std::uint8_t>> chunk = in.Next()) {
+            for (const std::uint8_t byte : *chunk) {
+                if (garmin && frames.Push(byte, true) == mw::GpsByteEvent::Frame) {
+                    if (auto utc = PvtUtcMs(frames.Frame())) clock.MoveTo(*utc);
+                }
+                mw::HandleGpsByte(input, byte, false, env);
             }
-            mw::HandleGpsByte(input, byte, false, env);
+            std::fflush(stdout);
         }
-        std::fflush(stdout);
+        if (in.Failed()) {
+            std::cerr << "mwtool: cannot read " << *feed << "\n";
+            exitCode = 1;
+        }
         std::cerr << "mwtool: " << sink.fixes << " fixes, " << app.gps.fixesProcessed
                   << " reached the map\n";
     }

@@ -52,17 +52,20 @@ GpsPortTable LoadGpsPortTable(const std::string& home) {
     GpsPortTable table = DefaultGpsPortTable();
     TextFileReader file(JoinPath(home, kComPortsFile));
     int line = 0;
-    ForEachLine(file, [&](const std::string& text) {
-        if (auto entry = ParseGpsPortEntry(text)) {
-            if (line < kGpsLine) {
-                table[static_cast<std::size_t>(line)] = *entry;
-            } else {
-                table[kGpsLine] = *entry;
-                table[kGpsLine + 1] = *entry;
+    ForEachLine(
+        file,
+        [&](const std::string& text) {
+            if (auto entry = ParseGpsPortEntry(text)) {
+                if (line < kGpsLine) {
+                    table[static_cast<std::size_t>(line)] = *entry;
+                } else {
+                    table[kGpsLine] = *entry;
+                    table[kGpsLine + 1] = *entry;
+                }
             }
-        }
-        return ++line <= kGpsLine;
-    });
+            return ++line <= kGpsLine;
+        },
+        kPathMax);
     return table;
 }
 

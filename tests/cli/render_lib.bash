@@ -2,12 +2,12 @@
 # "convert" early on PATH may be some other tool) and a test map. Sourced by
 # render_*.sh; not a test of its own.
 
-# Sets $convert and $compare, or reports the test skipped and ends it.
+# Sets $convert and $compare, or ends the test as skipped (exit 77).
 need_imagemagick() {
   convert=$(command -v convert-im6.q16 || command -v convert || true)
   compare=$(command -v compare-im6.q16 || command -v compare || true)
   if [ -z "$convert" ] || [ -z "$compare" ]; then
-    echo "ImageMagick missing: skipped"; echo "0 passed, 0 failed, 1 skipped"; exit 0
+    echo "ImageMagick missing: skipped"; exit 77  # CTest's skip code
   fi
 }
 

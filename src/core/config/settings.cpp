@@ -135,9 +135,14 @@ void ParseInto(FieldRef ref, const std::string& value, const DatumTable& datums)
         case Kind::DatumName:
             *static_cast<int*>(ref.field) = FindDatumByName(datums, value);
             break;
-        case Kind::ComPort:
-            *static_cast<int*>(ref.field) = ParseInt(value) - 1;
+        case Kind::ComPort: {
+            // Checked here, once, so that no port table is ever indexed
+            // with a value from the file; outside the table is the default
+            // port, as a missing line is.
+            const int port = ParseInt(value);
+            *static_cast<int*>(ref.field) = port >= 1 && port <= kComPortCount ? port - 1 : 0;
             break;
+        }
     }
 }
 
@@ -231,7 +236,7 @@ void ReadConfiguration(const std::string& home, const DatumTable& datums, AppSet
     TextFileReader file(JoinPath(home, kMainConfigFile));
     std::string line;
     for (int i = 0; i < kAppSettingsKeyCount; ++i) {
-        ReadLine(file, line);
+        ReadLineMax(file, line, kSettingLineMax);
         ParseInto(FieldOf(settings, i), GetField(line, 2, kAppKeys[i].fallback), datums);
     }
 }
@@ -275,7 +280,7 @@ void ReadViewSettings(const std::string& home, ViewSettings& view) {
     if (!file.IsOpen()) return;
     std::string line;
     for (const ViewSettingKey& k : kViewKeys) {
-        ReadLine(file, line);
+        ReadLineMax(file, line, kSettingLineMax);
         view.*k.field = ParseInt(GetField(line, 2, Format("%d", k.fallback)));
     }
 }
@@ -293,11 +298,19 @@ bool SaveViewSettings(const std::string& home, const ViewSettings& view, Ui* ui)
     return ok;
 }
 
+std::string LocalDataFolder(const AppSettings& settings, std::string_view userHome) {
+    const std::string& text =
+        IsBlank(settings.dataPath) ? AppSettings{}.dataPath : settings.dataPath;
+    std::string folder = ToLocalPath(Trim(text), userHome);
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
 std::string ReadLastIni(const std::string& home, const std::string& fileName) {
     TextFileReader file(JoinPath(home, fileName));
     if (!file.IsOpen()) return {};
     std::string line;
-    ReadLine(file, line);
+    ReadLineMax(file, line, kSettingLineMax);
     return GetField(line, 102, "");
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "geo/datums.h"
+#include "support/paths.h"
 
 namespace mw {
 
@@ -23,8 +24,13 @@ inline constexpr const char* kLastMapFile = "LastMap.ini";
 inline constexpr const char* kLastNamesFile = "LastNamesFile.ini";
 inline constexpr int kAppSettingsKeyCount = 69;
 inline constexpr int kViewSettingsKeyCount = 21;
-// Text settings hold at most this many characters; a longer value is cut.
-inline constexpr std::size_t kSettingTextMax = 99;
+// Text settings are paths: they hold at most a path's length; a longer value
+// is cut. A settings line holds a key, a comma and such a value; a longer
+// line is read as two, which shifts every later key.
+inline constexpr std::size_t kSettingTextMax = kPathMax;
+inline constexpr std::size_t kSettingLineMax = kPathMax + 100;
+// "Com Port" indexes this many ports ("COM1:" .. "COM8:", "GPS1:" twice).
+inline constexpr int kComPortCount = 10;
 
 // Baud rates by "Baud Rate" index.
 inline constexpr std::array<int, 8> kBaudRates = {1200,  2400,  4800,  9600,
@@ -189,6 +195,11 @@ void ReadViewSettings(const std::string& home, ViewSettings& view);
 // Writes home/"mapwanderer2.ini"; on failure shows "Cannot Save MapwandererCE
 // Ini File" and returns false.
 bool SaveViewSettings(const std::string& home, const ViewSettings& view, Ui* ui);
+
+// The data folder (track and waypoint logs, data files) as a local path:
+// "Data Path" without a trailing separator; an empty or blank setting means
+// the default data folder, never the root folder.
+std::string LocalDataFolder(const AppSettings& settings, std::string_view userHome);
 
 // Field 2 to the end of the first line of home/`fileName`, trimmed; empty
 // when the file is missing.

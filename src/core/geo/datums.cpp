@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "support/line_budget.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -34,10 +35,13 @@ Ellipsoid GetDatumEllipsoid(const DatumTable& table, int datumIndex) {
     return EllipsoidOf(table.Row(datumIndex).ellipsoid);
 }
 
-int LoadUserDatums(DatumTable& table, const std::string& home) {
+int LoadUserDatums(DatumTable& table, const std::string& home, bool* cut) {
+    if (cut) *cut = false;
     TextFileReader file(JoinPath(home, "datums.dat"));
     if (!file.IsOpen()) return table.datumCount;
-    ForEachLine(file, [&](const std::string& line) {
+    // Skipped rows do not fill the table, so only the size limit ends a
+    // file from an endless source.
+    const bool wasCut = ForEachLineWithin(file, kMaxDatumFileBytes, [&](const std::string& line) {
         if (table.datumCount >= kDatumCapacity) return false;
         SplitFieldTable fields = SplitFields(line);
         std::string name = fields.Get(1, "");
@@ -62,6 +66,7 @@ int LoadUserDatums(DatumTable& table, const std::string& home) {
         ++table.datumCount;
         return true;
     });
+    if (cut) *cut = wasCut;
     return table.datumCount;
 }
 

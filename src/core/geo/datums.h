@@ -80,7 +80,10 @@ inline void GetDatumEllipsoid(const DatumTable& table, int datumIndex, double& a
 // index, dx, dy, dz) and returns the new datumCount. At most 10 rows are
 // added; a line with an empty name, a name longer than 39 characters or an
 // ellipsoid index outside 0..29 is skipped. A missing file adds nothing.
-int LoadUserDatums(DatumTable& table, const std::string& home);
+// Only the first kMaxDatumFileBytes bytes are read; `cut` (when given) tells
+// whether the file held more (say so with FileCutText).
+inline constexpr std::size_t kMaxDatumFileBytes = std::size_t{1} << 20;
+int LoadUserDatums(DatumTable& table, const std::string& home, bool* cut = nullptr);
 
 // Index of the first row whose name equals `name` exactly (case-sensitive);
 // unknown names give WGS 84 (118).

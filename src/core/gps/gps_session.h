@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "config/settings.h"
 #include "gps/gps_reader.h"
 #include "gps/nmea_monitor.h"
 
@@ -17,7 +18,7 @@ class Clock;
 class SerialPort;
 struct AppSettings;
 
-inline constexpr int kGpsPortCount = 10;  // "Com Port" indices 0..9
+inline constexpr int kGpsPortCount = kComPortCount;  // "Com Port" indices 0..9
 inline constexpr const char* kPortBusyMessage = "Another Program or Utility is using the Comm port";
 inline constexpr const char* kPortOpenFailedMessage = "Unable to open port";
 // Caption of both messages.

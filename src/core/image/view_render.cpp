@@ -39,15 +39,20 @@ Span VisiblePart(std::int64_t left, std::int64_t top, int width, int height, std
 }
 
 // Selects the level that `zoomDivisor` shows, when the view's level
-// percentage changes. The cache belongs to one level, so it is emptied when
-// another level is read.
+// percentage changes. The level and the percentage it was chosen for change
+// together or not at all: a view that fails after the level changed must
+// not leave the old percentage on the new level, or the next view at the old
+// percentage would be drawn from the wrong level. The cache belongs to one
+// level, so it is emptied when another level is read.
 bool PrepareLevel(ImageFile& f, double zoomDivisor) {
     double percent = LevelPercentForDivisor(zoomDivisor);
     if (Tenths(percent) == Tenths(f.currentLevelPercent)) return true;
     int level = FindLevel(f, percent);
-    if (level == f.level) return true;
-    if (!SelectLevel(f, level)) return false;
-    EmptyTileCache(f.cache);
+    if (level != f.level) {
+        if (!SelectLevel(f, level)) return false;
+        EmptyTileCache(f.cache);
+    }
+    f.currentLevelPercent = percent;
     return true;
 }
 
@@ -113,7 +118,6 @@ DrawResult DrawTiled(ImageFile& f, ViewImage& view, double zoomDivisor, int top,
     std::swap(view.bitmap, view.spare);
     view.palette = palette;
     view.backgroundIndex = background;
-    f.currentLevelPercent = LevelPercentForDivisor(zoomDivisor);
     return DrawResult::Ok;
 }
 

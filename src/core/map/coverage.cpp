@@ -59,7 +59,8 @@ CoverageInfo ReadCoverageInfo(std::string_view data, const DatumTable& datums) {
                 lat[index] = ParseReal(GetField(line, 4, "0"));
             }
         }
-        if (Contains(key, "MM1B")) info.scale = ParseReal(GetField(line, 2, "99999")) * factor;
+        if (Contains(key, "MM1B"))
+            info.scale = MapScaleFrom(ParseReal(GetField(line, 2, "99999")), factor);
     }
     info.movingMap = Contains(flag, "Yes");
     if (info.CanCover()) {

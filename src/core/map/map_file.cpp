@@ -127,7 +127,8 @@ MapRecord ParseMapFile(std::string_view data, const DatumTable& datums, Ui* ui) 
     while (!lines.AtEnd()) {
         std::string line = lines.Next();
         std::string key = GetField(line, 1, "");
-        if (Contains(key, "MM1B")) m.scale = ParseReal(GetField(line, 2, "99999")) * msf;
+        if (Contains(key, "MM1B"))
+            m.scale = MapScaleFrom(ParseReal(GetField(line, 2, "99999")), msf);
         if (Contains(key, "MMPNUM")) {
             int n = ParseInt(GetField(line, 2, "4"));
             if (n >= 1 && n <= kMaxBorderCorners) m.borderCount = n;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <string>
 
 #include "geo/datums.h"
@@ -15,6 +16,13 @@ inline constexpr int kCalibrationPointCount = 30;
 inline constexpr int kMaxBorderCorners = 99;
 // The scale of a map whose file has no "MM1B" line.
 inline constexpr double kNoMapScale = 99999.0;
+// The scale an "MM1B" value × the map scale factor gives: kNoMapScale unless
+// it is a positive finite number, since a scale of 0 or less would win every
+// map search and NaN would never be chosen.
+inline double MapScaleFrom(double mm1b, double mapScaleFactor) {
+    const double scale = mm1b * mapScaleFactor;
+    return scale > 0 && scale < HUGE_VAL ? scale : kNoMapScale;
+}
 // A pixel or grid field the file left empty.
 inline constexpr int kNoPixel = -1;
 inline constexpr double kNoGrid = -1.0;

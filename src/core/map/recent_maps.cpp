@@ -13,7 +13,7 @@ std::vector<std::string> ReadRecentMaps(const std::string& home) {
         file,
         [&](const std::string& line) {
             lines.push_back(line);
-            return true;
+            return static_cast<int>(lines.size()) < kRecentMapsMax;
         },
         kRecentMapLineMax);
     return lines;

@@ -5,15 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "support/paths.h"
+
 namespace mw {
 
 inline constexpr const char* kRecentMapsFile = "mrumaps.ini";
 inline constexpr int kRecentMapsMax = 10;
 // Paths on this system can be far longer than the handheld's 250-character
 // lines; the list is read with this limit so that a long path stays whole.
-inline constexpr std::size_t kRecentMapLineMax = 4096;
+inline constexpr std::size_t kRecentMapLineMax = kPathMax;
 
-// Every line of the list in file order (empty when the file is missing).
+// The first 10 lines of the list in file order (empty when the file is
+// missing); the list never holds more, so a longer file is read no further.
 std::vector<std::string> ReadRecentMaps(const std::string& home);
 
 // Line `index` (0-based) of the list, or empty when the file or the line is

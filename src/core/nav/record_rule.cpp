@@ -67,6 +67,10 @@ RecordOutcome RecordFix(RecordState& state, const RecordSettings& settings,
                            state.log.newSegment)) {
             statusText += "L";
             outcome.logged = true;
+            state.logFailureTold = false;
+        } else if (!state.logFailureTold) {
+            outcome.logProblem = kTrackLogNotWrittenText + targets.logPath;
+            state.logFailureTold = true;
         }
     }
 

@@ -57,6 +57,9 @@ struct RecordState {
     GeoPoint previous;  // the previous fix on the map datum; 0, 0 after a reset
     RecordRuleState log;
     RecordRuleState track;
+    // The failure to write the log has been told; told again only after the
+    // log was written once more.
+    bool logFailureTold = false;
 };
 
 // What opening the GPS with a reset does: no previous point, both records
@@ -95,7 +98,12 @@ struct FixToRecord {
 struct RecordOutcome {
     bool logged = false;   // appended to the track log file
     bool tracked = false;  // added to the ring
+    // Set by the first failed append after a good one (or the first ever):
+    // what to show the user once. Empty otherwise, so a log that cannot be
+    // written is said once, not on every fix and not never.
+    std::string logProblem;
 };
+inline constexpr const char* kTrackLogNotWrittenText = "Cannot write the track log ";
 
 // The recording steps of one fix (a fix at 0, 0 changes nothing): blinks
 // the status, runs the log file's

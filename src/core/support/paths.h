@@ -2,11 +2,16 @@
 // data files become paths on this system.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <string_view>
 
 namespace mw {
+
+// The longest path the program stores or reads back (settings, "LastMap.ini",
+// the recent maps): the longest path this system accepts.
+inline constexpr std::size_t kPathMax = 4096;
 
 // `folder` + "/" + `name`; an empty folder gives "/" + name, the way the
 // handheld looked files up in the root folder.

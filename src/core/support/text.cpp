@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <locale.h>
+
 namespace mw {
 
 TextFileReader::TextFileReader(const std::string& path) { file_ = std::fopen(path.c_str(), "rb"); }
@@ -238,6 +240,14 @@ std::string BaseNameOf(std::string_view path) {
 
 namespace {
 bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The C locale as a handle, for the few C library calls that take one: the
+// desktop program runs under the user's locale, whose decimal comma must
+// never reach a file.
+locale_t CLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+    return c;
+}
 }  // namespace
 
 double ParseReal(std::string_view text) {
@@ -251,9 +261,11 @@ double ParseReal(std::string_view text) {
     auto res = std::from_chars(text.data() + i, text.data() + text.size(), value,
                                std::chars_format::general);
     if (res.ec == std::errc::result_out_of_range) {
-        // Keep strtod's answer for overflow and underflow.
+        // Keep strtod's answer for overflow and underflow, read in the C
+        // locale like the rest.
         std::string copy(text.substr(i));
-        return std::strtod(copy.c_str(), nullptr);
+        return CLocale() ? strtod_l(copy.c_str(), nullptr, CLocale())
+                         : std::strtod(copy.c_str(), nullptr);
     }
     if (res.ec != std::errc()) return 0.0;
     return value;
@@ -301,6 +313,10 @@ bool FileExists(const std::string& path) {
 }
 
 std::string Format(const char* fmt, ...) {
+    // uselocale changes this thread's locale only, so the reader thread and
+    // the GUI thread can both format at once.
+    const locale_t c = CLocale();
+    const locale_t previous = c ? uselocale(c) : locale_t{};
     va_list ap;
     va_start(ap, fmt);
     va_list ap2;
@@ -314,6 +330,7 @@ std::string Format(const char* fmt, ...) {
         out.resize(static_cast<std::size_t>(n));
     }
     va_end(ap2);
+    if (c) uselocale(previous);
     return out;
 }
 

@@ -169,7 +169,8 @@ int IntRemainder(int a, int b);
 bool FileExists(const std::string& path);
 
 // printf-style formatting into a std::string, always in the C locale's
-// number format (the program never calls setlocale for numbers).
+// number format whatever locale the program runs under: every number in a
+// file goes through here or through ParseReal/ParseInt.
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // True when `text` is valid UTF-8 (display decides between UTF-8 and Latin-1).

@@ -9,6 +9,7 @@
 
 #include "geo/datum_convert.h"
 #include "ports/ui.h"
+#include "support/line_budget.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -66,7 +67,11 @@ std::string FormatTrackLogLine(double lat, double lon, int flag, double altitude
 }
 
 bool LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable& datums,
-                   int mapDatum, Ui* ui) {
+                   int mapDatum, Ui* ui, std::size_t maxBytes) {
+    // A folder opens for reading here but holds no lines: taken as an empty
+    // track file it would wipe the track.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
     TextFileReader file(path);
     if (!file.IsOpen()) return false;
     WaitCursor cursor(ui);
@@ -74,7 +79,7 @@ bool LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable&
     int lineNumber = 0;
     int fileDatum = kDatumWgs84;
     bool cleared = false;
-    ForEachLine(file, [&](const std::string& line) {
+    const bool cut = ForEachLineWithin(file, maxBytes, [&](const std::string& line) {
         ++lineNumber;
         if (lineNumber == 2) fileDatum = FindDatumByName(datums, Trim(line));
         if (lineNumber <= kTrackHeaderLines) return true;
@@ -89,13 +94,15 @@ bool LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable&
         double lat = ParseReal(fields.Get(1, "0"));
         double lon = ParseReal(fields.Get(2, "0"));
         int flag = ParseInt(fields.Get(3, "0"));
-        if (!std::isfinite(lat) || !std::isfinite(lon)) return true;
-        if (lat != kTrackBreakLat) ConvertDatum(datums, fileDatum, mapDatum, lat, lon);
+        // Off the globe (or not a number) is damage, not a place to draw.
+        if (!(std::fabs(lat) <= 90) || !(std::fabs(lon) <= 180)) return true;
+        ConvertDatum(datums, fileDatum, mapDatum, lat, lon);
         AddTrackPoint(track, lat, lon, flag);
         return true;
     });
     // A file of the header only (or shorter) still replaces the track.
     if (!cleared) ClearTrack(track);
+    if (cut && ui) ShowMessage(*ui, FileCutText("The track file " + path, maxBytes));
     return true;
 }
 

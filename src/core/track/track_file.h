@@ -14,6 +14,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ inline constexpr std::array<const char*, 6> kTrackFileHeader = {
     "0,2,255,MawCE Track Log file     ,1",         "0",
 };
 inline constexpr int kTrackHeaderLines = static_cast<int>(kTrackFileHeader.size());
+// A track file is read this far at most: 64 MiB hold a million logged
+// points, far more than the ring keeps, and an endless source stops here.
+inline constexpr std::size_t kMaxTrackFileBytes = std::size_t{64} << 20;
 // The altitude a saved track writes (not known).
 inline constexpr double kTrackNoAltitude = -777;
 
@@ -56,11 +60,14 @@ std::string FormatTrackLogLine(double lat, double lon, int flag, double altitude
 // point line is added, converted from the file's datum (line 2; an unknown
 // name is WGS 84) to `mapDatum`. A file with more than 999 points keeps its
 // last 999. Missing fields read as 0; fields 4 onward are not read; blank
-// lines and lines whose coordinates are not finite numbers are no points.
-// A file that cannot be opened changes nothing and reports nothing: the
-// result is false only then. `ui` (may be null) shows the wait cursor.
+// lines and lines whose coordinates are off the globe (latitude outside
+// ±90°, longitude outside ±180°, not a number) are no points. Only the
+// first `maxBytes` bytes are read; a longer file (or an endless source)
+// says so through `ui`. A file that cannot be opened, or a folder, changes
+// nothing and reports nothing: the result is false only then. `ui` (may be
+// null) shows the wait cursor.
 bool LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable& datums,
-                   int mapDatum, Ui* ui);
+                   int mapDatum, Ui* ui, std::size_t maxBytes = kMaxTrackFileBytes);
 
 // Writes the ring's points, oldest first, converted from `mapDatum` to WGS
 // 84, with their flags and the altitude -777. The file replaces `path` only

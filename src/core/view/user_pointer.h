@@ -14,6 +14,8 @@ namespace mw {
 
 inline constexpr const char* kUserPointerFile = "userPointer1.dat";
 inline constexpr std::size_t kUserPointerMaxVertices = 100;
+// An outline file is read this far at most.
+inline constexpr std::size_t kUserPointerMaxFileBytes = std::size_t{64} << 10;
 
 // The arrow drawn for the "Arrow" style, and for "User" without a file.
 inline constexpr std::array<Point, 7> kArrowOutline = {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "config/settings.h"
+#include "support/paths.h"
 #include "support/text.h"
 #include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"
@@ -78,7 +79,9 @@ TEST_F(Config, ValuesRoundTripThroughTheFile) {
     s.mapPath[4] = "/media/card/maps";
     s.minSpeed = 12.25;
     s.maxSpeed = 99.96;
-    s.comPort = 8;  // "GPS1:"
+    s.comPort = 8;   // "GPS1:"
+    s.baudRate = 7;  // the two "Baud Rate" keys are told apart by position
+    s.udBaudRate = 1;
     s.useChecksum = false;
     s.routeLineColor = 4;
     ASSERT_TRUE(WriteConfiguration(home.Path(), datums, s));
@@ -91,6 +94,8 @@ TEST_F(Config, ValuesRoundTripThroughTheFile) {
     EXPECT_DOUBLE_EQ(r.minSpeed, 12.2);  // "%.1f" of 12.25 rounds to even
     EXPECT_DOUBLE_EQ(r.maxSpeed, 100.0);
     EXPECT_EQ(r.comPort, 8);
+    EXPECT_EQ(r.baudRate, 7);
+    EXPECT_EQ(r.udBaudRate, 1);
     EXPECT_FALSE(r.useChecksum);
     EXPECT_EQ(r.routeLineColor, 4);
     EXPECT_NE(home.Read(kMainConfigFile).find("Com Port,9\r\n"), std::string::npos);
@@ -107,7 +112,6 @@ TEST_F(Config, ReadingIsByPositionAndByTheFieldRules) {
     lines[8] = "Track Length,5000";
     lines[24] = "Data Path,/a,b";  // comma ends the value
     lines[34] = "Use Checksum,7";  // any non-zero: true
-    lines[63] = "Com Port,0";      // record holds -1
     // Swap two lines: the values follow the positions, not the key texts.
     std::swap(lines[12], lines[13]);
     lines[12] = "Distance Unit,2";
@@ -124,7 +128,6 @@ TEST_F(Config, ReadingIsByPositionAndByTheFieldRules) {
     EXPECT_EQ(s.trackLength, 5000);  // no clamping on reading
     EXPECT_EQ(s.dataPath, "/a");
     EXPECT_TRUE(s.useChecksum);
-    EXPECT_EQ(s.comPort, -1);
     EXPECT_EQ(s.speedUnit, 2);
     EXPECT_EQ(s.distanceUnit, 1);
 
@@ -144,19 +147,57 @@ TEST_F(Config, ShortFileAndLongLinesShiftLaterKeys) {
     EXPECT_EQ(s.filePath1, "/maps");  // the unterminated last line counts
     EXPECT_EQ(s.nmeaLogDistance, 500);
 
-    // A line over 250 characters reads as two, shifting every later key by one.
-    home.Write(kMainConfigFile, "Position Format,UTM" + std::string(300, ' ') + "\r\nx,Tokyo\r\n");
+    // A line longer than the longest path plus its key reads as two,
+    // shifting every later key by one.
+    home.Write(kMainConfigFile,
+               "Position Format,UTM" + std::string(kSettingLineMax, ' ') + "\r\nx,Tokyo\r\n");
     ReadConfiguration(home.Path(), datums, s);
     EXPECT_EQ(s.positionFormat, 2);
     EXPECT_EQ(s.nmeaDatum, kDatumWgs84);  // the line's second piece has no field 2
     EXPECT_EQ(s.filePath1, "Tokyo");
 }
 
-TEST_F(Config, LongTextValuesAreCut) {
-    home.Write(kMainConfigFile, "a,0\nb,WGS 84\nc," + std::string(200, 'p') + "\n");
+TEST_F(Config, PathsOfUpTo4096BytesSurviveTheFiles) {
+    // Deep folders on this system: every path setting and "LastMap.ini" keep
+    // a path of the longest length the system allows.
+    const std::string deep = "/" + std::string(kPathMax - 1, 'd');
     AppSettings s;
-    ReadConfiguration(home.Path(), datums, s);
-    EXPECT_EQ(s.filePath1.size(), kSettingTextMax);
+    s.filePath1 = deep;
+    s.mapPath[5] = deep;
+    s.dataPath = deep;
+    ASSERT_TRUE(WriteConfiguration(home.Path(), datums, s));
+    AppSettings r;
+    ReadConfiguration(home.Path(), datums, r);
+    EXPECT_EQ(r.filePath1, deep);
+    EXPECT_EQ(r.mapPath[5], deep);
+    EXPECT_EQ(r.dataPath, deep);
+    EXPECT_EQ(r.navLineColor1, 11);  // later keys not shifted
+
+    ASSERT_TRUE(SaveLastIni(home.Path(), kLastMapFile, "Last Map", deep + ".map", &ui));
+    EXPECT_EQ(ReadLastIni(home.Path(), kLastMapFile), deep + ".map");
+
+    // Longer than any path: cut to the longest.
+    home.Write(kMainConfigFile, "a,0\nb,WGS 84\nc," + std::string(kPathMax + 10, 'p') + "\n");
+    ReadConfiguration(home.Path(), datums, r);
+    EXPECT_EQ(r.filePath1.size(), kSettingTextMax);
+}
+
+TEST_F(Config, ComPortOutsideThePortTableIsTheDefaultPort) {
+    struct Case {
+        const char* value;
+        int comPort;
+    };
+    const Case cases[] = {{"1", 0},  {"9", 8},           {"10", 9},         {"0", 0},
+                          {"11", 0}, {"-2147483648", 0}, {"2147483647", 0}, {"-1", 0}};
+    for (const Case& c : cases) {
+        std::array<std::string, kAppSettingsKeyCount> lines =
+            FormatConfigurationLines(AppSettings{}, datums);
+        lines[63] = std::string("Com Port,") + c.value;
+        home.Write(kMainConfigFile, MainFileFromLines(lines));
+        AppSettings s;
+        ReadConfiguration(home.Path(), datums, s);
+        EXPECT_EQ(s.comPort, c.comPort) << c.value;
+    }
 }
 
 TEST_F(Config, SaveTakesOnlyTheDialogsKeys) {
@@ -242,4 +283,24 @@ TEST_F(Config, LastIniKeepsCommasAndReportsFailures) {
     EXPECT_EQ(ReadLastIni(home.Path(), "empty.ini"), "");
     EXPECT_FALSE(SaveLastIni(home.File("nope"), kLastMapFile, "Last Map", "x", &ui));
     EXPECT_EQ(ui.messages.back(), "Cannot Save Last Ini File");
+}
+
+TEST(DataFolder, EmptyMeansTheDefaultFolderNeverTheRoot) {
+    struct Case {
+        const char* setting;
+        const char* folder;
+    };
+    const Case cases[] = {
+        {"", "/home/u/Mapwanderer/Data"},
+        {"   ", "/home/u/Mapwanderer/Data"},
+        {"\\Mapwanderer\\Data\\", "/home/u/Mapwanderer/Data"},
+        {"/media/card/data/", "/media/card/data"},
+        {"\\", "/home/u"},
+        {"/", "/"},
+    };
+    for (const Case& c : cases) {
+        AppSettings s;
+        s.dataPath = c.setting;
+        EXPECT_EQ(LocalDataFolder(s, "/home/u/"), c.folder) << c.setting;
+    }
 }

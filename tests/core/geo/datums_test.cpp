@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "geo/datums.h"
 #include "testlib/temp_dir.h"
@@ -110,4 +111,26 @@ TEST(Datums, MissingFileLeavesTheBuiltInTable) {
     mwtest::TempDir home;
     DatumTable t;
     EXPECT_EQ(LoadUserDatums(t, home.Path()), 121);
+}
+
+TEST(Datums, EndlessOrOversizedFileIsReadUpToItsLimit) {
+    mwtest::TempDir home;
+    // Rows the table skips, then more than the limit of them.
+    std::string skipped;
+    while (skipped.size() <= kMaxDatumFileBytes) skipped += "BadEll,30,1,2,3\n";
+    home.Write("big", "Mine,20,1,2,3\n" + skipped + "Late,20,0,0,0\n");
+    struct Case {
+        std::string target;
+        int count;
+    };
+    const Case cases[] = {{"/dev/zero", 121}, {home.File("big"), 122}};
+    for (const Case& c : cases) {
+        std::filesystem::remove(home.File("datums.dat"));
+        std::filesystem::create_symlink(c.target, home.File("datums.dat"));
+        DatumTable t;
+        bool cut = false;
+        EXPECT_EQ(LoadUserDatums(t, home.Path(), &cut), c.count) << c.target;
+        EXPECT_TRUE(cut) << c.target;
+        EXPECT_EQ(FindDatumByName(t, "Late"), kDatumWgs84);
+    }
 }

@@ -297,6 +297,26 @@ TEST(TiledView, DamageShowsItsMessageOnceAndKeepsThePreviousView) {
     }
 }
 
+TEST(TiledView, AFailedLevelChangeKeepsLevelAndPercentTogether) {
+    // Level 1's first tile is damaged: the view at 50 % fails. The next view
+    // at 100 % must come from level 0 again, not from the level that was
+    // being tried.
+    TiledView t(300, 200, 60, 60);
+    std::string bytes = t.dir.Read("m.mwf2");
+    std::size_t at = mwtest::ReadTiledLayout(bytes).tileOffsetsAt[1];
+    bytes.replace(U32At(bytes, at) + 3, 20, std::string(20, '\x77'));
+    t.dir.Write("m.mwf2", bytes);
+    auto f = mw::OpenImageFile(t.path);
+    ASSERT_TRUE(f);
+    t.file = std::move(*f);
+    ASSERT_TRUE(t.Render(1.0, 0, 0));
+    EXPECT_FALSE(t.Render(2.0, 0, 0));
+    ASSERT_TRUE(t.Render(1.0, 2, 3));
+    EXPECT_EQ(t.file.level, 0);
+    EXPECT_TRUE(SamePixels(t.view.bitmap, t.Expected(0, 2, 3)));
+    EXPECT_EQ(t.ui.messages, std::vector<std::string>{"ReadTile Exception"});
+}
+
 mwtest::StripContent StripOf(const mw::IndexedBitmap& pic, int bits, bool compressed) {
     mwtest::StripContent content;
     for (int y = 0; y < pic.height; ++y)

@@ -3,6 +3,8 @@
 // finds while reading only files that changed.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <filesystem>
 #include <random>
 #include <set>
@@ -135,6 +137,12 @@ TEST(Coverage, WhatTheCoverageReadingTakesFromAFile) {
         {"flag containing Yes", [](auto& s) { s.movingMap = "Yes,always"; }, 50.5, 10.2,
          kDatumWgs84, true, 5},
         {"no MM1B", [](auto& s) { s.scale.reset(); }, 50.5, 10.2, kDatumWgs84, true, 99999},
+        // A scale that is no positive number is no scale, not the best one.
+        {"MM1B 0", [](auto& s) { s.scale = 0; }, 50.5, 10.2, kDatumWgs84, true, 99999},
+        {"MM1B negative", [](auto& s) { s.scale = -4; }, 50.5, 10.2, kDatumWgs84, true, 99999},
+        {"MM1B NaN", [](auto& s) { s.scale = std::nan(""); }, 50.5, 10.2, kDatumWgs84, true, 99999},
+        {"MM1B infinite", [](auto& s) { s.scale = HUGE_VAL; }, 50.5, 10.2, kDatumWgs84, true,
+         99999},
         {"scale factor multiplies", [](auto& s) { s.msf = 2; }, 50.5, 10.2, kDatumWgs84, true, 10},
         {"notch: inside the body",
          [&](auto& s) {

@@ -208,8 +208,14 @@ TEST(MapFileReader, OnlyThirtyPointsAreRead) {
 TEST(MapFileReader, WithoutMM1BTheScaleIsTheNoScaleMarker) {
     CalibrationFileSpec calib;
     EXPECT_EQ(ParseMapFile(calib.Text(), Datums(), nullptr).scale, kNoMapScale);
-    calib.extraLines = {"MM1B"};  // an empty field takes its default
-    EXPECT_EQ(ParseMapFile(calib.Text(), Datums(), nullptr).scale, 99999.0);
+    // An empty field takes its default; a value that is no positive number
+    // is no scale either (0 or less would win every map search, NaN none).
+    for (const char* line : {"MM1B", "MM1B,0", "MM1B,-2.5", "MM1B,nan", "MM1B,inf", "MM1B,1e999"}) {
+        calib.extraLines = {line};
+        EXPECT_EQ(ParseMapFile(calib.Text(), Datums(), nullptr).scale, kNoMapScale) << line;
+    }
+    calib.extraLines = {"MM1B,0.25"};
+    EXPECT_EQ(ParseMapFile(calib.Text(), Datums(), nullptr).scale, 0.25);
 }
 
 TEST(MapFileReader, UnsupportedProjectionWarnsOncePerRead) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "geo/datum_convert.h"
 #include "geo/distance.h"
@@ -151,4 +152,29 @@ TEST_F(RecordFixes, ReplayFailedAppendsAndZeroFixesLeaveTheLogOut) {
     EXPECT_EQ(status, "ON T");
     EXPECT_EQ(track.PointCount(), 2);
     EXPECT_NE(state.previous.lat, 0);
+}
+
+TEST_F(RecordFixes, ALogThatCannotBeWrittenIsToldOnceUntilItWorksAgain) {
+    logPath = TrackLogPath(dir.File("gone"));
+    GeoPoint p = kStart;
+    struct Step {
+        bool folderThere;
+        bool told;
+    };
+    // Every fix is 1 km on, so each one is due for the log.
+    const Step steps[] = {{false, true}, {false, false}, {false, false},
+                          {true, false}, {false, true},  {false, false}};
+    for (const Step& s : steps) {
+        if (s.folderThere)
+            std::filesystem::create_directory(dir.File("gone"));
+        else
+            std::filesystem::remove_all(dir.File("gone"));
+        RecordOutcome out = Fix(p);
+        EXPECT_EQ(out.logged, s.folderThere);
+        EXPECT_EQ(out.logProblem.empty(), !s.told);
+        if (s.told) {
+            EXPECT_NE(out.logProblem.find(logPath), std::string::npos);
+        }
+        p = Move(p, 0, 1000);
+    }
 }

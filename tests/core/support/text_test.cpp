@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "support/text.h"
@@ -97,6 +98,11 @@ TEST(Numbers, ParseRoundAndDivide) {
     const Case reals[] = {{"  12.5xyz", 12.5}, {"-0.25", -0.25}, {"+3", 3},   {"abc", 0}, {"", 0},
                           {"1e3", 1000},       {"\t7", 7},       {".5", 0.5}, {"+-1", 0}};
     for (const Case& c : reals) EXPECT_DOUBLE_EQ(ParseReal(c.text), c.value) << c.text;
+    // A comma ends a number, and out of range is read whole, in every locale.
+    const Case edges[] = {{"3,5", 3}, {"1.5e999", HUGE_VAL}, {"-2.5e999", -HUGE_VAL}};
+    for (const Case& c : edges) EXPECT_DOUBLE_EQ(ParseReal(c.text), c.value) << c.text;
+    // Numbers for files keep the point under any locale.
+    EXPECT_EQ(Format("%.1f|%12.7f|%g|%.0f", 1.25, -3.15, 0.5, 1e6), "1.2|  -3.1500000|0.5|1000000");
 
     EXPECT_EQ(ParseInt(" 42abc"), 42);
     EXPECT_EQ(ParseInt("-7.9"), -7);

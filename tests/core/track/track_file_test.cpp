@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "geo/datum_convert.h"
 #include "map/position_store.h"
 #include "support/text.h"
@@ -208,4 +210,84 @@ TEST(TrackLogKill, KilledWriterLosesAtMostThePointBeingWritten) {
     TrackStore track;
     ASSERT_TRUE(LoadTrackFile(track, log, DatumTable{}, kDatumWgs84, nullptr));
     EXPECT_EQ(track.PointCount(), std::min(points, kTrackMaxPoints));
+}
+
+TEST_F(TrackFiles, SavedPointsAreWrittenWithDecimalPointsAndReadBackAsSaved) {
+    struct Case {
+        double lat, lon;
+        int flag;
+        const char* line;
+    };
+    const Case cases[] = {
+        {54.458, -3.15, 1, "  54.4580000,  -3.1500000,1,   -777"},
+        {-33.8688197, 151.2092955, 0, " -33.8688197, 151.2092955,0,   -777"},
+        {0.0000001, -179.9999999, 0, "   0.0000001,-179.9999999,0,   -777"},
+    };
+    for (const Case& c : cases) AddTrackPoint(track, c.lat, c.lon, c.flag);
+    ASSERT_TRUE(SaveTrackFile(track, dir.File("t.plt"), datums, kDatumWgs84, &ui));
+    std::vector<std::string> lines = Lines(dir.Read("t.plt"));
+    ASSERT_EQ(lines.size(), kTrackFileHeader.size() + std::size(cases));
+
+    TrackStore back;
+    ASSERT_TRUE(LoadTrackFile(back, dir.File("t.plt"), datums, kDatumWgs84, &ui));
+    std::vector<TrackSlot> points = Points(back);
+    ASSERT_EQ(points.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(lines[kTrackFileHeader.size() + i], cases[i].line);
+        EXPECT_NEAR(points[i].lat, cases[i].lat, 1e-9);
+        EXPECT_NEAR(points[i].lon, cases[i].lon, 1e-9);
+        EXPECT_EQ(points[i].flag, cases[i].flag);
+    }
+
+    int newSegment = 0;
+    ASSERT_TRUE(
+        AppendTrackLog(dir.File("log.plt"), 54.458, -3.15, "060626", "101500", 1234.4, newSegment));
+    EXPECT_EQ(Lines(dir.Read("log.plt")).back(),
+              "  54.4580000,  -3.1500000,1,   1234, ,060626,101500");
+}
+
+TEST_F(TrackFiles, WhatIsNoTrackFileLeavesTheTrackAlone) {
+    AddTrackPoint(track, 50, 8, 1);
+    std::filesystem::create_directory(dir.File("folder.plt"));
+    EXPECT_FALSE(LoadTrackFile(track, dir.File("folder.plt"), datums, kDatumWgs84, &ui));
+    ASSERT_EQ(track.PointCount(), 1);
+    EXPECT_EQ(Points(track)[0].lat, 50);
+}
+
+TEST_F(TrackFiles, PointsOffTheGlobeAreNoPoints) {
+    dir.Write("in.plt", kHeader +
+                            "954,8,1\r\n-90.5,8,0\r\n50,180.5,0\r\n50,-181,0\r\ninf,1,0\r\n"
+                            "90,180,1\r\n-90,-180,0\r\n51,9,0\r\n");
+    ASSERT_TRUE(LoadTrackFile(track, dir.File("in.plt"), datums, kDatumWgs84, &ui));
+    std::vector<TrackSlot> got = Points(track);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0].lat, 90);
+    EXPECT_EQ(got[1].lon, -180);
+    EXPECT_EQ(got[2].lat, 51);
+}
+
+TEST_F(TrackFiles, EndlessOrHugeFilesAreReadOnlyUpToTheLimitAndSaySo) {
+    struct Case {
+        std::string path;
+        std::size_t limit;
+        bool cut;
+    };
+    std::string points;
+    for (int i = 0; i < 100; ++i) points += "50.0000000,   8.0000000,0,   -777\r\n";
+    dir.Write("big.plt", kHeader + points);
+    const std::size_t size = (kHeader + points).size();
+    const Case cases[] = {
+        {"/dev/zero", 1u << 16, true},  // never ends
+        {dir.File("big.plt"), size / 2, true},
+        {dir.File("big.plt"), size, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path + " " + std::to_string(c.limit));
+        ui.messages.clear();
+        ASSERT_TRUE(LoadTrackFile(track, c.path, datums, kDatumWgs84, &ui, c.limit));
+        EXPECT_EQ(ui.messages.size(), c.cut ? 1u : 0u);
+        if (c.cut) {
+            EXPECT_NE(ui.messages[0].find("only its first"), std::string::npos);
+        }
+    }
 }

@@ -24,4 +24,11 @@ TEST(UserPointer, ReadsUpTo100VerticesAndFallsBackToTheArrow) {
     std::vector<Point> outline = LoadUserPointer(dir.Path());
     ASSERT_EQ(outline.size(), 100u);
     EXPECT_EQ(outline.back(), (Point{99, 1}));
+
+    // Comments add no vertex, so only the size limit ends an endless file:
+    // a vertex past it is not read.
+    std::string comments;
+    while (comments.size() <= kUserPointerMaxFileBytes) comments += "; note\n";
+    dir.Write("userPointer1.dat", comments + "5,5\n");
+    EXPECT_EQ(LoadUserPointer(dir.Path()), arrow);
 }
