@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,7 +18,10 @@
 #include "app/moving_map.h"
 #include "app/view_commands.h"
 #include "ui/map_dialogs.h"
+#include "ui/file_requests.h"
 #include "ui/map_widget.h"
+#include "ui/name_search_dialog.h"
+#include "ui/settings_dialog.h"
 #include "ui/waypoint_list_dialog.h"
 #include "ui/qt_canvas.h"
 
@@ -47,13 +49,6 @@ QIcon ButtonIcon(const std::string& label) {
     return QIcon(pm);
 }
 
-QString FilterText(const std::vector<FileFilter>& filters) {
-    QStringList parts;
-    for (const auto& f : filters)
-        parts << QString::fromStdString(f.description + " (" + f.pattern + ")");
-    parts << "All Files (*)";
-    return parts.join(";;");
-}
 
 }  // namespace
 
@@ -328,19 +323,13 @@ bool MainWindow::AskYesNo(const std::string& text) {
 std::optional<std::string> MainWindow::AskOpenFileName(const std::string& title,
                                                        const std::string& startFolder,
                                                        const std::vector<FileFilter>& filters) {
-    QString f = QFileDialog::getOpenFileName(this, QString::fromStdString(title), QString::fromStdString(startFolder),
-                                             FilterText(filters));
-    if (f.isEmpty()) return std::nullopt;
-    return f.toStdString();
+    return ShowOpenDialog(this, app_, title, startFolder, filters);
 }
 
 std::optional<std::string> MainWindow::AskSaveFileName(const std::string& title,
                                                        const std::string& proposedPath,
                                                        const std::vector<FileFilter>& filters) {
-    QString f = QFileDialog::getSaveFileName(this, QString::fromStdString(title), QString::fromStdString(proposedPath),
-                                             FilterText(filters));
-    if (f.isEmpty()) return std::nullopt;
-    return f.toStdString();
+    return ShowSaveDialog(this, app_, title, proposedPath, filters);
 }
 
 void MainWindow::SetWaitCursor(bool on) {
@@ -423,6 +412,16 @@ void MainWindow::OpenDialog(DialogId dialog, int parameter) {
     switch (dialog) {
         case DialogId::WaypointList: {
             WaypointListDialog box(app_, this);
+            box.exec();
+            break;
+        }
+        case DialogId::NameSearch: {
+            NameSearchDialog box(app_, this);
+            box.exec();
+            break;
+        }
+        case DialogId::Settings: {
+            SettingsDialogBox box(app_, parameter, this);
             box.exec();
             break;
         }

@@ -47,33 +47,37 @@ void QtCanvas::FillRect(Rect r, Rgb c) {
     p_.fillRect(QRect(r.left, r.top, r.Width(), r.Height()), ToQColor(c));
 }
 
-QFont QtCanvas::FontFor(int fontHeight, int fontWeight) const {
+const QtCanvas::FontEntry& QtCanvas::FontFor(int fontHeight, int fontWeight) {
+    // A layer draws many labels in one or two fonts: building a font and its
+    // metrics for each label cost most of a labelled paint.
+    if (font_ && font_->height == fontHeight && font_->weight == fontWeight) return *font_;
     QFont font = p_.font();
     font.setPixelSize(fontHeight > 0 ? fontHeight : 12);
     font.setWeight(static_cast<QFont::Weight>(std::clamp(fontWeight, 100, 900)));
-    return font;
+    font_.emplace(FontEntry{fontHeight, fontWeight, font, QFontMetrics(font)});
+    return *font_;
 }
 
 void QtCanvas::Text(Point at, const std::string& text, int fontHeight, int fontWeight, Rgb colour,
                     Rgb background, bool opaque) {
-    QFont font = FontFor(fontHeight, fontWeight);
-    QFontMetrics fm(font);
+    const FontEntry& f = FontFor(fontHeight, fontWeight);
     QString s = DisplayText(text);
-    QRect box(at.x, at.y, fm.horizontalAdvance(s), fm.height());
+    QRect box(at.x, at.y, f.metrics.horizontalAdvance(s), f.metrics.height());
     if (opaque) p_.fillRect(box, ToQColor(background));
-    p_.save();
-    p_.setFont(font);
+    // Only the pen needs putting back: every text sets its own font.
+    const QPen pen = p_.pen();
+    p_.setFont(f.font);
     p_.setPen(ToQColor(colour));
     p_.drawText(box, Qt::AlignLeft | Qt::AlignTop, s);
-    p_.restore();
+    p_.setPen(pen);
 }
 
 int QtCanvas::TextWidth(const std::string& text, int fontHeight, int fontWeight) {
-    return QFontMetrics(FontFor(fontHeight, fontWeight)).horizontalAdvance(DisplayText(text));
+    return FontFor(fontHeight, fontWeight).metrics.horizontalAdvance(DisplayText(text));
 }
 
 int QtCanvas::TextHeight(const std::string&, int fontHeight, int fontWeight) {
-    return QFontMetrics(FontFor(fontHeight, fontWeight)).height();
+    return FontFor(fontHeight, fontWeight).metrics.height();
 }
 
 }  // namespace mw

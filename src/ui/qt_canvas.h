@@ -1,7 +1,9 @@
 // The Canvas port drawn with QPainter.
 #pragma once
 
+#include <QFontMetrics>
 #include <QPainter>
+#include <optional>
 
 #include "ports/canvas.h"
 
@@ -23,8 +25,14 @@ public:
     int TextHeight(const std::string& text, int fontHeight, int fontWeight) override;
 
 private:
-    QFont FontFor(int fontHeight, int fontWeight) const;
+    struct FontEntry {
+        int height, weight;
+        QFont font;
+        QFontMetrics metrics;
+    };
+    const FontEntry& FontFor(int fontHeight, int fontWeight);
     QPainter& p_;
+    std::optional<FontEntry> font_;
 };
 
 // Text from a file as the user should read it: UTF-8 when it is valid UTF-8,

@@ -215,14 +215,16 @@ private slots:
         QVERIFY(File().find("\r\nUD Datum,Lake Datum\r\n") != std::string::npos);
     }
 
-    void storedIndexOutsideItsListShowsNoneAndStoresMinusOne() {
+    void aComPortOutsideItsListReadsAsTheFirstPort() {
+        // An out-of-range port is mended where the file is read (it would
+        // index past the port table), so the dialog shows and keeps COM1.
         std::string text = UnusualMainFile();
         text.replace(text.find("Key 63,9"), 8, "Key 63,12");  // "Com Port" entry 12 of 9
         home_->Write(kMainConfigFile, text);
         SettingsDialogBox d(*app_, kDialogNmea);
-        QCOMPARE(d.findChild<QComboBox*>("ctl1009")->currentIndex(), -1);
+        QCOMPARE(d.findChild<QComboBox*>("ctl1009")->currentIndex(), 0);
         d.findChild<QPushButton*>("ok")->click();
-        QVERIFY(File().find("\r\nCom Port,0\r\n") != std::string::npos);
+        QVERIFY(File().find("\r\nCom Port,1\r\n") != std::string::npos);
     }
 
     void folderButtonChangesTheSettingAtOnceAndCancelRestoresIt() {

@@ -7,9 +7,11 @@
 #include "app/commands.h"
 #include "app/map_commands.h"
 #include "app/moving_map.h"
+#include "app/route_commands.h"
 #include "app/view_commands.h"
 #include "app/waypoint_commands.h"
 #include "view/user_pointer.h"
+#include "support/line_budget.h"
 #include "support/paths.h"
 #include "track/track_file.h"
 #include "support/text.h"
@@ -79,7 +81,18 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     // surfaces later as the save messages, not as a start-up failure.
     MakeFolders(home);
 
-    LoadUserDatums(app.datums, home);
+    bool datumsCut = false;
+    LoadUserDatums(app.datums, home, &datumsCut);
+    if (datumsCut) ShowMessage(ui, FileCutText("datums.dat", kMaxDatumFileBytes));
+    // The name search's buttons act on the map through the waypoint and
+    // navigation entry points.
+    app.names.actions.showOnMap = [&app](double lat, double lon) { ShowPositionOnMap(app, lat, lon); };
+    app.names.actions.createWaypoint = [&app](double lat, double lon, const std::string& name) {
+        CreateWaypointAt(app, lat, lon, name);
+    };
+    app.names.actions.goTo = [&app](double lat, double lon, const std::string& name) {
+        SetNavigationTarget(app, lat, lon, -1, name);
+    };
     ReadConfiguration(home, app.datums, app.settings);
     s.ntfDatum = FindDatumByName(app.datums, "NTF France");
     BuildRecentMapsMenu(app);

@@ -47,12 +47,17 @@ bool RequireMap(App& app) {
 
 namespace {
 
-// Opens the first of the map's image candidates into `vp`.
-bool OpenFirstImage(App& app, Viewport& vp, MapRecord& map, Ui& ui) {
+// Opens the first of the map's image candidates into `vp`. `damaged` tells
+// why the first candidate that exists did not open.
+bool OpenFirstImage(App& app, Viewport& vp, MapRecord& map, Ui& ui, ImageFault& damaged) {
+    damaged = ImageFault::None;
     for (const std::string& candidate :
          MapImageCandidates(map.imageBaseName, map.mapFilePath, app.settings.filePath1,
                             app.settings.filePath2, app.state.userHome)) {
-        if (FileExists(candidate) && OpenMapImage(vp, map, app.datums, candidate, ui)) return true;
+        if (!FileExists(candidate)) continue;
+        ImageFault fault = ImageFault::None;
+        if (OpenMapImage(vp, map, app.datums, candidate, ui, &fault)) return true;
+        if (damaged == ImageFault::None) damaged = fault;
     }
     return false;
 }
@@ -85,8 +90,14 @@ bool LoadMapFile(App& app, const std::string& path) {
     SetViewSize(view, app.viewport.clientWidth, app.viewport.clientHeight,
                 app.viewport.halfViewWidth, app.viewport.halfViewHeight);
     ui.SetWaitCursor(true);
-    const bool opened = OpenFirstImage(app, view, next, ui);
+    ImageFault damaged = ImageFault::None;
+    const bool opened = OpenFirstImage(app, view, next, ui, damaged);
     ui.SetWaitCursor(false);
+    if (!opened && damaged != ImageFault::None) {
+        // The image is there but cannot be read: say what is wrong with it.
+        ShowMessage(ui, Format("%s: %s", name.c_str(), ImageFaultMessage(damaged)));
+        return false;
+    }
     if (!opened) {
         std::string image = next.imageBaseName;
         if (!image.empty() && image.back() == '.') image.pop_back();

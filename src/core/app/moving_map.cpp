@@ -129,7 +129,7 @@ bool SwitchOn(App& app, bool openPort) {
 }  // namespace
 
 std::string DataFolder(const App& app) {
-    return ToLocalPath(StripTrailingBackslash(app.settings.dataPath), app.state.userHome);
+    return LocalDataFolder(app.settings, app.state.userHome);
 }
 
 void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date,

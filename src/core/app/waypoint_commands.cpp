@@ -106,9 +106,13 @@ int CreateWaypointAtPosition(App& app) {
         if (app.ports.ui) ShowMessage(*app.ports.ui, kCursorNotSelectedText);
         return -1;
     }
+    return CreateWaypointAt(app, lat, lon, std::nullopt);
+}
+
+int CreateWaypointAt(App& app, double lat, double lon, const std::optional<std::string>& name) {
     // A first start has no data folder yet; the log goes there.
     MakeFolders(DataFolder(app));
-    const int slot = CreateWaypoint(app.waypoints, std::nullopt, lat, lon, LocalNow(app),
+    const int slot = CreateWaypoint(app.waypoints, name, lat, lon, LocalNow(app),
                                     WaypointLogFile(app), app.datums, app.map.datumIndex,
                                     app.ports.ui);
     if (slot >= 0 && app.ports.ui) app.ports.ui->Repaint(WindowId::Map);

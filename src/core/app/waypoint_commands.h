@@ -3,6 +3,7 @@
 // centring the map on a position, and what the "Waypoints" list's buttons do.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "app/app.h"
@@ -33,6 +34,9 @@ bool LoadDefaultWaypoints(App& app);
 // the slot, or -1 when nothing was created. (The command also switches
 // "View Waypoints" on; screen-control taps do not.)
 int CreateWaypointAtPosition(App& app);
+// A waypoint at (`lat`, `lon`) on the map datum, named or "WP" + slot, logged
+// like every created waypoint; its slot, or -1.
+int CreateWaypointAt(App& app, double lat, double lon, const std::optional<std::string>& name);
 
 // Centres the map on (`lat`, `lon`) (degrees on the map datum). Only with a
 // map image and the GPS off. A position off the map loads a map covering it

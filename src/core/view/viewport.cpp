@@ -156,10 +156,10 @@ void CloseMapImage(Viewport& vp) {
 }
 
 bool OpenMapImage(Viewport& vp, MapRecord& map, const DatumTable& datums, const std::string& path,
-                  Ui& ui) {
+                  Ui& ui, ImageFault* fault) {
     const double previous = vp.Divisor();
     {
-        std::optional<ImageFile> probe = OpenImageFile(path);
+        std::optional<ImageFile> probe = OpenImageFile(path, fault);
         if (!probe) return false;
         vp.zoomTable = BuildZoomTable(*probe);
         CloseImageFile(*probe);

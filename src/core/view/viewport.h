@@ -82,8 +82,9 @@ void SetViewSize(Viewport& vp, int clientWidth, int clientHeight, int halfViewWi
 // when the new table has it, else 100 %), makes the view bitmap, centres the
 // view on the image and sets the map's image size and view centre (pixel and
 // degrees). False, with the zoom table unchanged, when the file does not open.
+// `fault` (when given) tells why a file that exists did not open.
 bool OpenMapImage(Viewport& vp, MapRecord& map, const DatumTable& datums, const std::string& path,
-                  Ui& ui);
+                  Ui& ui, ImageFault* fault = nullptr);
 
 // Closes the image: the window shows the logo again.
 void CloseMapImage(Viewport& vp);

@@ -99,11 +99,16 @@ TEST_F(MapCommands, AFailedLoadLeavesTheMapViewAndFilesAsTheyWere) {
     noImage.image = "gone.bmp";
     noImage.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
     maps.Write("one/noimage.map", noImage.Text());
+    noImage.image = "damaged.png";
+    maps.Write("one/damaged.map", noImage.Text());
+    maps.Write("one/damaged.mwf2", std::string(4000, '\x5a'));
     struct Case {
         std::string file, message;
     } cases[] = {
         {"one/garbage.map", "garbage.map: not a calibration file"},
         {"one/noimage.map", "Image File not Found: gone"},
+        // The image is there: the reader's own complaint, not "not found".
+        {"one/damaged.map", "damaged.map: LoadStrips Exception"},
     };
     for (const Case& c : cases) {
         ui.messages.clear();

@@ -180,7 +180,8 @@ TEST(DialogTables, MapPathTextKeepsSixLines) {
     };
     for (const Case& c : cases) EXPECT_EQ(SplitPathLines(c.text), c.paths) << c.text;
     // A longer line keeps what a setting holds.
-    EXPECT_EQ(SplitPathLines(std::string(150, 'p'))[0], std::string(kSettingTextMax, 'p'));
+    EXPECT_EQ(SplitPathLines(std::string(kSettingTextMax + 50, 'p'))[0],
+              std::string(kSettingTextMax, 'p'));
     std::array<std::string, 6> six{"/m1", "", "/m 3", "", "", "/m6"};
     EXPECT_EQ(SplitPathLines(JoinPathLines(six)), six);
 }
