@@ -20,6 +20,7 @@
 #include "nav/record_rule.h"
 #include "nav/replay.h"
 #include "track/track_store.h"
+#include "view/overview.h"
 #include "view/viewport.h"
 #include "ports/canvas.h"
 
@@ -132,6 +133,8 @@ struct App {
     GpsState gps;
     // The navigation target (navigationActive mirrors whether there is one).
     NavigationState navigation;
+    // The overview window's picture and geometry.
+    OverviewState overview;
     // The outline of the "User" GPS pointer.
     std::vector<Point> userPointer;
     // Called with each fix on the map datum while "WP Check Proximity" is

@@ -228,6 +228,7 @@ SatellitesOutcome ParseSatellitesSentence(std::string_view sentence, GpsFix& fix
     }
     if (number != total) return SatellitesOutcome::Stored;
     fix.satellites.lastComplete = *constellation;
+    ++fix.satellites.completedSets;
     return SatellitesOutcome::SetComplete;
 }
 

@@ -44,6 +44,9 @@ struct SatelliteTables {
     std::array<std::vector<Satellite>, kConstellationCount> tables;
     // The constellation whose set completed last; none before the first.
     std::optional<Constellation> lastComplete;
+    // Complete sets taken so far, of any talker: a window compares it to
+    // tell whether a new set arrived.
+    unsigned completedSets = 0;
 
     const std::vector<Satellite>& Of(Constellation c) const {
         return tables[static_cast<std::size_t>(c)];

@@ -252,6 +252,7 @@ TEST(ParseSatellitesSentence, MessageSetsFillTheTable) {
         {22, 42, 67, 42}, {39, 9, 155, 33},  {48, 30, 200, 44}, {65, 10, 100, 20},
     };
     expected.satellites.lastComplete = Constellation::Gps;
+    expected.satellites.completedSets = 1;
     EXPECT_EQ(fix, expected);
 
     // A short last message: the missing blocks are no satellites.

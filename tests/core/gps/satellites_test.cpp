@@ -36,6 +36,7 @@ TEST(SatelliteTables, AMultiConstellationLogKeepsEveryTable) {
     EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Glonass)), (std::vector<int>{67, 68, 77}));
     EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Galileo)), (std::vector<int>{5, 19}));
     EXPECT_EQ(fix.satellites.lastComplete, Constellation::Galileo);
+    EXPECT_EQ(fix.satellites.completedSets, 3u);
     // GLONASS 77 is heard without an orbit: a bar, no spot in the sky plot.
     EXPECT_EQ(*fix.satellites.Find(Constellation::Glonass, 77), (Satellite{77, 0, 0, 25, false}));
     // Galileo 5 and GPS 5 are different satellites.
