@@ -34,14 +34,37 @@ void PrintCsv(const mw::PositionReport& p, const mw::GpsFix& f) {
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
-// Batch decoding: every position is printed; nothing waits, so nothing is
-// dropped.
+// The table of the talker whose set just completed: "set,TALKER,N", then
+// "talker,prn,elevation,azimuth,snr" per satellite (angles empty when the
+// receiver sent none).
+void PrintSatellites(const mw::SatelliteTables& t) {
+    if (!t.lastComplete) return;
+    const char* talker = mw::TalkerName(*t.lastComplete);
+    const auto& table = t.Of(*t.lastComplete);
+    std::string out = mw::Format("set,%s,%zu\n", talker, table.size());
+    for (const mw::Satellite& s : table)
+        out += s.positionKnown
+                   ? mw::Format("%s,%d,%d,%d,%d\n", talker, s.prn, s.elevation, s.azimuth, s.snr)
+                   : mw::Format("%s,%d,,,%d\n", talker, s.prn, s.snr);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+// Batch decoding: every position (or, with --satellites, every completed
+// satellite set) is printed; nothing waits, so nothing is dropped.
 class PrintingSink : public mw::GpsResultSink {
 public:
-    void OnPosition(const mw::PositionReport& p, const mw::GpsFix& f) override { PrintCsv(p, f); }
+    explicit PrintingSink(bool satellites) : satellites_(satellites) {}
+    void OnPosition(const mw::PositionReport& p, const mw::GpsFix& f) override {
+        if (!satellites_) PrintCsv(p, f);
+    }
     void OnSpeed(const mw::GpsFix&) override {}
     void OnStatus(const std::string&) override {}
-    void OnSatellites(const mw::GpsFix&) override {}
+    void OnSatellites(const mw::GpsFix& f) override {
+        if (satellites_) PrintSatellites(f.satellites);
+    }
+
+private:
+    bool satellites_;
 };
 
 int Nmea(mwtool::Args& args) {
@@ -53,6 +76,7 @@ int Nmea(mwtool::Args& args) {
         !mwtool::IntOption(args, "--speed-unit", 0, 2, config.speedUnit, rc))
         return rc;
     config.useChecksum = checksum == 1;
+    const bool satellites = args.Flag("--satellites");
     if (auto unknown = args.UnknownOption())
         return mwtool::UsageError("unknown option " + *unknown);
     if (args.words.size() > 1) return mwtool::UsageError("nmea takes at most one FILE");
@@ -64,14 +88,15 @@ int Nmea(mwtool::Args& args) {
     }
 
     mw::SystemClock clock;
-    PrintingSink sink;
+    PrintingSink sink(satellites);
     mw::DispatchEnv env;
     env.config = config;
+    env.satellitesViewOpen = satellites;
     env.clock = &clock;
     env.sink = &sink;
     mw::GpsInput input;
     input.state.fix.statusText = mw::kStatusOn;  // as right after the port opened
-    std::printf("%s\n", kCsvHeader);
+    if (!satellites) std::printf("%s\n", kCsvHeader);
     // Decoded as the bytes arrive: a device or a pipe has no end to wait
     // for, and what was decoded is out before the next read blocks.
     while (std::optional<std::span<const std::uint8_t>> chunk = in.Next()) {
@@ -174,6 +199,8 @@ int Listen(mwtool::Args& args) {
 
 }  // namespace
 
-MW_COMMAND("nmea", "nmea [--source 0|1|2|3] [--checksum 0|1] [--speed-unit 0|1|2] [FILE|-]", Nmea);
+MW_COMMAND("nmea",
+           "nmea [--source 0|1|2|3] [--checksum 0|1] [--speed-unit 0|1|2] [--satellites] [FILE|-]",
+           Nmea);
 MW_COMMAND("listen", "listen [--port N | --device PATH] [--baud B] [--source S] [--seconds T]",
            Listen);

@@ -23,6 +23,7 @@
 #include "nav/replay.h"
 #include "nav/route_store.h"
 #include "track/track_store.h"
+#include "view/overview.h"
 #include "view/viewport.h"
 #include "waypoint/waypoint_store.h"
 #include "ports/canvas.h"
@@ -139,6 +140,8 @@ struct App {
     NavigationState navigation;
     RouteStore routes;
     NameSearchStore names;
+    // The overview window's picture and geometry.
+    OverviewState overview;
     // The outline of the "User" GPS pointer.
     std::vector<Point> userPointer;
     // Called with each fix on the map datum while "WP Check Proximity" is

@@ -1,11 +1,14 @@
 // The windows and panels around the map, the GPS status displays and help.
-// Rows with an empty handler are not built yet: their menu items are shown
-// disabled.
 #include <filesystem>
 
 #include "app/app.h"
 #include "app/command_table.h"
 #include "app/commands.h"
+#include "app/map_commands.h"
+#include "app/panels.h"
+#include "map/calibration.h"
+#include "ports/headless_ui.h"
+#include "proj/position_format.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -51,21 +54,184 @@ void StartCompanion(App& app) {
     if (app.ports.shell && IsExecutableFile(program)) app.ports.shell->StartProgram(program, {"586"});
 }
 
+// Flips a view setting and its check mark; returns the new state.
+bool Flip(App& app, int id, int ViewSettings::*field) {
+    int& value = app.view.*field;
+    value = value ? 0 : 1;
+    if (app.ports.ui) app.ports.ui->SetCommandChecked(id, value != 0);
+    return value != 0;
+}
+
+void ToggleFloating(App& app, int id, int ViewSettings::*field, WindowId window) {
+    bool on = Flip(app, id, field);
+    if (!app.ports.ui) return;
+    app.ports.ui->ShowFloatingWindow(window, on);
+    if (window == WindowId::Overview) app.ports.ui->Repaint(WindowId::ToolPanel);
+}
+
+// The panels take room from the map window: lay it out again.
+void TogglePanel(App& app, int id, int ViewSettings::*field) {
+    Flip(app, id, field);
+    if (app.state.areaWidth > 0 && app.state.areaHeight > 0)
+        LayoutMapWindow(app, app.state.areaWidth, app.state.areaHeight);
+    if (app.ports.ui) app.ports.ui->Repaint(WindowId::Main);
+}
+
+// The two GPS windows need NMEA input from a running receiver.
+void OpenGpsWindow(App& app, DialogId dialog) {
+    if (!app.ports.ui) return;
+    if (app.settings.nmeaSentence == kSourcePvt)
+        ShowMessage(*app.ports.ui, kNotInPvtModeText);
+    else if (!app.state.gpsActive)
+        ShowMessage(*app.ports.ui, kGpsMustBeOnText);
+    else
+        app.ports.ui->OpenDialog(dialog);
+}
+
 }  // namespace
 
 CommandRows PanelCommandRows() {
     return {
-        {kCmdViewMapView, "Map View", CommandKind::Toggle, {}, Shown(&ViewSettings::viewMapView), {}},
-        {kCmdViewScale, "Scale", CommandKind::Toggle, {}, Shown(&ViewSettings::viewScale), {}},
-        {kCmdViewSpeedInfo, "Speed", CommandKind::Toggle, {}, Shown(&ViewSettings::viewSpeedInfo), {}},
-        {kCmdViewSpeedNavInfo, "Navigation Info", CommandKind::Toggle, {},
+        {kCmdViewMapView, "Map View", CommandKind::Toggle,
+         [](App& app) {
+             ToggleFloating(app, kCmdViewMapView, &ViewSettings::viewMapView, WindowId::Overview);
+         },
+         Shown(&ViewSettings::viewMapView), {}},
+        {kCmdViewScale, "Scale", CommandKind::Toggle,
+         [](App& app) {
+             ToggleFloating(app, kCmdViewScale, &ViewSettings::viewScale, WindowId::Scale);
+         },
+         Shown(&ViewSettings::viewScale), {}},
+        {kCmdViewSpeedInfo, "Speed", CommandKind::Toggle,
+         [](App& app) { TogglePanel(app, kCmdViewSpeedInfo, &ViewSettings::viewSpeedInfo); },
+         Shown(&ViewSettings::viewSpeedInfo), {}},
+        {kCmdViewSpeedNavInfo, "Navigation Info", CommandKind::Toggle,
+         [](App& app) { TogglePanel(app, kCmdViewSpeedNavInfo, &ViewSettings::viewSpeedNavInfo); },
          Shown(&ViewSettings::viewSpeedNavInfo), {}},
-        {kCmdDisplayNmea, "Display NMEA Input", CommandKind::Action, {}, {}, {}},
-        {kCmdViewSatellites, "View Satellites", CommandKind::Action, {}, {}, {}},
+        {kCmdDisplayNmea, "Display NMEA Input", CommandKind::Action,
+         [](App& app) { OpenGpsWindow(app, DialogId::NmeaMonitor); }, {}, {}},
+        {kCmdViewSatellites, "View Satellites", CommandKind::Action,
+         [](App& app) { OpenGpsWindow(app, DialogId::Satellites); }, {}, {}},
         {kCmdHelp, "Help", CommandKind::Action, OpenHelp, {}, {}},
         {kCmdDeveloperInfo, "Developer Info", CommandKind::Action, ShowDeveloperInfo, {}, {}},
         {kCmdUploadDownload, "Upload/Download", CommandKind::Action, StartCompanion, {}, {}},
     };
+}
+
+PanelLayout InfoPanelLayoutFor(const App& app) {
+    return app.state.portrait ? PanelLayout::Bottom : PanelLayout::Right;
+}
+
+StatusLineInputs StatusLineInputsFrom(const App& app) {
+    StatusLineInputs in;
+    const GpsFix& fix = app.gps.fix;
+    in.followingGps = app.state.gpsActive;
+    const double lat = in.followingGps ? app.state.lastGpsLat : app.map.viewCentreLat;
+    const double lon = in.followingGps ? app.state.lastGpsLon : app.map.viewCentreLon;
+    in.positionText = FormatPosition(lat, lon, app.settings.positionFormat, app.datums,
+                                     app.map.datumIndex, app.map.projection.params);
+    in.pvtMode = app.settings.nmeaSentence == kSourcePvt;
+    in.showGpsFix = app.settings.showGpsFix;
+    in.showDgpsSecs = app.settings.showDgpsSecs;
+    in.fixQuality = fix.fixQuality;
+    in.satellitesInUse = fix.satellitesInUse;
+    in.dgpsAge = fix.dgpsAge;
+    in.gpsState = fix.statusText;
+    return in;
+}
+
+InfoPanelInputs InfoPanelInputsFrom(const App& app) {
+    InfoPanelInputs in;
+    const GpsFix& fix = app.gps.fix;
+    in.showSpeed = app.view.viewSpeedInfo != 0;
+    in.showNavigation = app.view.viewSpeedNavInfo != 0;
+    in.speed.speed = fix.speed;
+    in.speed.headingMagnetic = app.settings.headingUnit == 1;
+    in.speed.heading = in.speed.headingMagnetic ? fix.magneticCourse : fix.trueCourse;
+    in.speed.altitudeFeet = fix.altitude;
+    in.speed.altitudeUnit = app.settings.altitudeUnit;
+    in.navigation.navigating = app.navigation.Active();
+    if (in.navigation.navigating) in.navigation.name = app.navigation.target->name;
+    return in;
+}
+
+ScaleBar ScaleBarFrom(const App& app) {
+    if (!app.map.mapLoaded || !app.viewport.HasImage()) return {};
+    return ChooseScaleBar(app.settings.distanceUnit, app.viewport.Divisor(), app.map.scale);
+}
+
+bool SyncOverviewWithView(App& app) {
+    static HeadlessUi silent;
+    Ui& ui = app.ports.ui ? *app.ports.ui : silent;
+    const std::string path = app.viewport.HasImage() ? app.viewport.imagePath : std::string();
+    return SyncOverview(app.overview, path, app.view.mapViewSize, app.map.imageWidth,
+                        app.map.imageHeight, ui);
+}
+
+bool StepOverviewSize(App& app, bool larger) {
+    if (!app.map.mapLoaded) return false;
+    const int next = NextOverviewSize(app.view.mapViewSize, larger);
+    const bool changed = next != app.view.mapViewSize;
+    app.view.mapViewSize = next;
+    if (changed)
+        app.overview.geometry =
+            ComputeOverviewGeometry(app.map.imageWidth, app.map.imageHeight, next);
+    return changed;
+}
+
+void OverviewTap(App& app, int x, int y) {
+    if (!app.map.mapLoaded || !app.overview.geometry.Valid()) return;
+    const MapPixel p = OverviewTapPixel(app.overview.geometry, x, y);
+    const GeoPoint pos = MapPixelToLatLon(app.map, app.datums, p.x, p.y);
+    CentreOnPosition(app, pos.lat, pos.lon);
+    if (app.ports.ui) app.ports.ui->Repaint(WindowId::Overview);
+}
+
+void CentreOnPosition(App& app, double lat, double lon) {
+    if (!app.viewport.HasImage() || app.state.gpsActive) return;
+    app.map.viewCentreLat = lat;
+    app.map.viewCentreLon = lon;
+    if (!InsideMapBorder(app.map, lat, lon)) {
+        ShowMapsFoundDialog(app, lat, lon);
+        return;
+    }
+    const MapPixel p = LatLonToMapPixel(app.map, app.datums, lat, lon);
+    app.map.viewCentreX = p.x;
+    app.map.viewCentreY = p.y;
+    ComputeViewCorner(app.viewport, app.map);
+    if (!app.ports.ui) return;
+    RenderMapView(app.viewport, *app.ports.ui);
+    app.ports.ui->Repaint(WindowId::Map);
+    app.ports.ui->Repaint(WindowId::Overview);
+}
+
+void CloseOverview(App& app) {
+    app.view.viewMapView = 0;
+    if (!app.ports.ui) return;
+    app.ports.ui->SetCommandChecked(kCmdViewMapView, false);
+    app.ports.ui->Repaint(WindowId::ToolPanel);
+}
+
+void SetSatellitesViewOpen(App& app, bool open) {
+    if (app.gps.session) app.gps.session->satellitesViewOpen = open;
+}
+
+SatelliteViewInputs SatelliteViewInputsFrom(const App& app, unsigned setsAtOpening) {
+    SatelliteViewInputs in;
+    const GpsFix& fix = app.gps.fix;
+    in.pvtMode = app.settings.nmeaSentence == kSourcePvt;
+    in.dataReceived = fix.satellites.completedSets != setsAtOpening;
+    in.satellitesInUse = fix.satellitesInUse;
+    in.hdop = fix.hdop;
+    for (const VisibleSatellite& v : VisibleSatellites(fix.satellites))
+        in.satellites.push_back({SatelliteLabel(v.constellation, v.satellite.prn),
+                                 v.satellite.elevation, v.satellite.azimuth, v.satellite.snr,
+                                 v.satellite.positionKnown});
+    return in;
+}
+
+NmeaMonitor* GpsNmeaMonitor(App& app) {
+    return app.gps.session ? &app.gps.session->monitor : nullptr;
 }
 
 }  // namespace mw

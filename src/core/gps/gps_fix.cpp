@@ -4,7 +4,7 @@ namespace mw {
 
 void ResetGpsFix(GpsFix& fix) {
     fix.altitude = kGpsNotKnown;
-    fix.satellites = {};
+    fix.satellites = SatelliteTables{};
 }
 
 void AdoptParserFields(GpsFix& to, const GpsFix& from) {

@@ -2,17 +2,14 @@
 // (positions travel with their results to the position pipeline).
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <string>
+
+#include "gps/satellites.h"
 
 namespace mw {
 
 // Marks an altitude, course or variation that is not known. Compared exactly.
 inline constexpr double kGpsNotKnown = -777;
-
-// Satellites by PRN 0..39; other PRNs are not kept.
-inline constexpr int kSatelliteSlots = 40;
 
 // The three-character GPS state the info panels show; the position pipeline
 // may append "L" and "T" to it.
@@ -21,13 +18,6 @@ inline constexpr const char* kStatusOn = "ON ";
 inline constexpr const char* kStatusOnStar = "ON*";
 inline constexpr const char* kStatusError = "ERR";
 inline constexpr const char* kStatusChecksum = "CSM";
-
-struct SatelliteInfo {
-    int elevation = 0;     // degrees
-    int azimuth = 0;       // degrees
-    std::int16_t snr = 0;  // dB
-    bool operator==(const SatelliteInfo&) const = default;
-};
 
 struct GpsFix {
     int fixQuality = 0;  // GGA fix quality, 0 = no fix
@@ -40,7 +30,7 @@ struct GpsFix {
     double magneticCourse = kGpsNotKnown;     // degrees
     double magneticVariation = kGpsNotKnown;  // degrees, east positive
     std::string statusText = kStatusOff;
-    std::array<SatelliteInfo, kSatelliteSlots> satellites{};
+    SatelliteTables satellites;  // satellites in view, per constellation
 
     bool operator==(const GpsFix&) const = default;
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "config/settings.h"
 #include "ports/system.h"
@@ -195,23 +196,40 @@ void ParseQualitySentence(std::string_view sentence, GpsFix& fix) {
 
 SatellitesOutcome ParseSatellitesSentence(std::string_view sentence, GpsFix& fix) {
     std::size_t star = sentence.find('*');
-    if (star == std::string_view::npos || sentence.size() != star + 3)
+    if (star == std::string_view::npos || sentence.size() != star + 3 || star < 3 ||
+        sentence[0] != '$')
         return SatellitesOutcome::Ignored;
+    const auto constellation = ConstellationOfTalker(sentence.substr(1, 2));
+    if (!constellation) return SatellitesOutcome::Ignored;
     NmeaFields f(sentence.substr(0, star));
     const int total = ParseInt(f.Field(2, "0"));
     const int number = ParseInt(f.Field(3, "0"));
-    if (number == 1) fix.satellites = {};
-    for (int block = 5; block <= 17; block += 4) {
-        const int prn = ParseInt(f.Field(block, "0"));
-        if (prn < 0 || prn >= kSatelliteSlots) continue;
-        SatelliteInfo& s = fix.satellites[static_cast<std::size_t>(prn)];
-        s.elevation = ParseInt(f.Field(block + 1, "0"));
-        s.azimuth = ParseInt(f.Field(block + 2, "0"));
-        s.snr = static_cast<std::int16_t>(std::clamp(
-            ParseInt(f.Field(block + 3, "0")), int{std::numeric_limits<std::int16_t>::min()},
-            int{std::numeric_limits<std::int16_t>::max()}));
+    std::vector<Satellite>& table = fix.satellites.Of(*constellation);
+    if (number == 1) table.clear();
+
+    // Fields after the four of the header: blocks of four, and from NMEA
+    // 4.10 on one more, the signal id, which is no satellite. A last block
+    // cut short still counts.
+    const int rest = std::max(0, f.CommaCount() + 1 - 4);
+    const int blocks = std::min(4, rest % 4 == 1 ? rest / 4 : (rest + 3) / 4);
+    for (int b = 0; b < blocks; ++b) {
+        const int field = 5 + 4 * b;
+        std::string_view prnText = f.Field(field, {});
+        if (prnText.empty()) continue;
+        std::string_view elevation = f.Field(field + 1, {});
+        std::string_view azimuth = f.Field(field + 2, {});
+        Satellite s;
+        s.prn = ParseInt(prnText);
+        s.elevation = std::clamp(ParseInt(elevation), -90, 90);
+        s.azimuth = std::clamp(ParseInt(azimuth), 0, 359);
+        s.snr = std::clamp(ParseInt(f.Field(field + 3, "0")), 0, 99);
+        s.positionKnown = !elevation.empty() && !azimuth.empty();
+        StoreSatellite(table, s);
     }
-    return number == total ? SatellitesOutcome::SetComplete : SatellitesOutcome::Stored;
+    if (number != total) return SatellitesOutcome::Stored;
+    fix.satellites.lastComplete = *constellation;
+    ++fix.satellites.completedSets;
+    return SatellitesOutcome::SetComplete;
 }
 
 }  // namespace mw

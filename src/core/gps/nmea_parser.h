@@ -110,16 +110,20 @@ enum class SatellitesOutcome {
     SetComplete,  // the last message of the set: the satellites view redraws
 };
 
-// Satellites in view from a GSV sentence into the satellites table:
+// Satellites in view from a GSV sentence into the table of its talker's
+// constellation (satellites.h):
 //
 //   $GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00*74
 //          2 3 4  5  6  7   8  9 ...                    17 18 19  20
-//          total, number, in view, then four blocks of PRN, elevation,
-//          azimuth, SNR
+//          total, number, in view, then up to four blocks of PRN,
+//          elevation, azimuth, SNR (NMEA 4.10 adds a signal id after the
+//          last block, which is not read as a satellite)
 //
-// Message 1 clears the table first. PRNs outside 0..39 are skipped (modern
-// receivers number their satellites far beyond 39). The checksum is not
-// verified; the text from '*' on is cut off.
+// Message 1 clears that talker's table only. PRNs 1..255 are kept; a block
+// without PRN is skipped. Elevation is clamped to -90..90, azimuth to
+// 0..359, SNR to 0..99. Talkers other than GP, GL, GA, GB, BD, GQ and GN
+// are ignored. The checksum is not verified; the text from '*' on is cut
+// off. SetComplete also records the talker in satellites.lastComplete.
 SatellitesOutcome ParseSatellitesSentence(std::string_view sentence, GpsFix& fix);
 
 }  // namespace mw

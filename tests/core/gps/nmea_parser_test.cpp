@@ -233,37 +233,33 @@ TEST(ParseQualitySentence, GgaFieldsAndAltitudeUnits) {
 
 TEST(ParseSatellitesSentence, MessageSetsFillTheTable) {
     GpsFix fix;
-    fix.satellites[30] = {10, 20, 30};  // left from an earlier set
+    StoreSatellite(fix.satellites.Of(Constellation::Gps), {30, 10, 20, 30});  // an earlier set
     const std::vector<std::string> set = {
         WithChecksum("GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00"),
         WithChecksum("GPGSV,3,2,11,14,25,170,00,16,57,208,39,18,67,296,40,19,40,246,00"),
-        // PRNs beyond 39 (SBAS 48, GLONASS 65) are skipped without a word.
+        // PRNs beyond 39 (SBAS 48, 65) are kept like any other up to 255.
         WithChecksum("GPGSV,3,3,11,22,42,067,42,39,09,155,33,48,30,200,44,65,10,100,20"),
     };
     EXPECT_EQ(ParseSatellitesSentence(set[0], fix), SatellitesOutcome::Stored);
-    EXPECT_EQ(fix.satellites[30], SatelliteInfo{}) << "message 1 clears the table";
+    EXPECT_EQ(fix.satellites.Find(Constellation::Gps, 30), nullptr) << "message 1 clears the table";
     EXPECT_EQ(ParseSatellitesSentence(set[1], fix), SatellitesOutcome::Stored);
     EXPECT_EQ(ParseSatellitesSentence(set[2], fix), SatellitesOutcome::SetComplete);
 
     GpsFix expected;
-    auto& s = expected.satellites;
-    s[3] = {3, 111, 0};
-    s[4] = {15, 270, 0};
-    s[6] = {1, 10, 0};
-    s[13] = {6, 292, 0};
-    s[14] = {25, 170, 0};
-    s[16] = {57, 208, 39};
-    s[18] = {67, 296, 40};
-    s[19] = {40, 246, 0};
-    s[22] = {42, 67, 42};
-    s[39] = {9, 155, 33};
+    expected.satellites.Of(Constellation::Gps) = {
+        {3, 3, 111, 0},   {4, 15, 270, 0},  {6, 1, 10, 0},    {13, 6, 292, 0},
+        {14, 25, 170, 0}, {16, 57, 208, 39}, {18, 67, 296, 40}, {19, 40, 246, 0},
+        {22, 42, 67, 42}, {39, 9, 155, 33},  {48, 30, 200, 44}, {65, 10, 100, 20},
+    };
+    expected.satellites.lastComplete = Constellation::Gps;
+    expected.satellites.completedSets = 1;
     EXPECT_EQ(fix, expected);
 
-    // A short last message: missing blocks read as PRN 0 with zeros.
+    // A short last message: the missing blocks are no satellites.
     GpsFix one;
     EXPECT_EQ(ParseSatellitesSentence(WithChecksum("GPGSV,1,1,01,07,80,045,51"), one),
               SatellitesOutcome::SetComplete);
-    EXPECT_EQ(one.satellites[7], (SatelliteInfo{80, 45, 51}));
+    EXPECT_EQ(one.satellites.Of(Constellation::Gps), (std::vector<Satellite>{{7, 80, 45, 51}}));
 
     // Without '*' and exactly two characters after it, nothing is touched.
     for (const std::string bad : {"$GPGSV,1,1,01,07,80,045,51", "$GPGSV,1,1,01,07,80,045,51*4",

@@ -1,0 +1,93 @@
+#include "ui/overview_window.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+
+#include "app/panels.h"
+#include "ui/panel_painter.h"
+#include "view/overview.h"
+
+namespace mw {
+
+namespace {
+
+constexpr int kButtonSize = 16;
+
+QPushButton* ArrowButton(const char* text, const char* name, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setFixedSize(kButtonSize, kButtonSize);
+    b->setFocusPolicy(Qt::NoFocus);
+    const Rgb c = kOverviewFrameColour;
+    b->setStyleSheet(QString("QPushButton { background: rgb(%1,%2,%3); border: none; "
+                             "font-weight: bold; padding: 0; }")
+                         .arg(c.r)
+                         .arg(c.g)
+                         .arg(c.b));
+    return b;
+}
+
+}  // namespace
+
+OverviewWindow::OverviewWindow(App& app, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowCloseButtonHint | Qt::WindowTitleHint), app_(app) {
+    setObjectName("overviewWindow");
+    setWindowTitle(kOverviewTitle);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    smaller_ = ArrowButton("<", "ctl1140", this);
+    larger_ = ArrowButton(">", "ctl1141", this);
+    connect(smaller_, &QPushButton::clicked, this, [this] { Step(false); });
+    connect(larger_, &QPushButton::clicked, this, [this] { Step(true); });
+    move(app_.view.mapViewPosX, app_.view.mapViewPosY);
+    FitToPicture();
+}
+
+void OverviewWindow::FitToPicture() {
+    const OverviewGeometry& g = app_.overview.geometry;
+    // Without a picture the window keeps a small empty square.
+    const int w = g.Valid() ? g.ClientWidth() : kOverviewMinSize + 2 * kOverviewFrame;
+    const int h = g.Valid() ? g.ClientHeight() : kOverviewMinSize + 2 * kOverviewFrame;
+    setFixedSize(w, h);
+    // The buttons sit in the frame's bottom corners.
+    smaller_->move(0, h - kButtonSize);
+    larger_->move(w - kButtonSize, h - kButtonSize);
+}
+
+void OverviewWindow::Refresh() {
+    if (SyncOverviewWithView(app_)) FitToPicture();
+    update();
+}
+
+void OverviewWindow::Step(bool larger) {
+    if (StepOverviewSize(app_, larger)) FitToPicture();
+    update();
+}
+
+void OverviewWindow::paintEvent(QPaintEvent*) {
+    if (SyncOverviewWithView(app_)) FitToPicture();
+    QPainter p(this);
+    PaintOverview(p, app_, width(), height());
+}
+
+void OverviewWindow::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    OverviewTap(app_, at.x(), at.y());
+    update();
+}
+
+void OverviewWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (isVisible()) {
+        app_.view.mapViewPosX = pos().x();
+        app_.view.mapViewPosY = pos().y();
+    }
+}
+
+void OverviewWindow::closeEvent(QCloseEvent* event) {
+    CloseOverview(app_);
+    event->accept();
+}
+
+}  // namespace mw

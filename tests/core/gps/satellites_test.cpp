@@ -1,0 +1,112 @@
+// Satellites in view per constellation: what a multi-constellation receiver
+// sends, set by set, and what the tables keep.
+#include <gtest/gtest.h>
+
+#include "gps/nmea_parser.h"
+#include "gps/satellites.h"
+#include "gps_test_util.h"
+
+using namespace mw;
+using gpstest::WithChecksum;
+
+namespace {
+
+std::vector<int> Prns(const std::vector<Satellite>& table) {
+    std::vector<int> out;
+    for (const Satellite& s : table) out.push_back(s.prn);
+    return out;
+}
+
+}  // namespace
+
+TEST(SatelliteTables, AMultiConstellationLogKeepsEveryTable) {
+    // One second of a receiver tracking GPS, GLONASS and Galileo, as sent.
+    const std::vector<std::pair<std::string, SatellitesOutcome>> log = {
+        {WithChecksum("GPGSV,2,1,06,02,45,120,40,05,10,300,22,12,80,010,45,15,05,200,00"),
+         SatellitesOutcome::Stored},
+        {WithChecksum("GPGSV,2,2,06,24,30,060,38,29,60,240,41"), SatellitesOutcome::SetComplete},
+        {WithChecksum("GLGSV,1,1,03,67,20,090,33,68,50,180,37,77,,,25"),
+         SatellitesOutcome::SetComplete},
+        {WithChecksum("GAGSV,1,1,02,05,40,045,36,19,15,315,30"), SatellitesOutcome::SetComplete},
+    };
+    GpsFix fix;
+    for (const auto& [line, outcome] : log) EXPECT_EQ(ParseSatellitesSentence(line, fix), outcome) << line;
+
+    EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Gps)), (std::vector<int>{2, 5, 12, 15, 24, 29}));
+    EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Glonass)), (std::vector<int>{67, 68, 77}));
+    EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Galileo)), (std::vector<int>{5, 19}));
+    EXPECT_EQ(fix.satellites.lastComplete, Constellation::Galileo);
+    EXPECT_EQ(fix.satellites.completedSets, 3u);
+    // GLONASS 77 is heard without an orbit: a bar, no spot in the sky plot.
+    EXPECT_EQ(*fix.satellites.Find(Constellation::Glonass, 77), (Satellite{77, 0, 0, 25, false}));
+    // Galileo 5 and GPS 5 are different satellites.
+    EXPECT_EQ(fix.satellites.Find(Constellation::Galileo, 5)->snr, 36);
+    EXPECT_EQ(fix.satellites.Find(Constellation::Gps, 5)->snr, 22);
+
+    // The next GPS set replaces the GPS table only.
+    EXPECT_EQ(ParseSatellitesSentence(WithChecksum("GPGSV,1,1,01,02,46,121,41"), fix),
+              SatellitesOutcome::SetComplete);
+    EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Gps)), (std::vector<int>{2}));
+    EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Glonass)), (std::vector<int>{67, 68, 77}));
+    EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Galileo)), (std::vector<int>{5, 19}));
+}
+
+TEST(SatelliteTables, SentenceCases) {
+    struct Case {
+        const char* body;
+        SatellitesOutcome outcome;
+        Constellation table;
+        std::vector<Satellite> expected;
+    };
+    const Case cases[] = {
+        // NMEA 4.10: a signal id follows the last block and is no satellite.
+        {"GAGSV,1,1,02,05,40,045,36,19,15,315,30,7", SatellitesOutcome::SetComplete,
+         Constellation::Galileo, {{5, 40, 45, 36}, {19, 15, 315, 30}}},
+        {"GPGSV,1,1,04,01,10,100,20,02,20,200,30,03,30,300,40,04,40,040,50,1",
+         SatellitesOutcome::SetComplete, Constellation::Gps,
+         {{1, 10, 100, 20}, {2, 20, 200, 30}, {3, 30, 300, 40}, {4, 40, 40, 50}}},
+        // BeiDou under either talker shares one table.
+        {"BDGSV,1,1,01,19,60,100,44", SatellitesOutcome::SetComplete, Constellation::Beidou,
+         {{19, 60, 100, 44}}},
+        {"GBGSV,1,1,01,20,61,101,45", SatellitesOutcome::SetComplete, Constellation::Beidou,
+         {{20, 61, 101, 45}}},
+        {"GQGSV,1,1,01,193,70,150,39", SatellitesOutcome::SetComplete, Constellation::Qzss,
+         {{193, 70, 150, 39}}},
+        // PRN 0, 256 and an empty PRN are skipped; 255 is kept.
+        {"GPGSV,1,1,04,00,10,100,20,256,20,200,30,,30,300,40,255,40,040,50",
+         SatellitesOutcome::SetComplete, Constellation::Gps, {{255, 40, 40, 50}}},
+        // A duplicated PRN keeps the later block; out-of-range angles are clamped.
+        {"GPGSV,1,1,02,07,95,400,120,07,12,34,56", SatellitesOutcome::SetComplete,
+         Constellation::Gps, {{7, 12, 34, 56}}},
+        {"GPGSV,1,1,01,07,95,400,120", SatellitesOutcome::SetComplete, Constellation::Gps,
+         {{7, 90, 359, 99}}},
+        // Message 2 of 3 adds without completing.
+        {"GLGSV,3,2,09,70,10,010,10", SatellitesOutcome::Stored, Constellation::Glonass,
+         {{70, 10, 10, 10}}},
+    };
+    for (const Case& c : cases) {
+        GpsFix fix;
+        EXPECT_EQ(ParseSatellitesSentence(WithChecksum(c.body), fix), c.outcome) << c.body;
+        EXPECT_EQ(fix.satellites.Of(c.table), c.expected) << c.body;
+    }
+
+    // Other talkers change nothing.
+    for (const char* body : {"PSGSV,1,1,01,07,80,045,51", "GXGSV,1,1,01,07,80,045,51"}) {
+        GpsFix fix;
+        EXPECT_EQ(ParseSatellitesSentence(WithChecksum(body), fix), SatellitesOutcome::Ignored);
+        EXPECT_EQ(fix.satellites, SatelliteTables{}) << body;
+    }
+}
+
+TEST(SatelliteTables, VisibleSatellitesInTableOrderWithLabels) {
+    SatelliteTables t;
+    StoreSatellite(t.Of(Constellation::Galileo), {5, 40, 45, 36});
+    StoreSatellite(t.Of(Constellation::Gps), {12, 80, 10, 45});
+    StoreSatellite(t.Of(Constellation::Gps), {3, 0, 0, 0});  // listed but not visible
+    StoreSatellite(t.Of(Constellation::Glonass), {67, 20, 90, 33});
+    StoreSatellite(t.Of(Constellation::Beidou), {19, 60, 100, 44});
+    std::vector<std::string> labels;
+    for (const VisibleSatellite& v : VisibleSatellites(t))
+        labels.push_back(SatelliteLabel(v.constellation, v.satellite.prn));
+    EXPECT_EQ(labels, (std::vector<std::string>{"G12", "R67", "E5", "C19"}));
+}

@@ -1,0 +1,108 @@
+// The satellites view as canvas calls: plot positions, texts, bars, scroll.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "testlib/fake_ui.h"
+#include "view/satellite_view.h"
+
+using namespace mw;
+
+namespace {
+
+int CountPrefix(const std::vector<std::string>& calls, const std::string& prefix) {
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const std::string& c) {
+        return c.rfind(prefix, 0) == 0;
+    }));
+}
+bool Has(const std::vector<std::string>& calls, const std::string& call) {
+    return std::find(calls.begin(), calls.end(), call) != calls.end();
+}
+StarRandom Fixed(int value) {
+    return [value] { return value; };
+}
+
+}  // namespace
+
+TEST(SatelliteView, SkyPositions) {
+    struct Case {
+        int elevation, azimuth;
+        Point at;
+    };
+    const Case cases[] = {
+        {90, 0, {65, 70}},   {90, 217, {65, 70}},  // overhead: the centre
+        {0, 90, {110, 70}},                        // east horizon, 45 pixels right
+        {0, 0, {65, 25}},    {0, 180, {65, 115}}, {0, 270, {20, 70}},
+        {45, 90, {87, 70}},  {30, 45, {86, 49}},  // 30 × cos 45° = 21.2
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SkyPosition(c.elevation, c.azimuth), c.at) << c.elevation << " " << c.azimuth;
+}
+
+TEST(SatelliteView, RefusalAndWaitingTexts) {
+    struct Case {
+        bool pvt, received;
+        std::string text;
+    };
+    for (const Case& c : {Case{true, true, "Not available with PVT"},
+                          Case{false, false, "Waiting for CSV sentence"}}) {
+        SatelliteViewInputs in;
+        in.pvtMode = c.pvt;
+        in.dataReceived = c.received;
+        mwtest::RecordingCanvas canvas;
+        DrawSatellitesView(canvas, in, 280, 165, 0, Fixed(0));
+        EXPECT_EQ(canvas.calls, (std::vector<std::string>{
+                                    "fill 0,0 280,165 #ffffff",
+                                    "text 5,7 h13 w400 #000000 \"" + c.text + "\""}));
+    }
+}
+
+TEST(SatelliteView, PlotTextsAndBars) {
+    SatelliteViewInputs in;
+    in.dataReceived = true;
+    in.satellitesInUse = 7;
+    in.hdop = 1.25;
+    in.satellites = {{"G12", 90, 0, 45, true}, {"R67", 0, 90, 0, true}, {"E5", 0, 0, 30, false}};
+    mwtest::RecordingCanvas canvas;
+    DrawSatellitesView(canvas, in, 280, 165, 0, Fixed(16384));
+    const auto& calls = canvas.calls;
+    EXPECT_TRUE(Has(calls, "fill 0,0 130,134 #141478"));
+    EXPECT_TRUE(Has(calls, "fill 0,134 130,165 #fafaaa"));
+    EXPECT_TRUE(Has(calls, "ellipse 14,19 116,121"));
+    EXPECT_TRUE(Has(calls, "text 6,134 h13 w400 #000000 \"Sats in Use\""));
+    EXPECT_TRUE(Has(calls, "text 78,134 h13 w400 #000000 \": 07\""));
+    EXPECT_TRUE(Has(calls, "text 78,148 h13 w400 #000000 \": 01.2\""));
+    // 70 dots and 70 crosses of two lines, plus the two axes.
+    EXPECT_EQ(CountPrefix(calls, "line "), 70 * 3 + 2);
+    // Labels centred on their plot position: tracked on blue, not tracked on red.
+    EXPECT_TRUE(Has(calls, "text 56,65 h11 w400 #ffffff on #3c3c96 \"G12\""));
+    EXPECT_TRUE(Has(calls, "text 101,65 h11 w400 #ffffff on #ff0000 \"R67\""));
+    EXPECT_EQ(CountPrefix(calls, "text 59,20 "), 0) << "E5 has no place in the sky";
+    // One bar row per satellite, 13 pixels apart; SNR 45 of 60 fills 3/4.
+    EXPECT_TRUE(Has(calls, "text 136,1 h13 w400 #000000 on #ffffff \"G12\""));
+    EXPECT_TRUE(Has(calls, "fill 170,2 276,12 #e0e0e0"));
+    EXPECT_TRUE(Has(calls, "fill 170,2 249,12 #0000a0"));
+    EXPECT_TRUE(Has(calls, "text 136,14 h13 w400 #000000 on #ffffff \"R67\""));
+    EXPECT_FALSE(Has(calls, "fill 170,15 170,25 #0000a0")) << "no fill for SNR 0";
+    EXPECT_TRUE(Has(calls, "text 136,27 h13 w400 #000000 on #ffffff \"E5\""));
+}
+
+TEST(SatelliteView, MoreThanTwelveSatellitesScrollTheBars) {
+    SatelliteViewInputs in;
+    in.dataReceived = true;
+    for (int i = 1; i <= 20; ++i) in.satellites.push_back({"G" + std::to_string(i), 30, 18 * i, 35, true});
+    EXPECT_EQ(SatelliteBarsHeight(20), 262);
+
+    mwtest::RecordingCanvas all;
+    DrawSatellitesView(all, in, 280, 300, 0, Fixed(0));
+    EXPECT_EQ(CountPrefix(all.calls, "text 136,"), 20) << "every satellite gets a bar";
+
+    mwtest::RecordingCanvas scrolled;
+    DrawSatellitesView(scrolled, in, 280, 165, 13 * 12, Fixed(0));
+    EXPECT_TRUE(Has(scrolled.calls, "text 136,1 h13 w400 #000000 on #ffffff \"G13\""));
+    EXPECT_FALSE(Has(scrolled.calls, "text 136,-155 h13 w400 #000000 on #ffffff \"G1\""));
+    EXPECT_TRUE(Has(scrolled.calls, "text 136,92 h13 w400 #000000 on #ffffff \"G20\""));
+    // The plot still shows all twenty.
+    EXPECT_EQ(CountPrefix(scrolled.calls, "text ") - CountPrefix(scrolled.calls, "text 136,"),
+              20 + 5);  // and "N", two labels and two values
+}

@@ -1,0 +1,85 @@
+// The scale bar's step, window size, drawing and tap.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "config/settings.h"
+#include "testlib/fake_ui.h"
+#include "view/scale_bar.h"
+
+using namespace mw;
+
+TEST(ScaleBar, StepForScaleZoomAndUnit) {
+    struct Case {
+        int unit;
+        double divisor, metresPerPixel;
+        int length;
+        std::string label;
+    };
+    const Case cases[] = {
+        // 10 m a pixel at 100 %: 200 m is 20 pixels, 500 m the first past 30.
+        {0, 1, 10, 50, "500 m"},
+        {0, 2, 10, 50, "1 Km"},
+        {0, 0.5, 10, 40, "200 m"},     // magnified twice
+        {0, 1, 1, 50, "50 m"},
+        {0, 1, 0.01, 100, "1 m"},      // the first step already long enough
+        {0, 1, 1000, 50, "50 Km"},
+        {0, 4, 2.5, 50, "500 m"},
+        {0, 1, 99999, 50, "5000 Km"},    // a map without a scale line
+        {0, 1, 1e6, 0, ""},              // nothing is long enough
+        // Miles: feet first (3.28083 ft a metre), then miles of 1609 m.
+        {1, 1, 1, 30, "100 ft"},         // 30.48 pixels: longer than 30, drawn 30
+        {1, 1, 0.3, 51, "50 ft"},
+        {1, 1, 10, 32, "0.2 m"},         // 0.2 mi = 321.8 m
+        {1, 1, 30, 54, "1 m"},           // 0.5 mi is 26.8 pixels
+        {1, 1, 100, 32, "2 m"},
+        {1, 1, 200, 40, "5 m"},          // 2 mi is 16 pixels
+        // Nautical miles: 1852 m.
+        {2, 1, 10, 37, "0.2 nm"},
+        {2, 1, 100, 37, "2 nm"},
+        {2, 1, 1e5, 37, "2000 nm"},
+        {2, 1, 1, 30, "100 ft"},
+    };
+    for (const Case& c : cases) {
+        ScaleBar bar = ChooseScaleBar(c.unit, c.divisor, c.metresPerPixel);
+        EXPECT_EQ(bar.length, c.length) << c.unit << " " << c.divisor << " " << c.metresPerPixel;
+        EXPECT_EQ(bar.label, c.label) << c.unit << " " << c.divisor << " " << c.metresPerPixel;
+    }
+}
+
+TEST(ScaleBar, UnusableScaleOrZoomGivesNoBar) {
+    for (auto [divisor, scale] : {std::pair{0.0, 10.0}, {1.0, 0.0}, {-1.0, 10.0}, {1.0, -5.0},
+                                  {1.0, 1e-9}, {std::nan(""), 10.0}, {1.0, INFINITY}}) {
+        ScaleBar bar = ChooseScaleBar(0, divisor, scale);
+        EXPECT_EQ(bar.length, 0) << divisor << " " << scale;
+    }
+}
+
+TEST(ScaleBar, WindowAndDrawing) {
+    ScaleBar bar = ChooseScaleBar(0, 1, 10);
+    EXPECT_EQ(ScaleWindowWidth(bar), 152);
+    mwtest::RecordingCanvas canvas;
+    DrawScaleBar(canvas, bar, ScaleWindowWidth(bar), kScaleWindowHeight);
+    EXPECT_EQ(canvas.calls, (std::vector<std::string>{
+                                "fill 0,0 152,15 #ffffff",
+                                "fill 1,1 51,14 #000000",
+                                "fill 51,1 101,14 #ffffff",
+                                "fill 101,1 149,14 #000000",
+                                "text 52,0 h12 w400 #000000 on #ffffff \"500 m\"",
+                            }));
+    canvas.calls.clear();
+    DrawScaleBar(canvas, ScaleBar{}, 10, kScaleWindowHeight);
+    EXPECT_EQ(canvas.calls, (std::vector<std::string>{"fill 0,0 10,15 #ffffff"}));
+}
+
+TEST(ScaleBar, TapTogglesTheCaptionAndKeepsThePosition) {
+    ViewSettings view;
+    bool caption = ToggleScaleCaption(false, 120, 300, view);
+    EXPECT_TRUE(caption);
+    EXPECT_EQ(view.scalePosX, 120);
+    EXPECT_EQ(view.scalePosY, 300);
+    caption = ToggleScaleCaption(caption, 40, 80, view);
+    EXPECT_FALSE(caption);
+    EXPECT_EQ(view.scalePosX, 40);
+    EXPECT_EQ(view.scalePosY, 80);
+}

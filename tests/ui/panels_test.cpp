@@ -1,0 +1,198 @@
+// The windows around the map over a running program: the NMEA monitor's
+// list, the satellites view's open flag and growing bar strip, the overview
+// window's size, buttons and taps, and the scale bar's caption toggle.
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/app.h"
+#include "app/commands.h"
+#include "app/map_commands.h"
+#include "image/mwf2_writer.h"
+#include "ports/serial_port.h"
+#include "testlib/fake_ui.h"
+#include "testlib/image_fixtures.h"
+#include "testlib/map_file_writer.h"
+#include "ui/nmea_monitor_dialog.h"
+#include "ui/overview_window.h"
+#include "ui/satellites_dialog.h"
+#include "ui/scale_bar_window.h"
+
+using namespace mw;
+
+namespace {
+
+class NullSerial : public SerialPort {
+public:
+    SerialOpenResult Open(int, int) override { return SerialOpenResult::Failed; }
+    bool IsOpen() const override { return false; }
+    SerialReadResult Read(std::uint8_t*, std::size_t, int) override { return {}; }
+    bool Write(const std::uint8_t*, std::size_t) override { return false; }
+    void Wake() override {}
+    void Close() override {}
+};
+
+void WriteFile(const QString& path, const std::string& text) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+// A 3000 × 1500 map, 100 m a pixel, loaded into a started application.
+struct LoadedMap {
+    QTemporaryDir home, maps;
+    mwtest::FakeUi ui;
+    App app;
+
+    bool Load() {
+        mwtest::CalibrationFileSpec calib;
+        calib.image = "wide.bmp";
+        calib.points = {mwtest::PointAt(0, 0, 51.5, 0), mwtest::PointAt(3000, 1500, 50, 3)};
+        calib.borderLatLon = mwtest::RectangleBorder(50, 0, 51.5, 3);
+        calib.borderPixels = {{0, 0}, {3000, 0}, {3000, 1500}, {0, 1500}};
+        calib.scale = 100;
+        WriteFile(maps.filePath("wide.map"), calib.Text());
+        std::string error;
+        if (!WriteMwf2File(maps.filePath("wide.mwf2").toStdString(),
+                           mwtest::MakeTiledImage(3000, 1500, {100, 50, 25}), &error))
+            return false;
+        app.ports.ui = &ui;
+        return StartApplication(app, home.path().toStdString(), "/home/u", 480, 640) &&
+               LoadMapFile(app, maps.filePath("wide.map").toStdString());
+    }
+};
+
+}  // namespace
+
+class PanelsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void nmeaMonitorRestartsAfter200Lines() {
+        App app;
+        NullSerial serial;
+        mwtest::FakeClock clock;
+        GpsMailboxes mailboxes;
+        app.gps.session = std::make_unique<GpsSession>(serial, clock, mailboxes);
+        NmeaMonitor& monitor = app.gps.session->monitor;
+        {
+            NmeaMonitorDialog dialog(app, nullptr);
+            QVERIFY(monitor.Snapshot().running);
+            for (int i = 1; i <= 201; ++i) monitor.Feed("$GPGGA," + std::to_string(i), 0);
+            dialog.Poll();
+            QCOMPARE(dialog.List()->count(), 201);  // the 201st is still added
+            QCOMPARE(dialog.List()->currentRow(), 199);
+            monitor.Feed("$GPGGA,202", 0);
+            dialog.Poll();
+            QCOMPARE(dialog.List()->count(), 1);  // the 202nd empties the list first
+            QCOMPARE(dialog.List()->item(0)->text(), QString("$GPGGA,202"));
+
+            dialog.StartStop()->click();  // frozen
+            monitor.Feed("$GPGGA,203", 0);
+            dialog.Poll();
+            QCOMPARE(dialog.List()->count(), 1);
+            dialog.StartStop()->click();
+            monitor.Feed("$GPGGA,204", 0);
+            dialog.Poll();
+            QCOMPARE(dialog.List()->count(), 2);
+            dialog.reject();
+        }
+        QVERIFY(!monitor.Snapshot().running);
+
+        // Garmin PVT input: one note, once.
+        NmeaMonitorDialog pvt(app, nullptr);
+        monitor.Feed("", 3);
+        monitor.Feed("", 3);
+        pvt.Poll();
+        QCOMPARE(pvt.List()->count(), 1);
+        QCOMPARE(pvt.List()->item(0)->text(), QString("No NMEA Input in PVT mode"));
+    }
+
+    void satellitesViewShowsEverySatellite() {
+        App app;
+        NullSerial serial;
+        mwtest::FakeClock clock;
+        GpsMailboxes mailboxes;
+        app.gps.session = std::make_unique<GpsSession>(serial, clock, mailboxes);
+        {
+            SatellitesDialog dialog(app, nullptr);
+            QVERIFY(app.gps.session->satellitesViewOpen.load());
+            QVERIFY(!dialog.Inputs().dataReceived);  // waiting for a set
+
+            for (int prn = 1; prn <= 15; ++prn)
+                StoreSatellite(app.gps.fix.satellites.Of(Constellation::Gps), {prn, 20, 20 * prn, 30});
+            StoreSatellite(app.gps.fix.satellites.Of(Constellation::Glonass), {67, 50, 100, 0});
+            ++app.gps.fix.satellites.completedSets;
+            SatelliteViewInputs in = dialog.Inputs();
+            QVERIFY(in.dataReceived);
+            QCOMPARE(static_cast<int>(in.satellites.size()), 16);
+            QCOMPARE(in.satellites.back().label, std::string("R67"));
+
+            dialog.resize(320, 180);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            dialog.Poll();
+            QTRY_VERIFY(dialog.BarScroll()->isVisible());  // 16 bars do not fit in 180 pixels
+            QVERIFY(dialog.BarScroll()->maximum() > 0);
+            dialog.accept();
+            QVERIFY(!app.gps.session->satellitesViewOpen.load());
+        }
+        // Without a receiver the dialog still opens and waits.
+        App idle;
+        SatellitesDialog waiting(idle, nullptr);
+        QVERIFY(!waiting.Inputs().dataReceived);
+    }
+
+    void overviewWindowSizesTapsAndCloses() {
+        LoadedMap m;
+        QVERIFY(m.Load());
+        App& app = m.app;
+        app.view.viewMapView = 1;
+        OverviewWindow w(app, nullptr);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.Refresh();
+        QCOMPARE(w.size(), QSize(95 + 16, 47 + 16));
+        QVERIFY(app.overview.picture.has_value());
+
+        auto* larger = w.findChild<QPushButton*>("ctl1141");
+        QVERIFY(larger);
+        larger->click();
+        QCOMPARE(app.view.mapViewSize, 115);
+        QCOMPARE(w.size(), QSize(115 + 16, 57 + 16));
+
+        QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(8 + 10, 8 + 10));
+        // Image pixel (10 × 3000 ÷ 115, 10 × 1500 ÷ 57) = (260, 263), through
+        // the position and back, which may round a pixel away.
+        QVERIFY(qAbs(app.map.viewCentreX - 260) <= 1);
+        QVERIFY(qAbs(app.map.viewCentreY - 263) <= 1);
+
+        QImage shot = w.grab().toImage();
+        QCOMPARE(shot.pixelColor(2, 2), QColor(125, 180, 211));  // the frame
+        w.close();
+        QCOMPARE(app.view.viewMapView, 0);
+    }
+
+    void scaleBarTapTogglesTheCaption() {
+        LoadedMap m;
+        QVERIFY(m.Load());
+        ScaleBarWindow w(m.app, nullptr);
+        // 100 m a pixel at 100 %: 5 km is 50 pixels.
+        QCOMPARE(w.Bar().label, std::string("5 Km"));
+        QCOMPARE(w.width(), 152);
+        QCOMPARE(w.height(), 15);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::mouseClick(&w, Qt::LeftButton);
+        QVERIFY(w.CaptionShown());
+        QCOMPARE(w.windowTitle(), QString("Drag Scale"));
+        QTest::mouseClick(&w, Qt::LeftButton);
+        QVERIFY(!w.CaptionShown());
+        QCOMPARE(m.app.view.scalePosX, w.pos().x());
+    }
+};
+
+QTEST_MAIN(PanelsTest)
+#include "panels_test.moc"
