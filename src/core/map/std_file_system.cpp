@@ -81,7 +81,10 @@ std::optional<std::vector<FolderFile>> StdFileSystem::ListFolder(const std::stri
         if (ec) return std::nullopt;
         std::string name = it->path().filename().string();
         if (!EndsWithNoCase(name, suffix)) continue;
-        if (auto stamp = StampRegularFile(it->path())) out.push_back({std::move(name), *stamp});
+        if (auto stamp = StampRegularFile(it->path())) {
+            bool link = it->is_symlink(ec);
+            out.push_back({std::move(name), *stamp, link || ec});
+        }
     }
     if (ec) return std::nullopt;
     return out;
