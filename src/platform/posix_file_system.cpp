@@ -98,6 +98,11 @@ std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path,
     return ReadFilePrefix(path, maxBytes);
 }
 
+bool PosixFileSystem::IsLink(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode);
+}
+
 std::unique_ptr<FolderWatcher> PosixFileSystem::NewWatcher() { return NewInotifyWatcher(); }
 
 std::int64_t PosixFileSystem::NowNs() {

@@ -114,7 +114,7 @@ void MapCatalogue::Forget(const std::string& folder) {
 void MapCatalogue::ReadEntry(FileSystem& files, const std::string& folder, Folder& f, Entry& entry,
                              const FileStamp& stamp, std::int64_t now, const DatumTable& datums) {
     ++filesRead_;
-    f.grid.Remove(&entry, entry.info);
+    if (!f.listing) f.grid.Remove(&entry, entry.info);
     entry.stamp = stamp;
     entry.racy = IsRacy(stamp, now);
     auto data = files.ReadFile(JoinPath(folder, entry.name), kMaxCalibrationFileBytes);
@@ -123,7 +123,11 @@ void MapCatalogue::ReadEntry(FileSystem& files, const std::string& folder, Folde
     // failure is never trusted: the file is tried again next time.
     entry.readable = data.has_value();
     entry.info = entry.readable ? ReadCoverageInfo(*data, datums) : CoverageInfo{};
-    f.grid.Insert(&entry, entry.info);
+    if (!f.listing) f.grid.Insert(&entry, entry.info);
+    if (entry.link || !entry.readable)
+        f.unsure.insert(entry.name);
+    else
+        f.unsure.erase(entry.name);
 }
 
 bool MapCatalogue::Relist(FileSystem& files, const std::string& folder, Folder& f,
@@ -135,30 +139,37 @@ bool MapCatalogue::Relist(FileSystem& files, const std::string& folder, Folder& 
     auto listing = files.ListFolder(folder, kMapFileSuffix);
     if (!listing) return false;
     const std::int64_t now = files.NowNs();
+    // Sorted, so that the new entries go in at the end of the map and the
+    // old ones are met in order.
+    std::sort(listing->begin(), listing->end(), ByName);
     std::map<std::string, Entry> next;
-    f.grid.Clear();
+    // The grid is built again once the listing is read.
+    f.listing = true;
     for (FolderFile& file : *listing) {
-        auto old = f.entries.find(file.name);
+        auto old = f.entries.empty() ? f.entries.end() : f.entries.find(file.name);
         if (old != f.entries.end() && !old->second.racy && old->second.readable &&
             old->second.stamp == file.stamp) {
             // A map node moves without moving its entry, so the grid's
             // pointers to kept entries stay good.
             auto node = f.entries.extract(old);
             node.mapped().link = file.link;
-            next.insert(std::move(node));
+            next.insert(next.end(), std::move(node));
             continue;
         }
-        Entry& e = next[file.name];
+        Entry& e = next.emplace_hint(next.end(), file.name, Entry{})->second;
         e.name = std::move(file.name);
         e.link = file.link;
         ReadEntry(files, folder, f, e, file.stamp, now, datums);
     }
+    f.listing = false;
     f.entries = std::move(next);
     f.grid.Clear();
     f.names.clear();
+    f.unsure.clear();
     for (auto& [name, e] : f.entries) {
         f.names.push_back(name);
         f.grid.Insert(&e, e.info);
+        if (e.link || !e.readable) f.unsure.insert(name);
     }
     f.changed.clear();
     f.stamp = *stamp;
@@ -201,8 +212,7 @@ bool MapCatalogue::UpdateWatched(FileSystem& files, const std::string& folder, F
     // vouch for: links (their targets live elsewhere) and unreadable files.
     std::vector<std::string> names = std::move(f.changed);
     f.changed.clear();
-    for (const auto& [name, e] : f.entries)
-        if (e.link || !e.readable) names.push_back(name);
+    names.insert(names.end(), f.unsure.begin(), f.unsure.end());
     if (names.empty()) return true;
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
@@ -211,6 +221,7 @@ bool MapCatalogue::UpdateWatched(FileSystem& files, const std::string& folder, F
     for (std::size_t i = 0; i < names.size(); ++i) {
         auto it = f.entries.find(names[i]);
         if (i >= stamps.size() || !stamps[i]) {
+            f.unsure.erase(names[i]);
             if (it != f.entries.end()) {
                 f.grid.Remove(&it->second, it->second.info);
                 f.entries.erase(it);
@@ -221,6 +232,7 @@ bool MapCatalogue::UpdateWatched(FileSystem& files, const std::string& folder, F
         if (it == f.entries.end()) {
             it = f.entries.emplace(names[i], Entry{}).first;
             it->second.name = names[i];
+            it->second.link = files.IsLink(JoinPath(folder, names[i]));
             listChanged = true;
         }
         Entry& e = it->second;

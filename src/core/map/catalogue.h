@@ -22,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -127,11 +128,15 @@ private:
         bool listed = false;
         bool racy = true;
         bool watched = false;
+        bool listing = false;  // entries are being read from a new listing
         std::int64_t verifiedNs = 0;
         FileStamp stamp;
         std::map<std::string, Entry> entries;  // by name, byte order
         std::vector<std::string> names;        // the entries' names, kept for stamping
         std::vector<std::string> changed;      // names the watch reported, not yet looked at
+        // Entries no watch on this folder vouches for (links, unreadable
+        // files): looked at in every search.
+        std::set<std::string> unsure;
         CoverageGrid<const Entry> grid;
     };
 

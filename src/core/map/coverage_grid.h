@@ -1,4 +1,4 @@
-// The border boxes of maps in a grid of half-degree cells per datum, so that
+// The border boxes of maps in a grid of one-degree cells per datum, so that
 // a search tests only the maps whose box can hold the position instead of
 // every map of a folder.
 #pragma once
@@ -24,7 +24,7 @@ public:
     // Cells per degree, and the largest box kept in cells; larger boxes (a
     // world map) and boxes with coordinates that are no numbers go to a list
     // that every search looks at.
-    static constexpr double kCellsPerDegree = 2;
+    static constexpr double kCellsPerDegree = 1;
     static constexpr std::int64_t kMaxCells = 256;
 
     void Insert(T* item, const CoverageInfo& info) {

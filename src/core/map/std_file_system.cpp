@@ -108,6 +108,12 @@ std::int64_t StdFileSystem::NowNs() {
         .count();
 }
 
+bool StdFileSystem::IsLink(const std::string& path) {
+    std::error_code ec;
+    const bool link = fs::is_symlink(path, ec);
+    return link || ec;
+}
+
 FileSystem& DefaultFileSystem() {
     static StdFileSystem files;
     return files;

@@ -81,6 +81,12 @@ public:
     // The wall clock in nanoseconds since the Unix epoch, the scale the
     // stamps' times are on.
     virtual std::int64_t NowNs() = 0;
+    // Whether `path` is a symbolic link; true when that cannot be told (the
+    // caller then keeps checking the file as it would a link).
+    virtual bool IsLink(const std::string& path) {
+        (void)path;
+        return true;
+    }
     // A new watcher of this file system's folders, owned by the caller;
     // nullptr where there is no way to watch (the caller stamps files).
     virtual std::unique_ptr<FolderWatcher> NewWatcher() { return nullptr; }

@@ -94,6 +94,7 @@ public:
         return inner_.ReadFile(path, max);
     }
     std::int64_t NowNs() override { return now ? *now : inner_.NowNs(); }
+    bool IsLink(const std::string& path) override { return inner_.IsLink(path); }
     std::unique_ptr<FolderWatcher> NewWatcher() override {
         if (!watch) return nullptr;
         auto inner = inner_.NewWatcher();
@@ -444,12 +445,20 @@ TEST_F(Selection, WatchedFoldersStillSeeWhatNoWatchReports) {
     tree.Write("other", "target.map", CoverageMap(50, 10, 51, 11, 2.5));
     files.failing.clear();
     EXPECT_EQ(search(), (std::vector<std::string>{"link.map@2.5", "locked.map@3"}));
+    // The same for a link made while the folder is watched.
+    std::string second = tree.Write("other", "second.map", CoverageMap(50, 10, 51, 11, 7.0));
+    fs::create_symlink(second, folder + "/new-link.map");
+    EXPECT_EQ(search(),
+              (std::vector<std::string>{"link.map@2.5", "locked.map@3", "new-link.map@7"}));
+    tree.Write("other", "second.map", CoverageMap(50, 10, 51, 11, 6.0));
+    EXPECT_EQ(search(),
+              (std::vector<std::string>{"link.map@2.5", "locked.map@3", "new-link.map@6"}));
     // A folder put in place of the watched one, with no event (as a mount
     // over a parent folder would), is noticed at the next folder check.
     files.faultyWatch = true;
     MapCatalogue fresh;
     auto freshSearch = [&] { return fresh.Covering(files, folder, At(50.5, 10.5), Datums()); };
-    EXPECT_EQ(freshSearch().size(), 2u);
+    EXPECT_EQ(freshSearch().size(), 3u);
     ASSERT_NE(files.faulty, nullptr);
     files.faulty->dropLost = true;
     fs::rename(folder, tree.Root() + "/old");
