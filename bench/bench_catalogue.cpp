@@ -1,24 +1,40 @@
-// Map search over 10 000 calibration files in 6 folders: the catalogue index
-// warm (nothing changed since the last search) and cold (first search of a
-// run), against the plain scan that reads every file at every search.
+// Map search over 1 000, 10 000 and 100 000 calibration files in 6 folders.
 //
-//   build/bench/bench_catalogue --benchmark_min_time=1
+//   build/bench/bench_catalogue --benchmark_min_time=0.5
 //
-// The files are written once per run into a scratch folder with times an
-// hour old, then the run waits until the folders' own change times are
+// Warm: the catalogue after its first search, kept up to date by a folder
+// watch (inotify) or by stamping every file; against the stat floor (one
+// fstatat per file, what stamping cannot go below) and the plain scan that
+// reads every file at every search.
+// Cold: the first search of a run, which reads every file, against the
+// cost of reading every file once (list the folders, read each file). Both
+// with the page cache warm and with the files' pages dropped from it
+// (posix_fadvise DONTNEED on every file before each run; folder and inode
+// caches cannot be dropped without root, so they stay warm).
+//
+// The files are written once per size into a scratch folder with times an
+// hour old; then the run waits until the folders' own change times are
 // older than the racy window, as they are for maps copied onto a card.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "map/catalogue.h"
+#include "map/map_file.h"
 #include "map/std_file_system.h"
 #include "platform/posix_file_system.h"
 #include "support/text.h"
@@ -28,7 +44,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kFolders = 6;
-constexpr int kFiles = 10000;
 
 // One calibration file as a scanner's calibration tool would write it:
 // thirty point lines (four used), the parameter line, moving-map keywords,
@@ -63,15 +78,19 @@ std::string CalibrationText(int n, double south, double west, double size, doubl
 }
 
 // Maps of several scales scattered over central Europe, so that a position
-// is covered by a handful of them, as in a real collection.
+// is covered by a handful of them, as in a real collection. The area grows
+// with the count, keeping the maps per square degree as at 10 000.
 class MapSet {
 public:
-    MapSet() {
+    explicit MapSet(int count) {
         std::string pattern = (fs::temp_directory_path() / "mwbench-XXXXXX").string();
         if (!mkdtemp(pattern.data())) std::abort();
         root_ = pattern;
+        const double grow = std::sqrt(count / 10000.0);
         std::mt19937 rng(42);
-        std::uniform_real_distribution<double> lat(44, 54), lon(2, 16);
+        std::uniform_real_distribution<double> lat(44, 44 + 10 * grow), lon(2, 2 + 14 * grow);
+        latHi_ = 44 + 10 * grow;
+        lonHi_ = 2 + 14 * grow;
         const double sizes[] = {0.1, 0.25, 0.5, 1.0, 2.0};
         const double scales[] = {2.5, 5, 10, 25, 50};
         auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
@@ -79,16 +98,19 @@ public:
             folders_.push_back(root_ + "/maps" + std::to_string(f));
             fs::create_directories(folders_.back());
         }
-        for (int i = 0; i < kFiles; ++i) {
+        for (int i = 0; i < count; ++i) {
             int k = i % 5;
-            std::string path = folders_[i % kFolders] + mw::Format("/sheet%05d.map", i);
+            std::string path = folders_[i % kFolders] + mw::Format("/sheet%06d.map", i);
             std::string text = CalibrationText(i, lat(rng), lon(rng), sizes[k], scales[k]);
             std::FILE* file = std::fopen(path.c_str(), "wb");
             std::fwrite(text.data(), 1, text.size(), file);
             std::fclose(file);
             fs::last_write_time(path, old);
+            paths_.push_back(path);
         }
         for (const std::string& f : folders_) fs::last_write_time(f, old);
+        // Written back, so that dropping the pages really drops them.
+        sync();
         // Let the change times leave the racy window.
         std::this_thread::sleep_for(std::chrono::nanoseconds(mw::MapCatalogue::kRacyWindowNs) +
                                     std::chrono::milliseconds(500));
@@ -98,15 +120,37 @@ public:
         fs::remove_all(root_, ec);
     }
     const std::vector<std::string>& Folders() const { return folders_; }
+    const std::vector<std::string>& Paths() const { return paths_; }
+    mw::MapSearch NextPosition(std::mt19937& rng) const {
+        std::uniform_real_distribution<double> lat(45, latHi_ - 1), lon(3, lonHi_ - 1);
+        return {lat(rng), lon(rng), mw::kDatumWgs84};
+    }
+    // Drops the files' pages from the page cache.
+    void DropPages() const {
+        for (const std::string& p : paths_) {
+            int fd = open(p.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0) continue;
+            posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+            close(fd);
+        }
+    }
 
 private:
     std::string root_;
-    std::vector<std::string> folders_;
+    std::vector<std::string> folders_, paths_;
+    double latHi_ = 0, lonHi_ = 0;
 };
 
-const MapSet& Maps() {
-    static MapSet set;
-    return set;
+const MapSet& Maps(int count) {
+    // One set on disk at a time.
+    static std::unique_ptr<MapSet> set;
+    static int setCount = 0;
+    if (!set || setCount != count) {
+        set.reset();
+        set = std::make_unique<MapSet>(count);
+        setCount = count;
+    }
+    return *set;
 }
 
 const mw::DatumTable& Datums() {
@@ -114,68 +158,142 @@ const mw::DatumTable& Datums() {
     return table;
 }
 
-mw::MapSearch NextPosition(std::mt19937& rng) {
-    std::uniform_real_distribution<double> lat(45, 53), lon(3, 15);
-    return {lat(rng), lon(rng), mw::kDatumWgs84};
+// One automatic selection, as the moving map runs it at the map's edge.
+std::optional<mw::CoveringMap> Select(const MapSet& maps, const mw::CoverageFinder& find) {
+    return mw::ChooseMap(maps.Folders(), find, "", mw::kUnknownScale);
 }
 
-// One automatic selection, as the moving map runs it at the map's edge.
-std::optional<mw::CoveringMap> Select(const mw::CoverageFinder& find) {
-    return mw::ChooseMap(Maps().Folders(), find, "", mw::kUnknownScale);
-}
+// The port without its watcher: the catalogue stamps every file.
+class StampedFiles : public mw::PosixFileSystem {
+public:
+    std::unique_ptr<mw::FolderWatcher> NewWatcher() override { return nullptr; }
+};
 
 template <typename Files>
 void BM_CatalogueWarm(benchmark::State& state) {
-    Maps();
+    const MapSet& maps = Maps(static_cast<int>(state.range(0)));
     Files files;
     mw::MapCatalogue catalogue;
     std::mt19937 rng(1);
-    mw::MapSearch search = NextPosition(rng);
+    mw::MapSearch search = maps.NextPosition(rng);
     mw::CoverageFinder find = [&](const std::string& folder) {
         return catalogue.Covering(files, folder, search, Datums());
     };
-    Select(find);  // the first search reads everything
+    Select(maps, find);  // the first search reads everything
     std::uint64_t reads = catalogue.FilesRead();
     for (auto _ : state) {
-        search = NextPosition(rng);
-        benchmark::DoNotOptimize(Select(find));
+        search = maps.NextPosition(rng);
+        benchmark::DoNotOptimize(Select(maps, find));
     }
     state.counters["files_read"] = static_cast<double>(catalogue.FilesRead() - reads);
+    state.counters["watched_folders"] = static_cast<double>(catalogue.WatchedFolderCount());
 }
 
-void BM_CatalogueCold(benchmark::State& state) {
-    Maps();
+// What stamping every file costs at the least: one fstatat per file,
+// relative to an open folder.
+void BM_StatFloor(benchmark::State& state) {
+    const MapSet& maps = Maps(static_cast<int>(state.range(0)));
+    std::vector<std::pair<std::string, std::vector<std::string>>> names;
+    for (const std::string& folder : maps.Folders()) {
+        names.emplace_back(folder, std::vector<std::string>{});
+        for (const auto& e : fs::directory_iterator(folder))
+            names.back().second.push_back(e.path().filename().string());
+    }
+    for (auto _ : state) {
+        for (const auto& [folder, files] : names) {
+            int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            struct stat st;
+            for (const std::string& n : files)
+                benchmark::DoNotOptimize(fstatat(dir, n.c_str(), &st, 0));
+            close(dir);
+        }
+    }
+}
+
+// The cost of reading every file once: list each folder, read each file
+// whole through the same port the catalogue uses.
+void ReadEveryFile(benchmark::State& state, bool dropPages) {
+    const MapSet& maps = Maps(static_cast<int>(state.range(0)));
+    mw::PosixFileSystem files;
+    for (auto _ : state) {
+        if (dropPages) {
+            state.PauseTiming();
+            maps.DropPages();
+            state.ResumeTiming();
+        }
+        std::size_t bytes = 0;
+        for (const std::string& folder : maps.Folders()) {
+            auto listing = files.ListFolder(folder, mw::kMapFileSuffix);
+            for (const mw::FolderFile& f : *listing) {
+                auto data = files.ReadFile(folder + "/" + f.name, mw::kMaxCalibrationFileBytes);
+                bytes += data ? data->size() : 0;
+            }
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+void BM_ReadEveryFile(benchmark::State& state) { ReadEveryFile(state, false); }
+void BM_ReadEveryFilePagesDropped(benchmark::State& state) { ReadEveryFile(state, true); }
+
+// The first search of a run (a new catalogue each time).
+void CatalogueCold(benchmark::State& state, bool dropPages) {
+    const MapSet& maps = Maps(static_cast<int>(state.range(0)));
     mw::PosixFileSystem files;
     std::mt19937 rng(2);
     for (auto _ : state) {
-        mw::MapCatalogue catalogue;
-        mw::MapSearch search = NextPosition(rng);
-        benchmark::DoNotOptimize(Select([&](const std::string& folder) {
-            return catalogue.Covering(files, folder, search, Datums());
+        if (dropPages) {
+            state.PauseTiming();
+            maps.DropPages();
+            state.ResumeTiming();
+        }
+        auto catalogue = std::make_unique<mw::MapCatalogue>();
+        mw::MapSearch search = maps.NextPosition(rng);
+        benchmark::DoNotOptimize(Select(maps, [&](const std::string& folder) {
+            return catalogue->Covering(files, folder, search, Datums());
         }));
+        // A program keeps its catalogue: taking it down is no part of a search.
+        state.PauseTiming();
+        catalogue.reset();
+        state.ResumeTiming();
     }
 }
+void BM_CatalogueCold(benchmark::State& state) { CatalogueCold(state, false); }
+void BM_CatalogueColdPagesDropped(benchmark::State& state) { CatalogueCold(state, true); }
 
 void BM_PlainScan(benchmark::State& state) {
-    Maps();
+    const MapSet& maps = Maps(static_cast<int>(state.range(0)));
     mw::PosixFileSystem files;
     std::mt19937 rng(3);
     for (auto _ : state) {
-        mw::MapSearch search = NextPosition(rng);
-        benchmark::DoNotOptimize(Select([&](const std::string& folder) {
+        mw::MapSearch search = maps.NextPosition(rng);
+        benchmark::DoNotOptimize(Select(maps, [&](const std::string& folder) {
             return mw::ScanFolderFiles(files, folder, search, Datums());
         }));
     }
 }
 
-BENCHMARK(BM_CatalogueWarm<mw::PosixFileSystem>)
-    ->Name("CatalogueWarm/posix")
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CatalogueWarm<mw::StdFileSystem>)
-    ->Name("CatalogueWarm/std")
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CatalogueCold)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PlainScan)->Unit(benchmark::kMillisecond);
+// Sizes in order, so each set is written once.
+void Sizes(benchmark::internal::Benchmark* b) { b->Unit(benchmark::kMillisecond); }
+
+#define MW_FOR_SIZE(N)                                             \
+    BENCHMARK(BM_CatalogueWarm<mw::PosixFileSystem>)               \
+        ->Name("CatalogueWarm/watched")                            \
+        ->Arg(N)                                                   \
+        ->Apply(Sizes);                                            \
+    BENCHMARK(BM_CatalogueWarm<StampedFiles>)                      \
+        ->Name("CatalogueWarm/stamped")                            \
+        ->Arg(N)                                                   \
+        ->Apply(Sizes);                                            \
+    BENCHMARK(BM_StatFloor)->Arg(N)->Apply(Sizes);                 \
+    BENCHMARK(BM_ReadEveryFile)->Arg(N)->Apply(Sizes);             \
+    BENCHMARK(BM_CatalogueCold)->Arg(N)->Apply(Sizes);             \
+    BENCHMARK(BM_ReadEveryFilePagesDropped)->Arg(N)->Apply(Sizes); \
+    BENCHMARK(BM_CatalogueColdPagesDropped)->Arg(N)->Apply(Sizes); \
+    BENCHMARK(BM_PlainScan)->Arg(N)->Apply(Sizes)
+
+MW_FOR_SIZE(1000);
+MW_FOR_SIZE(10000);
+MW_FOR_SIZE(100000);
 
 }  // namespace
 

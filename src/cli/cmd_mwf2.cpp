@@ -1,11 +1,13 @@
-// mwtool mwf2 encode|info|decode: the map image encoder (pictures are read
-// through Qt's image readers, so any PNG, JPEG, BMP or TIFF a scanner gives
-// will do), and the reader's view of a map image file.
+// mwtool mwf2 encode|info|decode: the map image encoder (TIFF scans are read
+// through libtiff a band at a time, other pictures through Qt's image
+// readers, so any PNG, JPEG, BMP or TIFF a scanner gives will do), and the
+// reader's view of a map image file.
 #include <QColor>
 #include <QImage>
-#include <QImageReader>
 #include <QString>
 #include <QVector>
+
+#include <unistd.h>
 
 #include <cmath>
 #include <iostream>
@@ -13,6 +15,7 @@
 
 #include "cli/console.h"
 #include "cli/mwtool.h"
+#include "cli/picture_rows.h"
 #include "image/image_file.h"
 #include "image/mwf2_writer.h"
 #include "image/view_render.h"
@@ -41,33 +44,6 @@ std::optional<std::vector<double>> ParseLevels(const std::string& text) {
     return out;
 }
 
-// The picture as 0x??RRGGBB words; transparent parts are laid on white, the
-// colour of paper and of the map window's background.
-std::optional<QImage> ReadPicture(const std::string& path, std::string& error) {
-    QImageReader reader(QString::fromStdString(path));
-    reader.setAutoTransform(true);
-    // Scanned maps are large; Qt's default limit (128 MB) is meant for
-    // untrusted web images, not for a picture the user hands us.
-    QImageReader::setAllocationLimit(0);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        error = "cannot read " + path + ": " + reader.errorString().toStdString();
-        return std::nullopt;
-    }
-    if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB32);
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb p = row[x];
-            const int a = qAlpha(p);
-            auto over = [a](int c) { return (c * a + 255 * (255 - a) + 127) / 255; };
-            row[x] = qRgb(over(qRed(p)), over(qGreen(p)), over(qBlue(p)));
-        }
-    }
-    return image.convertToFormat(QImage::Format_RGB32);
-}
-
 std::string PsnrText(double psnr) {
     return std::isinf(psnr) ? std::string("exact") : mw::Format("PSNR %.2f dB", psnr);
 }
@@ -86,15 +62,25 @@ int Encode(mwtool::Args& args) {
     const std::string in = args.words[0], out = args.words[1];
 
     std::string error;
-    std::optional<QImage> picture = ReadPicture(in, error);
+    std::unique_ptr<mw::PictureRows> picture = mwtool::OpenPicture(in, error);
     if (!picture) return Fail(error);
-    const mw::RgbImageView view{reinterpret_cast<const std::uint32_t*>(picture->constBits()),
-                                picture->width(), picture->height(), picture->bytesPerLine() / 4};
+    // A percentage that updates in place, only where someone watches it.
+    const bool terminal = isatty(STDOUT_FILENO) == 1;
+    int shown = -1;
+    mw::EncodeProgress progress = [&](double fraction) {
+        const int percent = static_cast<int>(fraction * 100);
+        if (percent == shown) return;
+        shown = percent;
+        std::cout << "\rencoding " << in << ": " << percent << " %" << std::flush;
+    };
     mw::EncodeReport report;
-    if (!mw::EncodeMapImage(view, options, out, &report, &error)) return Fail(error);
-    std::cout << out << ": " << view.width << " x " << view.height << ", " << report.colourCount
-              << " colours (" << PsnrText(report.psnr) << "), " << report.levels.size()
-              << " levels\n";
+    const bool ok = mw::EncodeMapImage(*picture, options, out, &report, &error,
+                                       terminal ? progress : mw::EncodeProgress{});
+    if (terminal && shown >= 0) std::cout << "\r\033[K" << std::flush;
+    if (!ok) return Fail(error);
+    std::cout << out << ": " << picture->Width() << " x " << picture->Height() << ", "
+              << report.colourCount << " colours (" << PsnrText(report.psnr) << "), "
+              << report.levels.size() << " levels\n";
     for (const auto& l : report.levels) {
         std::cout << mw::Format("  %g %%: %d x %d, %d x %d tiles\n", l.percent, l.width, l.height,
                                 l.tilesX, l.tilesY);

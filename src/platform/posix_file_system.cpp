@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "map/std_file_system.h"
+#include "platform/inotify_watcher.h"
 
 namespace mw {
 
@@ -70,7 +71,14 @@ std::optional<std::vector<FolderFile>> PosixFileSystem::ListFolder(const std::st
         std::string_view name(e->d_name);
         if (!EndsWithNoCase(name, suffix)) continue;
         if (e->d_type != DT_REG && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) continue;
-        if (auto stamp = StampAt(fd, e->d_name)) out.push_back({std::string(name), *stamp});
+        if (auto stamp = StampAt(fd, e->d_name)) {
+            bool link = e->d_type == DT_LNK;
+            if (e->d_type == DT_UNKNOWN) {
+                struct stat st;
+                link = fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(st.st_mode);
+            }
+            out.push_back({std::string(name), *stamp, link});
+        }
     }
     closedir(dir);  // closes fd as well
     return out;
@@ -89,6 +97,13 @@ std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path,
                                                      std::size_t maxBytes) {
     return ReadFilePrefix(path, maxBytes);
 }
+
+bool PosixFileSystem::IsLink(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode);
+}
+
+std::unique_ptr<FolderWatcher> PosixFileSystem::NewWatcher() { return NewInotifyWatcher(); }
 
 std::int64_t PosixFileSystem::NowNs() {
     timespec t;

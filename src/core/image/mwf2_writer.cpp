@@ -2,9 +2,18 @@
 
 #include <zlib.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdio>
+#include <future>
+#include <limits>
+#include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "image/byte_order.h"
 #include "image/image_file.h"
@@ -60,6 +69,68 @@ void CutTile(const IndexedBitmap& pixels, int c, int r, std::uint8_t fill, std::
     }
 }
 
+int LevelSide(double percent, int side) {
+    return std::clamp(static_cast<int>(std::lround(side * percent / 100)), 1, side);
+}
+
+// The level percentages to write, largest first, with the overview level
+// added when the smallest asked for is still too long.
+bool PlanLevels(int width, int height, const EncodeOptions& options, std::vector<double>& percents,
+                std::string* error) {
+    if (width <= 0 || height <= 0) return Fail(error, "the picture is empty");
+    percents.clear();
+    for (double p : options.levelPercents) {
+        if (!(p > 0 && p <= 100)) return Fail(error, Format("level %g%% is not in (0, 100]", p));
+        percents.push_back(std::round(p * 10) / 10);
+    }
+    if (percents.empty()) return Fail(error, "no levels asked for");
+    std::sort(percents.begin(), percents.end(), std::greater<>());
+    percents.erase(std::unique(percents.begin(), percents.end()), percents.end());
+
+    const int longer = std::max(width, height);
+    if (LevelSide(percents.back(), longer) > options.overviewSide && options.overviewSide > 0) {
+        double p = std::floor(1000.0 * options.overviewSide / longer) / 10;
+        percents.push_back(std::max(p, 0.1));
+    }
+    if (percents.size() > static_cast<std::size_t>(kMaxLevels)) {
+        return Fail(error, Format("a map image holds at most %d levels", kMaxLevels));
+    }
+    return true;
+}
+
+// A level's record: size, tile grid, colour table, then the offsets of its
+// tiles and of the end of the last one.
+std::string LevelRecord(int width, int height, int tilesX, int tilesY, const ColourTable& colours,
+                        const std::vector<std::uint32_t>& offsets) {
+    std::string record;
+    PutU32(record, static_cast<std::uint32_t>(width));
+    PutU32(record, static_cast<std::uint32_t>(height));
+    PutU16(record, static_cast<std::uint32_t>(tilesX));
+    PutU16(record, static_cast<std::uint32_t>(tilesY));
+    for (const ColourEntry& e : colours) {
+        record.push_back(static_cast<char>(e.blue));
+        record.push_back(static_cast<char>(e.green));
+        record.push_back(static_cast<char>(e.red));
+        record.push_back(static_cast<char>(e.reserved));
+    }
+    for (std::uint32_t o : offsets) PutU32(record, o);
+    return record;
+}
+
+// A tile as stored: zlib at the best compression, or the raw bytes.
+bool StoreTile(const std::uint8_t* tile, bool compressed, std::string& stored) {
+    if (!compressed) {
+        stored.assign(reinterpret_cast<const char*>(tile), kTileBytes);
+        return true;
+    }
+    stored.resize(compressBound(kTileBytes));
+    uLongf size = stored.size();
+    if (compress2(reinterpret_cast<Bytef*>(stored.data()), &size, tile, kTileBytes, 9) != Z_OK)
+        return false;
+    stored.resize(size);
+    return true;
+}
+
 bool WriteLevels(const std::string& path, const Mwf2Image& image, std::string* error) {
     const std::size_t count = image.levels.size();
     if (count == 0 || count > static_cast<std::size_t>(kMaxLevels)) {
@@ -86,7 +157,6 @@ bool WriteLevels(const std::string& path, const Mwf2Image& image, std::string* e
     std::vector<std::uint32_t> records;
     std::string stored;
     std::uint8_t tile[kTileBytes];
-    std::vector<Bytef> packed(compressBound(kTileBytes));
     for (const Mwf2Level& level : image.levels) {
         const int tilesX = (level.pixels.width + kTileEdge - 1) / kTileEdge;
         const int tilesY = (level.pixels.height + kTileEdge - 1) / kTileEdge;
@@ -100,14 +170,8 @@ bool WriteLevels(const std::string& path, const Mwf2Image& image, std::string* e
             for (int c = 0; c < tilesX; ++c) {
                 offsets.push_back(static_cast<std::uint32_t>(position));
                 CutTile(level.pixels, c, r, fill, tile);
-                if (image.compressed) {
-                    uLongf size = packed.size();
-                    if (compress2(packed.data(), &size, tile, kTileBytes, 9) != Z_OK) {
-                        return Fail(error, "zlib could not compress a tile");
-                    }
-                    stored.assign(reinterpret_cast<const char*>(packed.data()), size);
-                } else {
-                    stored.assign(reinterpret_cast<const char*>(tile), kTileBytes);
+                if (!StoreTile(tile, image.compressed, stored)) {
+                    return Fail(error, "zlib could not compress a tile");
                 }
                 write(stored);
                 if (position > kMaxFileSize) {
@@ -117,19 +181,8 @@ bool WriteLevels(const std::string& path, const Mwf2Image& image, std::string* e
         }
         offsets.push_back(static_cast<std::uint32_t>(position));
         records.push_back(static_cast<std::uint32_t>(position));
-        std::string record;
-        PutU32(record, static_cast<std::uint32_t>(level.pixels.width));
-        PutU32(record, static_cast<std::uint32_t>(level.pixels.height));
-        PutU16(record, static_cast<std::uint32_t>(tilesX));
-        PutU16(record, static_cast<std::uint32_t>(tilesY));
-        for (const ColourEntry& e : level.colours) {
-            record.push_back(static_cast<char>(e.blue));
-            record.push_back(static_cast<char>(e.green));
-            record.push_back(static_cast<char>(e.red));
-            record.push_back(static_cast<char>(e.reserved));
-        }
-        for (std::uint32_t o : offsets) PutU32(record, o);
-        write(record);
+        write(LevelRecord(level.pixels.width, level.pixels.height, tilesX, tilesY, level.colours,
+                          offsets));
     }
     std::string tail;
     const std::uint64_t table = position;
@@ -154,27 +207,9 @@ bool WriteMwf2File(const std::string& path, const Mwf2Image& image, std::string*
 
 bool BuildMapImage(const RgbImageView& source, const EncodeOptions& options, Mwf2Image& image,
                    EncodeReport* report, std::string* error) {
-    if (source.width <= 0 || source.height <= 0) return Fail(error, "the picture is empty");
     std::vector<double> percents;
-    for (double p : options.levelPercents) {
-        if (!(p > 0 && p <= 100)) return Fail(error, Format("level %g%% is not in (0, 100]", p));
-        percents.push_back(std::round(p * 10) / 10);
-    }
-    if (percents.empty()) return Fail(error, "no levels asked for");
-    std::sort(percents.begin(), percents.end(), std::greater<>());
-    percents.erase(std::unique(percents.begin(), percents.end()), percents.end());
-
-    auto sizeAt = [&](double percent, int side) {
-        return std::clamp(static_cast<int>(std::lround(side * percent / 100)), 1, side);
-    };
-    const int longer = std::max(source.width, source.height);
-    if (sizeAt(percents.back(), longer) > options.overviewSide && options.overviewSide > 0) {
-        double p = std::floor(1000.0 * options.overviewSide / longer) / 10;
-        percents.push_back(std::max(p, 0.1));
-    }
-    if (percents.size() > static_cast<std::size_t>(kMaxLevels)) {
-        return Fail(error, Format("a map image holds at most %d levels", kMaxLevels));
-    }
+    if (!PlanLevels(source.width, source.height, options, percents, error)) return false;
+    auto sizeAt = [&](double percent, int side) { return LevelSide(percent, side); };
 
     try {
         const std::vector<Rgb> colours = ReducePalette(source);
@@ -215,11 +250,340 @@ bool BuildMapImage(const RgbImageView& source, const EncodeOptions& options, Mwf
     return true;
 }
 
+bool ViewRows::ReadRows(int y, int count, std::uint32_t* out, std::string* error) {
+    if (y < 0 || count < 0 || y + count > view_.height)
+        return Fail(error, "rows beyond the picture");
+    for (int k = 0; k < count; ++k)
+        std::copy_n(view_.Row(y + k), view_.width, out + std::size_t(k) * view_.width);
+    return true;
+}
+
+namespace {
+
+// Runs fn(0) .. fn(count - 1) on `threads` threads (this one included).
+void ParallelFor(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& fn) {
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i; (i = next.fetch_add(1)) < count;) fn(i);
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads && t < count; ++t) helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers) t.join();
+}
+
+// A temporary file beside the output, gone from the folder as soon as it is
+// made (the space is freed when it is closed, whatever happens).
+class SpillFile {
+public:
+    explicit SpillFile(const std::string& besides) {
+        std::string pattern = besides + ".level-XXXXXX";
+        int fd = mkstemp(pattern.data());
+        if (fd >= 0) {
+            unlink(pattern.c_str());
+            file_ = fdopen(fd, "w+b");
+            if (!file_) close(fd);
+        }
+        if (!file_) file_ = std::tmpfile();
+    }
+    ~SpillFile() {
+        if (file_) std::fclose(file_);
+    }
+    SpillFile(const SpillFile&) = delete;
+    SpillFile& operator=(const SpillFile&) = delete;
+    std::FILE* get() const { return file_; }
+
+private:
+    std::FILE* file_ = nullptr;
+};
+
+// One level on its way out: its tile rows fill up from the picture's bands
+// (scaled first for the smaller levels) and leave as compressed tiles.
+struct LevelWriter {
+    double percent = 100;
+    int width = 0, height = 0, tilesX = 0, tilesY = 0;
+    bool full = false;  // the picture's own size: no scaling
+    std::unique_ptr<RowScaler> scaler;
+    std::vector<std::uint8_t> band;  // kTileEdge rows of indices
+    int bandRows = 0, rowsDone = 0, tileRowsDone = 0;
+    std::vector<std::uint32_t> sizes;  // stored size of every tile so far
+    std::unique_ptr<SpillFile> spill;  // every level but the first
+};
+
+struct TileJob {
+    LevelWriter* level;
+    std::uint8_t raw[kTileBytes];
+    std::string stored;
+    bool ok = true;
+};
+
+class StreamEncoder {
+public:
+    StreamEncoder(PictureRows& source, const EncodeOptions& options, const std::string& path,
+                  const EncodeProgress& progress)
+        : source_(source), options_(options), path_(path), progress_(progress) {}
+
+    bool Run(EncodeReport* report, std::string* error);
+
+private:
+    bool ReadPass(double from, double to, const std::function<void(const std::uint32_t*)>& row,
+                  std::string* error);
+    void AddLevelRow(LevelWriter& level, const std::uint8_t* indices);
+    void CutTileRow(LevelWriter& level);
+    bool FlushJobs(std::string* error);
+    bool WriteStored(LevelWriter& level, const std::string& stored, std::string* error);
+
+    PictureRows& source_;
+    const EncodeOptions& options_;
+    const std::string& path_;
+    const EncodeProgress& progress_;
+    unsigned threads_ = 1;
+    std::uint8_t fill_ = 0;
+    std::vector<std::unique_ptr<LevelWriter>> levels_;
+    std::vector<std::unique_ptr<TileJob>> pending_;   // tiles cut, not yet compressed
+    std::vector<std::unique_ptr<TileJob>> inFlight_;  // the batch before, being compressed...
+    std::future<void> compressing_;  // ...by this (declared after it: joined before it goes)
+    std::vector<std::uint8_t> scaledIndices_;
+    TextFileWriter* out_ = nullptr;
+    std::uint64_t position_ = 0;
+};
+
+bool StreamEncoder::ReadPass(double from, double to,
+                             const std::function<void(const std::uint32_t*)>& row,
+                             std::string* error) {
+    const int w = source_.Width(), h = source_.Height();
+    // Bands of whole tile rows, at most about 32 MiB of pixels.
+    const std::size_t rowBytes = std::size_t(w) * 4;
+    const int tileRows =
+        static_cast<int>(std::clamp<std::size_t>((32u << 20) / (rowBytes * kTileEdge), 1, 16));
+    const int bandRows = tileRows * kTileEdge;
+    std::vector<std::uint32_t> band(std::size_t(w) * std::min(bandRows, h));
+    for (int y = 0; y < h; y += bandRows) {
+        const int count = std::min(bandRows, h - y);
+        if (!source_.ReadRows(y, count, band.data(), error)) return false;
+        for (int k = 0; k < count; ++k) row(band.data() + std::size_t(k) * w);
+        if (progress_) progress_(from + (to - from) * double(y + count) / h);
+    }
+    return true;
+}
+
+void StreamEncoder::CutTileRow(LevelWriter& level) {
+    const int rows = level.bandRows;
+    for (int c = 0; c < level.tilesX; ++c) {
+        auto job = std::make_unique<TileJob>();
+        job->level = &level;
+        std::uint8_t* tile = job->raw;
+        std::fill(tile, tile + kTileBytes, fill_);
+        const int x0 = c * kTileEdge;
+        const int cols = std::min(kTileEdge, level.width - x0);
+        // Stored bottom row first.
+        for (int k = 0; k < rows; ++k)
+            std::copy_n(level.band.data() + std::size_t(k) * level.width + x0, cols,
+                        tile + (kTileEdge - 1 - k) * kTileEdge);
+        pending_.push_back(std::move(job));
+    }
+    level.bandRows = 0;
+    ++level.tileRowsDone;
+}
+
+void StreamEncoder::AddLevelRow(LevelWriter& level, const std::uint8_t* indices) {
+    std::copy_n(indices, level.width,
+                level.band.data() + std::size_t(level.bandRows) * level.width);
+    ++level.bandRows;
+    ++level.rowsDone;
+    if (level.bandRows == kTileEdge || level.rowsDone == level.height) CutTileRow(level);
+}
+
+bool StreamEncoder::WriteStored(LevelWriter& level, const std::string& stored, std::string* error) {
+    level.sizes.push_back(static_cast<std::uint32_t>(stored.size()));
+    if (!level.spill) {
+        out_->WriteText(stored);
+        position_ += stored.size();
+        if (position_ > kMaxFileSize) return Fail(error, "the map image would be larger than 4 GB");
+        return true;
+    }
+    if (std::fwrite(stored.data(), 1, stored.size(), level.spill->get()) != stored.size())
+        return Fail(error, "cannot write a temporary file beside " + path_);
+    return true;
+}
+
+// Hands the tiles cut so far to the compressing threads, after writing the
+// batch they finished before (in order: the file holds each level's tiles
+// row by row).
+bool StreamEncoder::FlushJobs(std::string* error) {
+    if (compressing_.valid()) compressing_.get();
+    for (auto& job : inFlight_) {
+        if (!job->ok) return Fail(error, "zlib could not compress a tile");
+        if (!WriteStored(*job->level, job->stored, error)) return false;
+    }
+    inFlight_ = std::move(pending_);
+    pending_.clear();
+    if (inFlight_.empty()) return true;
+    const bool compressed = options_.compressed;
+    compressing_ = std::async(std::launch::async, [this, compressed] {
+        ParallelFor(inFlight_.size(), threads_, [&](std::size_t i) {
+            TileJob& job = *inFlight_[i];
+            job.ok = StoreTile(job.raw, compressed, job.stored);
+        });
+    });
+    return true;
+}
+
+bool StreamEncoder::Run(EncodeReport* report, std::string* error) {
+    const int width = source_.Width(), height = source_.Height();
+    std::vector<double> percents;
+    if (!PlanLevels(width, height, options_, percents, error)) return false;
+    threads_ = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+
+    // First pass: the palette.
+    PaletteBuilder builder;
+    if (!ReadPass(
+            0, 0.25, [&](const std::uint32_t* row) { builder.AddRow(row, width); }, error))
+        return false;
+    const std::vector<Rgb> colours = builder.Finish();
+    const ColourTable table = ToColourTable(colours);
+    fill_ = static_cast<std::uint8_t>(BackgroundIndex(MakeDisplayPalette(table)));
+
+    Mwf2Image header;
+    header.width = width;
+    header.height = height;
+    header.compressed = options_.compressed;
+    for (double p : percents) {
+        auto level = std::make_unique<LevelWriter>();
+        level->percent = p;
+        level->width = LevelSide(p, width);
+        level->height = LevelSide(p, height);
+        level->tilesX = (level->width + kTileEdge - 1) / kTileEdge;
+        level->tilesY = (level->height + kTileEdge - 1) / kTileEdge;
+        if (level->tilesX > 32767 || level->tilesY > 32767)
+            return Fail(error, "a level is empty or too large for the tile grid");
+        level->full = level->width == width && level->height == height;
+        if (!level->full)
+            level->scaler = std::make_unique<RowScaler>(width, height, level->width, level->height);
+        level->band.resize(std::size_t(level->width) * kTileEdge);
+        level->sizes.reserve(std::size_t(level->tilesX) * level->tilesY);
+        if (!levels_.empty()) {
+            level->spill = std::make_unique<SpillFile>(path_);
+            if (!level->spill->get()) return Fail(error, "cannot create a temporary file");
+        }
+        levels_.push_back(std::move(level));
+        header.levels.push_back(Mwf2Level{static_cast<float>(p), {}, {}});
+    }
+
+    TextFileWriter out(path_);
+    if (!out.IsOpen()) return Fail(error, "cannot create " + path_);
+    out_ = &out;
+    const std::string head = FileHeader(header);
+    out.WriteText(head);
+    position_ = head.size();
+
+    // Second pass: every source row is mapped (the full-size levels and the
+    // report's PSNR need it) and fed to the smaller levels' scalers.
+    PaletteMapper mapper(colours);
+    std::vector<std::uint8_t> indices(std::max(width, 1));
+    double squaredError = 0;
+    int rowsSinceFlush = 0;
+    bool ok = true;
+    auto perRow = [&](const std::uint32_t* row) {
+        if (!ok) return;
+        mapper.MapRow(row, width, indices.data());
+        squaredError += mapper.SquaredError(row, width, indices.data());
+        for (auto& level : levels_) {
+            if (level->full) {
+                AddLevelRow(*level, indices.data());
+                continue;
+            }
+            level->scaler->AddRow(row, [&](const std::uint32_t* scaled) {
+                std::vector<std::uint8_t>& tmp = scaledIndices_;
+                tmp.resize(level->width);
+                mapper.MapRow(scaled, level->width, tmp.data());
+                AddLevelRow(*level, tmp.data());
+            });
+        }
+        if (++rowsSinceFlush >= kTileEdge * 2) {
+            rowsSinceFlush = 0;
+            ok = FlushJobs(error);
+        }
+    };
+    if (!ReadPass(0.25, 1.0, perRow, error) || !ok) {
+        if (compressing_.valid()) compressing_.get();
+        return false;
+    }
+    if (!FlushJobs(error) || !FlushJobs(error)) return false;
+
+    // Level records, with the smaller levels copied in after the first.
+    std::vector<std::uint32_t> records;
+    std::vector<char> copy(1 << 20);
+    for (auto& level : levels_) {
+        if (level->spill) {
+            std::FILE* f = level->spill->get();
+            if (std::fflush(f) != 0 || std::fseek(f, 0, SEEK_SET) != 0)
+                return Fail(error, "cannot read back a temporary file");
+            std::size_t n;
+            while ((n = std::fread(copy.data(), 1, copy.size(), f)) > 0) {
+                out.WriteText(std::string_view(copy.data(), n));
+            }
+            if (std::ferror(f)) return Fail(error, "cannot read back a temporary file");
+            level->spill.reset();
+        }
+        std::vector<std::uint32_t> offsets;
+        offsets.reserve(level->sizes.size() + 1);
+        std::uint64_t at = level.get() == levels_.front().get() ? head.size() : position_;
+        for (std::uint32_t size : level->sizes) {
+            offsets.push_back(static_cast<std::uint32_t>(at));
+            at += size;
+        }
+        offsets.push_back(static_cast<std::uint32_t>(at));
+        if (level.get() != levels_.front().get()) position_ = at;
+        if (position_ > kMaxFileSize) return Fail(error, "the map image would be larger than 4 GB");
+        records.push_back(static_cast<std::uint32_t>(position_));
+        const std::string record =
+            LevelRecord(level->width, level->height, level->tilesX, level->tilesY, table, offsets);
+        out.WriteText(record);
+        position_ += record.size();
+    }
+    std::string tail;
+    const std::uint64_t tableAt = position_;
+    for (std::uint32_t r : records) PutU32(tail, r);
+    PutU32(tail, records.back());
+    PutU32(tail, static_cast<std::uint32_t>(tableAt));
+    out.WriteText(tail);
+    position_ += tail.size();
+    if (position_ > kMaxFileSize) return Fail(error, "the map image would be larger than 4 GB");
+    if (!out.Commit()) return Fail(error, "cannot write " + path_);
+
+    if (report) {
+        *report = EncodeReport{};
+        report->colourCount = static_cast<int>(colours.size());
+        const double mse = squaredError / (3.0 * width * height);
+        report->psnr = mse == 0 ? std::numeric_limits<double>::infinity()
+                                : 10 * std::log10(255.0 * 255.0 / mse);
+        for (const auto& level : levels_) {
+            report->levels.push_back(EncodeReport::Level{
+                level->percent, level->width, level->height, level->tilesX, level->tilesY});
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool EncodeMapImage(PictureRows& source, const EncodeOptions& options, const std::string& path,
+                    EncodeReport* report, std::string* error, const EncodeProgress& progress) {
+    try {
+        StreamEncoder encoder(source, options, path, progress);
+        return encoder.Run(report, error);
+    } catch (const std::bad_alloc&) {
+        return Fail(error, "out of memory");
+    } catch (const std::system_error&) {
+        return Fail(error, "cannot start the compressing threads");
+    }
+}
+
 bool EncodeMapImage(const RgbImageView& source, const EncodeOptions& options,
                     const std::string& path, EncodeReport* report, std::string* error) {
-    Mwf2Image image;
-    if (!BuildMapImage(source, options, image, report, error)) return false;
-    return WriteMwf2File(path, image, error);
+    ViewRows rows(source);
+    return EncodeMapImage(rows, options, path, report, error);
 }
 
 }  // namespace mw

@@ -3,6 +3,8 @@
 // and a reduced copy per zoom level out.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,43 @@ struct EncodeReport {
 // False with `error` set for options that cannot be written.
 bool BuildMapImage(const RgbImageView& source, const EncodeOptions& options, Mwf2Image& image,
                    EncodeReport* report, std::string* error);
+
+// A picture read top to bottom in bands of rows, for pictures too large to
+// hold in memory. The encoder reads it twice (once for the palette, once for
+// the tiles); each pass asks for consecutive bands from row 0.
+class PictureRows {
+public:
+    virtual ~PictureRows() = default;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    // Rows y .. y + count - 1 into `out`, Width() pixels a row, as 32-bit
+    // 0x??RRGGBB words (the top byte is ignored). False with `error` set
+    // when the picture cannot be read.
+    virtual bool ReadRows(int y, int count, std::uint32_t* out, std::string* error) = 0;
+};
+
+// A picture already in memory.
+class ViewRows : public PictureRows {
+public:
+    explicit ViewRows(const RgbImageView& view) : view_(view) {}
+    int Width() const override { return view_.width; }
+    int Height() const override { return view_.height; }
+    bool ReadRows(int y, int count, std::uint32_t* out, std::string* error) override;
+
+private:
+    RgbImageView view_;
+};
+
+// How far an encode has come, 0 .. 1; called from the encoding thread.
+using EncodeProgress = std::function<void(double fraction)>;
+
+// Encodes `source` into a tiled map image at `path`, band by band: the
+// memory it needs grows with the picture's width, not its area (a few bands
+// of rows and tiles; the smaller levels wait in temporary files beside
+// `path` until the largest is written). Tiles are compressed on all cores.
+// The file is the one BuildMapImage and WriteMwf2File would write.
+bool EncodeMapImage(PictureRows& source, const EncodeOptions& options, const std::string& path,
+                    EncodeReport* report, std::string* error, const EncodeProgress& progress = {});
 
 // Encodes `source` into a tiled map image at `path`.
 bool EncodeMapImage(const RgbImageView& source, const EncodeOptions& options,

@@ -87,26 +87,14 @@ int Nearest(const std::array<double, 3>* centres, int count, const float* c) {
     return best;
 }
 
-std::vector<Rgb> QuantiseColours(const RgbImageView& image, int colours) {
-    struct Sum {
-        double n = 0, r = 0, g = 0, b = 0;
-    };
-    std::vector<Sum> histogram(1 << 18);
-    for (int y = 0; y < image.height; ++y) {
-        const std::uint32_t* row = image.Row(y);
-        for (int x = 0; x < image.width; ++x) {
-            std::uint32_t c = row[x];
-            int r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
-            Sum& s = histogram[((r >> 2) << 12) | ((g >> 2) << 6) | (b >> 2)];
-            s.n += 1, s.r += r, s.g += g, s.b += b;
-        }
-    }
+std::vector<Rgb> QuantiseColours(const std::vector<PaletteBuilder::Sum>& histogram, int colours) {
     std::vector<Cell> cells;
-    for (const Sum& s : histogram) {
+    for (const PaletteBuilder::Sum& s : histogram) {
         if (s.n == 0) continue;
-        cells.push_back(Cell{{float(s.r / s.n), float(s.g / s.n), float(s.b / s.n)}, s.n});
+        const double n = static_cast<double>(s.n);
+        cells.push_back(
+            Cell{{float(double(s.r) / n), float(double(s.g) / n), float(double(s.b) / n)}, n});
     }
-    histogram = {};
 
     std::vector<Box> boxes = MedianCut(cells, colours);
     const int k = static_cast<int>(boxes.size());
@@ -151,29 +139,34 @@ std::vector<Rgb> QuantiseColours(const RgbImageView& image, int colours) {
 
 }  // namespace
 
-std::vector<Rgb> ReducePalette(const RgbImageView& image, int maxColours) {
-    maxColours = std::clamp(maxColours, 1, 256);
-    // Count distinct colours, giving up as soon as there are too many.
-    std::unordered_map<std::uint32_t, std::uint64_t> counts;
-    bool tooMany = false;
-    for (int y = 0; y < image.height && !tooMany; ++y) {
-        const std::uint32_t* row = image.Row(y);
-        int x = 0;
-        while (x < image.width) {
-            std::uint32_t c = row[x] & 0xffffff;
-            int run = 1;
-            while (x + run < image.width && (row[x + run] & 0xffffff) == c) ++run;
-            counts[c] += run;
-            x += run;
-            if (static_cast<int>(counts.size()) > maxColours) {
-                tooMany = true;
-                break;
-            }
+PaletteBuilder::PaletteBuilder(int maxColours)
+    : maxColours_(std::clamp(maxColours, 1, 256)), histogram_(1 << 18) {}
+
+void PaletteBuilder::AddRow(const std::uint32_t* row, int width) {
+    int x = 0;
+    while (x < width) {
+        const std::uint32_t c = row[x] & 0xffffff;
+        int run = 1;
+        while (x + run < width && (row[x + run] & 0xffffff) == c) ++run;
+        x += run;
+        // Integer sums are exact, so the histogram does not depend on the
+        // order the rows come in.
+        const int r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
+        Sum& s = histogram_[((r >> 2) << 12) | ((g >> 2) << 6) | (b >> 2)];
+        s.n += run, s.r += std::uint64_t(r) * run, s.g += std::uint64_t(g) * run,
+            s.b += std::uint64_t(b) * run;
+        if (tooMany_) continue;
+        counts_[c] += run;
+        if (static_cast<int>(counts_.size()) > maxColours_) {
+            tooMany_ = true;
+            counts_.clear();
         }
     }
-    if (tooMany) return QuantiseColours(image, maxColours);
+}
 
-    std::vector<std::pair<std::uint32_t, std::uint64_t>> sorted(counts.begin(), counts.end());
+std::vector<Rgb> PaletteBuilder::Finish() const {
+    if (tooMany_) return QuantiseColours(histogram_, maxColours_);
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> sorted(counts_.begin(), counts_.end());
     std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
         return a.second != b.second ? a.second > b.second : a.first < b.first;
     });
@@ -182,41 +175,61 @@ std::vector<Rgb> ReducePalette(const RgbImageView& image, int maxColours) {
         out.push_back(
             Rgb{std::uint8_t(RedOf(c)), std::uint8_t(GreenOf(c)), std::uint8_t(BlueOf(c))});
     }
-    if (static_cast<int>(out.size()) < maxColours && !counts.count(kWhite)) {
+    if (static_cast<int>(out.size()) < maxColours_ && !counts_.count(kWhite)) {
         out.push_back(Rgb{255, 255, 255});
     }
     return out;
 }
 
+std::vector<Rgb> ReducePalette(const RgbImageView& image, int maxColours) {
+    PaletteBuilder builder(maxColours);
+    for (int y = 0; y < image.height; ++y) builder.AddRow(image.Row(y), image.width);
+    return builder.Finish();
+}
+
+PaletteMapper::PaletteMapper(const std::vector<Rgb>& colours)
+    : colours_(colours.begin(), colours.begin() + std::min<std::size_t>(colours.size(), 256)),
+      keys_(1 << kCacheBits, 0xffffffffu),
+      values_(1 << kCacheBits) {}
+
+void PaletteMapper::MapRow(const std::uint32_t* row, int width, std::uint8_t* out) {
+    const int n = static_cast<int>(colours_.size());
+    for (int x = 0; x < width; ++x) {
+        std::uint32_t c = row[x] & 0xffffff;
+        std::uint32_t slot = (c * 2654435761u) >> (32 - kCacheBits);
+        if (keys_[slot] != c) {
+            int r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
+            int best = 0, bestD = 1 << 30;
+            for (int i = 0; i < n && bestD > 0; ++i) {
+                int dr = r - colours_[i].r, dg = g - colours_[i].g, db = b - colours_[i].b;
+                int d = dr * dr + dg * dg + db * db;
+                if (d < bestD) bestD = d, best = i;
+            }
+            keys_[slot] = c;
+            values_[slot] = static_cast<std::uint8_t>(best);
+        }
+        out[x] = values_[slot];
+    }
+}
+
+double PaletteMapper::SquaredError(const std::uint32_t* row, int width,
+                                   const std::uint8_t* indices) const {
+    double sq = 0;
+    for (int x = 0; x < width; ++x) {
+        const std::uint32_t c = row[x] & 0xffffff;
+        const std::uint8_t i = indices[x];
+        Rgb p = i < colours_.size() ? colours_[i] : Rgb{};
+        double dr = RedOf(c) - p.r, dg = GreenOf(c) - p.g, db = BlueOf(c) - p.b;
+        sq += dr * dr + dg * dg + db * db;
+    }
+    return sq;
+}
+
 IndexedBitmap MapToPalette(const RgbImageView& image, const std::vector<Rgb>& colours) {
     IndexedBitmap out;
     if (colours.empty() || !CreateIndexedBitmap(out, image.width, image.height, 0)) return out;
-    // Nearest colours already found, by a direct-mapped hash of the colour:
-    // an image has far fewer distinct colours than pixels.
-    constexpr int kCacheBits = 16;
-    std::vector<std::uint32_t> keys(1 << kCacheBits, 0xffffffffu);
-    std::vector<std::uint8_t> values(1 << kCacheBits);
-    const int n = static_cast<int>(std::min<std::size_t>(colours.size(), 256));
-    for (int y = 0; y < image.height; ++y) {
-        const std::uint32_t* row = image.Row(y);
-        std::uint8_t* dst = out.Row(y);
-        for (int x = 0; x < image.width; ++x) {
-            std::uint32_t c = row[x] & 0xffffff;
-            std::uint32_t slot = (c * 2654435761u) >> (32 - kCacheBits);
-            if (keys[slot] != c) {
-                int r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
-                int best = 0, bestD = 1 << 30;
-                for (int i = 0; i < n && bestD > 0; ++i) {
-                    int dr = r - colours[i].r, dg = g - colours[i].g, db = b - colours[i].b;
-                    int d = dr * dr + dg * dg + db * db;
-                    if (d < bestD) bestD = d, best = i;
-                }
-                keys[slot] = c;
-                values[slot] = static_cast<std::uint8_t>(best);
-            }
-            dst[x] = values[slot];
-        }
-    }
+    PaletteMapper mapper(colours);
+    for (int y = 0; y < image.height; ++y) mapper.MapRow(image.Row(y), image.width, out.Row(y));
     return out;
 }
 

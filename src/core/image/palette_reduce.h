@@ -9,6 +9,8 @@
 // areas and thin lines of a map clean.
 #pragma once
 
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "image/bitmap.h"
@@ -20,6 +22,44 @@ namespace mw {
 // image has fewer colours than that and no white, white is added, so map
 // views show white beyond the image's edges.
 std::vector<Rgb> ReducePalette(const RgbImageView& image, int maxColours = 256);
+
+// ReducePalette over rows handed in one at a time, top to bottom, so that a
+// picture too large for memory can be read in bands. Finish() gives what
+// ReducePalette gives for the whole picture.
+class PaletteBuilder {
+public:
+    explicit PaletteBuilder(int maxColours = 256);
+    void AddRow(const std::uint32_t* row, int width);
+    std::vector<Rgb> Finish() const;
+
+    // One histogram cell: the pixels sharing the top 6 bits of each channel.
+    struct Sum {
+        std::uint64_t n = 0, r = 0, g = 0, b = 0;
+    };
+
+private:
+    int maxColours_;
+    bool tooMany_ = false;
+    std::unordered_map<std::uint32_t, std::uint64_t> counts_;  // until there are too many
+    std::vector<Sum> histogram_;
+};
+
+// MapToPalette a row at a time; it remembers the nearest colours found, so
+// one mapper should see all rows of a picture.
+class PaletteMapper {
+public:
+    explicit PaletteMapper(const std::vector<Rgb>& colours);
+    void MapRow(const std::uint32_t* row, int width, std::uint8_t* out);
+    // Sum over the row of the squared channel differences between the
+    // pixels and their palette colours (for PeakSignalToNoise).
+    double SquaredError(const std::uint32_t* row, int width, const std::uint8_t* indices) const;
+
+private:
+    static constexpr int kCacheBits = 16;
+    std::vector<Rgb> colours_;
+    std::vector<std::uint32_t> keys_;
+    std::vector<std::uint8_t> values_;
+};
 
 // Each pixel as the index of the nearest colour (squared RGB distance; the
 // lowest index on a tie). `colours` holds 1..256 entries.

@@ -7,12 +7,7 @@ namespace mw {
 
 namespace {
 
-// The source pixels one output pixel covers along one axis and their weights
-// (summing to 1).
-struct Footprint {
-    int first = 0;
-    std::vector<float> weights;
-};
+using Footprint = RowScaler::Footprint;
 
 std::vector<Footprint> Footprints(int sourceSize, int size) {
     std::vector<Footprint> out(size);
@@ -32,6 +27,55 @@ std::vector<Footprint> Footprints(int sourceSize, int size) {
 
 }  // namespace
 
+RowScaler::RowScaler(int sourceWidth, int sourceHeight, int width, int height)
+    : width_(width),
+      across_(Footprints(sourceWidth, width)),
+      down_(Footprints(sourceHeight, height)),
+      reduced_(3 * std::size_t(width)) {}
+
+void RowScaler::AddRow(const std::uint32_t* row,
+                       const std::function<void(const std::uint32_t*)>& emit) {
+    const int sy = sourceRow_++;
+    for (int x = 0; x < width_; ++x) {
+        float r = 0, g = 0, b = 0;
+        const Footprint& fp = across_[x];
+        for (std::size_t k = 0; k < fp.weights.size(); ++k) {
+            std::uint32_t c = row[fp.first + k];
+            r += fp.weights[k] * RedOf(c);
+            g += fp.weights[k] * GreenOf(c);
+            b += fp.weights[k] * BlueOf(c);
+        }
+        reduced_[3 * x] = r, reduced_[3 * x + 1] = g, reduced_[3 * x + 2] = b;
+    }
+    // Every output row whose footprint holds this source row takes its
+    // share, in source row order, so each sum is formed exactly as a
+    // whole-image pass forms it.
+    const int height = static_cast<int>(down_.size());
+    for (int y = nextRow_; y < height && down_[y].first <= sy; ++y) {
+        const Footprint& fp = down_[y];
+        const int k = sy - fp.first;
+        if (k >= static_cast<int>(fp.weights.size())) continue;
+        std::size_t slot = static_cast<std::size_t>(y - nextRow_);
+        while (open_.size() <= slot) open_.emplace_back(reduced_.size(), 0.0f);
+        std::vector<float>& sum = open_[slot];
+        for (std::size_t i = 0; i < sum.size(); ++i) sum[i] += fp.weights[k] * reduced_[i];
+    }
+    out_.resize(width_);
+    while (nextRow_ < height && !open_.empty() &&
+           down_[nextRow_].first + static_cast<int>(down_[nextRow_].weights.size()) - 1 <= sy) {
+        const std::vector<float>& sum = open_.front();
+        for (int x = 0; x < width_; ++x) {
+            auto channel = [&](int i) {
+                return std::clamp(static_cast<int>(std::lround(sum[3 * x + i])), 0, 255);
+            };
+            out_[x] = PackRgb(channel(0), channel(1), channel(2));
+        }
+        emit(out_.data());
+        open_.pop_front();
+        ++nextRow_;
+    }
+}
+
 RgbImage ScaleImage(const RgbImageView& source, int width, int height) {
     RgbImage out;
     out.width = width;
@@ -44,43 +88,13 @@ RgbImage ScaleImage(const RgbImageView& source, int width, int height) {
         }
         return out;
     }
-    const std::vector<Footprint> across = Footprints(source.width, width);
-    const std::vector<Footprint> down = Footprints(source.height, height);
-
-    // One source row reduced across, kept while the next output row may use
-    // it again.
-    std::vector<float> reduced(3 * std::size_t(width)), sum(3 * std::size_t(width));
-    int reducedRow = -1;
-    auto reduceRow = [&](int sy) {
-        if (sy == reducedRow) return;
-        const std::uint32_t* row = source.Row(sy);
-        for (int x = 0; x < width; ++x) {
-            float r = 0, g = 0, b = 0;
-            const Footprint& fp = across[x];
-            for (std::size_t k = 0; k < fp.weights.size(); ++k) {
-                std::uint32_t c = row[fp.first + k];
-                r += fp.weights[k] * RedOf(c);
-                g += fp.weights[k] * GreenOf(c);
-                b += fp.weights[k] * BlueOf(c);
-            }
-            reduced[3 * x] = r, reduced[3 * x + 1] = g, reduced[3 * x + 2] = b;
-        }
-        reducedRow = sy;
-    };
-    for (int y = 0; y < height; ++y) {
-        std::fill(sum.begin(), sum.end(), 0.0f);
-        const Footprint& fp = down[y];
-        for (std::size_t k = 0; k < fp.weights.size(); ++k) {
-            reduceRow(fp.first + static_cast<int>(k));
-            for (std::size_t i = 0; i < sum.size(); ++i) sum[i] += fp.weights[k] * reduced[i];
-        }
-        std::uint32_t* dst = out.pixels.data() + y * std::size_t(width);
-        for (int x = 0; x < width; ++x) {
-            auto channel = [&](int i) {
-                return std::clamp(static_cast<int>(std::lround(sum[3 * x + i])), 0, 255);
-            };
-            dst[x] = PackRgb(channel(0), channel(1), channel(2));
-        }
+    RowScaler scaler(source.width, source.height, width, height);
+    std::uint32_t* dst = out.pixels.data();
+    for (int y = 0; y < source.height; ++y) {
+        scaler.AddRow(source.Row(y), [&](const std::uint32_t* row) {
+            std::copy_n(row, width, dst);
+            dst += width;
+        });
     }
     return out;
 }

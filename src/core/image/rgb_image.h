@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <vector>
 
 namespace mw {
@@ -36,5 +38,30 @@ inline int BlueOf(std::uint32_t c) { return c & 0xff; }
 // source pixels weighted by the part covered. Sides must be positive and no
 // larger than the source's.
 RgbImage ScaleImage(const RgbImageView& source, int width, int height);
+
+// ScaleImage a source row at a time, top to bottom, for pictures read in
+// bands: AddRow hands every output row that the row completes to `emit`
+// (width pixels, valid during the call), in order. The rows are exactly
+// ScaleImage's. Sides as for ScaleImage, the output smaller in at least one.
+class RowScaler {
+public:
+    RowScaler(int sourceWidth, int sourceHeight, int width, int height);
+    void AddRow(const std::uint32_t* row, const std::function<void(const std::uint32_t*)>& emit);
+
+    // The source pixels one output pixel covers along one axis and their
+    // weights (summing to 1).
+    struct Footprint {
+        int first = 0;
+        std::vector<float> weights;
+    };
+
+private:
+    int width_;
+    std::vector<Footprint> across_, down_;
+    std::vector<float> reduced_;
+    std::deque<std::vector<float>> open_;  // sums of output rows nextRow_, nextRow_ + 1, ...
+    std::vector<std::uint32_t> out_;
+    int sourceRow_ = 0, nextRow_ = 0;
+};
 
 }  // namespace mw

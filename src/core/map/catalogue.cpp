@@ -5,6 +5,7 @@
 #include "geo/datum_convert.h"
 #include "geo/geo_point.h"
 #include "map/map_file.h"
+#include "map/std_file_system.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -92,9 +93,28 @@ std::vector<CoveringMap> ScanFolderFiles(FileSystem& files, const std::string& f
     return out;
 }
 
-void MapCatalogue::ReadEntry(FileSystem& files, const std::string& folder, Entry& entry,
+void MapCatalogue::Clear() {
+    for (const auto& [folder, f] : folders_)
+        if (f.watched && watcher_) watcher_->Unwatch(folder);
+    folders_.clear();
+}
+
+std::size_t MapCatalogue::WatchedFolderCount() const {
+    return std::count_if(folders_.begin(), folders_.end(),
+                         [](const auto& kv) { return kv.second.watched; });
+}
+
+void MapCatalogue::Forget(const std::string& folder) {
+    auto it = folders_.find(folder);
+    if (it == folders_.end()) return;
+    if (it->second.watched && watcher_) watcher_->Unwatch(folder);
+    folders_.erase(it);
+}
+
+void MapCatalogue::ReadEntry(FileSystem& files, const std::string& folder, Folder& f, Entry& entry,
                              const FileStamp& stamp, std::int64_t now, const DatumTable& datums) {
     ++filesRead_;
+    if (!f.listing) f.grid.Remove(&entry, entry.info);
     entry.stamp = stamp;
     entry.racy = IsRacy(stamp, now);
     auto data = files.ReadFile(JoinPath(folder, entry.name), kMaxCalibrationFileBytes);
@@ -103,18 +123,170 @@ void MapCatalogue::ReadEntry(FileSystem& files, const std::string& folder, Entry
     // failure is never trusted: the file is tried again next time.
     entry.readable = data.has_value();
     entry.info = entry.readable ? ReadCoverageInfo(*data, datums) : CoverageInfo{};
+    if (!f.listing) f.grid.Insert(&entry, entry.info);
+    if (entry.link || !entry.readable)
+        f.unsure.insert(entry.name);
+    else
+        f.unsure.erase(entry.name);
 }
 
-const MapCatalogue::Folder* MapCatalogue::Refresh(FileSystem& files, const std::string& folder,
-                                                  const DatumTable& datums) {
+bool MapCatalogue::Relist(FileSystem& files, const std::string& folder, Folder& f,
+                          const DatumTable& datums) {
+    // The folder's stamp is taken before the listing, so a change during the
+    // listing moves it again and is seen next time.
+    auto stamp = files.StampFolder(folder);
+    if (!stamp) return false;
+    auto listing = files.ListFolder(folder, kMapFileSuffix);
+    if (!listing) return false;
+    const std::int64_t now = files.NowNs();
+    // Sorted, so that the new entries go in at the end of the map and the
+    // old ones are met in order.
+    std::sort(listing->begin(), listing->end(), ByName);
+    std::map<std::string, Entry> next;
+    // The grid is built again once the listing is read.
+    f.listing = true;
+    for (FolderFile& file : *listing) {
+        auto old = f.entries.empty() ? f.entries.end() : f.entries.find(file.name);
+        if (old != f.entries.end() && !old->second.racy && old->second.readable &&
+            old->second.stamp == file.stamp) {
+            // A map node moves without moving its entry, so the grid's
+            // pointers to kept entries stay good.
+            auto node = f.entries.extract(old);
+            node.mapped().link = file.link;
+            next.insert(next.end(), std::move(node));
+            continue;
+        }
+        Entry& e = next.emplace_hint(next.end(), file.name, Entry{})->second;
+        e.name = std::move(file.name);
+        e.link = file.link;
+        ReadEntry(files, folder, f, e, file.stamp, now, datums);
+    }
+    f.listing = false;
+    f.entries = std::move(next);
+    f.grid.Clear();
+    f.names.clear();
+    f.unsure.clear();
+    for (auto& [name, e] : f.entries) {
+        f.names.push_back(name);
+        f.grid.Insert(&e, e.info);
+        if (e.link || !e.readable) f.unsure.insert(name);
+    }
+    f.changed.clear();
+    f.stamp = *stamp;
+    f.racy = IsRacy(*stamp, now);
+    f.verifiedNs = now;
+    f.listed = true;
+    return true;
+}
+
+void MapCatalogue::TakeWatchedChanges() {
+    if (!watcher_) return;
+    for (FolderChange& c : watcher_->TakeChanges()) {
+        auto it = folders_.find(c.folder);
+        if (it == folders_.end()) continue;
+        Folder& f = it->second;
+        if (c.rescan) {
+            // The watch is gone (the watcher dropped it): list the folder
+            // again, and watch it again if it can be.
+            f.watched = false;
+            f.listed = false;
+            f.changed.clear();
+            continue;
+        }
+        if (!f.watched) continue;
+        for (std::string& name : c.names)
+            if (EndsWithNoCase(name, kMapFileSuffix)) f.changed.push_back(std::move(name));
+    }
+}
+
+bool MapCatalogue::UpdateWatched(FileSystem& files, const std::string& folder, Folder& f,
+                                 const DatumTable& datums) {
+    const std::int64_t now = files.NowNs();
+    if (now - f.verifiedNs >= kVerifyFolderNs || now < f.verifiedNs) {
+        auto stamp = files.StampFolder(folder);
+        if (!stamp) return false;
+        f.verifiedNs = now;
+        if (stamp->inode != f.stamp.inode) return false;
+    }
+    // The files the watch named, and the ones no watch on this folder can
+    // vouch for: links (their targets live elsewhere) and unreadable files.
+    std::vector<std::string> names = std::move(f.changed);
+    f.changed.clear();
+    names.insert(names.end(), f.unsure.begin(), f.unsure.end());
+    if (names.empty()) return true;
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    auto stamps = files.StampFiles(folder, names);
+    bool listChanged = false;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        auto it = f.entries.find(names[i]);
+        if (i >= stamps.size() || !stamps[i]) {
+            f.unsure.erase(names[i]);
+            if (it != f.entries.end()) {
+                f.grid.Remove(&it->second, it->second.info);
+                f.entries.erase(it);
+                listChanged = true;
+            }
+            continue;
+        }
+        if (it == f.entries.end()) {
+            it = f.entries.emplace(names[i], Entry{}).first;
+            it->second.name = names[i];
+            it->second.link = files.IsLink(JoinPath(folder, names[i]));
+            listChanged = true;
+        }
+        Entry& e = it->second;
+        // A link is read again only when its target's stamp moved; a file
+        // the watch named is read again whatever its stamp says (a write
+        // within the clock's tick leaves the stamp as it was).
+        if (e.link && e.readable && !e.racy && e.stamp == *stamps[i]) continue;
+        ReadEntry(files, folder, f, e, *stamps[i], now, datums);
+    }
+    if (listChanged) {
+        f.names.clear();
+        for (const auto& [name, e] : f.entries) f.names.push_back(name);
+    }
+    return true;
+}
+
+MapCatalogue::Folder* MapCatalogue::Refresh(FileSystem& files, const std::string& folder,
+                                            const DatumTable& datums) {
+    if (!watcherAsked_) {
+        watcher_ = files.NewWatcher();
+        watcherAsked_ = true;
+    }
+    TakeWatchedChanges();
+    Folder& f = folders_[folder];
+
+    if (f.listed && f.watched) {
+        if (UpdateWatched(files, folder, f, datums)) return &f;
+        // The path leads elsewhere now: start again.
+        watcher_->Unwatch(folder);
+        f.watched = false;
+        f.listed = false;
+    }
+    if (!f.listed && watcher_ && !f.watched) {
+        // Watch before listing, so that nothing written in between is missed.
+        f.watched = watcher_->Watch(folder);
+        f.changed.clear();
+    }
+    if (f.watched) {
+        if (!Relist(files, folder, f, datums)) {
+            Forget(folder);
+            return nullptr;
+        }
+        // Changes the watch saw during the listing were read with it or are
+        // looked at next time.
+        return &f;
+    }
+
+    // Stamped folder.
     auto stamp = files.StampFolder(folder);
     if (!stamp) {
-        folders_.erase(folder);
+        Forget(folder);
         return nullptr;
     }
     const std::int64_t now = files.NowNs();
-    Folder& f = folders_[folder];
-
     // Unchanged folder: the same files are there, so stamping them is enough.
     if (f.listed && !f.racy && f.stamp == *stamp) {
         auto stamps = files.StampFiles(folder, f.names);
@@ -122,43 +294,20 @@ const MapCatalogue::Folder* MapCatalogue::Refresh(FileSystem& files, const std::
             stamps.size() == f.entries.size() &&
             std::all_of(stamps.begin(), stamps.end(), [](const auto& s) { return s.has_value(); });
         if (complete) {
-            for (std::size_t i = 0; i < f.entries.size(); ++i) {
-                Entry& e = f.entries[i];
-                if (e.racy || !e.readable || e.stamp != *stamps[i])
-                    ReadEntry(files, folder, e, *stamps[i], now, datums);
+            std::size_t i = 0;
+            for (auto& [name, e] : f.entries) {
+                const FileStamp& s = *stamps[i++];
+                if (e.racy || !e.readable || e.stamp != s)
+                    ReadEntry(files, folder, f, e, s, now, datums);
             }
             return &f;
         }
         // A file vanished without the folder's time moving: list it again.
     }
-
-    auto listing = files.ListFolder(folder, kMapFileSuffix);
-    if (!listing) {
-        folders_.erase(folder);
+    if (!Relist(files, folder, f, datums)) {
+        Forget(folder);
         return nullptr;
     }
-    std::sort(listing->begin(), listing->end(), ByName);
-    std::vector<Entry> next;
-    next.reserve(listing->size());
-    auto old = f.entries.begin();
-    for (FolderFile& file : *listing) {
-        while (old != f.entries.end() && old->name < file.name) ++old;
-        if (old != f.entries.end() && old->name == file.name && !old->racy && old->readable &&
-            old->stamp == file.stamp) {
-            next.push_back(std::move(*old));
-            continue;
-        }
-        Entry e;
-        e.name = std::move(file.name);
-        ReadEntry(files, folder, e, file.stamp, now, datums);
-        next.push_back(std::move(e));
-    }
-    f.entries = std::move(next);
-    f.names.clear();
-    for (const Entry& e : f.entries) f.names.push_back(e.name);
-    f.stamp = *stamp;
-    f.racy = IsRacy(*stamp, now);
-    f.listed = true;
     return &f;
 }
 
@@ -168,12 +317,21 @@ std::vector<CoveringMap> MapCatalogue::Covering(FileSystem& files, const std::st
     const Folder* f = Refresh(files, folder, datums);
     if (!f) return out;
     DatumPositions positions(search, datums);
-    for (const Entry& e : f->entries) {
-        if (!e.info.CanCover()) continue;
-        GeoPoint p = positions.On(e.info.datum);
-        if (CoverageContainsOnMapDatum(e.info, p.lat, p.lon))
-            out.push_back({JoinPath(folder, e.name), e.info.scale});
-    }
+    std::vector<const Entry*> hits;
+    f->grid.ForEachDatum([&](int datum) {
+        const GeoPoint p = positions.On(datum);
+        auto test = [&](const Entry* e) {
+            if (e->info.datum == datum && CoverageContainsOnMapDatum(e->info, p.lat, p.lon))
+                hits.push_back(e);
+        };
+        if (!f->grid.Candidates(datum, p.lat, p.lon, test)) {
+            for (const auto& [name, e] : f->entries) test(&e);
+        }
+    });
+    std::sort(hits.begin(), hits.end(),
+              [](const Entry* a, const Entry* b) { return a->name < b->name; });
+    out.reserve(hits.size());
+    for (const Entry* e : hits) out.push_back({JoinPath(folder, e->name), e->info.scale});
     return out;
 }
 

@@ -9,20 +9,27 @@
 //
 // Two ways to get the covering maps of a folder give the same answer: the
 // plain scan reads every calibration file at each search; the catalogue
-// keeps what each file said, keyed by its stamp (time, size, inode), and
-// reads only files that are new or changed since the last search.
+// keeps what each file said and reads only files that are new or changed.
+// Where the file system can watch a folder, the catalogue learns of changes
+// from the watch and a repeated search touches no file at all; elsewhere
+// (network mounts, no watch left) it stamps every file (time, size, inode)
+// and reads those whose stamp moved. Either way the maps' border boxes sit in
+// a grid, so a search tests only the maps near the position.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "config/settings.h"
 #include "geo/datums.h"
 #include "map/coverage.h"
+#include "map/coverage_grid.h"
 #include "ports/file_system.h"
 
 namespace mw {
@@ -78,21 +85,35 @@ class MapCatalogue {
 public:
     // A file whose time lies less than this before the search may still be
     // written to within the same tick of the file system's clock (FAT keeps
-    // times to 2 s), so it is read again until it is older.
+    // times to 2 s), so it is read again until it is older. (Only where
+    // files are stamped: a watch reports every write.)
     static constexpr std::int64_t kRacyWindowNs = 3'000'000'000;
+    // How often a watched folder's own identity is checked: a watch follows
+    // the folder it was set on, and a mount or a new folder at the same path
+    // sends it no event.
+    static constexpr std::int64_t kVerifyFolderNs = 2'000'000'000;
+
+    MapCatalogue() = default;
+    MapCatalogue(const MapCatalogue&) = delete;
+    MapCatalogue& operator=(const MapCatalogue&) = delete;
 
     // The covering maps of `folder`, in file-name order, exactly as
     // ScanFolderFiles would find them. Brings the folder's entries up to
-    // date first: one stamp of the folder, one of each file, and a read of
-    // each file that is new, changed, recently written or was unreadable.
+    // date first. A watched folder costs nothing but the changes the watch
+    // reported (one stamp and one read per changed file); otherwise one stamp
+    // of the folder, one of each file, and a read of each file that is new,
+    // changed, recently written or was unreadable. The first search of a
+    // folder lists it and reads every file.
     std::vector<CoveringMap> Covering(FileSystem& files, const std::string& folder,
                                       const MapSearch& search, const DatumTable& datums);
 
     // Forgets everything (the next search reads every file).
-    void Clear() { folders_.clear(); }
+    void Clear();
     // Calibration files read since construction.
     std::uint64_t FilesRead() const { return filesRead_; }
     std::size_t FolderCount() const { return folders_.size(); }
+    // Folders kept up to date by a watch rather than by stamps.
+    std::size_t WatchedFolderCount() const;
 
 private:
     struct Entry {
@@ -100,21 +121,37 @@ private:
         FileStamp stamp;
         bool racy = true;
         bool readable = false;
+        bool link = false;
         CoverageInfo info;
     };
     struct Folder {
         bool listed = false;
         bool racy = true;
+        bool watched = false;
+        bool listing = false;  // entries are being read from a new listing
+        std::int64_t verifiedNs = 0;
         FileStamp stamp;
-        std::vector<Entry> entries;      // sorted by name
-        std::vector<std::string> names;  // the entries' names, kept for stamping
+        std::map<std::string, Entry> entries;  // by name, byte order
+        std::vector<std::string> names;        // the entries' names, kept for stamping
+        std::vector<std::string> changed;      // names the watch reported, not yet looked at
+        // Entries no watch on this folder vouches for (links, unreadable
+        // files): looked at in every search.
+        std::set<std::string> unsure;
+        CoverageGrid<const Entry> grid;
     };
 
-    const Folder* Refresh(FileSystem& files, const std::string& folder, const DatumTable& datums);
-    void ReadEntry(FileSystem& files, const std::string& folder, Entry& entry,
+    Folder* Refresh(FileSystem& files, const std::string& folder, const DatumTable& datums);
+    void TakeWatchedChanges();
+    bool UpdateWatched(FileSystem& files, const std::string& folder, Folder& f,
+                       const DatumTable& datums);
+    bool Relist(FileSystem& files, const std::string& folder, Folder& f, const DatumTable& datums);
+    void ReadEntry(FileSystem& files, const std::string& folder, Folder& f, Entry& entry,
                    const FileStamp& stamp, std::int64_t now, const DatumTable& datums);
+    void Forget(const std::string& folder);
 
     std::map<std::string, Folder> folders_;
+    std::unique_ptr<FolderWatcher> watcher_;
+    bool watcherAsked_ = false;
     std::uint64_t filesRead_ = 0;
 };
 

@@ -45,7 +45,8 @@ CoverageInfo ReadCoverageInfo(std::string_view data, const DatumTable& datums) {
     std::array<double, kMaxBorderCorners + 1> lat{}, lon{};
     std::string flag = "No";
     while (cursor < data.size()) {
-        next();
+        // Every keyword holds "MM"; most lines (the points) hold none.
+        if (next().find("MM") == std::string::npos) continue;
         std::string key = GetField(line, 1, "");
         if (Contains(key, "MM0")) flag = GetField(line, 2, "No");
         if (Contains(key, "MMPNUM")) {

@@ -81,7 +81,10 @@ std::optional<std::vector<FolderFile>> StdFileSystem::ListFolder(const std::stri
         if (ec) return std::nullopt;
         std::string name = it->path().filename().string();
         if (!EndsWithNoCase(name, suffix)) continue;
-        if (auto stamp = StampRegularFile(it->path())) out.push_back({std::move(name), *stamp});
+        if (auto stamp = StampRegularFile(it->path())) {
+            bool link = it->is_symlink(ec);
+            out.push_back({std::move(name), *stamp, link || ec});
+        }
     }
     if (ec) return std::nullopt;
     return out;
@@ -103,6 +106,12 @@ std::int64_t StdFileSystem::NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
+}
+
+bool StdFileSystem::IsLink(const std::string& path) {
+    std::error_code ec;
+    const bool link = fs::is_symlink(path, ec);
+    return link || ec;
 }
 
 FileSystem& DefaultFileSystem() {

@@ -17,6 +17,7 @@ public:
         const std::string& folder, const std::vector<std::string>& names) override;
     std::optional<std::string> ReadFile(const std::string& path, std::size_t maxBytes) override;
     std::int64_t NowNs() override;
+    bool IsLink(const std::string& path) override;
 };
 
 // A process-wide instance for callers that were given no file system.

@@ -1,9 +1,11 @@
 // The core's window onto folders and file stamps, for the map catalogue.
 // The standard-library version (map/std_file_system.h) works everywhere; the
-// platform layer has a faster one that stats each file once.
+// platform layer has a faster one that stats each file once and can watch
+// folders, so that a repeated search need not stamp every file.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +27,36 @@ struct FileStamp {
 struct FolderFile {
     std::string name;  // file name without the folder
     FileStamp stamp;
+    // A symbolic link: its target may change in another folder, where a
+    // watch on this folder does not see it.
+    bool link = false;
+};
+
+// What a watch saw happen in one folder since the changes were last taken.
+struct FolderChange {
+    std::string folder;  // as given to Watch
+    std::vector<std::string>
+        names;  // entries created, written, removed, renamed or re-permissioned
+    // The watch lost track (its queue overflowed, or the folder itself was
+    // moved, removed or unmounted): list the folder again. The watch on it
+    // is gone; Watch it again.
+    bool rescan = false;
+};
+
+// Change notification for folders. Events may come late but are never lost
+// while the watch holds; when it cannot hold (an overflowing queue, a folder
+// moved away) the change says rescan.
+class FolderWatcher {
+public:
+    virtual ~FolderWatcher() = default;
+    // Starts watching `folder`. False when it cannot be watched reliably:
+    // network and user-space file systems change behind any local watch, and
+    // the system's watch limit may be reached. The caller then stamps files.
+    virtual bool Watch(const std::string& folder) = 0;
+    virtual void Unwatch(const std::string& folder) = 0;
+    // Everything seen since the last call, without waiting; one change per
+    // folder at most.
+    virtual std::vector<FolderChange> TakeChanges() = 0;
 };
 
 class FileSystem {
@@ -49,6 +81,15 @@ public:
     // The wall clock in nanoseconds since the Unix epoch, the scale the
     // stamps' times are on.
     virtual std::int64_t NowNs() = 0;
+    // Whether `path` is a symbolic link; true when that cannot be told (the
+    // caller then keeps checking the file as it would a link).
+    virtual bool IsLink(const std::string& path) {
+        (void)path;
+        return true;
+    }
+    // A new watcher of this file system's folders, owned by the caller;
+    // nullptr where there is no way to watch (the caller stamps files).
+    virtual std::unique_ptr<FolderWatcher> NewWatcher() { return nullptr; }
 };
 
 }  // namespace mw

@@ -3,31 +3,87 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdarg>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include <locale.h>
 
 namespace mw {
 
-TextFileReader::TextFileReader(const std::string& path) { file_ = std::fopen(path.c_str(), "rb"); }
+namespace {
+
+constexpr std::size_t kReadBuffer = 64 * 1024;
+
+enum class LineScan { LineEnd, Limit, NeedMore };
+
+// Appends the characters of data[pos, size) to `text` until a LF (consumed),
+// the limit of `maxChars` stored characters (checked before each byte, so
+// nothing after the last stored character is consumed) or the end of the
+// data. CR is dropped. Works a run at a time: memchr finds the line end and
+// each CR, and the bytes between are appended in one piece.
+LineScan ScanLine(const char* data, std::size_t size, std::size_t& pos, std::string& text,
+                  std::size_t maxChars) {
+    const char* p = data + pos;
+    const char* const end = data + size;
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+    const char* const stop = lf ? lf : end;
+    for (;;) {
+        if (text.size() >= maxChars) {
+            pos = p - data;
+            return LineScan::Limit;
+        }
+        if (p == stop) break;
+        if (*p == '\r') {
+            ++p;
+            continue;
+        }
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', stop - p));
+        const char* runEnd = cr ? cr : stop;
+        std::size_t take = std::min<std::size_t>(runEnd - p, maxChars - text.size());
+        text.append(p, take);
+        p += take;
+    }
+    if (lf) {
+        pos = lf - data + 1;
+        return LineScan::LineEnd;
+    }
+    pos = size;
+    return LineScan::NeedMore;
+}
+
+}  // namespace
+
+TextFileReader::TextFileReader(const std::string& path) {
+    file_ = std::fopen(path.c_str(), "rb");
+    if (file_) buffer_ = std::make_unique<char[]>(kReadBuffer);
+}
 
 TextFileReader::~TextFileReader() { Close(); }
 
 void TextFileReader::Close() {
     if (file_) std::fclose(file_);
     file_ = nullptr;
+    pos_ = end_ = 0;
+}
+
+bool TextFileReader::Fill() {
+    if (!file_) return false;
+    if (pos_ < end_) return true;
+    pos_ = 0;
+    end_ = std::fread(buffer_.get(), 1, kReadBuffer, file_);
+    return end_ > 0;
 }
 
 int TextFileReader::ReadByte() {
-    if (!file_) return -1;
-    int c = std::getc(file_);
-    return c == EOF ? -1 : c;
+    if (!Fill()) return -1;
+    return static_cast<unsigned char>(buffer_[pos_++]);
 }
 
 int ReadLineMax(TextFileReader& file, std::string& text, std::size_t maxChars) {
@@ -35,11 +91,10 @@ int ReadLineMax(TextFileReader& file, std::string& text, std::size_t maxChars) {
     if (!file.IsOpen()) return 0;
     for (;;) {
         if (text.size() >= maxChars) return 1;
-        int c = file.ReadByte();
-        if (c < 0) return 0;
-        if (c == '\n') return 1;
-        if (c == '\r') continue;
-        text.push_back(static_cast<char>(c));
+        if (!file.Fill()) return 0;
+        if (ScanLine(file.buffer_.get(), file.end_, file.pos_, text, maxChars) !=
+            LineScan::NeedMore)
+            return 1;
     }
 }
 
@@ -47,14 +102,7 @@ int ReadMemoryLine(std::string_view data, std::size_t& cursor, std::string& text
                    std::size_t maxChars) {
     text.clear();
     if (cursor >= data.size()) return 0;
-    for (;;) {
-        if (text.size() >= maxChars) return 1;
-        if (cursor >= data.size()) return 0;
-        char c = data[cursor++];
-        if (c == '\n') return 1;
-        if (c == '\r') continue;
-        text.push_back(c);
-    }
+    return ScanLine(data.data(), data.size(), cursor, text, maxChars) == LineScan::NeedMore ? 0 : 1;
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {

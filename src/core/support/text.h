@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,7 +38,14 @@ public:
     void Close();
 
 private:
+    friend int ReadLineMax(TextFileReader& file, std::string& text, std::size_t maxChars);
+    // Refills the buffer when it is used up; false at end of file or on error.
+    bool Fill();
+
     std::FILE* file_ = nullptr;
+    // Lines are cut from this buffer a run at a time, not a byte per call.
+    std::unique_ptr<char[]> buffer_;
+    std::size_t pos_ = 0, end_ = 0;
 };
 
 // Reads one line of at most `maxChars` characters. Returns 1 when a line end

@@ -1,5 +1,6 @@
 // The map image encoder: palette, levels, and what the reader gets back.
 #include <cmath>
+#include <filesystem>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -200,6 +201,132 @@ TEST(PaletteReduction, FewColoursAreKeptExactly) {
     // Fewer slots than colours: reduced, still close.
     const std::vector<mw::Rgb> small = mw::ReducePalette(map.View(), 16);
     EXPECT_EQ(small.size(), 16u);
+}
+
+// A picture handed out in bands, recording what was asked; it can fail at a
+// chosen row, as a damaged scan does.
+class RecordingRows : public mw::PictureRows {
+public:
+    explicit RecordingRows(const mw::RgbImage& image) : view_(image.View()), rows_(view_) {}
+    int Width() const override { return view_.width; }
+    int Height() const override { return view_.height; }
+    bool ReadRows(int y, int count, std::uint32_t* out, std::string* error) override {
+        if (failAt >= 0 && y <= failAt && failAt < y + count) {
+            *error = "damaged band";
+            return false;
+        }
+        // Each pass reads consecutive bands from the top.
+        if (y == 0) ++passes;
+        if (y != next && y != 0) gaps = true;
+        next = y + count;
+        return rows_.ReadRows(y, count, out, error);
+    }
+    int failAt = -1, passes = 0, next = 0;
+    bool gaps = false;
+
+private:
+    mw::RgbImageView view_;
+    mw::ViewRows rows_;
+};
+
+TEST(StreamingEncoder, WritesTheSameFileAsTheWholePictureEncoder) {
+    struct Case {
+        const char* name;
+        mw::RgbImage picture;
+        std::vector<double> levels;
+        bool compressed;
+    };
+    const Case cases[] = {
+        {"few colours, edges not on tiles", MapLikeRgb(333, 201, 40), {100, 50, 25, 10}, true},
+        {"many colours: the palette is quantised",
+         mwtest::MakePhotoLike(300, 260),
+         {100, 33},
+         true},
+        {"no full-size level", MapLikeRgb(500, 140, 12), {70, 30.3}, true},
+        {"raw tiles", MapLikeRgb(130, 70, 9), {100, 50}, false},
+        {"one pixel", MapLikeRgb(1, 1, 1), {100}, true},
+        // Tall enough for several bands of the picture and the overview level.
+        {"tall and thin", MapLikeRgb(40, 2500, 30), {100, 40, 10}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        mw::EncodeOptions options;
+        options.levelPercents = c.levels;
+        options.compressed = c.compressed;
+        mwtest::TempDir dir;
+        mw::Mwf2Image built;
+        mw::EncodeReport whole, streamed;
+        std::string error;
+        ASSERT_TRUE(mw::BuildMapImage(c.picture.View(), options, built, &whole, &error)) << error;
+        ASSERT_TRUE(mw::WriteMwf2File(dir.File("whole.mwf2"), built, &error)) << error;
+
+        RecordingRows rows(c.picture);
+        std::vector<double> progress;
+        ASSERT_TRUE(mw::EncodeMapImage(rows, options, dir.File("streamed.mwf2"), &streamed, &error,
+                                       [&](double f) { progress.push_back(f); }))
+            << error;
+        EXPECT_EQ(dir.Read("streamed.mwf2"), dir.Read("whole.mwf2"));
+        EXPECT_EQ(streamed.colourCount, whole.colourCount);
+        EXPECT_EQ(streamed.psnr, whole.psnr);
+        ASSERT_EQ(streamed.levels.size(), whole.levels.size());
+        for (std::size_t i = 0; i < whole.levels.size(); ++i) {
+            EXPECT_EQ(streamed.levels[i].width, whole.levels[i].width);
+            EXPECT_EQ(streamed.levels[i].height, whole.levels[i].height);
+        }
+        EXPECT_EQ(rows.passes, 2);  // the palette, then the tiles
+        EXPECT_FALSE(rows.gaps);
+        ASSERT_FALSE(progress.empty());
+        EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+        EXPECT_EQ(progress.back(), 1.0);
+        // Nothing but the two images is left in the folder.
+        int files = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir.Path())) (void)e, ++files;
+        EXPECT_EQ(files, 2);
+    }
+}
+
+TEST(StreamingEncoder, AFailedReadLeavesNoFileBehind) {
+    const mw::RgbImage picture = MapLikeRgb(200, 900, 20);
+    for (int failAt : {0, 450, 899}) {
+        SCOPED_TRACE(failAt);
+        mwtest::TempDir dir;
+        dir.Write("m.mwf2", "the old file");
+        RecordingRows rows(picture);
+        rows.failAt = failAt;
+        std::string error;
+        EXPECT_FALSE(
+            mw::EncodeMapImage(rows, mw::EncodeOptions{}, dir.File("m.mwf2"), nullptr, &error));
+        EXPECT_EQ(error, "damaged band");
+        EXPECT_EQ(dir.Read("m.mwf2"), "the old file");
+        int files = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir.Path())) (void)e, ++files;
+        EXPECT_EQ(files, 1);
+    }
+}
+
+TEST(StreamingEncoder, RowScalerGivesScaleImagesRowsOneAtATime) {
+    const mw::RgbImage photo = mwtest::MakePhotoLike(173, 129);
+    for (auto [w, h] : {std::pair{50, 40}, {172, 3}, {1, 129}, {86, 64}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        const mw::RgbImage whole = mw::ScaleImage(photo.View(), w, h);
+        mw::RowScaler scaler(photo.width, photo.height, w, h);
+        std::vector<std::uint32_t> rows;
+        std::vector<int> emittedAfter;
+        for (int y = 0; y < photo.height; ++y) {
+            scaler.AddRow(photo.View().Row(y), [&](const std::uint32_t* row) {
+                rows.insert(rows.end(), row, row + w);
+                emittedAfter.push_back(y);
+            });
+        }
+        EXPECT_EQ(rows, whole.pixels);
+        // A row leaves as soon as the last source row it covers came in.
+        ASSERT_EQ(emittedAfter.size(), std::size_t(h));
+        for (int y = 0; y < h; ++y) {
+            const int lastSource =
+                std::min(photo.height - 1, int(std::ceil((y + 1) * double(photo.height) / h)) - 1);
+            EXPECT_EQ(emittedAfter[y], lastSource) << y;
+        }
+    }
 }
 
 }  // namespace

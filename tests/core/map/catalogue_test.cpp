@@ -33,34 +33,86 @@ const DatumTable& Datums() {
     return table;
 }
 
-// Counts reads and can fail chosen ones; its clock can be set by the test.
+// A watcher that refuses chosen folders (as for a network mount) and can be
+// told to lose track of everything (as when its queue overflows).
+class FaultyWatcher : public FolderWatcher {
+public:
+    explicit FaultyWatcher(std::unique_ptr<FolderWatcher> inner) : inner_(std::move(inner)) {}
+    bool Watch(const std::string& folder) override {
+        return !refused.count(folder) && inner_->Watch(folder);
+    }
+    void Unwatch(const std::string& folder) override { inner_->Unwatch(folder); }
+    std::vector<FolderChange> TakeChanges() override {
+        auto changes = inner_->TakeChanges();
+        if (dropLost) {
+            changes.erase(std::remove_if(changes.begin(), changes.end(),
+                                         [](const FolderChange& c) { return c.rescan; }),
+                          changes.end());
+        }
+        if (overflow) {
+            overflow = false;
+            for (const std::string& f : overflowFolders) changes.push_back({f, {}, true});
+        }
+        return changes;
+    }
+    std::set<std::string> refused;
+    // A lost watch goes unreported: the folder was replaced behind its back.
+    bool dropLost = false;
+    // The next TakeChanges reports these folders lost, as an overflow does.
+    bool overflow = false;
+    std::vector<std::string> overflowFolders;
+
+private:
+    std::unique_ptr<FolderWatcher> inner_;
+};
+
+// Counts every call and can fail chosen reads; its clock can be set by the
+// test. It hands out the inner file system's watcher only when `watch` is
+// set (optionally wrapped in a FaultyWatcher).
 class CountingFiles : public FileSystem {
 public:
     explicit CountingFiles(FileSystem& inner) : inner_(inner) {}
     std::optional<FileStamp> StampFolder(const std::string& f) override {
+        ++calls;
         return inner_.StampFolder(f);
     }
     std::optional<std::vector<FolderFile>> ListFolder(const std::string& f,
                                                       std::string_view suffix) override {
         ++lists;
+        ++calls;
         return inner_.ListFolder(f, suffix);
     }
     std::vector<std::optional<FileStamp>> StampFiles(const std::string& f,
                                                      const std::vector<std::string>& n) override {
+        ++calls;
+        stamped += static_cast<int>(n.size());
         return inner_.StampFiles(f, n);
     }
     std::optional<std::string> ReadFile(const std::string& path, std::size_t max) override {
         ++reads;
+        ++calls;
         readPaths.push_back(path);
         if (failing.count(path)) return std::nullopt;
         return inner_.ReadFile(path, max);
     }
     std::int64_t NowNs() override { return now ? *now : inner_.NowNs(); }
+    bool IsLink(const std::string& path) override { return inner_.IsLink(path); }
+    std::unique_ptr<FolderWatcher> NewWatcher() override {
+        if (!watch) return nullptr;
+        auto inner = inner_.NewWatcher();
+        if (!inner || !faultyWatch) return inner;
+        auto w = std::make_unique<FaultyWatcher>(std::move(inner));
+        faulty = w.get();
+        return w;
+    }
 
-    int reads = 0, lists = 0;
+    int reads = 0, lists = 0, calls = 0, stamped = 0;
     std::vector<std::string> readPaths;
     std::set<std::string> failing;
     std::optional<std::int64_t> now;
+    bool watch = false;
+    bool faultyWatch = false;         // wrap the watcher in a FaultyWatcher...
+    FaultyWatcher* faulty = nullptr;  // ...which is this one
 
 private:
     FileSystem& inner_;
@@ -347,10 +399,142 @@ TEST_F(Selection, AFolderThatCannotBeListedContributesNothing) {
     EXPECT_EQ(catalogue.FolderCount(), 0u);
 }
 
+TEST_F(Selection, AWatchedFolderIsNotTouchedUntilItChanges) {
+    files.watch = true;
+    std::string folder = tree.Folder("m");
+    for (int i = 0; i < 5; ++i)
+        tree.Write("m", "map" + std::to_string(i) + ".map", CoverageMap(50, 10, 51, 11, 10.0 + i));
+    files.now = posix.NowNs();
+    auto search = [&] { return catalogue.Covering(files, folder, At(50.5, 10.5), Datums()); };
+    EXPECT_EQ(search().size(), 5u);
+    ASSERT_EQ(catalogue.WatchedFolderCount(), 1u) << "inotify refused a local folder";
+    files.calls = 0;
+    EXPECT_EQ(search().size(), 5u);
+    EXPECT_EQ(files.calls, 0);  // no stamp, no listing, no read
+
+    // Each change costs one stamp and one read of the file it touched.
+    files.reads = files.stamped = 0;
+    tree.Write("m", "map2.map", CoverageMap(0, 0, 1, 1, 12.0));  // moved away
+    tree.Write("m", "new.map", CoverageMap(50, 10, 51, 11, 1.0));
+    fs::remove(folder + "/map4.map");
+    tree.WriteText("m", "notes.txt", "not a map");
+    std::vector<std::string> names;
+    for (const auto& m : search()) names.push_back(FileNameOf(m.path));
+    EXPECT_EQ(names, (std::vector<std::string>{"map0.map", "map1.map", "map3.map", "new.map"}));
+    EXPECT_EQ(files.reads, 2);
+    EXPECT_EQ(files.stamped, 3);
+    EXPECT_EQ(files.lists, 1);  // the first search's only
+
+    // Once in a while the folder itself is checked, nothing more.
+    files.calls = 0;
+    *files.now += MapCatalogue::kVerifyFolderNs;
+    search();
+    EXPECT_EQ(files.calls, 1);
+}
+
+TEST_F(Selection, WatchedFoldersStillSeeWhatNoWatchReports) {
+    files.watch = true;
+    std::string folder = tree.Folder("m");
+    std::string elsewhere = tree.Write("other", "target.map", CoverageMap(50, 10, 51, 11, 4.0));
+    fs::create_symlink(elsewhere, folder + "/link.map");
+    std::string locked = tree.Write("m", "locked.map", CoverageMap(50, 10, 51, 11, 3.0));
+    files.failing.insert(locked);
+    auto search = [&] {
+        std::vector<std::string> out;
+        for (const auto& m : catalogue.Covering(files, folder, At(50.5, 10.5), Datums()))
+            out.push_back(FileNameOf(m.path) + "@" + Format("%g", m.scale));
+        return out;
+    };
+    files.now = posix.NowNs() + 10 * kSecond;
+    EXPECT_EQ(search(), (std::vector<std::string>{"link.map@4"}));
+    ASSERT_EQ(catalogue.WatchedFolderCount(), 1u);
+    // The link's target changes in a folder nobody watches; the unreadable
+    // file becomes readable without any event.
+    tree.Write("other", "target.map", CoverageMap(50, 10, 51, 11, 2.5));
+    files.failing.clear();
+    EXPECT_EQ(search(), (std::vector<std::string>{"link.map@2.5", "locked.map@3"}));
+    // The same for a link made while the folder is watched.
+    std::string second = tree.Write("other", "second.map", CoverageMap(50, 10, 51, 11, 7.0));
+    fs::create_symlink(second, folder + "/new-link.map");
+    EXPECT_EQ(search(),
+              (std::vector<std::string>{"link.map@2.5", "locked.map@3", "new-link.map@7"}));
+    tree.Write("other", "second.map", CoverageMap(50, 10, 51, 11, 6.0));
+    EXPECT_EQ(search(),
+              (std::vector<std::string>{"link.map@2.5", "locked.map@3", "new-link.map@6"}));
+    // A folder put in place of the watched one, with no event (as a mount
+    // over a parent folder would), is noticed at the next folder check.
+    files.faultyWatch = true;
+    MapCatalogue fresh;
+    auto freshSearch = [&] { return fresh.Covering(files, folder, At(50.5, 10.5), Datums()); };
+    EXPECT_EQ(freshSearch().size(), 3u);
+    ASSERT_NE(files.faulty, nullptr);
+    files.faulty->dropLost = true;
+    fs::rename(folder, tree.Root() + "/old");
+    tree.Write("n", "only.map", CoverageMap(50, 10, 51, 11, 1.0));
+    fs::rename(tree.Root() + "/n", folder);
+    *files.now += MapCatalogue::kVerifyFolderNs;
+    auto found = freshSearch();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(FileNameOf(found[0].path), "only.map");
+    EXPECT_EQ(fresh.WatchedFolderCount(), 1u);
+}
+
+TEST_F(Selection, RefusedWatchesFallBackToStamps) {
+    files.watch = true;
+    files.faultyWatch = true;
+    std::string folder = tree.Folder("m");
+    for (int i = 0; i < 4; ++i)
+        tree.Write("m", "map" + std::to_string(i) + ".map", CoverageMap(50, 10, 51, 11, 10.0 + i));
+    files.now = posix.NowNs() + 10 * kSecond;
+    auto search = [&] { return catalogue.Covering(files, folder, At(50.5, 10.5), Datums()); };
+    // The watcher is made on the first search; refuse the folder from then on.
+    catalogue.Covering(files, tree.Folder("warmup"), At(0, 0), Datums());
+    ASSERT_NE(files.faulty, nullptr);
+    files.faulty->refused = {folder};
+    EXPECT_EQ(search().size(), 4u);
+    EXPECT_EQ(catalogue.WatchedFolderCount(), 1u);  // only the warm-up folder
+    files.stamped = files.reads = 0;
+    tree.Write("m", "map1.map", CoverageMap(0, 0, 1, 1, 10.0));
+    EXPECT_EQ(search().size(), 3u);
+    EXPECT_EQ(files.stamped, 4);  // every file stamped: no watch to trust
+    EXPECT_EQ(files.reads, 1);
+}
+
+TEST_F(Selection, PositionsAndBordersTheGridCannotPlace) {
+    // Searched by the index with and without a watch and by the plain scan.
+    std::string folder = tree.Folder("m");
+    tree.Write("m", "world.map", CoverageMap(-89, -179, 89, 179, 50.0));
+    tree.Write("m", "small.map", CoverageMap(50, 10, 50.1, 10.1, 1.0));
+    CalibrationFileSpec odd = CoverageMap(50, 10, 51, 11, 2.0);
+    odd.extraLines = {"MMPLL,3,1e300,-1e300"};
+    tree.Write("m", "odd.map", odd);
+    CalibrationFileSpec nan = CoverageMap(50, 10, 51, 11, 3.0);
+    nan.extraLines = {"MMPLL,2,nan,nan"};
+    tree.Write("m", "nan.map", nan);
+    const MapSearch searches[] = {
+        At(50.05, 10.05), At(0, 0),       At(1e9, 10),    At(50.05, 1e300),
+        At(-89, -179),    At(50.0, 10.0), At(50.1, 10.1), At(std::nan(""), 10)};
+    MapCatalogue watched;
+    CountingFiles watching(posix);
+    watching.watch = true;
+    for (const MapSearch& s : searches) {
+        SCOPED_TRACE(Format("%g %g", s.lat, s.lon));
+        auto plain = ScanFolderFiles(files, folder, s, Datums());
+        for (auto* cat : {&catalogue, &watched}) {
+            auto got = cat->Covering(cat == &watched ? watching : files, folder, s, Datums());
+            ASSERT_EQ(got.size(), plain.size());
+            for (std::size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i].path, plain[i].path);
+        }
+    }
+}
+
 // Random map sets, searched by both ways after random changes.
-class Equivalence : public ::testing::TestWithParam<bool> {};
+enum class Mode { Std, PosixStamped, Watched, WatchedWithFaults };
+
+class Equivalence : public ::testing::TestWithParam<Mode> {};
 
 TEST_P(Equivalence, IndexAndPlainScanAgreeOverRandomMapSets) {
+    const Mode mode = GetParam();
     std::mt19937 rng(20240611);
     auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
     auto real = [&](double lo, double hi) {
@@ -365,16 +549,22 @@ TEST_P(Equivalence, IndexAndPlainScanAgreeOverRandomMapSets) {
     MapFolders tree;
     StdFileSystem stdFiles;
     PosixFileSystem posixFiles;
-    // The searches run some seconds after the changes, so no file is in the
-    // racy window and the index has to rely on its stamps.
-    CountingFiles files(GetParam() ? static_cast<FileSystem&>(posixFiles) : stdFiles);
+    CountingFiles files(mode == Mode::Std ? static_cast<FileSystem&>(stdFiles) : posixFiles);
+    files.watch = mode == Mode::Watched || mode == Mode::WatchedWithFaults;
+    files.faultyWatch = mode == Mode::WatchedWithFaults;
     MapCatalogue catalogue;
     std::vector<std::string> folders = {tree.Folder("f0"), tree.Folder("f1"), tree.Folder("f2")};
+    // One folder as on a network mount: no watch, stamped at every search.
+    CountingFiles plainFiles(posixFiles);
 
     auto randomMap = [&]() {
         double s = real(49, 53), w = real(-3, 2);
+        // Some maps are much larger than the grid's cells, a few span the
+        // world (the grid keeps those in its wide list).
+        double size = pick(10) == 0 ? real(5, 40) : real(0.2, 3);
+        if (pick(40) == 0) s = -89, w = -179, size = 358;
         CalibrationFileSpec calib =
-            CoverageMap(s, w, s + real(0.2, 3), w + real(0.2, 3), scales[pick(scales.size())]);
+            CoverageMap(s, w, s + size, w + size, scales[pick(scales.size())]);
         calib.datum = datums[pick(datums.size())];
         int r = pick(20);
         if (r == 0) calib.movingMap = "No";
@@ -383,6 +573,7 @@ TEST_P(Equivalence, IndexAndPlainScanAgreeOverRandomMapSets) {
         if (r == 3) {  // a triangle
             calib.borderCount = 3;
         }
+        if (r == 4) calib.extraLines = {"MMPLL,2,nan,inf"};  // a corner that is no number
         return calib;
     };
     auto fileName = [&]() { return names[pick(names.size())] + (pick(6) == 0 ? ".MAP" : ".map"); };
@@ -393,41 +584,65 @@ TEST_P(Equivalence, IndexAndPlainScanAgreeOverRandomMapSets) {
     };
     for (int i = 0; i < 40; ++i) writeRandom();
 
-    for (int round = 0; round < 12; ++round) {
-        files.now = posixFiles.NowNs() + 10 * kSecond;
-        for (int q = 0; q < 25; ++q) {
+    const std::int64_t start = posixFiles.NowNs();
+    int swaps = 0;
+    for (int round = 0; round < 100; ++round) {
+        // The searches run some seconds after the changes, so no file is in
+        // the racy window and a stamped folder has to rely on its stamps;
+        // the clock also moves on by more than the folder check interval.
+        files.now = start + 10 * kSecond + round * MapCatalogue::kVerifyFolderNs;
+        if (files.faulty) {
+            files.faulty->refused = {folders[2]};
+            if (round % 7 == 3) {
+                files.faulty->overflow = true;
+                files.faulty->overflowFolders = folders;
+            }
+            files.faulty->dropLost = round % 2 == 1;
+        }
+        for (int q = 0; q < 8; ++q) {
             MapSearch s =
                 At(real(49, 55), real(-3, 5),
                    pick(3) == 0 ? FindDatumByName(Datums(), "European 1950") : kDatumWgs84);
+            if (pick(50) == 0) s.lat = 1e9;  // no position a grid cell can hold
             std::string loaded =
                 pick(3) == 0 || written.empty() ? std::string() : written[pick(written.size())];
             double current = pick(2) ? kUnknownScale : *scales[pick(scales.size() - 1)];
-            auto plainList = FindMapsAtPosition(folders, FullScan(files, s));
+            auto plainList = FindMapsAtPosition(folders, FullScan(plainFiles, s));
             auto indexList = FindMapsAtPosition(folders, Indexed(catalogue, files, s));
             ASSERT_EQ(plainList.size(), indexList.size()) << "round " << round;
             for (std::size_t i = 0; i < plainList.size(); ++i) {
                 EXPECT_EQ(plainList[i].path, indexList[i].path);
                 EXPECT_EQ(plainList[i].scale, indexList[i].scale);
             }
-            auto plain = ChooseMap(folders, FullScan(files, s), loaded, current);
+            auto plain = ChooseMap(folders, FullScan(plainFiles, s), loaded, current);
             auto indexed = ChooseMap(folders, Indexed(catalogue, files, s), loaded, current);
             ASSERT_EQ(plain.has_value(), indexed.has_value());
             if (plain) {
                 EXPECT_EQ(plain->path, indexed->path);
             }
         }
-        // Change the set between rounds: rewrite, add, remove, rename.
+        // Change the set between rounds: rewrite, add, remove, rename, and
+        // now and then put a different folder where a map folder was.
         for (int c = 0; c < 6; ++c) {
-            int action = pick(4);
-            if (action == 0 || written.empty()) {
+            int action = pick(25);
+            if (action == 24) {
+                const std::string& folder = folders[pick(3)];
+                const std::string away = tree.Root() + "/away" + std::to_string(++swaps);
+                fs::rename(folder, away);
+                const std::string fresh = tree.Folder("fresh");
+                for (int k = 0; k < 3; ++k) tree.Write("fresh", fileName(), randomMap());
+                fs::rename(fresh, folder);
+                for (const auto& e : fs::directory_iterator(folder))
+                    written.push_back(e.path().string());
+            } else if (action < 6 || written.empty()) {
                 writeRandom();
             } else {
                 std::size_t i = pick(written.size());
                 std::string path = written[i];
                 if (!fs::exists(path)) continue;
-                if (action == 1) {
+                if (action < 12) {
                     tree.Write(FileNameOf(FolderOf(path)), FileNameOf(path), randomMap());
-                } else if (action == 2) {
+                } else if (action < 18) {
                     fs::remove(path);
                 } else {
                     std::string to = JoinPath(FolderOf(path), "r" + fileName());
@@ -438,10 +653,29 @@ TEST_P(Equivalence, IndexAndPlainScanAgreeOverRandomMapSets) {
         }
     }
     // Most searches were answered from the index.
-    EXPECT_LT(catalogue.FilesRead(), 200u);
+    EXPECT_LT(catalogue.FilesRead() * 10, static_cast<std::uint64_t>(plainFiles.reads));
+    if (mode == Mode::Watched) {
+        EXPECT_EQ(catalogue.WatchedFolderCount(), 3u);
+    }
+    if (mode == Mode::WatchedWithFaults) {
+        EXPECT_EQ(catalogue.WatchedFolderCount(), 2u);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothFileSystems, Equivalence, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "posix" : "std"; });
+INSTANTIATE_TEST_SUITE_P(FileSystemsAndWatches, Equivalence,
+                         ::testing::Values(Mode::Std, Mode::PosixStamped, Mode::Watched,
+                                           Mode::WatchedWithFaults),
+                         [](const auto& info) {
+                             switch (info.param) {
+                                 case Mode::Std:
+                                     return "std";
+                                 case Mode::PosixStamped:
+                                     return "posix_stamped";
+                                 case Mode::Watched:
+                                     return "watched";
+                                 default:
+                                     return "watched_with_faults";
+                             }
+                         });
 
 }  // namespace

@@ -1,0 +1,163 @@
+// The line readers cut lines out of buffers a run at a time; these cases aim
+// at the places where that can go wrong: a CR or LF right at the length
+// limit, a line crossing the file reader's buffer, bytes that are neither.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "support/text.h"
+#include "testlib/temp_dir.h"
+
+using namespace mw;
+
+namespace {
+
+struct Call {
+    int result;
+    std::string text;
+};
+
+// The rules as they read, one byte at a time: the limit is checked before
+// each byte, CR is dropped, LF ends the line, the end of the data gives 0.
+std::vector<Call> ByteAtATime(const std::string& data, std::size_t max) {
+    std::vector<Call> calls;
+    std::size_t cursor = 0;
+    for (;;) {
+        Call call{0, ""};
+        if (cursor >= data.size()) {
+            calls.push_back(call);
+            return calls;
+        }
+        for (;;) {
+            if (call.text.size() >= max) {
+                call.result = 1;
+                break;
+            }
+            if (cursor >= data.size()) break;
+            char c = data[cursor++];
+            if (c == '\n') {
+                call.result = 1;
+                break;
+            }
+            if (c != '\r') call.text.push_back(c);
+        }
+        calls.push_back(call);
+        if (call.result == 0) {
+            if (!call.text.empty()) calls.push_back({0, ""});
+            return calls;
+        }
+    }
+}
+
+std::vector<Call> FromMemory(const std::string& data, std::size_t max) {
+    std::vector<Call> calls;
+    std::size_t cursor = 0;
+    for (;;) {
+        Call call;
+        call.result = ReadMemoryLine(data, cursor, call.text, max);
+        calls.push_back(call);
+        if (call.result == 0 && call.text.empty()) return calls;
+        if (call.result == 0) {
+            call.result = ReadMemoryLine(data, cursor, call.text, max);
+            calls.push_back(call);
+            return calls;
+        }
+    }
+}
+
+std::vector<Call> FromFile(const mwtest::TempDir& dir, const std::string& data, std::size_t max) {
+    dir.Write("lines.txt", data);
+    TextFileReader file(dir.File("lines.txt"));
+    std::vector<Call> calls;
+    for (;;) {
+        Call call;
+        call.result = ReadLineMax(file, call.text, max);
+        calls.push_back(call);
+        if (call.result == 0 && call.text.empty()) return calls;
+        if (call.result == 0) {
+            call.result = ReadLineMax(file, call.text, max);
+            calls.push_back(call);
+            return calls;
+        }
+    }
+}
+
+std::string Show(const std::vector<Call>& calls) {
+    std::string out;
+    for (const Call& c : calls) out += std::to_string(c.result) + ":" + c.text + "|";
+    return out;
+}
+
+TEST(LineReaders, EdgesOfTheLimitAndTheLineEnds) {
+    struct Case {
+        const char* name;
+        std::string data;
+        std::size_t max;
+        std::vector<Call> calls;
+    };
+    const Case cases[] = {
+        {"LF right after the limit is the next call's empty line",
+         "abcd\nx",
+         4,
+         {{1, "abcd"}, {1, ""}, {0, "x"}, {0, ""}}},
+        {"CR LF after the limit: the CR is dropped by the next call",
+         "abcd\r\n",
+         4,
+         {{1, "abcd"}, {1, ""}, {0, ""}}},
+        {"CR does not count towards the limit", "ab\r\rcd\r\n", 4, {{1, "abcd"}, {1, ""}, {0, ""}}},
+        {"CR inside a line is dropped", "a\rb\nc", 250, {{1, "ab"}, {0, "c"}, {0, ""}}},
+        {"a lone CR at the end", "\r", 250, {{0, ""}}},
+        {"empty lines", "\n\r\n\n", 250, {{1, ""}, {1, ""}, {1, ""}, {0, ""}}},
+        {"bytes above 127 and NUL are characters",
+         std::string("\xff\x00\x80\n", 4),
+         250,
+         {{1, std::string("\xff\x00\x80", 3)}, {0, ""}}},
+        {"exactly the limit then the end", "abcd", 4, {{1, "abcd"}, {0, ""}}},
+    };
+    mwtest::TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Show(FromMemory(c.data, c.max)), Show(c.calls));
+        EXPECT_EQ(Show(FromFile(dir, c.data, c.max)), Show(c.calls));
+        // The reference agrees with the hand-written expectation.
+        EXPECT_EQ(Show(ByteAtATime(c.data, c.max)), Show(c.calls));
+    }
+}
+
+TEST(LineReaders, RandomTextsReadAsByteAtATime) {
+    // Long texts of few distinct bytes, so CR, LF and limits meet in every
+    // combination, and lines cross the file reader's 64 KiB buffer.
+    std::mt19937 rng(7);
+    const char alphabet[] = {'a', 'b', '\r', '\n', ',', '\xe9'};
+    mwtest::TempDir dir;
+    for (int round = 0; round < 30; ++round) {
+        std::size_t size = round < 20 ? rng() % 600 : 64 * 1024 + rng() % 3000;
+        std::size_t max = round % 3 == 0 ? 3 : round % 3 == 1 ? kShortLineMax : kLongLineMax;
+        std::string data;
+        // Sparse line ends in the big texts, so some lines span a buffer.
+        int spread = round < 20 ? 6 : 400;
+        for (std::size_t i = 0; i < size; ++i) {
+            int r = static_cast<int>(rng() % spread);
+            data.push_back(r < 6 ? alphabet[r] : 'x');
+        }
+        SCOPED_TRACE(round);
+        const std::string want = Show(ByteAtATime(data, max));
+        EXPECT_EQ(Show(FromMemory(data, max)), want);
+        EXPECT_EQ(Show(FromFile(dir, data, max)), want);
+    }
+}
+
+TEST(LineReaders, ByteReadsAndLineReadsShareTheBuffer) {
+    mwtest::TempDir dir;
+    dir.Write("f.txt", "xy\r\nline two\n");
+    TextFileReader f(dir.File("f.txt"));
+    EXPECT_EQ(f.ReadByte(), 'x');
+    std::string line;
+    EXPECT_EQ(ReadLine(f, line), 1);
+    EXPECT_EQ(line, "y");
+    EXPECT_EQ(ReadLine(f, line), 1);
+    EXPECT_EQ(line, "line two");
+    EXPECT_EQ(f.ReadByte(), -1);
+}
+
+}  // namespace
