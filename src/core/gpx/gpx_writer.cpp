@@ -64,6 +64,8 @@ void AppendEle(std::string& out, double metres) {
 }
 
 void AppendPosition(std::string& out, const char* tag, double lat, double lon) {
+    // GPX longitudes lie in [-180, 180): 180 itself is written as -180.
+    if (lon >= 180) lon -= 360;
     out += '<';
     out += tag;
     out += " lat=\"";
