@@ -11,6 +11,8 @@
 #include <string_view>
 #include <utility>
 
+#include "nav/record_rule.h"  // kMetresPerFoot
+
 namespace mw {
 
 // The namespaces a GPX document may use, and ours for the waypoint and route
@@ -19,7 +21,6 @@ inline constexpr const char* kGpx11Namespace = "http://www.topografix.com/GPX/1/
 inline constexpr const char* kGpx10Namespace = "http://www.topografix.com/GPX/1/0";
 inline constexpr const char* kMwGpxNamespace = "urn:mapwanderer:gpx:1";
 
-inline constexpr double kMetresPerFoot = 0.3048;
 // The program's "not known" altitude.
 inline constexpr double kNoAltitudeFeet = -777;
 
