@@ -77,9 +77,14 @@ std::string FormatIsoTime(std::int64_t utc) {
                   c.day, c.hour, c.minute, c.second);
 }
 
-std::optional<std::int64_t> ParseIsoTime(std::string_view raw) {
-    const std::string trimmed = Trim(raw);
-    const std::string_view text = trimmed;
+std::optional<std::int64_t> ParseIsoTime(std::string_view text) {
+    // Trimmed in place: this runs for every point of a track.
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' ||
+                             text.front() == '\n'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
+                             text.back() == '\n'))
+        text.remove_suffix(1);
     const int y = Digits(text, 0, 4), mo = Digits(text, 5, 2), d = Digits(text, 8, 2);
     const int h = Digits(text, 11, 2), mi = Digits(text, 14, 2), s = Digits(text, 17, 2);
     if (text.size() < 19 || text[4] != '-' || text[7] != '-' || (text[10] != 'T' && text[10] != 't') ||
