@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config zlib1g-dev libtiff-dev libproj-dev
+  build-essential cmake ninja-build pkg-config zlib1g-dev libtiff-dev libproj-dev libexpat1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev qt6-image-formats-plugins
   xvfb xauth imagemagick gpsd proj-bin python3 marble-qt-data locales

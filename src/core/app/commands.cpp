@@ -41,6 +41,8 @@ std::vector<MenuNode> BuildMenuBar() {
         Entry(kCmdSaveTrackLog),
         Entry(kCmdDeleteTrackLog),
         Entry(kCmdReplayTrack),
+        Entry(kCmdImportGpx),
+        Entry(kCmdExportGpx),
         Sep(),
         Entry(kCmdUploadDownload),
         Sub("Settings", {

@@ -88,6 +88,8 @@ enum CommandId : int {
     kCmdRecentMap9 = 40121,
     kCmdRecentMap0 = 40123,
     kCmdViewMapView = 40124,
+    kCmdImportGpx = 40130,
+    kCmdExportGpx = 40131,
 };
 
 // One node of the menu bar: an item, a check item, a separator or a submenu.

@@ -1,0 +1,100 @@
+// GPX to and from the program: the stores (import and export commands) and
+// the program's own files (the command-line conversions).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "geo/datums.h"
+#include "gpx/gpx_reader.h"
+#include "nav/route_store.h"
+#include "track/track_store.h"
+#include "waypoint/waypoint_store.h"
+
+namespace mw {
+
+inline constexpr const char* kGpxNotReadText = "GPX file could not be read";
+inline constexpr const char* kGpxNotWrittenText = "Cannot Create GPX File";
+inline constexpr const char* kGpxTextsBlankedText =
+    "Commas and line breaks in names were replaced by blanks";
+
+struct GpxImportReport {
+    GpxReadResult read;
+    // What the file held of each kind (records with a usable position).
+    std::int64_t waypoints = 0, routes = 0, routePoints = 0, trackPoints = 0;
+    // What the stores' limits left out.
+    std::int64_t waypointsLeftOut = 0, routesLeftOut = 0, routePointsLeftOut = 0,
+                 trackPointsLeftOut = 0;
+};
+
+// Reads the GPX file at `path` and, only when the whole file reads, replaces
+// each store whose kind the file holds (waypoints, routes, track) as the
+// program's own loads do, positions moved from WGS 84 to `mapDatum`. Stores
+// of kinds the file does not hold are left alone. The store limits apply:
+// 1,000 waypoints, 100 routes of 100 points, the track ring's last 999 points.
+GpxImportReport ImportGpxFile(const std::string& path, WaypointStore& waypoints,
+                              RouteStore& routes, TrackStore& track, const DatumTable& datums,
+                              int mapDatum);
+
+// The one message an import shows: the refusal, or how many records were
+// skipped or left out and whether names were changed; empty when there is
+// nothing to say.
+std::string GpxImportMessage(const GpxImportReport& report);
+
+// Writes every waypoint (not at 0, 0), route and the track (one trk, a
+// trkseg for each piece) to `path`, positions moved from `mapDatum` to WGS
+// 84. The stores are not changed. False when the file cannot be written (any
+// earlier file then stays).
+bool ExportGpxFile(const std::string& path, const WaypointStore& waypoints,
+                   const RouteStore& routes, const TrackStore& track, const DatumTable& datums,
+                   int mapDatum);
+
+// --- The program's files, without the stores' limits ---
+
+// Calls `fn` for every waypoint of a waypoint file not at 0, 0, the position
+// moved to WGS 84. False when the file cannot be opened.
+bool ForEachWaypointInFile(const std::string& path, const DatumTable& datums,
+                           const std::function<void(Waypoint&&)>& fn);
+// Calls `fn` for every point of a track file, moved to WGS 84, with its
+// altitude (feet, -777 none) as metres and a track log line's date and time.
+// A point with flag 1, and the file's first point, start a new segment.
+bool ForEachTrackPointInFile(const std::string& path, const DatumTable& datums,
+                             const std::function<void(const GpxTrackPoint&)>& fn);
+// The routes of a route file (the route reader's limits apply), WGS 84.
+std::optional<std::vector<Route>> ReadRoutesForGpx(const std::string& path,
+                                                   const DatumTable& datums);
+
+// Writes what a GPX document holds into the program's files as it is read:
+// any of a waypoint file, a track file (every trk and trkseg a new segment;
+// points with a time become track log lines) and a route file, all in WGS
+// 84. Nothing replaces its target unless Commit() is called and succeeds.
+class NativeFilesSink final : public GpxSink {
+public:
+    // Empty paths are not written.
+    NativeFilesSink(const std::string& waypointPath, const std::string& trackPath,
+                    const std::string& routePath);
+    ~NativeFilesSink() override;
+    // False when an output cannot be created.
+    bool IsOpen() const;
+    // Renames every output over its target; false when any write failed.
+    bool Commit();
+
+    void OnWaypoint(Waypoint&& waypoint) override;
+    void OnRoute(Route&& route) override;
+    void OnTrackPoint(const GpxTrackPoint& point) override;
+
+private:
+    struct Files;
+    std::unique_ptr<Files> files_;
+    int routeNumber_ = 0;
+};
+
+// A track point line as the program writes it: a log line when the point
+// has a time, a saved-track line otherwise.
+std::string TrackLineForPoint(const GpxTrackPoint& point);
+
+}  // namespace mw

@@ -1,0 +1,106 @@
+#!/bin/bash
+# mwtool gpx: export, import and info on the program's files and on bad
+# GPX input. Usage: gpx_convert.sh MWTOOL REPO_ROOT
+set -u
+MW=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+export LC_ALL=C
+fail=0
+
+same() {
+    if [[ "$2" != "$3" ]]; then
+        echo "FAILED: $1"
+        echo "  expected: $(printf '%q' "$2")"
+        echo "  actual:   $(printf '%q' "$3")"
+        fail=1
+    fi
+}
+mw() { "$MW" "$@" --home "$dir"; }
+gpx() {
+    printf '<?xml version="1.0"?><gpx version="1.1" creator="t" xmlns="http://www.topografix.com/GPX/1/1">%s</gpx>' "$1"
+}
+
+# Two tracks of one and two segments go into one track file, a new segment each.
+gpx '<wpt lat="51.5" lon="-0.12"><ele>30.48</ele><name>Big, Ben</name></wpt>
+<rte><name>R</name><rtept lat="1" lon="2"><name>a</name></rtept><rtept lat="3" lon="4"/></rte>
+<trk><trkseg><trkpt lat="10" lon="20"><ele>304.8</ele><time>2024-05-06T07:08:09Z</time></trkpt>
+<trkpt lat="10.5" lon="20.5"/></trkseg></trk>
+<trk><trkseg><trkpt lat="11" lon="21"/></trkseg><trkseg><trkpt lat="12" lon="22"/></trkseg></trk>' >"$dir/in.gpx"
+
+same "info" "waypoints,1
+routes,1,points,2
+tracks,2,segments,3,points,4" "$(mw gpx info "$dir/in.gpx" 2>/dev/null)"
+
+mw gpx import "$dir/in.gpx" --waypoints "$dir/out.wpt" --track "$dir/out.plt" --routes "$dir/out.rte" 2>"$dir/err"
+same "import exit" 0 $?
+same "import note" "mwtool: Commas and line breaks in names were replaced by blanks" "$(cat "$dir/err")"
+same "track file" "  10.0000000,  20.0000000,1,   1000, ,060524,070809
+  10.5000000,  20.5000000,0,   -777
+  11.0000000,  21.0000000,1,   -777
+  12.0000000,  22.0000000,1,   -777" "$(tail -n +7 "$dir/out.plt" | tr -d '\r')"
+same "waypoint name and altitude" "Big  Ben,51.5000000,-0.1200000,100" \
+    "$(mw wpt show "$dir/out.wpt" | sed -n 2p | cut -d, -f2-4,15)"
+same "route file" "R,1,R,,255
+W,1,1,0,a,1.0000000,2.0000000
+W,1,2,0,X,3.0000000,4.0000000" "$(tail -n +5 "$dir/out.rte" | tr -d '\r')"
+same "route file reads back" "point,1,2,X,3.0000000,4.0000000" "$(mw rte show "$dir/out.rte" | sed -n 3p)"
+
+# Back to GPX and counted again: the same records.
+mw gpx export --waypoints "$dir/out.wpt" --track "$dir/out.plt" --routes "$dir/out.rte" -o "$dir/back.gpx"
+same "export exit" 0 $?
+same "exported counts" "waypoints,1
+routes,1,points,2
+tracks,1,segments,3,points,4" "$(mw gpx info "$dir/back.gpx")"
+same "7 decimals, metres, UTC" 1 "$(grep -c '<trkpt lat="10.0000000" lon="20.0000000"><ele>304.800</ele><time>2024-05-06T07:08:09Z</time></trkpt>' "$dir/back.gpx")"
+
+# Bad input: what, document, exit code, info output or error text.
+bad() {
+    local what=$1 doc=$2 code=$3 expect=$4
+    printf '%s' "$doc" >"$dir/bad.gpx"
+    local got
+    got=$(mw gpx info "$dir/bad.gpx" 2>&1)
+    local rc=$?
+    same "$what: exit" "$code" "$rc"
+    if [[ "$got" != *"$expect"* ]]; then
+        echo "FAILED: $what: output lacks $(printf '%q' "$expect"): $(printf '%q' "$got")"
+        fail=1
+    fi
+}
+lol='<?xml version="1.0"?><!DOCTYPE gpx [<!ENTITY a "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa">'
+prev=a
+for e in b c d e f g h i j; do
+    lol+="<!ENTITY $e \"$(printf "&$prev;%.0s" 1 2 3 4 5 6 7 8 9 10)\">"
+    prev=$e
+done
+lol+=']><gpx xmlns="http://www.topografix.com/GPX/1/1"><wpt lat="1" lon="1"><name>&j;</name></wpt></gpx>'
+
+bad "not XML" 'lat,lon' 1 "GPX file could not be read: syntax error"
+bad "truncated" "$(gpx '<trk><trkseg><trkpt lat="1" lon="1"/>' | head -c 140)" 1 "GPX file could not be read"
+bad "GPX 1.0" '<gpx xmlns="http://www.topografix.com/GPX/1/0"><wpt lat="1" lon="2"/></gpx>' 0 "waypoints,1"
+bad "unknown namespace" "$(gpx '<x:y xmlns:x="urn:x"><wpt lat="1" lon="1"/></x:y><wpt lat="1" lon="1"><extensions><x:y xmlns:x="urn:x"/></extensions></wpt>')" 0 "waypoints,1"
+bad "lat missing" "$(gpx '<wpt lon="1"/>')" 0 "mwtool: 1 points skipped"
+bad "out of range" "$(gpx '<trk><trkseg><trkpt lat="91" lon="1"/><trkpt lat="1" lon="1"/></trkseg></trk>')" 0 "tracks,1,segments,1,points,1"
+bad "not numbers" "$(gpx '<wpt lat="north" lon="1"/><wpt lat="1" lon="0x10"/>')" 0 "2 points skipped"
+bad "billion laughs" "$lol" 1 "amplification"
+bad "not GPX" '<kml/>' 1 "not a GPX file"
+
+# A failed import leaves earlier outputs as they were.
+printf 'keep' >"$dir/keep.plt"
+printf '%s' "$(gpx '<trk><trkseg><trkpt lat="1" lon="1"/>' | head -c 140)" >"$dir/cut.gpx"
+mw gpx import "$dir/cut.gpx" --track "$dir/keep.plt" 2>/dev/null
+same "failed import exit" 1 $?
+same "failed import keeps target" keep "$(cat "$dir/keep.plt")"
+
+# Usage errors.
+mw gpx export -o "$dir/x.gpx" 2>/dev/null
+same "export without inputs" 2 $?
+mw gpx import "$dir/in.gpx" 2>/dev/null
+same "import without outputs" 2 $?
+mw gpx frobnicate 2>/dev/null
+same "unknown subcommand" 2 $?
+mw gpx export --track "$dir/missing.plt" -o "$dir/x.gpx" 2>/dev/null
+same "missing input" 1 $?
+same "no output after a missing input" no "$([[ -e $dir/x.gpx ]] && echo yes || echo no)"
+
+exit $fail

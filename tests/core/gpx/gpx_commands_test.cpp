@@ -1,0 +1,100 @@
+// "Import GPX..." and "Export GPX..." as the File menu runs them.
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "app/commands.h"
+#include "app/gpx_commands.h"
+#include "app/moving_map.h"
+#include "gpx/gpx_transfer.h"
+#include "testlib/fake_ui.h"
+#include "testlib/temp_dir.h"
+
+namespace {
+
+class GpxCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.ports.ui = &ui;
+        app.settings.dataPath = dir.Path();
+        // A map on another datum: the commands move positions to and from it.
+        app.map.mapLoaded = true;
+        app.map.datumIndex = mw::FindDatumByName(app.datums, "Ord Srvy Grt Britn");
+        mw::ClearTrack(app.track);
+        mw::Waypoint w;
+        w.name = "Old";
+        w.lat = 50;
+        w.lon = -1;
+        app.waypoints.Put(0, w);
+        app.waypoints.waypointCount = 1;
+    }
+
+    mw::App app;
+    mwtest::FakeUi ui;
+    mwtest::TempDir dir;
+};
+
+TEST_F(GpxCommands, ImportReplacesTheKindsTheFileHoldsAndSaysWhatWasSkipped) {
+    dir.Write("in.gpx",
+              "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><wpt lat=\"51\" lon=\"-2\">"
+              "<name>New</name></wpt><wpt lat=\"\" lon=\"1\"/></gpx>");
+    ui.files.push_back(dir.File("in.gpx"));
+    ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdImportGpx));
+    EXPECT_EQ(ui.requestTitles, std::vector<std::string>{mw::kImportGpxTitle});
+    EXPECT_EQ(ui.openRequests, std::vector<std::string>{mw::DataFolder(app)});
+    ASSERT_NE(app.waypoints.At(0), nullptr);
+    EXPECT_EQ(app.waypoints.At(0)->name, "New");
+    // Moved from WGS 84 to the map's datum (about 0.001° here).
+    EXPECT_NEAR(app.waypoints.At(0)->lat, 51, 0.003);
+    EXPECT_NE(app.waypoints.At(0)->lat, 51);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{
+                               "1 points skipped: position missing, not a number or out of range"});
+    EXPECT_FALSE(ui.repaints.empty());
+}
+
+TEST_F(GpxCommands, ImportOfABadFileOrACancelChangesNothing) {
+    dir.Write("bad.gpx", "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><wpt lat=\"1\" lon=\"1\">");
+    ui.files.push_back(dir.File("bad.gpx"));
+    ui.files.push_back(std::nullopt);
+    ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdImportGpx));
+    ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdImportGpx));
+    EXPECT_EQ(app.waypoints.At(0)->name, "Old");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].rfind(mw::kGpxNotReadText, 0), 0u) << ui.messages[0];
+}
+
+TEST_F(GpxCommands, ImportNeedsAMap) {
+    app.map.mapLoaded = false;
+    ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdImportGpx));
+    EXPECT_TRUE(ui.requestTitles.empty());
+    EXPECT_EQ(ui.messages, std::vector<std::string>{mw::kNeedMapText});
+}
+
+TEST_F(GpxCommands, ExportWritesEverythingBackToTheSamePlaces) {
+    mw::AddTrackPoint(app.track, 50.5, -1.5, mw::kTrackNewSegment);
+    app.routes.Assign({{"R", "", 255, {{"P", 50.2, -1.2}}}});
+    ui.files.push_back(dir.File("out"));  // the extension is added
+    ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdExportGpx));
+    EXPECT_EQ(ui.requestTitles, std::vector<std::string>{mw::kExportGpxTitle});
+    ASSERT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_NE(ui.saveRequests[0].find(".gpx"), std::string::npos);
+    EXPECT_TRUE(ui.messages.empty());
+
+    mw::WaypointStore w;
+    mw::RouteStore r;
+    mw::TrackStore t;
+    const auto report =
+        mw::ImportGpxFile(dir.File("out.gpx"), w, r, t, app.datums, app.map.datumIndex);
+    ASSERT_TRUE(report.read.ok) << report.read.error;
+    EXPECT_NEAR(w.At(0)->lat, 50, 2e-7);
+    EXPECT_NEAR(r.Routes()[0].points[0].lon, -1.2, 2e-7);
+    t.ForEachPoint([](int, const mw::TrackSlot& s) { EXPECT_NEAR(s.lat, 50.5, 2e-7); });
+    EXPECT_EQ(t.PointCount(), 1);
+}
+
+TEST_F(GpxCommands, ExportThatCannotBeWrittenSaysSo) {
+    ui.files.push_back(dir.File("no/such/folder/out.gpx"));
+    ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdExportGpx));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{mw::kGpxNotWrittenText});
+}
+
+}  // namespace

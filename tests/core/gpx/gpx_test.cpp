@@ -1,0 +1,449 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "geo/datum_convert.h"
+#include "gpx/gpx_reader.h"
+#include "gpx/gpx_transfer.h"
+#include "gpx/gpx_writer.h"
+#include "gpx_check.h"
+#include "nav/route_file.h"
+#include "support/text.h"
+#include "testlib/temp_dir.h"
+#include "track/track_file.h"
+#include "waypoint/waypoint_file.h"
+
+namespace {
+
+using mw::Format;
+
+const char* kOsgb = "Ord Srvy Grt Britn";
+
+// Everything a document delivered, in order.
+struct Collect : mw::GpxSink {
+    std::vector<mw::Waypoint> waypoints;
+    std::vector<mw::Route> routes;
+    std::vector<mw::GpxTrackPoint> points;
+    int tracks = 0, segments = 0;
+    void OnWaypoint(mw::Waypoint&& w) override { waypoints.push_back(std::move(w)); }
+    void OnRoute(mw::Route&& r) override { routes.push_back(std::move(r)); }
+    void OnTrack() override { ++tracks; }
+    void OnSegment() override { ++segments; }
+    void OnTrackPoint(const mw::GpxTrackPoint& p) override { points.push_back(p); }
+};
+
+std::string Gpx11(const std::string& body) {
+    return "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\" "
+           "xmlns=\"http://www.topografix.com/GPX/1/1\">" +
+           body + "</gpx>\n";
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t cursor = 0;
+    std::string line;
+    while (mw::ReadMemoryLine(text, cursor, line, 2000)) lines.push_back(line);
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+std::string Fixed7(double v) { return Format("%.7f", v); }
+
+void ExpectSameFields(const mw::Waypoint& a, const mw::Waypoint& b) {
+    EXPECT_EQ(a.name, b.name);
+    EXPECT_EQ(a.description, b.description);
+    EXPECT_EQ(Format("%.5f", a.date), Format("%.5f", b.date));
+    EXPECT_EQ(a.symbol, b.symbol);
+    EXPECT_EQ(a.field7, b.field7);
+    EXPECT_EQ(a.field8, b.field8);
+    EXPECT_EQ(a.textColour, b.textColour);
+    EXPECT_EQ(a.backColour, b.backColour);
+    EXPECT_EQ(a.field12, b.field12);
+    EXPECT_EQ(a.field13, b.field13);
+    EXPECT_EQ(a.proximityDistance, b.proximityDistance);
+    EXPECT_EQ(Format("%.0f", static_cast<double>(a.altitude)),
+              Format("%.0f", static_cast<double>(b.altitude)));
+    EXPECT_EQ(a.field16, b.field16);
+    EXPECT_EQ(a.field17, b.field17);
+    EXPECT_EQ(a.field18, b.field18);
+    EXPECT_EQ(a.popupPosition, b.popupPosition);
+    EXPECT_EQ(a.popupSeconds, b.popupSeconds);
+    EXPECT_EQ(a.field21, b.field21);
+    EXPECT_EQ(a.attachment, b.attachment);
+    EXPECT_EQ(a.proximityImage, b.proximityImage);
+    EXPECT_EQ(a.proximitySound, b.proximitySound);
+}
+
+TEST(GpxFiles, WaypointFileRoundTripKeepsEveryFieldThroughAnotherDatum) {
+    mwtest::TempDir dir;
+    const mw::DatumTable datums;
+    const std::string original =
+        std::string("Mapwanderer CE Waypoint File Version 1.0\r\n") + kOsgb +
+        "\r\nReserved 2\r\nReserved 3\r\n"
+        "-1,Summit,  54.4541234,  -3.2116789,38123.45678,12,0,3,255,65280,Trig & cairn <top>,4,5,"
+        "150,    3209,9,10,11,6,      25.0,3,photo.jpg,alarm.bmp,bell.wav\r\n"
+        "-1,Bridge,  51.5007000,  -0.1246000,33605.00000,0,1,0,0,16777215,,0,0,0,    -777,8,0,"
+        "17,0,      10.0,2,,,\r\n"
+        "-1,Café,  57.0000001,  -5.9999999,40000.00001,401,2,1,16711680,0,line one,0,0,30,"
+        "   -12,8,0,17,7,       5.0,2,,,\r\n";
+    dir.Write("in.wpt", original);
+
+    mw::GpxWriter writer(dir.File("out.gpx"));
+    ASSERT_TRUE(mw::ForEachWaypointInFile(dir.File("in.wpt"), datums,
+                                          [&](mw::Waypoint&& w) { writer.AddWaypoint(w); }));
+    ASSERT_TRUE(writer.Commit());
+    EXPECT_EQ(mwtest::CheckGpx11(dir.File("out.gpx")), std::vector<std::string>{});
+
+    mw::NativeFilesSink sink(dir.File("back.wpt"), "", "");
+    const mw::GpxReadResult read = mw::ReadGpxFile(dir.File("out.gpx"), sink);
+    ASSERT_TRUE(read.ok) << read.error;
+    ASSERT_TRUE(sink.Commit());
+
+    const std::vector<std::string> in = Lines(original), back = Lines(dir.Read("back.wpt"));
+    ASSERT_EQ(back.size(), in.size());
+    EXPECT_EQ(back[1], "WGS 84");
+    const int osgb = mw::FindDatumByName(datums, kOsgb);
+    for (std::size_t i = 4; i < in.size(); ++i) {
+        SCOPED_TRACE(in[i]);
+        mw::Waypoint expected = mw::ParseWaypointLine(in[i]);
+        mw::ConvertDatum(datums, osgb, mw::kDatumWgs84, expected.lat, expected.lon);
+        const mw::Waypoint got = mw::ParseWaypointLine(back[i]);
+        ExpectSameFields(got, expected);
+        EXPECT_EQ(Fixed7(got.lat), Fixed7(expected.lat));
+        EXPECT_EQ(Fixed7(got.lon), Fixed7(expected.lon));
+    }
+}
+
+TEST(GpxFiles, TrackFileRoundTripKeepsSegmentsAltitudesAndTimesThroughAnotherDatum) {
+    mwtest::TempDir dir;
+    const mw::DatumTable datums;
+    std::string original;
+    for (int i = 0; i < mw::kTrackHeaderLines; ++i)
+        original += std::string(i == 1 ? kOsgb : mw::kTrackFileHeader[static_cast<std::size_t>(i)]) +
+                    "\r\n";
+    // Saved-track lines and log lines, two segment breaks, known and
+    // unknown altitudes, a date across the century pivot.
+    original += mw::FormatTrackPointLine(54.1, -3.2, 1, -777) + "\r\n";
+    original += mw::FormatTrackPointLine(54.1000001, -3.2000001, 0, 1200) + "\r\n";
+    original += mw::FormatTrackLogLine(54.2, -3.3, 1, 850, "311299", "235959") + "\r\n";
+    original += mw::FormatTrackLogLine(54.3, -3.4, 0, -777, "010100", "000000") + "\r\n";
+    original += mw::FormatTrackLogLine(54.4, -3.5, 1, -3, "290224", "120001") + "\r\n";
+    dir.Write("in.plt", original);
+
+    mw::GpxWriter writer(dir.File("out.gpx"));
+    writer.BeginTrack("t");
+    ASSERT_TRUE(mw::ForEachTrackPointInFile(
+        dir.File("in.plt"), datums, [&](const mw::GpxTrackPoint& p) { writer.AddTrackPoint(p); }));
+    ASSERT_TRUE(writer.Commit());
+    EXPECT_EQ(mwtest::CheckGpx11(dir.File("out.gpx")), std::vector<std::string>{});
+
+    Collect seen;
+    ASSERT_TRUE(mw::ReadGpxFile(dir.File("out.gpx"), seen).ok);
+    EXPECT_EQ(seen.segments, 3);
+
+    mw::NativeFilesSink sink("", dir.File("back.plt"), "");
+    ASSERT_TRUE(mw::ReadGpxFile(dir.File("out.gpx"), sink).ok);
+    ASSERT_TRUE(sink.Commit());
+    const std::vector<std::string> in = Lines(original), back = Lines(dir.Read("back.plt"));
+    ASSERT_EQ(back.size(), in.size());
+    EXPECT_EQ(back[1], "WGS 84");
+    const int osgb = mw::FindDatumByName(datums, kOsgb);
+    for (std::size_t i = mw::kTrackHeaderLines; i < in.size(); ++i) {
+        SCOPED_TRACE(in[i]);
+        const mw::SplitFieldTable a = mw::SplitFields(in[i]), b = mw::SplitFields(back[i]);
+        double lat = mw::ParseReal(a.Get(1, "")), lon = mw::ParseReal(a.Get(2, ""));
+        mw::ConvertDatum(datums, osgb, mw::kDatumWgs84, lat, lon);
+        EXPECT_EQ(b.Get(1, ""), Fixed7(lat));
+        EXPECT_EQ(b.Get(2, ""), Fixed7(lon));
+        for (int field : {3, 4, 6, 7}) EXPECT_EQ(b.Get(field, "-"), a.Get(field, "-")) << field;
+    }
+}
+
+TEST(GpxFiles, StoresRoundTripOnAMapInAnotherDatum) {
+    mwtest::TempDir dir;
+    const mw::DatumTable datums;
+    const int osgb = mw::FindDatumByName(datums, kOsgb);
+    mw::WaypointStore waypoints;
+    mw::Waypoint w = mw::ParseWaypointLine(
+        "-1,Tarn,54.5,-3.1,38000.5,7,3,4,255,0,By the water,1,2,80,1500,9,8,7,3,12,4,a.txt,"
+        "p.bmp,s.wav");
+    waypoints.Put(3, w);  // a slot later than the first: slots are not kept, order is
+    w.name = "Second";
+    w.lat = 55.25;
+    waypoints.Put(7, w);
+    mw::RouteStore routes;
+    routes.Assign({{"Walk", "Round the lake", 0x00FF00, {{"A", 54.1, -3.1}, {"B", 54.2, -3.2}}},
+                   {"Empty", "", 0x0000FF, {}}});
+    mw::TrackStore track;
+    mw::ClearTrack(track);
+    const std::vector<std::pair<double, int>> pieces = {{54.0, 1}, {54.01, 0}, {54.02, 1}, {54.03, 0}};
+    for (auto [lat, flag] : pieces) mw::AddTrackPoint(track, lat, -3.0, flag);
+
+    ASSERT_TRUE(mw::ExportGpxFile(dir.File("all.gpx"), waypoints, routes, track, datums, osgb));
+    EXPECT_EQ(mwtest::CheckGpx11(dir.File("all.gpx")), std::vector<std::string>{});
+
+    mw::WaypointStore w2;
+    mw::RouteStore r2;
+    mw::TrackStore t2;
+    const mw::GpxImportReport report = mw::ImportGpxFile(dir.File("all.gpx"), w2, r2, t2, datums, osgb);
+    ASSERT_TRUE(report.read.ok) << report.read.error;
+    EXPECT_EQ(mw::GpxImportMessage(report), "");
+    EXPECT_EQ(w2.waypointCount, 2);
+    ASSERT_NE(w2.At(0), nullptr);
+    ASSERT_NE(w2.At(1), nullptr);
+    ExpectSameFields(*w2.At(0), *waypoints.At(3));
+    EXPECT_NEAR(w2.At(1)->lat, 55.25, 2e-7);
+    EXPECT_NEAR(w2.At(1)->lon, -3.1, 2e-7);
+    ASSERT_EQ(r2.Routes().size(), 2u);
+    EXPECT_EQ(r2.Routes()[0].name, "Walk");
+    EXPECT_EQ(r2.Routes()[0].description, "Round the lake");
+    EXPECT_EQ(r2.Routes()[0].colour, 0x00FF00);
+    ASSERT_EQ(r2.Routes()[0].points.size(), 2u);
+    EXPECT_EQ(r2.Routes()[0].points[1].name, "B");
+    EXPECT_NEAR(r2.Routes()[0].points[1].lat, 54.2, 2e-7);
+    EXPECT_NEAR(r2.Routes()[0].points[1].lon, -3.2, 2e-7);
+    EXPECT_EQ(r2.Routes()[1].colour, 0x0000FF);
+    std::vector<std::pair<double, int>> got;
+    t2.ForEachPoint([&](int, const mw::TrackSlot& s) {
+        got.push_back({std::round(s.lat * 1e6) / 1e6, s.flag});
+        EXPECT_NEAR(s.lon, -3.0, 2e-7);
+    });
+    EXPECT_EQ(got, pieces);
+}
+
+TEST(GpxReader, ReadsGpx10) {
+    const std::string doc =
+        "<?xml version=\"1.0\"?><gpx version=\"1.0\" creator=\"x\" "
+        "xmlns=\"http://www.topografix.com/GPX/1/0\">"
+        "<wpt lat=\"1.5\" lon=\"2.5\"><ele>100</ele><name>W</name><desc>d</desc><sym>3</sym></wpt>"
+        "<rte><name>R</name><rtept lat=\"1\" lon=\"2\"><name>P</name></rtept>"
+        "<rtept lat=\"3\" lon=\"4\"/></rte>"
+        "<trk><trkseg><trkpt lat=\"5\" lon=\"6\"><ele>10</ele><time>2001-02-03T04:05:06Z</time>"
+        "<course>3</course><speed>1</speed></trkpt></trkseg></trk></gpx>";
+    Collect c;
+    const mw::GpxReadResult r = mw::ReadGpxText(doc, c);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.version, 10);
+    ASSERT_EQ(c.waypoints.size(), 1u);
+    EXPECT_EQ(c.waypoints[0].name, "W");
+    EXPECT_EQ(c.waypoints[0].description, "d");
+    EXPECT_EQ(c.waypoints[0].symbol, 3);
+    EXPECT_NEAR(c.waypoints[0].altitude, 100 / 0.3048, 1e-3);
+    ASSERT_EQ(c.routes.size(), 1u);
+    ASSERT_EQ(c.routes[0].points.size(), 2u);
+    EXPECT_EQ(c.routes[0].points[1].name, "X");  // an unnamed point, as a route file gives it
+    EXPECT_EQ(c.routes[0].colour, mw::kDefaultRouteColours[0]);
+    ASSERT_EQ(c.points.size(), 1u);
+    EXPECT_TRUE(c.points[0].newSegment);
+    EXPECT_EQ(c.points[0].time, mw::UtcSeconds(2001, 2, 3, 4, 5, 6));
+}
+
+TEST(GpxReader, BadInput) {
+    const std::string lol =
+        "<?xml version=\"1.0\"?><!DOCTYPE gpx [<!ENTITY a \"aaaaaaaaaa\">"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+        "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+        "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">"
+        "<!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\"><!ENTITY i \"&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;\">"
+        "]><gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><wpt lat=\"1\" lon=\"1\">"
+        "<desc>&i;</desc></wpt></gpx>";
+    std::string deep;
+    for (int i = 0; i < 300; ++i) deep += "<x:e xmlns:x=\"urn:other\">";
+    for (int i = 0; i < 300; ++i) deep += "</x:e>";
+    struct Case {
+        const char* what;
+        std::string doc;
+        bool ok;
+        std::int64_t skipped;
+        std::size_t waypoints, points;
+        const char* errorPart;
+    };
+    const Case cases[] = {
+        {"not XML", "lat,lon\n1,2\n", false, 0, 0, 0, "syntax"},
+        {"empty", "", false, 0, 0, 0, "no element"},
+        {"truncated", Gpx11("<trk><trkseg><trkpt lat=\"1\" lon=\"2\"></trkpt>").substr(0, 150),
+         false, 0, 0, 1, ""},
+        {"not GPX", "<kml><Placemark/></kml>", false, 0, 0, 0, "not a GPX file"},
+        {"GPX name in another namespace", "<gpx xmlns=\"urn:x\"/>", false, 0, 0, 0, "not a GPX"},
+        {"unknown namespaces and extensions ignored",
+         Gpx11("<o:thing xmlns:o=\"urn:o\"><wpt lat=\"9\" lon=\"9\"/></o:thing>"
+               "<wpt lat=\"1\" lon=\"2\"><extensions><o:x xmlns:o=\"urn:o\"><name>no</name>"
+               "</o:x></extensions><name>yes</name></wpt>"
+               "<trk><trkseg><o:trkpt xmlns:o=\"urn:o\" lat=\"1\" lon=\"1\"/>"
+               "<trkpt lat=\"1\" lon=\"1\"><extensions><o:hr xmlns:o=\"urn:o\">80</o:hr>"
+               "</extensions></trkpt></trkseg></trk>"),
+         true, 0, 1, 1, ""},
+        {"lat missing", Gpx11("<wpt lon=\"2\"/><wpt lat=\"1\" lon=\"2\"/>"), true, 1, 1, 0, ""},
+        {"out of range",
+         Gpx11("<trk><trkseg><trkpt lat=\"90.0000001\" lon=\"0\"/><trkpt lat=\"0\" lon=\"-181\"/>"
+               "<trkpt lat=\"-90\" lon=\"180\"/></trkseg></trk>"),
+         true, 2, 0, 1, ""},
+        {"not numbers",
+         Gpx11("<wpt lat=\"abc\" lon=\"1\"/><wpt lat=\"1\" lon=\"nan\"/><wpt lat=\"1e1\" lon=\"1\"/>"
+               "<wpt lat=\"\" lon=\"1\"/><wpt lat=\" +1.5 \" lon=\"-.5\"/>"),
+         true, 4, 1, 0, ""},
+        {"bad route point skipped",
+         Gpx11("<rte><rtept lat=\"x\" lon=\"1\"/><rtept lat=\"1\" lon=\"1\"/></rte>"), true, 1, 0,
+         0, ""},
+        {"billion laughs", lol, false, 0, 0, 0, "amplification"},
+        {"nested too deep", Gpx11(deep), false, 0, 0, 0, "too deep"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Collect seen;
+        const mw::GpxReadResult r = mw::ReadGpxText(c.doc, seen);
+        EXPECT_EQ(r.ok, c.ok) << r.error;
+        EXPECT_EQ(r.skippedPoints, c.skipped);
+        EXPECT_EQ(seen.waypoints.size(), c.waypoints);
+        EXPECT_EQ(seen.points.size(), c.points);
+        if (!c.ok) EXPECT_NE(r.error.find(c.errorPart), std::string::npos) << r.error;
+        if (c.ok && c.waypoints == 1 && std::string(c.what).rfind("unknown", 0) == 0)
+            EXPECT_EQ(seen.waypoints[0].name, "yes");
+    }
+}
+
+TEST(GpxReader, NamesWithSeparatorsBecomeBlanks) {
+    Collect seen;
+    const mw::GpxReadResult r = mw::ReadGpxText(
+        Gpx11("<wpt lat=\"1\" lon=\"1\"><name>a,b</name><desc>line1\nline2</desc></wpt>"
+              "<rte><name>r,1</name><rtept lat=\"1\" lon=\"1\"><name>p&#13;&#10;q</name></rtept></rte>"),
+        seen);
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.textsBlanked);
+    EXPECT_EQ(seen.waypoints[0].name, "a b");
+    EXPECT_EQ(seen.waypoints[0].description, "line1 line2");
+    EXPECT_EQ(seen.routes[0].name, "r 1");
+    EXPECT_EQ(seen.routes[0].points[0].name, "p  q");
+}
+
+TEST(GpxWriter, EscapesTextAndMakesLatin1Utf8) {
+    mwtest::TempDir dir;
+    mw::Waypoint w;
+    w.lat = 1;
+    w.lon = 180;  // written as -180: GPX longitudes stop short of 180
+    w.name = "A&B <\"x\">'";
+    w.description = "caf\xE9\x01";
+    w.proximitySound = "snd]]>.wav";
+    mw::GpxWriter writer(dir.File("e.gpx"));
+    writer.AddWaypoint(w);
+    ASSERT_TRUE(writer.Commit());
+    EXPECT_EQ(mwtest::CheckGpx11(dir.File("e.gpx")), std::vector<std::string>{});
+    Collect seen;
+    ASSERT_TRUE(mw::ReadGpxFile(dir.File("e.gpx"), seen).ok);
+    ASSERT_EQ(seen.waypoints.size(), 1u);
+    EXPECT_EQ(seen.waypoints[0].name, "A&B <\"x\">'");
+    EXPECT_EQ(seen.waypoints[0].description, "caf\xC3\xA9");
+    EXPECT_EQ(seen.waypoints[0].proximitySound, "snd]]>.wav");
+    EXPECT_EQ(seen.waypoints[0].lon, -180);
+}
+
+TEST(GpxWriter, OutOfOrderRecordsLeaveTheTargetAlone) {
+    mwtest::TempDir dir;
+    dir.Write("keep.gpx", "old");
+    mw::GpxWriter writer(dir.File("keep.gpx"));
+    writer.AddRoute(mw::Route{});
+    writer.AddWaypoint(mw::Waypoint{});
+    EXPECT_FALSE(writer.Commit());
+    EXPECT_EQ(dir.Read("keep.gpx"), "old");
+}
+
+TEST(GpxImport, StoreLimitsAndOneMessage) {
+    mwtest::TempDir dir;
+    std::string body;
+    for (int i = 0; i < 1003; ++i) body += Format("<wpt lat=\"1\" lon=\"%d.001\"/>", i % 170);
+    body += "<wpt lat=\"x\" lon=\"1\"/>";
+    for (int r = 0; r < 101; ++r) {
+        body += "<rte>";
+        for (int p = 0; p < (r == 0 ? 102 : 1); ++p) body += "<rtept lat=\"2\" lon=\"2\"/>";
+        body += "</rte>";
+    }
+    body += "<trk><trkseg>";
+    for (int i = 0; i < 1500; ++i) body += Format("<trkpt lat=\"3\" lon=\"%d.5\"/>", i % 170);
+    body += "</trkseg></trk>";
+    dir.Write("big.gpx", Gpx11(body));
+    const mw::DatumTable datums;
+    mw::WaypointStore w;
+    mw::RouteStore r;
+    mw::TrackStore t;
+    const mw::GpxImportReport rep =
+        mw::ImportGpxFile(dir.File("big.gpx"), w, r, t, datums, mw::kDatumWgs84);
+    ASSERT_TRUE(rep.read.ok);
+    EXPECT_EQ(w.waypointCount, 1000);
+    EXPECT_EQ(r.Routes().size(), 100u);
+    EXPECT_EQ(r.Routes()[0].points.size(), 100u);
+    EXPECT_EQ(t.PointCount(), mw::kTrackMaxPoints);
+    // The ring keeps the newest points.
+    double newest = 0;
+    t.ForEachPoint([&](int, const mw::TrackSlot& s) { newest = s.lon; });
+    EXPECT_DOUBLE_EQ(newest, 1499 % 170 + 0.5);
+    EXPECT_EQ(mw::GpxImportMessage(rep),
+              "1 points skipped: position missing, not a number or out of range\n"
+              "3 waypoints left out (at most 1000 are kept)\n"
+              "1 routes left out (at most 100 are kept)\n"
+              "3 route points left out (at most 100 a route are kept)\n"
+              "501 track points left out (the last 999 are kept)");
+}
+
+TEST(GpxImport, FailedOrPartialFileChangesOnlyWhatItHolds) {
+    mwtest::TempDir dir;
+    const mw::DatumTable datums;
+    mw::WaypointStore w;
+    mw::Waypoint kept;
+    kept.name = "Kept";
+    kept.lat = 5;
+    kept.lon = 5;
+    w.Put(0, kept);
+    w.waypointCount = 1;
+    mw::RouteStore r;
+    r.Assign({{"R", "", 0, {{"P", 1, 1}}}});
+    mw::TrackStore t;
+    mw::ClearTrack(t);
+
+    dir.Write("cut.gpx", Gpx11("<wpt lat=\"1\" lon=\"1\"/><trk><trkseg>").substr(0, 120));
+    mw::GpxImportReport rep = mw::ImportGpxFile(dir.File("cut.gpx"), w, r, t, datums, mw::kDatumWgs84);
+    EXPECT_FALSE(rep.read.ok);
+    EXPECT_EQ(mw::GpxImportMessage(rep).rfind(mw::kGpxNotReadText, 0), 0u);
+    EXPECT_EQ(w.At(0)->name, "Kept");
+
+    dir.Write("track.gpx", Gpx11("<trk><trkseg><trkpt lat=\"1\" lon=\"1\"/></trkseg></trk>"));
+    rep = mw::ImportGpxFile(dir.File("track.gpx"), w, r, t, datums, mw::kDatumWgs84);
+    ASSERT_TRUE(rep.read.ok);
+    EXPECT_EQ(w.At(0)->name, "Kept");  // no waypoints in the file: the store stays
+    EXPECT_EQ(r.Routes().size(), 1u);
+    EXPECT_EQ(t.PointCount(), 1);
+}
+
+TEST(GpxTime, IsoAndTrackLogTimes) {
+    struct Case {
+        const char* iso;
+        std::optional<std::int64_t> utc;
+    };
+    const Case cases[] = {
+        {"1970-01-01T00:00:00Z", 0},
+        {"2024-02-29T12:34:56Z", mw::UtcSeconds(2024, 2, 29, 12, 34, 56)},
+        {"2024-02-29T12:34:56.789Z", mw::UtcSeconds(2024, 2, 29, 12, 34, 56)},
+        {"2024-03-01T01:00:00+02:00", mw::UtcSeconds(2024, 2, 29, 23, 0, 0)},
+        {"1999-12-31T23:30:00-01:00", mw::UtcSeconds(2000, 1, 1, 0, 30, 0)},
+        {" 2001-01-01T00:00:00 ", mw::UtcSeconds(2001, 1, 1, 0, 0, 0)},
+        {"2023-02-29T00:00:00Z", std::nullopt},
+        {"2024-13-01T00:00:00Z", std::nullopt},
+        {"2024-01-01 00:00:00Z", std::nullopt},
+        {"2024-01-01T00:00:00+0100", std::nullopt},
+        {"2024-01-01T00:00:00Zjunk", std::nullopt},
+        {"yesterday", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(mw::ParseIsoTime(c.iso), c.utc) << c.iso;
+    for (std::int64_t t : {std::int64_t{0}, mw::UtcSeconds(1980, 1, 1, 0, 0, 0),
+                           mw::UtcSeconds(2079, 12, 31, 23, 59, 59)}) {
+        EXPECT_EQ(mw::ParseIsoTime(mw::FormatIsoTime(t)), t);
+        if (t == 0) continue;  // 1970 is outside the track log's two-digit years
+        const auto [date, time] = mw::PltDateAndTime(t);
+        EXPECT_EQ(mw::PltTime(date, time), t) << date << " " << time;
+    }
+    EXPECT_EQ(mw::PltTime("320199", "000000"), std::nullopt);
+    EXPECT_EQ(mw::PltTime("010199", "246000"), std::nullopt);
+}
+
+}  // namespace
