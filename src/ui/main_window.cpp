@@ -20,6 +20,11 @@
 #include "ui/map_dialogs.h"
 #include "ui/file_requests.h"
 #include "ui/map_widget.h"
+#include "ui/nmea_monitor_dialog.h"
+#include "ui/overview_window.h"
+#include "ui/panel_painter.h"
+#include "ui/satellites_dialog.h"
+#include "ui/scale_bar_window.h"
 #include "ui/name_search_dialog.h"
 #include "ui/settings_dialog.h"
 #include "ui/waypoint_list_dialog.h"
@@ -199,12 +204,18 @@ void MainWindow::Start() {
     }
     Relayout();
     SyncChecks();
+    // The floating windows come back as they were left.
+    ShowFloatingWindow(WindowId::Scale, app_.view.viewScale == 1);
+    ShowFloatingWindow(WindowId::Overview, app_.view.viewMapView == 1);
     if (app_.state.keepAliveTimer) keepAlive_.start();
 }
 
 void MainWindow::RunCommand(int id) {
     ExecuteCommand(app_, id);
     SyncChecks();
+    // A panel switched on or off changes the map window's room.
+    if (id == kCmdViewSpeedInfo || id == kCmdViewSpeedNavInfo) Relayout();
+    central_->update();
 }
 
 void MainWindow::SyncChecks() {
@@ -232,6 +243,12 @@ void MainWindow::Relayout() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == central_ && event->type() == QEvent::Resize) Relayout();
+    if (watched == central_ && event->type() == QEvent::Paint) {
+        // The info panels take the room the layout left beside the map.
+        QPainter painter(central_);
+        PaintInfoPanels(painter, app_, Rect{0, 0, central_->width(), central_->height()});
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -350,9 +367,17 @@ void MainWindow::Repaint(WindowId window) {
         case WindowId::ToolPanel:
             toolPanel_->update();
             break;
+        case WindowId::Overview:
+            if (overview_) overview_->Refresh();
+            break;
+        case WindowId::Scale:
+            if (scale_) scale_->update();
+            break;
         default:
             break;
     }
+    // The info panels show the fix and the view: they follow every repaint.
+    central_->update();
 }
 
 void MainWindow::SetCommandChecked(int commandId, bool checked) {
@@ -368,6 +393,17 @@ void MainWindow::SetCommandEnabled(int commandId, bool enabled) {
 
 void MainWindow::ShowFloatingWindow(WindowId window, bool show) {
     if (window == WindowId::ToolPanel) toolPanel_->setVisible(show && app_.state.portrait);
+    if (window == WindowId::Scale) {
+        if (!scale_ && show) scale_ = new ScaleBarWindow(app_, this);
+        if (scale_) scale_->setVisible(show);
+    }
+    if (window == WindowId::Overview) {
+        if (!overview_ && show) overview_ = new OverviewWindow(app_, this);
+        if (overview_) {
+            if (show) overview_->Refresh();
+            overview_->setVisible(show);
+        }
+    }
 }
 
 void MainWindow::SetMenuItems(const std::string& dynamicName, const std::vector<MenuEntry>& items) {
@@ -417,6 +453,16 @@ void MainWindow::OpenDialog(DialogId dialog, int parameter) {
         }
         case DialogId::NameSearch: {
             NameSearchDialog box(app_, this);
+            box.exec();
+            break;
+        }
+        case DialogId::NmeaMonitor: {
+            NmeaMonitorDialog box(app_, this);
+            box.exec();
+            break;
+        }
+        case DialogId::Satellites: {
+            SatellitesDialog box(app_, this);
             box.exec();
             break;
         }

@@ -76,6 +76,9 @@ private:
     std::string home_, userHome_;
     QWidget* central_ = nullptr;
     MapWidget* map_ = nullptr;
+    // The floating windows, made when first shown.
+    class ScaleBarWindow* scale_ = nullptr;
+    class OverviewWindow* overview_ = nullptr;
     QToolBar* commandBar_ = nullptr;
     QToolBar* toolPanel_ = nullptr;
     std::map<int, QAction*> actions_;

@@ -6,6 +6,7 @@
 #include "app/commands.h"
 #include "app/map_commands.h"
 #include "app/panels.h"
+#include "nav/nav_text.h"
 #include "map/calibration.h"
 #include "ports/headless_ui.h"
 #include "proj/position_format.h"
@@ -150,8 +151,21 @@ InfoPanelInputs InfoPanelInputsFrom(const App& app) {
     in.speed.heading = in.speed.headingMagnetic ? fix.magneticCourse : fix.trueCourse;
     in.speed.altitudeFeet = fix.altitude;
     in.speed.altitudeUnit = app.settings.altitudeUnit;
-    in.navigation.navigating = app.navigation.Active();
-    if (in.navigation.navigating) in.navigation.name = app.navigation.target->name;
+    // Navigation runs from where the view is: the GPS position while the
+    // moving map follows it, the view centre otherwise.
+    double lat = app.map.viewCentreLat, lon = app.map.viewCentreLon;
+    if (app.state.gpsActive) {
+        lat = app.state.lastGpsLat;
+        lon = app.state.lastGpsLon;
+    }
+    if (auto readout =
+            NavigationPanelReadout(app.navigation, lat, lon, app.settings.distanceUnit)) {
+        in.navigation.navigating = true;
+        in.navigation.name = readout->name;
+        in.navigation.distance = readout->distance.value;
+        in.navigation.unit = readout->distance.unit;
+        in.navigation.bearing = readout->bearing;
+    }
     return in;
 }
 
