@@ -12,10 +12,15 @@ namespace {
 
 std::uint32_t Now(App& app) { return app.ports.clock ? app.ports.clock->TickCount() : 0; }
 
+void EmitAt(App& app, std::uint32_t tick, AlarmEventKind kind, int slot, std::string detail,
+            std::string parameter = {}) {
+    if (!app.alarms.onEvent) return;
+    app.alarms.onEvent(AlarmEvent{kind, tick, slot, std::move(detail), std::move(parameter)});
+}
+
 void Emit(App& app, AlarmEventKind kind, int slot, std::string detail,
           std::string parameter = {}) {
-    if (!app.alarms.onEvent) return;
-    app.alarms.onEvent(AlarmEvent{kind, Now(app), slot, std::move(detail), std::move(parameter)});
+    EmitAt(app, Now(app), kind, slot, std::move(detail), std::move(parameter));
 }
 
 void Repaint(App& app, WindowId window) {
@@ -99,6 +104,20 @@ void SoundAlarm(App& app, int index, const std::string& soundFile, int ms) {
     if (app.ports.shell) app.ports.shell->OpenDocument(path);
 }
 
+// Ends the alarm; `tick` is when (for the event).
+void EndAlarmAt(App& app, std::uint32_t tick) {
+    AlarmState& a = app.alarms;
+    const bool wasOn = a.timerRunning || a.popup.shown;
+    a.timerRunning = false;
+    if (app.ports.ui) app.ports.ui->StopTimer(kAlarmTimer);
+    if (app.ports.sound) app.ports.sound->Stop();
+    HidePopup(app);
+    if (wasOn) EmitAt(app, tick, AlarmEventKind::AlarmEnd, a.alarmSlot, {});
+    a.alarmSlot = -1;
+    Repaint(app, WindowId::Main);
+    Repaint(app, WindowId::Map);
+}
+
 }  // namespace
 
 void ResetSpeedAlarms(App& app) { app.alarms.speed = SpeedAlarmFlags{}; }
@@ -152,25 +171,15 @@ void RaiseProximityAlarm(App& app, int index, const std::string& pictureFile,
     SoundAlarm(app, index, soundFile, ms);
 }
 
-void EndProximityAlarm(App& app) {
-    AlarmState& a = app.alarms;
-    const bool wasOn = a.timerRunning || a.popup.shown;
-    a.timerRunning = false;
-    if (app.ports.ui) app.ports.ui->StopTimer(kAlarmTimer);
-    if (app.ports.sound) app.ports.sound->Stop();
-    HidePopup(app);
-    if (wasOn) Emit(app, AlarmEventKind::AlarmEnd, a.alarmSlot, {});
-    a.alarmSlot = -1;
-    Repaint(app, WindowId::Main);
-    Repaint(app, WindowId::Map);
-}
+void EndProximityAlarm(App& app) { EndAlarmAt(app, Now(app)); }
 
 bool AlarmTimerCheck(App& app) {
     if (!app.alarms.timerRunning) return false;
     // Ticks wrap: the difference tells whether the end lies behind.
     const auto late = static_cast<std::int32_t>(Now(app) - app.alarms.endTick);
     if (late < 0) return false;
-    EndProximityAlarm(app);
+    // The timer fired at its end, though it is noticed only now.
+    EndAlarmAt(app, app.alarms.endTick);
     return true;
 }
 

@@ -48,8 +48,8 @@ void RaiseProximityAlarm(App& app, int index, const std::string& pictureFile,
 void EndProximityAlarm(App& app);
 
 // Ends the alarm when timer 4 is due by the Clock port (for a run whose
-// clock is driven by the fixes rather than by window timers). Returns
-// whether it ended one.
+// clock is driven by the fixes rather than by window timers); its event
+// carries the tick the timer was due at. Returns whether it ended one.
 bool AlarmTimerCheck(App& app);
 
 }  // namespace mw
