@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "support/text.h"
 #include "testlib/temp_dir.h"
+#include "waypoint/media_file.h"
 
 using namespace mw;
 
@@ -202,6 +204,25 @@ TEST(WavDuration, FromTheHeader) {
     EXPECT_EQ(WavDurationMs("RIFX....WAVE"), std::nullopt);
     EXPECT_EQ(WavDurationMs(WavHeader(32000, 8000, false).substr(0, 30)), std::nullopt);
     EXPECT_EQ(WavDurationMs(""), std::nullopt);
+}
+
+// The sounds the program ships lie where the alarms look for them once the
+// shared data is in the application home, and each is a short playable WAV.
+TEST(ShippedSounds, WhereTheAlarmsLookAndShort) {
+    const std::string shared = std::string(MW_SOURCE_DIR) + "/data";
+    const std::string defaultSound = FindMediaFile(kDefaultAlarmSound, shared, "/nonexistent");
+    EXPECT_EQ(defaultSound, shared + "/Sound Files/default.wav");
+    for (const std::string& path :
+         {shared + "/" + kMinSpeedSound, shared + "/" + kSetSpeedSound,
+          shared + "/" + kMaxSpeedSound, defaultSound}) {
+        SCOPED_TRACE(path);
+        std::optional<std::string> bytes = ReadWholeFile(path);
+        ASSERT_TRUE(bytes);
+        std::optional<int> ms = WavDurationMs(*bytes);
+        ASSERT_TRUE(ms);
+        EXPECT_GE(*ms, 200);
+        EXPECT_LE(*ms, 1500);
+    }
 }
 
 }  // namespace
