@@ -9,6 +9,14 @@
 //   time,lat,lon,status,mapFile,pixelX,pixelY
 // the fix's time text and position as received, then statusText, the loaded
 // map's file and the view centre pixel after the fix.
+//
+// With --events FILE the speed monitor and the waypoint alarms (waypoints
+// from --waypoints) are logged there, one line per event:
+//   time,kind,detail
+// kind speed-min, speed-set, speed-max (detail: the speed), proximity
+// (slot,name), alarm-end (slot) or document (the file that would be
+// opened). Nothing is played or opened. The alarm's end follows the clock
+// the fixes drive, so it comes at the display time after its alarm.
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -18,6 +26,7 @@
 #include <optional>
 #include <span>
 
+#include "app/alarms.h"
 #include "app/app.h"
 #include "app/moving_map.h"
 #include "cli/console.h"
@@ -29,6 +38,7 @@
 #include "gps/nmea_parser.h"
 #include "support/paths.h"
 #include "support/text.h"
+#include "waypoint/waypoint_file.h"
 
 namespace {
 
@@ -212,6 +222,9 @@ public:
             if (t->nextDay) p.date = DateText(CivilFromMs(t->utcMs));
         }
         mw::AdoptParserFields(app_.gps.fix, fix);
+        // Timer 4 fires between fixes on this clock.
+        mw::AlarmTimerCheck(app_);
+        FlushSpeed();
         if (app_.state.gpsActive) mw::UpdateGpsPosition(app_, p.lat, p.lon, p.date, p.time);
         std::string line = mw::Format("%s,%.9f,%.9f,%s,%s,%d,%d\n", p.time.c_str(), p.lat, p.lon,
                                       app_.gps.fix.statusText.c_str(), app_.map.mapFilePath.c_str(),
@@ -219,7 +232,17 @@ public:
         std::fwrite(line.data(), 1, line.size(), stdout);
         ++fixes;
     }
-    void OnSpeed(const mw::GpsFix& fix) override { mw::AdoptParserFields(app_.gps.fix, fix); }
+    void OnSpeed(const mw::GpsFix& fix) override {
+        mw::AdoptParserFields(app_.gps.fix, fix);
+        // The speed of a sentence is decoded before its position, which
+        // moves the clock: the speed monitor hears it with that position.
+        pendingSpeed_ = app_.gps.fix.speed;
+    }
+    // The speed monitor on the speed waiting for its position.
+    void FlushSpeed() {
+        if (pendingSpeed_) mw::CheckSpeed(app_, *pendingSpeed_);
+        pendingSpeed_.reset();
+    }
     void OnStatus(const std::string& statusText) override { app_.gps.fix.statusText = statusText; }
     void OnSatellites(const mw::GpsFix& fix) override { mw::AdoptParserFields(app_.gps.fix, fix); }
 
@@ -228,10 +251,31 @@ public:
 private:
     mw::App& app_;
     FixClock& clock_;
+    std::optional<double> pendingSpeed_;
 };
+
+// "hhmmss.sss" of the UTC time at which the clock's tick count was `tick`.
+std::string EventTime(FixClock& clock, std::uint32_t tick) {
+    const auto back = static_cast<std::int32_t>(clock.TickCount() - tick);
+    const mw::DateTime t = CivilFromMs(clock.UtcMs() - back);
+    return mw::Format("%02d%02d%02d.%03d", t.hour, t.minute, t.second, t.millisecond);
+}
+
+std::string EventLine(FixClock& clock, const mw::AlarmEvent& e) {
+    std::string line = EventTime(clock, e.tick) + "," + mw::AlarmEventName(e.kind) + ",";
+    switch (e.kind) {
+        case mw::AlarmEventKind::Proximity: line += std::to_string(e.slot) + "," + e.detail; break;
+        case mw::AlarmEventKind::AlarmEnd: line += std::to_string(e.slot); break;
+        default: line += e.detail; break;
+    }
+    return line + "\n";
+}
 
 int Sim(mwtool::Args& args) {
     auto feed = args.Option("--feed");
+    auto waypointFile = args.Option("--waypoints");
+    auto eventFile = args.Option("--events");
+    const bool proximity = args.Flag("--proximity");
     int source = -1, speedUnit = -1, rc = 0;
     if (!mwtool::IntOption(args, "--source", 0, 3, source, rc) ||
         !mwtool::IntOption(args, "--speed-unit", 0, 2, speedUnit, rc))
@@ -247,6 +291,15 @@ int Sim(mwtool::Args& args) {
         return 1;
     }
 
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> events(nullptr, std::fclose);
+    if (eventFile) {
+        events.reset(std::fopen(eventFile->c_str(), "wb"));
+        if (!events) {
+            std::cerr << "mwtool: cannot write " << *eventFile << "\n";
+            return 1;
+        }
+    }
+
     mwtool::ConsoleUi ui;
     FixClock clock;
     mw::App app;
@@ -258,11 +311,29 @@ int Sim(mwtool::Args& args) {
     // not written back.
     if (source >= 0) app.settings.nmeaSentence = source;
     if (speedUnit >= 0) app.settings.speedUnit = speedUnit;
+    if (proximity) app.settings.wpCheckProximity = true;
+    if (waypointFile) {
+        // As "Load Wp File": onto the loaded map's datum, so only with a map.
+        if (!app.map.mapLoaded) {
+            std::cerr << "mwtool: " << mw::kNeedMapText << "\n";
+            mw::ShutdownApplication(app);
+            return 1;
+        }
+        mw::ReadWaypointFile(app.waypoints, *waypointFile, app.datums, app.map.datumIndex, &ui);
+    }
+    app.checkProximity = [&app](double lat, double lon) { mw::CheckProximity(app, lat, lon); };
+    if (events) {
+        app.alarms.onEvent = [&](const mw::AlarmEvent& e) {
+            const std::string line = EventLine(clock, e);
+            std::fwrite(line.data(), 1, line.size(), events.get());
+        };
+    }
 
     int exitCode = 0;
     if (!mw::StartMovingMapWithoutPort(app)) {
         exitCode = 1;
     } else {
+        mw::ResetSpeedAlarms(app);  // as opening the receiver does
         BatchSink sink(app, clock);
         mw::DispatchEnv env;
         env.config = mw::NmeaConfigFrom(app.settings);
@@ -284,11 +355,14 @@ int Sim(mwtool::Args& args) {
                 mw::HandleGpsByte(input, byte, false, env);
             }
             std::fflush(stdout);
+            if (events) std::fflush(events.get());
         }
+        sink.FlushSpeed();
         if (in.Failed()) {
             std::cerr << "mwtool: cannot read " << *feed << "\n";
             exitCode = 1;
         }
+        if (events) std::fflush(events.get());
         std::cerr << "mwtool: " << sink.fixes << " fixes, " << app.gps.fixesProcessed
                   << " reached the map\n";
     }
@@ -299,6 +373,7 @@ int Sim(mwtool::Args& args) {
 }  // namespace
 
 MW_COMMAND("sim",
-           "sim --feed FILE|- [--source 0|1|2|3] [--speed-unit 0|1|2]  (prints "
-           "time,lat,lon,status,mapFile,pixelX,pixelY a fix)",
+           "sim --feed FILE|- [--source 0|1|2|3] [--speed-unit 0|1|2] [--waypoints FILE.wpt] "
+           "[--proximity] [--events FILE]  (prints time,lat,lon,status,mapFile,pixelX,pixelY a "
+           "fix; events: time,kind,detail)",
            Sim);

@@ -17,6 +17,7 @@
 #include "ports/ui.h"
 #include "gps/gps_session.h"
 #include "gps/mailbox.h"
+#include "nav/alarms.h"
 #include "nav/gps_timing.h"
 #include "nav/navigation.h"
 #include "nav/record_rule.h"
@@ -147,6 +148,7 @@ struct App {
     // Called with each fix on the map datum while "WP Check Proximity" is
     // on; the waypoint alarms plug in here.
     std::function<void(double lat, double lon)> checkProximity;
+    AlarmState alarms;
 };
 
 inline constexpr const char* kAboutText = "MapwandererCE\n\nBeta Version 1.10.3";

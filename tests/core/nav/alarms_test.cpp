@@ -1,0 +1,228 @@
+// The alarm rules that need no running program: speed limits, where the
+// alarm picture stands, how a sound field reads, display times, which files
+// count as programs, and WAV playing times.
+#include "nav/alarms.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "support/text.h"
+#include "testlib/temp_dir.h"
+#include "waypoint/media_file.h"
+
+using namespace mw;
+
+namespace {
+
+constexpr SpeedAlarms kNone{};
+constexpr SpeedAlarms kMin{true, false, false};
+constexpr SpeedAlarms kSet{false, true, false};
+constexpr SpeedAlarms kMax{false, false, true};
+constexpr SpeedAlarms kSetAndMax{false, true, true};
+
+struct SpeedStep {
+    double speed;
+    SpeedAlarms expected;
+};
+
+void RunSpeedSteps(const SpeedLimits& limits, const std::vector<SpeedStep>& steps) {
+    SpeedAlarmFlags flags;  // as right after the GPS opened
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE("step " + std::to_string(i) + " speed " + std::to_string(steps[i].speed));
+        const SpeedAlarms got = CheckSpeedLimits(flags, limits, steps[i].speed);
+        EXPECT_EQ(got.min, steps[i].expected.min);
+        EXPECT_EQ(got.set, steps[i].expected.set);
+        EXPECT_EQ(got.max, steps[i].expected.max);
+    }
+}
+
+const SpeedLimits kAllOn{5, 50, 100, true, true, true};
+
+TEST(SpeedLimits, DriveAwaySlowDownAndAgain) {
+    RunSpeedSteps(kAllOn, {
+                              {0, kNone},    // standstill after opening: no minimum alarm
+                              {20, kNone},
+                              {60, kSet},    // past the set speed once
+                              {70, kNone},   // still above: not again
+                              {3, kMin},     // slowed down below the minimum
+                              {2, kNone},
+                              {20, kNone},
+                              {4, kNone},    // not above 50 in between: no second alarm
+                              {55, kSet},    // set re-armed at 20, minimum re-armed now
+                              {1, kMin},
+                          });
+}
+
+TEST(SpeedLimits, ALimitExactlyReachedNeverSounds) {
+    RunSpeedSteps(kAllOn, {
+                              {50, kNone},   // exactly the set speed
+                              {51, kSet},    // above it: arms the minimum
+                              {5, kNone},    // exactly the minimum
+                              {100, kSet},   // exactly the maximum: only the set alarm
+                              {100.01, kMax},
+                              {100, kNone},  // back at the maximum re-arms it ...
+                              {101, kMax},   // ... so passing it again sounds
+                              {50, kNone},   // at the set speed: re-armed, silent
+                              {150, kSetAndMax},
+                          });
+}
+
+TEST(SpeedLimits, SwitchedOffLimitsStaySilent) {
+    RunSpeedSteps(SpeedLimits{5, 50, 100, false, false, false},
+                  {{60, kNone}, {3, kNone}, {120, kNone}, {0, kNone}});
+    // Only the maximum on: the others never sound, the maximum re-arms below.
+    RunSpeedSteps(SpeedLimits{5, 50, 100, false, false, true},
+                  {{120, kMax}, {3, kNone}, {120, kMax}});
+}
+
+TEST(SpeedLimits, NotANumberChangesNothing) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    RunSpeedSteps(kAllOn, {{120, kSetAndMax}, {nan, kNone}, {130, kNone}, {3, kMin}, {nan, kNone},
+                           {2, kNone}});
+}
+
+TEST(AlarmPopup, PlacedAroundTheCentreByPosition) {
+    // A 41 × 21 picture around (240, 359): odd sides show the halves rounding
+    // toward zero (20 and 10).
+    struct Case {
+        int position;
+        PopupPlace expected;
+    };
+    const Case cases[] = {
+        {0, {240 - 41 - 30, 359 - 21 - 30}}, {1, {240 - 20, 359 - 21 - 30}},
+        {2, {240 + 30, 359 - 21 - 30}},      {3, {240 + 30, 359 - 10}},
+        {4, {240 + 30, 359 + 30}},           {5, {240 - 20, 359 + 30}},
+        {6, {240 - 41 - 30, 359 + 30}},      {7, {240 - 41 - 30, 359 - 10}},
+        {8, {10, 50}},                       {-1, {10, 50}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.position);
+        EXPECT_EQ(PlaceAlarmPopup(c.position, 41, 21, 240, 359), c.expected);
+    }
+}
+
+TEST(AlarmSoundField, PrefixFoldersAndParameter) {
+    struct Case {
+        const char* field;
+        AlarmSoundField expected;
+    };
+    const Case cases[] = {
+        {"bell.wav", {"bell.wav", ""}},
+        {"bell.wav/some text", {"bell.wav", "some text"}},
+        {"notes.txt/word", {"notes.txt", "word"}},
+        {"*bell.wav", {"bell.wav", ""}},
+        {"*\\Storage\\Sounds\\ding.WAV/x", {"ding.WAV", "x"}},
+        {"a/b/c", {"a", "b/c"}},      // the first "/" separates
+        {"/x", {"/x", ""}},           // a "/" in first place is part of the name
+        {"*/x", {"/x", ""}},          // ... also after the "*"
+        {"", {"", ""}},
+        {"*", {"", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        EXPECT_EQ(ParseAlarmSoundField(c.field), c.expected);
+    }
+    EXPECT_EQ(AlarmPictureName("\\My Pictures\\cross.bmp"), "cross.bmp");
+    EXPECT_EQ(AlarmPictureName("pics/bridge.bmp"), "bridge.bmp");
+    EXPECT_EQ(AlarmPictureName("plain.bmp"), "plain.bmp");
+    EXPECT_TRUE(IsWaveFileName("/home/u/.config/mapwanderer/Sound Files/Bell.Wav"));
+    EXPECT_FALSE(IsWaveFileName("/home/u/notes.txt"));
+}
+
+TEST(AlarmDisplayTime, ClampedToOneSecondUpToAnHour) {
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        double seconds;
+        int ms;
+    };
+    const Case cases[] = {
+        {10, 10000},      {2.5, 2500},      {1, 1000},           {3600, 3600000},
+        {0, 1000},        {-5, 1000},       {0.2, 1000},         {1e30, 3600000},
+        {inf, 3600000},   {-inf, 1000},     {std::nan(""), 10000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.seconds);
+        EXPECT_EQ(AlarmDisplayMs(c.seconds), c.ms);
+    }
+}
+
+TEST(ProgramFiles, OnlyPlainDocumentsAreOpened) {
+    mwtest::TempDir dir;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool executableBit;
+        bool program;
+    };
+    const Case cases[] = {
+        {"notes.txt", "Turn left at the bridge\n", false, false},
+        {"photo.jpg", "\xff\xd8\xff\xe0", false, false},
+        {"notes2.txt", "plain text\n", true, true},        // marked executable
+        {"readme.txt", "#!/bin/sh\nrm -rf ~\n", false, true},  // a script by content
+        {"tool.dat", std::string("\x7f" "ELF\x02\x01", 6), false, true},
+        {"setup.dat", "MZ\x90\x00", false, true},
+        {"launch.desktop", "[Desktop Entry]\nExec=xterm\n", false, true},
+        {"run.SH", "echo hi\n", false, true},
+        {"empty.txt", "", false, false},
+    };
+    for (const Case& c : cases) {
+        dir.Write(c.name, c.bytes);
+        if (c.executableBit) ::chmod(dir.File(c.name).c_str(), 0755);
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(IsProgramFile(dir.File(c.name)), c.program);
+    }
+    EXPECT_TRUE(IsProgramFile(dir.File("missing.txt")));
+    EXPECT_TRUE(IsProgramFile(dir.Path()));  // a folder is no document
+}
+
+// A PCM WAV header for `dataBytes` of sound, with an optional chunk between
+// the format and the data.
+std::string WavHeader(std::uint32_t byteRate, std::uint32_t dataBytes, bool extraChunk) {
+    auto u32 = [](std::uint32_t v) {
+        return std::string{static_cast<char>(v), static_cast<char>(v >> 8),
+                           static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+    };
+    std::string fmt = std::string("\x01\x00\x01\x00", 4) + u32(byteRate / 2) + u32(byteRate) +
+                      std::string("\x02\x00\x10\x00", 4);
+    std::string out = "RIFF" + u32(0) + "WAVE" + "fmt " + u32(16) + fmt;
+    if (extraChunk) out += "LIST" + u32(5) + "abcde" + std::string(1, '\0');  // odd: padded
+    return out + "data" + u32(dataBytes);
+}
+
+TEST(WavDuration, FromTheHeader) {
+    EXPECT_EQ(WavDurationMs(WavHeader(32000, 8000, false)), 250);
+    EXPECT_EQ(WavDurationMs(WavHeader(32000, 8000, true)), 250);
+    EXPECT_EQ(WavDurationMs(WavHeader(88200, 88200 * 3, false)), 3000);
+    EXPECT_EQ(WavDurationMs(WavHeader(0, 8000, false)), std::nullopt);
+    EXPECT_EQ(WavDurationMs("RIFX....WAVE"), std::nullopt);
+    EXPECT_EQ(WavDurationMs(WavHeader(32000, 8000, false).substr(0, 30)), std::nullopt);
+    EXPECT_EQ(WavDurationMs(""), std::nullopt);
+}
+
+// The sounds the program ships lie where the alarms look for them once the
+// shared data is in the application home, and each is a short playable WAV.
+TEST(ShippedSounds, WhereTheAlarmsLookAndShort) {
+    const std::string shared = std::string(MW_SOURCE_DIR) + "/data";
+    const std::string defaultSound = FindMediaFile(kDefaultAlarmSound, shared, "/nonexistent");
+    EXPECT_EQ(defaultSound, shared + "/Sound Files/default.wav");
+    for (const std::string& path :
+         {shared + "/" + kMinSpeedSound, shared + "/" + kSetSpeedSound,
+          shared + "/" + kMaxSpeedSound, defaultSound}) {
+        SCOPED_TRACE(path);
+        std::optional<std::string> bytes = ReadWholeFile(path);
+        ASSERT_TRUE(bytes);
+        std::optional<int> ms = WavDurationMs(*bytes);
+        ASSERT_TRUE(ms);
+        EXPECT_GE(*ms, 200);
+        EXPECT_LE(*ms, 1500);
+    }
+}
+
+}  // namespace

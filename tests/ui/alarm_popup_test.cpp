@@ -1,0 +1,161 @@
+// The alarm picture window and the desktop sound: the picture appears where
+// the core placed it, at its own size, and a tap or Escape ends the alarm;
+// queued sounds play one after another and a file that is no WAV is silent.
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/alarms.h"
+#include "testlib/fake_ui.h"
+#include "testlib/image_fixtures.h"
+#include "ui/alarm_popup.h"
+#include "ui/qt_sound.h"
+
+using namespace mw;
+
+namespace {
+
+void WriteFile(const QString& path, const std::string& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+// A silent 16 kHz 16-bit mono WAV file of `ms` milliseconds.
+std::string SilentWav(int ms) {
+    auto u32 = [](std::uint32_t v) {
+        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    };
+    const std::uint32_t data = 32 * static_cast<std::uint32_t>(ms);
+    std::string fmt = std::string("\x01\x00\x01\x00", 4) + u32(16000) + u32(32000) +
+                      std::string("\x02\x00\x10\x00", 4);
+    return "RIFF" + u32(36 + data) + "WAVE" + "fmt " + u32(16) + fmt + "data" + u32(data) +
+           std::string(data, '\0');
+}
+
+}  // namespace
+
+class AlarmPopupTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir home;
+    App app;
+    mwtest::FakeUi ui;
+    std::vector<AlarmEvent> events;
+
+    // Raises the alarm of a waypoint with a 30 × 20 picture, popup position
+    // `position`, and returns the slot.
+    int Raise(int position) {
+        const int slot = app.waypoints.FindFreeSlot();
+        Waypoint w;
+        w.name = "Bridge";
+        w.lat = 50 + slot * 0.1;
+        w.lon = 8;
+        w.proximityDistance = 100;
+        w.popupPosition = position;
+        w.proximityImage = "cross.bmp";
+        app.waypoints.Put(slot, w);
+        CheckProximity(app, w.lat, w.lon);
+        return slot;
+    }
+
+private slots:
+    void init() {
+        QVERIFY(home.isValid());
+        QDir(home.path()).mkpath("PSymbols");
+        mwtest::BmpContent bmp;
+        bmp.width = 30;
+        bmp.height = 20;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 30; ++x) bmp.pixels.push_back(x < 15 ? 0xff0000 : 0x0000ff);
+        WriteFile(home.filePath("PSymbols/cross.bmp"), mwtest::MakeBmpFile(bmp));
+        app.state.programFolder = home.path().toStdString();
+        app.settings.dataPath = home.path().toStdString();
+        app.state.screenWidth = 400;
+        app.state.screenHeight = 500;
+        app.state.mapTop = 39;
+        app.ports.ui = &ui;
+        app.alarms.onEvent = [this](const AlarmEvent& e) { events.push_back(e); };
+    }
+
+    void showsThePictureWhereTheCorePlacedIt() {
+        QWidget anchor;
+        anchor.resize(400, 540);
+        anchor.move(50, 60);
+        anchor.show();
+        AlarmPopup popup(app, &anchor);
+        Raise(2);  // upper right of (200, 289)
+        popup.Sync();
+        QVERIFY(popup.isVisible());
+        QCOMPARE(popup.size(), QSize(30, 20));
+        QCOMPARE(popup.pos(), anchor.mapToGlobal(QPoint(200 + 30, 289 - 20 - 30)));
+        QCOMPARE(popup.windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
+        const QImage shot = popup.grab().toImage();
+        QCOMPARE(shot.pixelColor(2, 10), QColor(Qt::red));
+        QCOMPARE(shot.pixelColor(27, 10), QColor(Qt::blue));
+
+        // Escape ends the alarm early.
+        QTest::keyClick(&popup, Qt::Key_Escape);
+        QVERIFY(!popup.isVisible());
+        QVERIFY(!app.alarms.popup.shown);
+        QCOMPARE(events.back().kind, AlarmEventKind::AlarmEnd);
+    }
+
+    void aTapEndsTheAlarm() {
+        QWidget anchor;
+        anchor.show();
+        AlarmPopup popup(app, &anchor);
+        Raise(9);  // unknown position: (10, 50)
+        popup.Sync();
+        QCOMPARE(popup.pos(), anchor.mapToGlobal(QPoint(10, 50)));
+        QTest::mouseClick(&popup, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!popup.isVisible());
+        QCOMPARE(ui.timers.count(kAlarmTimer), std::size_t(0));
+    }
+
+    void timerEndHidesIt() {
+        QWidget anchor;
+        AlarmPopup popup(app, &anchor);
+        Raise(0);
+        popup.Sync();
+        QVERIFY(popup.isVisible());
+        EndProximityAlarm(app);  // timer 4
+        popup.Sync();
+        QVERIFY(!popup.isVisible());
+        QVERIFY(popup.Picture().isNull());
+    }
+
+    void queuedSoundsPlayInTurn() {
+        WriteFile(home.filePath("short.wav"), SilentWav(100));
+        WriteFile(home.filePath("text.wav"), "not a sound at all");
+        QtSound sound;
+        QVERIFY(!sound.PlayOnce(home.filePath("missing.wav").toStdString()));
+        QVERIFY(!sound.PlayOnce(home.filePath("text.wav").toStdString()));
+        QCOMPARE(sound.QueuedCount(), 0);
+
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(sound.PlayOnce(home.filePath("short.wav").toStdString()));
+        sound.Beep();
+        sound.Beep();
+        QCOMPARE(sound.QueuedCount(), 3);  // returned at once, nothing waited
+        QVERIFY(clock.elapsed() < 100);
+        QTRY_COMPARE_WITH_TIMEOUT(sound.QueuedCount(), 2, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(sound.QueuedCount(), 0, 3000);
+        // One after another: the sound, then two beeps with their gaps.
+        QVERIFY(clock.elapsed() >= 100 + 2 * QtSound::kBeepMs);
+    }
+
+    void loopingSoundStopsAndBadFilesAreSilent() {
+        WriteFile(home.filePath("bell.wav"), SilentWav(200));
+        QtSound sound;
+        QVERIFY(!sound.PlayLooping(home.filePath("missing.wav").toStdString()));
+        QVERIFY(!sound.Looping());
+        QVERIFY(sound.PlayLooping(home.filePath("bell.wav").toStdString()));
+        QVERIFY(sound.Looping());
+        sound.Stop();
+        QVERIFY(!sound.Looping());
+    }
+};
+
+QTEST_MAIN(AlarmPopupTest)
+#include "alarm_popup_test.moc"
