@@ -16,6 +16,7 @@
 #include "platform/system_serial_port.h"
 #include "support/paths.h"
 #include "ui/main_window.h"
+#include "ui/qt_sound.h"
 #include "ui/qt_system.h"
 #include "ui/single_instance.h"
 #include "ui/unix_signals.h"
@@ -90,6 +91,8 @@ int main(int argc, char** argv) {
     app.ports.clock = &clock;
     app.ports.shell = &shell;
     app.ports.serial = &serial;
+    mw::QtSound sound;
+    app.ports.sound = &sound;
 
     QApplication::setWindowIcon(ProgramIcon());
     mw::MainWindow window(app, home, mw::UserHomeFromEnvironment());

@@ -14,11 +14,13 @@
 #include <QToolBar>
 #include <set>
 
+#include "app/alarms.h"
 #include "app/commands.h"
 #include "app/moving_map.h"
 #include "app/view_commands.h"
 #include "ui/map_dialogs.h"
 #include "ui/file_requests.h"
+#include "ui/alarm_popup.h"
 #include "ui/map_widget.h"
 #include "ui/nmea_monitor_dialog.h"
 #include "ui/overview_window.h"
@@ -87,6 +89,12 @@ MainWindow::MainWindow(App& app, std::string home, std::string userHome)
     keepAlive_.setInterval(kKeepAlivePeriodMs);
     connect(&keepAlive_, &QTimer::timeout, this, [this] {
         if (KeepAliveTick(app_)) KeepDesktopAwake();
+    });
+    alarmPopup_ = new AlarmPopup(app_, this);
+    alarmTimer_.setObjectName("timer4");
+    connect(&alarmTimer_, &QTimer::timeout, this, [this] {
+        EndProximityAlarm(app_);
+        alarmPopup_->Sync();
     });
     replayTimer_.setObjectName("timer1");
     connect(&replayTimer_, &QTimer::timeout, this, [this] {
@@ -312,11 +320,13 @@ void MainWindow::KeepDesktopAwake() {
 }
 
 void MainWindow::StartTimer(int timerId, int periodMs) {
+    if (timerId == kAlarmTimer) alarmTimer_.start(periodMs);
     if (timerId == kReplayTimer) replayTimer_.start(periodMs);
     if (timerId == kKeepAliveTimer) keepAlive_.start(periodMs);
 }
 
 void MainWindow::StopTimer(int timerId) {
+    if (timerId == kAlarmTimer) alarmTimer_.stop();
     if (timerId == kReplayTimer) replayTimer_.stop();
     if (timerId == kKeepAliveTimer) keepAlive_.stop();
 }
@@ -373,6 +383,9 @@ void MainWindow::Repaint(WindowId window) {
         case WindowId::Scale:
             if (scale_) scale_->update();
             break;
+        case WindowId::AlarmPopup:
+            alarmPopup_->Sync();
+            break;
         default:
             break;
     }
@@ -393,6 +406,7 @@ void MainWindow::SetCommandEnabled(int commandId, bool enabled) {
 
 void MainWindow::ShowFloatingWindow(WindowId window, bool show) {
     if (window == WindowId::ToolPanel) toolPanel_->setVisible(show && app_.state.portrait);
+    if (window == WindowId::AlarmPopup) alarmPopup_->Sync();
     if (window == WindowId::Scale) {
         if (!scale_ && show) scale_ = new ScaleBarWindow(app_, this);
         if (scale_) scale_->setVisible(show);

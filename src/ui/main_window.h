@@ -79,6 +79,8 @@ private:
     // The floating windows, made when first shown.
     class ScaleBarWindow* scale_ = nullptr;
     class OverviewWindow* overview_ = nullptr;
+    class AlarmPopup* alarmPopup_ = nullptr;
+    QTimer alarmTimer_;
     QToolBar* commandBar_ = nullptr;
     QToolBar* toolPanel_ = nullptr;
     std::map<int, QAction*> actions_;

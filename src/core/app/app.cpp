@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/alarms.h"
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
@@ -84,6 +85,8 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     bool datumsCut = false;
     LoadUserDatums(app.datums, home, &datumsCut);
     if (datumsCut) ShowMessage(ui, FileCutText("datums.dat", kMaxDatumFileBytes));
+    // Every fix is checked against the waypoints' zones while that is on.
+    app.checkProximity = [&app](double lat, double lon) { CheckProximity(app, lat, lon); };
     // The name search's buttons act on the map through the waypoint and
     // navigation entry points.
     app.names.actions.showOnMap = [&app](double lat, double lon) { ShowPositionOnMap(app, lat, lon); };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/alarms.h"
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
@@ -48,6 +49,8 @@ void SetScreenControl(App& app, bool on) {
 // Stops the receiver or the replay ticks and forgets where the pointer was.
 void StopGps(App& app) {
     GpsState& g = app.gps;
+    // An alarm sounding for the last fix ends with the GPS.
+    EndProximityAlarm(app);
     if (app.replay.mode || !g.session) {
         TheUi(app).StopTimer(kReplayTimer);
     } else {
@@ -114,6 +117,7 @@ bool SwitchOn(App& app, bool openPort) {
     }
     if (StartGps(app, openPort)) {
         app.state.gpsActive = true;
+        ResetSpeedAlarms(app);
         ui.SetCommandChecked(kCmdMovingMap, true);
         app.state.dragMode = false;
         ui.SetCommandChecked(kCmdDragMap, false);
@@ -235,7 +239,10 @@ void DrainGpsResults(App& app) {
         app.gps.fix.statusText = *status;
         TheUi(app).Repaint(WindowId::Main);
     }
-    if (auto speed = mb.TakeSpeed()) AdoptParserFields(app.gps.fix, *speed);
+    if (auto speed = mb.TakeSpeed()) {
+        AdoptParserFields(app.gps.fix, *speed);
+        CheckSpeed(app, app.gps.fix.speed);
+    }
     if (auto position = mb.TakePosition()) {
         AdoptParserFields(app.gps.fix, position->fix);
         if (app.state.gpsActive)
