@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev qt6-image-formats-plugins
-  xvfb xauth imagemagick gpsd proj-bin python3 marble-qt-data
+  xvfb xauth imagemagick gpsd proj-bin python3 marble-qt-data clang
 )
 
 missing=()
