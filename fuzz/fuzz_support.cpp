@@ -9,8 +9,9 @@ namespace mwfuzz {
 namespace {
 
 std::string MakeFolder() {
+    // A tmpfs when there is one: the savers sync every file they write.
     const char* base = std::getenv("TMPDIR");
-    std::string root = base && *base ? base : (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
+    std::string root = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (base && *base ? base : "/tmp");
     std::string pattern = root + "/mwfuzz.XXXXXX";
     if (!mkdtemp(pattern.data())) {
         std::perror("mkdtemp");

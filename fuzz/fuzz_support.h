@@ -45,8 +45,8 @@ public:
     std::uint32_t tick = 0;
 };
 
-// One folder per fuzzer process, under $TMPDIR (a tmpfs when /dev/shm is
-// writable and no TMPDIR is set), removed at exit.
+// One folder per fuzzer process, on /dev/shm when it is writable (else under
+// $TMPDIR), removed at exit.
 const std::string& Folder();
 
 // Writes the input as Folder()/name and returns the path; every run

@@ -1,5 +1,7 @@
 #include "config/settings.h"
 
+#include <climits>
+
 #include "geo/format_names.h"
 #include "ports/ui.h"
 #include "support/paths.h"
@@ -135,9 +137,13 @@ void ParseInto(FieldRef ref, const std::string& value, const DatumTable& datums)
         case Kind::DatumName:
             *static_cast<int*>(ref.field) = FindDatumByName(datums, value);
             break;
-        case Kind::ComPort:
-            *static_cast<int*>(ref.field) = ParseInt(value) - 1;
+        case Kind::ComPort: {
+            // The file holds the port number; the lowest number there is
+            // stays the lowest index instead of wrapping round.
+            int number = ParseInt(value);
+            *static_cast<int*>(ref.field) = number == INT_MIN ? INT_MIN : number - 1;
             break;
+        }
     }
 }
 
