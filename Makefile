@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test run bench deb clean
+.PHONY: all deps configure build test run bench deb clean fuzz-build fuzz-smoke fuzz
 
 all: build
 
@@ -31,3 +31,18 @@ deb: build
 
 clean:
 	@rm -rf $(BUILD_DIR)
+
+# Fuzzing (clang, AddressSanitizer + UndefinedBehaviorSanitizer) in its own
+# build folder: every target for 20 s (smoke) or 10 minutes, one at a time.
+FUZZ_BUILD_DIR ?= build-fuzz
+
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DMW_FUZZ=ON \
+	  -DMW_BUILD_UI=OFF -DMW_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(FUZZ_BUILD_DIR) --target fuzz_all -j2
+
+fuzz-smoke: fuzz-build
+	@fuzz/run.sh $(FUZZ_BUILD_DIR) 20
+
+fuzz: fuzz-build
+	@fuzz/run.sh $(FUZZ_BUILD_DIR) 600

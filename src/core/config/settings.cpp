@@ -1,5 +1,7 @@
 #include "config/settings.h"
 
+#include <climits>
+
 #include "geo/format_names.h"
 #include "ports/ui.h"
 #include "support/paths.h"

@@ -1,0 +1,17 @@
+// Waypoint files (.wpt), read into the store and saved again.
+#include "fuzz_support.h"
+#include "geo/datums.h"
+#include "waypoint/waypoint_file.h"
+#include "waypoint/waypoint_store.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const mw::DatumTable datums;
+    const std::string path = mwfuzz::WriteInput("points.wpt", data, size);
+    mwfuzz::QuietUi ui;
+    mw::WaypointStore store;
+    const int mapDatum = size ? data[0] % mw::kBuiltinDatumCount : mw::kDatumWgs84;
+    if (mw::ReadWaypointFile(store, path, datums, mapDatum, &ui)) {
+        (void)mw::SaveWaypointFile(store, mwfuzz::Folder() + "/saved.wpt", datums, mapDatum, &ui);
+    }
+    return 0;
+}
