@@ -125,7 +125,12 @@ TEST_F(Panels, InputsReadTheFixTheSettingsAndTheTarget) {
     SetNavigationTarget(app.navigation, 51, 1, -1, "Riverside");
     in = InfoPanelInputsFrom(app);
     EXPECT_TRUE(in.navigation.navigating);
-    EXPECT_EQ(in.navigation.name, "Riverside");
+    // The panel's texts: the shortened name, and a distance with its unit
+    // from where the view is to the target.
+    EXPECT_EQ(in.navigation.name, "Riv..ide");
+    EXPECT_FALSE(in.navigation.distance.empty());
+    EXPECT_FALSE(in.navigation.unit.empty());
+    EXPECT_FALSE(in.navigation.bearing.empty());
 
     // The view centre while not following the GPS, the GPS position while following.
     app.settings.positionFormat = 0;
