@@ -96,7 +96,7 @@ void GarminSeeds() {
 }
 
 void MapFileSeeds() {
-    mwtest::CalibrationFileSpec degrees;
+    mwtest::CalibrationFileText degrees;
     degrees.points = {mwtest::PointAt(0, 0, 51.5, -0.5), mwtest::PointAt(999, 0, 51.5, 0.5),
                       mwtest::PointAt(0, 799, 51.0, -0.5), mwtest::PointAt(999, 799, 51.0, 0.5)};
     degrees.scale = 25000;
@@ -105,7 +105,7 @@ void MapFileSeeds() {
     degrees.borderPixels = {{0, 0}, {999, 0}, {999, 799}, {0, 799}};
     Put("fuzz_map_file", "degrees.map", degrees.Text());
 
-    mwtest::CalibrationFileSpec grid = degrees;
+    mwtest::CalibrationFileText grid = degrees;
     grid.projection = "Transverse Mercator";
     grid.datum = "Ord Srvy Grt Britn";
     grid.msf = 2.0;

@@ -31,7 +31,7 @@ std::string GridField(double v) { return v == -1 ? std::string() : mw::Format("%
 
 }  // namespace
 
-std::string CalibrationFileSpec::Text() const {
+std::string CalibrationFileText::Text() const {
     std::string out;
     Line(out, header);
     Line(out, title);
@@ -78,18 +78,18 @@ std::vector<TestCorner> RectangleBorder(double south, double west, double north,
     return {{north, west}, {north, east}, {south, east}, {south, west}};
 }
 
-CalibrationFileSpec CoverageMap(double south, double west, double north, double east,
+CalibrationFileText CoverageMap(double south, double west, double north, double east,
                                 std::optional<double> scale) {
-    CalibrationFileSpec calib;
+    CalibrationFileText calib;
     calib.borderCount = 4;
     calib.borderLatLon = RectangleBorder(south, west, north, east);
     calib.scale = scale;
     return calib;
 }
 
-void WriteMapImage(const std::string& folder, const CalibrationFileSpec& spec, int width,
+void WriteMapImage(const std::string& folder, const CalibrationFileText& calib, int width,
                    int height) {
-    std::string name = spec.image;
+    std::string name = calib.image;
     if (auto slash = name.find_last_of("/\\"); slash != std::string::npos) name.erase(0, slash + 1);
     name = name.substr(0, name.find('.'));
     std::string error;

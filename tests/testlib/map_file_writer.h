@@ -32,7 +32,7 @@ struct TestCorner {
     double lat = 0, lon = 0;
 };
 
-struct CalibrationFileSpec {
+struct CalibrationFileText {
     std::string header = "Mapwanderer Map File,Version 1.0";
     std::string title = "Test Map";
     std::string image = "test.bmp";
@@ -57,13 +57,13 @@ std::vector<TestCorner> RectangleBorder(double south, double west, double north,
 
 // A covering-test map: header, moving-map flag, scale and a rectangular
 // border, no calibration points.
-CalibrationFileSpec CoverageMap(double south, double west, double north, double east,
+CalibrationFileText CoverageMap(double south, double west, double north, double east,
                                 std::optional<double> scale);
 
 // Writes a small tiled image (`width` × `height`) that a map with this
 // calibration file in `folder` finds: "<image name up to its dot>.mwf2".
 // A map without its image does not load.
-void WriteMapImage(const std::string& folder, const CalibrationFileSpec& spec, int width = 200,
+void WriteMapImage(const std::string& folder, const CalibrationFileText& calib, int width = 200,
                    int height = 200);
 
 }  // namespace mwtest

@@ -20,7 +20,7 @@ using namespace mw;
 namespace {
 
 std::string WriteMap(const QTemporaryDir& dir, const QString& name) {
-    mwtest::CalibrationFileSpec calib = mwtest::CoverageMap(50, 10, 51, 11, 5.0);
+    mwtest::CalibrationFileText calib = mwtest::CoverageMap(50, 10, 51, 11, 5.0);
     calib.title = "Map " + name.toStdString();
     calib.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
     QFile f(dir.filePath(name));

@@ -22,7 +22,7 @@ namespace {
 
 // A 1000 × 500 map with a tiled image of three levels beside it.
 std::string WriteMapWithImage(const QTemporaryDir& dir) {
-    mwtest::CalibrationFileSpec calib;
+    mwtest::CalibrationFileText calib;
     calib.image = "area.bmp";
     calib.points = {mwtest::PointAt(0, 0, 50.5, 0), mwtest::PointAt(1000, 500, 50, 1)};
     calib.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};

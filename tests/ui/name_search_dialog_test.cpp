@@ -35,7 +35,7 @@ class NameSearchDialogTest : public QObject {
         }
         // A sorted gazetteer of `count` places, remembered as the last file.
         std::string Gazetteer(int count) {
-            mwtest::DbfSpec s;
+            mwtest::DbfTable s;
             s.fields = mwtest::GazetteerFields(20);
             for (int i = 0; i < count; ++i)
                 s.records.push_back({Format("Place %06d", i), i % 3 ? "PPL" : "MT", "",

@@ -47,7 +47,7 @@ struct LoadedMap {
     App app;
 
     bool Load() {
-        mwtest::CalibrationFileSpec calib;
+        mwtest::CalibrationFileText calib;
         calib.image = "wide.bmp";
         calib.points = {mwtest::PointAt(0, 0, 51.5, 0), mwtest::PointAt(3000, 1500, 50, 3)};
         calib.borderLatLon = mwtest::RectangleBorder(50, 0, 51.5, 3);

@@ -28,7 +28,7 @@ protected:
     // A moving map covering 50..51 N, 10..11 E with the given scale.
     std::string WriteMap(const std::string& folder, const std::string& name, double scale,
                          const std::string& title = "A map") {
-        mwtest::CalibrationFileSpec calib = mwtest::CoverageMap(50, 10, 51, 11, scale);
+        mwtest::CalibrationFileText calib = mwtest::CoverageMap(50, 10, 51, 11, scale);
         calib.title = title;
         calib.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
         std::filesystem::create_directories(maps.File(folder));
@@ -95,7 +95,7 @@ TEST_F(MapCommands, AFailedLoadLeavesTheMapViewAndFilesAsTheyWere) {
     const std::string imagePath = app.viewport.imagePath;
 
     maps.Write("one/garbage.map", std::string("\x89PNG\r\n\x1a\n binary junk\0\x01", 20));
-    mwtest::CalibrationFileSpec noImage = mwtest::CoverageMap(50, 10, 51, 11, 5);
+    mwtest::CalibrationFileText noImage = mwtest::CoverageMap(50, 10, 51, 11, 5);
     noImage.image = "gone.bmp";
     noImage.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
     maps.Write("one/noimage.map", noImage.Text());

@@ -21,7 +21,7 @@ protected:
     void SetUp() override {
         app.ports.ui = &ui;
         ASSERT_TRUE(StartApplication(app, home.Path(), "/home/u", 400, 300));
-        mwtest::CalibrationFileSpec calib;
+        mwtest::CalibrationFileText calib;
         calib.image = "sheet.png";
         calib.points = {mwtest::PointAt(0, 0, 50.5, 0), mwtest::PointAt(1000, 500, 50, 1)};
         calib.borderLatLon = mwtest::RectangleBorder(50, 0, 50.5, 1);

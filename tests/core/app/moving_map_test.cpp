@@ -50,7 +50,7 @@ protected:
     }
 
     void WriteMap(const std::string& name, double west) {
-        mwtest::CalibrationFileSpec calib;
+        mwtest::CalibrationFileText calib;
         calib.image = name + ".bmp";
         calib.points = {mwtest::PointAt(0, 0, 50.5, west),
                         mwtest::PointAt(1000, 500, 50, west + 1)};

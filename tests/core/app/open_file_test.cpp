@@ -23,7 +23,7 @@ protected:
     }
     // A map of 50..51 N, 10..11 E with its image.
     std::string WriteMap(const std::string& name) {
-        mwtest::CalibrationFileSpec calib = mwtest::CoverageMap(50, 10, 51, 11, 5);
+        mwtest::CalibrationFileText calib = mwtest::CoverageMap(50, 10, 51, 11, 5);
         calib.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
         files.Write(name, calib.Text());
         mwtest::WriteMapImage(files.Path(), calib);
@@ -60,7 +60,7 @@ TEST_F(OpenFile, AMapFileLoadsAsTheOpenCommandWould) {
 
 TEST_F(OpenFile, AMapImageLoadsTheCalibrationFileBesideIt) {
     std::string map = WriteMap("scan.map");
-    mwtest::WriteMapImage(files.Path(), mwtest::CalibrationFileSpec{}, 50, 50);
+    mwtest::WriteMapImage(files.Path(), mwtest::CalibrationFileText{}, 50, 50);
     std::filesystem::copy_file(files.File("test.mwf2"), files.File("scan.mwf2"));
     EXPECT_EQ(OpenFileByKind(app, files.File("scan.mwf2")), OpenFileResult::Opened);
     EXPECT_EQ(app.map.mapFilePath, map);

@@ -35,7 +35,7 @@ protected:
     }
 
     void WriteMap(const std::string& name, double south, double west) {
-        mwtest::CalibrationFileSpec calib;
+        mwtest::CalibrationFileText calib;
         calib.image = name.substr(0, name.find('.')) + ".bmp";
         calib.points = {mwtest::PointAt(0, 0, south + 0.5, west),
                         mwtest::PointAt(1000, 500, south, west + 1)};

@@ -14,7 +14,7 @@
 #include "testlib/map_file_writer.h"
 
 using namespace mw;
-using mwtest::CalibrationFileSpec;
+using mwtest::CalibrationFileText;
 using mwtest::TestPoint;
 
 namespace {
@@ -152,7 +152,7 @@ std::vector<std::pair<int, int>> PointPixels(int count) {
 }
 
 MapRecord BuildMap(const MapCase& c, int pointCount) {
-    CalibrationFileSpec calib;
+    CalibrationFileText calib;
     calib.projection = c.projection;
     calib.params = c.params;
     calib.datum = c.datum;

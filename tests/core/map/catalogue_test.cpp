@@ -19,7 +19,7 @@
 #include "testlib/temp_dir.h"
 
 using namespace mw;
-using mwtest::CalibrationFileSpec;
+using mwtest::CalibrationFileText;
 using mwtest::CoverageMap;
 
 namespace fs = std::filesystem;
@@ -128,7 +128,7 @@ public:
         return f;
     }
     std::string Write(const std::string& folder, const std::string& name,
-                      const CalibrationFileSpec& calib) {
+                      const CalibrationFileText& calib) {
         return WriteText(folder, name, calib.Text());
     }
     std::string WriteText(const std::string& folder, const std::string& name,
@@ -168,7 +168,7 @@ TEST(Coverage, WhatTheCoverageReadingTakesFromAFile) {
     const int osgb = FindDatumByName(Datums(), "Ord Srvy Grt Britn");
     struct Case {
         const char* name;
-        std::function<void(CalibrationFileSpec&)> edit;
+        std::function<void(CalibrationFileText&)> edit;
         double lat, lon;
         int datum;
         bool covers;
@@ -232,7 +232,7 @@ TEST(Coverage, WhatTheCoverageReadingTakesFromAFile) {
     CountingFiles files(DefaultFileSystem());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        CalibrationFileSpec calib = CoverageMap(50, 10, 51, 11, 5.0);
+        CalibrationFileText calib = CoverageMap(50, 10, 51, 11, 5.0);
         c.edit(calib);
         std::string path = tree.Write("m", "x.map", calib);
         double scale = -1;
@@ -291,7 +291,7 @@ TEST_F(Selection, TheTwoPercentRuleAndTheUnknownScale) {
 
 TEST_F(Selection, CandidatesAndNonCandidates) {
     std::string folder = tree.Folder("m");
-    CalibrationFileSpec noFlag = CoverageMap(50, 10, 51, 11, 1.0);
+    CalibrationFileText noFlag = CoverageMap(50, 10, 51, 11, 1.0);
     noFlag.movingMap.reset();
     tree.Write("m", "a-no-flag.map", noFlag);
     tree.Write("m", "b-unscaled.map", CoverageMap(50, 10, 51, 11, std::nullopt));
@@ -505,10 +505,10 @@ TEST_F(Selection, PositionsAndBordersTheGridCannotPlace) {
     std::string folder = tree.Folder("m");
     tree.Write("m", "world.map", CoverageMap(-89, -179, 89, 179, 50.0));
     tree.Write("m", "small.map", CoverageMap(50, 10, 50.1, 10.1, 1.0));
-    CalibrationFileSpec odd = CoverageMap(50, 10, 51, 11, 2.0);
+    CalibrationFileText odd = CoverageMap(50, 10, 51, 11, 2.0);
     odd.extraLines = {"MMPLL,3,1e300,-1e300"};
     tree.Write("m", "odd.map", odd);
-    CalibrationFileSpec nan = CoverageMap(50, 10, 51, 11, 3.0);
+    CalibrationFileText nan = CoverageMap(50, 10, 51, 11, 3.0);
     nan.extraLines = {"MMPLL,2,nan,nan"};
     tree.Write("m", "nan.map", nan);
     const MapSearch searches[] = {
@@ -563,7 +563,7 @@ TEST_P(Equivalence, IndexAndPlainScanAgreeOverRandomMapSets) {
         // world (the grid keeps those in its wide list).
         double size = pick(10) == 0 ? real(5, 40) : real(0.2, 3);
         if (pick(40) == 0) s = -89, w = -179, size = 358;
-        CalibrationFileSpec calib =
+        CalibrationFileText calib =
             CoverageMap(s, w, s + size, w + size, scales[pick(scales.size())]);
         calib.datum = datums[pick(datums.size())];
         int r = pick(20);

@@ -9,7 +9,7 @@
 #include "testlib/map_file_writer.h"
 
 using namespace mw;
-using mwtest::CalibrationFileSpec;
+using mwtest::CalibrationFileText;
 using mwtest::TestPoint;
 
 namespace {
@@ -85,7 +85,7 @@ TEST(ImageBaseNameRule, Cases) {
 DatumTable Datums() { return DatumTable(); }
 
 TEST(MapFileReader, ReadsThePositionalLines) {
-    CalibrationFileSpec calib;
+    CalibrationFileText calib;
     calib.title = "Lake District, North";
     calib.image = "D:\\scans\\lakes.png";
     calib.datum = "Ord Srvy Grt Britn";
@@ -127,7 +127,7 @@ TEST(MapFileReader, AShortFileLoadsWithEveryPointUnused) {
 }
 
 TEST(MapFileReader, ScaleFactorDividesPointsAndBorderAndMultipliesScale) {
-    CalibrationFileSpec calib;
+    CalibrationFileText calib;
     calib.msf = 2;
     calib.points = {mwtest::PointAt(101, 0, 50, 10), mwtest::PointAt(2001, 2001, 49, 11)};
     calib.borderPixels = {{3, 3}, {2001, 2001}};
@@ -145,7 +145,7 @@ TEST(MapFileReader, ScaleFactorDividesPointsAndBorderAndMultipliesScale) {
 
 TEST(MapFileReader, AScaleFactorThatIsNoPositiveNumberReadsAsOne) {
     for (const char* bad : {"0", "-2", "nan", "inf"}) {
-        CalibrationFileSpec calib;
+        CalibrationFileText calib;
         std::string text = calib.Text();
         text.replace(text.find("Reserved 1"), 10, std::string("MSF,") + bad);
         MapRecord m = ParseMapFile(text, Datums(), nullptr);
@@ -154,7 +154,7 @@ TEST(MapFileReader, AScaleFactorThatIsNoPositiveNumberReadsAsOne) {
 }
 
 TEST(MapFileReader, BorderIndicesOutsideOneTo99AreIgnored) {
-    CalibrationFileSpec calib;
+    CalibrationFileText calib;
     calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
     calib.extraLines = {"MMPXY,0,500,500",  "MMPXY,100,500,500", "MMPXY,-5,1,1",
                        "MMPXY,99,500,500", "MMPNUM,0",          "MMPNUM,150"};
@@ -168,7 +168,7 @@ TEST(MapFileReader, BorderIndicesOutsideOneTo99AreIgnored) {
 
 TEST(MapFileReader, KeywordsCountOnlyFromLine41) {
     // A keyword inside the point lines is a point line, not a keyword.
-    CalibrationFileSpec calib;
+    CalibrationFileText calib;
     calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
     std::string text = calib.Text();
     text.replace(text.find("Point05"), 7, "MM1B,3");
@@ -176,7 +176,7 @@ TEST(MapFileReader, KeywordsCountOnlyFromLine41) {
 }
 
 TEST(MapFileReader, ALongLineShiftsTheLinesAfterIt) {
-    CalibrationFileSpec calib;
+    CalibrationFileText calib;
     calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
     calib.title = std::string(260, 'T');  // comes back as two lines
     MapRecord m = ParseMapFile(calib.Text(), Datums(), nullptr);
@@ -191,7 +191,7 @@ TEST(MapFileReader, ALongLineShiftsTheLinesAfterIt) {
 }
 
 TEST(MapFileReader, OnlyThirtyPointsAreRead) {
-    CalibrationFileSpec calib;
+    CalibrationFileText calib;
     for (int i = 0; i < 30; ++i)
         calib.points.push_back(mwtest::PointAt(i * 10, i * 7 % 13, 50 - i * 0.01, 10 + i * 0.01));
     std::string text = calib.Text();
@@ -206,7 +206,7 @@ TEST(MapFileReader, OnlyThirtyPointsAreRead) {
 }
 
 TEST(MapFileReader, WithoutMM1BTheScaleIsTheNoScaleMarker) {
-    CalibrationFileSpec calib;
+    CalibrationFileText calib;
     EXPECT_EQ(ParseMapFile(calib.Text(), Datums(), nullptr).scale, kNoMapScale);
     // An empty field takes its default; a value that is no positive number
     // is no scale either (0 or less would win every map search, NaN none).
@@ -219,7 +219,7 @@ TEST(MapFileReader, WithoutMM1BTheScaleIsTheNoScaleMarker) {
 }
 
 TEST(MapFileReader, UnsupportedProjectionWarnsOncePerRead) {
-    CalibrationFileSpec calib;
+    CalibrationFileText calib;
     calib.projection = "Gnomonic";
     calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
     calib.borderPixels = {{0, 0}, {10, 10}, {20, 20}};
@@ -232,7 +232,7 @@ TEST(MapFileReader, UnsupportedProjectionWarnsOncePerRead) {
 }
 
 TEST(MapFileReader, LastLineWithoutLineEndIsRead) {
-    CalibrationFileSpec calib;
+    CalibrationFileText calib;
     std::string text = calib.Text() + "MM1B,7.5";
     EXPECT_EQ(ParseMapFile(text, Datums(), nullptr).scale, 7.5);
 }

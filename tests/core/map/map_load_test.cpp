@@ -12,7 +12,7 @@
 #include "testlib/temp_dir.h"
 
 using namespace mw;
-using mwtest::CalibrationFileSpec;
+using mwtest::CalibrationFileText;
 
 namespace {
 

@@ -15,7 +15,7 @@ struct DbfField {
     int length;
 };
 
-struct DbfSpec {
+struct DbfTable {
     std::vector<DbfField> fields;
     std::vector<std::vector<std::string>> records;  // one text per field, padded with blanks
     // Overrides of what the header would say.

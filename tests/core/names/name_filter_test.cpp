@@ -15,8 +15,8 @@ namespace {
 
 class NameFilterTest : public ::testing::Test {
 protected:
-    std::shared_ptr<const NamesFile> Write(const mwtest::DbfSpec& spec) {
-        dir.Write("t.names", spec.Bytes());
+    std::shared_ptr<const NamesFile> Write(const mwtest::DbfTable& table) {
+        dir.Write("t.names", table.Bytes());
         NamesOpenError error;
         auto f = NamesFile::Open(dir.File("t.names"), error);
         EXPECT_NE(f, nullptr);
@@ -24,7 +24,7 @@ protected:
     }
     // `count` places named P0000, P0001, ... in name order.
     std::shared_ptr<const NamesFile> Sorted(int count) {
-        mwtest::DbfSpec s;
+        mwtest::DbfTable s;
         s.fields = mwtest::GazetteerFields(10);
         for (int i = 0; i < count; ++i)
             s.records.push_back({Format("P%04d", i), i % 2 ? "PPL" : "MT", "", "1", "2"});
@@ -105,7 +105,7 @@ TEST_F(NameFilterTest, EmptyTextMatchesEveryRecordWithoutProbing) {
 
 // Names in the file may be in any case; the text is upper case.
 TEST_F(NameFilterTest, LowerCaseNamesAreFoundByTheirUpperCaseSpelling) {
-    mwtest::DbfSpec s;
+    mwtest::DbfTable s;
     s.fields = mwtest::GazetteerFields(16);
     s.records = {{"aachen"}, {"Bad Ems"}, {"bad tölz"}, {"Berlin"}, {"Zürich"}};
     auto file = Write(s);
@@ -129,7 +129,7 @@ TEST_F(NameFilterTest, LowerCaseNamesAreFoundByTheirUpperCaseSpelling) {
 // The block scan of the anywhere search and the record-by-record reading
 // agree, wherever the text lies in the field and whatever surrounds it.
 TEST_F(NameFilterTest, BlockScanAgreesWithReadingEachRecord) {
-    mwtest::DbfSpec s;
+    mwtest::DbfTable s;
     s.fields = {{"NAME", 20}, {"FULL_CODE", 3}};
     const char* names[] = {"RIVERSIDE",         "the river",       "ARRIVE",
                            "xxxxxxxxxxxxxxxRIV", "RIVxxxxxxxxxxxxxxxxx", "R I V",
@@ -160,7 +160,7 @@ TEST_F(NameFilterTest, BlockScanAgreesWithReadingEachRecord) {
 }
 
 TEST_F(NameFilterTest, CodeFilterComparesTheWholeCode) {
-    mwtest::DbfSpec s;
+    mwtest::DbfTable s;
     s.fields = mwtest::GazetteerFields(10);
     s.records = {{"A", "PPL"}, {"B", "PPLA"}, {"C", " PPL "}, {"D", "ppl"}, {"E", "MT"}};
     auto file = Write(s);
@@ -186,7 +186,7 @@ TEST_F(NameFilterTest, AtMost5000Results) {
 }
 
 TEST_F(NameFilterTest, BorderFilterReadsTheCoordinates) {
-    mwtest::DbfSpec s;
+    mwtest::DbfTable s;
     s.fields = mwtest::GazetteerFields(10);
     s.records = {{"IN", "", "", "0.5", "0.5"},
                  {"OUT NORTH", "", "", "2", "0.5"},

@@ -26,7 +26,7 @@ protected:
         app.state.userHome = home.Path();
     }
     std::string WritePlaces(const std::string& name = "places.names") {
-        mwtest::DbfSpec s;
+        mwtest::DbfTable s;
         s.fields = mwtest::GazetteerFields(20);
         s.records = {{"Aberdeen", "PPL", "", "57.15", "-2.11"},
                      {"Ben Nevis", "MT", "", "56.7969", "-5.0036"},
@@ -89,7 +89,7 @@ TEST_F(NameSearch, UnreadableFilesFailQuietlyAndDamagedOnesSayWhy) {
     EXPECT_EQ(NameSearchRowCount(app), 0u);
 
     // More records claimed than present: said once, the rest is usable.
-    mwtest::DbfSpec s;
+    mwtest::DbfTable s;
     s.fields = mwtest::GazetteerFields(8);
     s.records = {{"ONE"}, {"TWO"}};
     s.recordCount = 4000000000u;
@@ -139,7 +139,7 @@ TEST_F(NameSearch, FilterRunsOnTheWorkerAndTogglesBack) {
 }
 
 TEST_F(NameSearch, StoppedFilterSaysSoInTheCaption) {
-    mwtest::DbfSpec s;
+    mwtest::DbfTable s;
     s.fields = mwtest::GazetteerFields(8);
     for (int i = 0; i < 300000; ++i) s.records.push_back({"X"});
     data.Write("big.names", s.Bytes());
@@ -172,7 +172,7 @@ TEST_F(NameSearch, MapBorderIsConvertedToTheNamesDatum) {
     double edgeLat = 35.5, edgeLon = 139;
     ConvertDatum(app.datums, kDatumWgs84, tokyo, edgeLat, edgeLon);
     const double metre = 1.0 / 91000;  // degrees of longitude at 35.5 N
-    mwtest::DbfSpec s;
+    mwtest::DbfTable s;
     s.fields = mwtest::GazetteerFields(12);
     s.records = {{"INSIDE", "", "", Format("%.7f", edgeLat), Format("%.7f", edgeLon + 20 * metre)},
                  {"OUTSIDE", "", "", Format("%.7f", edgeLat), Format("%.7f", edgeLon - 20 * metre)}};

@@ -7,12 +7,12 @@
 #include "dbase_writer.h"
 
 using namespace mw;
-using mwtest::DbfSpec;
+using mwtest::DbfTable;
 
 namespace {
 
-DbfSpec ThreePlaces() {
-    DbfSpec s;
+DbfTable ThreePlaces() {
+    DbfTable s;
     s.fields = mwtest::GazetteerFields();
     s.records = {{"ALPHA", "PPL", "x", "51.5", "-0.1"},
                  {"  Beta town ", "MT", "x", "50", "10"},
@@ -35,36 +35,36 @@ std::vector<DamageCase> DamageCases() {
     cases.push_back({"cut inside the fixed header", Cut(good, 20), NamesOpenError::TruncatedHeader});
     cases.push_back({"cut inside the descriptors", Cut(good, 100), NamesOpenError::TruncatedHeader});
     {
-        DbfSpec s = ThreePlaces();
+        DbfTable s = ThreePlaces();
         s.headerLength = 32;
         cases.push_back({"header length below 33", s.Bytes(), NamesOpenError::BadHeaderLength});
     }
     {
-        DbfSpec s = ThreePlaces();
+        DbfTable s = ThreePlaces();
         s.headerLength = 65;  // room for one descriptor of five
         cases.push_back({"header length shorter than its descriptors", s.Bytes(),
                          NamesOpenError::HeaderMismatch});
     }
     {
-        DbfSpec s = ThreePlaces();
+        DbfTable s = ThreePlaces();
         s.terminator = false;
         s.records.clear();
         s.endMark = false;
         cases.push_back({"descriptors without their end mark", s.Bytes(), NamesOpenError::NoTerminator});
     }
     {
-        DbfSpec s = ThreePlaces();
+        DbfTable s = ThreePlaces();
         s.fields.clear();
         s.records.clear();
         cases.push_back({"no descriptors", s.Bytes(), NamesOpenError::NoFields});
     }
     {
-        DbfSpec s = ThreePlaces();
+        DbfTable s = ThreePlaces();
         s.recordLength = 0;
         cases.push_back({"record length 0", s.Bytes(), NamesOpenError::ZeroRecordLength});
     }
     {
-        DbfSpec s = ThreePlaces();
+        DbfTable s = ThreePlaces();
         s.recordLength = 40;  // the fields need 77
         cases.push_back({"fields longer than the record", s.Bytes(), NamesOpenError::FieldsPastRecord});
     }
@@ -110,7 +110,7 @@ TEST(NamesFile, RecordCountIsCutToTheRecordsPresent) {
     mwtest::TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        DbfSpec s = ThreePlaces();
+        DbfTable s = ThreePlaces();
         s.recordCount = c.claimed;
         std::string bytes = s.Bytes();
         dir.Write("t.names", bytes.substr(0, bytes.size() - c.cutBytes));
@@ -126,7 +126,7 @@ TEST(NamesFile, RecordCountIsCutToTheRecordsPresent) {
 }
 
 TEST(NamesFile, HeaderWithBytesAfterTheEndMarkStillReads) {
-    DbfSpec s = ThreePlaces();
+    DbfTable s = ThreePlaces();
     std::string bytes = s.Bytes();
     // 263 bytes after the descriptors, as some writers add; records follow.
     const std::size_t hl = 32 + 32 * 5 + 1;
@@ -163,7 +163,7 @@ TEST(NamesFile, RolesByExactNameWithDefaults) {
     mwtest::TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        DbfSpec s;
+        DbfTable s;
         s.fields = c.fields;
         s.records = {{"a", "b", "c", "d", "e"}};
         dir.Write("t.names", s.Bytes());
@@ -179,7 +179,7 @@ TEST(NamesFile, RolesByExactNameWithDefaults) {
 
 TEST(NamesFile, FieldTextsAreTrimmedAndMissingRolesEmpty) {
     mwtest::TempDir dir;
-    DbfSpec s;
+    DbfTable s;
     s.fields = {{"NAME", 255}, {"FULL_CODE", 4}};
     s.records = {{"  Long " + std::string(240, 'x') + "  ", " PPL"}};
     dir.Write("t.names", s.Bytes());

@@ -22,7 +22,7 @@ std::vector<std::string> Labels(const std::vector<ZoomEntry>& table) {
 class ViewportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        mwtest::CalibrationFileSpec calib;
+        mwtest::CalibrationFileText calib;
         calib.image = "area.bmp";
         calib.points = {mwtest::PointAt(0, 0, 51, -1), mwtest::PointAt(2000, 1000, 50, 1)};
         calib.borderLatLon = mwtest::RectangleBorder(50, -1, 51, 1);
