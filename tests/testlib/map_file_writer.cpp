@@ -6,6 +6,7 @@
 #include "testlib/image_fixtures.h"
 
 #include <cmath>
+#include <fstream>
 
 #include "support/text.h"
 
@@ -94,6 +95,22 @@ void WriteMapImage(const std::string& folder, const CalibrationFileText& calib, 
     name = name.substr(0, name.find('.'));
     std::string error;
     if (!mw::WriteMwf2File(folder + "/" + name + ".mwf2", MakeTiledImage(width, height, {100}),
+                           &error))
+        ADD_FAILURE() << "cannot write the map image: " << error;
+}
+
+void WriteSheetMap(const std::string& folder, const std::string& name, double south,
+                   double west) {
+    CalibrationFileText calib;
+    const std::string base = name.substr(0, name.find('.'));
+    calib.image = base + ".bmp";
+    calib.points = {PointAt(0, 0, south + 0.5, west), PointAt(1000, 500, south, west + 1)};
+    calib.borderLatLon = RectangleBorder(south, west, south + 0.5, west + 1);
+    calib.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
+    calib.scale = 100;
+    std::ofstream(folder + "/" + name, std::ios::binary) << calib.Text();
+    std::string error;
+    if (!mw::WriteMwf2File(folder + "/" + base + ".mwf2", MakeTiledImage(1000, 500, {100, 50, 25}),
                            &error))
         ADD_FAILURE() << "cannot write the map image: " << error;
 }

@@ -66,4 +66,9 @@ CalibrationFileText CoverageMap(double south, double west, double north, double 
 void WriteMapImage(const std::string& folder, const CalibrationFileText& calib, int width = 200,
                    int height = 200);
 
+// A 1° × 0.5° sheet (south..south + 0.5 N, west..west + 1 E) of 1000 × 500
+// pixels with a border, scale 100 and its image (levels 100, 50 and 25 %),
+// written as folder/name.
+void WriteSheetMap(const std::string& folder, const std::string& name, double south, double west);
+
 }  // namespace mwtest

@@ -48,17 +48,7 @@ protected:
     }
 
     void WriteMap(const std::string& name, double south, double west) {
-        mwtest::CalibrationFileText calib;
-        calib.image = name.substr(0, name.find('.')) + ".bmp";
-        calib.points = {mwtest::PointAt(0, 0, south + 0.5, west),
-                        mwtest::PointAt(1000, 500, south, west + 1)};
-        calib.borderLatLon = mwtest::RectangleBorder(south, west, south + 0.5, west + 1);
-        calib.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
-        calib.scale = 100;
-        maps.Write(name, calib.Text());
-        std::string error;
-        ASSERT_TRUE(WriteMwf2File(maps.File(name.substr(0, name.find('.')) + ".mwf2"),
-                                  mwtest::MakeTiledImage(1000, 500, {100, 50, 25}), &error));
+        mwtest::WriteSheetMap(maps.Path(), name, south, west);
     }
 
     std::string Log() const { return data.File("Data/ceWaypoints.wpt"); }

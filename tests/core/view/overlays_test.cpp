@@ -4,6 +4,7 @@
 
 #include "support/text.h"
 #include "testlib/fake_ui.h"
+#include "testlib/pixel_view.h"
 #include "track/track_store.h"
 #include "view/colours.h"
 #include "view/overlays.h"
@@ -12,21 +13,7 @@ using namespace mw;
 
 namespace {
 
-// A view 480 × 640 centred on image pixel (1000, 1000); positions are given
-// directly as image pixels (latitude = row, longitude = column) so the
-// expected window pixels are plain arithmetic.
-OverlayGeometry PixelView(double zoom = 1.0) {
-    OverlayGeometry v;
-    v.viewCentreX = 1000;
-    v.viewCentreY = 1000;
-    v.zoomDivisor = zoom;
-    v.halfViewWidth = 240;
-    v.halfViewHeight = 320;
-    v.toPixel = [](double lat, double lon) {
-        return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
-    };
-    return v;
-}
+using mwtest::PixelView;
 
 std::vector<std::string> Lines(int from, int to, int step, int y) {
     std::vector<std::string> out;

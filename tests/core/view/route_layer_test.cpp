@@ -11,26 +11,14 @@
 #include "nav/route_store.h"
 #include "support/text.h"
 #include "testlib/fake_ui.h"
+#include "testlib/pixel_view.h"
 #include "view/route_layer.h"
 
 using namespace mw;
 
 namespace {
 
-// A window 480 × 640 centred on image pixel (1000, 1000); positions are
-// image pixels (latitude = row, longitude = column), so the window pixel of
-// (lat, lon) is (lon − 760, lat − 680).
-OverlayGeometry PixelView() {
-    OverlayGeometry v;
-    v.viewCentreX = 1000;
-    v.viewCentreY = 1000;
-    v.halfViewWidth = 240;
-    v.halfViewHeight = 320;
-    v.toPixel = [](double lat, double lon) {
-        return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
-    };
-    return v;
-}
+using mwtest::PixelView;
 
 // Image pixel of window pixel (x, y) as a route point.
 RoutePoint At(const char* name, int x, int y) { return RoutePoint{name, y + 680.0, x + 760.0}; }

@@ -4,6 +4,7 @@
 
 #include "support/text.h"
 #include "testlib/fake_ui.h"
+#include "testlib/pixel_view.h"
 #include "view/waypoint_layer.h"
 #include "waypoint/waypoint_store.h"
 
@@ -11,21 +12,7 @@ using namespace mw;
 
 namespace {
 
-// A view 480 × 640 centred on image pixel (1000, 1000); a waypoint's
-// latitude is its image row and its longitude its column, so window pixels
-// are plain arithmetic: x = column − 760, y = row − 680.
-OverlayGeometry PixelView(double zoom = 1.0) {
-    OverlayGeometry v;
-    v.viewCentreX = 1000;
-    v.viewCentreY = 1000;
-    v.zoomDivisor = zoom;
-    v.halfViewWidth = 240;
-    v.halfViewHeight = 320;
-    v.toPixel = [](double lat, double lon) {
-        return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
-    };
-    return v;
-}
+using mwtest::PixelView;
 
 Waypoint Cairn(double row = 1020, double col = 1010) {
     Waypoint w;
