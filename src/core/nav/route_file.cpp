@@ -21,20 +21,6 @@ double Coordinate(const std::string& text) {
     return std::isfinite(v) ? v : 0.0;
 }
 
-class WaitCursor {
-public:
-    explicit WaitCursor(Ui* ui) : ui_(ui) {
-        if (ui_) ui_->SetWaitCursor(true);
-    }
-    ~WaitCursor() {
-        if (ui_) ui_->SetWaitCursor(false);
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    Ui* ui_;
-};
 
 }  // namespace
 

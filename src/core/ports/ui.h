@@ -82,6 +82,22 @@ public:
     virtual void OpenDialog(DialogId dialog, int parameter = 0) {}
 };
 
+// The wait cursor for as long as the scope lives; nothing without a Ui.
+class WaitCursor {
+public:
+    explicit WaitCursor(Ui* ui) : ui_(ui) {
+        if (ui_) ui_->SetWaitCursor(true);
+    }
+    ~WaitCursor() {
+        if (ui_) ui_->SetWaitCursor(false);
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Ui* ui_;
+};
+
 // Message boxes as the rest of the core calls them.
 inline void ShowMessage(Ui& ui, const std::string& text) { ui.ShowMessage(text); }
 inline bool AskYesNo(Ui& ui, const std::string& text) { return ui.AskYesNo(text); }

@@ -416,4 +416,14 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
+bool WriteAllBytes(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
 }  // namespace mw

@@ -179,6 +179,10 @@ bool FileExists(const std::string& path);
 // printf-style formatting into a std::string, always in the C locale's
 // number format whatever locale the program runs under: every number in a
 // file goes through here or through ParseReal/ParseInt.
+// Writes every byte to the descriptor, going on after interruptions and
+// short writes; false on an error.
+bool WriteAllBytes(int fd, std::string_view bytes);
+
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // True when `text` is valid UTF-8 (display decides between UTF-8 and Latin-1).

@@ -18,15 +18,6 @@ namespace mw {
 namespace {
 
 // Writes all of `bytes`; a write interrupted by a signal is resumed.
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 std::string HeaderText() {
     std::string text;
@@ -37,18 +28,6 @@ std::string HeaderText() {
     return text;
 }
 
-class WaitCursor {
-public:
-    explicit WaitCursor(Ui* ui) : ui_(ui) {
-        if (ui_) ui_->SetWaitCursor(true);
-    }
-    ~WaitCursor() {
-        if (ui_) ui_->SetWaitCursor(false);
-    }
-
-private:
-    Ui* ui_;
-};
 
 }  // namespace
 
@@ -155,7 +134,7 @@ bool AppendTrackLog(const std::string& logPath, double lat, double lon, std::str
     out += FormatTrackLogLine(lat, lon, logNewSegment, altitude, date, time);
     out += "\r\n";
 
-    bool ok = WriteAll(fd, out) && ::fdatasync(fd) == 0;
+    bool ok = WriteAllBytes(fd, out) && ::fdatasync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (ok) logNewSegment = 0;
     return ok;

@@ -80,30 +80,7 @@ bool ReadCutLine(TextFileReader& file, std::string& line, std::size_t maxChars) 
     }
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
-class WaitCursor {
-public:
-    explicit WaitCursor(Ui* ui) : ui_(ui) {
-        if (ui_) ui_->SetWaitCursor(true);
-    }
-    ~WaitCursor() {
-        if (ui_) ui_->SetWaitCursor(false);
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    Ui* ui_;
-};
 
 void ToWgs84(const DatumTable& datums, int mapDatum, double& lat, double& lon) {
     ConvertDatum(datums, mapDatum, kDatumWgs84, lat, lon);
@@ -250,7 +227,7 @@ bool AppendWaypointLog(const WaypointStore& store, int index, const std::string&
     ToWgs84(datums, mapDatum, lat, lon);
     out += FormatWaypointLogLine(*w, lat, lon) + "\r\n";
 
-    bool ok = WriteAll(fd, out) && ::fdatasync(fd) == 0;
+    bool ok = WriteAllBytes(fd, out) && ::fdatasync(fd) == 0;
     return ::close(fd) == 0 && ok;
 }
 
