@@ -11,7 +11,31 @@ packages=(
   xvfb xauth imagemagick gpsd proj-bin python3 marble-qt-data locales clang
   librsvg2-bin desktop-file-utils appstream shared-mime-info man-db groff-base
   dpkg-dev fakeroot file lintian
+  libplplot-data
 )
+
+# Files written by other programs that the tests read when they are here:
+# a GPX track recorded by a running watch, shipped as test data of an npm GPX
+# library (MIT licence). Fetched once; without npm or the registry the test
+# that needs it reports itself skipped.
+fetch_test_data() {
+  local dest=/var/cache/mapwanderer/test-data
+  [ -w /var/cache ] || dest=${XDG_CACHE_HOME:-$HOME/.cache}/mapwanderer/test-data
+  [ -f "$dest/gpx-parse/route-1.1.gpx" ] && return 0
+  command -v npm >/dev/null 2>&1 || return 0
+  local tmp
+  tmp=$(mktemp -d)
+  if (cd "$tmp" && timeout 120 npm pack --silent gpx-parse@0.10.4 >/dev/null 2>&1 &&
+      tar xzf gpx-parse-0.10.4.tgz package/tests/integration/data/route-1.1.gpx package/LICENSE); then
+    mkdir -p "$dest/gpx-parse"
+    cp "$tmp/package/tests/integration/data/route-1.1.gpx" "$dest/gpx-parse/"
+    cp "$tmp/package/LICENSE" "$dest/gpx-parse/"
+  else
+    echo "note: the npm test file gpx-parse@0.10.4 could not be fetched; its test will skip" >&2
+  fi
+  rm -rf "$tmp"
+}
+fetch_test_data
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,12 +1,17 @@
 #!/bin/bash
-# A GPX file written by another program, found among the installed packages
-# (or named by MW_GPX_SAMPLE), copied and counted by mwtool gpx info and by
+# A GPX file written by another program: the track from a running watch that
+# `make` fetches with an npm GPX library's test data, else one found among the
+# installed packages (or named by MW_GPX_SAMPLE), copied and counted by mwtool gpx info and by
 # Python's own XML reader: the counts must agree. Skips (77) when no such
 # file or no python3 is there. Usage: gpx_real_file.sh MWTOOL REPO_ROOT
 set -u
 MW=$1
 export LC_ALL=C
 sample=${MW_GPX_SAMPLE:-}
+for fetched in /var/cache/mapwanderer/test-data/gpx-parse/route-1.1.gpx \
+               "${XDG_CACHE_HOME:-$HOME/.cache}/mapwanderer/test-data/gpx-parse/route-1.1.gpx"; do
+    [[ -z $sample && -r $fetched ]] && sample=$fetched
+done
 if [[ -z $sample ]]; then
     sample=$(find /usr/share /usr/lib -name '*.gpx' -size +1k 2>/dev/null | sort | head -n 1)
 fi

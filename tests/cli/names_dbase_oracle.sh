@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# mwtool names on real dBASE tables shipped by a Debian package (Natural
-# Earth's tables in python3-geopandas), compared with an independent reading
-# of the same files done here. Skipped when the package is not installed.
+# mwtool names on real dBASE tables shipped by Debian packages (the Ordnance
+# Survey sample tables of libplplot-data, which `make` installs, and Natural
+# Earth's tables in python3-geopandas when present), compared with an
+# independent reading of the same files done here. Skipped when neither
+# package is installed.
 set -euo pipefail
 tool=$1
 repo=$2
@@ -12,8 +14,11 @@ tables=()
 for t in naturalearth_lowres/naturalearth_lowres.dbf naturalearth_cities/naturalearth_cities.dbf; do
     [ -f "$datasets/$t" ] && tables+=("$datasets/$t")
 done
+for t in /usr/share/plplot*/ss/ss64ne_General_Text.dbf /usr/share/plplot*/ss/ss64ne_Road_Centreline.dbf; do
+    [ -f "$t" ] && tables+=("$t")
+done
 if [ ${#tables[@]} -eq 0 ]; then
-    echo "no dBASE table from python3-geopandas installed: skipped"; exit 77
+    echo "no dBASE table from libplplot-data or python3-geopandas installed: skipped"; exit 77
 fi
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
