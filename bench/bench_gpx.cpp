@@ -4,13 +4,15 @@
 //   BM_GpxImport      the "Import GPX..." path: read, moved to a map datum
 //                     other than WGS 84, kept in the track ring
 //                     (goal ≥ 2 M points/s);
-// with two baselines over the same sizes in the same run: reading the GPX
-// file's bytes and counting '<' (the floor any reader pays), and the
-// program's own track file loader on a .plt of the same points.
+// with three baselines over the same sizes in the same run: reading the GPX
+// file's bytes and counting '<' (the floor any reader pays), expat alone
+// with handlers that do nothing (the floor of any expat-based reader), and
+// the program's own track file loader on a .plt of the same points.
 // The "peak_rss_MB" counter is the process's peak resident size after the
 // run: it must not grow from the 100,000-point file to the 1,000,000-point
 // one (bounded memory).
 #include <benchmark/benchmark.h>
+#include <expat.h>
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -131,6 +133,34 @@ void BM_BaselineByteScan(benchmark::State& state) {
     Finish(state, n);
 }
 
+void BM_BaselineExpatOnly(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const Files& f = FilesFor(n);
+    constexpr int kChunk = 1 << 18;
+    for (auto _ : state) {
+        XML_Parser parser = XML_ParserCreateNS(nullptr, ' ');
+        long long elements = 0;
+        XML_SetUserData(parser, &elements);
+        XML_SetElementHandler(
+            parser, [](void* d, const XML_Char*, const XML_Char**) { ++*static_cast<long long*>(d); },
+            [](void*, const XML_Char*) {});
+        XML_SetCharacterDataHandler(parser, [](void*, const XML_Char*, int) {});
+        std::FILE* file = std::fopen(f.gpx.c_str(), "rb");
+        for (;;) {
+            void* buffer = XML_GetBuffer(parser, kChunk);
+            const std::size_t got = std::fread(buffer, 1, kChunk, file);
+            const bool last = got < kChunk;
+            if (XML_ParseBuffer(parser, static_cast<int>(got), last) != XML_STATUS_OK)
+                state.SkipWithError("expat failed");
+            if (last) break;
+        }
+        std::fclose(file);
+        XML_ParserFree(parser);
+        benchmark::DoNotOptimize(elements);
+    }
+    Finish(state, n);
+}
+
 void BM_BaselineTrackFileLoad(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     const Files& f = FilesFor(n);
@@ -146,5 +176,6 @@ void BM_BaselineTrackFileLoad(benchmark::State& state) {
 BENCHMARK(BM_GpxRead)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GpxImport)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineByteScan)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BaselineExpatOnly)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineTrackFileLoad)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();
