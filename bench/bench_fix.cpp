@@ -176,10 +176,10 @@ struct Program {
         app.settings.check4DetailedMap = 0;
         mw::LayoutMapWindow(app, kViewW, kViewH);
         if (!mw::LoadMapFile(app, (files.root / "maps" / "bench.map").string()) ||
-            !mw::StartMovingMapWithoutPort(app) || app.state.mapWidth != kViewW ||
-            app.state.mapHeight != kViewH) {
-            std::fprintf(stderr, "bench_fix: set-up failed (window %d x %d)\n", app.state.mapWidth,
-                         app.state.mapHeight);
+            !mw::StartMovingMapWithoutPort(app) || app.mapView.width != kViewW ||
+            app.mapView.height != kViewH) {
+            std::fprintf(stderr, "bench_fix: set-up failed (window %d x %d)\n", app.mapView.width,
+                         app.mapView.height);
             std::abort();
         }
         // Warm up: one run east, so the tiles along the way are cached as
@@ -199,11 +199,11 @@ struct Program {
     bool Fix() {
         const double lon = kWest + PixelX(fix) * kDegPerPixel;
         const double lat = kNorth - 2000.5 * kDegPerPixel;
-        const int before = app.map.viewCentreX;
+        const int before = app.mapView.centreX;
         clock.tick += 1000;
         ++fix;
         mw::UpdateGpsPosition(app, lat, lon, "060626", "100000");
-        return app.map.viewCentreX != before;
+        return app.mapView.centreX != before;
     }
 
     void Paint() {
@@ -237,9 +237,9 @@ void BM_RenderMovedView(benchmark::State& state) {
     Program& p = TheProgram();
     int n = 0;
     for (auto _ : state) {
-        p.app.map.viewCentreX = static_cast<int>(Program::PixelX(p.fix + n++));
-        mw::ComputeViewCorner(p.app.viewport, p.app.map);
-        if (!mw::RenderMapView(p.app.viewport, p.ui)) state.SkipWithError("render");
+        mw::CentreOnPixel(p.app.mapView, p.app.map, p.app.datums,
+                          static_cast<int>(Program::PixelX(p.fix + n++)), p.app.mapView.centreY);
+        if (!mw::RenderMapView(p.app.viewport, p.app.mapView, p.ui)) state.SkipWithError("render");
         benchmark::DoNotOptimize(p.app.viewport.view.bitmap.pixels.data());
     }
 }

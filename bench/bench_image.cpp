@@ -23,7 +23,6 @@ constexpr int kWidth = 4000, kHeight = 2400;
 constexpr int kViewW = 1920, kViewH = 1080;
 constexpr int kLeft = 1000, kTop = 700;  // not aligned to the tile grid
 
-using NullUi = mw::HeadlessUi;
 
 mw::IndexedBitmap MapLike(int w, int h) {
     mw::IndexedBitmap b;
@@ -94,10 +93,10 @@ void BM_ColdView1080p(benchmark::State& state) {
     mw::ViewImage view;
     view.clientWidth = kViewW;
     view.clientHeight = kViewH;
-    NullUi ui;
+    mw::ImageFault fault = mw::ImageFault::None;
     for (auto _ : state) {
         mw::EmptyTileCache(file.cache);
-        if (!mw::RenderView(file, view, 1.0, kTop, 0, kLeft, 0, ui)) state.SkipWithError("render");
+        if (!mw::RenderView(file, view, 1.0, kTop, 0, kLeft, 0, fault)) state.SkipWithError("render");
         benchmark::DoNotOptimize(view.bitmap.pixels.data());
     }
     state.SetItemsProcessed(state.iterations() * 31 * 18);
@@ -160,13 +159,13 @@ void BM_WarmPan64(benchmark::State& state) {
     mw::ViewImage view;
     view.clientWidth = kViewW;
     view.clientHeight = kViewH;
-    NullUi ui;
-    mw::RenderView(file, view, 1.0, kTop, 0, kLeft, 0, ui);
-    mw::RenderView(file, view, 1.0, kTop, 0, kLeft + 64, 0, ui);
+    mw::ImageFault fault = mw::ImageFault::None;
+    mw::RenderView(file, view, 1.0, kTop, 0, kLeft, 0, fault);
+    mw::RenderView(file, view, 1.0, kTop, 0, kLeft + 64, 0, fault);
     int i = 0;
     for (auto _ : state) {
         int left = kLeft + 64 * (++i & 1);
-        if (!mw::RenderView(file, view, 1.0, kTop, 0, left, 0, ui)) state.SkipWithError("render");
+        if (!mw::RenderView(file, view, 1.0, kTop, 0, left, 0, fault)) state.SkipWithError("render");
         benchmark::DoNotOptimize(view.bitmap.pixels.data());
     }
 }

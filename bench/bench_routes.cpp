@@ -81,7 +81,7 @@ struct Scene {
     mw::TrackStore track;
 
     Scene() {
-        map = mw::ParseMapFile(MapText(), datums, nullptr);
+        map = mw::ParseMapFile(MapText(), datums);
         if (!mw::HasCalibration(map)) {
             std::fprintf(stderr, "bench_routes: the map has no calibration\n");
             std::abort();

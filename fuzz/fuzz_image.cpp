@@ -53,8 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         mw::CloseImageFile(*file);
     }
 
-    mwfuzz::QuietUi ui;
-    if (auto opened = mw::OpenViewImage(path, 1.0, 48, 32, 96, 64, ui)) {
+    if (auto opened = mw::OpenViewImage(path, 1.0, 48, 32, 96, 64, fault)) {
         const int w = opened->imageWidth, h = opened->imageHeight;
         struct Step {
             double divisor;
@@ -62,9 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         };
         for (const Step& s : {Step{2.0, 0, 0}, Step{4.0, h / 8, w / 8}, Step{0.5, h / 2, w / 2},
                               Step{1.0, h - 10, w - 10}, Step{1.0, -40, -40}, Step{3.0, 0, 0}}) {
-            (void)mw::RenderView(opened->file, opened->view, s.divisor, s.top, 0, s.left, 0, ui);
+            (void)mw::RenderView(opened->file, opened->view, s.divisor, s.top, 0, s.left, 0,
+                                 fault);
         }
     }
-    (void)mw::BuildLevelImage(path, -1, ui);
+    (void)mw::BuildLevelImage(path, -1, fault);
     return 0;
 }

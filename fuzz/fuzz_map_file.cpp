@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const mw::DatumTable datums;
     mwfuzz::QuietUi ui;
     std::string_view text(reinterpret_cast<const char*>(data), size);
-    mw::MapRecord record = mw::ParseMapFile(text, datums, &ui);
+    mw::MapRecord record = mw::ParseMapFile(text, datums);
     (void)record;
 
     std::size_t end = text.find('\n');

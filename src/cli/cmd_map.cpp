@@ -42,7 +42,7 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 std::optional<mw::MapRecord> ReadMap(const std::string& path, const mw::DatumTable& datums) {
-    auto map = mw::ReadMapFile(path, datums, nullptr);
+    auto map = mw::ReadMapFile(path, datums);
     if (map && map->projectionId == mw::kProjUnsupported)
         std::cerr << "mwtool: Map Projection not Supported\n";
     return map;

@@ -150,7 +150,8 @@ int Decode(mwtool::Args& args) {
     }
     if (f->IsTiled()) {
         f.reset();
-        auto image = mw::BuildLevelImage(path, level, ui);
+        auto image = mw::BuildLevelImage(path, level, fault);
+        if (fault != mw::ImageFault::None) ui.ShowMessage(mw::ImageFaultMessage(fault));
         if (!image) return 1;
         bitmap = std::move(image->bitmap);
         palette = image->palette;
@@ -159,7 +160,8 @@ int Decode(mwtool::Args& args) {
         if (level != 0 && level != -1) return Fail("a strip image has only level 0");
         const int w = f->width, h = f->height;
         f.reset();
-        auto opened = mw::OpenViewImage(path, 1.0, w / 2, h / 2, w, h, ui);
+        auto opened = mw::OpenViewImage(path, 1.0, w / 2, h / 2, w, h, fault);
+        if (fault != mw::ImageFault::None) ui.ShowMessage(mw::ImageFaultMessage(fault));
         if (!opened) return 1;
         bitmap = std::move(opened->view.bitmap);
         palette = opened->view.palette;

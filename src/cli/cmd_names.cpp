@@ -73,7 +73,7 @@ int Search(mwtool::Args& args, const mw::DatumTable& datums) {
     if (!o) return code;
     mw::MapRecord map;
     if (inside) {
-        auto read = mw::ReadMapFile(*inside, datums, nullptr);
+        auto read = mw::ReadMapFile(*inside, datums);
         if (!read) return Fail("cannot read " + *inside);
         map = *read;
         map.mapLoaded = true;

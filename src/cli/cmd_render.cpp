@@ -139,27 +139,24 @@ int Render(mwtool::Args& args) {
 
     // The map and its image as a load reads them, without what a load also
     // records (the last map, the recent maps): this command writes nothing else.
-    auto map = mw::ReadMapFile(args.words[0], app.datums, &ui);
+    auto map = mw::ReadMapFile(args.words[0], app.datums);
     if (!map) {
         std::cerr << "mwtool: cannot read " << args.words[0] << "\n";
         return 1;
     }
+    if (map->projectionId == mw::kProjUnsupported) ui.ShowMessage(mw::kProjectionNotSupportedText);
     app.map = std::move(*map);
     app.map.mapLoaded = true;
-    if (!mw::LoadMapImage(app.viewport, app.map, app.datums, app.settings.filePath1,
+    if (!mw::LoadMapImage(app.viewport, app.mapView, app.map, app.datums, app.settings.filePath1,
                           app.settings.filePath2, app.state.userHome, ui)) {
         return 1;
     }
     if (percent)
-        mw::SetZoom(app.viewport, app.map, mw::FindZoomIndex(app.viewport, 100.0 / *percent), ui);
-    if (centrePx) {
-        app.map.viewCentreX = mw::TruncToInt(*a);
-        app.map.viewCentreY = mw::TruncToInt(*b);
-    } else if (centreLatLon) {
-        mw::MapPixel p = mw::LatLonToMapPixel(app.map, app.datums, *a, *b);
-        app.map.viewCentreX = p.x;
-        app.map.viewCentreY = p.y;
-    }
+        mw::SetZoom(app.viewport, app.mapView, mw::FindZoomIndex(app.viewport, 100.0 / *percent), ui);
+    if (centrePx)
+        mw::CentreOnPixel(app.mapView, app.map, app.datums, mw::TruncToInt(*a), mw::TruncToInt(*b));
+    else if (centreLatLon)
+        mw::CentreOn(app.mapView, app.map, app.datums, {*a, *b});
     if (trackFile &&
         !mw::LoadTrackFile(app.track, *trackFile, app.datums, app.map.datumIndex, &ui)) {
         std::cerr << "mwtool: cannot read " << *trackFile << "\n";
@@ -181,12 +178,8 @@ int Render(mwtool::Args& args) {
         mw::ConvertDatum(app.datums, mw::kDatumWgs84, app.map.datumIndex, lat, lon);
         mw::SetNavigationTarget(app, lat, lon, -1, "");
     }
-    if (gps) {
-        mw::ShowFix(app, gps->lat, gps->lon, gps->heading);
-    } else {
-        mw::ComputeViewCorner(app.viewport, app.map);
-    }
-    if (!mw::RenderMapView(app.viewport, ui)) return 1;
+    if (gps) mw::ShowFix(app, gps->lat, gps->lon, gps->heading);
+    if (!mw::RenderMapView(app.viewport, app.mapView, ui)) return 1;
 
     QImage image(width, height, QImage::Format_RGB32);
     {

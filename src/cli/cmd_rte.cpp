@@ -27,7 +27,7 @@ int RouteShow(mwtool::Args& args) {
     mw::LoadUserDatums(datums, args.home);
     int mapDatum = mw::kDatumWgs84;
     if (mapFile) {
-        auto map = mw::ReadMapFile(*mapFile, datums, nullptr);
+        auto map = mw::ReadMapFile(*mapFile, datums);
         if (!map) {
             std::cerr << "mwtool: cannot read " << *mapFile << "\n";
             return 1;

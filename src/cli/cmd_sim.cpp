@@ -225,10 +225,10 @@ public:
         // Timer 4 fires between fixes on this clock.
         mw::AlarmTimerCheck(app_);
         FlushSpeed();
-        if (app_.state.gpsActive) mw::UpdateGpsPosition(app_, p.lat, p.lon, p.date, p.time);
+        if (app_.mapView.following) mw::UpdateGpsPosition(app_, p.lat, p.lon, p.date, p.time);
         std::string line = mw::Format("%s,%.9f,%.9f,%s,%s,%d,%d\n", p.time.c_str(), p.lat, p.lon,
                                       app_.gps.fix.statusText.c_str(), app_.map.mapFilePath.c_str(),
-                                      app_.map.viewCentreX, app_.map.viewCentreY);
+                                      app_.mapView.centreX, app_.mapView.centreY);
         std::fwrite(line.data(), 1, line.size(), stdout);
         ++fixes;
     }

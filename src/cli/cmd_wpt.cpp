@@ -39,7 +39,7 @@ mw::DatumTable LoadDatums(const std::string& home) {
 std::optional<int> MapDatum(mwtool::Args& args, const mw::DatumTable& datums) {
     std::optional<std::string> mapPath = args.Option("--map");
     if (!mapPath) return mw::kDatumWgs84;
-    std::optional<mw::MapRecord> map = mw::ReadMapFile(*mapPath, datums, nullptr);
+    std::optional<mw::MapRecord> map = mw::ReadMapFile(*mapPath, datums);
     if (!map) {
         std::cerr << "mwtool: cannot read map file " << *mapPath << "\n";
         return std::nullopt;

@@ -245,7 +245,7 @@ void MainWindow::Relayout() {
     app_.state.areaWidth = central_->width();
     app_.state.areaHeight = central_->height();
     LayoutMapWindow(app_, central_->width(), central_->height());
-    map_->setGeometry(0, 0, app_.state.mapWidth, app_.state.mapHeight);
+    map_->setGeometry(0, 0, app_.mapView.width, app_.mapView.height);
     map_->update();
 }
 

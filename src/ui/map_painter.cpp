@@ -20,8 +20,8 @@ namespace {
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 void PaintView(QPainter& painter, const App& app, const QImage& view, QPoint offset) {
-    PaintRects rects = MapPaintRects(app.viewport);
-    if (app.viewport.Divisor() >= 1)
+    PaintRects rects = MapPaintRects(app.mapView);
+    if (app.mapView.zoom >= 1)
         painter.drawImage(offset, view);
     else
         painter.drawImage(ToQRect(rects.target).translated(offset), view, ToQRect(rects.source));
@@ -51,7 +51,7 @@ void PaintDragPreview(QPainter& painter, const App& app, int width, int height, 
     QImage view = ViewQImage(app.viewport);
     painter.fillRect(QRect(0, 0, width, height), Qt::white);
     if (!view.isNull()) PaintView(painter, app, view, QPoint(dx, dy));
-    const int cx = app.state.halfViewWidth, cy = app.state.halfViewHeight;
+    const int cx = app.mapView.halfWidth, cy = app.mapView.halfHeight;
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(QPoint(cx, cy), 8, 8);

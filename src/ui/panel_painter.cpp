@@ -39,7 +39,7 @@ void PaintOverview(QPainter& painter, const App& app, int width, int height) {
     Rect r = OverviewPictureRect(width, height);
     painter.drawImage(QRect(r.left, r.top, r.Width(), r.Height()), picture);
     DrawOverviewMarker(canvas,
-                       OverviewMarker(app.overview.geometry, app.map.viewCentreX, app.map.viewCentreY));
+                       OverviewMarker(app.overview.geometry, app.mapView.centreX, app.mapView.centreY));
 }
 
 }  // namespace mw

@@ -134,8 +134,8 @@ private slots:
         QVERIFY(w.Action(kCmdViewToolbar)->isChecked());
         QVERIFY(!w.Action(kCmdViewToolbar)->isEnabled());
         // The map window fills the client area below the tool bars.
-        QCOMPARE(w.Map()->width(), app.state.mapWidth);
-        QCOMPARE(app.state.halfViewWidth, w.Map()->width() / 2);
+        QCOMPARE(w.Map()->width(), app.mapView.width);
+        QCOMPARE(app.mapView.halfWidth, w.Map()->width() / 2);
     }
 
     void mapWindowShowsTheLogo() {

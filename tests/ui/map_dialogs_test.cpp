@@ -104,8 +104,7 @@ private slots:
         std::string first = WriteMap(maps, "first.map");
         std::string other = WriteMap(maps, "other.map");
         QVERIFY(LoadMapFile(app, first));
-        app.map.viewCentreLat = 50.5;
-        app.map.viewCentreLon = 10.5;
+        app.mapView.centre = GeoPoint{50.5, 10.5};
         QStringList listed;
         WhenModal([&](QWidget* dialog) {
             auto* list = dialog->findChild<QListWidget*>("ctl1014");

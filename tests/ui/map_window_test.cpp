@@ -83,7 +83,7 @@ private slots:
         QImage shot = w.Map()->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QImage view = ViewQImage(app.viewport).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shot.size(), view.size());
-        const int cx = app.state.halfViewWidth, cy = app.state.halfViewHeight;
+        const int cx = app.mapView.halfWidth, cy = app.mapView.halfHeight;
         for (QImage* img : {&shot, &view}) {
             QPainter p(img);
             p.fillRect(QRect(0, 0, 70, 22), Qt::black);
@@ -92,9 +92,9 @@ private slots:
         QCOMPARE(shot, view);
 
         zoom->actions()[2]->trigger();  // "50 %"
-        QCOMPARE(app.viewport.zoomTable[app.viewport.zoomIndex].label, std::string("50 %"));
+        QCOMPARE(app.viewport.zoomTable[app.mapView.zoomIndex].label, std::string("50 %"));
         w.Action(kCmdZoomIn)->trigger();
-        QCOMPARE(app.viewport.zoomTable[app.viewport.zoomIndex].label, std::string("100 %"));
+        QCOMPARE(app.viewport.zoomTable[app.mapView.zoomIndex].label, std::string("100 %"));
     }
 
     void tapsAndArrowKeysMoveTheView() {
@@ -102,20 +102,20 @@ private slots:
         App& app = s.app;
         MainWindow& w = s.window;
         QVERIFY(LoadMapFile(app, s.mapPath));
-        int x = app.map.viewCentreX;
+        int x = app.mapView.centreX;
         QTest::mouseClick(w.Map(), Qt::LeftButton, {},
-                          QPoint(app.state.halfViewWidth + 20, app.state.halfViewHeight));
-        QCOMPARE(app.map.viewCentreX, x + 20);
+                          QPoint(app.mapView.halfWidth + 20, app.mapView.halfHeight));
+        QCOMPARE(app.mapView.centreX, x + 20);
         QTest::keyClick(&w, Qt::Key_Left);
-        QCOMPARE(app.map.viewCentreX, x + 20 - app.state.halfViewWidth);
+        QCOMPARE(app.mapView.centreX, x + 20 - app.mapView.halfWidth);
 
         // Drag mode: press, move, release drags the map with the pointer.
         w.Action(kCmdDragMap)->trigger();
-        int before = app.map.viewCentreX;
+        int before = app.mapView.centreX;
         QTest::mousePress(w.Map(), Qt::LeftButton, {}, QPoint(200, 200));
         QTest::mouseMove(w.Map(), QPoint(230, 200));
         QTest::mouseRelease(w.Map(), Qt::LeftButton, {}, QPoint(230, 200));
-        QCOMPARE(app.map.viewCentreX, before - 30);
+        QCOMPARE(app.mapView.centreX, before - 30);
     }
 
     void aResizeRendersAtTheNewSize() {

@@ -166,8 +166,8 @@ private slots:
         QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(8 + 10, 8 + 10));
         // Image pixel (10 × 3000 ÷ 115, 10 × 1500 ÷ 57) = (260, 263), through
         // the position and back, which may round a pixel away.
-        QVERIFY(qAbs(app.map.viewCentreX - 260) <= 1);
-        QVERIFY(qAbs(app.map.viewCentreY - 263) <= 1);
+        QVERIFY(qAbs(app.mapView.centreX - 260) <= 1);
+        QVERIFY(qAbs(app.mapView.centreY - 263) <= 1);
 
         QImage shot = w.grab().toImage();
         QCOMPARE(shot.pixelColor(2, 2), QColor(125, 180, 211));  // the frame

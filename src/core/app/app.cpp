@@ -50,23 +50,14 @@ void ApplyToolbar(App& app, bool show) {
 }
 
 void LayoutMapWindow(App& app, int areaWidth, int areaHeight) {
-    AppState& s = app.state;
+    const bool portrait = app.state.portrait;
     int panels = (app.view.viewSpeedInfo ? 1 : 0) + (app.view.viewSpeedNavInfo ? 1 : 0);
-    if (s.portrait) {
-        s.mapWidth = areaWidth;
-        s.mapHeight = areaHeight - kInfoPanelHeight * panels;
-    } else {
-        s.mapWidth = panels > 0 ? areaWidth - kInfoPanelColumn : areaWidth;
-        s.mapHeight = areaHeight;
-    }
-    if (s.mapWidth < 0) s.mapWidth = 0;
-    if (s.mapHeight < 0) s.mapHeight = 0;
-    s.halfViewWidth = s.mapWidth / 2;
-    s.halfViewHeight = s.mapHeight / 2;
-    // In landscape the centre sits 23 pixels above the window's middle, as
-    // the program has always placed it there.
-    if (!s.portrait) s.halfViewHeight -= 23;
-    ApplyViewSize(app);
+    int width = areaWidth, height = areaHeight;
+    if (portrait)
+        height = areaHeight - kInfoPanelHeight * panels;
+    else if (panels > 0)
+        width = areaWidth - kInfoPanelColumn;
+    ApplyViewSize(app, std::max(width, 0), std::max(height, 0));
 }
 
 bool StartApplication(App& app, const std::string& home, const std::string& userHome,
@@ -204,7 +195,7 @@ CommandRows GeneralCommandRows() {
     };
 }
 
-bool KeepAliveTick(const App& app) { return app.state.keepAliveTimer && app.state.gpsActive; }
+bool KeepAliveTick(const App& app) { return app.state.keepAliveTimer && app.mapView.following; }
 
 void ShutdownApplication(App& app) {
     // The GPS reader goes first, before anything it feeds.

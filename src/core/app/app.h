@@ -25,6 +25,7 @@
 #include "nav/route_store.h"
 #include "track/track_store.h"
 #include "view/overview.h"
+#include "view/map_view.h"
 #include "view/viewport.h"
 #include "waypoint/waypoint_store.h"
 #include "ports/canvas.h"
@@ -54,9 +55,6 @@ struct AppState {
     // portrait tool panel is shown. The window layer stacks its tool bars
     // itself; the value is kept for the layout rules that read it.
     int mapTop = 39;
-    int halfViewWidth = 0, halfViewHeight = 0;
-    // The map window's rectangle inside the area below the tool bars.
-    int mapWidth = 0, mapHeight = 0;
     // The area below the tool bars that the map window and the info panels
     // share, as the window layer last measured it (0: not known yet).
     int areaWidth = 0, areaHeight = 0;
@@ -67,7 +65,6 @@ struct AppState {
     bool screenControlMode = false;
     int dragStartX = 0, dragStartY = 0;
 
-    bool gpsActive = false;
     bool replayActive = false;
     bool navigationActive = false;
     // Whether the loaded map's image is on screen (a map whose image was not
@@ -107,8 +104,6 @@ struct GpsState {
     RecordState record;
     MapSearchTiming timing;
     ScreenUpdateCounter counter;
-    // Map pixel of the last fix drawn; 0 while the GPS is off.
-    int gpsPixelX = 0, gpsPixelY = 0;
     // The map window is being painted: a screen update waits for the next fix.
     bool drawing = false;
     // The last fix lay on the loaded map (the track tail then reaches the centre).
@@ -130,7 +125,9 @@ struct App {
     std::vector<PositionStore*> positionStores;
     // What the map folders' calibration files say, kept between searches.
     MapCatalogue catalogue;
-    // The map window's view of the loaded map's image.
+    // What the map window shows (the moving map's "GPS on" included) and the
+    // image machinery behind it.
+    MapView mapView;
     Viewport viewport;
     // The in-memory track, the replay and the moving map.
     TrackStore track;

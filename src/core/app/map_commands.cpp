@@ -32,8 +32,7 @@ void ShowRecentMaps(App& app, const std::vector<std::string>& paths) {
 // The position "Find Maps at Cursor" searches for: the view centre, or the
 // last GPS position while the view centre is unset.
 GeoPoint CursorPosition(const App& app) {
-    if (app.map.viewCentreLat != 0 || app.map.viewCentreLon != 0)
-        return {app.map.viewCentreLat, app.map.viewCentreLon};
+    if (app.mapView.centre) return *app.mapView.centre;
     return {app.state.lastGpsLat, app.state.lastGpsLon};
 }
 
@@ -49,14 +48,15 @@ namespace {
 
 // Opens the first of the map's image candidates into `vp`. `damaged` tells
 // why the first candidate that exists did not open.
-bool OpenFirstImage(App& app, Viewport& vp, MapRecord& map, Ui& ui, ImageFault& damaged) {
+bool OpenFirstImage(App& app, Viewport& vp, MapView& view, MapRecord& map, Ui& ui,
+                    ImageFault& damaged) {
     damaged = ImageFault::None;
     for (const std::string& candidate :
          MapImageCandidates(map.imageBaseName, map.mapFilePath, app.settings.filePath1,
                             app.settings.filePath2, app.state.userHome)) {
         if (!FileExists(candidate)) continue;
         ImageFault fault = ImageFault::None;
-        if (OpenMapImage(vp, map, app.datums, candidate, ui, &fault)) return true;
+        if (OpenMapImage(vp, view, map, app.datums, candidate, ui, &fault)) return true;
         if (damaged == ImageFault::None) damaged = fault;
     }
     return false;
@@ -77,21 +77,20 @@ bool LoadMapFile(App& app, const std::string& path) {
     BusyScope busy(app);
     // Everything is read and opened aside first: only a load that succeeded
     // replaces the map on screen.
-    MapRecord next = ParseMapFile(*data, app.datums, &ui);
+    MapRecord next = ParseMapFile(*data, app.datums);
     next.mapFilePath = path;
+    if (next.projectionId == kProjUnsupported) ShowMessage(ui, kProjectionNotSupportedText);
     if (next.calibration.usablePoints == 0) {
         ShowMessage(ui, Format("%s: not a calibration file", name.c_str()));
         return false;
     }
-    Viewport view;
-    view.zoomTable = app.viewport.zoomTable;
-    view.zoomIndex = app.viewport.zoomIndex;
-    view.zoomIndex100 = app.viewport.zoomIndex100;
-    SetViewSize(view, app.viewport.clientWidth, app.viewport.clientHeight,
-                app.viewport.halfViewWidth, app.viewport.halfViewHeight);
+    Viewport images;
+    images.zoomTable = app.viewport.zoomTable;
+    images.zoomIndex100 = app.viewport.zoomIndex100;
+    MapView view = app.mapView;
     ui.SetWaitCursor(true);
     ImageFault damaged = ImageFault::None;
-    const bool opened = OpenFirstImage(app, view, next, ui, damaged);
+    const bool opened = OpenFirstImage(app, images, view, next, ui, damaged);
     ui.SetWaitCursor(false);
     if (!opened && damaged != ImageFault::None) {
         // The image is there but cannot be read: say what is wrong with it.
@@ -110,7 +109,8 @@ bool LoadMapFile(App& app, const std::string& path) {
     app.state.lastGpsLon = 0;
     ConvertStoredPositions(app.datums, app.map.datumIndex, next.datumIndex, app.positionStores);
     CloseMapImage(app.viewport);
-    app.viewport = std::move(view);
+    app.viewport = std::move(images);
+    app.mapView = view;
     app.map = std::move(next);
     app.map.mapLoaded = true;
     app.state.viewImageShown = true;

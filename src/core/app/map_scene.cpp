@@ -10,7 +10,7 @@ namespace mw {
 
 namespace {
 
-bool Following(const MapScene& s) { return s.app->state.gpsActive; }
+bool Following(const MapScene& s) { return s.app->mapView.following; }
 
 bool ImageShown(const MapScene& s) {
     return s.app->viewport.HasImage() && !s.app->viewport.view.bitmap.Empty();
@@ -19,8 +19,7 @@ bool ImageShown(const MapScene& s) {
 // The pointer shows where the last fix was drawn, and only on the map: off
 // the map there is nothing under it to point at.
 bool PointerShown(const MapScene& s) {
-    const GpsState& g = s.app->gps;
-    return Following(s) && (g.gpsPixelX != 0 || g.gpsPixelY != 0) && g.onMap;
+    return Following(s) && s.app->mapView.pointer && s.app->gps.onMap;
 }
 
 void DrawLogo(Canvas& canvas, const MapScene& s) {
@@ -37,7 +36,7 @@ void DrawTrack(Canvas& canvas, const MapScene& s) {
 void DrawPointer(Canvas& canvas, const MapScene& s) {
     const App& app = *s.app;
     // A course not known (-777) draws the circle: the pointer knows the marker.
-    DrawGpsPointer(canvas, s.view, app.gps.fix.trueCourse, GpsPointerStyleFrom(app.settings),
+    DrawGpsPointer(canvas, s.view, app.mapView.pointer->heading, GpsPointerStyleFrom(app.settings),
                    app.userPointer, app.replay.mode);
 }
 
@@ -79,11 +78,11 @@ const LayerRow kLayers[] = {
     // its degrees are cleared, so the cross never covers the pointer.
     {MapLayer::CursorCross,
      [](const MapScene& s) {
-         return ImageShown(s) && (s.app->map.viewCentreLat != 0 || s.app->map.viewCentreLon != 0);
+         return ImageShown(s) && s.app->mapView.centre.has_value();
      },
      [](Canvas& c, const MapScene& s) { DrawCursorCross(c, s.view); }},
     {MapLayer::ZoomCaption, ImageShown,
-     [](Canvas& c, const MapScene& s) { DrawZoomCaption(c, s.app->viewport.Divisor()); }},
+     [](Canvas& c, const MapScene& s) { DrawZoomCaption(c, s.app->mapView.zoom); }},
     {MapLayer::ReplayCaption,
      [](const MapScene& s) { return ImageShown(s) && s.app->replay.mode && Following(s); },
      [](Canvas& c, const MapScene&) { DrawReplayCaption(c); }},
@@ -95,19 +94,19 @@ MapScene BuildMapScene(const App& app) {
     MapScene s;
     s.app = &app;
     OverlayGeometry& g = s.view;
-    g.viewCentreX = app.map.viewCentreX;
-    g.viewCentreY = app.map.viewCentreY;
-    g.zoomDivisor = app.viewport.Divisor();
-    g.halfViewWidth = app.state.halfViewWidth;
-    g.halfViewHeight = app.state.halfViewHeight;
-    g.windowWidth = app.state.mapWidth;
-    g.windowHeight = app.state.mapHeight;
+    g.viewCentreX = app.mapView.centreX;
+    g.viewCentreY = app.mapView.centreY;
+    g.zoomDivisor = app.mapView.zoom;
+    g.halfViewWidth = app.mapView.halfWidth;
+    g.halfViewHeight = app.mapView.halfHeight;
+    g.windowWidth = app.mapView.width;
+    g.windowHeight = app.mapView.height;
     g.toPixel = [&app](double lat, double lon) {
         return LatLonToMapPixel(app.map, app.datums, lat, lon);
     };
     g.toLatLon = [&app](double x, double y) { return MapPixelToLatLon(app.map, app.datums, x, y); };
-    s.windowWidth = app.state.mapWidth;
-    s.windowHeight = app.state.mapHeight;
+    s.windowWidth = app.mapView.width;
+    s.windowHeight = app.mapView.height;
     return s;
 }
 

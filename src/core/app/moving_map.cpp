@@ -24,18 +24,25 @@ bool Busy(const App& app) { return app.state.busy || app.viewport.busy; }
 
 std::uint32_t Now(App& app) { return app.ports.clock ? app.ports.clock->TickCount() : 0; }
 
+// The parsers' fields become the GUI thread's fix; the pointer on screen
+// turns with the course as it always has, before the next fix moves it.
+void AdoptFix(App& app, const GpsFix& fix) {
+    AdoptParserFields(app.gps.fix, fix);
+    if (app.mapView.pointer) app.mapView.pointer->heading = app.gps.fix.trueCourse;
+}
+
 // Results of the parsers applied at once, on the calling thread: replayed
 // sentences are parsed on the GUI thread, with nothing to hand over.
 class DirectSink : public GpsResultSink {
 public:
     explicit DirectSink(App& app) : app_(app) {}
     void OnPosition(const PositionReport& p, const GpsFix& fix) override {
-        AdoptParserFields(app_.gps.fix, fix);
+        AdoptFix(app_, fix);
         UpdateGpsPosition(app_, p.lat, p.lon, p.date, p.time);
     }
-    void OnSpeed(const GpsFix& fix) override { AdoptParserFields(app_.gps.fix, fix); }
+    void OnSpeed(const GpsFix& fix) override { AdoptFix(app_, fix); }
     void OnStatus(const std::string& statusText) override { app_.gps.fix.statusText = statusText; }
-    void OnSatellites(const GpsFix& fix) override { AdoptParserFields(app_.gps.fix, fix); }
+    void OnSatellites(const GpsFix& fix) override { AdoptFix(app_, fix); }
 
 private:
     App& app_;
@@ -57,18 +64,18 @@ void StopGps(App& app) {
         CloseGpsPort(*g.session, g.fix);
     }
     g.mailboxes.Clear();
-    g.gpsPixelX = g.gpsPixelY = 0;
+    app.mapView.pointer.reset();
     g.fix.statusText = kStatusOff;
-    app.state.gpsActive = false;
+    app.mapView.following = false;
 }
 
 // What opening the port resets, receiver or replay alike.
 void ResetForOpen(App& app) {
     ResetRecordState(app.gps.record);
     ResetGpsTiming(app.gps.timing, app.gps.counter);
-    app.gps.gpsPixelX = app.gps.gpsPixelY = 0;
+    app.mapView.pointer.reset();
     // The GPS places the view from now on: the centre chosen by hand goes.
-    app.map.viewCentreLat = app.map.viewCentreLon = 0;
+    app.mapView.centre.reset();
 }
 
 // Opens the receiver (or, in replay mode, starts the ticks). Without
@@ -116,7 +123,7 @@ bool SwitchOn(App& app, bool openPort) {
         return false;
     }
     if (StartGps(app, openPort)) {
-        app.state.gpsActive = true;
+        app.mapView.following = true;
         ResetSpeedAlarms(app);
         ui.SetCommandChecked(kCmdMovingMap, true);
         app.state.dragMode = false;
@@ -127,7 +134,7 @@ bool SwitchOn(App& app, bool openPort) {
         ui.SetCommandChecked(kCmdMovingMap, false);
     }
     ui.Repaint(WindowId::ToolPanel);
-    return app.state.gpsActive;
+    return app.mapView.following;
 }
 
 }  // namespace
@@ -142,8 +149,7 @@ void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date
     MapRecord& map = app.map;
     Ui& ui = TheUi(app);
     // While the GPS drives the view the centre's degrees are not kept.
-    map.viewCentreLat = 0;
-    map.viewCentreLon = 0;
+    app.mapView.centre.reset();
     CountFix(g.counter);
     if (app.replay.mode) {
         lat = app.replay.replayLat;
@@ -212,21 +218,15 @@ BusyScope::~BusyScope() {
 }
 
 void FollowFix(App& app, double lat, double lon) {
-    MapRecord& map = app.map;
-    MapPixel p = LatLonToMapPixel(map, app.datums, lat, lon);
-    map.viewCentreX = p.x;
-    map.viewCentreY = p.y;
-    ComputeViewCorner(app.viewport, map);
-    app.gps.gpsPixelX = p.x;
-    app.gps.gpsPixelY = p.y;
-    RenderMapView(app.viewport, TheUi(app));
+    FollowFix(app.mapView, app.map, app.datums, {lat, lon}, app.gps.fix.trueCourse);
+    RenderMapView(app.viewport, app.mapView, TheUi(app));
 }
 
 void ShowFix(App& app, double lat, double lon, double heading) {
     // While the GPS drives the view the centre keeps no degrees, so no
     // cursor cross covers the pointer.
-    app.map.viewCentreLat = app.map.viewCentreLon = 0;
-    app.state.gpsActive = true;
+    app.mapView.centre.reset();
+    app.mapView.following = true;
     app.gps.fix.trueCourse = heading;
     ConvertDatum(app.datums, app.settings.nmeaDatum, app.map.datumIndex, lat, lon);
     app.gps.onMap = InsideMapBorder(app.map, lat, lon);
@@ -240,21 +240,21 @@ void DrainGpsResults(App& app) {
         TheUi(app).Repaint(WindowId::Main);
     }
     if (auto speed = mb.TakeSpeed()) {
-        AdoptParserFields(app.gps.fix, *speed);
+        AdoptFix(app, *speed);
         CheckSpeed(app, app.gps.fix.speed);
     }
     if (auto position = mb.TakePosition()) {
-        AdoptParserFields(app.gps.fix, position->fix);
-        if (app.state.gpsActive)
+        AdoptFix(app, position->fix);
+        if (app.mapView.following)
             UpdateGpsPosition(app, position->position.lat, position->position.lon,
                               position->position.date, position->position.time);
     }
-    if (auto satellites = mb.TakeSatellites()) AdoptParserFields(app.gps.fix, *satellites);
+    if (auto satellites = mb.TakeSatellites()) AdoptFix(app, *satellites);
 }
 
 void ToggleMovingMap(App& app, bool leaveScreenControl) {
     Ui& ui = TheUi(app);
-    if (app.state.gpsActive) {
+    if (app.mapView.following) {
         StopGps(app);
         ui.SetCommandChecked(kCmdMovingMap, false);
         if (app.settings.toolbarAutoHide) ApplyToolbar(app, app.view.viewToolbar != 0);
@@ -268,12 +268,12 @@ void ToggleMovingMap(App& app, bool leaveScreenControl) {
 
 bool StartMovingMapWithoutPort(App& app) {
     // A running receiver or replay is not taken over.
-    if (app.state.gpsActive || app.replay.mode) return false;
+    if (app.mapView.following || app.replay.mode) return false;
     return SwitchOn(app, false);
 }
 
 void ReplayTimerTick(App& app) {
-    if (!app.state.gpsActive || !app.replay.mode) {
+    if (!app.mapView.following || !app.replay.mode) {
         // A tick that outlived the replay (its timer is being stopped).
         TheUi(app).StopTimer(kReplayTimer);
         return;
@@ -286,7 +286,7 @@ void ReplayTimerTick(App& app) {
     env.clock = app.ports.clock;
     env.sink = &sink;
     ReplayTick(app.replay, app.gps.parser, env, [&app] {
-        app.gps.gpsPixelX = app.gps.gpsPixelY = 0;
+        app.mapView.pointer.reset();
         TheUi(app).StopTimer(kReplayTimer);
         if (app.ports.clock) WaitMilliseconds(*app.ports.clock, kReplayEndPauseMs);
         ToggleMovingMap(app, true);
@@ -294,7 +294,7 @@ void ReplayTimerTick(App& app) {
 }
 
 void StopMovingMap(App& app) {
-    if (app.state.gpsActive) StopGps(app);
+    if (app.mapView.following) StopGps(app);
     if (app.replay.mode) {
         app.replay.mode = false;
         app.replay.file.reset();
@@ -314,7 +314,7 @@ void ReplayTrackToggle(App& app) {
     const bool wasOn = app.replay.mode;
     // Switching the replay off while its ticks run stops them too: the GPS
     // goes off with the replay it was running.
-    if (wasOn && app.state.gpsActive) ToggleMovingMap(app, true);
+    if (wasOn && app.mapView.following) ToggleMovingMap(app, true);
     bool on = ReplayTrackCommand(app.replay, app.track, DataFolder(app), ui);
     app.state.replayActive = on;
     ui.SetCommandChecked(kCmdReplayTrack, on);
@@ -327,7 +327,7 @@ CommandRows TrackCommandRows() {
     return {
         {kCmdMovingMap, "Moving Map (GPS) ", CommandKind::Toggle,
          [](App& app) { ToggleMovingMap(app, true); },
-         [](const App& app) { return app.state.gpsActive; }, {}},
+         [](const App& app) { return app.mapView.following; }, {}},
         {kCmdLoadTrackFile, "Load Track File", CommandKind::Action,
          [](App& app) {
              if (!RequireMap(app)) return;

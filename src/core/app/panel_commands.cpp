@@ -83,7 +83,7 @@ void OpenGpsWindow(App& app, DialogId dialog) {
     if (!app.ports.ui) return;
     if (app.settings.nmeaSentence == kSourcePvt)
         ShowMessage(*app.ports.ui, kNotInPvtModeText);
-    else if (!app.state.gpsActive)
+    else if (!app.mapView.following)
         ShowMessage(*app.ports.ui, kGpsMustBeOnText);
     else
         app.ports.ui->OpenDialog(dialog);
@@ -126,9 +126,10 @@ PanelLayout InfoPanelLayoutFor(const App& app) {
 StatusLineInputs StatusLineInputsFrom(const App& app) {
     StatusLineInputs in;
     const GpsFix& fix = app.gps.fix;
-    in.followingGps = app.state.gpsActive;
-    const double lat = in.followingGps ? app.state.lastGpsLat : app.map.viewCentreLat;
-    const double lon = in.followingGps ? app.state.lastGpsLon : app.map.viewCentreLon;
+    in.followingGps = app.mapView.following;
+    const GeoPoint centre = app.mapView.centre.value_or(GeoPoint{});
+    const double lat = in.followingGps ? app.state.lastGpsLat : centre.lat;
+    const double lon = in.followingGps ? app.state.lastGpsLon : centre.lon;
     in.positionText = FormatPosition(lat, lon, app.settings.positionFormat, app.datums,
                                      app.map.datumIndex, app.map.projection.params);
     in.pvtMode = app.settings.nmeaSentence == kSourcePvt;
@@ -153,8 +154,9 @@ InfoPanelInputs InfoPanelInputsFrom(const App& app) {
     in.speed.altitudeUnit = app.settings.altitudeUnit;
     // Navigation runs from where the view is: the GPS position while the
     // moving map follows it, the view centre otherwise.
-    double lat = app.map.viewCentreLat, lon = app.map.viewCentreLon;
-    if (app.state.gpsActive) {
+    const GeoPoint centre = app.mapView.centre.value_or(GeoPoint{});
+    double lat = centre.lat, lon = centre.lon;
+    if (app.mapView.following) {
         lat = app.state.lastGpsLat;
         lon = app.state.lastGpsLon;
     }
@@ -171,7 +173,7 @@ InfoPanelInputs InfoPanelInputsFrom(const App& app) {
 
 ScaleBar ScaleBarFrom(const App& app) {
     if (!app.map.mapLoaded || !app.viewport.HasImage()) return {};
-    return ChooseScaleBar(app.settings.distanceUnit, app.viewport.Divisor(), app.map.scale);
+    return ChooseScaleBar(app.settings.distanceUnit, app.mapView.zoom, app.map.scale);
 }
 
 bool SyncOverviewWithView(App& app) {
@@ -202,19 +204,17 @@ void OverviewTap(App& app, int x, int y) {
 }
 
 void CentreOnPosition(App& app, double lat, double lon) {
-    if (!app.viewport.HasImage() || app.state.gpsActive) return;
-    app.map.viewCentreLat = lat;
-    app.map.viewCentreLon = lon;
+    if (!app.viewport.HasImage() || app.mapView.following) return;
     if (!InsideMapBorder(app.map, lat, lon)) {
+        // The view stays, but the place asked for is the cursor now: the
+        // maps found there are offered, and "Find Maps at Cursor" finds them.
+        app.mapView.centre = GeoPoint{lat, lon};
         ShowMapsFoundDialog(app, lat, lon);
         return;
     }
-    const MapPixel p = LatLonToMapPixel(app.map, app.datums, lat, lon);
-    app.map.viewCentreX = p.x;
-    app.map.viewCentreY = p.y;
-    ComputeViewCorner(app.viewport, app.map);
+    CentreOn(app.mapView, app.map, app.datums, {lat, lon});
     if (!app.ports.ui) return;
-    RenderMapView(app.viewport, *app.ports.ui);
+    RenderMapView(app.viewport, app.mapView, *app.ports.ui);
     app.ports.ui->Repaint(WindowId::Map);
     app.ports.ui->Repaint(WindowId::Overview);
 }

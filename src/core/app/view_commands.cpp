@@ -30,20 +30,16 @@ std::vector<MenuEntry> ZoomMenu(const Viewport& vp) {
     return items;
 }
 
-void ApplyViewSize(App& app) {
-    const AppState& s = app.state;
+void ApplyViewSize(App& app, int width, int height) {
     Viewport& vp = app.viewport;
     // A layout pass that leaves the window as it was (the window layer lays
     // out on every resize event, start-up lays out before and after the last
     // map is loaded) keeps the view it has: a full-screen render is not free.
+    const bool resized = Resize(app.mapView, width, height, app.state.portrait);
     const bool unchanged =
-        vp.clientWidth == s.mapWidth && vp.clientHeight == s.mapHeight &&
-        vp.halfViewWidth == s.halfViewWidth && vp.halfViewHeight == s.halfViewHeight &&
-        vp.view.bitmap.width == s.mapWidth && vp.view.bitmap.height == s.mapHeight;
-    SetViewSize(vp, s.mapWidth, s.mapHeight, s.halfViewWidth, s.halfViewHeight);
+        !resized && vp.view.bitmap.width == width && vp.view.bitmap.height == height;
     if (!vp.HasImage() || unchanged) return;
-    ComputeViewCorner(vp, app.map);
-    RenderMapView(vp, TheUi(app));
+    RenderMapView(vp, app.mapView, TheUi(app));
 }
 
 namespace {
@@ -64,22 +60,22 @@ CommandRow ViewRow(int id, std::string text, std::function<void(App&)> step) {
 
 CommandRows ViewCommandRows() {
     CommandRows rows = {
-        ViewRow(kCmdZoomIn, "Zoom in", [](App& app) { ZoomIn(app.viewport, app.map, TheUi(app)); }),
+        ViewRow(kCmdZoomIn, "Zoom in", [](App& app) { ZoomIn(app.viewport, app.mapView, TheUi(app)); }),
         ViewRow(kCmdZoomOut, "Zoom out",
-                [](App& app) { ZoomOut(app.viewport, app.map, TheUi(app)); }),
+                [](App& app) { ZoomOut(app.viewport, app.mapView, TheUi(app)); }),
         ViewRow(kCmdFullMap, "Full Map",
-                [](App& app) { FullMap(app.viewport, app.map, app.datums, TheUi(app)); }),
+                [](App& app) { ShowFullMap(app.viewport, app.mapView, app.map, app.datums, TheUi(app)); }),
     };
     const char* gotoTexts[] = {"Top Left", "Top Right", "Bottom Left", "Bottom Right", "Center"};
     for (int corner = 0; corner < 5; ++corner)
         rows.push_back(ViewRow(kCmdGotoTopLeft + corner, gotoTexts[corner], [corner](App& app) {
-            GotoMapPosition(app.viewport, app.map, app.datums, corner, TheUi(app));
+            GotoMapPosition(app.viewport, app.mapView, app.map, app.datums, corner, TheUi(app));
         }));
     // The zoom steps: their menu is rebuilt from the open image's levels.
     for (int command : ZoomCommands()) {
         ZoomEntry entry = *ZoomEntryForCommand(command);
         rows.push_back(ViewRow(command, entry.label, [divisor = entry.divisor](App& app) {
-            SetZoom(app.viewport, app.map, FindZoomIndex(app.viewport, divisor), TheUi(app));
+            SetZoom(app.viewport, app.mapView, FindZoomIndex(app.viewport, divisor), TheUi(app));
         }));
     }
     return rows;
@@ -102,12 +98,14 @@ void MapPress(App& app, int x, int y) {
     }
     if (!s.screenControlMode) {
         // While the moving map follows the GPS the fixes place the view.
-        if (!s.gpsActive)
-            CentreOnScreenPoint(app.viewport, app.map, app.datums, x, y, OffMap(app), TheUi(app));
+        if (!app.mapView.following)
+            CentreOnScreenPoint(app.viewport, app.mapView, app.map, app.datums, x, y, OffMap(app),
+                                TheUi(app));
         return;
     }
     Viewport& vp = app.viewport;
-    switch (ScreenZone(x, y, s.mapWidth, s.mapHeight)) {
+    MapView& view = app.mapView;
+    switch (ScreenZone(x, y, view.width, view.height)) {
         case 1:
             s.screenControlMode = false;
             TheUi(app).SetCommandChecked(kCmdScreenControl, false);
@@ -118,11 +116,11 @@ void MapPress(App& app, int x, int y) {
             ToggleMovingMap(app, false);
             break;
         case 4:
-            if (vp.zoomIndex > 0) SetZoom(vp, app.map, vp.zoomIndex - 1, TheUi(app));
+            if (view.zoomIndex > 0) SetZoom(vp, view, view.zoomIndex - 1, TheUi(app));
             break;
         case 7:
-            if (vp.zoomIndex + 1 < static_cast<int>(vp.zoomTable.size()))
-                SetZoom(vp, app.map, vp.zoomIndex + 1, TheUi(app));
+            if (view.zoomIndex + 1 < static_cast<int>(vp.zoomTable.size()))
+                SetZoom(vp, view, view.zoomIndex + 1, TheUi(app));
             break;
         case 5:
             CreateWaypointAtPosition(app);
@@ -136,21 +134,21 @@ void ZoomSteps(App& app, int steps) {
     Viewport& vp = app.viewport;
     if (!vp.HasImage() || steps == 0 || vp.zoomTable.empty()) return;
     const int last = static_cast<int>(vp.zoomTable.size()) - 1;
-    const int index = std::clamp(vp.zoomIndex + steps, 0, last);
-    if (index == vp.zoomIndex) return;
-    SetZoom(vp, app.map, index, TheUi(app));
+    const int index = std::clamp(app.mapView.zoomIndex + steps, 0, last);
+    if (index == app.mapView.zoomIndex) return;
+    SetZoom(vp, app.mapView, index, TheUi(app));
     TheUi(app).Repaint(WindowId::Main);
 }
 
 void MapRelease(App& app, int x, int y) {
     if (!app.state.dragMode || !app.map.mapLoaded) return;
-    DragMapBy(app.viewport, app.map, app.datums, x - app.state.dragStartX, y - app.state.dragStartY,
+    DragMapBy(app.viewport, app.mapView, app.map, app.datums, x - app.state.dragStartX, y - app.state.dragStartY,
               TheUi(app));
 }
 
 void MapArrowKey(App& app, ArrowKey key) {
-    const AppState& s = app.state;
-    int x = s.halfViewWidth, y = s.halfViewHeight;
+    const MapView& view = app.mapView;
+    int x = view.halfWidth, y = view.halfHeight;
     switch (key) {
         case ArrowKey::Left:
             x = 0;
@@ -159,14 +157,15 @@ void MapArrowKey(App& app, ArrowKey key) {
             y = 0;
             break;
         case ArrowKey::Right:
-            x = 2 * s.halfViewWidth;
+            x = 2 * view.halfWidth;
             break;
         case ArrowKey::Down:
-            y = 2 * s.halfViewHeight;
+            y = 2 * view.halfHeight;
             break;
     }
-    if (!s.gpsActive)
-        CentreOnScreenPoint(app.viewport, app.map, app.datums, x, y, OffMap(app), TheUi(app));
+    if (!view.following)
+        CentreOnScreenPoint(app.viewport, app.mapView, app.map, app.datums, x, y, OffMap(app),
+                            TheUi(app));
 }
 
 }  // namespace mw

@@ -12,9 +12,9 @@ namespace mw {
 // "Full Map" followed by one item per zoom entry of the open image.
 std::vector<MenuEntry> ZoomMenu(const Viewport& vp);
 
-// The map window's client size changed (or was laid out): the view bitmap
-// takes the new size and is drawn again.
-void ApplyViewSize(App& app);
+// The map window's client size is now `width` × `height` (or was laid out
+// again): the view takes the new size and, when it changed, is drawn again.
+void ApplyViewSize(App& app, int width, int height);
 
 // Taps on the map window, in its client coordinates. In centre mode a press
 // centres the map there; in drag mode a press starts a drag and the release

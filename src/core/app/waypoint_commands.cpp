@@ -97,7 +97,8 @@ bool LoadDefaultWaypoints(App& app) {
 
 int CreateWaypointAtPosition(App& app) {
     if (!RequireMap(app)) return -1;
-    double lat = app.map.viewCentreLat, lon = app.map.viewCentreLon;
+    const GeoPoint centre = app.mapView.centre.value_or(GeoPoint{});
+    double lat = centre.lat, lon = centre.lon;
     if (lat == 0 && lon == 0) {
         lat = app.state.lastGpsLat;
         lon = app.state.lastGpsLon;
@@ -120,11 +121,9 @@ int CreateWaypointAt(App& app, double lat, double lon, const std::optional<std::
 }
 
 void ShowPositionOnMap(App& app, double lat, double lon) {
-    if (!app.viewport.HasImage() || app.state.gpsActive || !app.ports.ui) return;
+    if (!app.viewport.HasImage() || app.mapView.following || !app.ports.ui) return;
     Ui& ui = *app.ports.ui;
-    MapRecord& map = app.map;
-    map.viewCentreLat = lat;
-    map.viewCentreLon = lon;
+    const MapRecord& map = app.map;
     if (!InsideMapBorder(map, lat, lon)) {
         ui.SetWaitCursor(true);
         const int oldDatum = map.datumIndex;
@@ -133,17 +132,12 @@ void ShowPositionOnMap(App& app, double lat, double lon) {
         // position, so its scale is no reason to keep it.
         if (SelectMapForPosition(app, oldPath, kUnknownScale, lat, lon, oldDatum)) {
             ConvertDatum(app.datums, oldDatum, app.map.datumIndex, lat, lon);
-            app.map.viewCentreLat = lat;
-            app.map.viewCentreLon = lon;
         }
         ui.SetWaitCursor(false);
     }
-    const MapPixel p = LatLonToMapPixel(app.map, app.datums, app.map.viewCentreLat,
-                                        app.map.viewCentreLon);
-    app.map.viewCentreX = p.x;
-    app.map.viewCentreY = p.y;
-    ComputeViewCorner(app.viewport, app.map);
-    RenderMapView(app.viewport, ui);
+    // Off every map the view still goes there, over the edge of this one.
+    CentreOn(app.mapView, app.map, app.datums, {lat, lon});
+    RenderMapView(app.viewport, app.mapView, ui);
     ui.Repaint(WindowId::Main);
     ui.Repaint(WindowId::Overview);
 }

@@ -188,7 +188,8 @@ double LevelPercentForDivisor(double zoomDivisor) {
 }
 
 bool RenderView(ImageFile& file, ViewImage& view, double zoomDivisor, int top, int height, int left,
-                int width, Ui& ui) {
+                int width, ImageFault& reported) {
+    reported = ImageFault::None;
     if (!file.IsOpen()) return false;
     if (width <= 0 || width > view.clientWidth) width = view.clientWidth;
     if (height <= 0 || height > view.clientHeight) height = view.clientHeight;
@@ -210,7 +211,7 @@ bool RenderView(ImageFile& file, ViewImage& view, double zoomDivisor, int top, i
             CloseImageFile(file);
             return false;
         case DrawResult::Fault:
-            ui.ShowMessage(ImageFaultMessage(fault));
+            reported = fault;
             return false;
     }
     return false;
@@ -218,13 +219,10 @@ bool RenderView(ImageFile& file, ViewImage& view, double zoomDivisor, int top, i
 
 std::optional<OpenedView> OpenViewImage(const std::string& path, double zoomDivisor,
                                         int halfViewWidth, int halfViewHeight, int clientWidth,
-                                        int clientHeight, Ui& ui) {
-    ImageFault fault = ImageFault::None;
+                                        int clientHeight, ImageFault& fault) {
+    fault = ImageFault::None;
     std::optional<ImageFile> file = OpenImageFile(path, &fault);
-    if (!file) {
-        if (fault != ImageFault::None) ui.ShowMessage(ImageFaultMessage(fault));
-        return std::nullopt;
-    }
+    if (!file) return std::nullopt;
     OpenedView out;
     out.file = std::move(*file);
     ImageFile& f = out.file;
@@ -244,7 +242,7 @@ std::optional<OpenedView> OpenViewImage(const std::string& path, double zoomDivi
     std::int64_t shownW, shownH;
     if (f.IsTiled()) {
         if (!PrepareLevel(f, zoomDivisor)) {
-            ui.ShowMessage(ImageFaultMessage(ImageFault::LoadTiles));
+            fault = ImageFault::LoadTiles;
             return out;
         }
         shownW = f.ShownLevelWidth();
@@ -256,23 +254,20 @@ std::optional<OpenedView> OpenViewImage(const std::string& path, double zoomDivi
     }
     int left = static_cast<int>(shownW / 2 - halfViewWidth);
     int top = static_cast<int>(shownH / 2 - halfViewHeight);
-    if (!RenderView(f, view, zoomDivisor, top, 0, left, 0, ui) && !f.IsOpen()) {
+    if (!RenderView(f, view, zoomDivisor, top, 0, left, 0, fault) && !f.IsOpen()) {
         return std::nullopt;
     }
     return out;
 }
 
-std::optional<LevelImage> BuildLevelImage(const std::string& path, int level, Ui& ui) {
-    ImageFault fault = ImageFault::None;
+std::optional<LevelImage> BuildLevelImage(const std::string& path, int level, ImageFault& fault) {
+    fault = ImageFault::None;
     std::optional<ImageFile> file = OpenImageFile(path, &fault);
-    if (!file) {
-        if (fault != ImageFault::None) ui.ShowMessage(ImageFaultMessage(fault));
-        return std::nullopt;
-    }
+    if (!file) return std::nullopt;
     ImageFile& f = *file;
     if (!f.IsTiled()) return std::nullopt;
     if (!SelectLevel(f, level)) {
-        ui.ShowMessage(ImageFaultMessage(ImageFault::LoadTiles));
+        fault = ImageFault::LoadTiles;
         return std::nullopt;
     }
     LevelImage out;
@@ -287,7 +282,7 @@ std::optional<LevelImage> BuildLevelImage(const std::string& path, int level, Ui
     for (int r = 0; r * kTileEdge < h; ++r) {
         for (int c = 0; c * kTileEdge < w; ++c) {
             if (!ReadTile(f, f.tilesX * r + c, tile)) {
-                ui.ShowMessage(ImageFaultMessage(ImageFault::ReadTile));
+                fault = ImageFault::ReadTile;
                 return std::nullopt;
             }
             const int x0 = c * kTileEdge, y0 = r * kTileEdge;

@@ -3,9 +3,10 @@
 //
 // The viewport keeps one ImageFile and one ViewImage per shown map and calls
 // RenderView whenever the view corner, the zoom or the window size changes.
-// A damaged file shows its fixed message once per call through the Ui port,
-// and the view keeps the picture and palette it had: a view is drawn into a
-// spare bitmap and only swapped in when it is complete.
+// Nothing here shows a message: a damaged file is reported as an ImageFault
+// (one per call) whose fixed text (ImageFaultMessage) the caller shows, and
+// the view keeps the picture and palette it had: a view is drawn into a spare
+// bitmap and only swapped in when it is complete.
 #pragma once
 
 #include <optional>
@@ -13,7 +14,6 @@
 
 #include "image/bitmap.h"
 #include "image/image_file.h"
-#include "ports/ui.h"
 
 namespace mw {
 
@@ -43,12 +43,12 @@ double LevelPercentForDivisor(double zoomDivisor);
 // view lies outside the image it shows `backgroundIndex`.
 //
 // On a tiled image a change of level selects the level, empties the cache
-// and takes the level's palette into `view.palette`. False with the message
-// shown (once) when the file is damaged; the view is then unchanged. False
-// without a message, and the file closed, when the view bitmap cannot be
-// made (a client size that is not positive or too large).
+// and takes the level's palette into `view.palette`. False with `fault` set
+// when the file is damaged; the view is then unchanged. False with no fault,
+// and the file closed, when the view bitmap cannot be made (a client size
+// that is not positive or too large). `fault` is None after a success.
 bool RenderView(ImageFile& file, ViewImage& view, double zoomDivisor, int top, int height, int left,
-                int width, Ui& ui);
+                int width, ImageFault& fault);
 
 struct OpenedView {
     ImageFile file;
@@ -60,12 +60,12 @@ struct OpenedView {
 // Opens a map image for the map window: view bitmap of clientWidth ×
 // clientHeight with the image's display palette, filled with the view
 // centred on the image at `zoomDivisor`. None when the file cannot be
-// opened, is damaged in its headers (the message is shown), or the bitmap
-// cannot be made. A damaged tile or row in the first view shows its message
-// and leaves that view empty (background), but the image is open.
+// opened, is damaged in its headers (`fault` says how), or the bitmap cannot
+// be made. A damaged tile or row in the first view sets `fault` and leaves
+// that view empty (background), but the image is open.
 std::optional<OpenedView> OpenViewImage(const std::string& path, double zoomDivisor,
                                         int halfViewWidth, int halfViewHeight, int clientWidth,
-                                        int clientHeight, Ui& ui);
+                                        int clientHeight, ImageFault& fault);
 
 struct LevelImage {
     IndexedBitmap bitmap;  // the whole level, top-down
@@ -75,8 +75,8 @@ struct LevelImage {
 
 // A whole level (0 .. levelCount, or -1 for the last, smallest one) of a
 // tiled image as one bitmap, read tile by tile without the cache. None for a
-// strip-format image or one that cannot be opened (no message), and for a
-// damaged file (its message shown once).
-std::optional<LevelImage> BuildLevelImage(const std::string& path, int level, Ui& ui);
+// strip-format image or one that cannot be opened (fault None), and for a
+// damaged file (`fault` says how).
+std::optional<LevelImage> BuildLevelImage(const std::string& path, int level, ImageFault& fault);
 
 }  // namespace mw

@@ -176,10 +176,10 @@ int TruncToInt(double value) {
     return static_cast<int>(value);
 }
 
-void SetUpCalibration(MapRecord& map, const DatumTable& datums, Ui* ui) {
+void SetUpCalibration(MapRecord& map, const DatumTable& datums) {
     ProjectionState& ps = map.projection;
     ps.mapDatum = map.datumIndex;
-    const int id = ui ? GetProjectionId(ps, *ui) : ProjectionIdFromName(ps.projectionName);
+    const int id = ProjectionIdFromName(ps.projectionName);
     map.projectionId = id;
     ps.utmCentralMeridian = kUnknownUtmMeridian;
 

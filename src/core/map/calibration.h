@@ -12,7 +12,6 @@
 
 namespace mw {
 
-class Ui;
 
 struct MapPixel {
     int x = 0;
@@ -28,16 +27,15 @@ struct GridPoint {
 };
 
 // Fits map.calibration from map.points with the map's projection: finds the
-// projection id (the unsupported-projection warning goes to `ui` once per
-// map; null `ui` is quiet), sets the UTM central meridian while it is
-// unknown, and chooses the transform by the number of usable points: two
+// projection id (kProjUnsupported for a projection without one; the caller
+// says so), sets the UTM central meridian while it is unknown, and chooses the transform by the number of usable points: two
 // give independent scales on the two axes, three an exact affine transform,
 // four or more a least-squares affine fit in both directions.
 //
 // Points that fix no transform (two points sharing a row or column, three on
 // one line, a singular least-squares system) leave calibrationMode 0: such a
 // map must not be drawn on, and the conversions below return zeros for it.
-void SetUpCalibration(MapRecord& map, const DatumTable& datums, Ui* ui);
+void SetUpCalibration(MapRecord& map, const DatumTable& datums);
 
 inline bool HasCalibration(const MapRecord& map) { return map.calibration.calibrationMode != 0; }
 

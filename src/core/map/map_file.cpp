@@ -6,7 +6,6 @@
 #include "map/calibration.h"
 #include "map/recent_maps.h"
 #include "map/std_file_system.h"
-#include "ports/ui.h"
 #include "support/text.h"
 
 namespace mw {
@@ -91,7 +90,7 @@ std::string ImageBaseName(std::string_view line3) {
     return name;
 }
 
-MapRecord ParseMapFile(std::string_view data, const DatumTable& datums, Ui* ui) {
+MapRecord ParseMapFile(std::string_view data, const DatumTable& datums) {
     MapRecord m;
     LineCursor lines(data);
     lines.Next();  // header: the catalogue checks it, loading does not
@@ -122,7 +121,7 @@ MapRecord ParseMapFile(std::string_view data, const DatumTable& datums, Ui* ui) 
     m.projection.mapDatum = m.datumIndex;
 
     // The border corners are given as pixels and need the transform.
-    SetUpCalibration(m, datums, ui);
+    SetUpCalibration(m, datums);
 
     while (!lines.AtEnd()) {
         std::string line = lines.Next();
@@ -146,10 +145,10 @@ MapRecord ParseMapFile(std::string_view data, const DatumTable& datums, Ui* ui) 
     return m;
 }
 
-std::optional<MapRecord> ReadMapFile(const std::string& path, const DatumTable& datums, Ui* ui) {
+std::optional<MapRecord> ReadMapFile(const std::string& path, const DatumTable& datums) {
     auto data = ReadFilePrefix(path, kMaxCalibrationFileBytes);
     if (!data) return std::nullopt;
-    MapRecord m = ParseMapFile(*data, datums, ui);
+    MapRecord m = ParseMapFile(*data, datums);
     m.mapFilePath = path;
     return m;
 }

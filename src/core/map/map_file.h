@@ -19,7 +19,6 @@
 
 namespace mw {
 
-class Ui;
 
 // No calibration file comes near this size; a larger file (a linker's .map,
 // a wrong pick in a file dialog) is read only this far rather than into
@@ -44,12 +43,13 @@ std::string ImageBaseName(std::string_view line3);
 // The contents of a calibration file as a map record: title, datum, scale
 // factor, projection and parameters, points, fitted calibration, scale and
 // border. mapFilePath, the image and view fields are left for the caller.
-// A file without an "MM1B" line has scale 99999. `ui` receives the
-// unsupported-projection warning; null is quiet.
-MapRecord ParseMapFile(std::string_view data, const DatumTable& datums, Ui* ui);
+// A file without an "MM1B" line has scale 99999. Shows nothing: a projection
+// without an id leaves projectionId kProjUnsupported for the caller to report
+// (kProjectionNotSupportedText).
+MapRecord ParseMapFile(std::string_view data, const DatumTable& datums);
 
 // ParseMapFile on a file (its first kMaxCalibrationFileBytes bytes), with
 // mapFilePath set; nullopt when the file cannot be read. Changes nothing else.
-std::optional<MapRecord> ReadMapFile(const std::string& path, const DatumTable& datums, Ui* ui);
+std::optional<MapRecord> ReadMapFile(const std::string& path, const DatumTable& datums);
 
 }  // namespace mw

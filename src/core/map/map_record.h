@@ -86,9 +86,6 @@ struct MapRecord {
     std::string imageBaseName;
     // Set by the image loader.
     int imageWidth = 0, imageHeight = 0;
-    // The view centre in full-resolution image pixels and in degrees.
-    int viewCentreX = 0, viewCentreY = 0;
-    double viewCentreLat = 0, viewCentreLon = 0;
     bool mapLoaded = false;
 };
 

@@ -68,9 +68,7 @@ inline ProjectionParams ProjectionParamsFromList(const double (&v)[7]) {
 }
 
 // The projection state of one loaded map. The map loader fills it from the
-// map file before the calibration set-up runs, and gives each loaded map a
-// fresh state (or calls ResetProjectionWarning), so the warning for an
-// unsupported projection is shown once per map load.
+// map file before the calibration set-up runs.
 struct ProjectionState {
     std::string projectionName;  // only its first five characters matter
     ProjectionParams params;
@@ -78,21 +76,16 @@ struct ProjectionState {
     // calibration set-up while it is kUnknownUtmMeridian.
     double utmCentralMeridian = kUnknownUtmMeridian;
     int mapDatum = kDatumWgs84;
-    // True once "Map Projection not Supported" has been shown for this map.
-    bool unsupportedWarned = false;
 };
-
-inline void ResetProjectionWarning(ProjectionState& state) { state.unsupportedWarned = false; }
 
 // The id for a projection text: its first five characters compared exactly
 // (case-sensitive) with the keys above; 99 when none matches or the text is
 // shorter than five characters. Shows nothing.
 int ProjectionIdFromName(std::string_view projectionName);
 
-// The id of the map's projection. For an unsupported projection the warning
-// "Map Projection not Supported" goes through `ui` the first time only; later
-// calls for the same map return 99 quietly.
-int GetProjectionId(ProjectionState& state, Ui& ui);
+// What the program says when a map's projection has no id (99): the map
+// loader leaves the message to its caller, once per load.
+inline constexpr const char* kProjectionNotSupportedText = "Map Projection not Supported";
 
 // Error codes of the projection routines (0 = none).
 enum ProjectionErrorCode : int {

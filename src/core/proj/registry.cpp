@@ -4,7 +4,6 @@
 // those routines, so this file holds no geometry.
 #include <array>
 
-#include "ports/ui.h"
 #include "proj/families.h"
 #include "proj/projection.h"
 
@@ -185,15 +184,6 @@ int ProjectionIdFromName(std::string_view projectionName) {
     for (const ProjectionRow& row : kProjections)
         if (head == row.key) return row.id;
     return kProjUnsupported;
-}
-
-int GetProjectionId(ProjectionState& state, Ui& ui) {
-    const int id = ProjectionIdFromName(state.projectionName);
-    if (id == kProjUnsupported && !state.unsupportedWarned) {
-        state.unsupportedWarned = true;
-        ShowMessage(ui, "Map Projection not Supported");
-    }
-    return id;
 }
 
 ProjectedPoint ProjectForward(int id, const ProjectionState& state, const DatumTable& datums,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ports/ui.h"
 #include "view/colours.h"
 
 namespace mw {
@@ -69,7 +70,10 @@ void SetupOverview(OverviewState& overview, const std::string& imagePath, bool r
     if (!rebuild) return;
     overview.picture.reset();
     overview.builtFor = imagePath;
-    if (!imagePath.empty()) overview.picture = BuildLevelImage(imagePath, -1, ui);
+    if (imagePath.empty()) return;
+    ImageFault fault = ImageFault::None;
+    overview.picture = BuildLevelImage(imagePath, -1, fault);
+    if (fault != ImageFault::None) ui.ShowMessage(ImageFaultMessage(fault));
 }
 
 bool SyncOverview(OverviewState& overview, const std::string& imagePath, int size, int imageWidth,

@@ -48,19 +48,12 @@ std::optional<ZoomEntry> EntryForLevelPercent(float percent) {
 
 int TruncTimesTen(double v) { return TruncToInt(v * 10); }
 
-void UpdateCentreLatLon(MapRecord& map, const DatumTable& datums) {
-    GeoPoint p = MapPixelToLatLon(map, datums, map.viewCentreX, map.viewCentreY);
-    map.viewCentreLat = p.lat;
-    map.viewCentreLon = p.lon;
+// The image code reports a damaged file; the user sees its fixed text.
+void ShowImageFault(Ui& ui, ImageFault fault) {
+    if (fault != ImageFault::None) ui.ShowMessage(ImageFaultMessage(fault));
 }
-
 
 }  // namespace
-
-double Viewport::Divisor() const {
-    if (zoomIndex < 0 || zoomIndex >= static_cast<int>(zoomTable.size())) return 1.0;
-    return zoomTable[zoomIndex].divisor;
-}
 
 std::vector<ZoomEntry> BuildZoomTable(const ImageFile& file) {
     std::vector<ZoomEntry> table;
@@ -136,28 +129,19 @@ std::vector<std::string> MapImageCandidates(const std::string& baseName,
     return out;
 }
 
-void SetViewSize(Viewport& vp, int clientWidth, int clientHeight, int halfViewWidth,
-                 int halfViewHeight) {
-    vp.clientWidth = clientWidth;
-    vp.clientHeight = clientHeight;
-    vp.halfViewWidth = halfViewWidth;
-    vp.halfViewHeight = halfViewHeight;
-    vp.view.clientWidth = clientWidth;
-    vp.view.clientHeight = clientHeight;
-}
-
 void CloseMapImage(Viewport& vp) {
     if (vp.file) CloseImageFile(*vp.file);
     vp.file.reset();
+    const int width = vp.view.clientWidth, height = vp.view.clientHeight;
     vp.view = ViewImage{};
-    vp.view.clientWidth = vp.clientWidth;
-    vp.view.clientHeight = vp.clientHeight;
+    vp.view.clientWidth = width;
+    vp.view.clientHeight = height;
     vp.imagePath.clear();
 }
 
-bool OpenMapImage(Viewport& vp, MapRecord& map, const DatumTable& datums, const std::string& path,
-                  Ui& ui, ImageFault* fault) {
-    const double previous = vp.Divisor();
+bool OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable& datums,
+                  const std::string& path, Ui& ui, ImageFault* fault) {
+    const double previous = view.zoom;
     {
         std::optional<ImageFile> probe = OpenImageFile(path, fault);
         if (!probe) return false;
@@ -167,11 +151,13 @@ bool OpenMapImage(Viewport& vp, MapRecord& map, const DatumTable& datums, const 
     vp.zoomIndex100 = 0;
     for (std::size_t i = 0; i < vp.zoomTable.size(); ++i)
         if (vp.zoomTable[i].divisor == 1.0) vp.zoomIndex100 = static_cast<int>(i);
-    vp.zoomIndex = FindZoomIndex(vp, previous);
+    ZoomTo(view, vp.zoomTable, FindZoomIndex(vp, previous));
 
-    std::optional<OpenedView> opened =
-        OpenViewImage(path, vp.Divisor(), vp.halfViewWidth, vp.halfViewHeight, vp.clientWidth,
-                      vp.clientHeight, ui);
+    ImageFault damaged = ImageFault::None;
+    std::optional<OpenedView> opened = OpenViewImage(path, view.zoom, view.halfWidth,
+                                                     view.halfHeight, view.width, view.height,
+                                                     damaged);
+    ShowImageFault(ui, damaged);
     if (!opened) return false;
     if (vp.file) CloseImageFile(*vp.file);
     vp.file = std::move(opened->file);
@@ -179,14 +165,11 @@ bool OpenMapImage(Viewport& vp, MapRecord& map, const DatumTable& datums, const 
     vp.imagePath = path;
     map.imageWidth = opened->imageWidth;
     map.imageHeight = opened->imageHeight;
-    map.viewCentreX = map.imageWidth / 2;
-    map.viewCentreY = map.imageHeight / 2;
-    ComputeViewCorner(vp, map);
-    UpdateCentreLatLon(map, datums);
+    CentreOnPixel(view, map, datums, map.imageWidth / 2, map.imageHeight / 2);
     return true;
 }
 
-bool LoadMapImage(Viewport& vp, MapRecord& map, const DatumTable& datums,
+bool LoadMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable& datums,
                   const std::string& filePath1, const std::string& filePath2,
                   const std::string& userHome, Ui& ui) {
     ui.SetWaitCursor(true);
@@ -195,7 +178,7 @@ bool LoadMapImage(Viewport& vp, MapRecord& map, const DatumTable& datums,
     for (const std::string& candidate :
          MapImageCandidates(map.imageBaseName, map.mapFilePath, filePath1, filePath2, userHome)) {
         if (!FileExists(candidate)) continue;
-        if (OpenMapImage(vp, map, datums, candidate, ui)) {
+        if (OpenMapImage(vp, view, map, datums, candidate, ui)) {
             shown = true;
             break;
         }
@@ -206,135 +189,99 @@ bool LoadMapImage(Viewport& vp, MapRecord& map, const DatumTable& datums,
     return shown;
 }
 
-void ComputeViewCorner(Viewport& vp, const MapRecord& map) {
-    double z = vp.Divisor();
-    if (z < 1) z = 1;
-    vp.viewLeft = TruncToInt(map.viewCentreX / z - vp.halfViewWidth + 0.5);
-    vp.viewTop = TruncToInt(map.viewCentreY / z - vp.halfViewHeight + 0.5);
-}
-
-bool RenderMapView(Viewport& vp, Ui& ui) {
+bool RenderMapView(Viewport& vp, const MapView& view, Ui& ui) {
     if (!vp.file) return false;
     // A window squeezed to nothing (a resize on the way) shows nothing; the
     // image stays open for when it has a size again.
-    if (vp.clientWidth <= 0 || vp.clientHeight <= 0) return true;
+    if (view.width <= 0 || view.height <= 0) return true;
+    vp.view.clientWidth = view.width;
+    vp.view.clientHeight = view.height;
     ui.SetWaitCursor(true);
     vp.busy = true;
-    bool ok = RenderView(*vp.file, vp.view, vp.Divisor(), vp.viewTop, 0, vp.viewLeft, 0, ui);
+    ImageFault fault = ImageFault::None;
+    bool ok = RenderView(*vp.file, vp.view, view.zoom, view.top, 0, view.left, 0, fault);
     vp.busy = false;
+    ShowImageFault(ui, fault);
     ui.SetWaitCursor(false);
     ui.Repaint(WindowId::Map);
     return ok;
 }
 
-void SetZoom(Viewport& vp, const MapRecord& map, int index, Ui& ui) {
+void SetZoom(Viewport& vp, MapView& view, int index, Ui& ui) {
     if (!vp.HasImage() || vp.zoomTable.empty()) return;
-    vp.zoomIndex = std::clamp(index, 0, static_cast<int>(vp.zoomTable.size()) - 1);
-    ComputeViewCorner(vp, map);
-    RenderMapView(vp, ui);
+    ZoomTo(view, vp.zoomTable, index);
+    RenderMapView(vp, view, ui);
 }
 
-void ZoomIn(Viewport& vp, const MapRecord& map, Ui& ui) {
+void ZoomIn(Viewport& vp, MapView& view, Ui& ui) {
     if (!vp.HasImage()) return;
     int last = static_cast<int>(vp.zoomTable.size()) - 1;
-    SetZoom(vp, map, vp.zoomIndex < last ? vp.zoomIndex + 1 : vp.zoomIndex, ui);
+    SetZoom(vp, view, view.zoomIndex < last ? view.zoomIndex + 1 : view.zoomIndex, ui);
 }
 
-void ZoomOut(Viewport& vp, const MapRecord& map, Ui& ui) {
+void ZoomOut(Viewport& vp, MapView& view, Ui& ui) {
     if (!vp.HasImage()) return;
-    SetZoom(vp, map, vp.zoomIndex > 0 ? vp.zoomIndex - 1 : 0, ui);
+    SetZoom(vp, view, view.zoomIndex > 0 ? view.zoomIndex - 1 : 0, ui);
 }
 
-void FullMap(Viewport& vp, MapRecord& map, const DatumTable& datums, Ui& ui) {
-    if (!vp.HasImage() || vp.clientWidth <= 0 || vp.clientHeight <= 0) return;
-    // The closest zoom at which the whole image fits both ways, never
-    // magnified; the most distant entry when none fits.
-    int index = 0;
-    for (int i = 0; i <= vp.zoomIndex100 && i < static_cast<int>(vp.zoomTable.size()); ++i) {
-        const double d = vp.zoomTable[i].divisor;
-        if (map.imageWidth / d <= vp.clientWidth && map.imageHeight / d <= vp.clientHeight)
-            index = i;
-    }
-    map.viewCentreX = map.imageWidth / 2;
-    map.viewCentreY = map.imageHeight / 2;
-    UpdateCentreLatLon(map, datums);
-    SetZoom(vp, map, index, ui);
+void ShowFullMap(Viewport& vp, MapView& view, const MapRecord& map, const DatumTable& datums,
+                 Ui& ui) {
+    if (!vp.HasImage() || view.width <= 0 || view.height <= 0) return;
+    FullMap(view, vp.zoomTable, vp.zoomIndex100, map, datums);
+    SetZoom(vp, view, view.zoomIndex, ui);
 }
 
-void GotoMapPosition(Viewport& vp, MapRecord& map, const DatumTable& datums, int corner, Ui& ui) {
+void GotoMapPosition(Viewport& vp, MapView& view, const MapRecord& map, const DatumTable& datums,
+                     int corner, Ui& ui) {
     if (!vp.HasImage()) return;
     const int w = map.imageWidth, h = map.imageHeight;
-    switch (corner) {
-        case 0:
-            map.viewCentreX = 0, map.viewCentreY = 0;
-            break;
-        case 1:
-            map.viewCentreX = w, map.viewCentreY = 0;
-            break;
-        case 2:
-            map.viewCentreX = 0, map.viewCentreY = h;
-            break;
-        case 3:
-            map.viewCentreX = w, map.viewCentreY = h;
-            break;
-        default:
-            map.viewCentreX = w / 2, map.viewCentreY = h / 2;
-            break;
-    }
+    const MapPixel corners[] = {{0, 0}, {w, 0}, {0, h}, {w, h}};
+    const MapPixel to = corner >= 0 && corner < 4 ? corners[corner] : MapPixel{w / 2, h / 2};
     // The position read-outs and "Find Maps at Cursor" use the centre in
     // degrees, so it follows the pixel centre.
-    UpdateCentreLatLon(map, datums);
-    ComputeViewCorner(vp, map);
-    RenderMapView(vp, ui);
+    CentreOnPixel(view, map, datums, to.x, to.y);
+    RenderMapView(vp, view, ui);
     ui.Repaint(WindowId::Overview);
 }
 
-void CentreOnScreenPoint(Viewport& vp, MapRecord& map, const DatumTable& datums, int x, int y,
-                         const OffMapHandler& offMap, Ui& ui) {
+void CentreOnScreenPoint(Viewport& vp, MapView& view, const MapRecord& map,
+                         const DatumTable& datums, int x, int y, const OffMapHandler& offMap,
+                         Ui& ui) {
     if (!vp.HasImage()) return;
-    const double z = vp.Divisor();
-    map.viewCentreX = TruncToInt((x - vp.halfViewWidth) * z + map.viewCentreX);
-    map.viewCentreY = TruncToInt((y - vp.halfViewHeight) * z + map.viewCentreY);
-    UpdateCentreLatLon(map, datums);
-    if (offMap && !InsideMapBorder(map, map.viewCentreLat, map.viewCentreLon)) {
+    const MapPixel to = WindowToImagePixel(view, x, y);
+    CentreOnPixel(view, map, datums, to.x, to.y);
+    if (offMap && !InsideMapBorder(map, view.centre->lat, view.centre->lon)) {
         ui.SetWaitCursor(true);
         const int oldDatum = map.datumIndex;
-        double lat = map.viewCentreLat, lon = map.viewCentreLon;
-        if (offMap(lat, lon, oldDatum)) {
-            ConvertDatum(datums, oldDatum, map.datumIndex, lat, lon);
-            map.viewCentreLat = lat;
-            map.viewCentreLon = lon;
-            MapPixel p = LatLonToMapPixel(map, datums, lat, lon);
-            map.viewCentreX = p.x;
-            map.viewCentreY = p.y;
+        GeoPoint at = *view.centre;
+        // A load replaces `view` and `map` with the new map's.
+        if (offMap(at.lat, at.lon, oldDatum)) {
+            ConvertDatum(datums, oldDatum, map.datumIndex, at.lat, at.lon);
+            CentreOn(view, map, datums, at);
         }
         ui.SetWaitCursor(false);
     }
-    ComputeViewCorner(vp, map);
-    RenderMapView(vp, ui);
+    RenderMapView(vp, view, ui);
     ui.Repaint(WindowId::Overview);
 }
 
-void DragMapBy(Viewport& vp, MapRecord& map, const DatumTable& datums, int dx, int dy, Ui& ui) {
+void DragMapBy(Viewport& vp, MapView& view, const MapRecord& map, const DatumTable& datums, int dx,
+               int dy, Ui& ui) {
     if (!vp.HasImage()) return;
-    const double z = vp.Divisor();
-    map.viewCentreX -= TruncToInt(dx * z);
-    map.viewCentreY -= TruncToInt(dy * z);
-    ComputeViewCorner(vp, map);
-    UpdateCentreLatLon(map, datums);
-    RenderMapView(vp, ui);
+    Pan(view, map, datums, dx, dy);
+    RenderMapView(vp, view, ui);
     ui.Repaint(WindowId::Main);
     ui.Repaint(WindowId::Overview);
 }
 
-PaintRects MapPaintRects(const Viewport& vp) {
-    const Rect window{0, 0, vp.clientWidth, vp.clientHeight};
-    const double z = vp.Divisor();
+PaintRects MapPaintRects(const MapView& view) {
+    const Rect window{0, 0, view.width, view.height};
+    const double z = view.zoom;
     if (z >= 1) return {window, window};
-    const int x = TruncToInt(vp.halfViewWidth - vp.halfViewWidth * z);
-    const int y = TruncToInt(vp.halfViewHeight - vp.halfViewHeight * z);
-    const int w = TruncToInt(vp.clientWidth * z);
-    const int h = TruncToInt(vp.clientHeight * z);
+    const int x = TruncToInt(view.halfWidth - view.halfWidth * z);
+    const int y = TruncToInt(view.halfHeight - view.halfHeight * z);
+    const int w = TruncToInt(view.width * z);
+    const int h = TruncToInt(view.height * z);
     return {Rect{x, y, x + w, y + h}, window};
 }
 

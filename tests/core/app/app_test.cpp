@@ -89,10 +89,10 @@ TEST_F(AppCore, PortraitAndLandscapeLayout) {
         SetScreenSize(app, c.w, c.h);
         LayoutMapWindow(app, c.w, c.h);
         EXPECT_EQ(app.state.portrait, c.portrait) << c.w << "x" << c.h;
-        EXPECT_EQ(app.state.mapWidth, c.mapW) << c.w << "x" << c.h;
-        EXPECT_EQ(app.state.mapHeight, c.mapH) << c.w << "x" << c.h;
-        EXPECT_EQ(app.state.halfViewWidth, c.halfW) << c.w << "x" << c.h;
-        EXPECT_EQ(app.state.halfViewHeight, c.halfH) << c.w << "x" << c.h;
+        EXPECT_EQ(app.mapView.width, c.mapW) << c.w << "x" << c.h;
+        EXPECT_EQ(app.mapView.height, c.mapH) << c.w << "x" << c.h;
+        EXPECT_EQ(app.mapView.halfWidth, c.halfW) << c.w << "x" << c.h;
+        EXPECT_EQ(app.mapView.halfHeight, c.halfH) << c.w << "x" << c.h;
     }
 }
 
@@ -190,7 +190,7 @@ TEST_F(AppCore, KeepAliveFollowsNoShutdownAndTheGps) {
     ASSERT_TRUE(Start());
     EXPECT_TRUE(app.state.keepAliveTimer);
     EXPECT_FALSE(KeepAliveTick(app));  // GPS off: the timer runs, nothing is injected
-    app.state.gpsActive = true;
+    app.mapView.following = true;
     EXPECT_TRUE(KeepAliveTick(app));
 
     App quiet;

@@ -89,7 +89,7 @@ TEST_F(MapCommands, AFailedLoadLeavesTheMapViewAndFilesAsTheyWere) {
     Start();
     std::string good = WriteMap("one", "good.map", 5);
     ASSERT_TRUE(LoadMapFile(app, good));
-    app.map.viewCentreX = 123;
+    app.mapView.centreX = 123;
     const std::string lastMap = home.Read("LastMap.ini");
     const auto recent = ReadRecentMaps(home.Path());
     const std::string imagePath = app.viewport.imagePath;
@@ -115,7 +115,7 @@ TEST_F(MapCommands, AFailedLoadLeavesTheMapViewAndFilesAsTheyWere) {
         EXPECT_FALSE(LoadMapFile(app, maps.File(c.file))) << c.file;
         EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
         EXPECT_EQ(app.map.mapFilePath, good);
-        EXPECT_EQ(app.map.viewCentreX, 123);
+        EXPECT_EQ(app.mapView.centreX, 123);
         EXPECT_EQ(app.viewport.imagePath, imagePath);
         EXPECT_TRUE(app.viewport.HasImage());
         EXPECT_EQ(home.Read("LastMap.ini"), lastMap);
@@ -164,6 +164,24 @@ TEST_F(MapCommands, StartUpWithoutTheLastMap) {
     ASSERT_TRUE(StartApplication(second, home.Path(), user.Path(), 480, 640));
     EXPECT_FALSE(second.map.mapLoaded);
     EXPECT_TRUE(quiet.messages.empty());
+}
+
+TEST_F(MapCommands, AnUnsupportedProjectionIsSaidOncePerLoad) {
+    Start();
+    mwtest::CalibrationFileText calib = mwtest::CoverageMap(50, 10, 51, 11, 5);
+    calib.projection = "Gnomonic";
+    calib.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
+    std::filesystem::create_directories(maps.File("one"));
+    maps.Write("one/odd.map", calib.Text());
+    mwtest::WriteMapImage(maps.File("one"), calib);
+    for (int load = 1; load <= 2; ++load) {
+        ui.messages.clear();
+        ASSERT_TRUE(LoadMapFile(app, maps.File("one/odd.map")));
+        EXPECT_EQ(ui.messages, std::vector<std::string>{"Map Projection not Supported"}) << load;
+    }
+    ui.messages.clear();
+    ASSERT_TRUE(LoadMapFile(app, WriteMap("one", "plain.map", 5)));
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(MapCommands, OpenMapFileAndTheRecentMaps) {
@@ -216,7 +234,7 @@ TEST_F(MapCommands, FindMapsAtCursor) {
     WriteMap("two", "elsewhere.map", 1);
     ASSERT_TRUE(LoadMapFile(app, loaded));
     // As while the GPS places the view: the centre keeps no degrees.
-    app.map.viewCentreLat = app.map.viewCentreLon = 0;
+    app.mapView.centre.reset();
     ui.messages.clear();
     EXPECT_TRUE(ExecuteCommand(app, kCmdFindMapsAtCursor));
     EXPECT_EQ(ui.messages, std::vector<std::string>{kCursorNotSelectedText});
@@ -234,8 +252,7 @@ TEST_F(MapCommands, FindMapsAtCursor) {
     EXPECT_FALSE(ui.waitCursor);
 
     // The view centre wins over the GPS position.
-    app.map.viewCentreLat = 40;
-    app.map.viewCentreLon = 10.5;
+    app.mapView.centre = GeoPoint{40, 10.5};
     EXPECT_TRUE(ExecuteCommand(app, kCmdFindMapsAtCursor));
     EXPECT_TRUE(ui.mapsFound.back().empty());
 }

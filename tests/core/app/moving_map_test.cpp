@@ -65,7 +65,7 @@ protected:
 
     // The receiver's view of being switched on, without a port.
     void GpsOn() {
-        app.state.gpsActive = true;
+        app.mapView.following = true;
         ResetRecordState(app.gps.record);
         ResetGpsTiming(app.gps.timing, app.gps.counter);
     }
@@ -101,10 +101,11 @@ TEST_F(MovingMap, AFixMovesTheMapEveryNmeaUpdateAndRecordsTheWay) {
 
     // The first fix after switching on moves the map (the counter starts high).
     Fix(50.25, 0.5);
-    EXPECT_EQ(app.map.viewCentreX, 500);
-    EXPECT_EQ(app.map.viewCentreY, 250);
-    EXPECT_EQ(app.gps.gpsPixelX, 500);
-    EXPECT_EQ(app.map.viewCentreLat, 0);  // the centre's degrees are not kept meanwhile
+    EXPECT_EQ(app.mapView.centreX, 500);
+    EXPECT_EQ(app.mapView.centreY, 250);
+    ASSERT_TRUE(app.mapView.pointer);
+    EXPECT_EQ(app.mapView.pointer->x, 500);
+    EXPECT_FALSE(app.mapView.centre);  // the centre's degrees are not kept meanwhile
     EXPECT_EQ(app.track.PointCount(), 1);
     EXPECT_EQ(app.gps.fix.statusText.substr(0, 2), "ON");
     EXPECT_NE(app.gps.fix.statusText.find('T'), std::string::npos);
@@ -115,7 +116,7 @@ TEST_F(MovingMap, AFixMovesTheMapEveryNmeaUpdateAndRecordsTheWay) {
     for (int i = 1; i <= 20; ++i) {
         Fix(50.25, 0.5 + i * 0.001);
         int expectedX = (i % 2 == 0) ? 500 + i : 500 + i - 1;
-        EXPECT_EQ(app.map.viewCentreX, expectedX) << i;
+        EXPECT_EQ(app.mapView.centreX, expectedX) << i;
     }
     EXPECT_GE(app.track.PointCount(), 10);
     EXPECT_LE(app.track.PointCount(), 12);
@@ -133,7 +134,7 @@ TEST_F(MovingMap, LeavingTheMapLoadsTheNeighbourAndOffAllMapsSearchesBackOff) {
     Fix(50.25, 1.1, 2000);  // on the eastern map only
     EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));
     Fix(50.25, 1.1, 3000);  // the next fix draws on the new map
-    EXPECT_EQ(app.map.viewCentreX, 100);
+    EXPECT_EQ(app.mapView.centreX, 100);
 
     // Off every map: searches at once, then 15, 30 and 60 s later, then every 60 s.
     struct Step {
@@ -183,13 +184,13 @@ TEST_F(MovingMap, SwitchingOnNeedsAMapAndEntersScreenControl) {
     mwtest::FakeUi eui;
     empty.ports.ui = &eui;
     ToggleMovingMap(empty, true);
-    EXPECT_FALSE(empty.state.gpsActive);
+    EXPECT_FALSE(empty.mapView.following);
     ASSERT_EQ(eui.messages.size(), 1u);
     EXPECT_EQ(eui.messages[0], "A Map must be loaded for this Operation");
 
     // No receiver port here: the open fails with the port's own message.
     ToggleMovingMap(app, true);
-    EXPECT_FALSE(app.state.gpsActive);
+    EXPECT_FALSE(app.mapView.following);
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_EQ(ui.errors[0], "Unable to open port");
     EXPECT_FALSE(ui.checked[kCmdMovingMap]);
@@ -208,10 +209,10 @@ TEST_F(MovingMap, ReplayDrivesTheMapToTheEndOfTheFileAndStops) {
     ASSERT_TRUE(ExecuteCommand(app, kCmdReplayTrack));
     EXPECT_TRUE(app.replay.mode);
     EXPECT_TRUE(ui.checked[kCmdReplayTrack]);
-    ASSERT_NE(app.map.viewCentreLat, 0);  // a centre chosen by hand before...
+    ASSERT_TRUE(app.mapView.centre);  // a centre chosen by hand before...
     ExecuteCommand(app, kCmdMovingMap);
-    EXPECT_TRUE(app.state.gpsActive);
-    EXPECT_EQ(app.map.viewCentreLat, 0);  // ...goes when the GPS takes over
+    EXPECT_TRUE(app.mapView.following);
+    EXPECT_FALSE(app.mapView.centre);  // ...goes when the GPS takes over
     EXPECT_EQ(app.gps.fix.statusText, "ON ");
     EXPECT_EQ(ui.timers[kReplayTimer], 500);
     EXPECT_TRUE(app.state.screenControlMode);
@@ -223,7 +224,7 @@ TEST_F(MovingMap, ReplayDrivesTheMapToTheEndOfTheFileAndStops) {
         ++ticks;
     }
     EXPECT_LT(ticks, 500);
-    EXPECT_FALSE(app.state.gpsActive);  // the end of the file switched the GPS off
+    EXPECT_FALSE(app.mapView.following);  // the end of the file switched the GPS off
     EXPECT_FALSE(ui.checked[kCmdMovingMap]);
     EXPECT_TRUE(app.replay.mode);                           // replay mode stays on
     EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));  // it followed the track east
@@ -247,7 +248,7 @@ TEST_F(MovingMap, AReceiverOnAPseudoTerminalFeedsTheTrackLog) {
     app.settings.comPort = 0;
     app.settings.nmeaUpdate = 1;
     ExecuteCommand(app, kCmdMovingMap);
-    ASSERT_TRUE(app.state.gpsActive) << (ui.errors.empty() ? "" : ui.errors[0]);
+    ASSERT_TRUE(app.mapView.following) << (ui.errors.empty() ? "" : ui.errors[0]);
 
     // A walk east along 50°15' N at 200 m a fix, one sentence at a time; each
     // is taken from the mailboxes before the next is sent.
@@ -265,7 +266,7 @@ TEST_F(MovingMap, AReceiverOnAPseudoTerminalFeedsTheTrackLog) {
         ASSERT_EQ(app.gps.fixesProcessed, i + 1) << "fix " << i << " did not arrive";
     }
     ExecuteCommand(app, kCmdMovingMap);
-    EXPECT_FALSE(app.state.gpsActive);
+    EXPECT_FALSE(app.mapView.following);
 
     auto lines = LogLines();
     ASSERT_EQ(lines.size(), 6u + fixes);  // every 200 m step passes the 100 m setting
@@ -282,7 +283,7 @@ TEST_F(MovingMap, AReceiverOnAPseudoTerminalFeedsTheTrackLog) {
 
 TEST_F(MovingMap, AHeadlessRunSwitchesOnWithoutAPortAndOffAsUsual) {
     ASSERT_TRUE(StartMovingMapWithoutPort(app));
-    EXPECT_TRUE(app.state.gpsActive);
+    EXPECT_TRUE(app.mapView.following);
     EXPECT_EQ(app.gps.fix.statusText, "ON ");
     EXPECT_TRUE(app.state.screenControlMode);
     EXPECT_TRUE(ui.checked[kCmdMovingMap]);
@@ -290,7 +291,7 @@ TEST_F(MovingMap, AHeadlessRunSwitchesOnWithoutAPortAndOffAsUsual) {
     Fix(50.25, 0.5);
     EXPECT_EQ(app.gps.fixesProcessed, 1);
     ToggleMovingMap(app, true);
-    EXPECT_FALSE(app.state.gpsActive);
+    EXPECT_FALSE(app.mapView.following);
     EXPECT_EQ(app.gps.fix.statusText, "OFF");
     EXPECT_FALSE(app.state.screenControlMode);
 

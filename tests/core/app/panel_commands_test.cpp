@@ -71,7 +71,7 @@ TEST_F(Panels, GpsWindowsNeedNmeaFromARunningReceiver) {
     for (int command : {kCmdDisplayNmea, kCmdViewSatellites}) {
         for (const Case& c : cases) {
             app.settings.nmeaSentence = c.source;
-            app.state.gpsActive = c.active;
+            app.mapView.following = c.active;
             ui.messages.clear();
             ui.dialogs.clear();
             ASSERT_TRUE(ExecuteCommand(app, command));
@@ -86,7 +86,7 @@ TEST_F(Panels, GpsWindowsNeedNmeaFromARunningReceiver) {
             }
         }
     }
-    app.state.gpsActive = false;
+    app.mapView.following = false;
 }
 
 TEST_F(Panels, ToggleRowsShowWindowsAndReserveRoom) {
@@ -100,13 +100,13 @@ TEST_F(Panels, ToggleRowsShowWindowsAndReserveRoom) {
     EXPECT_FALSE(ui.shown[WindowId::Overview]);
     EXPECT_FALSE(ui.checked[kCmdViewMapView]);
 
-    const int height = app.state.mapHeight;
+    const int height = app.mapView.height;
     ASSERT_TRUE(ExecuteCommand(app, kCmdViewSpeedInfo));
-    EXPECT_EQ(app.state.mapHeight, height - 25);
+    EXPECT_EQ(app.mapView.height, height - 25);
     ASSERT_TRUE(ExecuteCommand(app, kCmdViewSpeedNavInfo));
-    EXPECT_EQ(app.state.mapHeight, height - 50);
+    EXPECT_EQ(app.mapView.height, height - 50);
     ASSERT_TRUE(ExecuteCommand(app, kCmdViewSpeedInfo));
-    EXPECT_EQ(app.state.mapHeight, height - 25);
+    EXPECT_EQ(app.mapView.height, height - 25);
     EXPECT_TRUE(CommandChecked(app, kCmdViewSpeedNavInfo));
     EXPECT_FALSE(CommandChecked(app, kCmdViewSpeedInfo));
 }
@@ -137,12 +137,12 @@ TEST_F(Panels, InputsReadTheFixTheSettingsAndTheTarget) {
     StatusLineInputs status = StatusLineInputsFrom(app);
     EXPECT_NE(status.positionText, "---");
     EXPECT_EQ(StatusFixText(status), "");
-    app.state.gpsActive = true;
+    app.mapView.following = true;
     app.state.lastGpsLat = app.state.lastGpsLon = 0;
     status = StatusLineInputsFrom(app);
     EXPECT_EQ(status.positionText, "---");
     EXPECT_EQ(StatusFixText(status), "D-9");
-    app.state.gpsActive = false;
+    app.mapView.following = false;
 }
 
 TEST_F(Panels, ScaleBarFollowsTheZoom) {
@@ -155,7 +155,7 @@ TEST_F(Panels, ScaleBarFollowsTheZoom) {
     EXPECT_EQ(bar.label, "2 nm");  // 1 nm is 18.5 pixels, 2 nm 37
     EXPECT_EQ(bar.length, 37);
     app.settings.distanceUnit = 0;
-    app.viewport.zoomIndex = app.viewport.zoomIndex100 - 1;  // 50 %
+    app.mapView.zoomIndex = app.viewport.zoomIndex100 - 1;  // 50 %
     EXPECT_EQ(ScaleBarFrom(app).label, "10 Km");
 }
 
@@ -166,19 +166,19 @@ TEST_F(Panels, OverviewTapsRecentreOrAskForMaps) {
     EXPECT_TRUE(app.overview.picture.has_value());
 
     OverviewTap(app, 8 + 20, 8 + 10);  // image pixel (631, 319)
-    EXPECT_EQ(app.map.viewCentreX, 631);
-    EXPECT_EQ(app.map.viewCentreY, 319);
+    EXPECT_EQ(app.mapView.centreX, 631);
+    EXPECT_EQ(app.mapView.centreY, 319);
     EXPECT_TRUE(ui.mapsFound.empty());
 
     OverviewTap(app, 3, 20);  // the frame: off the map
     EXPECT_EQ(ui.mapsFound.size(), 1u);
-    EXPECT_EQ(app.map.viewCentreX, 631) << "the view stays";
+    EXPECT_EQ(app.mapView.centreX, 631) << "the view stays";
 
     // Not while following the GPS.
-    app.state.gpsActive = true;
+    app.mapView.following = true;
     OverviewTap(app, 50, 30);
-    EXPECT_EQ(app.map.viewCentreX, 631);
-    app.state.gpsActive = false;
+    EXPECT_EQ(app.mapView.centreX, 631);
+    app.mapView.following = false;
 
     app.view.mapViewSize = 200;
     EXPECT_TRUE(StepOverviewSize(app, true));

@@ -57,42 +57,42 @@ TEST(ScreenZones, ThreeByThreeRowByRow) {
 }
 
 TEST_F(ViewCommands, LoadingAMapShowsItsImageAndBuildsTheZoomMenu) {
-    EXPECT_EQ(app.map.viewCentreX, 500);
-    EXPECT_EQ(app.viewport.clientWidth, 400);
+    EXPECT_EQ(app.mapView.centreX, 500);
+    EXPECT_EQ(app.mapView.width, 400);
     EXPECT_EQ(ZoomMenu(app.viewport).front().text, "Full Map");
     EXPECT_EQ(ZoomMenu(app.viewport)[1].text, "25 %");
     EXPECT_TRUE(app.state.viewImageShown);
 }
 
 TEST_F(ViewCommands, ZoomCommandsMoveThroughTheTable) {
-    const int start = app.viewport.zoomIndex;
+    const int start = app.mapView.zoomIndex;
     ExecuteCommand(app, kCmdZoomIn);
-    EXPECT_EQ(app.viewport.zoomIndex, start + 1);
+    EXPECT_EQ(app.mapView.zoomIndex, start + 1);
     ExecuteCommand(app, kCmdZoomOut);
     ExecuteCommand(app, kCmdZoomOut);
-    EXPECT_EQ(app.viewport.zoomIndex, start - 1);
+    EXPECT_EQ(app.mapView.zoomIndex, start - 1);
     ExecuteCommand(app, 40076);  // "25 %"
-    EXPECT_EQ(app.viewport.zoomTable[app.viewport.zoomIndex].label, "25 %");
+    EXPECT_EQ(app.viewport.zoomTable[app.mapView.zoomIndex].label, "25 %");
     ExecuteCommand(app, kCmdZoom100);
-    EXPECT_EQ(app.viewport.zoomIndex, app.viewport.zoomIndex100);
+    EXPECT_EQ(app.mapView.zoomIndex, app.viewport.zoomIndex100);
     ExecuteCommand(app, kCmdGotoBottomRight);
-    EXPECT_EQ(app.map.viewCentreX, 1000);
-    EXPECT_EQ(app.map.viewCentreY, 500);
+    EXPECT_EQ(app.mapView.centreX, 1000);
+    EXPECT_EQ(app.mapView.centreY, 500);
     ExecuteCommand(app, kCmdFullMap);
-    EXPECT_EQ(app.map.viewCentreX, 500);
+    EXPECT_EQ(app.mapView.centreX, 500);
     EXPECT_TRUE(ui.messages.empty());
 
     // Wheel notches and keys step through the table about the same centre,
     // stopping at its ends.
     ExecuteCommand(app, kCmdZoom100);
-    const int at100 = app.viewport.zoomIndex;
+    const int at100 = app.mapView.zoomIndex;
     ZoomSteps(app, 2);
-    EXPECT_EQ(app.viewport.zoomIndex, at100 + 2);
-    EXPECT_EQ(app.map.viewCentreX, 500);
+    EXPECT_EQ(app.mapView.zoomIndex, at100 + 2);
+    EXPECT_EQ(app.mapView.centreX, 500);
     ZoomSteps(app, -100);
-    EXPECT_EQ(app.viewport.zoomIndex, 0);
+    EXPECT_EQ(app.mapView.zoomIndex, 0);
     ZoomSteps(app, 100);
-    EXPECT_EQ(app.viewport.zoomIndex, static_cast<int>(app.viewport.zoomTable.size()) - 1);
+    EXPECT_EQ(app.mapView.zoomIndex, static_cast<int>(app.viewport.zoomTable.size()) - 1);
 }
 
 TEST_F(ViewCommands, ZoomNeedsAMap) {
@@ -107,24 +107,24 @@ TEST_F(ViewCommands, ZoomNeedsAMap) {
 
 TEST_F(ViewCommands, TapsCentreDragAndScreenZones) {
     // Centre mode: a tap 10 pixels right of the centre moves it 10 image pixels.
-    MapPress(app, app.state.halfViewWidth + 10, app.state.halfViewHeight);
-    EXPECT_EQ(app.map.viewCentreX, 510);
+    MapPress(app, app.mapView.halfWidth + 10, app.mapView.halfHeight);
+    EXPECT_EQ(app.mapView.centreX, 510);
 
     ExecuteCommand(app, kCmdDragMap);
     MapPress(app, 100, 100);
-    EXPECT_EQ(app.map.viewCentreX, 510);  // a press alone does not move the map
+    EXPECT_EQ(app.mapView.centreX, 510);  // a press alone does not move the map
     MapRelease(app, 130, 90);
-    EXPECT_EQ(app.map.viewCentreX, 480);
-    EXPECT_EQ(app.map.viewCentreY, 260);
+    EXPECT_EQ(app.mapView.centreX, 480);
+    EXPECT_EQ(app.mapView.centreY, 260);
 
     ExecuteCommand(app, kCmdScreenControl);
-    int zoom = app.viewport.zoomIndex;
+    int zoom = app.mapView.zoomIndex;
     MapPress(app, 10, 150);  // zone 4: zoom out
-    EXPECT_EQ(app.viewport.zoomIndex, zoom - 1);
+    EXPECT_EQ(app.mapView.zoomIndex, zoom - 1);
     MapPress(app, 10, 290);  // zone 7: zoom in
-    EXPECT_EQ(app.viewport.zoomIndex, zoom);
+    EXPECT_EQ(app.mapView.zoomIndex, zoom);
     MapPress(app, 390, 290);  // zone 9: nothing
-    EXPECT_EQ(app.viewport.zoomIndex, zoom);
+    EXPECT_EQ(app.mapView.zoomIndex, zoom);
     EXPECT_TRUE(app.state.screenControlMode);
     MapPress(app, 10, 10);  // zone 1: leave screen control
     EXPECT_FALSE(app.state.screenControlMode);
@@ -134,14 +134,15 @@ TEST_F(ViewCommands, TapsCentreDragAndScreenZones) {
 TEST_F(ViewCommands, PanningOffTheMapLoadsTheNeighbour) {
     app.settings.mapPath = {maps.Path(), "", "", "", "", ""};
     ExecuteCommand(app, kCmdGotoTopRight);
-    app.map.viewCentreY = 250;
+    CentreOnPixel(app.mapView, app.map, app.datums, app.mapView.centreX, 250);
     // Right arrow: half a window further east, past the 1° edge.
     MapArrowKey(app, ArrowKey::Right);
     EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));
     // The view is at the same place on the new map: 200 pixels = 0.2° east
     // of the west map's east edge.
-    EXPECT_NEAR(app.map.viewCentreLon, 1.2, 1e-9);
-    EXPECT_NEAR(app.map.viewCentreX, 200, 1);  // two-point maps truncate
+    ASSERT_TRUE(app.mapView.centre);
+    EXPECT_NEAR(app.mapView.centre->lon, 1.2, 1e-9);
+    EXPECT_NEAR(app.mapView.centreX, 200, 1);  // two-point maps truncate
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -151,7 +152,7 @@ TEST_F(ViewCommands, AResizeRendersTheViewAtTheNewSize) {
     };
     SetScreenSize(app, 600, 800);
     LayoutMapWindow(app, 600, 800);
-    EXPECT_EQ(app.viewport.clientWidth, 600);
+    EXPECT_EQ(app.mapView.width, 600);
     EXPECT_EQ(app.viewport.view.bitmap.width, 600);
     EXPECT_EQ(app.viewport.view.bitmap.height, 800);
     // Laying out again at the same size draws nothing again.

@@ -76,8 +76,7 @@ TEST_F(WaypointCommands, CreateAtPositionUsesTheViewCentreThenTheLastFix) {
     for (const Case& c : cases) {
         ui.messages.clear();
         app.view.viewWaypoints = 0;
-        app.map.viewCentreLat = c.centreLat;
-        app.map.viewCentreLon = c.centreLon;
+        app.mapView.centre = GeoPoint{c.centreLat, c.centreLon};
         app.state.lastGpsLat = c.gpsLat;
         app.state.lastGpsLon = c.gpsLon;
         ASSERT_TRUE(ExecuteCommand(app, kCmdCreateWpAtPosition)) << c.what;
@@ -100,7 +99,7 @@ TEST_F(WaypointCommands, CreateAtPositionUsesTheViewCentreThenTheLastFix) {
 
     // The screen-control entry point leaves "View Waypoints" alone.
     app.view.viewWaypoints = 0;
-    app.map.viewCentreLat = 50.3;
+    app.mapView.centre = GeoPoint{50.3, app.mapView.centre.value_or(GeoPoint{}).lon};
     EXPECT_EQ(CreateWaypointAtPosition(app), 2);
     EXPECT_EQ(app.view.viewWaypoints, 0);
 
@@ -144,7 +143,7 @@ TEST_F(WaypointCommands, FileCommandsAskAndReport) {
     ui.messages.clear();
     ui.answers = {true, true};
     ExecuteCommand(app, kCmdDeleteWpLog);
-    app.map.viewCentreLat = 50.2;
+    app.mapView.centre = GeoPoint{50.2, app.mapView.centre.value_or(GeoPoint{}).lon};
     CreateWaypointAtPosition(app);
     ui.files = {data.File("log copy.wpt")};
     ExecuteCommand(app, kCmdSaveWpLog);
@@ -211,19 +210,20 @@ TEST_F(WaypointCommands, ListButtonsNavigateMarkAndFree) {
 TEST_F(WaypointCommands, ShowPositionOnMapCentresAndFindsTheNeighbour) {
     ShowPositionOnMap(app, 50.25, 0.3);
     EXPECT_EQ(app.map.mapFilePath, maps.File("west.map"));
-    EXPECT_NEAR(app.map.viewCentreX, 300, 1);
-    EXPECT_NEAR(app.map.viewCentreY, 250, 1);
+    EXPECT_NEAR(app.mapView.centreX, 300, 1);
+    EXPECT_NEAR(app.mapView.centreY, 250, 1);
 
     // Off the west map: the east map is loaded and centred there.
     ShowPositionOnMap(app, 50.1, 1.4);
     EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));
-    EXPECT_NEAR(app.map.viewCentreLon, 1.4, 1e-9);
-    EXPECT_NEAR(app.map.viewCentreX, 400, 1);
-    EXPECT_NEAR(app.map.viewCentreY, 400, 1);
+    ASSERT_TRUE(app.mapView.centre);
+    EXPECT_NEAR(app.mapView.centre->lon, 1.4, 1e-9);
+    EXPECT_NEAR(app.mapView.centreX, 400, 1);
+    EXPECT_NEAR(app.mapView.centreY, 400, 1);
     EXPECT_FALSE(ui.waitCursor);
 
     // With the GPS running the moving map decides where the view is.
-    app.state.gpsActive = true;
+    app.mapView.following = true;
     ShowPositionOnMap(app, 50.25, 1.5);
-    EXPECT_NEAR(app.map.viewCentreLon, 1.4, 1e-9);
+    EXPECT_NEAR(app.mapView.centre->lon, 1.4, 1e-9);
 }

@@ -1,13 +1,12 @@
 // Views of tiled and strip images: what the view bitmap shows, level and
 // palette changes with the zoom, the tile cache, and damaged files during a
-// render (message once, previous view kept).
+// render (one fault reported, previous view kept).
 #include <cmath>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "image/view_render.h"
-#include "testlib/fake_ui.h"
 #include "testlib/image_fixtures.h"
 #include "testlib/temp_dir.h"
 
@@ -18,6 +17,39 @@ using mwtest::SamePixels;
 using mwtest::U32At;
 
 const std::vector<float> kPercents{100, 50, 25, 10, 3.3f};
+
+// The image code reports faults as values; kept here as the texts the user
+// would be shown, one per reported fault. Each call starts from a stale fault
+// so that one left unset shows up.
+struct Reported {
+    std::vector<std::string> messages;
+    void Note(mw::ImageFault fault) {
+        if (fault != mw::ImageFault::None) messages.push_back(mw::ImageFaultMessage(fault));
+    }
+};
+
+bool Render(mw::ImageFile& file, mw::ViewImage& view, double z, int top, int height, int left,
+            int width, Reported& reported) {
+    mw::ImageFault fault = mw::ImageFault::LoadStrips;
+    const bool ok = mw::RenderView(file, view, z, top, height, left, width, fault);
+    reported.Note(fault);
+    return ok;
+}
+
+std::optional<mw::OpenedView> Open(const std::string& path, double z, int halfW, int halfH, int w,
+                                   int h, Reported& reported) {
+    mw::ImageFault fault = mw::ImageFault::LoadStrips;
+    auto opened = mw::OpenViewImage(path, z, halfW, halfH, w, h, fault);
+    reported.Note(fault);
+    return opened;
+}
+
+std::optional<mw::LevelImage> Level(const std::string& path, int level, Reported& reported) {
+    mw::ImageFault fault = mw::ImageFault::LoadStrips;
+    auto image = mw::BuildLevelImage(path, level, fault);
+    reported.Note(fault);
+    return image;
+}
 
 // Overwrites bytes of a file in place, as if it were damaged on disk while
 // the program has it open.
@@ -40,7 +72,7 @@ struct TiledView {
     std::string path;
     mw::ImageFile file;
     mw::ViewImage view;
-    mwtest::FakeUi ui;
+    Reported ui;
 
     TiledView(int w, int h, int clientW, int clientH, std::vector<float> percents = kPercents,
               bool compressed = true)
@@ -53,7 +85,7 @@ struct TiledView {
         view.clientHeight = clientH;
     }
     bool Render(double z, int left, int top, int width = 0, int height = 0) {
-        return mw::RenderView(file, view, z, top, height, left, width, ui);
+        return ::Render(file, view, z, top, height, left, width, ui);
     }
     mw::IndexedBitmap Expected(int level, int left, int top) const {
         return mwtest::ExpectedView(image.levels[level].pixels, left, top, view.clientWidth,
@@ -114,8 +146,8 @@ TEST(TiledView, ShowsOnlyTheLevelsSizeNotTheWholeEdgeTiles) {
     auto f = mw::OpenImageFile(dir.File("m.mwf2"));
     ASSERT_TRUE(f);
     mw::ViewImage view = ViewOf(100, 80);
-    mwtest::FakeUi ui;
-    ASSERT_TRUE(mw::RenderView(*f, view, 1.0, 150, 0, 240, 0, ui));
+    Reported ui;
+    ASSERT_TRUE(Render(*f, view, 1.0, 150, 0, 240, 0, ui));
     mw::IndexedBitmap cut;
     ASSERT_TRUE(mw::CreateIndexedBitmap(cut, 290, 190, 0));
     for (int y = 0; y < 190; ++y) std::copy_n(image.levels[0].pixels.Row(y), 290, cut.Row(y));
@@ -338,7 +370,7 @@ TEST(StripView, ShowsEveryStepthPixelAtEachDepth) {
             auto f = mw::OpenImageFile(dir.File("s.mwf"));
             ASSERT_TRUE(f);
             mw::ViewImage view = ViewOf(40, 30);
-            mwtest::FakeUi ui;
+            Reported ui;
             const struct {
                 double divisor;
                 int left, top;
@@ -348,7 +380,7 @@ TEST(StripView, ShowsEveryStepthPixelAtEachDepth) {
                 SCOPED_TRACE(testing::Message()
                              << bits << " bits, compressed " << compressed << ", divisor "
                              << c.divisor << " at " << c.left << "," << c.top);
-                ASSERT_TRUE(mw::RenderView(*f, view, c.divisor, c.top, 0, c.left, 0, ui));
+                ASSERT_TRUE(Render(*f, view, c.divisor, c.top, 0, c.left, 0, ui));
                 const int step = c.divisor < 1 ? 1 : int(c.divisor);
                 mw::IndexedBitmap want;
                 mw::CreateIndexedBitmap(want, 40, 30, std::uint8_t(view.backgroundIndex));
@@ -392,8 +424,8 @@ TEST(StripView, PacksPixelsMostSignificantBitsFirst) {
         auto f = mw::OpenImageFile(dir.File("s.mwf"));
         ASSERT_TRUE(f);
         mw::ViewImage view = ViewOf(int(c.pixels.size()), 1);
-        mwtest::FakeUi ui;
-        ASSERT_TRUE(mw::RenderView(*f, view, 1, 0, 0, 0, 0, ui));
+        Reported ui;
+        ASSERT_TRUE(Render(*f, view, 1, 0, 0, 0, 0, ui));
         EXPECT_EQ(
             std::vector<std::uint8_t>(view.bitmap.Row(0), view.bitmap.Row(0) + c.pixels.size()),
             c.pixels);
@@ -413,10 +445,10 @@ TEST(StripView, DamagedRowShowsItsMessageOnceAndKeepsThePreviousView) {
         auto f = mw::OpenImageFile(dir.File("s.mwf"));
         ASSERT_TRUE(f);
         mw::ViewImage view = ViewOf(30, 20);
-        mwtest::FakeUi ui;
-        ASSERT_TRUE(mw::RenderView(*f, view, 1, 0, 0, 0, 0, ui));
+        Reported ui;
+        ASSERT_TRUE(Render(*f, view, 1, 0, 0, 0, 0, ui));
         const mw::IndexedBitmap before = view.bitmap;
-        EXPECT_FALSE(mw::RenderView(*f, view, 1, 25, 0, 10, 0, ui));
+        EXPECT_FALSE(Render(*f, view, 1, 25, 0, 10, 0, ui));
         EXPECT_EQ(ui.messages, std::vector<std::string>{"ReadStrip Exception"});
         EXPECT_TRUE(SamePixels(view.bitmap, before));
     }
@@ -432,8 +464,8 @@ TEST(OpenViewImage, CentresTheFirstViewOnTheImage) {
     } cases[] = {{1.0, 0, 150 - 60, 100 - 40}, {2.0, 1, 75 - 60, 50 - 40}, {0.5, 0, 90, 60}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.divisor);
-        mwtest::FakeUi ui;
-        auto v = mw::OpenViewImage(dir.File("m.mwf2"), c.divisor, 60, 40, 121, 81, ui);
+        Reported ui;
+        auto v = Open(dir.File("m.mwf2"), c.divisor, 60, 40, 121, 81, ui);
         ASSERT_TRUE(v);
         EXPECT_EQ(v->imageWidth, 300);
         EXPECT_EQ(v->imageHeight, 200);
@@ -450,8 +482,8 @@ TEST(OpenViewImage, StripImageCentresAtItsStep) {
     mw::IndexedBitmap pic = mwtest::MakeMapLikeIndexed(75, 52, 256, 3);
     mwtest::TempDir dir;
     dir.Write("s.mwf", mwtest::MakeStripFile(StripOf(pic, 8, true)));
-    mwtest::FakeUi ui;
-    auto v = mw::OpenViewImage(dir.File("s.mwf"), 2.0, 5, 4, 10, 8, ui);
+    Reported ui;
+    auto v = Open(dir.File("s.mwf"), 2.0, 5, 4, 10, 8, ui);
     ASSERT_TRUE(v);
     EXPECT_EQ(v->imageWidth, 75);
     EXPECT_EQ(v->imageHeight, 52);
@@ -462,8 +494,8 @@ TEST(OpenViewImage, StripImageCentresAtItsStep) {
 
 TEST(OpenViewImage, ReportsMissingDamagedAndBadlyTiledFiles) {
     mwtest::TempDir dir;
-    mwtest::FakeUi ui;
-    EXPECT_FALSE(mw::OpenViewImage(dir.File("none.mwf2"), 1, 10, 10, 20, 20, ui));
+    Reported ui;
+    EXPECT_FALSE(Open(dir.File("none.mwf2"), 1, 10, 10, 20, 20, ui));
     EXPECT_TRUE(ui.messages.empty());
 
     ASSERT_TRUE(mw::WriteMwf2File(dir.File("m.mwf2"), mwtest::MakeTiledImage(300, 200, kPercents),
@@ -472,7 +504,7 @@ TEST(OpenViewImage, ReportsMissingDamagedAndBadlyTiledFiles) {
     std::string bad = good;
     PatchU32(bad, bad.size() - 4, std::uint32_t(bad.size()));
     dir.Write("bad.mwf2", bad);
-    EXPECT_FALSE(mw::OpenViewImage(dir.File("bad.mwf2"), 1, 10, 10, 20, 20, ui));
+    EXPECT_FALSE(Open(dir.File("bad.mwf2"), 1, 10, 10, 20, 20, ui));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"LoadMWF2tile(s) Exception"});
 
     // A damaged tile in the first view: the image opens, the view is blank.
@@ -481,7 +513,7 @@ TEST(OpenViewImage, ReportsMissingDamagedAndBadlyTiledFiles) {
     std::size_t at = mwtest::ReadTiledLayout(bad).tileOffsetsAt[0];
     PatchU32(bad, at + 4 * 7, 3);  // tile (2, 1), in the centre of the image
     dir.Write("bad.mwf2", bad);
-    auto v = mw::OpenViewImage(dir.File("bad.mwf2"), 1, 10, 10, 20, 20, ui);
+    auto v = Open(dir.File("bad.mwf2"), 1, 10, 10, 20, 20, ui);
     ASSERT_TRUE(v);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"ReadTile Exception"});
     for (std::uint8_t p : v->view.bitmap.pixels) ASSERT_EQ(p, v->view.backgroundIndex);
@@ -491,26 +523,26 @@ TEST(BuildLevelImage, ReadsAWholeLevelTopDown) {
     mwtest::TempDir dir;
     mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents);
     ASSERT_TRUE(mw::WriteMwf2File(dir.File("m.mwf2"), image, nullptr));
-    mwtest::FakeUi ui;
+    Reported ui;
     for (int level : {-1, 2, 0}) {
         SCOPED_TRACE(level);
-        auto l = mw::BuildLevelImage(dir.File("m.mwf2"), level, ui);
+        auto l = Level(dir.File("m.mwf2"), level, ui);
         ASSERT_TRUE(l);
         const mw::Mwf2Level& want = image.levels[level < 0 ? 4 : level];
         EXPECT_TRUE(SamePixels(l->bitmap, want.pixels));
         EXPECT_EQ(l->colourTable, want.colours);
         EXPECT_EQ(l->palette, mw::MakeDisplayPalette(want.colours));
     }
-    EXPECT_FALSE(mw::BuildLevelImage(dir.File("m.mwf2"), 5, ui));
+    EXPECT_FALSE(Level(dir.File("m.mwf2"), 5, ui));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"LoadMWF2tile(s) Exception"});
 }
 
 TEST(BuildLevelImage, RefusesStripsAndDamagedTiles) {
     mwtest::TempDir dir;
-    mwtest::FakeUi ui;
+    Reported ui;
     dir.Write("s.mwf",
               mwtest::MakeStripFile(StripOf(mwtest::MakeMapLikeIndexed(9, 9, 4, 1), 8, true)));
-    EXPECT_FALSE(mw::BuildLevelImage(dir.File("s.mwf"), -1, ui));
+    EXPECT_FALSE(Level(dir.File("s.mwf"), -1, ui));
     EXPECT_TRUE(ui.messages.empty());
 
     ASSERT_TRUE(mw::WriteMwf2File(dir.File("m.mwf2"), mwtest::MakeTiledImage(300, 200, kPercents),
@@ -519,7 +551,7 @@ TEST(BuildLevelImage, RefusesStripsAndDamagedTiles) {
     mwtest::TiledLayout at = mwtest::ReadTiledLayout(bad);
     PatchU32(bad, at.tileOffsetsAt.back(), std::uint32_t(bad.size() + 1));
     dir.Write("m.mwf2", bad);
-    EXPECT_FALSE(mw::BuildLevelImage(dir.File("m.mwf2"), -1, ui));
+    EXPECT_FALSE(Level(dir.File("m.mwf2"), -1, ui));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"ReadTile Exception"});
 }
 

@@ -171,7 +171,7 @@ MapRecord BuildMap(const MapCase& c, int pointCount) {
         }
         calib.points.push_back(p);
     }
-    return ParseMapFile(calib.Text(), Datums(), nullptr);
+    return ParseMapFile(calib.Text(), Datums());
 }
 
 TEST(CalibrationTransform, ProjectionsAgreeWithTheirGridAndRoundTripWithinOnePixel) {
@@ -202,7 +202,7 @@ MapRecord LatLonMap(std::vector<CalibrationPoint> points) {
     MapRecord m;
     m.projection.projectionName = "Latitude/Longitude";
     for (std::size_t i = 0; i < points.size(); ++i) m.points[i] = points[i];
-    SetUpCalibration(m, Datums(), nullptr);
+    SetUpCalibration(m, Datums());
     return m;
 }
 
@@ -331,7 +331,7 @@ MapRecord UtmMap(std::vector<CalibrationPoint> points) {
     MapRecord m;
     m.projection.projectionName = "(UTM) Universal Transverse Mercator";
     for (std::size_t i = 0; i < points.size(); ++i) m.points[i] = points[i];
-    SetUpCalibration(m, Datums(), nullptr);
+    SetUpCalibration(m, Datums());
     return m;
 }
 

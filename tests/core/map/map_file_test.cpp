@@ -92,7 +92,7 @@ TEST(MapFileReader, ReadsThePositionalLines) {
     calib.projection = "Transverse Mercator";
     calib.params = {49.0, -2.0, 0.9996012717, 400000.0, -100000.0};
     calib.scale = 2.5;
-    MapRecord m = ParseMapFile(calib.Text(), Datums(), nullptr);
+    MapRecord m = ParseMapFile(calib.Text(), Datums());
     EXPECT_EQ(m.title, "Lake District, North");
     EXPECT_EQ(m.imageBaseName, "lakes.");
     EXPECT_EQ(m.datumName, "Ord Srvy Grt Britn");
@@ -113,13 +113,13 @@ TEST(MapFileReader, ReadsThePositionalLines) {
 TEST(MapFileReader, AShortFileLoadsWithEveryPointUnused) {
     std::string nine =
         "Mapwanderer\r\nT\r\nimg\r\n\r\nWGS 84\r\nR\r\nR\r\nM\r\nMap Projection,Latitude\r\n";
-    MapRecord m = ParseMapFile(nine, Datums(), nullptr);
+    MapRecord m = ParseMapFile(nine, Datums());
     for (const CalibrationPoint& p : m.points) EXPECT_FALSE(p.used);
     EXPECT_EQ(m.calibration.calibrationMode, 0);
     EXPECT_EQ(m.projection.params.centralMeridian, kUnsetParameter);
     EXPECT_EQ(m.scale, kNoMapScale);
 
-    MapRecord empty = ParseMapFile("", Datums(), nullptr);
+    MapRecord empty = ParseMapFile("", Datums());
     EXPECT_EQ(empty.datumName, "WGS 84");
     EXPECT_EQ(empty.datumIndex, kDatumWgs84);
     EXPECT_EQ(empty.projection.projectionName, "Latit");
@@ -132,7 +132,7 @@ TEST(MapFileReader, ScaleFactorDividesPointsAndBorderAndMultipliesScale) {
     calib.points = {mwtest::PointAt(101, 0, 50, 10), mwtest::PointAt(2001, 2001, 49, 11)};
     calib.borderPixels = {{3, 3}, {2001, 2001}};
     calib.scale = 4;
-    MapRecord m = ParseMapFile(calib.Text(), Datums(), nullptr);
+    MapRecord m = ParseMapFile(calib.Text(), Datums());
     EXPECT_EQ(m.mapScaleFactor, 2.0);
     EXPECT_EQ(m.points[0].x, 51);  // 101 / 2 + 0.5 = 51.0
     EXPECT_EQ(m.points[1].x, 1001);
@@ -148,7 +148,7 @@ TEST(MapFileReader, AScaleFactorThatIsNoPositiveNumberReadsAsOne) {
         CalibrationFileText calib;
         std::string text = calib.Text();
         text.replace(text.find("Reserved 1"), 10, std::string("MSF,") + bad);
-        MapRecord m = ParseMapFile(text, Datums(), nullptr);
+        MapRecord m = ParseMapFile(text, Datums());
         EXPECT_EQ(m.mapScaleFactor, 1.0) << bad;
     }
 }
@@ -159,7 +159,7 @@ TEST(MapFileReader, BorderIndicesOutsideOneTo99AreIgnored) {
     calib.extraLines = {"MMPXY,0,500,500",  "MMPXY,100,500,500", "MMPXY,-5,1,1",
                        "MMPXY,99,500,500", "MMPNUM,0",          "MMPNUM,150"};
     calib.borderCount = 5;
-    MapRecord m = ParseMapFile(calib.Text(), Datums(), nullptr);
+    MapRecord m = ParseMapFile(calib.Text(), Datums());
     EXPECT_EQ(m.borderLat[0], 0.0);
     EXPECT_DOUBLE_EQ(m.borderLat[99], 49.5);
     EXPECT_DOUBLE_EQ(m.borderLon[99], 10.5);
@@ -172,14 +172,14 @@ TEST(MapFileReader, KeywordsCountOnlyFromLine41) {
     calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
     std::string text = calib.Text();
     text.replace(text.find("Point05"), 7, "MM1B,3");
-    EXPECT_EQ(ParseMapFile(text, Datums(), nullptr).scale, kNoMapScale);
+    EXPECT_EQ(ParseMapFile(text, Datums()).scale, kNoMapScale);
 }
 
 TEST(MapFileReader, ALongLineShiftsTheLinesAfterIt) {
     CalibrationFileText calib;
     calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
     calib.title = std::string(260, 'T');  // comes back as two lines
-    MapRecord m = ParseMapFile(calib.Text(), Datums(), nullptr);
+    MapRecord m = ParseMapFile(calib.Text(), Datums());
     EXPECT_EQ(m.title.size(), 250u);
     EXPECT_EQ(m.imageBaseName, "TTTTTTTTTT");  // the rest of the title became line 3
     // Every positional line moved down by one: the projection is read from
@@ -197,7 +197,7 @@ TEST(MapFileReader, OnlyThirtyPointsAreRead) {
     std::string text = calib.Text();
     // A thirty-first point takes the place of the parameter line.
     text.replace(text.find("Projection Setup"), 16, "Point31,xy,5,5,in, deg,1,0,N,1,0,E");
-    MapRecord m = ParseMapFile(text, Datums(), nullptr);
+    MapRecord m = ParseMapFile(text, Datums());
     int used = 0;
     for (const CalibrationPoint& p : m.points) used += p.used;
     EXPECT_EQ(used, 30);
@@ -207,26 +207,24 @@ TEST(MapFileReader, OnlyThirtyPointsAreRead) {
 
 TEST(MapFileReader, WithoutMM1BTheScaleIsTheNoScaleMarker) {
     CalibrationFileText calib;
-    EXPECT_EQ(ParseMapFile(calib.Text(), Datums(), nullptr).scale, kNoMapScale);
+    EXPECT_EQ(ParseMapFile(calib.Text(), Datums()).scale, kNoMapScale);
     // An empty field takes its default; a value that is no positive number
     // is no scale either (0 or less would win every map search, NaN none).
     for (const char* line : {"MM1B", "MM1B,0", "MM1B,-2.5", "MM1B,nan", "MM1B,inf", "MM1B,1e999"}) {
         calib.extraLines = {line};
-        EXPECT_EQ(ParseMapFile(calib.Text(), Datums(), nullptr).scale, kNoMapScale) << line;
+        EXPECT_EQ(ParseMapFile(calib.Text(), Datums()).scale, kNoMapScale) << line;
     }
     calib.extraLines = {"MM1B,0.25"};
-    EXPECT_EQ(ParseMapFile(calib.Text(), Datums(), nullptr).scale, 0.25);
+    EXPECT_EQ(ParseMapFile(calib.Text(), Datums()).scale, 0.25);
 }
 
-TEST(MapFileReader, UnsupportedProjectionWarnsOncePerRead) {
+TEST(MapFileReader, AnUnsupportedProjectionIsReportedInTheRecord) {
     CalibrationFileText calib;
     calib.projection = "Gnomonic";
     calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
     calib.borderPixels = {{0, 0}, {10, 10}, {20, 20}};
-    mwtest::FakeUi ui;
-    MapRecord m = ParseMapFile(calib.Text(), Datums(), &ui);
+    MapRecord m = ParseMapFile(calib.Text(), Datums());
     EXPECT_EQ(m.projectionId, kProjUnsupported);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Map Projection not Supported"});
     // Such a map behaves as latitude/longitude.
     EXPECT_EQ(LatLonToMapPixel(m, Datums(), 49.5, 10.5), (MapPixel{500, 500}));
 }
@@ -234,7 +232,7 @@ TEST(MapFileReader, UnsupportedProjectionWarnsOncePerRead) {
 TEST(MapFileReader, LastLineWithoutLineEndIsRead) {
     CalibrationFileText calib;
     std::string text = calib.Text() + "MM1B,7.5";
-    EXPECT_EQ(ParseMapFile(text, Datums(), nullptr).scale, 7.5);
+    EXPECT_EQ(ParseMapFile(text, Datums()).scale, 7.5);
 }
 
 }  // namespace

@@ -49,28 +49,6 @@ TEST(ProjectionId, FirstFiveCharactersExactly) {
     for (const Case& c : cases) EXPECT_EQ(ProjectionIdFromName(c.name), c.id) << c.name;
 }
 
-TEST(ProjectionId, UnsupportedWarningOncePerMap) {
-    mwtest::FakeUi ui;
-    ProjectionState map;
-    map.projectionName = "Cassini";
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(GetProjectionId(map, ui), 99);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0], "Map Projection not Supported");
-    // The next map load starts with a fresh state and warns again.
-    ProjectionState next;
-    next.projectionName = "Cassini";
-    GetProjectionId(next, ui);
-    EXPECT_EQ(ui.messages.size(), 2u);
-    ResetProjectionWarning(next);
-    GetProjectionId(next, ui);
-    EXPECT_EQ(ui.messages.size(), 3u);
-    // A supported projection never warns.
-    ProjectionState tm;
-    tm.projectionName = "Transverse Mercator";
-    EXPECT_EQ(GetProjectionId(tm, ui), 10);
-    EXPECT_EQ(ui.messages.size(), 3u);
-}
-
 TEST(ProjectionDispatch, UnwrittenOutputsLeaveLatitudeAndLongitude) {
     DatumTable t;
     ProjectionState s;

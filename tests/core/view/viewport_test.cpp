@@ -29,9 +29,9 @@ protected:
         calib.borderPixels = {{0, 0}, {2000, 0}, {2000, 1000}, {0, 1000}};
         calib.scale = 100;
         dir.Write("area.map", calib.Text());
-        map = ParseMapFile(calib.Text(), datums, &ui);
+        map = ParseMapFile(calib.Text(), datums);
         map.mapFilePath = dir.File("area.map");
-        SetViewSize(vp, 400, 300, 200, 150);
+        Resize(view, 400, 300, true);
     }
 
     void WriteTiled(const std::string& name, int width, int height, std::vector<float> levels) {
@@ -46,55 +46,56 @@ protected:
     DatumTable datums;
     MapRecord map;
     Viewport vp;
+    MapView view;
 };
 
 }  // namespace
 
 TEST_F(ViewportTest, TiledLevelsGiveTheirEntriesSmallestFirst) {
     WriteTiled("area.mwf2", 2000, 1000, {100, 50, 25, 10});
-    ASSERT_TRUE(OpenMapImage(vp, map, datums, dir.File("area.mwf2"), ui));
+    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2"), ui));
     EXPECT_EQ(Labels(vp.zoomTable),
               (std::vector<std::string>{"10 %", "25 %", "50 %", "100 %", "125 %", "150 %", "200 %",
                                         "250 %", "500 %", "1000 %"}));
     EXPECT_EQ(vp.zoomIndex100, 3);
-    EXPECT_EQ(vp.zoomIndex, 3);  // nothing shown before: 100 %
+    EXPECT_EQ(view.zoomIndex, 3);  // nothing shown before: 100 %
     EXPECT_EQ(map.imageWidth, 2000);
-    EXPECT_EQ(map.viewCentreX, 1000);
-    EXPECT_EQ(map.viewCentreY, 500);
-    EXPECT_NEAR(map.viewCentreLat, 50.5, 1e-9);
-    EXPECT_NEAR(map.viewCentreLon, 0.0, 1e-9);
-    EXPECT_EQ(vp.viewLeft, 800);
-    EXPECT_EQ(vp.viewTop, 350);
+    EXPECT_EQ(view.centreX, 1000);
+    EXPECT_EQ(view.centreY, 500);
+    EXPECT_NEAR(view.centre->lat, 50.5, 1e-9);
+    EXPECT_NEAR(view.centre->lon, 0.0, 1e-9);
+    EXPECT_EQ(view.left, 800);
+    EXPECT_EQ(view.top, 350);
 }
 
 TEST_F(ViewportTest, StripImagesGetTheFixedSevenAndTheDivisorSurvivesAnImageChange) {
     mwtest::StripContent strip;
     strip.indices.assign(300, std::vector<std::uint8_t>(500, 7));
     dir.Write("area.mwf", mwtest::MakeStripFile(strip));
-    ASSERT_TRUE(OpenMapImage(vp, map, datums, dir.File("area.mwf"), ui));
+    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf"), ui));
     EXPECT_EQ(Labels(vp.zoomTable),
               (std::vector<std::string>{"2.5 %", "5.0 %", "10 %", "20 %", "33 %", "50 %", "100 %",
                                         "125 %", "150 %", "200 %", "250 %", "500 %", "1000 %"}));
-    SetZoom(vp, map, FindZoomIndex(vp, 3.0), ui);  // 33 %
-    EXPECT_EQ(vp.zoomTable[vp.zoomIndex].label, "33 %");
+    SetZoom(vp, view, FindZoomIndex(vp, 3.0), ui);  // 33 %
+    EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "33 %");
 
     // A tiled image without a 33 % level falls back to 100 %; one with 50 %
     // keeps 50 %.
     WriteTiled("other.mwf2", 800, 600, {100, 50});
-    SetZoom(vp, map, FindZoomIndex(vp, 2.0), ui);
-    ASSERT_TRUE(OpenMapImage(vp, map, datums, dir.File("other.mwf2"), ui));
-    EXPECT_EQ(vp.zoomTable[vp.zoomIndex].label, "50 %");
-    SetZoom(vp, map, FindZoomIndex(vp, 0.5), ui);  // 200 %
+    SetZoom(vp, view, FindZoomIndex(vp, 2.0), ui);
+    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("other.mwf2"), ui));
+    EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "50 %");
+    SetZoom(vp, view, FindZoomIndex(vp, 0.5), ui);  // 200 %
     WriteTiled("third.mwf2", 800, 600, {100, 25});
-    ASSERT_TRUE(OpenMapImage(vp, map, datums, dir.File("third.mwf2"), ui));
-    EXPECT_EQ(vp.zoomTable[vp.zoomIndex].label, "200 %");
-    SetZoom(vp, map, FindZoomIndex(vp, 2.0), ui);  // no 50 % here: the 100 % entry
-    EXPECT_EQ(vp.zoomTable[vp.zoomIndex].label, "100 %");
+    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("third.mwf2"), ui));
+    EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "200 %");
+    SetZoom(vp, view, FindZoomIndex(vp, 2.0), ui);  // no 50 % here: the 100 % entry
+    EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "100 %");
 
     // A file that does not open leaves the table as it was.
     auto before = vp.zoomTable;
     dir.Write("bad.mwf2", "not an image");
-    EXPECT_FALSE(OpenMapImage(vp, map, datums, dir.File("bad.mwf2"), ui));
+    EXPECT_FALSE(OpenMapImage(vp, view, map, datums, dir.File("bad.mwf2"), ui));
     EXPECT_EQ(vp.zoomTable, before);
 }
 
@@ -111,53 +112,53 @@ TEST_F(ViewportTest, FindZoomIndexComparesTenthsAndFallsBackTo100) {
 
 TEST_F(ViewportTest, TapsPanByTheDivisorAndMagnifiedPaintingStretchesTheCentre) {
     WriteTiled("area.mwf2", 2000, 1000, {100, 50, 25});
-    ASSERT_TRUE(OpenMapImage(vp, map, datums, dir.File("area.mwf2"), ui));
-    SetZoom(vp, map, FindZoomIndex(vp, 2.0), ui);  // 50 %
-    CentreOnScreenPoint(vp, map, datums, 210, 150, nullptr, ui);
-    EXPECT_EQ(map.viewCentreX, 1020);
-    EXPECT_EQ(map.viewCentreY, 500);
-    EXPECT_EQ(vp.viewLeft, 310);  // trunc(1020 / 2 - 200 + 0.5)
-    EXPECT_NEAR(map.viewCentreLon, 0.02, 1e-9);
+    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2"), ui));
+    SetZoom(vp, view, FindZoomIndex(vp, 2.0), ui);  // 50 %
+    CentreOnScreenPoint(vp, view, map, datums, 210, 150, nullptr, ui);
+    EXPECT_EQ(view.centreX, 1020);
+    EXPECT_EQ(view.centreY, 500);
+    EXPECT_EQ(view.left, 310);  // trunc(1020 / 2 - 200 + 0.5)
+    EXPECT_NEAR(view.centre->lon, 0.02, 1e-9);
 
     // 200 % on a 200 × 200 window: the middle 100 × 100 of the view bitmap
     // fills the window.
-    SetViewSize(vp, 200, 200, 100, 100);
-    SetZoom(vp, map, FindZoomIndex(vp, 0.5), ui);
-    PaintRects r = MapPaintRects(vp);
+    Resize(view, 200, 200, true);
+    SetZoom(vp, view, FindZoomIndex(vp, 0.5), ui);
+    PaintRects r = MapPaintRects(view);
     EXPECT_EQ(r.source, (Rect{50, 50, 150, 150}));
     EXPECT_EQ(r.target, (Rect{0, 0, 200, 200}));
-    SetZoom(vp, map, vp.zoomIndex100, ui);
-    EXPECT_EQ(MapPaintRects(vp).source, (Rect{0, 0, 200, 200}));
+    SetZoom(vp, view, vp.zoomIndex100, ui);
+    EXPECT_EQ(MapPaintRects(view).source, (Rect{0, 0, 200, 200}));
 
     // Dragging by (+30, -10) at 50 % moves the centre by (-60, +20).
-    SetZoom(vp, map, FindZoomIndex(vp, 2.0), ui);
-    int x = map.viewCentreX, y = map.viewCentreY;
-    DragMapBy(vp, map, datums, 30, -10, ui);
-    EXPECT_EQ(map.viewCentreX, x - 60);
-    EXPECT_EQ(map.viewCentreY, y + 20);
+    SetZoom(vp, view, FindZoomIndex(vp, 2.0), ui);
+    int x = view.centreX, y = view.centreY;
+    DragMapBy(vp, view, map, datums, 30, -10, ui);
+    EXPECT_EQ(view.centreX, x - 60);
+    EXPECT_EQ(view.centreY, y + 20);
 }
 
 TEST_F(ViewportTest, GotoCornersAndFullMap) {
     WriteTiled("area.mwf2", 1001, 1000, {100, 50, 25, 10});
-    ASSERT_TRUE(OpenMapImage(vp, map, datums, dir.File("area.mwf2"), ui));
+    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2"), ui));
     struct Case {
         int corner, x, y;
     };
     for (Case c : {Case{0, 0, 0}, Case{1, 1001, 0}, Case{2, 0, 1000}, Case{3, 1001, 1000},
                    Case{4, 500, 500}}) {
-        GotoMapPosition(vp, map, datums, c.corner, ui);
-        EXPECT_EQ(map.viewCentreX, c.x) << c.corner;
-        EXPECT_EQ(map.viewCentreY, c.y) << c.corner;
+        GotoMapPosition(vp, view, map, datums, c.corner, ui);
+        EXPECT_EQ(view.centreX, c.x) << c.corner;
+        EXPECT_EQ(view.centreY, c.y) << c.corner;
     }
-    GotoMapPosition(vp, map, datums, 0, ui);
-    EXPECT_NEAR(map.viewCentreLat, 51, 1e-9);  // the degrees follow the pixel centre
+    GotoMapPosition(vp, view, map, datums, 0, ui);
+    EXPECT_NEAR(view.centre->lat, 51, 1e-9);  // the degrees follow the pixel centre
 
     // 1001 × 1000 in a 400 × 300 window: rw = 2, rh = 3. The last entry
     // wider than 2 is 25 % (divisor 4); the last taller than 3 is 25 % too.
-    SetZoom(vp, map, vp.zoomIndex100 + 2, ui);
-    FullMap(vp, map, datums, ui);
-    EXPECT_EQ(vp.zoomTable[vp.zoomIndex].label, "25 %");
-    EXPECT_EQ(map.viewCentreX, 500);
+    SetZoom(vp, view, vp.zoomIndex100 + 2, ui);
+    ShowFullMap(vp, view, map, datums, ui);
+    EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "25 %");
+    EXPECT_EQ(view.centreX, 500);
     // The whole image fits both ways (a tall sheet too), never magnified.
     struct FitCase {
         int imageW, imageH, windowW, windowH;
@@ -166,22 +167,21 @@ TEST_F(ViewportTest, GotoCornersAndFullMap) {
     for (FitCase c : {FitCase{1000, 3000, 480, 640, "10 %"}, FitCase{1500, 2000, 1920, 1080, "50 %"},
                       FitCase{100, 80, 400, 300, "100 %"}, FitCase{9000, 9000, 100, 100, "10 %"}}) {
         WriteTiled("fit.mwf2", c.imageW, c.imageH, {100, 50, 25, 10});
-        SetViewSize(vp, c.windowW, c.windowH, c.windowW / 2, c.windowH / 2);
-        ASSERT_TRUE(OpenMapImage(vp, map, datums, dir.File("fit.mwf2"), ui));
-        FullMap(vp, map, datums, ui);
-        EXPECT_EQ(vp.zoomTable[vp.zoomIndex].label, c.label) << c.imageW << "x" << c.imageH;
+        Resize(view, c.windowW, c.windowH, true);
+        ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("fit.mwf2"), ui));
+        ShowFullMap(vp, view, map, datums, ui);
+        EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, c.label) << c.imageW << "x" << c.imageH;
     }
 }
 
 TEST_F(ViewportTest, AWindowOfNoSizeKeepsTheImageForLater) {
     WriteTiled("area.mwf2", 1001, 1000, {100, 50});
-    ASSERT_TRUE(OpenMapImage(vp, map, datums, dir.File("area.mwf2"), ui));
-    SetViewSize(vp, 400, 0, 200, 0);
-    EXPECT_TRUE(RenderMapView(vp, ui));
+    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2"), ui));
+    Resize(view, 400, 0, true);
+    EXPECT_TRUE(RenderMapView(vp, view, ui));
     EXPECT_TRUE(vp.HasImage());
-    SetViewSize(vp, 400, 300, 200, 150);
-    ComputeViewCorner(vp, map);
-    EXPECT_TRUE(RenderMapView(vp, ui));
+    Resize(view, 400, 300, true);
+    EXPECT_TRUE(RenderMapView(vp, view, ui));
     EXPECT_EQ(vp.view.bitmap.width, 400);
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -196,13 +196,13 @@ TEST_F(ViewportTest, ImageCandidatesInOrderAndTheCalibrationFolderWins) {
     // No image folders, image beside the calibration file under its own name.
     map.imageBaseName = "missing.";
     WriteTiled("area.mwf2", 640, 480, {100, 50});
-    ASSERT_TRUE(LoadMapImage(vp, map, datums, "", "", "/home/u", ui));
+    ASSERT_TRUE(LoadMapImage(vp, view, map, datums, "", "", "/home/u", ui));
     EXPECT_EQ(vp.imagePath, dir.File("area.mwf2"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(ui.waitCursor);
 
     map.mapFilePath = dir.File("nothing.map");
-    EXPECT_FALSE(LoadMapImage(vp, map, datums, "", "", "/home/u", ui));
+    EXPECT_FALSE(LoadMapImage(vp, view, map, datums, "", "", "/home/u", ui));
     EXPECT_FALSE(vp.HasImage());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], "Image File not Found");
@@ -210,7 +210,7 @@ TEST_F(ViewportTest, ImageCandidatesInOrderAndTheCalibrationFolderWins) {
 
 TEST_F(ViewportTest, ACentreOffTheMapAsksForAnotherMap) {
     WriteTiled("area.mwf2", 2000, 1000, {100});
-    ASSERT_TRUE(OpenMapImage(vp, map, datums, dir.File("area.mwf2"), ui));
+    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2"), ui));
     int asked = 0;
     double askedLon = 0;
     auto offMap = [&](double lat, double lon, int datum) {
@@ -219,22 +219,22 @@ TEST_F(ViewportTest, ACentreOffTheMapAsksForAnotherMap) {
         EXPECT_EQ(datum, kDatumWgs84);
         return false;
     };
-    CentreOnScreenPoint(vp, map, datums, 300, 150, offMap, ui);  // still inside
+    CentreOnScreenPoint(vp, view, map, datums, 300, 150, offMap, ui);  // still inside
     EXPECT_EQ(asked, 0);
     // 1100 pixels right of the centre at 100 %: past the east edge at 1°.
-    map.viewCentreX = 1900;
-    CentreOnScreenPoint(vp, map, datums, 400, 150, offMap, ui);
+    CentreOnPixel(view, map, datums, 1900, 500);
+    CentreOnScreenPoint(vp, view, map, datums, 400, 150, offMap, ui);
     EXPECT_EQ(asked, 1);
     EXPECT_NEAR(askedLon, 1.1, 1e-9);
     EXPECT_FALSE(ui.waitCursor);
 }
 
 TEST_F(ViewportTest, NothingMovesWithoutAnImage) {
-    map.viewCentreX = 5;
-    CentreOnScreenPoint(vp, map, datums, 300, 100, nullptr, ui);
-    GotoMapPosition(vp, map, datums, 3, ui);
-    FullMap(vp, map, datums, ui);
-    ZoomIn(vp, map, ui);
-    EXPECT_EQ(map.viewCentreX, 5);
+    view.centreX = 5;  // the fixture's view, no image behind it
+    CentreOnScreenPoint(vp, view, map, datums, 300, 100, nullptr, ui);
+    GotoMapPosition(vp, view, map, datums, 3, ui);
+    ShowFullMap(vp, view, map, datums, ui);
+    ZoomIn(vp, view, ui);
+    EXPECT_EQ(view.centreX, 5);
     EXPECT_TRUE(ui.messages.empty());
 }

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "map/map_file.h"
+#include "testlib/fake_ui.h"
+#include "testlib/map_file_writer.h"
+#include "view/map_view.h"
+
+using namespace mw;
+
+namespace {
+
+// A 2000 × 1000 pixel image of 2° × 1°: pixel (x, y) is 51 - y/1000 N,
+// x/1000 - 1 E. A 400 × 300 portrait window (half sizes 200, 150).
+class MapViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mwtest::CalibrationFileText calib;
+        calib.points = {mwtest::PointAt(0, 0, 51, -1), mwtest::PointAt(2000, 1000, 50, 1)};
+        calib.borderLatLon = mwtest::RectangleBorder(50, -1, 51, 1);
+        map = ParseMapFile(calib.Text(), datums);
+        map.imageWidth = 2000;
+        map.imageHeight = 1000;
+        Resize(view, 400, 300, true);
+    }
+
+    mwtest::FakeUi ui;
+    DatumTable datums;
+    MapRecord map;
+    MapView view;
+    // 25 %, 50 %, 100 %, 200 %.
+    const std::vector<ZoomEntry> table = {{4, "25 %", 1}, {2, "50 %", 2}, {1, "100 %", 3},
+                                          {0.5, "200 %", 4}};
+};
+
+TEST_F(MapViewTest, ResizeSetsTheHalfSizesAndLiftsTheCentreInLandscape) {
+    struct Case {
+        int width, height;
+        bool portrait;
+        int halfWidth, halfHeight;
+        bool changed;
+    };
+    const Case cases[] = {
+        {400, 300, true, 200, 150, false},  // the fixture's own size
+        {480, 640, true, 240, 320, true},
+        {640, 480, false, 320, 217, true},  // 23 above the middle
+        {640, 480, true, 320, 240, true},   // same size, other orientation
+        {0, 0, true, 0, 0, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Resize(view, c.width, c.height, c.portrait), c.changed) << c.width;
+        EXPECT_EQ(view.halfWidth, c.halfWidth) << c.width;
+        EXPECT_EQ(view.halfHeight, c.halfHeight) << c.width;
+        EXPECT_EQ(view.width, c.width);
+    }
+}
+
+TEST_F(MapViewTest, TheCornerFollowsCentreZoomAndSize) {
+    // Magnified views keep the level-0 corner: the painter stretches it.
+    struct Case {
+        int zoomIndex, x, y, left, top;
+    };
+    const Case cases[] = {
+        {2, 1000, 500, 800, 350},  // 100 %
+        {1, 1020, 500, 310, 100},  // 50 %: trunc(1020 / 2 - 200 + 0.5)
+        {0, 1001, 501, 50, -25},   // 25 %: 250.25 - 200 + 0.5, 125.25 - 150 + 0.5
+        {3, 1000, 500, 800, 350},  // 200 %
+    };
+    for (const Case& c : cases) {
+        ZoomTo(view, table, c.zoomIndex);
+        CentreOnPixel(view, map, datums, c.x, c.y);
+        EXPECT_EQ(view.left, c.left) << c.zoomIndex;
+        EXPECT_EQ(view.top, c.top) << c.zoomIndex;
+    }
+    // A resize moves the corner with the half sizes.
+    ZoomTo(view, table, 2);
+    Resize(view, 200, 100, true);
+    EXPECT_EQ(view.left, 900);
+    EXPECT_EQ(view.top, 450);
+}
+
+TEST_F(MapViewTest, ZoomToClampsAndAnEmptyTableChangesNothing) {
+    struct Case {
+        int index, shown;
+        double zoom;
+    };
+    for (Case c : {Case{-3, 0, 4}, Case{1, 1, 2}, Case{9, 3, 0.5}}) {
+        ZoomTo(view, table, c.index);
+        EXPECT_EQ(view.zoomIndex, c.shown) << c.index;
+        EXPECT_EQ(view.zoom, c.zoom) << c.index;
+    }
+    ZoomTo(view, {}, 0);
+    EXPECT_EQ(view.zoomIndex, 3);
+    EXPECT_EQ(view.zoom, 0.5);
+}
+
+TEST_F(MapViewTest, EachWayOfCentringSetsPixelDegreesAndPointer) {
+    // The operation, then the centre pixel, whether the centre is a chosen
+    // one (and where), and the pointer.
+    struct Case {
+        const char* what;
+        void (*step)(MapView&, const MapRecord&, const DatumTable&);
+        int x, y;
+        bool chosen;
+        double lat, lon;
+        bool pointer;
+    };
+    const Case cases[] = {
+        {"pixel", [](MapView& v, const MapRecord& m,
+                     const DatumTable& d) { CentreOnPixel(v, m, d, 1500, 250); },
+         1500, 250, true, 50.75, 0.5, false},
+        {"position", [](MapView& v, const MapRecord& m,
+                        const DatumTable& d) { CentreOn(v, m, d, {50.2, -0.4}); },
+         600, 800, true, 50.2, -0.4, false},
+        {"fix", [](MapView& v, const MapRecord& m,
+                   const DatumTable& d) { FollowFix(v, m, d, {50.5, 0.25}, 90); },
+         1250, 500, false, 0, 0, true},
+        // At 50 % a drag of (+30, -10) moves the centre by (-60, +20).
+        {"pan", [](MapView& v, const MapRecord& m,
+                   const DatumTable& d) { Pan(v, m, d, 30, -10); },
+         940, 520, true, 50.48, -0.06, false},
+    };
+    for (const Case& c : cases) {
+        MapView v = view;
+        ZoomTo(v, table, 1);
+        CentreOnPixel(v, map, datums, 1000, 500);
+        c.step(v, map, datums);
+        EXPECT_NEAR(v.centreX, c.x, 1) << c.what;
+        EXPECT_NEAR(v.centreY, c.y, 1) << c.what;
+        ASSERT_EQ(v.centre.has_value(), c.chosen) << c.what;
+        if (c.chosen) {
+            EXPECT_NEAR(v.centre->lat, c.lat, 1e-3) << c.what;
+            EXPECT_NEAR(v.centre->lon, c.lon, 1e-3) << c.what;
+        }
+        ASSERT_EQ(v.pointer.has_value(), c.pointer) << c.what;
+        if (c.pointer) EXPECT_EQ(*v.pointer, (GpsPointer{v.centreX, v.centreY, 90}));
+        // Whatever moved the centre, the corner matches it.
+        EXPECT_EQ(v.left, static_cast<int>(std::trunc(v.centreX / 2.0 - 200 + 0.5))) << c.what;
+    }
+}
+
+TEST_F(MapViewTest, WindowPointsMapToImagePixelsByTheDivisor) {
+    struct Case {
+        int zoomIndex, x, y, imageX, imageY;
+    };
+    for (Case c : {Case{2, 200, 150, 1000, 500}, Case{1, 210, 150, 1020, 500},
+                   Case{3, 0, 0, 900, 425}, Case{0, 400, 300, 1800, 1100}}) {
+        ZoomTo(view, table, c.zoomIndex);
+        CentreOnPixel(view, map, datums, 1000, 500);
+        EXPECT_EQ(WindowToImagePixel(view, c.x, c.y), (MapPixel{c.imageX, c.imageY}))
+            << c.zoomIndex;
+    }
+}
+
+TEST_F(MapViewTest, FullMapFitsTheImageBothWaysNeverMagnified) {
+    struct Case {
+        int imageW, imageH, windowW, windowH;
+        int zoomIndex;
+    };
+    const Case cases[] = {
+        {1001, 1000, 400, 300, 0},  // needs 25 % the tall way
+        {800, 500, 400, 300, 1},    // 50 %
+        {100, 80, 400, 300, 2},     // small images stay at 100 %
+        {9000, 9000, 100, 100, 0},  // nothing fits: the most distant entry
+    };
+    for (const Case& c : cases) {
+        map.imageWidth = c.imageW;
+        map.imageHeight = c.imageH;
+        Resize(view, c.windowW, c.windowH, true);
+        ZoomTo(view, table, 3);
+        FullMap(view, table, 2, map, datums);
+        EXPECT_EQ(view.zoomIndex, c.zoomIndex) << c.imageW << "x" << c.imageH;
+        EXPECT_EQ(view.centreX, c.imageW / 2);
+        EXPECT_EQ(view.centreY, c.imageH / 2);
+        EXPECT_TRUE(view.centre);
+    }
+}
+
+}  // namespace
