@@ -39,7 +39,7 @@ void ApplyViewSize(App& app) {
     const bool unchanged =
         vp.clientWidth == s.mapWidth && vp.clientHeight == s.mapHeight &&
         vp.halfViewWidth == s.halfViewWidth && vp.halfViewHeight == s.halfViewHeight &&
-        vp.view.bitmap.width == s.mapWidth && vp.view.bitmap.height == s.mapHeight;
+        vp.view.Width() == s.mapWidth && vp.view.Height() == s.mapHeight;
     SetViewSize(vp, s.mapWidth, s.mapHeight, s.halfViewWidth, s.halfViewHeight);
     if (!vp.HasImage() || unchanged) return;
     ComputeViewCorner(vp, app.map);

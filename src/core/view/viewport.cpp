@@ -149,7 +149,7 @@ void SetViewSize(Viewport& vp, int clientWidth, int clientHeight, int halfViewWi
 void CloseMapImage(Viewport& vp) {
     if (vp.file) CloseImageFile(*vp.file);
     vp.file.reset();
-    vp.view = ViewImage{};
+    vp.view = ViewImage{ViewFormat::Display32};
     vp.view.clientWidth = vp.clientWidth;
     vp.view.clientHeight = vp.clientHeight;
     vp.imagePath.clear();
@@ -171,7 +171,7 @@ bool OpenMapImage(Viewport& vp, MapRecord& map, const DatumTable& datums, const 
 
     std::optional<OpenedView> opened =
         OpenViewImage(path, vp.Divisor(), vp.halfViewWidth, vp.halfViewHeight, vp.clientWidth,
-                      vp.clientHeight, ui);
+                      vp.clientHeight, ui, ViewFormat::Display32);
     if (!opened) return false;
     if (vp.file) CloseImageFile(*vp.file);
     vp.file = std::move(opened->file);

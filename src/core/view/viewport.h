@@ -45,9 +45,10 @@ struct Viewport {
     int viewLeft = 0, viewTop = 0;  // pixels of the level shown
     int halfViewWidth = 0, halfViewHeight = 0;
     int clientWidth = 0, clientHeight = 0;
-    // The open image and its view bitmap; no image while `file` is empty.
+    // The open image and its view, in the window's pixel format; no image
+    // while `file` is empty.
     std::optional<ImageFile> file;
-    ViewImage view;
+    ViewImage view{ViewFormat::Display32};
     std::string imagePath;
     // Set while the view is rendered or a map is loaded: the GPS input drops
     // fixes meanwhile.

@@ -182,7 +182,7 @@ TEST_F(ViewportTest, AWindowOfNoSizeKeepsTheImageForLater) {
     SetViewSize(vp, 400, 300, 200, 150);
     ComputeViewCorner(vp, map);
     EXPECT_TRUE(RenderMapView(vp, ui));
-    EXPECT_EQ(vp.view.bitmap.width, 400);
+    EXPECT_EQ(vp.view.Width(), 400);
     EXPECT_TRUE(ui.messages.empty());
 }
 
