@@ -1,8 +1,11 @@
-// One GPS fix on a full-HD map window: the position pipeline (datum, border
-// test, recording, recentring) with the re-render of the view that moved by
-// 4 pixels (the tile cache warm, as on the road), then the map window's paint
-// with its overlays into an image. Baselines in the same run: the re-render
-// alone and the paint alone.
+// One GPS fix on a map window of 640 × 480, 1280 × 720 and 1920 × 1080: the
+// position pipeline (datum, border test, recording, recentring) with the
+// re-render of the view that moved by 4 pixels (the tile cache warm, as on
+// the road), then the map window's paint with its overlays into an image.
+// Times are wall times, so work the paint hands to Qt's worker threads
+// counts. Baselines in the same run: the same with the view kept as 8-bit
+// palette indices (converted to 32 bits by every paint), the re-render alone
+// and the paint alone.
 //
 // The map is 6000 × 4000 pixels of map-like content over 0.6° × 0.4° of
 // latitude/longitude, so 4 pixels east are about 29 m: a car at 100 km/h with
@@ -22,8 +25,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "app/app.h"
 #include "app/map_commands.h"
@@ -36,7 +41,7 @@ namespace {
 
 constexpr int kMapW = 6000, kMapH = 4000;
 constexpr double kWest = 0.0, kNorth = 50.4, kDegPerPixel = 0.0001;
-constexpr int kViewW = 1920, kViewH = 1080;
+constexpr int kViewW = 1920, kViewH = 1080;  // of the render and paint baselines
 constexpr int kStepPx = 4;
 constexpr int kRunFixes = 900;  // east for this many fixes, then back west
 
@@ -153,34 +158,46 @@ Files& TheFiles() {
 }
 
 // The program started on the map, the moving map on without a port, the
-// view 1920 × 1080, the view moving on every fix.
+// view `width` × `height` in `format`, the view moving on every fix.
 struct Program {
     NullUi ui;
     FixClock clock;
     mw::App app;
-    QImage window{kViewW, kViewH, QImage::Format_RGB32};
+    int width, height;
+    QImage window;
     int fix = 0;
 
-    Program() {
+    Program(int w, int h, mw::ViewFormat format)
+        : width(w), height(h), window(w, h, QImage::Format_RGB32) {
         Files& files = TheFiles();
         app.ports.ui = &ui;
         app.ports.clock = &clock;
-        const std::string home = (files.root / "home").string();
-        mw::StartApplication(app, home, files.root.string(), kViewW, kViewH);
+        // Each program has its own home and track log.
+        const std::string name = std::to_string(w) + "x" + std::to_string(h) +
+                                 (format == mw::ViewFormat::Display32 ? "" : "-8bit");
+        const std::string home = (files.root / ("home-" + name)).string();
+        std::filesystem::create_directories(files.root / ("data-" + name));
+        mw::StartApplication(app, home, files.root.string(), w, h);
         app.settings.filePath1 = (files.root / "maps").string();
-        app.settings.dataPath = (files.root / "data").string();
+        app.settings.dataPath = (files.root / ("data-" + name)).string();
         app.settings.mapPath = {(files.root / "maps").string(), "", "", "", "", ""};
         app.settings.nmeaUpdate = 1;
         // The 30 s search for a more detailed map is a catalogue scan of its
         // own, not part of a fix's usual cost.
         app.settings.check4DetailedMap = 0;
-        mw::LayoutMapWindow(app, kViewW, kViewH);
+        mw::LayoutMapWindow(app, w, h);
         if (!mw::LoadMapFile(app, (files.root / "maps" / "bench.map").string()) ||
-            !mw::StartMovingMapWithoutPort(app) || app.mapView.width != kViewW ||
-            app.mapView.height != kViewH) {
+            !mw::StartMovingMapWithoutPort(app) || app.mapView.width != w ||
+            app.mapView.height != h) {
             std::fprintf(stderr, "bench_fix: set-up failed (window %d x %d)\n", app.mapView.width,
                          app.mapView.height);
             std::abort();
+        }
+        if (format != app.viewport.view.format) {
+            const int cw = app.viewport.view.clientWidth, ch = app.viewport.view.clientHeight;
+            app.viewport.view = mw::ViewImage{format};
+            app.viewport.view.clientWidth = cw;
+            app.viewport.view.clientHeight = ch;
         }
         // Warm up: one run east, so the tiles along the way are cached as
         // after the first minutes of a drive.
@@ -208,17 +225,22 @@ struct Program {
 
     void Paint() {
         QPainter painter(&window);
-        mw::PaintMapWindow(painter, app, kViewW, kViewH);
+        mw::PaintMapWindow(painter, app, width, height);
     }
 };
 
-Program& TheProgram() {
-    static Program p;
-    return p;
+// One program per window size and view format, made when first used.
+Program& TheProgram(int w = kViewW, int h = kViewH,
+                    mw::ViewFormat format = mw::ViewFormat::Display32) {
+    static std::map<std::tuple<int, int, mw::ViewFormat>, std::unique_ptr<Program>> programs;
+    auto& p = programs[{w, h, format}];
+    if (!p) p = std::make_unique<Program>(w, h, format);
+    return *p;
 }
 
-void BM_FixWithRenderAndPaint(benchmark::State& state) {
-    Program& p = TheProgram();
+void FixAndPaint(benchmark::State& state, mw::ViewFormat format) {
+    Program& p = TheProgram(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+                            format);
     const long before = p.app.gps.fixesProcessed;
     long stayed = 0;
     for (auto _ : state) {
@@ -230,7 +252,21 @@ void BM_FixWithRenderAndPaint(benchmark::State& state) {
         state.SkipWithError("a fix did not reach the pipeline or did not move the view");
     state.counters["trackPoints"] = p.app.track.PointCount();
 }
-BENCHMARK(BM_FixWithRenderAndPaint)->Unit(benchmark::kMillisecond);
+
+void WindowSizes(benchmark::internal::Benchmark* b) {
+    b->Args({640, 480})->Args({1280, 720})->Args({1920, 1080});
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+// The window's view as 32-bit display pixels.
+void BM_FixWithRenderAndPaint(benchmark::State& state) {
+    FixAndPaint(state, mw::ViewFormat::Display32);
+}
+BENCHMARK(BM_FixWithRenderAndPaint)->Apply(WindowSizes);
+
+// Baseline: the view as 8-bit indices, converted by each paint.
+void BM_FixIndexedView(benchmark::State& state) { FixAndPaint(state, mw::ViewFormat::Indexed8); }
+BENCHMARK(BM_FixIndexedView)->Apply(WindowSizes);
 
 // Baseline: the view re-rendered after the same 4-pixel move, nothing else.
 void BM_RenderMovedView(benchmark::State& state) {
@@ -240,10 +276,10 @@ void BM_RenderMovedView(benchmark::State& state) {
         mw::CentreOnPixel(p.app.mapView, p.app.map, p.app.datums,
                           static_cast<int>(Program::PixelX(p.fix + n++)), p.app.mapView.centreY);
         if (!mw::RenderMapView(p.app.viewport, p.app.mapView, p.ui)) state.SkipWithError("render");
-        benchmark::DoNotOptimize(p.app.viewport.view.bitmap.pixels.data());
+        benchmark::DoNotOptimize(p.app.viewport.view.display.pixels.data());
     }
 }
-BENCHMARK(BM_RenderMovedView)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderMovedView)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Baseline: the map window's paint with its overlays, the view unchanged.
 void BM_PaintWindow(benchmark::State& state) {
@@ -253,7 +289,7 @@ void BM_PaintWindow(benchmark::State& state) {
         benchmark::DoNotOptimize(p.window.constBits());
     }
 }
-BENCHMARK(BM_PaintWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "ui/map_painter.h"
 
+#include <QRegion>
+
 #include "app/map_scene.h"
 #include "image/bitmap.h"
 #include "ui/qt_canvas.h"
@@ -7,8 +9,14 @@
 namespace mw {
 
 QImage ViewQImage(const Viewport& vp) {
+    if (!vp.HasImage() || vp.view.Empty()) return QImage();
+    if (vp.view.format == ViewFormat::Display32) {
+        // Opaque 0xffRRGGBB pixels: drawing them is a plain copy.
+        const RgbBitmap& d = vp.view.display;
+        return QImage(reinterpret_cast<const uchar*>(d.pixels.data()), d.width, d.height,
+                      static_cast<qsizetype>(d.width) * 4, QImage::Format_RGB32);
+    }
     const IndexedBitmap& b = vp.view.bitmap;
-    if (!vp.HasImage() || b.Empty()) return QImage();
     QImage image(b.pixels.data(), b.width, b.height, b.stride, QImage::Format_Indexed8);
     auto argb = PaletteArgb(vp.view.palette);
     image.setColorTable(QList<QRgb>(argb.begin(), argb.end()));
@@ -27,6 +35,18 @@ void PaintView(QPainter& painter, const App& app, const QImage& view, QPoint off
         painter.drawImage(ToQRect(rects.target).translated(offset), view, ToQRect(rects.source));
 }
 
+// Where PaintView draws the view (without offset).
+QRect ViewTarget(const App& app, const QImage& view) {
+    if (app.viewport.Divisor() >= 1) return QRect(QPoint(0, 0), view.size());
+    return ToQRect(MapPaintRects(app.viewport).target);
+}
+
+// White where the view does not cover the window; nothing is painted twice.
+void FillOutside(QPainter& painter, const QRect& window, const QRect& covered) {
+    for (const QRect& r : QRegion(window).subtracted(QRegion(covered)))
+        painter.fillRect(r, Qt::white);
+}
+
 }  // namespace
 
 void PaintMapWindow(QPainter& painter, const App& app, int width, int height) {
@@ -40,7 +60,7 @@ void PaintMapWindow(QPainter& painter, const App& app, int width, int height) {
     } else {
         painter.setRenderHint(QPainter::Antialiasing, false);
         // Outside the view bitmap (a window larger than the last render) is white.
-        painter.fillRect(QRect(0, 0, width, height), Qt::white);
+        FillOutside(painter, QRect(0, 0, width, height), ViewTarget(app, view));
         PaintView(painter, app, view, QPoint(0, 0));
     }
     QtCanvas canvas(painter);

@@ -9,8 +9,9 @@
 
 namespace mw {
 
-// The view bitmap as an 8-bit indexed image with the view's palette, sharing
-// the viewport's buffer (valid until the next render). Null without an image.
+// The view as an image sharing the viewport's buffer (valid until the next
+// render): 32-bit RGB for the window's format, else 8-bit indexed with the
+// view's palette. Null without an image.
 QImage ViewQImage(const Viewport& vp);
 
 // The map window of `width` × `height` pixels: the map image (1:1, or the

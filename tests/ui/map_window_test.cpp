@@ -124,8 +124,8 @@ private slots:
         MainWindow& w = s.window;
         QVERIFY(LoadMapFile(app, s.mapPath));
         w.resize(700, 900);
-        QTRY_COMPARE(app.viewport.view.bitmap.width, w.Map()->width());
-        QCOMPARE(app.viewport.view.bitmap.height, w.Map()->height());
+        QTRY_COMPARE(app.viewport.view.Width(), w.Map()->width());
+        QCOMPARE(app.viewport.view.Height(), w.Map()->height());
     }
 };
 

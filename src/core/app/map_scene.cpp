@@ -13,7 +13,7 @@ namespace {
 bool Following(const MapScene& s) { return s.app->mapView.following; }
 
 bool ImageShown(const MapScene& s) {
-    return s.app->viewport.HasImage() && !s.app->viewport.view.bitmap.Empty();
+    return s.app->viewport.HasImage() && !s.app->viewport.view.Empty();
 }
 
 // The pointer shows where the last fix was drawn, and only on the map: off

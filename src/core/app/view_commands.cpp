@@ -37,7 +37,7 @@ void ApplyViewSize(App& app, int width, int height) {
     // map is loaded) keeps the view it has: a full-screen render is not free.
     const bool resized = Resize(app.mapView, width, height, app.state.portrait);
     const bool unchanged =
-        !resized && vp.view.bitmap.width == width && vp.view.bitmap.height == height;
+        !resized && vp.view.Width() == width && vp.view.Height() == height;
     if (!vp.HasImage() || unchanged) return;
     RenderMapView(vp, app.mapView, TheUi(app));
 }

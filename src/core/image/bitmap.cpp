@@ -56,6 +56,22 @@ bool CreateIndexedBitmap(IndexedBitmap& bitmap, int width, int height, std::uint
     return true;
 }
 
+bool CreateRgbBitmap(RgbBitmap& bitmap, int width, int height, std::uint32_t fill) {
+    bitmap = RgbBitmap{};
+    if (width <= 0 || height <= 0) return false;
+    if (std::int64_t{width} * height > kMaxBitmapPixels) return false;
+    try {
+        bitmap.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                             fill);
+    } catch (const std::bad_alloc&) {
+        bitmap.pixels.clear();
+        return false;
+    }
+    bitmap.width = width;
+    bitmap.height = height;
+    return true;
+}
+
 namespace {
 
 constexpr std::uint16_t kBitmapType = 19778;  // "BM"

@@ -59,12 +59,22 @@ inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 30;
 // kMaxBitmapPixels or the memory cannot be had.
 bool CreateIndexedBitmap(IndexedBitmap& bitmap, int width, int height, std::uint8_t fill);
 
-// A true-colour bitmap with top-down rows of 0xffRRGGBB pixels.
+// A true-colour bitmap with top-down rows of 0xffRRGGBB pixels, `width`
+// pixels from one row to the next (the windows' opaque 32-bit format).
 struct RgbBitmap {
     int width = 0, height = 0;
     std::vector<std::uint32_t> pixels;
+    std::uint32_t* Row(int y) { return pixels.data() + static_cast<std::size_t>(y) * width; }
+    const std::uint32_t* Row(int y) const {
+        return pixels.data() + static_cast<std::size_t>(y) * width;
+    }
     std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+    bool Empty() const { return pixels.empty(); }
 };
+
+// Sizes `bitmap` to width × height and fills it with `fill`; false, leaving
+// it empty, as CreateIndexedBitmap.
+bool CreateRgbBitmap(RgbBitmap& bitmap, int width, int height, std::uint32_t fill);
 
 // Reads a Windows bitmap file ("BM"): 1, 4 and 8 bits with a colour table,
 // 16 and 32 bits (plain or with bit-field masks) and 24 bits; bottom-up or

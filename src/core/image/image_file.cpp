@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -92,6 +93,7 @@ ImageFile& ImageFile::operator=(ImageFile&& other) noexcept {
     cache = std::move(other.cache);
     file = other.file;
     other.file = nullptr;
+    serial = other.serial;
     fileSize = other.fileSize;
     inflater = std::move(other.inflater);
     stream = std::move(other.stream);
@@ -185,6 +187,8 @@ std::optional<ImageFile> OpenImageFile(const std::string& path, ImageFault* faul
     if (!fp) return std::nullopt;
     ImageFile f;
     f.file = fp;
+    static std::atomic<std::uint64_t> opened{0};
+    f.serial = ++opened;
     if (std::fseek(fp, 0, SEEK_END) == 0) {
         long end = std::ftell(fp);
         f.fileSize = end > 0 ? static_cast<std::uint64_t>(end) : 0;

@@ -91,6 +91,9 @@ struct ImageFile {
     TileCache cache;
 
     std::FILE* file = nullptr;
+    // Tells one opened file from another (never 0 for an open one), so a view
+    // drawn from this file is not mistaken for one of another file.
+    std::uint64_t serial = 0;
     std::uint64_t fileSize = 0;
     InflaterPtr inflater;
     std::vector<std::uint8_t> stream;  // the stored bytes of one tile or row

@@ -133,7 +133,7 @@ void CloseMapImage(Viewport& vp) {
     if (vp.file) CloseImageFile(*vp.file);
     vp.file.reset();
     const int width = vp.view.clientWidth, height = vp.view.clientHeight;
-    vp.view = ViewImage{};
+    vp.view = ViewImage{ViewFormat::Display32};
     vp.view.clientWidth = width;
     vp.view.clientHeight = height;
     vp.imagePath.clear();
@@ -156,8 +156,8 @@ bool OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable&
     ImageFault damaged = ImageFault::None;
     std::optional<OpenedView> opened = OpenViewImage(path, view.zoom, view.halfWidth,
                                                      view.halfHeight, view.width, view.height,
-                                                     damaged);
-    ShowImageFault(ui, damaged);
+                                                     damaged, ViewFormat::Display32);
+    ShowImageFault(ui, damaged, ViewFormat::Display32);
     if (!opened) return false;
     if (vp.file) CloseImageFile(*vp.file);
     vp.file = std::move(opened->file);

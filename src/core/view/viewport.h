@@ -30,9 +30,10 @@ std::vector<int> ZoomCommands();
 struct Viewport {
     std::vector<ZoomEntry> zoomTable;
     int zoomIndex100 = 0;
-    // The open image and its view bitmap; no image while `file` is empty.
+    // The open image and its view, in the window's pixel format; no image
+    // while `file` is empty.
     std::optional<ImageFile> file;
-    ViewImage view;
+    ViewImage view{ViewFormat::Display32};
     std::string imagePath;
     // Set while the view is rendered or a map is loaded: the GPS input drops
     // fixes meanwhile.

@@ -153,8 +153,8 @@ TEST_F(ViewCommands, AResizeRendersTheViewAtTheNewSize) {
     SetScreenSize(app, 600, 800);
     LayoutMapWindow(app, 600, 800);
     EXPECT_EQ(app.mapView.width, 600);
-    EXPECT_EQ(app.viewport.view.bitmap.width, 600);
-    EXPECT_EQ(app.viewport.view.bitmap.height, 800);
+    EXPECT_EQ(app.viewport.view.Width(), 600);
+    EXPECT_EQ(app.viewport.view.Height(), 800);
     // Laying out again at the same size draws nothing again.
     const auto before = renders();
     LayoutMapWindow(app, 600, 800);
@@ -162,6 +162,6 @@ TEST_F(ViewCommands, AResizeRendersTheViewAtTheNewSize) {
     // A panel taking room below the map is a new size.
     app.view.viewSpeedInfo = 1;
     LayoutMapWindow(app, 600, 800);
-    EXPECT_EQ(app.viewport.view.bitmap.height, 775);
+    EXPECT_EQ(app.viewport.view.Height(), 775);
     EXPECT_GT(renders(), before);
 }

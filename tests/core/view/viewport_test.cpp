@@ -182,7 +182,7 @@ TEST_F(ViewportTest, AWindowOfNoSizeKeepsTheImageForLater) {
     EXPECT_TRUE(vp.HasImage());
     Resize(view, 400, 300, true);
     EXPECT_TRUE(RenderMapView(vp, view, ui));
-    EXPECT_EQ(vp.view.bitmap.width, 400);
+    EXPECT_EQ(vp.view.Width(), 400);
     EXPECT_TRUE(ui.messages.empty());
 }
 
