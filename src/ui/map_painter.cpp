@@ -37,8 +37,8 @@ void PaintView(QPainter& painter, const App& app, const QImage& view, QPoint off
 
 // Where PaintView draws the view (without offset).
 QRect ViewTarget(const App& app, const QImage& view) {
-    if (app.viewport.Divisor() >= 1) return QRect(QPoint(0, 0), view.size());
-    return ToQRect(MapPaintRects(app.viewport).target);
+    if (app.mapView.zoom >= 1) return QRect(QPoint(0, 0), view.size());
+    return ToQRect(MapPaintRects(app.mapView).target);
 }
 
 // White where the view does not cover the window; nothing is painted twice.

@@ -157,7 +157,7 @@ bool OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable&
     std::optional<OpenedView> opened = OpenViewImage(path, view.zoom, view.halfWidth,
                                                      view.halfHeight, view.width, view.height,
                                                      damaged, ViewFormat::Display32);
-    ShowImageFault(ui, damaged, ViewFormat::Display32);
+    ShowImageFault(ui, damaged);
     if (!opened) return false;
     if (vp.file) CloseImageFile(*vp.file);
     vp.file = std::move(opened->file);

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "image/view_render.h"
-#include "testlib/fake_ui.h"
 #include "testlib/image_fixtures.h"
 #include "testlib/temp_dir.h"
 
@@ -68,7 +67,7 @@ const Step kWalk[] = {
 // Renders each step into a kept indexed view, a kept 32-bit view and a fresh
 // indexed view, and compares them.
 void Walk(mw::ImageFile& file, int clientWidth, int clientHeight) {
-    mwtest::FakeUi ui;
+    mw::ImageFault fault = mw::ImageFault::None;
     mw::ViewImage indexed, display;
     display.format = mw::ViewFormat::Display32;
     for (mw::ViewImage* v : {&indexed, &display}) {
@@ -88,11 +87,11 @@ void Walk(mw::ImageFile& file, int clientWidth, int clientHeight) {
         mw::ViewImage fresh;
         fresh.clientWidth = clientWidth;
         fresh.clientHeight = clientHeight;
-        ASSERT_TRUE(mw::RenderView(file, fresh, s.divisor, s.top, s.height, s.left, s.width, ui));
+        ASSERT_TRUE(mw::RenderView(file, fresh, s.divisor, s.top, s.height, s.left, s.width, fault));
         ASSERT_TRUE(
-            mw::RenderView(file, indexed, s.divisor, s.top, s.height, s.left, s.width, ui));
+            mw::RenderView(file, indexed, s.divisor, s.top, s.height, s.left, s.width, fault));
         ASSERT_TRUE(
-            mw::RenderView(file, display, s.divisor, s.top, s.height, s.left, s.width, ui));
+            mw::RenderView(file, display, s.divisor, s.top, s.height, s.left, s.width, fault));
         EXPECT_TRUE(SamePixels(indexed.bitmap, fresh.bitmap));
         EXPECT_TRUE(SameColours(display.display, fresh.bitmap, fresh.palette));
         EXPECT_EQ(display.palette, fresh.palette);
@@ -101,7 +100,7 @@ void Walk(mw::ImageFile& file, int clientWidth, int clientHeight) {
         EXPECT_TRUE(indexed.display.Empty() && indexed.spareDisplay.Empty());
         EXPECT_TRUE(display.bitmap.Empty() && display.spare.Empty());
     }
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(fault, mw::ImageFault::None);
 }
 
 TEST(ViewFormats, KeptAndFreshViewsAgreeOnATiledImage) {
@@ -144,12 +143,12 @@ TEST(ViewFormats, AnotherFileIsDrawnAfresh) {
     auto a = mw::OpenImageFile(dir.File("a.mwf2"));
     auto b = mw::OpenImageFile(dir.File("b.mwf2"));
     ASSERT_TRUE(a && b);
-    mwtest::FakeUi ui;
+    mw::ImageFault fault = mw::ImageFault::None;
     mw::ViewImage view;
     view.clientWidth = 100;
     view.clientHeight = 60;
-    ASSERT_TRUE(mw::RenderView(*a, view, 1.0, 10, 0, 10, 0, ui));
-    ASSERT_TRUE(mw::RenderView(*b, view, 1.0, 12, 0, 12, 0, ui));
+    ASSERT_TRUE(mw::RenderView(*a, view, 1.0, 10, 0, 10, 0, fault));
+    ASSERT_TRUE(mw::RenderView(*b, view, 1.0, 12, 0, 12, 0, fault));
     EXPECT_TRUE(SamePixels(view.bitmap, mwtest::ExpectedView(other.levels[0].pixels, 12, 12, 100,
                                                              60, std::uint8_t(view.backgroundIndex))));
 }
@@ -169,15 +168,15 @@ TEST(ViewFormats, AMoveKeepsWhatStaysInSightWithoutReadingIt) {
     ASSERT_TRUE(mw::WriteMwf2File(dir.File("m.mwf2"), image, nullptr));
     auto f = mw::OpenImageFile(dir.File("m.mwf2"));
     ASSERT_TRUE(f);
-    mwtest::FakeUi ui;
+    mw::ImageFault fault = mw::ImageFault::None;
     for (mw::ViewFormat format : {mw::ViewFormat::Indexed8, mw::ViewFormat::Display32}) {
         mw::ViewImage view{format};
         view.clientWidth = 100;
         view.clientHeight = 80;
-        ASSERT_TRUE(mw::RenderView(*f, view, 1.0, 0, 0, -50, 0, ui));
+        ASSERT_TRUE(mw::RenderView(*f, view, 1.0, 0, 0, -50, 0, fault));
         mw::EmptyTileCache(f->cache);
         // 4 px west and 3 up: what comes into sight lies off the image.
-        ASSERT_TRUE(mw::RenderView(*f, view, 1.0, -3, 0, -54, 0, ui));
+        ASSERT_TRUE(mw::RenderView(*f, view, 1.0, -3, 0, -54, 0, fault));
         EXPECT_EQ(CachedTiles(*f), 0);
         const mw::IndexedBitmap want = mwtest::ExpectedView(image.levels[0].pixels, -54, -3, 100,
                                                             80, std::uint8_t(view.backgroundIndex));
@@ -187,18 +186,18 @@ TEST(ViewFormats, AMoveKeepsWhatStaysInSightWithoutReadingIt) {
             EXPECT_TRUE(SameColours(view.display, want, view.palette));
         }
         // 4 px east uncovers image pixels: only their tile column is read.
-        ASSERT_TRUE(mw::RenderView(*f, view, 1.0, -3, 0, -46, 0, ui));
+        ASSERT_TRUE(mw::RenderView(*f, view, 1.0, -3, 0, -46, 0, fault));
         EXPECT_EQ(CachedTiles(*f), 2);
     }
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(fault, mw::ImageFault::None);
 }
 
 TEST(ViewFormats, OpenViewImageMakesTheAskedFormat) {
     mwtest::TempDir dir;
     mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, {100});
     ASSERT_TRUE(mw::WriteMwf2File(dir.File("m.mwf2"), image, nullptr));
-    mwtest::FakeUi ui;
-    auto v = mw::OpenViewImage(dir.File("m.mwf2"), 1.0, 60, 40, 121, 81, ui,
+    mw::ImageFault fault = mw::ImageFault::None;
+    auto v = mw::OpenViewImage(dir.File("m.mwf2"), 1.0, 60, 40, 121, 81, fault,
                                mw::ViewFormat::Display32);
     ASSERT_TRUE(v);
     EXPECT_TRUE(v->view.bitmap.Empty());
