@@ -155,7 +155,7 @@ TEST_F(Panels, ScaleBarFollowsTheZoom) {
     EXPECT_EQ(bar.label, "2 nm");  // 1 nm is 18.5 pixels, 2 nm 37
     EXPECT_EQ(bar.length, 37);
     app.settings.distanceUnit = 0;
-    app.mapView.zoomIndex = app.viewport.zoomIndex100 - 1;  // 50 %
+    ZoomTo(app.mapView, app.viewport.zoomTable, app.viewport.zoomIndex100 - 1);  // 50 %
     EXPECT_EQ(ScaleBarFrom(app).label, "10 Km");
 }
 
