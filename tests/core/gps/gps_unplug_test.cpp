@@ -29,9 +29,9 @@ double CpuSeconds() {
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-class Unplug : public ::testing::Test {
+class Unplugging : public ::testing::Test {
 protected:
-    Unplug() : port(Table(), dir.Path()), session(port, clock, sink) {
+    Unplugging() : port(Table(), dir.Path()), session(port, clock, sink) {
         PlugIn();
         request.config = NmeaConfig{kSourceRmc, true, 2};
         request.silenceMs = 60000;  // only the silence test waits for it
@@ -46,6 +46,12 @@ protected:
         receiver = std::make_unique<gpstest::Pty>();
         ASSERT_EQ(symlink(receiver->SlavePath().c_str(), dir.File("new").c_str()), 0);
         ASSERT_EQ(rename(dir.File("new").c_str(), dir.File("gps").c_str()), 0);
+    }
+    // The pseudo-terminal closes and its name goes, as udev removes a USB
+    // device's link (a new pseudo-terminal could reuse the old number).
+    void Unplug() {
+        receiver.reset();
+        unlink(dir.File("gps").c_str());
     }
     bool FeedUntilPosition() {
         const std::size_t before = sink.Locked([&] { return sink.positions.size(); });
@@ -77,7 +83,7 @@ protected:
     GpsFix fix;
 };
 
-TEST_F(Unplug, SilenceIsSaidOnceWithoutSpinningAndEndsWithTheNextSentence) {
+TEST_F(Unplugging, SilenceIsSaidOnceWithoutSpinningAndEndsWithTheNextSentence) {
     request.silenceMs = 300;
     ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
     ASSERT_TRUE(FeedUntilPosition());
@@ -88,10 +94,10 @@ TEST_F(Unplug, SilenceIsSaidOnceWithoutSpinningAndEndsWithTheNextSentence) {
     EXPECT_EQ(sink.Locked([&] { return sink.statuses.at(1); }), "ON ");
 }
 
-TEST_F(Unplug, AnUnpluggedReceiverIsSaidOnceRetriedQuietlyAndFollowedWhenBack) {
+TEST_F(Unplugging, AnUnpluggedReceiverIsSaidOnceRetriedQuietlyAndFollowedWhenBack) {
     ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
     ASSERT_TRUE(FeedUntilPosition());
-    receiver.reset();  // the pseudo-terminal closes
+    Unplug();
     ASSERT_TRUE(Saying({"NC "}));
     EXPECT_TRUE(session.reader->PortLost());
     EXPECT_LT(CpuOver(500ms), 0.05) << "five re-open periods";
@@ -101,19 +107,19 @@ TEST_F(Unplug, AnUnpluggedReceiverIsSaidOnceRetriedQuietlyAndFollowedWhenBack) {
     ASSERT_TRUE(Saying({"NC ", "ON "}));
     EXPECT_TRUE(FeedUntilPosition());
 
-    receiver.reset();  // gone again, and switched off meanwhile
+    Unplug();  // gone again, and switched off meanwhile
     ASSERT_TRUE(Saying({"NC ", "ON ", "NC "}));
     const auto t0 = std::chrono::steady_clock::now();
     CloseGpsPort(session, fix);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 200ms);
 }
 
-TEST_F(Unplug, ClosingInTheFullReopenPauseIsImmediateAndPvtStartIsResent) {
+TEST_F(Unplugging, ClosingInTheFullReopenPauseIsImmediateAndPvtStartIsResent) {
     request.config.source = kSourcePvt;
     const std::string start(kPvtStartCommand.begin(), kPvtStartCommand.end());
     ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
     EXPECT_EQ(receiver->Read(start.size(), 2000), start);
-    receiver.reset();
+    Unplug();
     ASSERT_TRUE(Saying({"NC "}));
     PlugIn();
     EXPECT_EQ(receiver->Read(start.size(), 2000), start) << "a Garmin that is back";
@@ -122,7 +128,7 @@ TEST_F(Unplug, ClosingInTheFullReopenPauseIsImmediateAndPvtStartIsResent) {
     CloseGpsPort(session, fix);
     request.reopenMs = kGpsReopenMs;
     ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
-    receiver.reset();
+    Unplug();
     ASSERT_TRUE(Saying({"NC ", "ON ", "NC "}));
     std::this_thread::sleep_for(50ms);  // into the 5 s pause
     const auto t0 = std::chrono::steady_clock::now();
