@@ -170,7 +170,6 @@ int Listen(mwtool::Args& args) {
     // The GUI thread's part, as the program does it: drain the status first,
     // then the position.
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    int exitCode = 0;
     while (!gInterrupted && (seconds == 0 || std::chrono::steady_clock::now() < end)) {
         {
             std::unique_lock lock(mutex);
@@ -180,11 +179,14 @@ int Listen(mwtool::Args& args) {
             fix.statusText = *status;
             // A checksum failure prints nothing on stdout; say why.
             if (*status == mw::kStatusChecksum) std::cerr << "mwtool: checksum failed (CSM)\n";
-            if (*status == mw::kStatusError) {
-                std::cerr << "mwtool: the receiver stopped sending (ERR)\n";
-                exitCode = 1;
-                break;
-            }
+            // The receiver falling silent, going away and coming back are
+            // said once each, as the program's status line does; the port
+            // is tried again meanwhile.
+            if (*status == mw::kStatusSilent)
+                std::cerr << "mwtool: nothing received for 5 s (---)\n";
+            if (*status == mw::kStatusLost)
+                std::cerr << "mwtool: the receiver went away (NC ); trying again every 5 s\n";
+            if (*status == mw::kStatusOn) std::cerr << "mwtool: the receiver is back (ON )\n";
         }
         if (auto speed = mailboxes.TakeSpeed()) mw::AdoptParserFields(fix, *speed);
         if (auto position = mailboxes.TakePosition()) {
@@ -194,7 +196,7 @@ int Listen(mwtool::Args& args) {
         }
     }
     mw::CloseGpsPort(session, fix);
-    return exitCode;
+    return 0;
 }
 
 }  // namespace

@@ -186,7 +186,7 @@ int Render(mwtool::Args& args) {
         QPainter painter(&image);
         mw::PaintMapWindow(painter, app, width, height);
     }
-    if (!image.save(QString::fromStdString(*out), "PNG")) {
+    if (!mwtool::SaveImageFile(image, *out, "PNG")) {
         std::cerr << "mwtool: cannot write " << *out << "\n";
         return 1;
     }

@@ -1,6 +1,11 @@
 #include "cli/console.h"
 
+#include <QBuffer>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
+
+#include "support/durable_file.h"
 
 namespace mwtool {
 
@@ -11,6 +16,15 @@ std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
     static char name[] = "mwtool";
     static char* argv[] = {name, nullptr};
     return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+bool SaveImageFile(const QImage& image, const std::string& path, const char* format) {
+    QByteArray suffix = QFileInfo(QString::fromStdString(path)).suffix().toLatin1();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format ? format : suffix.constData())) return false;
+    return mw::WriteFileAtomically(path, std::string_view(bytes.constData(), bytes.size()));
 }
 
 }  // namespace mwtool

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "ports/headless_ui.h"
 
 class QGuiApplication;
+class QImage;
 
 namespace mwtool {
 
@@ -20,5 +22,10 @@ public:
 // exists yet; fonts and text drawing need one. Keep the result alive while
 // drawing.
 std::unique_ptr<QGuiApplication> EnsureGuiApplication();
+
+// Writes `image` to `path` in the format its suffix names (or `format`)
+// through a temporary file renamed over the target: an interrupted run never
+// leaves half a picture. False when it cannot be encoded or written.
+bool SaveImageFile(const QImage& image, const std::string& path, const char* format = nullptr);
 
 }  // namespace mwtool

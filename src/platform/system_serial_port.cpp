@@ -115,6 +115,20 @@ void SystemSerialPort::Wake() {
     [[maybe_unused]] ssize_t n = write(wakeWrite_, &b, 1);
 }
 
+SerialReadStatus SystemSerialPort::Pause(int timeoutMs) {
+    if (wakeRead_ < 0) return SerialPort::Pause(timeoutMs);
+    pollfd p{wakeRead_, POLLIN, 0};
+    int n;
+    do {
+        n = poll(&p, 1, timeoutMs < 0 ? -1 : timeoutMs);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) return SerialReadStatus::Timeout;
+    char drain[64];
+    while (read(wakeRead_, drain, sizeof drain) > 0) {
+    }
+    return SerialReadStatus::Woken;
+}
+
 void SystemSerialPort::Close() {
     if (fd_ < 0) return;
     close(fd_);

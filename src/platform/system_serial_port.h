@@ -27,6 +27,8 @@ public:
     bool Write(const std::uint8_t* bytes, std::size_t count) override;
     void Wake() override;
     void Close() override;
+    // Waits on the wake-up pipe alone, so it works with the port closed.
+    SerialReadStatus Pause(int timeoutMs) override;
 
     const GpsPortTable& Table() const { return table_; }
 

@@ -9,6 +9,7 @@
 #include <set>
 #include <system_error>
 
+#include "support/durable_file.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -85,14 +86,19 @@ CopyResult CopyIfAbsent(const fs::path& from, const fs::path& to) {
     fs::path temp = to;
     temp += ".partial-" + std::to_string(::getpid());
     fs::remove(temp, ec);
-    if (!fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec) || ec) {
+    // The copy reaches the disk before its name does.
+    if (!fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec) || ec ||
+        !SyncFile(temp.string())) {
         fs::remove(temp, ec);
         return CopyResult::Failed;
     }
     int linked = ::link(temp.c_str(), to.c_str());
     int linkError = errno;
     fs::remove(temp, ec);
-    if (linked == 0) return CopyResult::Copied;
+    if (linked == 0) {
+        SyncFolderOf(to.string());
+        return CopyResult::Copied;
+    }
     return linkError == EEXIST ? CopyResult::Kept : CopyResult::Failed;
 }
 

@@ -35,9 +35,11 @@ void DrawTrack(Canvas& canvas, const MapScene& s) {
 
 void DrawPointer(Canvas& canvas, const MapScene& s) {
     const App& app = *s.app;
+    GpsPointerStyle style = GpsPointerStyleFrom(app.settings);
+    if (!GpsFixIsCurrent(app.gps.fix)) style.colour = kStalePointerColour;
     // A course not known (-777) draws the circle: the pointer knows the marker.
-    DrawGpsPointer(canvas, s.view, app.mapView.pointer->heading, GpsPointerStyleFrom(app.settings),
-                   app.userPointer, app.replay.mode);
+    DrawGpsPointer(canvas, s.view, app.mapView.pointer->heading, style, app.userPointer,
+                   app.replay.mode);
 }
 
 struct LayerRow {

@@ -236,8 +236,11 @@ void ShowFix(App& app, double lat, double lon, double heading) {
 void DrainGpsResults(App& app) {
     GpsMailboxes& mb = app.gps.mailboxes;
     if (auto status = mb.TakeStatus()) {
+        const bool wasCurrent = GpsFixIsCurrent(app.gps.fix);
         app.gps.fix.statusText = *status;
         TheUi(app).Repaint(WindowId::Main);
+        // The pointer greys while the receiver is silent or gone, and back.
+        if (wasCurrent != GpsFixIsCurrent(app.gps.fix)) TheUi(app).Repaint(WindowId::Map);
     }
     if (auto speed = mb.TakeSpeed()) {
         AdoptFix(app, *speed);

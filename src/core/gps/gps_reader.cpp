@@ -21,11 +21,8 @@ void GpsReaderThread::Start(const GpsReaderOptions& options) {
 GpsParserState GpsReaderThread::Stop() {
     if (thread_.joinable()) {
         stop_ = true;
+        // Ends a blocked Read and the pause between re-opens alike.
         links_.port->Wake();
-        {
-            std::lock_guard lock(idleMutex_);
-            idle_.notify_all();
-        }
         thread_.join();
     }
     return input_.state;
@@ -52,33 +49,70 @@ DispatchEnv GpsReaderThread::Env() {
     return env;
 }
 
-void GpsReaderThread::Run(GpsReaderOptions options) {
+void GpsReaderThread::Report(GpsLinkEvent event) {
+    if (event == GpsLinkEvent::None) return;
+    input_.state.fix.statusText = GpsLinkStatusText(event);
+    if (links_.sink) links_.sink->OnStatus(input_.state.fix.statusText);
+}
+
+bool GpsReaderThread::StartUp(const GpsReaderOptions& options, std::uint32_t& tripmateAt) {
     SerialPort& port = *links_.port;
     Clock& clock = *links_.clock;
-
     if (options.sendPvtStart) {
         port.Write(kPvtStartCommand.data(), kPvtStartCommand.size());
         WaitMilliseconds(clock, kPvtStartPauseMs);
     }
-    bool tripmatePending = options.tripmate;
-    const std::uint32_t openedAt = clock.TickCount();
+    tripmateAt = clock.TickCount() + options.tripmateDelayMs;
+    return options.tripmate;
+}
+
+void GpsReaderThread::Run(GpsReaderOptions options) {
+    SerialPort& port = *links_.port;
+    Clock& clock = *links_.clock;
+    GpsLinkWatch watch(options.silenceMs, options.reopenMs);
+
+    std::uint32_t tripmateAt = 0;
+    bool tripmatePending = StartUp(options, tripmateAt);
+    watch.Opened(clock.TickCount());
 
     std::uint8_t buffer[512];
     while (!stop_) {
-        int timeoutMs = -1;
+        std::uint32_t now = clock.TickCount();
+        if (watch.State() == GpsLinkState::Lost) {
+            // Nothing to read: wait for the next try (or to be stopped),
+            // then see whether the device is back.
+            if (const int wait = watch.WaitMs(now); wait > 0) {
+                port.Pause(wait);
+                continue;
+            }
+            if (port.Open(options.portIndex, options.baud) != SerialOpenResult::Opened) {
+                watch.ReopenFailed(clock.TickCount());
+                continue;
+            }
+            portLost_ = false;
+            Report(watch.Opened(clock.TickCount()));
+            tripmatePending = StartUp(options, tripmateAt);
+            watch.Opened(clock.TickCount());
+            continue;
+        }
+
+        int timeoutMs = watch.WaitMs(now);
         if (tripmatePending) {
-            std::uint32_t elapsed = clock.TickCount() - openedAt;
-            if (elapsed >= options.tripmateDelayMs) {
+            // Signed difference: due when the tick has reached tripmateAt.
+            const auto left = static_cast<std::int32_t>(tripmateAt - now);
+            if (left <= 0) {
                 port.Write(reinterpret_cast<const std::uint8_t*>(kTripmateStart),
                            std::strlen(kTripmateStart));
                 tripmatePending = false;
-            } else {
-                timeoutMs = static_cast<int>(options.tripmateDelayMs - elapsed);
+            } else if (timeoutMs < 0 || left < timeoutMs) {
+                timeoutMs = left;
             }
         }
 
         SerialReadResult r = port.Read(buffer, sizeof buffer, timeoutMs);
         if (r.status == SerialReadStatus::Data) {
+            if (r.count == 0) continue;  // only bytes that are not the receiver's
+            Report(watch.Received(clock.TickCount()));
             // Settings and window flags are read once per read, not per byte.
             const DispatchEnv env = Env();
             for (std::size_t i = 0; i < r.count; ++i) {
@@ -86,15 +120,22 @@ void GpsReaderThread::Run(GpsReaderOptions options) {
                 HandleGpsByte(input_, buffer[i], false, env);
             }
         } else if (r.status == SerialReadStatus::HangUp || r.status == SerialReadStatus::Error) {
-            // The receiver was unplugged or the peer went away: say so once,
-            // then wait quietly to be stopped instead of polling a dead port.
-            HandleGpsByte(input_, 1, true, Env());
+            // The receiver was unplugged or the peer went away: the partial
+            // line is dropped, the loss said once, and the port closed until
+            // the device can be opened again (never polled while dead).
+            input_.assembler.DropPartial();
+            port.Close();
             portLost_ = true;
-            std::unique_lock lock(idleMutex_);
-            idle_.wait(lock, [this] { return stop_.load(); });
-            return;
+            const bool reopen = options.portIndex >= 0;
+            Report(watch.Gone(clock.TickCount()));
+            if (!reopen) {
+                while (!stop_) port.Pause(-1);
+                return;
+            }
+        } else if (r.status == SerialReadStatus::Timeout) {
+            Report(watch.Idle(clock.TickCount()));
         }
-        // Timeout and Woken: look at the stop flag and the Tripmate clock.
+        // Woken: look at the stop flag.
     }
 }
 

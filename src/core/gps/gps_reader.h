@@ -4,13 +4,12 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <thread>
 
 #include "gps/dispatch.h"
 #include "gps/gps_input.h"
+#include "gps/gps_link.h"
 
 namespace mw {
 
@@ -30,6 +29,13 @@ struct GpsReaderOptions {
     std::uint32_t tripmateDelayMs = kTripmateDelayMs;
     // Send the Garmin PVT start command first (source 3, no Tripmate).
     bool sendPvtStart = false;
+    // How to open the port again when its device went away ("Com Port"
+    // index and bits per second), and how often. Negative: not re-opened.
+    int portIndex = -1;
+    int baud = 0;
+    std::uint32_t reopenMs = kGpsReopenMs;
+    // No byte for this long makes the receiver silent.
+    std::uint32_t silenceMs = kGpsSilenceMs;
 };
 
 // Everything the thread shares with the GUI thread besides the results.
@@ -63,12 +69,18 @@ public:
     void SetConfig(const NmeaConfig& config);
     NmeaConfig Config() const;
 
-    // True once a hang-up or read error was reported: the thread then only
-    // waits to be stopped.
+    // True while the device is gone (after a hang-up or a read error, until
+    // the port opens again): the thread then only waits, trying the port
+    // every reopenMs, until it is stopped.
     bool PortLost() const { return portLost_.load(); }
 
 private:
     void Run(GpsReaderOptions options);
+    // The start-up bytes of a freshly opened port; returns when the
+    // Tripmate string is due (its tick), if one is.
+    bool StartUp(const GpsReaderOptions& options, std::uint32_t& tripmateAt);
+    // Announces a change of the link through statusText.
+    void Report(GpsLinkEvent event);
     DispatchEnv Env();
 
     GpsReaderLinks links_;
@@ -78,8 +90,6 @@ private:
     std::atomic<int> source_{0};
     std::atomic<bool> useChecksum_{true};
     std::atomic<int> speedUnit_{0};
-    std::mutex idleMutex_;
-    std::condition_variable idle_;
     GpsInput input_;
 };
 

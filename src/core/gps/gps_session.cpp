@@ -56,8 +56,8 @@ GpsOpenOutcome OpenGpsPort(GpsSession& session, const GpsOpenRequest& request, G
     int baudIndex = request.baudIndex;
     if (baudIndex < 0 || baudIndex >= static_cast<int>(kBaudRates.size()))
         baudIndex = kDefaultBaudIndex;
-    switch (
-        session.port->Open(request.portIndex, kBaudRates[static_cast<std::size_t>(baudIndex)])) {
+    const int baud = kBaudRates[static_cast<std::size_t>(baudIndex)];
+    switch (session.port->Open(request.portIndex, baud)) {
         case SerialOpenResult::Busy:
             return GpsOpenOutcome::PortBusy;
         case SerialOpenResult::Failed:
@@ -76,6 +76,10 @@ GpsOpenOutcome OpenGpsPort(GpsSession& session, const GpsOpenRequest& request, G
     options.tripmate = request.tripmate;
     options.tripmateDelayMs = request.tripmateDelayMs;
     options.sendPvtStart = !request.tripmate && request.config.source == kSourcePvt;
+    options.portIndex = request.portIndex;
+    options.baud = baud;
+    options.silenceMs = request.silenceMs;
+    options.reopenMs = request.reopenMs;
     GpsReaderLinks links;
     links.port = session.port;
     links.clock = session.clock;

@@ -39,6 +39,9 @@ struct GpsOpenRequest {
     NmeaConfig config;
     bool tripmate = false;  // "Tripmate GPS"
     std::uint32_t tripmateDelayMs = kTripmateDelayMs;
+    // A receiver quiet this long is silent; a lost one is tried this often.
+    std::uint32_t silenceMs = kGpsSilenceMs;
+    std::uint32_t reopenMs = kGpsReopenMs;
 };
 GpsOpenRequest GpsOpenRequestFrom(const AppSettings& settings, bool reset);
 
@@ -73,7 +76,10 @@ struct GpsSession {
 };
 
 // Opens the port and starts its reader thread. On success statusText is
-// "ON " (in `fix`, the GUI thread's fix). With request.reset, `fix` and the
+// "ON " (in `fix`, the GUI thread's fix). While the port stays open the
+// reader reports through the sink's statusText when the receiver falls
+// silent ("---") or its device goes away ("NC "), each once; a lost device's
+// port is opened again every reopenMs, and "ON " says it is back. With request.reset, `fix` and the
 // parser side forget altitude, satellites and the last PVT course.
 // A Tripmate receiver gets its start string after its delay, a Garmin in PVT
 // mode the PVT start command, both from the reader thread. A port that is

@@ -4,8 +4,11 @@
 // pseudo-terminals or a scripted fake.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <thread>
 
 namespace mw {
 
@@ -52,6 +55,15 @@ public:
 
     // Closes the device. The caller makes sure no Read is running.
     virtual void Close() = 0;
+
+    // Waits up to `timeoutMs` milliseconds, open or closed, unless Wake() is
+    // called: the pause between attempts to open a device that went away.
+    // Returns Woken or Timeout. This default only sleeps a little, so a
+    // port without a wake-up is never waited on for long.
+    virtual SerialReadStatus Pause(int timeoutMs) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs < 0 ? 50 : std::min(timeoutMs, 50)));
+        return SerialReadStatus::Timeout;
+    }
 };
 
 }  // namespace mw

@@ -1,5 +1,7 @@
 #include "support/text.h"
 
+#include "support/durable_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -158,7 +160,12 @@ bool TextFileWriter::Commit() {
     bool ok = !failed_ && std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
     ok = (std::fclose(file_) == 0) && ok;
     file_ = nullptr;
-    if (ok && std::rename(tempPath_.c_str(), path_.c_str()) == 0) return true;
+    if (ok && std::rename(tempPath_.c_str(), path_.c_str()) == 0) {
+        // The folder is synced too: without it a power loss may undo the
+        // rename. The new file is in place either way, so that is success.
+        SyncFolderOf(path_);
+        return true;
+    }
     unlink(tempPath_.c_str());
     return false;
 }

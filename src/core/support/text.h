@@ -101,8 +101,8 @@ public:
     void WriteText(std::string_view text);
     // Writes `text` then CR LF.
     void WriteLine(std::string_view text);
-    // Flushes, syncs and renames over the target. False when any write failed
-    // (the target is then left as it was).
+    // Flushes, syncs and renames over the target, then syncs its folder.
+    // False when any write failed (the target is then left as it was).
     bool Commit();
 
 private:

@@ -9,6 +9,7 @@
 
 #include "geo/datum_convert.h"
 #include "ports/ui.h"
+#include "support/durable_file.h"
 #include "support/line_budget.h"
 #include "support/paths.h"
 #include "support/text.h"
@@ -104,50 +105,20 @@ bool SaveTrackFile(const TrackStore& track, const std::string& path, const Datum
 
 bool AppendTrackLog(const std::string& logPath, double lat, double lon, std::string_view date,
                     std::string_view time, double altitude, int& logNewSegment) {
-    std::string out;
-    bool needsHeader = false;
-    int fd = ::open(logPath.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
-        fd = ::open(logPath.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        needsHeader = true;
-    }
-    if (fd < 0) return false;
-
-    if (!needsHeader) {
-        struct stat st {};
-        if (::fstat(fd, &st) != 0) {
-            ::close(fd);
-            return false;
-        }
-        if (st.st_size == 0) {
-            // Created but never written (a crash right after creation).
-            needsHeader = true;
-        } else {
-            char last = 0;
-            if (::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') out += "\r\n";
-        }
-    }
-    if (needsHeader) {
-        out += HeaderText();
-        logNewSegment = 1;
-    }
-    out += FormatTrackLogLine(lat, lon, logNewSegment, altitude, date, time);
-    out += "\r\n";
-
-    bool ok = WriteAllBytes(fd, out) && ::fdatasync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok) logNewSegment = 0;
-    return ok;
+    const AppendOutcome outcome = AppendLogRecord(logPath, HeaderText(), [&](bool created) {
+        // A new log starts a new segment.
+        if (created) logNewSegment = 1;
+        return FormatTrackLogLine(lat, lon, logNewSegment, altitude, date, time) + "\r\n";
+    });
+    if (outcome == AppendOutcome::Failed) return false;
+    logNewSegment = 0;
+    return true;
 }
 
 bool SaveTrackLogAs(const std::string& logPath, const std::string& path, Ui& ui) {
     bool ok = false;
     if (std::optional<std::string> bytes = ReadWholeFile(logPath)) {
-        TextFileWriter copy(path);
-        if (copy.IsOpen()) {
-            copy.WriteText(*bytes);
-            ok = copy.Commit();
-        }
+        ok = WriteFileAtomically(path, *bytes);
     }
     ShowMessage(ui, ok ? std::string(kSavedAsText) + path : std::string(kTrackNotSavedText));
     return ok;

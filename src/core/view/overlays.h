@@ -81,6 +81,9 @@ struct GpsPointerStyle {
     bool solid = true;          // "Solid Pointer"
 };
 GpsPointerStyle GpsPointerStyleFrom(const AppSettings& settings);
+// The pointer's colour while its fix is not current (the receiver is silent
+// or gone): it stays where the last fix was, greyed.
+inline constexpr Rgb kStalePointerColour{160, 160, 160};
 
 // Heading value meaning "no heading" (compared by absolute value).
 inline constexpr double kNoHeading = 777;

@@ -11,6 +11,7 @@
 
 #include "geo/datum_convert.h"
 #include "ports/ui.h"
+#include "support/durable_file.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -197,38 +198,13 @@ bool AppendWaypointLog(const WaypointStore& store, int index, const std::string&
                        const DatumTable& datums, int mapDatum) {
     const Waypoint* w = store.At(index);
     if (!w) return false;
-    bool needsHeader = false;
-    int fd = ::open(logPath.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
-        fd = ::open(logPath.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        needsHeader = true;
-    }
-    if (fd < 0) return false;
-
-    std::string out;
-    if (!needsHeader) {
-        struct stat st {};
-        if (::fstat(fd, &st) != 0) {
-            ::close(fd);
-            return false;
-        }
-        if (st.st_size == 0) {
-            needsHeader = true;  // created, then cut off before its header
-        } else {
-            // A log whose last line lacks its line end (written elsewhere,
-            // or cut by a power loss) gets one, so the new line stands alone.
-            char last = 0;
-            if (::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') out += "\r\n";
-        }
-    }
-    if (needsHeader)
-        for (const char* line : kWaypointFileHeader) out += std::string(line) + "\r\n";
+    std::string header;
+    for (const char* line : kWaypointFileHeader) header += std::string(line) + "\r\n";
     double lat = w->lat, lon = w->lon;
     ToWgs84(datums, mapDatum, lat, lon);
-    out += FormatWaypointLogLine(*w, lat, lon) + "\r\n";
-
-    bool ok = WriteAllBytes(fd, out) && ::fdatasync(fd) == 0;
-    return ::close(fd) == 0 && ok;
+    const std::string record = FormatWaypointLogLine(*w, lat, lon) + "\r\n";
+    return AppendLogRecord(logPath, header, [&](bool) { return record; }) !=
+           AppendOutcome::Failed;
 }
 
 int CreateWaypoint(WaypointStore& store, const std::optional<std::string>& name, double lat,
@@ -256,11 +232,7 @@ int CreateWaypoint(WaypointStore& store, const std::optional<std::string>& name,
 bool SaveWaypointLogAs(const std::string& logPath, const std::string& path, Ui& ui) {
     bool ok = false;
     if (std::optional<std::string> bytes = ReadWholeFile(logPath)) {
-        TextFileWriter copy(path);
-        if (copy.IsOpen()) {
-            copy.WriteText(*bytes);
-            ok = copy.Commit();
-        }
+        ok = WriteFileAtomically(path, *bytes);
     }
     ShowMessage(ui, ok ? std::string(kWaypointLogSavedAsText) + path
                        : std::string(kWaypointLogNotSavedText));

@@ -1,0 +1,86 @@
+#include "support/durable_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "support/paths.h"
+#include "support/text.h"
+
+namespace mw {
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool SyncFolderOf(const std::string& path) {
+    const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int r;
+    do {
+        r = ::fsync(fd);
+    } while (r != 0 && errno == EINTR);
+    // Some file systems cannot sync a folder at all; nothing more can be done.
+    const bool ok = r == 0 || errno == EINVAL || errno == EROFS;
+    ::close(fd);
+    return ok;
+}
+
+bool SyncFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    TextFileWriter file(path);
+    if (!file.IsOpen()) return false;
+    file.WriteText(bytes);
+    return file.Commit();
+}
+
+AppendOutcome AppendLogRecord(const std::string& path, std::string_view header,
+                              const std::function<std::string(bool created)>& record) {
+    bool created = false;
+    int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        created = true;
+    }
+    if (fd < 0) return AppendOutcome::Failed;
+
+    std::string out;
+    if (!created) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            ::close(fd);
+            return AppendOutcome::Failed;
+        }
+        if (st.st_size == 0) {
+            created = true;  // created, then cut off before its header
+        } else {
+            char last = 0;
+            if (::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') out += "\r\n";
+        }
+    }
+    if (created) out += header;
+    out += record(created);
+
+    // One write: a kill between two records never leaves half of one behind.
+    bool ok = WriteAllBytes(fd, out) && ::fdatasync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) return AppendOutcome::Failed;
+    if (created) SyncFolderOf(path);  // the record is in the file either way
+    return created ? AppendOutcome::Created : AppendOutcome::Appended;
+}
+
+}  // namespace mw

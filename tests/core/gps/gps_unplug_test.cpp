@@ -1,0 +1,139 @@
+// A receiver that falls silent, is unplugged and plugged in again, end to end
+// on a pseudo-terminal. The port's name is a link to it, as /dev/serial/by-id
+// names are to USB devices, so plugging in again is a new pseudo-terminal
+// behind the same name. The periods are shortened to keep the suite quick.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <sys/resource.h>
+
+#include <memory>
+#include <thread>
+
+#include "gps/gps_session.h"
+#include "gps_test_util.h"
+#include "platform/system_clock.h"
+#include "platform/system_serial_port.h"
+#include "pty_util.h"
+#include "testlib/temp_dir.h"
+
+using namespace mw;
+using namespace std::chrono_literals;
+using Said = std::vector<std::string>;
+
+namespace {
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+class Unplugging : public ::testing::Test {
+protected:
+    Unplugging() : port(Table(), dir.Path()), session(port, clock, sink) {
+        PlugIn();
+        request.config = NmeaConfig{kSourceRmc, true, 2};
+        request.silenceMs = 60000;  // only the silence test waits for it
+        request.reopenMs = 100;
+    }
+    GpsPortTable Table() {
+        GpsPortTable t = DefaultGpsPortTable();
+        t[0].device = dir.File("gps");
+        return t;
+    }
+    void PlugIn() {
+        receiver = std::make_unique<gpstest::Pty>();
+        ASSERT_EQ(symlink(receiver->SlavePath().c_str(), dir.File("new").c_str()), 0);
+        ASSERT_EQ(rename(dir.File("new").c_str(), dir.File("gps").c_str()), 0);
+    }
+    // The pseudo-terminal closes and its name goes, as udev removes a USB
+    // device's link (a new pseudo-terminal could reuse the old number).
+    void Unplug() {
+        receiver.reset();
+        unlink(dir.File("gps").c_str());
+    }
+    bool FeedUntilPosition() {
+        const std::size_t before = sink.Locked([&] { return sink.positions.size(); });
+        const std::string rmc =
+            gpstest::WithChecksum("GPRMC,120000,A,4810.000,N,01131.000,E,1.0,90.0,230394,,");
+        for (int i = 0; i < 100; ++i) {
+            receiver->Write(rmc + "\r\n");
+            if (sink.WaitFor([&] { return sink.positions.size() > before; }, 0.05)) return true;
+        }
+        return false;
+    }
+    bool Saying(const Said& expected) {
+        return sink.WaitFor([&] { return sink.statuses == expected; });
+    }
+    // The process's CPU time over `ms` of waiting: the reader must sleep.
+    double CpuOver(std::chrono::milliseconds ms) {
+        const double before = CpuSeconds();
+        std::this_thread::sleep_for(ms);
+        return CpuSeconds() - before;
+    }
+
+    mwtest::TempDir dir;
+    std::unique_ptr<gpstest::Pty> receiver;
+    SystemSerialPort port;
+    SystemClock clock;
+    gpstest::RecordingSink sink;
+    GpsSession session;
+    GpsOpenRequest request;
+    GpsFix fix;
+};
+
+TEST_F(Unplugging, SilenceIsSaidOnceWithoutSpinningAndEndsWithTheNextSentence) {
+    request.silenceMs = 300;
+    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
+    ASSERT_TRUE(FeedUntilPosition());
+    ASSERT_TRUE(Saying({"---"}));
+    EXPECT_LT(CpuOver(400ms), 0.05);
+    EXPECT_EQ(sink.Locked([&] { return sink.statuses; }), Said{"---"});
+    ASSERT_TRUE(FeedUntilPosition());
+    EXPECT_EQ(sink.Locked([&] { return sink.statuses.at(1); }), "ON ");
+}
+
+TEST_F(Unplugging, AnUnpluggedReceiverIsSaidOnceRetriedQuietlyAndFollowedWhenBack) {
+    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
+    ASSERT_TRUE(FeedUntilPosition());
+    Unplug();
+    ASSERT_TRUE(Saying({"NC "}));
+    EXPECT_TRUE(session.reader->PortLost());
+    EXPECT_LT(CpuOver(500ms), 0.05) << "five re-open periods";
+    EXPECT_EQ(sink.Locked([&] { return sink.statuses; }), Said{"NC "}) << "no message storm";
+
+    PlugIn();
+    ASSERT_TRUE(Saying({"NC ", "ON "}));
+    EXPECT_TRUE(FeedUntilPosition());
+
+    Unplug();  // gone again, and switched off meanwhile
+    ASSERT_TRUE(Saying({"NC ", "ON ", "NC "}));
+    const auto t0 = std::chrono::steady_clock::now();
+    CloseGpsPort(session, fix);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 200ms);
+}
+
+TEST_F(Unplugging, ClosingInTheFullReopenPauseIsImmediateAndPvtStartIsResent) {
+    request.config.source = kSourcePvt;
+    const std::string start(kPvtStartCommand.begin(), kPvtStartCommand.end());
+    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
+    EXPECT_EQ(receiver->Read(start.size(), 2000), start);
+    Unplug();
+    ASSERT_TRUE(Saying({"NC "}));
+    PlugIn();
+    EXPECT_EQ(receiver->Read(start.size(), 2000), start) << "a Garmin that is back";
+    ASSERT_TRUE(Saying({"NC ", "ON "}));
+
+    CloseGpsPort(session, fix);
+    request.reopenMs = kGpsReopenMs;
+    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
+    Unplug();
+    ASSERT_TRUE(Saying({"NC ", "ON ", "NC "}));
+    std::this_thread::sleep_for(50ms);  // into the 5 s pause
+    const auto t0 = std::chrono::steady_clock::now();
+    CloseGpsPort(session, fix);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 200ms);
+}
+
+}  // namespace
