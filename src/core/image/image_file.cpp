@@ -182,7 +182,7 @@ bool OpenStrip(ImageFile& f, const std::uint8_t* header) {
 
 std::optional<ImageFile> OpenImageFile(const std::string& path, ImageFault* fault) {
     if (fault) *fault = ImageFault::None;
-    std::FILE* fp = OpenRegularFile(path);
+    std::FILE* fp = OpenForReading(path);
     if (!fp) return std::nullopt;
     ImageFile f;
     f.file = fp;

@@ -46,7 +46,7 @@ bool EndsWithNoCase(std::string_view name, std::string_view suffix) {
 }
 
 std::optional<std::string> ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
-    std::FILE* f = OpenRegularFile(path);
+    std::FILE* f = OpenForReading(path);
     if (!f) return std::nullopt;
     std::string data;
     char buf[16384];

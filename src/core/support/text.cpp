@@ -61,7 +61,7 @@ LineScan ScanLine(const char* data, std::size_t size, std::size_t& pos, std::str
 }  // namespace
 
 TextFileReader::TextFileReader(const std::string& path) {
-    file_ = OpenRegularFile(path);
+    file_ = OpenForReading(path);
     if (file_) buffer_ = std::make_unique<char[]>(kReadBuffer);
 }
 
@@ -105,14 +105,15 @@ int ReadMemoryLine(std::string_view data, std::size_t& cursor, std::string& text
     return ScanLine(data.data(), data.size(), cursor, text, maxChars) == LineScan::NeedMore ? 0 : 1;
 }
 
-std::FILE* OpenRegularFile(const std::string& path) {
-    // Non-blocking so that opening a FIFO without a writer returns at once.
+std::FILE* OpenForReading(const std::string& path) {
+    // Non-blocking so that opening a FIFO without a writer returns at once;
+    // reads block again afterwards.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(fd);
-        errno = EINVAL;
+        errno = EISDIR;
         return nullptr;
     }
     const int flags = fcntl(fd, F_GETFL);
@@ -123,7 +124,7 @@ std::FILE* OpenRegularFile(const std::string& path) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::FILE* f = OpenRegularFile(path);
+    std::FILE* f = OpenForReading(path);
     if (!f) return std::nullopt;
     std::string data;
     char buf[65536];

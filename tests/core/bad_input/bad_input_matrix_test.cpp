@@ -516,7 +516,9 @@ std::string RunCase(const FileKind& f, const Damage& damage, const std::string& 
         close(fds[0]);
         std::string verdict;
         auto fail = [&](const std::string& why) { verdict += why + "; "; };
-        {
+        // Nothing may unwind out of the child into the test framework, or the
+        // child would go on to run the rest of the suite.
+        try {
             const std::string home = root + "/home", user = root + "/user", good = root + "/good",
                               in = root + "/in";
             for (const auto& d : {home, user, good, in}) fs::create_directories(d);
@@ -588,6 +590,10 @@ std::string RunCase(const FileKind& f, const Damage& damage, const std::string& 
             if (!result.accepted && f.reportsRefusal && !unreadable && ui.messages.empty() &&
                 ui.errors.empty())
                 fail("refused without a message");
+        } catch (const std::exception& e) {
+            fail(std::string("threw ") + e.what());
+        } catch (...) {
+            fail("threw");
         }
         (void)!write(fds[1], verdict.data(), verdict.size());
         close(fds[1]);
