@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "core/names/dbase_writer.h"
+#include "gpx/gpx_writer.h"
 #include "geo/datums.h"
 #include "testlib/image_fixtures.h"
 #include "testlib/map_file_writer.h"
@@ -255,6 +257,69 @@ void TextSeeds() {
     Put("fuzz_user_pointer", "pointer.dat", "; my pointer\r\n0,0\r\n8,16\r\n0,10\r\n-8,16\r\n\r\n");
 }
 
+
+void NamesSeeds() {
+    // Byte 0: how many 4-byte units of the tail are the side file, and the
+    // search mode bits (see fuzz_names.cpp).
+    const std::string types = "DATUM,WGS 84\r\n;comment\r\nPPL\r\n\"ADM1, first\"\r\n#####\r\nNOT\r\n";
+    const std::size_t units = (types.size() + 3) / 4;
+    const std::string side = types + std::string(units * 4 - types.size(), ' ');
+    mwtest::DbfTable table;
+    table.fields = mwtest::GazetteerFields(20);
+    table.records = {{"AARAU", "PPL", "P", "47.3925", "8.0444"},
+                     {"BERN", "PPLC", "P", "46.9481", "7.4474"},
+                     {"BERNINA", "MT", "T", "46.3833", "9.9000"},
+                     {"ZUG", "ADM1, first", "A", "47.1667", "8.5167"}};
+    for (int mode = 0; mode < 4; ++mode) {
+        Put("fuzz_names", "sorted" + std::to_string(mode),
+            std::string(1, char(units * 4 + mode)) + table.Bytes() + side);
+    }
+    mwtest::DbfTable cut = table;
+    cut.recordCount = 9;
+    cut.endMark = false;
+    Put("fuzz_names", "cut", std::string(1, char(1)) + cut.Bytes());
+}
+
+void GpxSeeds(const fs::path& scratch) {
+    const std::string path = (scratch / "s.gpx").string();
+    mw::GpxWriter writer(path);
+    for (int i = 0; i < 3; ++i) {
+        mw::Waypoint w;
+        w.name = "WP" + std::to_string(i);
+        w.lat = 48.1 + 0.01 * i;
+        w.lon = 11.5 - 0.01 * i;
+        w.description = "a <b> & \"c\"";
+        w.altitude = 1500 + i;
+        w.proximityDistance = 50 * i;
+        writer.AddWaypoint(w);
+    }
+    mw::Route route;
+    route.name = "Home";
+    route.colour = 255;
+    route.points = {{"Start", -27.47, 153.02}, {"End", -27.48, 153.03}};
+    writer.AddRoute(route);
+    writer.BeginTrack("drive");
+    for (int i = 0; i < 5; ++i) {
+        mw::GpxTrackPoint p;
+        p.lat = 51.0 + i * 0.001;
+        p.lon = -1.0 + i * 0.002;
+        p.newSegment = i == 3;
+        if (i % 2) p.eleMetres = 100.0 + i;
+        if (i > 1) p.time = mw::UtcSeconds(2024, 5, 17, 12, 30, i);
+        writer.AddTrackPoint(p);
+    }
+    if (writer.Commit()) Put("fuzz_gpx", "written.gpx", Slurp(path));
+    Put("fuzz_gpx", "v10.gpx",
+        "<?xml version=\"1.0\"?>\n<gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\">"
+        "<wpt lat=\"-27.5\" lon=\"153\"><name>A,B</name><ele>12.5</ele></wpt>"
+        "<trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2024-05-17T12:30:00+02:00</time></trkpt>"
+        "<trkpt lat=\"x\" lon=\"2\"/></trkseg></trk></gpx>\n");
+    Put("fuzz_gpx", "entities.gpx",
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [<!ENTITY a \"aaaaaaaa\"><!ENTITY b \"&a;&a;&a;\">]>\n"
+        "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><wpt lat=\"1\" lon=\"1\"><name>&b;</name>"
+        "<extensions><other xmlns=\"urn:x\"><deep/></other></extensions></wpt></gpx>\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -277,6 +342,8 @@ int main(int argc, char** argv) {
     RouteSeeds();
     SettingsSeeds(scratch, datums);
     TextSeeds();
+    NamesSeeds();
+    GpxSeeds(scratch);
     fs::remove_all(scratch);
     return 0;
 }

@@ -398,7 +398,7 @@ bool ParseGpxDecimal(std::string_view text, double& value) {
 }
 
 GpxReadResult ReadGpxFile(const std::string& path, GpxSink& sink) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(path),
                                                          &std::fclose);
     if (!file) {
         GpxReadResult r;

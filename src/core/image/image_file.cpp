@@ -9,6 +9,7 @@
 #include <new>
 
 #include "image/byte_order.h"
+#include "support/text.h"
 
 namespace mw {
 
@@ -183,7 +184,7 @@ bool OpenStrip(ImageFile& f, const std::uint8_t* header) {
 
 std::optional<ImageFile> OpenImageFile(const std::string& path, ImageFault* fault) {
     if (fault) *fault = ImageFault::None;
-    std::FILE* fp = std::fopen(path.c_str(), "rb");
+    std::FILE* fp = OpenForReading(path);
     if (!fp) return std::nullopt;
     ImageFile f;
     f.file = fp;

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "support/paths.h"
+#include "support/text.h"
 
 namespace mw {
 
@@ -45,7 +46,7 @@ bool EndsWithNoCase(std::string_view name, std::string_view suffix) {
 }
 
 std::optional<std::string> ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenForReading(path);
     if (!f) return std::nullopt;
     std::string data;
     char buf[16384];

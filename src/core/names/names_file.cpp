@@ -61,7 +61,8 @@ std::shared_ptr<const NamesFile> NamesFile::Open(const std::string& path, NamesO
                                                  bool* truncated) {
     if (truncated) *truncated = false;
     error = NamesOpenError::CannotOpen;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a FIFO without a writer must not hold the open.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -63,7 +63,7 @@ LineScan ScanLine(const char* data, std::size_t size, std::size_t& pos, std::str
 }  // namespace
 
 TextFileReader::TextFileReader(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "rb");
+    file_ = OpenForReading(path);
     if (file_) buffer_ = std::make_unique<char[]>(kReadBuffer);
 }
 
@@ -107,8 +107,26 @@ int ReadMemoryLine(std::string_view data, std::size_t& cursor, std::string& text
     return ScanLine(data.data(), data.size(), cursor, text, maxChars) == LineScan::NeedMore ? 0 : 1;
 }
 
+std::FILE* OpenForReading(const std::string& path) {
+    // Non-blocking so that opening a FIFO without a writer returns at once;
+    // reads block again afterwards.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return nullptr;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags != -1) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* f = fdopen(fd, "rb");
+    if (!f) ::close(fd);
+    return f;
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenForReading(path);
     if (!f) return std::nullopt;
     std::string data;
     char buf[65536];

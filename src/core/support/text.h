@@ -85,6 +85,13 @@ void ForEachLine(TextFileReader& file, Fn&& fn, std::size_t maxChars = kShortLin
 // Reads a whole file into memory; nullopt when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
+// Opens `path` for reading ("rb"); null when it cannot be opened or is a
+// folder (which reads in odd ways). The open never waits: a FIFO without a
+// writer reads as empty instead of holding the program forever. Devices and
+// FIFOs may never end, so readers bound what they read. Every reader of the
+// user's files opens them through here.
+std::FILE* OpenForReading(const std::string& path);
+
 // A file written through a temporary file in the same folder and renamed over
 // the target by Commit(), so a crash or a full disk never leaves half a file
 // where a good one was. Without Commit() the temporary file is removed.

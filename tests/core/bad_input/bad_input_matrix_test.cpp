@@ -1,0 +1,653 @@
+// Every kind of file the program reads, damaged every way a stranger's file
+// or a failing disk can damage it. Each case runs in a forked child with an
+// address-space limit and an alarm, so a crash, a hang or a runaway
+// allocation fails that case only. Expected of every case: the child exits
+// normally, a refused load leaves the program's previous state (the loaded
+// map and the stores) as it was, and nothing is written.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include "app/app.h"
+#include "app/map_commands.h"
+#include "app/name_commands.h"
+#include "config/settings.h"
+#include "core/names/dbase_writer.h"
+#include "gpx/gpx_transfer.h"
+#include "gpx/gpx_writer.h"
+#include "image/bitmap.h"
+#include "nav/route_file.h"
+#include "testlib/fake_ui.h"
+#include "testlib/image_fixtures.h"
+#include "testlib/map_file_writer.h"
+#include "testlib/temp_dir.h"
+#include "track/track_file.h"
+#include "view/user_pointer.h"
+#include "waypoint/waypoint_file.h"
+
+namespace fs = std::filesystem;
+using namespace mw;
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// What a load may use beyond what the child already holds. A reader that
+// trusts a header's size, or holds a whole 100 MB file, runs out here.
+constexpr rlim_t kHeadroomBytes = rlim_t{192} << 20;
+constexpr unsigned kCaseSeconds = 60;
+constexpr std::size_t kLongLineBytes = std::size_t{100} << 20;
+
+// ---- valid files, made by the program's own writers and the test makers ----
+
+mwtest::CalibrationFileText MapText() {
+    mwtest::CalibrationFileText calib = mwtest::CoverageMap(50, 10, 51, 11, 5);
+    calib.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(199, 199, 50, 11)};
+    return calib;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string TiledImageBytes() {
+    mwtest::TempDir dir;
+    mwtest::WriteMapImage(dir.Path(), MapText());
+    return Slurp(dir.File("test.mwf2"));
+}
+
+std::string StripImageBytes() {
+    mwtest::StripContent strip;
+    strip.bitsPerPixel = 8;
+    strip.colours = mwtest::MakeColourTable(256);
+    auto picture = mwtest::MakeMapLikeIndexed(200, 200, 256, 7);
+    for (int y = 0; y < picture.height; ++y)
+        strip.indices.emplace_back(picture.Row(y), picture.Row(y) + picture.width);
+    return mwtest::MakeStripFile(strip);
+}
+
+std::string BmpBytes() {
+    mwtest::BmpContent bmp;
+    bmp.width = 16;
+    bmp.height = 8;
+    bmp.bits = 8;
+    for (int i = 0; i < 256; ++i) bmp.colours.push_back(0x010101u * static_cast<unsigned>(i));
+    for (int i = 0; i < bmp.width * bmp.height; ++i) bmp.pixels.push_back(static_cast<unsigned>(i % 256));
+    return mwtest::MakeBmpFile(bmp);
+}
+
+mwtest::DbfTable Gazetteer() {
+    mwtest::DbfTable table;
+    table.fields = mwtest::GazetteerFields(20);
+    for (int i = 0; i < 40; ++i)
+        table.records.push_back({"PLACE" + std::to_string(100 + i), "PPL", "P",
+                                 std::to_string(50.1 + i * 0.01), std::to_string(10.2 + i * 0.01)});
+    return table;
+}
+
+constexpr const char* kTypesText = "DATUM,WGS 84\r\n;codes\r\nPPL\r\n\"ADM1, first\"\r\nMT\r\n";
+
+std::string TrackText() {
+    mwtest::TempDir dir;
+    const DatumTable datums;
+    TrackStore track;
+    for (int i = 0; i < 10; ++i) AddTrackPoint(track, 50.2 + i * 0.01, 10.3, i == 0);
+    SaveTrackFile(track, dir.File("t.plt"), datums, kDatumWgs84, nullptr);
+    return Slurp(dir.File("t.plt"));
+}
+
+std::string WaypointText() {
+    mwtest::TempDir dir;
+    const DatumTable datums;
+    WaypointStore store;
+    for (int i = 0; i < 10; ++i) {
+        Waypoint w;
+        w.name = "WP" + std::to_string(i);
+        w.lat = 50.2 + i * 0.01;
+        w.lon = 10.4;
+        store.Put(i, w);
+    }
+    SaveWaypointFile(store, dir.File("w.wpt"), datums, kDatumWgs84, nullptr);
+    return Slurp(dir.File("w.wpt"));
+}
+
+std::string RouteText() {
+    return "Mapwanderer Route File\r\nWGS 84\r\nReserved\r\nReserved\r\n"
+           "R,0,Home,The way home,255\r\nW,0,,,Start,50.47,10.26\r\nW,1,,,Bridge,50.48,10.30\r\n"
+           "R,1,Second,,\r\nW,0,,,A,50.5,10.12\r\nW,1,,,B,50.6,10.9\r\n";
+}
+
+std::string GpxText() {
+    mwtest::TempDir dir;
+    GpxWriter writer(dir.File("g.gpx"));
+    for (int i = 0; i < 5; ++i) {
+        Waypoint w;
+        w.name = "G" + std::to_string(i);
+        w.lat = 50.3 + 0.01 * i;
+        w.lon = 10.5;
+        writer.AddWaypoint(w);
+    }
+    Route route;
+    route.name = "Imported";
+    route.points = {{"A", 50.1, 10.1}, {"B", 50.2, 10.2}};
+    writer.AddRoute(route);
+    writer.BeginTrack("t");
+    for (int i = 0; i < 8; ++i) {
+        GpxTrackPoint p;
+        p.lat = 50.7;
+        p.lon = 10.1 + 0.01 * i;
+        p.time = UtcSeconds(2024, 5, 17, 12, 0, i);
+        writer.AddTrackPoint(p);
+    }
+    return writer.Commit() ? Slurp(dir.File("g.gpx")) : std::string();
+}
+
+// The main settings file as the program writes it; with `value`, every
+// key's value replaced by it.
+std::string SettingsText(const std::string& value = "") {
+    mwtest::TempDir dir;
+    const DatumTable datums;
+    AppSettings settings;
+    WriteConfiguration(dir.Path(), datums, settings);
+    std::string text = Slurp(dir.File(kMainConfigFile));
+    if (value.empty()) return text;
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        const std::size_t comma = line.find(',');
+        out += (comma == std::string::npos ? line : line.substr(0, comma + 1) + value) + "\n";
+        at = end + 1;
+    }
+    return out;
+}
+
+// ---- byte surgery for the header damages ----
+
+std::string Le32At(std::string bytes, std::size_t at, std::uint32_t v) {
+    if (bytes.size() < at + 4) bytes.resize(at + 4, '\0');
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    return bytes;
+}
+std::string Le16At(std::string bytes, std::size_t at, std::uint16_t v) {
+    if (bytes.size() < at + 2) bytes.resize(at + 2, '\0');
+    bytes[at] = static_cast<char>(v & 0xFF);
+    bytes[at + 1] = static_cast<char>(v >> 8);
+    return bytes;
+}
+std::string FromEnd32(const std::string& bytes, std::size_t back, std::uint32_t v) {
+    return Le32At(bytes, bytes.size() - back, v);
+}
+std::string Repeat(const std::string& head, const std::string& line, std::size_t n,
+                   const std::string& tail = "") {
+    std::string s = head;
+    s.reserve(head.size() + line.size() * n + tail.size());
+    for (std::size_t i = 0; i < n; ++i) s += line;
+    return s + tail;
+}
+
+// ---- the formats ----
+
+// The program's state a load may change, as one comparable text.
+std::string Fingerprint(const App& app) {
+    std::string s = Format("map %d %s|", app.map.mapLoaded, app.map.mapFilePath.c_str());
+    app.waypoints.ForEach([&](int i, const Waypoint& w) { s += Format("w%d %s|", i, w.name.c_str()); });
+    for (const Route& r : app.routes.Routes()) s += "r " + r.name + Format(" %zu|", r.points.size());
+    s += Format("t %d|", app.track.PointCount());
+    // The open gazetteer is not part of it: loading another closes it first,
+    // whether or not the new one opens.
+    return s;
+}
+
+struct Context {
+    App& app;
+    mwtest::FakeUi& ui;
+    std::string dir;  // the damaged file's folder
+};
+
+struct Load {
+    bool accepted;  // the reader took the file (a partial read counts)
+};
+
+using Absurd = std::pair<const char*, std::function<std::string()>>;
+
+struct FileKind {
+    const char* name;
+    std::string file;  // the damaged file, in the input folder ("home/...": in the home)
+    std::function<std::string()> valid;
+    // Valid companions the load needs beside the damaged file.
+    std::function<void(const std::string& dir)> companions;
+    std::function<Load(Context&, const std::string& path)> load;
+    bool text;  // the long-line case is a line, else a sparse tail
+    std::vector<Absurd> absurd;
+    // Refusals of this format are reported to the user.
+    bool reportsRefusal;
+};
+
+void WriteValidMap(const std::string& dir, bool withImage) {
+    std::ofstream(dir + "/m.map", std::ios::binary) << MapText().Text();
+    if (withImage) mwtest::WriteMapImage(dir, MapText());
+}
+
+std::vector<FileKind> Formats() {
+    const auto mapLoad = [](Context& c, const std::string&) {
+        return Load{LoadMapFile(c.app, c.dir + "/m.map")};
+    };
+    std::vector<FileKind> f;
+    f.push_back({"calibration", "m.map", [] { return MapText().Text(); },
+                 [](const std::string& d) { mwtest::WriteMapImage(d, MapText()); }, mapLoad, true,
+                 {{"point at 2^31", [] {
+                       auto c = MapText();
+                       c.points = {mwtest::PointAt(2147483647, -2147483647, 51, 10),
+                                   mwtest::PointAt(199, 199, 50, 11)};
+                       return c.Text();
+                   }},
+                  {"10^6 border corners", [] {
+                       auto c = MapText();
+                       c.borderCount = 1000000;
+                       return c.Text();
+                   }},
+                  {"10^6 lines", [] { return Repeat(MapText().Text(), "Point01,xy,1,1,in, deg,\r\n", 1000000); }}},
+                 true});
+    f.push_back({"mwf2 image", "test.mwf2", TiledImageBytes,
+                 [](const std::string& d) { WriteValidMap(d, false); }, mapLoad, false,
+                 {{"width 2^31", [] { return Le32At(TiledImageBytes(), 18, 0x80000000u); }},
+                  {"height -2^31", [] { return Le32At(TiledImageBytes(), 22, 0x80000000u); }},
+                  {"32767 levels", [] { return Le16At(TiledImageBytes(), 58, 0x7FFF); }},
+                  {"level table past end", [] { return FromEnd32(TiledImageBytes(), 4, 0xFFFFFFF0u); }},
+                  {"last level past end", [] { return FromEnd32(TiledImageBytes(), 8, 0x7FFFFFFFu); }},
+                  {"tile size 65535", [] { return Le16At(TiledImageBytes(), 6, 0xFFFF); }}},
+                 true});
+    f.push_back({"mwf image", "test.mwf", StripImageBytes,
+                 [](const std::string& d) { WriteValidMap(d, false); }, mapLoad, false,
+                 {{"width 2^31", [] { return Le32At(StripImageBytes(), 18, 0x80000000u); }},
+                  {"height 2^31-1", [] { return Le32At(StripImageBytes(), 22, 0x7FFFFFFFu); }},
+                  {"row table past end", [] { return FromEnd32(StripImageBytes(), 4, 0xFFFFFFF0u); }},
+                  {"4e9 bits a pixel", [] { return Le16At(StripImageBytes(), 28, 0xFFFF); }}},
+                 true});
+    f.push_back({"BMP", "p.bmp", BmpBytes, nullptr,
+                 [](Context&, const std::string& p) { return Load{LoadBitmapFile(p).has_value()}; }, false,
+                 {{"width 2^31", [] { return Le32At(BmpBytes(), 18, 0x80000000u); }},
+                  {"height -2^31", [] { return Le32At(BmpBytes(), 22, 0x80000000u); }},
+                  {"pixels past end", [] { return Le32At(BmpBytes(), 10, 0xFFFFFFF0u); }},
+                  {"4e9 colours", [] { return Le32At(BmpBytes(), 46, 4000000000u); }},
+                  {"65535 bits", [] { return Le16At(BmpBytes(), 28, 0xFFFF); }}},
+                 false});
+    f.push_back({"track", "t.plt", TrackText, nullptr,
+                 [](Context& c, const std::string& p) {
+                     return Load{LoadTrackFile(c.app.track, p, c.app.datums, c.app.map.datumIndex, &c.ui)};
+                 },
+                 true,
+                 {{"count line 4e9", [] {
+                       // Line 6 of the header is where a point count would be.
+                       std::string s = TrackText();
+                       std::size_t at = 0;
+                       for (int i = 0; i < 5; ++i) at = s.find('\n', at) + 1;
+                       return s.replace(at, s.find('\n', at) - at, "4000000000,4000000000\r");
+                   }},
+                  {"10^6 points", [] { return Repeat(TrackText(), "50.5,10.5,0,-777.0,,,\r\n", 1000000); }},
+                  {"huge numbers", [] { return Repeat(TrackText(), "1e308,-1e308,2147483648,1e400\r\n", 10); }}},
+                 false});
+    f.push_back({"waypoint", "w.wpt", WaypointText, nullptr,
+                 [](Context& c, const std::string& p) {
+                     return Load{ReadWaypointFile(c.app.waypoints, p, c.app.datums, c.app.map.datumIndex, &c.ui)};
+                 },
+                 true,
+                 {{"index 4e9", [] { return Repeat(WaypointText(), "4000000000,X,50.5,10.5,,0,1,3,0,65535,,0,0,0,-777,6,0,17\r\n", 3); }},
+                  {"10^6 waypoints", [] { return Repeat(WaypointText(), "1,W,50.5,10.5,,0,1,3,0,65535,,0,0,2147483648,-777,6,0,17\r\n", 1000000); }}},
+                 false});
+    f.push_back({"route", "r.rte", RouteText, nullptr,
+                 [](Context& c, const std::string& p) {
+                     return Load{LoadRouteFile(c.app.routes, p, c.app.datums, c.app.map.datumIndex, &c.ui)};
+                 },
+                 true,
+                 {{"route 4e9", [] { return Repeat(RouteText(), "R,4000000000,Big,,4294967295\r\nW,4000000000,,,P,50,10\r\n", 3); }},
+                  {"10^6 points", [] { return Repeat(RouteText(), "W,1,,,P,50.5,10.5\r\n", 1000000); }}},
+                 false});
+    f.push_back({"names table", "p.names", [] { return Gazetteer().Bytes(); },
+                 [](const std::string& d) { std::ofstream(d + "/p.types", std::ios::binary) << kTypesText; },
+                 [](Context& c, const std::string& p) { return Load{LoadNamesDatabase(c.app, p)}; }, false,
+                 {{"4e9 records", [] {
+                       auto t = Gazetteer();
+                       t.recordCount = 4000000000u;
+                       return t.Bytes();
+                   }},
+                  {"header length 65535", [] {
+                       auto t = Gazetteer();
+                       t.headerLength = 0xFFFF;
+                       return t.Bytes();
+                   }},
+                  {"record length 65535", [] {
+                       auto t = Gazetteer();
+                       t.recordLength = 0xFFFF;
+                       return t.Bytes();
+                   }},
+                  {"no end mark", [] {
+                       auto t = Gazetteer();
+                       t.terminator = false;
+                       return t.Bytes();
+                   }}},
+                 true});
+    f.push_back({"names types", "p.types", [] { return std::string(kTypesText); },
+                 [](const std::string& d) { std::ofstream(d + "/p.names", std::ios::binary) << Gazetteer().Bytes(); },
+                 [](Context& c, const std::string&) { return Load{LoadNamesDatabase(c.app, c.dir + "/p.names")}; },
+                 true,
+                 {{"10^6 codes", [] { return Repeat("", "CODE\r\n", 1000000); }},
+                  {"datum line 2^20", [] { return "DATUM," + std::string(1 << 20, 'W') + "\r\n"; }}},
+                 false});
+    f.push_back({"GPX", "g.gpx", GpxText, nullptr,
+                 [](Context& c, const std::string& p) {
+                     // As "Import GPX" does it.
+                     const GpxImportReport report = ImportGpxFile(p, c.app.waypoints, c.app.routes, c.app.track,
+                                                                  c.app.datums, c.app.map.datumIndex);
+                     const std::string message = GpxImportMessage(report);
+                     if (!message.empty()) c.ui.ShowMessage(message);
+                     return Load{report.read.ok};
+                 },
+                 true,
+                 {{"10^6 levels", [] {
+                       return Repeat("<?xml version=\"1.0\"?>\n<gpx xmlns=\"http://www.topografix.com/GPX/1/1\">",
+                                     "<extensions>", 1000000);
+                   }},
+                  {"entity bomb", [] {
+                       std::string s = "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [<!ENTITY a0 \"xxxxxxxxxx\">";
+                       for (int i = 1; i < 10; ++i)
+                           s += Format("<!ENTITY a%d \"&a%d;&a%d;&a%d;&a%d;&a%d;&a%d;&a%d;&a%d;&a%d;&a%d;\">", i,
+                                       i - 1, i - 1, i - 1, i - 1, i - 1, i - 1, i - 1, i - 1, i - 1, i - 1);
+                       return s + "]>\n<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><wpt lat=\"1\" "
+                                  "lon=\"1\"><name>&a9;</name></wpt></gpx>\n";
+                   }},
+                  {"10^6 waypoints", [] {
+                       return Repeat("<gpx xmlns=\"http://www.topografix.com/GPX/1/1\">",
+                                     "<wpt lat=\"1e308\" lon=\"4000000000\"><ele>-1e400</ele></wpt>", 1000000,
+                                     "</gpx>");
+                   }}},
+                 true});
+    f.push_back({"settings", std::string("home/") + kMainConfigFile, [] { return SettingsText(); }, nullptr,
+                 [](Context& c, const std::string&) {
+                     AppSettings s;
+                     ReadConfiguration(c.app.state.programFolder, c.app.datums, s);
+                     return Load{true};
+                 },
+                 true,
+                 {{"value 2^31", [] { return SettingsText("2147483648"); }},
+                  {"value 1e400", [] { return SettingsText("-1e400"); }},
+                  {"10^6 lines", [] { return Repeat("", "Key,4000000000\r\n", 1000000); }}},
+                 false});
+    f.push_back({"datums.dat", "home/datums.dat",
+                 [] { return std::string("My Datum,20,-87,-98,-121\r\nOther,3,10,20,30\r\n"); }, nullptr,
+                 [](Context& c, const std::string&) {
+                     DatumTable table;
+                     return Load{LoadUserDatums(table, c.app.state.programFolder) >= kBuiltinDatumCount};
+                 },
+                 true,
+                 {{"ellipsoid 4e9", [] { return std::string("Big,4000000000,1e308,-1e308,nan\r\n"); }},
+                  {"10^6 rows", [] { return Repeat("", "D,1,1,1,1\r\n", 1000000); }}},
+                 false});
+    f.push_back({"pointer", "home/userPointer1.dat", [] { return std::string("0,0\r\n8,16\r\n0,10\r\n-8,16\r\n"); },
+                 nullptr,
+                 [](Context& c, const std::string&) {
+                     return Load{!LoadUserPointer(c.app.state.programFolder).empty()};
+                 },
+                 true,
+                 {{"vertex 2^31", [] { return std::string("2147483648,-2147483649\r\n0,0\r\n1,1\r\n"); }},
+                  {"10^6 vertices", [] { return Repeat("", "1,2\r\n", 1000000); }}},
+                 false});
+    return f;
+}
+
+// ---- the damages ----
+
+enum class Kind { Bytes, LongLine, Folder, Fifo, Vanishing };
+
+struct Damage {
+    std::string name;
+    Kind kind = Kind::Bytes;
+    std::function<std::string()> bytes;
+};
+
+std::vector<Damage> Damages(const FileKind& f) {
+    std::vector<Damage> d;
+    for (int k = 0; k < 8; ++k) {
+        d.push_back({k == 0 ? "empty" : Format("cut at %d/8", k), Kind::Bytes, [&f, k] {
+                         std::string s = f.valid();
+                         return s.substr(0, s.size() * static_cast<std::size_t>(k) / 8);
+                     }});
+    }
+    d.push_back({"random bytes", Kind::Bytes, [] {
+                     std::mt19937 rng(20);
+                     std::string s(64 * 1024, '\0');
+                     for (char& c : s) c = static_cast<char>(rng());
+                     return s;
+                 }});
+    d.push_back({"random after a valid header", Kind::Bytes, [&f] {
+                     std::mt19937 rng(21);
+                     std::string s = f.valid();
+                     for (std::size_t i = std::min<std::size_t>(s.size(), 64); i < s.size(); ++i)
+                         s[i] = static_cast<char>(rng());
+                     return s;
+                 }});
+    for (const Absurd& a : f.absurd) d.push_back({a.first, Kind::Bytes, a.second});
+    d.push_back({"100 MB", Kind::LongLine, nullptr});
+    d.push_back({"a folder", Kind::Folder, nullptr});
+    d.push_back({"a FIFO", Kind::Fifo, nullptr});
+    d.push_back({"vanishing", Kind::Vanishing, nullptr});
+    return d;
+}
+
+// 100 MB, written a megabyte at a time: a text file gets its first line
+// continued without a line end; a binary file a sparse tail of zeros.
+void WriteHuge(const std::string& path, const std::string& valid, bool text) {
+    std::ofstream out(path, std::ios::binary);
+    if (!text) {
+        out << valid;
+        out.close();
+        fs::resize_file(path, kLongLineBytes);
+        return;
+    }
+    const std::string first = valid.substr(0, valid.find_first_of("\r\n"));
+    std::string chunk;
+    while (chunk.size() < (1u << 20)) chunk += first.empty() ? std::string("1234567890,") : first + ",";
+    out << chunk.substr(0, chunk.size() - 1);
+    for (std::size_t written = chunk.size(); written < kLongLineBytes; written += chunk.size()) out << chunk;
+}
+
+// Every file below `root`, with its size and change time.
+std::string Listing(const std::string& root) {
+    std::string s;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        struct stat st {};
+        if (lstat(e.path().c_str(), &st) != 0) continue;
+        s += e.path().string() + Format(" %lld %lld.%09ld\n", static_cast<long long>(st.st_size),
+                                        static_cast<long long>(st.st_mtim.tv_sec), st.st_mtim.tv_nsec);
+    }
+    return s;
+}
+
+// The lines of `after` that `before` does not have.
+std::string Changed(const std::string& before, const std::string& after) {
+    std::string out;
+    for (std::size_t at = 0; at < after.size();) {
+        std::size_t end = after.find('\n', at);
+        const std::string line = after.substr(at, end - at + 1);
+        if (before.find(line) == std::string::npos) out += line;
+        at = end + 1;
+    }
+    return out;
+}
+
+rlim_t CurrentAddressSpace() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmSize:", 0) == 0) return static_cast<rlim_t>(std::stoull(line.substr(7))) << 10;
+    return 0;
+}
+
+// Runs one case; the child's verdict comes back as text (empty: passed).
+std::string RunCase(const FileKind& f, const Damage& damage, const std::string& root) {
+    int fds[2];
+    if (pipe(fds) != 0) return "pipe failed";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        std::string verdict;
+        auto fail = [&](const std::string& why) { verdict += why + "; "; };
+        // Nothing may unwind out of the child into the test framework, or the
+        // child would go on to run the rest of the suite.
+        try {
+            const std::string home = root + "/home", user = root + "/user", good = root + "/good",
+                              in = root + "/in";
+            for (const auto& d : {home, user, good, in}) fs::create_directories(d);
+            mwtest::FakeUi ui;
+            App app;
+            app.ports.ui = &ui;
+            if (!StartApplication(app, home, user, 480, 640)) fail("no start");
+            // The state a bad file must not disturb.
+            WriteValidMap(good, true);
+            std::ofstream(good + "/g.names", std::ios::binary) << Gazetteer().Bytes();
+            if (!LoadMapFile(app, good + "/m.map") || !LoadNamesDatabase(app, good + "/g.names"))
+                fail("no previous state");
+            Waypoint w;
+            w.name = "KEEP";
+            w.lat = 50.5;
+            w.lon = 10.5;
+            app.waypoints.Put(0, w);
+            app.routes.Assign({Route{"KEEP", "", 0, {{"P", 50.5, 10.5}}}});
+            AddTrackPoint(app.track, 50.5, 10.5, 1);
+
+            const bool inHome = f.file.rfind("home/", 0) == 0;
+            const std::string dir = inHome ? home : in;
+            const std::string path = root + (inHome ? std::string("/") : std::string("/in/")) + f.file;
+            if (f.companions) f.companions(dir);
+            std::thread vanisher;
+            switch (damage.kind) {
+            case Kind::Bytes: std::ofstream(path, std::ios::binary) << damage.bytes(); break;
+            case Kind::LongLine: WriteHuge(path, f.valid(), f.text); break;
+            case Kind::Folder: fs::create_directories(path); break;
+            case Kind::Fifo: mkfifo(path.c_str(), 0600); break;
+            case Kind::Vanishing: {
+                // A large valid-looking file that is cut short, then removed,
+                // while the load runs.
+                WriteHuge(path, f.valid(), f.text);
+                vanisher = std::thread([path] {
+                    usleep(2000);
+                    truncate(path.c_str(), kLongLineBytes / 3);
+                    usleep(2000);
+                    truncate(path.c_str(), 0);
+                    unlink(path.c_str());
+                });
+                break;
+            }
+            }
+            const std::string before = Fingerprint(app);
+            const std::string files = Listing(root);
+            ui.messages.clear();
+            if (!kSanitized) {
+                rlimit limit{};
+                limit.rlim_cur = limit.rlim_max = CurrentAddressSpace() + kHeadroomBytes;
+                setrlimit(RLIMIT_AS, &limit);
+            }
+            alarm(kCaseSeconds);
+            Context c{app, ui, dir};
+            const Load result = f.load(c, path);
+            alarm(0);
+            if (vanisher.joinable()) vanisher.join();
+            if (!result.accepted && Fingerprint(app) != before)
+                fail("state changed: " + before + " -> " + Fingerprint(app));
+            // A file the reader took (a partial read counts) may be remembered
+            // as the last one; a refused one leaves every file alone.
+            if (!result.accepted && damage.kind != Kind::Vanishing) {
+                const std::string after = Listing(root);
+                if (after != files) fail("files written: " + Changed(files, after));
+            }
+            // What cannot be read at all (a folder, a FIFO) is refused quietly,
+            // as a missing file is; damaged contents are reported.
+            const bool unreadable = damage.kind == Kind::Folder || damage.kind == Kind::Fifo;
+            if (!result.accepted && f.reportsRefusal && !unreadable && ui.messages.empty() &&
+                ui.errors.empty())
+                fail("refused without a message");
+        } catch (const std::exception& e) {
+            fail(std::string("threw ") + e.what());
+        } catch (...) {
+            fail("threw");
+        }
+        (void)!write(fds[1], verdict.data(), verdict.size());
+        close(fds[1]);
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string verdict;
+    char buffer[512];
+    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) verdict.append(buffer, static_cast<std::size_t>(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFSIGNALED(status))
+        verdict += WTERMSIG(status) == SIGALRM ? "hang" : std::string("killed by ") + strsignal(WTERMSIG(status));
+    else if (WEXITSTATUS(status) != 0)
+        verdict += Format("exit %d", WEXITSTATUS(status));
+    return verdict;
+}
+
+class BadInput : public ::testing::TestWithParam<int> {};
+
+TEST_P(BadInput, NoCrashNoHangBoundedMemoryStateKeptNothingWritten) {
+    const FileKind f = Formats()[static_cast<std::size_t>(GetParam())];
+    mwtest::TempDir scratch;
+    int n = 0;
+    for (const Damage& d : Damages(f)) {
+        const std::string root = scratch.File(Format("case%02d", n++));
+        EXPECT_EQ(RunCase(f, d, root), "") << f.name << ", " << d.name;
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+}
+
+// The limit is real: a reader that allocates what a header claims dies in
+// the child, and the case fails instead of the machine swapping.
+TEST(BadInputHarness, AReaderThatTrustsAHugeSizeFailsItsCase) {
+    if (kSanitized) GTEST_SKIP() << "sanitizers reserve terabytes of address space; no limit is set";
+    FileKind greedy{"greedy", "x.bin", [] { return std::string("x"); }, nullptr,
+                    [](Context&, const std::string&) {
+                        std::vector<char> block(std::size_t{512} << 20, 1);
+                        return Load{block[block.size() - 1] == 1};
+                    },
+                    false, {}, false};
+    Damage once{"empty", Kind::Bytes, [] { return std::string(); }};
+    mwtest::TempDir scratch;
+    EXPECT_NE(RunCase(greedy, once, scratch.File("case")), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, BadInput, ::testing::Range(0, static_cast<int>(Formats().size())),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             std::string s = Formats()[static_cast<std::size_t>(info.param)].name;
+                             for (char& c : s)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return s;
+                         });
+
+}  // namespace
