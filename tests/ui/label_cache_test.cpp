@@ -94,8 +94,6 @@ private slots:
 
     void smallBudgetKeepsEveryLabelOfThePaint() {
         // Room for about three labels of this size.
-        const Label probe{" Label 00 ", 12, 400, kBlack, kWhite};
-        const QImage one = Draw(probe, nullptr);
         QFontMetrics m([] {
             QFont f;
             f.setPixelSize(12);
@@ -126,7 +124,6 @@ private slots:
             QVERIFY(cache.Count() >= 1);
             QVERIFY(cache.Count() <= 3);
         }
-        Q_UNUSED(one);
     }
 
     void labelsOfThePaintInProgressStay() {
@@ -165,7 +162,7 @@ private slots:
         QTest::newRow("zones of 20") << false << false << 20;
         QTest::newRow("zones of 3, highlights") << true << false << 133;
         QTest::newRow("zones of 400, black and white") << false << true << 1;
-        QTest::newRow("zones of 31") << true << true << 13;
+        QTest::newRow("zones of 29") << true << true << 14;
     }
     void layersLookAsDrawnDirectly() {
         QFETCH(bool, highlight);
