@@ -160,14 +160,17 @@ void BM_RoutesNullCanvas(benchmark::State& state) {
 }
 BENCHMARK(BM_RoutesNullCanvas)->Unit(benchmark::kMicrosecond);
 
+// Labels come from the thread's label cache (warm after the first paint, as
+// in a window repainted over the same view) unless `cache` is null.
 template <typename Draw>
-void IntoImage(benchmark::State& state, Draw&& draw) {
+void IntoImage(benchmark::State& state, Draw&& draw,
+               mw::LabelCache* cache = &mw::LabelCache::ForThisThread()) {
     QImage image(kViewW, kViewH, QImage::Format_RGB32);
     image.fill(Qt::white);
     for (auto _ : state) {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing, false);
-        mw::QtCanvas canvas(painter);
+        mw::QtCanvas canvas(painter, cache);
         draw(canvas);
     }
 }
@@ -178,6 +181,15 @@ void BM_RoutesQt(benchmark::State& state) {
     IntoImage(state, [&](mw::Canvas& c) { mw::DrawRoutes(c, scene.routes, scene.view, style); });
 }
 BENCHMARK(BM_RoutesQt)->Arg(0)->Arg(1)->ArgName("labels")->Unit(benchmark::kMicrosecond);
+
+// Every label drawn with QPainter::drawText, as before the label cache.
+void BM_RoutesQtUncachedLabels(benchmark::State& state) {
+    Scene& scene = TheScene();
+    const mw::RouteStyle style = Style(true);
+    IntoImage(
+        state, [&](mw::Canvas& c) { mw::DrawRoutes(c, scene.routes, scene.view, style); }, nullptr);
+}
+BENCHMARK(BM_RoutesQtUncachedLabels)->Unit(benchmark::kMicrosecond);
 
 // Passes only the polylines on, to see what the lines cost by themselves.
 class LinesOnly : public NullCanvas {

@@ -79,15 +79,28 @@ public:
     int TextHeight(const std::string&, int h, int) override { return h; }
 };
 
-void PaintWaypoints(benchmark::State& state, bool inView, bool names = true, bool zones = true) {
+// Labels: the thread's label cache, warm after the first paint as in a
+// window repainted over the same view; None draws each label with
+// QPainter::drawText (as every paint did before the cache); Cold starts each
+// paint with an empty cache (the first paint of a view).
+enum class Labels { Cached, None, Cold };
+
+void PaintWaypoints(benchmark::State& state, bool inView, bool names = true, bool zones = true,
+                    Labels labels = Labels::Cached) {
     const WaypointStore store = Store(inView);
     const OverlayGeometry view = View();
     const WaypointStyle style = Style(names, zones);
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    QtCanvas canvas(painter);
-    for (auto _ : state) DrawWaypoints(canvas, store, view, style);
+    for (auto _ : state) {
+        LabelCache cold;
+        LabelCache* cache = labels == Labels::Cached ? &LabelCache::ForThisThread()
+                            : labels == Labels::Cold ? &cold
+                                                     : nullptr;
+        QtCanvas canvas(painter, cache);
+        DrawWaypoints(canvas, store, view, style);
+    }
 }
 
 void LayerOnly(benchmark::State& state, bool inView) {
@@ -114,6 +127,10 @@ void BM_Baseline_TrackTail(benchmark::State& state) {
 
 BENCHMARK(BM_Baseline_TrackTail)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PaintWaypoints, InView, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PaintWaypoints, InViewUncachedLabels, true, true, true, Labels::None)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PaintWaypoints, InViewColdCache, true, true, true, Labels::Cold)
+    ->Unit(benchmark::kMillisecond);
 // Where the time of a paint goes: without labels, without zones.
 BENCHMARK_CAPTURE(PaintWaypoints, InViewNoNames, true, false, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PaintWaypoints, InViewNoZones, true, true, false)->Unit(benchmark::kMillisecond);

@@ -1,7 +1,9 @@
 #include "ui/qt_canvas.h"
 
 #include <QFontMetrics>
+#include <QPaintDevice>
 #include <QPolygon>
+#include <cmath>
 
 #include "support/text.h"
 
@@ -23,7 +25,14 @@ QString DisplayText(const std::string& bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+QtCanvas::QtCanvas(QPainter& painter, LabelCache* labels) : p_(painter), labels_(labels) {
+    if (labels_) labels_->BeginPaint();
+}
+
 void QtCanvas::SetPen(Rgb colour, int width, bool none) {
+    const PenState want{none ? Rgb{} : colour, none ? 0 : width, none};
+    if (pen_ == want) return;
+    pen_ = want;
     if (none) {
         p_.setPen(Qt::NoPen);
         return;
@@ -36,15 +45,58 @@ void QtCanvas::SetPen(Rgb colour, int width, bool none) {
 }
 
 void QtCanvas::SetBrush(Rgb colour, bool hollow) {
+    const BrushState want{hollow ? Rgb{} : colour, hollow};
+    if (brush_ == want) return;
+    brush_ = want;
     p_.setBrush(hollow ? QBrush(Qt::NoBrush) : QBrush(ToQColor(colour)));
 }
 
 void QtCanvas::Line(Point a, Point b) { p_.drawLine(a.x, a.y, b.x, b.y); }
+void QtCanvas::Lines(const Point* ends, std::size_t segments) {
+    QLine lines[8];
+    while (segments > 0) {
+        const std::size_t n = std::min(segments, std::size(lines));
+        for (std::size_t i = 0; i < n; ++i)
+            lines[i] = QLine(ends[2 * i].x, ends[2 * i].y, ends[2 * i + 1].x, ends[2 * i + 1].y);
+        p_.drawLines(lines, static_cast<int>(n));
+        ends += 2 * n;
+        segments -= n;
+    }
+}
 void QtCanvas::Polyline(const std::vector<Point>& pts) { p_.drawPolyline(ToQPolygon(pts)); }
 void QtCanvas::Polygon(const std::vector<Point>& pts) { p_.drawPolygon(ToQPolygon(pts)); }
 void QtCanvas::Ellipse(Rect b) { p_.drawEllipse(QRect(b.left, b.top, b.Width(), b.Height())); }
 void QtCanvas::FillRect(Rect r, Rgb c) {
     p_.fillRect(QRect(r.left, r.top, r.Width(), r.Height()), ToQColor(c));
+}
+
+void QtCanvas::Figure(Point at, Rect bounds, std::uint64_t key,
+                      const std::function<void(Canvas&, Point)>& draw) {
+    // A copy has the drawn pixels only when drawing is pixel-exact: no
+    // antialiasing (which would blend the figure's edges with the map), a
+    // plain device and no turn or scale. A large figure is cheaper drawn
+    // than copied: its copy blends every pixel of its box.
+    constexpr int kMaxFigurePixels = 64 * 64;
+    const qreal dpr = p_.device() ? p_.device()->devicePixelRatio() : 1.0;
+    if (!labels_ || p_.testRenderHint(QPainter::Antialiasing) || dpr != 1.0 ||
+        p_.worldTransform().type() > QTransform::TxTranslate || bounds.Width() <= 0 ||
+        bounds.Height() <= 0 || bounds.Width() * bounds.Height() > kMaxFigurePixels) {
+        draw(*this, at);
+        return;
+    }
+    const QImage* picture = labels_->FindFigure(key);
+    if (!picture) {
+        QImage image(bounds.Width(), bounds.Height(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter ip(&image);
+            ip.setRenderHints(p_.renderHints());
+            QtCanvas figure(ip, nullptr);
+            draw(figure, Point{-bounds.left, -bounds.top});
+        }
+        picture = &labels_->PutFigure(key, std::move(image));
+    }
+    p_.drawImage(QPoint(at.x + bounds.left, at.y + bounds.top), *picture);
 }
 
 const QtCanvas::FontEntry& QtCanvas::FontFor(int fontHeight, int fontWeight) {
@@ -54,15 +106,14 @@ const QtCanvas::FontEntry& QtCanvas::FontFor(int fontHeight, int fontWeight) {
     QFont font = p_.font();
     font.setPixelSize(fontHeight > 0 ? fontHeight : 12);
     font.setWeight(static_cast<QFont::Weight>(std::clamp(fontWeight, 100, 900)));
-    font_.emplace(FontEntry{fontHeight, fontWeight, font, QFontMetrics(font)});
+    font_.emplace(FontEntry{fontHeight, fontWeight, font, QFontMetrics(font),
+                            labels_ ? labels_->FontId(font) : 0});
     return *font_;
 }
 
-void QtCanvas::Text(Point at, const std::string& text, int fontHeight, int fontWeight, Rgb colour,
-                    Rgb background, bool opaque) {
-    const FontEntry& f = FontFor(fontHeight, fontWeight);
-    QString s = DisplayText(text);
-    QRect box(at.x, at.y, f.metrics.horizontalAdvance(s), f.metrics.height());
+void QtCanvas::DrawText(const FontEntry& f, QPoint at, const QString& s, int width, Rgb colour,
+                        Rgb background, bool opaque) {
+    QRect box(at.x(), at.y(), width, f.metrics.height());
     if (opaque) p_.fillRect(box, ToQColor(background));
     // Only the pen needs putting back: every text sets its own font.
     const QPen pen = p_.pen();
@@ -70,6 +121,48 @@ void QtCanvas::Text(Point at, const std::string& text, int fontHeight, int fontW
     p_.setPen(ToQColor(colour));
     p_.drawText(box, Qt::AlignLeft | Qt::AlignTop, s);
     p_.setPen(pen);
+}
+
+void QtCanvas::Text(Point at, const std::string& text, int fontHeight, int fontWeight, Rgb colour,
+                    Rgb background, bool opaque) {
+    const FontEntry& f = FontFor(fontHeight, fontWeight);
+    const QPoint topLeft(at.x, at.y);
+    // Only opaque labels come from the cache: their pictures are exactly
+    // what drawing them gives. A text drawn over the map blends with what
+    // lies under it, and a turned or scaled painter would blur a copy.
+    const qreal dpr = p_.device() ? p_.device()->devicePixelRatio() : 1.0;
+    if (!opaque || !labels_ || p_.worldTransform().type() > QTransform::TxTranslate) {
+        const QString s = DisplayText(text);
+        DrawText(f, topLeft, s, f.metrics.horizontalAdvance(s), colour, background, opaque);
+        return;
+    }
+    const LabelCache::Label key{text, f.id, qRgb(colour.r, colour.g, colour.b),
+                                qRgb(background.r, background.g, background.b),
+                                static_cast<int>(dpr * 100 + 0.5)};
+    if (const QImage* picture = labels_->Find(key)) {
+        p_.drawImage(topLeft, *picture);
+        return;
+    }
+    const QString s = DisplayText(text);
+    const int width = f.metrics.horizontalAdvance(s), height = f.metrics.height();
+    if (width <= 0 || height <= 0) return;
+    const int pw = static_cast<int>(std::ceil(width * dpr)), ph = static_cast<int>(std::ceil(height * dpr));
+    if (!labels_->Reserve(static_cast<std::size_t>(pw) * static_cast<std::size_t>(ph) * 4)) {
+        DrawText(f, topLeft, s, width, colour, background, opaque);
+        return;
+    }
+    // Opaque RGB32 like the map image, so that the copy is a plain blit.
+    QImage picture(pw, ph, QImage::Format_RGB32);
+    picture.setDevicePixelRatio(dpr);
+    picture.fill(ToQColor(background));
+    {
+        QPainter ip(&picture);
+        ip.setRenderHints(p_.renderHints());
+        ip.setFont(f.font);
+        ip.setPen(ToQColor(colour));
+        ip.drawText(QRect(0, 0, width, height), Qt::AlignLeft | Qt::AlignTop, s);
+    }
+    p_.drawImage(topLeft, labels_->Put(key, std::move(picture)));
 }
 
 int QtCanvas::TextWidth(const std::string& text, int fontHeight, int fontWeight) {

@@ -6,21 +6,27 @@
 #include <optional>
 
 #include "ports/canvas.h"
+#include "ui/label_cache.h"
 
 namespace mw {
 
 class QtCanvas : public Canvas {
 public:
-    explicit QtCanvas(QPainter& painter) : p_(painter) {}
+    // Opaque labels come from `labels` (the thread's cache unless given;
+    // null draws every text directly). A canvas is one paint.
+    explicit QtCanvas(QPainter& painter, LabelCache* labels = &LabelCache::ForThisThread());
     void SetPen(Rgb colour, int width, bool none) override;
     void SetBrush(Rgb colour, bool hollow) override;
     void Line(Point from, Point to) override;
+    void Lines(const Point* ends, std::size_t segments) override;
     void Polyline(const std::vector<Point>& points) override;
     void Polygon(const std::vector<Point>& points) override;
     void Ellipse(Rect box) override;
     void FillRect(Rect rect, Rgb colour) override;
     void Text(Point at, const std::string& text, int fontHeight, int fontWeight, Rgb colour,
               Rgb background, bool opaque) override;
+    void Figure(Point at, Rect bounds, std::uint64_t key,
+                const std::function<void(Canvas&, Point)>& draw) override;
     int TextWidth(const std::string& text, int fontHeight, int fontWeight) override;
     int TextHeight(const std::string& text, int fontHeight, int fontWeight) override;
 
@@ -29,10 +35,29 @@ private:
         int height, weight;
         QFont font;
         QFontMetrics metrics;
+        std::uint32_t id;  // LabelCache::FontId
     };
     const FontEntry& FontFor(int fontHeight, int fontWeight);
+    void DrawText(const FontEntry& f, QPoint at, const QString& text, int width, Rgb colour,
+                  Rgb background, bool opaque);
     QPainter& p_;
+    LabelCache* labels_;
     std::optional<FontEntry> font_;
+    // What was last selected, so that a layer setting the same pen or brush
+    // for every item does not make the paint engine rebuild its state each time.
+    struct PenState {
+        Rgb colour;
+        int width;
+        bool none;
+        bool operator==(const PenState&) const = default;
+    };
+    struct BrushState {
+        Rgb colour;
+        bool hollow;
+        bool operator==(const BrushState&) const = default;
+    };
+    std::optional<PenState> pen_;
+    std::optional<BrushState> brush_;
 };
 
 // Text from a file as the user should read it: UTF-8 when it is valid UTF-8,

@@ -3,7 +3,9 @@
 // The Qt layer draws with QPainter; tests record the calls.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,11 @@ public:
     // Brush for filled shapes; `hollow` leaves shapes unfilled.
     virtual void SetBrush(Rgb colour, bool hollow = false) = 0;
     virtual void Line(Point from, Point to) = 0;
+    // Separate segments in the current pen, as Line for each in turn; one
+    // call lets a painter set up its line drawing once for all of them.
+    virtual void Lines(const Point* ends, std::size_t segments) {
+        for (std::size_t i = 0; i < segments; ++i) Line(ends[2 * i], ends[2 * i + 1]);
+    }
     virtual void Polyline(const std::vector<Point>& points) = 0;
     virtual void Polygon(const std::vector<Point>& points) = 0;
     virtual void Ellipse(Rect box) = 0;
@@ -42,6 +49,18 @@ public:
     // the background colour first.
     virtual void Text(Point at, const std::string& text, int fontHeight, int fontWeight, Rgb colour,
                       Rgb background, bool opaque) = 0;
+    // A figure drawn many times alike, such as a proximity zone: `draw`
+    // draws it with its own pen and brush around the point it is given, all
+    // within `bounds` of that point. Its pixels must not depend on where it
+    // is drawn (the caller passes only non-negative window coordinates), so
+    // a canvas may keep them under `key` and copy them instead of drawing
+    // again. Pen and brush are unknown afterwards.
+    virtual void Figure(Point at, Rect bounds, std::uint64_t key,
+                        const std::function<void(Canvas&, Point)>& draw) {
+        (void)bounds;
+        (void)key;
+        draw(*this, at);
+    }
     virtual int TextWidth(const std::string& text, int fontHeight, int fontWeight) = 0;
     virtual int TextHeight(const std::string& text, int fontHeight, int fontWeight) = 0;
 };

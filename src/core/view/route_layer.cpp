@@ -146,8 +146,8 @@ void DrawRoutes(Canvas& canvas, const RouteStore& routes, const OverlayGeometry&
                     symbolPen = true;
                 }
                 canvas.Ellipse(Rect{x - r, y - ry, x + r + 1, y + ry + 1});
-                canvas.Line({x - r, y}, {x + r, y});
-                canvas.Line({x, y - ry}, {x, y + ry});
+                const Point cross[] = {{x - r, y}, {x + r, y}, {x, y - ry}, {x, y + ry}};
+                canvas.Lines(cross, 2);
                 if (style.highlight) {
                     canvas.SetBrush(kBlack, true);
                     canvas.SetPen(kBlack, 2);

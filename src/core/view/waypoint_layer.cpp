@@ -13,17 +13,21 @@ namespace {
 constexpr int kLabelWeight = 400;
 constexpr int kMaxZoneRadius = 1 << 24;
 constexpr double kHalfSqrt2 = 0.7071135624381276;
+constexpr std::uint64_t kZoneFigure = std::uint64_t{1} << 32;
 
 bool InDrawRange(int v) { return v >= kWaypointDrawMin && v <= kWaypointDrawMax; }
 
 void DrawProximityZone(Canvas& canvas, int x, int y, int r) {
     canvas.SetPen(kProximityZoneColour, 1);
     canvas.SetBrush(kBlack, true);
-    canvas.Line({x - r + 1, y}, {x, y - r});
-    canvas.Line({x + r + 1, y}, {x, y + r});
     const double e = r * kHalfSqrt2;
-    canvas.Line({static_cast<int>(x + e + 1), static_cast<int>(y - e)},
-                {static_cast<int>(x - e), static_cast<int>(y + e)});
+    const Point lines[] = {{x - r + 1, y},
+                           {x, y - r},
+                           {x + r + 1, y},
+                           {x, y + r},
+                           {static_cast<int>(x + e + 1), static_cast<int>(y - e)},
+                           {static_cast<int>(x - e), static_cast<int>(y + e)}};
+    canvas.Lines(lines, 3);
     canvas.Ellipse(Rect{x - r + 1, y - r + 1, x + r, y + r});
 }
 
@@ -66,7 +70,15 @@ void DrawWaypoints(Canvas& canvas, const WaypointStore& store, const OverlayGeom
 
         if (style.proximity && w.proximityDistance > 0) {
             const int zone = ProximityRadius(w.proximityDistance, style.mapScale, view.zoomDivisor);
-            if (zone > 0) DrawProximityZone(canvas, x, y, zone);
+            // A zone whose every corner lies at non-negative coordinates
+            // has the same pixels wherever it is: one figure per radius.
+            if (zone > 0 && x > zone && y > zone && zone < kMaxZoneRadius) {
+                canvas.Figure({x, y}, Rect{-zone - 1, -zone - 1, zone + 2, zone + 2},
+                              kZoneFigure | static_cast<std::uint64_t>(zone),
+                              [zone](Canvas& c, Point at) { DrawProximityZone(c, at.x, at.y, zone); });
+            } else if (zone > 0) {
+                DrawProximityZone(canvas, x, y, zone);
+            }
         }
 
         const Rgb back = style.blackWhite ? kWhite : WaypointColour(w.backColour);
@@ -74,8 +86,8 @@ void DrawWaypoints(Canvas& canvas, const WaypointStore& store, const OverlayGeom
         canvas.SetBrush(back);
         canvas.SetPen(kBlack, 1);
         canvas.Ellipse(Rect{x - r, y - r, x + r + 1, y + r + 1});
-        canvas.Line({x - r, y}, {x + r, y});
-        canvas.Line({x, y - r}, {x, y + r});
+        const Point cross[] = {{x - r, y}, {x + r, y}, {x, y - r}, {x, y + r}};
+        canvas.Lines(cross, 2);
 
         if (style.highlight) {
             const int h = kWaypointHighlightRadius;

@@ -1,0 +1,257 @@
+// The Qt canvas's label pictures: a label copied from the cache has the
+// pixels of the same label drawn directly (fonts, colours, 8-bit names,
+// a moved painter, a 2× device), one cache serving many labels never hands
+// out another label's picture, and a small budget is kept without losing a
+// label of the paint in progress. Also the canvas's remembered pen and brush.
+#include <QtTest>
+
+#include "ui/label_cache.h"
+#include "ui/qt_canvas.h"
+#include "view/route_layer.h"
+#include "view/waypoint_layer.h"
+#include "waypoint/waypoint_store.h"
+#include "nav/route_store.h"
+
+using namespace mw;
+
+namespace {
+
+constexpr Rgb kWhite{255, 255, 255}, kBlack{0, 0, 0}, kRed{255, 0, 0}, kYellow{255, 255, 0},
+    kBlue{0, 0, 255};
+
+struct Label {
+    std::string text;
+    int height, weight;
+    Rgb ink, back;
+};
+
+QImage Blank(qreal dpr = 1) {
+    QImage image(static_cast<int>(200 * dpr), static_cast<int>(60 * dpr), QImage::Format_RGB32);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::darkGreen);
+    return image;
+}
+
+// Draws `label` at (7, 9), moved by `shift`, with `cache` (null: directly).
+QImage Draw(const Label& label, LabelCache* cache, QPoint shift = {}, qreal dpr = 1) {
+    QImage image = Blank(dpr);
+    QPainter p(&image);
+    p.translate(shift);
+    QtCanvas canvas(p, cache);
+    canvas.Text({7, 9}, label.text, label.height, label.weight, label.ink, label.back, true);
+    return image;
+}
+
+}  // namespace
+
+class LabelCacheTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cachedLabelHasTheDirectPixels_data() {
+        QTest::addColumn<QByteArray>("text");  // the bytes as a file gives them
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("weight");
+        QTest::addColumn<int>("ink");  // index into the colours below
+        QTest::addColumn<int>("back");
+        QTest::addColumn<QPoint>("shift");
+        QTest::addColumn<qreal>("dpr");
+        QTest::newRow("waypoint") << QByteArray(" Waypoint 12 ") << 12 << 400 << 2 << 3 << QPoint() << 1.0;
+        // Same text, other colours and font: must not come back from the
+        // entry of the row before.
+        QTest::newRow("other colours") << QByteArray(" Waypoint 12 ") << 12 << 400 << 0 << 1 << QPoint() << 1.0;
+        QTest::newRow("bold") << QByteArray(" Waypoint 12 ") << 12 << 700 << 0 << 1 << QPoint() << 1.0;
+        QTest::newRow("larger") << QByteArray(" Waypoint 12 ") << 20 << 400 << 0 << 1 << QPoint() << 1.0;
+        QTest::newRow("one letter") << QByteArray(" X ") << 8 << 400 << 4 << 1 << QPoint() << 1.0;
+        QTest::newRow("latin-1 name") << QByteArray("M\xfchle") << 12 << 400 << 0 << 1 << QPoint() << 1.0;
+        QTest::newRow("utf-8 name") << QByteArray(" Mühle ") << 12 << 400 << 0 << 1 << QPoint() << 1.0;
+        QTest::newRow("moved painter") << QByteArray(" Moved ") << 12 << 400 << 0 << 3 << QPoint(31, -4) << 1.0;
+        QTest::newRow("2x device") << QByteArray(" Sharp ") << 12 << 400 << 0 << 3 << QPoint() << 2.0;
+        QTest::newRow("empty") << QByteArray("") << 12 << 400 << 0 << 3 << QPoint() << 1.0;
+    }
+    void cachedLabelHasTheDirectPixels() {
+        QFETCH(QByteArray, text);
+        QFETCH(int, height);
+        QFETCH(int, weight);
+        QFETCH(int, ink);
+        QFETCH(int, back);
+        QFETCH(QPoint, shift);
+        QFETCH(qreal, dpr);
+        const Rgb colours[] = {kBlack, kWhite, kRed, kYellow, kBlue};
+        const std::string bytes = text.toStdString();
+        const Label label{bytes, height, weight, colours[ink], colours[back]};
+        // One cache for every row, so a wrong key shows as wrong pixels.
+        static LabelCache cache;
+        const QImage direct = Draw(label, nullptr, shift, dpr);
+        const QImage first = Draw(label, &cache, shift, dpr);
+        const std::size_t count = cache.Count();
+        const QImage again = Draw(label, &cache, shift, dpr);
+        QCOMPARE(first, direct);
+        QCOMPARE(again, direct);
+        QCOMPARE(cache.Count(), count);  // the second paint was a hit
+        if (!bytes.empty()) QVERIFY(direct != Blank(dpr));  // the label drew something
+    }
+
+    void smallBudgetKeepsEveryLabelOfThePaint() {
+        // Room for about three labels of this size.
+        QFontMetrics m([] {
+            QFont f;
+            f.setPixelSize(12);
+            return f;
+        }());
+        const std::size_t each =
+            static_cast<std::size_t>(m.horizontalAdvance(" Label 00 ") * m.height() * 4);
+        LabelCache cache(each * 3 + each / 2);
+        auto labelAt = [](int i) {
+            return Label{" Label " + std::to_string(10 + i) + " ", 12, 400, kBlack, kWhite};
+        };
+        // Paint after paint of ten labels each, the labels changing every
+        // paint: every picture right, the budget never passed.
+        for (int paint = 0; paint < 3; ++paint) {
+            QImage cached = Blank(), direct = Blank();
+            {
+                QPainter pc(&cached), pd(&direct);
+                QtCanvas viaCache(pc, &cache), plain(pd, nullptr);
+                for (int i = 0; i < 10; ++i) {
+                    const Label l = labelAt(paint * 5 + i);
+                    const Point at{(i % 2) * 100, (i / 2) * 12};
+                    viaCache.Text(at, l.text, l.height, l.weight, l.ink, l.back, true);
+                    plain.Text(at, l.text, l.height, l.weight, l.ink, l.back, true);
+                    QVERIFY(cache.Bytes() <= cache.Budget());
+                }
+            }
+            QCOMPARE(cached, direct);
+            QVERIFY(cache.Count() >= 1);
+            QVERIFY(cache.Count() <= 3);
+        }
+    }
+
+    void labelsOfThePaintInProgressStay() {
+        LabelCache cache(1000);
+        const LabelCache::Label a{"a", 0, 1, 2, 100}, b{"b", 0, 1, 2, 100}, c{"c", 0, 1, 2, 100};
+        auto picture = [] { return QImage(10, 10, QImage::Format_RGB32); };  // 400 bytes
+        cache.BeginPaint();
+        QVERIFY(cache.Reserve(400));
+        cache.Put(a, picture());
+        QVERIFY(cache.Reserve(400));
+        cache.Put(b, picture());
+        // Full for this paint: nothing of it is dropped for c.
+        QVERIFY(!cache.Reserve(400));
+        QVERIFY(cache.Find(a) && cache.Find(b));
+        // Next paint uses b only; c pushes out a, the least recently used.
+        cache.BeginPaint();
+        QVERIFY(cache.Find(b));
+        QVERIFY(cache.Reserve(400));
+        cache.Put(c, picture());
+        QVERIFY(!cache.Find(a));
+        QVERIFY(cache.Find(b) && cache.Find(c));
+        QCOMPARE(cache.Bytes(), std::size_t{800});
+        // A label larger than the whole budget is never stored.
+        QVERIFY(!cache.Reserve(1001));
+    }
+
+    // Whole layers drawn with label pictures and zone figures look as drawn
+    // directly: zones of many radii (small ones copied, large ones drawn),
+    // near the window's top and left edges (where a copy is not exact and
+    // must not be used) and beyond them, with names, highlights and
+    // black-and-white.
+    void layersLookAsDrawnDirectly_data() {
+        QTest::addColumn<bool>("highlight");
+        QTest::addColumn<bool>("blackWhite");
+        QTest::addColumn<int>("scale");  // metres a pixel: zone radius = 400 / scale
+        QTest::newRow("zones of 20") << false << false << 20;
+        QTest::newRow("zones of 3, highlights") << true << false << 133;
+        QTest::newRow("zones of 400, black and white") << false << true << 1;
+        QTest::newRow("zones of 29") << true << true << 14;
+    }
+    void layersLookAsDrawnDirectly() {
+        QFETCH(bool, highlight);
+        QFETCH(bool, blackWhite);
+        QFETCH(int, scale);
+        OverlayGeometry view;
+        // Image pixels are window pixels: x = longitude, y = latitude.
+        view.viewCentreX = view.halfViewWidth = 400;
+        view.viewCentreY = view.halfViewHeight = 300;
+        view.windowWidth = 800;
+        view.windowHeight = 600;
+        view.toPixel = [](double lat, double lon) {
+            return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
+        };
+        WaypointStore store;
+        const int at[][2] = {{0, 0},   {19, 21},  {20, 20},   {21, 25},  {-15, 40}, {300, -18},
+                             {400, 300}, {433, 310}, {700, 500}, {790, 590}, {805, 100}};
+        int slot = 0;
+        for (const auto& p : at) {
+            Waypoint w;
+            w.name = "W" + std::to_string(slot);
+            w.lat = p[1] == 0 && p[0] == 0 ? 1 : p[1];
+            w.lon = p[0];
+            w.textColour = 0x0000FF;
+            w.backColour = slot % 2 ? 0x00FFFF : 0xFFFFFF;
+            w.proximityDistance = 400;
+            store.Put(slot++, w);
+        }
+        RouteStore routes;
+        routes.Assign({Route{"Ridge", "", 0x00FF00,
+                             {RoutePoint{"A", 100, 100}, RoutePoint{"B", 150, 300}, RoutePoint{"C", 20, 20}}}});
+        WaypointStyle style;
+        style.highlight = highlight;
+        style.blackWhite = blackWhite;
+        style.mapScale = scale;
+        const RouteStyle routeStyle;
+        LabelCache cache;
+        auto paint = [&](LabelCache* labels) {
+            QImage image(800, 600, QImage::Format_RGB32);
+            image.fill(Qt::darkGreen);
+            QPainter p(&image);
+            QtCanvas canvas(p, labels);
+            DrawRoutes(canvas, routes, view, routeStyle);
+            DrawWaypoints(canvas, store, view, style);
+            return image;
+        };
+        const QImage direct = paint(nullptr);
+        QCOMPARE(paint(&cache), direct);
+        QCOMPARE(paint(&cache), direct);  // from the kept pictures
+        QVERIFY(cache.Count() > 0);
+    }
+
+    void rememberedPenAndBrushFollowEveryChange_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("expect");  // the colour at the line's middle
+        QTest::newRow("same pen twice") << QString("pen red;pen red;line") << "red";
+        QTest::newRow("pen off then on") << QString("pen red;nopen;pen red;line") << "red";
+        QTest::newRow("pen off") << QString("pen red;nopen;line") << "green";
+        QTest::newRow("text between") << QString("pen red;text;line") << "red";
+        QTest::newRow("other width") << QString("pen red;pen red 3;pen red;line") << "red";
+        QTest::newRow("brush filled then hollow") << QString("pen blue;brush red;hollow;circle") << "green";
+        QTest::newRow("hollow then filled") << QString("pen blue;hollow;brush red;circle") << "red";
+        QTest::newRow("brush same twice") << QString("pen blue;brush red;brush red;circle") << "red";
+    }
+    void rememberedPenAndBrushFollowEveryChange() {
+        QFETCH(QString, steps);
+        QFETCH(QString, expect);
+        QImage image = Blank();
+        {
+            QPainter p(&image);
+            QtCanvas qtCanvas(p, nullptr);
+            Canvas& canvas = qtCanvas;  // the port's default arguments
+            for (const QString& step : steps.split(';')) {
+                const QStringList w = step.split(' ');
+                const Rgb c = w.size() > 1 && w[1] == "red" ? kRed : kBlue;
+                if (w[0] == "pen") canvas.SetPen(c, w.size() > 2 ? w[2].toInt() : 1);
+                if (w[0] == "nopen") canvas.SetPen(kBlack, 1, true);
+                if (w[0] == "brush") canvas.SetBrush(c);
+                if (w[0] == "hollow") canvas.SetBrush(kBlack, true);
+                if (w[0] == "text") canvas.Text({150, 40}, " t ", 10, 400, kYellow, kBlack, true);
+                if (w[0] == "line") canvas.Line({10, 20}, {90, 20});
+                if (w[0] == "circle") canvas.Ellipse(Rect{30, 5, 60, 35});
+            }
+        }
+        const QColor at = image.pixelColor(45, 20);
+        const QColor want = expect == "red" ? QColor(Qt::red) : QColor(Qt::darkGreen);
+        QCOMPARE(at, want);
+    }
+};
+
+QTEST_MAIN(LabelCacheTest)
+#include "label_cache_test.moc"
