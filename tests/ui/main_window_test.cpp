@@ -68,14 +68,6 @@ private slots:
             QVERIFY2(a, qPrintable(QString("no action for %1").arg(n->id)));
             QCOMPARE(a->text().toStdString(), n->text);
         }
-        // A menu item runs its command: "Track" flips the setting and its
-        // check mark follows the core's state.
-        QAction* track = w.findChild<QAction*>(QString("cmd%1").arg(kCmdViewTrack));
-        QVERIFY(track->isEnabled());
-        const int before = app.view.viewTrack;
-        track->trigger();
-        QCOMPARE(app.view.viewTrack, before ? 0 : 1);
-        QCOMPARE(track->isChecked(), app.view.viewTrack != 0);
         // "Toolbar" is grey in landscape, where every button is on the bar.
         w.resize(800, 480);
         QTRY_VERIFY(!app.state.portrait);
@@ -95,6 +87,7 @@ private slots:
             MainWindow w(app, home.path().toStdString(), "/home/u");
             w.show();
             w.Start();
+            // A menu item runs its command; its check mark follows the core.
             QAction* track = w.Action(kCmdViewTrack);
             QVERIFY(track->isChecked());
             track->trigger();

@@ -9,8 +9,6 @@
 #include "app/app.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
-#include "image/mwf2_writer.h"
-#include "testlib/image_fixtures.h"
 #include "testlib/map_file_writer.h"
 #include "ui/main_window.h"
 #include "ui/map_painter.h"
@@ -20,35 +18,20 @@ using namespace mw;
 
 namespace {
 
-// A 1000 × 500 map with a tiled image of three levels beside it.
-std::string WriteMapWithImage(const QTemporaryDir& dir) {
-    mwtest::CalibrationFileText calib;
-    calib.image = "area.bmp";
-    calib.points = {mwtest::PointAt(0, 0, 50.5, 0), mwtest::PointAt(1000, 500, 50, 1)};
-    calib.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
-    calib.scale = 100;
-    std::string path = dir.filePath("area.map").toStdString();
-    QFile f(QString::fromStdString(path));
-    f.open(QIODevice::WriteOnly);
-    f.write(QByteArray::fromStdString(calib.Text()));
-    f.close();
-    std::string error;
-    WriteMwf2File(dir.filePath("area.mwf2").toStdString(),
-                  mwtest::MakeTiledImage(1000, 500, {100, 50, 25}), &error);
-    return path;
-}
-
 QStringList MenuTexts(QMenu* menu) {
     QStringList out;
     for (QAction* a : menu->actions()) out << a->text();
     return out;
 }
 
-// A started 480 × 640 main window with a home of its own, and a map with its
-// image ready to load.
+// A started 480 × 640 main window with a home of its own, and a 1000 × 500
+// map with its tiled image of three levels ready to load.
 struct MapOnScreen {
     QTemporaryDir home, maps;
-    std::string mapPath = WriteMapWithImage(maps);
+    std::string mapPath = [this] {
+        mwtest::WriteSheetMap(maps.path().toStdString(), "area.map", 50, 0);
+        return maps.filePath("area.map").toStdString();
+    }();
     App app;
     MainWindow window{app, home.path().toStdString(), "/home/u"};
     MapOnScreen() {

@@ -79,6 +79,11 @@ private slots:
         QVERIFY(Find<QCheckBox>(d, "checkL")->isChecked());
         QVERIFY(!Find<QCheckBox>(d, "checkM")->isChecked());
         QVERIFY(Find<QTreeView>(d, "nameList")->isColumnHidden(2));
+        // "Wp" waits until waypoints are wired in; closing closes the file.
+        QVERIFY(!Find<QPushButton>(d, "buttonWp")->isEnabled());
+        QVERIFY(f.app.names.file != nullptr);
+        d.reject();
+        QVERIFY(f.app.names.file == nullptr);
     }
 
     void withoutAFileTheDialogSaysSo() {
@@ -168,25 +173,6 @@ private slots:
         QCOMPARE(calls, (std::vector<std::string>{"map 50.0004", "wp PLACE 000004", "map 50.0005"}));
         QVERIFY(f.app.navigation.Active());
         QCOMPARE(QString::fromStdString(f.app.navigation.target->name), QString("Place 000004"));
-    }
-
-    void wpIsDisabledUntilWaypointsAreWired() {
-        Fixture f;
-        f.Gazetteer(5);
-        NameSearchDialog d(f.app, nullptr);
-        QVERIFY(!Find<QPushButton>(d, "buttonWp")->isEnabled());
-    }
-
-    void closingClosesTheFile() {
-        Fixture f;
-        f.Gazetteer(5);
-        {
-            NameSearchDialog d(f.app, nullptr);
-            QVERIFY(f.app.names.file != nullptr);
-            d.reject();
-            QVERIFY(f.app.names.file == nullptr);
-        }
-        QVERIFY(f.app.names.file == nullptr);
     }
 
     void sizeButtonSwitchesToTheShortForm() {

@@ -73,16 +73,10 @@ TEST(BritishGrid, LettersAtTheCornersOfTheGridNeverReadPastTheTables) {
         double ee, nn;
     };
     const Case cases[] = {
-        {530000, 180000, "TQ", 30000, 80000},
-        {0.3, 0.3, "SV", 0, 0},
-        {651409.9, 313177.3, "TG", 51410, 13177},
-        {1000000, 0.3, "UV", 0, 0},
-        {400000.2, 2499999.2, "XE", 0, 99999},
+        {530000, 180000, "TQ", 30000, 80000}, {0.3, 0.3, "SV", 0, 0},  {651409.9, 313177.3, "TG", 51410, 13177},
+        {1000000, 0.3, "UV", 0, 0},           {400000.2, 2499999.2, "XE", 0, 99999},
         // On the northern edge (row 5 would be past the table) and beyond.
-        {400000, 2500000, "--", 0, 0},
-        {-10, 10, "--", 0, 0},
-        {1000010, 10, "--", 0, 0},
-        {10, -10, "--", 0, 0},
+        {400000, 2500000, "--", 0, 0}, {-10, 10, "--", 0, 0}, {1000010, 10, "--", 0, 0}, {10, -10, "--", 0, 0},
     };
     for (const Case& c : cases) {
         GridReference r = at(c.e, c.n);
@@ -123,15 +117,10 @@ TEST(IrishGrid, EdgesAndUnreadableReferences) {
         double e, n;
         const char* letter;
     };
-    const Case cases[] = {{315000, 234000, "O"},
-                          {0.2, 0.2, "V"},
-                          {399999.2, 0.2, "Y"},
-                          {0.2, 499999.2, "A"},
-                          {399999.2, 499999.2, "D"},
+    const Case cases[] = {{315000, 234000, "O"}, {0.2, 0.2, "V"},         {399999.2, 0.2, "Y"},
+                          {0.2, 499999.2, "A"}, {399999.2, 499999.2, "D"},
                           // On the eastern or northern edge the table would be read past.
-                          {400000, 10, " "},
-                          {10, 500000, " "},
-                          {-10, 10, " "}};
+                          {400000, 10, " "},    {10, 500000, " "},        {-10, 10, " "}};
     for (const Case& c : cases) EXPECT_EQ(at(c.e, c.n).zone, c.letter) << c.e << " " << c.n;
     GridReference o = at(315000, 234000);
     EXPECT_EQ(o.easting, 15000);

@@ -32,14 +32,11 @@ TEST(VerifyChecksum, ExactUpperCaseRule) {
         kRmc, kGga, WithChecksum("GPGLL,4916.45,N,12311.12,W,225444,A"),
         "$*00",  // nothing between '$' and '*' XORs to 0
     };
+    const std::string body = kRmc.substr(0, kRmc.size() - 3);  // up to before '*'
+    // Lower case, three or one digit after '*', a trailing blank, a kept CR, no '*'.
     const std::vector<std::string> fail = {
-        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6a",   // lower case
-        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A0",  // three after '*'
-        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6",    // one after '*'
-        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A ",  // trailing blank
-        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r",  // CR kept
-        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W",       // no '*'
-        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,E*6A",    // wrong value
+        body + "*6a",  body + "*6A0", body + "*6", body + "*6A ", body + "*6A\r", body,
+        body.substr(0, body.size() - 1) + "E*6A",  // wrong value
         "",
     };
     for (const auto& s : pass) EXPECT_TRUE(VerifyChecksum(s)) << s;
@@ -55,84 +52,36 @@ TEST(ParsePositionSentence, LinesThatGiveAFixOrNot) {
         PositionReport report;  // when outcome is Fix
     };
     // Device clock 9 Feb 2024 07:05:03 UTC: "090224" and "070503".
+    const auto fix = PositionOutcome::Fix, none = PositionOutcome::NoFix;
+    const std::string lowerSum = kRmc.substr(0, kRmc.size() - 1) + "a";
+    // clang-format off
     const std::vector<Case> cases = {
-        {kRmc, 0, true, PositionOutcome::Fix, {kMunichLat, kMunichLon, "230394", "123519"}},
+        {kRmc, 0, true, fix, {kMunichLat, kMunichLon, "230394", "123519"}},
         // Status V with a position is used like A.
-        {WithChecksum("GPRMC,123519.50,V,4807.038,S,01131.000,W,0.0,,230394,,"),
-         0,
-         true,
-         PositionOutcome::Fix,
-         {-kMunichLat, -kMunichLon, "230394", "123519.50"}},
+        {WithChecksum("GPRMC,123519.50,V,4807.038,S,01131.000,W,0.0,,230394,,"), 0, true, fix, {-kMunichLat, -kMunichLon, "230394", "123519.50"}},
         // Missing date and time come from the device clock.
-        {WithChecksum("GPRMC,,A,4807.038,N,01131.000,E,,,,,"),
-         0,
-         true,
-         PositionOutcome::Fix,
-         {kMunichLat, kMunichLon, "090224", "070503"}},
+        {WithChecksum("GPRMC,,A,4807.038,N,01131.000,E,,,,,"), 0, true, fix, {kMunichLat, kMunichLon, "090224", "070503"}},
         // Degrees are what precedes the two minute digits before '.'.
-        {WithChecksum("GPRMC,1,A,0007.5,N,00000.6,W,,,010100,,"),
-         0,
-         true,
-         PositionOutcome::Fix,
-         {7.5 / 60, -0.6 / 60, "010100", "1"}},
-        {WithChecksum("GPRMC,1,A,4807,N,01131,E,,,010100,,"),
-         0,
-         true,
-         PositionOutcome::Fix,
-         {kMunichLat - 0.038 / 60, kMunichLon, "010100", "1"}},
-        {kGga, 1, true, PositionOutcome::Fix, {kMunichLat, kMunichLon, "090224", "123519"}},
-        {WithChecksum("GPGLL,4916.45,N,12311.12,W,225444,A"),
-         2,
-         true,
-         PositionOutcome::Fix,
-         {49 + 16.45 / 60, -(123 + 11.12 / 60), "090224", "225444"}},
+        {WithChecksum("GPRMC,1,A,0007.5,N,00000.6,W,,,010100,,"), 0, true, fix, {7.5 / 60, -0.6 / 60, "010100", "1"}},
+        {WithChecksum("GPRMC,1,A,4807,N,01131,E,,,010100,,"), 0, true, fix, {kMunichLat - 0.038 / 60, kMunichLon, "010100", "1"}},
+        {kGga, 1, true, fix, {kMunichLat, kMunichLon, "090224", "123519"}},
+        {WithChecksum("GPGLL,4916.45,N,12311.12,W,225444,A"), 2, true, fix, {49 + 16.45 / 60, -(123 + 11.12 / 60), "090224", "225444"}},
         // The checksum only counts when it is checked.
-        {"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6a",
-         0,
-         true,
-         PositionOutcome::ChecksumFailed,
-         {}},
-        {"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6a",
-         0,
-         false,
-         PositionOutcome::Fix,
-         {kMunichLat, kMunichLon, "230394", "123519"}},
-        {"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W",
-         0,
-         false,
-         PositionOutcome::Fix,
-         {kMunichLat, kMunichLon, "230394", "123519"}},
+        {lowerSum, 0, true, PositionOutcome::ChecksumFailed, {}},
+        {lowerSum, 0, false, fix, {kMunichLat, kMunichLon, "230394", "123519"}},
+        {kRmc.substr(0, kRmc.size() - 3), 0, false, fix, {kMunichLat, kMunichLon, "230394", "123519"}},
         // Empty latitude, empty longitude, the marker 999, too few commas.
-        {WithChecksum("GPRMC,123519,V,,,,,,,230394,,"), 0, true, PositionOutcome::NoFix, {}},
-        {WithChecksum("GPRMC,123519,A,4807.038,N,,E,,,230394,,"),
-         0,
-         true,
-         PositionOutcome::NoFix,
-         {}},
-        {WithChecksum("GPRMC,123519,A,999,N,01131.000,E,,,230394,,"),
-         0,
-         true,
-         PositionOutcome::NoFix,
-         {}},
-        {WithChecksum("GPRMC,123519,A,4807.038,N,01131.000,E,0,0"),
-         0,
-         true,
-         PositionOutcome::NoFix,
-         {}},
-        {WithChecksum("GPGGA,123519,4807.038,N,01131.000"), 1, true, PositionOutcome::NoFix, {}},
-        {WithChecksum("GPGLL,4916.45,N,12311.12"), 2, true, PositionOutcome::NoFix, {}},
+        {WithChecksum("GPRMC,123519,V,,,,,,,230394,,"), 0, true, none, {}},
+        {WithChecksum("GPRMC,123519,A,4807.038,N,,E,,,230394,,"), 0, true, none, {}},
+        {WithChecksum("GPRMC,123519,A,999,N,01131.000,E,,,230394,,"), 0, true, none, {}},
+        {WithChecksum("GPRMC,123519,A,4807.038,N,01131.000,E,0,0"), 0, true, none, {}},
+        {WithChecksum("GPGGA,123519,4807.038,N,01131.000"), 1, true, none, {}},
+        {WithChecksum("GPGLL,4916.45,N,12311.12"), 2, true, none, {}},
         // Off the globe: damaged digits never reach the pipeline.
-        {WithChecksum("GPRMC,1,A,9130.000,N,01131.000,E,,,010100,,"),
-         0,
-         true,
-         PositionOutcome::NoFix,
-         {}},
-        {WithChecksum("GPRMC,1,A,4807.038,N,18100.000,E,,,010100,,"),
-         0,
-         true,
-         PositionOutcome::NoFix,
-         {}},
+        {WithChecksum("GPRMC,1,A,9130.000,N,01131.000,E,,,010100,,"), 0, true, none, {}},
+        {WithChecksum("GPRMC,1,A,4807.038,N,18100.000,E,,,010100,,"), 0, true, none, {}},
     };
+    // clang-format on
     for (const auto& c : cases) {
         auto clock = ClockAt(2024, 2, 9, 7, 5, 3);
         PositionReport got;
@@ -198,22 +147,21 @@ TEST(ParseQualitySentence, GgaFieldsAndAltitudeUnits) {
         double hdop, altitudeFeet;
         int dgpsAge;
     };
+    // clang-format off
     const std::vector<Case> cases = {
         {kGga, 1, 8, 0.9, 545.4 * 3.2808, 0},
-        {WithChecksum("GPGGA,1,4807.038,N,01131.000,E,2,11,1.2,545.4,F,46.9,M,3,0120"), 2, 11, 1.2,
-         545.4, 3},
+        {WithChecksum("GPGGA,1,4807.038,N,01131.000,E,2,11,1.2,545.4,F,46.9,M,3,0120"), 2, 11, 1.2, 545.4, 3},
         // An empty altitude is not known, whatever unit follows it.
         {WithChecksum("GPGGA,1,4807.038,N,01131.000,E,1,05,2.0,,,,,,"), 1, 5, 2.0, kGpsNotKnown, 0},
-        {WithChecksum("GPGGA,1,4807.038,N,01131.000,E,1,05,2.0,,M,,M,,"), 1, 5, 2.0, kGpsNotKnown,
-         0},
+        {WithChecksum("GPGGA,1,4807.038,N,01131.000,E,1,05,2.0,,M,,M,,"), 1, 5, 2.0, kGpsNotKnown, 0},
         // No fix: everything at its default.
         {WithChecksum("GPGGA,,,,,,0,,,,,,,,"), 0, 0, 0.0, kGpsNotKnown, 0},
         {"$GPGGA", 0, 0, 0.0, kGpsNotKnown, 0},
         // Not checksum-tested.
-        {"$GPGGA,1,4807.038,N,01131.000,E,1,04,3.5,-12.5,M,46.9,M,,*00", 1, 4, 3.5, -12.5 * 3.2808,
-         0},
+        {"$GPGGA,1,4807.038,N,01131.000,E,1,04,3.5,-12.5,M,46.9,M,,*00", 1, 4, 3.5, -12.5 * 3.2808, 0},
         {kReplayGga, 1, 8, 0.4, 999 * 3.2808, 0},
     };
+    // clang-format on
     for (const auto& c : cases) {
         GpsFix fix;
         fix.speed = 7;

@@ -21,13 +21,12 @@ std::vector<int> Prns(const std::vector<Satellite>& table) {
 
 TEST(SatelliteTables, AMultiConstellationLogKeepsEveryTable) {
     // One second of a receiver tracking GPS, GLONASS and Galileo, as sent.
+    const auto stored = SatellitesOutcome::Stored, complete = SatellitesOutcome::SetComplete;
     const std::vector<std::pair<std::string, SatellitesOutcome>> log = {
-        {WithChecksum("GPGSV,2,1,06,02,45,120,40,05,10,300,22,12,80,010,45,15,05,200,00"),
-         SatellitesOutcome::Stored},
-        {WithChecksum("GPGSV,2,2,06,24,30,060,38,29,60,240,41"), SatellitesOutcome::SetComplete},
-        {WithChecksum("GLGSV,1,1,03,67,20,090,33,68,50,180,37,77,,,25"),
-         SatellitesOutcome::SetComplete},
-        {WithChecksum("GAGSV,1,1,02,05,40,045,36,19,15,315,30"), SatellitesOutcome::SetComplete},
+        {WithChecksum("GPGSV,2,1,06,02,45,120,40,05,10,300,22,12,80,010,45,15,05,200,00"), stored},
+        {WithChecksum("GPGSV,2,2,06,24,30,060,38,29,60,240,41"), complete},
+        {WithChecksum("GLGSV,1,1,03,67,20,090,33,68,50,180,37,77,,,25"), complete},
+        {WithChecksum("GAGSV,1,1,02,05,40,045,36,19,15,315,30"), complete},
     };
     GpsFix fix;
     for (const auto& [line, outcome] : log) EXPECT_EQ(ParseSatellitesSentence(line, fix), outcome) << line;
@@ -58,32 +57,26 @@ TEST(SatelliteTables, SentenceCases) {
         Constellation table;
         std::vector<Satellite> expected;
     };
+    const auto complete = SatellitesOutcome::SetComplete;
+    using enum Constellation;
+    // clang-format off
     const Case cases[] = {
         // NMEA 4.10: a signal id follows the last block and is no satellite.
-        {"GAGSV,1,1,02,05,40,045,36,19,15,315,30,7", SatellitesOutcome::SetComplete,
-         Constellation::Galileo, {{5, 40, 45, 36}, {19, 15, 315, 30}}},
-        {"GPGSV,1,1,04,01,10,100,20,02,20,200,30,03,30,300,40,04,40,040,50,1",
-         SatellitesOutcome::SetComplete, Constellation::Gps,
-         {{1, 10, 100, 20}, {2, 20, 200, 30}, {3, 30, 300, 40}, {4, 40, 40, 50}}},
+        {"GAGSV,1,1,02,05,40,045,36,19,15,315,30,7", complete, Galileo, {{5, 40, 45, 36}, {19, 15, 315, 30}}},
+        {"GPGSV,1,1,04,01,10,100,20,02,20,200,30,03,30,300,40,04,40,040,50,1", complete, Gps, {{1, 10, 100, 20}, {2, 20, 200, 30}, {3, 30, 300, 40}, {4, 40, 40, 50}}},
         // BeiDou under either talker shares one table.
-        {"BDGSV,1,1,01,19,60,100,44", SatellitesOutcome::SetComplete, Constellation::Beidou,
-         {{19, 60, 100, 44}}},
-        {"GBGSV,1,1,01,20,61,101,45", SatellitesOutcome::SetComplete, Constellation::Beidou,
-         {{20, 61, 101, 45}}},
-        {"GQGSV,1,1,01,193,70,150,39", SatellitesOutcome::SetComplete, Constellation::Qzss,
-         {{193, 70, 150, 39}}},
+        {"BDGSV,1,1,01,19,60,100,44", complete, Beidou, {{19, 60, 100, 44}}},
+        {"GBGSV,1,1,01,20,61,101,45", complete, Beidou, {{20, 61, 101, 45}}},
+        {"GQGSV,1,1,01,193,70,150,39", complete, Qzss, {{193, 70, 150, 39}}},
         // PRN 0, 256 and an empty PRN are skipped; 255 is kept.
-        {"GPGSV,1,1,04,00,10,100,20,256,20,200,30,,30,300,40,255,40,040,50",
-         SatellitesOutcome::SetComplete, Constellation::Gps, {{255, 40, 40, 50}}},
+        {"GPGSV,1,1,04,00,10,100,20,256,20,200,30,,30,300,40,255,40,040,50", complete, Gps, {{255, 40, 40, 50}}},
         // A duplicated PRN keeps the later block; out-of-range angles are clamped.
-        {"GPGSV,1,1,02,07,95,400,120,07,12,34,56", SatellitesOutcome::SetComplete,
-         Constellation::Gps, {{7, 12, 34, 56}}},
-        {"GPGSV,1,1,01,07,95,400,120", SatellitesOutcome::SetComplete, Constellation::Gps,
-         {{7, 90, 359, 99}}},
+        {"GPGSV,1,1,02,07,95,400,120,07,12,34,56", complete, Gps, {{7, 12, 34, 56}}},
+        {"GPGSV,1,1,01,07,95,400,120", complete, Gps, {{7, 90, 359, 99}}},
         // Message 2 of 3 adds without completing.
-        {"GLGSV,3,2,09,70,10,010,10", SatellitesOutcome::Stored, Constellation::Glonass,
-         {{70, 10, 10, 10}}},
+        {"GLGSV,3,2,09,70,10,010,10", SatellitesOutcome::Stored, Glonass, {{70, 10, 10, 10}}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         GpsFix fix;
         EXPECT_EQ(ParseSatellitesSentence(WithChecksum(c.body), fix), c.outcome) << c.body;

@@ -16,6 +16,12 @@ namespace {
 
 using mwtest::SamePixels;
 
+int FileCount(const std::string& folder) {
+    int files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) (void)e, ++files;
+    return files;
+}
+
 mw::RgbImage MapLikeRgb(int w, int h, int colours) {
     return mwtest::ToRgb(mwtest::MakeMapLikeIndexed(w, h, colours, 11),
                          mwtest::MakeColourTable(colours, 5));
@@ -80,11 +86,8 @@ TEST(Encoder, LevelsAreSortedSizedAndEndWithASmallOverviewLevel) {
     const struct {
         float percent;
         int w, h, tilesX, tilesY;
-    } want[] = {{100, 2400, 600, 38, 10},
-                {50, 1200, 300, 19, 5},
-                {25, 600, 150, 10, 3},
-                {10, 240, 60, 4, 1},
-                {9.1f, 218, 55, 4, 1}};
+    } want[] = {{100, 2400, 600, 38, 10}, {50, 1200, 300, 19, 5}, {25, 600, 150, 10, 3},
+                {10, 240, 60, 4, 1},      {9.1f, 218, 55, 4, 1}};
     ASSERT_EQ(image.levels.size(), std::size(want));
     ASSERT_EQ(report.levels.size(), std::size(want));
     for (std::size_t i = 0; i < std::size(want); ++i) {
@@ -237,10 +240,7 @@ TEST(StreamingEncoder, WritesTheSameFileAsTheWholePictureEncoder) {
     };
     const Case cases[] = {
         {"few colours, edges not on tiles", MapLikeRgb(333, 201, 40), {100, 50, 25, 10}, true},
-        {"many colours: the palette is quantised",
-         mwtest::MakePhotoLike(300, 260),
-         {100, 33},
-         true},
+        {"many colours: the palette is quantised", mwtest::MakePhotoLike(300, 260), {100, 33}, true},
         {"no full-size level", MapLikeRgb(500, 140, 12), {70, 30.3}, true},
         {"raw tiles", MapLikeRgb(130, 70, 9), {100, 50}, false},
         {"one pixel", MapLikeRgb(1, 1, 1), {100}, true},
@@ -278,9 +278,7 @@ TEST(StreamingEncoder, WritesTheSameFileAsTheWholePictureEncoder) {
         EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
         EXPECT_EQ(progress.back(), 1.0);
         // Nothing but the two images is left in the folder.
-        int files = 0;
-        for (const auto& e : std::filesystem::directory_iterator(dir.Path())) (void)e, ++files;
-        EXPECT_EQ(files, 2);
+        EXPECT_EQ(FileCount(dir.Path()), 2);
     }
 }
 
@@ -297,9 +295,7 @@ TEST(StreamingEncoder, AFailedReadLeavesNoFileBehind) {
             mw::EncodeMapImage(rows, mw::EncodeOptions{}, dir.File("m.mwf2"), nullptr, &error));
         EXPECT_EQ(error, "damaged band");
         EXPECT_EQ(dir.Read("m.mwf2"), "the old file");
-        int files = 0;
-        for (const auto& e : std::filesystem::directory_iterator(dir.Path())) (void)e, ++files;
-        EXPECT_EQ(files, 1);
+        EXPECT_EQ(FileCount(dir.Path()), 1);
     }
 }
 

@@ -39,11 +39,10 @@ mwtest::StripContent StripFixture(int bits, bool compressed) {
     return content;
 }
 
-std::string CompressedBytes(std::size_t size, std::uint8_t value) {
-    std::vector<std::uint8_t> raw(size, value);
-    uLongf n = compressBound(size);
+std::string CompressedBytes(const std::vector<std::uint8_t>& raw) {
+    uLongf n = compressBound(raw.size());
     std::string z(n, '\0');
-    compress2(reinterpret_cast<Bytef*>(z.data()), &n, raw.data(), size, 6);
+    compress2(reinterpret_cast<Bytef*>(z.data()), &n, raw.data(), raw.size(), 6);
     z.resize(n);
     return z;
 }
@@ -85,11 +84,8 @@ TEST(ImageFile, OpensTiledFileWithItsLevels) {
     EXPECT_EQ(f->palette, image.levels[0].colours);
     EXPECT_EQ(f->currentLevelPercent, 100);
     EXPECT_GE(f->cache.Size(), mw::kMinTileCacheSlots);
-}
-
-TEST(ImageFile, MissingFileIsNoneWithoutFault) {
-    mwtest::TempDir dir;
-    ImageFault fault = ImageFault::ReadTile;
+    // A missing file is none, without a fault.
+    fault = ImageFault::ReadTile;
     EXPECT_FALSE(mw::OpenImageFile(dir.File("none.mwf2"), &fault));
     EXPECT_EQ(fault, ImageFault::None);
 }
@@ -103,20 +99,9 @@ TEST(ImageFile, FindLevelComparesPercentagesToATenth) {
         double percent;
         int level;
     } cases[] = {
-        {100, 0},
-        {50, 1},
-        {50.04, 1},
-        {49.96, 1},
-        {50.06, 0},
-        {25, 2},
-        {10, 3},
-        // The last level is found too: the zoom menu offers it.
-        {3.3, 4},
-        {33, 0},
-        {75, 0},
-        {200, 0},
-        {0, 0},
-        {-1, 0},
+        {100, 0}, {50, 1}, {50.04, 1}, {49.96, 1}, {50.06, 0}, {25, 2}, {10, 3},
+        {3.3, 4},  // the last level is found too: the zoom menu offers it
+        {33, 0},  {75, 0}, {200, 0},   {0, 0},     {-1, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(mw::FindLevel(*f, c.percent), c.level) << c.percent;
 }
@@ -211,18 +196,26 @@ struct Damage {
     std::function<void(std::string&)> apply;
 };
 
-// Each case damages a good file so that opening it must fail with `fault`.
-void ExpectOpenFails(const std::string& good, const std::vector<Damage>& cases, ImageFault fault) {
+// Writes each damaged copy of `good` and hands its path to `check`.
+template <typename Check>
+void ForEachDamaged(const std::string& good, const std::vector<Damage>& cases, Check check) {
     for (const Damage& d : cases) {
         SCOPED_TRACE(d.name);
         std::string bytes = good;
         d.apply(bytes);
         mwtest::TempDir dir;
         dir.Write("bad", bytes);
-        ImageFault got = ImageFault::None;
-        EXPECT_FALSE(mw::OpenImageFile(dir.File("bad"), &got));
-        EXPECT_EQ(got, fault);
+        check(dir.File("bad"));
     }
+}
+
+// Each case damages a good file so that opening it must fail with `fault`.
+void ExpectOpenFails(const std::string& good, const std::vector<Damage>& cases, ImageFault fault) {
+    ForEachDamaged(good, cases, [&](const std::string& path) {
+        ImageFault got = ImageFault::None;
+        EXPECT_FALSE(mw::OpenImageFile(path, &got));
+        EXPECT_EQ(got, fault);
+    });
 }
 
 TEST(ImageFile, DamagedTiledHeadersAreRefusedAtOpen) {
@@ -238,14 +231,12 @@ TEST(ImageFile, DamagedTiledHeadersAreRefusedAtOpen) {
             {"negative height", [](std::string& b) { PatchU32(b, 22, std::uint32_t(-5)); }},
             {"negative level count", [](std::string& b) { PatchU16(b, 58, 0xffff); }},
             {"percentages cut off", [](std::string& b) { b.resize(66); }},
-            {"level table beyond the end",
-             [=](std::string& b) { PatchU32(b, size - 4, size + 100); }},
-            {"level table cut by the end",
-             [=](std::string& b) { PatchU32(b, size - 4, size - 2); }},
-            {"record beyond the end",
-             [=](std::string& b) { PatchU32(b, at.levelTable, size + 9); }},
-            {"record cut by the end",
-             [=](std::string& b) { PatchU32(b, at.levelTable, size - 100); }},
+            // clang-format off
+            {"level table beyond the end", [=](std::string& b) { PatchU32(b, size - 4, size + 100); }},
+            {"level table cut by the end", [=](std::string& b) { PatchU32(b, size - 4, size - 2); }},
+            {"record beyond the end", [=](std::string& b) { PatchU32(b, at.levelTable, size + 9); }},
+            {"record cut by the end", [=](std::string& b) { PatchU32(b, at.levelTable, size - 100); }},
+            // clang-format on
             {"no tiles across", [=](std::string& b) { PatchU16(b, rec + 8, 0); }},
             {"negative tiles down", [=](std::string& b) { PatchU16(b, rec + 10, 0x8000); }},
             {"zero level width", [=](std::string& b) { PatchU32(b, rec, 0); }},
@@ -294,52 +285,42 @@ TEST(ImageFile, LevelCountBeyondTheTableIsCutToTwentyLevels) {
 // Tile 1 of level 0 damaged in each way must fail to read, while tile 3,
 // whose offsets no case touches, still reads.
 TEST(ImageFile, DamagedTilesFailToRead) {
-    const std::string good = TiledBytes();
-    const std::size_t table = mwtest::ReadTiledLayout(good).tileOffsetsAt[0];
-    const std::uint32_t size = std::uint32_t(good.size());
-    const std::uint32_t t1 = U32At(good, table + 4), t2 = U32At(good, table + 8);
-    std::vector<Damage> cases{
-        {"offset beyond the end", [=](std::string& b) { PatchU32(b, table + 4, size + 10); }},
-        {"end beyond the end", [=](std::string& b) { PatchU32(b, table + 8, size + 10); }},
-        {"end before start", [=](std::string& b) { PatchU32(b, table + 8, t1 - 1); }},
-        {"empty", [=](std::string& b) { PatchU32(b, table + 8, t1); }},
-        {"stream cut short", [=](std::string& b) { PatchU32(b, table + 8, t1 + (t2 - t1) / 2); }},
-        {"check value missing", [=](std::string& b) { PatchU32(b, table + 8, t2 - 2); }},
-        {"stream bytes corrupt",
-         [=](std::string& b) {
-             for (std::uint32_t i = t1 + 2; i < t2 - 4; i += 3) b[i] = char(b[i] ^ 0x5a);
-         }},
-        {"check value wrong", [=](std::string& b) { b[t2 - 1] = char(b[t2 - 1] ^ 1); }},
-        {"not a zlib stream", [=](std::string& b) { b[t1] = 0x12; }},
-        {"inflates short",
-         [=](std::string& b) { Relocate(b, table, 1, CompressedBytes(3000, 7)); }},
-        {"inflates long", [=](std::string& b) { Relocate(b, table, 1, CompressedBytes(5000, 7)); }},
-    };
-    for (const Damage& d : cases) {
-        SCOPED_TRACE(d.name);
-        std::string bytes = good;
-        d.apply(bytes);
-        mwtest::TempDir dir;
-        dir.Write("bad", bytes);
-        auto f = mw::OpenImageFile(dir.File("bad"));
-        ASSERT_TRUE(f);
-        std::uint8_t tile[mw::kTileBytes];
-        EXPECT_TRUE(mw::ReadTile(*f, 3, tile));
-        EXPECT_FALSE(mw::ReadTile(*f, 1, tile));
+    for (bool compressed : {true, false}) {
+        const std::string good = TiledBytes(compressed);
+        const std::size_t table = mwtest::ReadTiledLayout(good).tileOffsetsAt[0];
+        const std::uint32_t size = std::uint32_t(good.size());
+        const std::uint32_t t1 = U32At(good, table + 4), t2 = U32At(good, table + 8);
+        std::vector<Damage> cases{
+            {"offset beyond the end", [=](std::string& b) { PatchU32(b, table + 4, size + 10); }},
+            {"end before start", [=](std::string& b) { PatchU32(b, table + 8, t1 - 1); }},
+            {"empty", [=](std::string& b) { PatchU32(b, table + 8, t1); }},
+            {"cut short", [=](std::string& b) { PatchU32(b, table + 8, t1 + (t2 - t1) / 2); }},
+        };
+        // clang-format off
+        if (!compressed) {
+            cases.push_back({"raw tile one byte short", [=](std::string& b) { PatchU32(b, table + 8, t1 + 4095); }});
+        } else {
+            // A raw tile is its first 4096 bytes: a range running past the
+            // end of the file is damage only to a stream.
+            cases.insert(cases.end(), {
+                {"end beyond the end", [=](std::string& b) { PatchU32(b, table + 8, size + 10); }},
+                {"check value missing", [=](std::string& b) { PatchU32(b, table + 8, t2 - 2); }},
+                {"stream bytes corrupt", [=](std::string& b) { for (std::uint32_t i = t1 + 2; i < t2 - 4; i += 3) b[i] = char(b[i] ^ 0x5a); }},
+                {"check value wrong", [=](std::string& b) { b[t2 - 1] = char(b[t2 - 1] ^ 1); }},
+                {"not a zlib stream", [=](std::string& b) { b[t1] = 0x12; }},
+                {"inflates short", [=](std::string& b) { Relocate(b, table, 1, CompressedBytes(std::vector<std::uint8_t>(3000, 7))); }},
+                {"inflates long", [=](std::string& b) { Relocate(b, table, 1, CompressedBytes(std::vector<std::uint8_t>(5000, 7))); }},
+            });
+        }
+        // clang-format on
+        ForEachDamaged(good, cases, [](const std::string& path) {
+            auto f = mw::OpenImageFile(path);
+            ASSERT_TRUE(f);
+            std::uint8_t tile[mw::kTileBytes];
+            EXPECT_TRUE(mw::ReadTile(*f, 3, tile));
+            EXPECT_FALSE(mw::ReadTile(*f, 1, tile));
+        });
     }
-}
-
-TEST(ImageFile, ShortRawTileFailsToRead) {
-    std::string bytes = TiledBytes(false);
-    const std::size_t table = mwtest::ReadTiledLayout(bytes).tileOffsetsAt[0];
-    PatchU32(bytes, table + 8, U32At(bytes, table + 4) + 4095);
-    mwtest::TempDir dir;
-    dir.Write("bad", bytes);
-    auto f = mw::OpenImageFile(dir.File("bad"));
-    ASSERT_TRUE(f);
-    std::uint8_t tile[mw::kTileBytes];
-    EXPECT_TRUE(mw::ReadTile(*f, 0, tile));
-    EXPECT_FALSE(mw::ReadTile(*f, 1, tile));
 }
 
 // Row 4 damaged in each way must fail to read, while row 6 still reads.
@@ -354,26 +335,20 @@ TEST(ImageFile, DamagedRowsFailToRead) {
             {"end before start", [=](std::string& b) { PatchU32(b, table + 20, r4 - 1); }},
             {"cut short", [=](std::string& b) { PatchU32(b, table + 20, r4 + (r5 - r4) / 2); }},
         };
+        // clang-format off
         if (compressed) {
-            cases.push_back({"stream bytes corrupt", [=](std::string& b) {
-                                 for (std::uint32_t i = r4 + 2; i < r5; ++i) b[i] = char(0xff);
-                             }});
-            cases.push_back({"inflates short", [=](std::string& b) {
-                                 Relocate(b, table, 4, CompressedBytes(20, 1), 4);
-                             }});
+            cases.push_back({"stream bytes corrupt", [=](std::string& b) { for (std::uint32_t i = r4 + 2; i < r5; ++i) b[i] = char(0xff); }});
+            cases.push_back({"inflates short", [=](std::string& b) { Relocate(b, table, 4, CompressedBytes(std::vector<std::uint8_t>(20, 1)), 4); }});
         }
-        for (const Damage& d : cases) {
-            SCOPED_TRACE(testing::Message() << d.name << ", compressed " << compressed);
-            std::string bytes = good;
-            d.apply(bytes);
-            mwtest::TempDir dir;
-            dir.Write("bad", bytes);
-            auto f = mw::OpenImageFile(dir.File("bad"));
+        // clang-format on
+        ForEachDamaged(good, cases, [&](const std::string& path) {
+            SCOPED_TRACE(compressed);
+            auto f = mw::OpenImageFile(path);
             ASSERT_TRUE(f);
             std::vector<std::uint8_t> row(f->RowBytes());
             EXPECT_TRUE(mw::ReadRow(*f, 6, row.data(), 0, 36));
             EXPECT_FALSE(mw::ReadRow(*f, 4, row.data(), 0, 36));
-        }
+        });
     }
 }
 
@@ -384,11 +359,7 @@ TEST(ImageFile, CompressedRowLongerThanTheRowIsCutOff) {
     const std::size_t table = U32At(bytes, bytes.size() - 4);
     std::vector<std::uint8_t> padded = content.indices[4];
     padded.resize(40, 0);
-    uLongf n = compressBound(40);
-    std::string z(n, '\0');
-    compress2(reinterpret_cast<Bytef*>(z.data()), &n, padded.data(), 40, 6);
-    z.resize(n);
-    Relocate(bytes, table, 4, z, 4);
+    Relocate(bytes, table, 4, CompressedBytes(padded), 4);
     mwtest::TempDir dir;
     dir.Write("s.mwf", bytes);
     auto f = mw::OpenImageFile(dir.File("s.mwf"));

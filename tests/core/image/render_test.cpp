@@ -161,11 +161,11 @@ TEST(TiledView, ZoomSelectsTheLevelItsPaletteAndAFreshCache) {
         double divisor;
         int level;
     } steps[] = {
-        {1.0, 0},        {2.0, 1},  {4.0, 2},
-        {1.0, 0},        {10.0, 3}, {3.0, 0},  // 33 %: no such level, level 0 is used
-        {1.33333333, 0},                       // 75 %: likewise
-        {0.5, 0},                              // magnified: drawn at 100 %, stretched when painted
-        {100 / 3.3, 4},                        // the last level is a level like the others
+        {1.0, 0}, {2.0, 1}, {4.0, 2}, {1.0, 0}, {10.0, 3},
+        {3.0, 0},         // 33 %: no such level, level 0 is used
+        {1.33333333, 0},  // 75 %: likewise
+        {0.5, 0},         // magnified: drawn at 100 %, stretched when painted
+        {100 / 3.3, 4},   // the last level is a level like the others
         {2.0, 1},
     };
     for (const auto& s : steps) {
@@ -288,23 +288,31 @@ TEST(TiledView, DamageShowsItsMessageOnceAndKeepsThePreviousView) {
     const struct {
         const char* name;
         double divisor;
+        int at;  // the failing view's left and top
         const char* message;
         // Damage to the file before it is opened; the first view (tile 0
-        // only) does not meet it, the view at (100, 100) does.
+        // only) does not meet it, the failing view does.
         std::function<void(std::string& bytes)> damage;
     } cases[] = {
-        {"tile offset beyond the end", 1.0, "ReadTile Exception",
+        {"tile offset beyond the end", 1.0, 100, "ReadTile Exception",
          [](std::string& b) {
              std::size_t at = mwtest::ReadTiledLayout(b).tileOffsetsAt[0];
              PatchU32(b, at + 4 * 12, std::uint32_t(b.size() + 100));  // tile (2, 2)
          }},
-        {"tile stream corrupt", 1.0, "ReadTile Exception",
+        {"tile stream corrupt", 1.0, 100, "ReadTile Exception",
          [](std::string& b) {
              std::size_t at = mwtest::ReadTiledLayout(b).tileOffsetsAt[0];
              b.replace(U32At(b, at + 4 * 12) + 3, 20, std::string(20, '\x77'));
          }},
-        {"level 1 record damaged", 2.0, "LoadMWF2tile(s) Exception",
+        {"level 1 record damaged", 2.0, 100, "LoadMWF2tile(s) Exception",
          [](std::string& b) { PatchU32(b, mwtest::ReadTiledLayout(b).records[1] + 8, 0); }},
+        // A failed level change keeps level and percent together: the next
+        // view at 100 % comes from level 0 again, not from the level tried.
+        {"level 1 first tile corrupt", 2.0, 0, "ReadTile Exception",
+         [](std::string& b) {
+             std::size_t at = mwtest::ReadTiledLayout(b).tileOffsetsAt[1];
+             b.replace(U32At(b, at) + 3, 20, std::string(20, '\x77'));
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -318,35 +326,16 @@ TEST(TiledView, DamageShowsItsMessageOnceAndKeepsThePreviousView) {
         ASSERT_TRUE(t.Render(1.0, 0, 0));
         const mw::IndexedBitmap before = t.view.bitmap;
         const mw::DisplayPalette palette = t.view.palette;
-        EXPECT_FALSE(t.Render(c.divisor, 100, 100));
+        EXPECT_FALSE(t.Render(c.divisor, c.at, c.at));
         EXPECT_EQ(t.ui.messages, std::vector<std::string>{c.message});
         EXPECT_TRUE(SamePixels(t.view.bitmap, before));
         EXPECT_EQ(t.view.palette, palette);
         // The undamaged corner still renders at full size.
         ASSERT_TRUE(t.Render(1.0, 2, 3));
+        EXPECT_EQ(t.file.level, 0);
         EXPECT_TRUE(SamePixels(t.view.bitmap, t.Expected(0, 2, 3)));
         EXPECT_EQ(t.ui.messages.size(), 1u);
     }
-}
-
-TEST(TiledView, AFailedLevelChangeKeepsLevelAndPercentTogether) {
-    // Level 1's first tile is damaged: the view at 50 % fails. The next view
-    // at 100 % must come from level 0 again, not from the level that was
-    // being tried.
-    TiledView t(300, 200, 60, 60);
-    std::string bytes = t.dir.Read("m.mwf2");
-    std::size_t at = mwtest::ReadTiledLayout(bytes).tileOffsetsAt[1];
-    bytes.replace(U32At(bytes, at) + 3, 20, std::string(20, '\x77'));
-    t.dir.Write("m.mwf2", bytes);
-    auto f = mw::OpenImageFile(t.path);
-    ASSERT_TRUE(f);
-    t.file = std::move(*f);
-    ASSERT_TRUE(t.Render(1.0, 0, 0));
-    EXPECT_FALSE(t.Render(2.0, 0, 0));
-    ASSERT_TRUE(t.Render(1.0, 2, 3));
-    EXPECT_EQ(t.file.level, 0);
-    EXPECT_TRUE(SamePixels(t.view.bitmap, t.Expected(0, 2, 3)));
-    EXPECT_EQ(t.ui.messages, std::vector<std::string>{"ReadTile Exception"});
 }
 
 mwtest::StripContent StripOf(const mw::IndexedBitmap& pic, int bits, bool compressed) {

@@ -61,73 +61,19 @@ std::vector<MapCase> Cases() {
     auto identity = [](double e, double n) { return std::make_pair(e, n); };
     std::vector<MapCase> out;
 
-    out.push_back({"lat/lon",
-                   "Latitude/Longitude",
-                   {},
-                   "WGS 84",
-                   false,
-                   "",
-                   10.0,
-                   50.0,
-                   0.0005,
-                   [](double e, double n) {
-                       return GeoPoint{n, e};
-                   },
-                   identity});
-
     auto utmTruth = [wgs](double e, double n) {
         return UtmToLatLon(32, false, e, n, Datums(), wgs);
     };
-    out.push_back({"UTM by degrees",
-                   "(UTM) Universal Transverse Mercator",
-                   {},
-                   "WGS 84",
-                   false,
-                   "",
-                   480000,
-                   5420000,
-                   5,
-                   utmTruth,
-                   identity});
-    out.push_back({"UTM by grid",
-                   "(UTM) Universal Transverse Mercator",
-                   {},
-                   "WGS 84",
-                   true,
-                   "32U",
-                   480000,
-                   5420000,
-                   5,
-                   utmTruth,
-                   identity});
-
     auto bngTruth = [osgb](double e, double n) {
         return BritishGridToLatLon("TQ", e - 500000, n - 100000, Datums(), osgb);
     };
     auto bngFile = [](double e, double n) { return std::make_pair(e - 500000, n - 100000); };
-    out.push_back({"BNG by letter square",
-                   "(BNG) British National Grid",
-                   {},
-                   "Ord Srvy Grt Britn",
-                   true,
-                   "TQ",
-                   530000,
-                   186000,
-                   2,
-                   bngTruth,
-                   bngFile});
-
     std::vector<std::optional<double>> tm = {0.0, 15.0, 0.9996, 500000.0, 0.0};
     auto tmState = StateFor("Transverse Mercator", tm, wgs);
     auto tmTruth = [tmState](double e, double n) {
         GeoResult r = ProjectInverse(kProjTransverseMercator, tmState, Datums(), e, n);
         return GeoPoint{r.lat, r.lon};
     };
-    out.push_back({"TM by own grid", "Transverse Mercator", tm, "WGS 84", true, "", 495000, 5540000,
-                   4, tmTruth, identity});
-    out.push_back({"TM by degrees", "Transverse Mercator", tm, "WGS 84", false, "", 495000, 5540000,
-                   4, tmTruth, identity});
-
     std::vector<std::optional<double>> lcc = {std::nullopt, 10.0, std::nullopt, std::nullopt,
                                               std::nullopt, 45.0, 55.0};
     auto lccState = StateFor("Lambert Conformal Conic", lcc, wgs);
@@ -136,8 +82,16 @@ std::vector<MapCase> Cases() {
         GeoResult r = ProjectInverse(kProjLambert, lccState, Datums(), e, n);
         return GeoPoint{r.lat, r.lon};
     };
-    out.push_back({"Lambert by degrees", "Lambert Conformal Conic", lcc, "WGS 84", false, "",
-                   ref.easting, ref.northing, 10, lccTruth, identity});
+    const std::string utm = "(UTM) Universal Transverse Mercator";
+    // clang-format off
+    out.push_back({"lat/lon", "Latitude/Longitude", {}, "WGS 84", false, "", 10.0, 50.0, 0.0005, [](double e, double n) { return GeoPoint{n, e}; }, identity});
+    out.push_back({"UTM by degrees", utm, {}, "WGS 84", false, "", 480000, 5420000, 5, utmTruth, identity});
+    out.push_back({"UTM by grid", utm, {}, "WGS 84", true, "32U", 480000, 5420000, 5, utmTruth, identity});
+    out.push_back({"BNG by letter square", "(BNG) British National Grid", {}, "Ord Srvy Grt Britn", true, "TQ", 530000, 186000, 2, bngTruth, bngFile});
+    out.push_back({"TM by own grid", "Transverse Mercator", tm, "WGS 84", true, "", 495000, 5540000, 4, tmTruth, identity});
+    out.push_back({"TM by degrees", "Transverse Mercator", tm, "WGS 84", false, "", 495000, 5540000, 4, tmTruth, identity});
+    out.push_back({"Lambert by degrees", "Lambert Conformal Conic", lcc, "WGS 84", false, "", ref.easting, ref.northing, 10, lccTruth, identity});
+    // clang-format on
     return out;
 }
 
@@ -198,12 +152,18 @@ TEST(CalibrationTransform, ProjectionsAgreeWithTheirGridAndRoundTripWithinOnePix
     }
 }
 
-MapRecord LatLonMap(std::vector<CalibrationPoint> points) {
+MapRecord MapOf(std::vector<CalibrationPoint> points, const char* projection) {
     MapRecord m;
-    m.projection.projectionName = "Latitude/Longitude";
+    m.projection.projectionName = projection;
     for (std::size_t i = 0; i < points.size(); ++i) m.points[i] = points[i];
     SetUpCalibration(m, Datums());
     return m;
+}
+MapRecord LatLonMap(std::vector<CalibrationPoint> points) {
+    return MapOf(std::move(points), "Latitude/Longitude");
+}
+MapRecord UtmMap(std::vector<CalibrationPoint> points) {
+    return MapOf(std::move(points), "(UTM) Universal Transverse Mercator");
 }
 
 CalibrationPoint Pt(int x, int y, double lat, double lon) {
@@ -296,12 +256,11 @@ TEST(CalibrationTransform, PointsThatFixNoTransformLeaveModeZero) {
         {"one point", {Pt(0, 0, 50, 10)}},
         {"two points in one row", {Pt(0, 100, 50, 10), Pt(900, 100, 49, 11)}},
         {"two points at one easting", {Pt(0, 0, 50, 10), Pt(900, 900, 49, 10)}},
-        {"three points on a line",
-         {Pt(0, 0, 50, 10), Pt(100, 100, 49.9, 10.1), Pt(300, 300, 49.7, 10.3)}},
-        {"three pixels apart, positions on a line",
-         {Pt(0, 0, 50, 10), Pt(1000, 0, 49, 11), Pt(0, 1000, 48, 12)}},
-        {"four points on a line",
-         {Pt(0, 0, 50, 10), Pt(1, 1, 49, 11), Pt(2, 2, 48, 12), Pt(3, 3, 47, 13)}},
+        // clang-format off
+        {"three points on a line", {Pt(0, 0, 50, 10), Pt(100, 100, 49.9, 10.1), Pt(300, 300, 49.7, 10.3)}},
+        {"three pixels apart, positions on a line", {Pt(0, 0, 50, 10), Pt(1000, 0, 49, 11), Pt(0, 1000, 48, 12)}},
+        {"four points on a line", {Pt(0, 0, 50, 10), Pt(1, 1, 49, 11), Pt(2, 2, 48, 12), Pt(3, 3, 47, 13)}},
+        // clang-format on
         {"a position that is not a number", {Pt(0, 0, NAN, 10), Pt(900, 900, 49, 11)}},
     };
     for (const Degenerate& d : cases) {
@@ -325,14 +284,6 @@ TEST(CalibrationTransform, PixelsBeyondTheIntRangeAreClamped) {
     EXPECT_EQ(TruncToInt(NAN), 0);
     EXPECT_EQ(TruncToInt(-1e300), INT_MIN);
     EXPECT_EQ(TruncToInt(-2.7), -2);
-}
-
-MapRecord UtmMap(std::vector<CalibrationPoint> points) {
-    MapRecord m;
-    m.projection.projectionName = "(UTM) Universal Transverse Mercator";
-    for (std::size_t i = 0; i < points.size(); ++i) m.points[i] = points[i];
-    SetUpCalibration(m, Datums());
-    return m;
 }
 
 TEST(CalibrationTransform, UtmCentralMeridian) {

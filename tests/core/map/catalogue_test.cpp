@@ -177,57 +177,39 @@ TEST(Coverage, WhatTheCoverageReadingTakesFromAFile) {
     // A concave border: a square 50..51 N, 10..11 E with a notch cut from the east.
     std::vector<mwtest::TestCorner> notch = {{51, 10},   {51, 11}, {50.6, 11}, {50.5, 10.5},
                                              {50.4, 11}, {50, 11}, {50, 10}};
-    const Case cases[] = {
-        {"inside", [](auto&) {}, 50.5, 10.2, kDatumWgs84, true, 5},
-        {"outside", [](auto&) {}, 52, 10.2, kDatumWgs84, false, 0},
-        {"foreign header", [](auto& s) { s.header = "Some Map File"; }, 50.5, 10.2, kDatumWgs84,
-         false, 0},
-        {"moving-map flag No", [](auto& s) { s.movingMap = "No"; }, 50.5, 10.2, kDatumWgs84, false,
-         0},
-        {"no moving-map line", [](auto& s) { s.movingMap.reset(); }, 50.5, 10.2, kDatumWgs84, false,
-         0},
-        {"flag containing Yes", [](auto& s) { s.movingMap = "Yes,always"; }, 50.5, 10.2,
-         kDatumWgs84, true, 5},
-        {"no MM1B", [](auto& s) { s.scale.reset(); }, 50.5, 10.2, kDatumWgs84, true, 99999},
-        // A scale that is no positive number is no scale, not the best one.
-        {"MM1B 0", [](auto& s) { s.scale = 0; }, 50.5, 10.2, kDatumWgs84, true, 99999},
-        {"MM1B negative", [](auto& s) { s.scale = -4; }, 50.5, 10.2, kDatumWgs84, true, 99999},
-        {"MM1B NaN", [](auto& s) { s.scale = std::nan(""); }, 50.5, 10.2, kDatumWgs84, true, 99999},
-        {"MM1B infinite", [](auto& s) { s.scale = HUGE_VAL; }, 50.5, 10.2, kDatumWgs84, true,
-         99999},
-        {"scale factor multiplies", [](auto& s) { s.msf = 2; }, 50.5, 10.2, kDatumWgs84, true, 10},
-        {"notch: inside the body",
-         [&](auto& s) {
-             s.borderLatLon = notch;
-             s.borderCount = 7;
-         },
-         50.8, 10.9, kDatumWgs84, true, 5},
-        {"notch: in the cut",
-         [&](auto& s) {
-             s.borderLatLon = notch;
-             s.borderCount = 7;
-         },
-         50.5, 10.8, kDatumWgs84, false, 0},
-        {"border count takes the first corners", [](auto& s) { s.borderCount = 3; }, 50.2, 10.2,
-         kDatumWgs84, false, 0},
-        {"corner numbers outside 1..99 ignored",
-         [](auto& s) {
-             s.extraLines = {"MMPLL,0,0,0", "MMPLL,100,50,50", "MMPNUM,120"};
-         },
-         50.5, 10.2, kDatumWgs84, true, 5},
-        {"position moved to the map datum",
-         [](auto& s) {
-             s.datum = "Ord Srvy Grt Britn";
-             s.borderLatLon = mwtest::RectangleBorder(51, -1, 53, 0);
-         },
-         52.0, -1.0010, kDatumWgs84, true, 5},
-        {"same position already on the map datum",
-         [](auto& s) {
-             s.datum = "Ord Srvy Grt Britn";
-             s.borderLatLon = mwtest::RectangleBorder(51, -1, 53, 0);
-         },
-         52.0, -1.0010, osgb, false, 0},
+    const auto same = [](CalibrationFileText&) {};
+    const auto notched = [&](CalibrationFileText& s) {
+        s.borderLatLon = notch;
+        s.borderCount = 7;
     };
+    const auto onOsgb = [](CalibrationFileText& s) {
+        s.datum = "Ord Srvy Grt Britn";
+        s.borderLatLon = mwtest::RectangleBorder(51, -1, 53, 0);
+    };
+    const int wgs = kDatumWgs84;
+    // clang-format off
+    const Case cases[] = {
+        {"inside", same, 50.5, 10.2, wgs, true, 5},
+        {"outside", same, 52, 10.2, wgs, false, 0},
+        {"foreign header", [](auto& s) { s.header = "Some Map File"; }, 50.5, 10.2, wgs, false, 0},
+        {"moving-map flag No", [](auto& s) { s.movingMap = "No"; }, 50.5, 10.2, wgs, false, 0},
+        {"no moving-map line", [](auto& s) { s.movingMap.reset(); }, 50.5, 10.2, wgs, false, 0},
+        {"flag containing Yes", [](auto& s) { s.movingMap = "Yes,always"; }, 50.5, 10.2, wgs, true, 5},
+        {"no MM1B", [](auto& s) { s.scale.reset(); }, 50.5, 10.2, wgs, true, 99999},
+        // A scale that is no positive number is no scale, not the best one.
+        {"MM1B 0", [](auto& s) { s.scale = 0; }, 50.5, 10.2, wgs, true, 99999},
+        {"MM1B negative", [](auto& s) { s.scale = -4; }, 50.5, 10.2, wgs, true, 99999},
+        {"MM1B NaN", [](auto& s) { s.scale = std::nan(""); }, 50.5, 10.2, wgs, true, 99999},
+        {"MM1B infinite", [](auto& s) { s.scale = HUGE_VAL; }, 50.5, 10.2, wgs, true, 99999},
+        {"scale factor multiplies", [](auto& s) { s.msf = 2; }, 50.5, 10.2, wgs, true, 10},
+        {"notch: inside the body", notched, 50.8, 10.9, wgs, true, 5},
+        {"notch: in the cut", notched, 50.5, 10.8, wgs, false, 0},
+        {"border count takes the first corners", [](auto& s) { s.borderCount = 3; }, 50.2, 10.2, wgs, false, 0},
+        {"corner numbers outside 1..99 ignored", [](auto& s) { s.extraLines = {"MMPLL,0,0,0", "MMPLL,100,50,50", "MMPNUM,120"}; }, 50.5, 10.2, wgs, true, 5},
+        {"position moved to the map datum", onOsgb, 52.0, -1.0010, wgs, true, 5},
+        {"same position already on the map datum", onOsgb, 52.0, -1.0010, osgb, false, 0},
+    };
+    // clang-format on
     MapFolders tree;
     CountingFiles files(DefaultFileSystem());
     for (const Case& c : cases) {

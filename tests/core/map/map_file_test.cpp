@@ -2,6 +2,8 @@
 // factor, positional lines and keyword lines.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "map/calibration.h"
 #include "map/map_file.h"
 #include "support/text.h"
@@ -26,31 +28,22 @@ struct PointCase {
     bool southern;
 };
 
+// clang-format off
 const PointCase kPointCases[] = {
-    {"lat/lon point", "P1,xy,100,200,in, deg,51,30,N,1,15,W, grid,,,,N", 1, true, 100, 200, 51.5,
-     -1.25, "", -1, -1, false},
-    {"south and east", "P1,xy,0,0,in, deg,33,52.2,S,151,12.6,E, grid,,,,N", 1, true, 0, 0,
-     -(33 + 52.2 * 0.016666666666666666), 151 + 12.6 * 0.016666666666666666, "", -1, -1, false},
-    {"empty longitude hemisphere means west", "P1,xy,5,6,in, deg,10,0,N,20,0,, grid,,,,N", 1, true,
-     5, 6, 10, -20, "", -1, -1, false},
-    {"field 5 without 'in' is unused", "P1,xy,5,6,ex, deg,10,0,N,20,0,E, grid,,,,N", 1, false, 0, 0,
-     777, 777, "", -1, -1, false},
+    {"lat/lon point", "P1,xy,100,200,in, deg,51,30,N,1,15,W, grid,,,,N", 1, true, 100, 200, 51.5, -1.25, "", -1, -1, false},
+    {"south and east", "P1,xy,0,0,in, deg,33,52.2,S,151,12.6,E, grid,,,,N", 1, true, 0, 0, -(33 + 52.2 * 0.016666666666666666), 151 + 12.6 * 0.016666666666666666, "", -1, -1, false},
+    {"empty longitude hemisphere means west", "P1,xy,5,6,in, deg,10,0,N,20,0,, grid,,,,N", 1, true, 5, 6, 10, -20, "", -1, -1, false},
+    {"field 5 without 'in' is unused", "P1,xy,5,6,ex, deg,10,0,N,20,0,E, grid,,,,N", 1, false, 0, 0, 777, 777, "", -1, -1, false},
     {"missing field 5 is unused", "P1,xy,5,6", 1, false, 0, 0, 777, 777, "", -1, -1, false},
-    {"empty x and y is unused", "P1,xy,,,in, deg,10,0,N,20,0,E, grid,,,,N", 1, false, -1, -1, 777,
-     777, "", -1, -1, false},
-    {"only x empty stays used", "P1,xy,,7,in, deg,10,0,N,20,0,E, grid,,,,N", 1, true, -1, 7, 10, 20,
-     "", -1, -1, false},
-    {"grid point", "P1,xy,10,20,in, deg,,,N,,,E, grid,32U,512345.5,5412345.25,S", 1, true, 10, 20,
-     777, 777, "32U", 512345.5, 5412345.25, true},
-    {"zone cut to three characters", "P1,xy,1,2,in, deg,,,N,,,E, grid,TQ12,100,200,N", 1, true, 1,
-     2, 777, 777, "TQ1", 100, 200, false},
-    {"scale factor halves pixels", "P1,xy,101,3,in, deg,1,0,N,2,0,E, grid,,,,N", 2, true, 51, 2, 1,
-     2, "", -1, -1, false},
-    {"explicit -1 is a pixel, not empty", "P1,xy,-1,-1,in, deg,1,0,N,2,0,E, grid,,,,N", 1, true, 0,
-     0, 1, 2, "", -1, -1, false},
-    {"empty degrees with minutes", "P1,xy,1,1,in, deg,,30,N,,,E, grid,,,,N", 1, true, 1, 1, 777.5,
-     777, "", -1, -1, false},
+    {"empty x and y is unused", "P1,xy,,,in, deg,10,0,N,20,0,E, grid,,,,N", 1, false, -1, -1, 777, 777, "", -1, -1, false},
+    {"only x empty stays used", "P1,xy,,7,in, deg,10,0,N,20,0,E, grid,,,,N", 1, true, -1, 7, 10, 20, "", -1, -1, false},
+    {"grid point", "P1,xy,10,20,in, deg,,,N,,,E, grid,32U,512345.5,5412345.25,S", 1, true, 10, 20, 777, 777, "32U", 512345.5, 5412345.25, true},
+    {"zone cut to three characters", "P1,xy,1,2,in, deg,,,N,,,E, grid,TQ12,100,200,N", 1, true, 1, 2, 777, 777, "TQ1", 100, 200, false},
+    {"scale factor halves pixels", "P1,xy,101,3,in, deg,1,0,N,2,0,E, grid,,,,N", 2, true, 51, 2, 1, 2, "", -1, -1, false},
+    {"explicit -1 is a pixel, not empty", "P1,xy,-1,-1,in, deg,1,0,N,2,0,E, grid,,,,N", 1, true, 0, 0, 1, 2, "", -1, -1, false},
+    {"empty degrees with minutes", "P1,xy,1,1,in, deg,,30,N,,,E, grid,,,,N", 1, true, 1, 1, 777.5, 777, "", -1, -1, false},
 };
+// clang-format on
 
 TEST(CalibrationPointLine, Cases) {
     for (const PointCase& c : kPointCases) {
@@ -143,16 +136,6 @@ TEST(MapFileReader, ScaleFactorDividesPointsAndBorderAndMultipliesScale) {
     EXPECT_DOUBLE_EQ(m.borderLon[1], corner.lon);
 }
 
-TEST(MapFileReader, AScaleFactorThatIsNoPositiveNumberReadsAsOne) {
-    for (const char* bad : {"0", "-2", "nan", "inf"}) {
-        CalibrationFileText calib;
-        std::string text = calib.Text();
-        text.replace(text.find("Reserved 1"), 10, std::string("MSF,") + bad);
-        MapRecord m = ParseMapFile(text, Datums());
-        EXPECT_EQ(m.mapScaleFactor, 1.0) << bad;
-    }
-}
-
 TEST(MapFileReader, BorderIndicesOutsideOneTo99AreIgnored) {
     CalibrationFileText calib;
     calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
@@ -164,15 +147,6 @@ TEST(MapFileReader, BorderIndicesOutsideOneTo99AreIgnored) {
     EXPECT_DOUBLE_EQ(m.borderLat[99], 49.5);
     EXPECT_DOUBLE_EQ(m.borderLon[99], 10.5);
     EXPECT_EQ(m.borderCount, 5);
-}
-
-TEST(MapFileReader, KeywordsCountOnlyFromLine41) {
-    // A keyword inside the point lines is a point line, not a keyword.
-    CalibrationFileText calib;
-    calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
-    std::string text = calib.Text();
-    text.replace(text.find("Point05"), 7, "MM1B,3");
-    EXPECT_EQ(ParseMapFile(text, Datums()).scale, kNoMapScale);
 }
 
 TEST(MapFileReader, ALongLineShiftsTheLinesAfterIt) {
@@ -205,19 +179,6 @@ TEST(MapFileReader, OnlyThirtyPointsAreRead) {
     EXPECT_EQ(m.projection.params.originLatitude, 0.0);  // "xy" read as a number
 }
 
-TEST(MapFileReader, WithoutMM1BTheScaleIsTheNoScaleMarker) {
-    CalibrationFileText calib;
-    EXPECT_EQ(ParseMapFile(calib.Text(), Datums()).scale, kNoMapScale);
-    // An empty field takes its default; a value that is no positive number
-    // is no scale either (0 or less would win every map search, NaN none).
-    for (const char* line : {"MM1B", "MM1B,0", "MM1B,-2.5", "MM1B,nan", "MM1B,inf", "MM1B,1e999"}) {
-        calib.extraLines = {line};
-        EXPECT_EQ(ParseMapFile(calib.Text(), Datums()).scale, kNoMapScale) << line;
-    }
-    calib.extraLines = {"MM1B,0.25"};
-    EXPECT_EQ(ParseMapFile(calib.Text(), Datums()).scale, 0.25);
-}
-
 TEST(MapFileReader, AnUnsupportedProjectionIsReportedInTheRecord) {
     CalibrationFileText calib;
     calib.projection = "Gnomonic";
@@ -229,10 +190,38 @@ TEST(MapFileReader, AnUnsupportedProjectionIsReportedInTheRecord) {
     EXPECT_EQ(LatLonToMapPixel(m, Datums(), 49.5, 10.5), (MapPixel{500, 500}));
 }
 
-TEST(MapFileReader, LastLineWithoutLineEndIsRead) {
+// The scale line counts only after the point lines; a scale or scale
+// factor that is no positive number is none (0 or less would win every map
+// search, NaN none).
+TEST(MapFileReader, ScaleAndScaleFactorLines) {
     CalibrationFileText calib;
-    std::string text = calib.Text() + "MM1B,7.5";
-    EXPECT_EQ(ParseMapFile(text, Datums()).scale, 7.5);
+    calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
+    const std::string base = calib.Text();
+    auto replaced = [&](const char* what, std::string by) {
+        std::string text = base;
+        return text.replace(text.find(what), std::strlen(what), by);
+    };
+    const struct {
+        std::string text;
+        double scale, msf;
+    } cases[] = {
+        {base, kNoMapScale, 1},
+        {base + "MM1B,0.25\r\n", 0.25, 1},
+        {base + "MM1B,7.5", 7.5, 1},  // the last line without its line end
+        {replaced("Point05", "MM1B,3"), kNoMapScale, 1},  // a point line, not a keyword
+        {base + "MM1B\r\n", kNoMapScale, 1},  // an empty field takes its default
+        {base + "MM1B,0\r\n", kNoMapScale, 1},   {base + "MM1B,-2.5\r\n", kNoMapScale, 1},
+        {base + "MM1B,nan\r\n", kNoMapScale, 1}, {base + "MM1B,inf\r\n", kNoMapScale, 1},
+        {base + "MM1B,1e999\r\n", kNoMapScale, 1},
+        {replaced("Reserved 1", "MSF,0"), kNoMapScale, 1},  {replaced("Reserved 1", "MSF,-2"), kNoMapScale, 1},
+        {replaced("Reserved 1", "MSF,nan"), kNoMapScale, 1}, {replaced("Reserved 1", "MSF,inf"), kNoMapScale, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        MapRecord m = ParseMapFile(c.text, Datums(), nullptr);
+        EXPECT_EQ(m.scale, c.scale);
+        EXPECT_EQ(m.mapScaleFactor, c.msf);
+    }
 }
 
 }  // namespace

@@ -17,35 +17,19 @@ TEST(ProjectionId, FirstFiveCharactersExactly) {
         const char* name;
         int id;
     };
+    // clang-format off
     const Case cases[] = {
-        {"Latitude/Longitude", 1},
-        {"(UTM) Universal Transverse Mercator", 2},
-        {"Albers Equal Area", 3},
-        {"Polyconic (American)", 4},
-        {"(BNG) British National Grid", 5},
-        {"(IG) Irish", 6},
+        {"Latitude/Longitude", 1}, {"(UTM) Universal Transverse Mercator", 2}, {"Albers Equal Area", 3},
+        {"Polyconic (American)", 4}, {"(BNG) British National Grid", 5}, {"(IG) Irish", 6},
         {"(IG)Irish", 99},  // the blank is part of the key
-        {"(SG) Swedish", 7},
-        {"Mercator", 8},
-        {"(SUI) Swiss Grid", 9},
-        {"Transverse Mercator", 10},
-        {"Trans-anything", 10},
-        {"transverse mercator", 99},
-        {"Lambert Conformal Conic", 11},
-        {"(NZG) New Zealand Grid", 12},
-        {"(I) France Zone I", 13},
-        {"(II) France Zone II", 14},
-        {"(III) France Zone III", 15},
-        {"(IV) France Zone IV", 16},
-        {"Van Der Grinten", 17},
-        {"Bonne", 18},
-        {"(ITA1) Italy Grid Zone 1", 19},
-        {"(ITA2) Italy Grid Zone 2", 20},
-        {"(VICMAP-TM)", 21},
-        {"Tran", 99},
-        {"", 99},
-        {"Sinusoidal", 99},
+        {"(SG) Swedish", 7}, {"Mercator", 8}, {"(SUI) Swiss Grid", 9}, {"Transverse Mercator", 10},
+        {"Trans-anything", 10}, {"transverse mercator", 99}, {"Lambert Conformal Conic", 11},
+        {"(NZG) New Zealand Grid", 12}, {"(I) France Zone I", 13}, {"(II) France Zone II", 14},
+        {"(III) France Zone III", 15}, {"(IV) France Zone IV", 16}, {"Van Der Grinten", 17}, {"Bonne", 18},
+        {"(ITA1) Italy Grid Zone 1", 19}, {"(ITA2) Italy Grid Zone 2", 20}, {"(VICMAP-TM)", 21},
+        {"Tran", 99}, {"", 99}, {"Sinusoidal", 99},
     };
+    // clang-format on
     for (const Case& c : cases) EXPECT_EQ(ProjectionIdFromName(c.name), c.id) << c.name;
 }
 
@@ -245,13 +229,8 @@ TEST(Helpers, AdjustLonWrapsByWholeTurnsAndStops) {
     struct Case {
         double in, out;
     };
-    const Case cases[] = {{3 * kPi / 2, -kPi / 2},
-                          {kPi, kPi},
-                          {-kPi, -kPi},
-                          {0.25, 0.25},
-                          {7 * kPi / 2, -kPi / 2},
-                          {-5 * kPi / 2, -kPi / 2},
-                          {201 * kPi, kPi}};
+    const Case cases[] = {{3 * kPi / 2, -kPi / 2}, {kPi, kPi},  {-kPi, -kPi}, {0.25, 0.25},
+                          {7 * kPi / 2, -kPi / 2}, {-5 * kPi / 2, -kPi / 2}, {201 * kPi, kPi}};
     for (const Case& c : cases) EXPECT_NEAR(AdjustLon(c.in), c.out, 1e-9) << c.in;
     EXPECT_TRUE(std::isnan(AdjustLon(NAN)));
     EXPECT_FALSE(std::isfinite(AdjustLon(INFINITY)));  // returns, does not loop

@@ -49,37 +49,33 @@ std::vector<Call> ByteAtATime(const std::string& data, std::size_t max) {
     }
 }
 
-std::vector<Call> FromMemory(const std::string& data, std::size_t max) {
+// Calls `read` until the end, and once more after the rest of an
+// unterminated last line.
+template <typename Read>
+std::vector<Call> ReadAll(Read read) {
     std::vector<Call> calls;
-    std::size_t cursor = 0;
     for (;;) {
         Call call;
-        call.result = ReadMemoryLine(data, cursor, call.text, max);
+        call.result = read(call.text);
         calls.push_back(call);
         if (call.result == 0 && call.text.empty()) return calls;
         if (call.result == 0) {
-            call.result = ReadMemoryLine(data, cursor, call.text, max);
+            call.result = read(call.text);
             calls.push_back(call);
             return calls;
         }
     }
 }
 
+std::vector<Call> FromMemory(const std::string& data, std::size_t max) {
+    std::size_t cursor = 0;
+    return ReadAll([&](std::string& line) { return ReadMemoryLine(data, cursor, line, max); });
+}
+
 std::vector<Call> FromFile(const mwtest::TempDir& dir, const std::string& data, std::size_t max) {
     dir.Write("lines.txt", data);
     TextFileReader file(dir.File("lines.txt"));
-    std::vector<Call> calls;
-    for (;;) {
-        Call call;
-        call.result = ReadLineMax(file, call.text, max);
-        calls.push_back(call);
-        if (call.result == 0 && call.text.empty()) return calls;
-        if (call.result == 0) {
-            call.result = ReadLineMax(file, call.text, max);
-            calls.push_back(call);
-            return calls;
-        }
-    }
+    return ReadAll([&](std::string& line) { return ReadLineMax(file, line, max); });
 }
 
 std::string Show(const std::vector<Call>& calls) {
@@ -95,25 +91,18 @@ TEST(LineReaders, EdgesOfTheLimitAndTheLineEnds) {
         std::size_t max;
         std::vector<Call> calls;
     };
+    // clang-format off
     const Case cases[] = {
-        {"LF right after the limit is the next call's empty line",
-         "abcd\nx",
-         4,
-         {{1, "abcd"}, {1, ""}, {0, "x"}, {0, ""}}},
-        {"CR LF after the limit: the CR is dropped by the next call",
-         "abcd\r\n",
-         4,
-         {{1, "abcd"}, {1, ""}, {0, ""}}},
+        {"LF right after the limit is the next call's empty line", "abcd\nx", 4, {{1, "abcd"}, {1, ""}, {0, "x"}, {0, ""}}},
+        {"CR LF after the limit: the CR is dropped by the next call", "abcd\r\n", 4, {{1, "abcd"}, {1, ""}, {0, ""}}},
         {"CR does not count towards the limit", "ab\r\rcd\r\n", 4, {{1, "abcd"}, {1, ""}, {0, ""}}},
         {"CR inside a line is dropped", "a\rb\nc", 250, {{1, "ab"}, {0, "c"}, {0, ""}}},
         {"a lone CR at the end", "\r", 250, {{0, ""}}},
         {"empty lines", "\n\r\n\n", 250, {{1, ""}, {1, ""}, {1, ""}, {0, ""}}},
-        {"bytes above 127 and NUL are characters",
-         std::string("\xff\x00\x80\n", 4),
-         250,
-         {{1, std::string("\xff\x00\x80", 3)}, {0, ""}}},
+        {"bytes above 127 and NUL are characters", std::string("\xff\x00\x80\n", 4), 250, {{1, std::string("\xff\x00\x80", 3)}, {0, ""}}},
         {"exactly the limit then the end", "abcd", 4, {{1, "abcd"}, {0, ""}}},
     };
+    // clang-format on
     mwtest::TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

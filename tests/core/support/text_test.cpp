@@ -32,9 +32,7 @@ TEST(GetField, PicksTrimmedFieldsAndFallsBackOnEmptyOrMissing) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(GetField(c.line, c.n, "dflt"), c.expected) << c.line << " n=" << c.n;
-}
-
-TEST(GetField, TabSeparatorKeepsCommas) {
+    // The tab-separated reader keeps commas inside its fields.
     EXPECT_EQ(GetTabField("a,b\tc,d\t", 2, "x"), "c,d");
     EXPECT_EQ(GetTabField("a,b\tc,d\t", 3, "x"), "x");
 }
@@ -55,13 +53,9 @@ TEST(SplitFields, FillsSlotsSkippingEmptyAndStopsAtFifty) {
     EXPECT_EQ(big.Get(50, "-"), "50");
     EXPECT_EQ(big.Get(1, "-"), "1");
     EXPECT_FALSE(big.Has(51));
-}
-
-TEST(SplitFields, TablesAreIndependentValues) {
-    auto a = SplitFields("x,y");
-    auto b = SplitFields("p");
-    EXPECT_EQ(a.Get(2, ""), "y");
-    EXPECT_EQ(b.Get(2, "none"), "none");
+    // Tables are independent values.
+    EXPECT_EQ(SplitFields("p").Get(2, "none"), "none");
+    EXPECT_EQ(t.Get(3, "-"), "c");
 }
 
 TEST(TextRoutines, TrimCutFindAndPaths) {
@@ -132,39 +126,41 @@ protected:
     mwtest::TempDir dir;
 };
 
-TEST_F(LineFiles, LongLinesComeBackInPiecesAndCrIsDropped) {
-    dir.Write("f.txt", std::string(600, 'x') + "\r\nend");
-    TextFileReader f(dir.File("f.txt"));
+// Each read gives 1 for a line that ended and 0 at the end, with the
+// unterminated rest; long lines come back in pieces and CR before LF is
+// dropped. The memory reader follows the same rules as the file reader.
+TEST_F(LineFiles, ReadersCutLongLinesAndDropCr) {
+    enum Kind { Short, Long, Memory, Missing };
+    using Reads = std::vector<std::pair<int, std::string>>;
+    const std::string x(600, 'x'), y(1200, 'y'), z(300, 'z');
+    const struct {
+        Kind kind;
+        std::string bytes;
+        Reads reads;
+    } cases[] = {
+        {Short, x + "\r\nend", {{1, x.substr(350)}, {1, x.substr(350)}, {1, x.substr(500)}, {0, "end"}, {0, ""}}},
+        {Long, y + "\n", {{1, y.substr(200)}, {1, y.substr(1000)}}},
+        {Missing, "", {{0, ""}, {0, ""}}},
+        {Memory, "ab\r\ncd\n" + z, {{1, "ab"}, {1, "cd"}, {1, z.substr(50)}, {0, z.substr(250)}, {0, ""}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        if (c.kind != Missing) dir.Write("f.txt", c.bytes);
+        TextFileReader f(dir.File(c.kind == Missing ? "nope" : "f.txt"));
+        EXPECT_EQ(f.IsOpen(), c.kind != Missing);
+        std::size_t cursor = 0;
+        for (const auto& [rc, text] : c.reads) {
+            std::string line = "junk";
+            const int got = c.kind == Memory ? ReadMemoryLine(c.bytes, cursor, line)
+                            : c.kind == Long ? ReadLongLine(f, line)
+                                             : ReadLine(f, line);
+            EXPECT_EQ(got, rc);
+            EXPECT_EQ(line, text);
+        }
+    }
+    std::size_t cursor = 0;
     std::string line;
-    EXPECT_EQ(ReadLine(f, line), 1);
-    EXPECT_EQ(line.size(), 250u);
-    EXPECT_EQ(ReadLine(f, line), 1);
-    EXPECT_EQ(line.size(), 250u);
-    EXPECT_EQ(ReadLine(f, line), 1);
-    EXPECT_EQ(line.size(), 100u);
-    // The last line without LF: 0 with its text.
-    EXPECT_EQ(ReadLine(f, line), 0);
-    EXPECT_EQ(line, "end");
-    EXPECT_EQ(ReadLine(f, line), 0);
-    EXPECT_EQ(line, "");
-}
-
-TEST_F(LineFiles, LongReaderTakesAThousand) {
-    dir.Write("f.txt", std::string(1200, 'y') + "\n");
-    TextFileReader f(dir.File("f.txt"));
-    std::string line;
-    EXPECT_EQ(ReadLongLine(f, line), 1);
-    EXPECT_EQ(line.size(), 1000u);
-    EXPECT_EQ(ReadLongLine(f, line), 1);
-    EXPECT_EQ(line.size(), 200u);
-}
-
-TEST_F(LineFiles, MissingFileReadsEmptyLines) {
-    TextFileReader f(dir.File("nope"));
-    std::string line = "junk";
-    EXPECT_FALSE(f.IsOpen());
-    EXPECT_EQ(ReadLine(f, line), 0);
-    EXPECT_EQ(line, "");
+    EXPECT_EQ(ReadMemoryLine("", cursor, line), 0);
 }
 
 TEST_F(LineFiles, ForEachLineKeepsAnUnterminatedLastLine) {
@@ -188,51 +184,28 @@ TEST_F(LineFiles, ForEachLineKeepsAnUnterminatedLastLine) {
     }
 }
 
-TEST(MemoryLines, SameRulesAsFiles) {
-    std::string data = "ab\r\ncd\n" + std::string(300, 'z');
-    std::size_t cursor = 0;
-    std::string line;
-    EXPECT_EQ(ReadMemoryLine(data, cursor, line), 1);
-    EXPECT_EQ(line, "ab");
-    EXPECT_EQ(ReadMemoryLine(data, cursor, line), 1);
-    EXPECT_EQ(line, "cd");
-    EXPECT_EQ(ReadMemoryLine(data, cursor, line), 1);
-    EXPECT_EQ(line.size(), 250u);
-    EXPECT_EQ(ReadMemoryLine(data, cursor, line), 0);
-    EXPECT_EQ(line.size(), 50u);
-    EXPECT_EQ(ReadMemoryLine(data, cursor, line), 0);
-    EXPECT_EQ(ReadMemoryLine("", cursor = 0, line), 0);
-}
-
 TEST_F(LineFiles, WriterReplacesTargetOnlyOnCommit) {
     dir.Write("out.txt", "old\r\n");
-    {
-        TextFileWriter w(dir.File("out.txt"));
-        ASSERT_TRUE(w.IsOpen());
-        w.WriteText("x");
-        w.WriteLine("");
-        w.WriteLine("y");
-        // No commit: the old file stays.
+    for (bool commit : {false, true}) {
+        {
+            TextFileWriter w(dir.File("out.txt"));
+            ASSERT_TRUE(w.IsOpen());
+            w.WriteText("x");
+            w.WriteLine("");
+            w.WriteLine("y");
+            if (commit) {
+                EXPECT_TRUE(w.Commit());
+            }
+        }
+        EXPECT_EQ(dir.Read("out.txt"), commit ? "x\r\ny\r\n" : "old\r\n");
     }
-    EXPECT_EQ(dir.Read("out.txt"), "old\r\n");
-    {
-        TextFileWriter w(dir.File("out.txt"));
-        w.WriteText("x");
-        w.WriteLine("");
-        w.WriteLine("y");
-        EXPECT_TRUE(w.Commit());
-    }
-    EXPECT_EQ(dir.Read("out.txt"), "x\r\ny\r\n");
     // No temporary file is left behind.
     int count = 0;
     for (auto& e : std::filesystem::directory_iterator(dir.Path())) (void)e, ++count;
     EXPECT_EQ(count, 1);
-}
-
-TEST_F(LineFiles, WriterIntoMissingFolderFails) {
-    TextFileWriter w(dir.File("no/such/out.txt"));
-    EXPECT_FALSE(w.IsOpen());
-    EXPECT_FALSE(w.Commit());
+    TextFileWriter missing(dir.File("no/such/out.txt"));
+    EXPECT_FALSE(missing.IsOpen());
+    EXPECT_FALSE(missing.Commit());
 }
 
 TEST_F(LineFiles, BytesRoundTripUnchanged) {

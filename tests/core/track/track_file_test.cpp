@@ -84,6 +84,9 @@ TEST_F(TrackFiles, LoadTakesTheFilesDatumAndDefaultsMissingFields) {
         {"WGS 84", "10.5,20.25\r\n11,21,1,100\r\n", kDatumWgs84, {{10.5, 20.25, 0}, {11, 21, 1}}},
         {"Nowhere Datum", "48,11,1\r\n", ed50, {{48, 11, 1}}},  // unknown: WGS 84
         {"European 1950", "48,11,1\r\n", ed50, {{48, 11, 1}}},
+        // Points off the globe are no points.
+        {"WGS 84", "954,8,1\r\n-90.5,8,0\r\n50,180.5,0\r\n50,-181,0\r\ninf,1,0\r\n90,180,1\r\n-90,-180,0\r\n",
+         kDatumWgs84, {{90, 180, 1}, {-90, -180, 0}}},
         // Blank lines and non-numbers are no points; the last line needs no line end.
         {"WGS 84", "10,20,1\r\n\r\nnan,5,0\r\n11,21,0", kDatumWgs84, {{10, 20, 1}, {11, 21, 0}}},
     };
@@ -102,7 +105,10 @@ TEST_F(TrackFiles, LoadTakesTheFilesDatumAndDefaultsMissingFields) {
             EXPECT_EQ(got[i].flag, c.expected[i].flag);
         }
     }
-    EXPECT_FALSE(LoadTrackFile(track, dir.File("none.plt"), datums, kDatumWgs84, &ui));
+    // What is no track file (missing, or a folder) leaves the track alone.
+    std::filesystem::create_directory(dir.File("folder.plt"));
+    for (const char* name : {"none.plt", "folder.plt"})
+        EXPECT_FALSE(LoadTrackFile(track, dir.File(name), datums, kDatumWgs84, &ui));
     EXPECT_EQ(track.PointCount(), 2);  // unchanged, and nothing reported
     EXPECT_TRUE(ui.messages.empty());
 
@@ -244,26 +250,6 @@ TEST_F(TrackFiles, SavedPointsAreWrittenWithDecimalPointsAndReadBackAsSaved) {
         AppendTrackLog(dir.File("log.plt"), 54.458, -3.15, "060626", "101500", 1234.4, newSegment));
     EXPECT_EQ(Lines(dir.Read("log.plt")).back(),
               "  54.4580000,  -3.1500000,1,   1234, ,060626,101500");
-}
-
-TEST_F(TrackFiles, WhatIsNoTrackFileLeavesTheTrackAlone) {
-    AddTrackPoint(track, 50, 8, 1);
-    std::filesystem::create_directory(dir.File("folder.plt"));
-    EXPECT_FALSE(LoadTrackFile(track, dir.File("folder.plt"), datums, kDatumWgs84, &ui));
-    ASSERT_EQ(track.PointCount(), 1);
-    EXPECT_EQ(Points(track)[0].lat, 50);
-}
-
-TEST_F(TrackFiles, PointsOffTheGlobeAreNoPoints) {
-    dir.Write("in.plt", kHeader +
-                            "954,8,1\r\n-90.5,8,0\r\n50,180.5,0\r\n50,-181,0\r\ninf,1,0\r\n"
-                            "90,180,1\r\n-90,-180,0\r\n51,9,0\r\n");
-    ASSERT_TRUE(LoadTrackFile(track, dir.File("in.plt"), datums, kDatumWgs84, &ui));
-    std::vector<TrackSlot> got = Points(track);
-    ASSERT_EQ(got.size(), 3u);
-    EXPECT_EQ(got[0].lat, 90);
-    EXPECT_EQ(got[1].lon, -180);
-    EXPECT_EQ(got[2].lat, 51);
 }
 
 TEST_F(TrackFiles, EndlessOrHugeFilesAreReadOnlyUpToTheLimitAndSaySo) {
