@@ -4,8 +4,7 @@
 # of the same files done here. Skipped when the package is not installed.
 set -euo pipefail
 tool=$1
-repo=$2
-source "$repo/tests/cli/names_lib.bash"
+source "$2/tests/cli/cli_lib.bash"
 need_python
 datasets=/usr/lib/python3/dist-packages/geopandas/datasets
 tables=()
@@ -13,10 +12,8 @@ for t in naturalearth_lowres/naturalearth_lowres.dbf naturalearth_cities/natural
     [ -f "$datasets/$t" ] && tables+=("$datasets/$t")
 done
 if [ ${#tables[@]} -eq 0 ]; then
-    echo "no dBASE table from python3-geopandas installed: skipped"; exit 77
+    skip "no dBASE table from python3-geopandas installed"
 fi
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
 
 for table in "${tables[@]}"; do
     copy="$dir/$(basename "$table" .dbf).names"
