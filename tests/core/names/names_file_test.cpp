@@ -1,6 +1,8 @@
 // Opening gazetteers: damaged headers, field roles, field texts, the side file.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "names/names_file.h"
 #include "names/names_types.h"
 #include "testlib/temp_dir.h"
@@ -28,47 +30,40 @@ struct DamageCase {
     NamesOpenError error;
 };
 
+// Three places with one change to the header.
+std::string Damaged(const std::function<void(DbfTable&)>& change) {
+    DbfTable s = ThreePlaces();
+    change(s);
+    return s.Bytes();
+}
+
 std::vector<DamageCase> DamageCases() {
-    std::vector<DamageCase> cases;
     const std::string good = ThreePlaces().Bytes();
-    cases.push_back({"empty file", "", NamesOpenError::TruncatedHeader});
-    cases.push_back({"cut inside the fixed header", Cut(good, 20), NamesOpenError::TruncatedHeader});
-    cases.push_back({"cut inside the descriptors", Cut(good, 100), NamesOpenError::TruncatedHeader});
-    {
-        DbfTable s = ThreePlaces();
-        s.headerLength = 32;
-        cases.push_back({"header length below 33", s.Bytes(), NamesOpenError::BadHeaderLength});
-    }
-    {
-        DbfTable s = ThreePlaces();
-        s.headerLength = 65;  // room for one descriptor of five
-        cases.push_back({"header length shorter than its descriptors", s.Bytes(),
-                         NamesOpenError::HeaderMismatch});
-    }
-    {
-        DbfTable s = ThreePlaces();
-        s.terminator = false;
-        s.records.clear();
-        s.endMark = false;
-        cases.push_back({"descriptors without their end mark", s.Bytes(), NamesOpenError::NoTerminator});
-    }
-    {
-        DbfTable s = ThreePlaces();
-        s.fields.clear();
-        s.records.clear();
-        cases.push_back({"no descriptors", s.Bytes(), NamesOpenError::NoFields});
-    }
-    {
-        DbfTable s = ThreePlaces();
-        s.recordLength = 0;
-        cases.push_back({"record length 0", s.Bytes(), NamesOpenError::ZeroRecordLength});
-    }
-    {
-        DbfTable s = ThreePlaces();
-        s.recordLength = 40;  // the fields need 77
-        cases.push_back({"fields longer than the record", s.Bytes(), NamesOpenError::FieldsPastRecord});
-    }
-    return cases;
+    return {
+        {"empty file", "", NamesOpenError::TruncatedHeader},
+        {"cut inside the fixed header", Cut(good, 20), NamesOpenError::TruncatedHeader},
+        {"cut inside the descriptors", Cut(good, 100), NamesOpenError::TruncatedHeader},
+        {"header length below 33", Damaged([](DbfTable& s) { s.headerLength = 32; }),
+         NamesOpenError::BadHeaderLength},
+        // Room for one descriptor of five.
+        {"header length shorter than its descriptors",
+         Damaged([](DbfTable& s) { s.headerLength = 65; }), NamesOpenError::HeaderMismatch},
+        {"descriptors without their end mark", Damaged([](DbfTable& s) {
+             s.terminator = s.endMark = false;
+             s.records.clear();
+         }),
+         NamesOpenError::NoTerminator},
+        {"no descriptors", Damaged([](DbfTable& s) {
+             s.fields.clear();
+             s.records.clear();
+         }),
+         NamesOpenError::NoFields},
+        {"record length 0", Damaged([](DbfTable& s) { s.recordLength = 0; }),
+         NamesOpenError::ZeroRecordLength},
+        // The fields need 77.
+        {"fields longer than the record", Damaged([](DbfTable& s) { s.recordLength = 40; }),
+         NamesOpenError::FieldsPastRecord},
+    };
 }
 
 TEST(NamesFile, DamagedHeadersFailWithTheirReason) {
