@@ -88,11 +88,11 @@ TEST_F(AppCore, PortraitAndLandscapeLayout) {
         app.view.viewSpeedNavInfo = c.nav;
         SetScreenSize(app, c.w, c.h);
         LayoutMapWindow(app, c.w, c.h);
-        EXPECT_EQ(app.state.portrait, c.portrait) << c.w << "x" << c.h;
-        EXPECT_EQ(app.state.mapWidth, c.mapW) << c.w << "x" << c.h;
-        EXPECT_EQ(app.state.mapHeight, c.mapH) << c.w << "x" << c.h;
-        EXPECT_EQ(app.state.halfViewWidth, c.halfW) << c.w << "x" << c.h;
-        EXPECT_EQ(app.state.halfViewHeight, c.halfH) << c.w << "x" << c.h;
+        SCOPED_TRACE(Format("%dx%d speed %d nav %d", c.w, c.h, c.speed, c.nav));
+        EXPECT_EQ(app.state.portrait, c.portrait);
+        EXPECT_EQ((std::vector<int>{app.state.mapWidth, app.state.mapHeight, app.state.halfViewWidth,
+                                    app.state.halfViewHeight}),
+                  (std::vector<int>{c.mapW, c.mapH, c.halfW, c.halfH}));
     }
 }
 
