@@ -161,16 +161,7 @@ TEST_F(MovingMap, AFixArrivingWhileAMapLoadsIsDropped) {
     EXPECT_EQ(app.track.PointCount(), 1);
 }
 
-TEST_F(MovingMap, SwitchingOnNeedsAMapAndEntersScreenControl) {
-    App empty;
-    mwtest::FakeUi eui;
-    empty.ports.ui = &eui;
-    ToggleMovingMap(empty, true);
-    EXPECT_FALSE(empty.state.gpsActive);
-    ASSERT_EQ(eui.messages.size(), 1u);
-    EXPECT_EQ(eui.messages[0], "A Map must be loaded for this Operation");
-
-    // No receiver port here: the open fails with the port's own message.
+TEST_F(MovingMap, SwitchingOnWithoutAPortSaysThePortsOwnMessage) {
     ToggleMovingMap(app, true);
     EXPECT_FALSE(app.state.gpsActive);
     ASSERT_EQ(ui.errors.size(), 1u);
@@ -276,11 +267,4 @@ TEST_F(MovingMap, AHeadlessRunSwitchesOnWithoutAPortAndOffAsUsual) {
     EXPECT_FALSE(app.state.gpsActive);
     EXPECT_EQ(app.gps.fix.statusText, "OFF");
     EXPECT_FALSE(app.state.screenControlMode);
-
-    App empty;
-    mwtest::FakeUi eui;
-    empty.ports.ui = &eui;
-    EXPECT_FALSE(StartMovingMapWithoutPort(empty));
-    ASSERT_EQ(eui.messages.size(), 1u);
-    EXPECT_EQ(eui.messages[0], "A Map must be loaded for this Operation");
 }
