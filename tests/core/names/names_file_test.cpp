@@ -24,6 +24,16 @@ DbfTable ThreePlaces() {
 
 std::string Cut(std::string bytes, std::size_t n) { return bytes.substr(0, n); }
 
+// `bytes` as a names file in `dir`, opened (a failure when it does not open).
+std::shared_ptr<const NamesFile> OpenBytes(const mwtest::TempDir& dir, const std::string& bytes,
+                                           bool* truncated = nullptr) {
+    dir.Write("t.names", bytes);
+    NamesOpenError error = NamesOpenError::None;
+    auto f = NamesFile::Open(dir.File("t.names"), error, truncated);
+    EXPECT_NE(f, nullptr) << NamesOpenMessage(error);
+    return f;
+}
+
 struct DamageCase {
     const char* what;
     std::string bytes;
@@ -108,10 +118,8 @@ TEST(NamesFile, RecordCountIsCutToTheRecordsPresent) {
         DbfTable s = ThreePlaces();
         s.recordCount = c.claimed;
         std::string bytes = s.Bytes();
-        dir.Write("t.names", bytes.substr(0, bytes.size() - c.cutBytes));
-        NamesOpenError error;
         bool truncated = !c.truncated;
-        auto f = NamesFile::Open(dir.File("t.names"), error, &truncated);
+        auto f = OpenBytes(dir, bytes.substr(0, bytes.size() - c.cutBytes), &truncated);
         ASSERT_NE(f, nullptr);
         EXPECT_EQ(f->RecordCount(), c.expected);
         EXPECT_EQ(truncated, c.truncated);
@@ -129,9 +137,7 @@ TEST(NamesFile, HeaderWithBytesAfterTheEndMarkStillReads) {
     bytes[8] = static_cast<char>((hl + 263) & 0xFF);
     bytes[9] = static_cast<char>((hl + 263) >> 8);
     mwtest::TempDir dir;
-    dir.Write("t.names", bytes);
-    NamesOpenError error;
-    auto f = NamesFile::Open(dir.File("t.names"), error);
+    auto f = OpenBytes(dir, bytes);
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->Fields().size(), 5u);
     EXPECT_EQ(f->Read(2).name, "GAMMA");
@@ -161,14 +167,11 @@ TEST(NamesFile, RolesByExactNameWithDefaults) {
         DbfTable s;
         s.fields = c.fields;
         s.records = {{"a", "b", "c", "d", "e"}};
-        dir.Write("t.names", s.Bytes());
-        NamesOpenError error;
-        auto f = NamesFile::Open(dir.File("t.names"), error);
+        auto f = OpenBytes(dir, s.Bytes());
         ASSERT_NE(f, nullptr);
-        EXPECT_EQ(f->Roles().name, c.roles.name);
-        EXPECT_EQ(f->Roles().code, c.roles.code);
-        EXPECT_EQ(f->Roles().lat, c.roles.lat);
-        EXPECT_EQ(f->Roles().lon, c.roles.lon);
+        const NamesRoles& r = f->Roles();
+        EXPECT_EQ((std::vector<int>{r.name, r.code, r.lat, r.lon}),
+                  (std::vector<int>{c.roles.name, c.roles.code, c.roles.lat, c.roles.lon}));
     }
 }
 
@@ -177,9 +180,7 @@ TEST(NamesFile, FieldTextsAreTrimmedAndMissingRolesEmpty) {
     DbfTable s;
     s.fields = {{"NAME", 255}, {"FULL_CODE", 4}};
     s.records = {{"  Long " + std::string(240, 'x') + "  ", " PPL"}};
-    dir.Write("t.names", s.Bytes());
-    NamesOpenError error;
-    auto f = NamesFile::Open(dir.File("t.names"), error);
+    auto f = OpenBytes(dir, s.Bytes());
     ASSERT_NE(f, nullptr);
     NameRecord r = f->Read(0);
     EXPECT_EQ(r.name, "Long " + std::string(240, 'x'));
@@ -190,9 +191,7 @@ TEST(NamesFile, FieldTextsAreTrimmedAndMissingRolesEmpty) {
 
 TEST(NamesFile, ReaderCachesTheLastRecord) {
     mwtest::TempDir dir;
-    dir.Write("t.names", ThreePlaces().Bytes());
-    NamesOpenError error;
-    NameRecordReader reader(NamesFile::Open(dir.File("t.names"), error));
+    NameRecordReader reader(OpenBytes(dir, ThreePlaces().Bytes()));
     EXPECT_EQ(reader.Read(1).name, "Beta town");
     EXPECT_EQ(reader.Read(1).code, "MT");
     EXPECT_EQ(reader.Reads(), 1u);
