@@ -4,13 +4,8 @@
 # scale, so that panning off one sheet loads the next.
 set -euo pipefail
 tool=$1
-if [ ! -d /usr/share/marble/data/maps/earth/srtm/3 ]; then
-  echo "marble-qt-data is not installed: skipped"
-  exit 77  # CTest's skip code (SKIP_RETURN_CODE)
-fi
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$2/tests/cli/cli_lib.bash"
+[ -d /usr/share/marble/data/maps/earth/srtm/3 ] || skip "marble-qt-data is not installed"
 
 "$tool" demo "$dir/demo" --quiet
 home=$dir/demo/config/mapwanderer

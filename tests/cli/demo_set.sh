@@ -3,9 +3,7 @@
 # scale, their images, a track and an application home pointing at them.
 set -euo pipefail
 tool=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$2/tests/cli/cli_lib.bash"
 
 "$tool" demo "$dir/demo" --synthetic --quiet
 home=$dir/demo/config/mapwanderer

@@ -3,22 +3,8 @@
 # standard input with one output line per input line, error lines, C-locale
 # numbers. Usage: geo_commands.sh MWTOOL REPO_ROOT
 set -u
-MW=$1
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export LC_ALL=C
-fail=0
-
-# same NAME EXPECTED ACTUAL
-same() {
-    if [[ "$2" != "$3" ]]; then
-        echo "FAILED: $1"
-        echo "  expected: $(printf '%q' "$2")"
-        echo "  actual:   $(printf '%q' "$3")"
-        fail=1
-    fi
-}
-mw() { "$MW" "$@" --home "$home"; }
+tool=$1
+source "$2/tests/cli/cli_lib.bash"
 # near NAME "EXPECTED NUMBERS" "ACTUAL NUMBERS" TOLERANCE: the same count of
 # numbers, each within TOLERANCE.
 near() {
@@ -27,7 +13,7 @@ near() {
             for (i = 1; i <= n; i++) { d = x[i] - y[i]; if (d < -t || d > t) exit 1 }
             exit 0 }'; then
         echo "FAILED: $1: expected $2 within $4, got $3"
-        fail=1
+        failed=1
     fi
 }
 
@@ -42,8 +28,7 @@ same "convert User (TM)" "651410 313177" \
     "$(mw convert --datum 'Ord Srvy Grt Britn' --format 'User (TM)' \
         --params 49,-2,0.9996012717,400000,-100000,777,777 52.657570306 1.717921583)"
 same "convert UPS keeps its TAB" "$(printf '00\tZ 2096454 1452981')" "$(mw convert --format UTM 85 10)"
-"$MW" convert --format 16 1 1 --home "$home" 2>/dev/null
-same "convert bad format exit" 2 $?
+status "convert bad format" 2 mw convert --format 16 1 1
 
 # datum-shift.
 same "datum-shift OSGB" "52.000399503 -1.001520699" \
@@ -52,11 +37,10 @@ same "datum-shift auto" "11.000000000 20.000000000" \
     "$(mw datum-shift --from 'Auto Shift .....' --from-shift 3600,0 --to 'WGS 84' 10 20)"
 same "datum-shift auto both" "10.000000000 20.000000000" \
     "$(mw datum-shift --from 'Auto Shift .....' --from-shift 3600,0 --to 'Auto Shift .....' --to-shift 1,1 10 20)"
-"$MW" datum-shift --to 'WGS 84' 1 2 --home "$home" 2>/dev/null
-same "datum-shift needs --from" 2 $?
+status "datum-shift needs --from" 2 mw datum-shift --to 'WGS 84' 1 2
 
 # A user datum from the home folder.
-printf 'My Airy,0,375,-111,431\r\n' >"$home/datums.dat"
+printf 'My Airy,0,375,-111,431\r\n' >"$dir/datums.dat"
 same "datum-shift user datum" "52.000399503 -1.001520699" \
     "$(mw datum-shift --from 'My Airy' --to 'WGS 84' 52 -1)"
 
@@ -70,17 +54,16 @@ same "project Swiss" "600000.000000 200000.000000" \
     "$(mw project --proj '(SUI) Swiss Grid' --datum CH-1903 46.952405555 7.439583333)"
 same "project NZG" "2510000.000000 6023150.000000" "$(mw project --proj '(NZG)' -41 173)"
 same "project missing params" "0.000000 0.000000" "$(mw project --proj 'Transverse Mercator' 52 3)"
-out=$(mw project --proj 'Cassini' 52 3 2>"$home/err")
+out=$(mw project --proj 'Cassini' 52 3 2>"$dir/err")
 same "project unsupported" "3.000000 52.000000" "$out"
-same "project unsupported warning" "mwtool: Map Projection not Supported" "$(cat "$home/err")"
+same "project unsupported warning" "mwtool: Map Projection not Supported" "$(cat "$dir/err")"
 
 # grid references back to latitude/longitude.
 near "grid utm" "-45 170" "$(mw grid utm 59 S 421184.6971 5016563.2317)" 1e-8
 near "grid bng" "51.503480037 -0.126747680" "$(mw grid --datum 'Ord Srvy Grt Britn' bng TQ 30000 80000)" 1e-8
 near "grid irish" "53.343729140 -6.273102804" "$(mw grid --datum 'Ireland 1965' irish O 15000 34000)" 1e-8
 same "grid bng unreadable" "0.000000000 0.000000000" "$(mw grid bng TI 30000 80000)"
-"$MW" grid mgrs 1 2 3 --home "$home" 2>/dev/null
-same "grid unknown kind" 2 $?
+status "grid unknown kind" 2 mw grid mgrs 1 2 3
 
 # distance.
 same "distance east" "60.000000069 111120.000126973 90.000000000" "$(mw distance 0 0 0 1)"
@@ -106,4 +89,4 @@ out=$(printf '52 3\n52,3\n' | mw project --proj 'Transverse Mercator' --params 0
 same "project stdin" "205928.918960 5765288.255333
 error: expected LAT LON, got '52,3'" "$out"
 
-exit $fail
+finish

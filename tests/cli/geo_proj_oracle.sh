@@ -8,13 +8,9 @@
 # Usage: geo_proj_oracle.sh MWTOOL REPO_ROOT
 set -u
 MW=$1
-if ! command -v proj >/dev/null || ! command -v cs2cs >/dev/null; then
-    echo "PROJ tools not installed: skipped"
-    exit 77
-fi
-export LC_ALL=C
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
+source "$2/tests/cli/cli_lib.bash"
+command -v proj >/dev/null && command -v cs2cs >/dev/null || skip "PROJ tools not installed"
+home=$dir
 failures=0
 
 # points LAT0 LAT1 DLAT LON0 LON1 DLON: one "lat lon" per line.

@@ -6,7 +6,7 @@
 # file or no python3 is there. Usage: gpx_real_file.sh MWTOOL REPO_ROOT
 set -u
 MW=$1
-export LC_ALL=C
+source "$2/tests/cli/cli_lib.bash"
 sample=${MW_GPX_SAMPLE:-}
 for fetched in /var/cache/mapwanderer/test-data/gpx-parse/route-1.1.gpx \
                "${XDG_CACHE_HOME:-$HOME/.cache}/mapwanderer/test-data/gpx-parse/route-1.1.gpx"; do
@@ -16,11 +16,8 @@ if [[ -z $sample ]]; then
     sample=$(find /usr/share /usr/lib -name '*.gpx' -size +1k 2>/dev/null | sort | head -n 1)
 fi
 if [[ -z $sample || ! -r $sample ]] || ! command -v python3 >/dev/null; then
-    echo "SKIPPED: no GPX file from a package here (set MW_GPX_SAMPLE) or no python3"
-    exit 77
+    skip "no GPX file from a package here (set MW_GPX_SAMPLE) or no python3"
 fi
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
 cp "$sample" "$dir/real.gpx"
 echo "sample: $sample"
 

@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# mwtool mapinfo and pixel on calibration files the test writes.
+# mwtool mapinfo, pixel and maps on calibration files the test writes: what a
+# calibration says, pixels and positions, the covering maps in search order
+# and the one selection takes.
 set -euo pipefail
 tool=$1
-repo=$2
-source "$repo/tests/cli/map_lib.bash"
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$2/tests/cli/cli_lib.bash"
+source "$2/tests/cli/map_lib.bash"
 export HOME=$dir/userhome
-mkdir -p "$HOME"
+mkdir -p "$HOME" "$dir/A" "$dir/B"
 home=$dir/app
 
 # Two points on latitude/longitude, corners by pixel.
@@ -54,10 +53,7 @@ fi
 [ "$("$tool" pixel "$dir/lakes.map" 50.5 10.5 --home "$home")" = "500 500" ] || fail "forward"
 [ "$("$tool" pixel "$dir/lakes.map" --inverse 250 750 --home "$home")" = "50.250000000 10.250000000" ] \
     || fail "inverse"
-set +e
-out=$(printf '50.5 10.5\nnot a point\n51 10\n' | "$tool" pixel "$dir/lakes.map" --home "$home")
-rc=$?
-set -e
+out=$(printf '50.5 10.5\nnot a point\n51 10\n' | "$tool" pixel "$dir/lakes.map" --home "$home") && rc=0 || rc=$?
 [ $rc -eq 1 ] || fail "batch with a bad line exits 1"
 [ "$(echo "$out" | sed -n 1p)" = "500 500" ] || fail "batch line 1"
 echo "$out" | sed -n 2p | grep -q "^error: expected LAT LON" || fail "batch error line"
@@ -83,5 +79,43 @@ if "$tool" pixel "$dir/flat.map" 1 1 --home "$home" 2>/dev/null; then fail "pixe
 write_map "$dir/odd.map" "Odd" "WGS 84" "Gnomonic" "" "" ""
 "$tool" mapinfo "$dir/odd.map" --home "$home" 2>&1 >/dev/null | grep -q "Map Projection not Supported" \
     || fail "unsupported projection warning"
+
+# ---- maps: the search order, the tie break, the loaded map.
+
+write_box_map "$dir/A/coarse.map" 50 10 51 11 10
+write_box_map "$dir/A/b.map" 50 10 51 11 5
+write_box_map "$dir/A/a.map" 50 10 51 11 5
+write_box_map "$dir/A/static.map" 50 10 51 11 1 No
+write_box_map "$dir/B/unscaled.map" 50 10 51 11 -
+write_box_map "$dir/B/north.map" 60 10 61 11 1
+
+out=$("$tool" maps --dir "$dir/A" --dir "$dir/B" 50.5 10.5 --home "$home")
+expected="5 $dir/A/a.map
+5 $dir/A/b.map
+10 $dir/A/coarse.map
+99999 $dir/B/unscaled.map
+selected: $dir/A/a.map"
+[ "$out" = "$expected" ] || fail "search order and tie break: $out"
+
+# The loaded map is listed but never chosen; within 2 % it stays.
+out=$("$tool" maps --dir "$dir/A" --loaded "$dir/A/a.map" --current-scale 5 50.5 10.5 --home "$home")
+echo "$out" | grep -qxF "5 $dir/A/a.map (loaded)" || fail "loaded map marked"
+[ "$(echo "$out" | tail -n1)" = "selected: none" ] || fail "2 % rule keeps the loaded map"
+out=$("$tool" maps --dir "$dir/A" --loaded "$dir/A/a.map" --current-scale 5.2 50.5 10.5 --home "$home")
+[ "$(echo "$out" | tail -n1)" = "selected: $dir/A/b.map" ] || fail "a better map wins"
+# A relative --loaded names the same file.
+out=$(cd "$dir" && "$tool" maps --dir A --loaded A/a.map 50.5 10.5 --home "$home")
+[ "$(echo "$out" | tail -n1)" = "selected: $dir/A/b.map" ] || fail "relative loaded path"
+
+[ "$("$tool" maps --dir "$dir/A" 0 0 --home "$home")" = "selected: none" ] || fail "nothing covers"
+
+# Without --dir the folders come from the configuration in the home.
+"$tool" config defaults --home "$home" >/dev/null
+sed -i "s|^Map Path 1,.*\r\$|Map Path 1,$dir/B\r|" "$home/Mapwanderer1.ini"
+out=$("$tool" maps 60.5 10.5 --home "$home")
+[ "$out" = "1 $dir/B/north.map
+selected: $dir/B/north.map" ] || fail "configured folders: $out"
+
+if "$tool" maps --dir "$dir/A" 50.5 --home "$home" 2>/dev/null; then fail "one coordinate accepted"; fi
 [ "$(ls -A "$HOME")" = "" ] || fail "files written outside the test folders"
 echo "1 passed, 0 failed"

@@ -3,11 +3,8 @@
 # through each input format Qt reads and comes back pixel for pixel.
 set -euo pipefail
 MWTOOL=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$2/tests/cli/cli_lib.bash"
+cd "$dir"
 
 # A 150 x 100 map-like picture in five colours (plain PPM, made here).
 awk 'BEGIN {

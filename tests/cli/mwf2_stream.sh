@@ -5,13 +5,11 @@
 # shows only on a terminal.
 set -euo pipefail
 MWTOOL=$1
+source "$2/tests/cli/cli_lib.bash"
 IM=/usr/bin/convert-im6.q16
 [ -x "$IM" ] || IM=$(command -v convert-im6 || true)
-if [ -z "$IM" ]; then echo "SKIP: ImageMagick's convert is not installed"; exit 77; fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+[ -n "$IM" ] || skip "ImageMagick's convert is not installed"
+cd "$dir"
 
 # A 700 x 300 map-like picture in six colours: several tile rows and columns,
 # edges off the tile grid.

@@ -6,8 +6,7 @@
 # package is installed.
 set -euo pipefail
 tool=$1
-repo=$2
-source "$repo/tests/cli/names_lib.bash"
+source "$2/tests/cli/cli_lib.bash"
 need_python
 datasets=/usr/lib/python3/dist-packages/geopandas/datasets
 tables=()
@@ -18,10 +17,8 @@ for t in /usr/share/plplot*/ss/ss64ne_General_Text.dbf /usr/share/plplot*/ss/ss6
     [ -f "$t" ] && tables+=("$t")
 done
 if [ ${#tables[@]} -eq 0 ]; then
-    echo "no dBASE table from libplplot-data or python3-geopandas installed: skipped"; exit 77
+    skip "no dBASE table from libplplot-data or python3-geopandas installed"
 fi
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
 
 for table in "${tables[@]}"; do
     copy="$dir/$(basename "$table" .dbf).names"

@@ -3,15 +3,37 @@
 # filters on a small gazetteer; damaged files.
 set -euo pipefail
 tool=$1
-repo=$2
-source "$repo/tests/cli/map_lib.bash"
-source "$repo/tests/cli/names_lib.bash"
+source "$2/tests/cli/cli_lib.bash"
+source "$2/tests/cli/map_lib.bash"
 need_python
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 home=$dir/app
 T=$'\t'
+
+# write_dbf FILE COUNT_OVERRIDE < ROWS
+#   ROWS: tab-separated NAME, FULL_CODE, LATITUDE, LONGITUDE lines.
+#   COUNT_OVERRIDE: the record count the header claims ("" for the true one).
+write_dbf() {
+    python3 -c "$dbf_writer" "$1" "${2:-}"
+}
+dbf_writer=$(cat <<'PY'
+import struct, sys
+path, claimed = sys.argv[1], sys.argv[2]
+fields = [("NAME", 30), ("FULL_CODE", 6), ("DSG", 4), ("LATITUDE", 11), ("LONGITUDE", 11)]
+rows = [line.rstrip("\n").split("\t") for line in sys.stdin if line.strip()]
+reclen = 1 + sum(n for _, n in fields)
+hdrlen = 32 + 32 * len(fields) + 1
+count = int(claimed) if claimed else len(rows)
+out = bytearray(struct.pack("<B3BIHH20x", 3, 124, 1, 1, count, hdrlen, reclen))
+for name, n in fields:
+    out += struct.pack("<11sc4xB15x", name.encode(), b"C", n)
+out += b"\r"
+for r in rows:
+    vals = [r[0], r[1], "", r[2], r[3]]
+    out += b" " + b"".join(v.encode("utf-8")[:n].ljust(n) for v, (_, n) in zip(vals, fields))
+out += b"\x1a"
+open(path, "wb").write(out)
+PY
+)
 
 # Sorted by name, as gazetteers are.
 write_dbf "$dir/de.names" <<ROWS
@@ -34,14 +56,12 @@ code,PPL
 code,PPLC
 code,MT" ] || fail "info: $out"
 
+# The filter's own cases are the core's tables; here the options reach it.
 search() { "$tool" names search "$dir/de.names" --home "$home" "$@" | cut -f1 | paste -sd'|'; }
 [ "$(search --text b)" = "Bad Ems|bad Tölz|Berlin|Brocken" ] || fail "prefix, lower case: $(search --text b)"
 [ "$(search --text 'bad t')" = "bad Tölz" ] || fail "prefix with blank"
-[ "$(search --text 'BAD TÖ')" = "bad Tölz" ] || fail "accented prefix"
 [ "$(search --text er --anywhere)" = "Berlin" ] || fail "anywhere"
 [ "$(search --text E --anywhere --code PPL)" = "Aachen|Bad Ems" ] || fail "anywhere with code"
-[ "$(search --code MT)" = "Brocken|Zugspitze" ] || fail "code only"
-[ "$(search --text x --anywhere)" = "" ] || fail "no match"
 [ "$("$tool" names search "$dir/de.names" --text hamburg --home "$home")" = "Hamburg${T}PPL${T}53.55${T}9.993" ] \
     || fail "line layout"
 
@@ -65,12 +85,6 @@ awk -v a="$lat" 'BEGIN { d = a - 51.80; if (d < 0) d = -d; exit !(d > 0.0001 && 
 if "$tool" names search "$dir/de.names" --datum-map --home "$home" 2>/dev/null; then
     fail "--datum-map without a map accepted"
 fi
-
-# At most 5000 lines.
-python3 -c 'for i in range(6000): print("P%05d\tPPL\t1\t2" % i)' | write_dbf "$dir/many.names"
-[ "$("$tool" names search "$dir/many.names" --text P --home "$home" | wc -l)" = 5000 ] || fail "limit"
-[ "$("$tool" names search "$dir/many.names" --text 5999 --anywhere --home "$home")" = "P05999${T}PPL${T}1${T}2" ] \
-    || fail "last record"
 
 # Damaged files: a message and exit 1; more records claimed than present:
 # said once, the present ones searched.

@@ -2,11 +2,8 @@
 # mwtool wpt show, save and create on waypoint files the test writes.
 set -euo pipefail
 tool=$1
-repo=$2
-source "$repo/tests/cli/map_lib.bash"
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$2/tests/cli/cli_lib.bash"
+source "$2/tests/cli/map_lib.bash"
 export HOME=$dir/userhome
 mkdir -p "$HOME"
 home=$dir/app

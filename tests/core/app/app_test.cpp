@@ -8,6 +8,8 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/logo.h"
+#include "app/moving_map.h"
+#include "app/waypoint_commands.h"
 #include "support/text.h"
 #include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"
@@ -88,11 +90,11 @@ TEST_F(AppCore, PortraitAndLandscapeLayout) {
         app.view.viewSpeedNavInfo = c.nav;
         SetScreenSize(app, c.w, c.h);
         LayoutMapWindow(app, c.w, c.h);
-        EXPECT_EQ(app.state.portrait, c.portrait) << c.w << "x" << c.h;
-        EXPECT_EQ(app.mapView.width, c.mapW) << c.w << "x" << c.h;
-        EXPECT_EQ(app.mapView.height, c.mapH) << c.w << "x" << c.h;
-        EXPECT_EQ(app.mapView.halfWidth, c.halfW) << c.w << "x" << c.h;
-        EXPECT_EQ(app.mapView.halfHeight, c.halfH) << c.w << "x" << c.h;
+        SCOPED_TRACE(Format("%dx%d speed %d nav %d", c.w, c.h, c.speed, c.nav));
+        EXPECT_EQ(app.state.portrait, c.portrait);
+        EXPECT_EQ((std::vector<int>{app.mapView.width, app.mapView.height, app.mapView.halfWidth,
+                                    app.mapView.halfHeight}),
+                  (std::vector<int>{c.mapW, c.mapH, c.halfW, c.halfH}));
     }
 }
 
@@ -201,6 +203,36 @@ TEST_F(AppCore, KeepAliveFollowsNoShutdownAndTheGps) {
     ASSERT_TRUE(StartApplication(quiet, h2.Path(), "/home/u", 480, 640));
     EXPECT_FALSE(quiet.settings.noShutdown);
     EXPECT_FALSE(quiet.state.keepAliveTimer);
+}
+
+// Every command that works on the map, without one: the one message, no
+// file asked for, nothing switched on.
+TEST(Commands, WithoutAMapEachSaysOneMustBeLoaded) {
+    const int commands[] = {kCmdZoomIn,       kCmdZoomOut,        kCmdZoom100,
+                            kCmdFullMap,      kCmdGotoTopLeft,    kCmdGotoCenter,
+                            kCmdMapInformation, kCmdFindMapsAtCursor, kCmdLoadTrackFile,
+                            kCmdReplayTrack,  kCmdLoadWpFile,     kCmdCreateWpAtPosition,
+                            kCmdLoadRouteFile, kCmdImportGpx,     kCmdMovingMap};
+    for (int id : commands) {
+        SCOPED_TRACE(CommandText(id));
+        App app;
+        mwtest::FakeUi ui;
+        app.ports.ui = &ui;
+        ui.files = {"/some/file"};  // never asked for
+        EXPECT_TRUE(ExecuteCommand(app, id));
+        EXPECT_EQ(ui.messages, std::vector<std::string>{kNeedMapText});
+        EXPECT_TRUE(ui.requestTitles.empty());
+        EXPECT_TRUE(ui.lists.empty());
+        EXPECT_FALSE(app.state.gpsActive || app.replay.mode);
+        EXPECT_FALSE(ui.checked[id]);
+    }
+    // The headless start of the moving map and the screen-control waypoint.
+    App app;
+    mwtest::FakeUi ui;
+    app.ports.ui = &ui;
+    EXPECT_FALSE(StartMovingMapWithoutPort(app));
+    EXPECT_EQ(CreateWaypointAtPosition(app), -1);
+    EXPECT_EQ(ui.messages, std::vector<std::string>(2, kNeedMapText));
 }
 
 TEST(CommandTable, EveryMenuItemHasAUniqueIdAndText) {

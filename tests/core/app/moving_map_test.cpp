@@ -10,12 +10,10 @@
 #include "app/moving_map.h"
 #include "core/gps/gps_test_util.h"
 #include "core/gps/pty_util.h"
-#include "image/mwf2_writer.h"
 #include "platform/system_clock.h"
 #include "platform/system_serial_port.h"
 #include "support/text.h"
 #include "testlib/fake_ui.h"
-#include "testlib/image_fixtures.h"
 #include "testlib/map_file_writer.h"
 #include "testlib/temp_dir.h"
 #include "track/track_file.h"
@@ -24,14 +22,13 @@ using namespace mw;
 
 namespace {
 
-// Two neighbouring maps of 1° × 0.5° at 1000 × 500 pixels (west: 0..1 E,
-// east: 1..2 E, both 50..50.5 N), the application started on the western
-// one with a data folder of its own.
+// Two neighbouring sheets (west: 0..1 E, east: 1..2 E, both 50..50.5 N),
+// the application started on the western one with a data folder of its own.
 class MovingMap : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteMap("west", 0);
-        WriteMap("east", 1);
+        mwtest::WriteSheetMap(maps.Path(), "west.map", 50, 0);
+        mwtest::WriteSheetMap(maps.Path(), "east.map", 50, 1);
         app.ports.ui = &ui;
         app.ports.clock = &clock;
         clock.autoAdvance = 25;  // a wait on the clock ends
@@ -47,20 +44,6 @@ protected:
         app.settings.nmeaLogDistance = 100;
         ASSERT_TRUE(LoadMapFile(app, maps.File("west.map")));
         ui.messages.clear();
-    }
-
-    void WriteMap(const std::string& name, double west) {
-        mwtest::CalibrationFileText calib;
-        calib.image = name + ".bmp";
-        calib.points = {mwtest::PointAt(0, 0, 50.5, west),
-                        mwtest::PointAt(1000, 500, 50, west + 1)};
-        calib.borderLatLon = mwtest::RectangleBorder(50, west, 50.5, west + 1);
-        calib.borderPixels = {{0, 0}, {1000, 0}, {1000, 500}, {0, 500}};
-        calib.scale = 100;
-        maps.Write(name + ".map", calib.Text());
-        std::string error;
-        ASSERT_TRUE(WriteMwf2File(maps.File(name + ".mwf2"),
-                                  mwtest::MakeTiledImage(1000, 500, {100, 50}), &error));
     }
 
     // The receiver's view of being switched on, without a port.
@@ -179,16 +162,7 @@ TEST_F(MovingMap, AFixArrivingWhileAMapLoadsIsDropped) {
     EXPECT_EQ(app.track.PointCount(), 1);
 }
 
-TEST_F(MovingMap, SwitchingOnNeedsAMapAndEntersScreenControl) {
-    App empty;
-    mwtest::FakeUi eui;
-    empty.ports.ui = &eui;
-    ToggleMovingMap(empty, true);
-    EXPECT_FALSE(empty.mapView.following);
-    ASSERT_EQ(eui.messages.size(), 1u);
-    EXPECT_EQ(eui.messages[0], "A Map must be loaded for this Operation");
-
-    // No receiver port here: the open fails with the port's own message.
+TEST_F(MovingMap, SwitchingOnWithoutAPortSaysThePortsOwnMessage) {
     ToggleMovingMap(app, true);
     EXPECT_FALSE(app.mapView.following);
     ASSERT_EQ(ui.errors.size(), 1u);
@@ -294,11 +268,4 @@ TEST_F(MovingMap, AHeadlessRunSwitchesOnWithoutAPortAndOffAsUsual) {
     EXPECT_FALSE(app.mapView.following);
     EXPECT_EQ(app.gps.fix.statusText, "OFF");
     EXPECT_FALSE(app.state.screenControlMode);
-
-    App empty;
-    mwtest::FakeUi eui;
-    empty.ports.ui = &eui;
-    EXPECT_FALSE(StartMovingMapWithoutPort(empty));
-    ASSERT_EQ(eui.messages.size(), 1u);
-    EXPECT_EQ(eui.messages[0], "A Map must be loaded for this Operation");
 }

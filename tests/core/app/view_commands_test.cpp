@@ -95,16 +95,6 @@ TEST_F(ViewCommands, ZoomCommandsMoveThroughTheTable) {
     EXPECT_EQ(app.mapView.zoomIndex, static_cast<int>(app.viewport.zoomTable.size()) - 1);
 }
 
-TEST_F(ViewCommands, ZoomNeedsAMap) {
-    App empty;
-    mwtest::FakeUi eui;
-    empty.ports.ui = &eui;
-    ExecuteCommand(empty, kCmdZoomIn);
-    ExecuteCommand(empty, kCmdGotoCenter);
-    ASSERT_EQ(eui.messages.size(), 2u);
-    EXPECT_EQ(eui.messages[0], "A Map must be loaded for this Operation");
-}
-
 TEST_F(ViewCommands, TapsCentreDragAndScreenZones) {
     // Centre mode: a tap 10 pixels right of the centre moves it 10 image pixels.
     MapPress(app, app.mapView.halfWidth + 10, app.mapView.halfHeight);

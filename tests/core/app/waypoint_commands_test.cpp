@@ -102,12 +102,6 @@ TEST_F(WaypointCommands, CreateAtPositionUsesTheViewCentreThenTheLastFix) {
     app.mapView.centre = GeoPoint{50.3, app.mapView.centre.value_or(GeoPoint{}).lon};
     EXPECT_EQ(CreateWaypointAtPosition(app), 2);
     EXPECT_EQ(app.view.viewWaypoints, 0);
-
-    App noMap;
-    noMap.ports.ui = &ui;
-    ui.messages.clear();
-    EXPECT_EQ(CreateWaypointAtPosition(noMap), -1);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"A Map must be loaded for this Operation"});
 }
 
 TEST_F(WaypointCommands, FileCommandsAskAndReport) {

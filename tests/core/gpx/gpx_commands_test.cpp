@@ -62,13 +62,6 @@ TEST_F(GpxCommands, ImportOfABadFileOrACancelChangesNothing) {
     EXPECT_EQ(ui.messages[0].rfind(mw::kGpxNotReadText, 0), 0u) << ui.messages[0];
 }
 
-TEST_F(GpxCommands, ImportNeedsAMap) {
-    app.map.mapLoaded = false;
-    ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdImportGpx));
-    EXPECT_TRUE(ui.requestTitles.empty());
-    EXPECT_EQ(ui.messages, std::vector<std::string>{mw::kNeedMapText});
-}
-
 TEST_F(GpxCommands, ExportWritesEverythingBackToTheSamePlaces) {
     mw::AddTrackPoint(app.track, 50.5, -1.5, mw::kTrackNewSegment);
     app.routes.Assign({{"R", "", 255, {{"P", 50.2, -1.2}}}});

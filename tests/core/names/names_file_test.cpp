@@ -1,6 +1,8 @@
 // Opening gazetteers: damaged headers, field roles, field texts, the side file.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "names/names_file.h"
 #include "names/names_types.h"
 #include "testlib/temp_dir.h"
@@ -22,53 +24,56 @@ DbfTable ThreePlaces() {
 
 std::string Cut(std::string bytes, std::size_t n) { return bytes.substr(0, n); }
 
+// `bytes` as a names file in `dir`, opened (a failure when it does not open).
+std::shared_ptr<const NamesFile> OpenBytes(const mwtest::TempDir& dir, const std::string& bytes,
+                                           bool* truncated = nullptr) {
+    dir.Write("t.names", bytes);
+    NamesOpenError error = NamesOpenError::None;
+    auto f = NamesFile::Open(dir.File("t.names"), error, truncated);
+    EXPECT_NE(f, nullptr) << NamesOpenMessage(error);
+    return f;
+}
+
 struct DamageCase {
     const char* what;
     std::string bytes;
     NamesOpenError error;
 };
 
+// Three places with one change to the header.
+std::string Damaged(const std::function<void(DbfTable&)>& change) {
+    DbfTable s = ThreePlaces();
+    change(s);
+    return s.Bytes();
+}
+
 std::vector<DamageCase> DamageCases() {
-    std::vector<DamageCase> cases;
     const std::string good = ThreePlaces().Bytes();
-    cases.push_back({"empty file", "", NamesOpenError::TruncatedHeader});
-    cases.push_back({"cut inside the fixed header", Cut(good, 20), NamesOpenError::TruncatedHeader});
-    cases.push_back({"cut inside the descriptors", Cut(good, 100), NamesOpenError::TruncatedHeader});
-    {
-        DbfTable s = ThreePlaces();
-        s.headerLength = 32;
-        cases.push_back({"header length below 33", s.Bytes(), NamesOpenError::BadHeaderLength});
-    }
-    {
-        DbfTable s = ThreePlaces();
-        s.headerLength = 65;  // room for one descriptor of five
-        cases.push_back({"header length shorter than its descriptors", s.Bytes(),
-                         NamesOpenError::HeaderMismatch});
-    }
-    {
-        DbfTable s = ThreePlaces();
-        s.terminator = false;
-        s.records.clear();
-        s.endMark = false;
-        cases.push_back({"descriptors without their end mark", s.Bytes(), NamesOpenError::NoTerminator});
-    }
-    {
-        DbfTable s = ThreePlaces();
-        s.fields.clear();
-        s.records.clear();
-        cases.push_back({"no descriptors", s.Bytes(), NamesOpenError::NoFields});
-    }
-    {
-        DbfTable s = ThreePlaces();
-        s.recordLength = 0;
-        cases.push_back({"record length 0", s.Bytes(), NamesOpenError::ZeroRecordLength});
-    }
-    {
-        DbfTable s = ThreePlaces();
-        s.recordLength = 40;  // the fields need 77
-        cases.push_back({"fields longer than the record", s.Bytes(), NamesOpenError::FieldsPastRecord});
-    }
-    return cases;
+    return {
+        {"empty file", "", NamesOpenError::TruncatedHeader},
+        {"cut inside the fixed header", Cut(good, 20), NamesOpenError::TruncatedHeader},
+        {"cut inside the descriptors", Cut(good, 100), NamesOpenError::TruncatedHeader},
+        {"header length below 33", Damaged([](DbfTable& s) { s.headerLength = 32; }),
+         NamesOpenError::BadHeaderLength},
+        // Room for one descriptor of five.
+        {"header length shorter than its descriptors",
+         Damaged([](DbfTable& s) { s.headerLength = 65; }), NamesOpenError::HeaderMismatch},
+        {"descriptors without their end mark", Damaged([](DbfTable& s) {
+             s.terminator = s.endMark = false;
+             s.records.clear();
+         }),
+         NamesOpenError::NoTerminator},
+        {"no descriptors", Damaged([](DbfTable& s) {
+             s.fields.clear();
+             s.records.clear();
+         }),
+         NamesOpenError::NoFields},
+        {"record length 0", Damaged([](DbfTable& s) { s.recordLength = 0; }),
+         NamesOpenError::ZeroRecordLength},
+        // The fields need 77.
+        {"fields longer than the record", Damaged([](DbfTable& s) { s.recordLength = 40; }),
+         NamesOpenError::FieldsPastRecord},
+    };
 }
 
 TEST(NamesFile, DamagedHeadersFailWithTheirReason) {
@@ -113,10 +118,8 @@ TEST(NamesFile, RecordCountIsCutToTheRecordsPresent) {
         DbfTable s = ThreePlaces();
         s.recordCount = c.claimed;
         std::string bytes = s.Bytes();
-        dir.Write("t.names", bytes.substr(0, bytes.size() - c.cutBytes));
-        NamesOpenError error;
         bool truncated = !c.truncated;
-        auto f = NamesFile::Open(dir.File("t.names"), error, &truncated);
+        auto f = OpenBytes(dir, bytes.substr(0, bytes.size() - c.cutBytes), &truncated);
         ASSERT_NE(f, nullptr);
         EXPECT_EQ(f->RecordCount(), c.expected);
         EXPECT_EQ(truncated, c.truncated);
@@ -134,9 +137,7 @@ TEST(NamesFile, HeaderWithBytesAfterTheEndMarkStillReads) {
     bytes[8] = static_cast<char>((hl + 263) & 0xFF);
     bytes[9] = static_cast<char>((hl + 263) >> 8);
     mwtest::TempDir dir;
-    dir.Write("t.names", bytes);
-    NamesOpenError error;
-    auto f = NamesFile::Open(dir.File("t.names"), error);
+    auto f = OpenBytes(dir, bytes);
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->Fields().size(), 5u);
     EXPECT_EQ(f->Read(2).name, "GAMMA");
@@ -166,14 +167,11 @@ TEST(NamesFile, RolesByExactNameWithDefaults) {
         DbfTable s;
         s.fields = c.fields;
         s.records = {{"a", "b", "c", "d", "e"}};
-        dir.Write("t.names", s.Bytes());
-        NamesOpenError error;
-        auto f = NamesFile::Open(dir.File("t.names"), error);
+        auto f = OpenBytes(dir, s.Bytes());
         ASSERT_NE(f, nullptr);
-        EXPECT_EQ(f->Roles().name, c.roles.name);
-        EXPECT_EQ(f->Roles().code, c.roles.code);
-        EXPECT_EQ(f->Roles().lat, c.roles.lat);
-        EXPECT_EQ(f->Roles().lon, c.roles.lon);
+        const NamesRoles& r = f->Roles();
+        EXPECT_EQ((std::vector<int>{r.name, r.code, r.lat, r.lon}),
+                  (std::vector<int>{c.roles.name, c.roles.code, c.roles.lat, c.roles.lon}));
     }
 }
 
@@ -182,9 +180,7 @@ TEST(NamesFile, FieldTextsAreTrimmedAndMissingRolesEmpty) {
     DbfTable s;
     s.fields = {{"NAME", 255}, {"FULL_CODE", 4}};
     s.records = {{"  Long " + std::string(240, 'x') + "  ", " PPL"}};
-    dir.Write("t.names", s.Bytes());
-    NamesOpenError error;
-    auto f = NamesFile::Open(dir.File("t.names"), error);
+    auto f = OpenBytes(dir, s.Bytes());
     ASSERT_NE(f, nullptr);
     NameRecord r = f->Read(0);
     EXPECT_EQ(r.name, "Long " + std::string(240, 'x'));
@@ -195,9 +191,7 @@ TEST(NamesFile, FieldTextsAreTrimmedAndMissingRolesEmpty) {
 
 TEST(NamesFile, ReaderCachesTheLastRecord) {
     mwtest::TempDir dir;
-    dir.Write("t.names", ThreePlaces().Bytes());
-    NamesOpenError error;
-    NameRecordReader reader(NamesFile::Open(dir.File("t.names"), error));
+    NameRecordReader reader(OpenBytes(dir, ThreePlaces().Bytes()));
     EXPECT_EQ(reader.Read(1).name, "Beta town");
     EXPECT_EQ(reader.Read(1).code, "MT");
     EXPECT_EQ(reader.Reads(), 1u);

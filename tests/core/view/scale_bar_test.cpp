@@ -1,9 +1,8 @@
-// The scale bar's step, window size, drawing and tap.
+// The scale bar's step, window size and drawing.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "config/settings.h"
 #include "testlib/fake_ui.h"
 #include "view/scale_bar.h"
 
@@ -70,16 +69,4 @@ TEST(ScaleBar, WindowAndDrawing) {
     canvas.calls.clear();
     DrawScaleBar(canvas, ScaleBar{}, 10, kScaleWindowHeight);
     EXPECT_EQ(canvas.calls, (std::vector<std::string>{"fill 0,0 10,15 #ffffff"}));
-}
-
-TEST(ScaleBar, TapTogglesTheCaptionAndKeepsThePosition) {
-    ViewSettings view;
-    bool caption = ToggleScaleCaption(false, 120, 300, view);
-    EXPECT_TRUE(caption);
-    EXPECT_EQ(view.scalePosX, 120);
-    EXPECT_EQ(view.scalePosY, 300);
-    caption = ToggleScaleCaption(caption, 40, 80, view);
-    EXPECT_FALSE(caption);
-    EXPECT_EQ(view.scalePosX, 40);
-    EXPECT_EQ(view.scalePosY, 80);
 }

@@ -2,13 +2,13 @@
 # mwtool sim drives the application core over the synthetic demo set: a
 # receiver stream crossing from one map to its neighbour switches maps, the
 # track log and the configuration files are written as by the program, the
-# off-map searches back off by the fixes' own clock (across midnight too), and
-# Garmin PVT frames drive it like NMEA does.
+# off-map searches back off by the fixes' own clock (across midnight too),
+# Garmin PVT frames drive it like NMEA does, and a drive past waypoints with
+# proximity zones and changing speeds gives the alarms and their ends.
 set -euo pipefail
 tool=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$2/tests/cli/cli_lib.bash"
+need_python
 
 "$tool" demo "$dir/demo" --synthetic >/dev/null 2>&1
 home=$dir/demo/config/mapwanderer
@@ -95,7 +95,32 @@ elif kind == "pvt":
         raw += b"\x10" + body.replace(b"\x10", b"\x10\x10") + b"\x10\x03"
     open(out, "wb").write(raw)
     sys.exit(0)
-open(out, "w").write(text)
+elif kind == "alarms":
+    # East along 54.46 N from 3.10 W, 0.00015 deg (9.7 m) a second from
+    # 10:00:00; knots: standing, 20 (37 km/h), 40 (74 km/h), 3 (5.6 km/h),
+    # 20 again. Waypoints at seconds 10, 40 and 70 of the drive with 25 m
+    # zones are entered at seconds 8, 38 and 68; one without a zone at 55.
+    folder, bmp = sys.argv[3], sys.argv[4]
+    def knots(i):
+        return 0 if i < 3 else 20 if i < 20 else 40 if i < 25 else 3 if i < 35 else 20
+    for i in range(90):
+        text += rmc(36000 + i, 54.46, -3.10 + i * 0.00015, knots(i))
+    # A 16 x 8 24-bit bitmap for the first waypoint's picture.
+    w, h = 16, 8
+    pixels = b"\x00\x80\xff" * w * h
+    header = b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    open(bmp, "wb").write(header + info + pixels)
+    wpt = "Mapwanderer CE Waypoint File Version 1.0\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n"
+    def wp(name, i, dist, pos, secs, pic, snd):
+        return ("-1,%s,%.7f,%.7f,38123.25,0,1,0,0,16777215,,0,0,%d,-777,8,0,17,%d,%s,2,,%s,%s\r\n"
+                % (name, 54.46, -3.10 + i * 0.00015, dist, pos, secs, pic, snd))
+    wpt += wp("Alpha", 10, 25, 4, "4", "\\My Pictures\\mark.bmp", "notes.txt/word")
+    wpt += wp("Bravo", 40, 25, 0, "2", "", "*bell.wav/loud")
+    wpt += wp("Charlie", 70, 25, 0, "3", "", "tour.sh")
+    wpt += wp("NoZone", 55, 0, 0, "3", "mark.bmp", "")
+    open(folder + "/route.wpt", "w", newline="").write(wpt)
+open(out, "w", newline="").write(text)
 PY
 }
 
@@ -245,7 +270,61 @@ kmh=$(($(wc -l < "$log") - 6))
 [ "$knots" -ge 1 ] && [ "$knots" -le 3 ] && [ "$kmh" -ge 38 ] \
   || fail "speed unit: $knots points logged in knots, $kmh in km/h"
 
+# ---- Alarms: limits in km/h: minimum 10, set 30, maximum 60, all on;
+# proximity off in the home. Waypoints with a picture and a document, a
+# sound, a script.
+fresh
+data=$dir/demo/data
+ini=$home/Mapwanderer1.ini
+sed -i -e 's/^Min Speed,.*/Min Speed,10.0\r/' -e 's/^Set Speed,.*/Set Speed,30.0\r/' \
+    -e 's/^Max Speed,.*/Max Speed,60.0\r/' -e 's/^\(M[a-z]* Speed Active\),.*/\1,1\r/' \
+    -e 's/^Set Speed Active,.*/Set Speed Active,1\r/' -e 's/^WP Check Proximity,.*/WP Check Proximity,0\r/' "$ini"
+grep -q $'^Set Speed Active,1\r$' "$ini" || fail "limits not set: $(grep -n Speed "$ini")"
+
+mkdir -p "$home/PSymbols"
+printf 'Ferry at six\n' > "$data/notes.txt"
+printf '#!/bin/sh\ntouch %s/started\n' "$dir" > "$data/tour.sh"
+
+gen alarms "$dir/alarms.nmea" "$dir" "$home/PSymbols/mark.bmp"
+
+speeds="100003.000,speed-set,37.0
+100020.000,speed-max,74.1
+100025.000,speed-min,5.6
+100035.000,speed-set,37.0"
+
+# "WP Check Proximity" off in the home: only the speed monitor speaks.
+"$tool" sim --home "$home" --feed "$dir/alarms.nmea" --waypoints "$dir/route.wpt" \
+    --events "$dir/off.csv" > "$dir/off.out" 2> "$dir/off.err" || fail "sim failed: $(cat "$dir/off.err")"
+[ "$(cat "$dir/off.csv")" = "$speeds" ] || fail "speed events: $(cat "$dir/off.csv")"
+[ "$(wc -l < "$dir/off.out")" -eq 90 ] || fail "fix lines: $(wc -l < "$dir/off.out")"
+
+# Forced on for the run.
+"$tool" sim --home "$home" --feed "$dir/alarms.nmea" --waypoints "$dir/route.wpt" --proximity \
+    --events "$dir/on.csv" > "$dir/on.out" 2> "$dir/on.err" || fail "sim failed: $(cat "$dir/on.err")"
+expected="100003.000,speed-set,37.0
+100008.000,proximity,0,Alpha
+100008.000,document,$data/notes.txt
+100012.000,alarm-end,0
+100020.000,speed-max,74.1
+100025.000,speed-min,5.6
+100035.000,speed-set,37.0
+100038.000,proximity,1,Bravo
+100040.000,alarm-end,1
+100108.000,proximity,2,Charlie"
+[ "$(cat "$dir/on.csv")" = "$expected" ] || fail "events: $(diff <(echo "$expected") "$dir/on.csv")"
+grep -q 'names a Program' "$dir/on.err" || fail "script not refused: $(cat "$dir/on.err")"
+[ ! -e "$dir/started" ] || fail "a program was started"
+# The settings file still says off: --proximity holds for the run only.
+grep -q $'^WP Check Proximity,0\r$' "$ini" || fail "setting written back"
+
+# Waypoints need a map to go onto.
+rm "$home/LastMap.ini"
+if "$tool" sim --home "$home" --feed "$dir/alarms.nmea" --waypoints "$dir/route.wpt" \
+    > /dev/null 2> "$dir/nomap.err"; then fail "waypoints loaded without a map"; fi
+grep -q 'A Map must be loaded' "$dir/nomap.err" || fail "no-map message: $(cat "$dir/nomap.err")"
+
 # ---- Usage and failures.
+fresh
 if sim >/dev/null 2>&1; then fail "no --feed accepted"; fi
 if sim --feed "$dir/drive.nmea" --source 4 >/dev/null 2>&1; then fail "--source 4 accepted"; fi
 if sim --feed "$dir/missing.nmea" >/dev/null 2>&1; then fail "a missing feed accepted"; fi

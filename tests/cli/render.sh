@@ -1,19 +1,99 @@
 #!/usr/bin/env bash
-# mwtool render draws what the map window draws over the map: a loaded track
-# (all of it while the GPS is off, the "Track Length" tail and a line to the
-# pointer while it follows), and the GPS pointer at the window centre in its
-# three styles, turned by the heading, with the map centred on the position.
+# mwtool render draws the map window's view: at 100 % and 50 % the picture is
+# exactly the matching part of the image's level, placed as the window places
+# the view centre; over it a loaded track (all of it while the GPS is off, the
+# "Track Length" tail and a line to the pointer while it follows), and the
+# GPS pointer at the window centre in its three styles, turned by the
+# heading, with the map centred on the position.
 set -euo pipefail
 tool=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-repo=$2
-source "$repo/tests/cli/render_lib.bash"
+source "$2/tests/cli/cli_lib.bash"
+need_python
+# Sets $convert and $compare, or ends the test as skipped (exit 77).
+need_imagemagick() {
+  convert=$(command -v convert-im6.q16 || command -v convert || true)
+  compare=$(command -v compare-im6.q16 || command -v compare || true)
+  if [ -z "$convert" ] || [ -z "$compare" ]; then
+    skip "ImageMagick missing"
+  fi
+}
+
+# write_band_map TOOL DIR: DIR/area.mwf2 (levels 100 and 50) and DIR/area.map.
+# A 320 x 240 picture of coloured bands and a diagonal; 51 N 1 W at its top
+# left corner, 50 N 1 E at its bottom right, so image pixel (x, y) is
+# 51 - y/240 N, x/160 - 1 E; the border is the picture's edge.
+write_band_map() {
+  local tool=$1 dir=$2
+  python3 - "$dir/pic.ppm" <<'PY'
+import sys
+w, h = 320, 240
+px = bytearray()
+for y in range(h):
+    for x in range(w):
+        px += bytes(((x * 7) % 256, (y * 5) % 256, 255 if abs(x - y) < 3 else (x // 40) * 30))
+open(sys.argv[1], "wb").write(b"P6 %d %d 255\n" % (w, h) + px)
+PY
+  "$convert" "$dir/pic.ppm" "$dir/pic.png"
+  "$tool" mwf2 encode "$dir/pic.png" "$dir/area.mwf2" --levels 100,50 >/dev/null
+  {
+    printf 'Mapwanderer Map File,Version 1.0\r\nArea\r\narea.png\r\n1 ,Map Code,\r\nWGS 84,WGS 84\r\n'
+    printf 'Reserved 1\r\nReserved 2\r\nMagnetic Variation,,,E\r\nMap Projection,Latitude/Longitude\r\n'
+    printf 'Point01,xy,0,0,in, deg,51,0,N,1,0,W, grid,,,,N\r\n'
+    printf 'Point02,xy,320,240,in, deg,50,0,N,1,0,E, grid,,,,N\r\n'
+    for i in $(seq 3 30); do printf 'Point%02d,xy,,,in, deg,,,N,,,W, grid,,,,N\r\n' "$i"; done
+    printf 'Projection Setup,,,,,,,,,,\r\nMM0,Yes\r\nMMPNUM,4\r\n'
+    printf 'MMPXY,1,0,0\r\nMMPXY,2,320,0\r\nMMPXY,3,320,240\r\nMMPXY,4,0,240\r\n'
+    printf 'MMPLL,1,-1,51\r\nMMPLL,2,1,51\r\nMMPLL,3,1,50\r\nMMPLL,4,-1,50\r\nMM1B,100\r\n'
+  } > "$dir/area.map"
+}
 need_imagemagick
 
 write_band_map "$tool" "$dir"
 
+write_band_map "$tool" "$dir"
+
+"$tool" mwf2 decode "$dir/area.mwf2" --level 0 -o "$dir/level0.png"
+"$tool" mwf2 decode "$dir/area.mwf2" --level 1 -o "$dir/level1.png"
+
+# same_picture A B CX CY: the two pictures are identical pixel for pixel, apart from
+# where the window draws over the map: the zoom caption in the top left corner
+# and the cursor cross at the view centre (CX, CY).
+same_picture() {
+  local diff mask=(-fill black -draw "rectangle 0,0 70,22" -draw "rectangle $(($3-13)),$(($4-13)) $(($3+13)),$(($4+13))")
+  "$convert" "$1" "${mask[@]}" "$1.masked.png"
+  "$convert" "$2" "${mask[@]}" "$2.masked.png"
+  diff=$("$compare" -metric AE "$1.masked.png" "$2.masked.png" null: 2>&1 || true)
+  rm -f "$1.masked.png" "$2.masked.png"
+  [ "$diff" = "0" ] || fail "$1 and $2 differ in $diff pixels"
+}
+
+# 100 %, a 120 x 80 window (landscape: the centre sits 23 pixels above the
+# middle), centred on image pixel (150, 100): the view's corner is (90, 83).
+"$tool" render "$dir/area.map" --size 120x80 --zoom 100 --centre-px 150 100 -o "$dir/r100.png" --home "$dir"
+"$convert" "$dir/level0.png" -crop 120x80+90+83 +repage "$dir/want100.png"
+same_picture "$dir/r100.png" "$dir/want100.png" 60 17
+
+# 50 %, a 60 x 100 portrait window centred on (150, 100): level pixels (75, 50)
+# is the centre, so the corner is (45, 0).
+"$tool" render "$dir/area.map" --size 60x100 --zoom 50 --centre-px 150 100 -o "$dir/r50.png" --home "$dir"
+"$convert" "$dir/level1.png" -crop 60x100+45+0 +repage "$dir/want50.png"
+same_picture "$dir/r50.png" "$dir/want50.png" 30 50
+
+# The centre given in degrees: 50.5 N 0 E is pixel (160, 120).
+"$tool" render "$dir/area.map" --size 120x80 --zoom 100 --centre 50.5 0 -o "$dir/rdeg.png" --home "$dir"
+"$convert" "$dir/level0.png" -crop 120x80+100+103 +repage "$dir/wantdeg.png"
+same_picture "$dir/rdeg.png" "$dir/wantdeg.png" 60 17
+
+# The overlays are there: the cursor cross's horizontal arm is black.
+"$convert" "$dir/r100.png" -crop 1x1+52+17 -format '%[hex:u.p{0,0}]' info: | grep -qi '^000000' \
+  || fail "no cursor cross at the view centre"
+
+# Nothing but the output was written.
+[ "$(ls "$dir" | sort | tr '\n' ' ')" = "area.map area.mwf2 level0.png level1.png pic.png pic.ppm r100.png r50.png rdeg.png want100.png want50.png wantdeg.png " ] \
+  || fail "unexpected files: $(ls "$dir")"
+if "$tool" render "$dir/area.map" --size 0x10 -o "$dir/x.png" 2>/dev/null; then fail "bad size accepted"; fi
+
+# ---- Overlays.
 # The home: default settings with a blue track (12), a fuchsia pointer (13),
 # size 5, solid, and a tail of 5 points while following.
 home=$dir/home

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# mwtool nmea and listen: recorded receiver bytes through the program's
+# framing, dispatcher and parsers, one CSV line per position handed on; the
+# satellite tables; a port opened as the program opens it.
+set -euo pipefail
+tool=$1
+source "$2/tests/cli/cli_lib.bash"
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$dir"' EXIT
+
+header='lat,lon,date,time,speed,trueCourse,magneticCourse,magneticVariation,altitudeFeet,fixQuality,satellitesInUse,hdop,dgpsAge,status'
+rmc='$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A'
+gga='$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47'
+printf 'noise%s\r\n%s\r\n' "$gga" "$rmc" > "$dir/in.nmea"
+
+# 48°07.038' N, 11°31' E; 22.4 kn = 41.4848 km/h; 3.1° W turns 84.4 true into
+# 87.5 magnetic; 545.4 m = 1789.34832 ft; the quality of the GGA before it.
+expected='48.117300000,11.516666667,230394,123519,41.484800,84.400000,87.500000,-3.100000,1789.348320,1,8,0.900000,0,ON '
+out=$("$tool" nmea "$dir/in.nmea")
+[ "$(echo "$out" | head -n1)" = "$header" ] || fail "header"
+[ "$(echo "$out" | wc -l)" -eq 2 ] || fail "one position from RMC: $out"
+[ "$(echo "$out" | tail -n1)" = "$expected" ] || fail "RMC line: $(echo "$out" | tail -n1)"
+[ "$("$tool" nmea - < "$dir/in.nmea")" = "$out" ] || fail "standard input differs from FILE"
+
+out=$("$tool" nmea --speed-unit 2 "$dir/in.nmea" | tail -n1)
+[ "$(echo "$out" | cut -d, -f5)" = "22.400000" ] || fail "knots: $out"
+
+# Source 1 takes GGA and ignores RMC: no date in GGA, so the device's date.
+out=$("$tool" nmea --source 1 "$dir/in.nmea")
+[ "$(echo "$out" | wc -l)" -eq 2 ] || fail "source 1 positions: $out"
+line=$(echo "$out" | tail -n1)
+[ "$(echo "$line" | cut -d, -f1,2,4)" = "48.117300000,11.516666667,123519" ] || fail "GGA position: $line"
+[ "$(echo "$line" | cut -d, -f3)" = "$(date -u +%d%m%y)" ] || fail "device date: $line"
+[ "$(echo "$line" | cut -d, -f5,6)" = "0.000000,-777.000000" ] || fail "no speed without VTG: $line"
+
+# A lower-case checksum fails only while checksums are checked.
+printf '%s\r\n' "${rmc%6A}6a" > "$dir/lower.nmea"
+[ "$("$tool" nmea "$dir/lower.nmea" | wc -l)" -eq 1 ] || fail "lower-case checksum accepted"
+[ "$("$tool" nmea --checksum 0 "$dir/lower.nmea" | wc -l)" -eq 2 ] || fail "checksum off"
+
+# $GN talkers of today's receivers.
+sentence 'GNRMC,1,A,4807.038,S,01131.000,W,,,010100,,' > "$dir/gn.nmea"
+out=$("$tool" nmea "$dir/gn.nmea" | tail -n1)
+[ "$(echo "$out" | cut -d, -f1-4)" = "-48.117300000,-11.516666667,010100,1" ] || fail "GNRMC: $out"
+[ "$(echo "$out" | cut -d, -f6-8)" = "-777.000000,-777.000000,-777.000000" ] || fail "empty course: $out"
+
+# Garmin PVT frames (source 3): latitude 0.5 rad, longitude -0.25 rad,
+# 3 m/s north, 100 m + 21.92 m above sea level = 400 ft. A frame of another
+# packet type before it changes nothing.
+printf '\x10\x0c\x02\x10\x10\x01\x00\x10\x03' > "$dir/pvt.bin"
+printf '\x10\x33\x40\x00\x00\xc8\x42\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xe0\x3f\x00\x00\x00\x00\x00\x00\xd0\xbf\x00\x00\x00\x00\x00\x00\x40\x40\x00\x00\x00\x00\x29\x5c\xaf\x41\x00\x00\x00\x00\x00\x00\xe0\x10\x03' >> "$dir/pvt.bin"
+out=$("$tool" nmea --source 3 "$dir/pvt.bin")
+[ "$(echo "$out" | wc -l)" -eq 2 ] || fail "PVT positions: $out"
+line=$(echo "$out" | tail -n1)
+[ "$(echo "$line" | cut -d, -f1,2)" = "28.647889757,-14.323944878" ] || fail "PVT position: $line"
+[ "$(echo "$line" | cut -d, -f5-9)" = "10.800000,0.000000,-777.000000,-777.000000,400.000000" ] || fail "PVT speed: $line"
+
+[ "$("$tool" nmea /dev/null)" = "$header" ] || fail "empty input"
+if "$tool" nmea "$dir/missing" 2>/dev/null; then fail "missing file accepted"; fi
+status "bad source" 2 "$tool" nmea --source 4 "$dir/in.nmea"
+status "unknown option" 2 "$tool" nmea --frobnicate "$dir/in.nmea"
+
+# --satellites: after each complete set of a talker, that talker's whole
+# table, from a log of a GPS + GLONASS + Galileo receiver.
+{
+    sentence 'GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W'
+    sentence 'GPGSV,2,1,05,02,45,120,40,05,10,300,22,12,80,010,45,15,05,200,00'
+    sentence 'GPGSV,2,2,05,24,30,060,38'
+    sentence 'GLGSV,1,1,03,67,20,090,33,68,50,180,37,77,,,25'
+    sentence 'GAGSV,1,1,02,05,40,045,36,19,15,315,30,7'
+    # Message 1 of a new GPS set, never finished: nothing printed for it.
+    sentence 'GPGSV,2,1,05,02,46,121,41'
+} > "$dir/multi.nmea"
+same "satellite tables" 'set,GP,5
+GP,2,45,120,40
+GP,5,10,300,22
+GP,12,80,10,45
+GP,15,5,200,0
+GP,24,30,60,38
+set,GL,3
+GL,67,20,90,33
+GL,68,50,180,37
+GL,77,,,25
+set,GA,2
+GA,5,40,45,36
+GA,19,15,315,30' "$("$tool" nmea --satellites "$dir/multi.nmea")"
+same "satellites from standard input" "$("$tool" nmea --satellites "$dir/multi.nmea")" \
+    "$("$tool" nmea --satellites - < "$dir/multi.nmea")"
+same "positions without --satellites" 2 "$("$tool" nmea "$dir/multi.nmea" | wc -l)"
+same "no NMEA satellites in PVT mode" "" "$("$tool" nmea --source 3 --satellites "$dir/multi.nmea")"
+
+# listen: a FIFO stands in for the receiver's device (no terminal settings
+# apply to it); opening it for writing waits until listen has opened it.
+mkfifo "$dir/gps"
+"$tool" listen --home "$dir/h" --device "$dir/gps" --baud 9600 --seconds 1 > "$dir/out" 2> "$dir/err" &
+pid=$!
+{ printf '%s\r\n' "$gga"; sleep 0.3; printf '%s\r\n' "$rmc"; } > "$dir/gps"
+wait "$pid" || fail "listen failed: $(cat "$dir/err")"
+pid=
+head -n1 "$dir/out" | grep -qx "$header" || fail "listen header"
+grep -qxF "$expected" "$dir/out" || fail "listen position line: $(cat "$dir/out")"
+"$tool" listen --home "$dir/h" --device "$dir/none" --seconds 1 > /dev/null 2> "$dir/err" && rc=0 || rc=$?
+same "listen to a missing device: exit" 1 "$rc"
+grep -q 'Unable to open port' "$dir/err" || fail "missing device message: $(cat "$dir/err")"
+status "bad baud" 2 "$tool" listen --home "$dir/h" --baud 1234 --seconds 1
+status "bad port" 2 "$tool" listen --home "$dir/h" --port 11 --seconds 1
+finish
