@@ -1,4 +1,5 @@
 // The windows and panels around the map, the GPS status displays and help.
+#include <algorithm>
 #include <filesystem>
 
 #include "app/app.h"
@@ -117,6 +118,22 @@ CommandRows PanelCommandRows() {
         {kCmdDeveloperInfo, "Developer Info", CommandKind::Action, ShowDeveloperInfo, {}, {}},
         {kCmdUploadDownload, "Upload/Download", CommandKind::Action, StartCompanion, {}, {}},
     };
+}
+
+AroundMapLayout LayOutAroundMap(App& app, int clientWidth, int clientHeight) {
+    const int w = std::max(clientWidth, 0), h = std::max(clientHeight, 0);
+    const int top = std::min(kStatusLineHeight, h);
+    app.state.areaWidth = w;
+    app.state.areaHeight = h - top;
+    LayoutMapWindow(app, w, h - top);
+    AroundMapLayout out;
+    out.statusLine = Rect{0, 0, w, top};
+    out.map = Rect{0, top, app.state.mapWidth, top + app.state.mapHeight};
+    if (InfoPanelLayoutFor(app) == PanelLayout::Bottom)
+        out.panels = Rect{0, out.map.bottom, w, h};
+    else
+        out.panels = Rect{out.map.right, top, w, h};
+    return out;
 }
 
 PanelLayout InfoPanelLayoutFor(const App& app) {
