@@ -85,8 +85,8 @@ o = load("overview")
 expect(o.size == (116, 91), "overview size %s" % (o.size,))
 expect(all(o(x, y) == FRAME for x, y in ((2, 2), (110, 5), (3, 88), (112, 50))), "no frame")
 # Marker at (trunc(160 / 3.2 + 8), trunc(120 / 3.2 + 8)) = (58, 45): a hollow
-# 8 x 8 square from (55, 42) to (62, 49).
-expect(o(55, 45) == RED and o(62, 45) == RED and o(58, 42) == RED and o(58, 49) == RED,
+# square from (55, 42) to (62, 49), right and bottom exclusive.
+expect(o(55, 45) == RED and o(61, 45) == RED and o(58, 42) == RED and o(58, 48) == RED,
        "no marker square")
 expect(o(58, 45) != RED, "marker filled")
 expect(inked(o, 8, 8, 108, 83) > 5000, "no picture")
