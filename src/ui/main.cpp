@@ -125,6 +125,8 @@ int main(int argc, char** argv) {
             {screen->availableSize().width(), screen->availableSize().height()},
             mw::ParseWindowSize(mw::ReadLastIni(home, mw::kWindowSizeFile)));
     if (place.maximised) {
+        // Without a window manager nobody maximises: take the free area.
+        window.setGeometry(screen->availableGeometry());
         window.showMaximized();
     } else {
         window.resize(place.width, place.height);

@@ -21,6 +21,11 @@ bool IsHandheldScreen(WindowSize s) {
 WindowPlacement StartWindowPlacement(WindowSize screen, WindowSize available,
                                      std::optional<WindowSize> remembered) {
     if (IsHandheldScreen(screen)) return {true, 0, 0};
+    // A netbook's free area too low for the handheld's portrait window: fill
+    // it rather than open a strip.
+    if (!remembered &&
+        (available.width < kDefaultWindowWidth || available.height < kDefaultWindowHeight))
+        return {true, 0, 0};
     WindowSize want = remembered.value_or(WindowSize{kDefaultWindowWidth, kDefaultWindowHeight});
     // A free area smaller than the minimum still gets a usable window.
     const int w = std::max(std::min(want.width, available.width), kMinWindowWidth);

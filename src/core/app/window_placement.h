@@ -31,8 +31,9 @@ struct WindowSize {
 // The screen's size and its free area (without panels and docks), in
 // logical pixels, and the size remembered from the last run. A screen no
 // larger than 800 × 600 either way round is a handheld's: the window fills
-// it. Elsewhere the remembered size, else the default, each cut to the free
-// area and never below the minimum.
+// it, as it fills a free area too small for the default when no size is
+// remembered. Elsewhere the remembered size, else the default, cut to the
+// free area and never below the minimum.
 WindowPlacement StartWindowPlacement(WindowSize screen, WindowSize available,
                                      std::optional<WindowSize> remembered);
 

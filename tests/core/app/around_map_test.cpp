@@ -100,14 +100,15 @@ TEST(WindowPlacement, HandheldScreensAreFilledOthersGetTheRememberedSize) {
         {"800 x 600", {800, 600}, {800, 570}, WindowSize{700, 500}, {true, 0, 0}},
         {"portrait 480 x 800", {480, 800}, {480, 770}, std::nullopt, {true, 0, 0}},
         {"240 x 320", {240, 320}, {240, 320}, std::nullopt, {true, 0, 0}},
-        {"1024 x 600 default cut", {1024, 600}, {1024, 570}, std::nullopt, {false, 480, 570}},
+        {"1024 x 600, default too high", {1024, 600}, {1024, 570}, std::nullopt, {true, 0, 0}},
+        {"1024 x 600 remembered", {1024, 600}, {1024, 570}, WindowSize{900, 500}, {false, 900, 500}},
         {"desktop default", {1920, 1080}, {1920, 1050}, std::nullopt, {false, 480, 640}},
         {"desktop remembered", {1920, 1080}, {1920, 1050}, WindowSize{1200, 900},
          {false, 1200, 900}},
         {"remembered on a larger screen", {1280, 800}, {1280, 770}, WindowSize{1900, 1000},
          {false, 1280, 770}},
-        {"801 x 600 is no handheld", {801, 600}, {801, 600}, std::nullopt, {false, 480, 600}},
-        {"tiny free area", {1024, 768}, {1024, 100}, std::nullopt, {false, 480, 240}},
+        {"801 x 700 is no handheld", {801, 700}, {801, 700}, std::nullopt, {false, 480, 640}},
+        {"tiny free area", {1024, 768}, {1024, 100}, WindowSize{480, 640}, {false, 480, 240}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StartWindowPlacement(c.screen, c.available, c.remembered), c.expected) << c.what;
