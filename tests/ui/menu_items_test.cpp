@@ -28,60 +28,39 @@ using namespace mw;
 namespace {
 
 // The real window, with the requests that would block (modal boxes, file
-// requests, dialogs, quitting) recorded instead of run; everything else is
-// recorded and passed on.
+// requests, dialogs, quitting) recorded instead of run; the rest recorded
+// and passed on.
 class RecordingWindow : public MainWindow {
 public:
     using MainWindow::MainWindow;
     void ShowMessage(const std::string& t) override { calls.push_back("message " + t); }
     void ShowErrorMessage(const std::string& t) override { calls.push_back("error " + t); }
-    bool AskYesNo(const std::string& t) override {
-        calls.push_back("ask " + t);
-        return false;
-    }
+    bool AskYesNo(const std::string& t) override { return calls.push_back("ask " + t), false; }
     std::optional<std::string> AskOpenFileName(const std::string& title, const std::string&,
                                                const std::vector<FileFilter>&) override {
-        calls.push_back("open " + title);
-        return std::nullopt;
+        return calls.push_back("open " + title), std::nullopt;
     }
     std::optional<std::string> AskSaveFileName(const std::string& title, const std::string&,
                                                const std::vector<FileFilter>&) override {
-        calls.push_back("save " + title);
-        return std::nullopt;
+        return calls.push_back("save " + title), std::nullopt;
     }
-    void OpenDialog(DialogId d, int p) override {
-        calls.push_back("dialog " + std::to_string(static_cast<int>(d)) + " " + std::to_string(p));
-    }
-    void ShowList(const std::string& title, const std::vector<std::string>&) override {
-        calls.push_back("list " + title);
-    }
+    void OpenDialog(DialogId, int) override { calls.push_back("dialog"); }
+    void ShowList(const std::string& t, const std::vector<std::string>&) override { calls.push_back(t); }
     void ShowMapsFound(const std::vector<std::string>&, const std::function<void(int)>&) override {
         calls.push_back("maps found");
     }
     void RequestQuit() override { calls.push_back("quit"); }
-    void Repaint(WindowId w) override {
-        calls.push_back("repaint");
-        MainWindow::Repaint(w);
-    }
+    void Repaint(WindowId w) override { calls.push_back("repaint"), MainWindow::Repaint(w); }
     void SetCommandChecked(int id, bool c) override {
-        calls.push_back("check " + std::to_string(id));
-        MainWindow::SetCommandChecked(id, c);
+        calls.push_back("check"), MainWindow::SetCommandChecked(id, c);
     }
     void ShowFloatingWindow(WindowId w, bool s) override {
-        calls.push_back("window");
-        MainWindow::ShowFloatingWindow(w, s);
+        calls.push_back("window"), MainWindow::ShowFloatingWindow(w, s);
     }
-    void StartTimer(int id, int ms) override {
-        calls.push_back("timer");
-        MainWindow::StartTimer(id, ms);
-    }
-    void StopTimer(int id) override {
-        calls.push_back("timer");
-        MainWindow::StopTimer(id);
-    }
+    void StartTimer(int id, int ms) override { calls.push_back("timer"), MainWindow::StartTimer(id, ms); }
+    void StopTimer(int id) override { calls.push_back("timer"), MainWindow::StopTimer(id); }
     void SetMenuItems(const std::string& name, const std::vector<MenuEntry>& items) override {
-        calls.push_back("menu " + name);
-        MainWindow::SetMenuItems(name, items);
+        calls.push_back("menu"), MainWindow::SetMenuItems(name, items);
     }
     std::vector<std::string> calls;
 };

@@ -1,7 +1,6 @@
 // The main window's client area around the map: where the status line, the
 // map and the panels go, what the status line says while the moving map
-// follows a fix or while the program has a note, and how big the window
-// opens.
+// follows a fix, and how big the window opens.
 #include <gtest/gtest.h>
 
 #include "app/app.h"
@@ -51,21 +50,6 @@ TEST(AroundMap, StatusLineOnTopMapBelowPanelsBesideOrUnder) {
         EXPECT_EQ(app.state.areaHeight, c.height - l.statusLine.bottom);
         EXPECT_EQ(app.state.halfViewWidth, c.map.Width() / 2);
     }
-}
-
-TEST(AroundMap, ANoteStandsInPlaceOfThePositionUntilCleared) {
-    StatusLineInputs in;
-    in.positionText = "N 50 15.000  E 0 30.000";
-    in.note = "Cannot write the track log /data/ceTrack.plt";
-    mwtest::RecordingCanvas canvas;
-    DrawStatusLine(canvas, in, {0, 0, 480, 16});
-    ASSERT_GE(canvas.calls.size(), 2u);
-    EXPECT_EQ(canvas.calls[1],
-              "text 2,1 h13 w400 #000000 \"Cannot write the track log /data/ceTrack.plt\"");
-    in.note.clear();
-    canvas.calls.clear();
-    DrawStatusLine(canvas, in, {0, 0, 480, 16});
-    EXPECT_EQ(canvas.calls[1], "text 2,1 h13 w400 #000000 \"N 50 15.000  E 0 30.000\"");
 }
 
 // A fix shown as the moving map shows it: the status line gives the GPS
