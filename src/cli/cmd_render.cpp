@@ -1,6 +1,8 @@
 // mwtool render FILE.map --size WxH [--zoom PCT] [--centre-px X Y | --centre LAT LON |
-//                --gps LAT,LON[,HEADING]] [--pointer circle|arrow|user] [--track FILE.plt]
+//                --gps LAT,LON[,HEADING[,SPEED]]] [--pointer circle|arrow|user]
+//                [--track FILE.plt] [--panels bottom|right [--speed-panel] [--nav-panel]]
 //                -o OUT.png
+// mwtool render FILE.map --overview SIZE [--centre-px X Y | --centre LAT LON] -o OUT.png
 //
 // The map window's picture for a view state, drawn by the same core and
 // painting code as the window, into an image. Nothing is written but OUT.
@@ -8,6 +10,12 @@
 // --gps shows the moving map following a fix there (degrees on the "NMEA
 // Datum", heading in degrees true): the view centred on it, the GPS pointer
 // at the window centre.
+// --panels draws the main window's client area below the tool bars instead
+// of the map window alone: the status line on top, the map, and the speed
+// and navigation panels under it (bottom) or in the column right of it
+// (right), with --gps giving the fix (speed in the "Speed Unit") and --nav
+// the target. --overview draws the "MapView" window's client area at SIZE
+// (60..220 by 20): frame, smallest picture and the marker at the centre.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -27,7 +35,10 @@
 #include "support/paths.h"
 #include "track/track_file.h"
 #include "waypoint/waypoint_file.h"
+#include "app/panels.h"
 #include "ui/map_painter.h"
+#include "ui/panel_painter.h"
+#include "view/overview.h"
 #include "view/overlays.h"
 #include "view/user_pointer.h"
 
@@ -42,11 +53,12 @@ bool ParseSize(const std::string& text, int& w, int& h) {
 struct GpsOption {
     double lat = 0, lon = 0;
     double heading = mw::kGpsNotKnown;  // degrees true, [0, 360)
+    double speed = 0;                   // in the "Speed Unit"
 };
 
-// "LAT,LON[,HEADING]" in degrees; the heading is brought into [0, 360), as a
-// receiver reports its course.
-std::optional<GpsOption> ParseGps(const std::string& text) {
+// "LAT,LON[,HEADING[,SPEED]]" in degrees (at most `maxParts` numbers); the
+// heading is brought into [0, 360), as a receiver reports its course.
+std::optional<GpsOption> ParseGps(const std::string& text, std::size_t maxParts) {
     std::vector<std::optional<double>> parts;
     std::size_t start = 0;
     for (;;) {
@@ -55,14 +67,18 @@ std::optional<GpsOption> ParseGps(const std::string& text) {
         if (comma == std::string::npos) break;
         start = comma + 1;
     }
-    if (parts.size() < 2 || parts.size() > 3) return std::nullopt;
+    if (parts.size() < 2 || parts.size() > maxParts) return std::nullopt;
     for (const auto& p : parts)
         if (!p || !std::isfinite(*p)) return std::nullopt;
     GpsOption gps{*parts[0], *parts[1]};
     if (std::fabs(gps.lat) > 90 || std::fabs(gps.lon) > 180) return std::nullopt;
-    if (parts.size() == 3) {
+    if (parts.size() >= 3) {
         gps.heading = std::fmod(*parts[2], 360.0);
         if (gps.heading < 0) gps.heading += 360;
+    }
+    if (parts.size() >= 4) {
+        if (*parts[3] < 0) return std::nullopt;
+        gps.speed = *parts[3];
     }
     return gps;
 }
@@ -72,6 +88,35 @@ std::optional<int> ParsePointer(const std::string& text) {
     if (text == "arrow") return mw::kPointerArrow;
     if (text == "user") return mw::kPointerUser;
     return std::nullopt;
+}
+
+std::optional<mw::PanelLayout> ParsePanels(const std::string& text) {
+    if (text == "bottom") return mw::PanelLayout::Bottom;
+    if (text == "right") return mw::PanelLayout::Right;
+    return std::nullopt;
+}
+
+bool SavePng(const QImage& image, const std::string& out) {
+    if (mwtool::SaveImageFile(image, out, "PNG")) return true;
+    std::cerr << "mwtool: cannot write " << out << "\n";
+    return false;
+}
+
+// The overview window's client area for the loaded map.
+int RenderOverview(mw::App& app, int size, const std::string& out) {
+    app.view.mapViewSize = size;
+    mw::SyncOverviewWithView(app);
+    const mw::OverviewGeometry& g = app.overview.geometry;
+    // Without a picture (a strip-format image) the window keeps its size and
+    // stays empty.
+    const int w = g.Valid() ? g.ClientWidth() : size + 2 * mw::kOverviewFrame;
+    const int h = g.Valid() ? g.ClientHeight() : size + 2 * mw::kOverviewFrame;
+    QImage image(w, h, QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        mw::PaintOverview(painter, app, w, h);
+    }
+    return SavePng(image, out) ? 0 : 1;
 }
 
 int Render(mwtool::Args& args) {
@@ -84,22 +129,47 @@ int Render(mwtool::Args& args) {
     auto waypointFile = args.Option("--waypoints");
     auto routeFile = args.Option("--routes");
     auto navText = args.Option("--nav");
+    auto panelsText = args.Option("--panels");
+    auto overviewText = args.Option("--overview");
+    bool speedPanel = args.Flag("--speed-panel");
+    bool navPanel = args.Flag("--nav-panel");
     bool centrePx = args.Flag("--centre-px");
     bool centreLatLon = args.Flag("--centre");
     if (auto opt = args.UnknownOption()) return mwtool::UsageError("unknown option " + *opt);
-    if (!size || !out) return mwtool::UsageError("render needs --size WxH and -o OUT.png");
-    int width = 0, height = 0;
-    if (!ParseSize(*size, width, height)) return mwtool::UsageError("bad --size '" + *size + "'");
+    if (!out) return mwtool::UsageError("render needs -o OUT.png");
+    std::optional<int> overviewSize;
+    if (overviewText) {
+        auto n = mwtool::ParseNumber(*overviewText);
+        if (!n || *n < mw::kOverviewMinSize || *n > mw::kOverviewMaxSize ||
+            static_cast<int>(*n) != *n ||
+            (static_cast<int>(*n) - mw::kOverviewMinSize) % mw::kOverviewSizeStep != 0)
+            return mwtool::UsageError("bad --overview '" + *overviewText + "': 60..220 by 20");
+        if (size || gpsText || panelsText || trackFile || waypointFile || routeFile || navText)
+            return mwtool::UsageError("--overview takes only the map, its centre and -o");
+        overviewSize = static_cast<int>(*n);
+    }
+    std::optional<mw::PanelLayout> panels;
+    if (panelsText) {
+        panels = ParsePanels(*panelsText);
+        if (!panels) return mwtool::UsageError("--panels is bottom or right");
+    }
+    if ((speedPanel || navPanel) && !panels)
+        return mwtool::UsageError("--speed-panel and --nav-panel need --panels");
+    if (!size && !overviewSize) return mwtool::UsageError("render needs --size WxH and -o OUT.png");
+    int width = 1, height = 1;
+    if (size && !ParseSize(*size, width, height))
+        return mwtool::UsageError("bad --size '" + *size + "'");
     if ((centrePx ? 1 : 0) + (centreLatLon ? 1 : 0) + (gpsText ? 1 : 0) > 1)
         return mwtool::UsageError("give one of --centre-px, --centre and --gps");
     std::optional<GpsOption> gps;
     if (gpsText) {
-        gps = ParseGps(*gpsText);
-        if (!gps) return mwtool::UsageError("bad --gps '" + *gpsText + "': LAT,LON[,HEADING]");
+        gps = ParseGps(*gpsText, 4);
+        if (!gps)
+            return mwtool::UsageError("bad --gps '" + *gpsText + "': LAT,LON[,HEADING[,SPEED]]");
     }
     std::optional<GpsOption> nav;
     if (navText) {
-        nav = ParseGps(*navText);
+        nav = ParseGps(*navText, 2);
         if (!nav) return mwtool::UsageError("bad --nav '" + *navText + "': LAT,LON");
     }
     std::optional<int> pointer;
@@ -135,7 +205,16 @@ int Render(mwtool::Args& args) {
     if (pointer) app.settings.pointerStyle = *pointer;
     app.userPointer = mw::LoadUserPointer(args.home);
     mw::SetScreenSize(app, width, height);
-    mw::LayoutMapWindow(app, width, height);
+    mw::AroundMapLayout around;
+    if (panels) {
+        // The layout the user asked for, whatever the size's shape says.
+        app.state.portrait = *panels == mw::PanelLayout::Bottom;
+        app.view.viewSpeedInfo = speedPanel ? 1 : 0;
+        app.view.viewSpeedNavInfo = navPanel ? 1 : 0;
+        around = mw::LayOutAroundMap(app, width, height);
+    } else {
+        mw::LayoutMapWindow(app, width, height);
+    }
 
     // The map and its image as a load reads them, without what a load also
     // records (the last map, the recent maps): this command writes nothing else.
@@ -157,6 +236,7 @@ int Render(mwtool::Args& args) {
         mw::CentreOnPixel(app.mapView, app.map, app.datums, mw::TruncToInt(*a), mw::TruncToInt(*b));
     else if (centreLatLon)
         mw::CentreOn(app.mapView, app.map, app.datums, {*a, *b});
+    if (overviewSize) return RenderOverview(app, *overviewSize, *out);
     if (trackFile &&
         !mw::LoadTrackFile(app.track, *trackFile, app.datums, app.map.datumIndex, &ui)) {
         std::cerr << "mwtool: cannot read " << *trackFile << "\n";
@@ -178,25 +258,41 @@ int Render(mwtool::Args& args) {
         mw::ConvertDatum(app.datums, mw::kDatumWgs84, app.map.datumIndex, lat, lon);
         mw::SetNavigationTarget(app, lat, lon, -1, "");
     }
-    if (gps) mw::ShowFix(app, gps->lat, gps->lon, gps->heading);
-    if (!mw::RenderMapView(app.viewport, app.mapView, ui)) return 1;
+    if (gps) {
+        mw::ShowFix(app, gps->lat, gps->lon, gps->heading);
+        // A 3D fix as a receiver reports it when switched on.
+        app.gps.fix.speed = gps->speed;
+        app.gps.fix.fixQuality = 1;
+        app.gps.fix.statusText = mw::kStatusOn;
+    }
+    if (!mw::RenderMapView(app.viewport, app.mapView, app.mapView, ui)) return 1;
 
     QImage image(width, height, QImage::Format_RGB32);
     {
         QPainter painter(&image);
-        mw::PaintMapWindow(painter, app, width, height);
+        if (panels) {
+            const mw::Rect& m = around.map;
+            painter.fillRect(image.rect(), Qt::white);
+            painter.save();
+            painter.translate(m.left, m.top);
+            painter.setClipRect(0, 0, m.Width(), m.Height());
+            mw::PaintMapWindow(painter, app, m.Width(), m.Height());
+            painter.restore();
+            mw::PaintStatusLine(painter, app, around.statusLine);
+            mw::PaintInfoPanels(painter, app, around.panels);
+        } else {
+            mw::PaintMapWindow(painter, app, width, height);
+        }
     }
-    if (!mwtool::SaveImageFile(image, *out, "PNG")) {
-        std::cerr << "mwtool: cannot write " << *out << "\n";
-        return 1;
-    }
-    return 0;
+    return SavePng(image, *out) ? 0 : 1;
 }
 
 }  // namespace
 
 MW_COMMAND("render",
            "render FILE.map --size WxH [--zoom PCT] [--centre-px X Y | --centre LAT LON | "
-           "--gps LAT,LON[,HEADING]] [--pointer circle|arrow|user] [--track FILE.plt] "
-           "[--waypoints FILE.wpt] [--routes FILE.rte] [--nav LAT,LON] -o OUT.png",
+           "--gps LAT,LON[,HEADING[,SPEED]]] [--pointer circle|arrow|user] [--track FILE.plt] "
+           "[--waypoints FILE.wpt] [--routes FILE.rte] [--nav LAT,LON] "
+           "[--panels bottom|right [--speed-panel] [--nav-panel]] -o OUT.png | "
+           "render FILE.map --overview SIZE [--centre-px X Y | --centre LAT LON] -o OUT.png",
            Render);

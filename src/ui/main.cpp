@@ -11,6 +11,8 @@
 #include "app/app.h"
 #include "app/app_data.h"
 #include "app/open_file.h"
+#include "app/window_placement.h"
+#include "config/settings.h"
 #include "platform/gps_port_table.h"
 #include "platform/system_clock.h"
 #include "platform/system_serial_port.h"
@@ -45,6 +47,10 @@ QIcon ProgramIcon() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Whole device pixels per logical pixel: each map pixel then covers the
+    // same square of screen pixels, so the scanned map stays sharp.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Mapwanderer");
     QApplication::setApplicationVersion(mw::ProgramVersion());
@@ -109,13 +115,23 @@ int main(int argc, char** argv) {
     unixSignals.Install();
     QObject::connect(&unixSignals, &mw::UnixSignals::terminateRequested, &window, &QWidget::close);
 
-    // On a screen too small for the default window the program fills it, as
-    // on a handheld.
+    // A handheld's screen is filled; elsewhere the window comes back at the
+    // size it was left.
     QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen && (screen->availableSize().width() < 480 || screen->availableSize().height() < 700))
+    mw::WindowPlacement place{false, mw::kDefaultWindowWidth, mw::kDefaultWindowHeight};
+    if (screen)
+        place = mw::StartWindowPlacement(
+            {screen->size().width(), screen->size().height()},
+            {screen->availableSize().width(), screen->availableSize().height()},
+            mw::ParseWindowSize(mw::ReadLastIni(home, mw::kWindowSizeFile)));
+    if (place.maximised) {
+        // Without a window manager nobody maximises: take the free area.
+        window.setGeometry(screen->availableGeometry());
         window.showMaximized();
-    else
+    } else {
+        window.resize(place.width, place.height);
         window.show();
+    }
     window.Start();
     for (const QString& f : files) mw::OpenFileByKind(app, QFile::encodeName(f).toStdString());
     return qapp.exec();

@@ -12,12 +12,15 @@
 #include <QPainter>
 #include <QScreen>
 #include <QToolBar>
+#include <algorithm>
 #include <set>
 
 #include "app/alarms.h"
 #include "app/commands.h"
 #include "app/moving_map.h"
 #include "app/view_commands.h"
+#include "app/window_placement.h"
+#include "config/settings.h"
 #include "ui/map_dialogs.h"
 #include "ui/file_requests.h"
 #include "ui/alarm_popup.h"
@@ -37,6 +40,8 @@ namespace mw {
 namespace {
 
 constexpr int kKeepAlivePeriodMs = 30000;
+// Long enough to read a path twice at a glance from the road.
+constexpr int kStatusNoteMs = 15000;
 
 // Tool button images are drawn here rather than shipped: a short caption on
 // a rounded plate, 16 logical pixels like the handheld's strip.
@@ -70,6 +75,8 @@ MainWindow::MainWindow(App& app, std::string home, std::string userHome)
     central_->installEventFilter(this);
     setCentralWidget(central_);
     map_ = new MapWidget(app_, central_);
+    // Taps, drags and the wheel move the view centre the status line shows.
+    map_->installEventFilter(this);
     BuildMenus();
     commandBar_ = new QToolBar("Command Bar", this);
     commandBar_->setObjectName("commandBar");
@@ -102,6 +109,11 @@ MainWindow::MainWindow(App& app, std::string home, std::string userHome)
         map_->update();
         update();
     });
+    statusNoteTimer_.setSingleShot(true);
+    connect(&statusNoteTimer_, &QTimer::timeout, this, [this] {
+        statusNote_.clear();
+        central_->update();
+    });
     // Results of the GPS reader thread arrive here, on the GUI thread.
     app_.gps.mailboxes.SetArrivalHandler([this] {
         QMetaObject::invokeMethod(
@@ -109,6 +121,7 @@ MainWindow::MainWindow(App& app, std::string home, std::string userHome)
             [this] {
                 DrainGpsResults(app_);
                 map_->update();
+                central_->update();
             },
             Qt::QueuedConnection);
     });
@@ -203,8 +216,9 @@ void MainWindow::Start() {
     started_ = true;
     SetScreenSize(app_, width(), height());
     if (app_.state.portrait != builtForPortrait_) BuildToolBars();
+    // The map and its panels share what the status line leaves.
     app_.state.areaWidth = central_->width();
-    app_.state.areaHeight = central_->height();
+    app_.state.areaHeight = std::max(central_->height() - kStatusLineHeight, 0);
     StartApplication(app_, home_, userHome_, width(), height());
     if (QScreen* s = screen()) {
         app_.state.display.colorRes = s->depth();
@@ -242,20 +256,26 @@ void MainWindow::Relayout() {
         BuildToolBars();
         SyncChecks();
     }
-    app_.state.areaWidth = central_->width();
-    app_.state.areaHeight = central_->height();
-    LayoutMapWindow(app_, central_->width(), central_->height());
-    map_->setGeometry(0, 0, app_.mapView.width, app_.mapView.height);
+    layout_ = LayOutAroundMap(app_, central_->width(), central_->height());
+    const Rect& m = layout_.map;
+    map_->setGeometry(m.left, m.top, m.Width(), m.Height());
     map_->update();
+    central_->update();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == central_ && event->type() == QEvent::Resize) Relayout();
     if (watched == central_ && event->type() == QEvent::Paint) {
-        // The info panels take the room the layout left beside the map.
+        // The status line and the info panels take the room the layout left
+        // around the map.
         QPainter painter(central_);
-        PaintInfoPanels(painter, app_, Rect{0, 0, central_->width(), central_->height()});
+        PaintStatusLine(painter, app_, layout_.statusLine, statusNote_);
+        PaintInfoPanels(painter, app_, layout_.panels);
         return true;
+    }
+    if (watched == map_) {
+        const QEvent::Type t = event->type();
+        if (t == QEvent::MouseButtonRelease || t == QEvent::Wheel) central_->update();
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -288,6 +308,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
             return;
     }
     map_->update();
+    central_->update();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -297,6 +318,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         replayTimer_.stop();
         app_.gps.mailboxes.SetArrivalHandler(nullptr);
         if (started_) ShutdownApplication(app_);
+        // A size the user chose comes back next time; a maximised window
+        // says nothing about the size wanted on a desktop.
+        if (started_ && !isMaximized() && !isFullScreen())
+            SaveLastIni(home_, kWindowSizeFile, "Window Size",
+                        FormatWindowSize({width(), height()}), nullptr);
     }
     event->accept();
 }
@@ -490,6 +516,12 @@ void MainWindow::OpenDialog(DialogId dialog, int parameter) {
     }
     map_->update();
     SyncChecks();
+}
+
+void MainWindow::ShowStatusNote(const std::string& text) {
+    statusNote_ = text;
+    statusNoteTimer_.start(kStatusNoteMs);
+    central_->update();
 }
 
 void MainWindow::RequestQuit() {

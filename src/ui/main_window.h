@@ -7,6 +7,7 @@
 #include <map>
 
 #include "app/app.h"
+#include "app/panels.h"
 #include "platform/posix_file_system.h"
 #include "ports/ui.h"
 
@@ -53,6 +54,13 @@ public:
     void OpenDialog(DialogId dialog, int parameter) override;
     void ShowMapsFound(const std::vector<std::string>& names,
                        const std::function<void(int)>& choose) override;
+    void ShowStatusNote(const std::string& text) override;
+
+    // The status line, map and panel rectangles of the client area below
+    // the tool bars, as last laid out.
+    const AroundMapLayout& Layout() const { return layout_; }
+    // The note the status line shows now (empty: the position).
+    const std::string& StatusNote() const { return statusNote_; }
 
 public slots:
     void RunCommand(int id);
@@ -87,6 +95,9 @@ private:
     PosixFileSystem files_;
     QTimer keepAlive_;
     QTimer replayTimer_;
+    QTimer statusNoteTimer_;
+    std::string statusNote_;
+    AroundMapLayout layout_;
     bool started_ = false;
     bool shutdownDone_ = false;
     bool builtForPortrait_ = true;

@@ -7,10 +7,12 @@
 
 namespace mw {
 
-void PaintStatusLine(QPainter& painter, const App& app, Rect strip) {
+void PaintStatusLine(QPainter& painter, const App& app, Rect strip, const std::string& note) {
     painter.setRenderHint(QPainter::Antialiasing, false);
     QtCanvas canvas(painter);
-    DrawStatusLine(canvas, StatusLineInputsFrom(app), strip);
+    StatusLineInputs in = StatusLineInputsFrom(app);
+    in.note = note;
+    DrawStatusLine(canvas, in, strip);
 }
 
 void PaintInfoPanels(QPainter& painter, const App& app, Rect area) {

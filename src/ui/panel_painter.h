@@ -13,7 +13,8 @@ namespace mw {
 // The status line into `strip` and the info panels into `area` (the strip
 // under the map in portrait, the column right of it in landscape), as the
 // application state says.
-void PaintStatusLine(QPainter& painter, const App& app, Rect strip);
+// `note`, when given, stands in place of the position text.
+void PaintStatusLine(QPainter& painter, const App& app, Rect strip, const std::string& note = {});
 void PaintInfoPanels(QPainter& painter, const App& app, Rect area);
 
 // The overview's picture (the smallest level of the map image) as an image;

@@ -65,6 +65,7 @@ public:
         for (int index : mapsFoundPicks) choose(index);
         mapsFoundPicks.clear();
     }
+    void ShowStatusNote(const std::string& text) override { statusNotes.push_back(text); }
 
     std::vector<std::string> messages;
     std::function<void()> duringMessage;
@@ -83,6 +84,7 @@ public:
     std::vector<std::pair<std::string, std::vector<std::string>>> lists;
     std::vector<std::vector<std::string>> mapsFound;
     std::vector<int> mapsFoundPicks;
+    std::vector<std::string> statusNotes;
 
 private:
     std::optional<std::string> NextFile() {

@@ -197,7 +197,11 @@ void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date
     RecordTargets targets{app.datums, map.datumIndex, TrackLogPath(DataFolder(app)), &app.track,
                           app.replay.mode};
     FixToRecord fix{{lat, lon}, g.fix.speed, g.fix.altitude, date, time};
-    RecordFix(g.record, RecordSettingsFrom(app.settings), targets, fix, g.fix.statusText);
+    const RecordOutcome recorded =
+        RecordFix(g.record, RecordSettingsFrom(app.settings), targets, fix, g.fix.statusText);
+    // The recording says a log it cannot write once; a message box on every
+    // fix would stop the user driving the map.
+    if (!recorded.logProblem.empty()) ui.ShowStatusNote(recorded.logProblem);
     app.state.lastGpsLat = lat;
     app.state.lastGpsLon = lon;
 
@@ -219,7 +223,7 @@ BusyScope::~BusyScope() {
 
 void FollowFix(App& app, double lat, double lon) {
     FollowFix(app.mapView, app.map, app.datums, {lat, lon}, app.gps.fix.trueCourse);
-    RenderMapView(app.viewport, app.mapView, TheUi(app));
+    RenderMapView(app.viewport, app.mapView, app.mapView, TheUi(app));
 }
 
 void ShowFix(App& app, double lat, double lon, double heading) {
@@ -229,6 +233,9 @@ void ShowFix(App& app, double lat, double lon, double heading) {
     app.mapView.following = true;
     app.gps.fix.trueCourse = heading;
     ConvertDatum(app.datums, app.settings.nmeaDatum, app.map.datumIndex, lat, lon);
+    // The status line reads the position the pipeline keeps.
+    app.state.lastGpsLat = lat;
+    app.state.lastGpsLon = lon;
     app.gps.onMap = InsideMapBorder(app.map, lat, lon);
     FollowFix(app, lat, lon);
 }

@@ -1,4 +1,5 @@
 // The windows and panels around the map, the GPS status displays and help.
+#include <algorithm>
 #include <filesystem>
 
 #include "app/app.h"
@@ -119,6 +120,22 @@ CommandRows PanelCommandRows() {
     };
 }
 
+AroundMapLayout LayOutAroundMap(App& app, int clientWidth, int clientHeight) {
+    const int w = std::max(clientWidth, 0), h = std::max(clientHeight, 0);
+    const int top = std::min(kStatusLineHeight, h);
+    app.state.areaWidth = w;
+    app.state.areaHeight = h - top;
+    LayoutMapWindow(app, w, h - top);
+    AroundMapLayout out;
+    out.statusLine = Rect{0, 0, w, top};
+    out.map = Rect{0, top, app.mapView.width, top + app.mapView.height};
+    if (InfoPanelLayoutFor(app) == PanelLayout::Bottom)
+        out.panels = Rect{0, out.map.bottom, w, h};
+    else
+        out.panels = Rect{out.map.right, top, w, h};
+    return out;
+}
+
 PanelLayout InfoPanelLayoutFor(const App& app) {
     return app.state.portrait ? PanelLayout::Bottom : PanelLayout::Right;
 }
@@ -214,7 +231,7 @@ void CentreOnPosition(App& app, double lat, double lon) {
     }
     CentreOn(app.mapView, app.map, app.datums, {lat, lon});
     if (!app.ports.ui) return;
-    RenderMapView(app.viewport, app.mapView, *app.ports.ui);
+    RenderMapView(app.viewport, app.mapView, app.mapView, *app.ports.ui);
     app.ports.ui->Repaint(WindowId::Map);
     app.ports.ui->Repaint(WindowId::Overview);
 }

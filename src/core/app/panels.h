@@ -15,6 +15,17 @@ namespace mw {
 inline constexpr const char* kNotInPvtModeText = "Does not work in Garmin PVT mode";
 inline constexpr const char* kGpsMustBeOnText = "Communication with the GPS must be On";
 
+// The client area below the tool bars as the main window divides it: the
+// status line strip along the top, the map window under it, and the info
+// panels under the map (portrait) or in the column right of it (landscape).
+struct AroundMapLayout {
+    Rect statusLine, map, panels;
+};
+// Lays out the map window for the room the status line leaves
+// (LayoutMapWindow) and remembers that room for re-layouts after a panel is
+// switched on or off. Rectangles are in the client area's coordinates.
+AroundMapLayout LayOutAroundMap(App& app, int clientWidth, int clientHeight);
+
 // Bottom in portrait, the right column in landscape.
 PanelLayout InfoPanelLayoutFor(const App& app);
 

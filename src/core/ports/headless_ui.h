@@ -34,6 +34,7 @@ public:
     void SetCommandEnabled(int, bool) override {}
     void ShowFloatingWindow(WindowId, bool) override {}
     void RequestQuit() override {}
+    void ShowStatusNote(const std::string& text) override { std::cerr << prefix_ << text << "\n"; }
 
     int messages = 0;  // messages shown so far
 

@@ -80,6 +80,10 @@ public:
     // Opens one of the program's dialogs (modal unless the dialog is a
     // floating window by nature).
     virtual void OpenDialog(DialogId dialog, int parameter = 0) {}
+    // A short note in the main window's status line, shown for a while in
+    // place of the position text (a track log that cannot be written). The
+    // caller says a lasting problem once, not on every fix.
+    virtual void ShowStatusNote(const std::string& text) {}
 };
 
 // The wait cursor for as long as the scope lives; nothing without a Ui.

@@ -138,7 +138,7 @@ std::string StatusFixText(const StatusLineInputs& in) {
 void DrawStatusLine(Canvas& canvas, const StatusLineInputs& in, Rect strip) {
     canvas.FillRect(strip, kWhite);
     const int y = strip.bottom - 15;
-    Label(canvas, strip.left + 2, y, in.positionText);
+    Label(canvas, strip.left + 2, y, in.note.empty() ? in.positionText : in.note);
     std::string fix = StatusFixText(in);
     if (!fix.empty())
         Label(canvas, strip.right - 43 - canvas.TextWidth(fix, kPanelLabelFont, kNormal), y, fix);

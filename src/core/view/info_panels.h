@@ -37,6 +37,9 @@ struct StatusLineInputs {
     int satellitesInUse = 0;
     int dgpsAge = 0;              // seconds
     std::string gpsState = "OFF";  // "ON ", "OFF", "ERR", ...
+    // A note the program has for the user (a track log that cannot be
+    // written); shown in place of the position text while it is set.
+    std::string note;
 };
 
 // The fix text of the status line: "PVT" in PVT mode; else the fix letter

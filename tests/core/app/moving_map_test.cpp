@@ -269,3 +269,23 @@ TEST_F(MovingMap, AHeadlessRunSwitchesOnWithoutAPortAndOffAsUsual) {
     EXPECT_EQ(app.gps.fix.statusText, "OFF");
     EXPECT_FALSE(app.state.screenControlMode);
 }
+
+TEST_F(MovingMap, ATrackLogThatCannotBeWrittenIsSaidOnceInTheStatusLine) {
+    // A data folder that is a file: the log cannot be made, even as root.
+    data.Write("plain", "x");
+    app.settings.dataPath = data.File("plain");
+    GpsOn();
+    for (int i = 0; i < 8; ++i) Fix(50.25, 0.5 + i * 0.002);
+    ASSERT_EQ(ui.statusNotes.size(), 1u);
+    EXPECT_NE(ui.statusNotes[0].find(TrackLogPath(data.File("plain"))), std::string::npos);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_GE(app.track.PointCount(), 6);  // the ring records on
+
+    // Written again, then lost again: said again, once.
+    app.settings.dataPath = data.Path();
+    for (int i = 8; i < 10; ++i) Fix(50.25, 0.5 + i * 0.002);
+    EXPECT_GE(LogLines().size(), 7u);
+    app.settings.dataPath = data.File("plain");
+    for (int i = 10; i < 14; ++i) Fix(50.25, 0.5 + i * 0.002);
+    EXPECT_EQ(ui.statusNotes.size(), 2u);
+}
