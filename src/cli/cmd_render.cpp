@@ -265,7 +265,7 @@ int Render(mwtool::Args& args) {
         app.gps.fix.fixQuality = 1;
         app.gps.fix.statusText = mw::kStatusOn;
     }
-    if (!mw::RenderMapView(app.viewport, app.mapView, app.mapView, ui)) return 1;
+    if (!mw::RenderMapView(app.viewport, app.mapView, ui)) return 1;
 
     QImage image(width, height, QImage::Format_RGB32);
     {

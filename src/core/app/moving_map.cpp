@@ -223,7 +223,7 @@ BusyScope::~BusyScope() {
 
 void FollowFix(App& app, double lat, double lon) {
     FollowFix(app.mapView, app.map, app.datums, {lat, lon}, app.gps.fix.trueCourse);
-    RenderMapView(app.viewport, app.mapView, app.mapView, TheUi(app));
+    RenderMapView(app.viewport, app.mapView, TheUi(app));
 }
 
 void ShowFix(App& app, double lat, double lon, double heading) {

@@ -231,7 +231,7 @@ void CentreOnPosition(App& app, double lat, double lon) {
     }
     CentreOn(app.mapView, app.map, app.datums, {lat, lon});
     if (!app.ports.ui) return;
-    RenderMapView(app.viewport, app.mapView, app.mapView, *app.ports.ui);
+    RenderMapView(app.viewport, app.mapView, *app.ports.ui);
     app.ports.ui->Repaint(WindowId::Map);
     app.ports.ui->Repaint(WindowId::Overview);
 }

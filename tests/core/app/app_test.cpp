@@ -223,7 +223,7 @@ TEST(Commands, WithoutAMapEachSaysOneMustBeLoaded) {
         EXPECT_EQ(ui.messages, std::vector<std::string>{kNeedMapText});
         EXPECT_TRUE(ui.requestTitles.empty());
         EXPECT_TRUE(ui.lists.empty());
-        EXPECT_FALSE(app.state.gpsActive || app.replay.mode);
+        EXPECT_FALSE(app.mapView.following || app.replay.mode);
         EXPECT_FALSE(ui.checked[id]);
     }
     // The headless start of the moving map and the screen-control waypoint.

@@ -218,7 +218,7 @@ TEST(MapFileReader, ScaleAndScaleFactorLines) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        MapRecord m = ParseMapFile(c.text, Datums(), nullptr);
+        MapRecord m = ParseMapFile(c.text, Datums());
         EXPECT_EQ(m.scale, c.scale);
         EXPECT_EQ(m.mapScaleFactor, c.msf);
     }
