@@ -202,6 +202,8 @@ struct Program {
         // Warm up: one run east, so the tiles along the way are cached as
         // after the first minutes of a drive.
         for (int i = 0; i < 2 * kRunFixes; ++i) Fix();
+        // The first paint touches the window's pages and fills Qt's caches.
+        Paint();
     }
     ~Program() { mw::ShutdownApplication(app); }
 
