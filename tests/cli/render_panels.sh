@@ -6,11 +6,8 @@
 # frame, picture and the marker at the view centre.
 set -euo pipefail
 tool=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 repo=$2
-source "$repo/tests/cli/render_lib.bash"
+source "$repo/tests/cli/cli_lib.bash"
 need_imagemagick
 
 write_band_map "$tool" "$dir"

@@ -7,10 +7,7 @@
 set -euo pipefail
 tool=$1
 repo=$2
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-source "$repo/tests/cli/render_lib.bash"
+source "$repo/tests/cli/cli_lib.bash"
 need_imagemagick
 export XDG_RUNTIME_DIR=$dir/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
