@@ -32,7 +32,7 @@ trap cleanup EXIT
 "$build/src/cli/mwtool" demo "$work/demo" --quiet
 data=$work/demo/data
 python3 "$repo/scripts/ui_tour_data.py" "$data"
-source "$repo/tests/cli/names_lib.bash"
+source "$repo/tests/cli/dbf_lib.bash"
 mkdir -p "$data/Name Search"
 write_dbf "$data/Name Search/europe.names" < "$data/names.tsv"
 printf '; European places\r\nDATUM,WGS 84\r\nPPL\r\nPPLC\r\nMT\r\n' > "$data/Name Search/europe.types"
