@@ -10,15 +10,9 @@
 
 namespace {
 
-mw::DatumTable LoadDatums(const std::string& home) {
-    mw::DatumTable table;
-    mw::LoadUserDatums(table, home);
-    return table;
-}
-
 int ConfigShow(mwtool::Args& args) {
     if (!args.words.empty()) return mwtool::UsageError("config show takes no arguments");
-    mw::DatumTable datums = LoadDatums(args.home);
+    mw::DatumTable datums = mwtool::LoadDatums(args.home);
     mw::AppSettings settings;
     mw::ReadConfiguration(args.home, datums, settings);
     mw::ViewSettings view;
@@ -37,7 +31,7 @@ int ConfigDefaults(mwtool::Args& args) {
         std::cerr << "mwtool: cannot create " << args.home << "\n";
         return 1;
     }
-    mw::DatumTable datums = LoadDatums(args.home);
+    mw::DatumTable datums = mwtool::LoadDatums(args.home);
     mw::AppSettings settings;
     mw::ViewSettings view;
     if (!mw::WriteConfiguration(args.home, datums, settings)) {
@@ -67,7 +61,7 @@ int Datum(mwtool::Args& args) {
     if (args.words.empty()) return mwtool::UsageError("datum needs list or find");
     std::string sub = args.words[0];
     args.words.erase(args.words.begin());
-    mw::DatumTable datums = LoadDatums(args.home);
+    mw::DatumTable datums = mwtool::LoadDatums(args.home);
     if (sub == "list") {
         if (!args.words.empty()) return mwtool::UsageError("datum list takes no arguments");
         for (int i = 0; i < datums.datumCount; ++i) {

@@ -97,12 +97,6 @@ int DatumIndex(const mw::DatumTable& table, const std::string& name) {
     return index;
 }
 
-mw::DatumTable LoadDatums(const std::string& home) {
-    mw::DatumTable table;
-    mw::LoadUserDatums(table, home);
-    return table;
-}
-
 std::optional<mw::ProjectionParams> ReadParams(mwtool::Args& args, std::string& error) {
     mw::ProjectionParams p;
     if (auto text = args.Option("--params")) {
@@ -130,7 +124,7 @@ int Convert(mwtool::Args& args) {
             return mwtool::UsageError("unknown position format '" + formatText + "'");
         format = *n;
     }
-    const mw::DatumTable datums = LoadDatums(args.home);
+    const mw::DatumTable datums = mwtool::LoadDatums(args.home);
     const int datum = DatumIndex(datums, datumName);
     return RunPoints(args.words, [&](const Words& w) {
         double v[2];
@@ -149,7 +143,7 @@ int DatumShift(mwtool::Args& args) {
         return mwtool::UsageError("--to-shift needs DLAT,DLON in seconds");
     if (auto opt = args.UnknownOption()) return mwtool::UsageError("unknown option " + *opt);
     if (!from || !to) return mwtool::UsageError("datum-shift needs --from NAME and --to NAME");
-    const mw::DatumTable datums = LoadDatums(args.home);
+    const mw::DatumTable datums = mwtool::LoadDatums(args.home);
     const int fromDatum = DatumIndex(datums, *from);
     const int toDatum = DatumIndex(datums, *to);
     return RunPoints(args.words, [&](const Words& w) {
@@ -172,7 +166,7 @@ int Project(mwtool::Args& args) {
     if (auto opt = args.UnknownOption()) return mwtool::UsageError("unknown option " + *opt);
     if (!projText) return mwtool::UsageError("project needs --proj TEXT");
 
-    const mw::DatumTable datums = LoadDatums(args.home);
+    const mw::DatumTable datums = mwtool::LoadDatums(args.home);
     mw::ProjectionState state;
     state.projectionName = *projText;
     state.params = *params;
@@ -210,7 +204,7 @@ int Grid(mwtool::Args& args) {
     args.words.erase(args.words.begin());
     if (kind != "utm" && kind != "bng" && kind != "irish")
         return mwtool::UsageError("unknown grid '" + kind + "'");
-    const mw::DatumTable datums = LoadDatums(args.home);
+    const mw::DatumTable datums = mwtool::LoadDatums(args.home);
     const int datum = DatumIndex(datums, datumName);
     return RunPoints(args.words, [&](const Words& w) {
         double v[2];

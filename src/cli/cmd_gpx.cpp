@@ -21,12 +21,6 @@ constexpr const char* kUsage =
     "gpx import IN.gpx [--waypoints OUT.wpt] [--track OUT.plt] [--routes OUT.rte] | "
     "gpx info IN.gpx";
 
-mw::DatumTable LoadDatums(const std::string& home) {
-    mw::DatumTable table;
-    mw::LoadUserDatums(table, home);
-    return table;
-}
-
 int CannotRead(const std::string& path) {
     std::cerr << "mwtool: cannot read " << path << "\n";
     return 1;
@@ -49,7 +43,7 @@ int Export(mwtool::Args& args) {
     if (!out || !args.words.empty()) return mwtool::UsageError("usage: " + std::string(kUsage));
     if (!wpt && !plt && !rte)
         return mwtool::UsageError("gpx export needs --waypoints, --track or --routes");
-    const mw::DatumTable datums = LoadDatums(args.home);
+    const mw::DatumTable datums = mwtool::LoadDatums(args.home);
 
     mw::GpxWriter writer(*out);
     if (!writer.IsOpen()) {

@@ -26,12 +26,6 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-mw::DatumTable LoadDatums(const std::string& home) {
-    mw::DatumTable table;
-    mw::LoadUserDatums(table, home);
-    return table;
-}
-
 // The path as the program would have it after opening it: absolute and
 // without "." or "..", so it compares equal to the same file found by a
 // folder search.
@@ -149,7 +143,7 @@ int MapInfo(mwtool::Args& args) {
     bool json = args.Flag("--json");
     if (auto opt = args.UnknownOption()) return mwtool::UsageError("unknown option " + *opt);
     if (args.words.size() != 1) return mwtool::UsageError("mapinfo needs one FILE.map");
-    mw::DatumTable datums = LoadDatums(args.home);
+    mw::DatumTable datums = mwtool::LoadDatums(args.home);
     auto map = ReadMap(args.words[0], datums);
     if (!map) return Fail("cannot read " + args.words[0]);
     auto image = FindImage(*map, args.home, datums);
@@ -178,7 +172,7 @@ int Pixel(mwtool::Args& args) {
     if (auto opt = args.UnknownOption()) return mwtool::UsageError("unknown option " + *opt);
     if (args.words.size() != 1 && args.words.size() != 3)
         return mwtool::UsageError("pixel needs FILE.map and optionally two numbers");
-    mw::DatumTable datums = LoadDatums(args.home);
+    mw::DatumTable datums = mwtool::LoadDatums(args.home);
     auto map = ReadMap(args.words[0], datums);
     if (!map) return Fail("cannot read " + args.words[0]);
     if (!mw::HasCalibration(*map)) return Fail(args.words[0] + " has no usable calibration");
@@ -227,7 +221,7 @@ int Maps(mwtool::Args& args) {
     auto lat = mwtool::ParseNumber(args.words[0]), lon = mwtool::ParseNumber(args.words[1]);
     if (!lat || !lon) return mwtool::UsageError("maps needs LAT LON as numbers");
 
-    mw::DatumTable datums = LoadDatums(args.home);
+    mw::DatumTable datums = mwtool::LoadDatums(args.home);
     int datum = mw::FindDatumByName(datums, datumName);
     if (datum == mw::kDatumWgs84 && datumName != "WGS 84")
         std::cerr << "mwtool: unknown datum '" << datumName << "', using WGS 84\n";

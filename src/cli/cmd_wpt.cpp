@@ -28,12 +28,6 @@ constexpr const char* kShowHeader =
     "field13,proximityDistance,altitude,field16,field17,field18,popupPosition,popupSeconds,"
     "field21,attachment,proximityImage,proximitySound";
 
-mw::DatumTable LoadDatums(const std::string& home) {
-    mw::DatumTable table;
-    mw::LoadUserDatums(table, home);
-    return table;
-}
-
 // The datum of --map's calibration file, WGS 84 without it; nullopt (after
 // the report) when the file cannot be read.
 std::optional<int> MapDatum(mwtool::Args& args, const mw::DatumTable& datums) {
@@ -59,7 +53,7 @@ std::string ShowLine(int slot, const mw::Waypoint& w) {
 }
 
 int Show(mwtool::Args& args) {
-    const mw::DatumTable datums = LoadDatums(args.home);
+    const mw::DatumTable datums = mwtool::LoadDatums(args.home);
     std::optional<int> datum = MapDatum(args, datums);
     if (!datum) return 1;
     if (auto opt = args.UnknownOption()) return mwtool::UsageError("unknown option " + *opt);
@@ -73,7 +67,7 @@ int Show(mwtool::Args& args) {
 }
 
 int Save(mwtool::Args& args) {
-    const mw::DatumTable datums = LoadDatums(args.home);
+    const mw::DatumTable datums = mwtool::LoadDatums(args.home);
     std::optional<int> datum = MapDatum(args, datums);
     if (!datum) return 1;
     if (auto opt = args.UnknownOption()) return mwtool::UsageError("unknown option " + *opt);
@@ -102,7 +96,7 @@ int Create(mwtool::Args& args) {
     // 0, 0 is the program's "no position": a waypoint there would never show.
     if (*lat == 0 && *lon == 0) return mwtool::UsageError("0, 0 is no position");
 
-    const mw::DatumTable datums = LoadDatums(args.home);
+    const mw::DatumTable datums = mwtool::LoadDatums(args.home);
     mw::AppSettings settings;
     mw::ReadConfiguration(args.home, datums, settings);
     const std::string dataFolder = mw::ToLocalPath(mw::StripTrailingBackslash(settings.dataPath),

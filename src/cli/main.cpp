@@ -82,6 +82,12 @@ bool IntOption(Args& args, const std::string& name, int lo, int hi, int& value, 
     return true;
 }
 
+mw::DatumTable LoadDatums(const std::string& home) {
+    mw::DatumTable table;
+    mw::LoadUserDatums(table, home);
+    return table;
+}
+
 }  // namespace mwtool
 
 namespace {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "geo/datums.h"
+
 namespace mwtool {
 
 // The arguments after the command word, with the options every command
@@ -55,5 +57,7 @@ std::optional<int> ParseInteger(const std::string& text);
 // the option is absent). False after reporting a usage error, with
 // `exitCode` set.
 bool IntOption(Args& args, const std::string& name, int lo, int hi, int& value, int& exitCode);
+// The datum table with the user's own datums of `home` added.
+mw::DatumTable LoadDatums(const std::string& home);
 
 }  // namespace mwtool
