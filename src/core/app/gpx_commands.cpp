@@ -24,10 +24,12 @@ void ImportGpxCommand(App& app) {
     std::optional<std::string> path =
         ui.AskOpenFileName(kImportGpxTitle, DataFolder(app), {GpxFileFilter()});
     if (!path || path->empty()) return;
-    ui.SetWaitCursor(true);
-    const GpxImportReport report = ImportGpxFile(*path, app.waypoints, app.routes, app.track,
-                                                 app.datums, app.map.datumIndex);
-    ui.SetWaitCursor(false);
+    GpxImportReport report;
+    {
+        WaitCursor wait(&ui);
+        report = ImportGpxFile(*path, app.waypoints, app.routes, app.track, app.datums,
+                               app.map.datumIndex);
+    }
     const std::string message = GpxImportMessage(report);
     if (!message.empty()) ShowMessage(ui, message);
     ui.Repaint(WindowId::Map);

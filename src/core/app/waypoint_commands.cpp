@@ -125,7 +125,7 @@ void ShowPositionOnMap(App& app, double lat, double lon) {
     Ui& ui = *app.ports.ui;
     const MapRecord& map = app.map;
     if (!InsideMapBorder(map, lat, lon)) {
-        ui.SetWaitCursor(true);
+        WaitCursor wait(&ui);
         const int oldDatum = map.datumIndex;
         const std::string oldPath = map.mapFilePath;
         // Any covering map will do: the loaded one does not show the
@@ -133,7 +133,6 @@ void ShowPositionOnMap(App& app, double lat, double lon) {
         if (SelectMapForPosition(app, oldPath, kUnknownScale, lat, lon, oldDatum)) {
             ConvertDatum(app.datums, oldDatum, app.map.datumIndex, lat, lon);
         }
-        ui.SetWaitCursor(false);
     }
     // Off every map the view still goes there, over the edge of this one.
     CentreOn(app.mapView, app.map, app.datums, {lat, lon});
