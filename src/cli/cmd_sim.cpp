@@ -36,6 +36,7 @@
 #include "gps/garmin_pvt.h"
 #include "gps/gps_input.h"
 #include "gps/nmea_parser.h"
+#include "support/civil_date.h"
 #include "support/paths.h"
 #include "support/text.h"
 #include "waypoint/waypoint_file.h"
@@ -48,29 +49,14 @@ constexpr int kClientWidth = 480, kClientHeight = 640;
 
 constexpr std::int64_t kMsPerDay = 86400000;
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-std::int64_t DaysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = static_cast<int>(y - era * 400);
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 mw::DateTime CivilFromMs(std::int64_t ms) {
     std::int64_t days = ms >= 0 ? ms / kMsPerDay : (ms - kMsPerDay + 1) / kMsPerDay;
     std::int64_t inDay = ms - days * kMsPerDay;
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int doe = static_cast<int>(days - era * 146097);
-    const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int mp = (5 * doy + 2) / 153;
+    const mw::CivilDate date = mw::CivilFromDays(days);
     mw::DateTime t;
-    t.day = doy - (153 * mp + 2) / 5 + 1;
-    t.month = mp < 10 ? mp + 3 : mp - 9;
-    t.year = static_cast<int>(yoe + era * 400) + (t.month <= 2);
+    t.year = static_cast<int>(date.year);
+    t.month = date.month;
+    t.day = date.day;
     t.hour = static_cast<int>(inDay / 3600000);
     t.minute = static_cast<int>(inDay / 60000 % 60);
     t.second = static_cast<int>(inDay / 1000 % 60);
@@ -90,7 +76,8 @@ std::optional<std::int64_t> ParseFixDate(std::string_view date) {
     auto d = Digits(date, 0), m = Digits(date, 2), y = Digits(date, 4);
     if (date.size() != 6 || !d || !m || !y || *d < 1 || *d > 31 || *m < 1 || *m > 12)
         return std::nullopt;
-    return DaysFromCivil(*y < 80 ? 2000 + *y : 1900 + *y, *m, *d);
+    return mw::DaysFromCivil(*y < 80 ? 2000 + *y : 1900 + *y, static_cast<unsigned>(*m),
+                             static_cast<unsigned>(*d));
 }
 
 // "hhmmss[.sss]" as milliseconds since midnight.
@@ -202,7 +189,7 @@ std::optional<std::int64_t> PvtUtcMs(std::span<const std::uint8_t> frame) {
     const auto leap = static_cast<std::int16_t>(le(58, 2));
     const auto weekDays = static_cast<std::uint32_t>(le(60, 4));
     if (!std::isfinite(tow) || tow < 0 || tow > 7 * 86400.0 + 60) return std::nullopt;
-    const std::int64_t epoch = DaysFromCivil(1989, 12, 31) * kMsPerDay;
+    const std::int64_t epoch = mw::DaysFromCivil(1989, 12, 31) * kMsPerDay;
     return epoch + static_cast<std::int64_t>(weekDays) * kMsPerDay + std::llround(tow * 1000) -
            static_cast<std::int64_t>(leap) * 1000;
 }

@@ -2,22 +2,12 @@
 
 #include <cstdio>
 
+#include "support/civil_date.h"
 #include "support/text.h"
 
 namespace mw {
 
 namespace {
-
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's
-// days_from_civil).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
 
 struct Civil {
     std::int64_t year;
@@ -25,18 +15,10 @@ struct Civil {
 };
 
 Civil CivilFromSeconds(std::int64_t utc) {
-    std::int64_t days = utc >= 0 ? utc / 86400 : -((-utc + 86399) / 86400);
-    std::int64_t rest = utc - days * 86400;
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(days - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2);
-    return Civil{y, static_cast<int>(m), static_cast<int>(d), static_cast<int>(rest / 3600),
+    const std::int64_t days = utc >= 0 ? utc / 86400 : -((-utc + 86399) / 86400);
+    const std::int64_t rest = utc - days * 86400;
+    const CivilDate date = CivilFromDays(days);
+    return Civil{date.year, date.month, date.day, static_cast<int>(rest / 3600),
                  static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60)};
 }
 
