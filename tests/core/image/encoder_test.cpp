@@ -299,29 +299,4 @@ TEST(StreamingEncoder, AFailedReadLeavesNoFileBehind) {
     }
 }
 
-TEST(StreamingEncoder, RowScalerGivesScaleImagesRowsOneAtATime) {
-    const mw::RgbImage photo = mwtest::MakePhotoLike(173, 129);
-    for (auto [w, h] : {std::pair{50, 40}, {172, 3}, {1, 129}, {86, 64}}) {
-        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
-        const mw::RgbImage whole = mw::ScaleImage(photo.View(), w, h);
-        mw::RowScaler scaler(photo.width, photo.height, w, h);
-        std::vector<std::uint32_t> rows;
-        std::vector<int> emittedAfter;
-        for (int y = 0; y < photo.height; ++y) {
-            scaler.AddRow(photo.View().Row(y), [&](const std::uint32_t* row) {
-                rows.insert(rows.end(), row, row + w);
-                emittedAfter.push_back(y);
-            });
-        }
-        EXPECT_EQ(rows, whole.pixels);
-        // A row leaves as soon as the last source row it covers came in.
-        ASSERT_EQ(emittedAfter.size(), std::size_t(h));
-        for (int y = 0; y < h; ++y) {
-            const int lastSource =
-                std::min(photo.height - 1, int(std::ceil((y + 1) * double(photo.height) / h)) - 1);
-            EXPECT_EQ(emittedAfter[y], lastSource) << y;
-        }
-    }
-}
-
 }  // namespace

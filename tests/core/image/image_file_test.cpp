@@ -130,67 +130,6 @@ TEST(ImageFile, SelectLevelReadsEachRecordAndKeepsTheLevelOnRefusal) {
     }
 }
 
-TEST(ImageFile, TilesComeBottomRowFirstAndOnlyInsideTheGrid) {
-    for (bool compressed : {true, false}) {
-        SCOPED_TRACE(compressed);
-        mwtest::TempDir dir;
-        mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents, compressed);
-        ASSERT_TRUE(mw::WriteMwf2File(dir.File("a.mwf2"), image, nullptr));
-        auto f = mw::OpenImageFile(dir.File("a.mwf2"));
-        ASSERT_TRUE(f);
-        EXPECT_EQ(f->compressed, compressed ? 1 : 0);
-        std::uint8_t tile[mw::kTileBytes];
-        const int c = 2, r = 1;
-        ASSERT_TRUE(mw::ReadTile(*f, f->tilesX * r + c, tile));
-        const mw::IndexedBitmap& px = image.levels[0].pixels;
-        for (int k : {0, 17, 63}) {
-            for (int x : {0, 5, 63}) {
-                EXPECT_EQ(tile[(63 - k) * 64 + x], px.At(64 * c + x, 64 * r + k)) << x << "," << k;
-            }
-        }
-        EXPECT_FALSE(mw::ReadTile(*f, -1, tile));
-        EXPECT_FALSE(mw::ReadTile(*f, f->tilesX * f->tilesY, tile));
-    }
-}
-
-TEST(ImageFile, OpensStripFilesAndReadsTheirRows) {
-    for (int bits : {1, 2, 4, 8}) {
-        for (bool compressed : {true, false}) {
-            SCOPED_TRACE(testing::Message() << bits << " bits, compressed " << compressed);
-            mwtest::TempDir dir;
-            mwtest::StripContent content = StripFixture(bits, compressed);
-            dir.Write("s.mwf", mwtest::MakeStripFile(content));
-            auto f = mw::OpenImageFile(dir.File("s.mwf"));
-            ASSERT_TRUE(f);
-            EXPECT_FALSE(f->IsTiled());
-            EXPECT_EQ(f->width, 37);
-            EXPECT_EQ(f->height, 23);
-            EXPECT_EQ(f->bitsPerPixel, bits);
-            EXPECT_EQ(f->palette, content.colours);
-            std::vector<std::uint8_t> row(f->RowBytes(), 0);
-            ASSERT_TRUE(mw::ReadRow(*f, 5, row.data(), 0, f->RowBytes() - 1));
-            EXPECT_EQ(row, mwtest::PackRow(content.indices[5], bits));
-            EXPECT_FALSE(mw::ReadRow(*f, 23, row.data(), 0, 0));
-            EXPECT_FALSE(mw::ReadRow(*f, -1, row.data(), 0, 0));
-        }
-    }
-}
-
-TEST(ImageFile, RawStripRowsReadOnlyTheBytesInView) {
-    mwtest::TempDir dir;
-    mwtest::StripContent content = StripFixture(8, false);
-    dir.Write("s.mwf", mwtest::MakeStripFile(content));
-    auto f = mw::OpenImageFile(dir.File("s.mwf"));
-    ASSERT_TRUE(f);
-    std::vector<std::uint8_t> row(37, 0xEE);
-    ASSERT_TRUE(mw::ReadRow(*f, 3, row.data(), 10, 12));
-    for (int x = 0; x < 37; ++x) {
-        EXPECT_EQ(row[x], x >= 10 && x <= 12 ? content.indices[3][x] : 0xEE) << x;
-    }
-    EXPECT_FALSE(mw::ReadRow(*f, 3, row.data(), 12, 10));
-    EXPECT_FALSE(mw::ReadRow(*f, 3, row.data(), 30, 37));
-}
-
 struct Damage {
     const char* name;
     std::function<void(std::string&)> apply;

@@ -191,15 +191,6 @@ TEST(TiledView, ZoomSelectsTheLevelItsPaletteAndAFreshCache) {
     EXPECT_EQ(t.file.currentLevelPercent, 50);
 }
 
-TEST(TiledView, LevelPercentIsTheDivisorsPercentToATenth) {
-    const struct {
-        double divisor, percent;
-    } cases[] = {{1, 100}, {2, 50}, {1.33333333, 75}, {3, 33.3}, {40, 2.5}, {0.5, 100}, {0, 100}};
-    for (const auto& c : cases) {
-        EXPECT_NEAR(mw::LevelPercentForDivisor(c.divisor), c.percent, 1e-9) << c.divisor;
-    }
-}
-
 TEST(TiledView, AWarmViewIsServedFromTheCache) {
     // Two disjoint full-HD views must both stay cached: the cache holds
     // twice the tiles of a view at the window size in use.
@@ -216,16 +207,6 @@ TEST(TiledView, AWarmViewIsServedFromTheCache) {
     ASSERT_TRUE(t.Render(1.0, 1950, 10));
     EXPECT_TRUE(SamePixels(t.view.bitmap, t.Expected(0, 1950, 10)));
     EXPECT_TRUE(t.ui.messages.empty());
-}
-
-TEST(TiledView, ResizedWindowGetsABitmapOfItsNewSize) {
-    TiledView t(300, 200, 100, 100);
-    ASSERT_TRUE(t.Render(1.0, 0, 0));
-    t.view.clientWidth = 250;
-    t.view.clientHeight = 70;
-    ASSERT_TRUE(t.Render(1.0, 20, 30));
-    EXPECT_EQ(t.view.bitmap.stride % 4, 0);
-    EXPECT_TRUE(SamePixels(t.view.bitmap, t.Expected(0, 20, 30)));
 }
 
 TEST(TiledView, NoBitmapForAnEmptyWindowClosesTheFile) {
@@ -262,23 +243,6 @@ TEST(TileCache, EvictsTheLeastRecentlyUsedUnlockedSlot) {
         }
         EXPECT_EQ(mw::ChooseVictim(cache), c.victim) << c.name;
     }
-}
-
-TEST(TileCache, LocksExactlyTheTilesOfTheView) {
-    mw::TileCache cache;
-    ASSERT_TRUE(mw::GrowTileCache(cache, 6));
-    // Grid 10 tiles across; keys as (column, row).
-    const int keys[] = {10 * 1 + 2, 10 * 1 + 4, 10 * 3 + 2, 10 * 2 + 3, 10 * 2 + 1, -1};
-    for (int i = 0; i < 6; ++i) {
-        if (keys[i] >= 0) mw::AssignSlot(cache, i, keys[i]);
-    }
-    mw::LockTileRange(cache, 10, 2, 3, 1, 2);
-    const bool want[] = {true, false, false, true, false, false};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(cache.entries[i].locked, want[i]) << i;
-    EXPECT_EQ(mw::FindCachedTile(cache, 10 * 2 + 3), 3);
-    mw::ClearSlot(cache, 3);
-    EXPECT_EQ(mw::FindCachedTile(cache, 10 * 2 + 3), -1);
-    EXPECT_GE(mw::TileCacheSlotsFor(240, 320), mw::kMinTileCacheSlots);
 }
 
 // A damaged file during a render: the message once, the previous view and
@@ -465,20 +429,6 @@ TEST(OpenViewImage, CentresTheFirstViewOnTheImage) {
                                                  81, std::uint8_t(v->view.backgroundIndex))));
         EXPECT_TRUE(ui.messages.empty());
     }
-}
-
-TEST(OpenViewImage, StripImageCentresAtItsStep) {
-    mw::IndexedBitmap pic = mwtest::MakeMapLikeIndexed(75, 52, 256, 3);
-    mwtest::TempDir dir;
-    dir.Write("s.mwf", mwtest::MakeStripFile(StripOf(pic, 8, true)));
-    Reported ui;
-    auto v = Open(dir.File("s.mwf"), 2.0, 5, 4, 10, 8, ui);
-    ASSERT_TRUE(v);
-    EXPECT_EQ(v->imageWidth, 75);
-    EXPECT_EQ(v->imageHeight, 52);
-    // Corner ((75 ÷ 2) ÷ 2 − 5, (52 ÷ 2) ÷ 2 − 4) = (13, 9).
-    EXPECT_EQ(v->view.bitmap.At(0, 0), pic.At(26, 18));
-    EXPECT_EQ(v->view.bitmap.At(9, 7), pic.At(2 * 22, 2 * 16));
 }
 
 TEST(OpenViewImage, ReportsMissingDamagedAndBadlyTiledFiles) {

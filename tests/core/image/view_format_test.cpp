@@ -192,21 +192,4 @@ TEST(ViewFormats, AMoveKeepsWhatStaysInSightWithoutReadingIt) {
     EXPECT_EQ(fault, mw::ImageFault::None);
 }
 
-TEST(ViewFormats, OpenViewImageMakesTheAskedFormat) {
-    mwtest::TempDir dir;
-    mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, {100});
-    ASSERT_TRUE(mw::WriteMwf2File(dir.File("m.mwf2"), image, nullptr));
-    mw::ImageFault fault = mw::ImageFault::None;
-    auto v = mw::OpenViewImage(dir.File("m.mwf2"), 1.0, 60, 40, 121, 81, fault,
-                               mw::ViewFormat::Display32);
-    ASSERT_TRUE(v);
-    EXPECT_TRUE(v->view.bitmap.Empty());
-    EXPECT_EQ(v->view.Width(), 121);
-    EXPECT_EQ(v->view.Height(), 81);
-    EXPECT_TRUE(SameColours(v->view.display,
-                            mwtest::ExpectedView(image.levels[0].pixels, 150 - 60, 100 - 40, 121,
-                                                 81, std::uint8_t(v->view.backgroundIndex)),
-                            v->view.palette));
-}
-
 }  // namespace
