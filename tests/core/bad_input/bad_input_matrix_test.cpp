@@ -247,6 +247,16 @@ struct FileKind {
     bool reportsRefusal;
 };
 
+// A damaged copy of the valid gazetteer.
+template <typename Edit>
+std::function<std::string()> Dbf(Edit edit) {
+    return [edit] {
+        mwtest::DbfTable t = Gazetteer();
+        edit(t);
+        return t.Bytes();
+    };
+}
+
 void WriteValidMap(const std::string& dir, bool withImage) {
     std::ofstream(dir + "/m.map", std::ios::binary) << MapText().Text();
     if (withImage) mwtest::WriteMapImage(dir, MapText());
@@ -330,26 +340,10 @@ std::vector<FileKind> Formats() {
     f.push_back({"names table", "p.names", [] { return Gazetteer().Bytes(); },
                  [](const std::string& d) { std::ofstream(d + "/p.types", std::ios::binary) << kTypesText; },
                  [](Context& c, const std::string& p) { return Load{LoadNamesDatabase(c.app, p)}; }, false,
-                 {{"4e9 records", [] {
-                       auto t = Gazetteer();
-                       t.recordCount = 4000000000u;
-                       return t.Bytes();
-                   }},
-                  {"header length 65535", [] {
-                       auto t = Gazetteer();
-                       t.headerLength = 0xFFFF;
-                       return t.Bytes();
-                   }},
-                  {"record length 65535", [] {
-                       auto t = Gazetteer();
-                       t.recordLength = 0xFFFF;
-                       return t.Bytes();
-                   }},
-                  {"no end mark", [] {
-                       auto t = Gazetteer();
-                       t.terminator = false;
-                       return t.Bytes();
-                   }}},
+                 {{"4e9 records", Dbf([](mwtest::DbfTable& t) { t.recordCount = 4000000000u; })},
+                  {"header length 65535", Dbf([](mwtest::DbfTable& t) { t.headerLength = 0xFFFF; })},
+                  {"record length 65535", Dbf([](mwtest::DbfTable& t) { t.recordLength = 0xFFFF; })},
+                  {"no end mark", Dbf([](mwtest::DbfTable& t) { t.terminator = false; })}},
                  true});
     f.push_back({"names types", "p.types", [] { return std::string(kTypesText); },
                  [](const std::string& d) { std::ofstream(d + "/p.names", std::ios::binary) << Gazetteer().Bytes(); },

@@ -13,16 +13,6 @@ namespace {
 using mwtest::PatchU16;
 using mwtest::PatchU32;
 
-TEST(Palette, DisplayPaletteTakesRedGreenBlueFromTheTable) {
-    mw::ColourTable table{};
-    table[0] = {10, 20, 30, 99};  // stored blue, green, red, reserved
-    table[255] = {1, 2, 3, 0};
-    mw::DisplayPalette p = mw::MakeDisplayPalette(table);
-    EXPECT_EQ(p[0], (mw::Rgb{30, 20, 10}));
-    EXPECT_EQ(p[255], (mw::Rgb{3, 2, 1}));
-    EXPECT_EQ(mw::PaletteArgb(p)[0], 0xff1e140au);
-}
-
 TEST(Palette, BackgroundIsTheColourNearestWhite) {
     const struct {
         const char* name;

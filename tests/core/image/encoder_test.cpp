@@ -152,15 +152,6 @@ TEST(ScaleImage, AveragesTheAreaEachPixelCovers) {
     // (c0 + c1 / 2) / 1.5 and (c1 / 2 + c2) / 1.5.
     EXPECT_EQ(out.pixels[0], mw::PackRgb(40, 10, 1));
     EXPECT_EQ(out.pixels[1], mw::PackRgb(150, 50, 171));
-    // A flat picture stays flat at any size.
-    mw::RgbImage flat;
-    flat.width = 97;
-    flat.height = 31;
-    flat.pixels.assign(97 * 31, 0x7f3a10);
-    for (auto [w, h] : {std::pair{13, 7}, {96, 30}, {1, 1}, {97, 31}}) {
-        mw::RgbImage r = mw::ScaleImage(flat.View(), w, h);
-        for (std::uint32_t p : r.pixels) ASSERT_EQ(p, 0x7f3a10u) << w << "x" << h;
-    }
 }
 
 // The palette of a photograph-like picture against a fixed 6 × 7 × 6 colour
@@ -241,8 +232,7 @@ TEST(StreamingEncoder, WritesTheSameFileAsTheWholePictureEncoder) {
     const Case cases[] = {
         {"few colours, edges not on tiles", MapLikeRgb(333, 201, 40), {100, 50, 25, 10}, true},
         {"many colours: the palette is quantised", mwtest::MakePhotoLike(300, 260), {100, 33}, true},
-        {"no full-size level", MapLikeRgb(500, 140, 12), {70, 30.3}, true},
-        {"raw tiles", MapLikeRgb(130, 70, 9), {100, 50}, false},
+        {"no full-size level, raw tiles", MapLikeRgb(500, 140, 12), {70, 30.3}, false},
         {"one pixel", MapLikeRgb(1, 1, 1), {100}, true},
         // Tall enough for several bands of the picture and the overview level.
         {"tall and thin", MapLikeRgb(40, 2500, 30), {100, 40, 10}, true},
@@ -267,11 +257,6 @@ TEST(StreamingEncoder, WritesTheSameFileAsTheWholePictureEncoder) {
         EXPECT_EQ(dir.Read("streamed.mwf2"), dir.Read("whole.mwf2"));
         EXPECT_EQ(streamed.colourCount, whole.colourCount);
         EXPECT_EQ(streamed.psnr, whole.psnr);
-        ASSERT_EQ(streamed.levels.size(), whole.levels.size());
-        for (std::size_t i = 0; i < whole.levels.size(); ++i) {
-            EXPECT_EQ(streamed.levels[i].width, whole.levels[i].width);
-            EXPECT_EQ(streamed.levels[i].height, whole.levels[i].height);
-        }
         EXPECT_EQ(rows.passes, 2);  // the palette, then the tiles
         EXPECT_FALSE(rows.gaps);
         ASSERT_FALSE(progress.empty());
@@ -296,31 +281,6 @@ TEST(StreamingEncoder, AFailedReadLeavesNoFileBehind) {
         EXPECT_EQ(error, "damaged band");
         EXPECT_EQ(dir.Read("m.mwf2"), "the old file");
         EXPECT_EQ(FileCount(dir.Path()), 1);
-    }
-}
-
-TEST(StreamingEncoder, RowScalerGivesScaleImagesRowsOneAtATime) {
-    const mw::RgbImage photo = mwtest::MakePhotoLike(173, 129);
-    for (auto [w, h] : {std::pair{50, 40}, {172, 3}, {1, 129}, {86, 64}}) {
-        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
-        const mw::RgbImage whole = mw::ScaleImage(photo.View(), w, h);
-        mw::RowScaler scaler(photo.width, photo.height, w, h);
-        std::vector<std::uint32_t> rows;
-        std::vector<int> emittedAfter;
-        for (int y = 0; y < photo.height; ++y) {
-            scaler.AddRow(photo.View().Row(y), [&](const std::uint32_t* row) {
-                rows.insert(rows.end(), row, row + w);
-                emittedAfter.push_back(y);
-            });
-        }
-        EXPECT_EQ(rows, whole.pixels);
-        // A row leaves as soon as the last source row it covers came in.
-        ASSERT_EQ(emittedAfter.size(), std::size_t(h));
-        for (int y = 0; y < h; ++y) {
-            const int lastSource =
-                std::min(photo.height - 1, int(std::ceil((y + 1) * double(photo.height) / h)) - 1);
-            EXPECT_EQ(emittedAfter[y], lastSource) << y;
-        }
     }
 }
 
