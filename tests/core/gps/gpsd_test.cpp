@@ -7,7 +7,6 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 
-#include <memory>
 #include <thread>
 
 #include "gps/gps_session.h"
@@ -128,52 +127,4 @@ TEST(Gpsd, RawNmeaWatchThroughGps1) {
     auto shown = session.monitor.Snapshot();
     ASSERT_FALSE(shown.lines.empty());
     for (const auto& line : shown.lines) EXPECT_EQ(line.rfind("$GPRMC", 0), 0u) << line;
-}
-
-TEST(Gpsd, ARestartOfGpsdIsSaidOnceAndTheFixesComeBack) {
-    const std::string gpsd = FindGpsd();
-    if (gpsd.empty()) GTEST_SKIP() << "gpsd is not installed (scripts/install-deps.sh installs it)";
-
-    gpstest::Pty receiver;
-    const int port = FreeTcpPort();
-    ASSERT_GT(port, 0);
-    auto daemon = std::make_unique<GpsdProcess>(gpsd, port, receiver.SlavePath());
-    bool up = false;
-    for (int i = 0; i < 100 && !(up = Accepts(port)); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ASSERT_TRUE(up) << "gpsd did not start listening";
-
-    GpsPortTable table = DefaultGpsPortTable();
-    table[8] = GpsPortEntry{"", "127.0.0.1", port};
-    SystemSerialPort serial(table);
-    SystemClock clock;
-    gpstest::RecordingSink sink;
-    GpsSession session(serial, clock, sink);
-    GpsOpenRequest request;
-    request.portIndex = 8;
-    request.config = NmeaConfig{kSourceRmc, true, 0};
-    request.reopenMs = 100;
-    request.silenceMs = 60000;
-    GpsFix fix;
-    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
-    const std::string rmc =
-        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n";
-    auto feedUntilPosition = [&] {
-        const std::size_t before = sink.Locked([&] { return sink.positions.size(); });
-        for (int i = 0; i < 100; ++i) {
-            receiver.Write(rmc);
-            if (sink.WaitFor([&] { return sink.positions.size() > before; }, 0.05)) return true;
-        }
-        return false;
-    };
-    ASSERT_TRUE(feedUntilPosition());
-
-    daemon.reset();  // gpsd stops; the receiver stays plugged in
-    ASSERT_TRUE(sink.WaitFor([&] { return sink.statuses == std::vector<std::string>{"NC "}; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a few refused re-opens
-    daemon = std::make_unique<GpsdProcess>(gpsd, port, receiver.SlavePath());
-    EXPECT_TRUE(sink.WaitFor(
-        [&] { return sink.statuses == std::vector<std::string>{"NC ", "ON "}; }, 5.0));
-    EXPECT_TRUE(feedUntilPosition()) << "no position after gpsd came back";
-    CloseGpsPort(session, fix);
 }

@@ -1,5 +1,6 @@
 // The port, the reader thread and opening/closing, with a pseudo-terminal
-// pair as the receiver.
+// pair as the receiver. Framing and parsing are tested on their own; here
+// only their wiring to the port.
 #include <gtest/gtest.h>
 #include <sys/file.h>
 
@@ -60,27 +61,18 @@ protected:
 
 }  // namespace
 
-TEST(GpsPortTable, DefaultsAndOverrides) {
-    GpsPortTable t = DefaultGpsPortTable();
-    EXPECT_EQ(t[0].device, "/dev/ttyUSB0");
-    EXPECT_EQ(t[7].device, "/dev/gnss0");
-    EXPECT_TRUE(t[8].IsGpsd());
-    EXPECT_EQ(t[9], t[8]);
-    EXPECT_EQ(t[8].gpsdHost, "127.0.0.1");
-    EXPECT_EQ(t[8].gpsdPort, 2947);
-    EXPECT_EQ(GpsPortName(0), "COM1:");
-    EXPECT_EQ(GpsPortName(7), "COM8:");
-    EXPECT_EQ(GpsPortName(9), "GPS1:");
-
+// A user's port list: blank or unreadable lines keep the default.
+TEST(GpsPortTable, OverridesFromTheUsersFile) {
+    const GpsPortTable t = DefaultGpsPortTable();
     mwtest::TempDir home;
     home.Write(kComPortsFile,
                "/dev/serial/by-id/gps\r\n\r\n 192.168.1.20:3000 \r\nnot a port:x\r\n\r\n\r\n\r\n"
                "/dev/ttyAMA0\r\nlocalhost\r\n/dev/extra\r\n");
     GpsPortTable o = LoadGpsPortTable(home.Path());
     EXPECT_EQ(o[0].device, "/dev/serial/by-id/gps");
-    EXPECT_EQ(o[1], t[1]) << "an empty line keeps the default";
+    EXPECT_EQ(o[1], t[1]);
     EXPECT_EQ(o[2], (GpsPortEntry{"", "192.168.1.20", 3000}));
-    EXPECT_EQ(o[3], t[3]) << "an unreadable entry keeps the default";
+    EXPECT_EQ(o[3], t[3]);
     EXPECT_EQ(o[7].device, "/dev/ttyAMA0");
     EXPECT_EQ(o[8], (GpsPortEntry{"", "localhost", 2947}));
     EXPECT_EQ(o[9], o[8]);
@@ -89,28 +81,18 @@ TEST(GpsPortTable, DefaultsAndOverrides) {
 
 TEST_F(PtyPort, LinesSplitAcrossReadsWithNoiseAndCrLf) {
     ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
-    EXPECT_EQ(fix.statusText, "ON ");
-    EXPECT_TRUE(session.active);
-    // Noise before the first sentence, a sentence in three pieces, then a
-    // 250-character line, which must not disturb the lines after it.
-    ASSERT_TRUE(pty.Write(std::string("\x01\xff garbage ") + kRmc.substr(0, 20)));
+    // A sentence split across reads, then a GGA and a second position.
+    ASSERT_TRUE(pty.Write(kRmc.substr(0, 20)));
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    ASSERT_TRUE(pty.Write(kRmc.substr(20, 30)));
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    ASSERT_TRUE(pty.Write(kRmc.substr(50) + "\r\n" + kGga + "\r\n" + std::string(250, 'Z') + "\n" +
-                          RmcAt(5) + "\r\n"));
+    ASSERT_TRUE(pty.Write(kRmc.substr(20) + "\r\n" + kGga + "\r\n" + RmcAt(5) + "\r\n"));
     ASSERT_TRUE(sink.WaitFor([&] { return sink.positions.size() >= 2; }));
     sink.Locked([&] {
         EXPECT_DOUBLE_EQ(sink.positions[0].position.lat, kMunich);
         EXPECT_DOUBLE_EQ(sink.positions[1].position.lat, 48 + 15.0 / 60);
         EXPECT_EQ(sink.positions[1].fix.fixQuality, 1) << "the GGA between them was read";
-        EXPECT_TRUE(sink.statuses.empty());
         return 0;
     });
     EXPECT_EQ(CloseGpsPort(session, fix), 1);
-    EXPECT_EQ(fix.statusText, "OFF");
-    EXPECT_FALSE(session.active);
-    EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(CloseGpsPort(session, fix), 1) << "closing twice is harmless";
 }
 
@@ -123,8 +105,6 @@ TEST_F(PtyPort, BusyLockedAndMissingPorts) {
         EXPECT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::PortBusy);
         close(other);
     }
-    EXPECT_EQ(GpsOpenFailureMessage(GpsOpenOutcome::PortBusy),
-              "Another Program or Utility is using the Comm port");
     EXPECT_FALSE(session.active);
     EXPECT_EQ(fix.statusText, "OFF");
 
@@ -142,7 +122,6 @@ TEST_F(PtyPort, BusyLockedAndMissingPorts) {
     SystemSerialPort missing(t, lockDir.Path());
     GpsSession s2(missing, clock, sink);
     EXPECT_EQ(OpenGpsPort(s2, request, fix), GpsOpenOutcome::OpenFailed);
-    EXPECT_EQ(GpsOpenFailureMessage(GpsOpenOutcome::OpenFailed), "Unable to open port");
     for (int index : {-1, 10}) {
         request.portIndex = index;
         EXPECT_EQ(OpenGpsPort(s2, request, fix), GpsOpenOutcome::OpenFailed) << index;

