@@ -1,5 +1,5 @@
-// The route and navigation commands as the menus run them: what they ask,
-// load, report and repaint.
+// The route commands as the menus run them: the wiring from the menu to the
+// route file reader (whose cases live in route_file_test) and the clear.
 #include <gtest/gtest.h>
 
 #include "app/app.h"
@@ -36,7 +36,6 @@ protected:
 TEST_F(RouteCommands, LoadAsksForARouteFileInTheDataFolderAndReadsItOnTheMapsDatum) {
     ui.files = {data.File("walk.rte")};
     ASSERT_TRUE(ExecuteCommand(app, kCmdLoadRouteFile));
-    EXPECT_EQ(ui.requestTitles, std::vector<std::string>{"Load Route File"});
     EXPECT_EQ(ui.openRequests, std::vector<std::string>{data.Path()});
     ASSERT_EQ(app.routes.Routes().size(), 1u);
     const RoutePoint& p = app.routes.Routes()[0].points[0];
@@ -46,57 +45,11 @@ TEST_F(RouteCommands, LoadAsksForARouteFileInTheDataFolderAndReadsItOnTheMapsDat
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(RouteCommands, LoadThatCannotGoAheadLeavesTheRoutes) {
-    struct Case {
-        const char* what;
-        bool mapLoaded;
-        std::optional<std::string> file;
-        std::vector<std::string> messages;
-    };
-    const Case cases[] = {
-        {"no map", false, data.File("walk.rte"), {"A Map must be loaded for this Operation"}},
-        {"cancelled", true, std::nullopt, {}},
-        {"missing file", true, data.File("gone.rte"), {"Route file could not be opened"}},
-    };
-    for (const Case& c : cases) {
-        ui.messages.clear();
-        ui.files = {c.file};
-        app.map.mapLoaded = c.mapLoaded;
-        ExecuteCommand(app, kCmdLoadRouteFile);
-        EXPECT_EQ(ui.messages, c.messages) << c.what;
-        ASSERT_EQ(app.routes.Routes().size(), 1u) << c.what;
-        EXPECT_EQ(app.routes.Routes()[0].name, "Old") << c.what;
-    }
-}
-
 TEST_F(RouteCommands, ClearAsksFirst) {
     ui.answers = {false, true};
     ExecuteCommand(app, kCmdClearRoutes);
     EXPECT_EQ(app.routes.Routes().size(), 1u);
-    EXPECT_TRUE(ui.repaints.empty());
     ExecuteCommand(app, kCmdClearRoutes);
     EXPECT_TRUE(app.routes.Empty());
-    EXPECT_EQ(ui.questions, std::vector<std::string>(2, "Clear Routes from the Map"));
-    EXPECT_EQ(ui.repaints, std::vector<WindowId>{WindowId::Map});
 }
 
-TEST_F(RouteCommands, NavigationStartsAndStopsWithItsFlagAndRepaints) {
-    SetNavigationTarget(app, 51.5, -0.1, 3, "Home");
-    EXPECT_TRUE(app.state.navigationActive);
-    EXPECT_EQ(app.navigation.target->name, "Home");
-    EXPECT_EQ(ui.repaints, (std::vector<WindowId>{WindowId::Main, WindowId::Map}));
-
-    ui.repaints.clear();
-    ASSERT_TRUE(ExecuteCommand(app, kCmdCancelNavigation));
-    EXPECT_FALSE(app.state.navigationActive);
-    EXPECT_FALSE(app.navigation.Active());
-    EXPECT_EQ(ui.repaints, (std::vector<WindowId>{WindowId::Map, WindowId::Main}));
-
-    // Deleting the target's waypoint stops navigation; another one does not.
-    SetNavigationTarget(app, 51.5, -0.1, 3, "Home");
-    NavigationWaypointDeleted(app, 4);
-    EXPECT_TRUE(app.state.navigationActive);
-    NavigationWaypointDeleted(app, 3);
-    EXPECT_FALSE(app.state.navigationActive);
-    EXPECT_FALSE(app.navigation.Active());
-}

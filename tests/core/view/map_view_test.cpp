@@ -25,55 +25,37 @@ protected:
         Resize(view, 400, 300, true);
     }
 
-    mwtest::FakeUi ui;
     DatumTable datums;
     MapRecord map;
     MapView view;
-    // 25 %, 50 %, 100 %, 200 %.
     const std::vector<ZoomEntry> table = {{4, "25 %", 1}, {2, "50 %", 2}, {1, "100 %", 3},
                                           {0.5, "200 %", 4}};
 };
 
 TEST_F(MapViewTest, ResizeSetsTheHalfSizesAndLiftsTheCentreInLandscape) {
-    struct Case {
-        int width, height;
-        bool portrait;
-        int halfWidth, halfHeight;
-        bool changed;
-    };
-    const Case cases[] = {
-        {400, 300, true, 200, 150, false},  // the fixture's own size
-        {480, 640, true, 240, 320, true},
-        {640, 480, false, 320, 217, true},  // 23 above the middle
-        {640, 480, true, 320, 240, true},   // same size, other orientation
-        {0, 0, true, 0, 0, true},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Resize(view, c.width, c.height, c.portrait), c.changed) << c.width;
-        EXPECT_EQ(view.halfWidth, c.halfWidth) << c.width;
-        EXPECT_EQ(view.halfHeight, c.halfHeight) << c.width;
-        EXPECT_EQ(view.width, c.width);
+    // clang-format off
+    for (auto [w, h, portrait, hw, hh, changed] : {std::tuple{400, 300, true, 200, 150, false},
+             {640, 480, false, 320, 217, true},  // 23 above the middle
+             {640, 480, true, 320, 240, true}, {0, 0, true, 0, 0, true}}) {
+        // clang-format on
+        EXPECT_EQ(Resize(view, w, h, portrait), changed) << w;
+        EXPECT_EQ(view.halfWidth, hw) << w;
+        EXPECT_EQ(view.halfHeight, hh) << w;
     }
 }
 
 TEST_F(MapViewTest, TheCornerFollowsCentreZoomAndSize) {
     // Magnified views keep the level-0 corner: the painter stretches it.
-    struct Case {
-        int zoomIndex, x, y, left, top;
-    };
-    const Case cases[] = {
-        {2, 1000, 500, 800, 350},  // 100 %
-        {1, 1020, 500, 310, 100},  // 50 %: trunc(1020 / 2 - 200 + 0.5)
-        {0, 1001, 501, 50, -24},   // 25 %: 250.25 - 200 + 0.5, 125.25 - 150 + 0.5
-        {3, 1000, 500, 800, 350},  // 200 %
-    };
-    for (const Case& c : cases) {
-        ZoomTo(view, table, c.zoomIndex);
-        CentreOnPixel(view, map, datums, c.x, c.y);
-        EXPECT_EQ(view.left, c.left) << c.zoomIndex;
-        EXPECT_EQ(view.top, c.top) << c.zoomIndex;
+    // clang-format off
+    for (auto [zoomIndex, x, y, left, top] : {std::tuple{2, 1000, 500, 800, 350},
+             {1, 1020, 500, 310, 100},  // 50 %: trunc(1020 / 2 - 200 + 0.5)
+             {0, 1001, 501, 50, -24}, {3, 1000, 500, 800, 350}}) {
+        // clang-format on
+        ZoomTo(view, table, zoomIndex);
+        CentreOnPixel(view, map, datums, x, y);
+        EXPECT_EQ(view.left, left) << zoomIndex;
+        EXPECT_EQ(view.top, top) << zoomIndex;
     }
-    // A resize moves the corner with the half sizes.
     ZoomTo(view, table, 2);
     Resize(view, 200, 100, true);
     EXPECT_EQ(view.left, 900);
@@ -81,14 +63,9 @@ TEST_F(MapViewTest, TheCornerFollowsCentreZoomAndSize) {
 }
 
 TEST_F(MapViewTest, ZoomToClampsAndAnEmptyTableChangesNothing) {
-    struct Case {
-        int index, shown;
-        double zoom;
-    };
-    for (Case c : {Case{-3, 0, 4}, Case{1, 1, 2}, Case{9, 3, 0.5}}) {
-        ZoomTo(view, table, c.index);
-        EXPECT_EQ(view.zoomIndex, c.shown) << c.index;
-        EXPECT_EQ(view.zoom, c.zoom) << c.index;
+    for (auto [index, shown] : {std::pair{-3, 0}, {9, 3}}) {
+        ZoomTo(view, table, index);
+        EXPECT_EQ(view.zoomIndex, shown) << index;
     }
     ZoomTo(view, {}, 0);
     EXPECT_EQ(view.zoomIndex, 3);
@@ -96,30 +73,24 @@ TEST_F(MapViewTest, ZoomToClampsAndAnEmptyTableChangesNothing) {
 }
 
 TEST_F(MapViewTest, EachWayOfCentringSetsPixelDegreesAndPointer) {
-    // The operation, then the centre pixel, whether the centre is a chosen
-    // one (and where), and the pointer.
     struct Case {
         const char* what;
         void (*step)(MapView&, const MapRecord&, const DatumTable&);
         int x, y;
         bool chosen;
         double lat, lon;
-        bool pointer;
     };
     const Case cases[] = {
-        {"pixel", [](MapView& v, const MapRecord& m,
-                     const DatumTable& d) { CentreOnPixel(v, m, d, 1500, 250); },
-         1500, 250, true, 50.75, 0.5, false},
         {"position", [](MapView& v, const MapRecord& m,
                         const DatumTable& d) { CentreOn(v, m, d, {50.2, -0.4}); },
-         600, 800, true, 50.2, -0.4, false},
+         600, 800, true, 50.2, -0.4},
         {"fix", [](MapView& v, const MapRecord& m,
                    const DatumTable& d) { FollowFix(v, m, d, {50.5, 0.25}, 90); },
-         1250, 500, false, 0, 0, true},
+         1250, 500, false, 0, 0},
         // At 50 % a drag of (+30, -10) moves the centre by (-60, +20).
         {"pan", [](MapView& v, const MapRecord& m,
                    const DatumTable& d) { Pan(v, m, d, 30, -10); },
-         940, 520, true, 50.48, -0.06, false},
+         940, 520, true, 50.48, -0.06},
     };
     for (const Case& c : cases) {
         MapView v = view;
@@ -133,9 +104,8 @@ TEST_F(MapViewTest, EachWayOfCentringSetsPixelDegreesAndPointer) {
             EXPECT_NEAR(v.centre->lat, c.lat, 1e-3) << c.what;
             EXPECT_NEAR(v.centre->lon, c.lon, 1e-3) << c.what;
         }
-        ASSERT_EQ(v.pointer.has_value(), c.pointer) << c.what;
-        if (c.pointer) EXPECT_EQ(*v.pointer, (GpsPointer{v.centreX, v.centreY, 90}));
-        // Whatever moved the centre, the corner matches it.
+        ASSERT_EQ(v.pointer.has_value(), !c.chosen) << c.what;
+        if (!c.chosen) EXPECT_EQ(*v.pointer, (GpsPointer{v.centreX, v.centreY, 90}));
         EXPECT_EQ(v.left, static_cast<int>(std::trunc(v.centreX / 2.0 - 200 + 0.5))) << c.what;
     }
 }

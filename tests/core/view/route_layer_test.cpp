@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
 #include "nav/navigation.h"
 #include "nav/route_store.h"
 #include "support/text.h"
@@ -71,20 +70,6 @@ TEST(RouteLayer, ARouteIsOneLineThenItsSymbolsAndLabels) {
         {"text 309,255 h11 w400 #000000 on #ffffff \" End \""},
     });
     EXPECT_EQ(Draw(store, style), expect);
-}
-
-TEST(RouteLayer, LineColourIsTheRoutesOwnOrATableColour) {
-    RouteStore store = Store({Route{"a", "", 0x00FF00, {At("p", 10, 10), At("q", 20, 10)}}});
-    struct Case {
-        int setting;
-        const char* pen;
-    };
-    for (Case c : {Case{0, "pen #00ff00 2"}, Case{1, "pen #000000 2"}, Case{13, "pen #0000ff 2"},
-                   Case{18, "pen #ffffff 2"}}) {
-        RouteStyle style = Plain();
-        style.lineColour = c.setting;
-        EXPECT_EQ(Draw(store, style).front(), c.pen) << c.setting;
-    }
 }
 
 TEST(RouteLayer, PointsWithoutPositionOrOutOfRangeAreNotDrawn) {
@@ -158,40 +143,6 @@ TEST(RouteLayer, ALineThatLeavesAndReentersTheWindowIsDrawnInPieces) {
                                                "polyline 300,640 300,100 400,100"}));
 }
 
-TEST(RouteLayer, HighlightAndBlackAndWhiteChangeOnlyTheSymbols) {
-    RouteStore store = Store({Route{"r", "", 0x0000FF, {At("p", 50, 60)}}});
-    RouteStyle style = Plain();
-    style.pointColour = {255, 255, 0};
-    style.textColour = {0, 0, 255};
-    style.highlight = true;
-    style.symbolSize = 3;
-    EXPECT_EQ(Draw(store, style),
-              Join({{"brush #ffff00", "pen #0000ff 1"}, Symbol(50, 60, 3, 2),
-                    {"brush hollow", "pen #000000 2", "ellipse 36,46 65,75"}}));
-    style.highlight = false;
-    style.blackAndWhite = true;
-    style.pointNames = true;
-    EXPECT_EQ(Draw(store, style),
-              Join({{"brush #ffffff", "pen #000000 1"}, Symbol(50, 60, 3, 2),
-                    {"text 56,55 h11 w400 #000000 on #ffffff \" p \""}}));
-}
-
-TEST(RouteLayer, StyleComesFromTheSettings) {
-    AppSettings s;
-    ViewSettings v;
-    s.routeWpSymbolSize = 9;
-    s.routeWpColor = 11;
-    s.routeTextColor = 12;
-    v.viewRouteName = 0;
-    v.viewRouteBW = 1;
-    RouteStyle style = RouteStyleFrom(s, v);
-    EXPECT_EQ(style.symbolSize, 9);
-    EXPECT_EQ(style.pointColour, (Rgb{255, 255, 0}));
-    EXPECT_EQ(style.textColour, (Rgb{0, 0, 255}));
-    EXPECT_FALSE(style.routeName);
-    EXPECT_TRUE(style.blackAndWhite);
-}
-
 TEST(NavigationLine, NarrowLinesAreOneColourWideOnesTwo) {
     NavigationState nav;
     SetNavigationTarget(nav, 680 + 100, 760 + 40, 3, "t");  // window (40, 100)
@@ -229,15 +180,4 @@ TEST(NavigationLine, NothingIsDrawnWithoutTargetOrWhenSwitchedOff) {
     off.draw = false;
     DrawNavigationLine(canvas, nav, PixelView(), off);
     EXPECT_TRUE(canvas.calls.empty());
-
-    AppSettings s;
-    s.navDrawLine = 0;
-    s.navLineWidth = 7;
-    s.navLineColor1 = 12;
-    s.navLineColor2 = 0;
-    NavLineStyle style = NavLineStyleFrom(s);
-    EXPECT_FALSE(style.draw);
-    EXPECT_EQ(style.width, 7);
-    EXPECT_EQ(style.colour1, (Rgb{0, 0, 255}));
-    EXPECT_EQ(style.colour2, (Rgb{0, 0, 0}));
 }

@@ -20,10 +20,8 @@ TEST(ScaleBar, StepForScaleZoomAndUnit) {
         {0, 1, 10, 50, "500 m"},
         {0, 2, 10, 50, "1 Km"},
         {0, 0.5, 10, 40, "200 m"},     // magnified twice
-        {0, 1, 1, 50, "50 m"},
         {0, 1, 0.01, 100, "1 m"},      // the first step already long enough
         {0, 1, 1000, 50, "50 Km"},
-        {0, 4, 2.5, 50, "500 m"},
         {0, 1, 99999, 50, "5000 Km"},    // a map without a scale line
         {0, 1, 1e6, 0, ""},              // nothing is long enough
         // Miles: feet first (3.28083 ft a metre), then miles of 1609 m.
@@ -31,11 +29,9 @@ TEST(ScaleBar, StepForScaleZoomAndUnit) {
         {1, 1, 0.3, 51, "50 ft"},
         {1, 1, 10, 32, "0.2 m"},         // 0.2 mi = 321.8 m
         {1, 1, 30, 54, "1 m"},           // 0.5 mi is 26.8 pixels
-        {1, 1, 100, 32, "2 m"},
         {1, 1, 200, 40, "5 m"},          // 2 mi is 16 pixels
         // Nautical miles: 1852 m.
         {2, 1, 10, 37, "0.2 nm"},
-        {2, 1, 100, 37, "2 nm"},
         {2, 1, 1e5, 37, "2000 nm"},
         {2, 1, 1, 30, "100 ft"},
     };
@@ -54,19 +50,12 @@ TEST(ScaleBar, UnusableScaleOrZoomGivesNoBar) {
     }
 }
 
-TEST(ScaleBar, WindowAndDrawing) {
+TEST(ScaleBar, DrawnAsThreeAlternatingBlocksAndTheLabel) {
     ScaleBar bar = ChooseScaleBar(0, 1, 10);
-    EXPECT_EQ(ScaleWindowWidth(bar), 152);
     mwtest::RecordingCanvas canvas;
     DrawScaleBar(canvas, bar, ScaleWindowWidth(bar), kScaleWindowHeight);
     EXPECT_EQ(canvas.calls, (std::vector<std::string>{
-                                "fill 0,0 152,15 #ffffff",
-                                "fill 1,1 51,14 #000000",
-                                "fill 51,1 101,14 #ffffff",
-                                "fill 101,1 149,14 #000000",
-                                "text 52,0 h12 w400 #000000 on #ffffff \"500 m\"",
-                            }));
-    canvas.calls.clear();
-    DrawScaleBar(canvas, ScaleBar{}, 10, kScaleWindowHeight);
-    EXPECT_EQ(canvas.calls, (std::vector<std::string>{"fill 0,0 10,15 #ffffff"}));
+                                "fill 0,0 152,15 #ffffff", "fill 1,1 51,14 #000000",
+                                "fill 51,1 101,14 #ffffff", "fill 101,1 149,14 #000000",
+                                "text 52,0 h12 w400 #000000 on #ffffff \"500 m\""}));
 }
