@@ -206,7 +206,8 @@ sim --feed "$dir/drive.pvt" --source 3 > "$dir/pvt.csv" 2>/dev/null
   || fail "PVT drive did not reach the east map"
 sed -n 7p "$log" | tr -d '\r' | grep -q ", ,060626,100000$" || fail "PVT log: $(sed -n 7p "$log")"
 
-# ---- Alarms: limits in km/h: minimum 10, set 30, maximum 60, all on;
+# ---- Alarms (their rules are the core alarm tests; here that every kind
+# reaches the events file): limits in km/h: minimum 10, set 30, maximum 60, all on;
 # proximity off in the home. Waypoints with a picture and a document, a
 # sound, a script.
 fresh
@@ -215,24 +216,12 @@ ini=$home/Mapwanderer1.ini
 sed -i -e 's/^Min Speed,.*/Min Speed,10.0\r/' -e 's/^Set Speed,.*/Set Speed,30.0\r/' \
     -e 's/^Max Speed,.*/Max Speed,60.0\r/' -e 's/^\(M[a-z]* Speed Active\),.*/\1,1\r/' \
     -e 's/^Set Speed Active,.*/Set Speed Active,1\r/' -e 's/^WP Check Proximity,.*/WP Check Proximity,0\r/' "$ini"
-grep -q $'^Set Speed Active,1\r$' "$ini" || fail "limits not set: $(grep -n Speed "$ini")"
 
 mkdir -p "$home/PSymbols"
 printf 'Ferry at six\n' > "$data/notes.txt"
 printf '#!/bin/sh\ntouch %s/started\n' "$dir" > "$data/tour.sh"
 
 gen alarms "$dir/alarms.nmea" "$dir" "$home/PSymbols/mark.bmp"
-
-speeds="100003.000,speed-set,37.0
-100020.000,speed-max,74.1
-100025.000,speed-min,5.6
-100035.000,speed-set,37.0"
-
-# "WP Check Proximity" off in the home: only the speed monitor speaks.
-"$tool" sim --home "$home" --feed "$dir/alarms.nmea" --waypoints "$dir/route.wpt" \
-    --events "$dir/off.csv" > "$dir/off.out" 2> "$dir/off.err" || fail "sim failed: $(cat "$dir/off.err")"
-[ "$(cat "$dir/off.csv")" = "$speeds" ] || fail "speed events: $(cat "$dir/off.csv")"
-[ "$(wc -l < "$dir/off.out")" -eq 90 ] || fail "fix lines: $(wc -l < "$dir/off.out")"
 
 # Forced on for the run.
 "$tool" sim --home "$home" --feed "$dir/alarms.nmea" --waypoints "$dir/route.wpt" --proximity \
@@ -253,15 +242,8 @@ grep -q 'names a Program' "$dir/on.err" || fail "script not refused: $(cat "$dir
 # The settings file still says off: --proximity holds for the run only.
 grep -q $'^WP Check Proximity,0\r$' "$ini" || fail "setting written back"
 
-# Waypoints need a map to go onto.
-rm "$home/LastMap.ini"
-if "$tool" sim --home "$home" --feed "$dir/alarms.nmea" --waypoints "$dir/route.wpt" \
-    > /dev/null 2> "$dir/nomap.err"; then fail "waypoints loaded without a map"; fi
-grep -q 'A Map must be loaded' "$dir/nomap.err" || fail "no-map message: $(cat "$dir/nomap.err")"
-
 # ---- Usage and failures.
 fresh
-if sim >/dev/null 2>&1; then fail "no --feed accepted"; fi
 mkdir "$dir/empty"
 if "$tool" sim --home "$dir/empty" --feed "$dir/drive.nmea" > "$dir/nomap.csv" 2> "$dir/nomap.err"; then
   fail "ran without a map"
