@@ -11,7 +11,20 @@ MW=$1
 source "$2/tests/cli/cli_lib.bash"
 command -v proj >/dev/null && command -v cs2cs >/dev/null || skip "PROJ tools not installed"
 home=$dir
-failures=0
+
+# failed NAME: the checks run at the end of pipes, in subshells, where a
+# counter would be lost (and a failure reported as a pass): record it in a file.
+failed() { echo "FAILED: $1"; echo "$1" >> "$dir/failed"; }
+# within NAME TOL: "LAT LON LAT' LON'" lines in; fails when a pair lies more
+# than TOL metres apart (degrees turned into metres on the sphere).
+within() {
+    awk -v name="$1" -v tol="$2" '
+        { i = ($3 - $1) * 111320; if (i < 0) i = -i
+          d = $4 - $2; if (d < 0) d = -d; if (d > 180) d = 360 - d
+          d *= 111320 * cos($1 * 0.0174532925); if (d > i) i = d; if (i > m) m = i; n++ }
+        END { printf "%-36s %4d points  max %.4f m  (tolerance %s m)\n", name, n, m, tol
+              exit (n == 0 || m > tol) ? 1 : 0 }' || failed "$1"
+}
 
 # points LAT0 LAT1 DLAT LON0 LON1 DLON: one "lat lon" per line.
 points() {
@@ -36,22 +49,11 @@ check() {
         ref=$(echo "$pts" | awk '{print $2, $1}' | proj -f %.6f $projargs)
     fi
     back=$(echo "$ref" | eval "\"$MW\" project --inverse $mwargs --home \"$home\"")
-    paste <(echo "$pts") <(echo "$ours") <(echo "$ref") <(echo "$back") | awk -v name="$name" -v tol="$tol" '
-        function abs(x) { return x < 0 ? -x : x }
-        function dlon(a, b) { d = abs(a - b); return d > 180 ? 360 - d : d }
-        {
-            f = abs($3 - $5); if (abs($4 - $6) > f) f = abs($4 - $6)
-            i = abs($7 - $1) * 111320; d = dlon($8, $2) * 111320 * cos($1 * 0.0174532925)
-            if (d > i) i = d
-            if (f > maxf) maxf = f
-            if (i > maxi) maxi = i
-            n++
-        }
-        END {
-            printf "%-28s %4d points  forward max %.4f m  inverse max %.4f m  (tolerance %s m)\n",
-                   name, n, maxf, maxi, tol
-            exit (n == 0 || maxf > tol || maxi > tol) ? 1 : 0
-        }' || { echo "FAILED: $name"; failures=$((failures + 1)); }
+    paste <(echo "$ours") <(echo "$ref") | awk -v name="$name forward" -v tol="$tol" '
+        { for (k = 1; k <= 2; k++) { d = $k - $(k + 2); if (d < 0) d = -d; if (d > m) m = d }; n++ }
+        END { printf "%-36s %4d points  max %.4f m  (tolerance %s m)\n", name, n, m, tol
+              exit (n == 0 || m > tol) ? 1 : 0 }' || failed "$name forward"
+    paste <(echo "$pts") <(echo "$back") | within "$name inverse" "$tol"
 }
 
 # The TM series agrees with an exact Transverse Mercator to a millimetre
@@ -128,13 +130,7 @@ utm_check() {
     local ref back
     ref=$(echo "$pts" | awk '{print $2, $1}' | proj -f %.6f $projargs)
     back=$(echo "$ref" | awk -v z="$zone" -v h="$hemi" '{print z, h, $1, $2}' | "$MW" grid utm --home "$home")
-    paste <(echo "$pts") <(echo "$back") | awk -v name="$name" -v tol="$tol" '
-        function abs(x) { return x < 0 ? -x : x }
-        function dlon(a, b) { d = abs(a - b); return d > 180 ? 360 - d : d }
-        { i = abs($3 - $1) * 111320; d = dlon($4, $2) * 111320 * cos($1 * 0.0174532925)
-          if (d > i) i = d; if (i > maxi) maxi = i; n++ }
-        END { printf "%-28s %4d points  inverse max %.4f m  (tolerance %s m)\n", name, n, maxi, tol
-              exit (n == 0 || maxi > tol) ? 1 : 0 }' || { echo "FAILED: $name"; failures=$((failures + 1)); }
+    paste <(echo "$pts") <(echo "$back") | within "$name" "$tol"
 }
 points 0 80 8 -6 0 1 | utm_check "UTM grid 30 N" 0.005 30 N "+proj=utm +zone=30 +ellps=WGS84"
 points -80 -1 8 168 174 1 | utm_check "UTM grid 59 S" 0.005 59 S "+proj=utm +zone=59 +south +ellps=WGS84"
@@ -151,13 +147,7 @@ shift_check() {
     local ours ref
     ours=$(echo "$pts" | "$MW" datum-shift --from "$from" --to "$to" --home "$home")
     ref=$(echo "$pts" | awk '{print $2, $1, 0}' | cs2cs -f %.10f $projfrom +to $projto | awk '{print $2, $1}')
-    paste <(echo "$ours") <(echo "$ref") | awk -v name="$name" -v tol="$tol" '
-        function abs(x) { return x < 0 ? -x : x }
-        function dlon(a, b) { d = abs(a - b); return d > 180 ? 360 - d : d }
-        { i = abs($3 - $1) * 111320; d = dlon($4, $2) * 111320 * cos($1 * 0.0174532925)
-          if (d > i) i = d; if (i > maxi) maxi = i; n++ }
-        END { printf "%-28s %4d points  max %.4f m  (tolerance %s m)\n", name, n, maxi, tol
-              exit (n == 0 || maxi > tol) ? 1 : 0 }' || { echo "FAILED: $name"; failures=$((failures + 1)); }
+    paste <(echo "$ours") <(echo "$ref") | within "$name" "$tol"
 }
 wgs="+proj=longlat +datum=WGS84 +no_defs"
 points 50 58 1 -6 1 1 | shift_check "OSGB36 -> WGS 84" 0.3 "Ord Srvy Grt Britn" "WGS 84" \
@@ -169,4 +159,4 @@ points 30 60 5 -120 -70 10 | shift_check "NAD27 CONUS -> NAD83" 0.3 "NAD27 CONUS
 points 42 51 1 -4 8 2 | shift_check "NTF -> European 1950" 0.6 "NTF France" "European 1950" \
     "+proj=longlat +ellps=clrk80ign +towgs84=-168,-60,320 +no_defs" "+proj=longlat +ellps=intl +towgs84=-87,-98,-121 +no_defs"
 
-exit $((failures > 0))
+[ ! -s "$dir/failed" ] || fail "$(wc -l < "$dir/failed") checks out of tolerance"

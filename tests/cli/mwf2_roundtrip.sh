@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # mwtool mwf2 encode|info|decode end to end: a picture with few colours goes
-# through each input format Qt reads and comes back pixel for pixel.
+# through each input format Qt reads and comes back pixel for pixel. Levels,
+# damaged files and refusals in detail are the core encoder and image tests.
 set -euo pipefail
 MWTOOL=$1
 source "$2/tests/cli/cli_lib.bash"
@@ -42,9 +43,6 @@ diff info_want.txt info.txt || fail "info"
 "$MWTOOL" mwf2 decode m.mwf2 --level 0 -o out.ppm
 binary_values out.ppm > got.txt
 cmp -s want.txt got.txt || fail "decode of level 0 differs from the picture"
-"$MWTOOL" mwf2 decode m.mwf2 --level -1 -o last.ppm
-head -2 last.ppm | tail -1 | grep -q '^75 50$' || fail "last level size"
-
 # Each input format, from a picture the tool wrote itself.
 for ext in png bmp tif; do
   "$MWTOOL" mwf2 decode m.mwf2 -o "in.$ext"
@@ -71,12 +69,7 @@ expect_fail() { # CODE MESSAGE COMMAND...
 }
 head -c 100 m.mwf2 > cut.mwf2
 expect_fail 1 "LoadMWF2tile(s) Exception" "$MWTOOL" mwf2 info cut.mwf2
-expect_fail 1 "LoadMWF2tile(s) Exception" "$MWTOOL" mwf2 decode m.mwf2 --level 2 -o x.png
 expect_fail 1 "cannot read" "$MWTOOL" mwf2 encode missing.png x.mwf2
-expect_fail 1 "cannot open" "$MWTOOL" mwf2 info missing.mwf2
-expect_fail 1 "not in (0, 100]" "$MWTOOL" mwf2 encode in.ppm x.mwf2 --levels 100,0
 expect_fail 2 "--levels takes" "$MWTOOL" mwf2 encode in.ppm x.mwf2 --levels 100,abc
-expect_fail 2 "mwf2 decode takes" "$MWTOOL" mwf2 decode m.mwf2
-expect_fail 2 "unknown mwf2 command" "$MWTOOL" mwf2 squash m.mwf2
 [ ! -e x.mwf2 ] || fail "a failed encode left a file"
 echo OK

@@ -2,9 +2,10 @@
 # mwtool sim drives the application core over the synthetic demo set: a
 # receiver stream crossing from one map to its neighbour switches maps, the
 # track log and the configuration files are written as by the program, the
-# off-map searches back off by the fixes' own clock (across midnight too),
-# Garmin PVT frames drive it like NMEA does, and a drive past waypoints with
-# proximity zones and changing speeds gives the alarms and their ends.
+# off-map search backs off by the fixes' own clock across midnight, Garmin
+# PVT frames drive it like NMEA does, and a drive past waypoints with
+# proximity zones and changing speeds gives the alarms and their ends. The
+# timing and recording rules themselves are the core's tests.
 set -euo pipefail
 tool=$1
 source "$2/tests/cli/cli_lib.bash"
@@ -55,15 +56,6 @@ if kind == "drive":
             text += nmea("GPRMC,%s,A,0000.0000,N,00000.0000,E,000.0,000.0,060626,," % hms(36000 + i))
             continue
         text += rmc(36000 + i, 54.46, -3.02 + i * 0.0004)
-elif kind == "backoff":
-    # On the east map for 5 s, off every map until 60 s, then on the west map.
-    for t in range(131):
-        lat, lon = (54.46, -2.95) if t < 5 else (54.60, -2.95) if t <= 60 else (54.46, -3.10 + (t - 61) * 0.0002)
-        text += rmc(39600 + t, lat, lon)
-elif kind == "speeds":
-    # 10 m a fix east on the west map, the speed 4 and 8 knots by turns.
-    for i in range(40):
-        text += rmc(36000 + i, 54.46, -3.10 + i * 0.00015, 4.0 if i % 2 else 8.0)
 elif kind == "midnight":
     # GGA carries no date. 23:59:50-54 on the east map, 23:59:55 off every
     # map, then on the west map going east 100 m a second into the new day.
@@ -137,18 +129,6 @@ rows = [l.rstrip("\n").split(",") for l in open(sys.argv[1])]
 def bad(msg):
     print(msg); sys.exit(1)
 maps = [r[4].rsplit("/", 1)[-1] for r in rows]
-# The view centre pixel of a position on the west or east map (both linear in
-# degrees; within a pixel, which leaves the rounding to the calibration).
-def pixel(lat, lon):
-    west = -3.15 if lon < -3.0 else -3.0
-    return (lon - west) / 0.15 * 1939, (54.55 - lat) / 0.1 * 2226
-def near(at, lat, lon):
-    x, y = pixel(lat, lon)
-    return abs(at[0] - x) <= 1 and abs(at[1] - y) <= 1
-for i, r in enumerate(rows):
-    s = 36000 + i
-    if r[0] != "%02d%02d%02d" % (s // 3600, s // 60 % 60, s % 60):
-        bad("time text %s at %d" % (r[0], i))
 # The map switches once: at the first fix east of 3.00 W (lon -3.0 lies on
 # both maps' edge and is taken by the east map).
 switch = maps.index("demo_east.map")
@@ -159,26 +139,6 @@ if float(rows[switch - 1][2]) >= -3.0 or float(rows[switch][2]) < -3.0 - 1e-9:
 # The fix at 0, 0 is printed as received but changes nothing.
 if rows[30][1:3] != ["0.000000000", "0.000000000"] or rows[30][5:] != rows[29][5:]:
     bad("no-position fix: %s after %s" % (rows[30], rows[29]))
-# "NMEA Update" is 2: the view moves to every second fix that reaches the
-# map, and stays put in between; the first fix moves it at once.
-moves = 0
-for i, r in enumerate(rows):
-    if i in (30, switch):
-        continue
-    lat, lon = float(r[1]), float(r[2])
-    at = (int(r[5]), int(r[6]))
-    if near(at, lat, lon):
-        moves += 1
-    elif i > 0 and at != (int(rows[i - 1][5]), int(rows[i - 1][6])):
-        bad("view moved elsewhere at %s" % r)
-if not 45 <= moves <= 52:
-    bad("the view moved %d times" % moves)
-if not near((int(rows[0][5]), int(rows[0][6])), 54.46, -3.02):
-    bad("first fix not centred: %s" % rows[0])
-# The status: "ON " or "ON*" blinking, plus L for a point logged.
-for r in rows:
-    if r[3][:3] not in ("ON ", "ON*") or set(r[3][3:]) - set("LT"):
-        bad("status %r" % r[3])
 # The track log holds exactly the fixes the status marked L, in order (a
 # fix without a position leaves the status as it was).
 logged = [(r[0], r[1], r[2]) for i, r in enumerate(rows) if "L" in r[3][3:] and i != 30]
@@ -214,16 +174,6 @@ sim --feed "$dir/drive.nmea" > "$dir/drive2.csv" 2>/dev/null
 [ "$(sed -n "$((before + 1))p" "$log" | cut -d, -f3)" = 1 ] || fail "second run's first point"
 [ "$(wc -l < "$log")" -gt "$((before + 3))" ] || fail "second run logged nothing"
 
-# ---- Off-map back-off by the fixes' clock: searches at 5, 20 and 50 s find
-# nothing, so the west map is found only at 110 s, 49 s after it was reached.
-gen backoff "$dir/backoff.nmea"
-fresh
-sim --feed "$dir/backoff.nmea" > "$dir/backoff.csv" 2>/dev/null
-first_west=$(awk -F, '$5 ~ /demo_west.map$/ { print $1; exit }' "$dir/backoff.csv")
-[ "$first_west" = 110150 ] || fail "back-off: the west map came at '$first_west'"
-awk -F, 'NR <= 110 && $5 !~ /demo_east.map$/ { bad = 1 } END { exit bad }' \
-  "$dir/backoff.csv" || fail "the east map did not hold from 0 to 109 s"
-
 # ---- GGA across midnight (--source 1): the date comes from the device clock,
 # which follows the fixes into the new day; the search due 15 s after the
 # one at 23:59:55 comes at 00:00:10.
@@ -256,21 +206,8 @@ sim --feed "$dir/drive.pvt" --source 3 > "$dir/pvt.csv" 2>/dev/null
   || fail "PVT drive did not reach the east map"
 sed -n 7p "$log" | tr -d '\r' | grep -q ", ,060626,100000$" || fail "PVT log: $(sed -n 7p "$log")"
 
-# ---- The speed unit: 4 against 8 knots differs by less than 5 units, but
-# 7.4 against 14.8 km/h by more than 5 units and 15 %: in km/h every fix is
-# logged, in knots only the first ones (the fixes are 10 m apart). The feed
-# comes from standard input this time.
-gen speeds "$dir/speeds.nmea"
-fresh
-sim --feed - --speed-unit 2 < "$dir/speeds.nmea" > /dev/null 2>&1
-knots=$(($(wc -l < "$log") - 6))
-fresh
-sim --feed - --speed-unit 0 < "$dir/speeds.nmea" > /dev/null 2>&1
-kmh=$(($(wc -l < "$log") - 6))
-[ "$knots" -ge 1 ] && [ "$knots" -le 3 ] && [ "$kmh" -ge 38 ] \
-  || fail "speed unit: $knots points logged in knots, $kmh in km/h"
-
-# ---- Alarms: limits in km/h: minimum 10, set 30, maximum 60, all on;
+# ---- Alarms (their rules are the core alarm tests; here that every kind
+# reaches the events file): limits in km/h: minimum 10, set 30, maximum 60, all on;
 # proximity off in the home. Waypoints with a picture and a document, a
 # sound, a script.
 fresh
@@ -279,24 +216,12 @@ ini=$home/Mapwanderer1.ini
 sed -i -e 's/^Min Speed,.*/Min Speed,10.0\r/' -e 's/^Set Speed,.*/Set Speed,30.0\r/' \
     -e 's/^Max Speed,.*/Max Speed,60.0\r/' -e 's/^\(M[a-z]* Speed Active\),.*/\1,1\r/' \
     -e 's/^Set Speed Active,.*/Set Speed Active,1\r/' -e 's/^WP Check Proximity,.*/WP Check Proximity,0\r/' "$ini"
-grep -q $'^Set Speed Active,1\r$' "$ini" || fail "limits not set: $(grep -n Speed "$ini")"
 
 mkdir -p "$home/PSymbols"
 printf 'Ferry at six\n' > "$data/notes.txt"
 printf '#!/bin/sh\ntouch %s/started\n' "$dir" > "$data/tour.sh"
 
 gen alarms "$dir/alarms.nmea" "$dir" "$home/PSymbols/mark.bmp"
-
-speeds="100003.000,speed-set,37.0
-100020.000,speed-max,74.1
-100025.000,speed-min,5.6
-100035.000,speed-set,37.0"
-
-# "WP Check Proximity" off in the home: only the speed monitor speaks.
-"$tool" sim --home "$home" --feed "$dir/alarms.nmea" --waypoints "$dir/route.wpt" \
-    --events "$dir/off.csv" > "$dir/off.out" 2> "$dir/off.err" || fail "sim failed: $(cat "$dir/off.err")"
-[ "$(cat "$dir/off.csv")" = "$speeds" ] || fail "speed events: $(cat "$dir/off.csv")"
-[ "$(wc -l < "$dir/off.out")" -eq 90 ] || fail "fix lines: $(wc -l < "$dir/off.out")"
 
 # Forced on for the run.
 "$tool" sim --home "$home" --feed "$dir/alarms.nmea" --waypoints "$dir/route.wpt" --proximity \
@@ -317,17 +242,8 @@ grep -q 'names a Program' "$dir/on.err" || fail "script not refused: $(cat "$dir
 # The settings file still says off: --proximity holds for the run only.
 grep -q $'^WP Check Proximity,0\r$' "$ini" || fail "setting written back"
 
-# Waypoints need a map to go onto.
-rm "$home/LastMap.ini"
-if "$tool" sim --home "$home" --feed "$dir/alarms.nmea" --waypoints "$dir/route.wpt" \
-    > /dev/null 2> "$dir/nomap.err"; then fail "waypoints loaded without a map"; fi
-grep -q 'A Map must be loaded' "$dir/nomap.err" || fail "no-map message: $(cat "$dir/nomap.err")"
-
 # ---- Usage and failures.
 fresh
-if sim >/dev/null 2>&1; then fail "no --feed accepted"; fi
-if sim --feed "$dir/drive.nmea" --source 4 >/dev/null 2>&1; then fail "--source 4 accepted"; fi
-if sim --feed "$dir/missing.nmea" >/dev/null 2>&1; then fail "a missing feed accepted"; fi
 mkdir "$dir/empty"
 if "$tool" sim --home "$dir/empty" --feed "$dir/drive.nmea" > "$dir/nomap.csv" 2> "$dir/nomap.err"; then
   fail "ran without a map"

@@ -38,11 +38,6 @@ for c in $commands; do
   run 0 "$mwtool" help "$c"
   cmp -s "$scratch/out" "$scratch/help-$c" || fail "'mwtool help $c' differs from 'mwtool $c --help'"
 done
-# Alternatives of one command are shown one form a line.
-run 0 "$mwtool" datum --help
-grep -qx 'usage: mwtool datum list' "$scratch/out" || fail "datum forms: $(cat "$scratch/out")"
-grep -qx '       mwtool datum find NAME \[--home DIR\]' "$scratch/out" || fail "datum forms: $(cat "$scratch/out")"
-
 # Errors and usage errors of the commands themselves.
 run 2 "$mwtool" version extra
 run 1 "$mwtool" mapinfo "$scratch/missing.map"
