@@ -74,6 +74,12 @@ render --gps 50.6,-0.4,90 -o "$dir/o-gps.png" && differs "$dir/o-gps.png" --gps
 [ "$("$convert" "$dir/o-panels.png" -format '%wx%h' info:)" = 320x300 ] || fail "--panels size"
 printf 'Mapwanderer CE Waypoint File Version 1.0\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n-1,Mark,50.6000000,-0.4000000,38123.25,0,1,3,0,65535,,0,0,0,-777,10,0,17\r\n' > "$dir/w.wpt"
 render --centre 50.6 -0.4 --waypoints "$dir/w.wpt" -o "$dir/o-wpt.png" && differs "$dir/o-wpt.png" --waypoints
+printf 'Route File\r\nWGS 84\r\nReserved 1\r\nReserved 2\r\nR,0,Ridge,,65280\r\nW,0,0,0,P0,50.6000000,-0.6000000\r\nW,0,1,0,P1,50.5000000,-0.2000000\r\n' > "$dir/r.rte"
+render --centre 50.6 -0.4 --routes "$dir/r.rte" -o "$dir/o-rte.png" && differs "$dir/o-rte.png" --routes
+render --gps 50.6,-0.4,90 --nav 50.3,0.5 -o "$dir/o-nav.png" && \
+  [ "$("$compare" -metric AE "$dir/o-gps.png" "$dir/o-nav.png" null: 2>&1 || true)" != 0 ] || fail "--nav drew nothing"
+"$tool" render "$dir/area.map" --overview 100 --centre 50.6 -0.4 --home "$home" -o "$dir/o-overview.png" 2>/dev/null &&
+  [ -s "$dir/o-overview.png" ] || fail "--overview"
 
 # Usage errors and a missing track.
 if render --gps 50.75,0 --centre-px 1 1 -o "$dir/x.png"; then fail "--gps with --centre-px"; fi
