@@ -308,29 +308,6 @@ TEST(SearchOrder, FoldersFromTheSettings) {
     EXPECT_EQ(SearchFolders(s, "/home/u", "/media/card/x.map").front(), "/home/u/Mapwanderer/Maps");
 }
 
-TEST_F(Selection, ARepeatedSearchReadsOnlyWhatChanged) {
-    std::string folder = tree.Folder("m");
-    for (int i = 0; i < 5; ++i)
-        tree.Write("m", "map" + std::to_string(i) + ".map", CoverageMap(50, 10, 51, 11, 10.0 + i));
-    // Searches come a while after the files were written.
-    files.now = posix.NowNs() + 10 * kSecond;
-    auto search = [&] { return catalogue.Covering(files, folder, At(50.5, 10.5), Datums()); };
-    EXPECT_EQ(search().size(), 5u);
-    EXPECT_EQ(files.reads, 5);
-    files.reads = 0;
-    EXPECT_EQ(search().size(), 5u);
-    EXPECT_EQ(files.reads, 0);
-
-    tree.Write("m", "map2.map", CoverageMap(0, 0, 1, 1, 12.0));  // moved away
-    tree.Write("m", "new.map", CoverageMap(50, 10, 51, 11, 1.0));
-    fs::remove(folder + "/map4.map");
-    auto found = search();
-    EXPECT_EQ(files.reads, 2);
-    std::vector<std::string> names;
-    for (const auto& m : found) names.push_back(FileNameOf(m.path));
-    EXPECT_EQ(names, (std::vector<std::string>{"map0.map", "map1.map", "map3.map", "new.map"}));
-}
-
 TEST_F(Selection, RecentlyWrittenAndUnreadableFilesAreNotTrusted) {
     std::string folder = tree.Folder("m");
     tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 2.0));
