@@ -173,17 +173,6 @@ TEST(MapFileReader, OnlyThirtyPointsAreRead) {
     EXPECT_EQ(m.projection.params.originLatitude, 0.0);  // "xy" read as a number
 }
 
-TEST(MapFileReader, AnUnsupportedProjectionIsReportedInTheRecord) {
-    CalibrationFileText calib;
-    calib.projection = "Gnomonic";
-    calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
-    calib.borderPixels = {{0, 0}, {10, 10}, {20, 20}};
-    MapRecord m = ParseMapFile(calib.Text(), Datums());
-    EXPECT_EQ(m.projectionId, kProjUnsupported);
-    // Such a map behaves as latitude/longitude.
-    EXPECT_EQ(LatLonToMapPixel(m, Datums(), 49.5, 10.5), (MapPixel{500, 500}));
-}
-
 // The scale line counts only after the point lines; a scale or scale
 // factor that is no positive number is none (0 or less would win every map
 // search, NaN none).
