@@ -308,40 +308,6 @@ TEST(SearchOrder, FoldersFromTheSettings) {
     EXPECT_EQ(SearchFolders(s, "/home/u", "/media/card/x.map").front(), "/home/u/Mapwanderer/Maps");
 }
 
-TEST_F(Selection, TheLoadedFolderThatIsAlsoAMapFolderIsReadOnce) {
-    std::string folder = tree.Folder("m");
-    std::string loaded = tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 3.0));
-    tree.Write("m", "b.map", CoverageMap(50, 10, 51, 11, 2.0));
-    auto folders =
-        SearchFolders({{tree.Root() + "/other", true}, {folder + "/", true}}, true, loaded);
-    EXPECT_EQ(folders, (std::vector<std::string>{tree.Root() + "/other", folder}));
-    ChooseMap(folders, FullScan(files, At(50.5, 10.5)), loaded, kUnknownScale);
-    EXPECT_EQ(files.reads, 2);
-}
-
-TEST_F(Selection, ARepeatedSearchReadsOnlyWhatChanged) {
-    std::string folder = tree.Folder("m");
-    for (int i = 0; i < 5; ++i)
-        tree.Write("m", "map" + std::to_string(i) + ".map", CoverageMap(50, 10, 51, 11, 10.0 + i));
-    // Searches come a while after the files were written.
-    files.now = posix.NowNs() + 10 * kSecond;
-    auto search = [&] { return catalogue.Covering(files, folder, At(50.5, 10.5), Datums()); };
-    EXPECT_EQ(search().size(), 5u);
-    EXPECT_EQ(files.reads, 5);
-    files.reads = 0;
-    EXPECT_EQ(search().size(), 5u);
-    EXPECT_EQ(files.reads, 0);
-
-    tree.Write("m", "map2.map", CoverageMap(0, 0, 1, 1, 12.0));  // moved away
-    tree.Write("m", "new.map", CoverageMap(50, 10, 51, 11, 1.0));
-    fs::remove(folder + "/map4.map");
-    auto found = search();
-    EXPECT_EQ(files.reads, 2);
-    std::vector<std::string> names;
-    for (const auto& m : found) names.push_back(FileNameOf(m.path));
-    EXPECT_EQ(names, (std::vector<std::string>{"map0.map", "map1.map", "map3.map", "new.map"}));
-}
-
 TEST_F(Selection, RecentlyWrittenAndUnreadableFilesAreNotTrusted) {
     std::string folder = tree.Folder("m");
     tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 2.0));
@@ -379,39 +345,6 @@ TEST_F(Selection, AFolderThatCannotBeListedContributesNothing) {
     fs::remove_all(folder);
     EXPECT_TRUE(catalogue.Covering(files, folder, At(50.5, 10.5), Datums()).empty());
     EXPECT_EQ(catalogue.FolderCount(), 0u);
-}
-
-TEST_F(Selection, AWatchedFolderIsNotTouchedUntilItChanges) {
-    files.watch = true;
-    std::string folder = tree.Folder("m");
-    for (int i = 0; i < 5; ++i)
-        tree.Write("m", "map" + std::to_string(i) + ".map", CoverageMap(50, 10, 51, 11, 10.0 + i));
-    files.now = posix.NowNs();
-    auto search = [&] { return catalogue.Covering(files, folder, At(50.5, 10.5), Datums()); };
-    EXPECT_EQ(search().size(), 5u);
-    ASSERT_EQ(catalogue.WatchedFolderCount(), 1u) << "inotify refused a local folder";
-    files.calls = 0;
-    EXPECT_EQ(search().size(), 5u);
-    EXPECT_EQ(files.calls, 0);  // no stamp, no listing, no read
-
-    // Each change costs one stamp and one read of the file it touched.
-    files.reads = files.stamped = 0;
-    tree.Write("m", "map2.map", CoverageMap(0, 0, 1, 1, 12.0));  // moved away
-    tree.Write("m", "new.map", CoverageMap(50, 10, 51, 11, 1.0));
-    fs::remove(folder + "/map4.map");
-    tree.WriteText("m", "notes.txt", "not a map");
-    std::vector<std::string> names;
-    for (const auto& m : search()) names.push_back(FileNameOf(m.path));
-    EXPECT_EQ(names, (std::vector<std::string>{"map0.map", "map1.map", "map3.map", "new.map"}));
-    EXPECT_EQ(files.reads, 2);
-    EXPECT_EQ(files.stamped, 3);
-    EXPECT_EQ(files.lists, 1);  // the first search's only
-
-    // Once in a while the folder itself is checked, nothing more.
-    files.calls = 0;
-    *files.now += MapCatalogue::kVerifyFolderNs;
-    search();
-    EXPECT_EQ(files.calls, 1);
 }
 
 TEST_F(Selection, WatchedFoldersStillSeeWhatNoWatchReports) {
@@ -459,27 +392,6 @@ TEST_F(Selection, WatchedFoldersStillSeeWhatNoWatchReports) {
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(FileNameOf(found[0].path), "only.map");
     EXPECT_EQ(fresh.WatchedFolderCount(), 1u);
-}
-
-TEST_F(Selection, RefusedWatchesFallBackToStamps) {
-    files.watch = true;
-    files.faultyWatch = true;
-    std::string folder = tree.Folder("m");
-    for (int i = 0; i < 4; ++i)
-        tree.Write("m", "map" + std::to_string(i) + ".map", CoverageMap(50, 10, 51, 11, 10.0 + i));
-    files.now = posix.NowNs() + 10 * kSecond;
-    auto search = [&] { return catalogue.Covering(files, folder, At(50.5, 10.5), Datums()); };
-    // The watcher is made on the first search; refuse the folder from then on.
-    catalogue.Covering(files, tree.Folder("warmup"), At(0, 0), Datums());
-    ASSERT_NE(files.faulty, nullptr);
-    files.faulty->refused = {folder};
-    EXPECT_EQ(search().size(), 4u);
-    EXPECT_EQ(catalogue.WatchedFolderCount(), 1u);  // only the warm-up folder
-    files.stamped = files.reads = 0;
-    tree.Write("m", "map1.map", CoverageMap(0, 0, 1, 1, 10.0));
-    EXPECT_EQ(search().size(), 3u);
-    EXPECT_EQ(files.stamped, 4);  // every file stamped: no watch to trust
-    EXPECT_EQ(files.reads, 1);
 }
 
 TEST_F(Selection, PositionsAndBordersTheGridCannotPlace) {
@@ -644,20 +556,10 @@ TEST_P(Equivalence, IndexAndPlainScanAgreeOverRandomMapSets) {
     }
 }
 
+const char* const kModeNames[] = {"std", "posix_stamped", "watched", "watched_with_faults"};
 INSTANTIATE_TEST_SUITE_P(FileSystemsAndWatches, Equivalence,
                          ::testing::Values(Mode::Std, Mode::PosixStamped, Mode::Watched,
                                            Mode::WatchedWithFaults),
-                         [](const auto& info) {
-                             switch (info.param) {
-                                 case Mode::Std:
-                                     return "std";
-                                 case Mode::PosixStamped:
-                                     return "posix_stamped";
-                                 case Mode::Watched:
-                                     return "watched";
-                                 default:
-                                     return "watched_with_faults";
-                             }
-                         });
+                         [](const auto& info) { return std::string(kModeNames[int(info.param)]); });
 
 }  // namespace

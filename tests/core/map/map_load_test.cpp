@@ -3,19 +3,12 @@
 
 #include <filesystem>
 
-#include "config/settings.h"
-#include "geo/datum_convert.h"
-#include "map/map_file.h"
 #include "map/recent_maps.h"
-#include "testlib/fake_ui.h"
-#include "testlib/map_file_writer.h"
 #include "testlib/temp_dir.h"
 
 using namespace mw;
-using mwtest::CalibrationFileText;
 
 namespace {
-
 
 class RecentMaps : public ::testing::Test {
 protected:
@@ -36,14 +29,10 @@ TEST_F(RecentMaps, MostRecentFirstAtMostTen) {
     EXPECT_EQ(RecentMapPath(home.Path(), 9), "/maps/1.map");
     EXPECT_EQ(RecentMapPath(home.Path(), 10), "");
     EXPECT_EQ(RecentMapPath(home.Path(), -1), "");
-
     // Third in the list moves to the top; the others keep their order.
     auto list = Add("/maps/8.map");
-    EXPECT_EQ(list.size(), 10u);
-    EXPECT_EQ(list[0], "/maps/8.map");
-    EXPECT_EQ(list[1], "/maps/10.map");
-    EXPECT_EQ(list[2], "/maps/9.map");
-    EXPECT_EQ(list[3], "/maps/7.map");
+    EXPECT_EQ(std::vector<std::string>(list.begin(), list.begin() + 4),
+              (std::vector<std::string>{"/maps/8.map", "/maps/10.map", "/maps/9.map", "/maps/7.map"}));
 
     // A new map drops the oldest; another letter case is another map.
     list = Add("/maps/7.MAP");

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -92,7 +91,6 @@ public:
     }
 
     int cases() const { return cases_; }
-    const std::map<std::string, double>& largest() const { return largest_; }
 
 private:
     void Fail(const std::string& what) {
@@ -104,7 +102,6 @@ private:
         const auto sp = rest.find(' ');
         op_ = rest.substr(0, sp);
         opRest_ = sp == std::string::npos ? "" : Trim(rest.substr(sp + 1));
-        opLabel_ = rest;
         datum_ = from_ = to_ = kDatumWgs84;
         fromShift_[0] = fromShift_[1] = toShift_[0] = toShift_[1] = 0;
         state_ = ProjectionState{};
@@ -279,12 +276,6 @@ private:
         return true;
     }
 
-    void Record(double diff, bool geographic) {
-        const double metres = geographic && toleranceAbs_ < 0 ? diff * kMetresPerDegree : diff;
-        double& m = largest_[op_ + " " + opRest_];
-        if (metres > m) m = metres;
-    }
-
     void Expect(const std::string& rest) {
         ++cases_;
         Output out;
@@ -323,7 +314,6 @@ private:
         for (std::size_t i = 0; i < want.size(); ++i) {
             const double tol = ToleranceFor(out.geographic, i == 1, want[0]);
             const double diff = std::fabs(out.values[i] - want[i]);
-            Record(diff, out.geographic);
             if (!(diff <= tol))
                 Fail(
                     Format("value %zu: expected %.10g, got %.10g (difference %.3g, tolerance %.3g)",
@@ -357,14 +347,13 @@ private:
     std::string file_;
     int line_ = 0;
     DatumTable datums_;
-    std::string op_, opRest_, opLabel_;
+    std::string op_, opRest_;
     int datum_ = kDatumWgs84, from_ = kDatumWgs84, to_ = kDatumWgs84;
     double fromShift_[2] = {0, 0}, toShift_[2] = {0, 0};
     ProjectionState state_;
     double toleranceMetres_ = 0.001, toleranceDegrees_ = -1, toleranceAbs_ = -1;
     Words accept_;
     int cases_ = 0;
-    std::map<std::string, double> largest_;
 };
 
 TEST(CaseTable, EveryCasePasses) {
@@ -382,9 +371,6 @@ TEST(CaseTable, EveryCasePasses) {
         kLongLineMax);
     // A truncated or misread file must not pass by running nothing.
     EXPECT_GE(runner.cases(), 100);
-    // The largest difference per operation, in metres (or the unit of an
-    // "abs" tolerance), for the record.
-    for (const auto& [op, diff] : runner.largest()) std::printf("%-60s %.6g\n", op.c_str(), diff);
 }
 
 }  // namespace

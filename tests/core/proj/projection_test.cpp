@@ -18,16 +18,10 @@ TEST(ProjectionId, FirstFiveCharactersExactly) {
         int id;
     };
     // clang-format off
+    // Only the first five characters count, case and blanks included.
     const Case cases[] = {
-        {"Latitude/Longitude", 1}, {"(UTM) Universal Transverse Mercator", 2}, {"Albers Equal Area", 3},
-        {"Polyconic (American)", 4}, {"(BNG) British National Grid", 5}, {"(IG) Irish", 6},
-        {"(IG)Irish", 99},  // the blank is part of the key
-        {"(SG) Swedish", 7}, {"Mercator", 8}, {"(SUI) Swiss Grid", 9}, {"Transverse Mercator", 10},
-        {"Trans-anything", 10}, {"transverse mercator", 99}, {"Lambert Conformal Conic", 11},
-        {"(NZG) New Zealand Grid", 12}, {"(I) France Zone I", 13}, {"(II) France Zone II", 14},
-        {"(III) France Zone III", 15}, {"(IV) France Zone IV", 16}, {"Van Der Grinten", 17}, {"Bonne", 18},
-        {"(ITA1) Italy Grid Zone 1", 19}, {"(ITA2) Italy Grid Zone 2", 20}, {"(VICMAP-TM)", 21},
-        {"Tran", 99}, {"", 99}, {"Sinusoidal", 99},
+        {"(IG) Irish", 6}, {"(IG)Irish", 99}, {"Trans-anything", 10}, {"transverse mercator", 99},
+        {"(I) France Zone I", 13}, {"(II) France Zone II", 14}, {"Tran", 99}, {"", 99},
     };
     // clang-format on
     for (const Case& c : cases) EXPECT_EQ(ProjectionIdFromName(c.name), c.id) << c.name;
@@ -234,25 +228,6 @@ TEST(Helpers, AdjustLonWrapsByWholeTurnsAndStops) {
     for (const Case& c : cases) EXPECT_NEAR(AdjustLon(c.in), c.out, 1e-9) << c.in;
     EXPECT_TRUE(std::isnan(AdjustLon(NAN)));
     EXPECT_FALSE(std::isfinite(AdjustLon(INFINITY)));  // returns, does not loop
-}
-
-TEST(Helpers, InverseFunctionsUndoTheirForwards) {
-    const double e = std::sqrt(0.0066943799901413165);
-    for (double phi = -1.5; phi <= 1.5; phi += 0.25) {
-        const double s = std::sin(phi);
-        auto p2 = Phi2z(e, Tsfnz(e, phi, s));
-        ASSERT_TRUE(p2.has_value());
-        EXPECT_NEAR(*p2, phi, 1e-10);
-        auto p1 = Phi1z(e, Qsfnz(e, s));
-        ASSERT_TRUE(p1.has_value());
-        EXPECT_NEAR(*p1, phi, 1e-7);
-        const MeridionalSeries en = MakeMeridionalSeries(e * e);
-        EXPECT_NEAR(InverseMeridional(en, e * e, MeridionalLength(en, phi)), phi, 1e-11);
-    }
-    EXPECT_FALSE(Phi2z(e, NAN).has_value());
-    EXPECT_FALSE(Phi1z(e, NAN).has_value());
-    EXPECT_EQ(Qsfnz(0, 0.5), 1.0);
-    EXPECT_DOUBLE_EQ(Msfnz(0, 0.5, 0.8), 0.8);
 }
 
 TEST(Lambert, TangentConeUsesTheSineOfTheParallel) {
