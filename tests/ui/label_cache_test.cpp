@@ -92,40 +92,6 @@ private slots:
         if (!bytes.empty()) QVERIFY(direct != Blank(dpr));  // the label drew something
     }
 
-    void smallBudgetKeepsEveryLabelOfThePaint() {
-        // Room for about three labels of this size.
-        QFontMetrics m([] {
-            QFont f;
-            f.setPixelSize(12);
-            return f;
-        }());
-        const std::size_t each =
-            static_cast<std::size_t>(m.horizontalAdvance(" Label 00 ") * m.height() * 4);
-        LabelCache cache(each * 3 + each / 2);
-        auto labelAt = [](int i) {
-            return Label{" Label " + std::to_string(10 + i) + " ", 12, 400, kBlack, kWhite};
-        };
-        // Paint after paint of ten labels each, the labels changing every
-        // paint: every picture right, the budget never passed.
-        for (int paint = 0; paint < 3; ++paint) {
-            QImage cached = Blank(), direct = Blank();
-            {
-                QPainter pc(&cached), pd(&direct);
-                QtCanvas viaCache(pc, &cache), plain(pd, nullptr);
-                for (int i = 0; i < 10; ++i) {
-                    const Label l = labelAt(paint * 5 + i);
-                    const Point at{(i % 2) * 100, (i / 2) * 12};
-                    viaCache.Text(at, l.text, l.height, l.weight, l.ink, l.back, true);
-                    plain.Text(at, l.text, l.height, l.weight, l.ink, l.back, true);
-                    QVERIFY(cache.Bytes() <= cache.Budget());
-                }
-            }
-            QCOMPARE(cached, direct);
-            QVERIFY(cache.Count() >= 1);
-            QVERIFY(cache.Count() <= 3);
-        }
-    }
-
     void labelsOfThePaintInProgressStay() {
         LabelCache cache(1000);
         const LabelCache::Label a{"a", 0, 1, 2, 100}, b{"b", 0, 1, 2, 100}, c{"c", 0, 1, 2, 100};

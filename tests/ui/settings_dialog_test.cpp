@@ -194,27 +194,6 @@ private slots:
         QCOMPARE(app_->settings.trackLength, 1000);
     }
 
-    void sevenPathLinesKeepSix() {
-        SettingsDialogBox d(*app_, kDialogMapDataFiles);
-        d.findChild<QPlainTextEdit*>("ctl1030")->setPlainText("/a\n/b\n/c\n/d\n/e\n/f\n/g\n");
-        d.findChild<QPushButton*>("ok")->click();
-        std::string f = File();
-        for (const char* line : {"Map Path 1,/a\r\n", "Map Path 2,/b\r\n", "Map Path 6,/f\r\n"})
-            QVERIFY2(f.find(line) != std::string::npos, line);
-        QVERIFY(f.find("/g") == std::string::npos);
-    }
-
-    void userDatumIsOfferedAndStoredByName() {
-        SettingsDialogBox d(*app_, kDialogNmea);
-        auto* datum = d.findChild<QComboBox*>("ctl1005");
-        QCOMPARE(datum->currentText(), QString("Lake Datum"));
-        datum->setCurrentIndex(kDatumWgs84);
-        d.findChild<QPushButton*>("ok")->click();
-        QVERIFY(File().find("\r\nNMEA Datum,WGS 84\r\n") != std::string::npos);
-        // The companion's datum is not this dialog's: it keeps the user datum.
-        QVERIFY(File().find("\r\nUD Datum,Lake Datum\r\n") != std::string::npos);
-    }
-
     void aComPortOutsideItsListReadsAsTheFirstPort() {
         // An out-of-range port is mended where the file is read (it would
         // index past the port table), so the dialog shows and keeps COM1.
