@@ -60,9 +60,6 @@ private slots:
         // Same text, other colours and font: must not come back from the
         // entry of the row before.
         QTest::newRow("other colours") << QByteArray(" Waypoint 12 ") << 12 << 400 << 0 << 1 << QPoint() << 1.0;
-        QTest::newRow("bold") << QByteArray(" Waypoint 12 ") << 12 << 700 << 0 << 1 << QPoint() << 1.0;
-        QTest::newRow("larger") << QByteArray(" Waypoint 12 ") << 20 << 400 << 0 << 1 << QPoint() << 1.0;
-        QTest::newRow("one letter") << QByteArray(" X ") << 8 << 400 << 4 << 1 << QPoint() << 1.0;
         QTest::newRow("latin-1 name") << QByteArray("M\xfchle") << 12 << 400 << 0 << 1 << QPoint() << 1.0;
         QTest::newRow("utf-8 name") << QByteArray(" Mühle ") << 12 << 400 << 0 << 1 << QPoint() << 1.0;
         QTest::newRow("moved painter") << QByteArray(" Moved ") << 12 << 400 << 0 << 3 << QPoint(31, -4) << 1.0;

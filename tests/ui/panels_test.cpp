@@ -140,23 +140,6 @@ private slots:
         QCOMPARE(app.view.viewMapView, 0);
     }
 
-    void scaleBarTapTogglesTheCaption() {
-        LoadedMap m;
-        QVERIFY(m.Load());
-        ScaleBarWindow w(m.app, nullptr);
-        // 100 m a pixel at 100 %: 5 km is 50 pixels.
-        QCOMPARE(w.Bar().label, std::string("5 Km"));
-        QCOMPARE(w.width(), 152);
-        QCOMPARE(w.height(), 15);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTest::mouseClick(&w, Qt::LeftButton);
-        QVERIFY(w.CaptionShown());
-        QCOMPARE(w.windowTitle(), QString("Drag Scale"));
-        QTest::mouseClick(&w, Qt::LeftButton);
-        QVERIFY(!w.CaptionShown());
-        QCOMPARE(m.app.view.scalePosX, w.pos().x());
-    }
 };
 
 QTEST_MAIN(PanelsTest)
