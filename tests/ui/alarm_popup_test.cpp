@@ -112,39 +112,6 @@ private slots:
         QCOMPARE(ui.timers.count(kAlarmTimer), std::size_t(0));
     }
 
-    void timerEndHidesIt() {
-        QWidget anchor;
-        AlarmPopup popup(app, &anchor);
-        Raise(0);
-        popup.Sync();
-        QVERIFY(popup.isVisible());
-        EndProximityAlarm(app);  // timer 4
-        popup.Sync();
-        QVERIFY(!popup.isVisible());
-        QVERIFY(popup.Picture().isNull());
-    }
-
-    void queuedSoundsPlayInTurn() {
-        WriteFile(home.filePath("short.wav"), SilentWav(100));
-        WriteFile(home.filePath("text.wav"), "not a sound at all");
-        QtSound sound;
-        QVERIFY(!sound.PlayOnce(home.filePath("missing.wav").toStdString()));
-        QVERIFY(!sound.PlayOnce(home.filePath("text.wav").toStdString()));
-        QCOMPARE(sound.QueuedCount(), 0);
-
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(sound.PlayOnce(home.filePath("short.wav").toStdString()));
-        sound.Beep();
-        sound.Beep();
-        QCOMPARE(sound.QueuedCount(), 3);  // returned at once, nothing waited
-        QVERIFY(clock.elapsed() < 100);
-        QTRY_COMPARE_WITH_TIMEOUT(sound.QueuedCount(), 2, 2000);
-        QTRY_COMPARE_WITH_TIMEOUT(sound.QueuedCount(), 0, 3000);
-        // One after another: the sound, then two beeps with their gaps.
-        QVERIFY(clock.elapsed() >= 100 + 2 * QtSound::kBeepMs);
-    }
-
     void loopingSoundStopsAndBadFilesAreSilent() {
         WriteFile(home.filePath("bell.wav"), SilentWav(200));
         QtSound sound;

@@ -152,62 +152,6 @@ private slots:
         d.reject();
     }
 
-    void requestsGoToTheOwnBrowserOnlyByTheRules_data() {
-        QTest::addColumn<bool>("portrait");
-        QTest::addColumn<int>("useCe");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<bool>("own");
-        QTest::newRow("portrait") << true << 0 << "Load Track File" << true;
-        QTest::newRow("landscape") << false << 0 << "Load Track File" << false;
-        QTest::newRow("Use CE Open File") << true << 1 << "Load Track File" << false;
-        QTest::newRow("unknown title") << true << 0 << "Import GPX File" << false;
-    }
-    void requestsGoToTheOwnBrowserOnlyByTheRules() {
-        QFETCH(bool, portrait);
-        QFETCH(int, useCe);
-        QFETCH(QString, title);
-        QFETCH(bool, own);
-        App app;
-        app.state.portrait = portrait;
-        app.settings.useCeOpenFile = useCe;
-        app.settings.dataPath = dir_->Path();
-        bool sawOwn = false, sawPlatform = false;
-        WhenModal([&](QWidget* w) {
-            sawOwn = qobject_cast<FileBrowserDialog*>(w) != nullptr;
-            sawPlatform = qobject_cast<QFileDialog*>(w) != nullptr;
-            static_cast<QDialog*>(w)->reject();
-        });
-        auto result = ShowOpenDialog(nullptr, app, title.toStdString(), dir_->Path(), {{"Track files", "*.plt"}});
-        QVERIFY(!result);
-        QCOMPARE(sawOwn, own);
-        QCOMPARE(sawPlatform, !own);
-    }
-
-    void pickerExpandsLazilyAndSetsTheSharedPath() {
-        FolderPicker picker(Path("maps"), dir_->Path(), nullptr);
-        QCOMPARE(picker.SharedPath(), Path("maps"));  // opening the roots chooses nothing
-        QTreeWidget* tree = picker.Tree();
-        QCOMPARE(tree->topLevelItemCount(), 2);
-        QCOMPARE(tree->topLevelItem(0)->text(0), QString("/"));
-        QTreeWidgetItem* home = tree->topLevelItem(1);
-        QCOMPARE(home->childCount(), 0);
-        home->setExpanded(true);
-        QCOMPARE(picker.SharedPath(), dir_->Path());
-        QTRY_VERIFY(home->childCount() > 0);
-        QStringList names;
-        for (int i = 0; i < home->childCount(); ++i) names << home->child(i)->text(0);
-        // Folders sorted first, then the files.
-        QCOMPARE(names.mid(0, 2), (QStringList{"Archive", "maps"}));
-        QVERIFY(names.contains("notes.txt"));
-        QTreeWidgetItem* maps = Child(home, "maps");
-        maps->setExpanded(true);
-        QCOMPARE(picker.SharedPath(), Path("maps"));
-        QTRY_VERIFY(Child(maps, "deep"));
-        maps->setExpanded(false);
-        QCOMPARE(picker.SharedPath(), Path("maps"));
-        QCOMPARE(maps->childCount(), 0);
-    }
-
     void pickerNeverStartsAProgram() {
         // A program that would leave a mark if anything ran it.
         std::string marker = Path("ran");

@@ -60,9 +60,6 @@ private slots:
         // Same text, other colours and font: must not come back from the
         // entry of the row before.
         QTest::newRow("other colours") << QByteArray(" Waypoint 12 ") << 12 << 400 << 0 << 1 << QPoint() << 1.0;
-        QTest::newRow("bold") << QByteArray(" Waypoint 12 ") << 12 << 700 << 0 << 1 << QPoint() << 1.0;
-        QTest::newRow("larger") << QByteArray(" Waypoint 12 ") << 20 << 400 << 0 << 1 << QPoint() << 1.0;
-        QTest::newRow("one letter") << QByteArray(" X ") << 8 << 400 << 4 << 1 << QPoint() << 1.0;
         QTest::newRow("latin-1 name") << QByteArray("M\xfchle") << 12 << 400 << 0 << 1 << QPoint() << 1.0;
         QTest::newRow("utf-8 name") << QByteArray(" Mühle ") << 12 << 400 << 0 << 1 << QPoint() << 1.0;
         QTest::newRow("moved painter") << QByteArray(" Moved ") << 12 << 400 << 0 << 3 << QPoint(31, -4) << 1.0;
@@ -90,40 +87,6 @@ private slots:
         QCOMPARE(again, direct);
         QCOMPARE(cache.Count(), count);  // the second paint was a hit
         if (!bytes.empty()) QVERIFY(direct != Blank(dpr));  // the label drew something
-    }
-
-    void smallBudgetKeepsEveryLabelOfThePaint() {
-        // Room for about three labels of this size.
-        QFontMetrics m([] {
-            QFont f;
-            f.setPixelSize(12);
-            return f;
-        }());
-        const std::size_t each =
-            static_cast<std::size_t>(m.horizontalAdvance(" Label 00 ") * m.height() * 4);
-        LabelCache cache(each * 3 + each / 2);
-        auto labelAt = [](int i) {
-            return Label{" Label " + std::to_string(10 + i) + " ", 12, 400, kBlack, kWhite};
-        };
-        // Paint after paint of ten labels each, the labels changing every
-        // paint: every picture right, the budget never passed.
-        for (int paint = 0; paint < 3; ++paint) {
-            QImage cached = Blank(), direct = Blank();
-            {
-                QPainter pc(&cached), pd(&direct);
-                QtCanvas viaCache(pc, &cache), plain(pd, nullptr);
-                for (int i = 0; i < 10; ++i) {
-                    const Label l = labelAt(paint * 5 + i);
-                    const Point at{(i % 2) * 100, (i / 2) * 12};
-                    viaCache.Text(at, l.text, l.height, l.weight, l.ink, l.back, true);
-                    plain.Text(at, l.text, l.height, l.weight, l.ink, l.back, true);
-                    QVERIFY(cache.Bytes() <= cache.Budget());
-                }
-            }
-            QCOMPARE(cached, direct);
-            QVERIFY(cache.Count() >= 1);
-            QVERIFY(cache.Count() <= 3);
-        }
     }
 
     void labelsOfThePaintInProgressStay() {

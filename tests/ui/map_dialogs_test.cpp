@@ -93,51 +93,6 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
-    void findMapsAtCursorThroughTheWindow() {
-        QTemporaryDir home, maps;
-        App app;
-        MainWindow w(app, home.path().toStdString(), "/home/u");
-        w.show();
-        w.Start();
-        app.settings.mapPath = {maps.path().toStdString(), "", "", "", "", ""};
-        app.settings.mapPathActive = {1, 0, 0, 0, 0, 0};
-        std::string first = WriteMap(maps, "first.map");
-        std::string other = WriteMap(maps, "other.map");
-        QVERIFY(LoadMapFile(app, first));
-        app.mapView.centre = GeoPoint{50.5, 10.5};
-        QStringList listed;
-        WhenModal([&](QWidget* dialog) {
-            auto* list = dialog->findChild<QListWidget*>("ctl1014");
-            for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
-            list->setCurrentRow(1);
-            dialog->findChild<QPushButton*>("ok")->click();
-        });
-        w.RunCommand(kCmdFindMapsAtCursor);
-        QCOMPARE(listed, (QStringList{"first.map", "other.map"}));
-        QCOMPARE(app.map.mapFilePath, other);
-    }
-
-    void mapInformationShowsItsLines() {
-        QTemporaryDir home, maps;
-        App app;
-        MainWindow w(app, home.path().toStdString(), "/home/u");
-        w.show();
-        w.Start();
-        std::string path = WriteMap(maps, "info.map");
-        QVERIFY(LoadMapFile(app, path));
-        QStringList lines;
-        QString title;
-        WhenModal([&](QWidget* dialog) {
-            title = dialog->windowTitle();
-            auto* list = dialog->findChild<QListWidget*>("list");
-            for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
-            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
-        });
-        w.RunCommand(kCmdMapInformation);
-        QCOMPARE(title, QString("Map Information"));
-        QCOMPARE(lines, (QStringList{"Map info.map", QString::fromStdString(path), "WGS 84",
-                                     "Latitude/Longitude"}));
-    }
 };
 
 QTEST_MAIN(MapDialogsTest)

@@ -101,15 +101,6 @@ private slots:
         QCOMPARE(app.mapView.centreX, before - 30);
     }
 
-    void aResizeRendersAtTheNewSize() {
-        MapOnScreen s;
-        App& app = s.app;
-        MainWindow& w = s.window;
-        QVERIFY(LoadMapFile(app, s.mapPath));
-        w.resize(700, 900);
-        QTRY_COMPARE(app.viewport.view.Width(), w.Map()->width());
-        QCOMPARE(app.viewport.view.Height(), w.Map()->height());
-    }
 };
 
 QTEST_MAIN(MapWindowTest)

@@ -141,29 +141,6 @@ private slots:
         QCOMPARE(w.calls, std::vector<std::string>{"quit"});
     }
 
-    void statusLineSitsAboveTheMapAndShowsANote() {
-        QTemporaryDir home;
-        App app;
-        MainWindow w(app, home.path().toStdString(), "/home/u");
-        w.resize(480, 640);
-        w.show();
-        w.Start();
-        const AroundMapLayout& l = w.Layout();
-        QCOMPARE(l.statusLine.Height(), 16);
-        QCOMPARE(w.Map()->y(), l.statusLine.bottom);
-        QCOMPARE(w.Map()->height(), app.mapView.height);
-        QCOMPARE(app.state.areaHeight, w.centralWidget()->height() - 16);
-
-        // The note is drawn in place of the position text: the strip's
-        // pixels change while it is up.
-        auto strip = [&] {
-            return w.centralWidget()->grab(QRect(0, 0, 200, 16)).toImage();
-        };
-        const QImage plain = strip();
-        w.ShowStatusNote("Cannot write the track log /nowhere/ceTrack.plt");
-        QCOMPARE(w.StatusNote(), std::string("Cannot write the track log /nowhere/ceTrack.plt"));
-        QVERIFY(strip() != plain);
-    }
 };
 
 QTEST_MAIN(MenuItemsTest)

@@ -86,16 +86,6 @@ private slots:
         QVERIFY(f.app.names.file == nullptr);
     }
 
-    void withoutAFileTheDialogSaysSo() {
-        Fixture f;
-        NameSearchDialog d(f.app, nullptr);
-        QCOMPARE(d.windowTitle(), QString("Name Search"));
-        Click(d, "buttonF");
-        Click(d, "buttonMap");
-        QCOMPARE(f.ui.messages, (std::vector<std::string>{"A Names Database has not been Loaded",
-                                                          "There is no Record selected"}));
-    }
-
     void editHoldsUpperCaseOnly() {
         Fixture f;
         NameSearchDialog d(f.app, nullptr);
@@ -175,16 +165,6 @@ private slots:
         QCOMPARE(QString::fromStdString(f.app.navigation.target->name), QString("Place 000004"));
     }
 
-    void sizeButtonSwitchesToTheShortForm() {
-        Fixture f;
-        NameSearchDialog d(f.app, nullptr);
-        d.show();
-        auto* list = Find<QTreeView>(d, "nameList");
-        Click(d, "buttonSize");
-        QVERIFY(!list->isVisible());
-        Click(d, "buttonSize");
-        QVERIFY(list->isVisible());
-    }
 };
 
 QTEST_MAIN(NameSearchDialogTest)

@@ -110,41 +110,6 @@ private slots:
         QCOMPARE(pvt.List()->item(0)->text(), QString("No NMEA Input in PVT mode"));
     }
 
-    void satellitesViewShowsEverySatellite() {
-        App app;
-        NullSerial serial;
-        mwtest::FakeClock clock;
-        GpsMailboxes mailboxes;
-        app.gps.session = std::make_unique<GpsSession>(serial, clock, mailboxes);
-        {
-            SatellitesDialog dialog(app, nullptr);
-            QVERIFY(app.gps.session->satellitesViewOpen.load());
-            QVERIFY(!dialog.Inputs().dataReceived);  // waiting for a set
-
-            for (int prn = 1; prn <= 15; ++prn)
-                StoreSatellite(app.gps.fix.satellites.Of(Constellation::Gps), {prn, 20, 20 * prn, 30});
-            StoreSatellite(app.gps.fix.satellites.Of(Constellation::Glonass), {67, 50, 100, 0});
-            ++app.gps.fix.satellites.completedSets;
-            SatelliteViewInputs in = dialog.Inputs();
-            QVERIFY(in.dataReceived);
-            QCOMPARE(static_cast<int>(in.satellites.size()), 16);
-            QCOMPARE(in.satellites.back().label, std::string("R67"));
-
-            dialog.resize(320, 180);
-            dialog.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-            dialog.Poll();
-            QTRY_VERIFY(dialog.BarScroll()->isVisible());  // 16 bars do not fit in 180 pixels
-            QVERIFY(dialog.BarScroll()->maximum() > 0);
-            dialog.accept();
-            QVERIFY(!app.gps.session->satellitesViewOpen.load());
-        }
-        // Without a receiver the dialog still opens and waits.
-        App idle;
-        SatellitesDialog waiting(idle, nullptr);
-        QVERIFY(!waiting.Inputs().dataReceived);
-    }
-
     void overviewWindowSizesTapsAndCloses() {
         LoadedMap m;
         QVERIFY(m.Load());
@@ -175,23 +140,6 @@ private slots:
         QCOMPARE(app.view.viewMapView, 0);
     }
 
-    void scaleBarTapTogglesTheCaption() {
-        LoadedMap m;
-        QVERIFY(m.Load());
-        ScaleBarWindow w(m.app, nullptr);
-        // 100 m a pixel at 100 %: 5 km is 50 pixels.
-        QCOMPARE(w.Bar().label, std::string("5 Km"));
-        QCOMPARE(w.width(), 152);
-        QCOMPARE(w.height(), 15);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTest::mouseClick(&w, Qt::LeftButton);
-        QVERIFY(w.CaptionShown());
-        QCOMPARE(w.windowTitle(), QString("Drag Scale"));
-        QTest::mouseClick(&w, Qt::LeftButton);
-        QVERIFY(!w.CaptionShown());
-        QCOMPARE(m.app.view.scalePosX, w.pos().x());
-    }
 };
 
 QTEST_MAIN(PanelsTest)

@@ -17,18 +17,6 @@ using namespace mw;
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        out.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return out;
-}
-
 // A main file whose values differ from the defaults wherever they can, written
 // with LF line ends and wrong key texts: the reader goes by position, so an OK
 // must give back the same values in the writer's own form.
@@ -140,36 +128,6 @@ private slots:
         QVERIFY(ui_.messages.empty());
     }
 
-    void oneChangedControlChangesOnlyItsKey_data() {
-        QTest::addColumn<int>("number");
-        QTest::addColumn<int>("control");
-        for (const DialogTable& d : SettingsDialogs())
-            for (std::size_t i = 0; i < d.controls.size(); ++i)
-                if (d.controls[i].kind != ControlKind::PathButton)
-                    QTest::addRow("%s/%d", d.caption, d.controls[i].id) << d.number << int(i);
-    }
-    void oneChangedControlChangesOnlyItsKey() {
-        QFETCH(int, number);
-        QFETCH(int, control);
-        // Start from a file in the writer's form so that only the change shows.
-        AppSettings s;
-        ReadConfiguration(home_->Path(), app_->datums, s);
-        QVERIFY(WriteConfiguration(home_->Path(), app_->datums, s));
-        std::vector<std::string> before = Lines(File());
-
-        SettingsDialogBox d(*app_, number);
-        std::set<int> keys = ChangeControl(d, FindSettingsDialog(number)->controls[control]);
-        QVERIFY(!keys.empty());
-        d.findChild<QPushButton*>("ok")->click();
-        std::vector<std::string> after = Lines(File());
-        QCOMPARE(after.size(), before.size());
-        for (int i = 0; i < static_cast<int>(before.size()); ++i) {
-            bool changed = before[i] != after[i];
-            if (changed != (keys.count(i) > 0))
-                QFAIL(qPrintable(QString("line %1: %2 -> %3").arg(i + 1).arg(before[i].c_str(), after[i].c_str())));
-        }
-    }
-
     void cancelWritesNothing_data() { okWithoutChangeRewritesWhatWasRead_data(); }
     void cancelWritesNothing() {
         QFETCH(int, number);
@@ -179,40 +137,6 @@ private slots:
         d.findChild<QPushButton*>("cancel")->click();
         QCOMPARE(d.result(), int(QDialog::Rejected));
         QCOMPARE(File(), before);
-    }
-
-    void trackTailTypedBeyondItsRangeIsStoredAsTheMost() {
-        SettingsDialogBox d(*app_, kDialogTrack);
-        auto* tail = d.findChild<QLineEdit*>("ctl1012");
-        tail->setText("5000");
-        // The spin buttons keep to 0..1000; typing does not.
-        d.findChild<QToolButton*>("ctl1012down")->click();
-        QCOMPARE(tail->text(), QString("1000"));
-        tail->setText("5000");
-        d.findChild<QPushButton*>("ok")->click();
-        QVERIFY(File().find("\r\nTrack Length,1000\r\n") != std::string::npos);
-        QCOMPARE(app_->settings.trackLength, 1000);
-    }
-
-    void sevenPathLinesKeepSix() {
-        SettingsDialogBox d(*app_, kDialogMapDataFiles);
-        d.findChild<QPlainTextEdit*>("ctl1030")->setPlainText("/a\n/b\n/c\n/d\n/e\n/f\n/g\n");
-        d.findChild<QPushButton*>("ok")->click();
-        std::string f = File();
-        for (const char* line : {"Map Path 1,/a\r\n", "Map Path 2,/b\r\n", "Map Path 6,/f\r\n"})
-            QVERIFY2(f.find(line) != std::string::npos, line);
-        QVERIFY(f.find("/g") == std::string::npos);
-    }
-
-    void userDatumIsOfferedAndStoredByName() {
-        SettingsDialogBox d(*app_, kDialogNmea);
-        auto* datum = d.findChild<QComboBox*>("ctl1005");
-        QCOMPARE(datum->currentText(), QString("Lake Datum"));
-        datum->setCurrentIndex(kDatumWgs84);
-        d.findChild<QPushButton*>("ok")->click();
-        QVERIFY(File().find("\r\nNMEA Datum,WGS 84\r\n") != std::string::npos);
-        // The companion's datum is not this dialog's: it keeps the user datum.
-        QVERIFY(File().find("\r\nUD Datum,Lake Datum\r\n") != std::string::npos);
     }
 
     void aComPortOutsideItsListReadsAsTheFirstPort() {

@@ -51,17 +51,6 @@ private slots:
         app.state.navigationActive = false;
     }
 
-    void rowsShowEveryPlacedWaypointInSlotOrder() {
-        WaypointListDialog d(app, nullptr);
-        QCOMPARE(d.windowTitle(), QString("Waypoints"));
-        QCOMPARE(FirstColumn(d), (QStringList{"Mill", "Deleted", "Caf\u00e9"}));
-        QTreeWidgetItem* cafe = d.List()->topLevelItem(2);
-        QCOMPARE(cafe->text(1), QString("Tea"));
-        QCOMPARE(cafe->text(3), QString("7"));
-        QVERIFY(!cafe->text(2).isEmpty());
-        QCOMPARE(d.List()->headerItem()->text(3), QString("Num"));
-    }
-
     void deleteMarksAndUnmarksAndOkFreesOnlyMarkedRows() {
         WaypointListDialog d(app, nullptr);
         Select(d, 0);
@@ -95,30 +84,6 @@ private slots:
         QCOMPARE(d.result(), int(QDialog::Rejected));
         QVERIFY(app.waypoints.At(7) != nullptr);
         QVERIFY(!app.state.navigationActive);
-    }
-
-    void buttonsWithoutSelectionSaySo() {
-        WaypointListDialog d(app, nullptr);
-        d.List()->clearSelection();
-        d.List()->setCurrentItem(nullptr);
-        for (const char* name : {"ctl1098", "ctl1099", "ctl1100"}) Button(d, name)->click();
-        QCOMPARE(ui.messages.size(), size_t(3));
-        QCOMPARE(QString::fromStdString(ui.messages[0]), QString("There is no Waypoint selected"));
-        QVERIFY(!app.navigation.target.has_value());
-    }
-
-    void foldButtonShrinksToTheButtonsAndBack() {
-        WaypointListDialog d(app, nullptr);
-        d.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&d));
-        const QSize full = d.size();
-        Button(d, "ctl1097")->click();
-        QVERIFY(d.Folded());
-        QTRY_VERIFY(d.height() < full.height());
-        QVERIFY(!d.List()->isVisible());
-        Button(d, "ctl1097")->click();
-        QVERIFY(!d.Folded());
-        QTRY_COMPARE(d.size(), full);
     }
 
     void fitsAPortraitHandheldWithFingerSizedButtons() {
