@@ -67,20 +67,6 @@ TEST_F(NameSearch, LoadRemembersTheFileAndReadsItsTypes) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(NameSearch, LoadAsksInTheLastFolderOrTheDataFolder) {
-    app.settings.dataPath = "\\Mapwanderer\\Data";
-    LoadNamesCommand(app);
-    std::string path = WritePlaces();
-    ui.files.push_back(path);
-    LoadNamesCommand(app);
-    LoadNamesCommand(app);
-    EXPECT_EQ(ui.requestTitles, std::vector<std::string>(3, "Load Names File"));
-    EXPECT_EQ(ui.openRequests, (std::vector<std::string>{home.Path() + "/Mapwanderer/Data/Name Search",
-                                                         home.Path() + "/Mapwanderer/Data/Name Search",
-                                                         data.Path()}));
-    EXPECT_EQ(NameSearchCaption(app), "places.names");
-}
-
 TEST_F(NameSearch, FilterRunsOnTheWorkerAndTogglesBack) {
     NameQuery q = MakeNameQuery(app, "E", "PPL", false, false);
     EXPECT_FALSE(ToggleNameFilter(app, q));
