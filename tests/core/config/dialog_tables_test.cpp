@@ -3,7 +3,6 @@
 #include <set>
 
 #include "config/dialog_tables.h"
-#include "testlib/temp_dir.h"
 
 using namespace mw;
 
@@ -70,16 +69,6 @@ TEST(DialogTables, EveryKeyOfADialogHasAControl) {
         if (dialog < 0 || dialog == kDialogCompanion) continue;
         EXPECT_TRUE(covered.count({dialog, i})) << AppSettingKeys()[i].key;
     }
-}
-
-TEST(DialogTables, UserDatumsAreOffered) {
-    mwtest::TempDir home;
-    home.Write("datums.dat", "Lake Datum,14,-87,-98,-121\r\n");
-    DatumTable datums;
-    LoadUserDatums(datums, home.Path());
-    std::vector<std::string> names = ListEntries(ListId::Datums, datums);
-    ASSERT_EQ(names.size(), static_cast<std::size_t>(kBuiltinDatumCount + 1));
-    EXPECT_EQ(names.back(), "Lake Datum");
 }
 
 TEST(DialogTables, StoredIndexOutsideItsListSelectsNothing) {
