@@ -40,21 +40,8 @@ TEST(FileList, UpOneLevelThenFoldersThenFilesEachSorted) {
         // At the root there is nothing to go up to.
         {"/", {"Archive|Folder", "b|Folder", "maps|Folder", "Alpha.MAP|map", "beta.map|map",
                "zeta.map|map"}},
-        {"", {"Archive|Folder", "b|Folder", "maps|Folder", "Alpha.MAP|map", "beta.map|map",
-              "zeta.map|map"}},
     };
     for (const Case& c : cases) EXPECT_EQ(Names(FillFileList(entries, c.folder, "*.map", "map")), c.rows) << c.folder;
-}
-
-TEST(FileList, RowsCarryTheKindsIconAndColumns) {
-    std::vector<FileRow> rows = FillFileList({File("a.wpt", 1234567), Folder("f")}, "/d", "*.wpt", "waypoint");
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].icon, FileIcon::UpOneLevel);
-    EXPECT_EQ(rows[1].icon, FileIcon::Folder);
-    EXPECT_EQ(rows[1].size, "");
-    EXPECT_EQ(rows[2].icon, FileIcon::Waypoint);
-    EXPECT_EQ(rows[2].size, "1234567");
-    EXPECT_EQ(FillFileList({File("a.names")}, "/", "*.names", "names")[0].icon, FileIcon::OtherFile);
 }
 
 TEST(FileList, PatternsIgnoreCase) {
@@ -70,20 +57,6 @@ TEST(FileList, PatternsIgnoreCase) {
         {"a.b.c", "*.*", true},     {"a.mapx", "*.map", false},  {"m.map", "*.map*", true},
     };
     for (const Case& c : cases) EXPECT_EQ(MatchesPattern(c.name, c.pattern), c.match) << c.name << " " << c.pattern;
-}
-
-TEST(FileList, PickerIconsByExtension) {
-    struct Case {
-        const char* name;
-        FileIcon icon;
-    };
-    const Case cases[] = {
-        {"tool.exe", FileIcon::Program}, {"TOOL.EXE", FileIcon::Program}, {"a.map", FileIcon::Map},
-        {"a.wpt", FileIcon::Waypoint},   {"a.plt", FileIcon::Track},      {"a.rte", FileIcon::Route},
-        {"a.wav", FileIcon::Sound},      {"a.bmp", FileIcon::Bitmap},     {"a.txt", FileIcon::OtherFile},
-        {"exe", FileIcon::OtherFile},    {"a.exe.txt", FileIcon::OtherFile},
-    };
-    for (const Case& c : cases) EXPECT_EQ(IconForFileName(c.name), c.icon) << c.name;
 }
 
 TEST(FileList, FoldersGoUpToTheRootAndDownWithoutDoubledSeparators) {

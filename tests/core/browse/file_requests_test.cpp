@@ -15,11 +15,9 @@ TEST(FileRequests, OwnBrowserOnlyInPortraitWithoutPlatformDialogsForItsTitles) {
     };
     const Case cases[] = {
         {true, 0, "Open Map File", false, true},
-        {true, 0, "Load Names File", false, true},
         {true, 0, "Save Route File", true, true},
         {false, 0, "Open Map File", false, false},     // landscape
         {true, 1, "Open Map File", false, false},      // "Use CE Open File"
-        {true, 1, "Save Track File", true, false},
         {true, 0, "Import GPX File", false, false},    // a title without a mode
         {true, 0, "Save Track File", false, false},    // a save title asked as open
         {true, 0, "Load Track File", true, false},     // an open title asked as save
@@ -37,7 +35,6 @@ TEST(FileRequests, ModesStartWhereTheirFilesLive) {
     };
     const Case cases[] = {
         {"Open Map File", false, "/home/u/Mapwanderer/Maps", "map files (*.map)"},
-        {"Load Waypoint File", false, "/data", "waypoint files (*.wpt)"},
         {"Save Track File", true, "/data", "track files (*.plt)"},
         {"Load Names File", false, "/names/here", "names files (*.names)"},
     };
@@ -87,7 +84,6 @@ TEST(FileRequests, SaveProposalsByExtension) {
     };
     const Case cases[] = {
         {"Track", "plt", "Save Track File", "/d/Track 2026-12-06 14-03-22.plt", "/d/mine", "/d/mine.plt"},
-        {"WpLog", "wpt", "Save Waypoint File", "/d/WpLog 2026-12-06 14-03-22.wpt", "/d/x.wpt", "/d/x.wpt"},
         {"Route", "rte", "Save Route File", "/d/Route 2026-12-06 14-03-22.rte", "/d/r", "/d/r.rte"},
     };
     for (const Case& c : cases) {
@@ -97,7 +93,6 @@ TEST(FileRequests, SaveProposalsByExtension) {
         EXPECT_EQ(ui.requestTitles, std::vector<std::string>{c.title});
         EXPECT_EQ(ui.saveRequests, std::vector<std::string>{c.proposal});
     }
-    EXPECT_EQ(SaveRequestFor("rte")->filterPattern, "*.rte");
     mwtest::FakeUi cancelled;
     EXPECT_FALSE(AskSaveFileName(cancelled, "/d", "Track", "plt", t));
 }

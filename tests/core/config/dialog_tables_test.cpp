@@ -3,7 +3,6 @@
 #include <set>
 
 #include "config/dialog_tables.h"
-#include "testlib/temp_dir.h"
 
 using namespace mw;
 
@@ -70,42 +69,6 @@ TEST(DialogTables, EveryKeyOfADialogHasAControl) {
         if (dialog < 0 || dialog == kDialogCompanion) continue;
         EXPECT_TRUE(covered.count({dialog, i})) << AppSettingKeys()[i].key;
     }
-}
-
-TEST(DialogTables, ListsHoldTheStoredPositions) {
-    DatumTable datums;
-    struct Case {
-        ListId list;
-        int position;
-        const char* entry;
-    };
-    const Case cases[] = {
-        {ListId::PositionFormats, 0, "Deg.Min"},   {ListId::PositionFormats, 15, "VICMAP-TM"},
-        {ListId::Ports, 0, "COM1"},                {ListId::Ports, 8, "GPS1:"},
-        {ListId::BaudRates, 2, "4800"},            {ListId::BaudRates, 7, "115200"},
-        {ListId::Sentences, 3, "PVT Garmin"},      {ListId::DistanceUnits, 2, "Naut.Miles"},
-        {ListId::HeadingReference, 1, "Magnetic"}, {ListId::PointerStyles, 2, "User"},
-        {ListId::Colours, 9, "Red"},               {ListId::Colours, 17, "White"},
-        {ListId::RouteLineColours, 0, "Default"},  {ListId::RouteLineColours, 18, "White"},
-        {ListId::Datums, kDatumWgs84, "WGS 84"},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> entries = ListEntries(c.list, datums);
-        ASSERT_LT(c.position, static_cast<int>(entries.size())) << c.entry;
-        EXPECT_EQ(entries[c.position], c.entry);
-    }
-    EXPECT_EQ(ListEntries(ListId::Ports, datums).size(), 9u);
-    EXPECT_EQ(ListEntries(ListId::RouteLineColours, datums).size(), 19u);
-}
-
-TEST(DialogTables, UserDatumsAreOffered) {
-    mwtest::TempDir home;
-    home.Write("datums.dat", "Lake Datum,14,-87,-98,-121\r\n");
-    DatumTable datums;
-    LoadUserDatums(datums, home.Path());
-    std::vector<std::string> names = ListEntries(ListId::Datums, datums);
-    ASSERT_EQ(names.size(), static_cast<std::size_t>(kBuiltinDatumCount + 1));
-    EXPECT_EQ(names.back(), "Lake Datum");
 }
 
 TEST(DialogTables, StoredIndexOutsideItsListSelectsNothing) {
@@ -190,16 +153,4 @@ TEST(DialogTables, FolderButtonReplacesOnlyItsLine) {
     EXPECT_EQ(ReplacePathLine("a\ntyped\n", 0, "/new"), "/new\ntyped\n");
     EXPECT_EQ(ReplacePathLine("a\n", 3, "/new"), "a\n\n\n/new\n");
     EXPECT_EQ(ReplacePathLine("a\r\nb\r\n", 1, "/new"), "a\n/new\n");
-    AppSettings s;
-    const DialogTable* files = FindSettingsDialog(kDialogMapDataFiles);
-    for (const DialogControl& c : files->controls) {
-        std::string* target = FolderSettingOf(s, c);
-        if (c.kind == ControlKind::PathButton) {
-            EXPECT_EQ(target, &s.mapPath[c.line]);
-        } else if (c.kind == ControlKind::Folder) {
-            EXPECT_EQ(target, &s.dataPath);
-        } else {
-            EXPECT_EQ(target, nullptr);
-        }
-    }
 }

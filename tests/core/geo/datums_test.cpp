@@ -8,30 +8,13 @@
 
 using namespace mw;
 
-TEST(Datums, TablesHoldTheirRowsWhereOtherCodeExpectsThem) {
+TEST(Datums, EveryDatumNamesAnEllipsoidThatExists) {
     DatumTable t;
-    EXPECT_EQ(t.datumCount, 121);
-    EXPECT_EQ(t.rows[0].name, "Auto Shift .....");
-    EXPECT_EQ(t.rows[118].name, "WGS 84");
-    EXPECT_EQ(t.rows[82].name, "NTF France");
-    EXPECT_EQ(t.rows[82].ellipsoid, 24);
-    EXPECT_EQ(t.rows[14].name, "Australian Geocentric 1994 (GDA94}");  // brace kept as stored
-    EXPECT_EQ(t.rows[88].name, "Ord Srvy Grt Britn");
-    EXPECT_EQ(t.rows[88].dx, 375);
-    EXPECT_EQ(t.rows[88].dy, -111);
-    EXPECT_EQ(t.rows[88].dz, 431);
-    EXPECT_EQ(t.rows[120].name, "Zanderij");
-    EXPECT_EQ(kEllipsoids[27].inverseFlattening, 299.1528);
-    EXPECT_EQ(kEllipsoids[29].name, std::string("Hayford 1924"));
-    // Every datum names an ellipsoid that exists.
-    for (int i = 0; i < t.datumCount; ++i) {
-        EXPECT_GE(t.rows[i].ellipsoid, 0);
-        EXPECT_LT(t.rows[i].ellipsoid, kEllipsoidCount);
-        EXPECT_LE(t.rows[i].name.size(), kDatumNameMax);
+    for (int i = 0; i < kDatumCapacity; ++i) {
+        EXPECT_GE(t.rows[i].ellipsoid, 0) << i;
+        EXPECT_LT(t.rows[i].ellipsoid, kEllipsoidCount) << i;
+        EXPECT_LE(t.rows[i].name.size(), kDatumNameMax) << i;
     }
-    // User slots start as empty WGS 84 rows.
-    EXPECT_EQ(t.rows[130].name, "");
-    EXPECT_EQ(t.rows[130].ellipsoid, 20);
 }
 
 TEST(Datums, FindByNameIsExactWithWgs84Fallback) {

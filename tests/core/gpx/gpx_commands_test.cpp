@@ -51,39 +51,6 @@ TEST_F(GpxCommands, ImportReplacesTheKindsTheFileHoldsAndSaysWhatWasSkipped) {
     EXPECT_FALSE(ui.repaints.empty());
 }
 
-TEST_F(GpxCommands, ImportOfABadFileOrACancelChangesNothing) {
-    dir.Write("bad.gpx", "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><wpt lat=\"1\" lon=\"1\">");
-    ui.files.push_back(dir.File("bad.gpx"));
-    ui.files.push_back(std::nullopt);
-    ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdImportGpx));
-    ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdImportGpx));
-    EXPECT_EQ(app.waypoints.At(0)->name, "Old");
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].rfind(mw::kGpxNotReadText, 0), 0u) << ui.messages[0];
-}
-
-TEST_F(GpxCommands, ExportWritesEverythingBackToTheSamePlaces) {
-    mw::AddTrackPoint(app.track, 50.5, -1.5, mw::kTrackNewSegment);
-    app.routes.Assign({{"R", "", 255, {{"P", 50.2, -1.2}}}});
-    ui.files.push_back(dir.File("out"));  // the extension is added
-    ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdExportGpx));
-    EXPECT_EQ(ui.requestTitles, std::vector<std::string>{mw::kExportGpxTitle});
-    ASSERT_EQ(ui.saveRequests.size(), 1u);
-    EXPECT_NE(ui.saveRequests[0].find(".gpx"), std::string::npos);
-    EXPECT_TRUE(ui.messages.empty());
-
-    mw::WaypointStore w;
-    mw::RouteStore r;
-    mw::TrackStore t;
-    const auto report =
-        mw::ImportGpxFile(dir.File("out.gpx"), w, r, t, app.datums, app.map.datumIndex);
-    ASSERT_TRUE(report.read.ok) << report.read.error;
-    EXPECT_NEAR(w.At(0)->lat, 50, 2e-7);
-    EXPECT_NEAR(r.Routes()[0].points[0].lon, -1.2, 2e-7);
-    t.ForEachPoint([](int, const mw::TrackSlot& s) { EXPECT_NEAR(s.lat, 50.5, 2e-7); });
-    EXPECT_EQ(t.PointCount(), 1);
-}
-
 TEST_F(GpxCommands, ExportThatCannotBeWrittenSaysSo) {
     ui.files.push_back(dir.File("no/such/folder/out.gpx"));
     ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdExportGpx));

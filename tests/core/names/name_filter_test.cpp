@@ -92,17 +92,6 @@ TEST_F(NameFilterTest, PrefixSearchProbesThenScansFromOneStepBefore) {
     }
 }
 
-TEST_F(NameFilterTest, EmptyTextMatchesEveryRecordWithoutProbing) {
-    auto file = Sorted(30);
-    std::vector<std::uint32_t> reads;
-    NameFilter filter(file, Prefix(""));
-    filter.TraceReads(&reads);
-    while (!filter.Step(1000)) {
-    }
-    EXPECT_EQ(reads, Range(0, 30));
-    EXPECT_EQ(filter.Matches(), Range(0, 30));
-}
-
 // Names in the file may be in any case; the text is upper case.
 TEST_F(NameFilterTest, LowerCaseNamesAreFoundByTheirUpperCaseSpelling) {
     mwtest::DbfTable s;

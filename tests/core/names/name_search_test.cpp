@@ -43,16 +43,6 @@ protected:
     App app;
 };
 
-TEST_F(NameSearch, CommandOpensTheDialog) {
-    struct RecordingUi : mwtest::FakeUi {
-        void OpenDialog(DialogId d, int) override { opened.push_back(d); }
-        std::vector<DialogId> opened;
-    } recording;
-    app.ports.ui = &recording;
-    EXPECT_TRUE(ExecuteCommand(app, kCmdNameSearch));
-    EXPECT_EQ(recording.opened, std::vector<DialogId>{DialogId::NameSearch});
-}
-
 TEST_F(NameSearch, LoadRemembersTheFileAndReadsItsTypes) {
     std::string path = WritePlaces();
     data.Write("places.types", "DATUM,European 1950\r\nPPL\r\nMT\r\n");
@@ -77,43 +67,6 @@ TEST_F(NameSearch, LoadRemembersTheFileAndReadsItsTypes) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(NameSearch, UnreadableFilesFailQuietlyAndDamagedOnesSayWhy) {
-    ASSERT_TRUE(LoadNamesDatabase(app, WritePlaces()));
-    EXPECT_FALSE(LoadNamesDatabase(app, data.File("missing.names")));
-    EXPECT_EQ(NameSearchCaption(app), "Name Search");
-    EXPECT_TRUE(ui.messages.empty());
-
-    data.Write("bad.names", std::string(40, '\0'));
-    EXPECT_FALSE(LoadNamesDatabase(app, data.File("bad.names")));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"The Names File Header Length is invalid"});
-    EXPECT_EQ(NameSearchRowCount(app), 0u);
-
-    // More records claimed than present: said once, the rest is usable.
-    mwtest::DbfTable s;
-    s.fields = mwtest::GazetteerFields(8);
-    s.records = {{"ONE"}, {"TWO"}};
-    s.recordCount = 4000000000u;
-    data.Write("short.names", s.Bytes());
-    ui.messages.clear();
-    ASSERT_TRUE(LoadNamesDatabase(app, data.File("short.names")));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{kNamesTruncatedText});
-    EXPECT_EQ(NameSearchRowCount(app), 2u);
-}
-
-TEST_F(NameSearch, LoadAsksInTheLastFolderOrTheDataFolder) {
-    app.settings.dataPath = "\\Mapwanderer\\Data";
-    LoadNamesCommand(app);
-    std::string path = WritePlaces();
-    ui.files.push_back(path);
-    LoadNamesCommand(app);
-    LoadNamesCommand(app);
-    EXPECT_EQ(ui.requestTitles, std::vector<std::string>(3, "Load Names File"));
-    EXPECT_EQ(ui.openRequests, (std::vector<std::string>{home.Path() + "/Mapwanderer/Data/Name Search",
-                                                         home.Path() + "/Mapwanderer/Data/Name Search",
-                                                         data.Path()}));
-    EXPECT_EQ(NameSearchCaption(app), "places.names");
-}
-
 TEST_F(NameSearch, FilterRunsOnTheWorkerAndTogglesBack) {
     NameQuery q = MakeNameQuery(app, "E", "PPL", false, false);
     EXPECT_FALSE(ToggleNameFilter(app, q));
@@ -136,23 +89,6 @@ TEST_F(NameSearch, FilterRunsOnTheWorkerAndTogglesBack) {
     Finish();
     ClearNameFilter(app);  // a changed input
     EXPECT_EQ(NameSearchRowCount(app), 3u);
-}
-
-TEST_F(NameSearch, StoppedFilterSaysSoInTheCaption) {
-    mwtest::DbfTable s;
-    s.fields = mwtest::GazetteerFields(8);
-    for (int i = 0; i < 300000; ++i) s.records.push_back({"X"});
-    data.Write("big.names", s.Bytes());
-    ASSERT_TRUE(LoadNamesDatabase(app, data.File("big.names")));
-    ASSERT_TRUE(ToggleNameFilter(app, MakeNameQuery(app, "NOWHERE", "All Codes", false, false)));
-    StopNameFilter(app);
-    Finish();
-    // Stopped, unless the worker had already reached the end.
-    if (app.names.stopped)
-        EXPECT_EQ(NameSearchCaption(app), "(Stopped Filter) big.names");
-    else
-        EXPECT_EQ(NameSearchCaption(app), "(Filtered) big.names");
-    EXPECT_EQ(NameSearchRowCount(app), 0u);
 }
 
 TEST_F(NameSearch, MapBorderIsConvertedToTheNamesDatum) {
@@ -237,12 +173,6 @@ TEST_F(NameSearch, ButtonsActOnThePlaceInTheMapDatum) {
     EXPECT_NEAR(app.navigation.target->lat, lat, 1e-9);
     EXPECT_TRUE(app.state.navigationActive);
     EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(NameSearch, FindListsTheCoveringMaps) {
-    ASSERT_TRUE(LoadNamesDatabase(app, WritePlaces()));
-    NameSearchFindMaps(app, 0);
-    EXPECT_EQ(ui.mapsFound.size(), 1u);
 }
 
 }  // namespace

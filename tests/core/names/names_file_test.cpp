@@ -189,16 +189,6 @@ TEST(NamesFile, FieldTextsAreTrimmedAndMissingRolesEmpty) {
     EXPECT_EQ(r.lon, "");
 }
 
-TEST(NamesFile, ReaderCachesTheLastRecord) {
-    mwtest::TempDir dir;
-    NameRecordReader reader(OpenBytes(dir, ThreePlaces().Bytes()));
-    EXPECT_EQ(reader.Read(1).name, "Beta town");
-    EXPECT_EQ(reader.Read(1).code, "MT");
-    EXPECT_EQ(reader.Reads(), 1u);
-    EXPECT_EQ(reader.Read(0).lat, "51.5");
-    EXPECT_EQ(reader.Reads(), 2u);
-}
-
 TEST(NamesFile, UpperNameFoldsAsciiAndUtf8LatinLetters) {
     struct Case {
         const char* in;

@@ -44,31 +44,9 @@ protected:
 };
 
 Waypoint EveryFieldSet() {
-    Waypoint w;
-    w.name = "Summit Cairn";
-    w.lat = 54.4541234;
-    w.lon = -3.2118765;
-    w.date = 38123.25;
-    w.symbol = 17;
-    w.field7 = 3;
-    w.field8 = 4;
-    w.textColour = 255;      // red
-    w.backColour = 0x00FFFF;  // yellow
-    w.description = "Top of the fell";
-    w.field12 = 12;
-    w.field13 = 13;
-    w.proximityDistance = 250;
-    w.altitude = 978;
-    w.field16 = 16;
-    w.field17 = 17;
-    w.field18 = 18;
-    w.popupPosition = 5;
-    w.popupSeconds = 30;
-    w.field21 = 21;
-    w.attachment = "notes.txt";
-    w.proximityImage = "cairn.bmp";
-    w.proximitySound = "bell.wav";
-    return w;
+    return ParseWaypointLine(
+        "-1,Summit Cairn,54.4541234,-3.2118765,38123.25,17,3,4,255,65535,Top of the fell,12,13,250,"
+        "978,16,17,18,5,30,21,notes.txt,cairn.bmp,bell.wav");
 }
 
 }  // namespace
@@ -149,20 +127,6 @@ TEST(WaypointLine, ShortAndDamagedLinesTakeTheFallbacks) {
         EXPECT_TRUE(w.description.empty());
         EXPECT_TRUE(w.proximitySound.empty());
     }
-}
-
-TEST(WaypointLine, NamesAreCutToFifteenBytesWithoutSplittingACharacter) {
-    struct Case {
-        std::string line, name;
-    };
-    const Case cases[] = {
-        {"-1,ABCDEFGHIJKLMNOPQRSTUVWXYZ,1,1", "ABCDEFGHIJKLMNO"},
-        // "é" is two bytes in UTF-8; the 15th byte is its first half.
-        {"-1,ABCDEFGHIJKLMN\xC3\xA9XYZ,1,1", "ABCDEFGHIJKLMN"},
-        // Latin-1 text is cut at 15 bytes.
-        {"-1,ABCDEFGHIJKLMN\xE9XYZ,1,1", "ABCDEFGHIJKLMN\xE9"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ParseWaypointLine(c.line).name, c.name) << c.line;
 }
 
 TEST_F(WaypointFiles, ReadingKeepsSlotOrderLimitsAndConvertsFromTheFileDatum) {

@@ -1,5 +1,5 @@
-// The waypoint layer as canvas calls: symbol, label, colours, black and
-// white, highlight, proximity zones at two zooms, and the culling edges.
+// The waypoint layer as canvas calls: symbol, label, colours, proximity
+// zones, and the culling edges.
 #include <gtest/gtest.h>
 
 #include "support/text.h"
@@ -66,10 +66,6 @@ TEST(WaypointLayer, SwitchesDecideWhatIsDrawn) {
     WaypointStyle names = Plain();
     WaypointStyle noNames = Plain();
     noNames.names = false;
-    WaypointStyle bw = Plain();
-    bw.blackWhite = true;
-    WaypointStyle lit = Plain();
-    lit.highlight = true;
     WaypointStyle zone = Plain();
     zone.proximity = true;
     WaypointStyle hidden = Plain();
@@ -80,24 +76,12 @@ TEST(WaypointLayer, SwitchesDecideWhatIsDrawn) {
     const Case cases[] = {
         {"names", names, 1, Join({kSymbol, {kLabel}})},
         {"no names", noNames, 1, kSymbol},
-        {"black and white", bw, 1,
-         {"brush #ffffff", "pen #000000 1", "ellipse 244,334 257,347", "line 244,340 256,340",
-          "line 250,334 250,346", "text 259,335 h11 w400 #000000 on #ffffff \" Cairn \""}},
-        {"highlight", lit, 1,
-         Join({kSymbol, {"brush hollow", "pen #000000 2", "ellipse 233,323 268,358"}, {kLabel}})},
         // 100 m at 2 m a pixel: radius 50; e = 35.36.
         {"zone", zone, 1,
          Join({{"pen #0000ff 1", "brush hollow", "line 201,340 250,290", "line 301,340 250,390",
                 "line 286,304 214,375", "ellipse 201,291 300,390"},
                kSymbol,
                {kLabel}})},
-        // Zoomed out by 2 the zone is 25 pixels and the waypoint sits at
-        // (245, 330).
-        {"zone at half size", zone, 2,
-         {"pen #0000ff 1", "brush hollow", "line 221,330 245,305", "line 271,330 245,355",
-          "line 263,312 227,347", "ellipse 221,306 270,355", "brush #ffff00", "pen #000000 1",
-          "ellipse 239,324 252,337", "line 239,330 251,330", "line 245,324 245,336",
-          "text 254,325 h11 w400 #ff0000 on #ffff00 \" Cairn \""}},
         {"zone without a map scale", noScale, 1, Join({kSymbol, {kLabel}})},
         {"hidden", hidden, 1, {}},
     };
