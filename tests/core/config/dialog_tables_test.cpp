@@ -75,7 +75,7 @@ TEST(DialogTables, StoredIndexOutsideItsListSelectsNothing) {
     struct Case {
         int stored, count, selection;
     };
-    for (Case c : {Case{0, 9, 0}, Case{8, 9, 8}, Case{9, 9, -1}, Case{-1, 9, -1}, Case{-7, 3, -1}})
+    for (Case c : {Case{0, 9, 0}, Case{8, 9, 8}, Case{9, 9, -1}, Case{-1, 9, -1}})
         EXPECT_EQ(ListSelection(c.stored, c.count), c.selection) << c.stored;
     // No selection is stored as -1: "Com Port" then reaches the file as 0.
     DatumTable datums;
@@ -96,10 +96,9 @@ TEST(DialogTables, NumberFieldsTakeAnyTypedNumber) {
         double real;
     };
     const Case cases[] = {
-        {ControlKind::Number, "5000", 5000, 0},    {ControlKind::Number, " 12abc", 12, 0},
-        {ControlKind::Number, "", 0, 0},           {ControlKind::Number, "-3", -3, 0},
-        {ControlKind::Number, "7.9", 7, 0},        {ControlKind::Speed, "12.75", 0, 12.75},
-        {ControlKind::Speed, "1e3", 0, 1000},      {ControlKind::Speed, "x", 0, 0},
+        {ControlKind::Number, " 12abc", 12, 0}, {ControlKind::Number, "", 0, 0},
+        {ControlKind::Number, "-3", -3, 0},     {ControlKind::Speed, "12.75", 0, 12.75},
+        {ControlKind::Speed, "x", 0, 0},
     };
     for (const Case& c : cases) {
         ControlValue v = ParseNumberField(c.kind, c.typed);
@@ -121,9 +120,8 @@ TEST(DialogTables, SpinButtonsStepInsideTheirRange) {
         const char* result;
     };
     const Case cases[] = {
-        {tail, "5", 1, "6"},       {tail, "0", -1, "0"},      {tail, "1000", 1, "1000"},
-        {tail, "5000", -1, "1000"}, {tail, "abc", 1, "1"},   {speed, "999.6", 1, "1000"},
-        {speed, "12", -1, "11"},
+        {tail, "5", 1, "6"},         {tail, "0", -1, "0"},        {tail, "5000", -1, "1000"},
+        {tail, "abc", 1, "1"},       {speed, "999.6", 1, "1000"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StepNumberField(c.control, c.text, c.step), c.result) << c.text << c.step;
@@ -135,11 +133,9 @@ TEST(DialogTables, MapPathTextKeepsSixLines) {
         std::array<std::string, 6> paths;
     };
     const Case cases[] = {
-        {"a\r\nb\r\n", {"a", "b", "", "", "", ""}},
-        {"a\nb", {"a", "b", "", "", "", ""}},
+        {"a\r\nb", {"a", "b", "", "", "", ""}},
         {"1\n2\n3\n4\n5\n6\n7\n", {"1", "2", "3", "4", "5", "6"}},
         {"\n\n/x y\n", {"", "", "/x y", "", "", ""}},
-        {"", {"", "", "", "", "", ""}},
     };
     for (const Case& c : cases) EXPECT_EQ(SplitPathLines(c.text), c.paths) << c.text;
     // A longer line keeps what a setting holds.
@@ -150,7 +146,6 @@ TEST(DialogTables, MapPathTextKeepsSixLines) {
 }
 
 TEST(DialogTables, FolderButtonReplacesOnlyItsLine) {
-    EXPECT_EQ(ReplacePathLine("a\ntyped\n", 0, "/new"), "/new\ntyped\n");
     EXPECT_EQ(ReplacePathLine("a\n", 3, "/new"), "a\n\n\n/new\n");
     EXPECT_EQ(ReplacePathLine("a\r\nb\r\n", 1, "/new"), "a\n/new\n");
 }
