@@ -1,16 +1,10 @@
 // The main window's client area around the map: where the status line, the
-// map and the panels go, what the status line says while the moving map
-// follows a fix, and how big the window opens.
+// map and the panels go, and how big the window opens.
 #include <gtest/gtest.h>
 
 #include "app/app.h"
-#include "app/moving_map.h"
 #include "app/panels.h"
 #include "app/window_placement.h"
-#include "testlib/fake_ui.h"
-#include "testlib/map_file_writer.h"
-#include "testlib/temp_dir.h"
-#include "app/map_commands.h"
 
 using namespace mw;
 
@@ -49,27 +43,6 @@ TEST(AroundMap, StatusLineOnTopMapBelowPanelsBesideOrUnder) {
     }
 }
 
-// A fix shown as the moving map shows it: the status line gives the GPS
-// position, not the view centre, with the fix text.
-TEST(AroundMap, StatusLineFollowsTheShownFix) {
-    mwtest::TempDir home, maps;
-    mwtest::WriteSheetMap(maps.Path(), "sheet.map", 50, 0);
-    home.Write("Mapwanderer1.ini", "Position Format,Deg.Min\r\nNMEA Datum,WGS 84\r\n");
-    mwtest::FakeUi ui;
-    App app;
-    app.ports.ui = &ui;
-    ASSERT_TRUE(StartApplication(app, home.Path(), "/home/u", 480, 640));
-    ASSERT_TRUE(LoadMapFile(app, maps.File("sheet.map")));
-    const std::string centre = StatusLineInputsFrom(app).positionText;
-    ShowFix(app, 50.1, 0.75, 90);
-    app.gps.fix.fixQuality = 2;
-    app.gps.fix.satellitesInUse = 9;
-    StatusLineInputs in = StatusLineInputsFrom(app);
-    EXPECT_EQ(in.positionText, "50 06.000'  0 45.000'");
-    EXPECT_NE(in.positionText, centre);
-    EXPECT_EQ(StatusFixText(in), "D-9");
-}
-
 TEST(WindowPlacement, HandheldScreensAreFilledOthersGetTheRememberedSize) {
     struct Case {
         const char* what;
@@ -79,14 +52,12 @@ TEST(WindowPlacement, HandheldScreensAreFilledOthersGetTheRememberedSize) {
     };
     const Case cases[] = {
         {"800 x 600", {800, 600}, {800, 570}, WindowSize{700, 500}, {true, 0, 0}},
-        {"240 x 320", {240, 320}, {240, 320}, std::nullopt, {true, 0, 0}},
         {"1024 x 600, default too high", {1024, 600}, {1024, 570}, std::nullopt, {true, 0, 0}},
         {"1024 x 600 remembered", {1024, 600}, {1024, 570}, WindowSize{900, 500}, {false, 900, 500}},
         {"desktop default", {1920, 1080}, {1920, 1050}, std::nullopt, {false, 480, 640}},
         {"remembered on a larger screen", {1280, 800}, {1280, 770}, WindowSize{1900, 1000},
          {false, 1280, 770}},
         {"801 x 700 is no handheld", {801, 700}, {801, 700}, std::nullopt, {false, 480, 640}},
-        {"tiny free area", {1024, 768}, {1024, 100}, WindowSize{480, 640}, {false, 480, 240}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StartWindowPlacement(c.screen, c.available, c.remembered), c.expected) << c.what;

@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
+#include "app/open_file.h"
 #include "map/recent_maps.h"
 #include "track/track_file.h"
 #include "testlib/fake_ui.h"
@@ -42,24 +43,45 @@ protected:
     App app;
 };
 
-TEST_F(MapCommands, StartUpLoadsTheLastMapWhenAsked) {
-    std::string path = WriteMap("one", "last.map", 5);
-    home.Write("LastMap.ini", "Last Map," + path + "\r\nEnd End End\r\n");
+TEST_F(MapCommands, StartUpLoadsTheLastMapAndTheTrackLogOnlyWhenAskedAndWhole) {
+    const std::string path = WriteMap("one", "last.map", 5);
     home.Write("mapwanderer2.ini", "a,0\nb,0\nc,1\nd,0\ne,1\nView Scale,1\n");
-    Start();
-    EXPECT_TRUE(app.map.mapLoaded);
-    EXPECT_EQ(app.view.viewScale, 1);
-
-    // Its image gone, the last map does not load: no image on screen, so the
-    // scale window stays off.
-    std::filesystem::remove(maps.File("one/test.mwf2"));
-    App second;
-    mwtest::FakeUi other;
-    second.ports.ui = &other;
-    ASSERT_TRUE(StartApplication(second, home.Path(), user.Path(), 480, 640));
-    EXPECT_FALSE(second.map.mapLoaded);
-    EXPECT_EQ(second.view.viewScale, 0);
-    EXPECT_EQ(other.messages, std::vector<std::string>{"Image File not Found: test"});
+    TrackStore log;
+    AddTrackPoint(log, 50.2, 10.2, 1);
+    AddTrackPoint(log, 50.3, 10.3, 0);
+    ASSERT_TRUE(SaveTrackFile(log, user.File("ceTrack.plt"), app.datums, kDatumWgs84, nullptr));
+    const struct {
+        const char* what;
+        int loadLastMap;
+        std::string lastMap;
+        bool imageGone, loaded;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"asked", 1, path, false, true, {}},
+        {"not asked", 0, path, false, false, {}},
+        {"map gone: quietly", 1, "/no/such.map", false, false, {}},
+        // No image on screen: the scale window stays off and the track log
+        // stays where it is.
+        {"image gone", 1, path, true, false, {"Image File not Found: test"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.imageGone) std::filesystem::remove(maps.File("one/test.mwf2"));
+        AppSettings settings;
+        settings.loadLastMap = c.loadLastMap;
+        settings.dataPath = user.Path();
+        settings.loadDefaultTrack = true;
+        ASSERT_TRUE(WriteConfiguration(home.Path(), app.datums, settings));
+        home.Write("LastMap.ini", "Last Map," + c.lastMap + "\r\nEnd End End\r\n");
+        App started;
+        mwtest::FakeUi seen;
+        started.ports.ui = &seen;
+        ASSERT_TRUE(StartApplication(started, home.Path(), user.Path(), 480, 640));
+        EXPECT_EQ(started.map.mapLoaded, c.loaded);
+        EXPECT_EQ(started.view.viewScale, c.loaded ? 1 : 0);
+        EXPECT_EQ(started.track.PointCount(), c.loaded ? 2 : 0);
+        EXPECT_EQ(seen.messages, c.messages);
+    }
 }
 
 TEST_F(MapCommands, AFailedLoadLeavesTheMapViewAndFilesAsTheyWere) {
@@ -101,47 +123,6 @@ TEST_F(MapCommands, AFailedLoadLeavesTheMapViewAndFilesAsTheyWere) {
     }
 }
 
-TEST_F(MapCommands, StartUpLoadsTheTrackLogOntoAShownMapWhenAsked) {
-    std::string path = WriteMap("one", "last.map", 5);
-    home.Write("LastMap.ini", "Last Map," + path + "\r\nEnd End End\r\n");
-    TrackStore log;
-    AddTrackPoint(log, 50.2, 10.2, 1);
-    AddTrackPoint(log, 50.3, 10.3, 0);
-    ASSERT_TRUE(SaveTrackFile(log, user.File("ceTrack.plt"), app.datums, kDatumWgs84, nullptr));
-    AppSettings settings;
-    settings.dataPath = user.Path();
-    settings.loadDefaultTrack = true;
-    ASSERT_TRUE(WriteConfiguration(home.Path(), app.datums, settings));
-    Start();
-    EXPECT_EQ(app.track.PointCount(), 2);
-
-    // Without a map on screen the log stays where it is.
-    std::filesystem::remove(home.File("LastMap.ini"));
-    App second;
-    second.ports.ui = &ui;
-    ASSERT_TRUE(StartApplication(second, home.Path(), user.Path(), 480, 640));
-    EXPECT_EQ(second.track.PointCount(), 0);
-}
-
-TEST_F(MapCommands, StartUpWithoutTheLastMap) {
-    std::string path = WriteMap("one", "last.map", 5);
-    home.Write("LastMap.ini", "Last Map," + path + "\r\nEnd End End\r\n");
-    AppSettings off;
-    off.loadLastMap = 0;
-    ASSERT_TRUE(WriteConfiguration(home.Path(), app.datums, off));
-    Start();
-    EXPECT_FALSE(app.map.mapLoaded);
-    // A last map that is gone starts the program without a map, quietly.
-    App second;
-    mwtest::FakeUi quiet;
-    second.ports.ui = &quiet;
-    std::filesystem::remove(home.File("Mapwanderer1.ini"));
-    home.Write("LastMap.ini", "Last Map,/no/such.map\r\nEnd End End\r\n");
-    ASSERT_TRUE(StartApplication(second, home.Path(), user.Path(), 480, 640));
-    EXPECT_FALSE(second.map.mapLoaded);
-    EXPECT_TRUE(quiet.messages.empty());
-}
-
 TEST_F(MapCommands, AnUnsupportedProjectionIsSaidOncePerLoad) {
     Start();
     mwtest::CalibrationFileText calib = mwtest::CoverageMap(50, 10, 51, 11, 5);
@@ -155,9 +136,6 @@ TEST_F(MapCommands, AnUnsupportedProjectionIsSaidOncePerLoad) {
         ASSERT_TRUE(LoadMapFile(app, maps.File("one/odd.map")));
         EXPECT_EQ(ui.messages, std::vector<std::string>{"Map Projection not Supported"}) << load;
     }
-    ui.messages.clear();
-    ASSERT_TRUE(LoadMapFile(app, WriteMap("one", "plain.map", 5)));
-    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(MapCommands, OpenMapFileAndTheRecentMaps) {
@@ -189,12 +167,9 @@ TEST_F(MapCommands, FindMapsAtCursor) {
     std::string second = WriteMap("two", "same.map", 1);
     WriteMap("two", "elsewhere.map", 1);
     ASSERT_TRUE(LoadMapFile(app, loaded));
-    // As while the GPS places the view: the centre keeps no degrees.
+    // As while the GPS places the view: the centre keeps no degrees, and
+    // the GPS position stands in.
     app.mapView.centre.reset();
-    ui.messages.clear();
-    EXPECT_TRUE(ExecuteCommand(app, kCmdFindMapsAtCursor));
-    EXPECT_TRUE(ui.mapsFound.empty());
-    // The GPS position stands in while the view centre is unset.
     app.state.lastGpsLat = 50.5;
     app.state.lastGpsLon = 10.5;
     ui.mapsFoundPicks = {3};  // the second "same.map"
@@ -220,6 +195,44 @@ TEST_F(MapCommands, AutomaticSelectionLoadsTheMostDetailedMap) {
     EXPECT_FALSE(SelectMapForPosition(app, fine, 2, 50.5, 10.5, kDatumWgs84));
     EXPECT_FALSE(SelectMapForPosition(app, fine, kUnknownScale, 60, 10.5, kDatumWgs84));
     EXPECT_EQ(app.map.mapFilePath, fine);
+}
+
+TEST(FileExtension, LowerCaseWithoutTheDot) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/maps/ALPS.MAP", "map"}, {"/a.b/noext", ""}, {"/maps/.hidden", ""},
+        {"x.tar.gz", "gz"},        {"ends.with.dot.", ""},
+    };
+    for (const auto& [path, ext] : cases) EXPECT_EQ(FileExtension(path), ext) << path;
+}
+
+// Files handed to the program from outside open by their kind.
+TEST_F(MapCommands, OpenFileByKindLoadsMapsImagesAndTracks) {
+    Start();
+    maps.Write("walk.plt",
+               "Mapwanderer CE Track Point File Version 2.0\r\nWGS 84\r\nAltitude is in Feet\r\n"
+               "Reserved 3\r\n0,2,255,Track,0,0,2,0\r\n3\r\n"
+               "50.5,10.5,1,   -777\r\n50.6,10.6,0,   -777\r\n50.7,10.7,0,   -777\r\n");
+    const std::string track = maps.File("walk.plt");
+    EXPECT_EQ(OpenFileByKind(app, track), OpenFileResult::Failed);  // no map yet
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kNeedMapText});
+
+    // A map image loads the calibration file beside it.
+    const std::string map = WriteMap("one", "scan.map", 5);
+    std::filesystem::copy_file(maps.File("one/test.mwf2"), maps.File("one/scan.mwf2"));
+    EXPECT_EQ(OpenFileByKind(app, maps.File("one/scan.mwf2")), OpenFileResult::Opened);
+    EXPECT_EQ(app.map.mapFilePath, map);
+    maps.Write("one/lonely.mwf2", "no map beside it");
+    EXPECT_EQ(OpenFileByKind(app, maps.File("one/lonely.mwf2")), OpenFileResult::Failed);
+    EXPECT_EQ(ui.messages.back(), kNoMapForImageText);
+    EXPECT_EQ(app.map.mapFilePath, map);
+
+    EXPECT_EQ(OpenFileByKind(app, track), OpenFileResult::Opened);
+    EXPECT_EQ(app.track.PointCount(), 3);
+    EXPECT_EQ(OpenFileByKind(app, maps.File("gone.plt")), OpenFileResult::Failed);
+    EXPECT_EQ(ui.messages.back(), kTrackNotOpenedText);
+    maps.Write("notes.txt", "hello");
+    EXPECT_EQ(OpenFileByKind(app, maps.File("notes.txt")), OpenFileResult::UnknownKind);
+    EXPECT_NE(ui.messages.back().find("notes.txt"), std::string::npos);
 }
 
 }  // namespace

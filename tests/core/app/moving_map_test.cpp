@@ -1,17 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cmath>
-#include <thread>
-
 #include "app/app.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
 #include "app/moving_map.h"
-#include "core/gps/gps_test_util.h"
-#include "core/gps/pty_util.h"
-#include "platform/system_clock.h"
-#include "platform/system_serial_port.h"
 #include "support/text.h"
 #include "testlib/fake_ui.h"
 #include "testlib/map_file_writer.h"
@@ -83,22 +75,6 @@ TEST_F(MovingMap, AFixMovesTheMapEveryNmeaUpdateAndRecordsTheWay) {
     EXPECT_NEAR(ParseReal(GetField(lines[6], 2, "")), 0.5, 1e-6);
 }
 
-TEST_F(MovingMap, LeavingTheMapLoadsTheNeighbourAndOffAllMapsSearchesBackOff) {
-    GpsOn();
-    Fix(50.25, 0.9, 1000);
-    Fix(50.25, 1.1, 2000);  // on the eastern map only
-    EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));
-    Fix(50.25, 1.1, 3000);  // the next fix draws on the new map
-    EXPECT_EQ(app.mapView.centreX, 100);
-
-    // Off every map the search backs off; back on the map it ends.
-    Fix(10, 10, 10000);
-    EXPECT_EQ(app.gps.timing.offMapInterval, 15);
-    EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));
-    Fix(50.25, 1.5, 120000);
-    EXPECT_EQ(app.gps.timing.offMapInterval, 0);
-}
-
 TEST_F(MovingMap, TheFixThatChangesTheMapIsRecordedWithoutABreak) {
     GpsOn();
     Fix(50.25, 0.998, 1000);
@@ -111,6 +87,8 @@ TEST_F(MovingMap, TheFixThatChangesTheMapIsRecordedWithoutABreak) {
     EXPECT_EQ(GetField(lines[7], 3, ""), "0");  // the map change starts no segment
     EXPECT_NEAR(ParseReal(GetField(lines[7], 2, "")), 1.001, 1e-6);
     EXPECT_NEAR(app.state.lastGpsLon, 1.001, 1e-9);
+    Fix(50.25, 1.1, 3000);  // the next fix draws on the new map
+    EXPECT_EQ(app.mapView.centreX, 100);
 }
 
 TEST_F(MovingMap, AFixArrivingWhileAMapLoadsIsDropped) {
@@ -150,54 +128,6 @@ TEST_F(MovingMap, ReplayDrivesTheMapToTheEndOfTheFileAndStops) {
     EXPECT_FALSE(app.mapView.following);  // the end of the file switched the GPS off
     EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));  // it followed the track east
     EXPECT_FALSE(FileExists(TrackLogPath(data.Path())));  // a replay writes no log
-}
-
-TEST_F(MovingMap, AReceiverOnAPseudoTerminalFeedsTheTrackLog) {
-    gpstest::Pty pty;
-    GpsPortTable table = DefaultGpsPortTable();
-    table[0] = GpsPortEntry{pty.SlavePath(), "", kGpsdDefaultPort};
-    SystemSerialPort port(table);
-    SystemClock systemClock;
-    app.ports.serial = &port;
-    app.ports.clock = &systemClock;
-    app.settings.comPort = 0;
-    app.settings.nmeaUpdate = 1;
-    ExecuteCommand(app, kCmdMovingMap);
-    ASSERT_TRUE(app.mapView.following) << (ui.errors.empty() ? "" : ui.errors[0]);
-
-    // A walk east along 50°15' N at 200 m a fix, one sentence at a time; each
-    // is taken from the mailboxes before the next is sent.
-    const int fixes = 12;
-    for (int i = 0; i < fixes; ++i) {
-        double minutes = 30.0 + i * 0.168;  // 0.168' of longitude is about 200 m here
-        std::string body =
-            Format("GPRMC,1015%02d,A,5015.000,N,000%06.3f,E,000.0,090.0,060626,,", i, minutes);
-        ASSERT_TRUE(pty.Write(gpstest::WithChecksum(body) + "\r\n"));
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (app.gps.fixesProcessed < i + 1 && std::chrono::steady_clock::now() < until) {
-            DrainGpsResults(app);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        ASSERT_EQ(app.gps.fixesProcessed, i + 1) << "fix " << i << " did not arrive";
-    }
-    ExecuteCommand(app, kCmdMovingMap);
-    EXPECT_FALSE(app.mapView.following);
-
-    auto lines = LogLines();
-    ASSERT_EQ(lines.size(), 6u + fixes);  // every 200 m step passes the 100 m setting
-    for (int i = 0; i < fixes; ++i) {
-        const std::string& l = lines[6 + i];
-        EXPECT_NEAR(ParseReal(GetField(l, 1, "")), 50.25, 1e-7) << l;
-        EXPECT_NEAR(ParseReal(GetField(l, 2, "")), 0.5 + i * 0.0028, 1e-7) << l;
-        EXPECT_EQ(GetField(l, 7, ""), Format("1015%02d", i)) << l;
-    }
-}
-
-TEST_F(MovingMap, AHeadlessRunSwitchesOnWithoutAPortAndOffAsUsual) {
-    ASSERT_TRUE(StartMovingMapWithoutPort(app));
-    EXPECT_FALSE(StartMovingMapWithoutPort(app));  // already on
-    ToggleMovingMap(app, true);
-    EXPECT_FALSE(app.mapView.following);
 }
 
 TEST_F(MovingMap, ATrackLogThatCannotBeWrittenIsSaidOnceInTheStatusLine) {

@@ -15,10 +15,7 @@
 #include <random>
 #include <thread>
 
-#include "config/settings.h"
-#include "gpx/gpx_transfer.h"
 #include "image/mwf2_writer.h"
-#include "map/recent_maps.h"
 #include "testlib/image_fixtures.h"
 #include "testlib/temp_dir.h"
 #include "track/track_file.h"
@@ -51,19 +48,6 @@ TrackStore Track(int points) {
     TrackStore track;
     for (int k = 0; k < points; ++k) AddTrackPoint(track, 50 + k * 1e-4, 8 + k * 1e-4, 0);
     return track;
-}
-
-WaypointStore Waypoints(int count) {
-    WaypointStore store;
-    for (int k = 0; k < count; ++k) {
-        Waypoint w;
-        w.name = "WP" + std::to_string(k);
-        w.lat = 48 + k * 1e-3;
-        w.lon = 11;
-        store.Put(k, std::move(w));
-        ++store.waypointCount;
-    }
-    return store;
 }
 
 // Runs `work` in a child and kills it at a random moment up to `maxUs` after
@@ -106,11 +90,12 @@ TEST(SaveKill, EveryWholeFileSaveLeavesTheOldFileOrTheNew) {
     RamTempFolders ram;
     std::mt19937 random(20);
     static const TrackStore tracks[] = {Track(20), Track(999)};
-    static const WaypointStore stores[] = {Waypoints(5), Waypoints(400)};
     static const Mwf2Image images[] = {mwtest::MakeTiledImage(64, 64, {100}),
                                        mwtest::MakeTiledImage(256, 192, {100, 50})};
     // save(folder, version) writes version 0 or 1 of the file; reads (where
-    // given) is the program's reader of it.
+    // given) is the program's reader of it. Every whole-file save goes through
+    // the same temporary-file writer: a text file and the large streamed image
+    // stand for them.
     const struct {
         const char* file;
         std::function<bool(Path, int)> save;
@@ -121,44 +106,6 @@ TEST(SaveKill, EveryWholeFileSaveLeavesTheOldFileOrTheNew) {
              TrackStore t;
              return LoadTrackFile(t, p, D(), kDatumWgs84, nullptr);
          }},
-        {"w.wpt",
-         [](Path f, int v) {
-             return SaveWaypointFile(stores[v], f, D(), kDatumWgs84, nullptr).has_value();
-         },
-         [](Path p) {
-             WaypointStore s;
-             return ReadWaypointFile(s, p, D(), kDatumWgs84, nullptr);
-         }},
-        {"e.gpx",
-         [](Path f, int v) {
-             return ExportGpxFile(f, stores[v], RouteStore{}, tracks[v], D(), kDatumWgs84);
-         },
-         [](Path p) {
-             WaypointStore w;
-             RouteStore r;
-             TrackStore t;
-             return ImportGpxFile(p, w, r, t, D(), kDatumWgs84).waypoints >= 5;
-         }},
-        {kMainConfigFile,
-         [](Path f, int v) {
-             AppSettings s;
-             s.dataPath = std::string(v ? 3000 : 5, 'p');
-             return WriteConfiguration(f.substr(0, f.rfind('/')), D(), s);
-         },
-         nullptr},
-        {kViewConfigFile,
-         [](Path f, int v) {
-             ViewSettings view;
-             view.viewTrack = view.viewToolbar = v;
-             return SaveViewSettings(f.substr(0, f.rfind('/')), view, nullptr);
-         },
-         nullptr},
-        {kRecentMapsFile,  // two maps whose order alternates
-         [](Path f, int v) {
-             std::vector<std::string> list;
-             return AddRecentMap(f.substr(0, f.rfind('/')), std::string(v ? 900 : 5, 'm'), list);
-         },
-         nullptr},
         {"m.mwf2", [](Path f, int v) { return WriteMwf2File(f, images[v], nullptr); }, nullptr},
     };
     for (const auto& kind : kinds) {
@@ -195,7 +142,16 @@ TEST(SaveKill, EveryWholeFileSaveLeavesTheOldFileOrTheNew) {
 TEST(SaveKill, LogsKeepEveryRecordWrittenAndNoHalfRecord) {
     RamTempFolders ram;
     std::mt19937 random(21);
-    static const WaypointStore one = Waypoints(1);
+    static const WaypointStore one = [] {
+        WaypointStore store;
+        Waypoint w;
+        w.name = "WP0";
+        w.lat = 48;
+        w.lon = 11;
+        store.Put(0, w);
+        ++store.waypointCount;
+        return store;
+    }();
     const struct {
         const char* name;
         std::function<bool(Path, int k)> append;

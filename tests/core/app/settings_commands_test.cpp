@@ -88,27 +88,23 @@ TEST_F(SettingsCommands, KeepAliveRestsWhileSystemIsOpenThenFollowsNoShutdown) {
     EXPECT_TRUE(ui.keepAliveRanWhileOpen);
 }
 
-TEST_F(SettingsCommands, ConfirmWritesTheDialogsKeysAndReadsBack) {
+TEST_F(SettingsCommands, ConfirmWritesTheFileOrKeepsWhatItSays) {
     home.Write(kMainConfigFile, "Position Format,UTM\r\n");
     BeginSettingsDialog(app);
     EXPECT_EQ(app.settings.positionFormat, 2);
     AppSettings values = app.settings;
-    values.speedUnit = 2;  // a Units key
-    values.trackWidth = 9;  // not a Units key: not taken
+    values.speedUnit = 2;
     EXPECT_TRUE(ConfirmSettingsDialog(app, kDialogUnits, values));
     EXPECT_EQ(app.settings.speedUnit, 2);
-    EXPECT_EQ(app.settings.trackWidth, 2);
     std::string file = home.Read(kMainConfigFile);
     EXPECT_NE(file.find("\r\nSpeed Unit,2\r\n"), std::string::npos);
     EXPECT_NE(file.find("Position Format,UTM\r\n"), std::string::npos);
-}
 
-TEST_F(SettingsCommands, AFileThatCannotBeWrittenKeepsTheOldValues) {
-    // A folder that does not exist cannot take the file.
+    // A folder that does not exist cannot take the file: the values are
+    // read back from what the file says.
     app.state.programFolder = home.Path() + "/missing/deeper";
-    AppSettings values = app.settings;
-    values.speedUnit = 2;
+    values.speedUnit = 1;
     EXPECT_FALSE(ConfirmSettingsDialog(app, kDialogUnits, values));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Save ini File"});
-    EXPECT_EQ(app.settings.speedUnit, 0);  // read back: what the file (none) says
+    EXPECT_EQ(app.settings.speedUnit, 0);
 }
