@@ -19,16 +19,9 @@ using namespace mw;
 
 namespace {
 
-std::string WriteMap(const QTemporaryDir& dir, const QString& name) {
-    mwtest::CalibrationFileText calib = mwtest::CoverageMap(50, 10, 51, 11, 5.0);
-    calib.title = "Map " + name.toStdString();
-    calib.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
-    QFile f(dir.filePath(name));
-    f.open(QIODevice::WriteOnly);
-    std::string text = calib.Text();
-    f.write(text.data(), static_cast<qint64>(text.size()));
-    mwtest::WriteMapImage(dir.path().toStdString(), calib);
-    return dir.filePath(name).toStdString();
+std::string WriteMap(const QTemporaryDir& dir, const std::string& name) {
+    mwtest::WriteSheetMap(dir.path().toStdString(), name, 50, 0);
+    return dir.filePath(QString::fromStdString(name)).toStdString();
 }
 
 QStringList ActionTexts(QMenu* menu) {
