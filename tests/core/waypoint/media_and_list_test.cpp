@@ -21,7 +21,6 @@ TEST(FindMediaFile, FoldersAreTriedInOrderAndOnlyTheTestIgnoresCase) {
     data.Write("Flag.BMP", "d");
     data.Write("both.txt", "d");
     home.Write("both.txt", "h");
-    home.Write("home.jpg", "h");
     data.Write("data.wav", "d");
     std::filesystem::create_directories(data.File("folder.wav"));
 
@@ -33,12 +32,9 @@ TEST(FindMediaFile, FoldersAreTriedInOrderAndOnlyTheTestIgnoresCase) {
         {"Flag.BMP", home.File("PSymbols/Flag.BMP")},
         {"flag.bmp", ""},  // the test ignores case, the file system does not
         {"both.txt", data.File("both.txt")},
-        {"home.jpg", home.File("home.jpg")},
         {"data.wav", data.File("data.wav")},  // not in "Sound Files": the data folder
         {".wav", ""},                         // ".wav" only counts after the first character
         {"folder.wav", ""},                   // a folder is no file
-        {"", ""},
-        {"missing.wav", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FindMediaFile(c.name, home.Path() + "/", data.Path()), c.expected) << c.name;
