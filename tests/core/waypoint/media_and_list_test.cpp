@@ -3,8 +3,6 @@
 
 #include <filesystem>
 
-#include "geo/datum_convert.h"
-#include "map/position_store.h"
 #include "testlib/temp_dir.h"
 #include "waypoint/media_file.h"
 #include "waypoint/waypoint_list.h"
@@ -69,19 +67,4 @@ TEST(WaypointList, RowsSkipEmptyPositionsAndOnlyMarkedRowsAreFreed) {
     EXPECT_NE(store.At(3), nullptr);
     // Freeing keeps the slots of the others and the count.
     EXPECT_EQ(store.FindFreeSlot(), 0);
-}
-
-TEST(WaypointStore, WaypointsMoveWithANewMapDatumExceptThoseAtNoPosition) {
-    DatumTable datums;
-    const int osgb = FindDatumByName(datums, "Ord Srvy Grt Britn");
-    WaypointStore store;
-    store.Put(0, Waypoint{"Placed", 52, -1});
-    store.Put(3, Waypoint{"Nowhere", 0, 0});
-    ConvertStoredPositions(datums, kDatumWgs84, osgb, {&store});
-    double lat = 52, lon = -1;
-    ConvertDatum(datums, kDatumWgs84, osgb, lat, lon);
-    EXPECT_EQ(store.At(0)->lat, lat);
-    EXPECT_EQ(store.At(0)->lon, lon);
-    EXPECT_NE(store.At(0)->lon, -1);
-    EXPECT_TRUE(store.At(3)->AtNoPosition());
 }
