@@ -1,5 +1,6 @@
 // "GPS1:" end to end: a pseudo-terminal receiver read by a private gpsd, and
-// the program reading gpsd's raw NMEA watch. Skipped where gpsd is missing.
+// the program reading gpsd's raw NMEA watch, through a restart of gpsd.
+// Skipped where gpsd is missing.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -7,16 +8,17 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 
+#include <memory>
 #include <thread>
 
 #include "gps/gps_session.h"
-#include "gps/mailbox.h"
 #include "gps_test_util.h"
 #include "platform/system_clock.h"
 #include "platform/system_serial_port.h"
 #include "pty_util.h"
 
 using namespace mw;
+using Said = std::vector<std::string>;
 
 namespace {
 
@@ -27,11 +29,17 @@ std::string FindGpsd() {
     return {};
 }
 
-int FreeTcpPort() {
-    int s = socket(AF_INET, SOCK_STREAM, 0);
+sockaddr_in Loopback(int port) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    return a;
+}
+
+int FreeTcpPort() {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = Loopback(0);
     socklen_t len = sizeof a;
     int port = 0;
     if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
@@ -41,19 +49,20 @@ int FreeTcpPort() {
     return port;
 }
 
-bool Accepts(int port) {
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    close(s);
-    return ok;
+bool Listening(int port) {
+    for (int i = 0; i < 100; ++i) {
+        int s = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a = Loopback(port);
+        const bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+        close(s);
+        if (ok) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
 }
 
 // A gpsd in the foreground on its own port, reading one device and never
-// writing to it; stopped with the test.
+// writing to it; stopped with the object.
 class GpsdProcess {
 public:
     GpsdProcess(const std::string& binary, int port, const std::string& device) {
@@ -81,48 +90,58 @@ private:
 
 }  // namespace
 
-TEST(Gpsd, RawNmeaWatchThroughGps1) {
+TEST(Gpsd, RawNmeaWatchThroughGps1SurvivesAGpsdRestart) {
     const std::string gpsd = FindGpsd();
     if (gpsd.empty()) GTEST_SKIP() << "gpsd is not installed (scripts/install-deps.sh installs it)";
 
     gpstest::Pty receiver;
     const int port = FreeTcpPort();
     ASSERT_GT(port, 0);
-    GpsdProcess daemon(gpsd, port, receiver.SlavePath());
-    bool up = false;
-    for (int i = 0; i < 100 && !(up = Accepts(port)); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ASSERT_TRUE(up) << "gpsd did not start listening";
+    auto daemon = std::make_unique<GpsdProcess>(gpsd, port, receiver.SlavePath());
+    ASSERT_TRUE(Listening(port)) << "gpsd did not start listening";
 
     GpsPortTable table = DefaultGpsPortTable();
-    table[8] = GpsPortEntry{"", "127.0.0.1", port};
-    table[9] = table[8];
+    table[9] = GpsPortEntry{"", "127.0.0.1", port};
     SystemSerialPort serial(table);
     SystemClock clock;
-    GpsMailboxes box;
-    GpsSession session(serial, clock, box);
+    gpstest::RecordingSink sink;
+    GpsSession session(serial, clock, sink);
     GpsOpenRequest request;
     request.portIndex = 9;
     request.config = NmeaConfig{kSourceRmc, true, 0};
+    request.reopenMs = 100;
+    request.silenceMs = 60000;
     GpsFix fix;
     session.monitor.Open();
     ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
     EXPECT_FALSE(WriteGpsByte(session, 'x')) << "gpsd passes nothing to the receiver";
 
     // gpsd needs a few sentences to recognise the receiver; keep sending.
-    const std::string rmc =
-        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n";
-    std::optional<GpsPositionResult> got;
-    for (int i = 0; i < 80 && !got; ++i) {
-        receiver.Write(rmc);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        got = box.TakePosition();
-    }
-    ASSERT_TRUE(got) << "no position came through gpsd";
-    EXPECT_DOUBLE_EQ(got->position.lat, 48 + 7.038 / 60);
-    EXPECT_DOUBLE_EQ(got->position.lon, 11 + 31.0 / 60);
-    EXPECT_EQ(got->position.time, "123519");
+    auto feedUntilPosition = [&] {
+        const std::size_t before = sink.Locked([&] { return sink.positions.size(); });
+        for (int i = 0; i < 100; ++i) {
+            receiver.Write(
+                "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n");
+            if (sink.WaitFor([&] { return sink.positions.size() > before; }, 0.05)) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(feedUntilPosition()) << "no position came through gpsd";
+    sink.Locked([&] {
+        EXPECT_DOUBLE_EQ(sink.positions[0].position.lat, 48 + 7.038 / 60);
+        EXPECT_DOUBLE_EQ(sink.positions[0].position.lon, 11 + 31.0 / 60);
+        EXPECT_EQ(sink.positions[0].position.time, "123519");
+        return 0;
+    });
+
+    daemon.reset();  // gpsd stops; the receiver stays plugged in
+    ASSERT_TRUE(sink.WaitFor([&] { return sink.statuses == Said{"NC "}; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a few refused re-opens
+    daemon = std::make_unique<GpsdProcess>(gpsd, port, receiver.SlavePath());
+    EXPECT_TRUE(sink.WaitFor([&] { return sink.statuses == Said{"NC ", "ON "}; }, 5.0));
+    EXPECT_TRUE(feedUntilPosition()) << "no position after gpsd came back";
     CloseGpsPort(session, fix);
+
     // gpsd's JSON reports never reach the parsers or the monitor.
     auto shown = session.monitor.Snapshot();
     ASSERT_FALSE(shown.lines.empty());

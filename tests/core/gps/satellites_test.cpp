@@ -20,28 +20,38 @@ std::vector<int> Prns(const std::vector<Satellite>& table) {
 }  // namespace
 
 TEST(SatelliteTables, AMultiConstellationLogKeepsEveryTable) {
-    // One second of a receiver tracking GPS, GLONASS and Galileo, as sent.
+    // One second of a receiver tracking GPS, GLONASS, Galileo and BeiDou, as sent.
     const auto stored = SatellitesOutcome::Stored, complete = SatellitesOutcome::SetComplete;
     const std::vector<std::pair<std::string, SatellitesOutcome>> log = {
-        {WithChecksum("GPGSV,2,1,06,02,45,120,40,05,10,300,22,12,80,010,45,15,05,200,00"), stored},
-        {WithChecksum("GPGSV,2,2,06,24,30,060,38,29,60,240,41"), complete},
+        {WithChecksum("GPGSV,2,1,07,02,45,120,40,05,10,300,22,12,80,010,45,15,05,200,00"), stored},
+        {WithChecksum("GPGSV,2,2,07,24,30,060,38,29,60,240,41,03,00,000,00"), complete},
         {WithChecksum("GLGSV,1,1,03,67,20,090,33,68,50,180,37,77,,,25"), complete},
         {WithChecksum("GAGSV,1,1,02,05,40,045,36,19,15,315,30"), complete},
+        {WithChecksum("BDGSV,1,1,01,19,60,100,44"), complete},
     };
     GpsFix fix;
     for (const auto& [line, outcome] : log) EXPECT_EQ(ParseSatellitesSentence(line, fix), outcome) << line;
 
-    EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Gps)), (std::vector<int>{2, 5, 12, 15, 24, 29}));
+    EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Gps)), (std::vector<int>{2, 3, 5, 12, 15, 24, 29}));
     EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Glonass)), (std::vector<int>{67, 68, 77}));
-    EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Galileo)), (std::vector<int>{5, 19}));
-    EXPECT_EQ(fix.satellites.lastComplete, Constellation::Galileo);
-    EXPECT_EQ(fix.satellites.completedSets, 3u);
+    EXPECT_EQ(fix.satellites.lastComplete, Constellation::Beidou);
+    EXPECT_EQ(fix.satellites.completedSets, 4u);
     // GLONASS 77 is heard without an orbit: a bar, no spot in the sky plot.
     EXPECT_EQ(*fix.satellites.Find(Constellation::Glonass, 77), (Satellite{77, 0, 0, 25, false}));
     // Galileo 5 and GPS 5 are different satellites.
     EXPECT_EQ(fix.satellites.Find(Constellation::Galileo, 5)->snr, 36);
     EXPECT_EQ(fix.satellites.Find(Constellation::Gps, 5)->snr, 22);
+    // The view lists the visible ones (not GPS 3) in table order with their letter.
+    std::vector<std::string> labels;
+    for (const VisibleSatellite& v : VisibleSatellites(fix.satellites))
+        labels.push_back(SatelliteLabel(v.constellation, v.satellite.prn));
+    EXPECT_EQ(labels, (std::vector<std::string>{"G2", "G5", "G12", "G15", "G24", "G29", "R67",
+                                                "R68", "R77", "E5", "E19", "C19"}));
 
+    // The next GPS set replaces the GPS table alone.
+    EXPECT_EQ(ParseSatellitesSentence(WithChecksum("GPGSV,1,1,01,07,80,045,51"), fix), complete);
+    EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Gps)), std::vector<int>{7});
+    EXPECT_EQ(Prns(fix.satellites.Of(Constellation::Glonass)), (std::vector<int>{67, 68, 77}));
 }
 
 TEST(SatelliteTables, SentenceCases) {
@@ -58,7 +68,6 @@ TEST(SatelliteTables, SentenceCases) {
         // NMEA 4.10: a signal id follows the last block and is no satellite.
         {"GAGSV,1,1,02,05,40,045,36,19,15,315,30,7", complete, Galileo, {{5, 40, 45, 36}, {19, 15, 315, 30}}},
         // BeiDou under either talker shares one table.
-        {"BDGSV,1,1,01,19,60,100,44", complete, Beidou, {{19, 60, 100, 44}}},
         {"GBGSV,1,1,01,20,61,101,45", complete, Beidou, {{20, 61, 101, 45}}},
         // PRN 0, 256 and an empty PRN are skipped; 255 is kept.
         {"GPGSV,1,1,04,00,10,100,20,256,20,200,30,,30,300,40,255,40,040,50", complete, Gps, {{255, 40, 40, 50}}},
@@ -75,23 +84,13 @@ TEST(SatelliteTables, SentenceCases) {
         EXPECT_EQ(fix.satellites.Of(c.table), c.expected) << c.body;
     }
 
-    // Other talkers change nothing.
-    for (const char* body : {"PSGSV,1,1,01,07,80,045,51", "GXGSV,1,1,01,07,80,045,51"}) {
+    // Other talkers, and a missing or malformed checksum, change nothing.
+    for (const std::string& line :
+         {WithChecksum("PSGSV,1,1,01,07,80,045,51"), WithChecksum("GXGSV,1,1,01,07,80,045,51"),
+          std::string("$GPGSV,1,1,01,08,80,045,51"), std::string("$GPGSV,1,1,01,08,80,045,51*4"),
+          std::string("$GPGSV,1,1,01,08,80,045,51*4AB")}) {
         GpsFix fix;
-        EXPECT_EQ(ParseSatellitesSentence(WithChecksum(body), fix), SatellitesOutcome::Ignored);
-        EXPECT_EQ(fix.satellites, SatelliteTables{}) << body;
+        EXPECT_EQ(ParseSatellitesSentence(line, fix), SatellitesOutcome::Ignored) << line;
+        EXPECT_EQ(fix.satellites, SatelliteTables{}) << line;
     }
-}
-
-TEST(SatelliteTables, VisibleSatellitesInTableOrderWithLabels) {
-    SatelliteTables t;
-    StoreSatellite(t.Of(Constellation::Galileo), {5, 40, 45, 36});
-    StoreSatellite(t.Of(Constellation::Gps), {12, 80, 10, 45});
-    StoreSatellite(t.Of(Constellation::Gps), {3, 0, 0, 0});  // listed but not visible
-    StoreSatellite(t.Of(Constellation::Glonass), {67, 20, 90, 33});
-    StoreSatellite(t.Of(Constellation::Beidou), {19, 60, 100, 44});
-    std::vector<std::string> labels;
-    for (const VisibleSatellite& v : VisibleSatellites(t))
-        labels.push_back(SatelliteLabel(v.constellation, v.satellite.prn));
-    EXPECT_EQ(labels, (std::vector<std::string>{"G12", "R67", "E5", "C19"}));
 }

@@ -1,9 +1,7 @@
-// The name search as the dialog drives it through the application: loading,
-// the last file, filtering on the worker, captions, and the buttons.
+// The name search as the dialog drives it through the application: the map
+// border and the buttons on the map's datum (loading and filtering through
+// the dialog are the dialog's tests).
 #include <gtest/gtest.h>
-
-#include <chrono>
-#include <thread>
 
 #include "app/app.h"
 #include "app/commands.h"
@@ -34,62 +32,10 @@ protected:
         data.Write(name, s.Bytes());
         return data.File(name);
     }
-    // Runs the started filter to its end as the dialog's timer would.
-    void Finish() {
-        while (PollNameFilter(app)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
     mwtest::TempDir home, data;
     mwtest::FakeUi ui;
     App app;
 };
-
-TEST_F(NameSearch, LoadRemembersTheFileAndReadsItsTypes) {
-    std::string path = WritePlaces();
-    data.Write("places.types", "DATUM,European 1950\r\nPPL\r\nMT\r\n");
-    EXPECT_EQ(NameSearchCaption(app), "Name Search");
-    ASSERT_TRUE(LoadNamesDatabase(app, path));
-    EXPECT_EQ(NameSearchCaption(app), "places.names");
-    EXPECT_EQ(NameSearchRowCount(app), 3u);
-    EXPECT_EQ(app.names.types.codes, (std::vector<std::string>{"All Codes", "PPL", "MT"}));
-    EXPECT_EQ(app.names.namesDatum, FindDatumByName(app.datums, "European 1950"));
-    EXPECT_EQ(home.Read("LastNamesFile.ini"), "Last Names File," + path + "\r\nEnd End End\r\n");
-
-    // A file without a DATUM line keeps the datum; the dialog's next opening
-    // loads the last file.
-    std::string other = WritePlaces("other.names");
-    ASSERT_TRUE(LoadNamesDatabase(app, other));
-    EXPECT_EQ(app.names.types.codes, std::vector<std::string>{"All Codes"});
-    EXPECT_EQ(app.names.namesDatum, FindDatumByName(app.datums, "European 1950"));
-    CloseNameSearch(app);
-    EXPECT_EQ(NameSearchRowCount(app), 0u);
-    LoadLastNamesFile(app);
-    EXPECT_EQ(NameSearchCaption(app), "other.names");
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(NameSearch, FilterRunsOnTheWorkerAndTogglesBack) {
-    NameQuery q = MakeNameQuery(app, "E", "PPL", false, false);
-    EXPECT_FALSE(ToggleNameFilter(app, q));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"A Names Database has not been Loaded"});
-
-    ASSERT_TRUE(LoadNamesDatabase(app, WritePlaces()));
-    ASSERT_TRUE(ToggleNameFilter(app, q));
-    EXPECT_EQ(NameSearchCaption(app), "(Filtered) places.names");
-    Finish();
-    EXPECT_FALSE(NameFilterRunning(app));
-    EXPECT_EQ(NameSearchRowCount(app), 2u);
-    EXPECT_EQ(NameSearchRecord(app, 1), 2u);
-    EXPECT_EQ(NameSearchCaption(app), "(Filtered) places.names");
-
-    EXPECT_FALSE(ToggleNameFilter(app, q));  // "F" again: the full list
-    EXPECT_EQ(NameSearchRowCount(app), 3u);
-    EXPECT_EQ(NameSearchCaption(app), "places.names");
-
-    ASSERT_TRUE(ToggleNameFilter(app, q));
-    Finish();
-    ClearNameFilter(app);  // a changed input
-    EXPECT_EQ(NameSearchRowCount(app), 3u);
-}
 
 TEST_F(NameSearch, MapBorderIsConvertedToTheNamesDatum) {
     // Places on Tokyo datum; the map's border on WGS 84. The datums differ by
@@ -124,21 +70,18 @@ TEST_F(NameSearch, MapBorderIsConvertedToTheNamesDatum) {
     EXPECT_EQ(FilterNames(app.names.file, MakeNameQuery(app, "", "All Codes", true, true)).size(), 2u);
 }
 
-TEST_F(NameSearch, ButtonsWithoutARowSayNoRecordIsSelected) {
-    ASSERT_TRUE(LoadNamesDatabase(app, WritePlaces()));
-    for (auto button : {NameSearchShowOnMap, NameSearchWaypoint, NameSearchGoTo, NameSearchFindMaps}) {
-        ui.messages.clear();
-        button(app, -1);
-        EXPECT_EQ(ui.messages, std::vector<std::string>{"There is no Record selected"});
-        ui.messages.clear();
-        button(app, 3);  // past the list
-        EXPECT_EQ(ui.messages, std::vector<std::string>{"There is no Record selected"});
-    }
-}
-
 TEST_F(NameSearch, ButtonsActOnThePlaceInTheMapDatum) {
     data.Write("places.types", "DATUM,European 1950\n");
     ASSERT_TRUE(LoadNamesDatabase(app, WritePlaces()));
+    // No row selected, or one past the list: every button says so.
+    for (auto button : {NameSearchShowOnMap, NameSearchWaypoint, NameSearchGoTo, NameSearchFindMaps}) {
+        for (int row : {-1, 3}) {
+            ui.messages.clear();
+            button(app, row);
+            EXPECT_EQ(ui.messages, std::vector<std::string>{"There is no Record selected"}) << row;
+        }
+    }
+    ui.messages.clear();
     app.map.datumIndex = kDatumWgs84;
     double lat = 56.7969, lon = -5.0036;
     ConvertDatum(app.datums, FindDatumByName(app.datums, "European 1950"), kDatumWgs84, lat, lon);

@@ -1,6 +1,6 @@
 // The alarm rules that need no running program: speed limits, where the
-// alarm picture stands, how a sound field reads, display times, which files
-// count as programs, and WAV playing times.
+// alarm picture stands, how a sound field reads, which files count as
+// programs, and the playing times of the shipped sounds.
 #include "nav/alarms.h"
 
 #include <gtest/gtest.h>
@@ -43,45 +43,29 @@ void RunSpeedSteps(const SpeedLimits& limits, const std::vector<SpeedStep>& step
 
 const SpeedLimits kAllOn{5, 50, 100, true, true, true};
 
-TEST(SpeedLimits, DriveAwaySlowDownAndAgain) {
+TEST(SpeedLimits, EachAlarmSoundsOnceWhenPassedAndReArmsOnTheWayBack) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     RunSpeedSteps(kAllOn, {
                               {0, kNone},    // standstill after opening: no minimum alarm
-                              {20, kNone},
                               {60, kSet},    // past the set speed once
                               {70, kNone},   // still above: not again
                               {3, kMin},     // slowed down below the minimum
-                              {2, kNone},
                               {20, kNone},
                               {4, kNone},    // not above 50 in between: no second alarm
-                              {55, kSet},    // set re-armed at 20, minimum re-armed now
-                              {1, kMin},
-                          });
-}
-
-TEST(SpeedLimits, ALimitExactlyReachedNeverSounds) {
-    RunSpeedSteps(kAllOn, {
-                              {50, kNone},   // exactly the set speed
-                              {51, kSet},    // above it: arms the minimum
-                              {5, kNone},    // exactly the minimum
+                              {50, kNone},   // exactly the set speed never sounds
                               {100, kSet},   // exactly the maximum: only the set alarm
                               {100.01, kMax},
                               {100, kNone},  // back at the maximum re-arms it ...
                               {101, kMax},   // ... so passing it again sounds
-                              {50, kNone},   // at the set speed: re-armed, silent
+                              {nan, kNone},  // not a number re-arms nothing ...
+                              {130, kNone},  // ... so no alarm sounds again
+                              {5, kNone},    // exactly the minimum is not below it
+                              {4, kMin},
                               {150, kSetAndMax},
                           });
-}
-
-TEST(SpeedLimits, SwitchedOffLimitsStaySilent) {
     // Only the maximum on: the others never sound, the maximum re-arms below.
     RunSpeedSteps(SpeedLimits{5, 50, 100, false, false, true},
                   {{120, kMax}, {3, kNone}, {120, kMax}});
-}
-
-TEST(SpeedLimits, NotANumberChangesNothing) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    RunSpeedSteps(kAllOn, {{120, kSetAndMax}, {nan, kNone}, {130, kNone}, {3, kMin}, {nan, kNone},
-                           {2, kNone}});
 }
 
 TEST(AlarmPopup, PlacedAroundTheCentreByPosition) {
@@ -93,8 +77,7 @@ TEST(AlarmPopup, PlacedAroundTheCentreByPosition) {
     };
     const Case cases[] = {
         {0, {240 - 41 - 30, 359 - 21 - 30}}, {1, {240 - 20, 359 - 21 - 30}},
-        {3, {240 + 30, 359 - 10}},           {4, {240 + 30, 359 + 30}},
-        {8, {10, 50}},                       {-1, {10, 50}},
+        {4, {240 + 30, 359 + 30}},           {8, {10, 50}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.position);
@@ -111,9 +94,7 @@ TEST(AlarmSoundField, PrefixFoldersAndParameter) {
         {"bell.wav/some text", {"bell.wav", "some text"}},
         {"*\\Storage\\Sounds\\ding.WAV/x", {"ding.WAV", "x"}},
         {"a/b/c", {"a", "b/c"}},      // the first "/" separates
-        {"/x", {"/x", ""}},           // a "/" in first place is part of the name
-        {"*/x", {"/x", ""}},          // ... also after the "*"
-        {"", {"", ""}},
+        {"*/x", {"/x", ""}},          // a "/" in first place is part of the name
         {"*", {"", ""}},
     };
     for (const Case& c : cases) {
@@ -122,22 +103,6 @@ TEST(AlarmSoundField, PrefixFoldersAndParameter) {
     }
     EXPECT_TRUE(IsWaveFileName("/home/u/.config/mapwanderer/Sound Files/Bell.Wav"));
     EXPECT_FALSE(IsWaveFileName("/home/u/notes.txt"));
-}
-
-TEST(AlarmDisplayTime, ClampedToOneSecondUpToAnHour) {
-    const double inf = std::numeric_limits<double>::infinity();
-    struct Case {
-        double seconds;
-        int ms;
-    };
-    const Case cases[] = {
-        {2.5, 2500},      {-5, 1000},       {0.2, 1000},         {1e30, 3600000},
-        {inf, 3600000},   {-inf, 1000},     {std::nan(""), 10000},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.seconds);
-        EXPECT_EQ(AlarmDisplayMs(c.seconds), c.ms);
-    }
 }
 
 TEST(ProgramFiles, OnlyPlainDocumentsAreOpened) {
@@ -150,14 +115,11 @@ TEST(ProgramFiles, OnlyPlainDocumentsAreOpened) {
     };
     const Case cases[] = {
         {"notes.txt", "Turn left at the bridge\n", false, false},
-        {"photo.jpg", "\xff\xd8\xff\xe0", false, false},
         {"notes2.txt", "plain text\n", true, true},        // marked executable
         {"readme.txt", "#!/bin/sh\nrm -rf ~\n", false, true},  // a script by content
         {"tool.dat", std::string("\x7f" "ELF\x02\x01", 6), false, true},
-        {"setup.dat", "MZ\x90\x00", false, true},
         {"launch.desktop", "[Desktop Entry]\nExec=xterm\n", false, true},
         {"run.SH", "echo hi\n", false, true},
-        {"empty.txt", "", false, false},
     };
     for (const Case& c : cases) {
         dir.Write(c.name, c.bytes);
@@ -169,30 +131,6 @@ TEST(ProgramFiles, OnlyPlainDocumentsAreOpened) {
     }
     EXPECT_TRUE(IsProgramFile(dir.File("missing.txt")));
     EXPECT_TRUE(IsProgramFile(dir.Path()));  // a folder is no document
-}
-
-// A PCM WAV header for `dataBytes` of sound, with an optional chunk between
-// the format and the data.
-std::string WavHeader(std::uint32_t byteRate, std::uint32_t dataBytes, bool extraChunk) {
-    auto u32 = [](std::uint32_t v) {
-        return std::string{static_cast<char>(v), static_cast<char>(v >> 8),
-                           static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
-    };
-    std::string fmt = std::string("\x01\x00\x01\x00", 4) + u32(byteRate / 2) + u32(byteRate) +
-                      std::string("\x02\x00\x10\x00", 4);
-    std::string out = "RIFF" + u32(0) + "WAVE" + "fmt " + u32(16) + fmt;
-    if (extraChunk) out += "LIST" + u32(5) + "abcde" + std::string(1, '\0');  // odd: padded
-    return out + "data" + u32(dataBytes);
-}
-
-TEST(WavDuration, FromTheHeader) {
-    EXPECT_EQ(WavDurationMs(WavHeader(32000, 8000, false)), 250);
-    EXPECT_EQ(WavDurationMs(WavHeader(32000, 8000, true)), 250);
-    EXPECT_EQ(WavDurationMs(WavHeader(88200, 88200 * 3, false)), 3000);
-    EXPECT_EQ(WavDurationMs(WavHeader(0, 8000, false)), std::nullopt);
-    EXPECT_EQ(WavDurationMs("RIFX....WAVE"), std::nullopt);
-    EXPECT_EQ(WavDurationMs(WavHeader(32000, 8000, false).substr(0, 30)), std::nullopt);
-    EXPECT_EQ(WavDurationMs(""), std::nullopt);
 }
 
 // The sounds the program ships lie where the alarms look for them once the
@@ -211,6 +149,7 @@ TEST(ShippedSounds, WhereTheAlarmsLookAndShort) {
         ASSERT_TRUE(ms);
         EXPECT_GE(*ms, 200);
         EXPECT_LE(*ms, 1500);
+        EXPECT_EQ(WavDurationMs(bytes->substr(0, 30)), std::nullopt) << "a header cut short";
     }
 }
 

@@ -56,20 +56,6 @@ protected:
 
 }  // namespace
 
-TEST_F(Replay, StartsOnlyWithAnOpenedFileAndThenClearsTheTrack) {
-    EXPECT_FALSE(Command(std::nullopt));
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(Command(dir.File("absent.plt")));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Open Track Sim File"});
-    EXPECT_EQ(ui.openRequests, std::vector<std::string>(2, dir.Path()));
-    EXPECT_EQ(track.PointCount(), 1);
-    Start("");
-    EXPECT_EQ(track.PointCount(), 0);
-    // A file of the header only ends at the first tick.
-    EXPECT_EQ(Tick(), ReplayStepResult::EndOfFile);
-    EXPECT_EQ(ends, 1);
-}
-
 TEST_F(Replay, RunsToTheEndRewindsAndRunsAgain) {
     Start("-27.5,153.0,1\r\n-27.6,153.1\r\n\r\n-27.7,153.2,0");  // no final line end
     const std::vector<std::pair<double, double>> points = {
@@ -89,11 +75,18 @@ TEST_F(Replay, RunsToTheEndRewindsAndRunsAgain) {
     EXPECT_EQ(sink.positions.size(), 10u);
 }
 
-TEST_F(Replay, SwitchedOffItClosesTheFileClearsTheTrackAndIgnoresLateTicks) {
+TEST_F(Replay, StartsOnlyWithAnOpenedFileAndSwitchedOffIgnoresLateTicks) {
+    EXPECT_FALSE(Command(std::nullopt));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(Command(dir.File("absent.plt")));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Open Track Sim File"});
+    EXPECT_EQ(ui.openRequests, std::vector<std::string>(2, dir.Path()));
+    EXPECT_EQ(track.PointCount(), 1);
     Start("10,20\r\n11,21\r\n");
+    EXPECT_EQ(track.PointCount(), 0) << "a replay starts on a cleared track";
     Tick();
     AddTrackPoint(track, 10, 20, 1);
-    EXPECT_FALSE(Command(std::nullopt));
+    EXPECT_FALSE(Command(std::nullopt));  // switched off: the file closes, the track clears
     EXPECT_FALSE(replay.IsOpen());
     EXPECT_EQ(track.PointCount(), 0);
     EXPECT_EQ(ui.repaints, std::vector<WindowId>{WindowId::Map});

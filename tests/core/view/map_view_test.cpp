@@ -72,6 +72,23 @@ TEST_F(MapViewTest, ZoomToClampsAndAnEmptyTableChangesNothing) {
     EXPECT_EQ(view.zoom, 0.5);
 }
 
+TEST_F(MapViewTest, FullMapTakesTheLargestZoomAtWhichBothSidesFitNeverMagnified) {
+    const std::vector<ZoomEntry> levels = {
+        {10, "10 %", 1}, {4, "25 %", 2}, {2, "50 %", 3}, {1, "100 %", 4}, {0.5, "200 %", 5}};
+    // A tall sheet needs the height's zoom (the width alone would allow 25 %);
+    // when nothing fits, the smallest level.
+    for (auto [w, h, windowW, windowH, index] :
+         {std::tuple{1000, 3000, 480, 640, 0}, {1500, 2000, 1920, 1080, 2},
+          {100, 80, 400, 300, 3}, {9000, 9000, 100, 100, 0}}) {
+        map.imageWidth = w;
+        map.imageHeight = h;
+        Resize(view, windowW, windowH, true);
+        FullMap(view, levels, 3, map, datums);
+        EXPECT_EQ(view.zoomIndex, index) << w << "x" << h;
+        EXPECT_EQ(view.centreX, w / 2) << w << "x" << h;
+    }
+}
+
 TEST_F(MapViewTest, EachWayOfCentringSetsPixelDegreesAndPointer) {
     struct Case {
         const char* what;

@@ -135,7 +135,7 @@ TEST(GpsPointer, DrawsEachStyleTurnedAgainstTheMap) {
 
 TEST(Captions, ZoomCaptionText) {
     for (auto [divisor, text] : std::vector<std::pair<double, std::string>>{
-             {0.5, " 200% "}, {20, " 5.0% "}, {3, " 33% "}, {12.5, " 8.0% "}, {0, ""}})
+             {0.5, " 200% "}, {20, " 5.0% "}, {3, " 33% "}, {0, ""}})
         EXPECT_EQ(ZoomCaptionText(divisor), text) << divisor;
 }
 

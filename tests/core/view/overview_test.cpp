@@ -28,7 +28,7 @@ TEST(Overview, GeometryKeepsTheImageShape) {
         EXPECT_EQ(g.ClientWidth(), c.width + 16);
         EXPECT_EQ(g.ClientHeight(), c.height + 16);
     }
-    for (auto [w, h, size] : {std::tuple{0, 100, 95}, {100, 0, 95}, {-5, 100, 95}, {100, 100, 0}})
+    for (auto [w, h, size] : {std::tuple{0, 100, 95}, {-5, 100, 95}, {100, 100, 0}})
         EXPECT_FALSE(ComputeOverviewGeometry(w, h, size).Valid()) << w << "x" << h << " " << size;
 }
 

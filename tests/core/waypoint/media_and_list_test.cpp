@@ -3,8 +3,6 @@
 
 #include <filesystem>
 
-#include "geo/datum_convert.h"
-#include "map/position_store.h"
 #include "testlib/temp_dir.h"
 #include "waypoint/media_file.h"
 #include "waypoint/waypoint_list.h"
@@ -21,7 +19,6 @@ TEST(FindMediaFile, FoldersAreTriedInOrderAndOnlyTheTestIgnoresCase) {
     data.Write("Flag.BMP", "d");
     data.Write("both.txt", "d");
     home.Write("both.txt", "h");
-    home.Write("home.jpg", "h");
     data.Write("data.wav", "d");
     std::filesystem::create_directories(data.File("folder.wav"));
 
@@ -33,12 +30,9 @@ TEST(FindMediaFile, FoldersAreTriedInOrderAndOnlyTheTestIgnoresCase) {
         {"Flag.BMP", home.File("PSymbols/Flag.BMP")},
         {"flag.bmp", ""},  // the test ignores case, the file system does not
         {"both.txt", data.File("both.txt")},
-        {"home.jpg", home.File("home.jpg")},
         {"data.wav", data.File("data.wav")},  // not in "Sound Files": the data folder
         {".wav", ""},                         // ".wav" only counts after the first character
         {"folder.wav", ""},                   // a folder is no file
-        {"", ""},
-        {"missing.wav", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FindMediaFile(c.name, home.Path() + "/", data.Path()), c.expected) << c.name;
@@ -73,19 +67,4 @@ TEST(WaypointList, RowsSkipEmptyPositionsAndOnlyMarkedRowsAreFreed) {
     EXPECT_NE(store.At(3), nullptr);
     // Freeing keeps the slots of the others and the count.
     EXPECT_EQ(store.FindFreeSlot(), 0);
-}
-
-TEST(WaypointStore, WaypointsMoveWithANewMapDatumExceptThoseAtNoPosition) {
-    DatumTable datums;
-    const int osgb = FindDatumByName(datums, "Ord Srvy Grt Britn");
-    WaypointStore store;
-    store.Put(0, Waypoint{"Placed", 52, -1});
-    store.Put(3, Waypoint{"Nowhere", 0, 0});
-    ConvertStoredPositions(datums, kDatumWgs84, osgb, {&store});
-    double lat = 52, lon = -1;
-    ConvertDatum(datums, kDatumWgs84, osgb, lat, lon);
-    EXPECT_EQ(store.At(0)->lat, lat);
-    EXPECT_EQ(store.At(0)->lon, lon);
-    EXPECT_NE(store.At(0)->lon, -1);
-    EXPECT_TRUE(store.At(3)->AtNoPosition());
 }

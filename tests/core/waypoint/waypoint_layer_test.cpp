@@ -120,8 +120,8 @@ TEST(WaypointLayer, ProximityRadiusRoundsAndStaysBounded) {
         int radius;
     };
     const Case cases[] = {
-        {100, 2, 1, 50}, {99, 2, 1, 50}, {97, 2, 1, 49}, {100, 2, 0.5, 100},
-        {100, 0, 1, 0},  {100, 2, 0, 0}, {2000000000, 1e-9, 1, 1 << 24},
+        {99, 2, 1, 50}, {97, 2, 1, 49}, {100, 2, 0.5, 100}, {100, 0, 1, 0},
+        {2000000000, 1e-9, 1, 1 << 24},  // bounded, not an overflowing int
     };
     for (const Case& c : cases)
         EXPECT_EQ(ProximityRadius(c.metres, c.scale, c.zoom), c.radius)
