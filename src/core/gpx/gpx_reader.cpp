@@ -78,6 +78,17 @@ bool ParseIntText(std::string_view text, int& value) {
     return ec == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
+bool ParseDecimalAttribute(const char* text, double& value);
+
+// Whether the attribute or element name `name` is `literal`, a short name:
+// compared byte by byte, with no call.
+template <std::size_t N>
+bool NameIs(const char* name, const char (&literal)[N]) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (name[i] != literal[i]) return false;
+    return true;
+}
+
 class Parser {
 public:
     explicit Parser(GpxSink& sink) : sink_(sink) {
@@ -176,8 +187,10 @@ private:
     // The namespace and local name of an element name as written; false for
     // a prefix nothing declares.
     bool Resolve(const XML_Char* qualified, Ns& ns, int& version, std::string_view& local) const {
-        const std::string_view name(qualified);
-        const std::size_t colon = name.find(':');
+        std::size_t length = 0, colon = std::string_view::npos;
+        for (; qualified[length]; ++length)
+            if (qualified[length] == ':' && colon == std::string_view::npos) colon = length;
+        const std::string_view name(qualified, length);
         if (colon == std::string_view::npos) {
             local = name;
             ns = defaultNs_;
@@ -200,10 +213,10 @@ private:
         bool haveLat = false, haveLon = false;
         for (int i = 0; attrs[i]; i += 2) {
             // Attributes without a prefix carry no namespace.
-            if (std::strcmp(attrs[i], "lat") == 0)
-                haveLat = ParseGpxDecimal(attrs[i + 1], lat) && lat >= -90 && lat <= 90;
-            else if (std::strcmp(attrs[i], "lon") == 0)
-                haveLon = ParseGpxDecimal(attrs[i + 1], lon) && lon >= -180 && lon <= 180;
+            if (NameIs(attrs[i], "lat"))
+                haveLat = ParseDecimalAttribute(attrs[i + 1], lat) && lat >= -90 && lat <= 90;
+            else if (NameIs(attrs[i], "lon"))
+                haveLon = ParseDecimalAttribute(attrs[i + 1], lon) && lon >= -180 && lon <= 180;
         }
         return haveLat && haveLon;
     }
@@ -338,7 +351,7 @@ private:
                 else if (el == El::Desc) waypoint_.description = Blanked(text_);
                 else if (el == El::Ele) {
                     double m;
-                    if (ParseGpxDecimal(text_, m))
+                    if (ParseDecimalAttribute(text_.c_str(), m))
                         waypoint_.altitude = static_cast<float>(m / kMetresPerFoot);
                 } else if (el == El::Sym) {
                     ParseIntText(text_, waypoint_.symbol);
@@ -357,7 +370,7 @@ private:
             case El::Trkpt:
                 if (el == El::Ele) {
                     double m;
-                    if (ParseGpxDecimal(text_, m)) point_.eleMetres = m;
+                    if (ParseDecimalAttribute(text_.c_str(), m)) point_.eleMetres = m;
                 } else if (el == El::Time) {
                     point_.time = ParseIsoTime(text_);
                 }
@@ -480,39 +493,46 @@ GpxReadResult Finish(Parser& parser, bool parsed) {
 namespace {
 
 // Exact powers of ten a double holds.
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // The common case of a coordinate or elevation, "-?digits[.digits]" with at
-// most 15 digits in all, read without from_chars: an integer of up to 15
-// digits and a power of ten up to 1e22 are both exact doubles, so one
-// division rounds exactly as from_chars does. False (nothing decided) for
-// anything else.
-bool ParseShortDecimal(std::string_view text, double& value) {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
+// most 15 digits in all and nothing around it, read without from_chars: an
+// integer of up to 15 digits and a power of ten up to 1e15 are both exact
+// doubles, so one division rounds exactly as from_chars does. `text` ends
+// with a NUL. False (nothing decided) for anything else.
+bool ParseShortDecimal(const char* text, double& value) {
+    const char* p = text;
+    const bool negative = *p == '-';
+    p += negative;
+    const char* const first = p;
     std::uint64_t digits = 0;
-    int count = 0, fraction = 0;
-    bool point = false;
-    for (; p != end; ++p) {
-        const unsigned d = static_cast<unsigned char>(*p) - '0';
-        if (d < 10) {
-            digits = digits * 10 + d;
-            ++count;
-            fraction += point;
-        } else if (*p == '.' && !point) {
-            point = true;
-        } else {
-            return false;
-        }
+    unsigned d;
+    while ((d = static_cast<unsigned char>(*p) - '0') < 10) {
+        digits = digits * 10 + d;
+        ++p;
     }
-    if (count == 0 || count > 15) return false;
+    const std::ptrdiff_t whole = p - first;
+    std::ptrdiff_t fraction = 0;
+    if (*p == '.') {
+        const char* const point = ++p;
+        while ((d = static_cast<unsigned char>(*p) - '0') < 10) {
+            digits = digits * 10 + d;
+            ++p;
+        }
+        fraction = p - point;
+    }
+    // Also false for "", "-", "." and over 15 digits (the sum may have
+    // wrapped then, but it is not used).
+    const std::ptrdiff_t count = whole + fraction;
+    if (*p != '\0' || count == 0 || count > 15) return false;
     const double v = static_cast<double>(digits) / kPowersOfTen[fraction];
     value = negative ? -v : v;
     return true;
+}
+
+bool ParseDecimalAttribute(const char* text, double& value) {
+    return ParseShortDecimal(text, value) || ParseGpxDecimal(text, value);
 }
 
 }  // namespace
@@ -521,7 +541,6 @@ bool ParseGpxDecimal(std::string_view text, double& value) {
     text = TrimView(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty()) return false;
-    if (ParseShortDecimal(text, value)) return true;
     // Only digits, one point and a leading minus: from_chars alone would also
     // take "inf", "nan" and exponents, which xsd:decimal does not allow.
     for (std::size_t i = 0; i < text.size(); ++i) {
