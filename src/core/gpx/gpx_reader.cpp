@@ -16,14 +16,13 @@ namespace mw {
 
 namespace {
 
-// Namespace URI and local name are joined by this character; no URI holds a
-// blank.
-constexpr char kNsSeparator = ' ';
 // Deeper than any GPX document goes; a file nesting further is an attack or
 // garbage, and the parser's stack would grow with it.
 constexpr std::size_t kMaxDepth = 256;
 // Longest text kept of one leaf element; the rest is dropped.
 constexpr std::size_t kMaxLeafText = 4096;
+// Bytes handed to the parser at a time: large enough that the calls cost
+// nothing, small enough to stay in the cache.
 constexpr std::size_t kReadChunk = 1 << 18;
 
 enum class El {
@@ -33,6 +32,31 @@ enum class El {
 };
 
 enum class Ns { Gpx, Mw, Other };
+
+// A namespace declaration in scope: `prefix` (empty for the default
+// namespace) bound on the element at `depth`.
+struct Binding {
+    std::string prefix;
+    Ns ns;
+    int version;  // 10, 11, or 0 for no namespace
+    std::size_t depth;
+};
+
+// What a namespace URI is to us. The empty URI ("xmlns=''") means no
+// namespace, which is taken as GPX.
+Ns NamespaceOf(std::string_view uri, int& version) {
+    version = 0;
+    if (uri.empty()) return Ns::Gpx;
+    if (uri == kGpx11Namespace) {
+        version = 11;
+        return Ns::Gpx;
+    }
+    if (uri == kGpx10Namespace) {
+        version = 10;
+        return Ns::Gpx;
+    }
+    return uri == kMwGpxNamespace ? Ns::Mw : Ns::Other;
+}
 
 struct Frame {
     El el;
@@ -54,13 +78,30 @@ bool ParseIntText(std::string_view text, int& value) {
     return ec == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
+bool ParseDecimalAttribute(const char* text, double& value);
+
+// Whether the attribute or element name `name` is `literal`, a short name:
+// compared byte by byte, with no call.
+template <std::size_t N>
+bool NameIs(const char* name, const char (&literal)[N]) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (name[i] != literal[i]) return false;
+    return true;
+}
+
 class Parser {
 public:
     explicit Parser(GpxSink& sink) : sink_(sink) {
-        parser_ = XML_ParserCreateNS(nullptr, kNsSeparator);
+        // Namespaces are resolved here, not by expat: its namespace mode
+        // joins URI and name into a new string for every element, which
+        // cost more than the rest of the reading. Only the elements we look
+        // at are resolved, against the declarations in scope.
+        parser_ = XML_ParserCreate(nullptr);
         XML_SetUserData(parser_, this);
         XML_SetElementHandler(parser_, &Parser::Start, &Parser::End);
-        XML_SetCharacterDataHandler(parser_, &Parser::Chars);
+        // The text handler is set only inside the elements whose text is
+        // kept (see SetTextWanted): the blanks between the elements of a
+        // track then cost no call.
         // Entity amplification ("billion laughs") is refused by expat itself
         // since 2.4 with its limits on by default; the tests hold it to that.
         stack_.reserve(32);
@@ -108,18 +149,63 @@ private:
         XML_StopParser(parser_, XML_FALSE);
     }
 
-    static Ns Split(const XML_Char* full, std::string_view& local) {
-        std::string_view name(full);
-        const std::size_t sep = name.find(kNsSeparator);
-        if (sep == std::string_view::npos) {
-            local = name;
-            return Ns::Gpx;  // no namespace: taken as GPX
+    // Records the namespace declarations among `attrs` as bound at the
+    // current depth.
+    void Declare(const XML_Char** attrs) {
+        for (int i = 0; attrs[i]; i += 2) {
+            const char* a = attrs[i];
+            if (a[0] != 'x' || std::strncmp(a, "xmlns", 5) != 0 || (a[5] != '\0' && a[5] != ':'))
+                continue;
+            Binding b{a[5] ? std::string(a + 6) : std::string(), Ns::Other, 0, stack_.size()};
+            b.ns = NamespaceOf(attrs[i + 1], b.version);
+            if (b.prefix.empty()) {
+                defaultNs_ = b.ns;
+                defaultVersion_ = b.version;
+            }
+            bindings_.push_back(std::move(b));
         }
-        local = name.substr(sep + 1);
-        const std::string_view uri = name.substr(0, sep);
-        if (uri == kGpx11Namespace || uri == kGpx10Namespace) return Ns::Gpx;
-        if (uri == kMwGpxNamespace) return Ns::Mw;
-        return Ns::Other;
+    }
+
+    // Drops the declarations of the element at `depth`, which has ended.
+    void Undeclare(std::size_t depth) {
+        bool dropped = false;
+        while (!bindings_.empty() && bindings_.back().depth >= depth) {
+            dropped = dropped || bindings_.back().prefix.empty();
+            bindings_.pop_back();
+        }
+        if (!dropped) return;
+        defaultNs_ = Ns::Gpx;
+        defaultVersion_ = 0;
+        for (auto it = bindings_.rbegin(); it != bindings_.rend(); ++it)
+            if (it->prefix.empty()) {
+                defaultNs_ = it->ns;
+                defaultVersion_ = it->version;
+                break;
+            }
+    }
+
+    // The namespace and local name of an element name as written; false for
+    // a prefix nothing declares.
+    bool Resolve(const XML_Char* qualified, Ns& ns, int& version, std::string_view& local) const {
+        std::size_t length = 0, colon = std::string_view::npos;
+        for (; qualified[length]; ++length)
+            if (qualified[length] == ':' && colon == std::string_view::npos) colon = length;
+        const std::string_view name(qualified, length);
+        if (colon == std::string_view::npos) {
+            local = name;
+            ns = defaultNs_;
+            version = defaultVersion_;
+            return true;
+        }
+        local = name.substr(colon + 1);
+        const std::string_view prefix = name.substr(0, colon);
+        for (auto it = bindings_.rbegin(); it != bindings_.rend(); ++it)
+            if (!it->prefix.empty() && it->prefix == prefix) {
+                ns = it->ns;
+                version = it->version;
+                return true;
+            }
+        return false;
     }
 
     // lat and lon of a point element; false when either is missing or bad.
@@ -127,10 +213,10 @@ private:
         bool haveLat = false, haveLon = false;
         for (int i = 0; attrs[i]; i += 2) {
             // Attributes without a prefix carry no namespace.
-            if (std::strcmp(attrs[i], "lat") == 0)
-                haveLat = ParseGpxDecimal(attrs[i + 1], lat) && lat >= -90 && lat <= 90;
-            else if (std::strcmp(attrs[i], "lon") == 0)
-                haveLon = ParseGpxDecimal(attrs[i + 1], lon) && lon >= -180 && lon <= 180;
+            if (NameIs(attrs[i], "lat"))
+                haveLat = ParseDecimalAttribute(attrs[i + 1], lat) && lat >= -90 && lat <= 90;
+            else if (NameIs(attrs[i], "lon"))
+                haveLon = ParseDecimalAttribute(attrs[i + 1], lon) && lon >= -180 && lon <= 180;
         }
         return haveLat && haveLon;
     }
@@ -207,35 +293,51 @@ private:
 
     static void XMLCALL Start(void* data, const XML_Char* name, const XML_Char** attrs) {
         auto& p = *static_cast<Parser*>(data);
+        if (p.stack_.size() >= kMaxDepth) {
+            p.Stop("elements nested too deep");
+            return;
+        }
+        const El parent = p.stack_.empty() ? El::Gpx : p.stack_.back().el;
+        // Nothing inside an element we pass over is looked at, so neither
+        // its names nor its declarations matter.
+        if (parent == El::Other) {
+            p.stack_.push_back({El::Other, parent});
+            p.SetTextWanted(false);
+            return;
+        }
+        p.Declare(attrs);
+        Ns ns;
+        int version;
         std::string_view local;
-        const Ns ns = Split(name, local);
+        if (!p.Resolve(name, ns, version, local)) {
+            p.Stop("unbound prefix in <" + std::string(name) + ">");
+            return;
+        }
         if (p.stack_.empty()) {
             if (ns != Ns::Gpx || local != "gpx") {
                 p.Stop("not a GPX file: the document is <" + std::string(local) + ">");
                 return;
             }
-            const std::string_view full(name);
-            p.result.version = full.rfind(kGpx10Namespace, 0) == 0   ? 10
-                               : full.rfind(kGpx11Namespace, 0) == 0 ? 11
-                                                                     : 0;
+            p.result.version = version;
             p.stack_.push_back({El::Gpx, El::Gpx});
             return;
         }
-        if (p.stack_.size() >= kMaxDepth) {
-            p.Stop("elements nested too deep");
-            return;
-        }
-        const El parent = p.stack_.back().el;
-        const El el = parent == El::Other ? El::Other : p.Classify(parent, ns, local, attrs);
+        const El el = p.Classify(parent, ns, local, attrs);
         p.stack_.push_back({el, parent});
-        p.text_.clear();
+        if (el >= El::Name) p.text_.clear();
+        p.SetTextWanted(el >= El::Name);
     }
 
     static void XMLCALL Chars(void* data, const XML_Char* s, int len) {
         auto& p = *static_cast<Parser*>(data);
-        if (p.stack_.empty() || p.stack_.back().el < El::Name) return;
         const std::size_t room = kMaxLeafText - std::min(kMaxLeafText, p.text_.size());
         p.text_.append(s, std::min(room, static_cast<std::size_t>(len)));
+    }
+
+    void SetTextWanted(bool wanted) {
+        if (wanted == textWanted_) return;
+        textWanted_ = wanted;
+        XML_SetCharacterDataHandler(parser_, wanted ? &Parser::Chars : nullptr);
     }
 
     std::string Blanked(std::string_view text) {
@@ -249,7 +351,7 @@ private:
                 else if (el == El::Desc) waypoint_.description = Blanked(text_);
                 else if (el == El::Ele) {
                     double m;
-                    if (ParseGpxDecimal(text_, m))
+                    if (ParseDecimalAttribute(text_.c_str(), m))
                         waypoint_.altitude = static_cast<float>(m / kMetresPerFoot);
                 } else if (el == El::Sym) {
                     ParseIntText(text_, waypoint_.symbol);
@@ -268,7 +370,7 @@ private:
             case El::Trkpt:
                 if (el == El::Ele) {
                     double m;
-                    if (ParseGpxDecimal(text_, m)) point_.eleMetres = m;
+                    if (ParseDecimalAttribute(text_.c_str(), m)) point_.eleMetres = m;
                 } else if (el == El::Time) {
                     point_.time = ParseIsoTime(text_);
                 }
@@ -312,6 +414,10 @@ private:
         if (p.stack_.empty()) return;
         const Frame f = p.stack_.back();
         p.stack_.pop_back();
+        if (f.el == El::Other && f.parent == El::Other) return;
+        p.Undeclare(p.stack_.size());
+        // Text after a child element, in a leaf that has one, is kept too.
+        p.SetTextWanted(!p.stack_.empty() && p.stack_.back().el >= El::Name);
         switch (f.el) {
             case El::Wpt:
                 if (p.havePosition_) p.sink_.OnWaypoint(std::move(p.waypoint_));
@@ -359,6 +465,10 @@ private:
     GpxSink& sink_;
     XML_Parser parser_;
     std::vector<Frame> stack_;
+    std::vector<Binding> bindings_;
+    Ns defaultNs_ = Ns::Gpx;  // no declaration: no namespace, taken as GPX
+    int defaultVersion_ = 0;
+    bool textWanted_ = false;
     std::string text_;
     std::string field_;
     Waypoint waypoint_;
@@ -376,6 +486,53 @@ GpxReadResult Finish(Parser& parser, bool parsed) {
     GpxReadResult r = std::move(parser.result);
     r.ok = parsed && r.error.empty();
     return r;
+}
+
+}  // namespace
+
+namespace {
+
+// Exact powers of ten a double holds.
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The common case of a coordinate or elevation, "-?digits[.digits]" with at
+// most 15 digits in all and nothing around it, read without from_chars: an
+// integer of up to 15 digits and a power of ten up to 1e15 are both exact
+// doubles, so one division rounds exactly as from_chars does. `text` ends
+// with a NUL. False (nothing decided) for anything else.
+bool ParseShortDecimal(const char* text, double& value) {
+    const char* p = text;
+    const bool negative = *p == '-';
+    p += negative;
+    const char* const first = p;
+    std::uint64_t digits = 0;
+    unsigned d;
+    while ((d = static_cast<unsigned char>(*p) - '0') < 10) {
+        digits = digits * 10 + d;
+        ++p;
+    }
+    const std::ptrdiff_t whole = p - first;
+    std::ptrdiff_t fraction = 0;
+    if (*p == '.') {
+        const char* const point = ++p;
+        while ((d = static_cast<unsigned char>(*p) - '0') < 10) {
+            digits = digits * 10 + d;
+            ++p;
+        }
+        fraction = p - point;
+    }
+    // Also false for "", "-", "." and over 15 digits (the sum may have
+    // wrapped then, but it is not used).
+    const std::ptrdiff_t count = whole + fraction;
+    if (*p != '\0' || count == 0 || count > 15) return false;
+    const double v = static_cast<double>(digits) / kPowersOfTen[fraction];
+    value = negative ? -v : v;
+    return true;
+}
+
+bool ParseDecimalAttribute(const char* text, double& value) {
+    return ParseShortDecimal(text, value) || ParseGpxDecimal(text, value);
 }
 
 }  // namespace

@@ -56,12 +56,22 @@ public:
         routes.push_back(std::move(route));
     }
 
+    // The ring keeps the newest points, as a track file load does. They
+    // stay WGS 84 here and only the ones kept are moved to the map datum
+    // (MoveTrackToMapDatum): a long track would otherwise pay the datum
+    // shift for every point it drops.
     void OnTrackPoint(const GpxTrackPoint& p) override {
         ++report_.trackPoints;
-        double lat = p.lat, lon = p.lon;
-        ConvertDatum(datums_, kDatumWgs84, mapDatum_, lat, lon);
-        // The ring keeps the newest points, as a track file load does.
-        AddTrackPoint(track, lat, lon, p.newSegment ? kTrackNewSegment : kTrackContinue);
+        AddTrackPoint(track, p.lat, p.lon, p.newSegment ? kTrackNewSegment : kTrackContinue);
+    }
+
+    void MoveTrackToMapDatum(TrackStore& to) const {
+        ClearTrack(to);
+        track.ForEachPoint([&](int, const TrackSlot& s) {
+            double lat = s.lat, lon = s.lon;
+            ConvertDatum(datums_, kDatumWgs84, mapDatum_, lat, lon);
+            AddTrackPoint(to, lat, lon, s.flag);
+        });
     }
 
     std::vector<Waypoint> waypoints;
@@ -100,10 +110,7 @@ GpxImportReport ImportGpxFile(const std::string& path, WaypointStore& waypoints,
     if (report.routes > 0) routes.Assign(std::move(sink.routes));
     if (report.trackPoints > 0) {
         report.trackPointsLeftOut = std::max<std::int64_t>(0, report.trackPoints - kTrackMaxPoints);
-        ClearTrack(track);
-        sink.track.ForEachPoint([&](int, const TrackSlot& s) {
-            AddTrackPoint(track, s.lat, s.lon, s.flag);
-        });
+        sink.MoveTrackToMapDatum(track);
     }
     return report;
 }

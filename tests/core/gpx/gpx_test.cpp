@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -169,6 +170,15 @@ TEST(GpxReader, BadInput) {
         {"bad route point skipped",
          Gpx11("<rte><rtept lat=\"x\" lon=\"1\"/><rtept lat=\"1\" lon=\"1\"/></rte>"), true, 1, 0,
          0, ""},
+        {"GPX by a prefix, another default namespace",
+         "<g:gpx xmlns:g=\"http://www.topografix.com/GPX/1/1\" xmlns=\"urn:o\">"
+         "<g:wpt lat=\"1\" lon=\"2\"/><wpt lat=\"3\" lon=\"4\"/></g:gpx>",
+         true, 0, 1, 0, ""},
+        {"a default namespace ends with its element",
+         Gpx11("<trk xmlns=\"urn:o\"><trkseg><trkpt lat=\"1\" lon=\"1\"/></trkseg></trk>"
+               "<trk><trkseg><trkpt lat=\"2\" lon=\"2\"/></trkseg></trk>"),
+         true, 0, 0, 1, ""},
+        {"unbound prefix", Gpx11("<q:wpt lat=\"1\" lon=\"1\"/>"), false, 0, 0, 0, "unbound prefix"},
         {"billion laughs", lol, false, 0, 0, 0, "amplification"},
         {"nested too deep", Gpx11(deep), false, 0, 0, 0, "too deep"},
     };
@@ -189,6 +199,26 @@ TEST(GpxReader, BadInput) {
             if (c.ok && c.waypoints == 1 && std::string(c.what).rfind("unknown", 0) == 0)
                 EXPECT_EQ(seen.waypoints[0].name, "yes");
         }
+    }
+}
+
+// Coordinates are read to the same double as from_chars gives, on both
+// sides of the digit count the reader handles without it.
+TEST(GpxReader, CoordinatesRoundAsFromChars) {
+    const char* const texts[] = {"54.0123457",         "-3.14159265358979",  "0.1",
+                                 "-179.999999999999",  "-179.9999999999999", "1.23456789012345",
+                                 "1.",                 "-.5",                "179.9999999999999999",
+                                 "0.000000000000001", "00000000000000000000.3"};
+    std::string body = "<trk><trkseg>";
+    for (const char* t : texts) body += Format("<trkpt lat=\"0\" lon=\"%s\"/>", t);
+    Collect seen;
+    ASSERT_TRUE(mw::ReadGpxText(Gpx11(body + "</trkseg></trk>"), seen).ok);
+    ASSERT_EQ(seen.points.size(), std::size(texts));
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        const std::string_view t = texts[i];
+        double expected = 0;
+        std::from_chars(t.data(), t.data() + t.size(), expected);
+        EXPECT_EQ(seen.points[i].lon, expected) << t;
     }
 }
 
