@@ -87,7 +87,8 @@ void DrawSpeedBottom(Canvas& c, const SpeedPanelInputs& s, Rect a) {
             const int f = i == 2 && largeAltitude ? std::min(font, kLargeAltitudeFont) : font;
             labelX[i] = std::max(a.left + items[i].labelX, x);
             x = labelX[i] + c.TextWidth(items[i].label, kPanelLabelFont, kNormal) + 3;
-            if (i == 1) x = std::max(x, labelX[i] + c.TextWidth(reference, kSmallFont, kNormal) + 1);
+            if (i == 1)
+                x = std::max(x, labelX[i] + c.TextWidth(reference, kSmallFont, kNormal) + 1);
             valueX[i] = std::max(a.left + items[i].valueX, x);
             x = valueX[i] + WidestOf(c, items[i].value, items[i].sample, f, kBold) + 6;
         }
@@ -121,7 +122,8 @@ int DrawColumnRows(Canvas& c, Rect a, int top, const std::vector<ColumnRow>& row
                    int insideHeight) {
     const int l = a.left, right = a.right - 2;
     int labels = 0;
-    for (const ColumnRow& r : rows) labels = std::max(labels, c.TextWidth(r.label, kPanelLabelFont, kNormal));
+    for (const ColumnRow& r : rows)
+        labels = std::max(labels, c.TextWidth(r.label, kPanelLabelFont, kNormal));
     const int valueX = l + std::max(51, 4 + labels + 6);
     auto unitWidth = [&](const ColumnRow& r) {
         return r.unit.empty() ? 0 : 2 + c.TextWidth(r.unit, kPanelLabelFont, kNormal);
@@ -134,7 +136,8 @@ int DrawColumnRows(Canvas& c, Rect a, int top, const std::vector<ColumnRow>& row
         if (r.value.empty()) return;
         Value(c, x, y, r.value, f);
         if (!r.unit.empty())
-            Label(c, x + c.TextWidth(r.value, f, kBold) + 2, y + (f - kPanelLabelFont) * 3 / 5, r.unit);
+            Label(c, x + c.TextWidth(r.value, f, kBold) + 2, y + (f - kPanelLabelFont) * 3 / 5,
+                  r.unit);
     };
     if (sideBySide) {
         for (const ColumnRow& r : rows) {
@@ -161,10 +164,10 @@ int DrawColumnRows(Canvas& c, Rect a, int top, const std::vector<ColumnRow>& row
 int DrawSpeedRight(Canvas& c, const SpeedPanelInputs& s, Rect a) {
     const std::vector<ColumnRow> rows = {
         {"Speed", SpeedText(s.speed, PanelLayout::Right), "", "000.0", 9, 2},
-        {s.headingMagnetic ? "Heading (M)" : "Heading (T)", HeadingText(s.heading), "", "000.0",
-         33, 26},
-        {"Altitude", AltitudeText(s.altitudeFeet, s.altitudeUnit, PanelLayout::Right), "",
-         "0000.0", 59, 52},
+        {s.headingMagnetic ? "Heading (M)" : "Heading (T)", HeadingText(s.heading), "", "000.0", 33,
+         26},
+        {"Altitude", AltitudeText(s.altitudeFeet, s.altitudeUnit, PanelLayout::Right), "", "0000.0",
+         59, 52},
     };
     const int bottom = DrawColumnRows(c, a, a.top, rows, kValueFont, kRightSpeedPanelHeight);
     c.SetPen(kBlack, 1);
@@ -185,7 +188,7 @@ void DrawNavigationBottom(Canvas& c, const NavigationPanelInputs& n, Rect a, int
             bool value;
             int gap;
         };
-        const Item items[] = {{"To", false, 6},  {n.name, true, 6},    {"Dst", false, 3},
+        const Item items[] = {{"To", false, 6},      {n.name, true, 6},  {"Dst", false, 3},
                               {n.distance, true, 2}, {n.unit, false, 3}, {"Brg", false, 3},
                               {n.bearing, true, 0}};
         auto nameFont = [](int font) { return std::min(font, kNameFontBottom); };
@@ -285,7 +288,8 @@ void DrawInfoPanels(Canvas& canvas, const InfoPanelInputs& in, Rect area, PanelL
     if (layout == PanelLayout::Bottom) {
         if (in.showSpeed) DrawSpeedBottom(canvas, in.speed, area);
         if (in.showNavigation)
-            DrawNavigationBottom(canvas, in.navigation, area, in.showSpeed ? kBottomPanelHeight : 0);
+            DrawNavigationBottom(canvas, in.navigation, area,
+                                 in.showSpeed ? kBottomPanelHeight : 0);
         return;
     }
     canvas.SetPen(kBlack, 1);

@@ -83,11 +83,10 @@ void DrawSatellitesView(Canvas& c, const SatelliteViewInputs& in, int width, int
     DrawSky(c, random);
 
     c.Text({6, 134}, "Sats in Use", kFont, kNormal, kBlack, kTextBackground, false);
-    c.Text({78, 134}, Format(": %02d", in.satellitesInUse), kFont, kNormal, kBlack,
-           kTextBackground, false);
-    c.Text({6, 148}, "HDOP", kFont, kNormal, kBlack, kTextBackground, false);
-    c.Text({78, 148}, Format(": %04.1f", in.hdop), kFont, kNormal, kBlack, kTextBackground,
+    c.Text({78, 134}, Format(": %02d", in.satellitesInUse), kFont, kNormal, kBlack, kTextBackground,
            false);
+    c.Text({6, 148}, "HDOP", kFont, kNormal, kBlack, kTextBackground, false);
+    c.Text({78, 148}, Format(": %04.1f", in.hdop), kFont, kNormal, kBlack, kTextBackground, false);
 
     // The bars first, then the labels: a label's place depends on those
     // placed before it.
@@ -115,7 +114,8 @@ void DrawSatellitesView(Canvas& c, const SatelliteViewInputs& in, int width, int
 
 Rect PlaceSkyLabel(Point at, int width, int height, const std::vector<Rect>& taken) {
     auto boxAt = [&](int cx, int cy) {
-        return Rect{cx - width / 2, cy - height / 2, cx - width / 2 + width, cy - height / 2 + height};
+        return Rect{cx - width / 2, cy - height / 2, cx - width / 2 + width,
+                    cy - height / 2 + height};
     };
     auto free = [&](const Rect& r) {
         if (r.left < 0 || r.top < 0 || r.right > kSkyWidth || r.bottom > kSkyHeight) return false;
@@ -129,8 +129,8 @@ Rect PlaceSkyLabel(Point at, int width, int height, const std::vector<Rect>& tak
     // plot centre first, so a crowded zenith spreads outwards, then the
     // others turning both ways from it.
     const double outward = (at.x == kSkyCentre.x && at.y == kSkyCentre.y)
-                                ? 0
-                                : std::atan2(at.y - kSkyCentre.y, at.x - kSkyCentre.x);
+                               ? 0
+                               : std::atan2(at.y - kSkyCentre.y, at.x - kSkyCentre.x);
     constexpr int kDirections = 16;
     for (int distance = 3; distance <= kSkyWidth / 2; distance += 3) {
         for (int k = 0; k < kDirections; ++k) {

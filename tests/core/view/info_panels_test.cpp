@@ -55,7 +55,7 @@ TEST(SpeedPanel, ValueRoundingAndMissingValues) {
     EXPECT_EQ(SpeedText(9.5, PanelLayout::Right), "9.5");
     EXPECT_EQ(HeadingText(-777), "");
     EXPECT_EQ(HeadingText(359.96), "360.0");
-    EXPECT_EQ(AltitudeText(1000, 0, PanelLayout::Bottom), "305");  // 304.80 m
+    EXPECT_EQ(AltitudeText(1000, 0, PanelLayout::Bottom), "305");    // 304.80 m
     EXPECT_EQ(AltitudeText(-100, 1, PanelLayout::Right), "-100.0");  // below sea level
     EXPECT_EQ(AltitudeText(-777, 0, PanelLayout::Bottom), "");
 }
@@ -109,8 +109,10 @@ TEST(NavigationPanel, BottomRowPlacesEachItemAfterThePrevious) {
 }
 
 TEST(InfoPanels, ExtentAndNothingDrawnWithoutPanels) {
-    for (auto [speed, nav, bottom, right] : {std::tuple{false, false, 0, 0}, {true, false, 25, 128},
-                                             {false, true, 25, 128}, {true, true, 50, 128}}) {
+    for (auto [speed, nav, bottom, right] : {std::tuple{false, false, 0, 0},
+                                             {true, false, 25, 128},
+                                             {false, true, 25, 128},
+                                             {true, true, 50, 128}}) {
         InfoPanelInputs in;
         in.showSpeed = speed;
         in.showNavigation = nav;
@@ -138,14 +140,15 @@ public:
     };
     explicit MeasuringCanvas(double advance) : advance_(advance) {}
     int TextWidth(const std::string& t, int h, int weight) override {
-        return static_cast<int>(std::ceil(static_cast<double>(t.size()) * h * advance_ *
-                                          (weight >= 700 ? 1.1 : 1.0)));
+        return static_cast<int>(
+            std::ceil(static_cast<double>(t.size()) * h * advance_ * (weight >= 700 ? 1.1 : 1.0)));
     }
     int TextHeight(const std::string&, int h, int) override { return (h * 6 + 4) / 5; }
     void Text(Point at, const std::string& text, int h, int weight, Rgb c, Rgb bg,
               bool opaque) override {
         boxes.push_back({{at.x, at.y + h / 5, at.x + TextWidth(text, h, weight), at.y + h},
-                         weight >= 700, text});
+                         weight >= 700,
+                         text});
         RecordingCanvas::Text(at, text, h, weight, c, bg, opaque);
     }
     std::vector<Box> boxes;
