@@ -226,7 +226,6 @@ FileBrowserDialog::FileBrowserDialog(const BrowserMode& mode, const std::string&
     list_->header()->setStretchLastSection(false);
     const int widths[] = {160, 55, 100, 75};
     for (int c = 0; c < 4; ++c) list_->setColumnWidth(c, widths[c]);
-    if (small) list_->setStyleSheet(QString("QTreeView::item { min-height: %1px; }").arg(kFingerSize - 4));
     connect(list_, &QTreeView::clicked, this, [this](const QModelIndex& i) { TapRow(i.row()); });
     connect(list_, &QTreeView::doubleClicked, this,
             [this](const QModelIndex& i) { DoubleTapRow(i.row()); });

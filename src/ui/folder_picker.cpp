@@ -54,7 +54,6 @@ FolderPicker::FolderPicker(const std::string& sharedPath, const std::string& use
     tree_->setIconSize(small ? QSize(24, 22) : QSize(16, 15));
     tree_->setUniformRowHeights(true);
     tree_->setExpandsOnDoubleClick(true);
-    if (small) tree_->setStyleSheet(QString("QTreeView::item { min-height: %1px; }").arg(kFingerSize - 4));
     connect(tree_, &QTreeWidget::itemExpanded, this, &FolderPicker::Expand);
     connect(tree_, &QTreeWidget::itemCollapsed, this, &FolderPicker::Collapse);
     // A double tap on a file does nothing at all: programs are never started

@@ -3,16 +3,41 @@
 // desktop's own look on a large one.
 #pragma once
 
+class QApplication;
 class QDialog;
+class QScreen;
+class QString;
 class QWidget;
 
 namespace mw {
 
-// Smallest height of a control a finger must hit, in logical pixels.
+// Smallest height of a control a finger must hit, in logical pixels, where
+// the screen does not tell its physical size.
 inline constexpr int kFingerSize = 32;
+// What a fingertip needs, whatever the pixels: touch guides ask for 7 to 9.
+inline constexpr double kFingerMillimetres = 8.0;
+
+// The finger size in logical pixels on a screen of `logicalDotsPerInch`
+// device-independent pixels per inch (what Qt reports as the physical
+// density); never below kFingerSize, and kFingerSize for a density no real
+// screen has (an unknown physical size).
+int FingerSizeFor(double logicalDotsPerInch);
+// The finger size on the screen the widget is on (or the primary screen).
+int FingerSize(const QWidget* widget);
 
 // True when the screen the widget is (or will be) on is a handheld's.
 bool IsSmallScreen(const QWidget* widget);
+// Screens driven by fingers: small ones, and dense ones (two or more device
+// pixels a logical pixel: phones and tablets).
+bool WantsFingerSizedControls(const QScreen* screen);
+// The application's style sheet for finger-sized controls: buttons, tool
+// buttons, inputs, menu entries and the rows of every list and tree at
+// least `finger` pixels high; `fontHeight` is the font's line height.
+QString FingerSizedStyleSheet(int finger, int fontHeight);
+// Applies that sheet to the whole application when its primary screen
+// wants it, so every window and dialog gets it without a call of its own.
+void UseFingerSizedControls(QApplication& app);
+
 // Gives `control` a finger-sized height on a small screen.
 void MakeFingerSized(QWidget* control, bool small);
 // On a small screen: the dialog takes the screen's free area.

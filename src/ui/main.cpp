@@ -17,6 +17,7 @@
 #include "platform/system_clock.h"
 #include "platform/system_serial_port.h"
 #include "support/paths.h"
+#include "ui/handheld_layout.h"
 #include "ui/main_window.h"
 #include "ui/qt_sound.h"
 #include "ui/qt_system.h"
@@ -55,6 +56,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Mapwanderer");
     QApplication::setApplicationVersion(mw::ProgramVersion());
     QGuiApplication::setDesktopFileName(kAppId);
+    // Buttons, menus and list rows a finger can hit on handhelds and dense
+    // screens; one sheet for every window and dialog.
+    mw::UseFingerSizedControls(qapp);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

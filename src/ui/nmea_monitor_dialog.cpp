@@ -6,6 +6,7 @@
 
 #include "app/panels.h"
 #include "gps/nmea_monitor.h"
+#include "ui/handheld_layout.h"
 #include "ui/qt_canvas.h"
 
 namespace mw {
@@ -23,6 +24,7 @@ NmeaMonitorDialog::NmeaMonitorDialog(App& app, QWidget* parent) : QDialog(parent
     layout->addWidget(list_, 1);
     layout->addWidget(startStop_);
     resize(460, 300);
+    FitDialogToScreen(this);
     connect(startStop_, &QPushButton::clicked, this, [this] {
         if (NmeaMonitor* m = GpsNmeaMonitor(app_)) m->ToggleRunning();
     });

@@ -20,9 +20,11 @@ QPushButton* ArrowButton(const char* text, const char* name, QWidget* parent) {
     b->setObjectName(name);
     b->setFixedSize(kButtonSize, kButtonSize);
     b->setFocusPolicy(Qt::NoFocus);
+    // Drawn in the frame at this size: the finger-sized minimum of the
+    // application's style sheet must not stretch them out of it.
     const Rgb c = kOverviewFrameColour;
     b->setStyleSheet(QString("QPushButton { background: rgb(%1,%2,%3); border: none; "
-                             "font-weight: bold; padding: 0; }")
+                             "font-weight: bold; padding: 0; min-height: 0; min-width: 0; }")
                          .arg(c.r)
                          .arg(c.g)
                          .arg(c.b));

@@ -8,6 +8,7 @@
 
 #include "app/app.h"
 #include "app/waypoint_commands.h"
+#include "ui/handheld_layout.h"
 #include "ui/qt_canvas.h"
 
 namespace mw {
@@ -80,6 +81,8 @@ WaypointListDialog::WaypointListDialog(App& app, QWidget* parent)
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
     resize(390, 300);
+    // Wider than a 240-pixel screen: there it takes the whole screen.
+    FitDialogToScreen(this);
 }
 
 int WaypointListDialog::Selected() {

@@ -1,6 +1,9 @@
 #include "view/info_panels.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <vector>
 
 #include "support/text.h"
 #include "view/colours.h"
@@ -43,81 +46,192 @@ const char* FixLetter(int quality) {
     }
 }
 
+// Value fonts are tried from the largest down to this one; below it a
+// value is left to overflow rather than become unreadable.
+constexpr int kSmallestValueFont = 11;
+
+// Top of a bold value of `font` pixels whose 24-pixel form stands at `y24`:
+// smaller fonts move down so that the figures keep their baseline.
+int ValueTop(int y24, int font) { return y24 + (kValueFont - font) * 5 / 6; }
+
+// The widest of the texts in the given font: layouts are worked out for a
+// wide sample value as well as the shown one, so that they do not jump
+// while the numbers change.
+int WidestOf(Canvas& c, const std::string& a, const std::string& b, int font, int weight) {
+    return std::max(c.TextWidth(a, font, weight), b.empty() ? 0 : c.TextWidth(b, font, weight));
+}
+
 void DrawSpeedBottom(Canvas& c, const SpeedPanelInputs& s, Rect a) {
-    const int h = a.bottom, x = a.left;
-    Label(c, x + 3, h - 16, "Spd");
-    Label(c, x + 86, h - 16, "Hdg");
-    Label(c, x + 170, h - 16, "Alt");
-    Label(c, x + 86, h - 25, s.headingMagnetic ? "Mag" : "True", kSmallFont);
+    const int h = a.bottom;
+    const bool largeAltitude =
+        s.altitudeFeet != kNotKnown && DisplayedAltitude(s.altitudeFeet, s.altitudeUnit) > 9999;
+    struct Item {
+        const char* label;
+        int labelX, valueX;  // the places in a wide enough strip
+        std::string value, sample;
+    };
+    const Item items[] = {
+        {"Spd", 3, 28, SpeedText(s.speed, PanelLayout::Bottom), "00.00"},
+        {"Hdg", 86, 111, HeadingText(s.heading), "000.0"},
+        {"Alt", 170, 191, AltitudeText(s.altitudeFeet, s.altitudeUnit, PanelLayout::Bottom),
+         largeAltitude ? "00000" : "0000"},
+    };
+    // Each label and value keeps its place unless the one before it reaches
+    // there in the fonts in use; when the row does not fit the strip the
+    // values take a smaller font.
+    const std::string reference = s.headingMagnetic ? "Mag" : "True";
+    int labelX[3], valueX[3], font = kValueFont;
+    for (;; --font) {
+        int x = a.left;
+        for (int i = 0; i < 3; ++i) {
+            const int f = i == 2 && largeAltitude ? std::min(font, kLargeAltitudeFont) : font;
+            labelX[i] = std::max(a.left + items[i].labelX, x);
+            x = labelX[i] + c.TextWidth(items[i].label, kPanelLabelFont, kNormal) + 3;
+            if (i == 1)
+                x = std::max(x, labelX[i] + c.TextWidth(reference, kSmallFont, kNormal) + 1);
+            valueX[i] = std::max(a.left + items[i].valueX, x);
+            x = valueX[i] + WidestOf(c, items[i].value, items[i].sample, f, kBold) + 6;
+        }
+        if (x - 6 <= a.right - 2 || font <= kSmallestValueFont) break;
+    }
+    for (int i = 0; i < 3; ++i) Label(c, labelX[i], h - 16, items[i].label);
+    // The heading's reference stands over its label.
+    Label(c, labelX[1], h - 25, reference, kSmallFont);
     c.SetPen(kBlack, 1);
     c.Line({a.left, h - 25}, {a.right, h - 25});
-    Value(c, x + 28, h - 23, SpeedText(s.speed, PanelLayout::Bottom), kValueFont);
-    if (s.heading != kNotKnown) Value(c, x + 111, h - 23, HeadingText(s.heading), kValueFont);
-    if (s.altitudeFeet != kNotKnown) {
-        std::string alt = AltitudeText(s.altitudeFeet, s.altitudeUnit, PanelLayout::Bottom);
-        // Five digits do not fit beside the heading in the large font.
-        if (DisplayedAltitude(s.altitudeFeet, s.altitudeUnit) > 9999)
-            Value(c, x + 191, h - 18, alt, kLargeAltitudeFont);
-        else
-            Value(c, x + 191, h - 23, alt, kValueFont);
+    for (int i = 0; i < 3; ++i) {
+        if (items[i].value.empty()) continue;
+        // Five altitude digits do not fit beside the heading in the large font.
+        const int f = i == 2 && largeAltitude ? std::min(font, kLargeAltitudeFont) : font;
+        Value(c, valueX[i], ValueTop(h - 23, f), items[i].value, f);
     }
 }
 
-void DrawSpeedRight(Canvas& c, const SpeedPanelInputs& s, Rect a) {
-    const int l = a.left, t = a.top;
-    Label(c, l + 4, t + 9, "Speed");
-    Label(c, l + 4, t + 33, s.headingMagnetic ? "Heading (M)" : "Heading (T)");
-    Label(c, l + 4, t + 59, "Altitude");
-    Value(c, l + 51, t + 2, SpeedText(s.speed, PanelLayout::Right), kValueFont);
-    if (s.heading != kNotKnown) Value(c, l + 51, t + 26, HeadingText(s.heading), kValueFont);
-    if (s.altitudeFeet != kNotKnown)
-        Value(c, l + 51, t + 52, AltitudeText(s.altitudeFeet, s.altitudeUnit, PanelLayout::Right),
-              kValueFont);
+// One line of the right column: a label and its value, with an optional
+// unit after the value; `sample` is a wide value the layout allows for.
+struct ColumnRow {
+    std::string label, value, unit, sample;
+    int labelY, valueY;  // offsets from the panel top when side by side
+};
+
+// Draws the rows of a right-column panel starting at `top` and returns the
+// panel's bottom. Values stand right of the widest label when every row
+// fits the column that way; otherwise each value goes on its own line under
+// its label, in a smaller font where even that line is too narrow.
+int DrawColumnRows(Canvas& c, Rect a, int top, const std::vector<ColumnRow>& rows, int font,
+                   int insideHeight) {
+    const int l = a.left, right = a.right - 2;
+    int labels = 0;
+    for (const ColumnRow& r : rows)
+        labels = std::max(labels, c.TextWidth(r.label, kPanelLabelFont, kNormal));
+    const int valueX = l + std::max(51, 4 + labels + 6);
+    auto unitWidth = [&](const ColumnRow& r) {
+        return r.unit.empty() ? 0 : 2 + c.TextWidth(r.unit, kPanelLabelFont, kNormal);
+    };
+    bool sideBySide = true;
+    for (const ColumnRow& r : rows)
+        if (valueX + WidestOf(c, r.value, r.sample, font, kBold) + unitWidth(r) > right)
+            sideBySide = false;
+    auto value = [&](int x, int y, const ColumnRow& r, int f) {
+        if (r.value.empty()) return;
+        Value(c, x, y, r.value, f);
+        if (!r.unit.empty())
+            Label(c, x + c.TextWidth(r.value, f, kBold) + 2, y + (f - kPanelLabelFont) * 3 / 5,
+                  r.unit);
+    };
+    if (sideBySide) {
+        for (const ColumnRow& r : rows) {
+            Label(c, l + 4, top + r.labelY, r.label);
+            value(valueX, top + r.valueY, r, font);
+        }
+        return top + insideHeight;
+    }
+    int y = top + 3;
+    for (const ColumnRow& r : rows) {
+        Label(c, l + 4, y, r.label);
+        y += c.TextHeight(r.label, kPanelLabelFont, kNormal);
+        const int x = l + 10;
+        int f = font;
+        while (f > kSmallestValueFont &&
+               x + WidestOf(c, r.value, r.sample, f, kBold) + unitWidth(r) > right)
+            --f;
+        value(x, y, r, f);
+        y += c.TextHeight(r.sample.empty() ? r.value : r.sample, f, kBold) + 2;
+    }
+    return y + 1;
+}
+
+int DrawSpeedRight(Canvas& c, const SpeedPanelInputs& s, Rect a) {
+    const std::vector<ColumnRow> rows = {
+        {"Speed", SpeedText(s.speed, PanelLayout::Right), "", "000.0", 9, 2},
+        {s.headingMagnetic ? "Heading (M)" : "Heading (T)", HeadingText(s.heading), "", "000.0", 33,
+         26},
+        {"Altitude", AltitudeText(s.altitudeFeet, s.altitudeUnit, PanelLayout::Right), "", "0000.0",
+         59, 52},
+    };
+    const int bottom = DrawColumnRows(c, a, a.top, rows, kValueFont, kRightSpeedPanelHeight);
     c.SetPen(kBlack, 1);
-    c.Line({l, t + kRightSpeedPanelHeight}, {a.right, t + kRightSpeedPanelHeight});
+    c.Line({a.left, bottom}, {a.right, bottom});
+    return bottom - a.top;
 }
 
 void DrawNavigationBottom(Canvas& c, const NavigationPanelInputs& n, Rect a, int offset) {
     const int base = a.bottom - offset;
-    int x = a.left + 2;
     c.SetPen(kBlack, 1);
     if (!n.navigating) {
-        Label(c, x, base - 21, "Not Navigating");
+        Label(c, a.left + 2, base - 21, "Not Navigating");
     } else {
-        // Each item follows the previous one by its measured width.
-        auto next = [&](const std::string& text, int font, int weight, int y, int gap) {
-            c.Text({x, y}, text, font, weight, kBlack, kWhite, false);
-            x += c.TextWidth(text, font, weight) + gap;
+        // Each item follows the previous one by its measured width; a row too
+        // long for the strip takes smaller value fonts.
+        struct Item {
+            std::string text;
+            bool value;
+            int gap;
         };
-        next("To", kPanelLabelFont, kNormal, base - 16, 6);
-        next(n.name, kNameFontBottom, kBold, base - 19, 6);
-        next("Dst", kPanelLabelFont, kNormal, base - 16, 3);
-        next(n.distance, kValueFont, kBold, base - 23, 2);
-        next(n.unit, kPanelLabelFont, kNormal, base - 16, 3);
-        next("Brg", kPanelLabelFont, kNormal, base - 16, 3);
-        next(n.bearing, kValueFont, kBold, base - 23, 0);
+        const Item items[] = {{"To", false, 6},      {n.name, true, 6},  {"Dst", false, 3},
+                              {n.distance, true, 2}, {n.unit, false, 3}, {"Brg", false, 3},
+                              {n.bearing, true, 0}};
+        auto nameFont = [](int font) { return std::min(font, kNameFontBottom); };
+        int font = kValueFont;
+        for (;; --font) {
+            int x = a.left + 2;
+            for (std::size_t i = 0; i < std::size(items); ++i) {
+                const int f = !items[i].value ? kPanelLabelFont : i == 1 ? nameFont(font) : font;
+                x += c.TextWidth(items[i].text, f, items[i].value ? kBold : kNormal) + items[i].gap;
+            }
+            if (x <= a.right - 2 || font <= kSmallestValueFont) break;
+        }
+        int x = a.left + 2;
+        for (std::size_t i = 0; i < std::size(items); ++i) {
+            const Item& it = items[i];
+            int f = kPanelLabelFont, y = base - 16;
+            if (i == 1) {
+                f = nameFont(font);
+                y = base - 19 + (kNameFontBottom - f) * 5 / 6;
+            } else if (it.value) {
+                f = font;
+                y = ValueTop(base - 23, f);
+            }
+            const int weight = it.value ? kBold : kNormal;
+            c.Text({x, y}, it.text, f, weight, kBlack, kWhite, false);
+            x += c.TextWidth(it.text, f, weight) + it.gap;
+        }
     }
     c.Line({a.left, base - 25}, {a.right, base - 25});
 }
 
 void DrawNavigationRight(Canvas& c, const NavigationPanelInputs& n, Rect a, int offset) {
-    const int l = a.left, t = a.top + offset;
+    const int t = a.top + offset;
     if (!n.navigating) {
-        Label(c, l + 4, t + 4, "Not Navigating");
+        Label(c, a.left + 4, t + 4, "Not Navigating");
         return;
     }
-    auto valueWithUnit = [&](int y, const std::string& value, const std::string& unit) {
-        Value(c, l + 51, y, value, kNavValueFontRight);
-        if (unit.empty()) return;
-        int w = c.TextWidth(value, kNavValueFontRight, kBold);
-        Label(c, l + 51 + w + 2, y + 3, unit);
+    const std::vector<ColumnRow> rows = {
+        {"To", n.name, "", "", 4, 1},
+        {"Dist", n.distance, n.unit, "000.00", 26, 23},
+        {"Bearing", n.bearing, "tr", "000.0", 52, 49},
     };
-    Label(c, l + 4, t + 4, "To");
-    Value(c, l + 51, t + 1, n.name, kNavValueFontRight);
-    Label(c, l + 4, t + 26, "Dist");
-    valueWithUnit(t + 23, n.distance, n.unit);
-    Label(c, l + 4, t + 52, "Bearing");
-    valueWithUnit(t + 49, n.bearing, "tr");
+    DrawColumnRows(c, a, t, rows, kNavValueFontRight, 0);
 }
 
 }  // namespace
@@ -174,14 +288,14 @@ void DrawInfoPanels(Canvas& canvas, const InfoPanelInputs& in, Rect area, PanelL
     if (layout == PanelLayout::Bottom) {
         if (in.showSpeed) DrawSpeedBottom(canvas, in.speed, area);
         if (in.showNavigation)
-            DrawNavigationBottom(canvas, in.navigation, area, in.showSpeed ? kBottomPanelHeight : 0);
+            DrawNavigationBottom(canvas, in.navigation, area,
+                                 in.showSpeed ? kBottomPanelHeight : 0);
         return;
     }
     canvas.SetPen(kBlack, 1);
     canvas.Line({area.left, area.top}, {area.left, area.bottom});
-    if (in.showSpeed) DrawSpeedRight(canvas, in.speed, area);
-    if (in.showNavigation)
-        DrawNavigationRight(canvas, in.navigation, area, in.showSpeed ? kRightSpeedPanelHeight : 0);
+    const int speedHeight = in.showSpeed ? DrawSpeedRight(canvas, in.speed, area) : 0;
+    if (in.showNavigation) DrawNavigationRight(canvas, in.navigation, area, speedHeight);
 }
 
 }  // namespace mw

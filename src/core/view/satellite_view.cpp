@@ -83,23 +83,65 @@ void DrawSatellitesView(Canvas& c, const SatelliteViewInputs& in, int width, int
     DrawSky(c, random);
 
     c.Text({6, 134}, "Sats in Use", kFont, kNormal, kBlack, kTextBackground, false);
-    c.Text({78, 134}, Format(": %02d", in.satellitesInUse), kFont, kNormal, kBlack,
-           kTextBackground, false);
-    c.Text({6, 148}, "HDOP", kFont, kNormal, kBlack, kTextBackground, false);
-    c.Text({78, 148}, Format(": %04.1f", in.hdop), kFont, kNormal, kBlack, kTextBackground,
+    c.Text({78, 134}, Format(": %02d", in.satellitesInUse), kFont, kNormal, kBlack, kTextBackground,
            false);
+    c.Text({6, 148}, "HDOP", kFont, kNormal, kBlack, kTextBackground, false);
+    c.Text({78, 148}, Format(": %04.1f", in.hdop), kFont, kNormal, kBlack, kTextBackground, false);
 
+    // The bars first, then the labels: a label's place depends on those
+    // placed before it.
     for (std::size_t i = 0; i < in.satellites.size(); ++i) {
-        const SkySatellite& s = in.satellites[i];
         const int y = 1 + kBarRowHeight * static_cast<int>(i) - barScroll;
-        if (y + kBarRowHeight > 0 && y < height) DrawBar(c, s, y, width);
+        if (y + kBarRowHeight > 0 && y < height) DrawBar(c, in.satellites[i], y, width);
+    }
+    const int nw = c.TextWidth("N", kFont, kNormal), nh = c.TextHeight("N", kFont, kNormal);
+    std::vector<Rect> taken{{kSkyCentre.x - nw / 2, 9 - nh, kSkyCentre.x - nw / 2 + nw, 9}};
+    for (const SkySatellite& s : in.satellites) {
         if (!s.positionKnown) continue;
         const Point p = SkyPosition(s.elevation, s.azimuth);
         const int w = c.TextWidth(s.label, kLabelFont, kNormal);
         const int h = c.TextHeight(s.label, kLabelFont, kNormal);
-        c.Text({p.x - w / 2, p.y - h / 2}, s.label, kLabelFont, kNormal, kWhite,
-               s.snr != 0 ? kTrackedLabel : kUntrackedLabel, true);
+        const Rect box = PlaceSkyLabel(p, w, h, taken);
+        taken.push_back(box);
+        const Rgb background = s.snr != 0 ? kTrackedLabel : kUntrackedLabel;
+        if (box.left != p.x - w / 2 || box.top != p.y - h / 2) {
+            // Moved off its place: a dot keeps the place visible.
+            c.FillRect({p.x - 1, p.y - 1, p.x + 2, p.y + 2}, background);
+        }
+        c.Text({box.left, box.top}, s.label, kLabelFont, kNormal, kWhite, background, true);
     }
+}
+
+Rect PlaceSkyLabel(Point at, int width, int height, const std::vector<Rect>& taken) {
+    auto boxAt = [&](int cx, int cy) {
+        return Rect{cx - width / 2, cy - height / 2, cx - width / 2 + width,
+                    cy - height / 2 + height};
+    };
+    auto free = [&](const Rect& r) {
+        if (r.left < 0 || r.top < 0 || r.right > kSkyWidth || r.bottom > kSkyHeight) return false;
+        return std::none_of(taken.begin(), taken.end(), [&](const Rect& t) {
+            return r.left < t.right && t.left < r.right && r.top < t.bottom && t.top < r.bottom;
+        });
+    };
+    const Rect centred = boxAt(at.x, at.y);
+    if (free(centred)) return centred;
+    // Nearer places first; at each distance the direction away from the
+    // plot centre first, so a crowded zenith spreads outwards, then the
+    // others turning both ways from it.
+    const double outward = (at.x == kSkyCentre.x && at.y == kSkyCentre.y)
+                               ? 0
+                               : std::atan2(at.y - kSkyCentre.y, at.x - kSkyCentre.x);
+    constexpr int kDirections = 16;
+    for (int distance = 3; distance <= kSkyWidth / 2; distance += 3) {
+        for (int k = 0; k < kDirections; ++k) {
+            const int turn = (k + 1) / 2 * (k % 2 == 0 ? 1 : -1);
+            const double a = outward + turn * 2 * std::numbers::pi / kDirections;
+            const Rect r = boxAt(at.x + static_cast<int>(std::lround(distance * std::cos(a))),
+                                 at.y + static_cast<int>(std::lround(distance * std::sin(a))));
+            if (free(r)) return r;
+        }
+    }
+    return centred;  // no free place: overlap rather than lose the label
 }
 
 }  // namespace mw

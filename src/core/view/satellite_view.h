@@ -48,6 +48,12 @@ struct SatelliteViewInputs {
 // trunc((elevation − 90) × sin(azimuth + 90°) × 0.5) down.
 Point SkyPosition(int elevation, int azimuth);
 
+// Where a satellite's label of `width` × `height` goes: centred on its
+// plot position `at` when that box is free, else the nearest free place
+// around it inside the plot, away from the centre first. `taken` are the
+// boxes already placed (labels and the "N").
+Rect PlaceSkyLabel(Point at, int width, int height, const std::vector<Rect>& taken);
+
 // Height of the bar strip for `count` bars.
 int SatelliteBarsHeight(int count);
 
