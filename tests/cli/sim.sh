@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# mwtool sim drives the application core over the synthetic demo set: a
-# receiver stream crossing from one map to its neighbour switches maps and
+# mwtool sim drives the application core over the synthetic demo set of
+# `mwtool demo --synthetic` (three maps the catalogue tells apart by place and
+# scale, and a track): a receiver stream crossing from one map to its neighbour switches maps and
 # writes the track log without a break; the fixes' own clock dates GGA fixes
 # across midnight and Garmin PVT records; the alarms reach the events file.
 # The moving-map, recording and alarm rules themselves are the core's tests.
@@ -12,6 +13,12 @@ need_python
 "$tool" demo "$dir/demo" --synthetic >/dev/null 2>&1
 home=$dir/demo/config/mapwanderer
 log=$dir/demo/data/ceTrack.plt
+selected() { "$tool" maps --home "$home" "$1" "$2" | tail -n1; }
+# In Wanderby the detailed map wins; just west of the neighbours' shared edge
+# is the western map.
+[ "$(selected 54.493 -3.066)" = "selected: $dir/demo/maps/demo_wanderby.map" ] || fail "detailed map"
+[ "$(selected 54.52 -3.0001)" = "selected: $dir/demo/maps/demo_west.map" ] || fail "west map's edge"
+[ "$(tail -n +7 "$dir/demo/data/demo_drive.plt" | wc -l)" -gt 200 ] || fail "demo track points"
 cp -a "$dir/demo" "$dir/pristine"
 # Each scenario starts from the demo set as written: the west map last loaded,
 # no track log.
