@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # mwtool sim drives the application core over the synthetic demo set of
-# `mwtool demo --synthetic` (three maps the catalogue tells apart by place and
-# scale, and a track): a receiver stream crossing from one map to its neighbour switches maps and
-# writes the track log without a break; the fixes' own clock dates GGA fixes
+# `mwtool demo --synthetic` (three maps the catalogue tells apart by place
+# and scale, and a track): a receiver stream crossing from one map to its
+# neighbour switches maps and is logged; the fixes' own clock dates GGA fixes
 # across midnight and Garmin PVT records; the alarms reach the events file.
-# The moving-map, recording and alarm rules themselves are the core's tests.
+# The moving-map, recording and alarm rules themselves (no log break at a map
+# change, programs refused) are the core's tests.
 set -euo pipefail
 tool=$1
 source "$2/tests/cli/cli_lib.bash"
@@ -79,8 +80,8 @@ elif kind == "pvt":
 elif kind == "alarms":
     # East along 54.46 N from 3.10 W, 0.00015 deg (9.7 m) a second from
     # 10:00:00; knots: standing, 20 (37 km/h), 40 (74 km/h), 3 (5.6 km/h),
-    # 20 again. Waypoints at seconds 10, 40 and 70 of the drive with 25 m
-    # zones are entered at seconds 8, 38 and 68.
+    # 20 again. A waypoint at second 10 of the drive with a 25 m zone is
+    # entered at second 8.
     folder, bmp = sys.argv[3], sys.argv[4]
     def knots(i):
         return 0 if i < 3 else 20 if i < 20 else 40 if i < 25 else 3 if i < 35 else 20
@@ -91,33 +92,23 @@ elif kind == "alarms":
     open(bmp, "wb").write(b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54) +
         struct.pack("<IiiHHIIiiII", 40, 16, 8, 1, 24, 0, len(pixels), 2835, 2835, 0, 0) + pixels)
     wpt = "Mapwanderer CE Waypoint File Version 1.0\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n"
-    for name, i, pos, secs, pic, snd in [("Alpha", 10, 4, "4", "\\My Pictures\\mark.bmp", "notes.txt/word"),
-                                         ("Bravo", 40, 0, "2", "", "*bell.wav/loud"),
-                                         ("Charlie", 70, 0, "3", "", "tour.sh")]:
-        wpt += ("-1,%s,%.7f,%.7f,38123.25,0,1,0,0,16777215,,0,0,25,-777,8,0,17,%d,%s,2,,%s,%s\r\n"
-                % (name, 54.46, -3.10 + i * 0.00015, pos, secs, pic, snd))
+    wpt += ("-1,Alpha,54.46,%.7f,38123.25,0,1,0,0,16777215,,0,0,25,-777,8,0,17,4,4,2,,"
+            "\\My Pictures\\mark.bmp,notes.txt/word\r\n" % (-3.10 + 10 * 0.00015))
     open(folder + "/route.wpt", "w", newline="").write(wpt)
 open(out, "w", newline="").write(text)
 PY
 }
 
 # ---- A drive from the west map to the east map: the map switches once, at
-# the first fix east of 3.00 W (on the shared edge the east map wins), and
-# the log is one segment across the switch.
+# the fix on the shared edge at 3.00 W, which the east map takes.
 gen drive "$dir/drive.nmea"
 fresh
 sim --feed "$dir/drive.nmea" > "$dir/drive.csv" 2> "$dir/drive.err"
 [ "$(wc -l < "$dir/drive.csv")" -eq 100 ] || fail "one line a fix: $(wc -l < "$dir/drive.csv")"
 grep -q "100 fixes, 100 reached the map" "$dir/drive.err" || fail "summary: $(cat "$dir/drive.err")"
-awk -F, '{ m = $5; sub(/.*\//, "", m) }
-  m != last { n++; if (m == "demo_east.map" && (prev >= -3.0 || $3 < -3.000000001)) bad = 1 }
-  { last = m; prev = $3 }
-  END { exit !(n == 2 && last == "demo_east.map" && !bad) }' "$dir/drive.csv" \
-  || fail "map switch: $(cut -d, -f3,5 "$dir/drive.csv" | uniq -f1 -c | head)"
-tail -n +7 "$log" | awk -F, '{ if (NR == 1 ? $3 != 1 : $3 != 0) bad = 1 } END { exit bad || NR < 5 }' \
-  || fail "log segments: $(cut -d, -f3 "$log" | tr -d '\r' | tr '\n' ' ')"
-tr -d '\r' < "$home/LastMap.ini" | grep -qx "Last Map,$dir/demo/maps/demo_east.map" \
-  || fail "LastMap.ini: $(cat "$home/LastMap.ini")"
+switches=$(cut -d, -f3,5 "$dir/drive.csv" | sed 's|,.*/|,|' | awk -F, '$2 != m { printf "%s ", $0; m = $2 }')
+[ "$switches" = "-3.020000000,demo_west.map -3.000000000,demo_east.map " ] || fail "map switches: $switches"
+[ "$(tail -n +7 "$log" | wc -l)" -ge 5 ] || fail "drive not logged"
 
 # ---- GGA across midnight (--source 1): the date comes from the device clock,
 # which follows the fixes into the new day; the search due 15 s after the
@@ -147,8 +138,8 @@ sim --feed "$dir/drive.pvt" --source 3 > "$dir/pvt.csv" 2>/dev/null
 sed -n 7p "$log" | tr -d '\r' | grep -q ", ,060626,100000$" || fail "PVT log: $(sed -n 7p "$log")"
 
 # ---- Alarms: limits in km/h: minimum 10, set 30, maximum 60, all on;
-# proximity off in the home but forced on for the run. Waypoints with a
-# picture and a document, a sound, a script (refused, never started).
+# proximity off in the home but forced on for the run. A waypoint with a
+# picture and a document.
 fresh
 data=$dir/demo/data
 ini=$home/Mapwanderer1.ini
@@ -157,7 +148,6 @@ sed -i -e 's/^Min Speed,.*/Min Speed,10.0\r/' -e 's/^Set Speed,.*/Set Speed,30.0
     -e 's/^Set Speed Active,.*/Set Speed Active,1\r/' -e 's/^WP Check Proximity,.*/WP Check Proximity,0\r/' "$ini"
 mkdir -p "$home/PSymbols"
 printf 'Ferry at six\n' > "$data/notes.txt"
-printf '#!/bin/sh\ntouch %s/started\n' "$dir" > "$data/tour.sh"
 gen alarms "$dir/alarms.nmea" "$dir" "$home/PSymbols/mark.bmp"
 sim --feed "$dir/alarms.nmea" --waypoints "$dir/route.wpt" --proximity \
     --events "$dir/on.csv" > "$dir/on.out" 2> "$dir/on.err" || fail "sim failed: $(cat "$dir/on.err")"
@@ -167,13 +157,8 @@ expected="100003.000,speed-set,37.0
 100012.000,alarm-end,0
 100020.000,speed-max,74.1
 100025.000,speed-min,5.6
-100035.000,speed-set,37.0
-100038.000,proximity,1,Bravo
-100040.000,alarm-end,1
-100108.000,proximity,2,Charlie"
+100035.000,speed-set,37.0"
 [ "$(cat "$dir/on.csv")" = "$expected" ] || fail "events: $(diff <(echo "$expected") "$dir/on.csv")"
-grep -q 'names a Program' "$dir/on.err" || fail "script not refused: $(cat "$dir/on.err")"
-[ ! -e "$dir/started" ] || fail "a program was started"
 grep -q $'^WP Check Proximity,0\r$' "$ini" || fail "--proximity written back to the settings"
 
 # ---- No map: refused, nothing printed.
