@@ -24,7 +24,6 @@ same "convert by index" "51 30.000'  -0 06.000'" "$(mw convert --format 0 51.5 -
 same "convert User (TM)" "651410 313177" \
     "$(mw convert --datum 'Ord Srvy Grt Britn' --format 'User (TM)' \
         --params 49,-2,0.9996012717,400000,-100000,777,777 52.657570306 1.717921583)"
-same "convert UPS keeps its TAB" "$(printf '00\tZ 2096454 1452981')" "$(mw convert --format UTM 85 10)"
 
 # datum-shift.
 same "datum-shift OSGB" "52.000399503 -1.001520699" \
@@ -32,11 +31,6 @@ same "datum-shift OSGB" "52.000399503 -1.001520699" \
 same "datum-shift auto" "11.000000000 20.000000000" \
     "$(mw datum-shift --from 'Auto Shift .....' --from-shift 3600,0 --to 'WGS 84' 10 20)"
 status "datum-shift needs --from" 2 mw datum-shift --to 'WGS 84' 1 2
-
-# A user datum from the home folder.
-printf 'My Airy,0,375,-111,431\r\n' >"$dir/datums.dat"
-same "datum-shift user datum" "52.000399503 -1.001520699" \
-    "$(mw datum-shift --from 'My Airy' --to 'WGS 84' 52 -1)"
 
 # project, both directions.
 same "project TM" "205928.918960 5765288.255333" \
