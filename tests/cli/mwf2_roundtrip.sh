@@ -1,75 +1,98 @@
 #!/usr/bin/env bash
 # mwtool mwf2 encode|info|decode end to end: a picture with few colours goes
-# through each input format Qt reads and comes back pixel for pixel. Levels,
-# damaged files and refusals in detail are the core encoder and image tests.
+# through each input format (Qt's readers, and libtiff band by band for strip
+# and tiled layouts, compression, 16-bit samples, palettes and an alpha
+# channel) and comes back pixel for pixel; progress shows only on a terminal.
+# Levels, damaged files and refusals in detail are the core encoder and image
+# tests.
 set -euo pipefail
 MWTOOL=$1
 source "$2/tests/cli/cli_lib.bash"
+IM=/usr/bin/convert-im6.q16
+[ -x "$IM" ] || IM=$(command -v convert-im6 || true)
+[ -n "$IM" ] || skip "ImageMagick's convert is not installed"
+command -v script > /dev/null || skip "script(1) is not installed"
 cd "$dir"
 
-# A 150 x 100 map-like picture in five colours (plain PPM, made here).
+# A 700 x 300 map-like picture in six colours (plain PPM, made here): several
+# tile rows and columns, edges off the tile grid.
 awk 'BEGIN {
-  split("255 255 255|30 90 200|20 140 40|200 40 30|60 60 60", c, "|");
-  print "P3"; print "150 100"; print "255";
-  for (y = 0; y < 100; y++) for (x = 0; x < 150; x++) {
+  split("255 255 255|30 90 200|20 140 40|200 40 30|60 60 60|250 230 120", c, "|");
+  print "P3"; print "700 300"; print "255";
+  for (y = 0; y < 300; y++) for (x = 0; x < 700; x++) {
     k = 1;
-    if (x > 40 && y > 30) k = 3;
-    if ((x + 2 * y) % 37 < 3) k = 2;
-    if (y >= 60 && y < 63) k = 4;
-    if (x % 50 < 6 && y % 20 < 8) k = 5;
+    if (x > 140 && y > 90) k = 3;
+    if ((x + 2 * y) % 53 < 3) k = 2;
+    if (y % 100 >= 60 && y % 100 < 63) k = 4;
+    if (x % 90 < 6 && y % 40 < 8) k = 5;
+    if ((x - 500) * (x - 500) + (y - 150) * (y - 150) < 2500) k = 6;
     print c[k];
   } }' > in.ppm
-# The pixel values of a picture, one number a line.
-values() { tail -n +4 "$1" | tr -s ' \n' '\n\n' | grep -v '^$'; }
-binary_values() { # P6 as Qt writes it: three header lines, then bytes
-  tail -n +4 "$1" | od -An -v -tu1 | tr -s ' \n' '\n\n' | grep -v '^$'; }
-values in.ppm > want.txt
+# P6 as Qt writes it: three header lines, then bytes; one number a line.
+binary_values() { tail -n +4 "$1" | od -An -v -tu1 | tr -s ' \n' '\n\n' | grep -v '^$'; }
+tail -n +4 in.ppm | tr -s ' \n' '\n\n' | grep -v '^$' > want.txt
 
-"$MWTOOL" mwf2 encode in.ppm m.mwf2 --levels 100,50 > encode.txt
-grep -q '^m.mwf2: 150 x 100, 5 colours (exact), 2 levels$' encode.txt || { cat encode.txt; fail "encode summary"; }
+"$MWTOOL" mwf2 encode in.ppm want.mwf2 --levels 100,50,20 > want.txt.summary
+grep -qx 'want.mwf2: 700 x 300, 6 colours (exact), 3 levels' want.txt.summary ||
+  fail "encode summary: $(cat want.txt.summary)"
+"$MWTOOL" mwf2 info want.mwf2 > info.txt
+grep -qx 'level 0: 100 %, 700 x 300, 11 x 5 tiles' info.txt && grep -qx 'compressed: yes' info.txt ||
+  fail "info: $(cat info.txt)"
+"$MWTOOL" mwf2 decode want.mwf2 --level 0 -o want0.ppm
+binary_values want0.ppm | cmp -s want.txt - || fail "decode of level 0 differs from the picture"
+"$MWTOOL" mwf2 decode want.mwf2 --level 2 -o want2.ppm
 
-"$MWTOOL" mwf2 info m.mwf2 > info.txt
-cat > info_want.txt <<'TXT'
-format: tiled (mwf2)
-size: 150 x 100
-compressed: yes
-tile size: 64
-levels: 2
-level 0: 100 %, 150 x 100, 3 x 2 tiles
-level 1: 50 %, 75 x 50, 2 x 1 tiles (last)
-TXT
-diff info_want.txt info.txt || fail "info"
-
-"$MWTOOL" mwf2 decode m.mwf2 --level 0 -o out.ppm
-binary_values out.ppm > got.txt
-cmp -s want.txt got.txt || fail "decode of level 0 differs from the picture"
-# Each input format, from a picture the tool wrote itself.
-for ext in png bmp tif; do
-  "$MWTOOL" mwf2 decode m.mwf2 -o "in.$ext"
+# Qt's readers, from pictures the tool wrote itself; JPEG is lossy: it reads.
+for ext in png bmp jpg; do
+  "$MWTOOL" mwf2 decode want.mwf2 -o "in.$ext"
   "$MWTOOL" mwf2 encode "in.$ext" "$ext.mwf2" --levels 100 > /dev/null || fail "encode from $ext"
+  [ "$ext" = jpg ] && continue
   "$MWTOOL" mwf2 decode "$ext.mwf2" -o "$ext.ppm"
-  binary_values "$ext.ppm" > got.txt
-  cmp -s want.txt got.txt || fail "round trip through $ext"
+  cmp -s want0.ppm "$ext.ppm" || fail "round trip through $ext"
 done
-"$MWTOOL" mwf2 decode m.mwf2 -o in.jpg
-"$MWTOOL" mwf2 encode in.jpg jpg.mwf2 > /dev/null || fail "encode from jpg"
-
 "$MWTOOL" mwf2 encode in.ppm raw.mwf2 --raw --levels 100 > /dev/null
-"$MWTOOL" mwf2 info raw.mwf2 | grep -q '^compressed: no$' || fail "raw tiles"
+"$MWTOOL" mwf2 info raw.mwf2 | grep -qx 'compressed: no' || fail "raw tiles"
 "$MWTOOL" mwf2 decode raw.mwf2 -o raw.ppm
-binary_values raw.ppm > got.txt
-cmp -s want.txt got.txt || fail "raw round trip"
+cmp -s want0.ppm raw.ppm || fail "raw round trip"
 
-# Failures: the fixed message and exit 1; usage errors exit 2.
+# TIFF through libtiff: the same summary and the same levels.
+while read -r name args; do
+  # shellcheck disable=SC2086
+  "$IM" in.ppm $args "$name.tif"
+  out=$("$MWTOOL" mwf2 encode "$name.tif" "$name.mwf2" --levels 100,50,20) || fail "encode $name"
+  [ "$out" = "$(sed "s/want.mwf2/$name.mwf2/" want.txt.summary)" ] || { echo "$out"; fail "summary of $name"; }
+  "$MWTOOL" mwf2 decode "$name.mwf2" --level 0 -o got0.ppm
+  "$MWTOOL" mwf2 decode "$name.mwf2" --level 2 -o got2.ppm
+  cmp -s want0.ppm got0.ppm || fail "$name: level 0 differs"
+  cmp -s want2.ppm got2.ppm || fail "$name: level 2 differs"
+done <<'CASES'
+strips -compress None
+lzw_strips -compress LZW -define tiff:rows-per-strip=7
+tiles -define tiff:tile-geometry=128x64 -compress Zip
+deep -depth 16
+palette -type Palette
+opaque_alpha -alpha Opaque -type TrueColorAlpha
+CASES
+
+# Failures: the fixed message and exit 1, no file left; usage errors exit 2.
 expect_fail() { # CODE MESSAGE COMMAND...
   local code=$1 message=$2; shift 2
   set +e; "$@" > out.txt 2> err.txt; local rc=$?; set -e
   [ "$rc" = "$code" ] || fail "$* exited $rc, not $code"
   grep -qF -- "$message" err.txt || { cat err.txt; fail "$* did not say '$message'"; }
 }
-head -c 100 m.mwf2 > cut.mwf2
+head -c 100 want.mwf2 > cut.mwf2
 expect_fail 1 "LoadMWF2tile(s) Exception" "$MWTOOL" mwf2 info cut.mwf2
+head -c 2000 strips.tif > cut.tif
+expect_fail 1 "cannot read cut.tif" "$MWTOOL" mwf2 encode cut.tif x.mwf2
 expect_fail 1 "cannot read" "$MWTOOL" mwf2 encode missing.png x.mwf2
 expect_fail 2 "--levels takes" "$MWTOOL" mwf2 encode in.ppm x.mwf2 --levels 100,abc
 [ ! -e x.mwf2 ] || fail "a failed encode left a file"
+
+# Progress: nothing when stdout is a file (above); on a terminal a
+# percentage that updates in place and is cleared before the summary.
+script -qec "$MWTOOL mwf2 encode tiles.tif tty.mwf2" /dev/null > tty.txt
+grep -q $'\rencoding tiles.tif: 100 %' tty.txt || { cat -v tty.txt; fail "no progress on a terminal"; }
+grep -q '^tty.mwf2: 700 x 300, ' <(tr '\r' '\n' < tty.txt | sed 's/\x1b\[K//') ||
+  { cat -v tty.txt; fail "summary after progress"; }
 echo OK

@@ -29,18 +29,15 @@ out=$("$tool" nmea --source 1 "$dir/in.nmea")
 line=$(echo "$out" | tail -n1)
 [ "$(echo "$line" | cut -d, -f1,2,4)" = "48.117300000,11.516666667,123519" ] || fail "GGA position: $line"
 [ "$(echo "$line" | cut -d, -f3)" = "$(date -u +%d%m%y)" ] || fail "device date: $line"
-[ "$(echo "$line" | cut -d, -f5,6)" = "0.000000,-777.000000" ] || fail "no speed without VTG: $line"
 
-# Garmin PVT frames (source 3): latitude 0.5 rad, longitude -0.25 rad,
-# 3 m/s north, 100 m + 21.92 m above sea level = 400 ft. A frame of another
-# packet type before it changes nothing.
+# Garmin PVT frames (source 3): latitude 0.5 rad, longitude -0.25 rad. A
+# frame of another packet type before it changes nothing.
 printf '\x10\x0c\x02\x10\x10\x01\x00\x10\x03' > "$dir/pvt.bin"
 printf '\x10\x33\x40\x00\x00\xc8\x42\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xe0\x3f\x00\x00\x00\x00\x00\x00\xd0\xbf\x00\x00\x00\x00\x00\x00\x40\x40\x00\x00\x00\x00\x29\x5c\xaf\x41\x00\x00\x00\x00\x00\x00\xe0\x10\x03' >> "$dir/pvt.bin"
 out=$("$tool" nmea --source 3 "$dir/pvt.bin")
 [ "$(echo "$out" | wc -l)" -eq 2 ] || fail "PVT positions: $out"
 line=$(echo "$out" | tail -n1)
 [ "$(echo "$line" | cut -d, -f1,2)" = "28.647889757,-14.323944878" ] || fail "PVT position: $line"
-[ "$(echo "$line" | cut -d, -f5-9)" = "10.800000,0.000000,-777.000000,-777.000000,400.000000" ] || fail "PVT speed: $line"
 
 [ "$("$tool" nmea /dev/null)" = "$header" ] || fail "empty input"
 if "$tool" nmea "$dir/missing" 2>/dev/null; then fail "missing file accepted"; fi
@@ -60,8 +57,6 @@ same "satellite sets" 'set,GP,5
 set,GL,3
 set,GA,2' "$("$tool" nmea --satellites "$dir/multi.nmea" | grep '^set,')"
 same "satellite rows" 10 "$("$tool" nmea --satellites "$dir/multi.nmea" | grep -vc '^set,')"
-same "satellites from standard input" "$("$tool" nmea --satellites "$dir/multi.nmea")" \
-    "$("$tool" nmea --satellites - < "$dir/multi.nmea")"
 
 # listen: a FIFO stands in for the receiver's device (no terminal settings
 # apply to it); opening it for writing waits until listen has opened it.

@@ -7,10 +7,33 @@
 set -euo pipefail
 tool=$1
 source "$2/tests/cli/cli_lib.bash"
+source "$2/tests/cli/map_lib.bash"
 need_python
-need_imagemagick
+convert=$(command -v convert-im6.q16 || command -v convert || true)
+compare=$(command -v compare-im6.q16 || command -v compare || true)
+[ -n "$convert" ] && [ -n "$compare" ] || skip "ImageMagick missing"
 
-write_band_map "$tool" "$dir"
+# A 320 x 240 picture of coloured bands and a diagonal, so that any shift
+# shows; 51 N 1 W at its top left corner, 50 N 1 E at its bottom right.
+python3 -c 'import sys
+px = bytearray()
+for y in range(240):
+    for x in range(320):
+        px += bytes(((x * 7) % 256, (y * 5) % 256, 255 if abs(x - y) < 3 else (x // 40) * 30))
+open(sys.argv[1], "wb").write(b"P6 320 240 255\n" + px)' "$dir/pic.ppm"
+"$tool" mwf2 encode "$dir/pic.ppm" "$dir/area.mwf2" --levels 100,50 >/dev/null
+write_map "$dir/area.map" "Area" "WGS 84" "Latitude/Longitude" "" "xy,0,0,in, deg,51,0,N,1,0,W, grid,,,,N
+xy,320,240,in, deg,50,0,N,1,0,E, grid,,,,N" "MM0,Yes
+MMPNUM,4
+MMPXY,1,0,0
+MMPXY,2,320,0
+MMPXY,3,320,240
+MMPXY,4,0,240
+MMPLL,1,-1,51
+MMPLL,2,1,51
+MMPLL,3,1,50
+MMPLL,4,-1,50
+MM1B,100"
 
 "$tool" mwf2 decode "$dir/area.mwf2" --level 0 -o "$dir/level0.png"
 "$tool" mwf2 decode "$dir/area.mwf2" --level 1 -o "$dir/level1.png"
@@ -39,18 +62,6 @@ same_picture "$dir/r100.png" "$dir/want100.png" 60 17
 "$convert" "$dir/level1.png" -crop 60x100+45+0 +repage "$dir/want50.png"
 same_picture "$dir/r50.png" "$dir/want50.png" 30 50
 
-# The centre given in degrees: 50.5 N 0 E is pixel (160, 120).
-"$tool" render "$dir/area.map" --size 120x80 --zoom 100 --centre 50.5 0 -o "$dir/rdeg.png" --home "$dir"
-"$convert" "$dir/level0.png" -crop 120x80+100+103 +repage "$dir/wantdeg.png"
-same_picture "$dir/rdeg.png" "$dir/wantdeg.png" 60 17
-
-# The overlays are there: the cursor cross's horizontal arm is black.
-"$convert" "$dir/r100.png" -crop 1x1+52+17 -format '%[hex:u.p{0,0}]' info: | grep -qi '^000000' \
-  || fail "no cursor cross at the view centre"
-
-# Nothing but the output was written.
-[ "$(ls "$dir" | sort | tr '\n' ' ')" = "area.map area.mwf2 level0.png level1.png pic.png pic.ppm r100.png r50.png rdeg.png want100.png want50.png wantdeg.png " ] \
-  || fail "unexpected files: $(ls "$dir")"
 if "$tool" render "$dir/area.map" --size 0x10 -o "$dir/x.png" 2>/dev/null; then fail "bad size accepted"; fi
 
 # ---- Wiring of the overlay options: each changes the picture, none writes

@@ -16,11 +16,6 @@ printf 'Mapwanderer CE Waypoint File Version 1.0\r\nWGS 84\r\nReserved 2\r\nRese
 printf -- '-1,Mill,51.5,-1.25\r\n\r\n' >> "$dir/in.wpt"
 printf -- '-1,Summit,54.4541234,-3.2118765,38123.25,17,3,4,255,65535,Top,12,13,250,978,16,17,18,5,30,21,a.txt,c.bmp,b.wav' >> "$dir/in.wpt"
 
-out=$("$tool" wpt show "$dir/in.wpt")
-[ "$(echo "$out" | wc -l)" -eq 4 ] || fail "show gave:
-$out"
-echo "$out" | sed -n 3p | grep -q '^1,,0.0000000,0.0000000,' || fail "empty slot: $out"
-
 # On a map on the British datum the positions move by the datum shift
 # (about 100 m); the empty slot stays at 0, 0.
 write_map "$dir/gb.map" "GB" "Ord Srvy Grt Britn" "Latitude/Longitude" "" \
@@ -37,8 +32,7 @@ echo "$gb" | sed -n 3p | grep -q '^1,,0.0000000,0.0000000,' || fail "empty slot 
 # read back to the same records.
 "$tool" wpt save "$dir/in.wpt" "$dir/out.wpt" --map "$dir/gb.map" > "$dir/save.txt"
 grep -qx "2 waypoints written to $dir/out.wpt" "$dir/save.txt" || fail "save report: $(cat "$dir/save.txt")"
-[ "$(sed -n 2p "$dir/out.wpt")" = $'WGS 84\r' ] || fail "datum line"
-[ "$(wc -l < "$dir/out.wpt")" -eq 6 ] || fail "saved line count"
+[ "$(sed -n 2p "$dir/out.wpt")" = $'WGS 84\r' ] && [ "$(wc -l < "$dir/out.wpt")" -eq 6 ] || fail "saved file"
 back=$("$tool" wpt show "$dir/out.wpt")
 [ "$(echo "$back" | sed -n 2p)" = "0,Mill,51.5000000,-1.2500000,33605.00000,0,0,0,0,16777215,,0,0,0,-777,8,0,17,0,10.0,2,,," ] \
     || fail "read back: $back"

@@ -10,12 +10,8 @@ out=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate: $out"
 [ -z "$out" ] || fail "desktop-file-validate had remarks: $out"
 
 value() { sed -n "s/^$1=//p" "$entry"; }
-[ "$(value GenericName)" = "GPS Moving Map" ] || fail "GenericName is '$(value GenericName)'"
 [ "$(value Icon)" = io.github.mapwanderer.Mapwanderer ] || fail "Icon is '$(value Icon)'"
 [ "$(value Exec | cut -d' ' -f1)" = mapwanderer ] || fail "Exec does not start mapwanderer"
-for c in Education Geography Maps; do
-  value Categories | tr ';' '\n' | grep -qx "$c" || fail "category $c missing"
-done
 # Every type the entry declares is one the package defines, or GPX.
 defined=$(grep -o 'mime-type type="[^"]*"' "$src/packaging/io.github.mapwanderer.Mapwanderer.xml" | cut -d'"' -f2)
 n=0

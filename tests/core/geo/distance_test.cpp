@@ -6,13 +6,6 @@
 
 using namespace mw;
 
-TEST(Distance, ShortUnitIsMetresForKilometresAndFeetOtherwise) {
-    const double nm = DistanceNm(0, 0, 0, 1);
-    EXPECT_DOUBLE_EQ(DistanceShortUnit(0, 0, 0, 1, 0), nm * 1852.0);
-    EXPECT_DOUBLE_EQ(DistanceShortUnit(0, 0, 0, 1, 1), nm * 6076.115486);
-    EXPECT_DOUBLE_EQ(DistanceShortUnit(0, 0, 0, 1, 2), nm * 6076.115486);
-}
-
 TEST(Distance, AntipodesGiveHalfTheCircumferenceNotNaN) {
     // Rounding can push the haversine term past 1.
     const double d = DistanceNm(30, 20, -30, -160);

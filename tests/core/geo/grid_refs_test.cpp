@@ -8,53 +8,23 @@
 
 using namespace mw;
 
-TEST(Utm, BandLettersSkipIAndOAndEndAtX) {
-    DatumTable t;
-    struct Case {
-        double lat;
-        char band;
-    };
-    const Case cases[] = {{-80, 'C'},  {-72.1, 'C'}, {-72, 'D'}, {-0.1, 'M'}, {0, 'N'},
-                          {8, 'P'},    {-32.1, 'H'}, {-32, 'J'}, {-24, 'K'},  {40, 'T'},
-                          {71.9, 'W'}, {72, 'X'},    {81, 'X'},  {84, 'X'}};
-    for (const Case& c : cases) {
-        GridReference r = LatLonToUtm(c.lat, 10, t, kDatumWgs84);
-        ASSERT_EQ(r.zone.size(), 3u) << c.lat;
-        EXPECT_EQ(r.zone[2], c.band) << c.lat;
-    }
-}
-
-TEST(Utm, RegularSixDegreeZonesOnly) {
-    DatumTable t;
-    EXPECT_EQ(LatLonToUtm(51.5, -0.1, t, kDatumWgs84).zone, "30U");
-    EXPECT_EQ(LatLonToUtm(51.5, 0.1, t, kDatumWgs84).zone, "31U");
-    EXPECT_EQ(LatLonToUtm(60, 5, t, kDatumWgs84).zone, "31V");  // no Norway exception
-    EXPECT_EQ(LatLonToUtm(10, -179.5, t, kDatumWgs84).zone, "01P");
-    GridReference r = LatLonToUtm(0, 3, t, kDatumWgs84);
-    EXPECT_EQ(r.easting, 500000.0);
-    EXPECT_EQ(r.northing, 0.0);
-}
-
-TEST(Utm, PolarAreasUseUps) {
+TEST(Utm, BandLettersSkipIAndOAndEndAtXZonesHaveNoExceptions) {
     DatumTable t;
     struct Case {
         double lat, lon;
         const char* zone;
     };
-    const Case cases[] = {
-        {84.01, 10, "00\tZ"}, {85, -10, "00\tY"}, {-80.01, 10, "00\tB"}, {-85, -10, "00\tA"}};
-    for (const Case& c : cases) {
-        GridReference r = LatLonToUtm(c.lat, c.lon, t, kDatumWgs84);
-        EXPECT_EQ(r.zone, c.zone);
-        // Near the false origin of 2000000 m.
-        EXPECT_LT(std::hypot(r.easting - 2e6, r.northing - 2e6), 1.2e6);
-        GeoPoint p = UtmToLatLon(0, c.lat < 0, r.easting, r.northing, t, kDatumWgs84);
-        EXPECT_NEAR(p.lat, c.lat, 1e-9);
-        EXPECT_NEAR(p.lon, c.lon, 1e-9);
-    }
-    // The pole itself: longitude 90 by the y = 0 rule of the inverse.
-    GeoPoint pole = UtmToLatLon(0, false, 2000000, 2000000, t, kDatumWgs84);
-    EXPECT_NEAR(pole.lat, 90, 1e-9);
+    const Case cases[] = {{-80, 10, "32C"},  {-72.1, 10, "32C"}, {-72, 10, "32D"},
+                          {-32, 10, "32J"},  {-0.1, 10, "32M"},  {0, 10, "32N"},
+                          {8, 10, "32P"},    {71.9, 10, "32W"},  {84, 10, "32X"},
+                          {60, 5, "31V"},  // no Norway exception
+                          {10, -179.5, "01P"},
+                          // UPS beyond 84° N and 80° S.
+                          {84.01, 10, "00\tZ"},  {85, -10, "00\tY"},  {-80.01, 10, "00\tB"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(LatLonToUtm(c.lat, c.lon, t, kDatumWgs84).zone, c.zone) << c.lat << " " << c.lon;
+    // The pole itself: longitude 90 by the y = 0 rule of the inverse, no NaN.
+    EXPECT_NEAR(UtmToLatLon(0, false, 2000000, 2000000, t, kDatumWgs84).lat, 90, 1e-9);
 }
 
 TEST(BritishGrid, LettersAtTheCornersOfTheGridNeverReadPastTheTables) {
@@ -99,11 +69,6 @@ TEST(BritishGrid, InverseOfUnreadableReferencesIsZero) {
         EXPECT_EQ(p.lat, 0.0) << c.letters;
         EXPECT_EQ(p.lon, 0.0) << c.letters;
     }
-    GeoPoint p = BritishGridToLatLon("TQ", 30000, 80000, t, 88);
-    GridReference back = LatLonToBritishGrid(p.lat, p.lon, t, 88);
-    EXPECT_EQ(back.zone, "TQ");
-    EXPECT_EQ(back.easting, 30000);
-    EXPECT_EQ(back.northing, 80000);
 }
 
 TEST(IrishGrid, EdgesAndUnreadableReferences) {
@@ -134,14 +99,8 @@ TEST(IrishGrid, EdgesAndUnreadableReferences) {
     EXPECT_EQ(IrishGridToLatLon("O", 100001, 34000, t, 49).lat, 0.0);
 }
 
-TEST(TransverseMercator, MeridionalDistanceIsExactlyZeroAtTheEquator) {
-    EXPECT_EQ(MeridionalDistance(0.0, 0.00669438, 6378137.0), 0.0);
-    EXPECT_EQ(MeridionalDistance(-0.0, 0.00669438, 6378137.0), 0.0);
-    // A quarter meridian of WGS 84 is 10001965.729 m.
-    EXPECT_NEAR(MeridionalDistance(1.5707963267948966, 0.0066943799901413165, 6378137.0),
-                10001965.729, 0.001);
-}
-
+// The inverse series is corrected against the forward one, so a round trip
+// holds to a millimetre well beyond the 3.5° where the plain series does.
 TEST(TransverseMercator, RoundTripWithinAMillimetreOutToSixDegrees) {
     DatumTable t;
     for (int datum : {kDatumWgs84, 88, 102, 14}) {
