@@ -137,43 +137,4 @@ TEST(ViewFormats, AnotherFileIsDrawnAfresh) {
                                                              60, std::uint8_t(view.backgroundIndex))));
 }
 
-// A small move reads nothing but what it uncovers: with the cache emptied, a
-// pan whose new strip lies off the image fetches no tile and still shows the
-// image where it stays in sight.
-int CachedTiles(const mw::ImageFile& f) {
-    int n = 0;
-    for (const mw::TileSlot& slot : f.cache.entries) n += slot.key >= 0;
-    return n;
-}
-
-TEST(ViewFormats, AMoveKeepsWhatStaysInSightWithoutReadingIt) {
-    mwtest::TempDir dir;
-    const mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, {100});
-    ASSERT_TRUE(mw::WriteMwf2File(dir.File("m.mwf2"), image, nullptr));
-    auto f = mw::OpenImageFile(dir.File("m.mwf2"));
-    ASSERT_TRUE(f);
-    mw::ImageFault fault = mw::ImageFault::None;
-    for (mw::ViewFormat format : {mw::ViewFormat::Indexed8, mw::ViewFormat::Display32}) {
-        mw::ViewImage view{format};
-        view.clientWidth = 100;
-        view.clientHeight = 80;
-        ASSERT_TRUE(mw::RenderView(*f, view, 1.0, 0, 0, -50, 0, fault));
-        mw::EmptyTileCache(f->cache);
-        // 4 px west and 3 up: what comes into sight lies off the image.
-        ASSERT_TRUE(mw::RenderView(*f, view, 1.0, -3, 0, -54, 0, fault));
-        EXPECT_EQ(CachedTiles(*f), 0);
-        const mw::IndexedBitmap want = mwtest::ExpectedView(image.levels[0].pixels, -54, -3, 100,
-                                                            80, std::uint8_t(view.backgroundIndex));
-        if (format == mw::ViewFormat::Indexed8) {
-            EXPECT_TRUE(SamePixels(view.bitmap, want));
-        } else {
-            EXPECT_TRUE(SameColours(view.display, want, view.palette));
-        }
-        // 4 px east uncovers image pixels: only their tile column is read.
-        ASSERT_TRUE(mw::RenderView(*f, view, 1.0, -3, 0, -46, 0, fault));
-        EXPECT_EQ(CachedTiles(*f), 2);
-    }
-    EXPECT_EQ(fault, mw::ImageFault::None);
-}
-
 }  // namespace
