@@ -55,7 +55,7 @@ void Relocate(std::string& bytes, std::size_t tableAt, int entry, const std::str
     PatchU32(bytes, tableAt + 4 * (entry + 1), at + std::uint32_t(stream.size()));
 }
 
-TEST(ImageFile, OpensTiledFileWithItsLevels) {
+TEST(ImageFile, OpensTiledFileWithItsLevelsAndFindsThemToATenthOfAPercent) {
     mwtest::TempDir dir;
     mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents);
     ASSERT_TRUE(mw::WriteMwf2File(dir.File("a.mwf2"), image, nullptr));
@@ -63,48 +63,20 @@ TEST(ImageFile, OpensTiledFileWithItsLevels) {
     auto f = mw::OpenImageFile(dir.File("a.mwf2"), &fault);
     ASSERT_TRUE(f);
     EXPECT_EQ(fault, ImageFault::None);
-    EXPECT_TRUE(f->IsTiled());
-    EXPECT_EQ(f->levelCount, 4);
+    EXPECT_EQ(f->levelCount, 4);  // the index of the last level
     EXPECT_EQ(f->levelPercent, kPercents);
-    EXPECT_EQ(f->tilesX * f->tilesY, 20);
+    // 3.3: the last level is found too, the zoom menu offers it.
+    for (auto [percent, level] : {std::pair{50.04, 1}, {49.96, 1}, {50.06, 0}, {3.3, 4}, {33.0, 0}})
+        EXPECT_EQ(mw::FindLevel(*f, percent), level) << percent;
+    // A level that does not exist is refused and the level in use kept.
+    ASSERT_TRUE(mw::SelectLevel(*f, 3));
+    EXPECT_FALSE(mw::SelectLevel(*f, 5));
+    EXPECT_EQ(f->level, 3);
+    EXPECT_EQ(f->palette, image.levels[3].colours);
     // A missing file is none, without a fault.
     fault = ImageFault::ReadTile;
     EXPECT_FALSE(mw::OpenImageFile(dir.File("none.mwf2"), &fault));
     EXPECT_EQ(fault, ImageFault::None);
-}
-
-TEST(ImageFile, FindLevelComparesPercentagesToATenth) {
-    mwtest::TempDir dir;
-    dir.Write("a.mwf2", TiledBytes());
-    auto f = mw::OpenImageFile(dir.File("a.mwf2"));
-    ASSERT_TRUE(f);
-    const struct {
-        double percent;
-        int level;
-    } cases[] = {  // 3.3: the last level is found too, the zoom menu offers it
-        {50.04, 1}, {49.96, 1}, {50.06, 0}, {3.3, 4}, {33, 0},
-    };
-    for (const auto& c : cases) EXPECT_EQ(mw::FindLevel(*f, c.percent), c.level) << c.percent;
-}
-
-TEST(ImageFile, SelectLevelReadsEachRecordAndKeepsTheLevelOnRefusal) {
-    mwtest::TempDir dir;
-    mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents);
-    ASSERT_TRUE(mw::WriteMwf2File(dir.File("a.mwf2"), image, nullptr));
-    auto f = mw::OpenImageFile(dir.File("a.mwf2"));
-    ASSERT_TRUE(f);
-    for (int level : {1, 4, -1, 2, 0, 3}) {
-        SCOPED_TRACE(level);
-        ASSERT_TRUE(mw::SelectLevel(*f, level));
-        const mw::Mwf2Level& want = image.levels[level < 0 ? 4 : level];
-        EXPECT_EQ(f->levelWidth, std::uint32_t(want.pixels.width));
-        EXPECT_EQ(f->palette, want.colours);
-    }
-    for (int bad : {5, 20, -2}) {
-        EXPECT_FALSE(mw::SelectLevel(*f, bad)) << bad;
-        EXPECT_EQ(f->level, 3);
-        EXPECT_EQ(f->palette, image.levels[3].colours);
-    }
 }
 
 struct Damage {
