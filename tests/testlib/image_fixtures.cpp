@@ -27,6 +27,17 @@ void Put32(std::string& s, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xff));
 }
 
+// Indices packed most significant bits first, as the strip format stores them.
+std::vector<std::uint8_t> PackRow(const std::vector<std::uint8_t>& indices, int bits) {
+    std::vector<std::uint8_t> out((indices.size() * bits + 7) / 8, 0);
+    const int perByte = 8 / bits;
+    for (std::size_t x = 0; x < indices.size(); ++x) {
+        int shift = 8 - bits * (1 + int(x % perByte));
+        out[x / perByte] |= std::uint8_t((indices[x] & ((1 << bits) - 1)) << shift);
+    }
+    return out;
+}
+
 }  // namespace
 
 mw::IndexedBitmap MakeMapLikeIndexed(int width, int height, int colours, unsigned seed) {
@@ -117,14 +128,16 @@ mw::RgbImage MakePhotoLike(int width, int height) {
     return out;
 }
 
-std::vector<std::uint8_t> PackRow(const std::vector<std::uint8_t>& indices, int bits) {
-    std::vector<std::uint8_t> out((indices.size() * bits + 7) / 8, 0);
-    const int perByte = 8 / bits;
-    for (std::size_t x = 0; x < indices.size(); ++x) {
-        int shift = 8 - bits * (1 + int(x % perByte));
-        out[x / perByte] |= std::uint8_t((indices[x] & ((1 << bits) - 1)) << shift);
+StripContent StripOf(const mw::IndexedBitmap& picture, int bits, bool compressed) {
+    StripContent content;
+    for (int y = 0; y < picture.height; ++y) {
+        content.indices.emplace_back(picture.Row(y), picture.Row(y) + picture.width);
+        for (std::uint8_t& p : content.indices.back()) p = std::uint8_t(p % (1 << bits));
     }
-    return out;
+    content.bitsPerPixel = bits;
+    content.compressed = compressed;
+    content.colours = MakeColourTable(1 << bits);
+    return content;
 }
 
 std::string MakeStripFile(const StripContent& content) {

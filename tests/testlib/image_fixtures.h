@@ -41,7 +41,9 @@ struct StripContent {
     mw::ColourTable colours{};
 };
 std::string MakeStripFile(const StripContent& content);
-std::vector<std::uint8_t> PackRow(const std::vector<std::uint8_t>& indices, int bitsPerPixel);
+// The rows of `picture`, each index cut to `bitsPerPixel`, with a colour
+// table of 2^bitsPerPixel colours.
+StripContent StripOf(const mw::IndexedBitmap& picture, int bitsPerPixel, bool compressed = true);
 
 // A Windows bitmap file. `pixels` are 0xRRGGBB for 16, 24 and 32 bits and
 // colour-table indices for 1, 4 and 8 bits; rows top first. A negative

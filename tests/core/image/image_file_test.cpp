@@ -29,14 +29,8 @@ std::string TiledBytes(bool compressed = true) {
     return dir.Read("t.mwf2");
 }
 
-mwtest::StripContent StripFixture(int bits, bool compressed) {
-    mwtest::StripContent content;
-    mw::IndexedBitmap pic = mwtest::MakeMapLikeIndexed(37, 23, 1 << bits, 7);
-    for (int y = 0; y < pic.height; ++y) content.indices.emplace_back(pic.Row(y), pic.Row(y) + 37);
-    content.bitsPerPixel = bits;
-    content.compressed = compressed;
-    content.colours = mwtest::MakeColourTable(1 << bits);
-    return content;
+mwtest::StripContent StripFixture(bool compressed) {
+    return mwtest::StripOf(mwtest::MakeMapLikeIndexed(37, 23, 256, 7), 8, compressed);
 }
 
 std::string CompressedBytes(const std::vector<std::uint8_t>& raw) {
@@ -61,7 +55,7 @@ void Relocate(std::string& bytes, std::size_t tableAt, int entry, const std::str
     PatchU32(bytes, tableAt + 4 * (entry + 1), at + std::uint32_t(stream.size()));
 }
 
-TEST(ImageFile, OpensTiledFileWithItsLevels) {
+TEST(ImageFile, OpensTiledFileWithItsLevelsAndFindsThemToATenthOfAPercent) {
     mwtest::TempDir dir;
     mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents);
     ASSERT_TRUE(mw::WriteMwf2File(dir.File("a.mwf2"), image, nullptr));
@@ -69,48 +63,20 @@ TEST(ImageFile, OpensTiledFileWithItsLevels) {
     auto f = mw::OpenImageFile(dir.File("a.mwf2"), &fault);
     ASSERT_TRUE(f);
     EXPECT_EQ(fault, ImageFault::None);
-    EXPECT_TRUE(f->IsTiled());
-    EXPECT_EQ(f->levelCount, 4);
+    EXPECT_EQ(f->levelCount, 4);  // the index of the last level
     EXPECT_EQ(f->levelPercent, kPercents);
-    EXPECT_EQ(f->tilesX * f->tilesY, 20);
+    // 3.3: the last level is found too, the zoom menu offers it.
+    for (auto [percent, level] : {std::pair{50.04, 1}, {49.96, 1}, {50.06, 0}, {3.3, 4}, {33.0, 0}})
+        EXPECT_EQ(mw::FindLevel(*f, percent), level) << percent;
+    // A level that does not exist is refused and the level in use kept.
+    ASSERT_TRUE(mw::SelectLevel(*f, 3));
+    EXPECT_FALSE(mw::SelectLevel(*f, 5));
+    EXPECT_EQ(f->level, 3);
+    EXPECT_EQ(f->palette, image.levels[3].colours);
     // A missing file is none, without a fault.
     fault = ImageFault::ReadTile;
     EXPECT_FALSE(mw::OpenImageFile(dir.File("none.mwf2"), &fault));
     EXPECT_EQ(fault, ImageFault::None);
-}
-
-TEST(ImageFile, FindLevelComparesPercentagesToATenth) {
-    mwtest::TempDir dir;
-    dir.Write("a.mwf2", TiledBytes());
-    auto f = mw::OpenImageFile(dir.File("a.mwf2"));
-    ASSERT_TRUE(f);
-    const struct {
-        double percent;
-        int level;
-    } cases[] = {  // 3.3: the last level is found too, the zoom menu offers it
-        {50.04, 1}, {49.96, 1}, {50.06, 0}, {3.3, 4}, {33, 0}, {200, 0}, {-1, 0},
-    };
-    for (const auto& c : cases) EXPECT_EQ(mw::FindLevel(*f, c.percent), c.level) << c.percent;
-}
-
-TEST(ImageFile, SelectLevelReadsEachRecordAndKeepsTheLevelOnRefusal) {
-    mwtest::TempDir dir;
-    mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents);
-    ASSERT_TRUE(mw::WriteMwf2File(dir.File("a.mwf2"), image, nullptr));
-    auto f = mw::OpenImageFile(dir.File("a.mwf2"));
-    ASSERT_TRUE(f);
-    for (int level : {1, 4, -1, 2, 0, 3}) {
-        SCOPED_TRACE(level);
-        ASSERT_TRUE(mw::SelectLevel(*f, level));
-        const mw::Mwf2Level& want = image.levels[level < 0 ? 4 : level];
-        EXPECT_EQ(f->levelWidth, std::uint32_t(want.pixels.width));
-        EXPECT_EQ(f->palette, want.colours);
-    }
-    for (int bad : {5, 20, -2}) {
-        EXPECT_FALSE(mw::SelectLevel(*f, bad)) << bad;
-        EXPECT_EQ(f->level, 3);
-        EXPECT_EQ(f->palette, image.levels[3].colours);
-    }
 }
 
 struct Damage {
@@ -150,18 +116,11 @@ TEST(ImageFile, DamagedTiledHeadersAreRefusedAtOpen) {
         {
             {"header cut short", [](std::string& b) { b.resize(40); }},
             {"zero width", [](std::string& b) { PatchU32(b, 18, 0); }},
-            {"negative height", [](std::string& b) { PatchU32(b, 22, std::uint32_t(-5)); }},
             {"negative level count", [](std::string& b) { PatchU16(b, 58, 0xffff); }},
-            {"percentages cut off", [](std::string& b) { b.resize(66); }},
-            // clang-format off
             {"level table beyond the end", [=](std::string& b) { PatchU32(b, size - 4, size + 100); }},
             {"level table cut by the end", [=](std::string& b) { PatchU32(b, size - 4, size - 2); }},
-            {"record beyond the end", [=](std::string& b) { PatchU32(b, at.levelTable, size + 9); }},
             {"record cut by the end", [=](std::string& b) { PatchU32(b, at.levelTable, size - 100); }},
-            // clang-format on
             {"no tiles across", [=](std::string& b) { PatchU16(b, rec + 8, 0); }},
-            {"negative tiles down", [=](std::string& b) { PatchU16(b, rec + 10, 0x8000); }},
-            {"zero level width", [=](std::string& b) { PatchU32(b, rec, 0); }},
             {"zero level height", [=](std::string& b) { PatchU32(b, rec + 4, 0); }},
             {"tile table larger than the file",
              [=](std::string& b) {
@@ -173,18 +132,15 @@ TEST(ImageFile, DamagedTiledHeadersAreRefusedAtOpen) {
 }
 
 TEST(ImageFile, DamagedStripHeadersAreRefusedAtOpen) {
-    const std::string good = mwtest::MakeStripFile(StripFixture(8, true));
+    const std::string good = mwtest::MakeStripFile(StripFixture(true));
     const std::uint32_t size = std::uint32_t(good.size());
     ExpectOpenFails(
         good,
         {
             {"shorter than its headers", [](std::string& b) { b.resize(20); }},
-            {"zero width", [](std::string& b) { PatchU32(b, 18, 0); }},
             {"3 bits a pixel", [](std::string& b) { PatchU16(b, 28, 3); }},
-            {"16 bits a pixel", [](std::string& b) { PatchU16(b, 28, 16); }},
             {"palette cut off", [](std::string& b) { b.resize(600); }},
             {"row table beyond the end", [=](std::string& b) { PatchU32(b, size - 4, size + 4); }},
-            {"row table cut by the end", [=](std::string& b) { PatchU32(b, size - 4, size - 12); }},
             {"more rows than the table holds", [](std::string& b) { PatchU32(b, 22, 100000); }},
         },
         ImageFault::LoadStrips);
@@ -215,7 +171,6 @@ TEST(ImageFile, DamagedTilesFailToRead) {
         std::vector<Damage> cases{
             {"offset beyond the end", [=](std::string& b) { PatchU32(b, table + 4, size + 10); }},
             {"end before start", [=](std::string& b) { PatchU32(b, table + 8, t1 - 1); }},
-            {"empty", [=](std::string& b) { PatchU32(b, table + 8, t1); }},
             {"cut short", [=](std::string& b) { PatchU32(b, table + 8, t1 + (t2 - t1) / 2); }},
         };
         // clang-format off
@@ -226,10 +181,7 @@ TEST(ImageFile, DamagedTilesFailToRead) {
             // end of the file is damage only to a stream.
             cases.insert(cases.end(), {
                 {"end beyond the end", [=](std::string& b) { PatchU32(b, table + 8, size + 10); }},
-                {"check value missing", [=](std::string& b) { PatchU32(b, table + 8, t2 - 2); }},
-                {"stream bytes corrupt", [=](std::string& b) { for (std::uint32_t i = t1 + 2; i < t2 - 4; i += 3) b[i] = char(b[i] ^ 0x5a); }},
                 {"check value wrong", [=](std::string& b) { b[t2 - 1] = char(b[t2 - 1] ^ 1); }},
-                {"not a zlib stream", [=](std::string& b) { b[t1] = 0x12; }},
                 {"inflates short", [=](std::string& b) { Relocate(b, table, 1, CompressedBytes(std::vector<std::uint8_t>(3000, 7))); }},
                 {"inflates long", [=](std::string& b) { Relocate(b, table, 1, CompressedBytes(std::vector<std::uint8_t>(5000, 7))); }},
             });
@@ -248,20 +200,17 @@ TEST(ImageFile, DamagedTilesFailToRead) {
 // Row 4 damaged in each way must fail to read, while row 6 still reads.
 TEST(ImageFile, DamagedRowsFailToRead) {
     for (bool compressed : {true, false}) {
-        const std::string good = mwtest::MakeStripFile(StripFixture(8, compressed));
+        const std::string good = mwtest::MakeStripFile(StripFixture(compressed));
         const std::uint32_t size = std::uint32_t(good.size());
         const std::size_t table = U32At(good, size - 4);
-        const std::uint32_t r4 = U32At(good, table + 16), r5 = U32At(good, table + 20);
+        const std::uint32_t r4 = U32At(good, table + 16);
         std::vector<Damage> cases{
             {"offset beyond the end", [=](std::string& b) { PatchU32(b, table + 16, size + 1); }},
             {"end before start", [=](std::string& b) { PatchU32(b, table + 20, r4 - 1); }},
-            {"cut short", [=](std::string& b) { PatchU32(b, table + 20, r4 + (r5 - r4) / 2); }},
         };
         // clang-format off
-        if (compressed) {
-            cases.push_back({"stream bytes corrupt", [=](std::string& b) { for (std::uint32_t i = r4 + 2; i < r5; ++i) b[i] = char(0xff); }});
+        if (compressed)
             cases.push_back({"inflates short", [=](std::string& b) { Relocate(b, table, 4, CompressedBytes(std::vector<std::uint8_t>(20, 1)), 4); }});
-        }
         // clang-format on
         ForEachDamaged(good, cases, [&](const std::string& path) {
             SCOPED_TRACE(compressed);
@@ -276,7 +225,7 @@ TEST(ImageFile, DamagedRowsFailToRead) {
 
 TEST(ImageFile, CompressedRowLongerThanTheRowIsCutOff) {
     // A writer that pads rows to whole words stores more than the pixels.
-    mwtest::StripContent content = StripFixture(8, true);
+    mwtest::StripContent content = StripFixture(true);
     std::string bytes = mwtest::MakeStripFile(content);
     const std::size_t table = U32At(bytes, bytes.size() - 4);
     std::vector<std::uint8_t> padded = content.indices[4];

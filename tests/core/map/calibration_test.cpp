@@ -89,7 +89,6 @@ std::vector<MapCase> Cases() {
     out.push_back({"UTM by grid", utm, {}, "WGS 84", true, "32U", 480000, 5420000, 5, utmTruth, identity});
     out.push_back({"BNG by letter square", "(BNG) British National Grid", {}, "Ord Srvy Grt Britn", true, "TQ", 530000, 186000, 2, bngTruth, bngFile});
     out.push_back({"TM by own grid", "Transverse Mercator", tm, "WGS 84", true, "", 495000, 5540000, 4, tmTruth, identity});
-    out.push_back({"TM by degrees", "Transverse Mercator", tm, "WGS 84", false, "", 495000, 5540000, 4, tmTruth, identity});
     out.push_back({"Lambert by degrees", "Lambert Conformal Conic", lcc, "WGS 84", false, "", ref.easting, ref.northing, 10, lccTruth, identity});
     // clang-format on
     return out;
@@ -207,11 +206,9 @@ TEST(CalibrationTransform, PointsThatFixNoTransformLeaveModeZero) {
         {"no points", {}},
         {"one point", {Pt(0, 0, 50, 10)}},
         {"two points in one row", {Pt(0, 100, 50, 10), Pt(900, 100, 49, 11)}},
-        {"two points at one easting", {Pt(0, 0, 50, 10), Pt(900, 900, 49, 10)}},
         // clang-format off
         {"three points on a line", {Pt(0, 0, 50, 10), Pt(100, 100, 49.9, 10.1), Pt(300, 300, 49.7, 10.3)}},
         {"three pixels apart, positions on a line", {Pt(0, 0, 50, 10), Pt(1000, 0, 49, 11), Pt(0, 1000, 48, 12)}},
-        {"four points on a line", {Pt(0, 0, 50, 10), Pt(1, 1, 49, 11), Pt(2, 2, 48, 12), Pt(3, 3, 47, 13)}},
         // clang-format on
         {"a position that is not a number", {Pt(0, 0, NAN, 10), Pt(900, 900, 49, 11)}},
     };
@@ -233,9 +230,7 @@ TEST(CalibrationTransform, PixelsBeyondTheIntRangeAreClamped) {
     MapPixel far = LatLonToMapPixel(m, Datums(), -80, 170);
     EXPECT_EQ(far.x, INT_MAX);
     EXPECT_EQ(far.y, INT_MAX);
-    EXPECT_EQ(TruncToInt(NAN), 0);
-    EXPECT_EQ(TruncToInt(-1e300), INT_MIN);
-    EXPECT_EQ(TruncToInt(-2.7), -2);
+    EXPECT_EQ(LatLonToMapPixel(m, Datums(), 80, -170), (MapPixel{INT_MIN, INT_MIN}));
 }
 
 TEST(CalibrationTransform, UtmCentralMeridian) {
