@@ -157,6 +157,7 @@ void QtCanvas::Polyline(const std::vector<Point>& pts) {
     const double half = pen_->width / 2.0;
     p_.setPen(Qt::NoPen);
     p_.setBrush(colour);
+    bool drawn = false;
     for (std::size_t i = 1; i < pts.size(); ++i) {
         const QPointF a(pts[i - 1].x, pts[i - 1].y), b(pts[i].x, pts[i].y);
         const double dx = b.x() - a.x(), dy = b.y() - a.y();
@@ -165,9 +166,12 @@ void QtCanvas::Polyline(const std::vector<Point>& pts) {
         const QPointF n(-dy / length * half, dx / length * half);
         const QPointF quad[] = {a + n, b + n, b - n, a - n};
         p_.drawConvexPolygon(quad, 4);
+        drawn = true;
     }
     p_.setBrush(brush);
     p_.setPen(pen);
+    // Qt draws nothing for a line that never leaves its first point.
+    if (!drawn) return;
 
     const std::vector<DotRun>& dot = RoundDot(pen_->width);
     for (std::size_t i = 0; i < pts.size(); ++i) {
