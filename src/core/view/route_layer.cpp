@@ -25,10 +25,9 @@ std::uint64_t Rgb24(Rgb c) {
     return (std::uint64_t{c.r} << 16) | (std::uint64_t{c.g} << 8) | c.b;
 }
 
-// A route point's symbol: a filled ellipse with a cross through it.
-void DrawSymbol(Canvas& canvas, int x, int y, int r, int ry, Rgb fill, Rgb ink) {
-    canvas.SetBrush(fill);
-    canvas.SetPen(ink, 1);
+// A route point's symbol in the pen and brush selected: a filled ellipse
+// with a cross through it.
+void DrawSymbol(Canvas& canvas, int x, int y, int r, int ry) {
     canvas.Ellipse(Rect{x - r, y - ry, x + r + 1, y + ry + 1});
     const Point cross[] = {{x - r, y}, {x + r, y}, {x, y - ry}, {x, y + ry}};
     canvas.Lines(cross, 2);
@@ -168,16 +167,18 @@ void DrawRoutes(Canvas& canvas, const RouteStore& routes, const OverlayGeometry&
                                               (Rgb24(fill) << 24) | Rgb24(ink);
                     canvas.Figure({x, y}, Rect{-r - 2, -ry - 2, r + 3, ry + 3}, key,
                                   [r, ry, fill, ink](Canvas& c, Point p) {
-                                      DrawSymbol(c, p.x, p.y, r, ry, fill, ink);
+                                      c.SetBrush(fill);
+                                      c.SetPen(ink, 1);
+                                      DrawSymbol(c, p.x, p.y, r, ry);
                                   });
                     symbolPen = false;
-                } else if (!symbolPen) {
-                    DrawSymbol(canvas, x, y, r, ry, fill, ink);
-                    symbolPen = true;
                 } else {
-                    canvas.Ellipse(Rect{x - r, y - ry, x + r + 1, y + ry + 1});
-                    const Point cross[] = {{x - r, y}, {x + r, y}, {x, y - ry}, {x, y + ry}};
-                    canvas.Lines(cross, 2);
+                    if (!symbolPen) {
+                        canvas.SetBrush(fill);
+                        canvas.SetPen(ink, 1);
+                        symbolPen = true;
+                    }
+                    DrawSymbol(canvas, x, y, r, ry);
                 }
                 if (style.highlight) {
                     canvas.SetBrush(kBlack, true);
