@@ -165,13 +165,21 @@ void DrawRoutes(Canvas& canvas, const RouteStore& routes, const OverlayGeometry&
                                               (std::uint64_t{i == 0} << 55) |
                                               (static_cast<std::uint64_t>(r) << 48) |
                                               (Rgb24(fill) << 24) | Rgb24(ink);
+                    // Drawn straight onto this canvas, the symbol pen stays
+                    // selected as for a symbol drawn directly; after a copy,
+                    // or a figure drawn on a canvas of its own, it is unknown.
+                    bool drewHere = false;
                     canvas.Figure({x, y}, Rect{-r - 2, -ry - 2, r + 3, ry + 3}, key,
-                                  [r, ry, fill, ink](Canvas& c, Point p) {
-                                      c.SetBrush(fill);
-                                      c.SetPen(ink, 1);
+                                  [&, r, ry](Canvas& c, Point p) {
+                                      const bool here = &c == &canvas;
+                                      if (!here || !symbolPen) {
+                                          c.SetBrush(fill);
+                                          c.SetPen(ink, 1);
+                                      }
+                                      drewHere = here;
                                       DrawSymbol(c, p.x, p.y, r, ry);
                                   });
-                    symbolPen = false;
+                    symbolPen = drewHere;
                 } else {
                     if (!symbolPen) {
                         canvas.SetBrush(fill);
