@@ -2,7 +2,8 @@
 // layer on a canvas that draws nothing (its own cost: transforms, clipping,
 // symbol range), and into an image with QPainter, with and without labels.
 // Baselines in the same run: the 10,000 position-to-window transforms
-// alone, and the track tail of 999 points drawn into the same image.
+// alone, the track tail of 999 points drawn into the same image, and the
+// route lines stroked by QPainter's wide pen.
 //
 // The map is latitude/longitude, 6000 × 4000 pixels over 0.6° × 0.4°; the
 // window shows 1920 × 1080 of it at 100 %. Routes wander across the whole
@@ -212,29 +213,39 @@ void BM_RouteLinesOnlyQt(benchmark::State& state) {
 }
 BENCHMARK(BM_RouteLinesOnlyQt)->Unit(benchmark::kMicrosecond);
 
-// The same lines handed to QPainter as separate segments: with an opaque
-// round-capped pen the pixels are those of the joined polyline, without the
-// stroker's path of the whole (often self-crossing) line.
-class LinesAsSegments : public LinesOnly {
+// The same lines stroked by QPainter itself as round-capped, round-joined
+// polylines, as the canvas drew them before it filled segments and dots:
+// the reference for BM_RouteLinesOnlyQt, with the same pixels.
+class StrokedLines : public NullCanvas {
 public:
-    explicit LinesAsSegments(mw::Canvas& to) : LinesOnly(to), to_(to) {}
-    void Polyline(const std::vector<mw::Point>& p) override {
-        for (std::size_t i = 1; i < p.size(); ++i) to_.Line(p[i - 1], p[i]);
+    explicit StrokedLines(QPainter& p) : p_(p) {}
+    void SetPen(mw::Rgb c, int w, bool) override {
+        p_.setPen(QPen(QColor(c.r, c.g, c.b), w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    }
+    void Polyline(const std::vector<mw::Point>& pts) override {
+        poly_.clear();
+        for (const mw::Point& q : pts) poly_ << QPoint(q.x, q.y);
+        p_.drawPolyline(poly_);
     }
 
 private:
-    mw::Canvas& to_;
+    QPainter& p_;
+    QPolygon poly_;
 };
 
-void BM_RouteLinesAsSegmentsQt(benchmark::State& state) {
+void BM_RouteLinesStrokedQt(benchmark::State& state) {
     Scene& scene = TheScene();
     const mw::RouteStyle style = Style(false);
-    IntoImage(state, [&](mw::Canvas& c) {
-        LinesAsSegments lines(c);
+    QImage image(kViewW, kViewH, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        StrokedLines lines(painter);
         mw::DrawRoutes(lines, scene.routes, scene.view, style);
-    });
+    }
 }
-BENCHMARK(BM_RouteLinesAsSegmentsQt)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RouteLinesStrokedQt)->Unit(benchmark::kMicrosecond);
 
 void BM_TrackTailQt(benchmark::State& state) {
     Scene& scene = TheScene();

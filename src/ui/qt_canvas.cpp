@@ -4,6 +4,7 @@
 #include <QPaintDevice>
 #include <QPolygon>
 #include <cmath>
+#include <unordered_map>
 
 #include "support/text.h"
 
@@ -17,6 +18,75 @@ QPolygon ToQPolygon(const std::vector<Point>& pts) {
     for (const Point& p : pts) poly << QPoint(p.x, p.y);
     return poly;
 }
+// The pixels of a round pen's dot at (0, 0): the round cap and join a
+// stroked line has at each of its points, as runs of one row each.
+struct DotRun {
+    int dy, x0, x1;  // x1 exclusive
+};
+const std::vector<DotRun>& RoundDot(int width) {
+    thread_local std::vector<std::pair<int, std::vector<DotRun>>> dots;
+    for (const auto& [w, runs] : dots)
+        if (w == width) return runs;
+    // Drawn by Qt itself, so that the dot is exactly the stroker's cap.
+    const int size = 2 * width + 8, c = size / 2;
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        QPen pen(Qt::black);
+        pen.setWidth(width);
+        pen.setCapStyle(Qt::RoundCap);
+        p.setPen(pen);
+        p.drawPoint(c, c);
+    }
+    std::vector<DotRun> runs;
+    for (int y = 0; y < size; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < size;) {
+            if (qAlpha(row[x]) == 0) {
+                ++x;
+                continue;
+            }
+            const int x0 = x;
+            while (x < size && qAlpha(row[x]) != 0) ++x;
+            runs.push_back(DotRun{y - c, x0 - c, x - c});
+        }
+    }
+    return dots.emplace_back(width, std::move(runs)).second;
+}
+
+// Widths of texts already measured, per font: a layer asks for the same
+// route and point names on every paint, and shaping a text costs far more
+// than drawing its cached picture.
+class WidthCache {
+public:
+    std::optional<int> Find(const std::string& font, const std::string& text) {
+        const auto it = widths_.find(Key(font, text));
+        if (it == widths_.end()) return std::nullopt;
+        return it->second;
+    }
+    void Put(const std::string& font, const std::string& text, int width) {
+        // Bounded: a long session's names are few, but a file of many
+        // distinct names must not make this grow without end.
+        if (widths_.size() >= kMaxEntries) widths_.clear();
+        widths_.emplace(Key(font, text), width);
+    }
+    static WidthCache& ForThisThread() {
+        thread_local WidthCache cache;
+        return cache;
+    }
+
+private:
+    static constexpr std::size_t kMaxEntries = 20000;
+    // The font's key, a separator no font key holds, then the text.
+    std::string& Key(const std::string& font, const std::string& text) {
+        key_.assign(font).push_back('\0');
+        key_ += text;
+        return key_;
+    }
+    std::string key_;
+    std::unordered_map<std::string, int> widths_;
+};
 }  // namespace
 
 QString DisplayText(const std::string& bytes) {
@@ -63,7 +133,53 @@ void QtCanvas::Lines(const Point* ends, std::size_t segments) {
         segments -= n;
     }
 }
-void QtCanvas::Polyline(const std::vector<Point>& pts) { p_.drawPolyline(ToQPolygon(pts)); }
+void QtCanvas::Polyline(const std::vector<Point>& pts) {
+    // Qt strokes a wide round-capped line by building and filling the
+    // outline of the whole line, curves at every cap and join, which was
+    // most of a route paint. The same picture is each segment's rectangle
+    // with a round dot on every point: the rectangles filled as the
+    // stroker fills its outline give the same pixels, and a dot is a few
+    // spans. Only when drawing is plain: solid opaque pen, no antialiasing
+    // (a blended edge would be drawn twice where pieces overlap), no turn
+    // or scale.
+    const bool plain = pen_ && !pen_->none && pen_->width >= 2 && pen_->width <= kMaxDotWidth &&
+                       !p_.testRenderHint(QPainter::Antialiasing) &&
+                       p_.worldTransform().type() <= QTransform::TxTranslate &&
+                       p_.compositionMode() == QPainter::CompositionMode_SourceOver &&
+                       p_.pen().style() == Qt::SolidLine;
+    if (!plain || pts.size() < 2) {
+        p_.drawPolyline(ToQPolygon(pts));
+        return;
+    }
+    const QPen pen = p_.pen();
+    const QBrush brush = p_.brush();
+    const QColor colour = pen.color();
+    const double half = pen_->width / 2.0;
+    p_.setPen(Qt::NoPen);
+    p_.setBrush(colour);
+    bool drawn = false;
+    for (std::size_t i = 1; i < pts.size(); ++i) {
+        const QPointF a(pts[i - 1].x, pts[i - 1].y), b(pts[i].x, pts[i].y);
+        const double dx = b.x() - a.x(), dy = b.y() - a.y();
+        const double length = std::hypot(dx, dy);
+        if (length == 0) continue;  // its dot is all there is of it
+        const QPointF n(-dy / length * half, dx / length * half);
+        const QPointF quad[] = {a + n, b + n, b - n, a - n};
+        p_.drawConvexPolygon(quad, 4);
+        drawn = true;
+    }
+    p_.setBrush(brush);
+    p_.setPen(pen);
+    // Qt draws nothing for a line that never leaves its first point.
+    if (!drawn) return;
+
+    const std::vector<DotRun>& dot = RoundDot(pen_->width);
+    for (std::size_t i = 0; i < pts.size(); ++i) {
+        if (i > 0 && pts[i] == pts[i - 1]) continue;
+        for (const DotRun& r : dot)
+            p_.fillRect(QRect(pts[i].x + r.x0, pts[i].y + r.dy, r.x1 - r.x0, 1), colour);
+    }
+}
 void QtCanvas::Polygon(const std::vector<Point>& pts) { p_.drawPolygon(ToQPolygon(pts)); }
 void QtCanvas::Ellipse(Rect b) { p_.drawEllipse(QRect(b.left, b.top, b.Width(), b.Height())); }
 void QtCanvas::FillRect(Rect r, Rgb c) {
@@ -107,7 +223,7 @@ const QtCanvas::FontEntry& QtCanvas::FontFor(int fontHeight, int fontWeight) {
     font.setPixelSize(fontHeight > 0 ? fontHeight : 12);
     font.setWeight(static_cast<QFont::Weight>(std::clamp(fontWeight, 100, 900)));
     font_.emplace(FontEntry{fontHeight, fontWeight, font, QFontMetrics(font),
-                            labels_ ? labels_->FontId(font) : 0});
+                            labels_ ? labels_->FontId(font) : 0, font.key().toStdString()});
     return *font_;
 }
 
@@ -166,7 +282,12 @@ void QtCanvas::Text(Point at, const std::string& text, int fontHeight, int fontW
 }
 
 int QtCanvas::TextWidth(const std::string& text, int fontHeight, int fontWeight) {
-    return FontFor(fontHeight, fontWeight).metrics.horizontalAdvance(DisplayText(text));
+    const FontEntry& f = FontFor(fontHeight, fontWeight);
+    WidthCache& widths = WidthCache::ForThisThread();
+    if (const std::optional<int> w = widths.Find(f.key, text)) return *w;
+    const int w = f.metrics.horizontalAdvance(DisplayText(text));
+    widths.Put(f.key, text, w);
+    return w;
 }
 
 int QtCanvas::TextHeight(const std::string&, int fontHeight, int fontWeight) {

@@ -36,6 +36,7 @@ private:
         QFont font;
         QFontMetrics metrics;
         std::uint32_t id;  // LabelCache::FontId
+        std::string key;   // QFont::key, for the measured widths
     };
     const FontEntry& FontFor(int fontHeight, int fontWeight);
     void DrawText(const FontEntry& f, QPoint at, const QString& text, int width, Rgb colour,
@@ -57,6 +58,8 @@ private:
         bool operator==(const BrushState&) const = default;
     };
     std::optional<PenState> pen_;
+    // Wider lines than this are rare enough to leave to Qt's stroker.
+    static constexpr int kMaxDotWidth = 64;
     std::optional<BrushState> brush_;
 };
 

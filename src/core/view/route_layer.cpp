@@ -16,6 +16,22 @@ constexpr int kHighlightRadius = 14;
 constexpr double kFirstPointFlattening = 0.6666666666666666;
 constexpr int kLabelGap = 3;
 constexpr int kNormalWeight = 400;
+// Figure keys of the point symbols: this tag in the top byte, then the
+// flattened flag, the radius and the two colours.
+constexpr std::uint64_t kSymbolFigure = std::uint64_t{0x52} << 56;
+constexpr int kMaxFigureRadius = 127;
+
+std::uint64_t Rgb24(Rgb c) {
+    return (std::uint64_t{c.r} << 16) | (std::uint64_t{c.g} << 8) | c.b;
+}
+
+// A route point's symbol in the pen and brush selected: a filled ellipse
+// with a cross through it.
+void DrawSymbol(Canvas& canvas, int x, int y, int r, int ry) {
+    canvas.Ellipse(Rect{x - r, y - ry, x + r + 1, y + ry + 1});
+    const Point cross[] = {{x - r, y}, {x + r, y}, {x, y - ry}, {x, y + ry}};
+    canvas.Lines(cross, 2);
+}
 
 struct WindowRect {
     int left, top, right, bottom;
@@ -140,14 +156,38 @@ void DrawRoutes(Canvas& canvas, const RouteStore& routes, const OverlayGeometry&
             const bool near = x + reach >= 0 && x - reach < clip.right && y + reach >= 0 &&
                               y - reach < clip.bottom;
             if (near) {
-                if (!symbolPen) {
-                    canvas.SetBrush(fill);
-                    canvas.SetPen(ink, 1);
-                    symbolPen = true;
+                // Every symbol of one size looks alike: a canvas may copy
+                // it rather than draw it again, which costs a fraction of
+                // an outlined ellipse. Figures are drawn only at
+                // non-negative points, where they look the same everywhere.
+                if (x >= 0 && y >= 0 && r >= 0 && r <= kMaxFigureRadius) {
+                    const std::uint64_t key = kSymbolFigure |
+                                              (std::uint64_t{i == 0} << 55) |
+                                              (static_cast<std::uint64_t>(r) << 48) |
+                                              (Rgb24(fill) << 24) | Rgb24(ink);
+                    // Drawn straight onto this canvas, the symbol pen stays
+                    // selected as for a symbol drawn directly; after a copy,
+                    // or a figure drawn on a canvas of its own, it is unknown.
+                    bool drewHere = false;
+                    canvas.Figure({x, y}, Rect{-r - 2, -ry - 2, r + 3, ry + 3}, key,
+                                  [&, r, ry](Canvas& c, Point p) {
+                                      const bool here = &c == &canvas;
+                                      if (!here || !symbolPen) {
+                                          c.SetBrush(fill);
+                                          c.SetPen(ink, 1);
+                                      }
+                                      drewHere = here;
+                                      DrawSymbol(c, p.x, p.y, r, ry);
+                                  });
+                    symbolPen = drewHere;
+                } else {
+                    if (!symbolPen) {
+                        canvas.SetBrush(fill);
+                        canvas.SetPen(ink, 1);
+                        symbolPen = true;
+                    }
+                    DrawSymbol(canvas, x, y, r, ry);
                 }
-                canvas.Ellipse(Rect{x - r, y - ry, x + r + 1, y + ry + 1});
-                const Point cross[] = {{x - r, y}, {x + r, y}, {x, y - ry}, {x, y + ry}};
-                canvas.Lines(cross, 2);
                 if (style.highlight) {
                     canvas.SetBrush(kBlack, true);
                     canvas.SetPen(kBlack, 2);
