@@ -19,6 +19,21 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The length of the file up to and including its last line end; 0 when it
+// has none, -1 when it cannot be read.
+off_t LengthThroughLastNewline(int fd, off_t size) {
+    char block[4096];
+    for (off_t end = size; end > 0;) {
+        const off_t start = end > off_t(sizeof block) ? end - off_t(sizeof block) : 0;
+        const ssize_t n = ::pread(fd, block, std::size_t(end - start), start);
+        if (n != end - start) return -1;
+        for (ssize_t i = n; i > 0; --i)
+            if (block[i - 1] == '\n') return start + i;
+        end = start;
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool SyncFolderOf(const std::string& path) {
@@ -68,8 +83,20 @@ AppendOutcome AppendLogRecord(const std::string& path, std::string_view header,
         if (st.st_size == 0) {
             created = true;  // created, then cut off before its header
         } else {
-            char last = 0;
-            if (::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') out += "\r\n";
+            // A kill inside write() can leave the record in flight cut short:
+            // the kernel copies page by page and stops between pages. Read on,
+            // such a tail is a wrong point ("54.458,-3.1" for "-3.15"), and
+            // it was never reported written, so it goes.
+            const off_t keep = LengthThroughLastNewline(fd, st.st_size);
+            if (keep < 0) {
+                ::close(fd);
+                return AppendOutcome::Failed;
+            }
+            if (keep != st.st_size && ::ftruncate(fd, keep) != 0) {
+                ::close(fd);
+                return AppendOutcome::Failed;
+            }
+            if (keep == 0) created = true;  // not even the header was whole
         }
     }
     if (created) out += header;

@@ -34,8 +34,9 @@ enum class AppendOutcome {
 // so a crash keeps every record already appended and at most loses the one
 // being written. A missing or empty log first gets `header` (and its folder
 // is synced, so the new file itself survives). A log whose last line lacks
-// its line end (cut by a power loss, or written elsewhere) gets CR LF first,
-// so the new record stands on its own line. `record(created)` gives the
+// its line end holds a record cut short by a crash inside the write, never
+// reported written: it is cut off, so it is neither read as a wrong point
+// nor glued to the new record. `record(created)` gives the
 // record's bytes, line end included; `created` tells whether the header
 // goes before it.
 AppendOutcome AppendLogRecord(const std::string& path, std::string_view header,

@@ -135,10 +135,17 @@ TEST_F(TrackFiles, LogStartsASegmentWhenCreatedAgainAfterDeletion) {
     ASSERT_TRUE(AppendTrackLog(log, 52, 1, "010124", "130000", -777, newSegment));
     EXPECT_EQ(GetField(Lines(dir.Read("ceTrack.plt")).at(6), 3, ""), "1");
 
-    // A last line left without its line end is not glued to the next point.
-    dir.Write("ceTrack.plt", kHeader + "   1.0000000,   2.0000000,0,   -777, ,010124,000001");
+    // A record cut short by a kill inside its write (no line end) would read
+    // as a wrong point: the next append drops it instead of keeping it.
+    dir.Write("ceTrack.plt", kHeader + "   1.0000000,   2.0000000,0,   -777, ,010124,000001\r\n   1.5000000,   2.0");
     ASSERT_TRUE(AppendTrackLog(log, 3, 4, "010124", "000002", -777, newSegment));
-    EXPECT_EQ(Lines(dir.Read("ceTrack.plt")).size(), 8u);
+    std::vector<std::string> lines = Lines(dir.Read("ceTrack.plt"));
+    ASSERT_EQ(lines.size(), std::size_t(kTrackHeaderLines + 2));
+    EXPECT_EQ(lines[kTrackHeaderLines], "   1.0000000,   2.0000000,0,   -777, ,010124,000001");
+    EXPECT_TRUE(lines.back().starts_with("   3.0000000,   4.0000000,")) << lines.back();
+    dir.Write("ceTrack.plt", kHeader.substr(0, 10));  // not even the header whole
+    ASSERT_TRUE(AppendTrackLog(log, 3, 4, "010124", "000002", -777, newSegment));
+    EXPECT_EQ(Lines(dir.Read("ceTrack.plt")).size(), std::size_t(kTrackHeaderLines + 1));
 
     newSegment = 1;
     EXPECT_FALSE(AppendTrackLog(dir.File("no/x.plt"), 1, 2, "010124", "1", 0, newSegment));
