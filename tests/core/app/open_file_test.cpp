@@ -74,7 +74,9 @@ TEST_F(OpenFile, ATrackNeedsAMapAndThenLoadsOntoIt) {
     EXPECT_EQ(app.track.PointCount(), 3);
     ui.messages.clear();
     EXPECT_EQ(OpenFileByKind(app, files.File("gone.plt")), OpenFileResult::Failed);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{kTrackNotOpenedText});
+    EXPECT_EQ(ui.messages, std::vector<std::string>{std::string(kTrackNotOpenedText) + ": " +
+                                                    files.File("gone.plt") +
+                                                    " (No such file or directory)"});
 }
 
 TEST_F(OpenFile, AnUnknownKindIsReportedAndChangesNothing) {

@@ -308,7 +308,7 @@ std::vector<FileKind> Formats() {
                  false});
     f.push_back({"track", "t.plt", TrackText, nullptr,
                  [](Context& c, const std::string& p) {
-                     return Load{LoadTrackFile(c.app.track, p, c.app.datums, c.app.map.datumIndex, &c.ui)};
+                     return Load{LoadTrackFile(c.app.track, p, c.app.datums, c.app.map.datumIndex, &c.ui).Ok()};
                  },
                  true,
                  {{"count line 4e9", [] {
@@ -323,7 +323,7 @@ std::vector<FileKind> Formats() {
                  false});
     f.push_back({"waypoint", "w.wpt", WaypointText, nullptr,
                  [](Context& c, const std::string& p) {
-                     return Load{ReadWaypointFile(c.app.waypoints, p, c.app.datums, c.app.map.datumIndex, &c.ui)};
+                     return Load{ReadWaypointFile(c.app.waypoints, p, c.app.datums, c.app.map.datumIndex, &c.ui).Ok()};
                  },
                  true,
                  {{"index 4e9", [] { return Repeat(WaypointText(), "4000000000,X,50.5,10.5,,0,1,3,0,65535,,0,0,0,-777,6,0,17\r\n", 3); }},
@@ -331,7 +331,7 @@ std::vector<FileKind> Formats() {
                  false});
     f.push_back({"route", "r.rte", RouteText, nullptr,
                  [](Context& c, const std::string& p) {
-                     return Load{LoadRouteFile(c.app.routes, p, c.app.datums, c.app.map.datumIndex, &c.ui)};
+                     return Load{LoadRouteFile(c.app.routes, p, c.app.datums, c.app.map.datumIndex, &c.ui).Ok()};
                  },
                  true,
                  {{"route 4e9", [] { return Repeat(RouteText(), "R,4000000000,Big,,4294967295\r\nW,4000000000,,,P,50,10\r\n", 3); }},
