@@ -226,11 +226,11 @@ int Render(mwtool::Args& args) {
     if (map->projectionId == mw::kProjUnsupported) ui.ShowMessage(mw::kProjectionNotSupportedText);
     app.map = std::move(*map);
     app.map.mapLoaded = true;
-    const mw::MapImageLoad image =
+    const mw::MapImageLoad mapImage =
         mw::LoadMapImage(app.viewport, app.mapView, app.map, app.datums, app.settings.filePath1,
                          app.settings.filePath2, app.state.userHome);
-    for (mw::ImageFault fault : image.damaged) ui.ShowMessage(mw::ImageFaultMessage(fault));
-    if (!image) {
+    for (mw::ImageFault fault : mapImage.damaged) ui.ShowMessage(mw::ImageFaultMessage(fault));
+    if (!mapImage) {
         ui.ShowMessage(mw::kImageNotFoundText);
         return 1;
     }

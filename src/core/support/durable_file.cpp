@@ -26,9 +26,12 @@ std::string FolderOf(const std::string& path) {
 // a temporary last changed before it belongs to a save that can no longer be
 // running in this process, and no save of another process that is still
 // writing keeps a time that old.
+// The coarse clock is the one the kernel stamps files with: a file made
+// after this moment never carries an earlier time, as it could against the
+// precise clock.
 timespec NowRealtime() {
     timespec t{};
-    clock_gettime(CLOCK_REALTIME, &t);
+    clock_gettime(CLOCK_REALTIME_COARSE, &t);
     return t;
 }
 const timespec kProcessStart = NowRealtime();
