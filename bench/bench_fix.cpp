@@ -278,7 +278,7 @@ void BM_RenderMovedView(benchmark::State& state) {
     for (auto _ : state) {
         mw::CentreOnPixel(p.app.mapView, p.app.map, p.app.datums,
                           static_cast<int>(Program::PixelX(p.fix + n++)), p.app.mapView.centreY);
-        if (!mw::RenderMapView(p.app.viewport, p.app.mapView, p.ui)) state.SkipWithError("render");
+        if (!mw::RenderMapView(p.app.viewport, p.app.mapView)) state.SkipWithError("render");
         benchmark::DoNotOptimize(p.app.viewport.view.display.pixels.data());
     }
 }

@@ -226,32 +226,44 @@ int Render(mwtool::Args& args) {
     if (map->projectionId == mw::kProjUnsupported) ui.ShowMessage(mw::kProjectionNotSupportedText);
     app.map = std::move(*map);
     app.map.mapLoaded = true;
-    if (!mw::LoadMapImage(app.viewport, app.mapView, app.map, app.datums, app.settings.filePath1,
-                          app.settings.filePath2, app.state.userHome, ui)) {
+    const mw::MapImageLoad mapImage =
+        mw::LoadMapImage(app.viewport, app.mapView, app.map, app.datums, app.settings.filePath1,
+                         app.settings.filePath2, app.state.userHome);
+    for (mw::ImageFault fault : mapImage.damaged) ui.ShowMessage(mw::ImageFaultMessage(fault));
+    if (!mapImage) {
+        ui.ShowMessage(mw::kImageNotFoundText);
         return 1;
     }
-    if (percent)
-        mw::SetZoom(app.viewport, app.mapView, mw::FindZoomIndex(app.viewport, 100.0 / *percent), ui);
+    if (percent) {
+        const mw::ViewChange zoomed = mw::SetZoom(
+            app.viewport, app.mapView, mw::FindZoomIndex(app.viewport, 100.0 / *percent));
+        if (zoomed.fault != mw::ImageFault::None) ui.ShowMessage(mw::ImageFaultMessage(zoomed.fault));
+    }
     if (centrePx)
         mw::CentreOnPixel(app.mapView, app.map, app.datums, mw::TruncToInt(*a), mw::TruncToInt(*b));
     else if (centreLatLon)
         mw::CentreOn(app.mapView, app.map, app.datums, {*a, *b});
     if (overviewSize) return RenderOverview(app, *overviewSize, *out);
+    // A file that will not open is named with the reason, then the command gives up.
+    const auto unreadable = [&ui](const char* text, const std::string& path,
+                                  const mw::ReadOutcome& read) {
+        if (read) return false;
+        ui.ShowMessage(mw::ReadFailureText(text, path, read));
+        std::cerr << "mwtool: cannot read " << path << "\n";
+        return true;
+    };
     if (trackFile &&
-        !mw::LoadTrackFile(app.track, *trackFile, app.datums, app.map.datumIndex, &ui)) {
-        std::cerr << "mwtool: cannot read " << *trackFile << "\n";
+        unreadable(mw::kTrackNotOpenedText, *trackFile,
+                   mw::LoadTrackFile(app.track, *trackFile, app.datums, app.map.datumIndex, &ui)))
         return 1;
-    }
-    if (waypointFile && !mw::ReadWaypointFile(app.waypoints, *waypointFile, app.datums,
-                                              app.map.datumIndex, &ui)) {
-        std::cerr << "mwtool: cannot read " << *waypointFile << "\n";
+    if (waypointFile && unreadable(mw::kWaypointFileNotOpenedText, *waypointFile,
+                                   mw::ReadWaypointFile(app.waypoints, *waypointFile, app.datums,
+                                                        app.map.datumIndex, &ui)))
         return 1;
-    }
     if (routeFile &&
-        !mw::LoadRouteFile(app.routes, *routeFile, app.datums, app.map.datumIndex, &ui)) {
-        std::cerr << "mwtool: cannot read " << *routeFile << "\n";
+        unreadable(mw::kRouteFileOpenErrorText, *routeFile,
+                   mw::LoadRouteFile(app.routes, *routeFile, app.datums, app.map.datumIndex, &ui)))
         return 1;
-    }
     if (nav) {
         // The target is given in WGS 84, like every position a user types.
         double lat = nav->lat, lon = nav->lon;
@@ -265,7 +277,9 @@ int Render(mwtool::Args& args) {
         app.gps.fix.fixQuality = 1;
         app.gps.fix.statusText = mw::kStatusOn;
     }
-    if (!mw::RenderMapView(app.viewport, app.mapView, ui)) return 1;
+    const mw::ViewChange rendered = mw::RenderMapView(app.viewport, app.mapView);
+    if (rendered.fault != mw::ImageFault::None) ui.ShowMessage(mw::ImageFaultMessage(rendered.fault));
+    if (!rendered) return 1;
 
     QImage image(width, height, QImage::Format_RGB32);
     {

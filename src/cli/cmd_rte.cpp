@@ -35,7 +35,11 @@ int RouteShow(mwtool::Args& args) {
         mapDatum = map->datumIndex;
     }
     mw::RouteStore store;
-    if (!mw::LoadRouteFile(store, args.words[0], datums, mapDatum, &ui)) return 1;
+    if (const mw::ReadOutcome read = mw::LoadRouteFile(store, args.words[0], datums, mapDatum, &ui);
+        !read) {
+        ui.ShowMessage(mw::ReadFailureText(mw::kRouteFileOpenErrorText, args.words[0], read));
+        return 1;
+    }
 
     int routeNumber = 0;
     for (const mw::Route& route : store.Routes()) {

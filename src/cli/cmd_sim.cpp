@@ -306,7 +306,10 @@ int Sim(mwtool::Args& args) {
             mw::ShutdownApplication(app);
             return 1;
         }
-        mw::ReadWaypointFile(app.waypoints, *waypointFile, app.datums, app.map.datumIndex, &ui);
+        const mw::ReadOutcome read =
+            mw::ReadWaypointFile(app.waypoints, *waypointFile, app.datums, app.map.datumIndex, &ui);
+        if (!read)
+            ui.ShowMessage(mw::ReadFailureText(mw::kWaypointFileNotOpenedText, *waypointFile, read));
     }
     app.checkProximity = [&app](double lat, double lon) { mw::CheckProximity(app, lat, lon); };
     if (events) {

@@ -60,7 +60,11 @@ int Show(mwtool::Args& args) {
     if (args.words.size() != 1) return mwtool::UsageError("usage: wpt show FILE.wpt [--map FILE.map]");
     mwtool::ConsoleUi ui;
     mw::WaypointStore store;
-    if (!mw::ReadWaypointFile(store, args.words[0], datums, *datum, &ui)) return 1;
+    if (const mw::ReadOutcome read = mw::ReadWaypointFile(store, args.words[0], datums, *datum, &ui);
+        !read) {
+        ui.ShowMessage(mw::ReadFailureText(mw::kWaypointFileNotOpenedText, args.words[0], read));
+        return 1;
+    }
     std::cout << kShowHeader << "\n";
     store.ForEach([](int slot, const mw::Waypoint& w) { std::cout << ShowLine(slot, w) << "\n"; });
     return 0;
@@ -75,7 +79,11 @@ int Save(mwtool::Args& args) {
         return mwtool::UsageError("usage: wpt save IN.wpt OUT.wpt [--map FILE.map]");
     mwtool::ConsoleUi ui;
     mw::WaypointStore store;
-    if (!mw::ReadWaypointFile(store, args.words[0], datums, *datum, &ui)) return 1;
+    if (const mw::ReadOutcome read = mw::ReadWaypointFile(store, args.words[0], datums, *datum, &ui);
+        !read) {
+        ui.ShowMessage(mw::ReadFailureText(mw::kWaypointFileNotOpenedText, args.words[0], read));
+        return 1;
+    }
     std::optional<int> written = mw::SaveWaypointFile(store, args.words[1], datums, *datum, &ui);
     if (!written) return 1;
     std::cout << *written << " waypoints written to " << args.words[1] << "\n";
@@ -104,8 +112,11 @@ int Create(mwtool::Args& args) {
     const std::string log = mw::WaypointLogPath(dataFolder);
     mwtool::ConsoleUi ui;
     mw::WaypointStore store;
-    if (settings.loadDefaultWps && mw::FileExists(log))
-        mw::ReadWaypointFile(store, log, datums, mw::kDatumWgs84, &ui);
+    if (settings.loadDefaultWps && mw::FileExists(log)) {
+        if (const mw::ReadOutcome read = mw::ReadWaypointFile(store, log, datums, mw::kDatumWgs84, &ui);
+            !read)
+            ui.ShowMessage(mw::ReadFailureText(mw::kWaypointFileNotOpenedText, log, read));
+    }
     mw::MakeFolders(dataFolder);
     mw::SystemClock clock;
     const int slot = mw::CreateWaypoint(store, name, *lat, *lon, clock.LocalNow(), log, datums,

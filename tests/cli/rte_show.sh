@@ -24,6 +24,6 @@ same "points on the map's datum" "point,1,1,Foot,52.0000000,-1.0000000" \
 # Failures: the program's message, exit 1; a bad command line exits 2.
 err=$(mw rte show "$dir/none.rte" 2>&1 >/dev/null)
 same "unopenable exit" 1 $?
-same "unopenable message" "mwtool: Route file could not be opened" "$err"
+same "unopenable message" "mwtool: Route file could not be opened: $dir/none.rte (No such file or directory)" "$err"
 status "unreadable map" 1 mw rte show "$dir/uk.rte" --map "$dir/none.map"
 finish

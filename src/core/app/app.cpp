@@ -73,9 +73,17 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     // surfaces later as the save messages, not as a start-up failure.
     MakeFolders(home);
 
+    // The files of the home are optional: one that is missing takes its
+    // defaults quietly, one that is there but cannot be read is told, named.
+    const auto tellUnreadable = [&ui](const char* text, const std::string& path,
+                                      const ReadOutcome& read) {
+        if (!read && !read.Missing()) ShowMessage(ui, ReadFailureText(text, path, read));
+    };
     bool datumsCut = false;
-    LoadUserDatums(app.datums, home, &datumsCut);
-    if (datumsCut) ShowMessage(ui, FileCutText("datums.dat", kMaxDatumFileBytes));
+    ReadOutcome read;
+    LoadUserDatums(app.datums, home, &datumsCut, &read);
+    tellUnreadable(kDatumFileNotOpenedText, JoinPath(home, kUserDatumFile), read);
+    if (datumsCut) ShowMessage(ui, FileCutText(kUserDatumFile, kMaxDatumFileBytes));
     // Every fix is checked against the waypoints' zones while that is on.
     app.checkProximity = [&app](double lat, double lon) { CheckProximity(app, lat, lon); };
     // The name search's buttons act on the map through the waypoint and
@@ -87,11 +95,14 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     app.names.actions.goTo = [&app](double lat, double lon, const std::string& name) {
         SetNavigationTarget(app, lat, lon, -1, name);
     };
-    ReadConfiguration(home, app.datums, app.settings);
+    tellUnreadable(kSettingsNotOpenedText, JoinPath(home, kMainConfigFile),
+                   ReadConfiguration(home, app.datums, app.settings));
     s.ntfDatum = FindDatumByName(app.datums, "NTF France");
     BuildRecentMapsMenu(app);
-    ReadViewSettings(home, app.view);
-    app.userPointer = LoadUserPointer(home);
+    tellUnreadable(kSettingsNotOpenedText, JoinPath(home, kViewConfigFile),
+                   ReadViewSettings(home, app.view));
+    app.userPointer = LoadUserPointer(home, &read);
+    tellUnreadable(kUserPointerNotOpenedText, JoinPath(home, kUserPointerFile), read);
 
     ui.SetCommandChecked(kCmdViewToolbar, app.view.viewToolbar != 0);
     if (!s.portrait) {
@@ -131,7 +142,8 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
             LoadDefaultWaypoints(app);
         const std::string trackLog = TrackLogPath(DataFolder(app));
         if (app.settings.loadDefaultTrack && FileExists(trackLog))
-            LoadTrackFile(app.track, trackLog, app.datums, app.map.datumIndex, &ui);
+            tellUnreadable(kTrackNotOpenedText, trackLog,
+                           LoadTrackFile(app.track, trackLog, app.datums, app.map.datumIndex, &ui));
     }
     ui.SetCommandChecked(kCmdViewScale, app.view.viewScale == 1);
     ui.SetCommandChecked(kCmdViewMapView, app.view.viewMapView == 1);

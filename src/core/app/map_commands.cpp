@@ -46,18 +46,20 @@ bool RequireMap(App& app) {
 
 namespace {
 
-// Opens the first of the map's image candidates into `vp`. `damaged` tells
-// why the first candidate that exists did not open.
+// Opens the first of the map's image candidates into `vp`. Damage met while
+// drawing a first view is told at once; `unreadable` keeps why the first
+// candidate that exists did not open, for the caller to tell if none does.
 bool OpenFirstImage(App& app, Viewport& vp, MapView& view, MapRecord& map, Ui& ui,
-                    ImageFault& damaged) {
-    damaged = ImageFault::None;
+                    ImageFault& unreadable) {
+    unreadable = ImageFault::None;
     for (const std::string& candidate :
          MapImageCandidates(map.imageBaseName, map.mapFilePath, app.settings.filePath1,
                             app.settings.filePath2, app.state.userHome)) {
         if (!FileExists(candidate)) continue;
-        ImageFault fault = ImageFault::None;
-        if (OpenMapImage(vp, view, map, app.datums, candidate, ui, &fault)) return true;
-        if (damaged == ImageFault::None) damaged = fault;
+        const MapImageOpen open = OpenMapImage(vp, view, map, app.datums, candidate);
+        if (open.damaged != ImageFault::None) ShowMessage(ui, ImageFaultMessage(open.damaged));
+        if (open.opened) return true;
+        if (unreadable == ImageFault::None) unreadable = open.unreadable;
     }
     return false;
 }
@@ -89,12 +91,12 @@ bool LoadMapFile(App& app, const std::string& path) {
     images.zoomIndex100 = app.viewport.zoomIndex100;
     MapView view = app.mapView;
     ui.SetWaitCursor(true);
-    ImageFault damaged = ImageFault::None;
-    const bool opened = OpenFirstImage(app, images, view, next, ui, damaged);
+    ImageFault unreadable = ImageFault::None;
+    const bool opened = OpenFirstImage(app, images, view, next, ui, unreadable);
     ui.SetWaitCursor(false);
-    if (!opened && damaged != ImageFault::None) {
+    if (!opened && unreadable != ImageFault::None) {
         // The image is there but cannot be read: say what is wrong with it.
-        ShowMessage(ui, Format("%s: %s", name.c_str(), ImageFaultMessage(damaged)));
+        ShowMessage(ui, Format("%s: %s", name.c_str(), ImageFaultMessage(unreadable)));
         return false;
     }
     if (!opened) {

@@ -6,6 +6,7 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
+#include "app/view_commands.h"
 #include "geo/datum_convert.h"
 #include "geo/distance.h"
 #include "map/calibration.h"
@@ -223,7 +224,7 @@ BusyScope::~BusyScope() {
 
 void FollowFix(App& app, double lat, double lon) {
     FollowFix(app.mapView, app.map, app.datums, {lat, lon}, app.gps.fix.trueCourse);
-    RenderMapView(app.viewport, app.mapView, TheUi(app));
+    RunViewStep(app, [&app] { return RenderMapView(app.viewport, app.mapView); });
 }
 
 void ShowFix(App& app, double lat, double lon, double heading) {

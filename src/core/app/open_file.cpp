@@ -18,8 +18,9 @@ bool OpenTrack(App& app, const std::string& path) {
     // Track points are kept on the loaded map's datum, so a track needs a map
     // as the "Load Track File" command does.
     if (!RequireMap(app)) return false;
-    if (!LoadTrackFile(app.track, path, app.datums, app.map.datumIndex, app.ports.ui)) {
-        Tell(app, kTrackNotOpenedText);
+    const ReadOutcome read = LoadTrackFile(app.track, path, app.datums, app.map.datumIndex, app.ports.ui);
+    if (!read) {
+        Tell(app, ReadFailureText(kTrackNotOpenedText, path, read));
         return false;
     }
     if (app.ports.ui) app.ports.ui->Repaint(WindowId::Map);

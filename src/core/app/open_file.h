@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "app/app.h"
+#include "track/track_file.h"
 
 namespace mw {
 
-inline constexpr const char* kTrackNotOpenedText = "Track file could not be opened";
 inline constexpr const char* kNoMapForImageText =
     "No map file (.map) of the same name lies beside this map image";
 inline constexpr const char* kUnknownFileKindText = "Mapwanderer cannot open this kind of file";

@@ -6,10 +6,10 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
+#include "app/view_commands.h"
 #include "app/panels.h"
 #include "nav/nav_text.h"
 #include "map/calibration.h"
-#include "ports/headless_ui.h"
 #include "proj/position_format.h"
 #include "support/paths.h"
 #include "support/text.h"
@@ -194,11 +194,11 @@ ScaleBar ScaleBarFrom(const App& app) {
 }
 
 bool SyncOverviewWithView(App& app) {
-    static HeadlessUi silent;
-    Ui& ui = app.ports.ui ? *app.ports.ui : silent;
     const std::string path = app.viewport.HasImage() ? app.viewport.imagePath : std::string();
-    return SyncOverview(app.overview, path, app.view.mapViewSize, app.map.imageWidth,
-                        app.map.imageHeight, ui);
+    const OverviewSync sync = SyncOverview(app.overview, path, app.view.mapViewSize,
+                                           app.map.imageWidth, app.map.imageHeight);
+    ShowImageFault(app, sync.fault);
+    return sync.changed;
 }
 
 bool StepOverviewSize(App& app, bool larger) {
@@ -231,7 +231,7 @@ void CentreOnPosition(App& app, double lat, double lon) {
     }
     CentreOn(app.mapView, app.map, app.datums, {lat, lon});
     if (!app.ports.ui) return;
-    RenderMapView(app.viewport, app.mapView, *app.ports.ui);
+    RunViewStep(app, [&app] { return RenderMapView(app.viewport, app.mapView); });
     app.ports.ui->Repaint(WindowId::Map);
     app.ports.ui->Repaint(WindowId::Overview);
 }

@@ -28,7 +28,8 @@ void LoadRouteCommand(App& app) {
     std::optional<std::string> path =
         ui.AskOpenFileName(kLoadRouteTitle, DataFolder(app), {FileFilter{"Route files", "*.rte"}});
     if (!path || path->empty()) return;
-    LoadRouteFile(app.routes, *path, app.datums, app.map.datumIndex, &ui);
+    const ReadOutcome read = LoadRouteFile(app.routes, *path, app.datums, app.map.datumIndex, &ui);
+    if (!read) ShowMessage(ui, ReadFailureText(kRouteFileOpenErrorText, *path, read));
     ui.Repaint(WindowId::Map);
 }
 

@@ -14,6 +14,11 @@ namespace {
 
 Ui& TheUi(App& app) { return *app.ports.ui; }
 
+// A map with its image drawn at once: the view steps below all render.
+ViewChange Render(App& app) {
+    return RunViewStep(app, [&app] { return RenderMapView(app.viewport, app.mapView); });
+}
+
 // Centring on a point off the map looks for another map there, taking any
 // covering map (the current scale counts as unknown).
 OffMapHandler OffMap(App& app) {
@@ -22,7 +27,40 @@ OffMapHandler OffMap(App& app) {
     };
 }
 
+void CentreOnPoint(App& app, int x, int y) {
+    RunViewStep(
+        app,
+        [&app, x, y] {
+            return CentreOnScreenPoint(app.viewport, app.mapView, app.map, app.datums, x, y,
+                                       OffMap(app));
+        },
+        {WindowId::Overview});
+}
+
+void ZoomToIndex(App& app, int index) {
+    RunViewStep(app, [&app, index] { return SetZoom(app.viewport, app.mapView, index); });
+}
+
 }  // namespace
+
+void ShowImageFault(App& app, ImageFault fault) {
+    if (fault != ImageFault::None && app.ports.ui)
+        app.ports.ui->ShowMessage(ImageFaultMessage(fault));
+}
+
+ViewChange RunViewStep(App& app, const std::function<ViewChange()>& step,
+                       std::initializer_list<WindowId> alsoRepaint) {
+    Ui* ui = app.ports.ui;
+    if (ui) ui->SetWaitCursor(true);
+    const ViewChange change = step();
+    ShowImageFault(app, change.fault);
+    if (!ui) return change;
+    ui->SetWaitCursor(false);
+    if (change.drawn) ui->Repaint(WindowId::Map);
+    if (change.acted)
+        for (WindowId w : alsoRepaint) ui->Repaint(w);
+    return change;
+}
 
 std::vector<MenuEntry> ZoomMenu(const Viewport& vp) {
     std::vector<MenuEntry> items = {{kCmdFullMap, "Full Map"}};
@@ -39,7 +77,7 @@ void ApplyViewSize(App& app, int width, int height) {
     const bool unchanged =
         !resized && vp.view.Width() == width && vp.view.Height() == height;
     if (!vp.HasImage() || unchanged) return;
-    RenderMapView(vp, app.mapView, TheUi(app));
+    Render(app);
 }
 
 namespace {
@@ -60,22 +98,38 @@ CommandRow ViewRow(int id, std::string text, std::function<void(App&)> step) {
 
 CommandRows ViewCommandRows() {
     CommandRows rows = {
-        ViewRow(kCmdZoomIn, "Zoom in", [](App& app) { ZoomIn(app.viewport, app.mapView, TheUi(app)); }),
+        ViewRow(kCmdZoomIn, "Zoom in",
+                [](App& app) {
+                    RunViewStep(app, [&app] { return ZoomIn(app.viewport, app.mapView); });
+                }),
         ViewRow(kCmdZoomOut, "Zoom out",
-                [](App& app) { ZoomOut(app.viewport, app.mapView, TheUi(app)); }),
+                [](App& app) {
+                    RunViewStep(app, [&app] { return ZoomOut(app.viewport, app.mapView); });
+                }),
         ViewRow(kCmdFullMap, "Full Map",
-                [](App& app) { ShowFullMap(app.viewport, app.mapView, app.map, app.datums, TheUi(app)); }),
+                [](App& app) {
+                    RunViewStep(app, [&app] {
+                        return ShowFullMap(app.viewport, app.mapView, app.map, app.datums);
+                    });
+                }),
     };
     const char* gotoTexts[] = {"Top Left", "Top Right", "Bottom Left", "Bottom Right", "Center"};
     for (int corner = 0; corner < 5; ++corner)
         rows.push_back(ViewRow(kCmdGotoTopLeft + corner, gotoTexts[corner], [corner](App& app) {
-            GotoMapPosition(app.viewport, app.mapView, app.map, app.datums, corner, TheUi(app));
+            RunViewStep(
+                app,
+                [&app, corner] {
+                    return GotoMapPosition(app.viewport, app.mapView, app.map, app.datums, corner);
+                },
+                {WindowId::Overview});
         }));
     // The zoom steps: their menu is rebuilt from the open image's levels.
     for (int command : ZoomCommands()) {
         ZoomEntry entry = *ZoomEntryForCommand(command);
         rows.push_back(ViewRow(command, entry.label, [divisor = entry.divisor](App& app) {
-            SetZoom(app.viewport, app.mapView, FindZoomIndex(app.viewport, divisor), TheUi(app));
+            RunViewStep(app, [&app, divisor] {
+                return SetZoom(app.viewport, app.mapView, FindZoomIndex(app.viewport, divisor));
+            });
         }));
     }
     return rows;
@@ -98,9 +152,7 @@ void MapPress(App& app, int x, int y) {
     }
     if (!s.screenControlMode) {
         // While the moving map follows the GPS the fixes place the view.
-        if (!app.mapView.following)
-            CentreOnScreenPoint(app.viewport, app.mapView, app.map, app.datums, x, y, OffMap(app),
-                                TheUi(app));
+        if (!app.mapView.following) CentreOnPoint(app, x, y);
         return;
     }
     Viewport& vp = app.viewport;
@@ -116,11 +168,11 @@ void MapPress(App& app, int x, int y) {
             ToggleMovingMap(app, false);
             break;
         case 4:
-            if (view.zoomIndex > 0) SetZoom(vp, view, view.zoomIndex - 1, TheUi(app));
+            if (view.zoomIndex > 0) ZoomToIndex(app, view.zoomIndex - 1);
             break;
         case 7:
             if (view.zoomIndex + 1 < static_cast<int>(vp.zoomTable.size()))
-                SetZoom(vp, view, view.zoomIndex + 1, TheUi(app));
+                ZoomToIndex(app, view.zoomIndex + 1);
             break;
         case 5:
             CreateWaypointAtPosition(app);
@@ -136,14 +188,16 @@ void ZoomSteps(App& app, int steps) {
     const int last = static_cast<int>(vp.zoomTable.size()) - 1;
     const int index = std::clamp(app.mapView.zoomIndex + steps, 0, last);
     if (index == app.mapView.zoomIndex) return;
-    SetZoom(vp, app.mapView, index, TheUi(app));
+    ZoomToIndex(app, index);
     TheUi(app).Repaint(WindowId::Main);
 }
 
 void MapRelease(App& app, int x, int y) {
     if (!app.state.dragMode || !app.map.mapLoaded) return;
-    DragMapBy(app.viewport, app.mapView, app.map, app.datums, x - app.state.dragStartX, y - app.state.dragStartY,
-              TheUi(app));
+    const int dx = x - app.state.dragStartX, dy = y - app.state.dragStartY;
+    RunViewStep(
+        app, [&app, dx, dy] { return DragMapBy(app.viewport, app.mapView, app.map, app.datums, dx, dy); },
+        {WindowId::Main, WindowId::Overview});
 }
 
 void MapArrowKey(App& app, ArrowKey key) {
@@ -163,9 +217,7 @@ void MapArrowKey(App& app, ArrowKey key) {
             y = 2 * view.halfHeight;
             break;
     }
-    if (!view.following)
-        CentreOnScreenPoint(app.viewport, app.mapView, app.map, app.datums, x, y, OffMap(app),
-                            TheUi(app));
+    if (!view.following) CentreOnPoint(app, x, y);
 }
 
 }  // namespace mw

@@ -3,11 +3,23 @@
 // and the arrow keys do on the map window.
 #pragma once
 
+#include <functional>
+#include <initializer_list>
+
 #include "app/app.h"
 
 namespace mw {
 
+// A damaged map image's fixed text (ImageFaultMessage), shown once; nothing
+// for ImageFault::None or without a Ui.
+void ShowImageFault(App& app, ImageFault fault);
 
+// Runs one step on the map view (a zoom, a move, a render) and lets the user
+// see what it came to, once: the wait cursor while it runs, a damaged
+// image's message, then the map window repainted when the view was drawn and
+// the windows in `alsoRepaint` when the step acted at all.
+ViewChange RunViewStep(App& app, const std::function<ViewChange()>& step,
+                       std::initializer_list<WindowId> alsoRepaint = {});
 
 // "Full Map" followed by one item per zoom entry of the open image.
 std::vector<MenuEntry> ZoomMenu(const Viewport& vp);

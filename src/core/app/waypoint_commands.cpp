@@ -5,6 +5,7 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
+#include "app/view_commands.h"
 #include "app/moving_map.h"
 #include "geo/datum_convert.h"
 #include "map/calibration.h"
@@ -40,7 +41,8 @@ void LoadWaypointsCommand(App& app) {
     std::optional<std::string> path =
         ui.AskOpenFileName(kLoadWaypointFileTitle, DataFolder(app), {WaypointFileFilter()});
     if (!path || path->empty()) return;
-    ReadWaypointFile(app.waypoints, *path, app.datums, app.map.datumIndex, &ui);
+    const ReadOutcome read = ReadWaypointFile(app.waypoints, *path, app.datums, app.map.datumIndex, &ui);
+    if (!read) ShowMessage(ui, ReadFailureText(kWaypointFileNotOpenedText, *path, read));
     ui.Repaint(WindowId::Map);
 }
 
@@ -91,8 +93,12 @@ std::string WaypointLogFile(const App& app) { return WaypointLogPath(DataFolder(
 
 bool LoadDefaultWaypoints(App& app) {
     if (!app.settings.loadDefaultWps) return false;
-    return ReadWaypointFile(app.waypoints, WaypointLogFile(app), app.datums, app.map.datumIndex,
-                            app.ports.ui);
+    const std::string log = WaypointLogFile(app);
+    const ReadOutcome read =
+        ReadWaypointFile(app.waypoints, log, app.datums, app.map.datumIndex, app.ports.ui);
+    if (!read && app.ports.ui)
+        ShowMessage(*app.ports.ui, ReadFailureText(kWaypointFileNotOpenedText, log, read));
+    return read.Ok();
 }
 
 int CreateWaypointAtPosition(App& app) {
@@ -136,7 +142,7 @@ void ShowPositionOnMap(App& app, double lat, double lon) {
     }
     // Off every map the view still goes there, over the edge of this one.
     CentreOn(app.mapView, app.map, app.datums, {lat, lon});
-    RenderMapView(app.viewport, app.mapView, ui);
+    RunViewStep(app, [&app] { return RenderMapView(app.viewport, app.mapView); });
     ui.Repaint(WindowId::Main);
     ui.Repaint(WindowId::Overview);
 }

@@ -232,7 +232,8 @@ AppSettingField AppSettingFieldOf(AppSettings& settings, int index) {
 }
 const std::array<ViewSettingKey, kViewSettingsKeyCount>& ViewSettingKeys() { return kViewKeys; }
 
-void ReadConfiguration(const std::string& home, const DatumTable& datums, AppSettings& settings) {
+ReadOutcome ReadConfiguration(const std::string& home, const DatumTable& datums,
+                              AppSettings& settings) {
     // With no file every read yields an empty line, so every key takes its
     // fallback; this is how a first start gets its defaults.
     TextFileReader file(JoinPath(home, kMainConfigFile));
@@ -241,6 +242,7 @@ void ReadConfiguration(const std::string& home, const DatumTable& datums, AppSet
         ReadLineMax(file, line, kSettingLineMax);
         ParseInto(FieldOf(settings, i), GetField(line, 2, kAppKeys[i].fallback), datums);
     }
+    return OutcomeOf(file);
 }
 
 std::string FormatAppSetting(const AppSettings& settings, const DatumTable& datums, int index) {
@@ -277,14 +279,15 @@ bool SaveConfiguration(const std::string& home, const DatumTable& datums, AppSet
     return true;
 }
 
-void ReadViewSettings(const std::string& home, ViewSettings& view) {
+ReadOutcome ReadViewSettings(const std::string& home, ViewSettings& view) {
     TextFileReader file(JoinPath(home, kViewConfigFile));
-    if (!file.IsOpen()) return;
+    if (!file.IsOpen()) return OutcomeOf(file);
     std::string line;
     for (const ViewSettingKey& k : kViewKeys) {
         ReadLineMax(file, line, kSettingLineMax);
         view.*k.field = ParseInt(GetField(line, 2, Format("%d", k.fallback)));
     }
+    return {};
 }
 
 bool SaveViewSettings(const std::string& home, const ViewSettings& view, Ui* ui) {

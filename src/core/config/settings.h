@@ -13,6 +13,7 @@
 
 #include "geo/datums.h"
 #include "support/paths.h"
+#include "support/text.h"
 
 namespace mw {
 
@@ -20,6 +21,8 @@ class Ui;
 
 inline constexpr const char* kMainConfigFile = "Mapwanderer1.ini";
 inline constexpr const char* kViewConfigFile = "mapwanderer2.ini";
+// Either settings file is there but cannot be read (a folder, no access).
+inline constexpr const char* kSettingsNotOpenedText = "Settings file could not be opened";
 inline constexpr const char* kLastMapFile = "LastMap.ini";
 inline constexpr const char* kLastNamesFile = "LastNamesFile.ini";
 inline constexpr int kAppSettingsKeyCount = 69;
@@ -173,9 +176,11 @@ struct ViewSettingKey {
 };
 const std::array<ViewSettingKey, kViewSettingsKeyCount>& ViewSettingKeys();
 
-// Reads home/"Mapwanderer1.ini" into `settings`. A missing file gives every
-// key its fallback; nothing is reported.
-void ReadConfiguration(const std::string& home, const DatumTable& datums, AppSettings& settings);
+// Reads home/"Mapwanderer1.ini" into `settings`. A file that cannot be read
+// gives every key its fallback; the outcome says why (a missing file is the
+// first start and worth no message; anything else is, kSettingsNotOpenedText).
+ReadOutcome ReadConfiguration(const std::string& home, const DatumTable& datums,
+                              AppSettings& settings);
 // The 69 lines (without "End End End") as SaveConfiguration writes them.
 std::array<std::string, kAppSettingsKeyCount> FormatConfigurationLines(const AppSettings& settings,
                                                                        const DatumTable& datums);
@@ -190,8 +195,9 @@ bool SaveConfiguration(const std::string& home, const DatumTable& datums, AppSet
 // Writes the main file from `settings` as it stands.
 bool WriteConfiguration(const std::string& home, const DatumTable& datums, AppSettings& settings);
 
-// Reads home/"mapwanderer2.ini"; a missing file leaves `view` unchanged.
-void ReadViewSettings(const std::string& home, ViewSettings& view);
+// Reads home/"mapwanderer2.ini"; a file that cannot be read leaves `view`
+// unchanged, the outcome saying why.
+ReadOutcome ReadViewSettings(const std::string& home, ViewSettings& view);
 // Writes home/"mapwanderer2.ini"; on failure shows "Cannot Save MapwandererCE
 // Ini File" and returns false.
 bool SaveViewSettings(const std::string& home, const ViewSettings& view, Ui* ui);

@@ -35,9 +35,10 @@ Ellipsoid GetDatumEllipsoid(const DatumTable& table, int datumIndex) {
     return EllipsoidOf(table.Row(datumIndex).ellipsoid);
 }
 
-int LoadUserDatums(DatumTable& table, const std::string& home, bool* cut) {
+int LoadUserDatums(DatumTable& table, const std::string& home, bool* cut, ReadOutcome* read) {
     if (cut) *cut = false;
-    TextFileReader file(JoinPath(home, "datums.dat"));
+    TextFileReader file(JoinPath(home, kUserDatumFile));
+    if (read) *read = OutcomeOf(file);
     if (!file.IsOpen()) return table.datumCount;
     // Skipped rows do not fill the table, so only the size limit ends a
     // file from an endless source.

@@ -13,6 +13,8 @@
 
 namespace mw {
 
+struct ReadOutcome;
+
 inline constexpr int kEllipsoidCount = 30;
 inline constexpr int kBuiltinDatumCount = 121;
 inline constexpr int kUserDatumSlots = 10;
@@ -81,9 +83,14 @@ inline void GetDatumEllipsoid(const DatumTable& table, int datumIndex, double& a
 // added; a line with an empty name, a name longer than 39 characters or an
 // ellipsoid index outside 0..29 is skipped. A missing file adds nothing.
 // Only the first kMaxDatumFileBytes bytes are read; `cut` (when given) tells
-// whether the file held more (say so with FileCutText).
+// whether the file held more (say so with FileCutText). `read` (when given)
+// tells whether the file could be opened, and why not: a file that is there
+// but cannot be read is worth telling (kDatumFileNotOpenedText).
 inline constexpr std::size_t kMaxDatumFileBytes = std::size_t{1} << 20;
-int LoadUserDatums(DatumTable& table, const std::string& home, bool* cut = nullptr);
+inline constexpr const char* kUserDatumFile = "datums.dat";
+inline constexpr const char* kDatumFileNotOpenedText = "Datum file could not be opened";
+int LoadUserDatums(DatumTable& table, const std::string& home, bool* cut = nullptr,
+                   ReadOutcome* read = nullptr);
 
 // Index of the first row whose name equals `name` exactly (case-sensitive);
 // unknown names give WGS 84 (118).

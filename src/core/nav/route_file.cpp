@@ -1,7 +1,6 @@
 #include "nav/route_file.h"
 
 #include <cmath>
-#include <filesystem>
 
 #include "geo/datum_convert.h"
 #include "ports/ui.h"
@@ -71,18 +70,14 @@ std::vector<Route> ReadRoutes(TextFileReader& file, const DatumTable& datums, in
     return routes;
 }
 
-bool LoadRouteFile(RouteStore& store, const std::string& path, const DatumTable& datums,
-                   int mapDatum, Ui* ui) {
-    // A folder opens for reading here but holds no lines: it is no file.
-    std::error_code ec;
-    TextFileReader file(std::filesystem::is_directory(path, ec) ? std::string() : path);
-    if (!file.IsOpen()) {
-        if (ui) ShowMessage(*ui, kRouteFileOpenErrorText);
-        return false;
-    }
+ReadOutcome LoadRouteFile(RouteStore& store, const std::string& path, const DatumTable& datums,
+                          int mapDatum, Ui* ui) {
+    // A folder is refused by the reader (EISDIR): it holds no lines.
+    TextFileReader file(path);
+    if (!file.IsOpen()) return OutcomeOf(file);
     WaitCursor cursor(ui);
     store.Assign(ReadRoutes(file, datums, mapDatum));
-    return true;
+    return {};
 }
 
 }  // namespace mw

@@ -18,11 +18,11 @@
 
 #include "geo/datums.h"
 #include "nav/route_store.h"
+#include "support/text.h"
 
 namespace mw {
 
 class Ui;
-class TextFileReader;
 
 inline constexpr const char* kRouteFileOpenErrorText = "Route file could not be opened";
 inline constexpr const char* kRoutePointDefaultName = "X";
@@ -40,9 +40,10 @@ inline constexpr std::array<std::int32_t, 7> kDefaultRouteColours = {
 std::vector<Route> ReadRoutes(TextFileReader& file, const DatumTable& datums, int mapDatum);
 
 // Replaces the routes in `store` by those of the file at `path`. When the
-// file cannot be opened, reports "Route file could not be opened" (with a
-// `ui`), leaves the routes as they were and returns false.
-bool LoadRouteFile(RouteStore& store, const std::string& path, const DatumTable& datums,
-                   int mapDatum, Ui* ui);
+// file cannot be opened (or is a folder) the routes stay as they were and
+// the outcome says why, for the command to tell (kRouteFileOpenErrorText).
+// `ui` (may be null) shows the wait cursor.
+ReadOutcome LoadRouteFile(RouteStore& store, const std::string& path, const DatumTable& datums,
+                          int mapDatum, Ui* ui);
 
 }  // namespace mw

@@ -1,10 +1,13 @@
 #include "support/durable_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <ctime>
 
 #include "support/paths.h"
 #include "support/text.h"
@@ -34,7 +37,57 @@ off_t LengthThroughLastNewline(int fd, off_t size) {
     return 0;
 }
 
+// When this process started, taken as the program's static objects are made:
+// a temporary last changed before it belongs to a save that can no longer be
+// running in this process, and no save of another process that is still
+// writing keeps a time that old.
+// The coarse clock is the one the kernel stamps files with: a file made
+// after this moment never carries an earlier time, as it could against the
+// precise clock.
+timespec NowRealtime() {
+    timespec t{};
+    clock_gettime(CLOCK_REALTIME_COARSE, &t);
+    return t;
+}
+const timespec kProcessStart = NowRealtime();
+
+bool Before(const timespec& a, const timespec& b) {
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+// Whether `name` is `base` + ".tmp-" + the six letters and digits mkstemp puts there.
+bool IsTemporaryOf(std::string_view name, std::string_view base) {
+    const std::string_view suffix = kTemporarySuffix;
+    if (name.size() != base.size() + suffix.size() + kTemporaryRandomChars) return false;
+    if (name.substr(0, base.size()) != base || name.substr(base.size(), suffix.size()) != suffix)
+        return false;
+    for (char c : name.substr(base.size() + suffix.size()))
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
 }  // namespace
+
+int RemoveStaleTemporaries(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base.empty()) return 0;
+    const std::string folder = FolderOf(path);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTemporaryOf(entry->d_name, base)) continue;
+        const std::string temp = folder + "/" + entry->d_name;
+        struct stat st {};
+        // A link or a folder of that name is not ours to remove.
+        if (::lstat(temp.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (!Before(st.st_mtim, kProcessStart)) continue;
+        if (::unlink(temp.c_str()) == 0) ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
 
 bool SyncFolderOf(const std::string& path) {
     const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -24,6 +24,18 @@ bool SyncFile(const std::string& path);
 // failure.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// The name TextFileWriter gives its temporary for `path`: path + ".tmp-"
+// and six characters chosen by mkstemp.
+inline constexpr const char* kTemporarySuffix = ".tmp-";
+inline constexpr std::size_t kTemporaryRandomChars = 6;
+
+// Removes the temporaries of `path` (see kTemporarySuffix) that a save killed
+// before its rename left behind: regular files only, and only those last
+// changed before this process started, so a save under way in another
+// process keeps its file. Other files' temporaries are never touched.
+// Returns how many were removed.
+int RemoveStaleTemporaries(const std::string& path);
+
 enum class AppendOutcome {
     Failed,    // nothing (or, after an I/O error, an unsynced part) was added
     Appended,  // the record went to the end of an existing log

@@ -64,6 +64,7 @@ LineScan ScanLine(const char* data, std::size_t size, std::size_t& pos, std::str
 
 TextFileReader::TextFileReader(const std::string& path) {
     file_ = OpenForReading(path);
+    if (!file_) openError_ = errno != 0 ? errno : EIO;
     if (file_) buffer_ = std::make_unique<char[]>(kReadBuffer);
 }
 
@@ -125,6 +126,12 @@ std::FILE* OpenForReading(const std::string& path) {
     return f;
 }
 
+std::string ReadFailureText(std::string_view text, const std::string& path,
+                            const ReadOutcome& outcome) {
+    const char* reason = outcome.error == EISDIR ? "is a folder" : std::strerror(outcome.error);
+    return std::string(text) + ": " + path + " (" + reason + ")";
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path) {
     std::FILE* f = OpenForReading(path);
     if (!f) return std::nullopt;
@@ -139,8 +146,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 TextFileWriter::TextFileWriter(const std::string& path) : path_(path) {
+    // What an earlier save of this file left when it was killed goes first:
+    // nothing else ever removes it.
+    RemoveStaleTemporaries(path);
     // mkstemp in the target's folder keeps the rename on one file system.
-    std::string pattern = path + ".tmp-XXXXXX";
+    std::string pattern = path + kTemporarySuffix + std::string(kTemporaryRandomChars, 'X');
     int fd = mkstemp(pattern.data());
     if (fd < 0) return;
     // mkstemp creates 0600; a saved file should get the usual permissions.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -33,6 +34,9 @@ public:
     TextFileReader& operator=(const TextFileReader&) = delete;
 
     bool IsOpen() const { return file_ != nullptr; }
+    // Why the file did not open (an errno value, EISDIR for a folder); 0 when
+    // it is open or was never opened.
+    int OpenError() const { return openError_; }
     // Next byte (0..255), or -1 at end of file, on error or when not open.
     int ReadByte();
     void Close();
@@ -43,6 +47,7 @@ private:
     bool Fill();
 
     std::FILE* file_ = nullptr;
+    int openError_ = 0;
     // Lines are cut from this buffer a run at a time, not a byte per call.
     std::unique_ptr<char[]> buffer_;
     std::size_t pos_ = 0, end_ = 0;
@@ -92,9 +97,32 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // user's files opens them through here.
 std::FILE* OpenForReading(const std::string& path);
 
+// What became of reading one of the user's files: read, or why not. The
+// readers say why as a value; the command that asked for the file words the
+// message (ReadFailureText), so each failure is told once, with the file.
+struct ReadOutcome {
+    int error = 0;  // errno of the failed open; EISDIR for a folder; 0 when read
+    bool Ok() const { return error == 0; }
+    // A file that simply is not there: the normal case for the optional files
+    // of the application home, which then take their defaults quietly.
+    bool Missing() const { return error == ENOENT; }
+    explicit operator bool() const { return Ok(); }
+};
+// The outcome of a TextFileReader just constructed.
+inline ReadOutcome OutcomeOf(const TextFileReader& file) {
+    if (file.IsOpen()) return {};
+    return {file.OpenError() != 0 ? file.OpenError() : ENOENT};
+}
+
+// "<text>: <path> (<reason>)", the reason "is a folder" for EISDIR and the
+// system's words for the rest ("No such file or directory").
+std::string ReadFailureText(std::string_view text, const std::string& path, const ReadOutcome& outcome);
+
 // A file written through a temporary file in the same folder and renamed over
 // the target by Commit(), so a crash or a full disk never leaves half a file
-// where a good one was. Without Commit() the temporary file is removed.
+// where a good one was. Without Commit() the temporary file is removed; the
+// temporaries of this file name that a killed save left behind are removed
+// when the file is next written (RemoveStaleTemporaries).
 class TextFileWriter {
 public:
     TextFileWriter() = default;

@@ -40,7 +40,8 @@ std::optional<std::string> AskSaveName(Ui& ui, const std::string& folder, std::s
 void LoadTrackCommand(TrackStore& track, const TrackCommandContext& context, Ui& ui) {
     std::optional<std::string> path = ui.AskOpenFileName("Load Track File", context.dataFolder, {TrackFileFilter()});
     if (!path || path->empty()) return;
-    LoadTrackFile(track, *path, context.datums, context.mapDatum, &ui);
+    const ReadOutcome read = LoadTrackFile(track, *path, context.datums, context.mapDatum, &ui);
+    if (!read) ShowMessage(ui, ReadFailureText(kTrackNotOpenedText, *path, read));
     ui.Repaint(WindowId::Map);
 }
 

@@ -46,14 +46,12 @@ std::string FormatTrackLogLine(double lat, double lon, int flag, double altitude
            std::string(time);
 }
 
-bool LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable& datums,
-                   int mapDatum, Ui* ui, std::size_t maxBytes) {
-    // A folder opens for reading here but holds no lines: taken as an empty
-    // track file it would wipe the track.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+ReadOutcome LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable& datums,
+                          int mapDatum, Ui* ui, std::size_t maxBytes) {
+    // A folder is refused by the reader (EISDIR): taken as an empty track
+    // file it would wipe the track.
     TextFileReader file(path);
-    if (!file.IsOpen()) return false;
+    if (!file.IsOpen()) return OutcomeOf(file);
     WaitCursor cursor(ui);
 
     int lineNumber = 0;
@@ -83,7 +81,7 @@ bool LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable&
     // A file of the header only (or shorter) still replaces the track.
     if (!cleared) ClearTrack(track);
     if (cut && ui) ShowMessage(*ui, FileCutText("The track file " + path, maxBytes));
-    return true;
+    return {};
 }
 
 bool SaveTrackFile(const TrackStore& track, const std::string& path, const DatumTable& datums,

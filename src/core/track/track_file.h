@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "geo/datums.h"
+#include "support/text.h"
 #include "track/track_store.h"
 
 namespace mw {
@@ -38,6 +39,7 @@ inline constexpr std::size_t kMaxTrackFileBytes = std::size_t{64} << 20;
 // The altitude a saved track writes (not known).
 inline constexpr double kTrackNoAltitude = -777;
 
+inline constexpr const char* kTrackNotOpenedText = "Track file could not be opened";
 inline constexpr const char* kCannotCreateTrackFileText = "Cannot Create Track File";
 inline constexpr const char* kSavedAsText = "Saved as : ";
 inline constexpr const char* kTrackNotSavedText = "Track file could not be saved.";
@@ -64,10 +66,11 @@ std::string FormatTrackLogLine(double lat, double lon, int flag, double altitude
 // ±90°, longitude outside ±180°, not a number) are no points. Only the
 // first `maxBytes` bytes are read; a longer file (or an endless source)
 // says so through `ui`. A file that cannot be opened, or a folder, changes
-// nothing and reports nothing: the result is false only then. `ui` (may be
-// null) shows the wait cursor.
-bool LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable& datums,
-                   int mapDatum, Ui* ui, std::size_t maxBytes = kMaxTrackFileBytes);
+// nothing and is not reported here: the outcome says why, for the command to
+// tell (kTrackNotOpenedText); it fails only then. `ui` (may be null) shows
+// the wait cursor.
+ReadOutcome LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable& datums,
+                          int mapDatum, Ui* ui, std::size_t maxBytes = kMaxTrackFileBytes);
 
 // Writes the ring's points, oldest first, converted from `mapDatum` to WGS
 // 84, with their flags and the altitude -777. The file replaces `path` only

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ports/ui.h"
 #include "view/colours.h"
 
 namespace mw {
@@ -64,28 +63,26 @@ Rect OverviewPictureRect(int w, int h) {
             std::max(kOverviewFrame, h - kOverviewFrame)};
 }
 
-void SetupOverview(OverviewState& overview, const std::string& imagePath, bool rebuild, int size,
-                   int imageWidth, int imageHeight, Ui& ui) {
+ImageFault SetupOverview(OverviewState& overview, const std::string& imagePath, bool rebuild,
+                         int size, int imageWidth, int imageHeight) {
     overview.geometry = ComputeOverviewGeometry(imageWidth, imageHeight, size);
-    if (!rebuild) return;
+    ImageFault fault = ImageFault::None;
+    if (!rebuild) return fault;
     overview.picture.reset();
     overview.builtFor = imagePath;
-    if (imagePath.empty()) return;
-    ImageFault fault = ImageFault::None;
+    if (imagePath.empty()) return fault;
     overview.picture = BuildLevelImage(imagePath, -1, fault);
-    if (fault != ImageFault::None) ui.ShowMessage(ImageFaultMessage(fault));
+    return fault;
 }
 
-bool SyncOverview(OverviewState& overview, const std::string& imagePath, int size, int imageWidth,
-                  int imageHeight, Ui& ui) {
-    if (imagePath != overview.builtFor) {
-        SetupOverview(overview, imagePath, true, size, imageWidth, imageHeight, ui);
-        return true;
-    }
+OverviewSync SyncOverview(OverviewState& overview, const std::string& imagePath, int size,
+                          int imageWidth, int imageHeight) {
+    if (imagePath != overview.builtFor)
+        return {true, SetupOverview(overview, imagePath, true, size, imageWidth, imageHeight)};
     OverviewGeometry g = ComputeOverviewGeometry(imageWidth, imageHeight, size);
-    if (g == overview.geometry) return false;
+    if (g == overview.geometry) return {};
     overview.geometry = g;
-    return true;
+    return {true, ImageFault::None};
 }
 
 }  // namespace mw

@@ -13,8 +13,6 @@
 
 namespace mw {
 
-class Ui;
-
 inline constexpr const char* kOverviewTitle = "MapView";
 inline constexpr int kOverviewFrame = 8;
 inline constexpr int kOverviewMinSize = 60;
@@ -65,14 +63,22 @@ struct OverviewState {
 };
 
 // Sets the geometry for the image size and `size`; with `rebuild` makes the
-// picture anew from `imagePath` (BuildLevelImage, level -1).
-void SetupOverview(OverviewState& overview, const std::string& imagePath, bool rebuild, int size,
-                   int imageWidth, int imageHeight, Ui& ui);
+// picture anew from `imagePath` (BuildLevelImage, level -1). Returns the
+// damage met reading the picture, for the caller to show once.
+ImageFault SetupOverview(OverviewState& overview, const std::string& imagePath, bool rebuild,
+                         int size, int imageWidth, int imageHeight);
+
+// What bringing the overview up to date came to: whether anything changed,
+// and the damage met rebuilding the picture (the caller shows it once).
+struct OverviewSync {
+    bool changed = false;
+    ImageFault fault = ImageFault::None;
+};
 
 // Brings the state up to date with the open image: rebuilt when the image
 // file changed, resized when the size or the image size did, emptied when
-// no image is open (empty path). Returns whether anything changed.
-bool SyncOverview(OverviewState& overview, const std::string& imagePath, int size, int imageWidth,
-                  int imageHeight, Ui& ui);
+// no image is open (empty path).
+OverviewSync SyncOverview(OverviewState& overview, const std::string& imagePath, int size,
+                          int imageWidth, int imageHeight);
 
 }  // namespace mw

@@ -6,9 +6,10 @@
 
 namespace mw {
 
-std::vector<Point> LoadUserPointer(const std::string& programFolder) {
+std::vector<Point> LoadUserPointer(const std::string& programFolder, ReadOutcome* read) {
     std::vector<Point> outline;
     TextFileReader file(JoinPath(programFolder, kUserPointerFile));
+    if (read) *read = OutcomeOf(file);
     // Comment and blank lines add no vertex: only a size limit ends an
     // endless source.
     ForEachLineWithin(file, kUserPointerMaxFileBytes, [&](const std::string& line) {

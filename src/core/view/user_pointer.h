@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "ports/canvas.h"
+#include "support/text.h"
 
 namespace mw {
 
 inline constexpr const char* kUserPointerFile = "userPointer1.dat";
+inline constexpr const char* kUserPointerNotOpenedText = "Pointer file could not be opened";
 inline constexpr std::size_t kUserPointerMaxVertices = 100;
 // An outline file is read this far at most.
 inline constexpr std::size_t kUserPointerMaxFileBytes = std::size_t{64} << 10;
@@ -21,8 +23,10 @@ inline constexpr std::size_t kUserPointerMaxFileBytes = std::size_t{64} << 10;
 inline constexpr std::array<Point, 7> kArrowOutline = {
     {{0, 0}, {11, 11}, {4, 11}, {4, 32}, {-4, 32}, {-4, 11}, {-11, 11}}};
 
-// Reads the outline from `programFolder`/"userPointer1.dat"; a missing file,
-// or one without a vertex line, gives the built-in arrow.
-std::vector<Point> LoadUserPointer(const std::string& programFolder);
+// Reads the outline from `programFolder`/"userPointer1.dat"; a file that
+// cannot be read, or one without a vertex line, gives the built-in arrow.
+// `read` (when given) says whether the file could be opened and why not (a
+// missing file is the usual case and worth no message).
+std::vector<Point> LoadUserPointer(const std::string& programFolder, ReadOutcome* read = nullptr);
 
 }  // namespace mw

@@ -6,7 +6,6 @@
 #include "geo/datum_convert.h"
 #include "geo/distance.h"
 #include "map/calibration.h"
-#include "ports/ui.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -15,7 +14,6 @@ namespace mw {
 namespace {
 
 constexpr std::size_t kMaxZoomEntries = 15;
-constexpr const char* kImageNotFound = "Image File not Found";
 
 // Every zoom step the program knows: divisor, menu text, command.
 const ZoomEntry kZoom2_5{40.0, "2.5 %", 40046};
@@ -47,11 +45,6 @@ std::optional<ZoomEntry> EntryForLevelPercent(float percent) {
 }
 
 int TruncTimesTen(double v) { return TruncToInt(v * 10); }
-
-// The image code reports a damaged file; the user sees its fixed text.
-void ShowImageFault(Ui& ui, ImageFault fault) {
-    if (fault != ImageFault::None) ui.ShowMessage(ImageFaultMessage(fault));
-}
 
 }  // namespace
 
@@ -139,12 +132,13 @@ void CloseMapImage(Viewport& vp) {
     vp.imagePath.clear();
 }
 
-bool OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable& datums,
-                  const std::string& path, Ui& ui, ImageFault* fault) {
+MapImageOpen OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable& datums,
+                          const std::string& path) {
+    MapImageOpen result;
     const double previous = view.zoom;
     {
-        std::optional<ImageFile> probe = OpenImageFile(path, fault);
-        if (!probe) return false;
+        std::optional<ImageFile> probe = OpenImageFile(path, &result.unreadable);
+        if (!probe) return result;
         vp.zoomTable = BuildZoomTable(*probe);
         CloseImageFile(*probe);
     }
@@ -153,12 +147,10 @@ bool OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable&
         if (vp.zoomTable[i].divisor == 1.0) vp.zoomIndex100 = static_cast<int>(i);
     ZoomTo(view, vp.zoomTable, FindZoomIndex(vp, previous));
 
-    ImageFault damaged = ImageFault::None;
     std::optional<OpenedView> opened = OpenViewImage(path, view.zoom, view.halfWidth,
                                                      view.halfHeight, view.width, view.height,
-                                                     damaged, ViewFormat::Display32);
-    ShowImageFault(ui, damaged);
-    if (!opened) return false;
+                                                     result.damaged, ViewFormat::Display32);
+    if (!opened) return result;
     if (vp.file) CloseImageFile(*vp.file);
     vp.file = std::move(opened->file);
     vp.view = std::move(opened->view);
@@ -166,92 +158,88 @@ bool OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable&
     map.imageWidth = opened->imageWidth;
     map.imageHeight = opened->imageHeight;
     CentreOnPixel(view, map, datums, map.imageWidth / 2, map.imageHeight / 2);
-    return true;
+    result.opened = true;
+    return result;
 }
 
-bool LoadMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable& datums,
-                  const std::string& filePath1, const std::string& filePath2,
-                  const std::string& userHome, Ui& ui) {
-    ui.SetWaitCursor(true);
+MapImageLoad LoadMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable& datums,
+                          const std::string& filePath1, const std::string& filePath2,
+                          const std::string& userHome) {
     CloseMapImage(vp);
-    bool shown = false;
+    MapImageLoad result;
     for (const std::string& candidate :
          MapImageCandidates(map.imageBaseName, map.mapFilePath, filePath1, filePath2, userHome)) {
         if (!FileExists(candidate)) continue;
-        if (OpenMapImage(vp, view, map, datums, candidate, ui)) {
-            shown = true;
+        const MapImageOpen open = OpenMapImage(vp, view, map, datums, candidate);
+        if (open.damaged != ImageFault::None) result.damaged.push_back(open.damaged);
+        if (open.opened) {
+            result.shown = true;
             break;
         }
     }
-    ui.SetWaitCursor(false);
-    if (!shown) ShowMessage(ui, kImageNotFound);
-    ui.Repaint(WindowId::Map);
-    return shown;
+    return result;
 }
 
-bool RenderMapView(Viewport& vp, const MapView& view, Ui& ui) {
-    if (!vp.file) return false;
+ViewChange RenderMapView(Viewport& vp, const MapView& view) {
+    ViewChange change;
+    if (!vp.file) return change;
+    change.acted = true;
+    change.ok = true;
     // A window squeezed to nothing (a resize on the way) shows nothing; the
     // image stays open for when it has a size again.
-    if (view.width <= 0 || view.height <= 0) return true;
+    if (view.width <= 0 || view.height <= 0) return change;
     vp.view.clientWidth = view.width;
     vp.view.clientHeight = view.height;
-    ui.SetWaitCursor(true);
     vp.busy = true;
-    ImageFault fault = ImageFault::None;
-    bool ok = RenderView(*vp.file, vp.view, view.zoom, view.top, 0, view.left, 0, fault);
+    change.drawn = true;
+    change.ok = RenderView(*vp.file, vp.view, view.zoom, view.top, 0, view.left, 0, change.fault);
     vp.busy = false;
-    ShowImageFault(ui, fault);
-    ui.SetWaitCursor(false);
-    ui.Repaint(WindowId::Map);
-    return ok;
+    return change;
 }
 
-void SetZoom(Viewport& vp, MapView& view, int index, Ui& ui) {
-    if (!vp.HasImage() || vp.zoomTable.empty()) return;
+ViewChange SetZoom(Viewport& vp, MapView& view, int index) {
+    if (!vp.HasImage() || vp.zoomTable.empty()) return {};
     ZoomTo(view, vp.zoomTable, index);
-    RenderMapView(vp, view, ui);
+    return RenderMapView(vp, view);
 }
 
-void ZoomIn(Viewport& vp, MapView& view, Ui& ui) {
-    if (!vp.HasImage()) return;
+ViewChange ZoomIn(Viewport& vp, MapView& view) {
+    if (!vp.HasImage()) return {};
     int last = static_cast<int>(vp.zoomTable.size()) - 1;
-    SetZoom(vp, view, view.zoomIndex < last ? view.zoomIndex + 1 : view.zoomIndex, ui);
+    return SetZoom(vp, view, view.zoomIndex < last ? view.zoomIndex + 1 : view.zoomIndex);
 }
 
-void ZoomOut(Viewport& vp, MapView& view, Ui& ui) {
-    if (!vp.HasImage()) return;
-    SetZoom(vp, view, view.zoomIndex > 0 ? view.zoomIndex - 1 : 0, ui);
+ViewChange ZoomOut(Viewport& vp, MapView& view) {
+    if (!vp.HasImage()) return {};
+    return SetZoom(vp, view, view.zoomIndex > 0 ? view.zoomIndex - 1 : 0);
 }
 
-void ShowFullMap(Viewport& vp, MapView& view, const MapRecord& map, const DatumTable& datums,
-                 Ui& ui) {
-    if (!vp.HasImage() || view.width <= 0 || view.height <= 0) return;
+ViewChange ShowFullMap(Viewport& vp, MapView& view, const MapRecord& map,
+                       const DatumTable& datums) {
+    if (!vp.HasImage() || view.width <= 0 || view.height <= 0) return {};
     FullMap(view, vp.zoomTable, vp.zoomIndex100, map, datums);
-    SetZoom(vp, view, view.zoomIndex, ui);
+    return SetZoom(vp, view, view.zoomIndex);
 }
 
-void GotoMapPosition(Viewport& vp, MapView& view, const MapRecord& map, const DatumTable& datums,
-                     int corner, Ui& ui) {
-    if (!vp.HasImage()) return;
+ViewChange GotoMapPosition(Viewport& vp, MapView& view, const MapRecord& map,
+                           const DatumTable& datums, int corner) {
+    if (!vp.HasImage()) return {};
     const int w = map.imageWidth, h = map.imageHeight;
     const MapPixel corners[] = {{0, 0}, {w, 0}, {0, h}, {w, h}};
     const MapPixel to = corner >= 0 && corner < 4 ? corners[corner] : MapPixel{w / 2, h / 2};
     // The position read-outs and "Find Maps at Cursor" use the centre in
     // degrees, so it follows the pixel centre.
     CentreOnPixel(view, map, datums, to.x, to.y);
-    RenderMapView(vp, view, ui);
-    ui.Repaint(WindowId::Overview);
+    return RenderMapView(vp, view);
 }
 
-void CentreOnScreenPoint(Viewport& vp, MapView& view, const MapRecord& map,
-                         const DatumTable& datums, int x, int y, const OffMapHandler& offMap,
-                         Ui& ui) {
-    if (!vp.HasImage()) return;
+ViewChange CentreOnScreenPoint(Viewport& vp, MapView& view, const MapRecord& map,
+                               const DatumTable& datums, int x, int y,
+                               const OffMapHandler& offMap) {
+    if (!vp.HasImage()) return {};
     const MapPixel to = WindowToImagePixel(view, x, y);
     CentreOnPixel(view, map, datums, to.x, to.y);
     if (offMap && !InsideMapBorder(map, view.centre->lat, view.centre->lon)) {
-        ui.SetWaitCursor(true);
         const int oldDatum = map.datumIndex;
         GeoPoint at = *view.centre;
         // A load replaces `view` and `map` with the new map's.
@@ -259,19 +247,18 @@ void CentreOnScreenPoint(Viewport& vp, MapView& view, const MapRecord& map,
             ConvertDatum(datums, oldDatum, map.datumIndex, at.lat, at.lon);
             CentreOn(view, map, datums, at);
         }
-        ui.SetWaitCursor(false);
     }
-    RenderMapView(vp, view, ui);
-    ui.Repaint(WindowId::Overview);
+    ViewChange change = RenderMapView(vp, view);
+    // The handler may have loaded a map: the view acted all the same.
+    change.acted = true;
+    return change;
 }
 
-void DragMapBy(Viewport& vp, MapView& view, const MapRecord& map, const DatumTable& datums, int dx,
-               int dy, Ui& ui) {
-    if (!vp.HasImage()) return;
+ViewChange DragMapBy(Viewport& vp, MapView& view, const MapRecord& map, const DatumTable& datums,
+                     int dx, int dy) {
+    if (!vp.HasImage()) return {};
     Pan(view, map, datums, dx, dy);
-    RenderMapView(vp, view, ui);
-    ui.Repaint(WindowId::Main);
-    ui.Repaint(WindowId::Overview);
+    return RenderMapView(vp, view);
 }
 
 PaintRects MapPaintRects(const MapView& view) {

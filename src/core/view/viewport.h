@@ -15,8 +15,6 @@
 
 namespace mw {
 
-class Ui;
-
 // The zoom table for an open image: a tiled file's level percentages from the
 // last level down to level 0 where they match an entry (33 when the integer
 // part is 33), or the seven fixed entries for a strip file; then the six
@@ -58,36 +56,69 @@ std::vector<std::string> MapImageCandidates(const std::string& baseName,
                                             const std::string& filePath2,
                                             const std::string& userHome);
 
+// What opening a map image came to. Nothing here is shown: the caller
+// decides what the user hears, once.
+struct MapImageOpen {
+    bool opened = false;
+    // Why a file that exists did not open (its headers are damaged): a
+    // reason to give if no other candidate opens.
+    ImageFault unreadable = ImageFault::None;
+    // Damage met while drawing the first view (the image may still be open,
+    // its view left empty): shown as it is, at once.
+    ImageFault damaged = ImageFault::None;
+    explicit operator bool() const { return opened; }
+};
+
 // Opens one image file for `map` into the window `view` describes: rebuilds
 // the zoom table (keeping the divisor when the new table has it, else 100 %),
 // makes the view bitmap, sets the map's image size and centres the view on
-// the image. False, with the zoom table unchanged, when the file does not
-// open. `fault` (when given) tells why a file that exists did not open.
-bool OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable& datums,
-                  const std::string& path, Ui& ui, ImageFault* fault = nullptr);
+// the image. Not opened, with the zoom table unchanged, when the file does
+// not open.
+MapImageOpen OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable& datums,
+                          const std::string& path);
 
 // Closes the image: the window shows the logo again.
 void CloseMapImage(Viewport& vp);
 
-// Finds and opens the map's image among MapImageCandidates; shows "Image File
-// not Found" when none opens.
-bool LoadMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable& datums,
-                  const std::string& filePath1, const std::string& filePath2,
-                  const std::string& userHome, Ui& ui);
+// What finding the map's image came to: whether one opened, and the damage
+// met on the way, in the order met (each one message).
+struct MapImageLoad {
+    bool shown = false;
+    std::vector<ImageFault> damaged;
+    explicit operator bool() const { return shown; }
+};
 
-// Fills the view bitmap for the view's size, corner and zoom; repaints the map.
-bool RenderMapView(Viewport& vp, const MapView& view, Ui& ui);
+// Finds and opens the map's image among MapImageCandidates.
+MapImageLoad LoadMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable& datums,
+                          const std::string& filePath1, const std::string& filePath2,
+                          const std::string& userHome);
+
+// What an operation on the view came to. `acted`: it had an image to act on
+// (the windows it affects want a repaint); `drawn`: the view bitmap was drawn
+// anew (the map window wants a repaint); `ok`: the drawing succeeded;
+// `fault`: a damaged file, whose text (ImageFaultMessage) the caller shows
+// once.
+struct ViewChange {
+    bool acted = false;
+    bool drawn = false;
+    bool ok = false;
+    ImageFault fault = ImageFault::None;
+    explicit operator bool() const { return ok; }
+};
+
+// Fills the view bitmap for the view's size, corner and zoom. Not ok
+// without an image; ok and not drawn for a window of no size.
+ViewChange RenderMapView(Viewport& vp, const MapView& view);
 
 // The zoom commands; nothing happens without an image.
-void SetZoom(Viewport& vp, MapView& view, int index, Ui& ui);
-void ZoomIn(Viewport& vp, MapView& view, Ui& ui);
-void ZoomOut(Viewport& vp, MapView& view, Ui& ui);
+ViewChange SetZoom(Viewport& vp, MapView& view, int index);
+ViewChange ZoomIn(Viewport& vp, MapView& view);
+ViewChange ZoomOut(Viewport& vp, MapView& view);
 // "Full Map": FullMap on the view, rendered.
-void ShowFullMap(Viewport& vp, MapView& view, const MapRecord& map, const DatumTable& datums,
-                 Ui& ui);
+ViewChange ShowFullMap(Viewport& vp, MapView& view, const MapRecord& map, const DatumTable& datums);
 // Corner 0 top left, 1 top right, 2 bottom left, 3 bottom right, 4 centre.
-void GotoMapPosition(Viewport& vp, MapView& view, const MapRecord& map, const DatumTable& datums,
-                     int corner, Ui& ui);
+ViewChange GotoMapPosition(Viewport& vp, MapView& view, const MapRecord& map,
+                           const DatumTable& datums, int corner);
 
 // Asked when a new view centre lies off the map: loads a map covering the
 // position (degrees on `datum`) and returns true when another map was loaded.
@@ -97,13 +128,12 @@ using OffMapHandler = std::function<bool(double lat, double lon, int datum)>;
 // outside the map's border and `offMap` loads another map, the view moves to
 // the same place on that map. Ignored without an image.
 // `view` and `map` are the program's own: a load replaces them.
-void CentreOnScreenPoint(Viewport& vp, MapView& view, const MapRecord& map,
-                         const DatumTable& datums, int x, int y, const OffMapHandler& offMap,
-                         Ui& ui);
+ViewChange CentreOnScreenPoint(Viewport& vp, MapView& view, const MapRecord& map,
+                               const DatumTable& datums, int x, int y, const OffMapHandler& offMap);
 
 // Drag end: the view moves by the drag (dx, dy) in window pixels.
-void DragMapBy(Viewport& vp, MapView& view, const MapRecord& map, const DatumTable& datums, int dx,
-               int dy, Ui& ui);
+ViewChange DragMapBy(Viewport& vp, MapView& view, const MapRecord& map, const DatumTable& datums,
+                     int dx, int dy);
 
 // Where the view bitmap goes on the window: with divisor z ≥ 1 the whole
 // bitmap 1:1; when magnified, the centre rectangle of the bitmap (source)

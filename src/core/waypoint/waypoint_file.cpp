@@ -147,20 +147,17 @@ std::string WaypointCreationText(const DateTime& t) {
                   t.minute, t.second);
 }
 
-bool ReadWaypointFile(WaypointStore& store, const std::string& path, const DatumTable& datums,
-                      int mapDatum, Ui* ui) {
+ReadOutcome ReadWaypointFile(WaypointStore& store, const std::string& path,
+                             const DatumTable& datums, int mapDatum, Ui* ui) {
     TextFileReader file(path);
-    if (!file.IsOpen()) {
-        if (ui) ShowMessage(*ui, kWaypointFileNotOpenedText);
-        return false;
-    }
+    if (!file.IsOpen()) return OutcomeOf(file);
     WaitCursor cursor(ui);
     store.ClearWaypoints();
 
     std::string line;
     int fileDatum = kDatumWgs84;
     for (int n = 1; n <= kWaypointHeaderLines; ++n) {
-        if (!ReadCutLine(file, line, kLongLineMax)) return true;
+        if (!ReadCutLine(file, line, kLongLineMax)) return {};
         if (n == 2) fileDatum = FindDatumByName(datums, Trim(line));
     }
     int slot = 0;
@@ -172,7 +169,7 @@ bool ReadWaypointFile(WaypointStore& store, const std::string& path, const Datum
         store.Put(slot++, std::move(w));
     }
     store.waypointCount = slot;
-    return true;
+    return {};
 }
 
 std::optional<int> SaveWaypointFile(const WaypointStore& store, const std::string& path,

@@ -23,6 +23,7 @@
 
 #include "geo/datums.h"
 #include "ports/system.h"
+#include "support/text.h"
 #include "waypoint/waypoint_store.h"
 
 namespace mw {
@@ -72,11 +73,11 @@ std::string WaypointCreationText(const DateTime& localNow);
 // ignored. Every line is read to its end but only its first 1,000 bytes are
 // used, so an over-long line never spills into the next waypoint. An empty
 // line gives a waypoint at 0, 0 that takes a slot but never shows. A file
-// that cannot be opened leaves the store as it was and reports "Waypoint
-// file could not be opened" (when `ui` is not null). `ui` also shows the
-// wait cursor.
-bool ReadWaypointFile(WaypointStore& store, const std::string& path, const DatumTable& datums,
-                      int mapDatum, Ui* ui);
+// that cannot be opened leaves the store as it was; the outcome says why,
+// for the command to tell (kWaypointFileNotOpenedText). `ui` (may be null)
+// shows the wait cursor.
+ReadOutcome ReadWaypointFile(WaypointStore& store, const std::string& path,
+                             const DatumTable& datums, int mapDatum, Ui* ui);
 
 // Writes every waypoint not at 0, 0 in slot order, converted from `mapDatum`
 // to WGS 84 (the store is not changed). The file replaces `path` only once

@@ -104,7 +104,7 @@ TEST(SaveKill, EveryWholeFileSaveLeavesTheOldFileOrTheNew) {
         {"t.plt", [](Path f, int v) { return SaveTrackFile(tracks[v], f, D(), kDatumWgs84, nullptr); },
          [](Path p) {
              TrackStore t;
-             return LoadTrackFile(t, p, D(), kDatumWgs84, nullptr);
+             return LoadTrackFile(t, p, D(), kDatumWgs84, nullptr).Ok();
          }},
         {"m.mwf2", [](Path f, int v) { return WriteMwf2File(f, images[v], nullptr); }, nullptr},
     };
@@ -164,12 +164,12 @@ TEST(SaveKill, LogsKeepEveryRecordWrittenAndNoHalfRecord) {
          },
          [](Path p) {
              TrackStore t;
-             return LoadTrackFile(t, p, D(), kDatumWgs84, nullptr);
+             return LoadTrackFile(t, p, D(), kDatumWgs84, nullptr).Ok();
          }},
         {"waypoint log", [](Path p, int) { return AppendWaypointLog(one, 0, p, D(), kDatumWgs84); },
          [](Path p) {
              WaypointStore s;
-             return ReadWaypointFile(s, p, D(), kDatumWgs84, nullptr);
+             return ReadWaypointFile(s, p, D(), kDatumWgs84, nullptr).Ok();
          }},
     };
     for (const auto& kind : kinds) {

@@ -23,7 +23,7 @@ protected:
     // Loads `body` after the four header lines; `header` replaces them.
     bool Load(const std::string& body, const std::string& header = kHeader) {
         dir.Write("r.rte", header + body);
-        return LoadRouteFile(store, dir.File("r.rte"), datums, mapDatum, &ui);
+        return LoadRouteFile(store, dir.File("r.rte"), datums, mapDatum, &ui).Ok();
     }
     std::vector<std::int32_t> Colours() const {
         std::vector<std::int32_t> out;
@@ -179,13 +179,13 @@ TEST_F(RouteFile, PositionsMoveFromTheFilesDatumToTheMaps) {
 
 TEST_F(RouteFile, AFileThatCannotBeOpenedLeavesTheRoutesAsTheyWere) {
     ASSERT_TRUE(Load("R,0,kept,d,1\r\nW,0,0,0,p,1,1\r\n"));
-    for (const std::string& path : {dir.File("missing.rte"), dir.Path()}) {
-        ui.messages.clear();
-        EXPECT_FALSE(LoadRouteFile(store, path, datums, mapDatum, &ui)) << path;
-        EXPECT_EQ(ui.messages, std::vector<std::string>{"Route file could not be opened"}) << path;
+    // The reader says why; the command that asked tells the user.
+    const std::pair<std::string, int> cases[] = {{dir.File("missing.rte"), ENOENT},
+                                                 {dir.Path(), EISDIR}};
+    for (const auto& [path, error] : cases) {
+        EXPECT_EQ(LoadRouteFile(store, path, datums, mapDatum, &ui).error, error) << path;
+        EXPECT_TRUE(ui.messages.empty()) << path;
         ASSERT_EQ(store.Routes().size(), 1u);
         EXPECT_EQ(store.Routes()[0].name, "kept");
     }
-    // Without a Ui the failure is only the result.
-    EXPECT_FALSE(LoadRouteFile(store, dir.File("missing.rte"), datums, mapDatum, nullptr));
 }

@@ -39,7 +39,7 @@ protected:
 
     bool Read(const std::string& bytes, int mapDatum = kDatumWgs84) {
         dir.Write("in.wpt", bytes);
-        return ReadWaypointFile(store, dir.File("in.wpt"), datums, mapDatum, &ui);
+        return ReadWaypointFile(store, dir.File("in.wpt"), datums, mapDatum, &ui).Ok();
     }
 };
 
@@ -159,8 +159,9 @@ TEST_F(WaypointFiles, ReadingKeepsSlotOrderLimitsAndConvertsFromTheFileDatum) {
 
 TEST_F(WaypointFiles, AFileThatCannotBeOpenedKeepsTheStore) {
     ASSERT_TRUE(Read(kHeader + "-1,Kept,1,2\r\n"));
-    EXPECT_FALSE(ReadWaypointFile(store, dir.File("missing.wpt"), datums, kDatumWgs84, &ui));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Waypoint file could not be opened"});
+    // The reader says why; the command that asked tells the user, naming the file.
+    EXPECT_EQ(ReadWaypointFile(store, dir.File("missing.wpt"), datums, kDatumWgs84, &ui).error, ENOENT);
+    EXPECT_TRUE(ui.messages.empty());
     ASSERT_NE(store.At(0), nullptr);
     EXPECT_EQ(store.At(0)->name, "Kept");
     EXPECT_FALSE(ui.waitCursor);
