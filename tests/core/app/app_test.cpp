@@ -58,45 +58,6 @@ TEST_F(AppCore, StartCreatesTheHomeAndShutdownWritesTheViewFile) {
     EXPECT_NE(text.find("\r\nView Track,0\r\n"), std::string::npos);
 }
 
-TEST_F(AppCore, DragAndScreenControlExcludeEachOther) {
-    ASSERT_TRUE(Start());
-    ExecuteCommand(app, kCmdDragMap);
-    ExecuteCommand(app, kCmdScreenControl);
-    EXPECT_FALSE(app.state.dragMode);
-    EXPECT_FALSE(ui.checked[kCmdDragMap]);
-    ExecuteCommand(app, kCmdDragMap);
-    EXPECT_FALSE(app.state.screenControlMode);
-}
-
-TEST_F(AppCore, ViewTogglesFlipTheirSettingAndCheckMark) {
-    ASSERT_TRUE(Start());
-    const int toggles[] = {kCmdViewWaypoints, kCmdViewWaypointHighlights, kCmdViewWaypointNames,
-                           kCmdViewWaypointBW, kCmdViewWaypointProximity, kCmdViewRoutes,
-                           kCmdViewRouteHighlights, kCmdViewRouteWpNames, kCmdViewRouteName,
-                           kCmdViewRouteBW, kCmdViewTrack};
-    for (int id : toggles) {
-        bool before = CommandChecked(app, id);
-        ui.repaints.clear();
-        ASSERT_TRUE(ExecuteCommand(app, id)) << id;
-        EXPECT_NE(CommandChecked(app, id), before) << id;
-        EXPECT_EQ(ui.checked[id], !before) << id;
-        EXPECT_FALSE(ui.repaints.empty()) << id;
-    }
-}
-
-TEST_F(AppCore, CompanionProgramStartsOnlyWhenExecutable) {
-    ASSERT_TRUE(Start());
-    // A data file that is not executable is never started either.
-    home.Write("MawCEgps", "#!/bin/sh\n");
-    ExecuteCommand(app, kCmdUploadDownload);
-    EXPECT_TRUE(shell.started.empty());
-    std::filesystem::permissions(home.File("MawCEgps"), std::filesystem::perms::owner_all);
-    ExecuteCommand(app, kCmdUploadDownload);
-    ASSERT_EQ(shell.started.size(), 1u);
-    EXPECT_EQ(shell.startArgs[0], std::vector<std::string>{"586"});
-    EXPECT_TRUE(ui.messages.empty());
-}
-
 TEST_F(AppCore, KeepAliveFollowsNoShutdownAndTheGps) {
     ASSERT_TRUE(Start());
     EXPECT_TRUE(app.state.keepAliveTimer);

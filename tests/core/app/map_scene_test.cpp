@@ -41,37 +41,4 @@ TEST_F(MapScenes, NoPointerForAFixOffTheMap) {
     EXPECT_EQ(Layers(), (std::vector<MapLayer>{L::TrackTail, L::ZoomCaption}));
 }
 
-// A silent or lost receiver: the status says it and the pointer stays where
-// the last fix was, greyed, until the receiver talks again.
-TEST_F(MapScenes, PointerGreysWhileTheReceiverIsSilentOrGone) {
-    ShowFix(app, 50.25, 0.5, 90);
-    auto pointerFill = [&] {  // the brush before the pointer's polygon
-        mwtest::RecordingCanvas canvas;
-        DrawMapWindow(canvas, BuildMapScene(app));
-        std::string brush;
-        for (const std::string& call : canvas.calls) {
-            if (call.starts_with("brush")) brush = call;
-            if (call.starts_with("polygon")) return brush;
-        }
-        return std::string("no pointer");
-    };
-    const struct {
-        const char* status;
-        const char* fill;
-        bool mapRepainted;  // only when the pointer changes
-    } steps[] = {{"---", "brush #a0a0a0", true},  {"NC ", "brush #a0a0a0", false},
-                 {"ON ", "brush #ff0000", true},  {"CSM", "brush #ff0000", false},
-                 {"NC ", "brush #a0a0a0", true}};
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.status);
-        ui.repaints.clear();
-        app.gps.mailboxes.OnStatus(step.status);
-        DrainGpsResults(app);
-        EXPECT_EQ(app.gps.fix.statusText, step.status);
-        EXPECT_EQ(pointerFill(), step.fill);
-        EXPECT_EQ(std::count(ui.repaints.begin(), ui.repaints.end(), WindowId::Map),
-                  step.mapRepainted ? 1 : 0);
-    }
-}
-
 }  // namespace

@@ -18,16 +18,6 @@ using ViewCommands = TwoSheets<>;
 
 }  // namespace
 
-TEST(ScreenZones, ThreeByThreeRowByRow) {
-    struct Case {
-        int x, y, zone;
-    };
-    const Case cases[] = {{299, 10, 3}, {10, 299, 7}, {99, 99, 1}, {100, 100, 5}, {0, 100, 4}};
-    for (const Case& c : cases)
-        EXPECT_EQ(ScreenZone(c.x, c.y, 300, 300), c.zone) << c.x << "," << c.y;
-    EXPECT_EQ(ScreenZone(5, 5, 2, 2), 0);  // a window too small to divide
-}
-
 TEST_F(ViewCommands, ZoomCommandsMoveThroughTheTable) {
     const int start = app.mapView.zoomIndex;
     ExecuteCommand(app, kCmdZoomIn);
