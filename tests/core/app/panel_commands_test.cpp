@@ -69,14 +69,6 @@ TEST_F(Panels, InputsReadTheFixTheSettingsAndTheTarget) {
     in = InfoPanelInputsFrom(app);
     EXPECT_TRUE(in.navigation.navigating);
     EXPECT_FALSE(in.navigation.distance.empty());
-
-    // Following the GPS the status line gives the fix, not the view centre;
-    // without a fix yet, no position.
-    app.mapView.following = true;
-    app.state.lastGpsLat = app.state.lastGpsLon = 0;
-    EXPECT_EQ(StatusLineInputsFrom(app).positionText, "---");
-    ShowFix(app, 50.1, 0.75, 90);
-    EXPECT_EQ(StatusLineInputsFrom(app).positionText, "50 06.000'  0 45.000'");
 }
 
 TEST_F(Panels, OverviewTapsRecentreOrAskForMaps) {

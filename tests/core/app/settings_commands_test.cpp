@@ -40,28 +40,6 @@ protected:
     App app;
 };
 
-TEST_F(SettingsCommands, KeepAliveRestsWhileSystemIsOpenThenFollowsNoShutdown) {
-    struct Case {
-        bool noShutdownAfter;
-        bool runsAfter;
-    };
-    for (Case c : {Case{true, true}, Case{false, false}}) {
-        ui.timers[kKeepAliveTimer] = kKeepAliveTimerPeriodMs;
-        app.state.keepAliveTimer = true;
-        // The user changes "No Shutdown" in the dialog and confirms.
-        ui.whileOpen = [&] { app.settings.noShutdown = c.noShutdownAfter; };
-        ExecuteCommand(app, kCmdSettingsSystem);
-        EXPECT_FALSE(ui.keepAliveRanWhileOpen);
-        EXPECT_EQ(ui.timers.count(kKeepAliveTimer) > 0, c.runsAfter);
-        EXPECT_EQ(app.state.keepAliveTimer, c.runsAfter);
-    }
-    // Other dialogs leave the timer alone.
-    ui.timers[kKeepAliveTimer] = kKeepAliveTimerPeriodMs;
-    ui.whileOpen = nullptr;
-    ExecuteCommand(app, kCmdSettingsUnits);
-    EXPECT_TRUE(ui.keepAliveRanWhileOpen);
-}
-
 TEST_F(SettingsCommands, ConfirmWritesTheFileOrKeepsWhatItSays) {
     home.Write(kMainConfigFile, "Position Format,UTM\r\n");
     BeginSettingsDialog(app);

@@ -61,15 +61,6 @@ TEST(DialogTables, StoredIndexOutsideItsListSelectsNothing) {
     };
     for (Case c : {Case{0, 9, 0}, Case{8, 9, 8}, Case{9, 9, -1}, Case{-1, 9, -1}})
         EXPECT_EQ(ListSelection(c.stored, c.count), c.selection) << c.stored;
-    // No selection is stored as -1: "Com Port" then reaches the file as 0.
-    DatumTable datums;
-    const DialogControl* port = nullptr;
-    for (const DialogControl& c : FindSettingsDialog(kDialogNmea)->controls)
-        if (c.id == 1009) port = &c;
-    ASSERT_NE(port, nullptr);
-    AppSettings s;
-    WriteControl(s, *port, ControlValue{-1, 0, {}});
-    EXPECT_EQ(FormatAppSetting(s, datums, port->key), "0");
 }
 
 TEST(DialogTables, NumberFieldsTakeAnyTypedNumber) {
