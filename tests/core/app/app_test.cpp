@@ -55,23 +55,6 @@ TEST_F(AppCore, StartCreatesTheHomeAndShutdownWritesTheViewFile) {
     EXPECT_NE(text.find("\r\nView Track,0\r\n"), std::string::npos);
 }
 
-TEST_F(AppCore, KeepAliveFollowsNoShutdownAndTheGps) {
-    ASSERT_TRUE(Start());
-    EXPECT_TRUE(app.state.keepAliveTimer);
-    EXPECT_FALSE(KeepAliveTick(app));  // GPS off: the timer runs, nothing is injected
-    app.mapView.following = true;
-    EXPECT_TRUE(KeepAliveTick(app));
-
-    App quiet;
-    mwtest::FakeUi qui;
-    quiet.ports.ui = &qui;
-    mwtest::TempDir h2;
-    h2.Write("Mapwanderer1.ini", std::string(43, '\n') + "No Shutdown,0\r\n");
-    ASSERT_TRUE(StartApplication(quiet, h2.Path(), "/home/u", 480, 640));
-    EXPECT_FALSE(quiet.settings.noShutdown);
-    EXPECT_FALSE(quiet.state.keepAliveTimer);
-}
-
 // Every command that works on the map, without one: the one message, no
 // file asked for, nothing switched on.
 TEST(Commands, WithoutAMapEachSaysOneMustBeLoaded) {

@@ -80,9 +80,6 @@ TEST(DialogTables, NumberFieldsTakeAnyTypedNumber) {
         EXPECT_EQ(v.number, c.number) << c.typed;
         EXPECT_DOUBLE_EQ(v.real, c.real) << c.typed;
     }
-    // Speeds show without decimals, as the dialog has always shown them.
-    EXPECT_EQ(FormatNumberField(ControlKind::Speed, ControlValue{0, 12.5, {}}), "12");
-    EXPECT_EQ(FormatNumberField(ControlKind::Speed, ControlValue{0, 12.6, {}}), "13");
 }
 
 TEST(DialogTables, SpinButtonsStepInsideTheirRange) {
