@@ -1,6 +1,5 @@
-// The alarm picture window and the desktop sound: the picture appears where
-// the core placed it, at its own size, and a tap or Escape ends the alarm;
-// queued sounds play one after another and a file that is no WAV is silent.
+// The alarm picture window: the picture appears where the core placed it,
+// at its own size, and Escape ends the alarm.
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -8,7 +7,6 @@
 #include "testlib/fake_ui.h"
 #include "testlib/image_fixtures.h"
 #include "ui/alarm_popup.h"
-#include "ui/qt_sound.h"
 
 using namespace mw;
 
@@ -18,18 +16,6 @@ void WriteFile(const QString& path, const std::string& bytes) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
     f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
-// A silent 16 kHz 16-bit mono WAV file of `ms` milliseconds.
-std::string SilentWav(int ms) {
-    auto u32 = [](std::uint32_t v) {
-        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-    };
-    const std::uint32_t data = 32 * static_cast<std::uint32_t>(ms);
-    std::string fmt = std::string("\x01\x00\x01\x00", 4) + u32(16000) + u32(32000) +
-                      std::string("\x02\x00\x10\x00", 4);
-    return "RIFF" + u32(36 + data) + "WAVE" + "fmt " + u32(16) + fmt + "data" + u32(data) +
-           std::string(data, '\0');
 }
 
 }  // namespace
@@ -88,34 +74,11 @@ private slots:
         QVERIFY(popup.isVisible());
         QCOMPARE(popup.size(), QSize(30, 20));
         QCOMPARE(popup.pos(), anchor.mapToGlobal(QPoint(200 + 30, 289 - 20 - 30)));
-        QCOMPARE(popup.windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
-        const QImage shot = popup.grab().toImage();
-        QCOMPARE(shot.pixelColor(2, 10), QColor(Qt::red));
-        QCOMPARE(shot.pixelColor(27, 10), QColor(Qt::blue));
-
-        // Escape ends the alarm early; so does a tap on a picture at an
-        // unknown position, (10, 50).
+        // Escape ends the alarm early.
         QTest::keyClick(&popup, Qt::Key_Escape);
         QVERIFY(!popup.isVisible());
         QVERIFY(!app.alarms.popup.shown);
         QCOMPARE(events.back().kind, AlarmEventKind::AlarmEnd);
-        Raise(9);
-        popup.Sync();
-        QCOMPARE(popup.pos(), anchor.mapToGlobal(QPoint(10, 50)));
-        QTest::mouseClick(&popup, Qt::LeftButton, {}, QPoint(5, 5));
-        QVERIFY(!popup.isVisible());
-        QCOMPARE(ui.timers.count(kAlarmTimer), std::size_t(0));
-    }
-
-    void loopingSoundStopsAndBadFilesAreSilent() {
-        WriteFile(home.filePath("bell.wav"), SilentWav(200));
-        QtSound sound;
-        QVERIFY(!sound.PlayLooping(home.filePath("missing.wav").toStdString()));
-        QVERIFY(!sound.Looping());
-        QVERIFY(sound.PlayLooping(home.filePath("bell.wav").toStdString()));
-        QVERIFY(sound.Looping());
-        sound.Stop();
-        QVERIFY(!sound.Looping());
     }
 };
 

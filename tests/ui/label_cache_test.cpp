@@ -60,7 +60,6 @@ private slots:
         // Same text, other colours and font: must not come back from the
         // entry of the row before.
         QTest::newRow("other colours") << QByteArray(" Waypoint 12 ") << 12 << 400 << 0 << 1 << QPoint() << 1.0;
-        QTest::newRow("latin-1 name") << QByteArray("M\xfchle") << 12 << 400 << 0 << 1 << QPoint() << 1.0;
         QTest::newRow("moved painter") << QByteArray(" Moved ") << 12 << 400 << 0 << 3 << QPoint(31, -4) << 1.0;
         QTest::newRow("2x device") << QByteArray(" Sharp ") << 12 << 400 << 0 << 3 << QPoint() << 2.0;
     }
@@ -179,7 +178,6 @@ private slots:
         QTest::addColumn<QString>("expect");  // the colour at the line's middle
         QTest::newRow("pen off then on") << QString("pen red;nopen;pen red;line") << "red";
         QTest::newRow("text between") << QString("pen red;text;line") << "red";
-        QTest::newRow("other width") << QString("pen red;pen red 3;pen red;line") << "red";
         QTest::newRow("brush filled then hollow") << QString("pen blue;brush red;hollow;circle") << "green";
         QTest::newRow("hollow then filled") << QString("pen blue;hollow;brush red;circle") << "red";
     }

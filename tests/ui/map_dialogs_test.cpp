@@ -1,72 +1,15 @@
-#include <QAction>
-#include <QApplication>
-#include <QDialogButtonBox>
 #include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/app.h"
-#include "app/commands.h"
-#include "app/map_commands.h"
-#include "testlib/map_file_writer.h"
-#include "ui/main_window.h"
 #include "ui/map_dialogs.h"
 
 using namespace mw;
-
-namespace {
-
-std::string WriteMap(const QTemporaryDir& dir, const std::string& name) {
-    mwtest::WriteSheetMap(dir.path().toStdString(), name, 50, 0);
-    return dir.filePath(QString::fromStdString(name)).toStdString();
-}
-
-QStringList ActionTexts(QMenu* menu) {
-    QStringList out;
-    for (QAction* a : menu->actions()) out << a->text();
-    return out;
-}
-
-// Runs `fn` on the modal dialog once it is showing.
-template <typename Fn>
-void WhenModal(Fn fn) {
-    QTimer::singleShot(0, [fn] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        fn(QApplication::activeModalWidget());
-    });
-}
-
-}  // namespace
 
 class MapDialogsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void recentMapsMenuFollowsTheLoads() {
-        QTemporaryDir home, maps;
-        App app;
-        MainWindow w(app, home.path().toStdString(), "/home/u");
-        w.show();
-        w.Start();
-        QMenu* recent = w.findChild<QMenu*>("recent");
-        QVERIFY(recent);
-        QCOMPARE(ActionTexts(recent), QStringList{"None"});
-
-        std::string a = WriteMap(maps, "a&b.map"), b = WriteMap(maps, "second.map");
-        QVERIFY(LoadMapFile(app, a));
-        QVERIFY(LoadMapFile(app, b));
-        QCOMPARE(ActionTexts(recent), (QStringList{"second.map", "a&&b.map"}));
-        QCOMPARE(recent->actions()[1]->data().toInt(), 40113);
-        // Choosing an item loads that map and rebuilds the menu around it.
-        recent->actions()[1]->trigger();
-        QCOMPARE(app.map.mapFilePath, a);
-        QTRY_COMPARE(ActionTexts(recent), (QStringList{"a&&b.map", "second.map"}));
-        QVERIFY(w.Action(kCmdRecentMap0)->isEnabled());
-    }
-
     void mapsFoundLoadsOnDoubleTapAndOnOk() {
         std::vector<int> chosen;
         MapsFoundDialog dialog(
@@ -85,7 +28,6 @@ private slots:
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
-
 };
 
 QTEST_MAIN(MapDialogsTest)

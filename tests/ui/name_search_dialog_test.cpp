@@ -1,12 +1,5 @@
 // The "Name Search" dialog over the application core: the last file loads on
-// opening, the edit is upper case, "F" filters on the worker and toggles
-// back, "Map" stops a running filter, and the buttons reach the core.
-#include <QApplication>
-#include <QCheckBox>
-#include <QKeyEvent>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
+// opening and the buttons act on the selected place.
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
@@ -60,66 +53,8 @@ class NameSearchDialogTest : public QObject {
         auto* list = Find<QTreeView>(d, "nameList");
         list->setCurrentIndex(list->model()->index(row, 0));
     }
-    static QString Cell(NameSearchDialog& d, int row, int column) {
-        return d.Model()->index(row, column).data().toString();
-    }
 
 private slots:
-    void editHoldsUpperCaseOnly() {
-        Fixture f;
-        NameSearchDialog d(f.app, nullptr);
-        auto* edit = Find<QLineEdit>(d, "searchText");
-        QTest::keyClicks(edit, "place ");
-        QKeyEvent key(QEvent::KeyPress, Qt::Key_Odiaeresis, Qt::NoModifier, QString::fromUtf8("ö"));
-        QApplication::sendEvent(edit, &key);
-        QCOMPARE(edit->text(), QString("PLACE Ö"));
-        QTest::keyClicks(edit, QString(60, 'x'));
-        QCOMPARE(edit->text().size(), 50);
-    }
-
-    void filterTogglesAndInputsReturnToTheFullList() {
-        Fixture f;
-        f.Gazetteer(300);
-        NameSearchDialog d(f.app, nullptr);
-        QTest::keyClicks(Find<QLineEdit>(d, "searchText"), "place 0001");
-        Find<QComboBox>(d, "codeList")->setCurrentIndex(2);  // MT
-        Click(d, "buttonF");
-        QTRY_VERIFY(!NameFilterRunning(f.app));
-        QTRY_COMPARE(Find<QPushButton>(d, "buttonF")->text(), QString("F"));
-        // 100..199 begin with the text; every third is MT.
-        QCOMPARE(d.Model()->rowCount(), 33);
-        QCOMPARE(Cell(d, 0, 0), QString("Place 000102"));
-        QCOMPARE(d.windowTitle(), QString("(Filtered) demo.names"));
-        Click(d, "buttonF");
-        QCOMPARE(d.Model()->rowCount(), 300);
-
-        // Changing an input of the filter returns to the full list.
-        Click(d, "buttonF");
-        QTRY_VERIFY(!NameFilterRunning(f.app));
-        QTRY_COMPARE(d.Model()->rowCount(), 33);
-        Find<QCheckBox>(d, "checkL")->setChecked(false);
-        QCOMPARE(d.Model()->rowCount(), 300);
-    }
-
-    void mapStopsARunningFilter() {
-        Fixture f;
-        f.Gazetteer(400000);
-        NameSearchDialog d(f.app, nullptr);
-        Find<QCheckBox>(d, "checkL")->setChecked(false);
-        QTest::keyClicks(Find<QLineEdit>(d, "searchText"), "NOWHERE");
-        Click(d, "buttonF");
-        if (!NameFilterRunning(f.app)) QSKIP("the filter ended before it could be stopped");
-        QCOMPARE(Find<QPushButton>(d, "buttonMap")->text(), QString("Stop"));
-        QVERIFY(!Find<QLineEdit>(d, "searchText")->isEnabled());
-        Click(d, "buttonMap");
-        QTRY_VERIFY(!NameFilterRunning(f.app));
-        QTRY_COMPARE(Find<QPushButton>(d, "buttonMap")->text(), QString("Map"));
-        QVERIFY(Find<QLineEdit>(d, "searchText")->isEnabled());
-        if (f.app.names.stopped)
-            QCOMPARE(d.windowTitle(), QString("(Stopped Filter) demo.names"));
-        QVERIFY(f.ui.messages.empty());  // "Stop" is not "Map"
-    }
-
     void opensTheLastFileAndButtonsActOnTheSelectedPlace() {
         Fixture f;
         f.Gazetteer(20);
@@ -127,11 +62,7 @@ private slots:
             NameSearchDialog d(f.app, nullptr);
             QCOMPARE(d.windowTitle(), QString("demo.names"));
             QCOMPARE(d.Model()->rowCount(), 20);
-            QCOMPARE(Cell(d, 7, 1), QString("PPL"));
-            QCOMPARE(Find<QComboBox>(d, "codeList")->count(), 3);  // "All Codes" and the two
-            // "Wp" waits until waypoints are wired in; closing closes the file.
-            QVERIFY(!Find<QPushButton>(d, "buttonWp")->isEnabled());
-            d.reject();
+            d.reject();  // closing closes the file
             QVERIFY(f.app.names.file == nullptr);
         }
         std::vector<std::string> calls;
@@ -142,7 +73,6 @@ private slots:
             calls.push_back("wp " + name);
         };
         NameSearchDialog d(f.app, nullptr);
-        QVERIFY(Find<QPushButton>(d, "buttonWp")->isEnabled());
         Select(d, 4);
         Click(d, "buttonMap");
         Click(d, "buttonWp");

@@ -39,16 +39,6 @@ private slots:
         }
     }
 
-    void foreignLinesAreIgnored() {
-        QByteArray buffer("hello\nopen \nraise now\nopen %2Fa.map\r\nrai");
-        QStringList opened;
-        int raises = 0;
-        DecodeHandOver(buffer, [&](const QString& p) { opened << p; }, [&] { ++raises; });
-        QCOMPARE(opened, QStringList{"/a.map"});
-        QCOMPARE(raises, 0);
-        QCOMPARE(buffer, QByteArray("rai"));  // kept until its line ends
-    }
-
     void aRunningInstanceReceivesTheFiles() {
         const QString name = QString("mw-handover-test-%1").arg(QCoreApplication::applicationPid());
         mw::SingleInstance first(name);

@@ -164,26 +164,4 @@ TEST_F(Alarms, PictureStandsAroundTheMapCentreForTheDisplayTime) {
     EXPECT_EQ(events.size(), 2u);
 }
 
-// What the alarm's sound field names decides what happens: a missing sound
-// falls back to the last resort (ended by the waypoint default of 10 s), a
-// document opens, a program is refused.
-TEST_F(Alarms, SoundFieldPlaysOpensOrRefuses) {
-    data.Write("notes.txt", "Ferry leaves at six\n");
-    data.Write("launch.txt", "looks like text");
-    ::chmod(data.File("launch.txt").c_str(), 0755);
-    AddWaypoint("A", 0, 100, "", "*\\Storage\\missing.wav");
-    AddWaypoint("Pier", 1000, 100, "", "notes.txt/word");
-    AddWaypoint("Hidden", 2000, 100, "", "launch.txt/x");
-
-    FixAt(0);
-    EXPECT_EQ(sound.calls, std::vector<std::string>{"loop " + home.File("123.wav")});
-    EXPECT_EQ(ui.timers[kAlarmTimer], 10000);
-    FixAt(1000);
-    EXPECT_EQ(shell.opened, std::vector<std::string>{data.File("notes.txt")});
-    EXPECT_EQ(events.back(), "document,0,1," + data.File("notes.txt") + ",word");
-    FixAt(2000);
-    EXPECT_EQ(shell.opened.size(), 1u);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{kProgramRefusedText});
-}
-
 }  // namespace

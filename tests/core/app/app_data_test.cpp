@@ -21,44 +21,6 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-struct FolderCase {
-    const char* name;
-    std::vector<const char*> folders;  // made below the scratch folder
-    const char* exe;                   // executable folder, relative
-    const char* build;                 // build folder, relative ("" = none)
-    const char* source;                // source data folder, relative ("" = none)
-    const char* expected;              // relative, "" = nothing found
-};
-
-TEST(SharedDataFolder, FoundBesideTheProgramOrInTheSourceTree) {
-    const FolderCase cases[] = {
-        {"installed", {"usr/bin", "usr/share/mapwanderer"}, "usr/bin", "", "", "usr/share/mapwanderer"},
-        {"build tree", {"src/data", "src/build/src/ui"}, "src/build/src/ui", "src/build", "src/data",
-         "src/data"},
-        {"build tree without data folder", {"src/build/src/ui"}, "src/build/src/ui", "src/build",
-         "src/data", ""},
-        // A folder whose name only starts like the build folder is not in it.
-        {"sibling folder", {"src/data", "src/build2/src/ui", "src/build"}, "src/build2/src/ui",
-         "src/build", "src/data", ""},
-        {"installed wins in a build tree",
-         {"src/data", "src/build/bin", "src/build/share/mapwanderer"}, "src/build/bin", "src/build",
-         "src/data", "src/build/share/mapwanderer"},
-        {"no executable folder", {"data"}, "", ".", "data", ""},
-    };
-    for (const FolderCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempDir dir;
-        for (const char* f : c.folders) ASSERT_TRUE(mw::MakeFolders(dir.File(f)));
-        auto abs = [&](const char* rel) { return *rel ? dir.File(rel) : std::string(); };
-        std::string found = mw::FindSharedDataFolder(abs(c.exe), abs(c.build), abs(c.source));
-        if (*c.expected == 0) {
-            EXPECT_EQ(found, "");
-        } else {
-            EXPECT_EQ(fs::weakly_canonical(found), fs::weakly_canonical(dir.File(c.expected)));
-        }
-    }
-}
-
 class InstallSharedDataTest : public ::testing::Test {
 protected:
     std::string Shared(const std::string& rel) const { return shared_.File(rel); }
@@ -109,22 +71,6 @@ TEST_F(InstallSharedDataTest, LaterStartsBringBackNothingTheUserDeletedButAddNew
     EXPECT_FALSE(HomeHas("maxspeed.wav"));
     EXPECT_EQ(ReadHome("help/mawce_d_help.html"), "my notes");
     EXPECT_EQ(ReadHome("PSymbols/camp.bmp"), "BM");
-}
-
-TEST_F(InstallSharedDataTest, AFailedCopyIsTriedAgainOnTheNextStart) {
-    WriteFile(Shared("Sound Files/default.wav"), "sound");
-    WriteFile(Shared("userPointer1.dat"), "0,0\r\n");
-    // A plain file where the sound folder must go blocks the copy.
-    WriteFile(Home("Sound Files"), "in the way");
-
-    mw::SharedDataReport report = Install();
-    EXPECT_THAT(report.failed, ElementsAre("Sound Files/default.wav"));
-    EXPECT_THAT(report.copied, ElementsAre("userPointer1.dat"));
-
-    fs::remove(Home("Sound Files"));
-    mw::SharedDataReport again = Install();
-    EXPECT_THAT(again.copied, ElementsAre("Sound Files/default.wav"));
-    EXPECT_EQ(ReadHome("Sound Files/default.wav"), "sound");
 }
 
 TEST_F(InstallSharedDataTest, NoSharedDataLeavesTheHomeAlone) {

@@ -42,9 +42,6 @@ TEST_F(AppCore, StartReadsDatumsThenSettingsThenViewFile) {
     EXPECT_EQ(app.settings.positionFormat, 2);
     EXPECT_EQ(app.state.ntfDatum, 82);
     EXPECT_EQ(app.view.viewSpeedInfo, 1);
-    EXPECT_FALSE(ui.checked[kCmdViewWaypoints]);
-    EXPECT_TRUE(ui.checked[kCmdViewSpeedInfo]);
-    EXPECT_TRUE(ui.checked[kCmdViewTrack]);  // fallback 1 for the missing line
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -56,62 +53,6 @@ TEST_F(AppCore, StartCreatesTheHomeAndShutdownWritesTheViewFile) {
     ShutdownApplication(app);
     std::string text = home.Read("cfg/mapwanderer/mapwanderer2.ini");
     EXPECT_NE(text.find("\r\nView Track,0\r\n"), std::string::npos);
-}
-
-TEST_F(AppCore, DragAndScreenControlExcludeEachOther) {
-    ASSERT_TRUE(Start());
-    ExecuteCommand(app, kCmdDragMap);
-    ExecuteCommand(app, kCmdScreenControl);
-    EXPECT_FALSE(app.state.dragMode);
-    EXPECT_FALSE(ui.checked[kCmdDragMap]);
-    ExecuteCommand(app, kCmdDragMap);
-    EXPECT_FALSE(app.state.screenControlMode);
-}
-
-TEST_F(AppCore, ViewTogglesFlipTheirSettingAndCheckMark) {
-    ASSERT_TRUE(Start());
-    const int toggles[] = {kCmdViewWaypoints, kCmdViewWaypointHighlights, kCmdViewWaypointNames,
-                           kCmdViewWaypointBW, kCmdViewWaypointProximity, kCmdViewRoutes,
-                           kCmdViewRouteHighlights, kCmdViewRouteWpNames, kCmdViewRouteName,
-                           kCmdViewRouteBW, kCmdViewTrack};
-    for (int id : toggles) {
-        bool before = CommandChecked(app, id);
-        ui.repaints.clear();
-        ASSERT_TRUE(ExecuteCommand(app, id)) << id;
-        EXPECT_NE(CommandChecked(app, id), before) << id;
-        EXPECT_EQ(ui.checked[id], !before) << id;
-        EXPECT_FALSE(ui.repaints.empty()) << id;
-    }
-}
-
-TEST_F(AppCore, CompanionProgramStartsOnlyWhenExecutable) {
-    ASSERT_TRUE(Start());
-    // A data file that is not executable is never started either.
-    home.Write("MawCEgps", "#!/bin/sh\n");
-    ExecuteCommand(app, kCmdUploadDownload);
-    EXPECT_TRUE(shell.started.empty());
-    std::filesystem::permissions(home.File("MawCEgps"), std::filesystem::perms::owner_all);
-    ExecuteCommand(app, kCmdUploadDownload);
-    ASSERT_EQ(shell.started.size(), 1u);
-    EXPECT_EQ(shell.startArgs[0], std::vector<std::string>{"586"});
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(AppCore, KeepAliveFollowsNoShutdownAndTheGps) {
-    ASSERT_TRUE(Start());
-    EXPECT_TRUE(app.state.keepAliveTimer);
-    EXPECT_FALSE(KeepAliveTick(app));  // GPS off: the timer runs, nothing is injected
-    app.mapView.following = true;
-    EXPECT_TRUE(KeepAliveTick(app));
-
-    App quiet;
-    mwtest::FakeUi qui;
-    quiet.ports.ui = &qui;
-    mwtest::TempDir h2;
-    h2.Write("Mapwanderer1.ini", std::string(43, '\n') + "No Shutdown,0\r\n");
-    ASSERT_TRUE(StartApplication(quiet, h2.Path(), "/home/u", 480, 640));
-    EXPECT_FALSE(quiet.settings.noShutdown);
-    EXPECT_FALSE(quiet.state.keepAliveTimer);
 }
 
 // Every command that works on the map, without one: the one message, no

@@ -123,21 +123,6 @@ TEST_F(MapCommands, AFailedLoadLeavesTheMapViewAndFilesAsTheyWere) {
     }
 }
 
-TEST_F(MapCommands, AnUnsupportedProjectionIsSaidOncePerLoad) {
-    Start();
-    mwtest::CalibrationFileText calib = mwtest::CoverageMap(50, 10, 51, 11, 5);
-    calib.projection = "Gnomonic";
-    calib.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
-    std::filesystem::create_directories(maps.File("one"));
-    maps.Write("one/odd.map", calib.Text());
-    mwtest::WriteMapImage(maps.File("one"), calib);
-    for (int load = 1; load <= 2; ++load) {
-        ui.messages.clear();
-        ASSERT_TRUE(LoadMapFile(app, maps.File("one/odd.map")));
-        EXPECT_EQ(ui.messages, std::vector<std::string>{"Map Projection not Supported"}) << load;
-    }
-}
-
 TEST_F(MapCommands, OpenMapFileAndTheRecentMaps) {
     Start();
     std::string a = WriteMap("one", "a.map", 5), b = WriteMap("two", "b.map", 5);
@@ -195,14 +180,6 @@ TEST_F(MapCommands, AutomaticSelectionLoadsTheMostDetailedMap) {
     EXPECT_FALSE(SelectMapForPosition(app, fine, 2, 50.5, 10.5, kDatumWgs84));
     EXPECT_FALSE(SelectMapForPosition(app, fine, kUnknownScale, 60, 10.5, kDatumWgs84));
     EXPECT_EQ(app.map.mapFilePath, fine);
-}
-
-TEST(FileExtension, LowerCaseWithoutTheDot) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"/maps/ALPS.MAP", "map"}, {"/a.b/noext", ""}, {"/maps/.hidden", ""},
-        {"x.tar.gz", "gz"},        {"ends.with.dot.", ""},
-    };
-    for (const auto& [path, ext] : cases) EXPECT_EQ(FileExtension(path), ext) << path;
 }
 
 // Files handed to the program from outside open by their kind.

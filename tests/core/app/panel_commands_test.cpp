@@ -57,37 +57,6 @@ protected:
 
 }  // namespace
 
-TEST_F(Panels, GpsWindowsNeedNmeaFromARunningReceiver) {
-    // {source, receiver running, window opens}
-    const std::tuple<int, bool, bool> cases[] = {{3, true, false}, {0, false, false}, {1, true, true}};
-    for (int command : {kCmdDisplayNmea, kCmdViewSatellites}) {
-        for (const auto& [source, active, opens] : cases) {
-            app.settings.nmeaSentence = source;
-            app.mapView.following = active;
-            ui.messages.clear();
-            ui.dialogs.clear();
-            ASSERT_TRUE(ExecuteCommand(app, command));
-            EXPECT_EQ(ui.dialogs.size(), opens ? 1u : 0u);
-            EXPECT_EQ(ui.messages.size(), opens ? 0u : 1u);
-        }
-    }
-}
-
-// The room the panels take is the layout's (around_map_test); here the
-// toggles' exclusive check marks and the scale window.
-TEST_F(Panels, ToggleRowsShowWindowsAndKeepOnePanelChecked) {
-    ASSERT_TRUE(ExecuteCommand(app, kCmdViewScale));
-    EXPECT_TRUE(ui.shown[WindowId::Scale]);
-    const int height = app.mapView.height;
-    ASSERT_TRUE(ExecuteCommand(app, kCmdViewSpeedInfo));
-    ASSERT_TRUE(ExecuteCommand(app, kCmdViewSpeedNavInfo));
-    EXPECT_EQ(app.mapView.height, height - 50);
-    ASSERT_TRUE(ExecuteCommand(app, kCmdViewSpeedInfo));
-    EXPECT_EQ(app.mapView.height, height - 25);
-    EXPECT_TRUE(CommandChecked(app, kCmdViewSpeedNavInfo));
-    EXPECT_FALSE(CommandChecked(app, kCmdViewSpeedInfo));
-}
-
 TEST_F(Panels, InputsReadTheFixTheSettingsAndTheTarget) {
     app.gps.fix.trueCourse = 80;
     app.gps.fix.magneticCourse = 83;
@@ -100,14 +69,6 @@ TEST_F(Panels, InputsReadTheFixTheSettingsAndTheTarget) {
     in = InfoPanelInputsFrom(app);
     EXPECT_TRUE(in.navigation.navigating);
     EXPECT_FALSE(in.navigation.distance.empty());
-
-    // Following the GPS the status line gives the fix, not the view centre;
-    // without a fix yet, no position.
-    app.mapView.following = true;
-    app.state.lastGpsLat = app.state.lastGpsLon = 0;
-    EXPECT_EQ(StatusLineInputsFrom(app).positionText, "---");
-    ShowFix(app, 50.1, 0.75, 90);
-    EXPECT_EQ(StatusLineInputsFrom(app).positionText, "50 06.000'  0 45.000'");
 }
 
 TEST_F(Panels, OverviewTapsRecentreOrAskForMaps) {

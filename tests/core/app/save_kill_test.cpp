@@ -15,8 +15,6 @@
 #include <random>
 #include <thread>
 
-#include "image/mwf2_writer.h"
-#include "testlib/image_fixtures.h"
 #include "testlib/temp_dir.h"
 #include "track/track_file.h"
 #include "waypoint/waypoint_file.h"
@@ -86,57 +84,37 @@ int MicrosecondsOf(const std::function<void()>& call) {
 
 }  // namespace
 
-TEST(SaveKill, EveryWholeFileSaveLeavesTheOldFileOrTheNew) {
+// Every whole-file save goes through the same temporary-file writer: the
+// track file stands for them all.
+TEST(SaveKill, AWholeFileSaveLeavesTheOldFileOrTheNew) {
     RamTempFolders ram;
     std::mt19937 random(20);
     static const TrackStore tracks[] = {Track(20), Track(999)};
-    static const Mwf2Image images[] = {mwtest::MakeTiledImage(64, 64, {100}),
-                                       mwtest::MakeTiledImage(256, 192, {100, 50})};
-    // save(folder, version) writes version 0 or 1 of the file; reads (where
-    // given) is the program's reader of it. Every whole-file save goes through
-    // the same temporary-file writer: a text file and the large streamed image
-    // stand for them.
-    const struct {
-        const char* file;
-        std::function<bool(Path, int)> save;
-        std::function<bool(Path)> reads;
-    } kinds[] = {
-        {"t.plt", [](Path f, int v) { return SaveTrackFile(tracks[v], f, D(), kDatumWgs84, nullptr); },
-         [](Path p) {
-             TrackStore t;
-             return LoadTrackFile(t, p, D(), kDatumWgs84, nullptr).Ok();
-         }},
-        {"m.mwf2", [](Path f, int v) { return WriteMwf2File(f, images[v], nullptr); }, nullptr},
-    };
-    for (const auto& kind : kinds) {
-        SCOPED_TRACE(kind.file);
-        mwtest::TempDir dir;
-        const std::string path = dir.File(kind.file);
-        for (int v : {1, 0, 1}) ASSERT_TRUE(kind.save(path, v));  // the child's order
-        const std::string newer = dir.Read(kind.file);
-        ASSERT_TRUE(kind.save(path, 0));
-        const std::string older = dir.Read(kind.file);
-        ASSERT_NE(older, newer);
-        const int saveUs = MicrosecondsOf([&] { kind.save(path, 1); });
+    auto save = [](Path f, int v) { return SaveTrackFile(tracks[v], f, D(), kDatumWgs84, nullptr); };
+    mwtest::TempDir dir;
+    const std::string path = dir.File("t.plt");
+    for (int v : {1, 0, 1}) ASSERT_TRUE(save(path, v));  // the child's order
+    const std::string newer = dir.Read("t.plt");
+    ASSERT_TRUE(save(path, 0));
+    const std::string older = dir.Read("t.plt");
+    ASSERT_NE(older, newer);
+    const int saveUs = MicrosecondsOf([&] { save(path, 1); });
 
-        int mixtures = 0;
-        for (int round = 0; round < kKills; ++round) {
-            KillDuring([&](int) { for (int v = 1;; v ^= 1) kind.save(path, v); }, random,
-                       4 * saveUs);
-            const std::string now = dir.Read(kind.file);
-            mixtures += now != older && now != newer;
-            if (kind.reads) {
-                EXPECT_TRUE(kind.reads(path)) << "round " << round;
-            }
-        }
-        EXPECT_EQ(mixtures, 0) << "of " << kKills << " kills";
-        // Each save cut short leaves its temporary file: without any, the
-        // kills missed the saves and proved nothing.
-        int cut = 0;
-        for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
-            cut += e.path().filename().string().starts_with(std::string(kind.file) + ".tmp-");
-        EXPECT_GT(cut, 0);
+    int mixtures = 0;
+    for (int round = 0; round < kKills; ++round) {
+        KillDuring([&](int) { for (int v = 1;; v ^= 1) save(path, v); }, random, 4 * saveUs);
+        const std::string now = dir.Read("t.plt");
+        mixtures += now != older && now != newer;
+        TrackStore t;
+        EXPECT_TRUE(LoadTrackFile(t, path, D(), kDatumWgs84, nullptr)) << "round " << round;
     }
+    EXPECT_EQ(mixtures, 0) << "of " << kKills << " kills";
+    // Each save cut short leaves its temporary file: without any, the kills
+    // missed the saves and proved nothing.
+    int cut = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        cut += e.path().filename().string().starts_with("t.plt.tmp-");
+    EXPECT_GT(cut, 0);
 }
 
 TEST(SaveKill, LogsKeepEveryRecordWrittenAndNoHalfRecord) {

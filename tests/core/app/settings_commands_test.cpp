@@ -40,54 +40,6 @@ protected:
     App app;
 };
 
-TEST_F(SettingsCommands, EachItemOpensItsDialogAndRepaintsByTheRule) {
-    using W = std::vector<WindowId>;
-    struct Case {
-        int command;
-        int dialog;
-        W repaints;
-    };
-    const W mainOnly{WindowId::Main}, both{WindowId::Main, WindowId::Map};
-    const Case cases[] = {
-        {kCmdSettingsSystem, kDialogSystem, mainOnly},
-        {kCmdSettingsUnits, kDialogUnits, both},
-        {kCmdSettingsNavigation, kDialogNavigation, W{}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.command);
-        ui.opened.clear();
-        ui.repaints.clear();
-        ASSERT_TRUE(ExecuteCommand(app, c.command));
-        ASSERT_EQ(ui.opened.size(), 1u);
-        EXPECT_EQ(ui.opened[0].second, c.dialog);
-        EXPECT_EQ(ui.repaintsBeforeClose, 0u);  // repaints come after the dialog
-        EXPECT_EQ(ui.repaints, c.repaints);
-        EXPECT_EQ(SettingsDialogCommand(c.dialog), c.command);
-    }
-}
-
-TEST_F(SettingsCommands, KeepAliveRestsWhileSystemIsOpenThenFollowsNoShutdown) {
-    struct Case {
-        bool noShutdownAfter;
-        bool runsAfter;
-    };
-    for (Case c : {Case{true, true}, Case{false, false}}) {
-        ui.timers[kKeepAliveTimer] = kKeepAliveTimerPeriodMs;
-        app.state.keepAliveTimer = true;
-        // The user changes "No Shutdown" in the dialog and confirms.
-        ui.whileOpen = [&] { app.settings.noShutdown = c.noShutdownAfter; };
-        ExecuteCommand(app, kCmdSettingsSystem);
-        EXPECT_FALSE(ui.keepAliveRanWhileOpen);
-        EXPECT_EQ(ui.timers.count(kKeepAliveTimer) > 0, c.runsAfter);
-        EXPECT_EQ(app.state.keepAliveTimer, c.runsAfter);
-    }
-    // Other dialogs leave the timer alone.
-    ui.timers[kKeepAliveTimer] = kKeepAliveTimerPeriodMs;
-    ui.whileOpen = nullptr;
-    ExecuteCommand(app, kCmdSettingsUnits);
-    EXPECT_TRUE(ui.keepAliveRanWhileOpen);
-}
-
 TEST_F(SettingsCommands, ConfirmWritesTheFileOrKeepsWhatItSays) {
     home.Write(kMainConfigFile, "Position Format,UTM\r\n");
     BeginSettingsDialog(app);

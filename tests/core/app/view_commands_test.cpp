@@ -18,16 +18,6 @@ using ViewCommands = TwoSheets<>;
 
 }  // namespace
 
-TEST(ScreenZones, ThreeByThreeRowByRow) {
-    struct Case {
-        int x, y, zone;
-    };
-    const Case cases[] = {{299, 10, 3}, {10, 299, 7}, {99, 99, 1}, {100, 100, 5}, {0, 100, 4}};
-    for (const Case& c : cases)
-        EXPECT_EQ(ScreenZone(c.x, c.y, 300, 300), c.zone) << c.x << "," << c.y;
-    EXPECT_EQ(ScreenZone(5, 5, 2, 2), 0);  // a window too small to divide
-}
-
 TEST_F(ViewCommands, ZoomCommandsMoveThroughTheTable) {
     const int start = app.mapView.zoomIndex;
     ExecuteCommand(app, kCmdZoomIn);
@@ -51,7 +41,7 @@ TEST_F(ViewCommands, ZoomCommandsMoveThroughTheTable) {
     EXPECT_EQ(app.mapView.zoomIndex, static_cast<int>(app.viewport.zoomTable.size()) - 1);
 }
 
-TEST_F(ViewCommands, TapsCentreDragAndScreenZones) {
+TEST_F(ViewCommands, TapsCentreAndDrag) {
     // Centre mode: a tap 10 pixels right of the centre moves it 10 image pixels.
     MapPress(app, app.mapView.halfWidth + 10, app.mapView.halfHeight);
     EXPECT_EQ(app.mapView.centreX, 510);
@@ -62,15 +52,6 @@ TEST_F(ViewCommands, TapsCentreDragAndScreenZones) {
     MapRelease(app, 130, 90);
     EXPECT_EQ(app.mapView.centreX, 480);
     EXPECT_EQ(app.mapView.centreY, 260);
-
-    ExecuteCommand(app, kCmdScreenControl);
-    int zoom = app.mapView.zoomIndex;
-    MapPress(app, 10, 150);  // zone 4: zoom out
-    EXPECT_EQ(app.mapView.zoomIndex, zoom - 1);
-    MapPress(app, 10, 290);  // zone 7: zoom in
-    EXPECT_EQ(app.mapView.zoomIndex, zoom);
-    MapPress(app, 10, 10);  // zone 1: leave screen control
-    EXPECT_FALSE(app.state.screenControlMode);
 }
 
 TEST_F(ViewCommands, PanningOffTheMapLoadsTheNeighbour) {
@@ -85,23 +66,4 @@ TEST_F(ViewCommands, PanningOffTheMapLoadsTheNeighbour) {
     ASSERT_TRUE(app.mapView.centre);
     EXPECT_NEAR(app.mapView.centre->lon, 1.2, 1e-9);
     EXPECT_NEAR(app.mapView.centreX, 200, 1);  // two-point maps truncate
-}
-
-TEST_F(ViewCommands, AResizeRendersTheViewAtTheNewSize) {
-    auto renders = [&] {
-        return std::count(ui.repaints.begin(), ui.repaints.end(), WindowId::Map);
-    };
-    SetScreenSize(app, 600, 800);
-    LayoutMapWindow(app, 600, 800);
-    EXPECT_EQ(app.viewport.view.Width(), 600);
-    EXPECT_EQ(app.viewport.view.Height(), 800);
-    // Laying out again at the same size draws nothing again.
-    const auto before = renders();
-    LayoutMapWindow(app, 600, 800);
-    EXPECT_EQ(renders(), before);
-    // A panel taking room below the map is a new size.
-    app.view.viewSpeedInfo = 1;
-    LayoutMapWindow(app, 600, 800);
-    EXPECT_EQ(app.viewport.view.Height(), 775);
-    EXPECT_GT(renders(), before);
 }

@@ -5,47 +5,6 @@
 
 using namespace mw;
 
-TEST(FileRequests, OwnBrowserOnlyInPortraitWithoutPlatformDialogsForItsTitles) {
-    struct Case {
-        bool portrait;
-        int useCe;
-        const char* title;
-        bool save;
-        bool own;
-    };
-    const Case cases[] = {
-        {true, 0, "Save Route File", true, true},
-        {false, 0, "Open Map File", false, false},     // landscape
-        {true, 1, "Open Map File", false, false},      // "Use CE Open File"
-        {true, 0, "Import GPX File", false, false},    // a title without a mode
-        {true, 0, "Save Track File", false, false},    // a save title asked as open
-        {true, 0, "Load Track File", true, false},     // an open title asked as save
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(UseOwnBrowser(c.portrait, c.useCe, c.title, c.save), c.own) << c.title;
-}
-
-TEST(FileRequests, ModesStartWhereTheirFilesLive) {
-    struct Case {
-        const char* title;
-        bool save;
-        const char* folder;
-        const char* typeLabel;
-    };
-    const Case cases[] = {
-        {"Open Map File", false, "/home/u/Mapwanderer/Maps", "map files (*.map)"},
-        {"Save Track File", true, "/data", "track files (*.plt)"},
-        {"Load Names File", false, "/names/here", "names files (*.names)"},
-    };
-    for (const Case& c : cases) {
-        const BrowserMode* mode = FindBrowserMode(c.title, c.save);
-        ASSERT_NE(mode, nullptr) << c.title;
-        EXPECT_EQ(BrowserStartFolder(*mode, "\\Mapwanderer\\Maps", "/data/", "/names/here", "/home/u"),
-                  c.folder);
-        EXPECT_EQ(BrowserTypeLabel(*mode), c.typeLabel);
-    }
-}
-
 TEST(FileRequests, SaveNamesGetTheirExtensionUnlessTheyHoldIt) {
     struct Case {
         const char* typed;
