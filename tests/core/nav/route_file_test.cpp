@@ -147,15 +147,6 @@ TEST_F(RouteFile, The101stRouteAndPointAreReadAndDropped) {
         for (const RoutePoint& p : r.points) EXPECT_LE(p.lat, 100);
 }
 
-TEST_F(RouteFile, AHugeFileOfPointsLoadsTheFirstHundred) {
-    // About 10 MB of point lines after one route line.
-    std::string body = "R,0,big,d,\r\n" + Lines("W,0,0,0,point,45.123456,7.654321", 300000);
-    ASSERT_GT(body.size(), 10u * 1000 * 1000);
-    ASSERT_TRUE(Load(body));
-    ASSERT_EQ(store.Routes().size(), 1u);
-    EXPECT_EQ(store.Routes()[0].points.size(), 100u);
-}
-
 TEST_F(RouteFile, PositionsMoveFromTheFilesDatumToTheMaps) {
     // Ordnance Survey 1936 52°N 1°W is 52.000399503°N 1.001520699°W on WGS 84.
     ASSERT_TRUE(Load("R,0,a,d,1\r\nW,0,0,0,p,52,-1\r\nW,0,0,0,unset,0,0\r\n",

@@ -141,27 +141,6 @@ TEST_F(ViewportTest, AWindowOfNoSizeKeepsTheImageForLater) {
     EXPECT_EQ(vp.view.Width(), 400);
 }
 
-TEST_F(ViewportTest, ImageCandidatesInOrderAndTheCalibrationFolderWins) {
-    auto c = MapImageCandidates("topo.", "/maps/area.v2.map", "\\Img", "", "/home/u");
-    EXPECT_EQ(
-        c, (std::vector<std::string>{"/home/u/Img/topo.mwf2", "/home/u/Img/topo.mwf",
-                                     "/maps/topo.mwf2", "/maps/topo.mwf", "/home/u/Img/area.mwf2",
-                                     "/home/u/Img/area.mwf", "/maps/area.mwf2", "/maps/area.mwf"}));
-
-    // No image folders, image beside the calibration file under its own name.
-    map.imageBaseName = "missing.";
-    WriteTiled("area.mwf2", 640, 480, {100, 50});
-    ASSERT_TRUE(LoadMapImage(vp, view, map, datums, "", "", "/home/u", ui));
-    EXPECT_EQ(vp.imagePath, dir.File("area.mwf2"));
-    EXPECT_FALSE(ui.waitCursor);
-
-    map.mapFilePath = dir.File("nothing.map");
-    EXPECT_FALSE(LoadMapImage(vp, view, map, datums, "", "", "/home/u", ui));
-    EXPECT_FALSE(vp.HasImage());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0], "Image File not Found");
-}
-
 TEST_F(ViewportTest, ACentreOffTheMapAsksForAnotherMap) {
     WriteTiled("area.mwf2", 2000, 1000, {100});
     ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2"), ui));
