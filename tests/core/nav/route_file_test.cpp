@@ -46,22 +46,6 @@ std::string Lines(const std::string& line, int count) {
 
 }  // namespace
 
-TEST_F(RouteFile, TwoRoutesTakeTheFirstDefaultColourAndTheirOwn) {
-    ASSERT_TRUE(Load("R,0,Coast,Along the coast,\r\n"
-                     "W,0,0,0,Start,51.5,-1.25\r\n"
-                     "W,0,0,0,End,51.75,-1.5\r\n"
-                     "R,1,Hills,Up and down,255\r\n"
-                     "W,0,0,0,Top,52,-2\r\n"));
-    ASSERT_EQ(store.Routes().size(), 2u);
-    const Route& coast = store.Routes()[0];
-    EXPECT_EQ(coast.description, "Along the coast");
-    ASSERT_EQ(coast.points.size(), 2u);
-    EXPECT_EQ(coast.points[1].lon, -1.5);
-    // Both red: the default turn's first colour and 255 = 0x0000FF.
-    EXPECT_EQ(Colours(), (std::vector<std::int32_t>{255, 255}));
-    EXPECT_FALSE(ui.waitCursor);
-}
-
 TEST_F(RouteFile, TheDefaultColourTurnWrapsAfterSevenAndRestartsWithEveryFile) {
     const std::vector<std::int32_t> turn = {0x0000FF, 0xFF0000, 0x00FF00, 0x008000,
                                             0xFF00FF, 0x000000, 0x800080, 0x0000FF};
