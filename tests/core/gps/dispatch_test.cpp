@@ -1,5 +1,5 @@
 // The dispatcher: which sentences each position source takes, talkers,
-// noise and the 150-character cut, status changes and the NMEA monitor.
+// noise and the 150-character cut, status changes, dropping while busy.
 #include <gtest/gtest.h>
 
 #include "gps/dispatch.h"
@@ -137,33 +137,4 @@ TEST_F(Dispatcher, BusyDropsEverything) {
     EXPECT_TRUE(sink.positions.empty());
     EXPECT_TRUE(sink.satellites.empty());
     EXPECT_EQ(monitor.Snapshot().lineCount, 0);
-}
-
-TEST_F(Dispatcher, SatellitesOnlyWhileTheViewIsOpen) {
-    const std::vector<std::string> set = {
-        WithChecksum("GPGSV,2,1,05,01,10,100,20,02,20,200,30,03,30,300,40,04,40,040,50"),
-        WithChecksum("GNGSV,2,2,05,05,50,050,60"),
-    };
-    Feed(set);
-    EXPECT_TRUE(sink.satellites.empty());
-    EXPECT_EQ(state.fix.satellites, SatelliteTables{});
-    env.satellitesViewOpen = true;
-    Feed({set[0]});
-    EXPECT_TRUE(sink.satellites.empty()) << "message 1 of 2 does not redraw";
-    Feed({set[1]});
-    EXPECT_EQ(sink.satellites.size(), 1u);
-}
-
-TEST(NmeaMonitor, RestartsAfter200LinesAndTrailsTheSelection) {
-    NmeaMonitorState m;
-    FeedNmeaMonitor(m, "ignored while closed", kSourceRmc);
-    EXPECT_TRUE(m.lines.empty());
-    OpenNmeaMonitor(m);
-    for (int i = 1; i <= 201; ++i) FeedNmeaMonitor(m, "line " + std::to_string(i), kSourceRmc);
-    EXPECT_EQ(m.lines.size(), 201u) << "the 201st line is still added";
-    EXPECT_EQ(m.selection, 199);
-    FeedNmeaMonitor(m, "line 202", kSourceRmc);
-    EXPECT_EQ(m.lines, std::vector<std::string>{"line 202"});
-    EXPECT_EQ(m.selection, -1);
-    EXPECT_EQ(m.lineCount, 1);
 }
