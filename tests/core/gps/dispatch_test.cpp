@@ -1,11 +1,9 @@
 // The dispatcher: which sentences each position source takes, talkers,
-// noise and the 150-character cut, status changes, the NMEA monitor and the
-// one-slot mailboxes.
+// noise and the 150-character cut, status changes, dropping while busy.
 #include <gtest/gtest.h>
 
 #include "gps/dispatch.h"
 #include "gps/gps_input.h"
-#include "gps/mailbox.h"
 #include "gps/nmea_monitor.h"
 #include "gps_test_util.h"
 #include "testlib/fake_ui.h"
@@ -95,7 +93,7 @@ TEST_F(Dispatcher, TalkersNoiseAndTheCut) {
         // A tag beyond the cut is not there at all.
         {std::string(145, '#') + kRmc, false, false},
     };
-    for (const char* talker : {"GN", "GL", "GA", "GB", "BD"})
+    for (const char* talker : {"GN", "BD"})
         cases.insert(cases.begin(), {WithChecksum(talker + body), true, true});
     for (const auto& c : cases) {
         sink.positions.clear();
@@ -139,68 +137,4 @@ TEST_F(Dispatcher, BusyDropsEverything) {
     EXPECT_TRUE(sink.positions.empty());
     EXPECT_TRUE(sink.satellites.empty());
     EXPECT_EQ(monitor.Snapshot().lineCount, 0);
-}
-
-TEST_F(Dispatcher, SatellitesOnlyWhileTheViewIsOpen) {
-    const std::vector<std::string> set = {
-        WithChecksum("GPGSV,2,1,05,01,10,100,20,02,20,200,30,03,30,300,40,04,40,040,50"),
-        WithChecksum("GNGSV,2,2,05,05,50,050,60"),
-    };
-    Feed(set);
-    EXPECT_TRUE(sink.satellites.empty());
-    EXPECT_EQ(state.fix.satellites, SatelliteTables{});
-    env.satellitesViewOpen = true;
-    Feed({set[0]});
-    EXPECT_TRUE(sink.satellites.empty()) << "message 1 of 2 does not redraw";
-    Feed({set[1]});
-    ASSERT_EQ(sink.satellites.size(), 1u);
-    env.config.source = kSourcePvt;
-    Feed(set);
-    EXPECT_EQ(sink.satellites.size(), 1u) << "not in PVT mode";
-}
-
-TEST(NmeaMonitor, RestartsAfter200LinesAndTrailsTheSelection) {
-    NmeaMonitorState m;
-    FeedNmeaMonitor(m, "ignored while closed", kSourceRmc);
-    EXPECT_TRUE(m.lines.empty());
-    OpenNmeaMonitor(m);
-    for (int i = 1; i <= 201; ++i) FeedNmeaMonitor(m, "line " + std::to_string(i), kSourceRmc);
-    EXPECT_EQ(m.lines.size(), 201u) << "the 201st line is still added";
-    EXPECT_EQ(m.selection, 199);
-    FeedNmeaMonitor(m, "line 202", kSourceRmc);
-    EXPECT_EQ(m.lines, std::vector<std::string>{"line 202"});
-    EXPECT_EQ(m.selection, -1);
-    EXPECT_EQ(m.lineCount, 1);
-
-}
-
-TEST(GpsMailboxes, OneSlotPerKindDropsWhileWaiting) {
-    GpsMailboxes box;
-    int arrivals = 0;
-    box.SetArrivalHandler([&] { ++arrivals; });
-    GpsFix fix;
-    fix.speed = 1;
-    box.OnPosition({1, 1, "d", "t"}, fix);
-    fix.speed = 2;
-    box.OnPosition({2, 2, "d", "t"}, fix);  // dropped: the first still waits
-    box.OnSpeed(fix);
-    box.OnStatus("ERR");
-    box.OnStatus("CSM");  // a state: the newest counts
-    EXPECT_EQ(arrivals, 4);
-    EXPECT_EQ(box.DroppedPositions(), 1);
-
-    auto p = box.TakePosition();
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->position.lat, 1);
-    EXPECT_EQ(p->fix.speed, 1) << "the fix travels with its result";
-    EXPECT_FALSE(box.TakePosition());
-    EXPECT_EQ(box.TakeStatus(), "CSM");
-    EXPECT_EQ(box.TakeSpeed()->speed, 2);
-    box.OnPosition({3, 3, "d", "t"}, fix);
-    EXPECT_EQ(box.TakePosition()->position.lat, 3) << "taken slots accept again";
-
-    GpsFix gui;
-    gui.statusText = "ON*L";
-    AdoptParserFields(gui, fix);
-    EXPECT_EQ(gui.statusText, "ON*L") << "the GUI thread keeps its status";
 }

@@ -61,24 +61,6 @@ protected:
 
 }  // namespace
 
-// A user's port list: blank or unreadable lines keep the default.
-TEST(GpsPortTable, OverridesFromTheUsersFile) {
-    const GpsPortTable t = DefaultGpsPortTable();
-    mwtest::TempDir home;
-    home.Write(kComPortsFile,
-               "/dev/serial/by-id/gps\r\n\r\n 192.168.1.20:3000 \r\nnot a port:x\r\n\r\n\r\n\r\n"
-               "/dev/ttyAMA0\r\nlocalhost\r\n/dev/extra\r\n");
-    GpsPortTable o = LoadGpsPortTable(home.Path());
-    EXPECT_EQ(o[0].device, "/dev/serial/by-id/gps");
-    EXPECT_EQ(o[1], t[1]);
-    EXPECT_EQ(o[2], (GpsPortEntry{"", "192.168.1.20", 3000}));
-    EXPECT_EQ(o[3], t[3]);
-    EXPECT_EQ(o[7].device, "/dev/ttyAMA0");
-    EXPECT_EQ(o[8], (GpsPortEntry{"", "localhost", 2947}));
-    EXPECT_EQ(o[9], o[8]);
-    EXPECT_EQ(LoadGpsPortTable(home.File("missing")), t);
-}
-
 TEST_F(PtyPort, LinesSplitAcrossReadsAndClosingWhileDataFlows) {
     ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
     // A sentence split across reads, then a GGA and a second position.

@@ -39,8 +39,6 @@ TEST_F(GpxCommands, ImportReplacesTheKindsTheFileHoldsAndSaysWhatWasSkipped) {
               "<name>New</name></wpt><wpt lat=\"\" lon=\"1\"/></gpx>");
     ui.files.push_back(dir.File("in.gpx"));
     ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdImportGpx));
-    EXPECT_EQ(ui.requestTitles, std::vector<std::string>{mw::kImportGpxTitle});
-    EXPECT_EQ(ui.openRequests, std::vector<std::string>{mw::DataFolder(app)});
     ASSERT_NE(app.waypoints.At(0), nullptr);
     EXPECT_EQ(app.waypoints.At(0)->name, "New");
     // Moved from WGS 84 to the map's datum (about 0.001° here).

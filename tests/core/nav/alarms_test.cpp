@@ -1,19 +1,13 @@
 // The alarm rules that need no running program: speed limits, where the
-// alarm picture stands, how a sound field reads, which files count as
-// programs, and the playing times of the shipped sounds.
+// alarm picture stands, how a sound field reads.
 #include "nav/alarms.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
-
-#include "support/text.h"
-#include "testlib/temp_dir.h"
-#include "waypoint/media_file.h"
 
 using namespace mw;
 
@@ -100,56 +94,6 @@ TEST(AlarmSoundField, PrefixFoldersAndParameter) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field);
         EXPECT_EQ(ParseAlarmSoundField(c.field), c.expected);
-    }
-    EXPECT_TRUE(IsWaveFileName("/home/u/.config/mapwanderer/Sound Files/Bell.Wav"));
-    EXPECT_FALSE(IsWaveFileName("/home/u/notes.txt"));
-}
-
-TEST(ProgramFiles, OnlyPlainDocumentsAreOpened) {
-    mwtest::TempDir dir;
-    struct Case {
-        const char* name;
-        std::string bytes;
-        bool executableBit;
-        bool program;
-    };
-    const Case cases[] = {
-        {"notes.txt", "Turn left at the bridge\n", false, false},
-        {"notes2.txt", "plain text\n", true, true},        // marked executable
-        {"readme.txt", "#!/bin/sh\nrm -rf ~\n", false, true},  // a script by content
-        {"tool.dat", std::string("\x7f" "ELF\x02\x01", 6), false, true},
-        {"launch.desktop", "[Desktop Entry]\nExec=xterm\n", false, true},
-        {"run.SH", "echo hi\n", false, true},
-    };
-    for (const Case& c : cases) {
-        dir.Write(c.name, c.bytes);
-        if (c.executableBit) ::chmod(dir.File(c.name).c_str(), 0755);
-    }
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(IsProgramFile(dir.File(c.name)), c.program);
-    }
-    EXPECT_TRUE(IsProgramFile(dir.File("missing.txt")));
-    EXPECT_TRUE(IsProgramFile(dir.Path()));  // a folder is no document
-}
-
-// The sounds the program ships lie where the alarms look for them once the
-// shared data is in the application home, and each is a short playable WAV.
-TEST(ShippedSounds, WhereTheAlarmsLookAndShort) {
-    const std::string shared = std::string(MW_SOURCE_DIR) + "/data";
-    const std::string defaultSound = FindMediaFile(kDefaultAlarmSound, shared, "/nonexistent");
-    EXPECT_EQ(defaultSound, shared + "/Sound Files/default.wav");
-    for (const std::string& path :
-         {shared + "/" + kMinSpeedSound, shared + "/" + kSetSpeedSound,
-          shared + "/" + kMaxSpeedSound, defaultSound}) {
-        SCOPED_TRACE(path);
-        std::optional<std::string> bytes = ReadWholeFile(path);
-        ASSERT_TRUE(bytes);
-        std::optional<int> ms = WavDurationMs(*bytes);
-        ASSERT_TRUE(ms);
-        EXPECT_GE(*ms, 200);
-        EXPECT_LE(*ms, 1500);
-        EXPECT_EQ(WavDurationMs(bytes->substr(0, 30)), std::nullopt) << "a header cut short";
     }
 }
 

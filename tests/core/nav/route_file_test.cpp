@@ -46,22 +46,6 @@ std::string Lines(const std::string& line, int count) {
 
 }  // namespace
 
-TEST_F(RouteFile, TwoRoutesTakeTheFirstDefaultColourAndTheirOwn) {
-    ASSERT_TRUE(Load("R,0,Coast,Along the coast,\r\n"
-                     "W,0,0,0,Start,51.5,-1.25\r\n"
-                     "W,0,0,0,End,51.75,-1.5\r\n"
-                     "R,1,Hills,Up and down,255\r\n"
-                     "W,0,0,0,Top,52,-2\r\n"));
-    ASSERT_EQ(store.Routes().size(), 2u);
-    const Route& coast = store.Routes()[0];
-    EXPECT_EQ(coast.description, "Along the coast");
-    ASSERT_EQ(coast.points.size(), 2u);
-    EXPECT_EQ(coast.points[1].lon, -1.5);
-    // Both red: the default turn's first colour and 255 = 0x0000FF.
-    EXPECT_EQ(Colours(), (std::vector<std::int32_t>{255, 255}));
-    EXPECT_FALSE(ui.waitCursor);
-}
-
 TEST_F(RouteFile, TheDefaultColourTurnWrapsAfterSevenAndRestartsWithEveryFile) {
     const std::vector<std::int32_t> turn = {0x0000FF, 0xFF0000, 0x00FF00, 0x008000,
                                             0xFF00FF, 0x000000, 0x800080, 0x0000FF};
@@ -145,15 +129,6 @@ TEST_F(RouteFile, The101stRouteAndPointAreReadAndDropped) {
     // Points of the dropped routes went nowhere.
     for (const Route& r : store.Routes())
         for (const RoutePoint& p : r.points) EXPECT_LE(p.lat, 100);
-}
-
-TEST_F(RouteFile, AHugeFileOfPointsLoadsTheFirstHundred) {
-    // About 10 MB of point lines after one route line.
-    std::string body = "R,0,big,d,\r\n" + Lines("W,0,0,0,point,45.123456,7.654321", 300000);
-    ASSERT_GT(body.size(), 10u * 1000 * 1000);
-    ASSERT_TRUE(Load(body));
-    ASSERT_EQ(store.Routes().size(), 1u);
-    EXPECT_EQ(store.Routes()[0].points.size(), 100u);
 }
 
 TEST_F(RouteFile, PositionsMoveFromTheFilesDatumToTheMaps) {

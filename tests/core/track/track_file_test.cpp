@@ -220,12 +220,6 @@ TEST_F(TrackFiles, SavedPointsAreWrittenWithDecimalPointsAndReadBackAsSaved) {
         EXPECT_NEAR(points[i].lon, cases[i].lon, 1e-9);
         EXPECT_EQ(points[i].flag, cases[i].flag);
     }
-
-    int newSegment = 0;
-    ASSERT_TRUE(
-        AppendTrackLog(dir.File("log.plt"), 54.458, -3.15, "060626", "101500", 1234.4, newSegment));
-    EXPECT_EQ(Lines(dir.Read("log.plt")).back(),
-              "  54.4580000,  -3.1500000,1,   1234, ,060626,101500");
 }
 
 TEST_F(TrackFiles, EndlessOrHugeFilesAreReadOnlyUpToTheLimitAndSaySo) {

@@ -1,5 +1,5 @@
 // The track and GPS overlays as canvas calls: the tail walk, the pointer
-// styles and their rotation, clipping, the captions.
+// styles and their rotation, clipping.
 #include <gtest/gtest.h>
 
 #include "support/text.h"
@@ -131,12 +131,6 @@ TEST(GpsPointer, DrawsEachStyleTurnedAgainstTheMap) {
               (std::vector<std::string>{
                   "brush #ff0000", "pen #000000 2",
                   "polygon 240,320 251,331 244,331 244,352 236,352 236,331 229,331"}));
-}
-
-TEST(Captions, ZoomCaptionText) {
-    for (auto [divisor, text] : std::vector<std::pair<double, std::string>>{
-             {0.5, " 200% "}, {20, " 5.0% "}, {3, " 33% "}, {0, ""}})
-        EXPECT_EQ(ZoomCaptionText(divisor), text) << divisor;
 }
 
 TEST(TrackTail, ALandscapeWindowDrawsDownToItsBottomEdge) {

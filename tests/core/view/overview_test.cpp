@@ -1,4 +1,4 @@
-// The overview window's geometry, marker, taps, size steps and frame.
+// The overview window's geometry, marker, taps and frame.
 #include <gtest/gtest.h>
 
 #include "testlib/fake_ui.h"
@@ -14,7 +14,6 @@ TEST(Overview, GeometryKeepsTheImageShape) {
     };
     const Case cases[] = {
         {3000, 1500, 95, 95, 47, 31.58, 31.91},
-        {1500, 3000, 95, 47, 95, 31.91, 31.58},
         // The ratio is taken first: 220 ÷ 2.2 is a hair under 100 in doubles.
         {220, 100, 220, 220, 99, 1.0, 1.0101},
         {100000, 10, 60, 60, 1, 1666.67, 10.0},  // a strip one row high at least
@@ -30,11 +29,6 @@ TEST(Overview, GeometryKeepsTheImageShape) {
     }
     for (auto [w, h, size] : {std::tuple{0, 100, 95}, {-5, 100, 95}, {100, 100, 0}})
         EXPECT_FALSE(ComputeOverviewGeometry(w, h, size).Valid()) << w << "x" << h << " " << size;
-}
-
-TEST(Overview, SizeButtonsStayBetween60And220) {
-    for (auto [size, larger, next] : {std::tuple{200, true, 220}, {220, true, 220}, {70, false, 60}})
-        EXPECT_EQ(NextOverviewSize(size, larger), next) << size << " " << larger;
 }
 
 TEST(Overview, MarkerAndTapsMapBetweenOverviewAndImagePixels) {

@@ -40,31 +40,6 @@ TEST(SatelliteView, SkyPositions) {
         EXPECT_EQ(SkyPosition(c.elevation, c.azimuth), c.at) << c.elevation << " " << c.azimuth;
 }
 
-TEST(SatelliteView, PlotTextsAndBars) {
-    SatelliteViewInputs in;
-    in.dataReceived = true;
-    in.satellitesInUse = 7;
-    in.hdop = 1.25;
-    in.satellites = {{"G12", 90, 0, 45, true}, {"R67", 0, 90, 0, true}, {"E5", 0, 0, 30, false}};
-    mwtest::RecordingCanvas canvas;
-    DrawSatellitesView(canvas, in, 280, 165, 0, Fixed(16384));
-    const auto& calls = canvas.calls;
-    EXPECT_TRUE(Has(calls, "text 78,134 h13 w400 #000000 \": 07\""));
-    EXPECT_TRUE(Has(calls, "text 78,148 h13 w400 #000000 \": 01.2\""));
-    // 70 dots and 70 crosses of two lines, plus the two axes.
-    EXPECT_EQ(CountPrefix(calls, "line "), 70 * 3 + 2);
-    // Labels centred on their plot position: tracked on blue, not tracked on red.
-    EXPECT_TRUE(Has(calls, "text 56,65 h11 w400 #ffffff on #3c3c96 \"G12\""));
-    EXPECT_TRUE(Has(calls, "text 101,65 h11 w400 #ffffff on #ff0000 \"R67\""));
-    EXPECT_EQ(CountPrefix(calls, "text 59,20 "), 0) << "E5 has no place in the sky";
-    // One bar row per satellite, 13 pixels apart; SNR 45 of 60 fills 3/4.
-    EXPECT_TRUE(Has(calls, "text 136,1 h13 w400 #000000 on #ffffff \"G12\""));
-    EXPECT_TRUE(Has(calls, "fill 170,2 249,12 #0000a0"));
-    EXPECT_TRUE(Has(calls, "text 136,14 h13 w400 #000000 on #ffffff \"R67\""));
-    EXPECT_FALSE(Has(calls, "fill 170,15 170,25 #0000a0")) << "no fill for SNR 0";
-    EXPECT_TRUE(Has(calls, "text 136,27 h13 w400 #000000 on #ffffff \"E5\""));
-}
-
 TEST(SatelliteView, MoreThanTwelveSatellitesScrollTheBars) {
     SatelliteViewInputs in;
     in.dataReceived = true;

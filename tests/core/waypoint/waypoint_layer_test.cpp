@@ -64,18 +64,13 @@ TEST(WaypointLayer, SwitchesDecideWhatIsDrawn) {
         std::vector<std::string> calls;
     };
     WaypointStyle names = Plain();
-    WaypointStyle noNames = Plain();
-    noNames.names = false;
     WaypointStyle zone = Plain();
     zone.proximity = true;
-    WaypointStyle hidden = Plain();
-    hidden.shown = false;
     WaypointStyle noScale = zone;
     noScale.mapScale = 0;
 
     const Case cases[] = {
         {"names", names, 1, Join({kSymbol, {kLabel}})},
-        {"no names", noNames, 1, kSymbol},
         // 100 m at 2 m a pixel: radius 50; e = 35.36.
         {"zone", zone, 1,
          Join({{"pen #0000ff 1", "brush hollow", "line 201,340 250,290", "line 301,340 250,390",
@@ -83,7 +78,6 @@ TEST(WaypointLayer, SwitchesDecideWhatIsDrawn) {
                kSymbol,
                {kLabel}})},
         {"zone without a map scale", noScale, 1, Join({kSymbol, {kLabel}})},
-        {"hidden", hidden, 1, {}},
     };
     for (const Case& c : cases) EXPECT_EQ(Draw(store, c.style, c.zoom), c.calls) << c.what;
 }
