@@ -206,7 +206,8 @@ TEST_F(MapCommands, OpenFileByKindLoadsMapsImagesAndTracks) {
     EXPECT_EQ(OpenFileByKind(app, track), OpenFileResult::Opened);
     EXPECT_EQ(app.track.PointCount(), 3);
     EXPECT_EQ(OpenFileByKind(app, maps.File("gone.plt")), OpenFileResult::Failed);
-    EXPECT_EQ(ui.messages.back(), kTrackNotOpenedText);
+    EXPECT_EQ(ui.messages.back(), std::string(kTrackNotOpenedText) + ": " + maps.File("gone.plt") +
+                                      " (No such file or directory)");
     maps.Write("notes.txt", "hello");
     EXPECT_EQ(OpenFileByKind(app, maps.File("notes.txt")), OpenFileResult::UnknownKind);
     EXPECT_NE(ui.messages.back().find("notes.txt"), std::string::npos);
