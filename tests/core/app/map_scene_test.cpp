@@ -1,4 +1,5 @@
-// A fix off the loaded map draws no pointer at a wrong place on it.
+// Which layers the map window draws, and in which order, from the program's
+// state: checked through the scene, without pixels.
 #include <gtest/gtest.h>
 
 #include "app/app.h"
@@ -16,6 +17,19 @@ class MapScenes : public TwoSheets<> {
 protected:
     std::vector<MapLayer> Layers() { return VisibleLayers(BuildMapScene(app)); }
 };
+
+TEST_F(MapScenes, LayersFollowTheStateInDrawingOrder) {
+    // A loaded map's centre has degrees: the cursor cross marks it.
+    EXPECT_EQ(Layers(), (std::vector<MapLayer>{L::TrackTail, L::CursorCross, L::ZoomCaption}));
+    app.view.viewTrack = 0;
+    EXPECT_EQ(Layers(), (std::vector<MapLayer>{L::CursorCross, L::ZoomCaption}));
+
+    // Following the GPS: the pointer, and no cross over it.
+    ShowFix(app, 50.25, 0.5, 90);
+    EXPECT_EQ(Layers(), (std::vector<MapLayer>{L::GpsPointer, L::ZoomCaption}));
+    app.replay.mode = true;
+    EXPECT_EQ(Layers(), (std::vector<MapLayer>{L::GpsPointer, L::ZoomCaption, L::ReplayCaption}));
+}
 
 TEST_F(MapScenes, NoPointerForAFixOffTheMap) {
     ShowFix(app, 50.25, 2.5, 90);  // east of both sheets
