@@ -125,8 +125,24 @@ TEST(RouteLayer, ALineThatLeavesAndReentersTheWindowIsDrawnInPieces) {
                                                "polyline 300,640 300,100 400,100"}));
 }
 
-TEST(NavigationLine, AFarTargetIsClippedAtTheWindowsEdge) {
+TEST(NavigationLine, NarrowLinesAreOneColourWideOnesTwoAndAFarTargetIsClipped) {
     NavigationState nav;
+    SetNavigationTarget(nav, 680 + 100, 760 + 40, 3, "t");  // window (40, 100)
+    struct Case {
+        int width;
+        std::vector<std::string> calls;
+    };
+    const std::vector<Case> cases = {
+        {2, {"pen #ffff00 2", "line 240,320 40,100"}},
+        {4, {"pen #ff0000 4", "line 240,320 40,100", "pen #ffff00 2", "line 240,320 40,100"}},
+    };
+    for (const Case& c : cases) {
+        mwtest::RecordingCanvas canvas;
+        DrawNavigationLine(canvas, nav, PixelView(),
+                           NavLineStyle{true, c.width, {255, 255, 0}, {255, 0, 0}});
+        EXPECT_EQ(canvas.calls, c.calls) << c.width;
+    }
+
     SetNavigationTarget(nav, 680 + 320, 760 + 100000, 3, "far");
     mwtest::RecordingCanvas clipped;
     DrawNavigationLine(clipped, nav, PixelView(), NavLineStyle{true, 1, {0, 0, 0}, {0, 0, 0}});
