@@ -176,14 +176,6 @@ TEST(TiledView, AWarmViewIsServedFromTheCache) {
     EXPECT_TRUE(t.ui.messages.empty());
 }
 
-TEST(TiledView, NoBitmapForAnEmptyWindowClosesTheFile) {
-    TiledView t(300, 200, 0, 100);
-    EXPECT_FALSE(t.Render(1.0, 0, 0));
-    EXPECT_FALSE(t.file.IsOpen());
-    EXPECT_TRUE(t.ui.messages.empty());
-    EXPECT_FALSE(t.Render(1.0, 0, 0));
-}
-
 TEST(TileCache, EvictsTheLeastRecentlyUsedUnlockedSlot) {
     const struct {
         const char* name;

@@ -328,45 +328,6 @@ TEST_F(Selection, AFolderThatCannotBeListedContributesNothing) {
     EXPECT_EQ(catalogue.FolderCount(), 0u);
 }
 
-TEST_F(Selection, WatchedFoldersStillSeeWhatNoWatchReports) {
-    files.watch = true;
-    std::string folder = tree.Folder("m");
-    std::string elsewhere = tree.Write("other", "target.map", CoverageMap(50, 10, 51, 11, 4.0));
-    fs::create_symlink(elsewhere, folder + "/link.map");
-    std::string locked = tree.Write("m", "locked.map", CoverageMap(50, 10, 51, 11, 3.0));
-    files.failing.insert(locked);
-    auto search = [&] {
-        std::vector<std::string> out;
-        for (const auto& m : catalogue.Covering(files, folder, At(50.5, 10.5), Datums()))
-            out.push_back(FileNameOf(m.path) + "@" + Format("%g", m.scale));
-        return out;
-    };
-    files.now = posix.NowNs() + 10 * kSecond;
-    EXPECT_EQ(search(), (std::vector<std::string>{"link.map@4"}));
-    ASSERT_EQ(catalogue.WatchedFolderCount(), 1u);
-    // The link's target changes in a folder nobody watches; the unreadable
-    // file becomes readable without any event.
-    tree.Write("other", "target.map", CoverageMap(50, 10, 51, 11, 2.5));
-    files.failing.clear();
-    EXPECT_EQ(search(), (std::vector<std::string>{"link.map@2.5", "locked.map@3"}));
-    // A folder put in place of the watched one, with no event (as a mount
-    // over a parent folder would), is noticed at the next folder check.
-    files.faultyWatch = true;
-    MapCatalogue fresh;
-    auto freshSearch = [&] { return fresh.Covering(files, folder, At(50.5, 10.5), Datums()); };
-    EXPECT_EQ(freshSearch().size(), 2u);
-    ASSERT_NE(files.faulty, nullptr);
-    files.faulty->dropLost = true;
-    fs::rename(folder, tree.Root() + "/old");
-    tree.Write("n", "only.map", CoverageMap(50, 10, 51, 11, 1.0));
-    fs::rename(tree.Root() + "/n", folder);
-    *files.now += MapCatalogue::kVerifyFolderNs;
-    auto found = freshSearch();
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(FileNameOf(found[0].path), "only.map");
-    EXPECT_EQ(fresh.WatchedFolderCount(), 1u);
-}
-
 TEST_F(Selection, PositionsAndBordersTheGridCannotPlace) {
     // The index finds what the plain scan finds.
     std::string folder = tree.Folder("m");
