@@ -23,7 +23,9 @@ double Coordinate(const std::string& text) {
 
 }  // namespace
 
-std::vector<Route> ReadRoutes(TextFileReader& file, const DatumTable& datums, int mapDatum) {
+std::vector<Route> ReadRoutes(TextFileReader& file, const DatumTable& datums, int mapDatum,
+                              bool* afterHeader) {
+    if (afterHeader) *afterHeader = false;
     std::vector<Route> routes;
     int fileDatum = kDatumWgs84;
     int lineNumber = 0;
@@ -34,6 +36,7 @@ std::vector<Route> ReadRoutes(TextFileReader& file, const DatumTable& datums, in
         ++lineNumber;
         if (lineNumber == kDatumLine) fileDatum = FindDatumByName(datums, Trim(line));
         if (lineNumber <= kHeaderLines) return true;
+        if (afterHeader && !IsBlank(line)) *afterHeader = true;
 
         const std::string kind = GetField(line, 1, "");
         if (kind == "R") {
@@ -76,7 +79,12 @@ ReadOutcome LoadRouteFile(RouteStore& store, const std::string& path, const Datu
     TextFileReader file(path);
     if (!file.IsOpen()) return OutcomeOf(file);
     WaitCursor cursor(ui);
-    store.Assign(ReadRoutes(file, datums, mapDatum));
+    bool afterHeader = false;
+    std::vector<Route> routes = ReadRoutes(file, datums, mapDatum, &afterHeader);
+    // A file of something else (lines after the header, no route line in
+    // them) leaves the user's routes alone; the header alone still empties.
+    if (routes.empty() && afterHeader) return {0, "not a route file"};
+    store.Assign(std::move(routes));
     return {};
 }
 

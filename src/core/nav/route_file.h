@@ -37,7 +37,10 @@ inline constexpr std::array<std::int32_t, 7> kDefaultRouteColours = {
 // of a route (they are read, so memory stays bounded for any file).
 // Numbers that do not read are 0; a point whose latitude and longitude are
 // both 0 has no position and is not moved to the map datum.
-std::vector<Route> ReadRoutes(TextFileReader& file, const DatumTable& datums, int mapDatum);
+// `afterHeader`, when given, is set to whether any non-blank line followed
+// the header.
+std::vector<Route> ReadRoutes(TextFileReader& file, const DatumTable& datums, int mapDatum,
+                              bool* afterHeader = nullptr);
 
 // Replaces the routes in `store` by those of the file at `path`. When the
 // file cannot be opened (or is a folder) the routes stay as they were and

@@ -128,7 +128,9 @@ std::FILE* OpenForReading(const std::string& path) {
 
 std::string ReadFailureText(std::string_view text, const std::string& path,
                             const ReadOutcome& outcome) {
-    const char* reason = outcome.error == EISDIR ? "is a folder" : std::strerror(outcome.error);
+    const char* reason = outcome.content        ? outcome.content
+                         : outcome.error == EISDIR ? "is a folder"
+                                                   : std::strerror(outcome.error);
     return std::string(text) + ": " + path + " (" + reason + ")";
 }
 
@@ -352,6 +354,22 @@ double ParseReal(std::string_view text) {
     }
     if (res.ec != std::errc()) return 0.0;
     return value;
+}
+
+std::optional<double> ParseRealField(std::string_view text) {
+    std::size_t end = text.size();
+    while (end > 0 && IsCSpace(text[end - 1])) --end;
+    std::size_t i = 0;
+    while (i < end && IsCSpace(text[i])) ++i;
+    if (i < end && text[i] == '+') ++i;
+    if (i == end || text[i] == '+') return std::nullopt;
+    double value = 0.0;
+    const auto res = std::from_chars(text.data() + i, text.data() + end, value, std::chars_format::general);
+    // Out of range is a number still (ParseReal gives strtod's answer); the
+    // callers' range checks refuse it.
+    if (res.ptr != text.data() + end || (res.ec != std::errc() && res.ec != std::errc::result_out_of_range))
+        return std::nullopt;
+    return ParseReal(text.substr(0, end));
 }
 
 int ParseInt(std::string_view text) {

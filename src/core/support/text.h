@@ -102,7 +102,10 @@ std::FILE* OpenForReading(const std::string& path);
 // message (ReadFailureText), so each failure is told once, with the file.
 struct ReadOutcome {
     int error = 0;  // errno of the failed open; EISDIR for a folder; 0 when read
-    bool Ok() const { return error == 0; }
+    // Set when the file opened but holds nothing of its kind ("not a track
+    // file"); the reader then left its store as it was.
+    const char* content = nullptr;
+    bool Ok() const { return error == 0 && content == nullptr; }
     // A file that simply is not there: the normal case for the optional files
     // of the application home, which then take their defaults quietly.
     bool Missing() const { return error == ENOENT; }
@@ -114,8 +117,9 @@ inline ReadOutcome OutcomeOf(const TextFileReader& file) {
     return {file.OpenError() != 0 ? file.OpenError() : ENOENT};
 }
 
-// "<text>: <path> (<reason>)", the reason "is a folder" for EISDIR and the
-// system's words for the rest ("No such file or directory").
+// "<text>: <path> (<reason>)", the reason "is a folder" for EISDIR, the
+// content fault when there is one, and the system's words for the rest ("No
+// such file or directory").
 std::string ReadFailureText(std::string_view text, const std::string& path, const ReadOutcome& outcome);
 
 // A file written through a temporary file in the same folder and renamed over
@@ -201,6 +205,10 @@ double ParseReal(std::string_view text);
 // Base-10 integer with the same rules (leading integer part; a fractional
 // part is ignored); out-of-range values saturate at the int32 limits.
 int ParseInt(std::string_view text);
+// A field that is a number and nothing else (white space around it allowed),
+// for telling a record from a line of something else; ParseReal reads "abc"
+// as 0, a place on the map.
+std::optional<double> ParseRealField(std::string_view text);
 // 0 when `step` is 0; otherwise step × trunc(value ÷ step + 0.5).
 double RoundToStep(double value, double step);
 // Integer division towards zero and its remainder (sign of `a`); a zero

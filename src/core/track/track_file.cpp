@@ -18,7 +18,7 @@ namespace mw {
 
 namespace {
 
-// Writes all of `bytes`; a write interrupted by a signal is resumed.
+constexpr char kNotTrackFileText[] = "not a track file";
 
 std::string HeaderText() {
     std::string text;
@@ -57,30 +57,38 @@ ReadOutcome LoadTrackFile(TrackStore& track, const std::string& path, const Datu
     int lineNumber = 0;
     int fileDatum = kDatumWgs84;
     bool cleared = false;
+    bool sawRecord = false;
     const bool cut = ForEachLineWithin(file, maxBytes, [&](const std::string& line) {
         ++lineNumber;
         if (lineNumber == 2) fileDatum = FindDatumByName(datums, Trim(line));
         if (lineNumber <= kTrackHeaderLines) return true;
+        // A blank line carries no point; read as "0" fields it would put a
+        // point at 0°, 0° and draw a line across the world to it.
+        if (IsBlank(line)) return true;
+        sawRecord = true;
+        SplitFieldTable fields = SplitFields(line);
+        const std::optional<double> latField = ParseRealField(fields.Get(1, ""));
+        const std::optional<double> lonField = ParseRealField(fields.Get(2, ""));
+        // Not a number, or off the globe, is damage, not a place to draw.
+        if (!latField || !lonField || !(std::fabs(*latField) <= 90) || !(std::fabs(*lonField) <= 180))
+            return true;
+        // The track is replaced at the first real point, so a file of
+        // something else leaves the recorded track alone.
         if (!cleared) {
             ClearTrack(track);
             cleared = true;
         }
-        // A blank line carries no point; read as "0" fields it would put a
-        // point at 0°, 0° and draw a line across the world to it.
-        if (IsBlank(line)) return true;
-        SplitFieldTable fields = SplitFields(line);
-        double lat = ParseReal(fields.Get(1, "0"));
-        double lon = ParseReal(fields.Get(2, "0"));
-        int flag = ParseInt(fields.Get(3, "0"));
-        // Off the globe (or not a number) is damage, not a place to draw.
-        if (!(std::fabs(lat) <= 90) || !(std::fabs(lon) <= 180)) return true;
+        double lat = *latField, lon = *lonField;
         ConvertDatum(datums, fileDatum, mapDatum, lat, lon);
-        AddTrackPoint(track, lat, lon, flag);
+        AddTrackPoint(track, lat, lon, ParseInt(fields.Get(3, "0")));
         return true;
     });
-    // A file of the header only (or shorter) still replaces the track.
-    if (!cleared) ClearTrack(track);
     if (cut && ui) ShowMessage(*ui, FileCutText("The track file " + path, maxBytes));
+    if (!cleared) {
+        if (sawRecord) return {0, kNotTrackFileText};
+        // A file of the header only (or shorter) still replaces the track.
+        ClearTrack(track);
+    }
     return {};
 }
 

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 #include "geo/datum_convert.h"
 #include "ports/ui.h"
@@ -18,6 +20,8 @@
 namespace mw {
 
 namespace {
+
+constexpr char kNotWaypointFileText[] = "not a waypoint file";
 
 // Fallbacks that differ from the record defaults.
 constexpr double kFileDateFallback = 33605;
@@ -152,23 +156,35 @@ ReadOutcome ReadWaypointFile(WaypointStore& store, const std::string& path,
     TextFileReader file(path);
     if (!file.IsOpen()) return OutcomeOf(file);
     WaitCursor cursor(ui);
-    store.ClearWaypoints();
 
     std::string line;
     int fileDatum = kDatumWgs84;
     for (int n = 1; n <= kWaypointHeaderLines; ++n) {
-        if (!ReadCutLine(file, line, kLongLineMax)) return {};
+        if (!ReadCutLine(file, line, kLongLineMax)) {
+            // The header only (or less): an empty list, as before.
+            store.ClearWaypoints();
+            return {};
+        }
         if (n == 2) fileDatum = FindDatumByName(datums, Trim(line));
     }
-    int slot = 0;
+    // Read whole before the store is touched: a file of something else must
+    // not replace the user's waypoints with its lines.
+    std::vector<Waypoint> read;
+    bool anyPosition = false;
     // Lines after the 1,000th waypoint would only be dropped: stop reading.
-    while (slot < kWaypointSlots && ReadCutLine(file, line, kLongLineMax)) {
+    while (read.size() < static_cast<std::size_t>(kWaypointSlots) && ReadCutLine(file, line, kLongLineMax)) {
+        const SplitFieldTable f = SplitFields(line);
+        const std::optional<double> lat = ParseRealField(f.Get(3, "")), lon = ParseRealField(f.Get(4, ""));
+        anyPosition = anyPosition || (lat && lon && std::fabs(*lat) <= 90 && std::fabs(*lon) <= 180);
         Waypoint w = ParseWaypointLine(line);
         // 0, 0 marks "no position" and must stay exactly that.
         if (!w.AtNoPosition()) ConvertDatum(datums, fileDatum, mapDatum, w.lat, w.lon);
-        store.Put(slot++, std::move(w));
+        read.push_back(std::move(w));
     }
-    store.waypointCount = slot;
+    if (!read.empty() && !anyPosition) return {0, kNotWaypointFileText};
+    store.ClearWaypoints();
+    for (std::size_t slot = 0; slot < read.size(); ++slot) store.Put(static_cast<int>(slot), std::move(read[slot]));
+    store.waypointCount = static_cast<int>(read.size());
     return {};
 }
 
