@@ -52,12 +52,15 @@ private slots:
             QPoint shift;
             qreal dpr;
         };
+        // Each row after the first differs from an earlier one in one part of
+        // the key only, so leaving that part out gives the earlier picture.
         const Row rows[] = {
             {"waypoint", {" Waypoint 12 ", 12, 400, kRed, kYellow}, {}, 1},
-            // Same text, other colours: must not come back from the row before.
-            {"other colours", {" Waypoint 12 ", 12, 400, kBlack, kWhite}, {}, 1},
+            {"other ink", {" Waypoint 12 ", 12, 400, kBlack, kYellow}, {}, 1},
+            {"other background", {" Waypoint 12 ", 12, 400, kBlack, kWhite}, {}, 1},
+            {"other font", {" Waypoint 12 ", 12, 700, kBlack, kWhite}, {}, 1},
+            {"2x device", {" Waypoint 12 ", 12, 700, kBlack, kWhite}, {}, 2},
             {"moved painter", {" Moved ", 12, 400, kBlack, kYellow}, {31, -4}, 1},
-            {"2x device", {" Sharp ", 12, 400, kBlack, kYellow}, {}, 2},
         };
         LabelCache cache;  // one for every row, so a wrong key shows as wrong pixels
         for (const Row& r : rows) {
