@@ -2,7 +2,7 @@
 # Opening files as the desktop does: `mapwanderer FILE` while the program
 # runs hands FILE to it (a relative name is taken from the caller's folder)
 # and ends with 0; the running program loads the map, which its recent-maps
-# list then starts with.
+# list then starts with. A SIGTERM (a logout) still saves the view settings.
 set -euo pipefail
 src=$1 program=$2 mwtool=$3
 . "$src/tests/packaging/lib.bash"
@@ -36,6 +36,9 @@ wait_for_line1 "$first"
 kill -0 $pid 2>/dev/null || fail "the first program ended"
 wait_for_line1 "$second"
 
+ini=$XDG_CONFIG_HOME/mapwanderer/mapwanderer2.ini
+rm -f "$ini"
 terminate $pid "the program"
 pid=
+tail -n1 "$ini" 2>/dev/null | grep -q $'^End End End\r$' || fail "SIGTERM left no whole mapwanderer2.ini"
 echo "1 passed, 0 failed"

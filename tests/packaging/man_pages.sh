@@ -10,9 +10,6 @@ for page in mapwanderer mwtool; do
   [ -f "$file" ] || fail "$file was not built"
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$file" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$page.1: $warnings"
-  text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$file" 2>/dev/null | col -b)
-  grep -q '^NAME' <<<"$text" || fail "$page.1 has no NAME section"
-  grep -q '^EXIT STATUS' <<<"$text" || fail "$page.1 has no EXIT STATUS section"
   grep -q '@' <<<"$(zcat "$file" | sed -n 1p)" && fail "$page.1 has unreplaced @...@ fields"
 done
 text=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$build/packaging/man/mwtool.1.gz" 2>/dev/null | col -b)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The file type definitions compile with shared-mime-info, and its database
-# then knows each extension and the header magic of the text formats.
+# then knows the extensions and the header magic of a text and a binary format.
 set -euo pipefail
 src=$1
 . "$src/tests/packaging/lib.bash"
@@ -16,15 +16,9 @@ while read -r type glob; do
   grep -qxF "50:$type:$glob" "$scratch/mime/globs2" || fail "$glob is not $type"
 done <<'TYPES'
 application/x-mapwanderer-map *.map
-application/x-mapwanderer-track *.plt
-application/x-mapwanderer-waypoints *.wpt
-application/x-mapwanderer-route *.rte
-application/x-mapwanderer-names *.names
 image/x-mapwanderer-mwf2 *.mwf2
 TYPES
-for magic in 'Mapwanderer' 'Track Point File' 'Waypoint File'; do
-  grep -aq "$magic" "$scratch/mime/magic" || fail "no magic '$magic'"
-done
+grep -aq 'Mapwanderer' "$scratch/mime/magic" || fail "no magic for the map file"
 # The tiled image's type word 0x7778, little-endian.
 grep -aq 'xw' "$scratch/mime/magic" || fail "no magic for the tiled map image"
 echo "1 passed, 0 failed"

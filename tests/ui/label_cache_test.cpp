@@ -1,16 +1,13 @@
-// The Qt canvas's label pictures: a label copied from the cache has the
-// pixels of the same label drawn directly (fonts, colours, 8-bit names,
-// a moved painter, a 2× device), one cache serving many labels never hands
-// out another label's picture, and a small budget is kept without losing a
-// label of the paint in progress. Also the canvas's remembered pen and brush.
+// The Qt canvas's kept pictures: a label or zone copied from the cache has
+// the pixels of the same one drawn directly, one cache never hands out
+// another label's picture, and a small budget is kept without losing a label
+// of the paint in progress. Also the canvas's remembered pen and brush.
 #include <QtTest>
 
 #include "ui/label_cache.h"
 #include "ui/qt_canvas.h"
-#include "view/route_layer.h"
 #include "view/waypoint_layer.h"
 #include "waypoint/waypoint_store.h"
-#include "nav/route_store.h"
 
 using namespace mw;
 
@@ -48,42 +45,33 @@ class LabelCacheTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cachedLabelHasTheDirectPixels_data() {
-        QTest::addColumn<QByteArray>("text");  // the bytes as a file gives them
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("weight");
-        QTest::addColumn<int>("ink");  // index into the colours below
-        QTest::addColumn<int>("back");
-        QTest::addColumn<QPoint>("shift");
-        QTest::addColumn<qreal>("dpr");
-        QTest::newRow("waypoint") << QByteArray(" Waypoint 12 ") << 12 << 400 << 2 << 3 << QPoint() << 1.0;
-        // Same text, other colours and font: must not come back from the
-        // entry of the row before.
-        QTest::newRow("other colours") << QByteArray(" Waypoint 12 ") << 12 << 400 << 0 << 1 << QPoint() << 1.0;
-        QTest::newRow("moved painter") << QByteArray(" Moved ") << 12 << 400 << 0 << 3 << QPoint(31, -4) << 1.0;
-        QTest::newRow("2x device") << QByteArray(" Sharp ") << 12 << 400 << 0 << 3 << QPoint() << 2.0;
-    }
     void cachedLabelHasTheDirectPixels() {
-        QFETCH(QByteArray, text);
-        QFETCH(int, height);
-        QFETCH(int, weight);
-        QFETCH(int, ink);
-        QFETCH(int, back);
-        QFETCH(QPoint, shift);
-        QFETCH(qreal, dpr);
-        const Rgb colours[] = {kBlack, kWhite, kRed, kYellow, kBlue};
-        const std::string bytes = text.toStdString();
-        const Label label{bytes, height, weight, colours[ink], colours[back]};
-        // One cache for every row, so a wrong key shows as wrong pixels.
-        static LabelCache cache;
-        const QImage direct = Draw(label, nullptr, shift, dpr);
-        const QImage first = Draw(label, &cache, shift, dpr);
-        const std::size_t count = cache.Count();
-        const QImage again = Draw(label, &cache, shift, dpr);
-        QCOMPARE(first, direct);
-        QCOMPARE(again, direct);
-        QCOMPARE(cache.Count(), count);  // the second paint was a hit
-        QVERIFY(direct != Blank(dpr));  // the label drew something
+        struct Row {
+            const char* name;
+            Label label;
+            QPoint shift;
+            qreal dpr;
+        };
+        // Each row after the first differs from an earlier one in one part of
+        // the key only, so leaving that part out gives the earlier picture.
+        const Row rows[] = {
+            {"waypoint", {" Waypoint 12 ", 12, 400, kRed, kYellow}, {}, 1},
+            {"other ink", {" Waypoint 12 ", 12, 400, kBlack, kYellow}, {}, 1},
+            {"other background", {" Waypoint 12 ", 12, 400, kBlack, kWhite}, {}, 1},
+            {"other font", {" Waypoint 12 ", 12, 700, kBlack, kWhite}, {}, 1},
+            {"2x device", {" Waypoint 12 ", 12, 700, kBlack, kWhite}, {}, 2},
+            {"moved painter", {" Moved ", 12, 400, kBlack, kYellow}, {31, -4}, 1},
+        };
+        LabelCache cache;  // one for every row, so a wrong key shows as wrong pixels
+        for (const Row& r : rows) {
+            const QImage direct = Draw(r.label, nullptr, r.shift, r.dpr);
+            const QImage first = Draw(r.label, &cache, r.shift, r.dpr);
+            const std::size_t count = cache.Count();
+            QVERIFY2(first == direct, r.name);
+            QVERIFY2(Draw(r.label, &cache, r.shift, r.dpr) == direct, r.name);
+            QCOMPARE(cache.Count(), count);  // the second paint was a hit
+            QVERIFY2(direct != Blank(r.dpr), r.name);  // the label drew something
+        }
     }
 
     void labelsOfThePaintInProgressStay() {
@@ -110,22 +98,9 @@ private slots:
         QVERIFY(!cache.Reserve(1001));
     }
 
-    // Whole layers drawn with label pictures and zone figures look as drawn
-    // directly: zones of many radii (small ones copied, large ones drawn),
-    // near the window's top and left edges (where a copy is not exact and
-    // must not be used) and beyond them, with names, highlights and
-    // black-and-white.
-    void layersLookAsDrawnDirectly_data() {
-        QTest::addColumn<bool>("highlight");
-        QTest::addColumn<bool>("blackWhite");
-        QTest::addColumn<int>("scale");  // metres a pixel: zone radius = 400 / scale
-        QTest::newRow("zones of 3, highlights") << true << false << 133;
-        QTest::newRow("zones of 400, black and white") << false << true << 1;
-    }
-    void layersLookAsDrawnDirectly() {
-        QFETCH(bool, highlight);
-        QFETCH(bool, blackWhite);
-        QFETCH(int, scale);
+    // Small proximity zones are copied figures: near and beyond the window's
+    // top and left edges a copy is not exact and must not be used.
+    void waypointLayerLooksAsDrawnDirectly() {
         OverlayGeometry view;
         // Image pixels are window pixels: x = longitude, y = latitude.
         view.viewCentreX = view.halfViewWidth = 400;
@@ -136,34 +111,26 @@ private slots:
             return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
         };
         WaypointStore store;
-        const int at[][2] = {{0, 0},   {19, 21},  {20, 20},   {21, 25},  {-15, 40}, {300, -18},
-                             {400, 300}, {433, 310}, {700, 500}, {790, 590}, {805, 100}};
-        int slot = 0;
-        for (const auto& p : at) {
+        const int at[][2] = {{19, 21}, {20, 20}, {-15, 40}, {300, -18}, {433, 310}, {805, 100}};
+        for (int slot = 0; slot < static_cast<int>(std::size(at)); ++slot) {
             Waypoint w;
             w.name = "W" + std::to_string(slot);
-            w.lat = p[1] == 0 && p[0] == 0 ? 1 : p[1];
-            w.lon = p[0];
+            w.lat = at[slot][1];
+            w.lon = at[slot][0];
             w.textColour = 0x0000FF;
             w.backColour = slot % 2 ? 0x00FFFF : 0xFFFFFF;
             w.proximityDistance = 400;
-            store.Put(slot++, w);
+            store.Put(slot, w);
         }
-        RouteStore routes;
-        routes.Assign({Route{"Ridge", "", 0x00FF00,
-                             {RoutePoint{"A", 100, 100}, RoutePoint{"B", 150, 300}, RoutePoint{"C", 20, 20}}}});
         WaypointStyle style;
-        style.highlight = highlight;
-        style.blackWhite = blackWhite;
-        style.mapScale = scale;
-        const RouteStyle routeStyle;
+        style.highlight = true;
+        style.mapScale = 133;  // zones of 3 pixels
         LabelCache cache;
         auto paint = [&](LabelCache* labels) {
             QImage image(800, 600, QImage::Format_RGB32);
             image.fill(Qt::darkGreen);
             QPainter p(&image);
             QtCanvas canvas(p, labels);
-            DrawRoutes(canvas, routes, view, routeStyle);
             DrawWaypoints(canvas, store, view, style);
             return image;
         };
@@ -180,6 +147,9 @@ private slots:
         QTest::newRow("text between") << QString("pen red;text;line") << "red";
         QTest::newRow("brush filled then hollow") << QString("pen blue;brush red;hollow;circle") << "green";
         QTest::newRow("hollow then filled") << QString("pen blue;hollow;brush red;circle") << "red";
+        // A wide line is filled with the pen's colour and no pen: both come back.
+        QTest::newRow("brush after a wide line") << QString("brush red;pen blue 3;wide;circle") << "red";
+        QTest::newRow("pen after a wide line") << QString("pen red 3;wide;line") << "red";
     }
     void rememberedPenAndBrushFollowEveryChange() {
         QFETCH(QString, steps);
@@ -198,6 +168,7 @@ private slots:
                 if (w[0] == "hollow") canvas.SetBrush(kBlack, true);
                 if (w[0] == "text") canvas.Text({150, 40}, " t ", 10, 400, kYellow, kBlack, true);
                 if (w[0] == "line") canvas.Line({10, 20}, {90, 20});
+                if (w[0] == "wide") canvas.Polyline({{5, 50}, {60, 50}, {60, 55}});
                 if (w[0] == "circle") canvas.Ellipse(Rect{30, 5, 60, 35});
             }
         }

@@ -1,7 +1,6 @@
 // The Qt canvas's wide lines have the pixels of QPainter's own round-capped,
 // round-joined polyline (at most single pixels on the round ends of wide
-// pens), keep the pen and brush in force, and measured text widths stay
-// those of each text's own font.
+// pens). That they leave the pen and brush in force is label_cache_test.
 #include <QtTest>
 
 #include <cmath>
@@ -91,49 +90,6 @@ private slots:
             }
         if (width <= 5) QCOMPARE(differ, 0);
         QVERIFY(differ <= 2 * static_cast<int>(pts.size()));
-    }
-
-    void penAndBrushStayAfterAWideLine() {
-        QImage image(120, 80, QImage::Format_RGB32);
-        image.fill(Qt::darkGreen);
-        {
-            QPainter p(&image);
-            QtCanvas qtCanvas(p, nullptr);
-            Canvas& canvas = qtCanvas;
-            canvas.SetBrush({255, 0, 0});
-            canvas.SetPen({0, 0, 255}, 3);
-            canvas.Polyline({{5, 70}, {60, 70}, {60, 75}});
-            canvas.Ellipse(Rect{20, 10, 60, 50});
-            canvas.Line({80, 10}, {80, 60});
-        }
-        QCOMPARE(image.pixelColor(40, 30), QColor(Qt::red));   // the brush
-        QCOMPARE(image.pixelColor(40, 10), QColor(Qt::blue));  // the pen's outline
-        int lineWidth = 0;  // still 3 pixels wide
-        for (int x = 70; x < 90; ++x) lineWidth += image.pixelColor(x, 35) == QColor(Qt::blue);
-        QCOMPARE(lineWidth, 3);
-        QCOMPARE(image.pixelColor(30, 70), QColor(Qt::blue));
-    }
-
-    void textWidthsAreThoseOfTheirFont() {
-        QImage image(10, 10, QImage::Format_RGB32);
-        QPainter p(&image);
-        struct Ask {
-            const char* text;
-            int height, weight;
-        };
-        const Ask asks[] = {{" Route 1 ", 11, 400}, {" Route 1 ", 20, 400}, {" Route 1 ", 11, 700},
-                            {" WP7 ", 11, 400},     {" Route 1 ", 11, 400}, {"", 11, 400},
-                            {" Ww ", 20, 400},      {" \xe9t\xe9 ", 14, 400}};
-        for (int pass = 0; pass < 2; ++pass) {  // the second from what was remembered
-            QtCanvas canvas(p, nullptr);
-            for (const Ask& a : asks) {
-                QFont font = p.font();
-                font.setPixelSize(a.height);
-                font.setWeight(static_cast<QFont::Weight>(a.weight));
-                QCOMPARE(canvas.TextWidth(a.text, a.height, a.weight),
-                         QFontMetrics(font).horizontalAdvance(DisplayText(a.text)));
-            }
-        }
     }
 };
 
