@@ -2,14 +2,11 @@
 // centring the map on a waypoint (also on a neighbouring map).
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "app/app.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
 #include "app/waypoint_commands.h"
 #include "two_sheets.h"
-#include "waypoint/waypoint_file.h"
 
 using namespace mw;
 
@@ -19,10 +16,8 @@ class WaypointCommands : public TwoSheets<> {
 protected:
     void SetUp() override {
         TwoSheets::SetUp();
-        app.settings.dataPath = data.File("Data");
+        app.settings.dataPath = data.File("Data");  // the log of created waypoints
     }
-
-    std::string Log() const { return data.File("Data/ceWaypoints.wpt"); }
 };
 
 }  // namespace
