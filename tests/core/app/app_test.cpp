@@ -1,15 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <functional>
-#include <set>
-
 #include "app/app.h"
-#include "app/command_table.h"
 #include "app/commands.h"
-#include "app/moving_map.h"
-#include "app/waypoint_commands.h"
-#include "support/text.h"
+#include "app/settings_commands.h"
 #include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"
 
@@ -76,31 +69,24 @@ TEST(Commands, WithoutAMapEachSaysOneMustBeLoaded) {
         EXPECT_FALSE(app.mapView.following || app.replay.mode);
         EXPECT_FALSE(ui.checked[id]);
     }
-    // The headless start of the moving map and the screen-control waypoint.
-    App app;
-    mwtest::FakeUi ui;
-    app.ports.ui = &ui;
-    EXPECT_FALSE(StartMovingMapWithoutPort(app));
-    EXPECT_EQ(CreateWaypointAtPosition(app), -1);
-    EXPECT_EQ(ui.messages, std::vector<std::string>(2, kNeedMapText));
 }
 
-TEST(CommandTable, EveryMenuItemHasAUniqueIdAndText) {
-    std::set<int> ids;
-    std::function<void(const std::vector<MenuNode>&)> walk = [&](const std::vector<MenuNode>& nodes) {
-        for (const MenuNode& n : nodes) {
-            if (n.kind == MenuNode::Kind::Submenu) {
-                EXPECT_FALSE(n.text.empty());
-                walk(n.children);
-            } else if (n.kind != MenuNode::Kind::Separator) {
-                EXPECT_TRUE(ids.insert(n.id).second) << "duplicate " << n.id;
-                EXPECT_FALSE(n.text.empty()) << n.id;
-            }
-        }
-    };
-    walk(MenuBar());
-    // A second row of one identifier would never run: the first one wins.
-    std::set<int> rows;
-    for (const CommandRow& row : AllCommandRows())
-        EXPECT_TRUE(rows.insert(row.id).second) << "two rows for " << row.id;
+// The settings dialogs' OK: a failed write must not leave values on screen
+// that the next start would not find in the file.
+TEST_F(AppCore, SettingsConfirmWritesTheFileOrKeepsWhatItSays) {
+    app.state.programFolder = home.Path();
+    home.Write(kMainConfigFile, "Position Format,UTM\r\n");
+    BeginSettingsDialog(app);
+    EXPECT_EQ(app.settings.positionFormat, 2);
+    AppSettings values = app.settings;
+    values.speedUnit = 2;
+    EXPECT_TRUE(ConfirmSettingsDialog(app, kDialogUnits, values));
+    EXPECT_EQ(app.settings.speedUnit, 2);
+    EXPECT_NE(home.Read(kMainConfigFile).find("\r\nSpeed Unit,2\r\n"), std::string::npos);
+
+    app.state.programFolder = home.Path() + "/missing/deeper";
+    values.speedUnit = 1;
+    EXPECT_FALSE(ConfirmSettingsDialog(app, kDialogUnits, values));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Save ini File"});
+    EXPECT_EQ(app.settings.speedUnit, 0);
 }

@@ -27,10 +27,8 @@ protected:
         app.settings.mapPathActive = {1, 1, 0, 0, 0, 0};
     }
     // A moving map covering 50..51 N, 10..11 E with the given scale.
-    std::string WriteMap(const std::string& folder, const std::string& name, double scale,
-                         const std::string& title = "A map") {
+    std::string WriteMap(const std::string& folder, const std::string& name, double scale) {
         mwtest::CalibrationFileText calib = mwtest::CoverageMap(50, 10, 51, 11, scale);
-        calib.title = title;
         calib.points = {mwtest::PointAt(0, 0, 51, 10), mwtest::PointAt(1000, 1000, 50, 11)};
         std::filesystem::create_directories(maps.File(folder));
         maps.Write(folder + "/" + name, calib.Text());
@@ -59,7 +57,6 @@ TEST_F(MapCommands, StartUpLoadsTheLastMapAndTheTrackLogOnlyWhenAskedAndWhole) {
     } cases[] = {
         {"asked", 1, path, false, true, {}},
         {"not asked", 0, path, false, false, {}},
-        {"map gone: quietly", 1, "/no/such.map", false, false, {}},
         // No image on screen: the scale window stays off and the track log
         // stays where it is.
         {"image gone", 1, path, true, false, {"Image File not Found: test"}},
@@ -123,65 +120,6 @@ TEST_F(MapCommands, AFailedLoadLeavesTheMapViewAndFilesAsTheyWere) {
     }
 }
 
-TEST_F(MapCommands, OpenMapFileAndTheRecentMaps) {
-    Start();
-    std::string a = WriteMap("one", "a.map", 5), b = WriteMap("two", "b.map", 5);
-    ui.files = {a, std::nullopt, b};
-    EXPECT_TRUE(ExecuteCommand(app, kCmdOpenMapButton));
-    EXPECT_EQ(ui.openRequests, std::vector<std::string>{maps.File("one")});
-    EXPECT_EQ(app.map.mapFilePath, a);
-    EXPECT_TRUE(ExecuteCommand(app, kCmdOpenMap));  // cancelled
-    EXPECT_EQ(app.map.mapFilePath, a);
-    EXPECT_TRUE(ExecuteCommand(app, kCmdOpenMap));
-    EXPECT_EQ(app.map.mapFilePath, b);
-    EXPECT_TRUE(ExecuteCommand(app, 40113));
-    EXPECT_EQ(app.map.mapFilePath, a);
-    // A recent map that is gone stays listed and loads nothing.
-    std::filesystem::remove(b);
-    ui.messages.clear();
-    EXPECT_TRUE(ExecuteCommand(app, 40113));
-    EXPECT_EQ(app.map.mapFilePath, a);
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(ReadRecentMaps(home.Path()).size(), 2u);
-}
-
-TEST_F(MapCommands, FindMapsAtCursor) {
-    Start();
-    std::string loaded = WriteMap("one", "loaded.map", 5);
-    WriteMap("one", "same.map", 2);
-    std::string second = WriteMap("two", "same.map", 1);
-    WriteMap("two", "elsewhere.map", 1);
-    ASSERT_TRUE(LoadMapFile(app, loaded));
-    // As while the GPS places the view: the centre keeps no degrees, and
-    // the GPS position stands in.
-    app.mapView.centre.reset();
-    app.state.lastGpsLat = 50.5;
-    app.state.lastGpsLon = 10.5;
-    ui.mapsFoundPicks = {3};  // the second "same.map"
-    EXPECT_TRUE(ExecuteCommand(app, kCmdFindMapsAtCursor));
-    ASSERT_EQ(ui.mapsFound.size(), 1u);
-    EXPECT_EQ(ui.mapsFound[0],
-              (std::vector<std::string>{"loaded.map", "same.map", "elsewhere.map", "same.map"}));
-    EXPECT_EQ(app.map.mapFilePath, second);
-    // The view centre wins over the GPS position.
-    app.mapView.centre = GeoPoint{40, 10.5};
-    EXPECT_TRUE(ExecuteCommand(app, kCmdFindMapsAtCursor));
-    EXPECT_TRUE(ui.mapsFound.back().empty());
-}
-
-TEST_F(MapCommands, AutomaticSelectionLoadsTheMostDetailedMap) {
-    Start();
-    std::string coarse = WriteMap("one", "coarse.map", 10);
-    std::string fine = WriteMap("two", "fine.map", 2);
-    ASSERT_TRUE(LoadMapFile(app, coarse));
-    EXPECT_TRUE(SelectMapForPosition(app, coarse, 10, 50.5, 10.5, kDatumWgs84));
-    EXPECT_EQ(app.map.mapFilePath, fine);
-    // Nothing better: the loaded map stays.
-    EXPECT_FALSE(SelectMapForPosition(app, fine, 2, 50.5, 10.5, kDatumWgs84));
-    EXPECT_FALSE(SelectMapForPosition(app, fine, kUnknownScale, 60, 10.5, kDatumWgs84));
-    EXPECT_EQ(app.map.mapFilePath, fine);
-}
-
 // Files handed to the program from outside open by their kind.
 TEST_F(MapCommands, OpenFileByKindLoadsMapsImagesAndTracks) {
     Start();
@@ -190,24 +128,14 @@ TEST_F(MapCommands, OpenFileByKindLoadsMapsImagesAndTracks) {
                "Reserved 3\r\n0,2,255,Track,0,0,2,0\r\n3\r\n"
                "50.5,10.5,1,   -777\r\n50.6,10.6,0,   -777\r\n50.7,10.7,0,   -777\r\n");
     const std::string track = maps.File("walk.plt");
-    EXPECT_EQ(OpenFileByKind(app, track), OpenFileResult::Failed);  // no map yet
-    EXPECT_EQ(ui.messages, std::vector<std::string>{kNeedMapText});
-
     // A map image loads the calibration file beside it.
     const std::string map = WriteMap("one", "scan.map", 5);
     std::filesystem::copy_file(maps.File("one/test.mwf2"), maps.File("one/scan.mwf2"));
     EXPECT_EQ(OpenFileByKind(app, maps.File("one/scan.mwf2")), OpenFileResult::Opened);
     EXPECT_EQ(app.map.mapFilePath, map);
-    maps.Write("one/lonely.mwf2", "no map beside it");
-    EXPECT_EQ(OpenFileByKind(app, maps.File("one/lonely.mwf2")), OpenFileResult::Failed);
-    EXPECT_EQ(ui.messages.back(), kNoMapForImageText);
-    EXPECT_EQ(app.map.mapFilePath, map);
 
     EXPECT_EQ(OpenFileByKind(app, track), OpenFileResult::Opened);
     EXPECT_EQ(app.track.PointCount(), 3);
-    EXPECT_EQ(OpenFileByKind(app, maps.File("gone.plt")), OpenFileResult::Failed);
-    EXPECT_EQ(ui.messages.back(), std::string(kTrackNotOpenedText) + ": " + maps.File("gone.plt") +
-                                      " (No such file or directory)");
     maps.Write("notes.txt", "hello");
     EXPECT_EQ(OpenFileByKind(app, maps.File("notes.txt")), OpenFileResult::UnknownKind);
     EXPECT_NE(ui.messages.back().find("notes.txt"), std::string::npos);

@@ -1,11 +1,9 @@
-// The View menu's panel and window toggles, the GPS windows' refusals, what
-// the panels read from the running program, and the overview's taps.
+// The overview's taps and size steps on a running program (its geometry
+// is the overview's own test).
 #include <gtest/gtest.h>
 
 #include "app/app.h"
-#include "app/commands.h"
 #include "app/map_commands.h"
-#include "app/moving_map.h"
 #include "app/panels.h"
 #include "image/mwf2_writer.h"
 #include "testlib/fake_ui.h"
@@ -16,12 +14,6 @@
 using namespace mw;
 
 namespace {
-
-class DialogUi : public mwtest::FakeUi {
-public:
-    void OpenDialog(DialogId dialog, int) override { dialogs.push_back(dialog); }
-    std::vector<DialogId> dialogs;
-};
 
 // A map of 3000 × 1500 pixels for 3° × 1.5°, 100 m a pixel, started on a
 // 480 × 640 portrait window.
@@ -51,25 +43,11 @@ protected:
     }
 
     mwtest::TempDir home, maps;
-    DialogUi ui;
+    mwtest::FakeUi ui;
     App app;
 };
 
 }  // namespace
-
-TEST_F(Panels, InputsReadTheFixTheSettingsAndTheTarget) {
-    app.gps.fix.trueCourse = 80;
-    app.gps.fix.magneticCourse = 83;
-    app.settings.headingUnit = 1;
-    InfoPanelInputs in = InfoPanelInputsFrom(app);
-    EXPECT_EQ(in.speed.heading, 83);
-    EXPECT_TRUE(in.speed.headingMagnetic);
-    EXPECT_FALSE(in.navigation.navigating);
-    SetNavigationTarget(app.navigation, 51, 1, -1, "Riverside");
-    in = InfoPanelInputsFrom(app);
-    EXPECT_TRUE(in.navigation.navigating);
-    EXPECT_FALSE(in.navigation.distance.empty());
-}
 
 TEST_F(Panels, OverviewTapsRecentreOrAskForMaps) {
     SyncOverviewWithView(app);

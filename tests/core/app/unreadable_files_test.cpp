@@ -8,7 +8,6 @@
 #include "app/app.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
-#include "app/open_file.h"
 #include "app/panels.h"
 #include "app/view_commands.h"
 #include "testlib/fake_ui.h"
@@ -70,17 +69,12 @@ TEST_F(UnreadableFiles, EachKindIsToldWithItsNameAndReason) {
     const Case cases[] = {
         {"track", files.File("walk.plt"), true, pick(kCmdLoadTrackFile),
          "Track file could not be opened: " + files.File("walk.plt") + folder},
-        {"track, missing", files.File("gone.plt"), false, pick(kCmdLoadTrackFile),
-         "Track file could not be opened: " + files.File("gone.plt") + missing},
         {"waypoints", files.File("points.wpt"), true, pick(kCmdLoadWpFile),
          "Waypoint file could not be opened: " + files.File("points.wpt") + folder},
         {"waypoints, missing", files.File("gone.wpt"), false, pick(kCmdLoadWpFile),
          "Waypoint file could not be opened: " + files.File("gone.wpt") + missing},
         {"routes", files.File("tour.rte"), true, pick(kCmdLoadRouteFile),
          "Route file could not be opened: " + files.File("tour.rte") + folder},
-        {"track by its name", files.File("open.plt"), true,
-         [this](const std::string& path) { OpenFileByKind(app, path); },
-         "Track file could not be opened: " + files.File("open.plt") + folder},
         {"settings", home.File("Mapwanderer1.ini"), true, start,
          "Settings file could not be opened: " + home.File("Mapwanderer1.ini") + folder},
         {"datums.dat", home.File("datums.dat"), true, start,
