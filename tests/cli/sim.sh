@@ -5,7 +5,7 @@
 # neighbour switches maps and is logged; the fixes' own clock dates GGA fixes
 # across midnight and Garmin PVT records; the alarms reach the events file.
 # The moving-map, recording and alarm rules themselves (no log break at a map
-# change, programs refused) are the core's tests.
+# change, programs refused, no map loaded) are the core's tests.
 set -euo pipefail
 tool=$1
 source "$2/tests/cli/cli_lib.bash"
@@ -14,12 +14,6 @@ need_python
 "$tool" demo "$dir/demo" --synthetic >/dev/null 2>&1
 home=$dir/demo/config/mapwanderer
 log=$dir/demo/data/ceTrack.plt
-selected() { "$tool" maps --home "$home" "$1" "$2" | tail -n1; }
-# In Wanderby the detailed map wins; just west of the neighbours' shared edge
-# is the western map.
-[ "$(selected 54.493 -3.066)" = "selected: $dir/demo/maps/demo_wanderby.map" ] || fail "detailed map"
-[ "$(selected 54.52 -3.0001)" = "selected: $dir/demo/maps/demo_west.map" ] || fail "west map's edge"
-[ "$(tail -n +7 "$dir/demo/data/demo_drive.plt" | wc -l)" -gt 200 ] || fail "demo track points"
 cp -a "$dir/demo" "$dir/pristine"
 # Each scenario starts from the demo set as written: the west map last loaded,
 # no track log.
@@ -160,12 +154,4 @@ expected="100003.000,speed-set,37.0
 100035.000,speed-set,37.0"
 [ "$(cat "$dir/on.csv")" = "$expected" ] || fail "events: $(diff <(echo "$expected") "$dir/on.csv")"
 grep -q $'^WP Check Proximity,0\r$' "$ini" || fail "--proximity written back to the settings"
-
-# ---- No map: refused, nothing printed.
-mkdir "$dir/empty"
-if "$tool" sim --home "$dir/empty" --feed "$dir/drive.nmea" > "$dir/nomap.csv" 2> "$dir/nomap.err"; then
-  fail "ran without a map"
-fi
-grep -q "A Map must be loaded" "$dir/nomap.err" || fail "no-map message: $(cat "$dir/nomap.err")"
-[ ! -s "$dir/nomap.csv" ] || fail "fixes printed without a map"
 echo "1 passed, 0 failed"
