@@ -23,7 +23,6 @@ write_map "$dir/gb.map" "GB" "Ord Srvy Grt Britn" "Latitude/Longitude" "" \
 xy,1000,1000,in, deg,51,0,N,0,0,W, grid,,,,N" ""
 gb=$("$tool" wpt show "$dir/in.wpt" --map "$dir/gb.map")
 mill=$(echo "$gb" | sed -n 2p | cut -d, -f3,4)
-[ "$mill" != "51.5000000,-1.2500000" ] || fail "no datum conversion"
 awk -F, -v p="$mill" 'BEGIN { split(p, a, ","); d = (a[1] - 51.5) ^ 2 + (a[2] + 1.25) ^ 2;
     exit !(d > 1e-7 && d < 1e-5) }' || fail "datum shift out of range: $mill"
 echo "$gb" | sed -n 3p | grep -q '^1,,0.0000000,0.0000000,' || fail "empty slot moved"
