@@ -28,15 +28,10 @@ for want in "title: Lakes, North" "datum: WGS 84 (118)" "calibration mode: 2" "s
     "corner 3: 50.000000000 11.000000000"; do
     echo "$info" | grep -qxF "$want" || fail "mapinfo lacks '$want'"
 done
-json=$("$tool" mapinfo "$dir/lakes.map" --json --home "$home")
-echo "$json" | python3 -c 'import json,sys; d=json.load(sys.stdin); assert d["datum"]["index"]==118' \
-    || fail "json does not parse"
-
-[ "$("$tool" pixel "$dir/lakes.map" 50.5 10.5 --home "$home")" = "500 500" ] || fail "forward"
-[ "$("$tool" pixel "$dir/lakes.map" --inverse 250 750 --home "$home")" = "50.250000000 10.250000000" ] \
-    || fail "inverse"
-out=$(printf 'not a point\n51 10\n' | "$tool" pixel "$dir/lakes.map" --home "$home") && rc=0 || rc=$?
-[ $rc -eq 1 ] && [ "$(echo "$out" | sed -n 2p)" = "0 0" ] || fail "batch goes on after an error: $out"
+# Standard input, one line out per line in, an error line in place and exit
+# 1 (the calibration arithmetic is the core's).
+out=$(printf 'not a point\n50.5 10.5\n' | "$tool" pixel "$dir/lakes.map" --home "$home") && rc=0 || rc=$?
+[ $rc -eq 1 ] && [ "$(echo "$out" | sed -n 2p)" = "500 500" ] || fail "pixel batch: $out"
 
 # ---- maps: the covering maps in search order, the loaded map (the order's
 # rules are the catalogue's tests).
@@ -51,11 +46,7 @@ expected="5 $dir/A/a.map
 selected: $dir/A/a.map"
 [ "$out" = "$expected" ] || fail "search order: $out"
 
-# The loaded map is listed but never chosen; within 2 % it stays.
-out=$("$tool" maps --dir "$dir/A" --loaded "$dir/A/a.map" --current-scale 5 50.5 10.5 --home "$home")
-echo "$out" | grep -qxF "5 $dir/A/a.map (loaded)" || fail "loaded map marked"
-[ "$(echo "$out" | tail -n1)" = "selected: none" ] || fail "2 % rule keeps the loaded map"
-# A relative --loaded names the same file.
+# A relative --loaded names the same file, which is never chosen again.
 out=$(cd "$dir" && "$tool" maps --dir A --loaded A/a.map 50.5 10.5 --home "$home")
 [ "$(echo "$out" | tail -n1)" = "selected: $dir/A/coarse.map" ] || fail "relative loaded path"
 

@@ -41,18 +41,11 @@ grep -qx 'level 0: 100 %, 700 x 300, 11 x 5 tiles' info.txt && grep -qx 'compres
 binary_values want0.ppm | cmp -s want.txt - || fail "decode of level 0 differs from the picture"
 "$MWTOOL" mwf2 decode want.mwf2 --level 2 -o want2.ppm
 
-# Qt's readers, from pictures the tool wrote itself; JPEG is lossy: it reads.
-for ext in png bmp jpg; do
-  "$MWTOOL" mwf2 decode want.mwf2 -o "in.$ext"
-  "$MWTOOL" mwf2 encode "in.$ext" "$ext.mwf2" --levels 100 > /dev/null || fail "encode from $ext"
-  [ "$ext" = jpg ] && continue
-  "$MWTOOL" mwf2 decode "$ext.mwf2" -o "$ext.ppm"
-  cmp -s want0.ppm "$ext.ppm" || fail "round trip through $ext"
-done
-"$MWTOOL" mwf2 encode in.ppm raw.mwf2 --raw --levels 100 > /dev/null
-"$MWTOOL" mwf2 info raw.mwf2 | grep -qx 'compressed: no' || fail "raw tiles"
-"$MWTOOL" mwf2 decode raw.mwf2 -o raw.ppm
-cmp -s want0.ppm raw.ppm || fail "raw round trip"
+# Qt's readers, from a picture the tool wrote itself (each format is Qt's).
+"$MWTOOL" mwf2 decode want.mwf2 -o in.png
+"$MWTOOL" mwf2 encode in.png png.mwf2 --levels 100 > /dev/null || fail "encode from png"
+"$MWTOOL" mwf2 decode png.mwf2 -o png.ppm
+cmp -s want0.ppm png.ppm || fail "round trip through png"
 
 # TIFF through libtiff: the same summary and the same levels.
 while read -r name args; do
