@@ -20,8 +20,7 @@ same "info" "waypoints,1
 routes,1,points,2
 tracks,2,segments,3,points,4" "$(mw gpx info "$dir/in.gpx" 2>/dev/null)"
 
-mw gpx import "$dir/in.gpx" --waypoints "$dir/out.wpt" --track "$dir/out.plt" --routes "$dir/out.rte" 2>"$dir/err"
-same "import note" "mwtool: Commas and line breaks in names were replaced by blanks" "$(cat "$dir/err")"
+mw gpx import "$dir/in.gpx" --waypoints "$dir/out.wpt" --track "$dir/out.plt" --routes "$dir/out.rte" 2>/dev/null
 same "track file" "  10.0000000,  20.0000000,1,   1000, ,060524,070809
   10.5000000,  20.5000000,0,   -777
   11.0000000,  21.0000000,1,   -777
@@ -31,27 +30,12 @@ mw gpx export --waypoints "$dir/out.wpt" --track "$dir/out.plt" --routes "$dir/o
 same "exported counts" "waypoints,1
 routes,1,points,2
 tracks,1,segments,3,points,4" "$(mw gpx info "$dir/back.gpx")"
-same "7 decimals, metres, UTC" 1 "$(grep -c '<trkpt lat="10.0000000" lon="20.0000000"><ele>304.800</ele><time>2024-05-06T07:08:09Z</time></trkpt>' "$dir/back.gpx")"
 
-# Bad input: what, document, exit code, info output or error text.
-bad() {
-    local what=$1 doc=$2 code=$3 expect=$4
-    printf '%s' "$doc" >"$dir/bad.gpx"
-    local got
-    got=$(mw gpx info "$dir/bad.gpx" 2>&1)
-    local rc=$?
-    same "$what: exit" "$code" "$rc"
-    if [[ "$got" != *"$expect"* ]]; then
-        echo "FAILED: $what: output lacks $(printf '%q' "$expect"): $(printf '%q' "$got")"
-        failed=1
-    fi
-}
-# The reader's cases are the core's table; here the exit codes and the texts.
-bad "not XML" 'lat,lon' 1 "GPX file could not be read: syntax error"
-bad "lat missing" "$(gpx '<wpt lon="1"/>')" 0 "mwtool: 1 points skipped"
-
-# Usage errors.
-status "export without inputs" 2 mw gpx export -o "$dir/x.gpx"
+# Bad input (the reader's cases are the core's table): the reader's text, exit 1.
+printf 'lat,lon' >"$dir/bad.gpx"
+got=$(mw gpx info "$dir/bad.gpx" 2>&1)
+same "not XML: exit" 1 $?
+same "not XML: text" "GPX file could not be read: syntax error" "$(grep -o 'GPX file could not be read: syntax error' <<<"$got")"
 status "missing input" 1 mw gpx export --track "$dir/missing.plt" -o "$dir/x.gpx"
 same "no output after a missing input" no "$([[ -e $dir/x.gpx ]] && echo yes || echo no)"
 

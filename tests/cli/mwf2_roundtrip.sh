@@ -2,7 +2,7 @@
 # mwtool mwf2 encode|info|decode end to end: a picture with few colours goes
 # through each input format (Qt's readers, and libtiff band by band for strip
 # and tiled layouts, compression, 16-bit samples, palettes and an alpha
-# channel) and comes back pixel for pixel; progress shows only on a terminal.
+# channel) and comes back pixel for pixel.
 # Levels, damaged files and refusals in detail are the core encoder and image
 # tests.
 set -euo pipefail
@@ -11,7 +11,6 @@ source "$2/tests/cli/cli_lib.bash"
 IM=/usr/bin/convert-im6.q16
 [ -x "$IM" ] || IM=$(command -v convert-im6 || true)
 [ -n "$IM" ] || skip "ImageMagick's convert is not installed"
-command -v script > /dev/null || skip "script(1) is not installed"
 cd "$dir"
 
 # A 700 x 300 map-like picture in six colours (plain PPM, made here): several
@@ -42,18 +41,11 @@ grep -qx 'level 0: 100 %, 700 x 300, 11 x 5 tiles' info.txt && grep -qx 'compres
 binary_values want0.ppm | cmp -s want.txt - || fail "decode of level 0 differs from the picture"
 "$MWTOOL" mwf2 decode want.mwf2 --level 2 -o want2.ppm
 
-# Qt's readers, from pictures the tool wrote itself; JPEG is lossy: it reads.
-for ext in png bmp jpg; do
-  "$MWTOOL" mwf2 decode want.mwf2 -o "in.$ext"
-  "$MWTOOL" mwf2 encode "in.$ext" "$ext.mwf2" --levels 100 > /dev/null || fail "encode from $ext"
-  [ "$ext" = jpg ] && continue
-  "$MWTOOL" mwf2 decode "$ext.mwf2" -o "$ext.ppm"
-  cmp -s want0.ppm "$ext.ppm" || fail "round trip through $ext"
-done
-"$MWTOOL" mwf2 encode in.ppm raw.mwf2 --raw --levels 100 > /dev/null
-"$MWTOOL" mwf2 info raw.mwf2 | grep -qx 'compressed: no' || fail "raw tiles"
-"$MWTOOL" mwf2 decode raw.mwf2 -o raw.ppm
-cmp -s want0.ppm raw.ppm || fail "raw round trip"
+# Qt's readers, from a picture the tool wrote itself (each format is Qt's).
+"$MWTOOL" mwf2 decode want.mwf2 -o in.png
+"$MWTOOL" mwf2 encode in.png png.mwf2 --levels 100 > /dev/null || fail "encode from png"
+"$MWTOOL" mwf2 decode png.mwf2 -o png.ppm
+cmp -s want0.ppm png.ppm || fail "round trip through png"
 
 # TIFF through libtiff: the same summary and the same levels.
 while read -r name args; do
@@ -85,14 +77,6 @@ head -c 100 want.mwf2 > cut.mwf2
 expect_fail 1 "LoadMWF2tile(s) Exception" "$MWTOOL" mwf2 info cut.mwf2
 head -c 2000 strips.tif > cut.tif
 expect_fail 1 "cannot read cut.tif" "$MWTOOL" mwf2 encode cut.tif x.mwf2
-expect_fail 1 "cannot read" "$MWTOOL" mwf2 encode missing.png x.mwf2
 expect_fail 2 "--levels takes" "$MWTOOL" mwf2 encode in.ppm x.mwf2 --levels 100,abc
 [ ! -e x.mwf2 ] || fail "a failed encode left a file"
-
-# Progress: nothing when stdout is a file (above); on a terminal a
-# percentage that updates in place and is cleared before the summary.
-script -qec "$MWTOOL mwf2 encode tiles.tif tty.mwf2" /dev/null > tty.txt
-grep -q $'\rencoding tiles.tif: 100 %' tty.txt || { cat -v tty.txt; fail "no progress on a terminal"; }
-grep -q '^tty.mwf2: 700 x 300, ' <(tr '\r' '\n' < tty.txt | sed 's/\x1b\[K//') ||
-  { cat -v tty.txt; fail "summary after progress"; }
 echo OK

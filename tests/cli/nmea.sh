@@ -2,7 +2,8 @@
 # mwtool nmea and listen: recorded receiver bytes through the program's
 # framing, dispatcher and parsers, one CSV line per position handed on; the
 # satellite tables; a port opened as the program opens it. Sentence and frame
-# details are the core's parser tests.
+# details are the core's parser tests; Garmin frames through --source 3 are
+# cli.sim's.
 set -euo pipefail
 tool=$1
 source "$2/tests/cli/cli_lib.bash"
@@ -23,24 +24,6 @@ out=$("$tool" nmea "$dir/in.nmea")
 [ "$(echo "$out" | tail -n1)" = "$expected" ] || fail "RMC line: $(echo "$out" | tail -n1)"
 [ "$("$tool" nmea - < "$dir/in.nmea")" = "$out" ] || fail "standard input differs from FILE"
 
-# Source 1 takes GGA and ignores RMC: no date in GGA, so the device's date.
-out=$("$tool" nmea --source 1 "$dir/in.nmea")
-[ "$(echo "$out" | wc -l)" -eq 2 ] || fail "source 1 positions: $out"
-line=$(echo "$out" | tail -n1)
-[ "$(echo "$line" | cut -d, -f1,2,4)" = "48.117300000,11.516666667,123519" ] || fail "GGA position: $line"
-[ "$(echo "$line" | cut -d, -f3)" = "$(date -u +%d%m%y)" ] || fail "device date: $line"
-
-# Garmin PVT frames (source 3): latitude 0.5 rad, longitude -0.25 rad. A
-# frame of another packet type before it changes nothing.
-printf '\x10\x0c\x02\x10\x10\x01\x00\x10\x03' > "$dir/pvt.bin"
-printf '\x10\x33\x40\x00\x00\xc8\x42\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xe0\x3f\x00\x00\x00\x00\x00\x00\xd0\xbf\x00\x00\x00\x00\x00\x00\x40\x40\x00\x00\x00\x00\x29\x5c\xaf\x41\x00\x00\x00\x00\x00\x00\xe0\x10\x03' >> "$dir/pvt.bin"
-out=$("$tool" nmea --source 3 "$dir/pvt.bin")
-[ "$(echo "$out" | wc -l)" -eq 2 ] || fail "PVT positions: $out"
-line=$(echo "$out" | tail -n1)
-[ "$(echo "$line" | cut -d, -f1,2)" = "28.647889757,-14.323944878" ] || fail "PVT position: $line"
-
-[ "$("$tool" nmea /dev/null)" = "$header" ] || fail "empty input"
-if "$tool" nmea "$dir/missing" 2>/dev/null; then fail "missing file accepted"; fi
 # --satellites: after each complete set of a talker, that talker's whole
 # table, from a log of a GPS + GLONASS + Galileo receiver.
 {
@@ -56,7 +39,6 @@ if "$tool" nmea "$dir/missing" 2>/dev/null; then fail "missing file accepted"; f
 same "satellite sets" 'set,GP,5
 set,GL,3
 set,GA,2' "$("$tool" nmea --satellites "$dir/multi.nmea" | grep '^set,')"
-same "satellite rows" 10 "$("$tool" nmea --satellites "$dir/multi.nmea" | grep -vc '^set,')"
 
 # listen: a FIFO stands in for the receiver's device (no terminal settings
 # apply to it); opening it for writing waits until listen has opened it.

@@ -1,11 +1,10 @@
 #!/bin/bash
-# mwtool rte show: positions on WGS 84 or on a map's datum, and a file that
-# cannot be opened (what the store keeps of a route file is the core's tests).
+# mwtool rte show: routes and points on WGS 84 (what the store keeps of a
+# route file and its move to a map's datum are the core's tests).
 # Usage: rte_show.sh MWTOOL REPO_ROOT
 set -u
 tool=$1
 source "$2/tests/cli/cli_lib.bash"
-source "$2/tests/cli/map_lib.bash"
 
 # 52°N 1°W on Ordnance Survey 1936 is 52.000399503°N 1.001520699°W on WGS 84.
 printf 'Route File\r\n%s\r\nReserved 1\r\nReserved 2\r\n' "Ord Srvy Grt Britn" >"$dir/uk.rte"
@@ -14,16 +13,4 @@ printf 'W,0,0,0,orphan,10,10\r\nR,0,Ridge Walk,Up the ridge,\r\nW,0,0,0,Foot,52,
 same "routes on WGS 84" "route,1,Ridge Walk,Up the ridge,255,2
 point,1,1,Foot,52.0003995,-1.0015207" "$(mw rte show "$dir/uk.rte" | head -2)"
 
-# On a map in the file's own datum nothing moves.
-write_map "$dir/os.map" "OS map" "Ord Srvy Grt Britn" "Latitude/Longitude" "" \
-    "xy,0,0,in, deg,53,0,N,2,0,W, grid,,,,N
-xy,1000,1000,in, deg,52,0,N,1,0,W, grid,,,,N" ""
-same "points on the map's datum" "point,1,1,Foot,52.0000000,-1.0000000" \
-    "$(mw rte show "$dir/uk.rte" --map "$dir/os.map" | sed -n 2p)"
-
-# Failures: the program's message, exit 1; a bad command line exits 2.
-err=$(mw rte show "$dir/none.rte" 2>&1 >/dev/null)
-same "unopenable exit" 1 $?
-same "unopenable message" "mwtool: Route file could not be opened: $dir/none.rte (No such file or directory)" "$err"
-status "unreadable map" 1 mw rte show "$dir/uk.rte" --map "$dir/none.map"
 finish

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # mwtool wpt show, save and create on waypoint files the test writes. The
 # field fallbacks and the line layout are the core waypoint-file tests; here
-# the datum handling, the save and the log the commands reach.
+# the save through a map on another datum and the log the commands reach
+# (the positions' move to the map's datum is the core's).
 set -euo pipefail
 tool=$1
 source "$2/tests/cli/cli_lib.bash"
@@ -16,17 +17,10 @@ printf 'Mapwanderer CE Waypoint File Version 1.0\r\nWGS 84\r\nReserved 2\r\nRese
 printf -- '-1,Mill,51.5,-1.25\r\n\r\n' >> "$dir/in.wpt"
 printf -- '-1,Summit,54.4541234,-3.2118765,38123.25,17,3,4,255,65535,Top,12,13,250,978,16,17,18,5,30,21,a.txt,c.bmp,b.wav' >> "$dir/in.wpt"
 
-# On a map on the British datum the positions move by the datum shift
-# (about 100 m); the empty slot stays at 0, 0.
+# A map on the British datum.
 write_map "$dir/gb.map" "GB" "Ord Srvy Grt Britn" "Latitude/Longitude" "" \
     "xy,0,0,in, deg,55,0,N,4,0,W, grid,,,,N
 xy,1000,1000,in, deg,51,0,N,0,0,W, grid,,,,N" ""
-gb=$("$tool" wpt show "$dir/in.wpt" --map "$dir/gb.map")
-mill=$(echo "$gb" | sed -n 2p | cut -d, -f3,4)
-[ "$mill" != "51.5000000,-1.2500000" ] || fail "no datum conversion"
-awk -F, -v p="$mill" 'BEGIN { split(p, a, ","); d = (a[1] - 51.5) ^ 2 + (a[2] + 1.25) ^ 2;
-    exit !(d > 1e-7 && d < 1e-5) }' || fail "datum shift out of range: $mill"
-echo "$gb" | sed -n 3p | grep -q '^1,,0.0000000,0.0000000,' || fail "empty slot moved"
 
 # save: written in WGS 84 whatever the map, the empty slot left out, and
 # read back to the same records.
@@ -36,11 +30,6 @@ grep -qx "2 waypoints written to $dir/out.wpt" "$dir/save.txt" || fail "save rep
 back=$("$tool" wpt show "$dir/out.wpt")
 [ "$(echo "$back" | sed -n 2p)" = "0,Mill,51.5000000,-1.2500000,33605.00000,0,0,0,0,16777215,,0,0,0,-777,8,0,17,0,10.0,2,,," ] \
     || fail "read back: $back"
-
-# A missing input: the program's message, no output file.
-if "$tool" wpt save "$dir/none.wpt" "$dir/none-out.wpt" 2> "$dir/err.txt"; then fail "missing input saved"; fi
-grep -q "Waypoint file could not be opened" "$dir/err.txt" || fail "missing-input message"
-[ ! -e "$dir/none-out.wpt" ] || fail "output written for a missing input"
 
 # create: the log in the home's data folder, named by slot; with "Load
 # Default Wps" the log is read first, so the next waypoint takes slot 1.

@@ -33,15 +33,6 @@ TEST(ConvertDatum, EqualDatumsAndWgs84LeaveThePositionBitForBit) {
     EXPECT_TRUE(SameBits(lat, -26.1234567));
 }
 
-TEST(ConvertDatum, AutoShiftThroughWgs84IsExactArithmeticOnTheOffsets) {
-    DatumTable t;
-    double lat = 10, lon = 20;
-    ConvertDatum(t, kDatumAutoShift, 7200, -3600, kDatumWgs84, 0, 0, &lat, &lon);
-    ConvertDatum(t, kDatumWgs84, 0, 0, kDatumAutoShift, 7200, -3600, &lat, &lon);
-    EXPECT_DOUBLE_EQ(lat, 10.0);
-    EXPECT_DOUBLE_EQ(lon, 20.0);
-}
-
 TEST(ShiftDatum, EveryQuadrantAndTheSpecialMeridiansKeepTheirSide) {
     // OSGB36 to WGS 84 and back: the shift is at most a few hundred metres, so
     // the longitude must stay in its quadrant (X negative beyond ±90°) and the

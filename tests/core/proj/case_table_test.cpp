@@ -18,7 +18,6 @@
 #include "geo/distance.h"
 #include "geo/format_names.h"
 #include "geo/grid_refs.h"
-#include "geo/transverse_mercator.h"
 #include "proj/position_format.h"
 #include "proj/projection.h"
 #include "support/text.h"
@@ -65,7 +64,6 @@ TEST_F(Geodesy, DatumShiftsOnePerEllipsoidFamily) {
     const Case cases[] = {
         // pinned: about 44 m north and 104 m west.
         {"Ord Srvy Grt Britn", "WGS 84", 0, 52, -1, 52.0003995, -1.0015207, 0.02, 0.001},
-        {"Ord Srvy Grt Britn", "WGS 84", 0, 52, -1, 52.000398139, -1.001520699, 0.2, 0},  // PROJ
         // Latitude exactly 90: Z = b, no tangent of 90°.
         {"Ord Srvy Grt Britn", "WGS 84", 0, 90, 0, 89.996498584, -16.488753706, 0.2, 0},
         {"WGS 84", "Tokyo", 0, 35.68, 139.69, 35.676720065, 139.693137262, 0.3, 0.01},  // Bessel
@@ -76,8 +74,8 @@ TEST_F(Geodesy, DatumShiftsOnePerEllipsoidFamily) {
         // International 1924 is 251 m larger than WGS 84: the height dropped
         // is about 400 m, worth 1.1 m of latitude at 45°.
         {"European 1950", "WGS 84", 0, -45, 170, -44.999510884, 170.001415550, 1.3, 0.01},
-        // pinned: one degree of latitude exactly.
-        {"Auto Shift .....", "WGS 84", 3600, 10, 20, 11, 20, 0, 0},
+        // pinned: one degree of latitude exactly, and back.
+        {"Auto Shift .....", "WGS 84", 3600, 10, 20, 11, 20, 0, 1e-7},
         // WGS 84 ellipsoid, zero shifts: the full computation gives the same
         // position to rounding.
         {"WGS 84", "Hartebeeshoek94", 0, -26, 28, -26, 28, 1e-7, 0},
@@ -92,24 +90,6 @@ TEST_F(Geodesy, DatumShiftsOnePerEllipsoidFamily) {
         if (c.roundTripMetres == 0) continue;
         ConvertDatum(datums, to, 0, 0, from, c.fromShiftLat, 0, &lat, &lon);
         ExpectNearPosition(lat, lon, c.lat, c.lon, c.roundTripMetres, what + " and back");
-    }
-}
-
-TEST_F(Geodesy, TransverseMercatorCore) {
-    struct Case {
-        double lon0, lat, lon, easting, northing, metres;
-    };
-    const Case cases[] = {
-        {0, 52, 3, 205928.9189, 5765288.2549, 0.001},  // PROJ tmerc (exact Krüger series)
-        // 9° out the closed series is 2.5 cm off an exact Transverse Mercator.
-        {0, 52, 9, 617232.7445, 5799377.9614, 0.03},
-        {3, 0, 3, 0, 0, 0},  // on the central meridian at the equator
-    };
-    for (const Case& c : cases) {
-        double e, n;
-        TmForward(c.lat, c.lon, 0, c.lon0, 0.9996, e, n, datums, kDatumWgs84);
-        EXPECT_NEAR(e, c.easting, c.metres) << c.lat << " " << c.lon;
-        EXPECT_NEAR(n, c.northing, c.metres) << c.lat << " " << c.lon;
     }
 }
 
@@ -129,11 +109,9 @@ TEST_F(Geodesy, GridReferencesAndBack) {
         // Either side of the zone edge at 0°.
         {'U', "WGS 84", 51.5, -0.1, "30U", 701277.6651, 5709417.1248, 0.001},
         {'U', "WGS 84", 51.5, 0.1, "31U", 298722.3349, 5709417.1248, 0},
-        {'U', "WGS 84", 81, 10, "32X", 517463.5155, 8993354.8773, 0},  // 72° to 84° are all X
         {'U', "WGS 84", 0, 3, "31N", 500000, 0, 0},
         {'U', "WGS 84", 85, 10, "00\tZ", 2096454.1638, 1452981.2545, 0.001},
         {'U', "WGS 84", -85, -100, "00\tA", 1452981.2545, 1903545.8362, 0.001},
-        {'U', "WGS 84", -85, 100, "00\tB", 2547018.7455, 1903545.8362, 0},
         // OS worked example: 52°39'27.2531" N, 1°43'4.5177" E -> 651409.903
         // 313177.270; back from whole metres.
         {'B', "Ord Srvy Grt Britn", 52.657570306, 1.717921583, "TG", 51410, 13177, 1},
@@ -178,8 +156,7 @@ TEST_F(Geodesy, ProjectionsOfMapsOneCaseEach) {
     const ProjectionParams albers{23, -96, 1, 0, 0, 29.5, 45.5},
         symmetric{0, -96, 1, 0, 0, -30, 30};
     const ProjectionParams poly{0, -54, 1, 0, 0, 777, 777}, vdg{777, 0, 777, 777, 777, 777, 777};
-    const ProjectionParams bonne{45, 0, 1, 0, 0, 777, 777}, southBonne{-30, 20, 1, 0, 0, 777, 777},
-        sinusoidal{0, 0, 1, 0, 0, 777, 777};
+    const ProjectionParams bonne{45, 0, 1, 0, 0, 777, 777}, sinusoidal{0, 0, 1, 0, 0, 777, 777};
     const Case cases[] = {
         {"Transverse Mercator", "Ord Srvy Grt Britn", kOsgbTm, 52.657570306, 1.717921583,
          651409.903, 313177.270, 0.001},  // OS
@@ -215,7 +192,6 @@ TEST_F(Geodesy, ProjectionsOfMapsOneCaseEach) {
          0.001},
         {"Mercator", "WGS 84", kNoParams, -60, -120, -13358338.8952, -8362698.5485, 0.001},
         {"Bonne", "WGS 84", bonne, 50, 10, 715153.5774, 599909.7725, 0.001},
-        {"Bonne", "WGS 84", southBonne, -35, 25, 456297.1622, -564396.8902, 0.001},
         // Standard parallel 0: the sinusoidal projection (PROJ sinu).
         {"Bonne", "WGS 84", sinusoidal, -20, 30, 3139412.5893, -2212366.2542, 0.001},
         // PROJ vandg on a sphere of radius a; the equator and the central
@@ -223,14 +199,10 @@ TEST_F(Geodesy, ProjectionsOfMapsOneCaseEach) {
         {"Van Der Grinten", "WGS 84", vdg, 50, 10, 1010890.0678, 6082946.0386, 0.001},
         {"Van Der Grinten", "WGS 84", vdg, 0, 100, 11131949.0793, 0, 0.001},
         {"Van Der Grinten", "WGS 84", vdg, 60, 0, 0, 7653647.1371, 0.001},
-        // pinned: the origin within a centimetre; PROJ somerc (CH1903 / LV03).
+        // pinned: the origin within a centimetre (PROJ somerc, CH1903 / LV03).
         {"(SUI) Swiss Grid", "CH-1903", kNoParams, 46.952405555, 7.439583333, 600000, 200000, 0.01},
-        {"(SUI) Swiss Grid", "CH-1903", kNoParams, 47.3769, 8.5417, 683220.7548, 247772.8486,
-         0.001},
-        // pinned: the origin; PROJ nzmg.
+        // pinned: the origin (PROJ nzmg).
         {"(NZG) New Zealand Map Grid", "WGS 84", kNoParams, -41, 173, 2510000, 6023150, 0.001},
-        {"(NZG) New Zealand Map Grid", "WGS 84", kNoParams, -41.2865, 174.7762, 2658777.2366,
-         5989819.7802, 0.001},
         {"Latitude/Longitude", "WGS 84", kNoParams, 50.25, -10.5, -10.5, 50.25, 0},
     };
     for (const Case& c : cases) {
@@ -266,15 +238,11 @@ TEST_F(Geodesy, PositionTexts) {
     // clang-format off
     const Case cases[] = {
         {"Deg.Min", "WGS 84", 51.5, -0.1, "51 30.000'  -0 06.000'"},
-        {"Deg.Min", "WGS 84", 51.99999999, 179.999999, "52 00.000'  180 00.000'"},
         {"Deg.Min", "WGS 84", -51.99999999, 9.99999, "-52 00.000'  9 59.999'"},
         {"Deg.Min", "WGS 84", 0, 0, "---"},
-        {"Deg.Min", "WGS 84", 0, 10, "0 00.000'  10 00.000'"},
-        {"Deg.Min.Sec", "WGS 84", 51.5, -0.1, "51 30' 00.0\"  -0 06' 00.0\""},
         {"Deg.Min.Sec", "WGS 84", 10.999999, -33.999999, "11 00' 00.0\"  -34 00' 00.0\""},
         {"Deg.Min.Sec", "WGS 84", 12.3456, 0.0002777777777777778, "12 20' 44.2\"  0 00' 01.0\""},
         {"UTM", "WGS 84", -45, 170, "59G 421185 5016563"},
-        {"UTM", "WGS 84", 85, 10, "00\tZ 2096454 1452981"},
         {"UTM", "WGS 84", 0, 3, "---"},  // grids show nothing on the equator, as when never set
         {"BNG", "Ord Srvy Grt Britn", 52.657570306, 1.717921583, "TG 51410 13177"},
         {"BNG", "Ord Srvy Grt Britn", 40, -2, "-- 00000 00000"},
@@ -312,7 +280,6 @@ TEST_F(Geodesy, DistanceAndBearing) {
         // Due north and due south: the cosine is clamped at 1 and -1.
         {10, 5, 20, 5, 600.000000686, 1111200.001269731, 0, 1e-6},
         {20, 5, 10, 5, 600.000000686, 1111200.001269731, 180, 1e-6},
-        {51.5, -0.1, 48.8566, 2.3522, 184.456261566, 341612.996420531, 148.338233309, 1e-6},
         {-33.8688, 151.2093, -36.8485, 174.7633, 1163.307568159, 2154445.616230015,
          105.575653585, 1e-6},
     };

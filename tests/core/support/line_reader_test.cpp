@@ -134,17 +134,4 @@ TEST(LineReaders, RandomTextsReadAsByteAtATime) {
     }
 }
 
-TEST(LineReaders, ByteReadsAndLineReadsShareTheBuffer) {
-    mwtest::TempDir dir;
-    dir.Write("f.txt", "xy\r\nline two\n");
-    TextFileReader f(dir.File("f.txt"));
-    EXPECT_EQ(f.ReadByte(), 'x');
-    std::string line;
-    EXPECT_EQ(ReadLine(f, line), 1);
-    EXPECT_EQ(line, "y");
-    EXPECT_EQ(ReadLine(f, line), 1);
-    EXPECT_EQ(line, "line two");
-    EXPECT_EQ(f.ReadByte(), -1);
-}
-
 }  // namespace
