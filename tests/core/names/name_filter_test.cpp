@@ -153,9 +153,6 @@ TEST_F(NameFilterTest, AtMost5000Results) {
         EXPECT_EQ(m, Range(0, 5000));
         EXPECT_EQ(end, NameFilterEnd::Full);
     }
-    NameQuery odd = Anywhere("P");
-    odd.code = "PPL";  // every second record: 3000 fit
-    EXPECT_EQ(FilterNames(file, odd).size(), 3000u);
 }
 
 TEST_F(NameFilterTest, BorderFilterReadsTheCoordinates) {
@@ -172,17 +169,6 @@ TEST_F(NameFilterTest, BorderFilterReadsTheCoordinates) {
     EXPECT_EQ(Names(file, FilterNames(file, q)), (std::vector<std::string>{"IN", "EDGE IN"}));
     q.borderLat.pop_back();  // a border that does not pair up tests nothing
     EXPECT_EQ(FilterNames(file, q).size(), 4u);
-}
-
-TEST_F(NameFilterTest, StopKeepsWhatWasFound) {
-    auto file = Sorted(2000);
-    NameFilter filter(file, Anywhere("P"));
-    EXPECT_FALSE(filter.Step(100));
-    filter.Stop();
-    EXPECT_TRUE(filter.Step(100));
-    EXPECT_EQ(filter.End(), NameFilterEnd::Stopped);
-    EXPECT_EQ(filter.Matches(), Range(0, 100));
-    EXPECT_EQ(filter.Position(), 100u);
 }
 
 TEST_F(NameFilterTest, WorkerFindsWhatTheCallingThreadFindsAndStops) {

@@ -1,9 +1,9 @@
 // The record rule and the recording of one fix: distance, turns, speed
-// changes, segment gaps, units, and the status letters.
+// changes, segment gaps, units, and the status letters. The pipeline around
+// it (replays, an unwritable log, fixes at 0, 0) is the moving map's test.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 
 #include "geo/datum_convert.h"
 #include "geo/distance.h"
@@ -86,8 +86,8 @@ namespace {
 
 class RecordFixes : public ::testing::Test {
 protected:
-    RecordOutcome Fix(GeoPoint p, bool replay = false) {
-        RecordTargets targets{datums, mapDatum, logPath, &track, replay};
+    RecordOutcome Fix(GeoPoint p) {
+        RecordTargets targets{datums, mapDatum, logPath, &track, false};
         return RecordFix(state, settings, targets, FixToRecord{p, 50, 120.0, "010124", "101010"},
                          status);
     }
@@ -135,39 +135,4 @@ TEST_F(RecordFixes, LogInWgs84RingInTheMapDatumAndTheStatusSaysWhich) {
     settings.trackLogDistance = 0;  // ring off
     Fix(Move(far, 90, 500));
     EXPECT_EQ(status, "ON L");
-}
-
-TEST_F(RecordFixes, AReplayIsNotLoggedAndAFixAtZeroZeroIsNotRecorded) {
-    EXPECT_TRUE(Fix(kStart, true).tracked);
-    EXPECT_EQ(status, "ON*T");
-    EXPECT_FALSE(FileExists(logPath));
-    RecordOutcome out = Fix({0, 0});
-    EXPECT_FALSE(out.logged || out.tracked);
-    EXPECT_EQ(track.PointCount(), 1);
-    EXPECT_NE(state.previous.lat, 0);
-}
-
-TEST_F(RecordFixes, ALogThatCannotBeWrittenIsToldOnceUntilItWorksAgain) {
-    logPath = TrackLogPath(dir.File("gone"));
-    GeoPoint p = kStart;
-    struct Step {
-        bool folderThere;
-        bool told;
-    };
-    // Every fix is 1 km on, so each one is due for the log.
-    const Step steps[] = {{false, true}, {false, false}, {false, false},
-                          {true, false}, {false, true},  {false, false}};
-    for (const Step& s : steps) {
-        if (s.folderThere)
-            std::filesystem::create_directory(dir.File("gone"));
-        else
-            std::filesystem::remove_all(dir.File("gone"));
-        RecordOutcome out = Fix(p);
-        EXPECT_EQ(out.logged, s.folderThere);
-        EXPECT_EQ(out.logProblem.empty(), !s.told);
-        if (s.told) {
-            EXPECT_NE(out.logProblem.find(logPath), std::string::npos);
-        }
-        p = Move(p, 0, 1000);
-    }
 }
