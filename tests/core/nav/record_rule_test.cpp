@@ -70,18 +70,6 @@ TEST(RecordRule, TurnsAndSpeedChangesRecordAtOnce) {
     }
 }
 
-TEST(RecordRule, GapsOver2500MetresStartANewSegmentInEitherUnit) {
-    for (auto [unit, gap, flag] : std::vector<std::tuple<int, double, int>>{
-             {0, 3000, 1}, {0, 2000, 0}, {1, 3000, 1}, {1, 2400, 0}}) {
-        RecordRuleState rule;
-        GeoPoint b = Move(kStart, 0, 20);
-        ASSERT_TRUE(ApplyRecordRule(rule, kStart, b, 50, 100, unit));
-        rule.newSegment = 0;
-        ASSERT_TRUE(ApplyRecordRule(rule, b, Move(b, 0, gap), 50, 100, unit));
-        EXPECT_EQ(rule.newSegment, flag) << unit << " " << gap;
-    }
-}
-
 namespace {
 
 class RecordFixes : public ::testing::Test {

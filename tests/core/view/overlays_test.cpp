@@ -1,5 +1,6 @@
 // The track and GPS overlays as canvas calls: the tail walk, the pointer
-// styles and their rotation, clipping.
+// styles and their rotation, clipping (here and in the route and navigation
+// line tests).
 #include <gtest/gtest.h>
 
 #include "support/text.h"
@@ -68,27 +69,6 @@ TEST(TrackTail, IdleTailDrawsTheWholeRing) {
                   TrackTailStyle{TrackTailLength(false, 100), {255, 0, 0}, 2, true});
     EXPECT_EQ(canvas.calls.size(), 1u + 998u + 1u);
     EXPECT_EQ(TrackTailLength(true, 5000), 1000);
-}
-
-TEST(ClipSegment, KeepsThePartInsideTheRectangle) {
-    struct Case {
-        int x0, y0, x1, y1;
-        bool visible;
-        int ex0, ey0, ex1, ey1;
-    };
-    const std::vector<Case> cases = {
-        {-10, 50, -5, 60, false, 0, 0, 0, 0},      {-50, -50, 150, 150, true, 0, 0, 100, 100},
-        {-10, 50, 50, -10, true, 0, 40, 40, 0},    {-50, 20, 20, -50, false, 0, 0, 0, 0},  // passes outside the corner
-    };
-    for (const Case& c : cases) {
-        int x0 = c.x0, y0 = c.y0, x1 = c.x1, y1 = c.y1;
-        SCOPED_TRACE(Format("%d,%d %d,%d", x0, y0, x1, y1));
-        ASSERT_EQ(ClipSegment(x0, y0, x1, y1, 0, 0, 100, 100), c.visible);
-        if (c.visible) {
-            EXPECT_EQ((std::vector<int>{x0, y0, x1, y1}),
-                      (std::vector<int>{c.ex0, c.ey0, c.ex1, c.ey1}));
-        }
-    }
 }
 
 namespace {

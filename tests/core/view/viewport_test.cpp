@@ -101,21 +101,10 @@ TEST_F(ViewportTest, MagnifiedPaintingStretchesTheMiddleOfTheViewBitmap) {
     EXPECT_EQ(r.target, (Rect{0, 0, 200, 200}));
 }
 
-TEST_F(ViewportTest, GotoCornersAndFullMap) {
+TEST_F(ViewportTest, FullMapReachesTheView) {
     WriteTiled("area.mwf2", 1001, 1000, {100, 50, 25, 10});
     ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2")));
-    struct Case {
-        int corner, x, y;
-    };
-    for (Case c : {Case{1, 1001, 0}, Case{2, 0, 1000}, Case{4, 500, 500}}) {
-        GotoMapPosition(vp, view, map, datums, c.corner);
-        EXPECT_EQ(view.centreX, c.x) << c.corner;
-        EXPECT_EQ(view.centreY, c.y) << c.corner;
-    }
-    GotoMapPosition(vp, view, map, datums, 0);
-    EXPECT_NEAR(view.centre->lat, 51, 1e-9);  // the degrees follow the pixel centre
-
-    // "Full Map" reaches the view: 1001 × 1000 fits a 400 × 300 window at 25 %.
+    // 1001 × 1000 fits a 400 × 300 window at 25 %.
     ShowFullMap(vp, view, map, datums);
     EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "25 %");
     EXPECT_EQ(view.centreX, 500);
@@ -130,26 +119,6 @@ TEST_F(ViewportTest, AWindowOfNoSizeKeepsTheImageForLater) {
     Resize(view, 400, 300, true);
     EXPECT_TRUE(RenderMapView(vp, view));
     EXPECT_EQ(vp.view.Width(), 400);
-}
-
-TEST_F(ViewportTest, ACentreOffTheMapAsksForAnotherMap) {
-    WriteTiled("area.mwf2", 2000, 1000, {100});
-    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2")));
-    int asked = 0;
-    double askedLon = 0;
-    auto offMap = [&](double lat, double lon, int datum) {
-        ++asked;
-        askedLon = lon;
-        EXPECT_EQ(datum, kDatumWgs84);
-        return false;
-    };
-    CentreOnScreenPoint(vp, view, map, datums, 300, 150, offMap);  // still inside
-    EXPECT_EQ(asked, 0);
-    // 1100 pixels right of the centre at 100 %: past the east edge at 1°.
-    CentreOnPixel(view, map, datums, 1900, 500);
-    CentreOnScreenPoint(vp, view, map, datums, 400, 150, offMap);
-    EXPECT_EQ(asked, 1);
-    EXPECT_NEAR(askedLon, 1.1, 1e-9);
 }
 
 TEST_F(ViewportTest, NothingMovesWithoutAnImage) {
