@@ -78,8 +78,6 @@ TEST(Navigation, TargetsAreSetReplacedCancelledAndDroppedWithTheirWaypoint) {
     SetNavigationTarget(nav, 1, 2, -1, "Peak");
     CancelNavigation(nav);
     EXPECT_FALSE(nav.Active());
-    CancelNavigation(nav);  // when off: nothing
-    EXPECT_FALSE(nav.Active());
 
     // A position that is not a number is no target.
     SetNavigationTarget(nav, 1, 2, -1, "a");

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "geo/datum_convert.h"
-#include "geo/distance.h"
 #include "nav/record_rule.h"
 #include "support/text.h"
 #include "testlib/temp_dir.h"
@@ -28,45 +27,35 @@ const GeoPoint kStart{50.0, 0.5};
 
 }  // namespace
 
-TEST(RecordRule, StraightLineRecordsAboutEverySettingDistance) {
-    for (int unit : {0, 1}) {
-        const double setting = unit == 0 ? 100 : 328, settingMetres = unit == 0 ? 100 : 99.97;
-        RecordRuleState rule;
-        GeoPoint previous{}, p = kStart, lastRecorded{};
-        int recorded = 0;
-        for (int i = 0; i < 300; ++i, previous = p, p = Move(p, 0, 7)) {
-            if (!ApplyRecordRule(rule, previous, p, 50, setting, unit)) continue;
-            if (recorded++ > 0) {
-                const double gap = DistanceMetres(lastRecorded.lat, lastRecorded.lon, p.lat, p.lon);
-                EXPECT_GE(gap, settingMetres - 0.01);
-                EXPECT_LT(gap, settingMetres + 7);
-            }
-            lastRecorded = p;
-        }
-        EXPECT_GE(recorded, 1 + static_cast<int>(299 * 7 / (settingMetres + 7))) << unit;
-        EXPECT_LE(recorded, 1 + static_cast<int>(299 * 7 / settingMetres)) << unit;
-    }
-}
-
-TEST(RecordRule, TurnsAndSpeedChangesRecordAtOnce) {
+// One step after a recorded point, the setting 100 metres or feet; the
+// moving map's test checks the distance adding up over many fixes.
+TEST(RecordRule, DistanceTurnsSpeedChangesAndGaps) {
     struct Case {
-        double courseBefore, courseAfter, speedBefore, speedAfter;
+        double courseBefore, courseAfter, speedBefore, speedAfter, metres;
+        int unit;
         bool recorded;
+        int newSegment;
     };
     const std::vector<Case> cases = {
-        {0, 8, 50, 50, true},      {0, 7, 50, 50, false},
-        {90, 82, 50, 50, true},    {359, 1, 50, 50, true},  // not wrapped at 360: 358°
-        {355, 359, 50, 50, false}, {0, 0, 40, 47, false},   // 7 units but 14.9 %
-        {0, 0, 40, 48, true},      {0, 0, 10, 14, false},   // 40 % but only 4 units
-        {0, 0, 20, 0, false},
+        {0, 0, 50, 50, 99, 0, false, 0},   {0, 0, 50, 50, 101, 0, true, 0},
+        {0, 0, 50, 50, 30, 1, false, 0},   {0, 0, 50, 50, 31, 1, true, 0},  // 98.4, 101.7 ft
+        {0, 0, 50, 50, 3000, 0, true, 1},  {0, 0, 50, 50, 2400, 1, true, 0},  // gaps past 2500 m
+        {0, 8, 50, 50, 20, 0, true, 0},    {0, 7, 50, 50, 20, 0, false, 0},
+        {359, 1, 50, 50, 20, 0, true, 0},  // not wrapped at 360: 358°
+        {355, 359, 50, 50, 20, 0, false, 0},
+        {0, 0, 40, 47, 20, 0, false, 0},   // 7 units but 14.9 %
+        {0, 0, 40, 48, 20, 0, true, 0},    {0, 0, 10, 14, 20, 0, false, 0},  // 40 % but 4 units
+        {0, 0, 20, 0, 20, 0, false, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.courseBefore << "->" << c.courseAfter << " "
-                                        << c.speedBefore << "->" << c.speedAfter);
+        SCOPED_TRACE(testing::Message() << c.courseBefore << "->" << c.courseAfter << " " << c.speedBefore
+                                        << "->" << c.speedAfter << " " << c.metres << " m unit " << c.unit);
         RecordRuleState rule;
-        GeoPoint b = Move(kStart, c.courseBefore, 20), d = Move(b, c.courseAfter, 20);
-        ASSERT_TRUE(ApplyRecordRule(rule, kStart, b, c.speedBefore, 100, 0));
-        EXPECT_EQ(ApplyRecordRule(rule, b, d, c.speedAfter, 100, 0), c.recorded);
+        GeoPoint b = Move(kStart, c.courseBefore, 20), d = Move(b, c.courseAfter, c.metres);
+        ASSERT_TRUE(ApplyRecordRule(rule, kStart, b, c.speedBefore, 100, c.unit));
+        rule.newSegment = 0;
+        EXPECT_EQ(ApplyRecordRule(rule, b, d, c.speedAfter, 100, c.unit), c.recorded);
+        EXPECT_EQ(rule.newSegment, c.newSegment);
     }
 }
 
