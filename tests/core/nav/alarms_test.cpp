@@ -1,5 +1,5 @@
-// The alarm rules that need no running program: speed limits and how a
-// sound field reads.
+// The speed alarms: each sounds once when its limit is passed and re-arms
+// on the way back.
 #include "nav/alarms.h"
 
 #include <gtest/gtest.h>
@@ -60,23 +60,6 @@ TEST(SpeedLimits, EachAlarmSoundsOnceWhenPassedAndReArmsOnTheWayBack) {
     // Only the maximum on: the others never sound, the maximum re-arms below.
     RunSpeedSteps(SpeedLimits{5, 50, 100, false, false, true},
                   {{120, kMax}, {3, kNone}, {120, kMax}});
-}
-
-TEST(AlarmSoundField, PrefixFoldersAndParameter) {
-    struct Case {
-        const char* field;
-        AlarmSoundField expected;
-    };
-    const Case cases[] = {
-        {"bell.wav/some text", {"bell.wav", "some text"}},
-        {"*\\Storage\\Sounds\\ding.WAV/x", {"ding.WAV", "x"}},
-        {"*/x", {"/x", ""}},          // a "/" in first place is part of the name
-        {"*", {"", ""}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.field);
-        EXPECT_EQ(ParseAlarmSoundField(c.field), c.expected);
-    }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Routes and the navigation line as canvas calls: points left out, the
-// symbol range, clipping.
+// Routes and the navigation line as canvas calls: points left out and
+// clipping.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -74,22 +74,6 @@ TEST(RouteLayer, PointsWithoutPositionOrOutOfRangeAreNotDrawn) {
         RouteStore store = Store({Route{"r", "", 0x0000FF, c.points}});
         EXPECT_EQ(Draw(store, Plain()), c.calls) << c.what;
     }
-}
-
-TEST(RouteLayer, SymbolsStopAt1200) {
-    // A window of 1400 × 1400 pixels shows the end of the symbol range.
-    OverlayGeometry wide = PixelView();
-    wide.windowWidth = wide.windowHeight = 1400;
-    RouteStore store = Store({Route{"r", "", 0x0000FF,
-                                    {At("a", 300, 300), At("p", 1200, 10), At("q", 1201, 10),
-                                     At("s", 10, 1200), At("t", 10, 1201)}}});
-    mwtest::RecordingCanvas canvas;
-    DrawRoutes(canvas, store, wide, Plain());
-    std::vector<std::string> symbols(canvas.calls.begin() + 2, canvas.calls.end());
-    const std::vector<std::string> expect = Join({{"brush #ffffff", "pen #000000 1"},
-                                                  Symbol(300, 300, 6, 4), Symbol(1200, 10, 6, 6),
-                                                  Symbol(10, 1200, 6, 6)});
-    EXPECT_EQ(symbols, expect);
 }
 
 TEST(RouteLayer, ALineThatLeavesAndReentersTheWindowIsDrawnInPieces) {

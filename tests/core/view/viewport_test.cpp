@@ -11,12 +11,6 @@ using namespace mw;
 
 namespace {
 
-std::vector<std::string> Labels(const std::vector<ZoomEntry>& table) {
-    std::vector<std::string> out;
-    for (const auto& e : table) out.push_back(e.label);
-    return out;
-}
-
 // A 2000 × 1000 pixel map of 2° × 1° with its image beside it.
 class ViewportTest : public ::testing::Test {
 protected:
@@ -48,16 +42,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(ViewportTest, TiledLevelsGiveTheirEntriesSmallestFirst) {
-    WriteTiled("area.mwf2", 2000, 1000, {100, 50, 25, 10});
-    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2")));
-    EXPECT_EQ(Labels(vp.zoomTable),
-              (std::vector<std::string>{"10 %", "25 %", "50 %", "100 %", "125 %", "150 %", "200 %",
-                                        "250 %", "500 %", "1000 %"}));
-    EXPECT_EQ(view.zoomIndex, 3);  // nothing shown before: 100 %
-    EXPECT_NEAR(view.centre->lat, 50.5, 1e-9);
-}
 
 TEST_F(ViewportTest, StripImagesGetTheFixedSevenAndTheDivisorSurvivesAnImageChange) {
     mwtest::StripContent strip;
