@@ -175,9 +175,7 @@ TEST_F(NameFilterTest, WorkerFindsWhatTheCallingThreadFindsAndStops) {
     NameFilterJob job(file, q);
     NameFilterEnd end;
     std::vector<std::uint32_t> threaded = job.Take(&end);
-    EXPECT_TRUE(job.Finished());
     ASSERT_FALSE(threaded.empty());
-    EXPECT_EQ(job.Progress(), threaded.back() + 1);
     EXPECT_EQ(threaded, FilterNames(file, q));
     EXPECT_EQ(end, NameFilterEnd::Full);
 
