@@ -32,36 +32,6 @@ protected:
                                           {0.5, "200 %", 4}};
 };
 
-TEST_F(MapViewTest, ResizeSetsTheHalfSizesAndLiftsTheCentreInLandscape) {
-    // clang-format off
-    for (auto [w, h, portrait, hw, hh, changed] : {std::tuple{400, 300, true, 200, 150, false},
-             {640, 480, false, 320, 217, true},  // 23 above the middle
-             {640, 480, true, 320, 240, true}, {0, 0, true, 0, 0, true}}) {
-        // clang-format on
-        EXPECT_EQ(Resize(view, w, h, portrait), changed) << w;
-        EXPECT_EQ(view.halfWidth, hw) << w;
-        EXPECT_EQ(view.halfHeight, hh) << w;
-    }
-}
-
-TEST_F(MapViewTest, TheCornerFollowsCentreZoomAndSize) {
-    // Magnified views keep the level-0 corner: the painter stretches it.
-    // clang-format off
-    for (auto [zoomIndex, x, y, left, top] : {std::tuple{2, 1000, 500, 800, 350},
-             {1, 1020, 500, 310, 100},  // 50 %: trunc(1020 / 2 - 200 + 0.5)
-             {0, 1001, 501, 50, -24}, {3, 1000, 500, 800, 350}}) {
-        // clang-format on
-        ZoomTo(view, table, zoomIndex);
-        CentreOnPixel(view, map, datums, x, y);
-        EXPECT_EQ(view.left, left) << zoomIndex;
-        EXPECT_EQ(view.top, top) << zoomIndex;
-    }
-    ZoomTo(view, table, 2);
-    Resize(view, 200, 100, true);
-    EXPECT_EQ(view.left, 900);
-    EXPECT_EQ(view.top, 450);
-}
-
 TEST_F(MapViewTest, ZoomToClampsAndAnEmptyTableChangesNothing) {
     for (auto [index, shown] : {std::pair{-3, 0}, {9, 3}}) {
         ZoomTo(view, table, index);
