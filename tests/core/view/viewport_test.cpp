@@ -43,27 +43,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ViewportTest, StripImagesGetTheFixedSevenAndTheDivisorSurvivesAnImageChange) {
-    mwtest::StripContent strip;
-    strip.indices.assign(300, std::vector<std::uint8_t>(500, 7));
-    dir.Write("area.mwf", mwtest::MakeStripFile(strip));
-    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf")));
-    SetZoom(vp, view, FindZoomIndex(vp, 3.0));  // 33 %
-    EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "33 %");
-
-    // A tiled image with a 50 % level keeps 50 %.
-    SetZoom(vp, view, FindZoomIndex(vp, 2.0));
-    WriteTiled("other.mwf2", 800, 600, {100, 50});
-    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("other.mwf2")));
-    EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "50 %");
-
-    // A file that does not open leaves the table as it was.
-    auto before = vp.zoomTable;
-    dir.Write("bad.mwf2", "not an image");
-    EXPECT_FALSE(OpenMapImage(vp, view, map, datums, dir.File("bad.mwf2")));
-    EXPECT_EQ(vp.zoomTable, before);
-}
-
 TEST_F(ViewportTest, FindZoomIndexComparesTenthsAndFallsBackTo100) {
     vp.zoomTable = {
         {40, "2.5 %", 1}, {1.33333333, "75 %", 2}, {1.0, "100 %", 3}, {0.5, "200 %", 4}};
