@@ -43,27 +43,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ViewportTest, FindZoomIndexComparesTenthsAndFallsBackTo100) {
-    vp.zoomTable = {
-        {40, "2.5 %", 1}, {1.33333333, "75 %", 2}, {1.0, "100 %", 3}, {0.5, "200 %", 4}};
-    vp.zoomIndex100 = 2;
-    EXPECT_EQ(FindZoomIndex(vp, 1.3333), 1);
-    EXPECT_EQ(FindZoomIndex(vp, 0.55), 3);  // 5 tenths either way
-    EXPECT_EQ(FindZoomIndex(vp, 7.0), 2);
-    vp.zoomTable.clear();
-    EXPECT_EQ(FindZoomIndex(vp, 1.0), 2);
-}
-
-TEST_F(ViewportTest, MagnifiedPaintingStretchesTheMiddleOfTheViewBitmap) {
-    WriteTiled("area.mwf2", 2000, 1000, {100, 50, 25});
-    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2")));
-    Resize(view, 200, 200, true);
-    SetZoom(vp, view, FindZoomIndex(vp, 0.5));  // 200 %
-    PaintRects r = MapPaintRects(view);
-    EXPECT_EQ(r.source, (Rect{50, 50, 150, 150}));
-    EXPECT_EQ(r.target, (Rect{0, 0, 200, 200}));
-}
-
 TEST_F(ViewportTest, FullMapReachesTheView) {
     WriteTiled("area.mwf2", 1001, 1000, {100, 50, 25, 10});
     ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2")));
