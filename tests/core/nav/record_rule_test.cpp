@@ -108,8 +108,4 @@ TEST_F(RecordFixes, LogInWgs84RingInTheMapDatumAndTheStatusSaysWhich) {
     ConvertDatum(datums, mapDatum, kDatumWgs84, lat, lon);
     EXPECT_EQ(lines[6], FormatTrackLogLine(lat, lon, 1, 120, "010124", "101010"));
     EXPECT_EQ(GetField(lines[7], 3, ""), "1");
-
-    settings.trackLogDistance = 0;  // ring off
-    Fix(Move(far, 90, 500));
-    EXPECT_EQ(status, "ON L");
 }
