@@ -1,4 +1,4 @@
-// Opening gazetteers: damaged headers, field roles, field texts, the side file.
+// Opening gazetteers: damaged headers, field roles, the side file.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -21,8 +21,6 @@ DbfTable ThreePlaces() {
                  {"GAMMA", "PPL", "x", "1", "2"}};
     return s;
 }
-
-std::string Cut(std::string bytes, std::size_t n) { return bytes.substr(0, n); }
 
 // `bytes` as a names file in `dir`, opened (a failure when it does not open).
 std::shared_ptr<const NamesFile> OpenBytes(const mwtest::TempDir& dir, const std::string& bytes,
@@ -48,10 +46,9 @@ std::string Damaged(const std::function<void(DbfTable&)>& change) {
 }
 
 std::vector<DamageCase> DamageCases() {
-    const std::string good = ThreePlaces().Bytes();
+    // Empty and cut files, folders and missing files are the bad-input
+    // matrix's rows; these are the header's own contradictions.
     return {
-        {"empty file", "", NamesOpenError::TruncatedHeader},
-        {"cut inside the descriptors", Cut(good, 100), NamesOpenError::TruncatedHeader},
         {"header length below 33", Damaged([](DbfTable& s) { s.headerLength = 32; }),
          NamesOpenError::BadHeaderLength},
         // Room for one descriptor of five.
@@ -87,16 +84,6 @@ TEST(NamesFile, DamagedHeadersFailWithTheirReason) {
     }
 }
 
-TEST(NamesFile, MissingFilesAndFoldersFailSilently) {
-    mwtest::TempDir dir;
-    for (const std::string& path : {dir.File("none.names"), dir.Path()}) {
-        NamesOpenError error = NamesOpenError::None;
-        EXPECT_EQ(NamesFile::Open(path, error), nullptr);
-        EXPECT_EQ(error, NamesOpenError::CannotOpen);
-        EXPECT_EQ(NamesOpenMessage(error), "");
-    }
-}
-
 // A header that claims more than the file holds reads what is there.
 TEST(NamesFile, RecordCountIsCutToTheRecordsPresent) {
     struct Case {
@@ -107,7 +94,6 @@ TEST(NamesFile, RecordCountIsCutToTheRecordsPresent) {
         bool truncated;
     } cases[] = {
         {"as claimed", 3, 0, 3, false},
-        {"four billion", 4000000000u, 0, 3, true},
         {"last record cut short", 3, 10, 2, true},
     };
     mwtest::TempDir dir;
@@ -152,21 +138,9 @@ TEST(NamesFile, RolesByExactNameWithDefaults) {
         const NamesRoles& r = f->Roles();
         EXPECT_EQ((std::vector<int>{r.name, r.code, r.lat, r.lon}),
                   (std::vector<int>{c.roles.name, c.roles.code, c.roles.lat, c.roles.lon}));
+        // A role the file lacks reads as empty text, not as some other field.
+        if (c.roles.lat < 0) EXPECT_EQ(f->Read(0).lat, "");
     }
-}
-
-TEST(NamesFile, FieldTextsAreTrimmedAndMissingRolesEmpty) {
-    mwtest::TempDir dir;
-    DbfTable s;
-    s.fields = {{"NAME", 255}, {"FULL_CODE", 4}};
-    s.records = {{"  Long " + std::string(240, 'x') + "  ", " PPL"}};
-    auto f = OpenBytes(dir, s.Bytes());
-    ASSERT_NE(f, nullptr);
-    NameRecord r = f->Read(0);
-    EXPECT_EQ(r.name, "Long " + std::string(240, 'x'));
-    EXPECT_EQ(r.code, "PPL");
-    EXPECT_EQ(r.lat, "");
-    EXPECT_EQ(r.lon, "");
 }
 
 struct TypesCase {
@@ -185,8 +159,7 @@ TEST(NamesTypes, ReadsCodesAndDatum) {
          true,
          "Tokyo"},
         {"list ends at #####", "PPL\r\n#####\r\nMT\r\n", {"PPL"}, false, nullptr},
-        {"datum key in lower case", "datum, European 1950\nPPL", {"PPL"}, true, "European 1950"},
-        {"unknown datum is WGS 84", "DATUM,Nowhere 1900\n", {}, true, "WGS 84"},
+        {"unknown datum, key in lower case", "datum, Nowhere 1900\n", {}, true, "WGS 84"},
         {"binary garbage", std::string("\x01\x02\xff\x00PPL\n\x1a\x1b", 10) + "\nMT\n", {"MT"}, false,
          nullptr},
     };
@@ -207,17 +180,6 @@ TEST(NamesTypes, ReadsCodesAndDatum) {
     NamesTypes missing = LoadNamesTypes(dir.File("none.types"), datums);
     EXPECT_EQ(missing.codes, std::vector<std::string>{"All Codes"});
     EXPECT_FALSE(missing.hasDatum);
-}
-
-TEST(NamesTypes, AHugeCodeListIsCut) {
-    std::string text;
-    for (int i = 0; i < 20000; ++i) text += "C" + std::to_string(i) + "\n";
-    mwtest::TempDir dir;
-    dir.Write("p.types", text);
-    DatumTable datums;
-    NamesTypes t = LoadNamesTypes(dir.File("p.types"), datums);
-    EXPECT_LE(t.codes.size(), kMaxNameCodes + 1);
-    EXPECT_EQ(t.codes[1], "C0");
 }
 
 TEST(NamesTypes, SidePathTakesTheFirstDotOfTheFileName) {

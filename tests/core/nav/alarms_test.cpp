@@ -1,5 +1,5 @@
-// The alarm rules that need no running program: speed limits, where the
-// alarm picture stands, how a sound field reads.
+// The speed alarms: each sounds once when its limit is passed and re-arms
+// on the way back.
 #include "nav/alarms.h"
 
 #include <gtest/gtest.h>
@@ -60,41 +60,6 @@ TEST(SpeedLimits, EachAlarmSoundsOnceWhenPassedAndReArmsOnTheWayBack) {
     // Only the maximum on: the others never sound, the maximum re-arms below.
     RunSpeedSteps(SpeedLimits{5, 50, 100, false, false, true},
                   {{120, kMax}, {3, kNone}, {120, kMax}});
-}
-
-TEST(AlarmPopup, PlacedAroundTheCentreByPosition) {
-    // A 41 × 21 picture around (240, 359): odd sides show the halves rounding
-    // toward zero (20 and 10).
-    struct Case {
-        int position;
-        PopupPlace expected;
-    };
-    const Case cases[] = {
-        {0, {240 - 41 - 30, 359 - 21 - 30}}, {1, {240 - 20, 359 - 21 - 30}},
-        {4, {240 + 30, 359 + 30}},           {8, {10, 50}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.position);
-        EXPECT_EQ(PlaceAlarmPopup(c.position, 41, 21, 240, 359), c.expected);
-    }
-}
-
-TEST(AlarmSoundField, PrefixFoldersAndParameter) {
-    struct Case {
-        const char* field;
-        AlarmSoundField expected;
-    };
-    const Case cases[] = {
-        {"bell.wav/some text", {"bell.wav", "some text"}},
-        {"*\\Storage\\Sounds\\ding.WAV/x", {"ding.WAV", "x"}},
-        {"a/b/c", {"a", "b/c"}},      // the first "/" separates
-        {"*/x", {"/x", ""}},          // a "/" in first place is part of the name
-        {"*", {"", ""}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.field);
-        EXPECT_EQ(ParseAlarmSoundField(c.field), c.expected);
-    }
 }
 
 }  // namespace

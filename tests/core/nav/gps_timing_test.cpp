@@ -1,5 +1,4 @@
-// Map search back-off, the detailed-map interval and the screen update
-// count, driven by tick counts.
+// Map search back-off and the detailed-map interval, driven by tick counts.
 #include <gtest/gtest.h>
 
 #include "nav/gps_timing.h"
@@ -41,19 +40,4 @@ TEST(MapSearchTiming, AMapFoundRestartsTheBackOffAndDetailedSearchesRunEvery30Se
     EXPECT_EQ(timing.offMapInterval, 15);
     EXPECT_EQ(DetailedMapSearch(timing, 120000, found), MapSearchOutcome::Loaded);
     EXPECT_EQ(timing.offMapInterval, 0);
-}
-
-TEST(ScreenUpdate, NmeaUpdateCountsFixesAndTheFirstFixAfterAResetMoves) {
-    for (auto [nmeaUpdate, expected] : std::vector<std::pair<int, std::vector<bool>>>{
-             {1, {true, true, true, true, true}}, {2, {true, false, true, false, true}}}) {
-        ScreenUpdateCounter counter{0};
-        MapSearchTiming timing;
-        ResetGpsTiming(timing, counter);
-        std::vector<bool> moved;
-        for (int fix = 0; fix < 5; ++fix) {
-            CountFix(counter);
-            moved.push_back(TakeScreenUpdate(counter, nmeaUpdate));
-        }
-        EXPECT_EQ(moved, expected) << nmeaUpdate;
-    }
 }

@@ -1,12 +1,11 @@
 // The record rule and the recording of one fix: distance, turns, speed
-// changes, segment gaps, units, and the status letters.
+// changes, segment gaps, units, and the status letters. The pipeline around
+// it (replays, an unwritable log, fixes at 0, 0) is the moving map's test.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 
 #include "geo/datum_convert.h"
-#include "geo/distance.h"
 #include "nav/record_rule.h"
 #include "support/text.h"
 #include "testlib/temp_dir.h"
@@ -28,57 +27,35 @@ const GeoPoint kStart{50.0, 0.5};
 
 }  // namespace
 
-TEST(RecordRule, StraightLineRecordsAboutEverySettingDistance) {
-    for (int unit : {0, 1}) {
-        const double setting = unit == 0 ? 100 : 328, settingMetres = unit == 0 ? 100 : 99.97;
-        RecordRuleState rule;
-        GeoPoint previous{}, p = kStart, lastRecorded{};
-        int recorded = 0;
-        for (int i = 0; i < 300; ++i, previous = p, p = Move(p, 0, 7)) {
-            if (!ApplyRecordRule(rule, previous, p, 50, setting, unit)) continue;
-            if (recorded++ > 0) {
-                const double gap = DistanceMetres(lastRecorded.lat, lastRecorded.lon, p.lat, p.lon);
-                EXPECT_GE(gap, settingMetres - 0.01);
-                EXPECT_LT(gap, settingMetres + 7);
-            }
-            lastRecorded = p;
-        }
-        EXPECT_GE(recorded, 1 + static_cast<int>(299 * 7 / (settingMetres + 7))) << unit;
-        EXPECT_LE(recorded, 1 + static_cast<int>(299 * 7 / settingMetres)) << unit;
-    }
-}
-
-TEST(RecordRule, TurnsAndSpeedChangesRecordAtOnce) {
+// One step after a recorded point, the setting 100 metres or feet; the
+// moving map's test checks the distance adding up over many fixes.
+TEST(RecordRule, DistanceTurnsSpeedChangesAndGaps) {
     struct Case {
-        double courseBefore, courseAfter, speedBefore, speedAfter;
+        double courseBefore, courseAfter, speedBefore, speedAfter, metres;
+        int unit;
         bool recorded;
+        int newSegment;
     };
     const std::vector<Case> cases = {
-        {0, 8, 50, 50, true},      {0, 7, 50, 50, false},
-        {90, 82, 50, 50, true},    {359, 1, 50, 50, true},  // not wrapped at 360: 358°
-        {355, 359, 50, 50, false}, {0, 0, 40, 47, false},   // 7 units but 14.9 %
-        {0, 0, 40, 48, true},      {0, 0, 10, 14, false},   // 40 % but only 4 units
-        {0, 0, 20, 0, false},
+        {0, 0, 50, 50, 99, 0, false, 0},   {0, 0, 50, 50, 101, 0, true, 0},
+        {0, 0, 50, 50, 30, 1, false, 0},   {0, 0, 50, 50, 31, 1, true, 0},  // 98.4, 101.7 ft
+        {0, 0, 50, 50, 3000, 0, true, 1},  {0, 0, 50, 50, 2400, 1, true, 0},  // gaps past 2500 m
+        {0, 8, 50, 50, 20, 0, true, 0},    {0, 7, 50, 50, 20, 0, false, 0},
+        {359, 1, 50, 50, 20, 0, true, 0},  // not wrapped at 360: 358°
+        {355, 359, 50, 50, 20, 0, false, 0},
+        {0, 0, 40, 47, 20, 0, false, 0},   // 7 units but 14.9 %
+        {0, 0, 40, 48, 20, 0, true, 0},    {0, 0, 10, 14, 20, 0, false, 0},  // 40 % but 4 units
+        {0, 0, 20, 0, 20, 0, false, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.courseBefore << "->" << c.courseAfter << " "
-                                        << c.speedBefore << "->" << c.speedAfter);
+        SCOPED_TRACE(testing::Message() << c.courseBefore << "->" << c.courseAfter << " " << c.speedBefore
+                                        << "->" << c.speedAfter << " " << c.metres << " m unit " << c.unit);
         RecordRuleState rule;
-        GeoPoint b = Move(kStart, c.courseBefore, 20), d = Move(b, c.courseAfter, 20);
-        ASSERT_TRUE(ApplyRecordRule(rule, kStart, b, c.speedBefore, 100, 0));
-        EXPECT_EQ(ApplyRecordRule(rule, b, d, c.speedAfter, 100, 0), c.recorded);
-    }
-}
-
-TEST(RecordRule, GapsOver2500MetresStartANewSegmentInEitherUnit) {
-    for (auto [unit, gap, flag] : std::vector<std::tuple<int, double, int>>{
-             {0, 3000, 1}, {0, 2000, 0}, {1, 3000, 1}, {1, 2400, 0}}) {
-        RecordRuleState rule;
-        GeoPoint b = Move(kStart, 0, 20);
-        ASSERT_TRUE(ApplyRecordRule(rule, kStart, b, 50, 100, unit));
+        GeoPoint b = Move(kStart, c.courseBefore, 20), d = Move(b, c.courseAfter, c.metres);
+        ASSERT_TRUE(ApplyRecordRule(rule, kStart, b, c.speedBefore, 100, c.unit));
         rule.newSegment = 0;
-        ASSERT_TRUE(ApplyRecordRule(rule, b, Move(b, 0, gap), 50, 100, unit));
-        EXPECT_EQ(rule.newSegment, flag) << unit << " " << gap;
+        EXPECT_EQ(ApplyRecordRule(rule, b, d, c.speedAfter, 100, c.unit), c.recorded);
+        EXPECT_EQ(rule.newSegment, c.newSegment);
     }
 }
 
@@ -86,8 +63,8 @@ namespace {
 
 class RecordFixes : public ::testing::Test {
 protected:
-    RecordOutcome Fix(GeoPoint p, bool replay = false) {
-        RecordTargets targets{datums, mapDatum, logPath, &track, replay};
+    RecordOutcome Fix(GeoPoint p) {
+        RecordTargets targets{datums, mapDatum, logPath, &track, false};
         return RecordFix(state, settings, targets, FixToRecord{p, 50, 120.0, "010124", "101010"},
                          status);
     }
@@ -131,43 +108,4 @@ TEST_F(RecordFixes, LogInWgs84RingInTheMapDatumAndTheStatusSaysWhich) {
     ConvertDatum(datums, mapDatum, kDatumWgs84, lat, lon);
     EXPECT_EQ(lines[6], FormatTrackLogLine(lat, lon, 1, 120, "010124", "101010"));
     EXPECT_EQ(GetField(lines[7], 3, ""), "1");
-
-    settings.trackLogDistance = 0;  // ring off
-    Fix(Move(far, 90, 500));
-    EXPECT_EQ(status, "ON L");
-}
-
-TEST_F(RecordFixes, AReplayIsNotLoggedAndAFixAtZeroZeroIsNotRecorded) {
-    EXPECT_TRUE(Fix(kStart, true).tracked);
-    EXPECT_EQ(status, "ON*T");
-    EXPECT_FALSE(FileExists(logPath));
-    RecordOutcome out = Fix({0, 0});
-    EXPECT_FALSE(out.logged || out.tracked);
-    EXPECT_EQ(track.PointCount(), 1);
-    EXPECT_NE(state.previous.lat, 0);
-}
-
-TEST_F(RecordFixes, ALogThatCannotBeWrittenIsToldOnceUntilItWorksAgain) {
-    logPath = TrackLogPath(dir.File("gone"));
-    GeoPoint p = kStart;
-    struct Step {
-        bool folderThere;
-        bool told;
-    };
-    // Every fix is 1 km on, so each one is due for the log.
-    const Step steps[] = {{false, true}, {false, false}, {false, false},
-                          {true, false}, {false, true},  {false, false}};
-    for (const Step& s : steps) {
-        if (s.folderThere)
-            std::filesystem::create_directory(dir.File("gone"));
-        else
-            std::filesystem::remove_all(dir.File("gone"));
-        RecordOutcome out = Fix(p);
-        EXPECT_EQ(out.logged, s.folderThere);
-        EXPECT_EQ(out.logProblem.empty(), !s.told);
-        if (s.told) {
-            EXPECT_NE(out.logProblem.find(logPath), std::string::npos);
-        }
-        p = Move(p, 0, 1000);
-    }
 }

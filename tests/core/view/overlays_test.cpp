@@ -1,5 +1,6 @@
 // The track and GPS overlays as canvas calls: the tail walk, the pointer
-// styles and their rotation, clipping.
+// styles and their rotation, clipping (here and in the route and navigation
+// line tests).
 #include <gtest/gtest.h>
 
 #include "support/text.h"
@@ -59,36 +60,8 @@ TEST(TrackTail, TailOf10DrawsTheSegmentsBetweenThe10NewestPointsAndToTheCentre) 
     mwtest::RecordingCanvas canvas;
     DrawTrackTail(canvas, track, PixelView(), TrackTailStyle{10, {255, 0, 0}, 2, false});
     EXPECT_EQ(canvas.calls, (std::vector<std::string>{"pen #ff0000 2", "line 0,300 240,300"}));
-}
-
-TEST(TrackTail, IdleTailDrawsTheWholeRing) {
-    mwtest::RecordingCanvas canvas;
-    // At divisor 50 the 999 points span 200 window pixels, all visible.
-    DrawTrackTail(canvas, FullRing(), PixelView(50),
-                  TrackTailStyle{TrackTailLength(false, 100), {255, 0, 0}, 2, true});
-    EXPECT_EQ(canvas.calls.size(), 1u + 998u + 1u);
+    // A tail longer than the ring stops at the ring's size.
     EXPECT_EQ(TrackTailLength(true, 5000), 1000);
-}
-
-TEST(ClipSegment, KeepsThePartInsideTheRectangle) {
-    struct Case {
-        int x0, y0, x1, y1;
-        bool visible;
-        int ex0, ey0, ex1, ey1;
-    };
-    const std::vector<Case> cases = {
-        {-10, 50, -5, 60, false, 0, 0, 0, 0},      {-50, -50, 150, 150, true, 0, 0, 100, 100},
-        {-10, 50, 50, -10, true, 0, 40, 40, 0},    {-50, 20, 20, -50, false, 0, 0, 0, 0},  // passes outside the corner
-    };
-    for (const Case& c : cases) {
-        int x0 = c.x0, y0 = c.y0, x1 = c.x1, y1 = c.y1;
-        SCOPED_TRACE(Format("%d,%d %d,%d", x0, y0, x1, y1));
-        ASSERT_EQ(ClipSegment(x0, y0, x1, y1, 0, 0, 100, 100), c.visible);
-        if (c.visible) {
-            EXPECT_EQ((std::vector<int>{x0, y0, x1, y1}),
-                      (std::vector<int>{c.ex0, c.ey0, c.ex1, c.ey1}));
-        }
-    }
 }
 
 namespace {

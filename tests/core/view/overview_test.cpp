@@ -50,18 +50,3 @@ TEST(Overview, MarkerAndTapsMapBetweenOverviewAndImagePixels) {
         EXPECT_EQ(p.y, c.py) << c.x << "," << c.y;
     }
 }
-
-TEST(Overview, StateFollowsTheOpenImage) {
-    OverviewState state;
-    // A path that cannot be opened leaves no picture but a geometry, and is
-    // no damage to report.
-    OverviewSync sync = SyncOverview(state, "/nonexistent/map.mwf2", 95, 3000, 1500);
-    EXPECT_TRUE(sync.changed);
-    EXPECT_EQ(sync.fault, ImageFault::None);
-    EXPECT_FALSE(state.picture.has_value());
-    EXPECT_EQ(state.geometry.width, 95);
-    EXPECT_FALSE(SyncOverview(state, "/nonexistent/map.mwf2", 95, 3000, 1500).changed);
-    // No image: emptied.
-    EXPECT_TRUE(SyncOverview(state, "", 115, 0, 0).changed);
-    EXPECT_FALSE(state.geometry.Valid());
-}

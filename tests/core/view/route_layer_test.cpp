@@ -1,5 +1,5 @@
-// Routes and the navigation line as canvas calls: points left out, the
-// symbol range, clipping, labels reaching into the window.
+// Routes and the navigation line as canvas calls: points left out and
+// clipping.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -76,45 +76,6 @@ TEST(RouteLayer, PointsWithoutPositionOrOutOfRangeAreNotDrawn) {
     }
 }
 
-TEST(RouteLayer, SymbolsStopAt1200AndThoseOffTheWindowShowOnlyLabelsReachingIn) {
-    // A window of 1400 × 1400 pixels shows the end of the symbol range.
-    OverlayGeometry wide = PixelView();
-    wide.windowWidth = wide.windowHeight = 1400;
-    RouteStore store = Store({Route{"r", "", 0x0000FF,
-                                    {At("a", 300, 300), At("p", 1200, 10), At("q", 1201, 10),
-                                     At("s", 10, 1200), At("t", 10, 1201)}}});
-    RouteStyle style = Plain();
-    mwtest::RecordingCanvas canvas;
-    DrawRoutes(canvas, store, wide, style);
-    std::vector<std::string> symbols(canvas.calls.begin() + 2, canvas.calls.end());
-    const std::vector<std::string> expect = Join({{"brush #ffffff", "pen #000000 1"},
-                                                  Symbol(300, 300, 6, 4), Symbol(1200, 10, 6, 6),
-                                                  Symbol(10, 1200, 6, 6)});
-    EXPECT_EQ(symbols, expect);
-
-    // In a 480 × 640 window (negative window pixels truncate towards zero,
-    // one pixel in): "left-of-window" lies 29 pixels left of it, its name
-    // (96 pixels) reaching 76 pixels in; "far" lies 200
-    // pixels left, its name not reaching; "above" lies over the window, only
-    // its route's name reaching in; "right" lies right of it.
-    store = Store({Route{"Route", "", 0x0000FF, {At("above", 100, -18)}},
-                   Route{"x", "", 0x0000FF,
-                         {At("first", 100, 100), At("left-of-window", -30, 50),
-                          At("far", -200, 50), At("right", 500, 50)}}});
-    style.pointNames = style.routeName = true;
-    canvas.calls.clear();
-    DrawRoutes(canvas, store, PixelView(), style);
-    std::vector<std::string> texts;
-    for (const std::string& call : canvas.calls)
-        if (call.rfind("text", 0) == 0 || call.rfind("ellipse", 0) == 0) texts.push_back(call);
-    EXPECT_EQ(texts, (std::vector<std::string>{
-                         "text 79,-8 h11 w400 #000000 on #ffffff \" Route \"",
-                         "ellipse 94,96 107,105",
-                         "text 109,95 h11 w400 #000000 on #ffffff \" first \"",
-                         "text 91,109 h11 w400 #000000 on #ffffff \" x \"",
-                         "text -20,45 h11 w400 #000000 on #ffffff \" left-of-window \""}));
-}
-
 TEST(RouteLayer, ALineThatLeavesAndReentersTheWindowIsDrawnInPieces) {
     RouteStore store = Store({Route{"r", "", 0x0000FF,
                                     {At("a", 100, 100), At("b", 200, 100), At("c", 200, 5000),
@@ -147,18 +108,4 @@ TEST(NavigationLine, NarrowLinesAreOneColourWideOnesTwoAndAFarTargetIsClipped) {
     mwtest::RecordingCanvas clipped;
     DrawNavigationLine(clipped, nav, PixelView(), NavLineStyle{true, 1, {0, 0, 0}, {0, 0, 0}});
     EXPECT_EQ(clipped.calls, (std::vector<std::string>{"pen #000000 1", "line 240,320 480,320"}));
-}
-
-TEST(NavigationLine, NothingIsDrawnWithoutTargetOrWhenSwitchedOff) {
-    NavigationState nav;
-    mwtest::RecordingCanvas canvas;
-    DrawNavigationLine(canvas, nav, PixelView(), NavLineStyle{});
-    SetNavigationTarget(nav, 700, 800, 1, "t");
-    CancelNavigation(nav);
-    DrawNavigationLine(canvas, nav, PixelView(), NavLineStyle{});
-    SetNavigationTarget(nav, 700, 800, 1, "t");
-    NavLineStyle off;
-    off.draw = false;
-    DrawNavigationLine(canvas, nav, PixelView(), off);
-    EXPECT_TRUE(canvas.calls.empty());
 }

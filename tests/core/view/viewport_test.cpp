@@ -11,12 +11,6 @@ using namespace mw;
 
 namespace {
 
-std::vector<std::string> Labels(const std::vector<ZoomEntry>& table) {
-    std::vector<std::string> out;
-    for (const auto& e : table) out.push_back(e.label);
-    return out;
-}
-
 // A 2000 × 1000 pixel map of 2° × 1° with its image beside it.
 class ViewportTest : public ::testing::Test {
 protected:
@@ -49,80 +43,10 @@ protected:
 
 }  // namespace
 
-TEST_F(ViewportTest, TiledLevelsGiveTheirEntriesSmallestFirst) {
-    WriteTiled("area.mwf2", 2000, 1000, {100, 50, 25, 10});
-    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2")));
-    EXPECT_EQ(Labels(vp.zoomTable),
-              (std::vector<std::string>{"10 %", "25 %", "50 %", "100 %", "125 %", "150 %", "200 %",
-                                        "250 %", "500 %", "1000 %"}));
-    EXPECT_EQ(view.zoomIndex, 3);  // nothing shown before: 100 %
-    EXPECT_NEAR(view.centre->lat, 50.5, 1e-9);
-}
-
-TEST_F(ViewportTest, StripImagesGetTheFixedSevenAndTheDivisorSurvivesAnImageChange) {
-    mwtest::StripContent strip;
-    strip.indices.assign(300, std::vector<std::uint8_t>(500, 7));
-    dir.Write("area.mwf", mwtest::MakeStripFile(strip));
-    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf")));
-    SetZoom(vp, view, FindZoomIndex(vp, 3.0));  // 33 %
-    EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "33 %");
-
-    // A tiled image without a 33 % level falls back to 100 %; one with 50 %
-    // keeps 50 %.
-    WriteTiled("other.mwf2", 800, 600, {100, 50});
-    SetZoom(vp, view, FindZoomIndex(vp, 2.0));
-    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("other.mwf2")));
-    EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "50 %");
-    SetZoom(vp, view, FindZoomIndex(vp, 0.5));  // 200 %
-    WriteTiled("third.mwf2", 800, 600, {100, 25});
-    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("third.mwf2")));
-    EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "200 %");
-    SetZoom(vp, view, FindZoomIndex(vp, 2.0));  // no 50 % here: the 100 % entry
-    EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "100 %");
-
-    // A file that does not open leaves the table as it was.
-    auto before = vp.zoomTable;
-    dir.Write("bad.mwf2", "not an image");
-    EXPECT_FALSE(OpenMapImage(vp, view, map, datums, dir.File("bad.mwf2")));
-    EXPECT_EQ(vp.zoomTable, before);
-}
-
-TEST_F(ViewportTest, FindZoomIndexComparesTenthsAndFallsBackTo100) {
-    vp.zoomTable = {
-        {40, "2.5 %", 1}, {1.33333333, "75 %", 2}, {1.0, "100 %", 3}, {0.5, "200 %", 4}};
-    vp.zoomIndex100 = 2;
-    EXPECT_EQ(FindZoomIndex(vp, 1.3333), 1);
-    EXPECT_EQ(FindZoomIndex(vp, 0.55), 3);  // 5 tenths either way
-    EXPECT_EQ(FindZoomIndex(vp, 7.0), 2);
-    vp.zoomTable.clear();
-    EXPECT_EQ(FindZoomIndex(vp, 1.0), 2);
-}
-
-TEST_F(ViewportTest, MagnifiedPaintingStretchesTheMiddleOfTheViewBitmap) {
-    WriteTiled("area.mwf2", 2000, 1000, {100, 50, 25});
-    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2")));
-    Resize(view, 200, 200, true);
-    SetZoom(vp, view, FindZoomIndex(vp, 0.5));  // 200 %
-    PaintRects r = MapPaintRects(view);
-    EXPECT_EQ(r.source, (Rect{50, 50, 150, 150}));
-    EXPECT_EQ(r.target, (Rect{0, 0, 200, 200}));
-}
-
-TEST_F(ViewportTest, GotoCornersAndFullMap) {
+TEST_F(ViewportTest, FullMapReachesTheView) {
     WriteTiled("area.mwf2", 1001, 1000, {100, 50, 25, 10});
     ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2")));
-    struct Case {
-        int corner, x, y;
-    };
-    for (Case c : {Case{1, 1001, 0}, Case{2, 0, 1000}, Case{4, 500, 500}}) {
-        GotoMapPosition(vp, view, map, datums, c.corner);
-        EXPECT_EQ(view.centreX, c.x) << c.corner;
-        EXPECT_EQ(view.centreY, c.y) << c.corner;
-    }
-    GotoMapPosition(vp, view, map, datums, 0);
-    EXPECT_NEAR(view.centre->lat, 51, 1e-9);  // the degrees follow the pixel centre
-
-    // "Full Map" reaches the view: 1001 × 1000 fits a 400 × 300 window at 25 %.
+    // 1001 × 1000 fits a 400 × 300 window at 25 %.
     ShowFullMap(vp, view, map, datums);
     EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "25 %");
     EXPECT_EQ(view.centreX, 500);
@@ -137,26 +61,6 @@ TEST_F(ViewportTest, AWindowOfNoSizeKeepsTheImageForLater) {
     Resize(view, 400, 300, true);
     EXPECT_TRUE(RenderMapView(vp, view));
     EXPECT_EQ(vp.view.Width(), 400);
-}
-
-TEST_F(ViewportTest, ACentreOffTheMapAsksForAnotherMap) {
-    WriteTiled("area.mwf2", 2000, 1000, {100});
-    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2")));
-    int asked = 0;
-    double askedLon = 0;
-    auto offMap = [&](double lat, double lon, int datum) {
-        ++asked;
-        askedLon = lon;
-        EXPECT_EQ(datum, kDatumWgs84);
-        return false;
-    };
-    CentreOnScreenPoint(vp, view, map, datums, 300, 150, offMap);  // still inside
-    EXPECT_EQ(asked, 0);
-    // 1100 pixels right of the centre at 100 %: past the east edge at 1°.
-    CentreOnPixel(view, map, datums, 1900, 500);
-    CentreOnScreenPoint(vp, view, map, datums, 400, 150, offMap);
-    EXPECT_EQ(asked, 1);
-    EXPECT_NEAR(askedLon, 1.1, 1e-9);
 }
 
 TEST_F(ViewportTest, NothingMovesWithoutAnImage) {
