@@ -231,42 +231,39 @@ protected:
     MapCatalogue catalogue;
 };
 
-TEST_F(Selection, TheTwoPercentRuleAndTheUnknownScale) {
-    std::string folder = tree.Folder("m");
-    tree.Write("m", "ten.map", CoverageMap(50, 10, 51, 11, 10.0));
-    std::string loaded = tree.Write("m", "loaded.map", CoverageMap(50, 10, 51, 11, 10.1));
-    EXPECT_FALSE(Choose({folder}, At(50.5, 10.5), loaded, 10.1));  // 10.1 <= 10.2
-    auto anyMap = Choose({folder}, At(50.5, 10.5), loaded, kUnknownScale);
-    ASSERT_TRUE(anyMap);
-    EXPECT_EQ(anyMap->path, folder + "/ten.map");
-    std::string nine = tree.Write("m", "nine.map", CoverageMap(50, 10, 51, 11, 9.0));
-    auto better = Choose({folder}, At(50.5, 10.5), loaded, 10.1);
-    ASSERT_TRUE(better);
-    EXPECT_EQ(better->path, nine);
-    EXPECT_EQ(better->scale, 9.0);
-}
-
-TEST_F(Selection, CandidatesAndNonCandidates) {
+TEST_F(Selection, CandidatesAndTheTwoPercentRule) {
     std::string folder = tree.Folder("m");
     CalibrationFileText noFlag = CoverageMap(50, 10, 51, 11, 1.0);
     noFlag.movingMap.reset();
     tree.Write("m", "a-no-flag.map", noFlag);
     tree.Write("m", "b-unscaled.map", CoverageMap(50, 10, 51, 11, std::nullopt));
-    tree.Write("m", "c-scaled.map", CoverageMap(50, 10, 51, 11, 50.0));
+    tree.Write("m", "c-scaled.map", CoverageMap(50, 10, 51, 11, 10.0));
     // Equal scales go to the first file by name, in byte order ('Z' before
     // 'c'), not the order written.
-    std::string upper = tree.Write("m", "Z-scaled.map", CoverageMap(50, 10, 51, 11, 50.0));
+    std::string upper = tree.Write("m", "Z-scaled.map", CoverageMap(50, 10, 51, 11, 10.0));
     std::string loaded = tree.Write("m", "d-loaded.map", CoverageMap(50, 10, 51, 11, 0.5));
     tree.WriteText("m", "e-not-a-map.txt", CoverageMap(50, 10, 51, 11, 0.1).Text());
-    auto best = Choose({folder}, At(50.5, 10.5), loaded, kUnknownScale);
-    ASSERT_TRUE(best);
-    EXPECT_EQ(best->path, upper);
+    const struct {
+        double lat, currentScale;
+        bool changes;
+    } cases[] = {
+        {50.5, kUnknownScale, true},
+        {50.5, 10.1, false},  // within 2 % of the loaded map's scale
+        {50.5, 10.3, true},
+        {60, kUnknownScale, false},
+    };
+    for (const auto& c : cases) {
+        auto choice = Choose({folder}, At(c.lat, 10.5), loaded, c.currentScale);
+        ASSERT_EQ(choice.has_value(), c.changes) << c.currentScale;
+        if (choice) {
+            EXPECT_EQ(choice->path, upper);
+        }
+    }
     // The "Maps Found" list has every covering map, the loaded one included.
     auto found = FindMapsAtPosition({folder}, Indexed(catalogue, files, At(50.5, 10.5)));
     std::vector<std::string> paths;
     for (const auto& m : found) paths.push_back(FileNameOf(m.path));
     EXPECT_EQ(paths, (std::vector<std::string>{"Z-scaled.map", "b-unscaled.map", "c-scaled.map", "d-loaded.map"}));
-    EXPECT_FALSE(Choose({folder}, At(60, 10.5), loaded, kUnknownScale));
 }
 
 TEST(SearchOrder, FoldersFromTheSettings) {

@@ -149,16 +149,6 @@ TEST_F(WaypointFiles, ReadingKeepsSlotOrderLimitsAndConvertsFromTheFileDatum) {
     EXPECT_EQ(store.At(1)->name, "Next");
 }
 
-TEST_F(WaypointFiles, AFileThatCannotBeOpenedKeepsTheStore) {
-    ASSERT_TRUE(Read(kHeader + "-1,Kept,1,2\r\n"));
-    // The reader says why; the command that asked tells the user, naming the file.
-    EXPECT_EQ(ReadWaypointFile(store, dir.File("missing.wpt"), datums, kDatumWgs84, &ui).error, ENOENT);
-    EXPECT_TRUE(ui.messages.empty());
-    ASSERT_NE(store.At(0), nullptr);
-    EXPECT_EQ(store.At(0)->name, "Kept");
-    EXPECT_FALSE(ui.waitCursor);
-}
-
 TEST_F(WaypointFiles, SavingReplacesSeparatorsAndAFailedSaveKeepsTheOldFile) {
     Waypoint w;
     w.name = "A,B";
