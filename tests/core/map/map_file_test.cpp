@@ -1,5 +1,5 @@
-// Reading calibration files: point lines, the image base name, the scale
-// factor and the keyword lines.
+// Reading calibration files: point lines, the scale factor and the keyword
+// lines.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -32,7 +32,6 @@ const PointCase kPointCases[] = {
     {"empty longitude hemisphere means west", "P1,xy,5,6,in, deg,10,0,N,20,0,, grid,,,,N", true, 5, 6, 10, -20, "", -1, -1, false},
     {"field 5 without 'in' is unused", "P1,xy,5,6,ex, deg,10,0,N,20,0,E, grid,,,,N", false, 0, 0, 777, 777, "", -1, -1, false},
     {"empty x and y is unused", "P1,xy,,,in, deg,10,0,N,20,0,E, grid,,,,N", false, -1, -1, 777, 777, "", -1, -1, false},
-    {"only x empty stays used", "P1,xy,,7,in, deg,10,0,N,20,0,E, grid,,,,N", true, -1, 7, 10, 20, "", -1, -1, false},
     {"grid point, zone cut to three characters", "P1,xy,10,20,in, deg,,,N,,,E, grid,32UX,512345.5,5412345.25,S", true, 10, 20, 777, 777, "32U", 512345.5, 5412345.25, true},
 };
 // clang-format on
@@ -53,14 +52,6 @@ TEST(CalibrationPointLine, Cases) {
         EXPECT_DOUBLE_EQ(p.northing, c.northing);
         EXPECT_EQ(p.southern, c.southern);
     }
-}
-
-TEST(ImageBaseNameRule, Cases) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"C:\\maps\\regions\\topo.bmp", "topo."},
-        {"Alps 2.map.bmp", "Alps 2."},
-    };
-    for (const auto& [line, base] : cases) EXPECT_EQ(ImageBaseName(line), base) << line;
 }
 
 DatumTable Datums() { return DatumTable(); }
