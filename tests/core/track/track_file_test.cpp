@@ -1,11 +1,7 @@
 // The track ring and track files: wrap-around and saving, loading with its
-// datum and defaults, the log's header and segment flags, and a log written
-// by a process killed mid-stream.
+// datum and defaults, the log's header and segment flags. Logs written by a
+// killed process are the save-kill tests'.
 #include <gtest/gtest.h>
-
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -150,48 +146,6 @@ TEST_F(TrackFiles, LogStartsASegmentWhenCreatedAgainAfterDeletion) {
     newSegment = 1;
     EXPECT_FALSE(AppendTrackLog(dir.File("no/x.plt"), 1, 2, "010124", "1", 0, newSegment));
     EXPECT_EQ(newSegment, 1);  // kept for the next point that is written
-}
-
-// Every point a killed logging process reported as written is in the log,
-// at most the one being written is lost, and the log still reads.
-TEST(TrackLogKill, KilledWriterLosesAtMostThePointBeingWritten) {
-    mwtest::TempDir dir;
-    const std::string log = TrackLogPath(dir.Path());
-    int acks[2];
-    ASSERT_EQ(pipe(acks), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(acks[0]);
-        int newSegment = 1;
-        for (int k = 0;; ++k) {
-            if (!AppendTrackLog(log, 10 + k * 1e-4, 20, "010124", "120000", 0, newSegment))
-                _exit(1);
-            if (write(acks[1], &k, sizeof k) != sizeof k) _exit(2);
-        }
-    }
-    close(acks[1]);
-    int last = -1, k = 0;
-    while (last < 150 && read(acks[0], &k, sizeof k) == sizeof k) last = k;
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status));
-    while (read(acks[0], &k, sizeof k) == sizeof k) last = k;
-    close(acks[0]);
-
-    const std::string bytes = dir.Read("ceTrack.plt");
-    ASSERT_EQ(bytes.back(), '\n');
-    std::vector<std::string> lines = Lines(bytes);
-    const int points = static_cast<int>(lines.size()) - kTrackHeaderLines;
-    EXPECT_GE(points, last + 1);
-    EXPECT_LE(points, last + 2);
-    for (int i = 0; i < points; ++i)
-        ASSERT_EQ(lines[static_cast<std::size_t>(kTrackHeaderLines + i)],
-                  FormatTrackLogLine(10 + i * 1e-4, 20, i == 0, 0, "010124", "120000"));
-    TrackStore track;
-    ASSERT_TRUE(LoadTrackFile(track, log, DatumTable{}, kDatumWgs84, nullptr));
-    EXPECT_EQ(track.PointCount(), std::min(points, kTrackMaxPoints));
 }
 
 TEST_F(TrackFiles, SavedPointsAreWrittenWithDecimalPointsAndReadBackAsSaved) {
