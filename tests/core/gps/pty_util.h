@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "gps_test_util.h"
+
 namespace gpstest {
 
 class Pty {
@@ -81,5 +83,18 @@ private:
     int slaveHold_ = -1;
     std::string slave_;
 };
+
+// Sends a position sentence until one more position arrives: a receiver
+// just opened (or gpsd just started) may drop the first ones.
+inline bool FeedUntilPosition(Pty& receiver, RecordingSink& sink) {
+    const std::size_t before = sink.Locked([&] { return sink.positions.size(); });
+    const std::string rmc =
+        WithChecksum("GPRMC,120000,A,4810.000,N,01131.000,E,1.0,90.0,230394,,") + "\r\n";
+    for (int i = 0; i < 100; ++i) {
+        receiver.Write(rmc);
+        if (sink.WaitFor([&] { return sink.positions.size() > before; }, 0.05)) return true;
+    }
+    return false;
+}
 
 }  // namespace gpstest
