@@ -24,18 +24,11 @@ public:
         slave_ = ptsname(master_);
         fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     }
-    ~Pty() {
-        HangUp();
-        if (slaveHold_ >= 0) close(slaveHold_);
-    }
+    ~Pty() { HangUp(); }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
     const std::string& SlavePath() const { return slave_; }
-
-    // Keeps a slave descriptor open, so that what the program writes stays
-    // readable on the master after the program closed its side.
-    void HoldSlave() { slaveHold_ = open(slave_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC); }
 
     // Writes all of `bytes`, waiting while the slave's input queue is full.
     bool Write(const std::string& bytes) {
@@ -57,21 +50,6 @@ public:
         return write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     }
 
-    // What the program wrote, until `expected` bytes came or `ms` passed.
-    std::string Read(std::size_t expected, int ms) {
-        std::string out;
-        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (out.size() < expected && std::chrono::steady_clock::now() < until) {
-            pollfd p{master_, POLLIN, 0};
-            if (poll(&p, 1, 10) == 1 && (p.revents & POLLIN)) {
-                char buf[256];
-                ssize_t n = read(master_, buf, sizeof buf);
-                if (n > 0) out.append(buf, static_cast<std::size_t>(n));
-            }
-        }
-        return out;
-    }
-
     // The receiver is unplugged.
     void HangUp() {
         if (master_ >= 0) close(master_);
@@ -80,7 +58,6 @@ public:
 
 private:
     int master_ = -1;
-    int slaveHold_ = -1;
     std::string slave_;
 };
 

@@ -1,6 +1,5 @@
 // The port and its reader thread end to end, with a pseudo-terminal as the
-// receiver: opening and closing, the start strings some receivers need, and
-// a receiver that falls silent, is unplugged and plugged in again. Framing
+// receiver: opening and closing, and a receiver that falls silent, is unplugged and plugged in again. Framing
 // and parsing are tested on their own. The port's name is a link to the
 // pseudo-terminal, as /dev/serial/by-id names are to USB devices, so plugging
 // in again is a new pseudo-terminal behind the same name. The periods are
@@ -11,9 +10,7 @@
 #include <sys/resource.h>
 
 #include <atomic>
-#include <climits>
 #include <memory>
-#include <numbers>
 #include <thread>
 
 #include "gps/gps_session.h"
@@ -38,8 +35,7 @@ double CpuSeconds() {
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// One receiver on "COM1:" (index 0); lock files are looked for in the same
-// scratch folder.
+// One receiver on "COM1:" (index 0).
 class Unplugging : public ::testing::Test {
 protected:
     Unplugging() : port(Table(), dir.Path()), session(port, clock, sink) {
@@ -150,7 +146,7 @@ TEST_F(PtyPort, ClosingWhileDataFlows) {
     EXPECT_EQ(CloseGpsPort(session, fix), 1) << "closing twice is harmless";
 }
 
-TEST_F(PtyPort, BusyLockedAndMissingPorts) {
+TEST_F(PtyPort, BusyAndMissingPorts) {
     {
         // Another program holds the device.
         int other = open(receiver->SlavePath().c_str(), O_RDWR | O_NOCTTY);
@@ -162,14 +158,6 @@ TEST_F(PtyPort, BusyLockedAndMissingPorts) {
     EXPECT_FALSE(session.active);
     EXPECT_EQ(fix.statusText, "OFF");
 
-    // A lock file of a live process (our parent) marks it taken; a stale one
-    // does not.
-    dir.Write("LCK..gps", "     " + std::to_string(getppid()) + "\n");
-    EXPECT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::PortBusy);
-    dir.Write("LCK..gps", std::to_string(INT_MAX) + "\n");
-    EXPECT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
-    CloseGpsPort(session, fix);
-
     // Port numbers outside the table once wrote past it.
     for (int index : {-1, 10}) {
         request.portIndex = index;
@@ -179,41 +167,6 @@ TEST_F(PtyPort, BusyLockedAndMissingPorts) {
     Unplug();
     EXPECT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::OpenFailed) << "no device";
     EXPECT_FALSE(session.active);
-}
-
-TEST_F(PtyPort, TripmateStringIsSentWhileReadingGoesOn) {
-    request.tripmate = true;
-    request.tripmateDelayMs = 250;
-    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
-    ASSERT_TRUE(receiver->Write(kRmc));
-    EXPECT_TRUE(sink.WaitFor([&] { return !sink.positions.empty(); }));
-    EXPECT_EQ(receiver->Read(8, 2000), "ASTRAL\r\n");
-    CloseGpsPort(session, fix);
-}
-
-TEST_F(PtyPort, GarminPvtStartFramesAndStop) {
-    receiver->HoldSlave();
-    request.config.source = kSourcePvt;
-    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
-    const std::string start(kPvtStartCommand.begin(), kPvtStartCommand.end());
-    EXPECT_EQ(receiver->Read(8, 2000), start);
-
-    gpstest::PvtInput in;
-    in.latRad = -41.3 * std::numbers::pi / 180;
-    in.north = -2;
-    auto frame = gpstest::GarminFrame(0x33, gpstest::PvtRecord(in));
-    // The port opened in the middle of a frame: its tail comes first.
-    ASSERT_TRUE(receiver->Write(std::string("\x33\x22\x10\x03", 4) +
-                                std::string(frame.begin(), frame.end())));
-    ASSERT_TRUE(sink.WaitFor([&] { return !sink.positions.empty(); }));
-    sink.Locked([&] {
-        EXPECT_NEAR(sink.positions[0].position.lat, -41.3, 1e-9);
-        EXPECT_NEAR(sink.positions[0].fix.trueCourse, 180, 1e-9);
-        return 0;
-    });
-    CloseGpsPort(session, fix);
-    const std::string stop(kPvtStopCommand.begin(), kPvtStopCommand.end());
-    EXPECT_EQ(receiver->Read(8, 2000), stop);
 }
 
 }  // namespace
