@@ -27,11 +27,8 @@ struct Collect : mw::GpxSink {
     std::vector<mw::Waypoint> waypoints;
     std::vector<mw::Route> routes;
     std::vector<mw::GpxTrackPoint> points;
-    int tracks = 0, segments = 0;
     void OnWaypoint(mw::Waypoint&& w) override { waypoints.push_back(std::move(w)); }
     void OnRoute(mw::Route&& r) override { routes.push_back(std::move(r)); }
-    void OnTrack() override { ++tracks; }
-    void OnSegment() override { ++segments; }
     void OnTrackPoint(const mw::GpxTrackPoint& p) override { points.push_back(p); }
 };
 
@@ -39,11 +36,6 @@ std::string Gpx11(const std::string& body) {
     return "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\" "
            "xmlns=\"http://www.topografix.com/GPX/1/1\">" +
            body + "</gpx>\n";
-}
-
-// Every field but the position, as the waypoint file holds it.
-void ExpectSameFields(const mw::Waypoint& a, const mw::Waypoint& b) {
-    EXPECT_EQ(mw::FormatWaypointLine(a, 0, 0), mw::FormatWaypointLine(b, 0, 0));
 }
 
 TEST(GpxFiles, StoresRoundTripOnAMapInAnotherDatum) {
@@ -78,7 +70,8 @@ TEST(GpxFiles, StoresRoundTripOnAMapInAnotherDatum) {
     EXPECT_EQ(w2.waypointCount, 2);
     ASSERT_NE(w2.At(0), nullptr);
     ASSERT_NE(w2.At(1), nullptr);
-    ExpectSameFields(*w2.At(0), *waypoints.At(3));
+    // Every field but the position, as the waypoint file holds it.
+    EXPECT_EQ(mw::FormatWaypointLine(*w2.At(0), 0, 0), mw::FormatWaypointLine(*waypoints.At(3), 0, 0));
     EXPECT_NEAR(w2.At(1)->lat, 55.25, 2e-7);
     EXPECT_NEAR(w2.At(1)->lon, -3.1, 2e-7);
     ASSERT_EQ(r2.Routes().size(), 2u);
@@ -118,7 +111,6 @@ TEST(GpxReader, DocumentsAndBadInput) {
         {"truncated", Gpx11("<trk><trkseg><trkpt lat=\"1\" lon=\"2\"></trkpt>").substr(0, 150),
          false, 0, 0, 1, ""},
         {"not GPX", "<kml><Placemark/></kml>", false, 0, 0, 0, "not a GPX file"},
-        {"GPX name in another namespace", "<gpx xmlns=\"urn:x\"/>", false, 0, 0, 0, "not a GPX"},
         {"unknown namespaces and extensions ignored",
          Gpx11("<o:thing xmlns:o=\"urn:o\"><wpt lat=\"9\" lon=\"9\"/></o:thing>"
                "<wpt lat=\"1\" lon=\"2\"><extensions><o:x xmlns:o=\"urn:o\"><name>no</name>"
@@ -136,9 +128,6 @@ TEST(GpxReader, DocumentsAndBadInput) {
          Gpx11("<wpt lat=\"abc\" lon=\"1\"/><wpt lat=\"1\" lon=\"nan\"/><wpt lat=\"1e1\" lon=\"1\"/>"
                "<wpt lat=\"\" lon=\"1\"/><wpt lat=\" +1.5 \" lon=\"-.5\"/>"),
          true, 4, 1, 0, ""},
-        {"bad route point skipped",
-         Gpx11("<rte><rtept lat=\"x\" lon=\"1\"/><rtept lat=\"1\" lon=\"1\"/></rte>"), true, 1, 0,
-         0, ""},
         {"GPX by a prefix, another default namespace",
          "<g:gpx xmlns:g=\"http://www.topografix.com/GPX/1/1\" xmlns=\"urn:o\">"
          "<g:wpt lat=\"1\" lon=\"2\"/><wpt lat=\"3\" lon=\"4\"/></g:gpx>",
@@ -193,13 +182,12 @@ TEST(GpxReader, NamesWithSeparatorsBecomeBlanks) {
     Collect seen;
     const mw::GpxReadResult r = mw::ReadGpxText(
         Gpx11("<wpt lat=\"1\" lon=\"1\"><name>a,b</name><desc>line1\nline2</desc></wpt>"
-              "<rte><name>r,1</name><rtept lat=\"1\" lon=\"1\"><name>p&#13;&#10;q</name></rtept></rte>"),
+              "<rte><rtept lat=\"1\" lon=\"1\"><name>p&#13;&#10;q</name></rtept></rte>"),
         seen);
     ASSERT_TRUE(r.ok);
     EXPECT_TRUE(r.textsBlanked);
     EXPECT_EQ(seen.waypoints[0].name, "a b");
     EXPECT_EQ(seen.waypoints[0].description, "line1 line2");
-    EXPECT_EQ(seen.routes[0].name, "r 1");
     EXPECT_EQ(seen.routes[0].points[0].name, "p  q");
 }
 
@@ -289,7 +277,6 @@ TEST(GpxTime, IsoAndTrackLogTimes) {
         const auto [date, time] = mw::PltDateAndTime(t);
         EXPECT_EQ(mw::PltTime(date, time), t) << date << " " << time;
     }
-    EXPECT_EQ(mw::PltTime("320199", "000000"), std::nullopt);
     EXPECT_EQ(mw::PltTime("010199", "246000"), std::nullopt);
 }
 
