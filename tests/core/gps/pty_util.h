@@ -24,7 +24,8 @@ public:
         slave_ = ptsname(master_);
         fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     }
-    ~Pty() { HangUp(); }
+    // The receiver is unplugged.
+    ~Pty() { close(master_); }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
@@ -48,12 +49,6 @@ public:
     // Writes without waiting; false when the queue is full.
     bool TryWrite(const std::string& bytes) {
         return write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    }
-
-    // The receiver is unplugged.
-    void HangUp() {
-        if (master_ >= 0) close(master_);
-        master_ = -1;
     }
 
 private:
