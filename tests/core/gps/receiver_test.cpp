@@ -6,7 +6,6 @@
 // shortened to keep the suite quick.
 #include <gtest/gtest.h>
 #include <stdio.h>
-#include <sys/file.h>
 #include <sys/resource.h>
 
 #include <atomic>
@@ -144,29 +143,6 @@ TEST_F(PtyPort, ClosingWhileDataFlows) {
     stop = true;
     feeder.join();
     EXPECT_EQ(CloseGpsPort(session, fix), 1) << "closing twice is harmless";
-}
-
-TEST_F(PtyPort, BusyAndMissingPorts) {
-    {
-        // Another program holds the device.
-        int other = open(receiver->SlavePath().c_str(), O_RDWR | O_NOCTTY);
-        ASSERT_GE(other, 0);
-        ASSERT_EQ(flock(other, LOCK_EX), 0);
-        EXPECT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::PortBusy);
-        close(other);
-    }
-    EXPECT_FALSE(session.active);
-    EXPECT_EQ(fix.statusText, "OFF");
-
-    // Port numbers outside the table once wrote past it.
-    for (int index : {-1, 10}) {
-        request.portIndex = index;
-        EXPECT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::OpenFailed) << index;
-    }
-    request.portIndex = 0;
-    Unplug();
-    EXPECT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::OpenFailed) << "no device";
-    EXPECT_FALSE(session.active);
 }
 
 }  // namespace
