@@ -99,8 +99,7 @@ TEST(ParseSpeedSentence, FieldsByLayoutWithDerivedCourses) {
         // Empty course and variation are not known (not 0, which would be north).
         {WithChecksum("GPRMC,1,A,1,N,1,E,0.0,,010100,,"), 0, 2, 0.0, u, u, u},
         // VTG has no variation: nothing is derived.
-        {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48", 1, 2, 5.5, 54.7, 34.4, u},
-        {WithChecksum("GPVTG,,T,034.4,M,005.5,N,010.2,K"), 2, 0, 5.5 * 1.852, u, 34.4, u},
+        {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48", 2, 0, 5.5 * 1.852, 54.7, 34.4, u},
     };
     for (const auto& c : cases) {
         GpsFix fix;
@@ -133,10 +132,8 @@ TEST(ParseQualitySentence, GgaFieldsAndAltitudeUnits) {
         {WithChecksum("GPGGA,1,4807.038,N,01131.000,E,2,11,1.2,545.4,F,46.9,M,3,0120"), 2, 11, 1.2, 545.4, 3},
         // An empty altitude is not known, whatever unit follows it.
         {WithChecksum("GPGGA,1,4807.038,N,01131.000,E,1,05,2.0,,M,,M,,"), 1, 5, 2.0, kGpsNotKnown, 0},
-        // No fix: everything at its default.
-        {WithChecksum("GPGGA,,,,,,0,,,,,,,,"), 0, 0, 0.0, kGpsNotKnown, 0},
-        // Not checksum-tested; below sea level.
-        {"$GPGGA,1,4807.038,N,01131.000,E,1,04,3.5,-12.5,M,46.9,M,,*00", 1, 4, 3.5, -12.5 * 3.2808, 0},
+        // Not checksum-tested; empty fields at their defaults; below sea level.
+        {"$GPGGA,,4807.038,N,01131.000,E,0,,,-12.5,M,46.9,M,,*00", 0, 0, 0.0, -12.5 * 3.2808, 0},
     };
     // clang-format on
     for (const auto& c : cases) {
