@@ -1,5 +1,5 @@
 // The dispatcher: which sentences each position source takes, talkers,
-// noise and the 150-character cut, status changes, dropping while busy.
+// noise and the 150-character cut, communication errors, dropping while busy.
 #include <gtest/gtest.h>
 
 #include "gps/dispatch.h"
@@ -31,11 +31,6 @@ protected:
     void Feed(const std::vector<std::string>& lines) {
         for (const auto& l : lines) DispatchSentence(l, state, env);
     }
-    std::vector<double> Latitudes() {
-        std::vector<double> out;
-        for (const auto& p : sink.positions) out.push_back(p.position.lat);
-        return out;
-    }
 
     mwtest::FakeClock clock;
     gpstest::RecordingSink sink;
@@ -49,27 +44,20 @@ const double kGllLat = 49 + 16.45 / 60;
 
 }  // namespace
 
+// From one second of RMC, GGA, GLL and VTG each source hands on one position
+// and one speed, and the GGA's quality whichever source it is.
 TEST_F(Dispatcher, EachSourceTakesOnlyItsSentences) {
-    struct Case {
-        int source;
-        std::vector<double> latitudes;  // positions handed on, in order
-        int speeds;
-        int fixQuality;  // 1 when the GGA was taken for quality
-    };
-    const std::vector<Case> cases = {
-        {kSourceRmc, {kMunich}, 1, 1},
-        {kSourceGga, {kMunich}, 1, 1},
-        {kSourceGll, {kGllLat}, 1, 1},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [source, lat] :
+         {std::pair{kSourceRmc, kMunich}, {kSourceGga, kMunich}, {kSourceGll, kGllLat}}) {
         sink.positions.clear();
         sink.speeds.clear();
         state = GpsParserState{};
-        env.config.source = c.source;
+        env.config.source = source;
         Feed({kRmc, kGga, kGll, kVtg});
-        EXPECT_EQ(Latitudes(), c.latitudes) << c.source;
-        EXPECT_EQ(sink.speeds.size(), static_cast<std::size_t>(c.speeds)) << c.source;
-        EXPECT_EQ(state.fix.fixQuality, c.fixQuality) << c.source;
+        ASSERT_EQ(sink.positions.size(), 1u) << source;
+        EXPECT_DOUBLE_EQ(sink.positions[0].position.lat, lat) << source;
+        EXPECT_EQ(sink.speeds.size(), 1u) << source;
+        EXPECT_EQ(state.fix.fixQuality, 1) << source;
     }
 }
 
@@ -80,21 +68,18 @@ TEST_F(Dispatcher, TalkersNoiseAndTheCut) {
         bool checksum;
         bool position;
     };
-    std::vector<Case> cases = {
+    const std::vector<Case> cases = {
         {WithChecksum("QZ" + body), false, false},  // not a talker we take
+        {WithChecksum("GN" + body), true, true},
         {"noise" + kRmc, true, true},               // parsed from the '$' on
         {"$G$GPX" + kRmc, true, true},              // a false start before the tag
         // Noise that pushes the "*6A" past character 150: the cut takes the
         // checksum off, and with it the sentence unless checksums are off.
         {std::string(150 - kRmc.size() + 3, '#') + kRmc, true, false},
         {std::string(150 - kRmc.size() + 3, '#') + kRmc, false, true},
-        // Cut inside the fields: too few commas for a position.
-        {std::string(100, '#') + kRmc, false, false},
         // A tag beyond the cut is not there at all.
         {std::string(145, '#') + kRmc, false, false},
     };
-    for (const char* talker : {"GN", "BD"})
-        cases.insert(cases.begin(), {WithChecksum(talker + body), true, true});
     for (const auto& c : cases) {
         sink.positions.clear();
         sink.speeds.clear();
@@ -108,13 +93,9 @@ TEST_F(Dispatcher, TalkersNoiseAndTheCut) {
     EXPECT_TRUE(sink.speeds.empty()) << "the tag past the cut gives no speed either";
 }
 
-TEST_F(Dispatcher, StatusChecksumFailureAndRecoveryFromError) {
-    env.config.useChecksum = true;
-    Feed({"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6a"});
-    EXPECT_TRUE(sink.positions.empty());
-    EXPECT_EQ(state.fix.statusText, "CSM");
-    // A communication error drops the partial line and says "ERR"; the next
-    // position sentence turns it back to "ON ".
+// A communication error drops the partial line and says "ERR"; the next
+// position sentence turns it back to "ON ".
+TEST_F(Dispatcher, ACommunicationErrorDropsThePartialLine) {
     GpsInput input;
     input.state = state;
     const std::string half = kRmc.substr(0, 30);
@@ -124,7 +105,7 @@ TEST_F(Dispatcher, StatusChecksumFailureAndRecoveryFromError) {
     const std::string line = "\n" + kRmc + "\r\n";
     HandleGpsBytes(input,
                    std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()), env);
-    EXPECT_EQ(sink.statuses, (std::vector<std::string>{"CSM", "ERR", "ON "}));
+    EXPECT_EQ(sink.statuses, (std::vector<std::string>{"ERR", "ON "}));
     ASSERT_EQ(sink.positions.size(), 1u) << "the half line before the error is not glued on";
     EXPECT_EQ(input.state.fix.statusText, "ON ");
 }

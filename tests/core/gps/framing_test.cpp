@@ -34,12 +34,6 @@ std::vector<std::vector<std::uint8_t>> Frames(GpsByteAssembler& a,
     return out;
 }
 
-std::vector<std::uint8_t> Concat(std::initializer_list<std::vector<std::uint8_t>> parts) {
-    std::vector<std::uint8_t> out;
-    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
 }  // namespace
 
 TEST(LineAssembly, LinesEndAtLineFeedWithoutControlBytes) {
@@ -72,78 +66,61 @@ TEST(FrameAssembly, UnescapesDleFindsTheEndAndAnErrorDropsThePartialFrame) {
     EXPECT_EQ(frames[0].back(), 0x03);
 }
 
+// A frame may be 95 bytes long; a longer one is dropped (its tail comes out
+// as a short garbage frame at most) and the good frames after it arrive whole.
 TEST(FrameAssembly, OverlongFramesAreDroppedAndReadingResumes) {
-    GpsByteAssembler a;
-    auto big = gpstest::GarminFrame(0x33, std::vector<std::uint8_t>(100, 7));  // 106 bytes
-    auto ok = gpstest::GarminFrame(0x33, std::vector<std::uint8_t>(64, 7));    // 70 bytes
-    auto frames = Frames(a, Concat({big, ok, ok}));
-    // The tail of the overlong frame comes out as a short garbage frame at
-    // most; the good frames after it arrive whole.
-    ASSERT_GE(frames.size(), 2u);
-    EXPECT_EQ(frames[frames.size() - 1], frames[frames.size() - 2]);
-    EXPECT_EQ(frames.back().size(), 70u);
-    for (const auto& f : frames) EXPECT_LE(f.size(), 95u);
-
-    // Exactly 95 bytes is still a frame; 96 is not.
+    const auto ok = gpstest::GarminFrame(0x33, std::vector<std::uint8_t>(64, 7));  // 70 bytes
     for (std::size_t n : {95u, 96u}) {
-        GpsByteAssembler b;
-        std::vector<std::uint8_t> f(n, 0x20);
-        f[0] = 0x10;
-        f[n - 2] = 0x10;
-        f[n - 1] = 0x03;
-        EXPECT_EQ(Frames(b, f).size(), n == 95 ? 1u : 0u) << n;
+        std::vector<std::uint8_t> wire(n, 0x20);
+        wire[0] = 0x10;
+        wire[n - 2] = 0x10;
+        wire[n - 1] = 0x03;
+        for (int i = 0; i < 2; ++i) wire.insert(wire.end(), ok.begin(), ok.end());
+        GpsByteAssembler a;
+        const auto frames = Frames(a, wire);
+        ASSERT_GE(frames.size(), 2u) << n;
+        EXPECT_EQ(frames.back().size(), 70u) << n;
+        EXPECT_EQ(frames[frames.size() - 2], frames.back()) << n;
+        EXPECT_EQ(frames.size() == 3 && frames[0].size() == 95, n == 95) << n;
+        for (const auto& f : frames) EXPECT_LE(f.size(), 95u) << n;
     }
 }
 
-TEST(DecodePvtRecord, CourseQuadrantsSpeedAndStandstill) {
+TEST(DecodePvtRecord, PositionCourseSpeedAndNoFix) {
     struct Case {
         float east, north;
+        double latDeg;
+        bool fix;
         double course;  // expected, with lastCourse 123 before the record
         double speedMs;
     };
-    const double r2 = std::sqrt(2.0);
+    const double deg = std::numbers::pi / 180;
     const std::vector<Case> cases = {
-        {2, 0, 90, 2},
-        {1, 1, 45, r2},
-        {0.49f, -0.49f, 123, std::hypot(0.49f, 0.49f)},  // 0.69 m/s: too slow for a course
-        {0.08f, -0.05f, 123, 0},                         // standing still
-        {0.08f, 0.6f, 123, std::hypot(0.08f, 0.6f)},     // one axis moves: no dead band
+        {2, 0, -33.856, true, 90, 2},
+        {0.49f, -0.49f, 48.1, true, 123, std::hypot(0.49f, 0.49f)},  // 0.69 m/s: too slow for a course
+        {0.08f, -0.05f, 48.1, true, 123, 0},                         // standing still
+        {0.08f, 0.6f, 48.1, true, 123, std::hypot(0.08f, 0.6f)},     // one axis moves: no dead band
+        // A receiver without a fix may send NaN or nonsense: nothing changes.
+        {2, 0, std::nan(""), false, 123, 0},
+        {2, 0, 2.0 / deg, false, 123, 0},  // 2 rad, beyond 90°
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.east << "," << c.north << " at " << c.latDeg);
         PvtValues pvt;
         pvt.lastCourse = 123;
-        gpstest::PvtInput in;
-        in.east = c.east;
-        in.north = c.north;
-        auto rec = gpstest::PvtRecord(in);
-        ASSERT_TRUE(DecodePvtRecord(std::span<const std::uint8_t, 64>(rec.data(), 64), pvt));
-        EXPECT_NEAR(pvt.course, c.course, 1e-4) << c.east << "," << c.north;
-        EXPECT_NEAR(pvt.speed, c.speedMs * 3.6 * 0.5399568035, 1e-6) << c.east << "," << c.north;
-        const bool steered = c.course != 123;
-        EXPECT_DOUBLE_EQ(pvt.lastCourse, steered ? pvt.course : 123.0);
-    }
-}
-
-TEST(DecodePvtRecord, PositionAndAltitude) {
-    gpstest::PvtInput in;
-    in.latRad = -33.856 * std::numbers::pi / 180;
-    in.lonRad = 151.215 * std::numbers::pi / 180;
-    in.altitude = 100.5f;
-    in.mslHeight = -22.25f;
-    auto rec = gpstest::PvtRecord(in);
-    PvtValues pvt;
-    ASSERT_TRUE(DecodePvtRecord(std::span<const std::uint8_t, 64>(rec.data(), 64), pvt));
-    EXPECT_NEAR(pvt.lat, -33.856, 1e-12);
-    EXPECT_NEAR(pvt.lon, 151.215, 1e-12);
-    EXPECT_DOUBLE_EQ(pvt.altitude, (100.5 - 22.25) / 0.3048);
-
-    // A receiver without a fix may send NaN or nonsense: nothing changes.
-    const PvtValues before = pvt;
-    for (double lat : {std::nan(""), 2.0 /* rad, beyond 90° */}) {
-        in.latRad = lat;
-        rec = gpstest::PvtRecord(in);
-        EXPECT_FALSE(DecodePvtRecord(std::span<const std::uint8_t, 64>(rec.data(), 64), pvt));
-        EXPECT_EQ(pvt.lat, before.lat);
-        EXPECT_EQ(pvt.altitude, before.altitude);
+        const PvtValues before = pvt;
+        auto rec = gpstest::PvtRecord({100.5f, c.latDeg * deg, 151.215 * deg, c.east, c.north, -22.25f});
+        ASSERT_EQ(DecodePvtRecord(std::span<const std::uint8_t, 64>(rec.data(), 64), pvt), c.fix);
+        if (!c.fix) {
+            EXPECT_EQ(pvt.lat, before.lat);
+            EXPECT_EQ(pvt.altitude, before.altitude);
+            continue;
+        }
+        EXPECT_NEAR(pvt.lat, c.latDeg, 1e-12);
+        EXPECT_NEAR(pvt.lon, 151.215, 1e-12);
+        EXPECT_DOUBLE_EQ(pvt.altitude, (100.5 - 22.25) / 0.3048);
+        EXPECT_NEAR(pvt.course, c.course, 1e-4);
+        EXPECT_NEAR(pvt.speed, c.speedMs * 3.6 * 0.5399568035, 1e-6);
+        EXPECT_DOUBLE_EQ(pvt.lastCourse, c.course != 123 ? pvt.course : 123.0);
     }
 }

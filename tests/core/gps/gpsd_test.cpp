@@ -116,30 +116,15 @@ TEST(Gpsd, RawNmeaWatchThroughGps1SurvivesAGpsdRestart) {
     ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
     EXPECT_FALSE(WriteGpsByte(session, 'x')) << "gpsd passes nothing to the receiver";
 
-    // gpsd needs a few sentences to recognise the receiver; keep sending.
-    auto feedUntilPosition = [&] {
-        const std::size_t before = sink.Locked([&] { return sink.positions.size(); });
-        for (int i = 0; i < 100; ++i) {
-            receiver.Write(
-                "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n");
-            if (sink.WaitFor([&] { return sink.positions.size() > before; }, 0.05)) return true;
-        }
-        return false;
-    };
-    ASSERT_TRUE(feedUntilPosition()) << "no position came through gpsd";
-    sink.Locked([&] {
-        EXPECT_DOUBLE_EQ(sink.positions[0].position.lat, 48 + 7.038 / 60);
-        EXPECT_DOUBLE_EQ(sink.positions[0].position.lon, 11 + 31.0 / 60);
-        EXPECT_EQ(sink.positions[0].position.time, "123519");
-        return 0;
-    });
+    // gpsd needs a few sentences to recognise the receiver.
+    ASSERT_TRUE(gpstest::FeedUntilPosition(receiver, sink)) << "no position came through gpsd";
 
     daemon.reset();  // gpsd stops; the receiver stays plugged in
     ASSERT_TRUE(sink.WaitFor([&] { return sink.statuses == Said{"NC "}; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a few refused re-opens
     daemon = std::make_unique<GpsdProcess>(gpsd, port, receiver.SlavePath());
     EXPECT_TRUE(sink.WaitFor([&] { return sink.statuses == Said{"NC ", "ON "}; }, 5.0));
-    EXPECT_TRUE(feedUntilPosition()) << "no position after gpsd came back";
+    EXPECT_TRUE(gpstest::FeedUntilPosition(receiver, sink)) << "no position after gpsd came back";
     CloseGpsPort(session, fix);
 
     // gpsd's JSON reports never reach the parsers or the monitor.

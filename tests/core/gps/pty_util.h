@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "gps_test_util.h"
+
 namespace gpstest {
 
 class Pty {
@@ -22,18 +24,12 @@ public:
         slave_ = ptsname(master_);
         fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     }
-    ~Pty() {
-        HangUp();
-        if (slaveHold_ >= 0) close(slaveHold_);
-    }
+    // The receiver is unplugged.
+    ~Pty() { close(master_); }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
     const std::string& SlavePath() const { return slave_; }
-
-    // Keeps a slave descriptor open, so that what the program writes stays
-    // readable on the master after the program closed its side.
-    void HoldSlave() { slaveHold_ = open(slave_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC); }
 
     // Writes all of `bytes`, waiting while the slave's input queue is full.
     bool Write(const std::string& bytes) {
@@ -55,31 +51,22 @@ public:
         return write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     }
 
-    // What the program wrote, until `expected` bytes came or `ms` passed.
-    std::string Read(std::size_t expected, int ms) {
-        std::string out;
-        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (out.size() < expected && std::chrono::steady_clock::now() < until) {
-            pollfd p{master_, POLLIN, 0};
-            if (poll(&p, 1, 10) == 1 && (p.revents & POLLIN)) {
-                char buf[256];
-                ssize_t n = read(master_, buf, sizeof buf);
-                if (n > 0) out.append(buf, static_cast<std::size_t>(n));
-            }
-        }
-        return out;
-    }
-
-    // The receiver is unplugged.
-    void HangUp() {
-        if (master_ >= 0) close(master_);
-        master_ = -1;
-    }
-
 private:
     int master_ = -1;
-    int slaveHold_ = -1;
     std::string slave_;
 };
+
+// Sends a position sentence until one more position arrives: a receiver
+// just opened (or gpsd just started) may drop the first ones.
+inline bool FeedUntilPosition(Pty& receiver, RecordingSink& sink) {
+    const std::size_t before = sink.Locked([&] { return sink.positions.size(); });
+    const std::string rmc =
+        WithChecksum("GPRMC,120000,A,4810.000,N,01131.000,E,1.0,90.0,230394,,") + "\r\n";
+    for (int i = 0; i < 100; ++i) {
+        receiver.Write(rmc);
+        if (sink.WaitFor([&] { return sink.positions.size() > before; }, 0.05)) return true;
+    }
+    return false;
+}
 
 }  // namespace gpstest

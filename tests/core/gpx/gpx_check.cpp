@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "gpx/gpx_model.h"
@@ -30,15 +31,11 @@ const std::map<std::string, std::vector<std::string>> kOrder = {
     {"trkseg", {"trkpt", "extensions"}},
 };
 // Elements that may appear more than once in a row.
-bool Repeats(const std::string& n) {
-    return n == "wpt" || n == "rte" || n == "trk" || n == "rtept" || n == "trkseg" ||
-           n == "trkpt" || n == "link";
-}
+const std::set<std::string> kRepeats = {"wpt", "rte", "trk", "rtept", "trkseg", "trkpt", "link"};
 
 struct Open {
     std::string name;  // local name in the GPX namespace; "" for others
     int lastIndex = -1;
-    std::string lastChild;
     std::string text;
 };
 
@@ -62,7 +59,7 @@ void XMLCALL Start(void* data, const XML_Char* full, const XML_Char** attrs) {
         !s.stack.empty() && (s.stack.back().name == "extensions" || s.stack.back().name.empty());
     if (inExtensions) {
         if (ns == kNs) s.Fault("GPX element <" + local + "> inside extensions");
-        s.stack.push_back({"", -1, "", ""});
+        s.stack.push_back({"", -1, ""});
         return;
     }
     if (ns != kNs) s.Fault("element <" + name + "> outside the GPX namespace");
@@ -85,7 +82,7 @@ void XMLCALL Start(void* data, const XML_Char* full, const XML_Char** attrs) {
                 if (order[i] == local) index = static_cast<int>(i);
             if (index < 0) s.Fault("<" + local + "> not allowed in <" + parent.name + ">");
             else if (index < parent.lastIndex ||
-                     (index == parent.lastIndex && !Repeats(local)))
+                     (index == parent.lastIndex && !kRepeats.count(local)))
                 s.Fault("<" + local + "> out of order in <" + parent.name + ">");
             parent.lastIndex = std::max(parent.lastIndex, index);
         }
@@ -101,7 +98,7 @@ void XMLCALL Start(void* data, const XML_Char* full, const XML_Char** attrs) {
         }
         if (!lat || !lon) s.Fault("<" + local + "> without a valid lat and lon");
     }
-    s.stack.push_back({local, -1, "", ""});
+    s.stack.push_back({local, -1, ""});
 }
 
 void XMLCALL Chars(void* data, const XML_Char* t, int len) {

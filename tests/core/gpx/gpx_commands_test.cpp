@@ -26,6 +26,7 @@ protected:
         w.lon = -1;
         app.waypoints.Put(0, w);
         app.waypoints.waypointCount = 1;
+        app.routes.Assign({{"R", "", 0, {{"P", 50, -1}}}});
     }
 
     mw::App app;
@@ -46,6 +47,7 @@ TEST_F(GpxCommands, ImportReplacesTheKindsTheFileHoldsAndSaysWhatWasSkipped) {
     EXPECT_NE(app.waypoints.At(0)->lat, 51);
     EXPECT_EQ(ui.messages, std::vector<std::string>{
                                "1 points skipped: position missing, not a number or out of range"});
+    EXPECT_EQ(app.routes.Routes().size(), 1u) << "the file holds no routes: they stay";
     EXPECT_FALSE(ui.repaints.empty());
 }
 

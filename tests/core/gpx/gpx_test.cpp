@@ -27,11 +27,8 @@ struct Collect : mw::GpxSink {
     std::vector<mw::Waypoint> waypoints;
     std::vector<mw::Route> routes;
     std::vector<mw::GpxTrackPoint> points;
-    int tracks = 0, segments = 0;
     void OnWaypoint(mw::Waypoint&& w) override { waypoints.push_back(std::move(w)); }
     void OnRoute(mw::Route&& r) override { routes.push_back(std::move(r)); }
-    void OnTrack() override { ++tracks; }
-    void OnSegment() override { ++segments; }
     void OnTrackPoint(const mw::GpxTrackPoint& p) override { points.push_back(p); }
 };
 
@@ -39,11 +36,6 @@ std::string Gpx11(const std::string& body) {
     return "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\" "
            "xmlns=\"http://www.topografix.com/GPX/1/1\">" +
            body + "</gpx>\n";
-}
-
-// Every field but the position, as the waypoint file holds it.
-void ExpectSameFields(const mw::Waypoint& a, const mw::Waypoint& b) {
-    EXPECT_EQ(mw::FormatWaypointLine(a, 0, 0), mw::FormatWaypointLine(b, 0, 0));
 }
 
 TEST(GpxFiles, StoresRoundTripOnAMapInAnotherDatum) {
@@ -55,7 +47,9 @@ TEST(GpxFiles, StoresRoundTripOnAMapInAnotherDatum) {
         "-1,Tarn,54.5,-3.1,38000.5,7,3,4,255,0,By the water,1,2,80,1500,9,8,7,3,12,4,a.txt,"
         "p.bmp,s.wav");
     waypoints.Put(3, w);  // a slot later than the first: slots are not kept, order is
-    w.name = "Second";
+    w.name = "A&B <\"x\">'";  // texts the writer must escape, and Latin-1 to be UTF-8
+    w.description = "caf\xE9\x01";
+    w.proximitySound = "snd]]>.wav";
     w.lat = 55.25;
     waypoints.Put(7, w);
     mw::RouteStore routes;
@@ -78,7 +72,11 @@ TEST(GpxFiles, StoresRoundTripOnAMapInAnotherDatum) {
     EXPECT_EQ(w2.waypointCount, 2);
     ASSERT_NE(w2.At(0), nullptr);
     ASSERT_NE(w2.At(1), nullptr);
-    ExpectSameFields(*w2.At(0), *waypoints.At(3));
+    // Every field but the position, as the waypoint file holds it.
+    EXPECT_EQ(mw::FormatWaypointLine(*w2.At(0), 0, 0), mw::FormatWaypointLine(*waypoints.At(3), 0, 0));
+    EXPECT_EQ(w2.At(1)->name, "A&B <\"x\">'");
+    EXPECT_EQ(w2.At(1)->description, "caf\xC3\xA9");
+    EXPECT_EQ(w2.At(1)->proximitySound, "snd]]>.wav");
     EXPECT_NEAR(w2.At(1)->lat, 55.25, 2e-7);
     EXPECT_NEAR(w2.At(1)->lon, -3.1, 2e-7);
     ASSERT_EQ(r2.Routes().size(), 2u);
@@ -96,45 +94,14 @@ TEST(GpxFiles, StoresRoundTripOnAMapInAnotherDatum) {
     EXPECT_EQ(got, pieces);
 }
 
-TEST(GpxReader, ReadsGpx10) {
-    const std::string doc =
+TEST(GpxReader, DocumentsAndBadInput) {
+    // GPX 1.0: the same elements in another namespace.
+    const std::string gpx10 =
         "<?xml version=\"1.0\"?><gpx version=\"1.0\" creator=\"x\" "
         "xmlns=\"http://www.topografix.com/GPX/1/0\">"
-        "<wpt lat=\"1.5\" lon=\"2.5\"><ele>100</ele><name>W</name><desc>d</desc><sym>3</sym></wpt>"
-        "<rte><name>R</name><rtept lat=\"1\" lon=\"2\"><name>P</name></rtept>"
-        "<rtept lat=\"3\" lon=\"4\"/></rte>"
-        "<trk><trkseg><trkpt lat=\"5\" lon=\"6\"><ele>10</ele><time>2001-02-03T04:05:06Z</time>"
-        "<course>3</course><speed>1</speed></trkpt></trkseg></trk></gpx>";
-    Collect c;
-    const mw::GpxReadResult r = mw::ReadGpxText(doc, c);
-    ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.version, 10);
-    ASSERT_EQ(c.waypoints.size(), 1u);
-    EXPECT_EQ(c.waypoints[0].name, "W");
-    EXPECT_EQ(c.waypoints[0].description, "d");
-    EXPECT_EQ(c.waypoints[0].symbol, 3);
-    EXPECT_NEAR(c.waypoints[0].altitude, 100 / 0.3048, 1e-3);
-    ASSERT_EQ(c.routes.size(), 1u);
-    ASSERT_EQ(c.routes[0].points.size(), 2u);
-    EXPECT_EQ(c.routes[0].points[1].name, "X");  // an unnamed point, as a route file gives it
-    EXPECT_EQ(c.routes[0].colour, mw::kDefaultRouteColours[0]);
-    ASSERT_EQ(c.points.size(), 1u);
-    EXPECT_TRUE(c.points[0].newSegment);
-    EXPECT_EQ(c.points[0].time, mw::UtcSeconds(2001, 2, 3, 4, 5, 6));
-}
-
-TEST(GpxReader, BadInput) {
-    const std::string lol =
-        "<?xml version=\"1.0\"?><!DOCTYPE gpx [<!ENTITY a \"aaaaaaaaaa\">"
-        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
-        "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
-        "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">"
-        "<!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\"><!ENTITY i \"&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;\">"
-        "]><gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><wpt lat=\"1\" lon=\"1\">"
-        "<desc>&i;</desc></wpt></gpx>";
-    std::string deep;
-    for (int i = 0; i < 300; ++i) deep += "<x:e xmlns:x=\"urn:other\">";
-    for (int i = 0; i < 300; ++i) deep += "</x:e>";
+        "<wpt lat=\"1.5\" lon=\"2.5\"><ele>100</ele><name>W</name></wpt>"
+        "<trk><trkseg><trkpt lat=\"5\" lon=\"6\"><time>2001-02-03T04:05:06Z</time>"
+        "<course>3</course></trkpt></trkseg></trk></gpx>";
     struct Case {
         const char* what;
         std::string doc;
@@ -144,12 +111,11 @@ TEST(GpxReader, BadInput) {
         const char* errorPart;
     };
     const Case cases[] = {
+        {"GPX 1.0", gpx10, true, 0, 1, 1, ""},
         {"not XML", "lat,lon\n1,2\n", false, 0, 0, 0, "syntax"},
-        {"empty", "", false, 0, 0, 0, "no element"},
         {"truncated", Gpx11("<trk><trkseg><trkpt lat=\"1\" lon=\"2\"></trkpt>").substr(0, 150),
          false, 0, 0, 1, ""},
         {"not GPX", "<kml><Placemark/></kml>", false, 0, 0, 0, "not a GPX file"},
-        {"GPX name in another namespace", "<gpx xmlns=\"urn:x\"/>", false, 0, 0, 0, "not a GPX"},
         {"unknown namespaces and extensions ignored",
          Gpx11("<o:thing xmlns:o=\"urn:o\"><wpt lat=\"9\" lon=\"9\"/></o:thing>"
                "<wpt lat=\"1\" lon=\"2\"><extensions><o:x xmlns:o=\"urn:o\"><name>no</name>"
@@ -167,9 +133,6 @@ TEST(GpxReader, BadInput) {
          Gpx11("<wpt lat=\"abc\" lon=\"1\"/><wpt lat=\"1\" lon=\"nan\"/><wpt lat=\"1e1\" lon=\"1\"/>"
                "<wpt lat=\"\" lon=\"1\"/><wpt lat=\" +1.5 \" lon=\"-.5\"/>"),
          true, 4, 1, 0, ""},
-        {"bad route point skipped",
-         Gpx11("<rte><rtept lat=\"x\" lon=\"1\"/><rtept lat=\"1\" lon=\"1\"/></rte>"), true, 1, 0,
-         0, ""},
         {"GPX by a prefix, another default namespace",
          "<g:gpx xmlns:g=\"http://www.topografix.com/GPX/1/1\" xmlns=\"urn:o\">"
          "<g:wpt lat=\"1\" lon=\"2\"/><wpt lat=\"3\" lon=\"4\"/></g:gpx>",
@@ -179,8 +142,6 @@ TEST(GpxReader, BadInput) {
                "<trk><trkseg><trkpt lat=\"2\" lon=\"2\"/></trkseg></trk>"),
          true, 0, 0, 1, ""},
         {"unbound prefix", Gpx11("<q:wpt lat=\"1\" lon=\"1\"/>"), false, 0, 0, 0, "unbound prefix"},
-        {"billion laughs", lol, false, 0, 0, 0, "amplification"},
-        {"nested too deep", Gpx11(deep), false, 0, 0, 0, "too deep"},
     };
     // From memory and from a file (read in pieces): the same outcome.
     mwtest::TempDir dir;
@@ -226,48 +187,16 @@ TEST(GpxReader, NamesWithSeparatorsBecomeBlanks) {
     Collect seen;
     const mw::GpxReadResult r = mw::ReadGpxText(
         Gpx11("<wpt lat=\"1\" lon=\"1\"><name>a,b</name><desc>line1\nline2</desc></wpt>"
-              "<rte><name>r,1</name><rtept lat=\"1\" lon=\"1\"><name>p&#13;&#10;q</name></rtept></rte>"),
+              "<rte><rtept lat=\"1\" lon=\"1\"><name>p&#13;&#10;q</name></rtept></rte>"),
         seen);
     ASSERT_TRUE(r.ok);
     EXPECT_TRUE(r.textsBlanked);
     EXPECT_EQ(seen.waypoints[0].name, "a b");
     EXPECT_EQ(seen.waypoints[0].description, "line1 line2");
-    EXPECT_EQ(seen.routes[0].name, "r 1");
     EXPECT_EQ(seen.routes[0].points[0].name, "p  q");
 }
 
-TEST(GpxWriter, EscapesTextAndMakesLatin1Utf8) {
-    mwtest::TempDir dir;
-    mw::Waypoint w;
-    w.lat = 1;
-    w.lon = 180;  // written as -180: GPX longitudes stop short of 180
-    w.name = "A&B <\"x\">'";
-    w.description = "caf\xE9\x01";
-    w.proximitySound = "snd]]>.wav";
-    mw::GpxWriter writer(dir.File("e.gpx"));
-    writer.AddWaypoint(w);
-    ASSERT_TRUE(writer.Commit());
-    EXPECT_EQ(mwtest::CheckGpx11(dir.File("e.gpx")), std::vector<std::string>{});
-    Collect seen;
-    ASSERT_TRUE(mw::ReadGpxFile(dir.File("e.gpx"), seen).ok);
-    ASSERT_EQ(seen.waypoints.size(), 1u);
-    EXPECT_EQ(seen.waypoints[0].name, "A&B <\"x\">'");
-    EXPECT_EQ(seen.waypoints[0].description, "caf\xC3\xA9");
-    EXPECT_EQ(seen.waypoints[0].proximitySound, "snd]]>.wav");
-    EXPECT_EQ(seen.waypoints[0].lon, -180);
-}
-
-TEST(GpxWriter, OutOfOrderRecordsLeaveTheTargetAlone) {
-    mwtest::TempDir dir;
-    dir.Write("keep.gpx", "old");
-    mw::GpxWriter writer(dir.File("keep.gpx"));
-    writer.AddRoute(mw::Route{});
-    writer.AddWaypoint(mw::Waypoint{});
-    EXPECT_FALSE(writer.Commit());
-    EXPECT_EQ(dir.Read("keep.gpx"), "old");
-}
-
-TEST(GpxImport, StoreLimitsAndOneMessage) {
+TEST(GpxImport, StoreLimits) {
     mwtest::TempDir dir;
     std::string body;
     for (int i = 0; i < 1003; ++i) body += Format("<wpt lat=\"1\" lon=\"%d.001\"/>", i % 170);
@@ -296,41 +225,10 @@ TEST(GpxImport, StoreLimitsAndOneMessage) {
     double newest = 0;
     t.ForEachPoint([&](int, const mw::TrackSlot& s) { newest = s.lon; });
     EXPECT_DOUBLE_EQ(newest, 1499 % 170 + 0.5);
-    EXPECT_EQ(mw::GpxImportMessage(rep),
-              "1 points skipped: position missing, not a number or out of range\n"
-              "3 waypoints left out (at most 1000 are kept)\n"
-              "1 routes left out (at most 100 are kept)\n"
-              "3 route points left out (at most 100 a route are kept)\n"
-              "501 track points left out (the last 999 are kept)");
-}
-
-TEST(GpxImport, FailedOrPartialFileChangesOnlyWhatItHolds) {
-    mwtest::TempDir dir;
-    const mw::DatumTable datums;
-    mw::WaypointStore w;
-    mw::Waypoint kept;
-    kept.name = "Kept";
-    kept.lat = 5;
-    kept.lon = 5;
-    w.Put(0, kept);
-    w.waypointCount = 1;
-    mw::RouteStore r;
-    r.Assign({{"R", "", 0, {{"P", 1, 1}}}});
-    mw::TrackStore t;
-    mw::ClearTrack(t);
-
-    dir.Write("cut.gpx", Gpx11("<wpt lat=\"1\" lon=\"1\"/><trk><trkseg>").substr(0, 120));
-    mw::GpxImportReport rep = mw::ImportGpxFile(dir.File("cut.gpx"), w, r, t, datums, mw::kDatumWgs84);
-    EXPECT_FALSE(rep.read.ok);
-    EXPECT_EQ(mw::GpxImportMessage(rep).rfind(mw::kGpxNotReadText, 0), 0u);
-    EXPECT_EQ(w.At(0)->name, "Kept");
-
-    dir.Write("track.gpx", Gpx11("<trk><trkseg><trkpt lat=\"1\" lon=\"1\"/></trkseg></trk>"));
-    rep = mw::ImportGpxFile(dir.File("track.gpx"), w, r, t, datums, mw::kDatumWgs84);
-    ASSERT_TRUE(rep.read.ok);
-    EXPECT_EQ(w.At(0)->name, "Kept");  // no waypoints in the file: the store stays
-    EXPECT_EQ(r.Routes().size(), 1u);
-    EXPECT_EQ(t.PointCount(), 1);
+    // What the message counts as left out; its wording is the command test's.
+    EXPECT_EQ((std::vector<std::int64_t>{rep.read.skippedPoints, rep.waypointsLeftOut, rep.routesLeftOut,
+                                         rep.routePointsLeftOut, rep.trackPointsLeftOut}),
+              (std::vector<std::int64_t>{1, 3, 1, 3, 501}));
 }
 
 TEST(GpxTime, IsoAndTrackLogTimes) {
@@ -339,8 +237,6 @@ TEST(GpxTime, IsoAndTrackLogTimes) {
         std::optional<std::int64_t> utc;
     };
     const Case cases[] = {
-        {"1970-01-01T00:00:00Z", 0},
-        {"2024-02-29T12:34:56Z", mw::UtcSeconds(2024, 2, 29, 12, 34, 56)},
         {"2024-03-01T01:00:00+02:00", mw::UtcSeconds(2024, 2, 29, 23, 0, 0)},
         {"2023-02-29T00:00:00Z", std::nullopt},
         {"2024-01-01T00:00:00+0100", std::nullopt},
@@ -352,7 +248,6 @@ TEST(GpxTime, IsoAndTrackLogTimes) {
         const auto [date, time] = mw::PltDateAndTime(t);
         EXPECT_EQ(mw::PltTime(date, time), t) << date << " " << time;
     }
-    EXPECT_EQ(mw::PltTime("320199", "000000"), std::nullopt);
     EXPECT_EQ(mw::PltTime("010199", "246000"), std::nullopt);
 }
 

@@ -1,11 +1,14 @@
-// A receiver that falls silent, is unplugged and plugged in again, end to end
-// on a pseudo-terminal. The port's name is a link to it, as /dev/serial/by-id
-// names are to USB devices, so plugging in again is a new pseudo-terminal
-// behind the same name. The periods are shortened to keep the suite quick.
+// The port and its reader thread end to end, with a pseudo-terminal as the
+// receiver: opening and closing, and a receiver that falls silent, is unplugged and plugged in again. Framing
+// and parsing are tested on their own. The port's name is a link to the
+// pseudo-terminal, as /dev/serial/by-id names are to USB devices, so plugging
+// in again is a new pseudo-terminal behind the same name. The periods are
+// shortened to keep the suite quick.
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <sys/resource.h>
 
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -22,6 +25,8 @@ using Said = std::vector<std::string>;
 
 namespace {
 
+const std::string kRmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n";
+
 double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -29,6 +34,7 @@ double CpuSeconds() {
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+// One receiver on "COM1:" (index 0).
 class Unplugging : public ::testing::Test {
 protected:
     Unplugging() : port(Table(), dir.Path()), session(port, clock, sink) {
@@ -53,18 +59,12 @@ protected:
         receiver.reset();
         unlink(dir.File("gps").c_str());
     }
-    bool FeedUntilPosition() {
-        const std::size_t before = sink.Locked([&] { return sink.positions.size(); });
-        const std::string rmc =
-            gpstest::WithChecksum("GPRMC,120000,A,4810.000,N,01131.000,E,1.0,90.0,230394,,");
-        for (int i = 0; i < 100; ++i) {
-            receiver->Write(rmc + "\r\n");
-            if (sink.WaitFor([&] { return sink.positions.size() > before; }, 0.05)) return true;
-        }
-        return false;
-    }
+    bool FeedUntilPosition() { return gpstest::FeedUntilPosition(*receiver, sink); }
     bool Saying(const Said& expected) {
         return sink.WaitFor([&] { return sink.statuses == expected; });
+    }
+    std::size_t Positions() {
+        return sink.Locked([&] { return sink.positions.size(); });
     }
     // The process's CPU time over `ms` of waiting: the reader must sleep.
     double CpuOver(std::chrono::milliseconds ms) {
@@ -82,6 +82,9 @@ protected:
     GpsOpenRequest request;
     GpsFix fix;
 };
+
+// The same receiver for the tests of a port that stays plugged in.
+using PtyPort = Unplugging;
 
 TEST_F(Unplugging, SilenceIsSaidOnceAndEndsWithTheNextSentence) {
     request.silenceMs = 300;
@@ -118,6 +121,28 @@ TEST_F(Unplugging, ClosingInTheFullReopenPauseDoesNotWaitForIt) {
     const auto t0 = std::chrono::steady_clock::now();
     CloseGpsPort(session, fix);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(kGpsReopenMs / 2));
+}
+
+// Closed while a receiver floods the port: the reader is joined and nothing
+// arrives once close returned.
+TEST_F(PtyPort, ClosingWhileDataFlows) {
+    ASSERT_EQ(OpenGpsPort(session, request, fix), GpsOpenOutcome::Opened);
+    std::atomic<bool> stop{false};
+    std::thread feeder([&] {
+        while (!stop) {
+            receiver->TryWrite(kRmc);
+            std::this_thread::sleep_for(300us);
+        }
+    });
+    EXPECT_TRUE(sink.WaitFor([&] { return sink.positions.size() >= 5; }));
+    EXPECT_EQ(CloseGpsPort(session, fix), 1);
+    EXPECT_EQ(session.reader, nullptr);
+    const std::size_t after = Positions();
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(Positions(), after);
+    stop = true;
+    feeder.join();
+    EXPECT_EQ(CloseGpsPort(session, fix), 1) << "closing twice is harmless";
 }
 
 }  // namespace
