@@ -73,10 +73,6 @@ TEST(ImageFile, OpensTiledFileWithItsLevelsAndFindsThemToATenthOfAPercent) {
     EXPECT_FALSE(mw::SelectLevel(*f, 5));
     EXPECT_EQ(f->level, 3);
     EXPECT_EQ(f->palette, image.levels[3].colours);
-    // A missing file is none, without a fault.
-    fault = ImageFault::ReadTile;
-    EXPECT_FALSE(mw::OpenImageFile(dir.File("none.mwf2"), &fault));
-    EXPECT_EQ(fault, ImageFault::None);
 }
 
 struct Damage {

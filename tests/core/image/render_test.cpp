@@ -162,56 +162,20 @@ TEST(ViewWalk, StripImages) {
     }
 }
 
-struct TiledView {
-    mwtest::TempDir dir;
-    mw::Mwf2Image image;
-    std::string path = dir.File("m.mwf2");
-    mw::ImageFile file;
-    mw::ViewImage view;
-    Reported ui;
-
-    TiledView(int w, int h, int clientW, int clientH, std::vector<float> percents = kPercents,
-              bool compressed = true)
-        : image(mwtest::MakeTiledImage(w, h, percents, compressed)), view(ViewOf(clientW, clientH)) {
-        EXPECT_TRUE(mw::WriteMwf2File(path, image, nullptr));
-        Reopen();
-    }
-    // Opens the file again, after `damage` has changed its bytes.
-    void Reopen(const std::function<void(std::string&)>& damage = nullptr) {
-        std::string bytes = dir.Read("m.mwf2");
-        if (damage) damage(bytes);
-        dir.Write("m.mwf2", bytes);
-        auto f = mw::OpenImageFile(path);
-        ASSERT_TRUE(f);
-        file = std::move(*f);
-    }
-    bool Render(double z, int left, int top) { return ::Render(file, view, z, left, top, ui); }
-    mw::IndexedBitmap Expected(int level, int left, int top) const {
-        return mwtest::ExpectedView(image.levels[level].pixels, left, top, view.clientWidth,
-                                    view.clientHeight, std::uint8_t(view.backgroundIndex));
-    }
-};
-
+// The oldest unlocked slot goes; with every slot locked (a view needing more
+// tiles than the cache holds) slot 0, never an index out of the cache.
 TEST(TileCache, EvictsTheLeastRecentlyUsedUnlockedSlot) {
-    const struct {
-        const char* name;
-        std::vector<std::uint64_t> stamps;
-        std::vector<bool> locked;
-        int victim;
-    } cases[] = {
-        {"oldest unlocked", {5, 3, 9}, {false, true, false}, 0},
-        {"all locked: slot 0", {5, 3, 9}, {true, true, true}, 0},
-    };
-    for (const auto& c : cases) {
-        mw::TileCache cache;
-        ASSERT_TRUE(mw::GrowTileCache(cache, int(c.stamps.size())));
-        for (std::size_t i = 0; i < c.stamps.size(); ++i) {
-            mw::AssignSlot(cache, int(i), 100 + int(i));
-            cache.entries[i].stamp = c.stamps[i];
-            cache.entries[i].locked = c.locked[i];
-        }
-        EXPECT_EQ(mw::ChooseVictim(cache), c.victim) << c.name;
+    mw::TileCache cache;
+    ASSERT_TRUE(mw::GrowTileCache(cache, 3));
+    const std::uint64_t stamps[] = {9, 3, 5};
+    for (int i = 0; i < 3; ++i) {
+        mw::AssignSlot(cache, i, 100 + i);
+        cache.entries[i].stamp = stamps[i];
     }
+    cache.entries[1].locked = true;
+    EXPECT_EQ(mw::ChooseVictim(cache), 2);
+    for (mw::TileSlot& slot : cache.entries) slot.locked = true;
+    EXPECT_EQ(mw::ChooseVictim(cache), 0);
 }
 
 // A damaged file during a render: the message once, the previous view and
@@ -233,21 +197,30 @@ TEST(TiledView, DamageShowsItsMessageOnceAndKeepsThePreviousView) {
              b.replace(U32At(b, at) + 3, 20, std::string(20, '\x77'));
          }},
     };
+    const mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents);
+    mwtest::TempDir dir;
+    ASSERT_TRUE(mw::WriteMwf2File(dir.File("good.mwf2"), image, nullptr));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TiledView t(300, 200, 60, 60);
-        t.Reopen(c.damage);
-        ASSERT_TRUE(t.Render(1.0, 0, 0));
-        const mw::IndexedBitmap before = t.view.bitmap;
-        const mw::DisplayPalette palette = t.view.palette;
-        EXPECT_FALSE(t.Render(2.0, 0, 0));
-        EXPECT_EQ(t.ui.messages, std::vector<std::string>{c.message});
-        EXPECT_TRUE(SamePixels(t.view.bitmap, before));
-        EXPECT_EQ(t.view.palette, palette);
-        ASSERT_TRUE(t.Render(1.0, 2, 3));
-        EXPECT_EQ(t.file.level, 0);
-        EXPECT_TRUE(SamePixels(t.view.bitmap, t.Expected(0, 2, 3)));
-        EXPECT_EQ(t.ui.messages.size(), 1u);
+        std::string bytes = dir.Read("good.mwf2");
+        c.damage(bytes);
+        dir.Write("m.mwf2", bytes);
+        auto file = mw::OpenImageFile(dir.File("m.mwf2"));
+        ASSERT_TRUE(file);
+        mw::ViewImage view = ViewOf(60, 60);
+        Reported ui;
+        ASSERT_TRUE(Render(*file, view, 1.0, 0, 0, ui));
+        const mw::IndexedBitmap before = view.bitmap;
+        const mw::DisplayPalette palette = view.palette;
+        EXPECT_FALSE(Render(*file, view, 2.0, 0, 0, ui));
+        EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
+        EXPECT_TRUE(SamePixels(view.bitmap, before));
+        EXPECT_EQ(view.palette, palette);
+        ASSERT_TRUE(Render(*file, view, 1.0, 2, 3, ui));
+        EXPECT_EQ(file->level, 0);
+        EXPECT_TRUE(SamePixels(view.bitmap, mwtest::ExpectedView(image.levels[0].pixels, 2, 3, 60, 60,
+                                                                 std::uint8_t(view.backgroundIndex))));
+        EXPECT_EQ(ui.messages.size(), 1u);
     }
 }
 
