@@ -107,27 +107,6 @@ mw::RgbImage ToRgb(const mw::IndexedBitmap& indexed, const mw::ColourTable& tabl
     return out;
 }
 
-mw::RgbImage MakePhotoLike(int width, int height) {
-    mw::RgbImage out;
-    out.width = width;
-    out.height = height;
-    out.pixels.resize(std::size_t(width) * height);
-    Random rnd{12345};
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            double h = std::sin(x / 23.0) * std::cos(y / 31.0) + 0.5 * std::sin((x + y) / 11.0);
-            double d = std::hypot(x - width * 0.6, y - height * 0.4) / (0.3 * width);
-            int noise = rnd.Below(7) - 3;
-            int r = int(90 + 60 * h + 80 * std::exp(-d * d)) + noise;
-            int g = int(120 + 50 * h - 30 * d) + noise;
-            int b = int(70 + 40 * std::cos(y / 17.0) + 50 * (x / double(width))) + noise;
-            out.pixels[std::size_t(y) * width + x] =
-                mw::PackRgb(std::clamp(r, 0, 255), std::clamp(g, 0, 255), std::clamp(b, 0, 255));
-        }
-    }
-    return out;
-}
-
 StripContent StripOf(const mw::IndexedBitmap& picture, int bits, bool compressed) {
     StripContent content;
     for (int y = 0; y < picture.height; ++y) {

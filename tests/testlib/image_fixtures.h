@@ -28,10 +28,6 @@ mw::ColourTable MakeColourTable(int count, int shade = 0);
 // The true-colour picture of `indexed` through `table`.
 mw::RgbImage ToRgb(const mw::IndexedBitmap& indexed, const mw::ColourTable& table);
 
-// A smooth picture with many colours (gradients and soft shapes), like an
-// aerial photograph or shaded relief, for palette quality checks.
-mw::RgbImage MakePhotoLike(int width, int height);
-
 // The strip format: rows of `indices` (one byte per pixel, values below
 // 2^bitsPerPixel) packed most significant bits first.
 struct StripContent {

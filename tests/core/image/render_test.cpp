@@ -1,7 +1,9 @@
-// Views of tiled and strip images: what the view bitmap shows, level and
-// palette changes with the zoom, the tile cache, and damaged files during a
-// render (one fault reported, previous view kept).
-#include <fstream>
+// Views of tiled and strip images. Along a walk of pans, jumps, zooms and
+// resizes, a view kept from render to render (so each move reuses what stays
+// in sight) must equal a view drawn afresh, the fresh view must show the
+// file's pixels and the background where the view leaves the image, and the
+// 32-bit view must be the indexed view in the palette's colours. A damaged
+// level met during a render reports one fault and keeps the previous view.
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -39,165 +41,141 @@ bool Render(mw::ImageFile& file, mw::ViewImage& view, double z, int left, int to
     });
 }
 
-mw::ViewImage ViewOf(int clientWidth, int clientHeight) {
-    mw::ViewImage v;
+mw::ViewImage ViewOf(int clientWidth, int clientHeight,
+                     mw::ViewFormat format = mw::ViewFormat::Indexed8) {
+    mw::ViewImage v(format);
     v.clientWidth = clientWidth;
     v.clientHeight = clientHeight;
     return v;
 }
 
-struct TiledView {
-    mwtest::TempDir dir;
-    mw::Mwf2Image image;
-    std::string path = dir.File("m.mwf2");
-    mw::ImageFile file;
-    mw::ViewImage view;
-    Reported ui;
+::testing::AssertionResult SameColours(const mw::RgbBitmap& actual,
+                                       const mw::IndexedBitmap& indices,
+                                       const mw::DisplayPalette& palette) {
+    if (actual.width != indices.width || actual.height != indices.height)
+        return ::testing::AssertionFailure() << "size " << actual.width << "x" << actual.height;
+    const auto argb = mw::PaletteArgb(palette);
+    for (int y = 0; y < indices.height; ++y)
+        for (int x = 0; x < indices.width; ++x)
+            if (actual.At(x, y) != argb[indices.At(x, y)])
+                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ")";
+    return ::testing::AssertionSuccess();
+}
 
-    TiledView(int w, int h, int clientW, int clientH, std::vector<float> percents = kPercents,
-              bool compressed = true)
-        : image(mwtest::MakeTiledImage(w, h, percents, compressed)), view(ViewOf(clientW, clientH)) {
-        EXPECT_TRUE(mw::WriteMwf2File(path, image, nullptr));
-        Reopen();
-    }
-    // Opens the file again, after `damage` has changed its bytes.
-    void Reopen(const std::function<void(std::string&)>& damage = nullptr) {
-        std::string bytes = dir.Read("m.mwf2");
-        if (damage) damage(bytes);
-        dir.Write("m.mwf2", bytes);
-        auto f = mw::OpenImageFile(path);
-        ASSERT_TRUE(f);
-        file = std::move(*f);
-    }
-    bool Render(double z, int left, int top, int width = 0, int height = 0) {
-        return ::Render(file, view, z, left, top, ui, width, height);
-    }
-    mw::IndexedBitmap Expected(int level, int left, int top) const {
-        return mwtest::ExpectedView(image.levels[level].pixels, left, top, view.clientWidth,
-                                    view.clientHeight, std::uint8_t(view.backgroundIndex));
-    }
+struct Step {
+    const char* name;
+    double divisor;
+    int level;  // tiled: the level shown; strips show every int(divisor)-th pixel
+    int left, top;
+    int width = 0, height = 0;              // the part drawn; 0: the client size
+    int clientWidth = 0, clientHeight = 0;  // 0: unchanged
 };
 
-TEST(TiledView, ShowsTheLevelAndBackgroundWhereTheViewLeavesIt) {
-    TiledView t(300, 200, 160, 120);
-    const struct {
-        const char* name;
-        int left, top;
-        int width = 0, height = 0;  // the part drawn; 0: all of the window
-    } cases[] = {
-        {"inside", 30, 20},
-        {"left edge at -100", -100, 10},
-        {"beyond right and bottom", 250, 150},
-        {"wholly outside", 1000, -1000},
-        {"a narrower drawn part", 10, 10, 50, 40},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_TRUE(t.Render(1.0, c.left, c.top, c.width, c.height));
-        EXPECT_EQ(t.view.palette, mw::MakeDisplayPalette(t.image.levels[0].colours));
-        EXPECT_EQ(t.view.backgroundIndex, mw::BackgroundIndex(t.view.palette));
-        mw::IndexedBitmap want = t.Expected(0, c.left, c.top);
-        for (int y = 0; y < 120 && c.width; ++y) {
-            for (int x = 0; x < 160; ++x)
-                if (x >= c.width || y >= c.height) want.Row(y)[x] = t.view.backgroundIndex;
+// Pans by a few pixels each way, jumps, zooms and resizes.
+const Step kWalk[] = {
+    {"first view", 1.0, 0, 20, 10},
+    {"4 px east", 1.0, 0, 24, 10},
+    {"4 px west, 3 down", 1.0, 0, 20, 13},
+    {"partly off the left and top", 1.0, 0, -30, -20},
+    {"past the right and bottom", 1.0, 0, 250, 160},
+    {"wholly outside", 1.0, 0, 900, 900},
+    {"back from outside", 1.0, 0, 898, 901},
+    {"another level", 2.0, 1, 100, 20},
+    {"33 %: no such level, level 0 is used", 3.0, 0, 97, 25},
+    {"the last level", 100 / 3.3, 4, -3, 2},
+    {"magnified: drawn at 100 %, stretched when painted", 0.5, 0, 97, 25},
+    {"a narrower drawn part", 1.0, 0, 99, 25, 50, 30},
+    {"resized window", 1.0, 0, 93, 21, 0, 0, 90, 70},
+    {"pan after the resize", 1.0, 0, 96, 19},
+};
+
+// What a fresh view of a step must show, before the undrawn part is blanked.
+using Expect = std::function<mw::IndexedBitmap(const Step&, const mw::ViewImage& fresh)>;
+
+void Walk(mw::ImageFile& file, const Expect& expect) {
+    Reported ui;
+    mw::ViewImage indexed = ViewOf(120, 80), display = ViewOf(120, 80, mw::ViewFormat::Display32);
+    for (const Step& s : kWalk) {
+        SCOPED_TRACE(s.name);
+        if (s.clientWidth > 0) {
+            for (mw::ViewImage* v : {&indexed, &display}) {
+                v->clientWidth = s.clientWidth;
+                v->clientHeight = s.clientHeight;
+            }
         }
-        EXPECT_TRUE(SamePixels(t.view.bitmap, want));
+        mw::ViewImage fresh = ViewOf(indexed.clientWidth, indexed.clientHeight);
+        for (mw::ViewImage* v : {&fresh, &indexed, &display})
+            ASSERT_TRUE(Render(file, *v, s.divisor, s.left, s.top, ui, s.width, s.height));
+        mw::IndexedBitmap want = expect(s, fresh);
+        for (int y = 0; y < want.height && s.width; ++y)
+            for (int x = 0; x < want.width; ++x)
+                if (x >= s.width || y >= s.height) want.Row(y)[x] = std::uint8_t(fresh.backgroundIndex);
+        EXPECT_EQ(fresh.backgroundIndex, mw::BackgroundIndex(fresh.palette));
+        EXPECT_TRUE(SamePixels(fresh.bitmap, want));
+        EXPECT_TRUE(SamePixels(indexed.bitmap, fresh.bitmap));
+        EXPECT_TRUE(SameColours(display.display, fresh.bitmap, fresh.palette));
+        EXPECT_EQ(display.palette, fresh.palette);
     }
-    EXPECT_TRUE(t.ui.messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST(TiledView, ShowsOnlyTheLevelsSizeNotTheWholeEdgeTiles) {
-    TiledView t(300, 200, 100, 80, {100});
-    // Declare the level 290 × 190: the stored tiles still hold the pixels
-    // beyond, which must not be shown.
-    t.Reopen([](std::string& b) {
-        const std::uint32_t record = mwtest::ReadTiledLayout(b).records[0];
-        PatchU32(b, record, 290);
-        PatchU32(b, record + 4, 190);
+TEST(ViewWalk, TiledImage) {
+    mwtest::TempDir dir;
+    const mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents);
+    ASSERT_TRUE(mw::WriteMwf2File(dir.File("m.mwf2"), image, nullptr));
+    auto f = mw::OpenImageFile(dir.File("m.mwf2"));
+    ASSERT_TRUE(f);
+    Walk(*f, [&](const Step& s, const mw::ViewImage& fresh) {
+        EXPECT_EQ(f->level, s.level);
+        EXPECT_EQ(fresh.palette, mw::MakeDisplayPalette(image.levels[s.level].colours));
+        return mwtest::ExpectedView(image.levels[s.level].pixels, s.left, s.top, fresh.clientWidth,
+                                    fresh.clientHeight, std::uint8_t(fresh.backgroundIndex));
     });
-    ASSERT_TRUE(t.Render(1.0, 240, 150));
-    mw::IndexedBitmap cut;
-    ASSERT_TRUE(mw::CreateIndexedBitmap(cut, 290, 190, 0));
-    for (int y = 0; y < 190; ++y) std::copy_n(t.image.levels[0].pixels.Row(y), 290, cut.Row(y));
-    EXPECT_TRUE(SamePixels(t.view.bitmap, mwtest::ExpectedView(cut, 240, 150, 100, 80,
-                                                               t.view.backgroundIndex)));
 }
 
-TEST(TiledView, ZoomSelectsTheLevelItsPaletteAndAFreshCache) {
-    TiledView t(300, 200, 128, 96);
-    const struct {
-        double divisor;
-        int level;
-    } steps[] = {
-        {1.0, 0}, {2.0, 1}, {10.0, 3},
-        {3.0, 0},        // 33 %: no such level, level 0 is used
-        {0.5, 0},        // magnified: drawn at 100 %, stretched when painted
-        {100 / 3.3, 4},  // the last level is a level like the others
-        {2.0, 1},
-    };
-    for (const auto& s : steps) {
-        SCOPED_TRACE(s.divisor);
-        ASSERT_TRUE(t.Render(s.divisor, 3, 5));
-        EXPECT_EQ(t.file.level, s.level);
-        EXPECT_EQ(t.view.palette, mw::MakeDisplayPalette(t.image.levels[s.level].colours));
-        EXPECT_TRUE(SamePixels(t.view.bitmap, t.Expected(s.level, 3, 5)));
-        // Only tiles of this level are cached: those of this view.
-        const int lw = t.image.levels[s.level].pixels.width;
-        const int lh = t.image.levels[s.level].pixels.height;
-        const int inView = ((std::min(lw, 3 + 128) - 1) / 64 + 1) * ((std::min(lh, 5 + 96) - 1) / 64 + 1);
-        int held = 0;
-        for (const mw::TileSlot& slot : t.file.cache.entries) {
-            if (slot.key < 0) continue;
-            ++held;
-            EXPECT_LT(slot.key, t.file.tilesX * t.file.tilesY);
+// Every depth, packed and compressed or not.
+TEST(ViewWalk, StripImages) {
+    const mw::IndexedBitmap picture = mwtest::MakeMapLikeIndexed(300, 200, 256, 5);
+    for (int bits : {1, 2, 4, 8}) {
+        for (bool compressed : {true, false}) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, compressed " << compressed);
+            const mwtest::StripContent content = mwtest::StripOf(picture, bits, compressed);
+            mwtest::TempDir dir;
+            dir.Write("s.mwf", mwtest::MakeStripFile(content));
+            auto f = mw::OpenImageFile(dir.File("s.mwf"));
+            ASSERT_TRUE(f);
+            Walk(*f, [&](const Step& s, const mw::ViewImage& fresh) {
+                const int step = s.divisor < 1 ? 1 : int(s.divisor);
+                mw::IndexedBitmap want;
+                mw::CreateIndexedBitmap(want, fresh.clientWidth, fresh.clientHeight,
+                                        std::uint8_t(fresh.backgroundIndex));
+                for (int y = 0; y < want.height; ++y) {
+                    for (int x = 0; x < want.width; ++x) {
+                        const int vx = s.left + x, vy = s.top + y;
+                        if (vx >= 0 && vx < 300 / step && vy >= 0 && step * vy < 200)
+                            want.Row(y)[x] = content.indices[step * vy][step * vx];
+                    }
+                }
+                return want;
+            });
         }
-        EXPECT_EQ(held, inView);
     }
-    EXPECT_EQ(t.file.currentLevelPercent, 50);
 }
 
-TEST(TiledView, AWarmViewIsServedFromTheCache) {
-    // Two disjoint full-HD views must both stay cached: the cache holds
-    // twice the tiles of a view at the window size in use.
-    TiledView t(3900, 1100, 1920, 1080, {100}, false);
-    ASSERT_TRUE(t.Render(1.0, 0, 0));
-    ASSERT_TRUE(t.Render(1.0, 1950, 10));
-    EXPECT_GE(t.file.cache.Size(), 2 * 31 * 18);
-    // Wipe every tile on disk: views already seen still render.
-    const std::uint32_t firstTile = t.file.offsets[0];
-    const std::uint32_t record = mwtest::ReadTiledLayout(t.dir.Read("m.mwf2")).records[0];
-    std::fstream(t.path, std::ios::in | std::ios::out | std::ios::binary)
-        .seekp(firstTile)
-        .write(std::string(record - firstTile, '\0').data(), record - firstTile);
-    ASSERT_TRUE(t.Render(1.0, 0, 0));
-    EXPECT_TRUE(SamePixels(t.view.bitmap, t.Expected(0, 0, 0)));
-    ASSERT_TRUE(t.Render(1.0, 1950, 10));
-    EXPECT_TRUE(SamePixels(t.view.bitmap, t.Expected(0, 1950, 10)));
-    EXPECT_TRUE(t.ui.messages.empty());
-}
-
+// The oldest unlocked slot goes; with every slot locked (a view needing more
+// tiles than the cache holds) slot 0, never an index out of the cache.
 TEST(TileCache, EvictsTheLeastRecentlyUsedUnlockedSlot) {
-    const struct {
-        const char* name;
-        std::vector<std::uint64_t> stamps;  // 0: never used, empty
-        std::vector<bool> locked;
-        int victim;
-    } cases[] = {
-        {"oldest unlocked", {5, 3, 9}, {false, true, false}, 0},
-        {"empty before used", {6, 0, 2}, {false, false, false}, 1},
-        {"all locked: slot 0", {5, 3, 9}, {true, true, true}, 0},
-    };
-    for (const auto& c : cases) {
-        mw::TileCache cache;
-        ASSERT_TRUE(mw::GrowTileCache(cache, int(c.stamps.size())));
-        for (std::size_t i = 0; i < c.stamps.size(); ++i) {
-            if (c.stamps[i] == 0) continue;
-            mw::AssignSlot(cache, int(i), 100 + int(i));
-            cache.entries[i].stamp = c.stamps[i];
-            cache.entries[i].locked = c.locked[i];
-        }
-        EXPECT_EQ(mw::ChooseVictim(cache), c.victim) << c.name;
+    mw::TileCache cache;
+    ASSERT_TRUE(mw::GrowTileCache(cache, 3));
+    const std::uint64_t stamps[] = {9, 3, 5};
+    for (int i = 0; i < 3; ++i) {
+        mw::AssignSlot(cache, i, 100 + i);
+        cache.entries[i].stamp = stamps[i];
     }
+    cache.entries[1].locked = true;
+    EXPECT_EQ(mw::ChooseVictim(cache), 2);
+    for (mw::TileSlot& slot : cache.entries) slot.locked = true;
+    EXPECT_EQ(mw::ChooseVictim(cache), 0);
 }
 
 // A damaged file during a render: the message once, the previous view and
@@ -205,180 +183,45 @@ TEST(TileCache, EvictsTheLeastRecentlyUsedUnlockedSlot) {
 TEST(TiledView, DamageShowsItsMessageOnceAndKeepsThePreviousView) {
     const struct {
         const char* name;
-        double divisor;
-        int at;  // the failing view's left and top
         const char* message;
-        // Damage that the first view (tile 0 only) does not meet.
+        // Damage that the first view (tile 0 of level 0) does not meet.
         std::function<void(std::string& bytes)> damage;
     } cases[] = {
-        {"tile offset beyond the end", 1.0, 100, "ReadTile Exception",
-         [](std::string& b) {
-             std::size_t at = mwtest::ReadTiledLayout(b).tileOffsetsAt[0];
-             PatchU32(b, at + 4 * 12, std::uint32_t(b.size() + 100));  // tile (2, 2)
-         }},
-        {"level 1 record damaged", 2.0, 100, "LoadMWF2tile(s) Exception",
+        {"level 1 record damaged", "LoadMWF2tile(s) Exception",
          [](std::string& b) { PatchU32(b, mwtest::ReadTiledLayout(b).records[1] + 8, 0); }},
         // A failed level change keeps level and percent together: the next
         // view at 100 % comes from level 0 again, not from the level tried.
-        {"level 1 first tile corrupt", 2.0, 0, "ReadTile Exception",
+        {"level 1 first tile corrupt", "ReadTile Exception",
          [](std::string& b) {
              std::size_t at = mwtest::ReadTiledLayout(b).tileOffsetsAt[1];
              b.replace(U32At(b, at) + 3, 20, std::string(20, '\x77'));
          }},
     };
+    const mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents);
+    mwtest::TempDir dir;
+    ASSERT_TRUE(mw::WriteMwf2File(dir.File("good.mwf2"), image, nullptr));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TiledView t(300, 200, 60, 60);
-        t.Reopen(c.damage);
-        ASSERT_TRUE(t.Render(1.0, 0, 0));
-        const mw::IndexedBitmap before = t.view.bitmap;
-        const mw::DisplayPalette palette = t.view.palette;
-        EXPECT_FALSE(t.Render(c.divisor, c.at, c.at));
-        EXPECT_EQ(t.ui.messages, std::vector<std::string>{c.message});
-        EXPECT_TRUE(SamePixels(t.view.bitmap, before));
-        EXPECT_EQ(t.view.palette, palette);
-        // The undamaged corner still renders at full size.
-        ASSERT_TRUE(t.Render(1.0, 2, 3));
-        EXPECT_EQ(t.file.level, 0);
-        EXPECT_TRUE(SamePixels(t.view.bitmap, t.Expected(0, 2, 3)));
-        EXPECT_EQ(t.ui.messages.size(), 1u);
-    }
-}
-
-// Every depth, packed and compressed or not, shown at every step-th pixel.
-TEST(StripView, ShowsEveryStepthPixelAtEachDepth) {
-    for (int bits : {1, 2, 4, 8}) {
-        for (bool compressed : {true, false}) {
-            const mwtest::StripContent content =
-                mwtest::StripOf(mwtest::MakeMapLikeIndexed(75, 52, 256, 3), bits, compressed);
-            mwtest::TempDir dir;
-            dir.Write("s.mwf", mwtest::MakeStripFile(content));
-            auto f = mw::OpenImageFile(dir.File("s.mwf"));
-            ASSERT_TRUE(f);
-            mw::ViewImage view = ViewOf(40, 30);
-            Reported ui;
-            const struct {
-                double divisor;
-                int left, top;
-            } cases[] = {{1, 10, 5}, {1, -7, -3}, {2, 30, 20}, {2.5, 5, 5}, {3.0, -2, 1}, {0.5, 0, 0}};
-            for (const auto& c : cases) {
-                SCOPED_TRACE(testing::Message() << bits << " bits, compressed " << compressed
-                                                << ", divisor " << c.divisor << " at " << c.left
-                                                << "," << c.top);
-                ASSERT_TRUE(Render(*f, view, c.divisor, c.left, c.top, ui));
-                const int step = c.divisor < 1 ? 1 : int(c.divisor);
-                mw::IndexedBitmap want;
-                mw::CreateIndexedBitmap(want, 40, 30, view.backgroundIndex);
-                for (int y = 0; y < 30; ++y) {
-                    for (int x = 0; x < 40; ++x) {
-                        int vx = c.left + x, vy = c.top + y;
-                        if (vx >= 0 && vx < 75 / step && vy >= 0 && step * vy < 52)
-                            want.Row(y)[x] = content.indices[step * vy][step * vx];
-                    }
-                }
-                EXPECT_TRUE(SamePixels(view.bitmap, want));
-            }
-            EXPECT_TRUE(ui.messages.empty());
-        }
-    }
-}
-
-TEST(StripView, DamagedRowShowsItsMessageOnceAndKeepsThePreviousView) {
-    for (bool compressed : {true, false}) {
-        SCOPED_TRACE(compressed);
-        std::string bytes = mwtest::MakeStripFile(
-            mwtest::StripOf(mwtest::MakeMapLikeIndexed(60, 50, 256, 9), 8, compressed));
-        // Row 30 ends before it starts.
-        std::size_t table = U32At(bytes, bytes.size() - 4);
-        PatchU32(bytes, table + 4 * 31, U32At(bytes, table + 4 * 30) - 1);
-        mwtest::TempDir dir;
-        dir.Write("s.mwf", bytes);
-        auto f = mw::OpenImageFile(dir.File("s.mwf"));
-        ASSERT_TRUE(f);
-        mw::ViewImage view = ViewOf(30, 20);
+        std::string bytes = dir.Read("good.mwf2");
+        c.damage(bytes);
+        dir.Write("m.mwf2", bytes);
+        auto file = mw::OpenImageFile(dir.File("m.mwf2"));
+        ASSERT_TRUE(file);
+        mw::ViewImage view = ViewOf(60, 60);
         Reported ui;
-        ASSERT_TRUE(Render(*f, view, 1, 0, 0, ui));
+        ASSERT_TRUE(Render(*file, view, 1.0, 0, 0, ui));
         const mw::IndexedBitmap before = view.bitmap;
-        EXPECT_FALSE(Render(*f, view, 1, 10, 25, ui));
-        EXPECT_EQ(ui.messages, std::vector<std::string>{"ReadStrip Exception"});
+        const mw::DisplayPalette palette = view.palette;
+        EXPECT_FALSE(Render(*file, view, 2.0, 0, 0, ui));
+        EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
         EXPECT_TRUE(SamePixels(view.bitmap, before));
+        EXPECT_EQ(view.palette, palette);
+        ASSERT_TRUE(Render(*file, view, 1.0, 2, 3, ui));
+        EXPECT_EQ(file->level, 0);
+        EXPECT_TRUE(SamePixels(view.bitmap, mwtest::ExpectedView(image.levels[0].pixels, 2, 3, 60, 60,
+                                                                 std::uint8_t(view.backgroundIndex))));
+        EXPECT_EQ(ui.messages.size(), 1u);
     }
-}
-
-std::optional<mw::OpenedView> Open(const std::string& path, double z, Reported& ui) {
-    return ui([&](mw::ImageFault& f) { return mw::OpenViewImage(path, z, 60, 40, 121, 81, f); });
-}
-
-TEST(OpenViewImage, CentresTheFirstViewOnTheImage) {
-    mwtest::TempDir dir;
-    mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents);
-    ASSERT_TRUE(mw::WriteMwf2File(dir.File("m.mwf2"), image, nullptr));
-    const struct {
-        double divisor;
-        int level, left, top;
-    } cases[] = {{1.0, 0, 150 - 60, 100 - 40}, {2.0, 1, 75 - 60, 50 - 40}, {0.5, 0, 90, 60}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.divisor);
-        Reported ui;
-        auto v = Open(dir.File("m.mwf2"), c.divisor, ui);
-        ASSERT_TRUE(v);
-        EXPECT_EQ(v->imageWidth, 300);
-        EXPECT_EQ(v->imageHeight, 200);
-        EXPECT_EQ(v->file.level, c.level);
-        EXPECT_EQ(v->view.palette, mw::MakeDisplayPalette(image.levels[c.level].colours));
-        EXPECT_TRUE(SamePixels(v->view.bitmap,
-                               mwtest::ExpectedView(image.levels[c.level].pixels, c.left, c.top,
-                                                    121, 81, v->view.backgroundIndex)));
-        EXPECT_TRUE(ui.messages.empty());
-    }
-}
-
-TEST(OpenViewImage, ReportsMissingDamagedAndBadlyTiledFiles) {
-    mwtest::TempDir dir;
-    Reported ui;
-    EXPECT_FALSE(Open(dir.File("none.mwf2"), 1, ui));
-    EXPECT_TRUE(ui.messages.empty());
-
-    ASSERT_TRUE(mw::WriteMwf2File(dir.File("m.mwf2"), mwtest::MakeTiledImage(300, 200, kPercents),
-                                  nullptr));
-    const std::string good = dir.Read("m.mwf2");
-    std::string bad = good;
-    PatchU32(bad, bad.size() - 4, std::uint32_t(bad.size()));
-    dir.Write("bad.mwf2", bad);
-    EXPECT_FALSE(Open(dir.File("bad.mwf2"), 1, ui));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"LoadMWF2tile(s) Exception"});
-
-    // A damaged tile in the first view: the image opens, the view is blank.
-    ui.messages.clear();
-    bad = good;
-    PatchU32(bad, mwtest::ReadTiledLayout(bad).tileOffsetsAt[0] + 4 * 7, 3);  // tile (2, 1)
-    dir.Write("bad.mwf2", bad);
-    auto v = Open(dir.File("bad.mwf2"), 1, ui);
-    ASSERT_TRUE(v);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"ReadTile Exception"});
-    for (std::uint8_t p : v->view.bitmap.pixels) ASSERT_EQ(p, v->view.backgroundIndex);
-}
-
-TEST(BuildLevelImage, RefusesStripsAndDamagedTiles) {
-    mwtest::TempDir dir;
-    Reported ui;
-    auto level = [&](const char* name, int n) {
-        return ui([&](mw::ImageFault& f) { return mw::BuildLevelImage(dir.File(name), n, f); });
-    };
-    dir.Write("s.mwf", mwtest::MakeStripFile(mwtest::StripOf(mwtest::MakeMapLikeIndexed(9, 9, 4, 1), 8)));
-    EXPECT_FALSE(level("s.mwf", -1));
-    EXPECT_TRUE(ui.messages.empty());
-
-    ASSERT_TRUE(mw::WriteMwf2File(dir.File("m.mwf2"), mwtest::MakeTiledImage(300, 200, kPercents),
-                                  nullptr));
-    EXPECT_FALSE(level("m.mwf2", 5));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"LoadMWF2tile(s) Exception"});
-    ui.messages.clear();
-    std::string bad = dir.Read("m.mwf2");
-    PatchU32(bad, mwtest::ReadTiledLayout(bad).tileOffsetsAt.back(), std::uint32_t(bad.size() + 1));
-    dir.Write("m.mwf2", bad);
-    EXPECT_FALSE(level("m.mwf2", -1));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"ReadTile Exception"});
 }
 
 }  // namespace
