@@ -1,13 +1,11 @@
-// The track and GPS overlays as canvas calls: the tail walk, the pointer
-// styles and their rotation, clipping (here and in the route and navigation
-// line tests).
+// The track tail as canvas calls: the walk over the ring, segment breaks,
+// clipping at the window edge (here and in the navigation line test).
 #include <gtest/gtest.h>
 
 #include "support/text.h"
 #include "testlib/fake_ui.h"
 #include "testlib/pixel_view.h"
 #include "track/track_store.h"
-#include "view/colours.h"
 #include "view/overlays.h"
 
 using namespace mw;
@@ -62,48 +60,6 @@ TEST(TrackTail, TailOf10DrawsTheSegmentsBetweenThe10NewestPointsAndToTheCentre) 
     EXPECT_EQ(canvas.calls, (std::vector<std::string>{"pen #ff0000 2", "line 0,300 240,300"}));
     // A tail longer than the ring stops at the ring's size.
     EXPECT_EQ(TrackTailLength(true, 5000), 1000);
-}
-
-namespace {
-
-// The pointer's calls at the window centre (240, 320); the map's image "up"
-// points north, or east when `eastUp` (1e-4 degrees a pixel).
-std::vector<std::string> Pointer(double heading, int style, int size, bool solid, bool replaying,
-                                 bool eastUp = false) {
-    OverlayGeometry view = PixelView();
-    view.toLatLon = [eastUp](double x, double y) {
-        const double right = (x - 1000) * 1e-4, up = (1000 - y) * 1e-4;
-        return eastUp ? GeoPoint{-right, 7 + up} : GeoPoint{up, 7 + right};
-    };
-    mwtest::RecordingCanvas canvas;
-    DrawGpsPointer(canvas, view, heading, GpsPointerStyle{style, size, ColourByIndex(9), solid},
-                   {{0, 0}, {5, 10}, {-5, 10}}, replaying);
-    return canvas.calls;
-}
-
-}  // namespace
-
-TEST(GpsPointer, DrawsEachStyleTurnedAgainstTheMap) {
-    const std::vector<std::string> circle = {
-        "brush hollow",        "pen #ff0000 2",           "ellipse 221,301 260,340",
-        "pen #ff0000 1",       "ellipse 228,308 253,333", "line 216,320 264,320",
-        "line 240,296 240,344"};
-    // No heading (777) draws the circle even for the arrow; so do the circle
-    // style and a replay.
-    EXPECT_EQ(Pointer(777, kPointerArrow, 5, true, false), circle);
-    // A course the receiver did not send is held as -777: no heading either.
-    EXPECT_EQ(Pointer(-777, kPointerArrow, 5, true, false), circle);
-    EXPECT_EQ(Pointer(45, kPointerArrow, 5, true, true), circle);
-    // Heading east: on a north-up map the arrow points right, on an east-up
-    // map it points up.
-    EXPECT_EQ(Pointer(90, kPointerArrow, 5, true, false),
-              (std::vector<std::string>{
-                  "brush #ff0000", "pen #000000 2",
-                  "polygon 240,320 229,331 229,324 208,324 208,316 229,316 229,309"}));
-    EXPECT_EQ(Pointer(90, kPointerArrow, 5, true, false, true),
-              (std::vector<std::string>{
-                  "brush #ff0000", "pen #000000 2",
-                  "polygon 240,320 251,331 244,331 244,352 236,352 236,331 229,331"}));
 }
 
 TEST(TrackTail, ALandscapeWindowDrawsDownToItsBottomEdge) {

@@ -1,5 +1,5 @@
-// Routes and the navigation line as canvas calls: points left out and
-// clipping.
+// Routes and the navigation line as canvas calls: points left out, the
+// line's two widths and clipping.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -74,16 +74,6 @@ TEST(RouteLayer, PointsWithoutPositionOrOutOfRangeAreNotDrawn) {
         RouteStore store = Store({Route{"r", "", 0x0000FF, c.points}});
         EXPECT_EQ(Draw(store, Plain()), c.calls) << c.what;
     }
-}
-
-TEST(RouteLayer, ALineThatLeavesAndReentersTheWindowIsDrawnInPieces) {
-    RouteStore store = Store({Route{"r", "", 0x0000FF,
-                                    {At("a", 100, 100), At("b", 200, 100), At("c", 200, 5000),
-                                     At("d", 300, 5000), At("e", 300, 100), At("f", 400, 100)}}});
-    std::vector<std::string> calls = Draw(store, Plain());
-    calls.resize(3);
-    EXPECT_EQ(calls, (std::vector<std::string>{"pen #ff0000 2", "polyline 100,100 200,100 200,640",
-                                               "polyline 300,640 300,100 400,100"}));
 }
 
 TEST(NavigationLine, NarrowLinesAreOneColourWideOnesTwoAndAFarTargetIsClipped) {

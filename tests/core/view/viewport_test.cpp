@@ -43,15 +43,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ViewportTest, FullMapReachesTheView) {
-    WriteTiled("area.mwf2", 1001, 1000, {100, 50, 25, 10});
-    ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2")));
-    // 1001 × 1000 fits a 400 × 300 window at 25 %.
-    ShowFullMap(vp, view, map, datums);
-    EXPECT_EQ(vp.zoomTable[view.zoomIndex].label, "25 %");
-    EXPECT_EQ(view.centreX, 500);
-}
-
 TEST_F(ViewportTest, AWindowOfNoSizeKeepsTheImageForLater) {
     WriteTiled("area.mwf2", 1001, 1000, {100, 50});
     ASSERT_TRUE(OpenMapImage(vp, view, map, datums, dir.File("area.mwf2")));
