@@ -29,34 +29,6 @@ TEST(NavText, DistanceUnitsSwitchAtTheirThresholdsAndScaledValuesLoseDecimals) {
         EXPECT_EQ(FormatNavDistance(c.metres, c.unit), c.expect) << c.metres << " unit " << c.unit;
 }
 
-TEST(NavText, LongNamesKeepThreeCharactersAtEachEnd) {
-    struct Case {
-        const char* name;
-        const char* shown;
-    };
-    const Case cases[] = {
-        {"Riverside", "Riv..ide"},
-        {"Harbour", "Harbour"},
-        {"Åkersberga", "Åke..rga"},          // UTF-8: whole characters
-        {"\xC5kersberga", "\xC5ke..rga"},    // Latin-1 bytes: one byte each
-    };
-    for (const Case& c : cases) EXPECT_EQ(ShortTargetName(c.name), c.shown) << c.name;
-}
-
-TEST(NavText, PanelReadoutFromAPositionToTheTarget) {
-    NavigationState nav;
-    EXPECT_FALSE(NavigationPanelReadout(nav, 0, 0, kUnitKilometres));
-
-    // Eastward is mwtool nav's case; westward the bearing is 269.9999995886,
-    // shown as 270.0.
-    SetNavigationTarget(nav, 0, 0.001, -1, "Quay");
-    EXPECT_EQ(NavigationPanelReadout(nav, 0, 0.002, kUnitMiles),
-              (NavigationReadout{"Quay", {"365", "ft"}, "270.0"}));
-    // At the target: no distance, bearing 0.
-    EXPECT_EQ(NavigationPanelReadout(nav, 0, 0.001, kUnitKilometres),
-              (NavigationReadout{"Quay", {"0", "m"}, "0.0"}));
-}
-
 TEST(Navigation, TargetsAreSetReplacedCancelledAndDroppedWithTheirWaypoint) {
     NavigationState nav;
     EXPECT_FALSE(nav.Active());
