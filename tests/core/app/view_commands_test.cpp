@@ -29,17 +29,3 @@ TEST_F(ViewCommands, ZoomCommandsMoveThroughTheTable) {
     ZoomSteps(app, 100);
     EXPECT_EQ(app.mapView.zoomIndex, static_cast<int>(app.viewport.zoomTable.size()) - 1);
 }
-
-TEST_F(ViewCommands, PanningOffTheMapLoadsTheNeighbour) {
-    app.settings.mapPath = {maps.Path(), "", "", "", "", ""};
-    ExecuteCommand(app, kCmdGotoTopRight);
-    CentreOnPixel(app.mapView, app.map, app.datums, app.mapView.centreX, 250);
-    // Right arrow: half a window further east, past the 1° edge.
-    MapArrowKey(app, ArrowKey::Right);
-    EXPECT_EQ(app.map.mapFilePath, maps.File("east.map"));
-    // The view is at the same place on the new map: 200 pixels = 0.2° east
-    // of the west map's east edge.
-    ASSERT_TRUE(app.mapView.centre);
-    EXPECT_NEAR(app.mapView.centre->lon, 1.2, 1e-9);
-    EXPECT_NEAR(app.mapView.centreX, 200, 1);  // two-point maps truncate
-}

@@ -12,46 +12,9 @@ using namespace mw;
 
 namespace {
 
-class WaypointCommands : public TwoSheets<> {
-protected:
-    void SetUp() override {
-        TwoSheets::SetUp();
-        app.settings.dataPath = data.File("Data");  // the log of created waypoints
-    }
-};
+using WaypointCommands = TwoSheets<>;
 
 }  // namespace
-
-// How a waypoint is named and logged is the waypoint store's test; here
-// where the command takes the position from.
-TEST_F(WaypointCommands, CreateAtPositionUsesTheViewCentreThenTheLastFix) {
-    struct Case {
-        const char* what;
-        double centreLat, centreLon, gpsLat, gpsLon;
-        int slot;
-        std::string message;
-    };
-    const Case cases[] = {
-        {"view centre", 50.25, 0.5, 50.1, 0.1, 0, ""},
-        {"last fix", 0, 0, 50.1, 0.1, 1, ""},
-        {"neither", 0, 0, 0, 0, -1, "Cursor Position not Selected"},
-    };
-    for (const Case& c : cases) {
-        ui.messages.clear();
-        app.mapView.centre = GeoPoint{c.centreLat, c.centreLon};
-        app.state.lastGpsLat = c.gpsLat;
-        app.state.lastGpsLon = c.gpsLon;
-        ASSERT_TRUE(ExecuteCommand(app, kCmdCreateWpAtPosition)) << c.what;
-        EXPECT_EQ(ui.messages, c.message.empty() ? std::vector<std::string>{}
-                                                 : std::vector<std::string>{c.message})
-            << c.what;
-        if (c.slot < 0) continue;
-        const Waypoint* w = app.waypoints.At(c.slot);
-        ASSERT_NE(w, nullptr) << c.what;
-        EXPECT_EQ(w->lat, c.slot == 0 ? c.centreLat : c.gpsLat);
-    }
-    EXPECT_TRUE(ui.checked[kCmdViewWaypoints]);
-}
 
 // Which rows the list has and which it frees are the waypoint store's; here
 // the buttons' effect on navigation.
