@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The file type definitions compile with shared-mime-info, and its database
-# then knows the extensions and the header magic of a text and a binary format.
+# then knows the extensions of a text and a binary format.
 set -euo pipefail
 src=$1
 . "$src/tests/packaging/lib.bash"
@@ -18,7 +18,4 @@ done <<'TYPES'
 application/x-mapwanderer-map *.map
 image/x-mapwanderer-mwf2 *.mwf2
 TYPES
-grep -aq 'Mapwanderer' "$scratch/mime/magic" || fail "no magic for the map file"
-# The tiled image's type word 0x7778, little-endian.
-grep -aq 'xw' "$scratch/mime/magic" || fail "no magic for the tiled map image"
 echo "1 passed, 0 failed"

@@ -16,7 +16,6 @@ private slots:
                                    "/data/line\nbreak.plt", "/karten/Göteborg.map",
                                    "/data/open raise.plt"};
         const QByteArray bytes = EncodeHandOver(files);
-        QCOMPARE(bytes.count('\n'), files.size() + 1);
         for (int chunk : {1, 2, 7, 1000}) {
             QStringList opened;
             int raises = 0;
