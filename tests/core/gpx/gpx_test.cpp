@@ -222,14 +222,8 @@ TEST(GpxImport, StoreLimits) {
 }
 
 TEST(GpxTime, IsoAndTrackLogTimes) {
-    struct Case {
-        const char* iso;
-        std::optional<std::int64_t> utc;
-    };
-    const Case cases[] = {
-        {"2024-03-01T01:00:00+02:00", mw::UtcSeconds(2024, 2, 29, 23, 0, 0)},
-    };
-    for (const Case& c : cases) EXPECT_EQ(mw::ParseIsoTime(c.iso), c.utc) << c.iso;
+    // The offset is taken off, back across the end of a leap February.
+    EXPECT_EQ(mw::ParseIsoTime("2024-03-01T01:00:00+02:00"), mw::UtcSeconds(2024, 2, 29, 23, 0, 0));
     // The first and last second the track log's two-digit years hold.
     for (std::int64_t t : {mw::UtcSeconds(1980, 1, 1, 0, 0, 0), mw::UtcSeconds(2079, 12, 31, 23, 59, 59)}) {
         EXPECT_EQ(mw::ParseIsoTime(mw::FormatIsoTime(t)), t);
