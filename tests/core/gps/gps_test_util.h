@@ -88,9 +88,7 @@ public:
     void OnStatus(const std::string& s) override {
         Add([&] { statuses.push_back(s); });
     }
-    void OnSatellites(const mw::GpsFix& f) override {
-        Add([&] { satellites.push_back(f); });
-    }
+    void OnSatellites(const mw::GpsFix&) override {}
 
     // Waits up to `seconds` for `done` (called under the lock) to hold.
     bool WaitFor(const std::function<bool()>& done, double seconds = 3.0) {
@@ -106,7 +104,6 @@ public:
     std::vector<RecordedPosition> positions;
     std::vector<mw::GpsFix> speeds;
     std::vector<std::string> statuses;
-    std::vector<mw::GpsFix> satellites;
     std::mutex mutex;
     std::condition_variable changed;
 

