@@ -187,10 +187,7 @@ TEST(Coverage, WhatTheCoverageReadingTakesFromAFile) {
         {"no MM1B", [](auto& s) { s.scale.reset(); }, 50.5, 10.2, wgs, true, 99999},
         // A scale that is no positive number is no scale, not the best one.
         {"MM1B 0", [](auto& s) { s.scale = 0; }, 50.5, 10.2, wgs, true, 99999},
-        {"MM1B NaN", [](auto& s) { s.scale = std::nan(""); }, 50.5, 10.2, wgs, true, 99999},
-        {"scale factor multiplies", [](auto& s) { s.msf = 2; }, 50.5, 10.2, wgs, true, 10},
         {"notch: in the cut", notched, 50.5, 10.8, wgs, false, 0},
-        {"border count takes the first corners", [](auto& s) { s.borderCount = 3; }, 50.2, 10.2, wgs, false, 0},
         {"position moved to the map datum", onOsgb, 52.0, -1.0010, wgs, true, 5},
         {"same position already on the map datum", onOsgb, 52.0, -1.0010, osgb, false, 0},
     };
@@ -266,23 +263,6 @@ TEST_F(Selection, CandidatesAndTheTwoPercentRule) {
     EXPECT_EQ(paths, (std::vector<std::string>{"Z-scaled.map", "b-unscaled.map", "c-scaled.map", "d-loaded.map"}));
 }
 
-TEST(SearchOrder, FoldersFromTheSettings) {
-    AppSettings s;
-    s.mapPath = {"\\Mapwanderer\\Maps", "/data/maps/", "", "/data/maps", "/off", ""};
-    s.mapPathActive = {1, 1, 1, 1, 0, 0};
-    // The loaded map's folder leads when it is no map folder setting...
-    EXPECT_EQ(SearchFolders(s, "/home/u", "/media/card/x.map"),
-              (std::vector<std::string>{"/media/card", "/home/u/Mapwanderer/Maps", "/data/maps",
-                                        "/home/u"}));
-    // ...and is scanned once when it is one (with or without a final separator).
-    EXPECT_EQ(SearchFolders(s, "/home/u", "/data/maps/x.map"),
-              (std::vector<std::string>{"/home/u/Mapwanderer/Maps", "/data/maps", "/home/u"}));
-    // A setting that is switched off still counts as a map folder setting.
-    EXPECT_EQ(SearchFolders(s, "/home/u", "/off/x.map").front(), "/home/u/Mapwanderer/Maps");
-    s.mapPathLoadedActive = 0;
-    EXPECT_EQ(SearchFolders(s, "/home/u", "/media/card/x.map").front(), "/home/u/Mapwanderer/Maps");
-}
-
 TEST_F(Selection, RecentlyWrittenAndUnreadableFilesAreNotTrusted) {
     std::string folder = tree.Folder("m");
     tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 2.0));
@@ -310,16 +290,6 @@ TEST_F(Selection, RecentlyWrittenAndUnreadableFilesAreNotTrusted) {
     files.failing.clear();
     EXPECT_EQ(catalogue.Covering(files, other, At(50.5, 10.5), Datums()).size(), 1u);
     EXPECT_EQ(files.reads, 2);
-}
-
-TEST_F(Selection, AFolderThatCannotBeListedContributesNothing) {
-    std::string folder = tree.Root() + "/gone";
-    EXPECT_TRUE(catalogue.Covering(files, folder, At(50.5, 10.5), Datums()).empty());
-    tree.Write("gone", "a.map", CoverageMap(50, 10, 51, 11, 2.0));
-    EXPECT_EQ(catalogue.Covering(files, folder, At(50.5, 10.5), Datums()).size(), 1u);
-    fs::remove_all(folder);
-    EXPECT_TRUE(catalogue.Covering(files, folder, At(50.5, 10.5), Datums()).empty());
-    EXPECT_EQ(catalogue.FolderCount(), 0u);
 }
 
 // Random map sets, searched by both ways after random changes.
