@@ -166,7 +166,6 @@ TEST(CalibrationTransform, PointsThatFixNoTransformLeaveModeZero) {
     };
     const Degenerate cases[] = {
         {"one point", {Pt(0, 0, 50, 10)}},
-        {"two points in one row", {Pt(0, 100, 50, 10), Pt(900, 100, 49, 11)}},
         // clang-format off
         {"three points on a line", {Pt(0, 0, 50, 10), Pt(100, 100, 49.9, 10.1), Pt(300, 300, 49.7, 10.3)}},
         // clang-format on

@@ -66,7 +66,7 @@ private:
     std::unique_ptr<FolderWatcher> inner_;
 };
 
-// Counts reads and can fail chosen ones; its clock can be set by the test.
+// Counts reads; its clock can be set by the test.
 // It hands out the inner file system's watcher only when `watch` is set
 // (optionally wrapped in a FaultyWatcher).
 class CountingFiles : public FileSystem {
@@ -85,7 +85,6 @@ public:
     }
     std::optional<std::string> ReadFile(const std::string& path, std::size_t max) override {
         ++reads;
-        if (failing.count(path)) return std::nullopt;
         return inner_.ReadFile(path, max);
     }
     std::int64_t NowNs() override { return now ? *now : inner_.NowNs(); }
@@ -100,7 +99,6 @@ public:
     }
 
     int reads = 0;
-    std::set<std::string> failing;
     std::optional<std::int64_t> now;
     bool watch = false;
     bool faultyWatch = false;         // wrap the watcher in a FaultyWatcher...
@@ -256,14 +254,9 @@ TEST_F(Selection, CandidatesAndTheTwoPercentRule) {
             EXPECT_EQ(choice->path, upper);
         }
     }
-    // The "Maps Found" list has every covering map, the loaded one included.
-    auto found = FindMapsAtPosition({folder}, Indexed(catalogue, files, At(50.5, 10.5)));
-    std::vector<std::string> paths;
-    for (const auto& m : found) paths.push_back(FileNameOf(m.path));
-    EXPECT_EQ(paths, (std::vector<std::string>{"Z-scaled.map", "b-unscaled.map", "c-scaled.map", "d-loaded.map"}));
 }
 
-TEST_F(Selection, RecentlyWrittenAndUnreadableFilesAreNotTrusted) {
+TEST_F(Selection, RecentlyWrittenFilesAreNotTrusted) {
     std::string folder = tree.Folder("m");
     tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 2.0));
     auto search = [&] { return catalogue.Covering(files, folder, At(50.5, 10.5), Datums()); };
@@ -279,17 +272,6 @@ TEST_F(Selection, RecentlyWrittenAndUnreadableFilesAreNotTrusted) {
     search();
     search();
     EXPECT_EQ(files.reads, 3);
-
-    // A failed read is never cached: the same file is read again next time.
-    files.now.reset();
-    files.reads = 0;
-    std::string other = tree.Folder("n");
-    std::string unreadable = tree.Write("n", "b.map", CoverageMap(50, 10, 51, 11, 2.0));
-    files.failing.insert(unreadable);
-    EXPECT_TRUE(catalogue.Covering(files, other, At(50.5, 10.5), Datums()).empty());
-    files.failing.clear();
-    EXPECT_EQ(catalogue.Covering(files, other, At(50.5, 10.5), Datums()).size(), 1u);
-    EXPECT_EQ(files.reads, 2);
 }
 
 // Random map sets, searched by both ways after random changes.
