@@ -62,7 +62,6 @@ std::vector<MapCase> Cases() {
     const std::string utm = "(UTM) Universal Transverse Mercator";
     // clang-format off
     out.push_back({"lat/lon", "Latitude/Longitude", {}, "WGS 84", false, "", 10.0, 50.0, 0.0005, [](double e, double n) { return GeoPoint{n, e}; }, identity});
-    out.push_back({"UTM by degrees", utm, {}, "WGS 84", false, "", 480000, 5420000, 5, utmTruth, identity});
     out.push_back({"UTM by grid", utm, {}, "WGS 84", true, "32U", 480000, 5420000, 5, utmTruth, identity});
     out.push_back({"BNG by letter square", "(BNG) British National Grid", {}, "Ord Srvy Grt Britn", true, "TQ", 530000, 186000, 2, bngTruth, bngFile});
     out.push_back({"TM by own grid", "Transverse Mercator", tm, "WGS 84", true, "", 495000, 5540000, 4, tmTruth, identity});
@@ -167,10 +166,8 @@ TEST(CalibrationTransform, PointsThatFixNoTransformLeaveModeZero) {
     };
     const Degenerate cases[] = {
         {"one point", {Pt(0, 0, 50, 10)}},
-        {"two points in one row", {Pt(0, 100, 50, 10), Pt(900, 100, 49, 11)}},
         // clang-format off
         {"three points on a line", {Pt(0, 0, 50, 10), Pt(100, 100, 49.9, 10.1), Pt(300, 300, 49.7, 10.3)}},
-        {"three pixels apart, positions on a line", {Pt(0, 0, 50, 10), Pt(1000, 0, 49, 11), Pt(0, 1000, 48, 12)}},
         // clang-format on
         {"a position that is not a number", {Pt(0, 0, NAN, 10), Pt(900, 900, 49, 11)}},
     };
@@ -201,21 +198,6 @@ TEST(CalibrationTransform, UtmCentralMeridian) {
     origin.zone = "31";
     MapRecord byZone = UtmMap({origin, Pt(900, 900, 49.9, 10.2)});
     EXPECT_EQ(byZone.projection.utmCentralMeridian, 3.0);
-}
-
-// Grid points with their zone are usable (the "by grid" maps above); a point
-// with half a position in degrees, or a grid position without its zone, is not.
-TEST(CalibrationTransform, APointWithoutLongitudeIsUsableOnlyThroughItsGrid) {
-    GridReference g = LatLonToUtm(50.0, 10.0, Datums(), kDatumWgs84);
-    CalibrationPoint a = Pt(0, 0, 50.0, kUnsetParameter);
-    CalibrationPoint b = Pt(900, 900, 49.9, kUnsetParameter);
-    EXPECT_EQ(UtmMap({a, b}).calibration.usablePoints, 0);
-    a.zone = "32";
-    a.easting = g.easting;
-    a.northing = g.northing;
-    b.easting = g.easting + 100;
-    b.northing = g.northing - 100;
-    EXPECT_EQ(UtmMap({a, b}).calibration.usablePoints, 1);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ private:
     std::unique_ptr<FolderWatcher> inner_;
 };
 
-// Counts reads and can fail chosen ones; its clock can be set by the test.
+// Counts reads; its clock can be set by the test.
 // It hands out the inner file system's watcher only when `watch` is set
 // (optionally wrapped in a FaultyWatcher).
 class CountingFiles : public FileSystem {
@@ -85,7 +85,6 @@ public:
     }
     std::optional<std::string> ReadFile(const std::string& path, std::size_t max) override {
         ++reads;
-        if (failing.count(path)) return std::nullopt;
         return inner_.ReadFile(path, max);
     }
     std::int64_t NowNs() override { return now ? *now : inner_.NowNs(); }
@@ -100,7 +99,6 @@ public:
     }
 
     int reads = 0;
-    std::set<std::string> failing;
     std::optional<std::int64_t> now;
     bool watch = false;
     bool faultyWatch = false;         // wrap the watcher in a FaultyWatcher...
@@ -187,10 +185,7 @@ TEST(Coverage, WhatTheCoverageReadingTakesFromAFile) {
         {"no MM1B", [](auto& s) { s.scale.reset(); }, 50.5, 10.2, wgs, true, 99999},
         // A scale that is no positive number is no scale, not the best one.
         {"MM1B 0", [](auto& s) { s.scale = 0; }, 50.5, 10.2, wgs, true, 99999},
-        {"MM1B NaN", [](auto& s) { s.scale = std::nan(""); }, 50.5, 10.2, wgs, true, 99999},
-        {"scale factor multiplies", [](auto& s) { s.msf = 2; }, 50.5, 10.2, wgs, true, 10},
         {"notch: in the cut", notched, 50.5, 10.8, wgs, false, 0},
-        {"border count takes the first corners", [](auto& s) { s.borderCount = 3; }, 50.2, 10.2, wgs, false, 0},
         {"position moved to the map datum", onOsgb, 52.0, -1.0010, wgs, true, 5},
         {"same position already on the map datum", onOsgb, 52.0, -1.0010, osgb, false, 0},
     };
@@ -259,31 +254,9 @@ TEST_F(Selection, CandidatesAndTheTwoPercentRule) {
             EXPECT_EQ(choice->path, upper);
         }
     }
-    // The "Maps Found" list has every covering map, the loaded one included.
-    auto found = FindMapsAtPosition({folder}, Indexed(catalogue, files, At(50.5, 10.5)));
-    std::vector<std::string> paths;
-    for (const auto& m : found) paths.push_back(FileNameOf(m.path));
-    EXPECT_EQ(paths, (std::vector<std::string>{"Z-scaled.map", "b-unscaled.map", "c-scaled.map", "d-loaded.map"}));
 }
 
-TEST(SearchOrder, FoldersFromTheSettings) {
-    AppSettings s;
-    s.mapPath = {"\\Mapwanderer\\Maps", "/data/maps/", "", "/data/maps", "/off", ""};
-    s.mapPathActive = {1, 1, 1, 1, 0, 0};
-    // The loaded map's folder leads when it is no map folder setting...
-    EXPECT_EQ(SearchFolders(s, "/home/u", "/media/card/x.map"),
-              (std::vector<std::string>{"/media/card", "/home/u/Mapwanderer/Maps", "/data/maps",
-                                        "/home/u"}));
-    // ...and is scanned once when it is one (with or without a final separator).
-    EXPECT_EQ(SearchFolders(s, "/home/u", "/data/maps/x.map"),
-              (std::vector<std::string>{"/home/u/Mapwanderer/Maps", "/data/maps", "/home/u"}));
-    // A setting that is switched off still counts as a map folder setting.
-    EXPECT_EQ(SearchFolders(s, "/home/u", "/off/x.map").front(), "/home/u/Mapwanderer/Maps");
-    s.mapPathLoadedActive = 0;
-    EXPECT_EQ(SearchFolders(s, "/home/u", "/media/card/x.map").front(), "/home/u/Mapwanderer/Maps");
-}
-
-TEST_F(Selection, RecentlyWrittenAndUnreadableFilesAreNotTrusted) {
+TEST_F(Selection, RecentlyWrittenFilesAreNotTrusted) {
     std::string folder = tree.Folder("m");
     tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 2.0));
     auto search = [&] { return catalogue.Covering(files, folder, At(50.5, 10.5), Datums()); };
@@ -299,27 +272,6 @@ TEST_F(Selection, RecentlyWrittenAndUnreadableFilesAreNotTrusted) {
     search();
     search();
     EXPECT_EQ(files.reads, 3);
-
-    // A failed read is never cached: the same file is read again next time.
-    files.now.reset();
-    files.reads = 0;
-    std::string other = tree.Folder("n");
-    std::string unreadable = tree.Write("n", "b.map", CoverageMap(50, 10, 51, 11, 2.0));
-    files.failing.insert(unreadable);
-    EXPECT_TRUE(catalogue.Covering(files, other, At(50.5, 10.5), Datums()).empty());
-    files.failing.clear();
-    EXPECT_EQ(catalogue.Covering(files, other, At(50.5, 10.5), Datums()).size(), 1u);
-    EXPECT_EQ(files.reads, 2);
-}
-
-TEST_F(Selection, AFolderThatCannotBeListedContributesNothing) {
-    std::string folder = tree.Root() + "/gone";
-    EXPECT_TRUE(catalogue.Covering(files, folder, At(50.5, 10.5), Datums()).empty());
-    tree.Write("gone", "a.map", CoverageMap(50, 10, 51, 11, 2.0));
-    EXPECT_EQ(catalogue.Covering(files, folder, At(50.5, 10.5), Datums()).size(), 1u);
-    fs::remove_all(folder);
-    EXPECT_TRUE(catalogue.Covering(files, folder, At(50.5, 10.5), Datums()).empty());
-    EXPECT_EQ(catalogue.FolderCount(), 0u);
 }
 
 // Random map sets, searched by both ways after random changes.
