@@ -112,38 +112,3 @@ TEST(ProjectionDispatch, InversesThatCannotConvergeEndInZerosNotLoops) {
     EXPECT_EQ(PolyconicInverse(0, 1e7, NAN, lat, lon, GetDatumEllipsoid(t, kDatumWgs84)),
               kProjErrPolyconicNoConvergence);
 }
-
-TEST(Guards, SafeAsinAndAcosClampAndFlagOnlyRealDomainErrors) {
-    struct Case {
-        double x;
-        double asinValue, acosValue;
-        bool flagged;
-    };
-    const Case cases[] = {
-        // Just past 1 is a real domain error; within rounding of 1 is not.
-        {1.0000000000001, kHalfPi, 0, true},
-        {1.000000000000001, kHalfPi, 0, false},
-        {-1.0000000000001, -kHalfPi, kPi, true},
-        {0.5, std::asin(0.5), std::acos(0.5), false},
-    };
-    for (const Case& c : cases) {
-        int err = 0;
-        EXPECT_EQ(SafeAsin(c.x, &err), c.asinValue) << c.x;
-        EXPECT_EQ(err, c.flagged ? kProjErrDomain : 0) << c.x;
-        err = 0;
-        EXPECT_EQ(SafeAcos(c.x, &err), c.acosValue) << c.x;
-        EXPECT_EQ(err, c.flagged ? kProjErrDomain : 0) << c.x;
-    }
-    EXPECT_EQ(SafeSqrt(-1e-20), 0.0);
-    EXPECT_EQ(SafeAtan2(1e-51, -1e-51), 0.0);
-}
-
-TEST(Helpers, AdjustLonWrapsByWholeTurnsAndStops) {
-    struct Case {
-        double in, out;
-    };
-    const Case cases[] = {{3 * kPi / 2, -kPi / 2}, {kPi, kPi}, {-kPi, -kPi}, {201 * kPi, kPi}};
-    for (const Case& c : cases) EXPECT_NEAR(AdjustLon(c.in), c.out, 1e-9) << c.in;
-    EXPECT_TRUE(std::isnan(AdjustLon(NAN)));
-    EXPECT_FALSE(std::isfinite(AdjustLon(INFINITY)));  // returns, does not loop
-}
