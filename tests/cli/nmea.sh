@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # mwtool nmea and listen: recorded receiver bytes through the program's
 # framing, dispatcher and parsers, one CSV line per position handed on; a
-# port opened as the program opens it. Sentence and frame
-# details are the core's parser tests; Garmin frames through --source 3 are
-# cli.sim's.
+# port opened as the program opens it. Sentence details, Garmin frames and
+# satellite tables are the core's parser, framing and satellite tests.
 set -euo pipefail
 tool=$1
 source "$2/tests/cli/cli_lib.bash"
