@@ -66,7 +66,6 @@ gen drive "$dir/drive.nmea"
 fresh
 sim --feed "$dir/drive.nmea" > "$dir/drive.csv" 2> "$dir/drive.err"
 [ "$(wc -l < "$dir/drive.csv")" -eq 100 ] || fail "one line a fix: $(wc -l < "$dir/drive.csv")"
-grep -q "100 fixes, 100 reached the map" "$dir/drive.err" || fail "summary: $(cat "$dir/drive.err")"
 switches=$(cut -d, -f3,5 "$dir/drive.csv" | sed 's|,.*/|,|' | awk -F, '$2 != m { printf "%s ", $0; m = $2 }')
 [ "$switches" = "-3.020000000,demo_west.map -3.000000000,demo_east.map " ] || fail "map switches: $switches"
 [ "$(tail -n +7 "$log" | wc -l)" -ge 5 ] || fail "drive not logged"
