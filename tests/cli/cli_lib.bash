@@ -32,12 +32,3 @@ status() {
 }
 
 need_python() { command -v python3 >/dev/null 2>&1 || skip "python3 missing"; }
-
-# sentence BODY: "$BODY*XX" and CR LF, XX the XOR of the body's bytes.
-sentence() {
-    local body=$1 sum=0 i
-    for ((i = 0; i < ${#body}; i++)); do
-        sum=$((sum ^ $(printf '%d' "'${body:i:1}")))
-    done
-    printf '$%s*%02X\r\n' "$body" "$sum"
-}

@@ -30,19 +30,3 @@ write_map() {
         done <<< "$keywords"
     } > "$file"
 }
-
-# A latitude/longitude moving map over SOUTH..NORTH, WEST..EAST with scale
-# SCALE.
-write_box_map() {
-    local file=$1 south=$2 west=$3 north=$4 east=$5 scale=$6
-    local kw="MM0,Yes
-MMPNUM,4
-MMPLL,1,$west,$north
-MMPLL,2,$east,$north
-MMPLL,3,$east,$south
-MMPLL,4,$west,$south
-MM1B,$scale"
-    write_map "$file" "Box $(basename "$file")" "WGS 84" "Latitude/Longitude" "" \
-        "xy,0,0,in, deg,$north,0,N,$west,0,E, grid,,,,N
-xy,1000,1000,in, deg,$south,0,N,$east,0,E, grid,,,,N" "$kw"
-}

@@ -51,7 +51,8 @@ protected:
 // Datum shifts against PROJ: PROJ's geocentric translation keeps the
 // ellipsoidal height the shift creates; ours puts the point back on the
 // surface, which moves it by up to a few decimetres (more for a large
-// ellipsoid change), and a round trip returns within millimetres.
+// ellipsoid change), and a round trip returns within millimetres. Bessel and
+// Clarke 1866 are the oracle's lattices, the quadrants ShiftDatum's test.
 TEST_F(Geodesy, DatumShiftsOnePerEllipsoidFamily) {
     struct Case {
         const char* from;
@@ -66,11 +67,6 @@ TEST_F(Geodesy, DatumShiftsOnePerEllipsoidFamily) {
         {"Ord Srvy Grt Britn", "WGS 84", 0, 52, -1, 52.0003995, -1.0015207, 0.02, 0.001},
         // Latitude exactly 90: Z = b, no tangent of 90°.
         {"Ord Srvy Grt Britn", "WGS 84", 0, 90, 0, 89.996498584, -16.488753706, 0.2, 0},
-        {"WGS 84", "Tokyo", 0, 35.68, 139.69, 35.676720065, 139.693137262, 0.3, 0.01},  // Bessel
-        // Longitude 100: X negative, the longitude keeps its quadrant (Everest).
-        {"WGS 84", "Indian Thailand", 0, 10, 100, 9.997969800, 100.003246674, 0.3, 0},
-        // Clarke 1866.
-        {"NAD27 CONUS", "WGS 84", 0, 40, -100, 40.000009483, -100.000417622, 0.2, 0},
         // International 1924 is 251 m larger than WGS 84: the height dropped
         // is about 400 m, worth 1.1 m of latitude at 45°.
         {"European 1950", "WGS 84", 0, -45, 170, -44.999510884, 170.001415550, 1.3, 0.01},
@@ -104,14 +100,11 @@ TEST_F(Geodesy, GridReferencesAndBack) {
     };
     // clang-format off
     const Case cases[] = {
-        // PROJ utm, ups.
-        {'U', "WGS 84", -45, 170, "59G", 421184.6971, 5016563.2317, 0.001},
         // Either side of the zone edge at 0°.
         {'U', "WGS 84", 51.5, -0.1, "30U", 701277.6651, 5709417.1248, 0.001},
         {'U', "WGS 84", 51.5, 0.1, "31U", 298722.3349, 5709417.1248, 0},
         {'U', "WGS 84", 0, 3, "31N", 500000, 0, 0},
         {'U', "WGS 84", 85, 10, "00\tZ", 2096454.1638, 1452981.2545, 0.001},
-        {'U', "WGS 84", -85, -100, "00\tA", 1452981.2545, 1903545.8362, 0.001},
         // OS worked example: 52°39'27.2531" N, 1°43'4.5177" E -> 651409.903
         // 313177.270; back from whole metres.
         {'B', "Ord Srvy Grt Britn", 52.657570306, 1.717921583, "TG", 51410, 13177, 1},
@@ -151,12 +144,12 @@ TEST_F(Geodesy, ProjectionsOfMapsOneCaseEach) {
         int error = kProjOk;
         double utmCentralMeridian = kUnknownUtmMeridian;
     };
-    // PROJ unless said.
+    // Independent sources and the special cases the oracle's lattices step
+    // over (its regular points cover every projection); PROJ unless said.
     const ProjectionParams lcc{0, -96, 1, 0, 0, 33, 45}, tangentLcc{0, -96, 1, 0, 0, 45, 45};
     const ProjectionParams albers{23, -96, 1, 0, 0, 29.5, 45.5},
         symmetric{0, -96, 1, 0, 0, -30, 30};
-    const ProjectionParams poly{0, -54, 1, 0, 0, 777, 777}, vdg{777, 0, 777, 777, 777, 777, 777};
-    const ProjectionParams bonne{45, 0, 1, 0, 0, 777, 777}, sinusoidal{0, 0, 1, 0, 0, 777, 777};
+    const ProjectionParams vdg{777, 0, 777, 777, 777, 777, 777};
     const Case cases[] = {
         {"Transverse Mercator", "Ord Srvy Grt Britn", kOsgbTm, 52.657570306, 1.717921583,
          651409.903, 313177.270, 0.001},  // OS
@@ -165,20 +158,6 @@ TEST_F(Geodesy, ProjectionsOfMapsOneCaseEach) {
          5709417.1248, 0.001, kProjOk, 3},
         {"(BNG) British National Grid", "Ord Srvy Grt Britn", kNoParams, 52.657570306, 1.717921583,
          251409.903, 413177.270, 0.001},  // OS
-        {"(IG) Irish Grid", "Ireland 1965", kNoParams, 53.343729140, -6.273102804, 115000, -16000,
-         0.001},
-        {"(SG) Swedish Grid", "RT 90", kNoParams, 59.3293, 18.0686, 1628638.2246, 6580847.4567,
-         0.001},
-        {"(ITA1) Italy zone 1", "Rome 1940", kNoParams, 45.4642, 9.19, 1514854.1876, 5034631.1865,
-         0.001},
-        {"(VICMAP-TM)", "Australian Geocentric 1994 (GDA94}", kNoParams, -37.8136, 144.9631,
-         496750.7958, 5813190.7542, 0.001},
-        // French zone II on NTF against EPSG's one-parallel definition (Paris
-        // meridian, scale factor at the origin), and from WGS 84 through the
-        // three-parameter shift, which drops the height it creates.
-        {"(II) France", "NTF France", kNoParams, 48.8566, 2.3522, 601099.2180, 2428688.1802, 0.002},
-        {"(II) France", "WGS 84", kNoParams, 48.8566, 2.3522, 601152.2993, 2428695.8970, 0.3},
-        {"Lambert Conformal Conic", "NAD83", lcc, 40, -100, -339643.7785, 4741532.1785, 0.001},
         // The pole on the cone's side: rho = 0; the far pole cannot be projected.
         {"Lambert Conformal Conic", "NAD83", lcc, 90, -96, 0, 12452753.8625, 0.001},
         {"Lambert Conformal Conic", "NAD83", lcc, -90, -96, 0, 0, 0, kProjErrLambertPole},
@@ -188,15 +167,8 @@ TEST_F(Geodesy, ProjectionsOfMapsOneCaseEach) {
         // Snyder's worked example (Clarke 1866) gives 1885472.7 1535925.0.
         {"Albers Equal Area", "NAD27 CONUS", albers, 35, -75, 1885472.7258, 1535925.0050, 0.001},
         {"Albers Equal Area", "WGS 84", symmetric, 40, -100, 0, 0, 0, kProjErrAlbersParallels},
-        {"Polyconic (American)", "Corrego Alegre", poly, -15, -47, 752758.3039, -1670911.5804,
-         0.001},
-        {"Mercator", "WGS 84", kNoParams, -60, -120, -13358338.8952, -8362698.5485, 0.001},
-        {"Bonne", "WGS 84", bonne, 50, 10, 715153.5774, 599909.7725, 0.001},
-        // Standard parallel 0: the sinusoidal projection (PROJ sinu).
-        {"Bonne", "WGS 84", sinusoidal, -20, 30, 3139412.5893, -2212366.2542, 0.001},
-        // PROJ vandg on a sphere of radius a; the equator and the central
+        // PROJ vandg on a sphere of radius a: the equator and the central
         // meridian are the formula's special cases.
-        {"Van Der Grinten", "WGS 84", vdg, 50, 10, 1010890.0678, 6082946.0386, 0.001},
         {"Van Der Grinten", "WGS 84", vdg, 0, 100, 11131949.0793, 0, 0.001},
         {"Van Der Grinten", "WGS 84", vdg, 60, 0, 0, 7653647.1371, 0.001},
         // pinned: the origin within a centimetre (PROJ somerc, CH1903 / LV03).
@@ -234,25 +206,16 @@ TEST_F(Geodesy, PositionTexts) {
         double lat, lon;
         const char* text;
     };
-    // Minutes and seconds carry into the next unit, on negative values too.
+    // Minutes and seconds carry into the next unit, on negative values too; a
+    // position never set shows "---"; the grids' numbers are GridReferencesAndBack's.
     // clang-format off
     const Case cases[] = {
-        {"Deg.Min", "WGS 84", 51.5, -0.1, "51 30.000'  -0 06.000'"},
         {"Deg.Min", "WGS 84", -51.99999999, 9.99999, "-52 00.000'  9 59.999'"},
         {"Deg.Min", "WGS 84", 0, 0, "---"},
         {"Deg.Min.Sec", "WGS 84", 10.999999, -33.999999, "11 00' 00.0\"  -34 00' 00.0\""},
-        {"Deg.Min.Sec", "WGS 84", 12.3456, 0.0002777777777777778, "12 20' 44.2\"  0 00' 01.0\""},
-        {"UTM", "WGS 84", -45, 170, "59G 421185 5016563"},
         {"UTM", "WGS 84", 0, 3, "---"},  // grids show nothing on the equator, as when never set
-        {"BNG", "Ord Srvy Grt Britn", 52.657570306, 1.717921583, "TG 51410 13177"},
         {"BNG", "Ord Srvy Grt Britn", 40, -2, "-- 00000 00000"},
-        {"Irish", "Ireland 1965", 53.343729140, -6.273102804, "O 15000 34000"},
-        {"Irish", "Ireland 1965", 40, -8, "  00000 00000"},
-        {"User (TM)", "Ord Srvy Grt Britn", 52.657570306, 1.717921583, "651410 313177"},
-        {"Swiss (SUI)", "CH-1903", 47.3769, 8.5417, "683221 247773"},
         {"16", "WGS 84", 51.5, -0.1, "51 30.000'  -0 06.000'"},  // outside 0..15: Deg.Min
-        {"12", "NTF France", 41.9192, 8.7386, "530763 4178465"},
-        {"Italy 2", "Rome 1940", 41.1171, 16.8719, "2677162 4553524"},
     };
     // clang-format on
     for (const Case& c : cases) {

@@ -84,33 +84,6 @@ std::string Show(const std::vector<Call>& calls) {
     return out;
 }
 
-TEST(LineReaders, EdgesOfTheLimitAndTheLineEnds) {
-    struct Case {
-        const char* name;
-        std::string data;
-        std::size_t max;
-        std::vector<Call> calls;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {"LF right after the limit is the next call's empty line", "abcd\nx", 4, {{1, "abcd"}, {1, ""}, {0, "x"}, {0, ""}}},
-        {"CR LF after the limit: the CR is dropped by the next call", "abcd\r\n", 4, {{1, "abcd"}, {1, ""}, {0, ""}}},
-        {"CR does not count towards the limit", "ab\r\rcd\r\n", 4, {{1, "abcd"}, {1, ""}, {0, ""}}},
-        {"a lone CR at the end", "\r", 250, {{0, ""}}},
-        {"empty lines", "\n\r\n\n", 250, {{1, ""}, {1, ""}, {1, ""}, {0, ""}}},
-        {"bytes above 127 and NUL are characters", std::string("\xff\x00\x80\n", 4), 250, {{1, std::string("\xff\x00\x80", 3)}, {0, ""}}},
-    };
-    // clang-format on
-    mwtest::TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(Show(FromMemory(c.data, c.max)), Show(c.calls));
-        EXPECT_EQ(Show(FromFile(dir, c.data, c.max)), Show(c.calls));
-        // The reference agrees with the hand-written expectation.
-        EXPECT_EQ(Show(ByteAtATime(c.data, c.max)), Show(c.calls));
-    }
-}
-
 TEST(LineReaders, RandomTextsReadAsByteAtATime) {
     // Long texts of few distinct bytes, so CR, LF and limits meet in every
     // combination, and lines cross the file reader's 64 KiB buffer.

@@ -3,7 +3,6 @@
 #include "ports/system.h"
 #include "support/paths.h"
 #include "testlib/fake_ui.h"
-#include "testlib/temp_dir.h"
 
 using namespace mw;
 
@@ -26,14 +25,6 @@ TEST(Paths, HandheldFoldersLiveUnderTheUserHome) {
     };
     for (const Case& c : cases) EXPECT_EQ(ToLocalPath(c.text, "/home/u/"), c.path) << c.text;
     EXPECT_EQ(JoinPath("", "Mapwanderer1.ini"), "/Mapwanderer1.ini");
-}
-
-TEST(Paths, MakeFoldersCreatesParents) {
-    mwtest::TempDir dir;
-    EXPECT_TRUE(MakeFolders(dir.File("a/b/c")));
-    EXPECT_TRUE(MakeFolders(dir.File("a/b/c")));
-    dir.Write("file", "x");
-    EXPECT_FALSE(MakeFolders(dir.File("file")));
 }
 
 TEST(Wait, WaitsAtLeastTheTimeAskedAcrossTickWrap) {
