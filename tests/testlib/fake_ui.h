@@ -23,8 +23,7 @@ public:
         // A modal box runs the event loop: whatever arrives meanwhile runs here.
         if (duringMessage) duringMessage();
     }
-    bool AskYesNo(const std::string& text) override {
-        questions.push_back(text);
+    bool AskYesNo(const std::string&) override {
         if (answers.empty()) return false;
         bool a = answers.front();
         answers.pop_front();
@@ -36,54 +35,38 @@ public:
         openRequests.push_back(startFolder);
         return NextFile();
     }
-    std::optional<std::string> AskSaveFileName(const std::string& title, const std::string& proposed,
+    std::optional<std::string> AskSaveFileName(const std::string& title, const std::string&,
                                                const std::vector<mw::FileFilter>&) override {
         requestTitles.push_back(title);
-        saveRequests.push_back(proposed);
         return NextFile();
     }
     void SetWaitCursor(bool on) override { waitCursor = on; }
     void Repaint(mw::WindowId w) override { repaints.push_back(w); }
     void SetCommandChecked(int id, bool c) override { checked[id] = c; }
-    void SetCommandEnabled(int id, bool e) override { enabled[id] = e; }
-    void ShowFloatingWindow(mw::WindowId w, bool s) override { shown[w] = s; }
-    void RequestQuit() override { quitRequested = true; }
+    void SetCommandEnabled(int, bool) override {}
+    void ShowFloatingWindow(mw::WindowId, bool) override {}
+    void RequestQuit() override {}
     void ShowErrorMessage(const std::string& text) override { errors.push_back(text); }
     void StartTimer(int id, int periodMs) override { timers[id] = periodMs; }
     void StopTimer(int id) override { timers.erase(id); }
-    void SetMenuItems(const std::string& name, const std::vector<mw::MenuEntry>& items) override {
-        menus[name] = items;
-    }
+    void SetMenuItems(const std::string&, const std::vector<mw::MenuEntry>&) override {}
     void ShowList(const std::string& title, const std::vector<std::string>& lines) override {
         lists.push_back({title, lines});
     }
-    // Records the names, then picks the entries queued in mapsFoundPicks, one
-    // call of `choose` each, as double taps and a final OK would.
-    void ShowMapsFound(const std::vector<std::string>& names,
-                       const std::function<void(int)>& choose) override {
-        mapsFound.push_back(names);
-        for (int index : mapsFoundPicks) choose(index);
-        mapsFoundPicks.clear();
-    }
+    void ShowMapsFound(const std::vector<std::string>&, const std::function<void(int)>&) override {}
     void ShowStatusNote(const std::string& text) override { statusNotes.push_back(text); }
 
     std::vector<std::string> messages;
     std::function<void()> duringMessage;
-    std::vector<std::string> questions;
     std::deque<bool> answers;
     std::deque<std::optional<std::string>> files;
-    std::vector<std::string> openRequests, saveRequests, requestTitles;
+    std::vector<std::string> openRequests, requestTitles;
     bool waitCursor = false;
     std::vector<mw::WindowId> repaints;
-    std::map<int, bool> checked, enabled;
-    std::map<mw::WindowId, bool> shown;
-    bool quitRequested = false;
+    std::map<int, bool> checked;
     std::vector<std::string> errors;
     std::map<int, int> timers;  // running timers and their periods
-    std::map<std::string, std::vector<mw::MenuEntry>> menus;
     std::vector<std::pair<std::string, std::vector<std::string>>> lists;
-    std::vector<std::vector<std::string>> mapsFound;
-    std::vector<int> mapsFoundPicks;
     std::vector<std::string> statusNotes;
 
 private:
@@ -122,27 +105,24 @@ class FakeClock : public mw::Clock {
 public:
     std::uint32_t TickCount() override { return tick += autoAdvance; }
     mw::DateTime UtcNow() override { return utc; }
-    mw::DateTime LocalNow() override { return local; }
+    mw::DateTime LocalNow() override { return utc; }
     std::uint32_t tick = 0;
     std::uint32_t autoAdvance = 0;
-    mw::DateTime utc, local;
+    mw::DateTime utc;
 };
 
-// Records documents opened and programs started; answers from flags.
+// Records documents opened and programs started.
 class FakeShell : public mw::Shell {
 public:
     bool OpenDocument(const std::string& path) override {
         opened.push_back(path);
-        return openSucceeds;
+        return true;
     }
-    bool StartProgram(const std::string& path, const std::vector<std::string>& args) override {
+    bool StartProgram(const std::string& path, const std::vector<std::string>&) override {
         started.push_back(path);
-        startArgs.push_back(args);
-        return startSucceeds;
+        return true;
     }
     std::vector<std::string> opened, started;
-    std::vector<std::vector<std::string>> startArgs;
-    bool openSucceeds = true, startSucceeds = true;
 };
 
 }  // namespace mwtest

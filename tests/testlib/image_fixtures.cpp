@@ -321,8 +321,7 @@ void PatchU16(std::string& bytes, std::size_t offset, std::uint16_t value) {
 
 TiledLayout ReadTiledLayout(const std::string& bytes) {
     TiledLayout l;
-    l.levelTable = U32At(bytes, bytes.size() - 4);
-    for (std::size_t at = l.levelTable; at + 8 < bytes.size(); at += 4) {
+    for (std::size_t at = U32At(bytes, bytes.size() - 4); at + 8 < bytes.size(); at += 4) {
         l.records.push_back(U32At(bytes, at));
         l.tileOffsetsAt.push_back(l.records.back() + 1036);
     }

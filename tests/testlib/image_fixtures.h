@@ -81,7 +81,6 @@ void PatchU16(std::string& bytes, std::size_t offset, std::uint16_t value);
 
 // Offsets inside a tiled file, found the way a reader finds them.
 struct TiledLayout {
-    std::uint32_t levelTable = 0;              // L
     std::vector<std::uint32_t> records;        // level record offsets
     std::vector<std::uint32_t> tileOffsetsAt;  // where each record's tile offsets start
 };

@@ -1,4 +1,4 @@
-// Views of tiled and strip images. Along a walk of pans, jumps, zooms and
+// Views of tiled images. Along a walk of pans, jumps, zooms and
 // resizes, a view kept from render to render (so each move reuses what stays
 // in sight) must equal a view drawn afresh, the fresh view must show the
 // file's pixels and the background where the view leaves the image, and the
@@ -65,7 +65,7 @@ mw::ViewImage ViewOf(int clientWidth, int clientHeight,
 struct Step {
     const char* name;
     double divisor;
-    int level;  // tiled: the level shown; strips show every int(divisor)-th pixel
+    int level;  // the level shown
     int left, top;
     int width = 0, height = 0;              // the part drawn; 0: the client size
     int clientWidth = 0, clientHeight = 0;  // 0: unchanged
@@ -75,7 +75,6 @@ struct Step {
 const Step kWalk[] = {
     {"first view", 1.0, 0, 20, 10},
     {"4 px east", 1.0, 0, 24, 10},
-    {"4 px west, 3 down", 1.0, 0, 20, 13},
     {"partly off the left and top", 1.0, 0, -30, -20},
     {"past the right and bottom", 1.0, 0, 250, 160},
     {"wholly outside", 1.0, 0, 900, 900},
@@ -110,7 +109,6 @@ void Walk(mw::ImageFile& file, const Expect& expect) {
         for (int y = 0; y < want.height && s.width; ++y)
             for (int x = 0; x < want.width; ++x)
                 if (x >= s.width || y >= s.height) want.Row(y)[x] = std::uint8_t(fresh.backgroundIndex);
-        EXPECT_EQ(fresh.backgroundIndex, mw::BackgroundIndex(fresh.palette));
         EXPECT_TRUE(SamePixels(fresh.bitmap, want));
         EXPECT_TRUE(SamePixels(indexed.bitmap, fresh.bitmap));
         EXPECT_TRUE(SameColours(display.display, fresh.bitmap, fresh.palette));
@@ -131,35 +129,6 @@ TEST(ViewWalk, TiledImage) {
         return mwtest::ExpectedView(image.levels[s.level].pixels, s.left, s.top, fresh.clientWidth,
                                     fresh.clientHeight, std::uint8_t(fresh.backgroundIndex));
     });
-}
-
-// Every depth, packed and compressed or not.
-TEST(ViewWalk, StripImages) {
-    const mw::IndexedBitmap picture = mwtest::MakeMapLikeIndexed(300, 200, 256, 5);
-    for (int bits : {1, 2, 4, 8}) {
-        for (bool compressed : {true, false}) {
-            SCOPED_TRACE(testing::Message() << bits << " bits, compressed " << compressed);
-            const mwtest::StripContent content = mwtest::StripOf(picture, bits, compressed);
-            mwtest::TempDir dir;
-            dir.Write("s.mwf", mwtest::MakeStripFile(content));
-            auto f = mw::OpenImageFile(dir.File("s.mwf"));
-            ASSERT_TRUE(f);
-            Walk(*f, [&](const Step& s, const mw::ViewImage& fresh) {
-                const int step = s.divisor < 1 ? 1 : int(s.divisor);
-                mw::IndexedBitmap want;
-                mw::CreateIndexedBitmap(want, fresh.clientWidth, fresh.clientHeight,
-                                        std::uint8_t(fresh.backgroundIndex));
-                for (int y = 0; y < want.height; ++y) {
-                    for (int x = 0; x < want.width; ++x) {
-                        const int vx = s.left + x, vy = s.top + y;
-                        if (vx >= 0 && vx < 300 / step && vy >= 0 && step * vy < 200)
-                            want.Row(y)[x] = content.indices[step * vy][step * vx];
-                    }
-                }
-                return want;
-            });
-        }
-    }
 }
 
 // The oldest unlocked slot goes; with every slot locked (a view needing more
