@@ -168,13 +168,18 @@ std::optional<RgbBitmap> ReadBitmap(const std::string& path) {
     const Channel green = Channel::FromMask(masks[1]);
     const Channel blue = Channel::FromMask(masks[2]);
 
+    const std::size_t stride = static_cast<std::size_t>((width * bits + 31) / 32 * 4);
+    const std::size_t available = size - pixelOffset;
+    // A file cut short keeps its picture, the missing end black; a header
+    // that claims far more rows than the file holds is damage, and believing
+    // it would have a few bytes allocate and paint hundreds of megabytes.
+    if (available < static_cast<std::uint64_t>(height) * stride / 2) return std::nullopt;
+
     RgbBitmap out;
     out.pixels.assign(static_cast<std::size_t>(width * height), 0xff000000u);
     out.width = static_cast<int>(width);
     out.height = static_cast<int>(height);
 
-    const std::size_t stride = static_cast<std::size_t>((width * bits + 31) / 32 * 4);
-    const std::size_t available = size - pixelOffset;
     std::vector<std::uint8_t> row(stride);
     for (std::int64_t r = 0; r < height; ++r) {
         // Missing bytes at the end of a short file read as zero.
