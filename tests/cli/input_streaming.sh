@@ -8,8 +8,12 @@ source "$2/tests/cli/cli_lib.bash"
 # An endless input in 400 MB of address space: decoding goes on until it is
 # stopped, where gathering the input first ran out of memory.
 "$tool" demo "$dir/demo" --synthetic > /dev/null 2>&1 || fail "demo set"
+# AddressSanitizer reserves terabytes of address space at start, so under it
+# only the endless run is checked, not the bound.
+limit="ulimit -v 400000"
+ldd "$tool" 2>/dev/null | grep -q libasan && limit=:
 for cmd in "nmea /dev/zero" "sim --home $dir/demo/config/mapwanderer --feed /dev/zero"; do
-  ( ulimit -v 400000; exec timeout 2 "$tool" $cmd > /dev/null 2> "$dir/err" )
+  ( $limit; exec timeout 2 "$tool" $cmd > /dev/null 2> "$dir/err" )
   rc=$?
   [ "$rc" -eq 124 ] || fail "$cmd: exit $rc, expected to run until stopped: $(head -c 300 "$dir/err")"
 done

@@ -2,7 +2,9 @@
 # Both programs explain their command line and keep to the documented exit
 # codes: 0 ok, 1 error, 2 usage. Each mwtool command has its own --help.
 set -uo pipefail
-src=$1 mwtool=$2 program=$3 version=$4
+src=$1 mwtool=$2 program=$3 version=${4-}
+# Without the Qt program (a sanitizer build) CMake drops its empty argument.
+[ $# -lt 4 ] && program= version=$3
 . "$src/tests/packaging/lib.bash"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
