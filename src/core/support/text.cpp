@@ -361,15 +361,16 @@ std::optional<double> ParseRealField(std::string_view text) {
     while (end > 0 && IsCSpace(text[end - 1])) --end;
     std::size_t i = 0;
     while (i < end && IsCSpace(text[i])) ++i;
-    if (i < end && text[i] == '+') ++i;
-    if (i == end || text[i] == '+') return std::nullopt;
+    // from_chars takes no leading '+'; "+-1" is no number for ParseReal either.
+    if (i < end && text[i] == '+' && ++i < end && (text[i] == '-' || text[i] == '+')) return std::nullopt;
     double value = 0.0;
     const auto res = std::from_chars(text.data() + i, text.data() + end, value, std::chars_format::general);
-    // Out of range is a number still (ParseReal gives strtod's answer); the
-    // callers' range checks refuse it.
-    if (res.ptr != text.data() + end || (res.ec != std::errc() && res.ec != std::errc::result_out_of_range))
-        return std::nullopt;
-    return ParseReal(text.substr(0, end));
+    if (i == end || res.ptr != text.data() + end) return std::nullopt;
+    if (res.ec == std::errc()) return value;
+    // Out of range is a number still, with strtod's answer as ParseReal gives
+    // it; the callers' range checks refuse it.
+    if (res.ec == std::errc::result_out_of_range) return ParseReal(text.substr(0, end));
+    return std::nullopt;
 }
 
 int ParseInt(std::string_view text) {
