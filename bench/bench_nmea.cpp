@@ -1,13 +1,22 @@
 // NMEA decoding speed: 1 000 000 RMC/GGA lines from memory through the same
 // byte assembly, dispatcher and parsers as the program (what `mwtool nmea`
-// does), against a baseline that only verifies each line's checksum.
+// does), against two baselines:
+//  - ChecksumOnly verifies each line's checksum and nothing else: the floor;
+//  - Plain* is a small C decoder written the obvious way (copy the line,
+//    check the sum, cut it at commas, strtod/atoi the fields) that reads the
+//    same position, speed, course and GGA fields. PlainDecode stops there;
+//    PlainDecodeAndPrint also snprintf's the 14 CSV columns `mwtool nmea`
+//    prints, against DecodeAndPrint, which is `mwtool nmea` without its file
+//    reading and writing.
 //
-//   build-gps/bench/bench_nmea
+//   build/bench/bench_nmea
 //
 // items_per_second is lines per second.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +24,7 @@
 #include "gps/dispatch.h"
 #include "gps/gps_input.h"
 #include "gps/nmea_parser.h"
+#include "gps/position_csv.h"
 #include "platform/system_clock.h"
 
 namespace {
@@ -67,6 +77,76 @@ std::vector<std::string_view> Lines() {
     return lines;
 }
 
+// The plain decoder's memory of the last GGA.
+struct PlainFix {
+    int quality = 0, satellites = 0, dgpsAge = 0;
+    double hdop = 0, altitudeFeet = mw::kGpsNotKnown;
+};
+
+double PlainDegrees(const char* field, const char* hemisphere) {
+    const double v = std::strtod(field, nullptr);
+    const int degrees = static_cast<int>(v / 100);
+    const double d = degrees + (v - degrees * 100) / 60;
+    return *hemisphere == 'S' || *hemisphere == 'W' ? -d : d;
+}
+
+// Returns the number of positions; with `out`, each is printed into it.
+long PlainDecode(std::string_view stream, std::string* out) {
+    char line[256];
+    char* fields[32];
+    PlainFix gga;
+    long positions = 0;
+    for (std::size_t at = 0; at < stream.size();) {
+        std::size_t end = stream.find('\n', at);
+        if (end == std::string_view::npos) end = stream.size();
+        std::size_t len = end - at;
+        const char* from = stream.data() + at;
+        at = end + 1;
+        if (len >= sizeof line) continue;
+        std::memcpy(line, from, len);
+        if (len > 0 && line[len - 1] == '\r') --len;
+        line[len] = 0;
+        if (line[0] != '$') continue;
+        char* star = std::strchr(line, '*');
+        if (!star) continue;
+        unsigned sum = 0;
+        for (const char* c = line + 1; c < star; ++c) sum ^= static_cast<unsigned char>(*c);
+        if (std::strtoul(star + 1, nullptr, 16) != sum) continue;
+        *star = 0;
+        int n = 0;
+        for (char* c = line + 1; c && n < 32;) {
+            fields[n++] = c;
+            if ((c = std::strchr(c, ','))) *c++ = 0;
+        }
+        if (n >= 14 && std::strcmp(fields[0] + 2, "GGA") == 0) {
+            gga.quality = std::atoi(fields[6]);
+            gga.satellites = std::atoi(fields[7]);
+            gga.hdop = std::strtod(fields[8], nullptr);
+            if (*fields[9]) gga.altitudeFeet = std::strtod(fields[9], nullptr) * 3.2808;
+            gga.dgpsAge = std::atoi(fields[13]);
+        } else if (n >= 12 && std::strcmp(fields[0] + 2, "RMC") == 0 && *fields[2] == 'A') {
+            const double lat = PlainDegrees(fields[3], fields[4]);
+            const double lon = PlainDegrees(fields[5], fields[6]);
+            const double speed = std::strtod(fields[7], nullptr) * 1.852;
+            const double course = std::strtod(fields[8], nullptr);
+            double variation = std::strtod(fields[10], nullptr);
+            if (*fields[11] == 'W') variation = -variation;
+            double magnetic = course - variation;
+            if (magnetic >= 360) magnetic -= 360;
+            if (magnetic < 0) magnetic += 360;
+            ++positions;
+            if (!out) continue;
+            char text[512];
+            const int k = std::snprintf(
+                text, sizeof text, "%.9f,%.9f,%s,%s,%.6f,%.6f,%.6f,%.6f,%.6f,%d,%d,%.6f,%d,%s\n",
+                lat, lon, fields[9], fields[1], speed, course, magnetic, variation,
+                gga.altitudeFeet, gga.quality, gga.satellites, gga.hdop, gga.dgpsAge, "ON ");
+            out->append(text, static_cast<std::size_t>(k));
+        }
+    }
+    return positions;
+}
+
 class CountingSink : public mw::GpsResultSink {
 public:
     void OnPosition(const mw::PositionReport& p, const mw::GpsFix&) override {
@@ -111,6 +191,58 @@ void BM_DecodeBytes(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kLines);
 }
 BENCHMARK(BM_DecodeBytes)->Unit(benchmark::kMillisecond);
+
+void PlainBaseline(benchmark::State& state, bool print) {
+    const std::string& stream = Stream();
+    std::string out;
+    long positions = 0;
+    for (auto _ : state) {
+        out.clear();
+        positions = PlainDecode(stream, print ? &out : nullptr);
+        benchmark::DoNotOptimize(out.data());
+    }
+    if (positions != kLines / 2) state.SkipWithError("the plain decoder missed positions");
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+void BM_PlainDecode(benchmark::State& state) { PlainBaseline(state, false); }
+void BM_PlainDecodeAndPrint(benchmark::State& state) { PlainBaseline(state, true); }
+BENCHMARK(BM_PlainDecode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainDecodeAndPrint)->Unit(benchmark::kMillisecond);
+
+// Prints what it is handed, as `mwtool nmea` does, into memory.
+class PrintingSink : public CountingSink {
+public:
+    void OnPosition(const mw::PositionReport& p, const mw::GpsFix& f) override {
+        ++positions;
+        mw::AppendPositionCsv(out, p, f);
+    }
+    std::string out;
+};
+
+void BM_DecodeAndPrint(benchmark::State& state) {
+    const std::string& stream = Stream();
+    mw::SystemClock clock;
+    PrintingSink sink;
+    mw::DispatchEnv env;
+    env.config = mw::NmeaConfig{mw::kSourceRmc, true, 0};
+    env.clock = &clock;
+    env.sink = &sink;
+    std::string plain;
+    PlainDecode(stream, &plain);
+    for (auto _ : state) {
+        sink.out.clear();
+        mw::GpsInput input;
+        input.state.fix.statusText = mw::kStatusOn;
+        mw::HandleGpsBytes(
+            input, std::span(reinterpret_cast<const std::uint8_t*>(stream.data()), stream.size()),
+            env);
+        benchmark::DoNotOptimize(sink.out.data());
+    }
+    // Both must print the very same text.
+    if (sink.out != plain) state.SkipWithError("the baseline printed other lines");
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_DecodeAndPrint)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

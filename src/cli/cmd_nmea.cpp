@@ -15,6 +15,7 @@
 #include "gps/gps_input.h"
 #include "gps/gps_session.h"
 #include "gps/mailbox.h"
+#include "gps/position_csv.h"
 #include "platform/gps_port_table.h"
 #include "platform/system_clock.h"
 #include "platform/system_serial_port.h"
@@ -22,31 +23,25 @@
 
 namespace {
 
-constexpr const char* kCsvHeader =
-    "lat,lon,date,time,speed,trueCourse,magneticCourse,magneticVariation,altitudeFeet,"
-    "fixQuality,satellitesInUse,hdop,dgpsAge,status";
-
+// One position line, written at once (listen prints as positions arrive).
 void PrintCsv(const mw::PositionReport& p, const mw::GpsFix& f) {
-    std::string line = mw::Format(
-        "%.9f,%.9f,%s,%s,%.6f,%.6f,%.6f,%.6f,%.6f,%d,%d,%.6f,%d,%s\n", p.lat, p.lon, p.date.c_str(),
-        p.time.c_str(), f.speed, f.trueCourse, f.magneticCourse, f.magneticVariation, f.altitude,
-        f.fixQuality, f.satellitesInUse, f.hdop, f.dgpsAge, f.statusText.c_str());
+    std::string line;
+    mw::AppendPositionCsv(line, p, f);
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
 // The table of the talker whose set just completed: "set,TALKER,N", then
 // "talker,prn,elevation,azimuth,snr" per satellite (angles empty when the
 // receiver sent none).
-void PrintSatellites(const mw::SatelliteTables& t) {
+void PrintSatellites(const mw::SatelliteTables& t, std::string& out) {
     if (!t.lastComplete) return;
     const char* talker = mw::TalkerName(*t.lastComplete);
     const auto& table = t.Of(*t.lastComplete);
-    std::string out = mw::Format("set,%s,%zu\n", talker, table.size());
+    out += mw::Format("set,%s,%zu\n", talker, table.size());
     for (const mw::Satellite& s : table)
         out += s.positionKnown
                    ? mw::Format("%s,%d,%d,%d,%d\n", talker, s.prn, s.elevation, s.azimuth, s.snr)
                    : mw::Format("%s,%d,,,%d\n", talker, s.prn, s.snr);
-    std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
 // Batch decoding: every position (or, with --satellites, every completed
@@ -55,13 +50,15 @@ class PrintingSink : public mw::GpsResultSink {
 public:
     explicit PrintingSink(bool satellites) : satellites_(satellites) {}
     void OnPosition(const mw::PositionReport& p, const mw::GpsFix& f) override {
-        if (!satellites_) PrintCsv(p, f);
+        if (!satellites_) mw::AppendPositionCsv(out, p, f);
     }
     void OnSpeed(const mw::GpsFix&) override {}
     void OnStatus(const std::string&) override {}
     void OnSatellites(const mw::GpsFix& f) override {
-        if (satellites_) PrintSatellites(f.satellites);
+        if (satellites_) PrintSatellites(f.satellites, out);
     }
+
+    std::string out;  // lines decoded from the current chunk
 
 private:
     bool satellites_;
@@ -96,11 +93,13 @@ int Nmea(mwtool::Args& args) {
     env.sink = &sink;
     mw::GpsInput input;
     input.state.fix.statusText = mw::kStatusOn;  // as right after the port opened
-    if (!satellites) std::printf("%s\n", kCsvHeader);
+    if (!satellites) std::printf("%s\n", mw::kPositionCsvHeader);
     // Decoded as the bytes arrive: a device or a pipe has no end to wait
     // for, and what was decoded is out before the next read blocks.
     while (std::optional<std::span<const std::uint8_t>> chunk = in.Next()) {
         mw::HandleGpsBytes(input, *chunk, env);
+        std::fwrite(sink.out.data(), 1, sink.out.size(), stdout);
+        sink.out.clear();
         std::fflush(stdout);
     }
     if (in.Failed()) {
@@ -164,7 +163,7 @@ int Listen(mwtool::Args& args) {
     }
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
-    std::printf("%s\n", kCsvHeader);
+    std::printf("%s\n", mw::kPositionCsvHeader);
     std::fflush(stdout);
 
     // The GUI thread's part, as the program does it: drain the status first,

@@ -2,8 +2,10 @@
 // frames. Pure; decoding happens elsewhere.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -54,6 +56,41 @@ public:
                 if (lineLength_ < kLineMax) line_[lineLength_++] = static_cast<char>(byte);
                 return GpsByteEvent::None;
         }
+    }
+
+    // NMEA mode, many bytes at once: what Push(b, false) would do with each
+    // byte of `bytes`, which hold no line feed.
+    void AppendToLine(const std::uint8_t* bytes, std::size_t count) {
+        if (lineDone_ && count > 0) {
+            lineLength_ = 0;
+            lineDone_ = false;
+        }
+        // The carriage return before the line feed is dropped anyway; a run
+        // without other control bytes (nearly every line) is copied whole.
+        while (count > 0 && bytes[count - 1] == 13) --count;
+        unsigned controls = 0;
+        for (std::size_t i = 0; i < count; ++i) controls += bytes[i] < 14;
+        if (controls == 0) {
+            const std::size_t take = std::min(count, kLineMax - lineLength_);
+            std::memcpy(line_.data() + lineLength_, bytes, take);
+            lineLength_ += take;
+            return;
+        }
+        // Locals: a store through a char pointer could otherwise change the
+        // length as far as the compiler knows, and it would be reloaded.
+        std::size_t n = lineLength_;
+        char* out = line_.data();
+        for (std::size_t i = 0; i < count && n < kLineMax; ++i) {
+            const std::uint8_t b = bytes[i];
+            out[n] = static_cast<char>(b);
+            n += !(b == 0 || b == 1 || b == 8 || b == 13);
+        }
+        lineLength_ = n;
+    }
+    // NMEA mode: the line feed that ends the line.
+    void EndLine() {
+        if (lineDone_) lineLength_ = 0;
+        lineDone_ = true;
     }
 
     // A communication error: the partial line and the partial frame are

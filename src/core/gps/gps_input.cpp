@@ -1,5 +1,7 @@
 #include "gps/gps_input.h"
 
+#include <cstring>
+
 #include "gps/garmin_pvt.h"
 
 namespace mw {
@@ -33,6 +35,21 @@ void HandleGpsByte(GpsInput& input, std::uint8_t byte, bool isError, const Dispa
 
 void HandleGpsBytes(GpsInput& input, std::span<const std::uint8_t> bytes, const DispatchEnv& env) {
     const bool garmin = env.config.source == kSourcePvt;
+    if (!garmin) {
+        // Line by line: the line feed is found with memchr and the bytes
+        // before it are taken in one go.
+        const std::uint8_t* p = bytes.data();
+        const std::uint8_t* const end = p + bytes.size();
+        while (p < end) {
+            auto lf = static_cast<const std::uint8_t*>(std::memchr(p, '\n', end - p));
+            input.assembler.AppendToLine(p, (lf ? lf : end) - p);
+            if (!lf) break;
+            input.assembler.EndLine();
+            HandleEvent(input, GpsByteEvent::Line, env);
+            p = lf + 1;
+        }
+        return;
+    }
     for (std::uint8_t b : bytes) {
         GpsByteEvent event = input.assembler.Push(b, garmin);
         if (event != GpsByteEvent::None) HandleEvent(input, event, env);

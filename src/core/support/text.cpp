@@ -335,9 +335,36 @@ locale_t CLocale() {
 }
 }  // namespace
 
+namespace {
+
+// Plain decimals ("-4807.0381"), the numbers of receiver sentences and most
+// files, without from_chars' general machinery. An integer below 2^53 and a
+// power of ten up to 1e22 are both exact doubles, so their quotient is the
+// correctly rounded value, the very double from_chars gives. Anything else
+// (an exponent, more digits, no digits) is left to the general reader.
+std::optional<double> PlainDecimal(const char* p, const char* end) {
+    static constexpr double kTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    std::uint64_t m = 0;
+    int digits = 0, decimals = 0;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p, ++digits) m = m * 10 + unsigned(*p - '0');
+    if (p < end && *p == '.')
+        for (++p; p < end && *p >= '0' && *p <= '9'; ++p, ++digits, ++decimals)
+            m = m * 10 + unsigned(*p - '0');
+    if (digits == 0 || digits > 15 || (p < end && (*p == 'e' || *p == 'E'))) return std::nullopt;
+    const double v = static_cast<double>(m) / kTens[decimals];
+    return negative ? -v : v;
+}
+
+}  // namespace
+
 double ParseReal(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsCSpace(text[i])) ++i;
+    if (auto v = PlainDecimal(text.data() + i, text.data() + text.size())) return *v;
     // from_chars takes no leading '+', strtod does.
     bool plus = i < text.size() && text[i] == '+';
     if (plus) ++i;

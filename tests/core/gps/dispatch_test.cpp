@@ -2,10 +2,13 @@
 // noise and the 150-character cut, communication errors.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "gps/dispatch.h"
 #include "gps/gps_input.h"
 #include "gps/nmea_monitor.h"
 #include "gps_test_util.h"
+#include "support/text.h"
 #include "testlib/fake_ui.h"
 
 using namespace mw;
@@ -106,4 +109,43 @@ TEST_F(Dispatcher, ACommunicationErrorDropsThePartialLine) {
     EXPECT_EQ(sink.statuses, (std::vector<std::string>{"ERR", "ON "}));
     ASSERT_EQ(sink.positions.size(), 1u) << "the half line before the error is not glued on";
     EXPECT_EQ(input.state.fix.statusText, "ON ");
+}
+
+// Bytes taken a run at a time must make the very lines byte-by-byte framing
+// makes: control bytes inside a sentence dropped, a tab kept (and the
+// checksum broken), lines past 190 characters cut, chunks ending anywhere.
+TEST_F(Dispatcher, BytesInRunsMakeTheLinesOfBytesOneByOne) {
+    std::mt19937 rng(7);
+    std::string stream;
+    for (int i = 0; i < 400; ++i) {
+        std::string s = WithChecksum(Format("GPRMC,%06d,A,48%02d.038,N,01131.000,E,022.4,084.4,230394,003.1,W", i, i % 60));
+        const int shape = i % 7;
+        if (shape == 1) s.insert(rng() % s.size(), 1, "\x00\x01\x08\r"[rng() % 4]);
+        if (shape == 2) s.insert(rng() % s.size(), 1, '\t');
+        if (shape == 3) s.insert(0, 120 + rng() % 60, '#');
+        if (shape == 4) s += "\r\r";
+        stream += s + (shape == 5 ? "\n\n" : "\r\n");
+    }
+    auto run = [&](bool bulk) {
+        gpstest::RecordingSink out;
+        DispatchEnv e = env;
+        e.sink = &out;
+        e.monitor = nullptr;
+        GpsInput input;
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(stream.data());
+        for (std::size_t at = 0, n; at < stream.size(); at += n) {
+            n = bulk ? std::min<std::size_t>(1 + rng() % 97, stream.size() - at) : 1;
+            if (bulk)
+                HandleGpsBytes(input, std::span(bytes + at, n), e);
+            else
+                HandleGpsByte(input, bytes[at], false, e);
+        }
+        std::vector<std::string> times;
+        for (const auto& p : out.positions) times.push_back(p.position.time);
+        return times;
+    };
+    const std::vector<std::string> oneByOne = run(false);
+    EXPECT_GT(oneByOne.size(), 250u);
+    EXPECT_LT(oneByOne.size(), 400u);
+    EXPECT_EQ(run(true), oneByOne);
 }
