@@ -9,10 +9,17 @@
 //    prints, against DecodeAndPrint, which is `mwtool nmea` without its file
 //    reading and writing.
 //
+// End to end (with mwtool built): MwtoolNmea runs `mwtool nmea FILE` on the
+// stream written to a file, output to /dev/null, against PlainProgram: the
+// plain decoder reading the same file and writing the same text there.
+//
 //   build/bench/bench_nmea
 //
 // items_per_second is lines per second.
 #include <benchmark/benchmark.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -243,6 +250,63 @@ void BM_DecodeAndPrint(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kLines);
 }
 BENCHMARK(BM_DecodeAndPrint)->Unit(benchmark::kMillisecond);
+
+#ifdef MW_TOOL
+// The stream in a scratch file, removed at exit.
+const std::string& StreamFile() {
+    static const struct File {
+        File() {
+            char pattern[] = "/tmp/mwbench-nmea-XXXXXX";
+            const int fd = mkstemp(pattern);
+            if (fd < 0) std::abort();
+            path = pattern;
+            const std::string& s = Stream();
+            if (write(fd, s.data(), s.size()) != static_cast<ssize_t>(s.size())) std::abort();
+            close(fd);
+        }
+        ~File() { unlink(path.c_str()); }
+        std::string path;
+    } file;
+    return file.path;
+}
+
+void BM_MwtoolNmea(benchmark::State& state) {
+    const std::string& path = StreamFile();
+    bool ok = true;
+    for (auto _ : state) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (!std::freopen("/dev/null", "w", stdout)) _exit(126);
+            execl(MW_TOOL, MW_TOOL, "nmea", path.c_str(), nullptr);
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ok = ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    if (!ok) state.SkipWithError("mwtool nmea failed");
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_MwtoolNmea)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PlainProgram(benchmark::State& state) {
+    const std::string& path = StreamFile();
+    for (auto _ : state) {
+        std::FILE* in = std::fopen(path.c_str(), "rb");
+        std::string data(Stream().size(), '\0');
+        data.resize(std::fread(data.data(), 1, data.size(), in));
+        std::fclose(in);
+        std::string out;
+        out.reserve(data.size());
+        PlainDecode(data, &out);
+        std::FILE* null = std::fopen("/dev/null", "wb");
+        std::fwrite(out.data(), 1, out.size(), null);
+        std::fclose(null);
+    }
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_PlainProgram)->Unit(benchmark::kMillisecond)->UseRealTime();
+#endif
 
 }  // namespace
 
