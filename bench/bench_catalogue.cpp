@@ -7,7 +7,8 @@
 // fstatat per file, what stamping cannot go below) and the plain scan that
 // reads every file at every search.
 // Cold: the first search of a run, which reads every file, against the
-// cost of reading every file once (list the folders, read each file). Both
+// cost of reading every file once (list the folders, read each file);
+// ParseEveryFile is the part of it that takes the files apart. Both
 // with the page cache warm and with the files' pages dropped from it
 // (posix_fadvise DONTNEED on every file before each run; folder and inode
 // caches cannot be dropped without root, so they stay warm).
@@ -34,6 +35,7 @@
 #include <vector>
 
 #include "map/catalogue.h"
+#include "map/coverage.h"
 #include "map/map_file.h"
 #include "map/std_file_system.h"
 #include "platform/posix_file_system.h"
@@ -235,6 +237,20 @@ void ReadEveryFile(benchmark::State& state, bool dropPages) {
 void BM_ReadEveryFile(benchmark::State& state) { ReadEveryFile(state, false); }
 void BM_ReadEveryFilePagesDropped(benchmark::State& state) { ReadEveryFile(state, true); }
 
+// What the cold search adds to the reading: every file's coverage taken from
+// its text, held in memory.
+void BM_ParseEveryFile(benchmark::State& state) {
+    const MapSet& maps = Maps(static_cast<int>(state.range(0)));
+    mw::PosixFileSystem files;
+    std::vector<std::string> texts;
+    for (const std::string& p : maps.Paths())
+        texts.push_back(files.ReadFile(p, mw::kMaxCalibrationFileBytes).value_or(""));
+    for (auto _ : state) {
+        for (const std::string& t : texts)
+            benchmark::DoNotOptimize(mw::ReadCoverageInfo(t, Datums()));
+    }
+}
+
 // The first search of a run (a new catalogue each time).
 void CatalogueCold(benchmark::State& state, bool dropPages) {
     const MapSet& maps = Maps(static_cast<int>(state.range(0)));
@@ -286,6 +302,7 @@ void Sizes(benchmark::internal::Benchmark* b) { b->Unit(benchmark::kMillisecond)
         ->Apply(Sizes);                                            \
     BENCHMARK(BM_StatFloor)->Arg(N)->Apply(Sizes);                 \
     BENCHMARK(BM_ReadEveryFile)->Arg(N)->Apply(Sizes);             \
+    BENCHMARK(BM_ParseEveryFile)->Arg(N)->Apply(Sizes);            \
     BENCHMARK(BM_CatalogueCold)->Arg(N)->Apply(Sizes);             \
     BENCHMARK(BM_ReadEveryFilePagesDropped)->Arg(N)->Apply(Sizes); \
     BENCHMARK(BM_CatalogueColdPagesDropped)->Arg(N)->Apply(Sizes); \

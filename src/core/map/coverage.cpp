@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "geo/datum_convert.h"
 #include "geo/distance.h"
@@ -17,15 +18,30 @@ bool Contains(std::string_view haystack, std::string_view needle) {
     return FindText(needle, haystack) != 0;
 }
 
+// Where the next line holding "MM" may start its search: the first "MM" at
+// or after `from`, or an "M" before a carriage return (a CR inside a line is
+// dropped when lines are read, and could join it to a next "M"); npos when
+// there is neither.
+std::size_t NextKeywordMark(std::string_view d, std::size_t from) {
+    const char* const end = d.data() + d.size();
+    for (const char* p = d.data() + from;
+         p + 1 < end && (p = static_cast<const char*>(std::memchr(p, 'M', end - 1 - p))); ++p) {
+        if (p[1] == 'M' || p[1] == '\r') return p - d.data();
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace
 
 CoverageInfo ReadCoverageInfo(std::string_view data, const DatumTable& datums) {
     CoverageInfo info;
+    // Every map file is read at the first search: lines are looked at in
+    // place, and only the keyword lines are taken apart.
     std::size_t cursor = 0;
-    std::string line;
-    auto next = [&]() -> std::string& {
-        line.clear();
-        if (cursor < data.size()) ReadMemoryLine(data, cursor, line);
+    std::string scratch;
+    std::string_view line;
+    auto next = [&]() -> std::string_view {
+        line = NextMemoryLine(data, cursor, scratch);
         return line;
     };
     info.header = Contains(next(), "Mapwanderer");
@@ -45,6 +61,13 @@ CoverageInfo ReadCoverageInfo(std::string_view data, const DatumTable& datums) {
     std::array<double, kMaxBorderCorners + 1> lat{}, lon{};
     std::string flag = "No";
     while (cursor < data.size()) {
+        // Most lines (the points) hold no "MM": on to the start of the line
+        // of the next one. A line longer than the reading limit is read in
+        // pieces from its start, as line by line would.
+        const std::size_t at = NextKeywordMark(data, cursor);
+        if (at == std::string_view::npos) break;
+        if (const void* lf = memrchr(data.data() + cursor, '\n', at - cursor))
+            cursor = static_cast<const char*>(lf) - data.data() + 1;
         // Every keyword holds "MM"; most lines (the points) hold none.
         if (next().find("MM") == std::string::npos) continue;
         std::string key = GetField(line, 1, "");

@@ -108,6 +108,23 @@ int ReadMemoryLine(std::string_view data, std::size_t& cursor, std::string& text
     return ScanLine(data.data(), data.size(), cursor, text, maxChars) == LineScan::NeedMore ? 0 : 1;
 }
 
+std::string_view NextMemoryLine(std::string_view data, std::size_t& cursor, std::string& scratch,
+                                std::size_t maxChars) {
+    if (cursor >= data.size()) return {};
+    const char* const p = data.data() + cursor;
+    const char* const end = data.data() + data.size();
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+    const char* e = lf ? lf : end;
+    while (e > p && e[-1] == '\r') --e;
+    const std::size_t length = e - p;
+    if (length < maxChars && !std::memchr(p, '\r', length)) {
+        cursor = lf ? lf - data.data() + 1 : data.size();
+        return {p, length};
+    }
+    ReadMemoryLine(data, cursor, scratch, maxChars);
+    return scratch;
+}
+
 std::FILE* OpenForReading(const std::string& path) {
     // Non-blocking so that opening a FIFO without a writer returns at once;
     // reads block again afterwards.

@@ -73,6 +73,12 @@ inline int ReadLongLine(TextFileReader& file, std::string& text) {
 int ReadMemoryLine(std::string_view data, std::size_t& cursor, std::string& text,
                    std::size_t maxChars = kShortLineMax);
 
+// The same line as ReadMemoryLine, as a view into `data` where nothing had
+// to be taken out of it (no carriage return before its end, shorter than the
+// limit); otherwise it is built in `scratch`. Empty at the end of `data`.
+std::string_view NextMemoryLine(std::string_view data, std::size_t& cursor, std::string& scratch,
+                                std::size_t maxChars = kShortLineMax);
+
 // Calls `fn(line)` for every line of the file, the last one included even when
 // the file does not end with a line end. A trailing empty piece after a final
 // LF is not a line. Stops early when `fn` returns false.

@@ -208,6 +208,46 @@ TEST(Coverage, WhatTheCoverageReadingTakesFromAFile) {
                                    Datums(), nullptr));
 }
 
+// The keyword lines are found by searching the whole text; whatever the line
+// ends, a carriage return inside a keyword or a line past the reading limit,
+// the lines read are those read one after another.
+TEST(Coverage, KeywordLinesAreFoundWhateverTheLineEnds) {
+    CalibrationFileText calib = CoverageMap(50, 10, 51, 11, 5.0);
+    calib.borderCount = 4;
+    calib.points = {{0, 0, 51, 10}, {400, 400, 50, 11}};
+    const std::string crlf = calib.Text();
+    const CoverageInfo want = ReadCoverageInfo(crlf, Datums());
+    ASSERT_TRUE(want.CanCover());
+    ASSERT_EQ(want.borderLat.size(), 4u);
+    auto edit = [&](const std::string& from, const std::string& to) {
+        std::string t = crlf;
+        const std::size_t at = t.find(from);
+        return at == std::string::npos ? std::string("not found: ") + from
+                                       : t.replace(at, from.size(), to);
+    };
+    std::string lf = crlf;
+    std::erase(lf, '\r');
+    const std::string variants[] = {
+        lf,
+        edit("MMPLL,2", "M\rMPLL,2"),         // joined when the line is read
+        edit("MM1B", "M\r\rM1B"),
+        edit("Point01", "Po\rint01"),         // a CR inside a point line
+        edit("MMPLL,3", std::string(300, ' ') + "\r\nMMPLL,3"),  // a long line first
+    };
+    for (const std::string& text : variants) {
+        SCOPED_TRACE(text.substr(0, 40));
+        const CoverageInfo got = ReadCoverageInfo(text, Datums());
+        EXPECT_EQ(got.movingMap, want.movingMap);
+        EXPECT_EQ(got.scale, want.scale);
+        EXPECT_EQ(got.borderLat, want.borderLat);
+        EXPECT_EQ(got.borderLon, want.borderLon);
+    }
+    // A keyword after the reading limit in one long line is read as the
+    // start of the next piece, as line by line reads it.
+    const std::string cut = edit("MMPLL,3", std::string(kShortLineMax, ' ') + "MMPLL,3");
+    EXPECT_EQ(ReadCoverageInfo(cut, Datums()).borderLat, want.borderLat);
+}
+
 class Selection : public ::testing::Test {
 protected:
     std::optional<CoveringMap> Choose(const std::vector<std::string>& folders, const MapSearch& s,

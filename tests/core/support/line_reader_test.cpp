@@ -72,6 +72,19 @@ std::vector<Call> FromMemory(const std::string& data, std::size_t max) {
     return ReadAll([&](std::string& line) { return ReadMemoryLine(data, cursor, line, max); });
 }
 
+// The views, with ReadMemoryLine's result worked out: 0 at the end, and for
+// a last line cut short by the end of the text rather than a line end or
+// the limit.
+std::vector<Call> AsViews(const std::string& data, std::size_t max) {
+    std::size_t cursor = 0;
+    std::string scratch;
+    return ReadAll([&](std::string& line) {
+        if (cursor >= data.size()) return line.clear(), 0;
+        line = NextMemoryLine(data, cursor, scratch, max);
+        return cursor == data.size() && data.back() != '\n' && line.size() < max ? 0 : 1;
+    });
+}
+
 std::vector<Call> FromFile(const mwtest::TempDir& dir, const std::string& data, std::size_t max) {
     dir.Write("lines.txt", data);
     TextFileReader file(dir.File("lines.txt"));
@@ -103,6 +116,7 @@ TEST(LineReaders, RandomTextsReadAsByteAtATime) {
         SCOPED_TRACE(round);
         const std::string want = Show(ByteAtATime(data, max));
         EXPECT_EQ(Show(FromMemory(data, max)), want);
+        EXPECT_EQ(Show(AsViews(data, max)), want);
         EXPECT_EQ(Show(FromFile(dir, data, max)), want);
     }
 }
