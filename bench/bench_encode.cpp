@@ -4,8 +4,8 @@
 //
 //   build/bench/bench_encode --benchmark_min_time=0.1
 //
-// Encode/N: wall time of one `mwtool mwf2 encode` of the scan, with its
-// peak resident memory (peak_MiB, from wait4) beside the size the picture
+// Encode/N: wall time of one `mwtool mwf2 encode` of the scan, with the
+// CPU time of all its threads (cpu_s) and its peak resident memory (peak_MiB, from wait4) beside the size the picture
 // alone takes as 32-bit pixels (picture_MiB: what an encoder holding the
 // whole picture needs at the least).
 // PlainZlib/N: the baseline: zlib at the encoder's level compressing the
@@ -113,6 +113,7 @@ Scans& TheScans() {
 
 struct Run {
     double seconds = 0;
+    double cpuSeconds = 0;  // every thread of the child, user and system
     double peakMiB = 0;
     bool ok = false;
 };
@@ -131,6 +132,8 @@ Run RunTool(const std::string& in, const std::string& out) {
     Run r;
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     r.peakMiB = usage.ru_maxrss / 1024.0;  // kilobytes on Linux
+    auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+    r.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return r;
 }
@@ -138,7 +141,7 @@ Run RunTool(const std::string& in, const std::string& out) {
 void BM_Encode(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
     const std::string& scan = TheScans().Scan(side);
-    double peak = 0;
+    double peak = 0, cpu = 0;
     for (auto _ : state) {
         Run r = RunTool(scan, TheScans().Output());
         if (!r.ok) {
@@ -147,8 +150,10 @@ void BM_Encode(benchmark::State& state) {
         }
         state.SetIterationTime(r.seconds);
         peak = std::max(peak, r.peakMiB);
+        cpu += r.cpuSeconds;
     }
     state.counters["peak_MiB"] = peak;
+    state.counters["cpu_s"] = cpu / double(state.iterations());
     state.counters["picture_MiB"] = double(side) * side * 4 / (1 << 20);
 }
 

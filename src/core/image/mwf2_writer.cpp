@@ -342,8 +342,10 @@ private:
     std::vector<std::unique_ptr<LevelWriter>> levels_;
     std::vector<std::unique_ptr<TileJob>> pending_;   // tiles cut, not yet compressed
     std::vector<std::unique_ptr<TileJob>> inFlight_;  // the batch before, being compressed...
+    std::vector<std::unique_ptr<TileJob>> spare_;     // written jobs, for reuse
     std::future<void> compressing_;  // ...by this (declared after it: joined before it goes)
     std::vector<std::uint8_t> scaledIndices_;
+    std::unique_ptr<std::uint32_t[]> bandStore_;  // the two bands of the passes
     TextFileWriter* out_ = nullptr;
     std::uint64_t position_ = 0;
 };
@@ -352,17 +354,35 @@ bool StreamEncoder::ReadPass(double from, double to,
                              const std::function<void(const std::uint32_t*)>& row,
                              std::string* error) {
     const int w = source_.Width(), h = source_.Height();
-    // Bands of whole tile rows, at most about 32 MiB of pixels.
+    // Bands of whole tile rows, about 4 MiB of pixels or one tile row. Two
+    // of them: the next one is read (and decoded) on another thread while
+    // this one's rows are handed on. They are made once for both passes and
+    // left uninitialised: the first touch of fresh memory is what costs.
     const std::size_t rowBytes = std::size_t(w) * 4;
     const int tileRows =
-        static_cast<int>(std::clamp<std::size_t>((32u << 20) / (rowBytes * kTileEdge), 1, 16));
+        static_cast<int>(std::clamp<std::size_t>((4u << 20) / (rowBytes * kTileEdge), 1, 16));
     const int bandRows = tileRows * kTileEdge;
-    std::vector<std::uint32_t> band(std::size_t(w) * std::min(bandRows, h));
-    for (int y = 0; y < h; y += bandRows) {
+    const std::size_t bandPixels = std::size_t(w) * std::min(bandRows, h);
+    if (!bandStore_) bandStore_.reset(new std::uint32_t[2 * bandPixels]);
+    std::uint32_t* const bands[2] = {bandStore_.get(), bandStore_.get() + bandPixels};
+    std::string nextError;
+    std::future<bool> next;  // joined before a return leaves the bands
+    auto read = [&](int y, std::uint32_t* band, std::string* e) {
+        return source_.ReadRows(y, std::min(bandRows, h - y), band, e);
+    };
+    if (h > 0 && !read(0, bands[0], error)) return false;
+    for (int y = 0, current = 0; y < h; y += bandRows, current = 1 - current) {
         const int count = std::min(bandRows, h - y);
-        if (!source_.ReadRows(y, count, band.data(), error)) return false;
-        for (int k = 0; k < count; ++k) row(band.data() + std::size_t(k) * w);
+        if (y + bandRows < h)
+            next = std::async(std::launch::async, read, y + bandRows, bands[1 - current],
+                              &nextError);
+        const std::uint32_t* band = bands[current];
+        for (int k = 0; k < count; ++k) row(band + std::size_t(k) * w);
         if (progress_) progress_(from + (to - from) * double(y + count) / h);
+        if (next.valid() && !next.get()) {
+            if (error) *error = nextError;
+            return false;
+        }
     }
     return true;
 }
@@ -370,12 +390,19 @@ bool StreamEncoder::ReadPass(double from, double to,
 void StreamEncoder::CutTileRow(LevelWriter& level) {
     const int rows = level.bandRows;
     for (int c = 0; c < level.tilesX; ++c) {
-        auto job = std::make_unique<TileJob>();
+        // Jobs are used again once written: no tile costs an allocation.
+        std::unique_ptr<TileJob> job;
+        if (spare_.empty()) {
+            job.reset(new TileJob);  // the pixels are all written below
+        } else {
+            job = std::move(spare_.back());
+            spare_.pop_back();
+        }
         job->level = &level;
         std::uint8_t* tile = job->raw;
-        std::fill(tile, tile + kTileBytes, fill_);
         const int x0 = c * kTileEdge;
         const int cols = std::min(kTileEdge, level.width - x0);
+        if (rows < kTileEdge || cols < kTileEdge) std::fill(tile, tile + kTileBytes, fill_);
         // Stored bottom row first.
         for (int k = 0; k < rows; ++k)
             std::copy_n(level.band.data() + std::size_t(k) * level.width + x0, cols,
@@ -415,6 +442,7 @@ bool StreamEncoder::FlushJobs(std::string* error) {
     for (auto& job : inFlight_) {
         if (!job->ok) return Fail(error, "zlib could not compress a tile");
         if (!WriteStored(*job->level, job->stored, error)) return false;
+        spare_.push_back(std::move(job));
     }
     inFlight_ = std::move(pending_);
     pending_.clear();
@@ -481,6 +509,10 @@ bool StreamEncoder::Run(EncodeReport* report, std::string* error) {
     // report's PSNR need it) and fed to the smaller levels' scalers.
     PaletteMapper mapper(colours);
     std::vector<std::uint8_t> indices(std::max(width, 1));
+    // Split into channels once per row for all the smaller levels' scalers.
+    std::vector<float> channels(3 * std::size_t(width));
+    const bool anyScaled =
+        std::any_of(levels_.begin(), levels_.end(), [](const auto& l) { return !l->full; });
     double squaredError = 0;
     int rowsSinceFlush = 0;
     bool ok = true;
@@ -488,12 +520,13 @@ bool StreamEncoder::Run(EncodeReport* report, std::string* error) {
         if (!ok) return;
         mapper.MapRow(row, width, indices.data());
         squaredError += mapper.SquaredError(row, width, indices.data());
+        if (anyScaled) SplitChannels(row, width, channels.data());
         for (auto& level : levels_) {
             if (level->full) {
                 AddLevelRow(*level, indices.data());
                 continue;
             }
-            level->scaler->AddRow(row, [&](const std::uint32_t* scaled) {
+            level->scaler->AddRow(channels.data(), [&](const std::uint32_t* scaled) {
                 std::vector<std::uint8_t>& tmp = scaledIndices_;
                 tmp.resize(level->width);
                 mapper.MapRow(scaled, level->width, tmp.data());

@@ -39,6 +39,9 @@ inline int BlueOf(std::uint32_t c) { return c & 0xff; }
 // larger than the source's.
 RgbImage ScaleImage(const RgbImageView& source, int width, int height);
 
+// Red, green and blue of `width` pixels as floats, three per pixel.
+void SplitChannels(const std::uint32_t* row, int width, float* channels);
+
 // ScaleImage a source row at a time, top to bottom, for pictures read in
 // bands: AddRow hands every output row that the row completes to `emit`
 // (width pixels, valid during the call), in order. The rows are exactly
@@ -47,6 +50,9 @@ class RowScaler {
 public:
     RowScaler(int sourceWidth, int sourceHeight, int width, int height);
     void AddRow(const std::uint32_t* row, const std::function<void(const std::uint32_t*)>& emit);
+    // The same with the row already split by SplitChannels, so that several
+    // scalers of one picture split each row once.
+    void AddRow(const float* channels, const std::function<void(const std::uint32_t*)>& emit);
 
     // The source pixels one output pixel covers along one axis and their
     // weights (summing to 1).
@@ -56,10 +62,11 @@ public:
     };
 
 private:
-    int width_;
+    int sourceWidth_, width_;
     std::vector<Footprint> across_, down_;
-    std::vector<float> reduced_;
+    std::vector<float> channels_, reduced_;
     std::deque<std::vector<float>> open_;  // sums of output rows nextRow_, nextRow_ + 1, ...
+    std::vector<std::vector<float>> spare_;  // emitted rows' sums, for reuse
     std::vector<std::uint32_t> out_;
     int sourceRow_ = 0, nextRow_ = 0;
 };
