@@ -5,9 +5,10 @@
 //   build/bench/bench_encode --benchmark_min_time=0.1
 //
 // Encode/N: wall time of one `mwtool mwf2 encode` of the scan, with the
-// CPU time of all its threads (cpu_s) and its peak resident memory (peak_MiB, from wait4) beside the size the picture
-// alone takes as 32-bit pixels (picture_MiB: what an encoder holding the
-// whole picture needs at the least).
+// CPU time of all its threads (cpu_s) and its peak resident memory
+// (peak_MiB, from wait4) beside the size the picture alone takes as 32-bit
+// pixels (picture_MiB: what an encoder holding the whole picture needs at
+// the least).
 // PlainZlib/N: the baseline: zlib at the encoder's level compressing the
 // very tiles of that file (read back and inflated untimed), one tile after
 // another on one core, as a plain encoder without the streaming would.

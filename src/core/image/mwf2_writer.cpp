@@ -374,8 +374,8 @@ bool StreamEncoder::ReadPass(double from, double to,
     for (int y = 0, current = 0; y < h; y += bandRows, current = 1 - current) {
         const int count = std::min(bandRows, h - y);
         if (y + bandRows < h)
-            next = std::async(std::launch::async, read, y + bandRows, bands[1 - current],
-                              &nextError);
+            next =
+                std::async(std::launch::async, read, y + bandRows, bands[1 - current], &nextError);
         const std::uint32_t* band = bands[current];
         for (int k = 0; k < count; ++k) row(band + std::size_t(k) * w);
         if (progress_) progress_(from + (to - from) * double(y + count) / h);

@@ -118,7 +118,8 @@ TEST_F(Dispatcher, BytesInRunsMakeTheLinesOfBytesOneByOne) {
     std::mt19937 rng(7);
     std::string stream;
     for (int i = 0; i < 400; ++i) {
-        std::string s = WithChecksum(Format("GPRMC,%06d,A,48%02d.038,N,01131.000,E,022.4,084.4,230394,003.1,W", i, i % 60));
+        std::string s = WithChecksum(
+            Format("GPRMC,%06d,A,48%02d.038,N,01131.000,E,022.4,084.4,230394,003.1,W", i, i % 60));
         const int shape = i % 7;
         if (shape == 1) s.insert(rng() % s.size(), 1, "\x00\x01\x08\r"[rng() % 4]);
         if (shape == 2) s.insert(rng() % s.size(), 1, '\t');

@@ -188,3 +188,18 @@ TEST(StreamingEncoder, AFailedReadLeavesNoFileBehind) {
 }
 
 }  // namespace
+
+// Smaller levels are area means rounded half away from zero (a half-even or
+// truncating rounding would change every written file); 254.5 stays 255.
+TEST(ScaleImage, MeansRoundHalvesUp) {
+    const std::uint32_t row[] = {mw::PackRgb(2, 0, 254), mw::PackRgb(3, 1, 255),
+                                 mw::PackRgb(4, 7, 9), mw::PackRgb(5, 8, 10)};
+    const mw::RgbImage half = mw::ScaleImage(mw::RgbImageView{row, 4, 1, 4}, 2, 1);
+    EXPECT_EQ(half.pixels,
+              (std::vector<std::uint32_t>{mw::PackRgb(3, 1, 255), mw::PackRgb(5, 8, 10)}));
+    // Thirds: 1/3 of 0 + 1/3 of 0 + 1/3 of 2 rounds to 1.
+    const std::uint32_t three[] = {mw::PackRgb(0, 0, 0), mw::PackRgb(0, 0, 0),
+                                   mw::PackRgb(2, 2, 2)};
+    EXPECT_EQ(mw::ScaleImage(mw::RgbImageView{three, 3, 1, 3}, 1, 1).pixels[0],
+              mw::PackRgb(1, 1, 1));
+}

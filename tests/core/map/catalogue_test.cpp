@@ -229,9 +229,9 @@ TEST(Coverage, KeywordLinesAreFoundWhateverTheLineEnds) {
     std::erase(lf, '\r');
     const std::string variants[] = {
         lf,
-        edit("MMPLL,2", "M\rMPLL,2"),         // joined when the line is read
+        edit("MMPLL,2", "M\rMPLL,2"),  // joined when the line is read
         edit("MM1B", "M\r\rM1B"),
-        edit("Point01", "Po\rint01"),         // a CR inside a point line
+        edit("Point01", "Po\rint01"),                            // a CR inside a point line
         edit("MMPLL,3", std::string(300, ' ') + "\r\nMMPLL,3"),  // a long line first
     };
     for (const std::string& text : variants) {
