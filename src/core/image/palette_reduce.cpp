@@ -4,11 +4,15 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <new>
+#include <span>
 #include <unordered_map>
 
 namespace mw {
 
 namespace {
+
+constexpr std::size_t kHistogramCells = 1 << 18;  // 6 bits of each channel
 
 constexpr std::uint32_t kWhite = 0xffffff;
 
@@ -87,7 +91,7 @@ int Nearest(const std::array<double, 3>* centres, int count, const float* c) {
     return best;
 }
 
-std::vector<Rgb> QuantiseColours(const std::vector<PaletteBuilder::Sum>& histogram, int colours) {
+std::vector<Rgb> QuantiseColours(std::span<const PaletteBuilder::Sum> histogram, int colours) {
     std::vector<Cell> cells;
     for (const PaletteBuilder::Sum& s : histogram) {
         if (s.n == 0) continue;
@@ -140,7 +144,10 @@ std::vector<Rgb> QuantiseColours(const std::vector<PaletteBuilder::Sum>& histogr
 }  // namespace
 
 PaletteBuilder::PaletteBuilder(int maxColours)
-    : maxColours_(std::clamp(maxColours, 1, 256)), histogram_(1 << 18) {}
+    : maxColours_(std::clamp(maxColours, 1, 256)),
+      histogram_(static_cast<Sum*>(std::calloc(kHistogramCells, sizeof(Sum)))) {
+    if (!histogram_) throw std::bad_alloc();
+}
 
 void PaletteBuilder::AddRow(const std::uint32_t* row, int width) {
     int x = 0;
@@ -165,7 +172,7 @@ void PaletteBuilder::AddRow(const std::uint32_t* row, int width) {
 }
 
 std::vector<Rgb> PaletteBuilder::Finish() const {
-    if (tooMany_) return QuantiseColours(histogram_, maxColours_);
+    if (tooMany_) return QuantiseColours({histogram_.get(), kHistogramCells}, maxColours_);
     std::vector<std::pair<std::uint32_t, std::uint64_t>> sorted(counts_.begin(), counts_.end());
     std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
         return a.second != b.second ? a.second > b.second : a.first < b.first;

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -41,7 +43,12 @@ private:
     int maxColours_;
     bool tooMany_ = false;
     std::unordered_map<std::uint32_t, std::uint64_t> counts_;  // until there are too many
-    std::vector<Sum> histogram_;
+    // Zeroed by the system (calloc) rather than written: a picture touches
+    // only the cells of its colours, and each first touch of a page costs.
+    struct FreeSums {
+        void operator()(Sum* p) const { std::free(p); }
+    };
+    std::unique_ptr<Sum[], FreeSums> histogram_;
 };
 
 // MapToPalette a row at a time; it remembers the nearest colours found, so
