@@ -70,21 +70,31 @@ CoverageInfo ReadCoverageInfo(std::string_view data, const DatumTable& datums) {
             cursor = static_cast<const char*>(lf) - data.data() + 1;
         // Every keyword holds "MM"; most lines (the points) hold none.
         if (next().find("MM") == std::string::npos) continue;
-        std::string key = GetField(line, 1, "");
-        if (Contains(key, "MM0")) flag = GetField(line, 2, "No");
-        if (Contains(key, "MMPNUM")) {
+        // The key is field 1; its spaces do not matter to what it holds.
+        // One look at every "MM" in it tells which keywords it holds.
+        const std::string_view key = line.substr(0, line.find(','));
+        bool mm0 = false, mmpnum = false, mmpll = false, mm1b = false;
+        for (std::size_t at = key.find("MM"); at != std::string_view::npos;
+             at = key.find("MM", at + 1)) {
+            const std::string_view rest = key.substr(at + 2);
+            mm0 |= rest.starts_with('0');
+            mmpnum |= rest.starts_with("PNUM");
+            mmpll |= rest.starts_with("PLL");
+            mm1b |= rest.starts_with("1B");
+        }
+        if (mm0) flag = GetField(line, 2, "No");
+        if (mmpnum) {
             int n = ParseInt(GetField(line, 2, "4"));
             if (n >= 1 && n <= kMaxBorderCorners) info.borderCount = n;
         }
-        if (Contains(key, "MMPLL")) {
+        if (mmpll) {
             int index = ParseInt(GetField(line, 2, "1"));
             if (index >= 1 && index <= kMaxBorderCorners) {
                 lon[index] = ParseReal(GetField(line, 3, "0"));
                 lat[index] = ParseReal(GetField(line, 4, "0"));
             }
         }
-        if (Contains(key, "MM1B"))
-            info.scale = MapScaleFrom(ParseReal(GetField(line, 2, "99999")), factor);
+        if (mm1b) info.scale = MapScaleFrom(ParseReal(GetField(line, 2, "99999")), factor);
     }
     info.movingMap = Contains(flag, "Yes");
     if (info.CanCover()) {
