@@ -47,10 +47,14 @@ struct Dispatch {
     }
 
     void Position(std::string_view sentence, int layoutSource) {
+        Position(sentence, NmeaFields(sentence), layoutSource);
+    }
+    void Position(std::string_view sentence, const NmeaFields& fields, int layoutSource) {
         ClearError();
         PositionReport report;
         const bool checkChecksum = env.config.useChecksum && !env.replay;
-        switch (ParsePositionSentence(sentence, layoutSource, checkChecksum, *env.clock, report)) {
+        switch (ParsePositionSentence(sentence, fields, layoutSource, checkChecksum, *env.clock,
+                                      report)) {
             case PositionOutcome::Fix:
                 sink.OnPosition(report, state.fix);
                 break;
@@ -63,7 +67,10 @@ struct Dispatch {
     }
 
     void Speed(std::string_view sentence, int layoutSource) {
-        ParseSpeedSentence(sentence, layoutSource, env.config.speedUnit, state.fix);
+        Speed(NmeaFields(sentence), layoutSource);
+    }
+    void Speed(const NmeaFields& fields, int layoutSource) {
+        ParseSpeedSentence(fields, layoutSource, env.config.speedUnit, state.fix);
         sink.OnSpeed(state.fix);
     }
 
@@ -117,8 +124,9 @@ int DispatchSentence(std::string_view receivedLine, GpsParserState& state, const
             return 0;
         case kSourceRmc:
             if (auto rmc = Locate(receivedLine, "RMC"); !rmc.empty()) {
-                d.Speed(rmc, kSourceRmc);
-                d.Position(rmc, kSourceRmc);
+                const NmeaFields fields(rmc);  // one split for both
+                d.Speed(fields, kSourceRmc);
+                d.Position(rmc, fields, kSourceRmc);
             }
             if (auto gga = Locate(receivedLine, "GGA"); !gga.empty()) d.Quality(gga);
             break;

@@ -18,39 +18,6 @@ constexpr double kKmhPerKnot = 1.852;
 constexpr double kMphPerKnot = 1.150779448;
 constexpr double kFeetPerMetreGga = 3.2808;
 
-// The comma-separated fields of a sentence, split once. Field(n, fallback)
-// follows the rules of GetField: trimmed of spaces; fallback when the field
-// is missing or empty (a field of spaces gives an empty text).
-class NmeaFields {
-public:
-    static constexpr int kMaxFields = 24;  // the parsers read up to field 20
-
-    explicit NmeaFields(std::string_view s) : text_(s) {
-        for (std::size_t i = 0; i < s.size(); ++i) {
-            if (s[i] != ',') continue;
-            if (commas_ < kMaxFields) comma_[commas_] = i;
-            ++commas_;
-        }
-    }
-
-    int CommaCount() const { return commas_; }
-
-    std::string_view Field(int n, std::string_view fallback) const {
-        if (n < 1 || n > kMaxFields || n - 1 > commas_) return fallback;
-        std::size_t b = n == 1 ? 0 : comma_[n - 2] + 1;
-        std::size_t e = n - 1 < commas_ ? comma_[n - 1] : text_.size();
-        if (e == b) return fallback;
-        while (b < e && text_[b] == ' ') ++b;
-        while (e > b && text_[e - 1] == ' ') --e;
-        return text_.substr(b, e - b);
-    }
-
-private:
-    std::string_view text_;
-    std::size_t comma_[kMaxFields] = {};
-    int commas_ = 0;
-};
-
 // A number that is not finite ("nan", "inf", an overflow) is as good as
 // none.
 double NumberOr(std::string_view text, double fallback) {
@@ -119,9 +86,13 @@ double ConvertKnots(double knots, int speedUnit) {
 
 PositionOutcome ParsePositionSentence(std::string_view sentence, int source, bool checkChecksum,
                                       Clock& clock, PositionReport& out) {
+    return ParsePositionSentence(sentence, NmeaFields(sentence), source, checkChecksum, clock, out);
+}
+
+PositionOutcome ParsePositionSentence(std::string_view sentence, const NmeaFields& f, int source,
+                                      bool checkChecksum, Clock& clock, PositionReport& out) {
     if (checkChecksum && !VerifyChecksum(sentence)) return PositionOutcome::ChecksumFailed;
     const PositionLayout& layout = kPositionLayouts[std::clamp(source, 0, 2)];
-    NmeaFields f(sentence);
     if (f.CommaCount() < layout.minCommas) return PositionOutcome::NoFix;
     std::string_view latText = f.Field(layout.latitude, "999");
     std::string_view lonText = f.Field(layout.latitude + 2, "999");
@@ -156,8 +127,11 @@ PositionReport PvtPosition(const PvtValues& pvt, Clock& clock) {
 }
 
 void ParseSpeedSentence(std::string_view sentence, int source, int speedUnit, GpsFix& fix) {
+    ParseSpeedSentence(NmeaFields(sentence), source, speedUnit, fix);
+}
+
+void ParseSpeedSentence(const NmeaFields& f, int source, int speedUnit, GpsFix& fix) {
     const SpeedLayout& layout = source == kSourceRmc ? kRmcSpeed : kVtgSpeed;
-    NmeaFields f(sentence);
     fix.speed = ConvertKnots(NumberOr(f.Field(layout.speed, {}), 0), speedUnit);
     auto angle = [&](int field) {
         return field == 0 ? kGpsNotKnown : NumberOr(f.Field(field, {}), kGpsNotKnown);

@@ -59,6 +59,39 @@ enum class PositionOutcome {
     ChecksumFailed,  // only when the checksum is checked
 };
 
+// The comma-separated fields of a sentence, split once. Field(n, fallback)
+// follows the rules of GetField: trimmed of spaces; fallback when the field
+// is missing or empty (a field of spaces gives an empty text).
+class NmeaFields {
+public:
+    static constexpr int kMaxFields = 24;  // the parsers read up to field 20
+
+    explicit NmeaFields(std::string_view s) : text_(s) {
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (s[i] != ',') continue;
+            if (commas_ < kMaxFields) comma_[commas_] = i;
+            ++commas_;
+        }
+    }
+
+    int CommaCount() const { return commas_; }
+
+    std::string_view Field(int n, std::string_view fallback) const {
+        if (n < 1 || n > kMaxFields || n - 1 > commas_) return fallback;
+        std::size_t b = n == 1 ? 0 : comma_[n - 2] + 1;
+        std::size_t e = n - 1 < commas_ ? comma_[n - 1] : text_.size();
+        if (e == b) return fallback;
+        while (b < e && text_[b] == ' ') ++b;
+        while (e > b && text_[e - 1] == ' ') --e;
+        return text_.substr(b, e - b);
+    }
+
+private:
+    std::string_view text_;
+    std::size_t comma_[kMaxFields] = {};
+    int commas_ = 0;
+};
+
 // Position and time from an RMC (source 0), GGA (1) or GLL (2) sentence:
 //
 //   $GPRMC,hhmmss.ss,A,llll.ll,a,yyyyy.yy,a,x.x,x.x,ddmmyy,x.x,a*hh
@@ -74,6 +107,11 @@ enum class PositionOutcome {
 // degrees. `clock` gives the defaults for a missing date or time.
 PositionOutcome ParsePositionSentence(std::string_view sentence, int source, bool checkChecksum,
                                       Clock& clock, PositionReport& out);
+// The same with the sentence already split (an RMC gives speed and position
+// from one split).
+PositionOutcome ParsePositionSentence(std::string_view sentence, const NmeaFields& fields,
+                                      int source, bool checkChecksum, Clock& clock,
+                                      PositionReport& out);
 
 // The PVT position with the device's date and time.
 PositionReport PvtPosition(const PvtValues& pvt, Clock& clock);
@@ -90,6 +128,7 @@ PositionReport PvtPosition(const PvtValues& pvt, Clock& clock);
 // magnetic course is derived from the true course and the variation, and
 // the other way round.
 void ParseSpeedSentence(std::string_view sentence, int source, int speedUnit, GpsFix& fix);
+void ParseSpeedSentence(const NmeaFields& fields, int source, int speedUnit, GpsFix& fix);
 
 // The PVT speed, course and altitude into the fix (no magnetic course).
 void ApplyPvtSpeed(const PvtValues& pvt, int speedUnit, GpsFix& fix);
