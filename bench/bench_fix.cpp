@@ -234,6 +234,9 @@ struct Program {
 // One program per window size and view format, made when first used.
 Program& TheProgram(int w = kViewW, int h = kViewH,
                     mw::ViewFormat format = mw::ViewFormat::Display32) {
+    // The files first, so that they outlive the programs (statics go in
+    // the reverse order): each program saves its settings when it ends.
+    TheFiles();
     static std::map<std::tuple<int, int, mw::ViewFormat>, std::unique_ptr<Program>> programs;
     auto& p = programs[{w, h, format}];
     if (!p) p = std::make_unique<Program>(w, h, format);
