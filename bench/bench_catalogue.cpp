@@ -8,7 +8,8 @@
 // reads every file at every search.
 // Cold: the first search of a run, which reads every file, against the
 // cost of reading every file once (list the folders, read each file);
-// ParseEveryFile is the part of it that takes the files apart. Both
+// ParseEveryFile is the part of it that takes the files apart, and
+// ColdAgainstReading the two in turns. Both
 // with the page cache warm and with the files' pages dropped from it
 // (posix_fadvise DONTNEED on every file before each run; folder and inode
 // caches cannot be dropped without root, so they stay warm).
@@ -276,6 +277,45 @@ void CatalogueCold(benchmark::State& state, bool dropPages) {
 void BM_CatalogueCold(benchmark::State& state) { CatalogueCold(state, false); }
 void BM_CatalogueColdPagesDropped(benchmark::State& state) { CatalogueCold(state, true); }
 
+// The two above taken in turns within one benchmark, so that the ratio is
+// not moved by what the system does between benchmarks (write-back of the
+// files just made, cache warming): ratio = cold / reading, summed over the
+// iterations.
+void BM_ColdAgainstReading(benchmark::State& state) {
+    const MapSet& maps = Maps(static_cast<int>(state.range(0)));
+    mw::PosixFileSystem files;
+    std::mt19937 rng(4);
+    using Clock = std::chrono::steady_clock;
+    double reading = 0, cold = 0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        std::size_t bytes = 0;
+        for (const std::string& folder : maps.Folders()) {
+            auto listing = files.ListFolder(folder, mw::kMapFileSuffix);
+            for (const mw::FolderFile& f : *listing) {
+                auto data = files.ReadFile(folder + "/" + f.name, mw::kMaxCalibrationFileBytes);
+                bytes += data ? data->size() : 0;
+            }
+        }
+        benchmark::DoNotOptimize(bytes);
+        auto t1 = Clock::now();
+        auto catalogue = std::make_unique<mw::MapCatalogue>();
+        mw::MapSearch search = maps.NextPosition(rng);
+        benchmark::DoNotOptimize(Select(maps, [&](const std::string& folder) {
+            return catalogue->Covering(files, folder, search, Datums());
+        }));
+        auto t2 = Clock::now();
+        catalogue.reset();
+        reading += std::chrono::duration<double>(t1 - t0).count();
+        cold += std::chrono::duration<double>(t2 - t1).count();
+        state.SetIterationTime(std::chrono::duration<double>(t2 - t0).count());
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["reading_ms"] = reading / n * 1e3;
+    state.counters["cold_ms"] = cold / n * 1e3;
+    state.counters["ratio"] = cold / reading;
+}
+
 void BM_PlainScan(benchmark::State& state) {
     const MapSet& maps = Maps(static_cast<int>(state.range(0)));
     mw::PosixFileSystem files;
@@ -306,6 +346,7 @@ void Sizes(benchmark::internal::Benchmark* b) { b->Unit(benchmark::kMillisecond)
     BENCHMARK(BM_CatalogueCold)->Arg(N)->Apply(Sizes);             \
     BENCHMARK(BM_ReadEveryFilePagesDropped)->Arg(N)->Apply(Sizes); \
     BENCHMARK(BM_CatalogueColdPagesDropped)->Arg(N)->Apply(Sizes); \
+    BENCHMARK(BM_ColdAgainstReading)->Arg(N)->Apply(Sizes)->UseManualTime(); \
     BENCHMARK(BM_PlainScan)->Arg(N)->Apply(Sizes)
 
 MW_FOR_SIZE(1000);
