@@ -2,7 +2,9 @@
 // and every sentence parser. The first byte chooses the settings (position
 // source, checksum, speed unit, satellites view, monitor), the rest is the
 // stream; each line is also given to every parser directly, so the parsers a
-// setting would skip are reached too.
+// setting would skip are reached too. Bytes taken a run at a time must
+// decode as bytes taken one by one.
+#include <cstdlib>
 #include <string_view>
 
 #include "fuzz_support.h"
@@ -14,11 +16,15 @@ namespace {
 
 class NullSink : public mw::GpsResultSink {
 public:
-    void OnPosition(const mw::PositionReport& p, const mw::GpsFix&) override { last = p; }
+    void OnPosition(const mw::PositionReport& p, const mw::GpsFix&) override {
+        last = p;
+        ++positions;
+    }
     void OnSpeed(const mw::GpsFix&) override {}
     void OnStatus(const std::string&) override {}
     void OnSatellites(const mw::GpsFix&) override {}
     mw::PositionReport last;
+    long positions = 0;
 };
 
 }  // namespace
@@ -49,6 +55,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     mw::GpsInput input;
     mw::HandleGpsBytes(input, std::span<const std::uint8_t>(data, size), env);
     if (env.monitor) (void)monitor.Snapshot();
+
+    // The stream taken a run at a time must decode as taken byte by byte.
+    NullSink byteSink;
+    mw::DispatchEnv byteEnv = env;
+    byteEnv.sink = &byteSink;
+    byteEnv.monitor = nullptr;
+    mw::GpsInput byByte;
+    for (std::size_t i = 0; i < size; ++i) mw::HandleGpsByte(byByte, data[i], false, byteEnv);
+    if (byteSink.positions != sink.positions || !(byteSink.last == sink.last) ||
+        !(byByte.state.fix == input.state.fix))
+        std::abort();
 
     // Every parser over every line, whatever the settings.
     std::string_view all(reinterpret_cast<const char*>(data), size);
