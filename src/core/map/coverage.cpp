@@ -49,10 +49,10 @@ CoverageInfo ReadCoverageInfo(std::string_view data, const DatumTable& datums) {
     next();
     next();
     next();
-    info.datum = FindDatumByName(datums, GetField(next(), 1, "WGS 84"));
+    info.datum = FindDatumByName(datums, GetFieldView(next(), 1, "WGS 84"));
     double factor = 1.0;
     if (Contains(next(), "MSF")) {
-        double f = ParseReal(GetField(line, 2, "1"));
+        double f = ParseReal(GetFieldView(line, 2, "1"));
         // The same guard as the loader: a factor that is not a positive
         // number would give the map scale 0 and let it win every search.
         if (std::isfinite(f) && f > 0) factor = f;
@@ -82,19 +82,19 @@ CoverageInfo ReadCoverageInfo(std::string_view data, const DatumTable& datums) {
             mmpll |= rest.starts_with("PLL");
             mm1b |= rest.starts_with("1B");
         }
-        if (mm0) flag = GetField(line, 2, "No");
+        if (mm0) flag = GetFieldView(line, 2, "No");
         if (mmpnum) {
-            int n = ParseInt(GetField(line, 2, "4"));
+            int n = ParseInt(GetFieldView(line, 2, "4"));
             if (n >= 1 && n <= kMaxBorderCorners) info.borderCount = n;
         }
         if (mmpll) {
-            int index = ParseInt(GetField(line, 2, "1"));
+            int index = ParseInt(GetFieldView(line, 2, "1"));
             if (index >= 1 && index <= kMaxBorderCorners) {
-                lon[index] = ParseReal(GetField(line, 3, "0"));
-                lat[index] = ParseReal(GetField(line, 4, "0"));
+                lon[index] = ParseReal(GetFieldView(line, 3, "0"));
+                lat[index] = ParseReal(GetFieldView(line, 4, "0"));
             }
         }
-        if (mm1b) info.scale = MapScaleFrom(ParseReal(GetField(line, 2, "99999")), factor);
+        if (mm1b) info.scale = MapScaleFrom(ParseReal(GetFieldView(line, 2, "99999")), factor);
     }
     info.movingMap = Contains(flag, "Yes");
     if (info.CanCover()) {

@@ -8,8 +8,12 @@
 namespace mw {
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
-    std::string out(folder);
-    if (out.empty() || (out.back() != '/' && out.back() != '\\')) out += '/';
+    // One allocation: every map file's path is made this way at a search.
+    const bool slash = folder.empty() || (folder.back() != '/' && folder.back() != '\\');
+    std::string out;
+    out.reserve(folder.size() + slash + name.size());
+    out += folder;
+    if (slash) out += '/';
     out += name;
     return out;
 }

@@ -219,36 +219,47 @@ bool TextFileWriter::Commit() {
 
 namespace {
 
-std::string GetSeparatedField(std::string_view line, int n, std::string_view fallback, char sep) {
+std::string_view TrimView(std::string_view text) {
+    std::size_t b = 0, e = text.size();
+    while (b < e && text[b] == ' ') ++b;
+    while (e > b && text[e - 1] == ' ') --e;
+    return text.substr(b, e - b);
+}
+
+std::string_view SeparatedFieldView(std::string_view line, int n, std::string_view fallback,
+                                    char sep) {
     bool restOfLine = false;
     if (n > 100) {
         restOfLine = true;
         n -= 100;
     }
-    if (n <= 0) return std::string(fallback);
+    if (n <= 0) return fallback;
     int counter = 1;
     for (int i = 0; i < n - 1; ++i) {
         auto pos = line.find(sep);
-        if (pos != std::string_view::npos) {
-            ++counter;
-            line.remove_prefix(pos + 1);
-        }
+        if (pos == std::string_view::npos) break;  // no later separator either
+        ++counter;
+        line.remove_prefix(pos + 1);
     }
-    if (counter != n) return std::string(fallback);
+    if (counter != n) return fallback;
     std::size_t p = restOfLine ? line.size() : line.find(sep);
     if (p == std::string_view::npos) p = line.size();
-    if (p == 0) return std::string(fallback);
-    return Trim(line.substr(0, p));
+    if (p == 0) return fallback;
+    return TrimView(line.substr(0, p));
 }
 
 }  // namespace
 
 std::string GetField(std::string_view line, int n, std::string_view fallback) {
-    return GetSeparatedField(line, n, fallback, ',');
+    return std::string(SeparatedFieldView(line, n, fallback, ','));
+}
+
+std::string_view GetFieldView(std::string_view line, int n, std::string_view fallback) {
+    return SeparatedFieldView(line, n, fallback, ',');
 }
 
 std::string GetTabField(std::string_view line, int n, std::string_view fallback) {
-    return GetSeparatedField(line, n, fallback, '\t');
+    return std::string(SeparatedFieldView(line, n, fallback, '\t'));
 }
 
 std::string SplitFieldTable::Get(int i, std::string_view fallback) const {
@@ -286,7 +297,7 @@ std::string TrimRight(std::string_view text) {
     return std::string(text.substr(0, n));
 }
 
-std::string Trim(std::string_view text) { return TrimLeft(TrimRight(text)); }
+std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
 
 std::string DeleteFront(std::string_view text, int count) {
     if (count <= 0) return std::string(text);

@@ -165,6 +165,8 @@ private:
 std::string GetField(std::string_view line, int n, std::string_view fallback);
 // The same with the tab character as separator.
 std::string GetTabField(std::string_view line, int n, std::string_view fallback);
+// GetField without a copy: a view into `line`, or `fallback` itself.
+std::string_view GetFieldView(std::string_view line, int n, std::string_view fallback);
 
 // The fields of one line split at commas: slots 1..50, each empty or holding
 // one trimmed, non-empty field. A line with 50 or more commas fills at most

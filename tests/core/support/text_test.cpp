@@ -24,8 +24,17 @@ TEST(GetField, PicksTrimmedFieldsAndFallsBackOnEmptyOrMissing) {
         {"key,\tv\t", 2, "\tv\t"},    // only spaces are trimmed
         {"key, x, y ", 102, "x, y"},  // rest of line
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(GetField(c.line, c.n, "dflt"), c.expected) << c.line << " n=" << c.n;
+        // The copy-free reader gives the same text, from inside the line
+        // unless it is the fallback.
+        const std::string_view line = c.line, view = GetFieldView(line, c.n, "dflt");
+        EXPECT_EQ(view, c.expected) << c.line << " n=" << c.n;
+        if (view != "dflt") {
+            EXPECT_GE(view.data(), line.data());
+            EXPECT_LE(view.data() + view.size(), line.data() + line.size());
+        }
+    }
     // The tab-separated reader keeps commas inside its fields.
     EXPECT_EQ(GetTabField("a,b\tc,d\t", 2, "x"), "c,d");
     EXPECT_EQ(GetTabField("a,b\tc,d\t", 3, "x"), "x");
