@@ -59,7 +59,6 @@ CoverageInfo ReadCoverageInfo(std::string_view data, const DatumTable& datums) {
     }
 
     std::array<double, kMaxBorderCorners + 1> lat{}, lon{};
-    std::string flag = "No";
     while (cursor < data.size()) {
         // Most lines (the points) hold no "MM": on to the start of the line
         // of the next one. A line longer than the reading limit is read in
@@ -82,7 +81,7 @@ CoverageInfo ReadCoverageInfo(std::string_view data, const DatumTable& datums) {
             mmpll |= rest.starts_with("PLL");
             mm1b |= rest.starts_with("1B");
         }
-        if (mm0) flag = GetFieldView(line, 2, "No");
+        if (mm0) info.movingMap = Contains(GetFieldView(line, 2, "No"), "Yes");
         if (mmpnum) {
             int n = ParseInt(GetFieldView(line, 2, "4"));
             if (n >= 1 && n <= kMaxBorderCorners) info.borderCount = n;
@@ -96,7 +95,6 @@ CoverageInfo ReadCoverageInfo(std::string_view data, const DatumTable& datums) {
         }
         if (mm1b) info.scale = MapScaleFrom(ParseReal(GetFieldView(line, 2, "99999")), factor);
     }
-    info.movingMap = Contains(flag, "Yes");
     if (info.CanCover()) {
         info.borderLat.assign(lat.begin() + 1, lat.begin() + 1 + info.borderCount);
         info.borderLon.assign(lon.begin() + 1, lon.begin() + 1 + info.borderCount);

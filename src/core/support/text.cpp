@@ -219,12 +219,17 @@ bool TextFileWriter::Commit() {
 
 namespace {
 
-std::string_view TrimView(std::string_view text) {
-    std::size_t b = 0, e = text.size();
-    while (b < e && text[b] == ' ') ++b;
-    while (e > b && text[e - 1] == ' ') --e;
-    return text.substr(b, e - b);
+std::string_view TrimLeftView(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    return text;
 }
+
+std::string_view TrimRightView(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+std::string_view TrimView(std::string_view text) { return TrimLeftView(TrimRightView(text)); }
 
 std::string_view SeparatedFieldView(std::string_view line, int n, std::string_view fallback,
                                     char sep) {
@@ -234,14 +239,11 @@ std::string_view SeparatedFieldView(std::string_view line, int n, std::string_vi
         n -= 100;
     }
     if (n <= 0) return fallback;
-    int counter = 1;
-    for (int i = 0; i < n - 1; ++i) {
-        auto pos = line.find(sep);
-        if (pos == std::string_view::npos) break;  // no later separator either
-        ++counter;
+    for (int i = 1; i < n; ++i) {
+        const auto pos = line.find(sep);
+        if (pos == std::string_view::npos) return fallback;  // fewer than n fields
         line.remove_prefix(pos + 1);
     }
-    if (counter != n) return fallback;
     std::size_t p = restOfLine ? line.size() : line.find(sep);
     if (p == std::string_view::npos) p = line.size();
     if (p == 0) return fallback;
@@ -285,17 +287,9 @@ SplitFieldTable SplitFields(std::string_view line) {
     return table;
 }
 
-std::string TrimLeft(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    return std::string(text.substr(i));
-}
+std::string TrimLeft(std::string_view text) { return std::string(TrimLeftView(text)); }
 
-std::string TrimRight(std::string_view text) {
-    std::size_t n = text.size();
-    while (n > 0 && text[n - 1] == ' ') --n;
-    return std::string(text.substr(0, n));
-}
+std::string TrimRight(std::string_view text) { return std::string(TrimRightView(text)); }
 
 std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
 
