@@ -71,6 +71,7 @@ SettingsDialogBox::SettingsDialogBox(App& app, int dialogNumber, QWidget* parent
     if (!table_) table_ = FindSettingsDialog(kDialogSystem);
     BeginSettingsDialog(app_);
     values_ = app_.settings;
+    opened_ = app_.settings;
     chooser_ = [this](const std::string& start) {
         return PickFolder(this, start, app_.state.userHome);
     };
@@ -234,8 +235,8 @@ void SettingsDialogBox::ChooseFolder(const DialogControl& c) {
     std::optional<std::string> chosen = chooser_(ToLocalPath(current, app_.state.userHome));
     if (!chosen) return;
     std::string folder = chosen->substr(0, kSettingTextMax);
-    // The choice takes effect at once; Cancel does not write it, and the next
-    // dialog reads the file again.
+    // The choice takes effect at once; Cancel puts the value the dialog
+    // opened with back (done), and writes nothing.
     *setting = folder;
     if (std::string* live = FolderSettingOf(app_.settings, c)) *live = folder;
     if (lines) {
@@ -297,6 +298,11 @@ AppSettings SettingsDialogBox::Collected() const {
 void SettingsDialogBox::accept() {
     ConfirmSettingsDialog(app_, table_->number, Collected());
     QDialog::accept();
+}
+
+void SettingsDialogBox::done(int result) {
+    if (result != QDialog::Accepted) CancelSettingsDialog(app_, opened_);
+    QDialog::done(result);
 }
 
 }  // namespace mw

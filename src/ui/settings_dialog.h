@@ -33,6 +33,9 @@ public:
     // OK: the controls' values go to SaveConfiguration, then the file is read
     // again and the dialog closes with Accepted.
     void accept() override;
+    // Any end but OK puts back every in-memory setting the dialog opened with
+    // (a folder chosen with "..." took effect at once).
+    void done(int result) override;
 
 private:
     void Build();
@@ -45,6 +48,8 @@ private:
     // The values as read when the dialog opened, plus folders chosen with
     // "..."; untouched controls give these back unchanged.
     AppSettings values_;
+    // The values as read when the dialog opened; Cancel restores them.
+    AppSettings opened_;
     std::map<int, QWidget*> widgets_;  // by index into the table's controls
     FolderChooser chooser_;
 };

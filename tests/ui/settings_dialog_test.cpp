@@ -99,6 +99,32 @@ private slots:
         QCOMPARE(File(), expected);
         QVERIFY(ui_.messages.empty());
     }
+
+    // A folder chosen with "..." is in force at once; Cancel puts back every
+    // in-memory value the dialog opened with, for each "..." of each dialog.
+    void cancelRestoresAFolderChosenWithDots() {
+        for (const DialogTable& table : SettingsDialogs()) {
+            for (const DialogControl& c : table.controls) {
+                int button = c.kind == ControlKind::PathButton ? c.id
+                             : c.kind == ControlKind::Folder   ? c.buttonId
+                                                               : 0;
+                if (!button) continue;
+                const std::string what = std::string(table.caption) + " button " + std::to_string(button);
+                const std::string chosen = home_->File("chosen" + std::to_string(button));
+                SettingsDialogBox d(*app_, table.number);
+                const AppSettings opened = app_->settings;
+                d.SetFolderChooser([&](const std::string&) { return chosen; });
+                d.findChild<QPushButton*>(Ctl(button))->click();
+                QVERIFY2(*FolderSettingOf(app_->settings, c) == chosen, what.c_str());
+                d.findChild<QPushButton*>("cancel")->click();
+                QVERIFY2(FormatConfigurationLines(app_->settings, app_->datums) ==
+                             FormatConfigurationLines(opened, app_->datums),
+                         what.c_str());
+                QVERIFY2(*FolderSettingOf(app_->settings, c) != chosen, what.c_str());
+            }
+        }
+        QCOMPARE(File(), UnusualMainFile());
+    }
 };
 
 QTEST_MAIN(SettingsDialogTest)

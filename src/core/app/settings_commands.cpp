@@ -72,6 +72,8 @@ bool ConfirmSettingsDialog(App& app, int dialogNumber, const AppSettings& values
     return saved;
 }
 
+void CancelSettingsDialog(App& app, const AppSettings& opened) { app.settings = opened; }
+
 int SettingsDialogCommand(int dialogNumber) {
     for (const SettingsItem& item : kItems)
         if (item.dialog == dialogNumber) return item.command;

@@ -19,6 +19,12 @@ void BeginSettingsDialog(App& app);
 // again. False when the file could not be written.
 bool ConfirmSettingsDialog(App& app, int dialogNumber, const AppSettings& values);
 
+// Cancel (or any close but OK): every in-memory setting goes back to
+// `opened`, the values the dialog opened with. A folder chosen with "..."
+// takes effect at once while the dialog is open, so without this a cancelled
+// choice would stay in force until the next dialog re-reads the file.
+void CancelSettingsDialog(App& app, const AppSettings& opened);
+
 // The Configuration menu's command of a dialog number, and back (0 for none).
 int SettingsDialogCommand(int dialogNumber);
 
