@@ -9,6 +9,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -16,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/settings_commands.h"
+#include "ports/ui.h"
 #include "support/paths.h"
 #include "ui/folder_picker.h"
 #include "ui/handheld_layout.h"
@@ -35,18 +38,40 @@ std::string FromDisplay(const QString& shown, const std::string& original) {
     return shown.toStdString();
 }
 
-// A number field: any typed number is taken; the "-" and "+" buttons step
-// inside the control's spin range.
-QWidget* MakeNumberField(const DialogControl& c, const ControlValue& value, bool small,
-                         QWidget* parent) {
+// The user's decimal separator as the number fields accept it besides the
+// point: a comma where the locale writes one.
+char DecimalSeparator() { return QLocale().decimalPoint() == QStringLiteral(",") ? ',' : '.'; }
+
+void MarkRefused(QLineEdit* edit, bool refused, const QString& why) {
+    if (edit->property("refused").toBool() == refused) return;
+    edit->setProperty("refused", refused);
+    edit->setStyleSheet(refused ? "QLineEdit { background: #ffd8d8; border: 2px solid #c00000; }"
+                                : QString());
+    edit->setToolTip(why);
+}
+
+// A number field with its unit beside it; the "-" and "+" buttons step
+// inside the control's range. Text that its key cannot take is marked as it
+// is typed.
+QWidget* MakeNumberField(const DialogControl& c, const ControlValue& value,
+                         const AppSettings& settings, bool small, QWidget* parent) {
     auto* box = new QWidget(parent);
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
-    auto* edit = new QLineEdit(QString::fromStdString(FormatNumberField(c.kind, value)), box);
+    const QString shown = QString::fromStdString(FormatNumberField(c.kind, value));
+    auto* edit = new QLineEdit(shown, box);
     edit->setObjectName(CtlName(c.id));
     edit->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
     MakeFingerSized(edit, small);
     row->addWidget(edit, 1);
+    const QString why = QString::fromStdString(RefusedFieldText(c, settings));
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit, c, shown, why](const QString& t) {
+        bool ok = t == shown || CheckNumberField(c, t.toStdString(), DecimalSeparator());
+        MarkRefused(edit, !ok, ok ? QString() : why);
+    });
+    auto* unit = new QLabel(QString::fromStdString(NumberFieldUnit(c, settings)), box);
+    unit->setObjectName(CtlName(c.id) + "unit");
+    row->addWidget(unit);
     if (c.spinMin != 0 || c.spinMax != 0) {
         for (int step : {-1, 1}) {
             auto* b = new QToolButton(box);
@@ -56,7 +81,7 @@ QWidget* MakeNumberField(const DialogControl& c, const ControlValue& value, bool
             if (small) b->setMinimumSize(kFingerSize, kFingerSize);
             QObject::connect(b, &QToolButton::clicked, edit, [edit, c, step] {
                 edit->setText(QString::fromStdString(
-                    StepNumberField(c, edit->text().toStdString(), step)));
+                    StepNumberField(c, edit->text().toStdString(), step, DecimalSeparator())));
             });
             row->addWidget(b);
         }
@@ -108,7 +133,7 @@ QWidget* SettingsDialogBox::MakeControl(const DialogControl& c, QWidget* parent)
         }
         case ControlKind::Number:
         case ControlKind::Speed:
-            return MakeNumberField(c, value, small, parent);
+            return MakeNumberField(c, value, values_, small, parent);
         case ControlKind::Folder: {
             auto* box = new QWidget(parent);
             auto* row = new QHBoxLayout(box);
@@ -269,8 +294,10 @@ AppSettings SettingsDialogBox::Collected() const {
                 std::string text = edit->text().toStdString();
                 // A field left as shown keeps its exact value (a speed of 12.5
                 // shows as "13" and must not become 13 by a mere OK).
-                if (text != FormatNumberField(c.kind, original))
-                    value = ParseNumberField(c.kind, text);
+                if (text != FormatNumberField(c.kind, original)) {
+                    // CheckNumberFields has refused every field that gives nothing.
+                    if (auto typed = CheckNumberField(c, text, DecimalSeparator())) value = *typed;
+                }
                 break;
             }
             case ControlKind::Folder:
@@ -295,7 +322,41 @@ AppSettings SettingsDialogBox::Collected() const {
     return out;
 }
 
+std::vector<std::string> SettingsDialogBox::CheckNumberFields() {
+    std::vector<std::string> refused;
+    QLineEdit* first = nullptr;
+    auto controls = table_->controls;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const DialogControl& c = controls[i];
+        if (c.kind != ControlKind::Number && c.kind != ControlKind::Speed) continue;
+        auto* edit = widgets_.at(static_cast<int>(i))->findChild<QLineEdit*>(CtlName(c.id));
+        std::string text = edit->text().toStdString();
+        bool ok = text == FormatNumberField(c.kind, ReadControl(values_, c)) ||
+                  CheckNumberField(c, text, DecimalSeparator());
+        std::string why = RefusedFieldText(c, values_);
+        MarkRefused(edit, !ok, ok ? QString() : QString::fromStdString(why));
+        if (ok) continue;
+        refused.push_back(why);
+        if (!first) first = edit;
+    }
+    if (first) {
+        first->setFocus();
+        first->selectAll();
+    }
+    return refused;
+}
+
 void SettingsDialogBox::accept() {
+    std::vector<std::string> refused = CheckNumberFields();
+    if (!refused.empty()) {
+        std::string text;
+        for (const std::string& r : refused) text += (text.empty() ? "" : "\n") + r;
+        if (app_.ports.ui)
+            app_.ports.ui->ShowMessage(text);
+        else
+            QMessageBox::warning(this, "Mapwanderer", QString::fromStdString(text));
+        return;
+    }
     ConfirmSettingsDialog(app_, table_->number, Collected());
     QDialog::accept();
 }

@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "config/dialog_tables.h"
@@ -31,7 +32,9 @@ public:
     const DialogTable& Table() const { return *table_; }
 
     // OK: the controls' values go to SaveConfiguration, then the file is read
-    // again and the dialog closes with Accepted.
+    // again and the dialog closes with Accepted. A number field that is not a
+    // number of its key's range is marked instead, OK says which and what it
+    // takes, and the dialog stays open with nothing stored.
     void accept() override;
     // Any end but OK puts back every in-memory setting the dialog opened with
     // (a folder chosen with "..." took effect at once).
@@ -42,6 +45,9 @@ private:
     QWidget* MakeControl(const DialogControl& control, QWidget* parent);
     void ChooseFolder(const DialogControl& control);
     AppSettings Collected() const;
+    // Marks the number fields typed outside their key's range; their
+    // messages, empty when all are good.
+    std::vector<std::string> CheckNumberFields();
 
     App& app_;
     const DialogTable* table_;

@@ -1,5 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLocale>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -124,6 +126,78 @@ private slots:
             }
         }
         QCOMPARE(File(), UnusualMainFile());
+    }
+
+    // A number field that is no number of its key's range is marked, OK says
+    // which and what it takes, and nothing is stored; the units come from the
+    // file ("Distance Unit" 2: feet, "Speed Unit" 1: mph).
+    void refusedNumberFieldsKeepTheDialogOpen() {
+        const std::string before = File();
+        for (const char* typed : {"abc", "", "99999999999", "10001", "-1", "12.5"}) {
+            ui_.messages.clear();
+            SettingsDialogBox d(*app_, kDialogTrack);
+            d.show();
+            auto* unit = d.findChild<QLabel*>(Ctl(1010) + "unit");
+            QVERIFY(unit);
+            QCOMPARE(unit->text(), QString("ft"));
+            auto* edit = d.findChild<QLineEdit*>(Ctl(1010));
+            edit->setText(typed);
+            d.findChild<QPushButton*>("ok")->click();
+            QVERIFY2(d.isVisible(), typed);
+            QVERIFY2(d.result() != QDialog::Accepted, typed);
+            QVERIFY(edit->property("refused").toBool());
+            QCOMPARE(ui_.messages, std::vector<std::string>{
+                                       "Log Dist takes a whole number from 0 to 10000 ft"});
+            QCOMPARE(File(), before);
+            d.reject();
+        }
+        // Typed as a number of its range, even 0 (which switches the log off), it is taken.
+        ui_.messages.clear();
+        SettingsDialogBox d(*app_, kDialogTrack);
+        d.show();
+        d.findChild<QLineEdit*>(Ctl(1010))->setText(" 0 ");
+        d.findChild<QPushButton*>("ok")->click();
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QVERIFY(ui_.messages.empty());
+        QCOMPARE(app_->settings.nmeaLogDistance, 0);
+    }
+
+    // "7,5" in a speed field: 7.5 where the locale writes a decimal comma,
+    // refused (never 7) where it does not; "7.5" is taken in both.
+    void decimalCommaInASpeedField() {
+        struct Case {
+            QLocale locale;
+            const char* typed;
+            bool taken;
+        };
+        const Case cases[] = {{QLocale(QLocale::German, QLocale::Germany), "7,5", true},
+                              {QLocale(QLocale::German, QLocale::Germany), "7.5", true},
+                              {QLocale::c(), "7,5", false},
+                              {QLocale::c(), "7.5", true}};
+        for (const Case& c : cases) {
+            const QString what = c.locale.name() + " " + c.typed;
+            QLocale::setDefault(c.locale);
+            ui_.messages.clear();
+            SettingsDialogBox d(*app_, kDialogSpeedMonitor);
+            d.show();
+            auto* unit = d.findChild<QLabel*>(Ctl(1025) + "unit");
+            QVERIFY(unit);
+            QCOMPARE(unit->text(), QString("mph"));
+            d.findChild<QLineEdit*>(Ctl(1025))->setText(c.typed);
+            d.findChild<QPushButton*>("ok")->click();
+            QVERIFY2((d.result() == QDialog::Accepted) == c.taken, qPrintable(what));
+            if (c.taken) {
+                QCOMPARE(app_->settings.minSpeed, 7.5);
+                QVERIFY(File().find("Min Speed,7.5\r\n") != std::string::npos);
+            } else {
+                QCOMPARE(ui_.messages,
+                         std::vector<std::string>{"Min Speed takes a number from 0 to 1000 mph"});
+                QCOMPARE(app_->settings.minSpeed, 12.5);
+                d.reject();
+            }
+            home_->Write(kMainConfigFile, UnusualMainFile());
+        }
+        QLocale::setDefault(QLocale::system());
     }
 };
 

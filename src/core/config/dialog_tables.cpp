@@ -244,13 +244,115 @@ ControlValue ParseNumberField(ControlKind kind, std::string_view text) {
     return value;
 }
 
-std::string StepNumberField(const DialogControl& control, std::string_view text, int step) {
-    ControlValue value = ParseNumberField(control.kind, text);
-    if (control.kind == ControlKind::Speed)
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// `text` without the spaces and tabs around it.
+std::string_view Stripped(std::string_view text) {
+    auto space = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && space(text.front())) text.remove_prefix(1);
+    while (!text.empty() && space(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// A whole number: an optional sign and digits, nothing else.
+std::optional<long long> WholeNumber(std::string_view text) {
+    std::size_t i = text.empty() || (text[0] != '+' && text[0] != '-') ? 0 : 1;
+    // No digits, or more than any key's range could hold.
+    if (i == text.size() || text.size() - i > 18) return std::nullopt;
+    long long value = 0;
+    for (std::size_t k = i; k < text.size(); ++k) {
+        if (!IsDigit(text[k])) return std::nullopt;
+        value = value * 10 + (text[k] - '0');
+    }
+    return text[0] == '-' ? -value : value;
+}
+
+// A decimal: an optional sign, digits with at most one separator, at least
+// one digit. No exponents, no "inf" or "nan": nobody types a speed that way.
+std::optional<double> Decimal(std::string_view text, char decimalSeparator) {
+    std::string plain(text);
+    std::size_t i = plain.empty() || (plain[0] != '+' && plain[0] != '-') ? 0 : 1;
+    bool separator = false, digits = false;
+    for (std::size_t k = i; k < plain.size(); ++k) {
+        char& c = plain[k];
+        if (IsDigit(c)) {
+            digits = true;
+        } else if (!separator && (c == '.' || (c == ',' && decimalSeparator == ','))) {
+            separator = true;
+            c = '.';
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digits) return std::nullopt;
+    return ParseRealField(plain);
+}
+
+}  // namespace
+
+std::optional<ControlValue> CheckNumberField(const DialogControl& control, std::string_view text,
+                                             char decimalSeparator) {
+    text = Stripped(text);
+    ControlValue value;
+    if (control.kind == ControlKind::Speed) {
+        std::optional<double> v = Decimal(text, decimalSeparator);
+        // Written "%.1f" to the file: refuse what would not come back in range.
+        if (!v || !(*v >= control.spinMin && *v <= control.spinMax)) return std::nullopt;
+        value.real = *v;
+        return value;
+    }
+    if (control.kind != ControlKind::Number) return std::nullopt;
+    std::optional<long long> v = WholeNumber(text);
+    if (!v || *v < control.spinMin || *v > control.spinMax) return std::nullopt;
+    value.number = static_cast<int>(*v);
+    return value;
+}
+
+std::string NumberFieldUnit(const DialogControl& control, const AppSettings& settings) {
+    if (control.kind != ControlKind::Number && control.kind != ControlKind::Speed) return {};
+    switch (control.key) {
+        case Line(7):   // "NMEA Log Distance"
+        case Line(16):  // "Track Log Distance"
+            return settings.distanceUnit == 0 ? "m" : "ft";
+        case Line(9):  // "Track Length"
+            return "points";
+        case Line(10):  // "NMEA Update"
+            return "fixes";
+        case Line(20):
+        case Line(21):
+        case Line(22): {
+            static constexpr const char* kSpeeds[] = {"km/h", "mph", "knots"};
+            int unit = settings.speedUnit;
+            return unit >= 0 && unit < 3 ? kSpeeds[unit] : "";
+        }
+        default:
+            // Sizes and widths of what is drawn on the screen.
+            return "px";
+    }
+}
+
+std::string RefusedFieldText(const DialogControl& control, const AppSettings& settings) {
+    std::string text = Format("%s takes %s from %d to %d", control.label,
+                              control.kind == ControlKind::Speed ? "a number" : "a whole number",
+                              control.spinMin, control.spinMax);
+    std::string unit = NumberFieldUnit(control, settings);
+    if (!unit.empty()) text += " " + unit;
+    return text;
+}
+
+std::string StepNumberField(const DialogControl& control, std::string_view text, int step,
+                            char decimalSeparator) {
+    ControlValue value;
+    if (control.kind == ControlKind::Speed) {
+        value.real = Decimal(Stripped(text), decimalSeparator).value_or(0.0);
         value.real = std::clamp(value.real + step, static_cast<double>(control.spinMin),
                                 static_cast<double>(control.spinMax));
-    else
-        value.number = std::clamp(value.number + step, control.spinMin, control.spinMax);
+    } else {
+        long long v = WholeNumber(Stripped(text)).value_or(0) + step;
+        value.number = static_cast<int>(std::clamp<long long>(v, control.spinMin, control.spinMax));
+    }
     return FormatNumberField(control.kind, value);
 }
 

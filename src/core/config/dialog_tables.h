@@ -92,14 +92,32 @@ void WriteControl(AppSettings& settings, const DialogControl& control, const Con
 // 0..count-1, otherwise -1 (no selection, which OK stores as -1).
 int ListSelection(int storedIndex, int count);
 
-// The text of a number field and back. Typed text is read as the file reader
-// reads numbers (C locale, leading digits, nothing gives 0); the field takes
-// any number, only the spin buttons keep to their range.
+// The text of a number field, and a lenient reading of it as the file reader
+// reads numbers (C locale, leading digits, nothing gives 0).
 std::string FormatNumberField(ControlKind kind, const ControlValue& value);
 ControlValue ParseNumberField(ControlKind kind, std::string_view text);
+
+// A typed number field as OK takes it: a whole number for Number fields, a
+// decimal for Speed fields, spaces around it ignored, inside the control's
+// range [spinMin, spinMax] (the range of its key). A decimal point is always
+// accepted; a comma is accepted in its place only when `decimalSeparator` (the
+// user's locale's) is a comma. Anything else, an empty field, a number too
+// large for its key or out of range gives nullopt: the field is refused, never
+// stored as 0 or cut.
+std::optional<ControlValue> CheckNumberField(const DialogControl& control, std::string_view text,
+                                             char decimalSeparator);
+// The unit of a number field's key as the units settings say: "m" or "ft" for
+// the log distances, the speed unit for the speed limits, "px", "points",
+// "fixes".
+std::string NumberFieldUnit(const DialogControl& control, const AppSettings& settings);
+// What OK says of a refused field: its label and the range it takes, with the
+// unit ("Log Dist takes a whole number from 0 to 10000 m").
+std::string RefusedFieldText(const DialogControl& control, const AppSettings& settings);
+
 // One spin button press: the field's number moved by `step` and kept inside
-// [spinMin, spinMax].
-std::string StepNumberField(const DialogControl& control, std::string_view text, int step);
+// [spinMin, spinMax]. A field that is no number steps from 0.
+std::string StepNumberField(const DialogControl& control, std::string_view text, int step,
+                            char decimalSeparator = '.');
 
 // The six map folders as the multi-line text shows them, each followed by a
 // line end; and the text back into six folders: lines 0..5 (CR LF or LF
