@@ -49,8 +49,7 @@ std::optional<std::string> ShowOpenDialog(QWidget* parent, App& app, const std::
     if (!UseOwnBrowser(app.state.portrait, s.useCeOpenFile, title, false))
         return PlatformDialog(parent, title, startFolder, filters, false);
     const BrowserMode& mode = *FindBrowserMode(title, false);
-    std::string folder =
-        BrowserStartFolder(mode, s.mapPath[0], s.dataPath, startFolder, app.state.userHome);
+    std::string folder = BrowserStartFolder(mode, s, startFolder, app.state.userHome);
     return OwnBrowser(parent, mode, folder, "");
 }
 
@@ -61,8 +60,7 @@ std::optional<std::string> ShowSaveDialog(QWidget* parent, App& app, const std::
     if (!UseOwnBrowser(app.state.portrait, s.useCeOpenFile, title, true))
         return PlatformDialog(parent, title, proposedPath, filters, true);
     const BrowserMode& mode = *FindBrowserMode(title, true);
-    std::string folder = BrowserStartFolder(mode, s.mapPath[0], s.dataPath, FolderOf(proposedPath),
-                                            app.state.userHome);
+    std::string folder = BrowserStartFolder(mode, s, FolderOf(proposedPath), app.state.userHome);
     return OwnBrowser(parent, mode, folder, FileNameOf(proposedPath));
 }
 

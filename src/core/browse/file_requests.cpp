@@ -33,14 +33,13 @@ bool UseOwnBrowser(bool portrait, int useCeOpenFile, std::string_view title, boo
     return portrait && useCeOpenFile == 0 && FindBrowserMode(title, save) != nullptr;
 }
 
-std::string BrowserStartFolder(const BrowserMode& mode, std::string_view mapPath1,
-                               std::string_view dataPath, std::string_view requestFolder,
-                               std::string_view userHome) {
+std::string BrowserStartFolder(const BrowserMode& mode, const AppSettings& settings,
+                               std::string_view requestFolder, std::string_view userHome) {
     switch (mode.start) {
         case StartFolder::MapPath1:
-            return NormaliseFolder(ToLocalPath(mapPath1, userHome));
+            return NormaliseFolder(ToLocalPath(settings.mapPath[0], userHome));
         case StartFolder::DataPath:
-            return NormaliseFolder(ToLocalPath(dataPath, userHome));
+            return NormaliseFolder(LocalDataFolder(settings, userHome));
         case StartFolder::Request:
             break;
     }

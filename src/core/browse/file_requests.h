@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "browse/file_list.h"
+#include "config/settings.h"
 #include "ports/system.h"
 
 namespace mw {
@@ -37,9 +38,10 @@ bool UseOwnBrowser(bool portrait, int useCeOpenFile, std::string_view title, boo
 
 // The browser's first folder: "Map Path 1" or "Data Path" as local folders
 // (texts from the handheld start at the user's home), or the request's own.
-std::string BrowserStartFolder(const BrowserMode& mode, std::string_view mapPath1,
-                               std::string_view dataPath, std::string_view requestFolder,
-                               std::string_view userHome);
+// A blank "Data Path" gives the data folder the rest of the program uses
+// (LocalDataFolder), never the root, where a save would fail.
+std::string BrowserStartFolder(const BrowserMode& mode, const AppSettings& settings,
+                               std::string_view requestFolder, std::string_view userHome);
 
 // The browser's type label: kind + " files (" + pattern + ")".
 std::string BrowserTypeLabel(const BrowserMode& mode);

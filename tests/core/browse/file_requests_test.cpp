@@ -27,3 +27,18 @@ TEST(FileRequests, TypedOverNamesResolveToTheRowsBytes) {
     EXPECT_EQ(ResolveTypedName(rows, "new.wpt"), "new.wpt");
     EXPECT_EQ(ResolveTypedName(rows, "odd\\xFF"), "odd\\xFF");  // folders are not chosen names
 }
+
+// A blank "Data Path" starts the browser in the data folder the logs and
+// proposals use, not at "/", where saving fails for a normal user.
+TEST(FileRequests, ABlankDataPathStartsInTheDefaultDataFolder) {
+    const BrowserMode& load = *FindBrowserMode("Load Track File", false);
+    const BrowserMode& save = *FindBrowserMode("Save Waypoint File", true);
+    AppSettings s;
+    for (const char* blank : {"", "   "}) {
+        s.dataPath = blank;
+        EXPECT_EQ(BrowserStartFolder(load, s, "", "/home/u"), "/home/u/Mapwanderer/Data");
+        EXPECT_EQ(BrowserStartFolder(save, s, "/elsewhere", "/home/u"), "/home/u/Mapwanderer/Data");
+    }
+    s.dataPath = "/media/card/data/";
+    EXPECT_EQ(BrowserStartFolder(load, s, "", "/home/u"), "/media/card/data");
+}
