@@ -4,6 +4,8 @@
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -231,6 +233,14 @@ FileBrowserDialog::FileBrowserDialog(const BrowserMode& mode, const std::string&
             [this](const QModelIndex& i) { DoubleTapRow(i.row()); });
     // A double tap below the last row finds no row: say so.
     list_->viewport()->installEventFilter(this);
+    // The highlighted row and the name field must agree whatever moved the
+    // highlight (a tap, the arrow keys, Home, End, Page Down), and Enter acts
+    // on the highlighted row as a double tap does.
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        QModelIndexList selected = list_->selectionModel()->selectedRows();
+        if (!selected.isEmpty()) TapRow(selected.first().row());
+    });
+    list_->installEventFilter(this);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName("ok");
@@ -318,6 +328,19 @@ void FileBrowserDialog::reject() {
 }
 
 bool FileBrowserDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        auto* e = static_cast<QKeyEvent*>(event);
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+            (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            QModelIndexList selected = list_->selectionModel()->selectedRows();
+            // No highlighted row: the name field decides, as OK does.
+            if (selected.isEmpty())
+                accept();
+            else
+                DoubleTapRow(selected.first().row());
+            return true;
+        }
+    }
     if (watched == list_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         auto* e = static_cast<QMouseEvent*>(event);
         if (!list_->indexAt(e->position().toPoint()).isValid()) {
