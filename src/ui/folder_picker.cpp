@@ -1,6 +1,7 @@
 #include "ui/folder_picker.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -44,9 +45,16 @@ FolderPicker::FolderPicker(const std::string& sharedPath, const std::string& use
 
     pathField_ = new QLineEdit(QString::fromStdString(EscapedName(sharedPath_)), this);
     pathField_->setObjectName("ctl1117");
-    // The result is the folder last expanded or collapsed, not this text.
-    pathField_->setReadOnly(true);
     MakeFingerSized(pathField_, small);
+    connect(pathField_, &QLineEdit::textEdited, this, [this] {
+        typed_ = true;
+        pathField_->setStyleSheet({});
+        problem_->hide();
+    });
+    problem_ = new QLabel(this);
+    problem_->setObjectName("problem");
+    problem_->setStyleSheet("color: #c00000;");
+    problem_->hide();
 
     tree_ = new QTreeWidget(this);
     tree_->setObjectName("ctl1029");
@@ -56,6 +64,12 @@ FolderPicker::FolderPicker(const std::string& sharedPath, const std::string& use
     tree_->setExpandsOnDoubleClick(true);
     connect(tree_, &QTreeWidget::itemExpanded, this, &FolderPicker::Expand);
     connect(tree_, &QTreeWidget::itemCollapsed, this, &FolderPicker::Collapse);
+    // A tap (or the arrow keys) on a folder chooses it as well.
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (walking_ || !item) return;
+        StopWalk();
+        if (item->data(0, kFolderRole).toBool()) SetShared(PathOf(item));
+    });
     // A double tap on a file does nothing at all: programs are never started
     // from here, whatever their name or permissions.
 
@@ -63,22 +77,92 @@ FolderPicker::FolderPicker(const std::string& sharedPath, const std::string& use
     buttons->button(QDialogButtonBox::Ok)->setObjectName("ok");
     buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancel");
     for (QAbstractButton* b : buttons->buttons()) MakeFingerSized(b, small);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &FolderPicker::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pathField_);
+    layout->addWidget(problem_);
     layout->addWidget(tree_, 1);
     layout->addWidget(buttons);
     if (!small) resize(380, 460);
     FitDialogToScreen(this);
 
-    // The roots open at once, which lists them; that alone chooses nothing.
-    std::string keep = sharedPath_;
+    // The tree opens down to the starting folder, from the home root when it
+    // lies there, else from "/"; that alone chooses nothing.
+    userHome_ =
+        userHome.empty() || IsRootFolder(userHome) ? std::string() : NormaliseFolder(userHome);
     QTreeWidgetItem* root = AddFolder(nullptr, kRootFolder, kRootFolder);
-    if (!userHome.empty() && !IsRootFolder(userHome)) AddFolder(nullptr, NormaliseFolder(userHome), NormaliseFolder(userHome));
-    root->setExpanded(true);
-    SetShared(keep);
+    QTreeWidgetItem* home = userHome_.empty() ? nullptr : AddFolder(nullptr, userHome_, userHome_);
+    // A relative or empty text opens at the root.
+    bool absolute = !sharedPath_.empty() && sharedPath_.front() == '/';
+    walkTarget_ = NormaliseFolder(absolute ? std::string_view(sharedPath_) : std::string_view());
+    WalkFrom(home && FolderStepsBelow(userHome_, walkTarget_) ? home : root);
+}
+
+void FolderPicker::StopWalk() {
+    walkTarget_.clear();
+    walkWaiting_.clear();
+}
+
+void FolderPicker::Select(QTreeWidgetItem* item) {
+    walking_ = true;
+    tree_->setCurrentItem(item);
+    item->setExpanded(true);
+    walking_ = false;
+    tree_->scrollToItem(item);
+}
+
+void FolderPicker::WalkFrom(QTreeWidgetItem* item) {
+    if (walkTarget_.empty()) return;
+    std::string path = PathOf(item);
+    std::optional<std::vector<std::string>> steps = FolderStepsBelow(path, walkTarget_);
+    if (!steps || steps->empty()) {
+        StopWalk();
+        Select(item);
+        return;
+    }
+    if (!item->isExpanded() || !item->data(0, kListedRole).toBool()) {
+        // Its listing comes back later and continues the walk.
+        walkWaiting_ = path;
+        walking_ = true;
+        item->setExpanded(true);
+        walking_ = false;
+        return;
+    }
+    if (item->childCount() == 0 &&
+        item->childIndicatorPolicy() != QTreeWidgetItem::DontShowIndicatorWhenChildless) {
+        walkWaiting_ = path;  // being listed: the children are still on their way
+        return;
+    }
+    std::string next = ChildPath(path, steps->front());
+    for (int i = 0; i < item->childCount(); ++i) {
+        QTreeWidgetItem* child = item->child(i);
+        if (child->data(0, kFolderRole).toBool() && PathOf(child) == next) {
+            WalkFrom(child);
+            return;
+        }
+    }
+    // The rest of the path does not exist: the deepest folder that does.
+    StopWalk();
+    Select(item);
+}
+
+void FolderPicker::accept() {
+    if (typed_) {
+        std::optional<std::string> folder =
+            TypedFolder(pathField_->text().toStdString(), userHome_);
+        if (!folder) {
+            pathField_->setStyleSheet(
+                "QLineEdit { background: #ffd8d8; border: 2px solid #c00000; }");
+            problem_->setText("No such Folder");
+            problem_->show();
+            pathField_->setFocus();
+            return;
+        }
+        SetShared(*folder);
+    }
+    QDialog::accept();
 }
 
 QTreeWidgetItem* FolderPicker::AddFolder(QTreeWidgetItem* parent, const std::string& path,
@@ -93,12 +177,17 @@ QTreeWidgetItem* FolderPicker::AddFolder(QTreeWidgetItem* parent, const std::str
 }
 
 void FolderPicker::SetShared(const std::string& path) {
+    if (walking_) return;
     sharedPath_ = path;
+    typed_ = false;
     pathField_->setText(QString::fromStdString(EscapedName(path)));
+    pathField_->setStyleSheet({});
+    problem_->hide();
 }
 
 void FolderPicker::Expand(QTreeWidgetItem* item) {
     if (!item->data(0, kFolderRole).toBool()) return;
+    if (!walking_) StopWalk();
     item->setIcon(0, FileKindIcon(FileIcon::OpenFolder));
     SetShared(PathOf(item));
     if (item->data(0, kListedRole).toBool()) return;
@@ -124,12 +213,17 @@ void FolderPicker::Expand(QTreeWidgetItem* item) {
         }
         if (target->childCount() == 0)
             target->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+        if (!walkWaiting_.empty() && walkWaiting_ == folder) {
+            walkWaiting_.clear();
+            WalkFrom(target);
+        }
         emit listed();
     });
 }
 
 void FolderPicker::Collapse(QTreeWidgetItem* item) {
     if (!item->data(0, kFolderRole).toBool()) return;
+    if (!walking_) StopWalk();
     item->setIcon(0, FileKindIcon(FileIcon::Folder));
     SetShared(PathOf(item));
     qDeleteAll(item->takeChildren());

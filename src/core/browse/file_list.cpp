@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "support/paths.h"
 #include "support/text.h"
 
 namespace mw {
@@ -149,6 +150,32 @@ std::string ChildPath(std::string_view folder, std::string_view name) {
     std::string f = NormaliseFolder(folder);
     if (f == kRootFolder) return f + std::string(name);
     return f + "/" + std::string(name);
+}
+
+std::optional<std::string> TypedFolder(std::string_view typed, std::string_view userHome) {
+    std::string path = ToLocalPath(Trim(typed), userHome);
+    if (path.empty() || path.front() != '/') return std::nullopt;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(path, ec)) return std::nullopt;
+    return NormaliseFolder(path);
+}
+
+std::optional<std::vector<std::string>> FolderStepsBelow(std::string_view from,
+                                                         std::string_view to) {
+    std::string base = NormaliseFolder(from), target = NormaliseFolder(to);
+    if (target == base) return std::vector<std::string>{};
+    std::string prefix = base == kRootFolder ? base : base + "/";
+    if (target.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
+    std::vector<std::string> steps;
+    std::string_view rest = std::string_view(target).substr(prefix.size());
+    while (!rest.empty()) {
+        std::size_t slash = rest.find('/');
+        std::string_view name = rest.substr(0, slash);
+        if (!name.empty()) steps.emplace_back(name);  // "//" inside a path is one separator
+        if (slash == std::string_view::npos) break;
+        rest.remove_prefix(slash + 1);
+    }
+    return steps;
 }
 
 std::string FormatFileTime(std::int64_t unixSeconds) {

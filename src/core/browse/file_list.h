@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +78,18 @@ std::string NormaliseFolder(std::string_view folder);
 std::string ParentFolder(std::string_view folder);
 // `name` inside `folder`, with no doubled separator after the root.
 std::string ChildPath(std::string_view folder, std::string_view name);
+
+// A folder the user typed, as a local folder: spaces around it dropped,
+// handheld texts ("\Mapwanderer\Data") under `userHome`, no trailing "/".
+// nullopt unless it is an absolute path naming an existing folder (links
+// followed): a file, a missing or a relative path chooses nothing.
+std::optional<std::string> TypedFolder(std::string_view typed, std::string_view userHome);
+
+// The names leading from folder `from` down to folder `to` ("/a" and
+// "/a/b/c" give "b", "c"; equal folders give none); nullopt when `to` does
+// not lie in `from`.
+std::optional<std::vector<std::string>> FolderStepsBelow(std::string_view from,
+                                                         std::string_view to);
 
 // The Date column: the local date in the user's short date format (the C
 // library's "%x" under the process locale), a space and "hh:mm", 24-hour.

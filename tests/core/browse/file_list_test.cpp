@@ -81,3 +81,24 @@ TEST(FileList, AFolderThatCannotBeListedGivesNothing) {
     EXPECT_TRUE(ListFolderEntries(dir.File("locked")).empty());
     chmod(dir.File("locked").c_str(), 0755);
 }
+
+TEST(FileList, ATypedFolderMustBeAnExistingFolder) {
+    mwtest::TempDir dir;
+    std::filesystem::create_directories(dir.File("maps/sub"));
+    dir.Write("maps/a.map", "x");
+    EXPECT_EQ(TypedFolder("  " + dir.File("maps/sub") + "/ ", ""), dir.File("maps/sub"));
+    EXPECT_EQ(TypedFolder("\\maps", dir.Path()), dir.File("maps"));  // a handheld text, under the home
+    for (std::string bad : {dir.File("maps/a.map"), dir.File("missing"), std::string("maps"),
+                            std::string(""), std::string("  ")})
+        EXPECT_FALSE(TypedFolder(bad, "")) << bad;
+}
+
+TEST(FileList, StepsFromAFolderDownToAnother) {
+    using Steps = std::vector<std::string>;
+    EXPECT_EQ(FolderStepsBelow("/", "/home/u/maps"), (Steps{"home", "u", "maps"}));
+    EXPECT_EQ(FolderStepsBelow("/home/u", "/home/u/maps/"), (Steps{"maps"}));
+    EXPECT_EQ(FolderStepsBelow("/home/u/", "/home/u"), Steps{});
+    EXPECT_EQ(FolderStepsBelow("/", "/"), Steps{});
+    EXPECT_FALSE(FolderStepsBelow("/home/u", "/home/user/maps"));  // a longer name is no child
+    EXPECT_FALSE(FolderStepsBelow("/home/u", "/media"));
+}
