@@ -54,9 +54,8 @@ int Export(mwtool::Args& args) {
     }
     // A refused input ends the export before the output replaces anything
     // (the writer's temporary file goes with it).
-    if (wpt && !Told(*wpt, mw::ForEachWaypointInFile(*wpt, datums, [&](mw::Waypoint&& w) {
-                    writer.AddWaypoint(w);
-                })))
+    if (wpt && !Told(*wpt, mw::ForEachWaypointInFile(
+                               *wpt, datums, [&](mw::Waypoint&& w) { writer.AddWaypoint(w); })))
         return 1;
     if (rte) {
         std::vector<mw::Route> routes;

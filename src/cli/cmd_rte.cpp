@@ -37,7 +37,8 @@ int RouteShow(mwtool::Args& args) {
     mw::RouteStore store;
     const mw::ReadOutcome read = mw::LoadRouteFile(store, args.words[0], datums, mapDatum, &ui);
     // The refusal, or what the budget and the limits left out.
-    if (const std::string report = mw::ReadReportText(mw::kRouteFileOpenErrorText, args.words[0], read);
+    if (const std::string report =
+            mw::ReadReportText(mw::kRouteFileOpenErrorText, args.words[0], read);
         !report.empty())
         ui.ShowMessage(report);
     if (!read) return 1;

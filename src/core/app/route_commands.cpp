@@ -30,7 +30,8 @@ void LoadRouteCommand(App& app) {
     if (!path || path->empty()) return;
     const ReadOutcome read = LoadRouteFile(app.routes, *path, app.datums, app.map.datumIndex, &ui);
     // The refusal, or what the budget and the limits left out, in one box.
-    if (const std::string report = ReadReportText(kRouteFileOpenErrorText, *path, read); !report.empty())
+    if (const std::string report = ReadReportText(kRouteFileOpenErrorText, *path, read);
+        !report.empty())
         ShowMessage(ui, report);
     ui.Repaint(WindowId::Map);
 }

@@ -165,8 +165,7 @@ bool ExportGpxFile(const std::string& path, const WaypointStore& waypoints,
 }
 
 ReadOutcome ForEachWaypointInFile(const std::string& path, const DatumTable& datums,
-                                  const std::function<void(Waypoint&&)>& fn,
-                                  std::size_t maxBytes) {
+                                  const std::function<void(Waypoint&&)>& fn, std::size_t maxBytes) {
     TextFileReader file(path, OpenAs::DataFile);
     if (!file.IsOpen()) return OutcomeOf(file);
     int lineNumber = 0;
@@ -223,7 +222,8 @@ ReadOutcome ForEachTrackPointInFile(const std::string& path, const DatumTable& d
         const SplitFieldTable f = SplitFields(line);
         // As the track load reads them: a line whose position is not a pair
         // of numbers on the globe (NUL bytes, text, damage) is no point.
-        const std::optional<double> lat = ParseRealField(f.Get(1, "")), lon = ParseRealField(f.Get(2, ""));
+        const std::optional<double> lat = ParseRealField(f.Get(1, "")),
+                                    lon = ParseRealField(f.Get(2, ""));
         if (!lat || !lon || !(std::fabs(*lat) <= 90) || !(std::fabs(*lon) <= 180)) {
             sawOther = true;
             return true;

@@ -160,7 +160,8 @@ std::string ReadFailureText(std::string_view text, const std::string& path, cons
 // The one message a load of the user's file gives: the refusal
 // (ReadFailureText) when it failed, then each note on a line of its own;
 // empty when it read whole and there is nothing to tell.
-std::string ReadReportText(std::string_view text, const std::string& path, const ReadOutcome& outcome);
+std::string ReadReportText(std::string_view text, const std::string& path,
+                           const ReadOutcome& outcome);
 
 // A file written through a temporary file in the same folder and renamed over
 // the target by Commit(), so a crash or a full disk never leaves half a file

@@ -42,7 +42,8 @@ void LoadTrackCommand(TrackStore& track, const TrackCommandContext& context, Ui&
     if (!path || path->empty()) return;
     const ReadOutcome read = LoadTrackFile(track, *path, context.datums, context.mapDatum, &ui);
     // The refusal, or what the budget and the ring left out, in one box.
-    if (const std::string report = ReadReportText(kTrackNotOpenedText, *path, read); !report.empty())
+    if (const std::string report = ReadReportText(kTrackNotOpenedText, *path, read);
+        !report.empty())
         ShowMessage(ui, report);
     ui.Repaint(WindowId::Map);
 }

@@ -100,8 +100,8 @@ ReadOutcome LoadTrackFile(TrackStore& track, const std::string& path, const Datu
 }
 
 std::string TrackPointsLeftOutText(std::int64_t count) {
-    return Format("%lld track points left out (the last %d are kept)", static_cast<long long>(count),
-                  kTrackMaxPoints);
+    return Format("%lld track points left out (the last %d are kept)",
+                  static_cast<long long>(count), kTrackMaxPoints);
 }
 
 bool SaveTrackFile(const TrackStore& track, const std::string& path, const DatumTable& datums,

@@ -168,7 +168,8 @@ ReadOutcome ReadWaypointFile(WaypointStore& store, const std::string& path,
             const SplitFieldTable f = SplitFields(line);
             const std::optional<double> lat = ParseRealField(f.Get(3, "")),
                                         lon = ParseRealField(f.Get(4, ""));
-            anyPosition = anyPosition || (lat && lon && std::fabs(*lat) <= 90 && std::fabs(*lon) <= 180);
+            anyPosition =
+                anyPosition || (lat && lon && std::fabs(*lat) <= 90 && std::fabs(*lon) <= 180);
             Waypoint w = ParseWaypointLine(line);
             // 0, 0 marks "no position" and must stay exactly that.
             if (!w.AtNoPosition()) ConvertDatum(datums, fileDatum, mapDatum, w.lat, w.lon);

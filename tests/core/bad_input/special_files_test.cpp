@@ -39,7 +39,7 @@ struct Stores {
         routes.Assign({Route{"KEEP", "", 0, {{"P", 50.5, 10.5}}}});
     }
     int Count(char kind) const {
-        return kind == 't' ? track.PointCount()
+        return kind == 't'   ? track.PointCount()
                : kind == 'w' ? waypoints.waypointCount
                              : static_cast<int>(routes.Routes().size());
     }

@@ -265,9 +265,9 @@ TEST(GpxExportInputs, FilesOfZerosAreNoRecordsAndCutsAreTold) {
     EXPECT_STREQ(mw::ReadRoutesForGpx(dir.File("z.rte"), datums, routes).content,
                  mw::kNotRouteFileText);
     EXPECT_EQ(points, 0);
-    EXPECT_STREQ(mw::ForEachTrackPointInFile("/dev/zero", datums, [](const mw::GpxTrackPoint&) {})
-                     .content,
-                 mw::kNotRegularFileText);
+    EXPECT_STREQ(
+        mw::ForEachTrackPointInFile("/dev/zero", datums, [](const mw::GpxTrackPoint&) {}).content,
+        mw::kNotRegularFileText);
 
     // Past its budget the reader stops with the points it read, and says so.
     std::string track = "h\r\nWGS 84\r\nh\r\nh\r\nh\r\nh\r\n";
