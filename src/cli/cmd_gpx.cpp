@@ -21,9 +21,11 @@ constexpr const char* kUsage =
     "gpx import IN.gpx [--waypoints OUT.wpt] [--track OUT.plt] [--routes OUT.rte] | "
     "gpx info IN.gpx";
 
-int CannotRead(const std::string& path) {
-    std::cerr << "mwtool: cannot read " << path << "\n";
-    return 1;
+// Tells the refusal or what the reader left out; false when refused.
+bool Told(const std::string& path, const mw::ReadOutcome& read) {
+    if (const std::string report = mw::ReadReportText("cannot read", path, read); !report.empty())
+        std::cerr << "mwtool: " << report << "\n";
+    return read.Ok();
 }
 
 // The notes a read leaves for the user, on stderr.
@@ -50,22 +52,25 @@ int Export(mwtool::Args& args) {
         std::cerr << "mwtool: " << mw::kGpxNotWrittenText << ": " << *out << "\n";
         return 1;
     }
-    if (wpt && !mw::ForEachWaypointInFile(*wpt, datums,
-                                          [&](mw::Waypoint&& w) { writer.AddWaypoint(w); }))
-        return CannotRead(*wpt);
+    // A refused input ends the export before the output replaces anything
+    // (the writer's temporary file goes with it).
+    if (wpt && !Told(*wpt, mw::ForEachWaypointInFile(
+                               *wpt, datums, [&](mw::Waypoint&& w) { writer.AddWaypoint(w); })))
+        return 1;
     if (rte) {
-        auto routes = mw::ReadRoutesForGpx(*rte, datums);
-        if (!routes) return CannotRead(*rte);
-        for (const mw::Route& r : *routes) writer.AddRoute(r);
+        std::vector<mw::Route> routes;
+        if (!Told(*rte, mw::ReadRoutesForGpx(*rte, datums, routes))) return 1;
+        for (const mw::Route& r : routes) writer.AddRoute(r);
     }
     if (plt) {
         bool begun = false;
-        const bool opened = mw::ForEachTrackPointInFile(*plt, datums, [&](const mw::GpxTrackPoint& p) {
-            if (!begun) writer.BeginTrack(mw::BaseNameOf(*plt));
-            begun = true;
-            writer.AddTrackPoint(p);
-        });
-        if (!opened) return CannotRead(*plt);
+        const mw::ReadOutcome read =
+            mw::ForEachTrackPointInFile(*plt, datums, [&](const mw::GpxTrackPoint& p) {
+                if (!begun) writer.BeginTrack(mw::BaseNameOf(*plt));
+                begun = true;
+                writer.AddTrackPoint(p);
+            });
+        if (!Told(*plt, read)) return 1;
     }
     if (!writer.Commit()) {
         std::cerr << "mwtool: " << mw::kGpxNotWrittenText << ": " << *out << "\n";

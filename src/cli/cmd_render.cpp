@@ -247,8 +247,9 @@ int Render(mwtool::Args& args) {
     // A file that will not open is named with the reason, then the command gives up.
     const auto unreadable = [&ui](const char* text, const std::string& path,
                                   const mw::ReadOutcome& read) {
+        if (const std::string report = mw::ReadReportText(text, path, read); !report.empty())
+            ui.ShowMessage(report);
         if (read) return false;
-        ui.ShowMessage(mw::ReadFailureText(text, path, read));
         std::cerr << "mwtool: cannot read " << path << "\n";
         return true;
     };

@@ -35,11 +35,13 @@ int RouteShow(mwtool::Args& args) {
         mapDatum = map->datumIndex;
     }
     mw::RouteStore store;
-    if (const mw::ReadOutcome read = mw::LoadRouteFile(store, args.words[0], datums, mapDatum, &ui);
-        !read) {
-        ui.ShowMessage(mw::ReadFailureText(mw::kRouteFileOpenErrorText, args.words[0], read));
-        return 1;
-    }
+    const mw::ReadOutcome read = mw::LoadRouteFile(store, args.words[0], datums, mapDatum, &ui);
+    // The refusal, or what the budget and the limits left out.
+    if (const std::string report =
+            mw::ReadReportText(mw::kRouteFileOpenErrorText, args.words[0], read);
+        !report.empty())
+        ui.ShowMessage(report);
+    if (!read) return 1;
 
     int routeNumber = 0;
     for (const mw::Route& route : store.Routes()) {

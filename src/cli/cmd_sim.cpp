@@ -308,8 +308,10 @@ int Sim(mwtool::Args& args) {
         }
         const mw::ReadOutcome read =
             mw::ReadWaypointFile(app.waypoints, *waypointFile, app.datums, app.map.datumIndex, &ui);
-        if (!read)
-            ui.ShowMessage(mw::ReadFailureText(mw::kWaypointFileNotOpenedText, *waypointFile, read));
+        if (const std::string report =
+                mw::ReadReportText(mw::kWaypointFileNotOpenedText, *waypointFile, read);
+            !report.empty())
+            ui.ShowMessage(report);
     }
     app.checkProximity = [&app](double lat, double lon) { mw::CheckProximity(app, lat, lon); };
     if (events) {

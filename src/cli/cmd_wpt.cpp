@@ -41,6 +41,17 @@ std::optional<int> MapDatum(mwtool::Args& args, const mw::DatumTable& datums) {
     return map->datumIndex;
 }
 
+// Reads as "Load Wp File" does, telling the refusal or what was left out on
+// standard error; false when refused.
+bool ReadWaypoints(mw::WaypointStore& store, const std::string& path, const mw::DatumTable& datums,
+                   int datum, mwtool::ConsoleUi& ui) {
+    const mw::ReadOutcome read = mw::ReadWaypointFile(store, path, datums, datum, &ui);
+    if (const std::string report = mw::ReadReportText(mw::kWaypointFileNotOpenedText, path, read);
+        !report.empty())
+        ui.ShowMessage(report);
+    return read.Ok();
+}
+
 std::string ShowLine(int slot, const mw::Waypoint& w) {
     return mw::Format("%d,", slot) + w.name +
            mw::Format(",%.7f,%.7f,%.5f,%d,%d,%d,%d,%d,", w.lat, w.lon, w.date, w.symbol, w.field7,
@@ -60,11 +71,7 @@ int Show(mwtool::Args& args) {
     if (args.words.size() != 1) return mwtool::UsageError("usage: wpt show FILE.wpt [--map FILE.map]");
     mwtool::ConsoleUi ui;
     mw::WaypointStore store;
-    if (const mw::ReadOutcome read = mw::ReadWaypointFile(store, args.words[0], datums, *datum, &ui);
-        !read) {
-        ui.ShowMessage(mw::ReadFailureText(mw::kWaypointFileNotOpenedText, args.words[0], read));
-        return 1;
-    }
+    if (!ReadWaypoints(store, args.words[0], datums, *datum, ui)) return 1;
     std::cout << kShowHeader << "\n";
     store.ForEach([](int slot, const mw::Waypoint& w) { std::cout << ShowLine(slot, w) << "\n"; });
     return 0;
@@ -79,11 +86,7 @@ int Save(mwtool::Args& args) {
         return mwtool::UsageError("usage: wpt save IN.wpt OUT.wpt [--map FILE.map]");
     mwtool::ConsoleUi ui;
     mw::WaypointStore store;
-    if (const mw::ReadOutcome read = mw::ReadWaypointFile(store, args.words[0], datums, *datum, &ui);
-        !read) {
-        ui.ShowMessage(mw::ReadFailureText(mw::kWaypointFileNotOpenedText, args.words[0], read));
-        return 1;
-    }
+    if (!ReadWaypoints(store, args.words[0], datums, *datum, ui)) return 1;
     std::optional<int> written = mw::SaveWaypointFile(store, args.words[1], datums, *datum, &ui);
     if (!written) return 1;
     std::cout << *written << " waypoints written to " << args.words[1] << "\n";
@@ -113,9 +116,7 @@ int Create(mwtool::Args& args) {
     mwtool::ConsoleUi ui;
     mw::WaypointStore store;
     if (settings.loadDefaultWps && mw::FileExists(log)) {
-        if (const mw::ReadOutcome read = mw::ReadWaypointFile(store, log, datums, mw::kDatumWgs84, &ui);
-            !read)
-            ui.ShowMessage(mw::ReadFailureText(mw::kWaypointFileNotOpenedText, log, read));
+        ReadWaypoints(store, log, datums, mw::kDatumWgs84, ui);
     }
     mw::MakeFolders(dataFolder);
     mw::SystemClock clock;

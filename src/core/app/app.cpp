@@ -77,7 +77,9 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     // defaults quietly, one that is there but cannot be read is told, named.
     const auto tellUnreadable = [&ui](const char* text, const std::string& path,
                                       const ReadOutcome& read) {
-        if (!read && !read.Missing()) ShowMessage(ui, ReadFailureText(text, path, read));
+        if (read.Missing()) return;
+        if (const std::string report = ReadReportText(text, path, read); !report.empty())
+            ShowMessage(ui, report);
     };
     bool datumsCut = false;
     ReadOutcome read;

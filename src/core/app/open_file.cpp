@@ -19,10 +19,10 @@ bool OpenTrack(App& app, const std::string& path) {
     // as the "Load Track File" command does.
     if (!RequireMap(app)) return false;
     const ReadOutcome read = LoadTrackFile(app.track, path, app.datums, app.map.datumIndex, app.ports.ui);
-    if (!read) {
-        Tell(app, ReadFailureText(kTrackNotOpenedText, path, read));
-        return false;
-    }
+    // The refusal, or what the budget and the ring left out, in one box.
+    if (const std::string report = ReadReportText(kTrackNotOpenedText, path, read); !report.empty())
+        Tell(app, report);
+    if (!read) return false;
     if (app.ports.ui) app.ports.ui->Repaint(WindowId::Map);
     return true;
 }

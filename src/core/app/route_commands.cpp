@@ -29,7 +29,10 @@ void LoadRouteCommand(App& app) {
         ui.AskOpenFileName(kLoadRouteTitle, DataFolder(app), {FileFilter{"Route files", "*.rte"}});
     if (!path || path->empty()) return;
     const ReadOutcome read = LoadRouteFile(app.routes, *path, app.datums, app.map.datumIndex, &ui);
-    if (!read) ShowMessage(ui, ReadFailureText(kRouteFileOpenErrorText, *path, read));
+    // The refusal, or what the budget and the limits left out, in one box.
+    if (const std::string report = ReadReportText(kRouteFileOpenErrorText, *path, read);
+        !report.empty())
+        ShowMessage(ui, report);
     ui.Repaint(WindowId::Map);
 }
 

@@ -42,7 +42,10 @@ void LoadWaypointsCommand(App& app) {
         ui.AskOpenFileName(kLoadWaypointFileTitle, DataFolder(app), {WaypointFileFilter()});
     if (!path || path->empty()) return;
     const ReadOutcome read = ReadWaypointFile(app.waypoints, *path, app.datums, app.map.datumIndex, &ui);
-    if (!read) ShowMessage(ui, ReadFailureText(kWaypointFileNotOpenedText, *path, read));
+    // The refusal, or what the budget and the store's limit left out.
+    if (const std::string report = ReadReportText(kWaypointFileNotOpenedText, *path, read);
+        !report.empty())
+        ShowMessage(ui, report);
     ui.Repaint(WindowId::Map);
 }
 
@@ -96,8 +99,11 @@ bool LoadDefaultWaypoints(App& app) {
     const std::string log = WaypointLogFile(app);
     const ReadOutcome read =
         ReadWaypointFile(app.waypoints, log, app.datums, app.map.datumIndex, app.ports.ui);
-    if (!read && app.ports.ui)
-        ShowMessage(*app.ports.ui, ReadFailureText(kWaypointFileNotOpenedText, log, read));
+    if (app.ports.ui) {
+        if (const std::string report = ReadReportText(kWaypointFileNotOpenedText, log, read);
+            !report.empty())
+            ShowMessage(*app.ports.ui, report);
+    }
     return read.Ok();
 }
 

@@ -11,6 +11,7 @@
 
 #include "nav/route_file.h"
 #include "support/text.h"
+#include "waypoint/waypoint_file.h"
 
 namespace mw {
 
@@ -234,6 +235,9 @@ private:
             case El::Gpx:
                 if (local == "wpt") {
                     waypoint_ = Waypoint{};
+                    // A waypoint without our date field gets the date a
+                    // waypoint file line without one gets, not day 0.
+                    waypoint_.date = kWaypointDefaultDate;
                     havePosition_ = Position(attrs, waypoint_.lat, waypoint_.lon);
                     return El::Wpt;
                 }
@@ -555,11 +559,13 @@ bool ParseGpxDecimal(std::string_view text, double& value) {
 }
 
 GpxReadResult ReadGpxFile(const std::string& path, GpxSink& sink) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(path),
+    // A device or a FIFO is refused unread: it may never end.
+    bool notRegular = false;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenDataFile(path, &notRegular),
                                                          &std::fclose);
     if (!file) {
         GpxReadResult r;
-        r.error = "file could not be opened";
+        r.error = notRegular ? path + ": " + kNotRegularFileText : "file could not be opened";
         return r;
     }
     Parser parser(sink);

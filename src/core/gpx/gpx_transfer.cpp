@@ -7,6 +7,7 @@
 #include "gpx/gpx_writer.h"
 #include "map/position_store.h"
 #include "nav/route_file.h"
+#include "support/line_budget.h"
 #include "support/text.h"
 #include "track/track_file.h"
 #include "waypoint/waypoint_file.h"
@@ -121,18 +122,10 @@ std::string GpxImportMessage(const GpxImportReport& r) {
     if (r.read.skippedPoints > 0)
         lines.push_back(Count(r.read.skippedPoints) +
                         " points skipped: position missing, not a number or out of range");
-    if (r.waypointsLeftOut > 0)
-        lines.push_back(Count(r.waypointsLeftOut) + " waypoints left out (at most " +
-                        Count(kWaypointSlots) + " are kept)");
-    if (r.routesLeftOut > 0)
-        lines.push_back(Count(r.routesLeftOut) + " routes left out (at most " + Count(kMaxRoutes) +
-                        " are kept)");
-    if (r.routePointsLeftOut > 0)
-        lines.push_back(Count(r.routePointsLeftOut) + " route points left out (at most " +
-                        Count(kMaxRoutePoints) + " a route are kept)");
-    if (r.trackPointsLeftOut > 0)
-        lines.push_back(Count(r.trackPointsLeftOut) + " track points left out (the last " +
-                        Count(kTrackMaxPoints) + " are kept)");
+    if (r.waypointsLeftOut > 0) lines.push_back(WaypointsLeftOutText(r.waypointsLeftOut));
+    if (r.routesLeftOut > 0) lines.push_back(RoutesLeftOutText(r.routesLeftOut));
+    if (r.routePointsLeftOut > 0) lines.push_back(RoutePointsLeftOutText(r.routePointsLeftOut));
+    if (r.trackPointsLeftOut > 0) lines.push_back(TrackPointsLeftOutText(r.trackPointsLeftOut));
     if (r.read.textsBlanked) lines.push_back(kGpxTextsBlankedText);
     std::string text;
     for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
@@ -171,44 +164,73 @@ bool ExportGpxFile(const std::string& path, const WaypointStore& waypoints,
     return out.Commit();
 }
 
-bool ForEachWaypointInFile(const std::string& path, const DatumTable& datums,
-                           const std::function<void(Waypoint&&)>& fn) {
-    TextFileReader file(path);
-    if (!file.IsOpen()) return false;
+ReadOutcome ForEachWaypointInFile(const std::string& path, const DatumTable& datums,
+                                  const std::function<void(Waypoint&&)>& fn, std::size_t maxBytes) {
+    TextFileReader file(path, OpenAs::DataFile);
+    if (!file.IsOpen()) return OutcomeOf(file);
     int lineNumber = 0;
     int fileDatum = kDatumWgs84;
-    ForEachLine(
-        file,
+    bool headerIsText = true, sawOther = false, anyWaypoint = false;
+    const bool cut = ForEachWholeLineWithin(
+        file, maxBytes,
         [&](const std::string& line) {
             ++lineNumber;
-            if (lineNumber == 2) fileDatum = FindDatumByName(datums, Trim(line));
-            if (lineNumber <= kWaypointHeaderLines) return true;
+            if (lineNumber <= kWaypointHeaderLines) {
+                headerIsText = headerIsText && IsTextLine(line);
+                if (lineNumber == 2) fileDatum = FindDatumByName(datums, Trim(line));
+                return true;
+            }
+            if (IsBlank(line)) return true;
+            if (!IsTextLine(line)) {
+                sawOther = true;
+                return true;
+            }
             Waypoint w = ParseWaypointLine(line);
-            if (w.AtNoPosition()) return true;
+            if (w.AtNoPosition() || !(std::fabs(w.lat) <= 90) || !(std::fabs(w.lon) <= 180)) {
+                sawOther = true;
+                return true;
+            }
+            anyWaypoint = true;
             ConvertDatum(datums, fileDatum, kDatumWgs84, w.lat, w.lon);
             fn(std::move(w));
             return true;
         },
         kLongLineMax);
-    return true;
+    ReadOutcome outcome;
+    if (cut) outcome.notes.push_back(FileCutText("The waypoint file " + path, maxBytes));
+    if (!anyWaypoint && (sawOther || lineNumber < kWaypointHeaderLines || !headerIsText))
+        outcome.content = kNotWaypointFileText;
+    return outcome;
 }
 
-bool ForEachTrackPointInFile(const std::string& path, const DatumTable& datums,
-                             const std::function<void(const GpxTrackPoint&)>& fn) {
-    TextFileReader file(path);
-    if (!file.IsOpen()) return false;
+ReadOutcome ForEachTrackPointInFile(const std::string& path, const DatumTable& datums,
+                                    const std::function<void(const GpxTrackPoint&)>& fn,
+                                    std::size_t maxBytes) {
+    TextFileReader file(path, OpenAs::DataFile);
+    if (!file.IsOpen()) return OutcomeOf(file);
     int lineNumber = 0;
     int fileDatum = kDatumWgs84;
-    bool first = true;
-    ForEachLine(file, [&](const std::string& line) {
+    bool first = true, headerIsText = true, sawOther = false;
+    const bool cut = ForEachLineWithin(file, maxBytes, [&](const std::string& line) {
         ++lineNumber;
-        if (lineNumber == 2) fileDatum = FindDatumByName(datums, Trim(line));
-        if (lineNumber <= kTrackHeaderLines || IsBlank(line)) return true;
+        if (lineNumber <= kTrackHeaderLines) {
+            headerIsText = headerIsText && IsTextLine(line);
+            if (lineNumber == 2) fileDatum = FindDatumByName(datums, Trim(line));
+            return true;
+        }
+        if (IsBlank(line)) return true;
         const SplitFieldTable f = SplitFields(line);
+        // As the track load reads them: a line whose position is not a pair
+        // of numbers on the globe (NUL bytes, text, damage) is no point.
+        const std::optional<double> lat = ParseRealField(f.Get(1, "")),
+                                    lon = ParseRealField(f.Get(2, ""));
+        if (!lat || !lon || !(std::fabs(*lat) <= 90) || !(std::fabs(*lon) <= 180)) {
+            sawOther = true;
+            return true;
+        }
         GpxTrackPoint p;
-        p.lat = ParseReal(f.Get(1, "0"));
-        p.lon = ParseReal(f.Get(2, "0"));
-        if (!std::isfinite(p.lat) || !std::isfinite(p.lon) || p.lat == kTrackBreakLat) return true;
+        p.lat = *lat;
+        p.lon = *lon;
         ConvertDatum(datums, fileDatum, kDatumWgs84, p.lat, p.lon);
         p.newSegment = first || ParseInt(f.Get(3, "0")) == kTrackNewSegment;
         first = false;
@@ -218,16 +240,26 @@ bool ForEachTrackPointInFile(const std::string& path, const DatumTable& datums,
         fn(p);
         return true;
     });
-    return true;
+    ReadOutcome outcome;
+    if (cut) outcome.notes.push_back(FileCutText("The track file " + path, maxBytes));
+    if (first && (sawOther || lineNumber < kTrackHeaderLines || !headerIsText))
+        outcome.content = kNotTrackFileText;
+    return outcome;
 }
 
-std::optional<std::vector<Route>> ReadRoutesForGpx(const std::string& path,
-                                                   const DatumTable& datums) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return std::nullopt;
-    TextFileReader file(path);
-    if (!file.IsOpen()) return std::nullopt;
-    return ReadRoutes(file, datums, kDatumWgs84);
+ReadOutcome ReadRoutesForGpx(const std::string& path, const DatumTable& datums,
+                             std::vector<Route>& routes) {
+    TextFileReader file(path, OpenAs::DataFile);
+    if (!file.IsOpen()) return OutcomeOf(file);
+    RouteFileRead read = ReadRoutes(file, datums, kDatumWgs84);
+    ReadOutcome outcome;
+    outcome.notes = RouteReadNotes(read, path);
+    if (read.routes.empty() && read.routesLeftOut == 0 && (read.afterHeader || !read.wholeHeader)) {
+        outcome.content = kNotRouteFileText;
+        return outcome;
+    }
+    routes = std::move(read.routes);
+    return outcome;
 }
 
 std::string TrackLineForPoint(const GpxTrackPoint& p) {

@@ -2,6 +2,7 @@
 // the program's own files (the command-line conversions).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "geo/datums.h"
 #include "gpx/gpx_reader.h"
 #include "nav/route_store.h"
+#include "support/text.h"
 #include "track/track_store.h"
 #include "waypoint/waypoint_store.h"
 
@@ -55,18 +57,31 @@ bool ExportGpxFile(const std::string& path, const WaypointStore& waypoints,
 
 // --- The program's files, without the stores' limits ---
 
+// The conversions read the program's files this far at most: far beyond any
+// file the program writes, and an endless source stops here.
+inline constexpr std::size_t kMaxConvertedFileBytes = std::size_t{1} << 30;
+
 // Calls `fn` for every waypoint of a waypoint file not at 0, 0, the position
-// moved to WGS 84. False when the file cannot be opened.
-bool ForEachWaypointInFile(const std::string& path, const DatumTable& datums,
-                           const std::function<void(Waypoint&&)>& fn);
+// moved to WGS 84. Refused as the waypoint load refuses (cannot be opened, a
+// folder, a device or a FIFO, no waypoint file); only the first `maxBytes`
+// bytes are read, and the notes say so.
+ReadOutcome ForEachWaypointInFile(const std::string& path, const DatumTable& datums,
+                                  const std::function<void(Waypoint&&)>& fn,
+                                  std::size_t maxBytes = kMaxConvertedFileBytes);
 // Calls `fn` for every point of a track file, moved to WGS 84, with its
 // altitude (feet, -777 none) as metres and a track log line's date and time.
 // A point with flag 1, and the file's first point, start a new segment.
-bool ForEachTrackPointInFile(const std::string& path, const DatumTable& datums,
-                             const std::function<void(const GpxTrackPoint&)>& fn);
-// The routes of a route file (the route reader's limits apply), WGS 84.
-std::optional<std::vector<Route>> ReadRoutesForGpx(const std::string& path,
-                                                   const DatumTable& datums);
+// Lines whose position is not a pair of numbers on the globe are no points.
+// Refused as the track load refuses; only the first `maxBytes` bytes are
+// read, and the notes say so.
+ReadOutcome ForEachTrackPointInFile(const std::string& path, const DatumTable& datums,
+                                    const std::function<void(const GpxTrackPoint&)>& fn,
+                                    std::size_t maxBytes = kMaxConvertedFileBytes);
+// The routes of a route file into `routes` (the route reader's limits and
+// budget apply, and the notes say what they left out), WGS 84. Refused as
+// the route load refuses.
+ReadOutcome ReadRoutesForGpx(const std::string& path, const DatumTable& datums,
+                             std::vector<Route>& routes);
 
 // Writes what a GPX document holds into the program's files as it is read:
 // any of a waypoint file, a track file (every trk and trkseg a new segment;

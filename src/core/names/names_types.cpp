@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "support/line_budget.h"
 #include "support/text.h"
 
 namespace mw {
@@ -35,9 +36,14 @@ std::string UpperAscii(std::string text) {
 
 NamesTypes LoadNamesTypes(const std::string& path, const DatumTable& datums) {
     NamesTypes types;
-    TextFileReader file(path);
-    if (!file.IsOpen()) return types;
-    ForEachLine(file, [&](const std::string& raw) {
+    // A device or a FIFO under the side file's name is no code list: it is
+    // refused unread, as a missing file is, and the outcome says so.
+    TextFileReader file(path, OpenAs::DataFile);
+    if (!file.IsOpen()) {
+        types.read = OutcomeOf(file);
+        return types;
+    }
+    const bool cut = ForEachLineWithin(file, kMaxNamesTypesBytes, [&](const std::string& raw) {
         std::string line = Trim(raw);
         if (line.empty() || line[0] == ';') return true;
         if (line.rfind("#####", 0) == 0) return false;
@@ -62,6 +68,7 @@ NamesTypes LoadNamesTypes(const std::string& path, const DatumTable& datums) {
         types.codes.push_back(std::move(code));
         return types.codes.size() <= kMaxNameCodes;
     });
+    if (cut) types.read.notes.push_back(FileCutText("The code list " + path, kMaxNamesTypesBytes));
     return types;
 }
 

@@ -5,10 +5,16 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "support/text.h"
 
 namespace mw {
+
+// Whether a line read from a file is text: no control byte but the tab. A
+// line of NUL bytes (a file of zeros, the zero-filled tail a power loss
+// leaves) or of binary data is no record and no header line.
+bool IsTextLine(std::string_view line);
 
 // ForEachLine that stops once about `maxBytes` bytes have been read (each
 // line counts its characters and one byte for its line end; dropped CRs do
@@ -24,6 +30,33 @@ bool ForEachLineWithin(TextFileReader& file, std::size_t maxBytes, Fn&& fn,
         if (!more && line.empty()) return false;
         used += line.size() + 1;
         if (used > maxBytes) return true;
+        if (!fn(line)) return false;
+        if (!more) return false;
+    }
+}
+
+// ForEachLineWithin over physical lines: each line is read to its end, but
+// only its first `maxChars` bytes are passed to `fn`, so an over-long line
+// never spills into the next record. The dropped rest counts against the
+// budget. Returns true when the file was cut.
+template <typename Fn>
+bool ForEachWholeLineWithin(TextFileReader& file, std::size_t maxBytes, Fn&& fn,
+                            std::size_t maxChars) {
+    std::string line, rest;
+    std::size_t used = 0;
+    for (;;) {
+        int more = ReadLineMax(file, line, maxChars);
+        if (!more && line.empty()) return false;
+        used += line.size() + 1;
+        if (used > maxBytes) return true;
+        // A piece of the full length may be followed by more of its line.
+        while (more && line.size() == maxChars) {
+            more = ReadLineMax(file, rest, maxChars);
+            if (!more && rest.empty()) break;
+            used += rest.size();
+            if (used > maxBytes) return true;
+            if (rest.size() < maxChars) break;
+        }
         if (!fn(line)) return false;
         if (!more) return false;
     }

@@ -62,9 +62,10 @@ LineScan ScanLine(const char* data, std::size_t size, std::size_t& pos, std::str
 
 }  // namespace
 
-TextFileReader::TextFileReader(const std::string& path) {
-    file_ = OpenForReading(path);
-    if (!file_) openError_ = errno != 0 ? errno : EIO;
+TextFileReader::TextFileReader(const std::string& path, OpenAs as) {
+    errno = 0;
+    file_ = as == OpenAs::DataFile ? OpenDataFile(path, &notRegular_) : OpenForReading(path);
+    if (!file_ && !notRegular_) openError_ = errno != 0 ? errno : EIO;
     if (file_) buffer_ = std::make_unique<char[]>(kReadBuffer);
 }
 
@@ -143,8 +144,52 @@ std::FILE* OpenForReading(const std::string& path) {
     return f;
 }
 
+std::FILE* OpenDataFile(const std::string& path, bool* notRegular) {
+    if (notRegular) *notRegular = false;
+    // Looked at before the open: opening some devices has effects of its
+    // own (a serial line raises its modem lines, a tape rewinds).
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return nullptr;
+    if (S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return nullptr;
+    }
+    const auto refuse = [notRegular] {
+        if (notRegular) *notRegular = true;
+        errno = EINVAL;
+        return nullptr;
+    };
+    if (!S_ISREG(st.st_mode)) return refuse();
+    // And again on the descriptor: the name may have been replaced between.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const bool folder = S_ISDIR(st.st_mode);
+        ::close(fd);
+        if (folder) {
+            errno = EISDIR;
+            return nullptr;
+        }
+        return refuse();
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags != -1) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* f = fdopen(fd, "rb");
+    if (!f) ::close(fd);
+    return f;
+}
+
+std::string ReadReportText(std::string_view text, const std::string& path,
+                           const ReadOutcome& outcome) {
+    std::string report = outcome.Ok() ? std::string() : ReadFailureText(text, path, outcome);
+    for (const std::string& note : outcome.notes) report += (report.empty() ? "" : "\n") + note;
+    return report;
+}
+
 std::string ReadFailureText(std::string_view text, const std::string& path,
                             const ReadOutcome& outcome) {
+    if (outcome.content && std::string_view(outcome.content) == kNotRegularFileText)
+        return std::string(text) + ": " + path + ": " + kNotRegularFileText;
     const char* reason = outcome.content        ? outcome.content
                          : outcome.error == EISDIR ? "is a folder"
                                                    : std::strerror(outcome.error);

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mw {
 
@@ -22,13 +23,18 @@ inline constexpr std::size_t kShortLineMax = 250;
 // Longest line of the long reader (waypoint files).
 inline constexpr std::size_t kLongLineMax = 1000;
 
+// How a file is opened: any file but a folder (the program's own files in
+// the application home), or only a regular file (a data file the user chose:
+// a device or a FIFO may never end, or hold the program while it waits).
+enum class OpenAs { AnyFile, DataFile };
+
 // A file opened for reading lines. An object that failed to open behaves like
 // the invalid handle: every read returns 0 with an empty text, so a reader that
 // ignores the failure sees only empty lines and falls back to its defaults.
 class TextFileReader {
 public:
     TextFileReader() = default;
-    explicit TextFileReader(const std::string& path);
+    explicit TextFileReader(const std::string& path, OpenAs as = OpenAs::AnyFile);
     ~TextFileReader();
     TextFileReader(const TextFileReader&) = delete;
     TextFileReader& operator=(const TextFileReader&) = delete;
@@ -37,6 +43,8 @@ public:
     // Why the file did not open (an errno value, EISDIR for a folder); 0 when
     // it is open or was never opened.
     int OpenError() const { return openError_; }
+    // True when it was opened as a data file and is not a regular file.
+    bool NotRegular() const { return notRegular_; }
     // Next byte (0..255), or -1 at end of file, on error or when not open.
     int ReadByte();
     void Close();
@@ -48,6 +56,7 @@ private:
 
     std::FILE* file_ = nullptr;
     int openError_ = 0;
+    bool notRegular_ = false;
     // Lines are cut from this buffer a run at a time, not a byte per call.
     std::unique_ptr<char[]> buffer_;
     std::size_t pos_ = 0, end_ = 0;
@@ -103,14 +112,32 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // user's files opens them through here.
 std::FILE* OpenForReading(const std::string& path);
 
+// The reason a data file that is not a regular file is refused with.
+inline constexpr const char* kNotRegularFileText = "not a regular file";
+
+// Opens a data file the user chose: a regular file only. The type is looked
+// at before the open and again on the open descriptor, and the open never
+// waits, so a FIFO or a device is refused without being read or waited on.
+// Null when refused; `notRegular` (when given) then says whether it was for
+// the type (errno holds the reason otherwise).
+std::FILE* OpenDataFile(const std::string& path, bool* notRegular = nullptr);
+
 // What became of reading one of the user's files: read, or why not. The
 // readers say why as a value; the command that asked for the file words the
 // message (ReadFailureText), so each failure is told once, with the file.
 struct ReadOutcome {
+    ReadOutcome() = default;
+    ReadOutcome(int openError, const char* contentFault = nullptr)  // NOLINT: {errno, reason}
+        : error(openError), content(contentFault) {}
+
     int error = 0;  // errno of the failed open; EISDIR for a folder; 0 when read
     // Set when the file opened but holds nothing of its kind ("not a track
-    // file"); the reader then left its store as it was.
+    // file") or is no regular file; the reader then left its store as it was.
     const char* content = nullptr;
+    // What the reader left out of a file it took (its byte budget, the
+    // store's limits), one fixed sentence each, for the command to tell
+    // once with the load.
+    std::vector<std::string> notes;
     bool Ok() const { return error == 0 && content == nullptr; }
     // A file that simply is not there: the normal case for the optional files
     // of the application home, which then take their defaults quietly.
@@ -120,13 +147,21 @@ struct ReadOutcome {
 // The outcome of a TextFileReader just constructed.
 inline ReadOutcome OutcomeOf(const TextFileReader& file) {
     if (file.IsOpen()) return {};
+    if (file.NotRegular()) return {0, kNotRegularFileText};
     return {file.OpenError() != 0 ? file.OpenError() : ENOENT};
 }
 
 // "<text>: <path> (<reason>)", the reason "is a folder" for EISDIR, the
 // content fault when there is one, and the system's words for the rest ("No
 // such file or directory").
+// A file refused for its type reads "<text>: <path>: not a regular file".
 std::string ReadFailureText(std::string_view text, const std::string& path, const ReadOutcome& outcome);
+
+// The one message a load of the user's file gives: the refusal
+// (ReadFailureText) when it failed, then each note on a line of its own;
+// empty when it read whole and there is nothing to tell.
+std::string ReadReportText(std::string_view text, const std::string& path,
+                           const ReadOutcome& outcome);
 
 // A file written through a temporary file in the same folder and renamed over
 // the target by Commit(), so a crash or a full disk never leaves half a file

@@ -41,7 +41,10 @@ void LoadTrackCommand(TrackStore& track, const TrackCommandContext& context, Ui&
     std::optional<std::string> path = ui.AskOpenFileName("Load Track File", context.dataFolder, {TrackFileFilter()});
     if (!path || path->empty()) return;
     const ReadOutcome read = LoadTrackFile(track, *path, context.datums, context.mapDatum, &ui);
-    if (!read) ShowMessage(ui, ReadFailureText(kTrackNotOpenedText, *path, read));
+    // The refusal, or what the budget and the ring left out, in one box.
+    if (const std::string report = ReadReportText(kTrackNotOpenedText, *path, read);
+        !report.empty())
+        ShowMessage(ui, report);
     ui.Repaint(WindowId::Map);
 }
 

@@ -18,8 +18,6 @@ namespace mw {
 
 namespace {
 
-constexpr char kNotTrackFileText[] = "not a track file";
-
 std::string HeaderText() {
     std::string text;
     for (const char* line : kTrackFileHeader) {
@@ -48,20 +46,28 @@ std::string FormatTrackLogLine(double lat, double lon, int flag, double altitude
 
 ReadOutcome LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable& datums,
                           int mapDatum, Ui* ui, std::size_t maxBytes) {
-    // A folder is refused by the reader (EISDIR): taken as an empty track
-    // file it would wipe the track.
-    TextFileReader file(path);
+    // A folder, a device or a FIFO is refused by the reader: taken as an
+    // empty track file it would wipe the track, and a device never ends.
+    TextFileReader file(path, OpenAs::DataFile);
     if (!file.IsOpen()) return OutcomeOf(file);
     WaitCursor cursor(ui);
 
     int lineNumber = 0;
     int fileDatum = kDatumWgs84;
-    bool cleared = false;
+    bool headerIsText = true;
     bool sawRecord = false;
+    std::int64_t points = 0;
+    // The points go to a ring of their own first: the track is replaced
+    // only by a file that turns out to be a track file.
+    TrackStore read;
+    ClearTrack(read);
     const bool cut = ForEachLineWithin(file, maxBytes, [&](const std::string& line) {
         ++lineNumber;
-        if (lineNumber == 2) fileDatum = FindDatumByName(datums, Trim(line));
-        if (lineNumber <= kTrackHeaderLines) return true;
+        if (lineNumber <= kTrackHeaderLines) {
+            headerIsText = headerIsText && IsTextLine(line);
+            if (lineNumber == 2) fileDatum = FindDatumByName(datums, Trim(line));
+            return true;
+        }
         // A blank line carries no point; read as "0" fields it would put a
         // point at 0°, 0° and draw a line across the world to it.
         if (IsBlank(line)) return true;
@@ -72,24 +78,30 @@ ReadOutcome LoadTrackFile(TrackStore& track, const std::string& path, const Datu
         // Not a number, or off the globe, is damage, not a place to draw.
         if (!latField || !lonField || !(std::fabs(*latField) <= 90) || !(std::fabs(*lonField) <= 180))
             return true;
-        // The track is replaced at the first real point, so a file of
-        // something else leaves the recorded track alone.
-        if (!cleared) {
-            ClearTrack(track);
-            cleared = true;
-        }
         double lat = *latField, lon = *lonField;
         ConvertDatum(datums, fileDatum, mapDatum, lat, lon);
-        AddTrackPoint(track, lat, lon, ParseInt(fields.Get(3, "0")));
+        AddTrackPoint(read, lat, lon, ParseInt(fields.Get(3, "0")));
+        ++points;
         return true;
     });
-    if (cut && ui) ShowMessage(*ui, FileCutText("The track file " + path, maxBytes));
-    if (!cleared) {
-        if (sawRecord) return {0, kNotTrackFileText};
-        // A file of the header only (or shorter) still replaces the track.
-        ClearTrack(track);
+    ReadOutcome outcome;
+    if (cut) outcome.notes.push_back(FileCutText("The track file " + path, maxBytes));
+    // Nothing but the whole header, as the program writes it for an empty
+    // track, empties the track; a shorter file (an empty one) or a header of
+    // binary bytes is no track file.
+    if (points == 0 && (sawRecord || lineNumber < kTrackHeaderLines || !headerIsText)) {
+        outcome.content = kNotTrackFileText;
+        return outcome;
     }
-    return {};
+    if (points > kTrackMaxPoints)
+        outcome.notes.push_back(TrackPointsLeftOutText(points - kTrackMaxPoints));
+    track = std::move(read);
+    return outcome;
+}
+
+std::string TrackPointsLeftOutText(std::int64_t count) {
+    return Format("%lld track points left out (the last %d are kept)",
+                  static_cast<long long>(count), kTrackMaxPoints);
 }
 
 bool SaveTrackFile(const TrackStore& track, const std::string& path, const DatumTable& datums,

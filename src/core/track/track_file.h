@@ -40,6 +40,8 @@ inline constexpr std::size_t kMaxTrackFileBytes = std::size_t{64} << 20;
 inline constexpr double kTrackNoAltitude = -777;
 
 inline constexpr const char* kTrackNotOpenedText = "Track file could not be opened";
+// Why a file that opened was refused as a track file.
+inline constexpr const char* kNotTrackFileText = "not a track file";
 inline constexpr const char* kCannotCreateTrackFileText = "Cannot Create Track File";
 inline constexpr const char* kSavedAsText = "Saved as : ";
 inline constexpr const char* kTrackNotSavedText = "Track file could not be saved.";
@@ -58,19 +60,25 @@ std::string FormatTrackPointLine(double lat, double lon, int flag, double altitu
 std::string FormatTrackLogLine(double lat, double lon, int flag, double altitude,
                                std::string_view date, std::string_view time);
 
-// Reads the track file `path` into `track`: the ring is cleared and every
-// point line is added, converted from the file's datum (line 2; an unknown
-// name is WGS 84) to `mapDatum`. A file with more than 999 points keeps its
-// last 999. Missing fields read as 0; fields 4 onward are not read; blank
-// lines and lines whose coordinates are off the globe (latitude outside
-// ±90°, longitude outside ±180°, not a number) are no points. Only the
-// first `maxBytes` bytes are read; a longer file (or an endless source)
-// says so through `ui`. A file that cannot be opened, or a folder, changes
-// nothing and is not reported here: the outcome says why, for the command to
-// tell (kTrackNotOpenedText); it fails only then. `ui` (may be null) shows
-// the wait cursor.
+// Reads the track file `path` into `track`: every point line is added,
+// converted from the file's datum (line 2; an unknown name is WGS 84) to
+// `mapDatum`, to a cleared ring. A file with more than 999 points keeps its
+// last 999 and the outcome's notes say how many were left out. Missing
+// fields read as 0; fields 4 onward are not read; blank lines and lines
+// whose coordinates are off the globe (latitude outside ±90°, longitude
+// outside ±180°, not a number, NUL bytes) are no points. Only the first
+// `maxBytes` bytes are read; a longer file says so in the notes. The track
+// is left as it was, and the outcome says why (for the command to tell with
+// kTrackNotOpenedText), when the file cannot be opened, is a folder, a
+// device or a FIFO, or is no track file: shorter than the six header lines,
+// a header of binary bytes, or lines after it of which none is a point.
+// The header alone empties the track. `ui` (may be null) shows the wait
+// cursor.
 ReadOutcome LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable& datums,
                           int mapDatum, Ui* ui, std::size_t maxBytes = kMaxTrackFileBytes);
+
+// "<count> track points left out (the last 999 are kept)".
+std::string TrackPointsLeftOutText(std::int64_t count);
 
 // Writes the ring's points, oldest first, converted from `mapDatum` to WGS
 // 84, with their flags and the altitude -777. The file replaces `path` only

@@ -14,6 +14,7 @@
 #include "geo/datum_convert.h"
 #include "ports/ui.h"
 #include "support/durable_file.h"
+#include "support/line_budget.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -21,10 +22,7 @@ namespace mw {
 
 namespace {
 
-constexpr char kNotWaypointFileText[] = "not a waypoint file";
-
 // Fallbacks that differ from the record defaults.
-constexpr double kFileDateFallback = 33605;
 constexpr int kFileField7Fallback = 0;
 
 // Whether a trimmed field begins like a number ("12", "-3.5", ".5", "+7");
@@ -69,24 +67,6 @@ std::string FieldText(std::string_view text) {
     return out;
 }
 
-// One physical line with its first `maxChars` bytes kept and the rest
-// dropped; CR is dropped. False at the end of the file when nothing was read,
-// so a last line without a line end is still read.
-bool ReadCutLine(TextFileReader& file, std::string& line, std::size_t maxChars) {
-    line.clear();
-    bool any = false;
-    for (;;) {
-        int b = file.ReadByte();
-        if (b < 0) return any;
-        any = true;
-        if (b == '\n') return true;
-        if (b == '\r') continue;
-        if (line.size() < maxChars) line.push_back(static_cast<char>(b));
-    }
-}
-
-
-
 void ToWgs84(const DatumTable& datums, int mapDatum, double& lat, double& lon) {
     ConvertDatum(datums, mapDatum, kDatumWgs84, lat, lon);
 }
@@ -103,7 +83,7 @@ Waypoint ParseWaypointLine(std::string_view line) {
     w.name = CutWaypointName(f.Get(2, ""));
     w.lat = RealField(f, 3, 0);
     w.lon = RealField(f, 4, 0);
-    w.date = RealField(f, 5, kFileDateFallback);
+    w.date = RealField(f, 5, kWaypointDefaultDate);
     w.symbol = IntField(f, 6, 0);
     w.field7 = IntField(f, 7, kFileField7Fallback);
     w.field8 = IntField(f, 8, 0);
@@ -152,40 +132,71 @@ std::string WaypointCreationText(const DateTime& t) {
 }
 
 ReadOutcome ReadWaypointFile(WaypointStore& store, const std::string& path,
-                             const DatumTable& datums, int mapDatum, Ui* ui) {
-    TextFileReader file(path);
+                             const DatumTable& datums, int mapDatum, Ui* ui, std::size_t maxBytes) {
+    TextFileReader file(path, OpenAs::DataFile);
     if (!file.IsOpen()) return OutcomeOf(file);
     WaitCursor cursor(ui);
 
-    std::string line;
+    int lineNumber = 0;
     int fileDatum = kDatumWgs84;
-    for (int n = 1; n <= kWaypointHeaderLines; ++n) {
-        if (!ReadCutLine(file, line, kLongLineMax)) {
-            // The header only (or less): an empty list, as before.
-            store.ClearWaypoints();
-            return {};
-        }
-        if (n == 2) fileDatum = FindDatumByName(datums, Trim(line));
-    }
+    bool headerIsText = true;
+    // Lines that are no waypoint line at all (NUL bytes, binary data).
+    bool sawOther = false;
+    bool anyPosition = false;
+    std::int64_t leftOut = 0;
     // Read whole before the store is touched: a file of something else must
     // not replace the user's waypoints with its lines.
     std::vector<Waypoint> read;
-    bool anyPosition = false;
-    // Lines after the 1,000th waypoint would only be dropped: stop reading.
-    while (read.size() < static_cast<std::size_t>(kWaypointSlots) && ReadCutLine(file, line, kLongLineMax)) {
-        const SplitFieldTable f = SplitFields(line);
-        const std::optional<double> lat = ParseRealField(f.Get(3, "")), lon = ParseRealField(f.Get(4, ""));
-        anyPosition = anyPosition || (lat && lon && std::fabs(*lat) <= 90 && std::fabs(*lon) <= 180);
-        Waypoint w = ParseWaypointLine(line);
-        // 0, 0 marks "no position" and must stay exactly that.
-        if (!w.AtNoPosition()) ConvertDatum(datums, fileDatum, mapDatum, w.lat, w.lon);
-        read.push_back(std::move(w));
+    const bool cut = ForEachWholeLineWithin(
+        file, maxBytes,
+        [&](const std::string& line) {
+            ++lineNumber;
+            if (lineNumber <= kWaypointHeaderLines) {
+                headerIsText = headerIsText && IsTextLine(line);
+                if (lineNumber == 2) fileDatum = FindDatumByName(datums, Trim(line));
+                return true;
+            }
+            if (!IsTextLine(line)) {
+                sawOther = true;
+                return true;
+            }
+            // Past the store's limit a line is only counted, for the note.
+            if (read.size() >= static_cast<std::size_t>(kWaypointSlots)) {
+                if (!IsBlank(line)) ++leftOut;
+                return true;
+            }
+            const SplitFieldTable f = SplitFields(line);
+            const std::optional<double> lat = ParseRealField(f.Get(3, "")),
+                                        lon = ParseRealField(f.Get(4, ""));
+            anyPosition =
+                anyPosition || (lat && lon && std::fabs(*lat) <= 90 && std::fabs(*lon) <= 180);
+            Waypoint w = ParseWaypointLine(line);
+            // 0, 0 marks "no position" and must stay exactly that.
+            if (!w.AtNoPosition()) ConvertDatum(datums, fileDatum, mapDatum, w.lat, w.lon);
+            read.push_back(std::move(w));
+            return true;
+        },
+        kLongLineMax);
+    ReadOutcome outcome;
+    if (cut) outcome.notes.push_back(FileCutText("The waypoint file " + path, maxBytes));
+    // Only the whole header, as the program writes it for an empty list,
+    // empties the store; a shorter file (an empty one), a header of binary
+    // bytes or lines of which none has a position are no waypoint file.
+    if (!anyPosition &&
+        (!read.empty() || sawOther || lineNumber < kWaypointHeaderLines || !headerIsText)) {
+        outcome.content = kNotWaypointFileText;
+        return outcome;
     }
-    if (!read.empty() && !anyPosition) return {0, kNotWaypointFileText};
+    if (leftOut > 0) outcome.notes.push_back(WaypointsLeftOutText(leftOut));
     store.ClearWaypoints();
     for (std::size_t slot = 0; slot < read.size(); ++slot) store.Put(static_cast<int>(slot), std::move(read[slot]));
     store.waypointCount = static_cast<int>(read.size());
-    return {};
+    return outcome;
+}
+
+std::string WaypointsLeftOutText(std::int64_t count) {
+    return Format("%lld waypoints left out (at most %d are kept)", static_cast<long long>(count),
+                  kWaypointSlots);
 }
 
 std::optional<int> SaveWaypointFile(const WaypointStore& store, const std::string& path,

@@ -17,6 +17,8 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +38,8 @@ inline constexpr std::array<const char*, 4> kWaypointFileHeader = {
 inline constexpr int kWaypointHeaderLines = static_cast<int>(kWaypointFileHeader.size());
 
 inline constexpr const char* kWaypointFileNotOpenedText = "Waypoint file could not be opened";
+// Why a file that opened was refused as a waypoint file.
+inline constexpr const char* kNotWaypointFileText = "not a waypoint file";
 inline constexpr const char* kCannotCreateWaypointFileText = "Cannot Create Waypoint File";
 inline constexpr const char* kTooManyWaypointsText = "Too many Waypoints Loaded";
 inline constexpr const char* kWaypointLogSavedAsText = "Saved as : ";
@@ -67,17 +71,35 @@ std::string FormatWaypointLogLine(const Waypoint& waypoint, double lat, double l
 // description of a created waypoint. Empty for a date without a valid month.
 std::string WaypointCreationText(const DateTime& localNow);
 
+// A waypoint file is read this far at most: 64 MiB hold far more lines than
+// the store keeps (they are counted for the note), and an endless source
+// stops here.
+inline constexpr std::size_t kMaxWaypointFileBytes = std::size_t{64} << 20;
+
+// The date a waypoint gets when its file or record gives none (1 January
+// 1992 as a day number).
+inline constexpr double kWaypointDefaultDate = 33605;
+
 // Replaces the store with the waypoints of `path`, converted from the file's
 // datum (line 2; an unknown name is WGS 84) to `mapDatum`. Slots are taken
 // in order from 0; the first 1,000 waypoint lines are kept, the rest
-// ignored. Every line is read to its end but only its first 1,000 bytes are
-// used, so an over-long line never spills into the next waypoint. An empty
-// line gives a waypoint at 0, 0 that takes a slot but never shows. A file
-// that cannot be opened leaves the store as it was; the outcome says why,
-// for the command to tell (kWaypointFileNotOpenedText). `ui` (may be null)
-// shows the wait cursor.
+// counted and told in the outcome's notes. Every line is read to its end but
+// only its first 1,000 bytes are used, so an over-long line never spills
+// into the next waypoint. An empty line gives a waypoint at 0, 0 that takes
+// a slot but never shows; a line of NUL bytes or other control bytes is no
+// waypoint. Only the first `maxBytes` bytes are read (a longer file says so
+// in the notes). The store is left as it was, and the outcome says why (for
+// the command to tell with kWaypointFileNotOpenedText), when the file cannot
+// be opened, is a folder, a device or a FIFO, or is no waypoint file:
+// shorter than the four header lines, a header of binary bytes, or lines
+// after it of which none has a position. The header alone empties the
+// store. `ui` (may be null) shows the wait cursor.
 ReadOutcome ReadWaypointFile(WaypointStore& store, const std::string& path,
-                             const DatumTable& datums, int mapDatum, Ui* ui);
+                             const DatumTable& datums, int mapDatum, Ui* ui,
+                             std::size_t maxBytes = kMaxWaypointFileBytes);
+
+// "<count> waypoints left out (at most 1000 are kept)".
+std::string WaypointsLeftOutText(std::int64_t count);
 
 // Writes every waypoint not at 0, 0 in slot order, converted from `mapDatum`
 // to WGS 84 (the store is not changed). The file replaces `path` only once

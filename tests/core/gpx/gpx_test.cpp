@@ -233,3 +233,52 @@ TEST(GpxTime, IsoAndTrackLogTimes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GpxReader, AWaypointWithoutOurDateGetsTheFileDefaultDate) {
+    Collect c;
+    const mw::GpxReadResult r = mw::ReadGpxText(
+        Gpx11("<wpt lat=\"1\" lon=\"2\"><time>2020-01-01T00:00:00Z</time></wpt>"
+              "<wpt lat=\"1\" lon=\"2\"><extensions><mw:date xmlns:mw=\"urn:mapwanderer:gpx:1\">"
+              "38123.5</mw:date></extensions></wpt>"),
+        c);
+    ASSERT_TRUE(r.ok) << r.error;
+    ASSERT_EQ(c.waypoints.size(), 2u);
+    EXPECT_EQ(c.waypoints[0].date, 33605);
+    EXPECT_EQ(c.waypoints[1].date, 38123.5);
+}
+
+TEST(GpxExportInputs, FilesOfZerosAreNoRecordsAndCutsAreTold) {
+    mwtest::TempDir dir;
+    const mw::DatumTable datums;
+    dir.Write("z.plt", std::string(1 << 20, '\0'));
+    dir.Write("z.wpt", std::string(1 << 20, '\0'));
+    dir.Write("z.rte", std::string(1 << 20, '\0'));
+    int points = 0;
+    mw::ReadOutcome read = mw::ForEachTrackPointInFile(dir.File("z.plt"), datums,
+                                                       [&](const mw::GpxTrackPoint&) { ++points; });
+    EXPECT_STREQ(read.content, mw::kNotTrackFileText);
+    read = mw::ForEachWaypointInFile(dir.File("z.wpt"), datums, [&](mw::Waypoint&&) { ++points; });
+    EXPECT_STREQ(read.content, mw::kNotWaypointFileText);
+    std::vector<mw::Route> routes;
+    EXPECT_STREQ(mw::ReadRoutesForGpx(dir.File("z.rte"), datums, routes).content,
+                 mw::kNotRouteFileText);
+    EXPECT_EQ(points, 0);
+    EXPECT_STREQ(
+        mw::ForEachTrackPointInFile("/dev/zero", datums, [](const mw::GpxTrackPoint&) {}).content,
+        mw::kNotRegularFileText);
+
+    // Past its budget the reader stops with the points it read, and says so.
+    std::string track = "h\r\nWGS 84\r\nh\r\nh\r\nh\r\nh\r\n";
+    for (int i = 0; i < 100; ++i) track += "50.5,10.5,0\r\n";
+    dir.Write("t.plt", track);
+    read = mw::ForEachTrackPointInFile(
+        dir.File("t.plt"), datums, [&](const mw::GpxTrackPoint&) { ++points; }, 500);
+    EXPECT_TRUE(read.Ok());
+    EXPECT_GT(points, 0);
+    EXPECT_LT(points, 100);
+    ASSERT_EQ(read.notes.size(), 1u);
+}
+
+}  // namespace

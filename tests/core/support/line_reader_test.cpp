@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "support/line_budget.h"
 #include "support/text.h"
 #include "testlib/temp_dir.h"
 
@@ -119,6 +120,38 @@ TEST(LineReaders, RandomTextsReadAsByteAtATime) {
         EXPECT_EQ(Show(AsViews(data, max)), want);
         EXPECT_EQ(Show(FromFile(dir, data, max)), want);
     }
+}
+
+// Whole lines: the rest of a line past the limit is dropped, never read as
+// the next line, and counts against the budget. Lines exactly at the limit
+// and the unterminated last line are the edges.
+TEST(LineBudget, WholeLinesDropTheirRestAndCountItAgainstTheBudget) {
+    mwtest::TempDir dir;
+    struct Case {
+        std::string data;
+        std::size_t budget;
+        std::string lines;  // what fn saw, "|" after each
+        bool cut;
+    };
+    const Case cases[] = {
+        {std::string(10, 'a') + "\r\nnext\nlast", 100, "aaaa|next|last|", false},
+        {"abcd\nefgh\n", 100, "abcd|efgh|", false},  // exactly at the limit
+        {std::string(10, 'a') + "\nnext\n", 8, "", true},
+        {std::string(10, 'a') + "\nnext\n", 12, "aaaa|", true},
+        {std::string(5000, '\0'), 1000, "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines);
+        dir.Write("f", c.data);
+        TextFileReader file(dir.File("f"));
+        std::string seen;
+        const bool cut = ForEachWholeLineWithin(
+            file, c.budget, [&](const std::string& line) { return seen += line + "|", true; }, 4);
+        EXPECT_EQ(seen, c.lines);
+        EXPECT_EQ(cut, c.cut);
+    }
+    EXPECT_TRUE(IsTextLine("a\tb, \xe9"));
+    EXPECT_FALSE(IsTextLine(std::string("a\0b", 3)));
 }
 
 }  // namespace
