@@ -35,22 +35,35 @@ Words SplitWords(const std::string& line) {
 
 // Runs `fn` on the command line's words, or on every line of standard input
 // when there are none. Returns the exit code: 0 when every point was read,
-// 1 when any gave an error line.
+// 1 when any gave an error line. Output is collected and written in large
+// pieces: standard input is not tied to standard output here, so reading a
+// line does not flush the one before (a million points were a million
+// writes).
 int RunPoints(const Words& words, const PointFn& fn) {
+    constexpr std::size_t kFlushBytes = 64 * 1024;
     bool failed = false;
+    std::string out;
     auto one = [&](const Words& w) {
-        std::string out = fn(w);
-        if (out.rfind("error:", 0) == 0) failed = true;
-        std::cout << out << "\n";
+        std::string line = fn(w);
+        if (line.rfind("error:", 0) == 0) failed = true;
+        out += line;
+        out += '\n';
+        if (out.size() >= kFlushBytes) {
+            std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
+            out.clear();
+        }
     };
     if (!words.empty()) {
         one(words);
     } else {
+        std::ostream* previous = std::cin.tie(nullptr);
         for (std::string line; std::getline(std::cin, line);) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             one(SplitWords(line));
         }
+        std::cin.tie(previous);
     }
+    std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
     std::cout.flush();
     return failed ? 1 : 0;
 }
@@ -110,7 +123,11 @@ std::optional<mw::ProjectionParams> ReadParams(mwtool::Args& args, std::string& 
     return p;
 }
 
+// The position is read on --from and shifted to --datum (both WGS 84 unless
+// given), whose ellipsoid the grid formats then use: a GPS position becomes
+// a British grid reference in one call.
 int Convert(mwtool::Args& args) {
+    const std::string fromName = args.Option("--from").value_or("WGS 84");
     const std::string datumName = args.Option("--datum").value_or("WGS 84");
     const std::string formatText = args.Option("--format").value_or("0");
     std::string error;
@@ -125,10 +142,12 @@ int Convert(mwtool::Args& args) {
         format = *n;
     }
     const mw::DatumTable datums = mwtool::LoadDatums(args.home);
+    const int from = DatumIndex(datums, fromName);
     const int datum = DatumIndex(datums, datumName);
     return RunPoints(args.words, [&](const Words& w) {
         double v[2];
         if (!Numbers(w, 0, 2, v)) return ReadError(w, "LAT LON");
+        mw::ConvertDatum(datums, from, datum, v[0], v[1]);
         return mw::FormatPosition(v[0], v[1], format, datums, datum, *params);
     });
 }
@@ -240,7 +259,8 @@ int Distance(mwtool::Args& args) {
 }  // namespace
 
 MW_COMMAND("convert",
-           "convert [--datum NAME] [--format F] [--params LAT0,LON0,K0,FE,FN,SP1,SP2] [LAT LON]",
+           "convert [--from DATUM] [--datum DATUM] [--format F] [--params LAT0,LON0,K0,FE,FN,SP1,SP2] "
+           "[LAT LON]  (LAT LON on --from, shown shifted to --datum; both default WGS 84)",
            Convert);
 MW_COMMAND(
     "datum-shift",

@@ -67,28 +67,32 @@ bool ConfigureTerminal(int fd, speed_t speed) {
 OpenedDescriptor OpenSerialDevice(const std::string& path, int baud,
                                   const std::string& lockFolder) {
     speed_t speed;
-    if (!BaudConstant(baud, speed)) return {};
-    if (LockedByAnotherProcess(path, lockFolder)) return {-1, SerialOpenResult::Busy};
+    if (!BaudConstant(baud, speed)) return {-1, SerialOpenResult::Failed, "unsupported baud rate"};
+    if (LockedByAnotherProcess(path, lockFolder))
+        return {-1, SerialOpenResult::Busy, "locked by another program"};
 
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return {-1, errno == EBUSY ? SerialOpenResult::Busy : SerialOpenResult::Failed};
+        const int error = errno;
+        return {-1, error == EBUSY ? SerialOpenResult::Busy : SerialOpenResult::Failed,
+                std::strerror(error)};
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         close(fd);
-        return {-1, SerialOpenResult::Busy};
+        return {-1, SerialOpenResult::Busy, "locked by another program"};
     }
     if (isatty(fd)) {
         if (!ConfigureTerminal(fd, speed)) {
+            const int error = errno;
             close(fd);
-            return {};
+            return {-1, SerialOpenResult::Failed, std::strerror(error)};
         }
         // Both fail with ENOTTY on a pseudo-terminal, which is fine.
         ioctl(fd, TIOCEXCL);
         int lines = TIOCM_DTR | TIOCM_RTS;
         ioctl(fd, TIOCMBIS, &lines);
     }
-    return {fd, SerialOpenResult::Opened};
+    return {fd, SerialOpenResult::Opened, {}};
 }
 
 OpenedDescriptor ConnectGpsd(const std::string& host, int port) {
@@ -96,35 +100,47 @@ OpenedDescriptor ConnectGpsd(const std::string& host, int port) {
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return {};
+    if (const int error = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+        error != 0)
+        return {-1, SerialOpenResult::Failed, gai_strerror(error)};
 
     int fd = -1;
+    std::string reason = "no address";
     for (addrinfo* a = found; a && fd < 0; a = a->ai_next) {
         fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd < 0) continue;
+        if (fd < 0) {
+            reason = std::strerror(errno);
+            continue;
+        }
         bool connected = connect(fd, a->ai_addr, a->ai_addrlen) == 0;
-        if (!connected && errno == EINPROGRESS) {
+        int error = connected ? 0 : errno;
+        if (!connected && error == EINPROGRESS) {
             pollfd p{fd, POLLOUT, 0};
-            int error = 0;
             socklen_t len = sizeof error;
-            connected = poll(&p, 1, 2000) == 1 &&
-                        getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) == 0 && error == 0;
+            const int ready = poll(&p, 1, 2000);
+            if (ready == 0)
+                error = ETIMEDOUT;
+            else if (ready < 0 || getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0)
+                error = errno;
+            connected = error == 0;
         }
         if (!connected) {
+            reason = std::strerror(error);
             close(fd);
             fd = -1;
         }
     }
     freeaddrinfo(found);
-    if (fd < 0) return {};
+    if (fd < 0) return {-1, SerialOpenResult::Failed, reason};
 
     static constexpr std::string_view kWatch = "?WATCH={\"enable\":true,\"nmea\":true}\n";
     if (send(fd, kWatch.data(), kWatch.size(), MSG_NOSIGNAL) !=
         static_cast<ssize_t>(kWatch.size())) {
+        const int error = errno;
         close(fd);
-        return {};
+        return {-1, SerialOpenResult::Failed, std::strerror(error)};
     }
-    return {fd, SerialOpenResult::Opened};
+    return {fd, SerialOpenResult::Opened, {}};
 }
 
 }  // namespace mw

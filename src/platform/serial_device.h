@@ -10,6 +10,8 @@ namespace mw {
 struct OpenedDescriptor {
     int fd = -1;
     SerialOpenResult result = SerialOpenResult::Failed;
+    // Why it failed, when not opened: an errno text or a reason of our own.
+    std::string reason;
 };
 
 // Where other programs leave their UUCP-style "LCK..ttyUSB0" lock files.

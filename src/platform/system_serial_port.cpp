@@ -27,8 +27,15 @@ SystemSerialPort::~SystemSerialPort() {
 
 SerialOpenResult SystemSerialPort::Open(int portIndex, int baud) {
     Close();
-    if (portIndex < 0 || portIndex >= static_cast<int>(table_.size()) || wakeRead_ < 0)
+    openFailure_.clear();
+    if (portIndex < 0 || portIndex >= static_cast<int>(table_.size())) {
+        openFailure_ = "port " + std::to_string(portIndex + 1) + ": not in the port table";
         return SerialOpenResult::Failed;
+    }
+    if (wakeRead_ < 0) {
+        openFailure_ = "no wake-up pipe";
+        return SerialOpenResult::Failed;
+    }
     // A wake-up left from the previous connection must not end the first read.
     char drain[64];
     while (read(wakeRead_, drain, sizeof drain) > 0) {
@@ -36,7 +43,12 @@ SerialOpenResult SystemSerialPort::Open(int portIndex, int baud) {
     const GpsPortEntry& entry = table_[static_cast<std::size_t>(portIndex)];
     OpenedDescriptor d = entry.IsGpsd() ? ConnectGpsd(entry.gpsdHost, entry.gpsdPort)
                                         : OpenSerialDevice(entry.device, baud, lockFolder_);
-    if (d.result != SerialOpenResult::Opened) return d.result;
+    if (d.result != SerialOpenResult::Opened) {
+        openFailure_ = (entry.IsGpsd() ? entry.gpsdHost + ":" + std::to_string(entry.gpsdPort)
+                                       : entry.device) +
+                       ": " + d.reason;
+        return d.result;
+    }
     fd_ = d.fd;
     gpsd_ = entry.IsGpsd();
     atLineStart_ = true;

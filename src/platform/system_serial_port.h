@@ -29,6 +29,8 @@ public:
     void Close() override;
     // Waits on the wake-up pipe alone, so it works with the port closed.
     SerialReadStatus Pause(int timeoutMs) override;
+    // "DEVICE: reason", or "HOST:PORT: reason" for gpsd.
+    std::string OpenFailureText() const override { return openFailure_; }
 
     const GpsPortTable& Table() const { return table_; }
 
@@ -39,6 +41,7 @@ private:
 
     GpsPortTable table_;
     std::string lockFolder_;
+    std::string openFailure_;
     int fd_ = -1;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;

@@ -42,10 +42,14 @@ int NameListModel::columnCount(const QModelIndex& parent) const { return parent.
 
 QVariant NameListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    std::optional<std::uint32_t> record = NameSearchRecord(app_, index.row());
-    if (!record || !app_.names.file) return {};
-    if (!reader_) reader_ = std::make_unique<NameRecordReader>(app_.names.file);
-    const NameRecord& r = reader_->Read(*record);
+    const NameRecord& r = NameSearchRow(app_, index.row());
+    if (NamesFileChangeNoted(app_) && !changeSignalled_) {
+        // Not from inside the painting: the reload says so in a message.
+        changeSignalled_ = true;
+        QMetaObject::invokeMethod(
+            const_cast<NameListModel*>(this), [this] { emit const_cast<NameListModel*>(this)->fileChanged(); },
+            Qt::QueuedConnection);
+    }
     switch (index.column()) {
     case 0: return Display(r.name);
     case 1: return Display(r.code);
@@ -63,7 +67,7 @@ QVariant NameListModel::headerData(int section, Qt::Orientation o, int role) con
 
 void NameListModel::Reset() {
     beginResetModel();
-    reader_.reset();
+    changeSignalled_ = false;
     endResetModel();
 }
 
@@ -151,13 +155,25 @@ NameSearchDialog::NameSearchDialog(App& app, QWidget* parent) : QDialog(parent),
         ShowState();
     });
     connect(size_, &QPushButton::clicked, this, &NameSearchDialog::ToggleHeight);
+    connect(model_, &NameListModel::fileChanged, this, &NameSearchDialog::FileChanged);
     connect(map_, &QPushButton::clicked, this, &NameSearchDialog::MapPressed);
     connect(list_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (!NameFilterRunning(app_)) NameSearchShowOnMap(app_, index.row());
+        if (NameFilterRunning(app_)) return;
+        const std::uint64_t before = app_.names.generation;
+        NameSearchShowOnMap(app_, index.row());
+        if (app_.names.generation != before) ShowState();
     });
-    connect(find_, &QPushButton::clicked, this, [this] { NameSearchFindMaps(app_, SelectedRow()); });
-    connect(waypoint_, &QPushButton::clicked, this, [this] { NameSearchWaypoint(app_, SelectedRow()); });
-    connect(goTo_, &QPushButton::clicked, this, [this] { NameSearchGoTo(app_, SelectedRow()); });
+    // A button that found the file changed has reloaded it: show the new list.
+    auto onRow = [this](void (*action)(App&, int)) {
+        return [this, action] {
+            const std::uint64_t before = app_.names.generation;
+            action(app_, SelectedRow());
+            if (app_.names.generation != before) ShowState();
+        };
+    };
+    connect(find_, &QPushButton::clicked, this, onRow(NameSearchFindMaps));
+    connect(waypoint_, &QPushButton::clicked, this, onRow(NameSearchWaypoint));
+    connect(goTo_, &QPushButton::clicked, this, onRow(NameSearchGoTo));
 
     resize(240, 300);
     LoadLastNamesFile(app_);
@@ -204,6 +220,10 @@ void NameSearchDialog::ShowState() {
     waypoint_->setEnabled(!running && NameSearchCanCreateWaypoint(app_));
 }
 
+void NameSearchDialog::FileChanged() {
+    if (ReloadChangedNamesFile(app_)) ShowState();
+}
+
 void NameSearchDialog::StartOrClearFilter() {
     const std::string code = codes_->currentData().toByteArray().toStdString();
     NameQuery query = MakeNameQuery(app_, text_->text().toUpper().toStdString(), code,
@@ -239,7 +259,9 @@ void NameSearchDialog::MapPressed() {
         StopNameFilter(app_);
         return;
     }
+    const std::uint64_t before = app_.names.generation;
     NameSearchShowOnMap(app_, SelectedRow());
+    if (app_.names.generation != before) ShowState();
 }
 
 void NameSearchDialog::ToggleHeight() {

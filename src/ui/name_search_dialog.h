@@ -7,9 +7,6 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
-#include <memory>
-
-#include "names/names_file.h"
 
 class QCheckBox;
 class QComboBox;
@@ -24,8 +21,9 @@ namespace mw {
 struct App;
 
 // The list's rows: every record, or the filter's matches. Rows are read from
-// the mapped file when the view asks for them, so a file of millions of
-// records opens at once.
+// the file when the view asks for them, so a file of millions of records
+// opens at once. A read that finds the file changed on disk emits
+// fileChanged once, after the painting that asked for it.
 class NameListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -37,9 +35,12 @@ public:
     // The file or the filter changed.
     void Reset();
 
+signals:
+    void fileChanged();
+
 private:
     App& app_;
-    mutable std::unique_ptr<NameRecordReader> reader_;
+    mutable bool changeSignalled_ = false;
 };
 
 class NameSearchDialog : public QDialog {
@@ -62,6 +63,7 @@ private:
     void MapPressed();
     void ToggleHeight();
     void ShowState();
+    void FileChanged();
 
     App& app_;
     QLineEdit* text_;

@@ -34,6 +34,9 @@ error: expected LAT LON, got '81 10 7'
 59G 421185 5016563" "$out"
 printf '51.5 -0.1\nx\n' | mw convert >/dev/null
 same "stdin error exit" 1 $?
+# Many lines: the output is written in pieces, each line once, in order.
+out=$(awk 'BEGIN { for (i = 0; i < 5000; i++) printf "%.4f %.4f\n", 50 + i / 1000, 8 }' | mw convert)
+same "stdin 5000 lines" "5000 $(mw convert 54.9990 8)" "$(echo "$out" | wc -l) $(echo "$out" | tail -1)"
 
 # nav: the panel line (its units and thresholds are the core's table).
 same "nav, name shortened" "Riv..ide,1.00,km,90.0" "$(mw nav 0 0 0 0.0089993 --name Riverside)"

@@ -28,15 +28,14 @@ void Repaint(App& app, WindowId window) {
 }
 
 // A speed sound from the application home, or `beeps` desktop beeps without
-// it. The Sound port queues both behind whatever is playing.
+// it. A file that is there but cannot be played (no WAV, or refused by the
+// player) counts as missing: a warning must be heard. The Sound port queues
+// both behind whatever is playing.
 void SoundSpeedAlarm(App& app, const char* file, int beeps) {
     Sound* sound = app.ports.sound;
     if (!sound) return;
     const std::string path = JoinPath(app.state.programFolder, file);
-    if (FileExists(path)) {
-        sound->PlayOnce(path);
-        return;
-    }
+    if (IsPlayableWaveFile(path) && sound->PlayOnce(path)) return;
     for (int i = 0; i < beeps; ++i) sound->Beep();
 }
 

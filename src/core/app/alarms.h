@@ -25,8 +25,8 @@ void ResetSpeedAlarms(App& app);
 
 // One speed reading in the display unit: repaints the main window and sounds
 // the alarms CheckSpeedLimits gives, in order. A speed sound comes from the
-// application home; without its file the desktop beeps once (minimum),
-// twice (set) or three times (maximum). Sounds are queued by the Sound port,
+// application home; without its file, or with a file that cannot be played,
+// the desktop beeps once (minimum), twice (set) or three times (maximum). Sounds are queued by the Sound port,
 // so this never waits for one to end.
 void CheckSpeed(App& app, double speed);
 

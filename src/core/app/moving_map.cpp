@@ -108,7 +108,7 @@ bool StartGps(App& app, bool openPort) {
         g.session = std::make_unique<GpsSession>(*app.ports.serial, *app.ports.clock, g.mailboxes);
     GpsOpenOutcome outcome = OpenGpsPort(*g.session, GpsOpenRequestFrom(app.settings, true), g.fix);
     if (outcome != GpsOpenOutcome::Opened) {
-        ui.ShowErrorMessage(GpsOpenFailureMessage(outcome));
+        ui.ShowErrorMessage(GpsOpenFailureMessage(outcome, g.session->openFailure));
         ui.Repaint(WindowId::Map);
         return false;
     }

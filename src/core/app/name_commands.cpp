@@ -33,12 +33,19 @@ struct Place {
 };
 
 std::optional<Place> SelectedPlace(App& app, int row) {
+    if (ReloadChangedNamesFile(app)) return std::nullopt;
     std::optional<std::uint32_t> record = NameSearchRecord(app, row);
     if (!record) {
         Say(app, kNoRecordSelectedText);
         return std::nullopt;
     }
-    NameRecord r = app.names.file->Read(*record);
+    NameRecord r;
+    if (!app.names.file->ReadRecord(*record, r)) {
+        // Cut short between the look at the file and the read.
+        app.names.reader.reset();
+        ReloadChangedNamesFile(app);
+        return std::nullopt;
+    }
     Place p{ParseReal(r.lat), ParseReal(r.lon), r.name};
     ConvertDatum(app.datums, app.names.namesDatum, app.map.datumIndex, p.lat, p.lon);
     return p;
@@ -48,11 +55,40 @@ void OpenNameSearch(App& app) {
     if (app.ports.ui) app.ports.ui->OpenDialog(DialogId::NameSearch);
 }
 
+// An opened file becomes the search's file, with its side file.
+void TakeNamesFile(App& app, std::shared_ptr<const NamesFile> file) {
+    NameSearchStore& names = app.names;
+    const std::string path = file->Path();
+    names.file = std::move(file);
+    names.reader.reset();
+    ++names.generation;
+    names.types = LoadNamesTypes(NamesTypesPath(path), app.datums);
+    if (names.types.hasDatum) names.namesDatum = names.types.datum;
+    names.title = FileNameOf(path);
+}
+
+// Opens the search's file again after a change on disk.
+void ReloadNamesFile(App& app) {
+    const std::string path = app.names.file->Path();
+    const std::string title = app.names.title;
+    CloseNameSearch(app);
+    NamesOpenError error = NamesOpenError::None;
+    std::shared_ptr<const NamesFile> file = NamesFile::Open(path, error);
+    if (!file) {
+        Say(app, NamesDamagedText(title));
+        return;
+    }
+    TakeNamesFile(app, std::move(file));
+    Say(app, NamesChangedText(title));
+}
+
 }  // namespace
+
+std::string NamesChangedText(const std::string& title) { return title + " has changed; reloaded"; }
+std::string NamesDamagedText(const std::string& title) { return title + " is damaged"; }
 
 bool LoadNamesDatabase(App& app, const std::string& path) {
     CloseNameSearch(app);
-    NameSearchStore& names = app.names;
     NamesOpenError error = NamesOpenError::None;
     bool truncated = false;
     std::shared_ptr<const NamesFile> file = NamesFile::Open(path, error, &truncated);
@@ -61,10 +97,7 @@ bool LoadNamesDatabase(App& app, const std::string& path) {
         return false;
     }
     if (truncated) Say(app, kNamesTruncatedText);
-    names.file = std::move(file);
-    names.types = LoadNamesTypes(NamesTypesPath(path), app.datums);
-    if (names.types.hasDatum) names.namesDatum = names.types.datum;
-    names.title = FileNameOf(path);
+    TakeNamesFile(app, std::move(file));
     SaveLastIni(app.state.programFolder, kLastNamesFile, kLastNamesKey, path, app.ports.ui);
     return true;
 }
@@ -90,6 +123,8 @@ void LoadLastNamesFile(App& app) {
 void CloseNameSearch(App& app) {
     NameSearchStore& names = app.names;
     StopAndForgetJob(names);
+    names.reader.reset();
+    if (names.file) ++names.generation;
     names.file.reset();
     names.types = NamesTypes{};
     names.title.clear();
@@ -172,6 +207,10 @@ std::optional<std::string> PollNameFilter(App& app) {
     names.matches = names.job->Take(&end);
     names.stopped = end == NameFilterEnd::Stopped;
     names.job.reset();
+    if (end == NameFilterEnd::FileChanged)
+        ReloadNamesFile(app);
+    else
+        ReloadChangedNamesFile(app);
     return std::nullopt;
 }
 
@@ -190,6 +229,27 @@ std::optional<std::uint32_t> NameSearchRecord(const App& app, int row) {
     if (row < 0 || static_cast<std::uint32_t>(row) >= NameSearchRowCount(app)) return std::nullopt;
     if (app.names.filtered) return app.names.matches[row];
     return static_cast<std::uint32_t>(row);
+}
+
+const NameRecord& NameSearchRow(App& app, int row) {
+    static const NameRecord kNone;
+    NameSearchStore& names = app.names;
+    std::optional<std::uint32_t> record = NameSearchRecord(app, row);
+    if (!record) return kNone;
+    if (!names.reader) names.reader = std::make_unique<NameRecordReader>(names.file);
+    return names.reader->Read(*record);
+}
+
+bool NamesFileChangeNoted(const App& app) {
+    return app.names.reader && app.names.reader->FileChanged();
+}
+
+bool ReloadChangedNamesFile(App& app) {
+    NameSearchStore& names = app.names;
+    if (!names.file || names.job) return false;
+    if (!NamesFileChangeNoted(app) && !names.file->ChangedOnDisk()) return false;
+    ReloadNamesFile(app);
+    return true;
 }
 
 std::string NameSearchCaption(const App& app) {

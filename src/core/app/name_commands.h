@@ -20,6 +20,10 @@ inline constexpr const char* kLoadNamesTitle = "Load Names File";
 inline constexpr const char* kLastNamesKey = "Last Names File";
 inline constexpr const char* kFilteredPrefix = "(Filtered) ";
 inline constexpr const char* kStoppedFilterPrefix = "(Stopped Filter) ";
+// Said when the open file was changed on disk by another program: "NAME has
+// changed; reloaded", or "NAME is damaged" when it no longer opens.
+std::string NamesChangedText(const std::string& title);
+std::string NamesDamagedText(const std::string& title);
 // Longest search text the dialog takes.
 inline constexpr int kNameSearchTextMax = 50;
 
@@ -58,7 +62,8 @@ void ClearNameFilter(App& app);
 // Whether a filter runs now.
 bool NameFilterRunning(const App& app);
 // Called by the dialog's timer while a filter runs: the progress text, or
-// nullopt once the filter has finished (its matches then are the list).
+// nullopt once the filter has finished (its matches then are the list; a
+// file changed under the search is reloaded instead, unfiltered).
 std::optional<std::string> PollNameFilter(App& app);
 // "Stop" (the "Map" button while filtering).
 void StopNameFilter(App& app);
@@ -66,12 +71,26 @@ void StopNameFilter(App& app);
 // The list: rows and the record each shows.
 std::uint32_t NameSearchRowCount(const App& app);
 std::optional<std::uint32_t> NameSearchRecord(const App& app, int row);
+// The texts of row `row` (all empty for no such row), read from the file.
+// Says nothing, so a list may call it while it paints: a file changed on
+// disk since it was loaded reads as empty rows from then on and is noted
+// (NamesFileChangeNoted) for ReloadChangedNamesFile.
+const NameRecord& NameSearchRow(App& app, int row);
+bool NamesFileChangeNoted(const App& app);
+// When the open file was changed on disk (a read noted it, or its size,
+// stamp or identity differ): stops a running filter, reopens the file and
+// its side file with the list unfiltered, and says NamesChangedText; a file
+// that no longer opens is closed with NamesDamagedText. True when the list
+// changed (the caller shows it afresh).
+bool ReloadChangedNamesFile(App& app);
 // "Name Search", the file title, or the title with the filter's prefix.
 std::string NameSearchCaption(const App& app);
 
 // The buttons on the selected row (-1: none selected, which says "There is
 // no Record selected"). The place's position is converted from the names
-// datum to the loaded map's datum first.
+// datum to the loaded map's datum first. A file changed on disk is reloaded
+// first (ReloadChangedNamesFile), and the button then does nothing: the
+// selected row was a row of the old file.
 void NameSearchShowOnMap(App& app, int row);    // "Map", a double click
 void NameSearchWaypoint(App& app, int row);     // "Wp"
 void NameSearchGoTo(App& app, int row);         // "Gt"

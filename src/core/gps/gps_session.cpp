@@ -22,12 +22,13 @@ std::string GpsPortName(int portIndex) {
     return {};
 }
 
-std::string GpsOpenFailureMessage(GpsOpenOutcome outcome) {
+std::string GpsOpenFailureMessage(GpsOpenOutcome outcome, const std::string& detail) {
     switch (outcome) {
         case GpsOpenOutcome::PortBusy:
             return kPortBusyMessage;
         case GpsOpenOutcome::OpenFailed:
-            return kPortOpenFailedMessage;
+            if (detail.empty()) return kPortOpenFailedMessage;
+            return std::string(kPortOpenFailedMessage) + " " + detail;
         case GpsOpenOutcome::Opened:
             break;
     }
@@ -57,10 +58,12 @@ GpsOpenOutcome OpenGpsPort(GpsSession& session, const GpsOpenRequest& request, G
     if (baudIndex < 0 || baudIndex >= static_cast<int>(kBaudRates.size()))
         baudIndex = kDefaultBaudIndex;
     const int baud = kBaudRates[static_cast<std::size_t>(baudIndex)];
+    session.openFailure.clear();
     switch (session.port->Open(request.portIndex, baud)) {
         case SerialOpenResult::Busy:
             return GpsOpenOutcome::PortBusy;
         case SerialOpenResult::Failed:
+            session.openFailure = session.port->OpenFailureText();
             return GpsOpenOutcome::OpenFailed;
         case SerialOpenResult::Opened:
             break;

@@ -29,8 +29,9 @@ std::string GpsPortName(int portIndex);
 
 enum class GpsOpenOutcome { Opened, PortBusy, OpenFailed };
 // The message for a failed open (kPortBusyMessage or kPortOpenFailedMessage),
-// empty for Opened.
-std::string GpsOpenFailureMessage(GpsOpenOutcome outcome);
+// empty for Opened. `detail` (the port's OpenFailureText: device and reason)
+// follows kPortOpenFailedMessage after a blank when there is one.
+std::string GpsOpenFailureMessage(GpsOpenOutcome outcome, const std::string& detail = {});
 
 struct GpsOpenRequest {
     int portIndex = 0;  // "Com Port"
@@ -68,6 +69,8 @@ struct GpsSession {
     NmeaMonitor monitor;
 
     bool active = false;  // the GPS active flag: port open and being read
+    // What the last failed open tried and why (SerialPort::OpenFailureText).
+    std::string openFailure;
     NmeaConfig config;
     // The parser state between connections (altitude, satellites, the last
     // PVT course), kept unless a reset is asked for.

@@ -13,6 +13,12 @@ namespace mw {
 
 namespace {
 
+// Bytes of records read per block: large enough that a read costs little
+// beside the scan, small enough to stay in the cache.
+constexpr std::size_t kBlockBytes = 256 * 1024;
+// Slack after the block for loads that reach past the last record.
+constexpr std::size_t kBlockSlack = 16;
+
 const unsigned char* Bytes(std::string_view s) {
     return reinterpret_cast<const unsigned char*>(s.data());
 }
@@ -71,14 +77,17 @@ void NameFilter::Probe() {
     probed_ = true;
     if (!query_.prefix || query_.text.empty()) return;
     const std::uint32_t count = file_->RecordCount();
-    const int nameField = file_->Roles().name;
+    const auto names = file_->ProbeNames(kNameProbeStep);
     std::uint32_t last = 0;
-    for (std::uint64_t r = 0; r < count; r += kNameProbeStep) {
+    std::size_t k = 0;
+    for (std::uint64_t r = 0; r < count; r += kNameProbeStep, ++k) {
         const auto index = static_cast<std::uint32_t>(r);
         Note(index);
-        std::string_view name = TrimField(file_->RawField(index, nameField));
-        if (name.size() > kNameFieldMax) name = name.substr(0, kNameFieldMax);
-        if (ComparePrefix(name, query_.text) >= 0) {
+        if (k >= names->size()) {  // cut short by a file that shrank
+            end_ = NameFilterEnd::FileChanged;
+            return;
+        }
+        if (ComparePrefix((*names)[k], query_.text) >= 0) {
             start_ = position_ = index >= kNameProbeStep ? index - kNameProbeStep : 0;
             return;
         }
@@ -87,12 +96,12 @@ void NameFilter::Probe() {
     start_ = position_ = last;
 }
 
-bool NameFilter::OtherFiltersPass(std::uint32_t r) const {
+bool NameFilter::OtherFiltersPass(const unsigned char* rec) const {
     const NamesRoles& roles = file_->Roles();
-    if (!allCodes_ && TrimField(file_->RawField(r, roles.code)) != query_.code) return false;
+    if (!allCodes_ && TrimField(file_->Field(rec, roles.code)) != query_.code) return false;
     if (!query_.borderLat.empty()) {
-        double lat = ParseReal(TrimField(file_->RawField(r, roles.lat)));
-        double lon = ParseReal(TrimField(file_->RawField(r, roles.lon)));
+        double lat = ParseReal(TrimField(file_->Field(rec, roles.lat)));
+        double lon = ParseReal(TrimField(file_->Field(rec, roles.lon)));
         if (!PointInBorder(static_cast<int>(query_.borderLat.size()), lon, lat,
                            query_.borderLat.data(), query_.borderLon.data()))
             return false;
@@ -100,10 +109,10 @@ bool NameFilter::OtherFiltersPass(std::uint32_t r) const {
     return true;
 }
 
-bool NameFilter::Examine(std::uint32_t r) {
+bool NameFilter::Examine(std::uint32_t r, const unsigned char* rec) {
     Note(r);
     if (!query_.text.empty()) {
-        std::string_view name = TrimField(file_->RawField(r, file_->Roles().name));
+        std::string_view name = TrimField(file_->Field(rec, file_->Roles().name));
         if (name.size() > kNameFieldMax) name = name.substr(0, kNameFieldMax);
         if (query_.prefix) {
             int order = ComparePrefix(name, query_.text);
@@ -116,7 +125,7 @@ bool NameFilter::Examine(std::uint32_t r) {
             return true;
         }
     }
-    if (!OtherFiltersPass(r)) return true;
+    if (!OtherFiltersPass(rec)) return true;
     matches_.push_back(r);
     if (matches_.size() >= kMaxNameResults) {
         end_ = NameFilterEnd::Full;
@@ -125,12 +134,13 @@ bool NameFilter::Examine(std::uint32_t r) {
     return true;
 }
 
-// The anywhere search over records position_..end-1 without building a text
-// per record: the name field is searched in place, sixteen positions at a
+// The anywhere search over the `count` records from position_ in the block
+// buffer, without building a text per record: the name field is searched in place, sixteen positions at a
 // time, for bytes that equal the text's first and last byte once bit 5 is
 // ignored (upper-casing only ever clears that bit, so no match is missed);
 // only those candidates are compared exactly.
-void NameFilter::ScanBlock(std::uint32_t end) {
+void NameFilter::ScanBlock(std::uint32_t count) {
+    const std::uint32_t end = position_ + count;
     const std::string& text = query_.text;
     const std::size_t m = text.size();
     const int nameField = file_->Roles().name;
@@ -145,21 +155,23 @@ void NameFilter::ScanBlock(std::uint32_t end) {
         position_ = end;
         return;
     }
-    const unsigned char* fileEnd = file_->Begin() + file_->Size();
+    const std::size_t recordLength = file_->RecordLength();
+    const unsigned char* blockEnd = block_.data() + block_.size();
     const unsigned char first = static_cast<unsigned char>(text[0]) | 0x20;
     const unsigned char lastByte = static_cast<unsigned char>(text[m - 1]) | 0x20;
     const std::size_t positions = len - m + 1;
     for (std::uint32_t r = position_; r < end; ++r) {
-        const unsigned char* name = file_->RecordBytes(r) + field.offset;
+        const unsigned char* rec = block_.data() + std::size_t(r - position_) * recordLength;
+        const unsigned char* name = rec + field.offset;
         bool found = false;
         std::size_t i = 0;
 #if defined(__SSE2__)
         const __m128i fold = _mm_set1_epi8(0x20);
         const __m128i vf = _mm_set1_epi8(static_cast<char>(first));
         const __m128i vl = _mm_set1_epi8(static_cast<char>(lastByte));
-        // Loads may reach past the field into the rest of the record or the
-        // next one, never past the mapping.
-        for (; i < positions && name + i + m - 1 + 16 <= fileEnd && !found; i += 16) {
+        // Loads may reach past the field into the rest of the record, the
+        // next one or the slack after the block, never past the buffer.
+        for (; i < positions && name + i + m - 1 + 16 <= blockEnd && !found; i += 16) {
             __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(name + i)), fold);
             __m128i b = _mm_or_si128(
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(name + i + m - 1)), fold);
@@ -178,7 +190,7 @@ void NameFilter::ScanBlock(std::uint32_t end) {
 #endif
         for (; i < positions && !found; ++i)
             if ((name[i] | 0x20) == first && MatchesAt(name, i, text)) found = true;
-        if (!found || !OtherFiltersPass(r)) continue;
+        if (!found || !OtherFiltersPass(rec)) continue;
         matches_.push_back(r);
         if (matches_.size() >= kMaxNameResults) {
             end_ = NameFilterEnd::Full;
@@ -189,9 +201,29 @@ void NameFilter::ScanBlock(std::uint32_t end) {
     position_ = end;
 }
 
+std::uint32_t NameFilter::Fill(std::uint32_t count) {
+    const std::size_t recordLength = file_->RecordLength();
+    count = static_cast<std::uint32_t>(
+        std::min<std::size_t>(count, std::max<std::size_t>(1, kBlockBytes / recordLength)));
+    const std::size_t need = count * recordLength + kBlockSlack;
+    if (block_.size() < need) block_.resize(need);
+    const std::uint32_t got = file_->ReadRecords(position_, count, block_.data());
+    // The slack reads as blanks, like padding, for the loads that reach it.
+    std::memset(block_.data() + std::size_t(got) * recordLength, ' ', kBlockSlack);
+    if (got < count) end_ = NameFilterEnd::FileChanged;
+    return got;
+}
+
 bool NameFilter::Step(std::uint32_t budget) {
     if (Done()) return true;
+    // A file rewritten under the search: its records are no longer those
+    // the header promised.
+    if (file_->ChangedOnDisk()) {
+        end_ = NameFilterEnd::FileChanged;
+        return true;
+    }
     if (!probed_) Probe();
+    if (Done()) return true;
     const std::uint32_t count = file_->RecordCount();
     const std::uint32_t end =
         static_cast<std::uint32_t>(std::min<std::uint64_t>(count, std::uint64_t(position_) + budget));
@@ -201,12 +233,16 @@ bool NameFilter::Step(std::uint32_t budget) {
     const bool block = blockScan_ && !trace_ && !query_.prefix && !text.empty() &&
                        !IsFieldBlank(static_cast<unsigned char>(text.front())) &&
                        !IsFieldBlank(static_cast<unsigned char>(text.back()));
-    if (block) {
-        ScanBlock(end);
-    } else {
-        while (position_ < end) {
-            std::uint32_t r = position_++;
-            if (!Examine(r)) return true;
+    const std::size_t recordLength = file_->RecordLength();
+    while (position_ < end && !Done()) {
+        const std::uint32_t got = Fill(end - position_);
+        if (block) {
+            ScanBlock(got);
+        } else {
+            for (std::uint32_t k = 0; k < got; ++k) {
+                const std::uint32_t r = position_++;
+                if (!Examine(r, block_.data() + k * recordLength)) return true;
+            }
         }
     }
     if (!Done() && position_ >= count) end_ = NameFilterEnd::EndOfFile;

@@ -3,7 +3,8 @@
 // The search works in steps of a bounded number of records so that it can
 // run on a worker thread, report its progress and stop between two steps;
 // NameFilterJob is that worker. Matches are record numbers: the list reads
-// the records it shows from the mapped file, so a result costs four bytes.
+// the records it shows from the file, so a result costs four bytes. Records
+// are read a block at a time into a buffer of the filter's own.
 #pragma once
 
 #include <atomic>
@@ -40,6 +41,8 @@ enum class NameFilterEnd {
     PastPrefix,  // the sorted names passed the text
     Full,        // kMaxNameResults matches
     Stopped,     // Stop() was called
+    FileChanged, // the file changed on disk under the search (see
+                 // NamesFile::ChangedOnDisk); the matches so far are kept
 };
 
 class NameFilter {
@@ -67,10 +70,16 @@ public:
 
 private:
     void Probe();
-    // Examines one record: false once the search has ended on it.
-    bool Examine(std::uint32_t r);
-    bool OtherFiltersPass(std::uint32_t r) const;
-    void ScanBlock(std::uint32_t end);
+    // Examines record `r`, whose bytes are `rec`: false once the search has
+    // ended on it.
+    bool Examine(std::uint32_t r, const unsigned char* rec);
+    bool OtherFiltersPass(const unsigned char* rec) const;
+    // The anywhere search over `count` records from position_ held in the
+    // block buffer.
+    void ScanBlock(std::uint32_t count);
+    // Reads up to `count` records from position_ into the block buffer; how
+    // many. Fewer (or a changed stamp) ends the search as FileChanged.
+    std::uint32_t Fill(std::uint32_t count);
     void Note(std::uint32_t r);
 
     std::shared_ptr<const NamesFile> file_;
@@ -83,6 +92,9 @@ private:
     NameFilterEnd end_ = NameFilterEnd::Running;
     std::vector<std::uint32_t> matches_;
     std::uint64_t reads_ = 0;
+    // Records read from the file a block at a time, with room after the
+    // last one for the 16-byte loads of the block scan.
+    std::vector<unsigned char> block_;
 };
 
 // The whole search on the calling thread.

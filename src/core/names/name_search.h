@@ -41,6 +41,11 @@ struct NameSearchStore {
     std::vector<std::uint32_t> matches;
     // The filter running now, if any.
     std::unique_ptr<NameFilterJob> job;
+    // Reads the list's rows from `file` (made on the first row read).
+    std::unique_ptr<NameRecordReader> reader;
+    // Counts the files taken and closed: a list that saw another value
+    // shows rows of a file that is gone.
+    std::uint64_t generation = 0;
     NameSearchActions actions;
 };
 

@@ -1,10 +1,11 @@
 #include "names/names_file.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace mw {
@@ -20,6 +21,22 @@ std::uint32_t U32(const unsigned char* p) {
            std::uint32_t(p[3]) << 24;
 }
 std::uint16_t U16(const unsigned char* p) { return std::uint16_t(p[0] | p[1] << 8); }
+
+// Descriptors past the header length are looked for this far, to tell a
+// header length that is too short from a list without its end mark.
+constexpr std::uint32_t kMismatchSearch = 64u * 1024;
+
+// Reads up to `count` bytes at `offset`; how many were read.
+std::size_t ReadAt(int fd, unsigned char* out, std::size_t count, std::uint64_t offset) {
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t n = pread(fd, out + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
 
 int FindRole(const std::vector<NamesField>& fields, std::string_view name, int fallback) {
     for (std::size_t i = 0; i < fields.size(); ++i)
@@ -42,7 +59,6 @@ std::string NamesOpenMessage(NamesOpenError error) {
     case NamesOpenError::CannotOpen: return {};
     case NamesOpenError::TruncatedHeader: return "The Names File is shorter than its Header";
     case NamesOpenError::BadHeaderLength: return "The Names File Header Length is invalid";
-    case NamesOpenError::NoTerminator: return "The Names File Field List has no End Mark";
     case NamesOpenError::HeaderMismatch:
         return "The Names File Header Length does not match its Fields";
     case NamesOpenError::NoFields: return "The Names File has no Fields";
@@ -54,7 +70,7 @@ std::string NamesOpenMessage(NamesOpenError error) {
 }
 
 NamesFile::~NamesFile() {
-    if (data_) munmap(const_cast<unsigned char*>(data_), size_);
+    if (fd_ >= 0) ::close(fd_);
 }
 
 std::shared_ptr<const NamesFile> NamesFile::Open(const std::string& path, NamesOpenError& error,
@@ -64,24 +80,30 @@ std::shared_ptr<const NamesFile> NamesFile::Open(const std::string& path, NamesO
     // Non-blocking: a FIFO without a writer must not hold the open.
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return nullptr;
-    }
     std::shared_ptr<NamesFile> file(new NamesFile);
+    file->fd_ = fd;  // closed by the destructor on every way out
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
     file->path_ = path;
     file->size_ = static_cast<std::uint64_t>(st.st_size);
+    file->device_ = static_cast<std::uint64_t>(st.st_dev);
+    file->inode_ = static_cast<std::uint64_t>(st.st_ino);
+    file->mtimeSec_ = st.st_mtim.tv_sec;
+    file->mtimeNsec_ = st.st_mtim.tv_nsec;
     if (file->size_ < kFixedHeader) {
-        ::close(fd);
         error = NamesOpenError::TruncatedHeader;
         return nullptr;
     }
-    void* map = mmap(nullptr, file->size_, PROT_READ, MAP_PRIVATE, fd, 0);
-    ::close(fd);
-    if (map == MAP_FAILED) return nullptr;
-    file->data_ = static_cast<const unsigned char*>(map);
-    const unsigned char* d = file->data_;
+    // The header, and what follows it as far as a misplaced end mark is
+    // looked for. Everything below reads from this copy.
+    std::vector<unsigned char> head(
+        static_cast<std::size_t>(std::min<std::uint64_t>(file->size_, 0xFFFFu + kMismatchSearch)));
+    head.resize(ReadAt(fd, head.data(), head.size(), 0));
+    if (head.size() < kFixedHeader) {
+        error = NamesOpenError::TruncatedHeader;
+        return nullptr;
+    }
+    const unsigned char* d = head.data();
 
     file->headerRecordCount_ = U32(d + 4);
     file->headerLength_ = U16(d + 8);
@@ -91,27 +113,16 @@ std::shared_ptr<const NamesFile> NamesFile::Open(const std::string& path, NamesO
         error = NamesOpenError::BadHeaderLength;
         return nullptr;
     }
-    if (hl > file->size_) {
+    if (hl > head.size()) {
         error = NamesOpenError::TruncatedHeader;
         return nullptr;
     }
-    // The descriptors run until the terminator byte, which must lie inside
-    // the header. Walking to it (rather than deriving the count from the
-    // header length) also reads tables whose header carries extra bytes after
-    // the terminator.
+    // The descriptors fill the header up to its length; the end mark after
+    // them is optional (some writers leave it out), but where there is one
+    // it ends the list early, so headers with extra bytes after the mark
+    // read too.
     std::uint32_t at = kFixedHeader;
-    while (at < hl && d[at] != kTerminator) {
-        if (at + kDescriptorSize > hl) {
-            // A descriptor cut by the header length: the header length is too
-            // short when the end mark follows further on, else the mark is missing.
-            error = NamesOpenError::NoTerminator;
-            for (std::uint64_t p = at; p < file->size_ && p < at + 64u * 1024; p += kDescriptorSize)
-                if (d[p] == kTerminator) {
-                    error = NamesOpenError::HeaderMismatch;
-                    break;
-                }
-            return nullptr;
-        }
+    while (at + kDescriptorSize <= hl && d[at] != kTerminator) {
         const unsigned char* desc = d + at;
         NamesField f;
         f.name.assign(reinterpret_cast<const char*>(desc), strnlen(reinterpret_cast<const char*>(desc), 11));
@@ -120,9 +131,15 @@ std::shared_ptr<const NamesFile> NamesFile::Open(const std::string& path, NamesO
         file->fields_.push_back(std::move(f));
         at += kDescriptorSize;
     }
-    if (at >= hl) {
-        error = NamesOpenError::NoTerminator;
-        return nullptr;
+    if (at >= hl || d[at] != kTerminator) {
+        // No end mark inside the header. When one follows further on, at a
+        // descriptor's place, the header length is too short for the list
+        // and the records would be read from the middle of the descriptors.
+        for (std::size_t p = at; p < head.size() && p < at + kMismatchSearch; p += kDescriptorSize)
+            if (d[p] == kTerminator) {
+                error = NamesOpenError::HeaderMismatch;
+                return nullptr;
+            }
     }
     if (file->fields_.empty()) {
         error = NamesOpenError::NoFields;
@@ -156,29 +173,94 @@ std::shared_ptr<const NamesFile> NamesFile::Open(const std::string& path, NamesO
     return file;
 }
 
-std::string_view NamesFile::RawField(std::uint32_t index, int field) const {
-    const unsigned char* rec = RecordBytes(index);
-    if (!rec || field < 0 || field >= static_cast<int>(fields_.size())) return {};
-    const NamesField& f = fields_[field];
-    return {reinterpret_cast<const char*>(rec) + f.offset, f.length};
+std::uint32_t NamesFile::ReadRecords(std::uint32_t first, std::uint32_t count,
+                                     unsigned char* out) const {
+    if (first >= recordCount_) return 0;
+    count = std::min(count, recordCount_ - first);
+    const std::size_t bytes = std::size_t(count) * recordLength_;
+    const std::uint64_t at = headerLength_ + std::uint64_t(first) * recordLength_;
+    return static_cast<std::uint32_t>(ReadAt(fd_, out, bytes, at) / recordLength_);
 }
 
-std::string NamesFile::FieldText(std::uint32_t index, int field) const {
-    std::string_view raw = RawField(index, field);
+bool NamesFile::ChangedOnDisk() const {
+    struct stat st {};
+    if (fstat(fd_, &st) != 0) return true;
+    if (static_cast<std::uint64_t>(st.st_size) != size_ || st.st_mtim.tv_sec != mtimeSec_ ||
+        st.st_mtim.tv_nsec != mtimeNsec_)
+        return true;
+    if (::stat(path_.c_str(), &st) != 0) return false;
+    return static_cast<std::uint64_t>(st.st_dev) != device_ ||
+           static_cast<std::uint64_t>(st.st_ino) != inode_;
+}
+
+std::string_view NamesFile::Field(const unsigned char* record, int field) const {
+    if (!record || field < 0 || field >= static_cast<int>(fields_.size())) return {};
+    const NamesField& f = fields_[field];
+    return {reinterpret_cast<const char*>(record) + f.offset, f.length};
+}
+
+std::string NamesFile::FieldText(const unsigned char* record, int field) const {
+    std::string_view raw = Field(record, field);
     if (raw.size() > kNameFieldMax) raw = raw.substr(0, kNameFieldMax);
     return std::string(TrimField(raw));
 }
 
+bool NamesFile::ReadRecord(std::uint32_t index, NameRecord& out) const {
+    out = NameRecord{};
+    if (index >= recordCount_) return false;
+    // Records are at most 65535 bytes; most are under a hundred.
+    unsigned char small[512];
+    std::vector<unsigned char> large;
+    unsigned char* rec = small;
+    if (recordLength_ > sizeof small) {
+        large.resize(recordLength_);
+        rec = large.data();
+    }
+    if (ReadRecords(index, 1, rec) != 1) return false;
+    out = {FieldText(rec, roles_.name), FieldText(rec, roles_.code), FieldText(rec, roles_.lat),
+           FieldText(rec, roles_.lon)};
+    return true;
+}
+
+std::shared_ptr<const std::vector<std::string>> NamesFile::ProbeNames(std::uint32_t step) const {
+    std::lock_guard lock(probeMutex_);
+    if (probeNames_ && probeStep_ == step) return probeNames_;
+    auto names = std::make_shared<std::vector<std::string>>();
+    std::vector<unsigned char> rec(recordLength_);
+    for (std::uint64_t r = 0; step > 0 && r < recordCount_; r += step) {
+        if (ReadRecords(static_cast<std::uint32_t>(r), 1, rec.data()) != 1) break;
+        // Trimmed first and then cut, as the search compares names.
+        std::string_view name = TrimField(Field(rec.data(), roles_.name));
+        names->emplace_back(name.substr(0, std::min(name.size(), kNameFieldMax)));
+    }
+    probeStep_ = step;
+    probeNames_ = std::move(names);
+    return probeNames_;
+}
+
 NameRecord NamesFile::Read(std::uint32_t index) const {
-    return {FieldText(index, roles_.name), FieldText(index, roles_.code),
-            FieldText(index, roles_.lat), FieldText(index, roles_.lon)};
+    NameRecord r;
+    ReadRecord(index, r);
+    return r;
 }
 
 const NameRecord& NameRecordReader::Read(std::uint32_t index) {
     if (cached_ == index) return record_;
-    cached_ = index;
+    record_ = NameRecord{};
+    if (!file_ || changed_) return record_;
+    if (file_->ChangedOnDisk()) {
+        changed_ = true;
+        cached_.reset();
+        return record_;
+    }
     ++reads_;
-    record_ = file_ ? file_->Read(index) : NameRecord{};
+    // A read cut short by a file that shrank since the check.
+    if (!file_->ReadRecord(index, record_) && index < file_->RecordCount()) {
+        changed_ = true;
+        cached_.reset();
+        return record_;
+    }
+    cached_ = index;
     return record_;
 }
 

@@ -1,12 +1,16 @@
-// A place-name gazetteer: a dBASE III table with one record per place,
-// mapped into memory read-only. Nothing in the file is trusted: every length
-// and offset of the header is checked against the file's size before a record
-// is looked at, so a damaged file gives a message or fewer records, never a
-// read outside the mapping.
+// A place-name gazetteer: a dBASE III table with one record per place, read
+// record by record from an open descriptor. Nothing in the file is trusted:
+// every length and offset of the header is checked against the file's size,
+// and every read is a bounded pread, so a damaged file gives a message or
+// fewer records, and a file shortened or rewritten while it is open (another
+// program copying over it) gives short reads and ChangedOnDisk(), never a
+// fault. (A memory mapping would die of SIGBUS on the first page past the
+// new end.)
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,7 +45,6 @@ enum class NamesOpenError {
     CannotOpen,          // missing, unreadable or not a regular file
     TruncatedHeader,     // shorter than the fixed header, or than its header length
     BadHeaderLength,     // header length below 33
-    NoTerminator,        // no 0x0D after the field descriptors
     HeaderMismatch,      // the descriptors run past the header length
     NoFields,            // a terminator right after the fixed header
     ZeroRecordLength,
@@ -61,7 +64,7 @@ public:
     NamesFile(const NamesFile&) = delete;
     NamesFile& operator=(const NamesFile&) = delete;
 
-    // Maps `path` and checks its header. On failure returns null with `error`
+    // Opens `path` and checks its header. On failure returns null with `error`
     // set. `truncated` reports a header whose record count exceeds what the
     // file holds; the count is then cut to the whole records present.
     static std::shared_ptr<const NamesFile> Open(const std::string& path, NamesOpenError& error,
@@ -71,36 +74,55 @@ public:
     std::uint32_t RecordCount() const { return recordCount_; }
     std::uint32_t HeaderRecordCount() const { return headerRecordCount_; }
     std::uint32_t RecordLength() const { return recordLength_; }
+    std::uint32_t HeaderLength() const { return headerLength_; }
+    // The file's size when it was opened.
+    std::uint64_t Size() const { return size_; }
     const std::vector<NamesField>& Fields() const { return fields_; }
     const NamesRoles& Roles() const { return roles_; }
 
-    // The raw bytes of a record (recordLength bytes); null past the end.
-    const unsigned char* RecordBytes(std::uint32_t index) const {
-        if (index >= recordCount_) return nullptr;
-        return data_ + headerLength_ + std::uint64_t(index) * recordLength_;
-    }
-    // The bytes of field `field` of a record, untrimmed; empty for a field
-    // index of -1 or a record past the end.
-    std::string_view RawField(std::uint32_t index, int field) const;
+    // Reads records first..first+count-1 (cut at RecordCount) into `out`,
+    // which holds count × RecordLength bytes. Returns how many whole records
+    // were read: fewer than asked when the file has become shorter since it
+    // was opened. Safe from several threads at once.
+    std::uint32_t ReadRecords(std::uint32_t first, std::uint32_t count, unsigned char* out) const;
+    // The bytes of field `field` in a record read by ReadRecords, untrimmed;
+    // empty for a field index of -1.
+    std::string_view Field(const unsigned char* record, int field) const;
     // The trimmed text of a field, cut at kNameFieldMax characters.
-    std::string FieldText(std::uint32_t index, int field) const;
+    std::string FieldText(const unsigned char* record, int field) const;
+    // Record `index`; false (and every text empty) past the last record or
+    // when the record can no longer be read whole.
+    bool ReadRecord(std::uint32_t index, NameRecord& out) const;
     NameRecord Read(std::uint32_t index) const;
 
-    // Where the mapped records begin and end, for scans that walk the table
-    // directly.
-    const unsigned char* Begin() const { return data_; }
-    std::uint64_t Size() const { return size_; }
-    std::uint32_t HeaderLength() const { return headerLength_; }
+    // The names (trimmed, cut at kNameFieldMax) of records 0, step, 2 step,
+    // ... : what the prefix search probes a sorted file with. Read once per
+    // file and step and kept, since a probe is a read of its own and a
+    // search probes up to a two-thousandth of the file. Shorter than the
+    // records promise when the file was cut meanwhile. Safe from several
+    // threads at once.
+    std::shared_ptr<const std::vector<std::string>> ProbeNames(std::uint32_t step) const;
+
+    // Whether the file at Path() is no longer the one opened: its size or
+    // modification time differ, or the name now leads to another file. A
+    // name that has gone is no change: the open file still reads as it was.
+    bool ChangedOnDisk() const;
 
 private:
     NamesFile() = default;
     std::string path_;
-    const unsigned char* data_ = nullptr;
+    int fd_ = -1;
     std::uint64_t size_ = 0;
+    // What ChangedOnDisk compares.
+    std::uint64_t device_ = 0, inode_ = 0;
+    std::int64_t mtimeSec_ = 0, mtimeNsec_ = 0;
     std::uint32_t headerRecordCount_ = 0, recordCount_ = 0;
     std::uint32_t headerLength_ = 0, recordLength_ = 0;
     std::vector<NamesField> fields_;
     NamesRoles roles_;
+    mutable std::mutex probeMutex_;
+    mutable std::uint32_t probeStep_ = 0;
+    mutable std::shared_ptr<const std::vector<std::string>> probeNames_;
 };
 
 // Reading records one at a time for display, with the last record cached so
@@ -109,8 +131,12 @@ private:
 class NameRecordReader {
 public:
     explicit NameRecordReader(std::shared_ptr<const NamesFile> file) : file_(std::move(file)) {}
-    // Record `index`; past the end every text is empty.
+    // Record `index`; past the end every text is empty. Each read from the
+    // file first looks whether the file changed on disk; a changed file
+    // reads as empty records from then on (FileChanged() says so), since
+    // its records may no longer be where the header said.
     const NameRecord& Read(std::uint32_t index);
+    bool FileChanged() const { return changed_; }
     // Records fetched from the file (cache misses), for tests and statistics.
     std::uint64_t Reads() const { return reads_; }
 
@@ -119,6 +145,7 @@ private:
     std::optional<std::uint32_t> cached_;
     NameRecord record_;
     std::uint64_t reads_ = 0;
+    bool changed_ = false;
 };
 
 // The blanks a field is padded or trimmed with: space, tab and zero bytes.

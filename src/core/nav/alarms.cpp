@@ -163,6 +163,18 @@ std::optional<int> WavDurationMs(std::string_view bytes) {
     return std::nullopt;
 }
 
+bool IsPlayableWaveFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    // Headers with a few extra chunks before the data fit in 4 KiB.
+    char head[4096];
+    const std::size_t n = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    return WavDurationMs(std::string_view(head, n)).has_value();
+}
+
 const char* AlarmEventName(AlarmEventKind kind) {
     switch (kind) {
         case AlarmEventKind::SpeedMin: return "speed-min";

@@ -114,6 +114,12 @@ bool IsProgramFile(const std::string& path);
 // header). nullopt when the bytes are no RIFF WAVE file or give no byte rate.
 std::optional<int> WavDurationMs(std::string_view bytes);
 
+// Whether `path` is a WAV file a sound player can play: a regular file whose
+// first 4 KiB hold a RIFF WAVE header up to its "data" chunk with a byte
+// rate (WavDurationMs). A file of another kind, or one that cannot be read,
+// is not.
+bool IsPlayableWaveFile(const std::string& path);
+
 // What the alarms did, for the event log of a headless run and for tests.
 enum class AlarmEventKind { SpeedMin, SpeedSet, SpeedMax, Proximity, AlarmEnd, Document };
 // "speed-min", "speed-set", "speed-max", "proximity", "alarm-end", "document".

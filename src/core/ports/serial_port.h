@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <thread>
 
 namespace mw {
@@ -55,6 +56,11 @@ public:
 
     // Closes the device. The caller makes sure no Read is running.
     virtual void Close() = 0;
+
+    // After an Open that failed: what was opened and why it failed, for the
+    // message ("/dev/ttyUSB0: No such file or directory"); empty when the
+    // port cannot say.
+    virtual std::string OpenFailureText() const { return {}; }
 
     // Waits up to `timeoutMs` milliseconds, open or closed, unless Wake() is
     // called: the pause between attempts to open a device that went away.

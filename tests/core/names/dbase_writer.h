@@ -21,13 +21,15 @@ struct DbfTable {
     // Overrides of what the header would say.
     std::optional<std::uint32_t> recordCount;
     std::optional<std::uint16_t> headerLength, recordLength;
-    bool terminator = true;
+    bool terminator = true;     // 0x0D after the descriptors, else a blank
+    bool terminatorByte = true; // false: no byte at all after the descriptors
     bool endMark = true;  // the 0x1A after the last record
 
     std::string Bytes() const {
         std::uint16_t rl = 1;
         for (const DbfField& f : fields) rl = static_cast<std::uint16_t>(rl + f.length);
-        const std::uint16_t hl = static_cast<std::uint16_t>(32 + 32 * fields.size() + 1);
+        const std::uint16_t hl =
+            static_cast<std::uint16_t>(32 + 32 * fields.size() + (terminatorByte ? 1 : 0));
         std::string out(32, '\0');
         out[0] = 0x03;
         Put32(out, 4, recordCount.value_or(static_cast<std::uint32_t>(records.size())));
@@ -40,7 +42,7 @@ struct DbfTable {
             d[16] = static_cast<char>(f.length);
             out += d;
         }
-        out += terminator ? '\x0D' : ' ';
+        if (terminatorByte) out += terminator ? '\x0D' : ' ';
         for (const auto& rec : records) {
             out += ' ';
             for (std::size_t i = 0; i < fields.size(); ++i) {

@@ -54,11 +54,12 @@ std::vector<DamageCase> DamageCases() {
         // Room for one descriptor of five.
         {"header length shorter than its descriptors",
          Damaged([](DbfTable& s) { s.headerLength = 65; }), NamesOpenError::HeaderMismatch},
-        {"descriptors without their end mark", Damaged([](DbfTable& s) {
-             s.terminator = s.endMark = false;
-             s.records.clear();
+        // The end mark is optional, but one that follows the header, where
+        // a descriptor would be, shows the header length cuts the list.
+        {"end mark past a 32-byte header length", Damaged([](DbfTable& s) {
+             s.headerLength = 32 + 32 * 2;
          }),
-         NamesOpenError::NoTerminator},
+         NamesOpenError::HeaderMismatch},
         {"no descriptors", Damaged([](DbfTable& s) {
              s.fields.clear();
              s.records.clear();
@@ -81,6 +82,32 @@ TEST(NamesFile, DamagedHeadersFailWithTheirReason) {
         EXPECT_EQ(NamesFile::Open(dir.File("bad.names"), error), nullptr);
         EXPECT_EQ(error, c.error);
         EXPECT_FALSE(NamesOpenMessage(c.error).empty());
+    }
+}
+
+// The header length says where the descriptors end; the end mark after them
+// may be missing, or a blank in its place.
+TEST(NamesFile, FieldListWithoutEndMarkIsReadByTheHeaderLength) {
+    struct Case {
+        const char* what;
+        bool terminator, terminatorByte;
+    } cases[] = {
+        {"end mark", true, true},
+        {"a blank instead of the end mark", false, true},
+        {"no byte after the descriptors", false, false},
+    };
+    mwtest::TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DbfTable s = ThreePlaces();
+        s.terminator = c.terminator;
+        s.terminatorByte = c.terminatorByte;
+        auto f = OpenBytes(dir, s.Bytes());
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(f->Fields().size(), 5u);
+        EXPECT_EQ(f->RecordCount(), 3u);
+        EXPECT_EQ(f->Read(1), (NameRecord{"Beta town", "MT", "50", "10"}));
+        EXPECT_EQ(f->Read(2).name, "GAMMA");
     }
 }
 
