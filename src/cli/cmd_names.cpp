@@ -37,7 +37,12 @@ std::optional<Opened> Open(const std::string& path, const mw::DatumTable& datums
         return std::nullopt;
     }
     if (truncated) std::cerr << "mwtool: " << mw::kNamesTruncatedText << "\n";
-    o.types = mw::LoadNamesTypes(mw::NamesTypesPath(path), datums);
+    const std::string typesPath = mw::NamesTypesPath(path);
+    o.types = mw::LoadNamesTypes(typesPath, datums);
+    if (!o.types.read.Missing()) {
+        const std::string report = mw::ReadReportText(mw::kCodeListText, typesPath, o.types.read);
+        if (!report.empty()) std::cerr << "mwtool: " << report << "\n";
+    }
     // As at program start: without a DATUM line the names datum is row 0.
     if (o.types.hasDatum) o.datum = o.types.datum;
     return o;

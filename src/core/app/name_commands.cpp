@@ -62,9 +62,15 @@ void TakeNamesFile(App& app, std::shared_ptr<const NamesFile> file) {
     names.file = std::move(file);
     names.reader.reset();
     ++names.generation;
-    names.types = LoadNamesTypes(NamesTypesPath(path), app.datums);
+    const std::string typesPath = NamesTypesPath(path);
+    names.types = LoadNamesTypes(typesPath, app.datums);
     if (names.types.hasDatum) names.namesDatum = names.types.datum;
     names.title = FileNameOf(path);
+    // The code list is optional: a missing one is normal, but one that is a
+    // device or was cut at its budget is told, since its codes then differ
+    // from what the file says.
+    if (!names.types.read.Missing())
+        Say(app, ReadReportText(kCodeListText, typesPath, names.types.read));
 }
 
 // Opens the search's file again after a change on disk.

@@ -18,6 +18,9 @@ inline constexpr std::size_t kMaxNameCodes = 5000;
 // The side file is read this far at most (an endless source stops here).
 inline constexpr std::size_t kMaxNamesTypesBytes = std::size_t{4} << 20;
 
+// What a load says before the side file's path when it was refused or cut.
+inline constexpr const char* kCodeListText = "Code list";
+
 struct NamesTypes {
     // "All Codes" first, then the file's codes in file order.
     std::vector<std::string> codes{kAllCodesText};

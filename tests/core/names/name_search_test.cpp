@@ -2,6 +2,7 @@
 // border and the buttons on the map's datum (loading, filtering and what
 // each button does are the dialog's tests).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/app.h"
 #include "app/commands.h"
@@ -98,3 +99,18 @@ TEST_F(NameSearch, ButtonsActOnThePlaceInTheMapDatum) {
 }
 
 }  // namespace
+
+TEST_F(NameSearch, ASideFileThatCannotBeReadIsToldAndAMissingOneIsNot) {
+    // No side file: the normal case, nothing to say.
+    ASSERT_TRUE(LoadNamesDatabase(app, WritePlaces()));
+    EXPECT_TRUE(ui.messages.empty());
+    // A FIFO as the side file is refused unread (no wait on a writer) and
+    // said with its path; the gazetteer itself still loads.
+    const std::string fifo = data.File("fifo.types");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ui.messages.clear();
+    ASSERT_TRUE(LoadNamesDatabase(app, WritePlaces("fifo.names")));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find(fifo), std::string::npos) << ui.messages[0];
+    EXPECT_NE(ui.messages[0].find(kNotRegularFileText), std::string::npos) << ui.messages[0];
+}
