@@ -14,8 +14,11 @@ namespace mw {
 
 namespace {
 
-// Opens `replay.path` and reads past the header lines.
+// Opens `replay.path` and reads past the header lines. The first point has
+// no step before it.
 void OpenAtFirstPoint(ReplayState& replay) {
+    replay.previous.reset();
+    replay.motion = ReplayMotion{};
     replay.file = std::make_unique<TextFileReader>(replay.path);
     std::string line;
     for (int i = 0; i < kTrackHeaderLines && replay.file->IsOpen(); ++i)
@@ -69,8 +72,9 @@ std::optional<std::int64_t> PointSeconds(std::string_view dateField, std::string
 // The motion at (lat, lon) read from `fields`, against the point before.
 void TakePoint(ReplayState& replay, const SplitFieldTable& fields) {
     ReplayMotion& m = replay.motion;
-    const double altitude = ParseReal(fields.Get(4, ""));
-    m.altitudeFeet = std::isfinite(altitude) && !fields.Get(4, "").empty() ? altitude : -777;
+    const std::string altitudeText = Trim(fields.Get(4, ""));
+    const double altitude = altitudeText.empty() ? kGpsNotKnown : ParseReal(altitudeText);
+    m.altitudeFeet = std::isfinite(altitude) ? altitude : kGpsNotKnown;
     const std::optional<std::int64_t> seconds = PointSeconds(fields.Get(6, ""), fields.Get(7, ""));
     const double lat = replay.replayLat, lon = replay.replayLon;
     if (IsNoPosition(lat, lon)) return;  // no point: the pipeline skips it
@@ -158,9 +162,6 @@ ReplayStepResult ReplayStep(ReplayState& replay) {
     }
     replay.replayLat = 0;
     replay.replayLon = 0;
-    // The next run starts afresh: its first point has no step before it.
-    replay.previous.reset();
-    replay.motion = ReplayMotion{};
     OpenAtFirstPoint(replay);
     return ReplayStepResult::EndOfFile;
 }

@@ -94,6 +94,10 @@ TEST_F(ReplayMotionTest, ASavedTrackWithoutTimesHasHeadingButNoSpeed) {
     EXPECT_EQ(sink.fixes[0].trueCourse, -777);
     EXPECT_NEAR(sink.fixes[1].trueCourse, 180, 0.01);
     EXPECT_NEAR(sink.fixes[2].trueCourse, 180, 0.01);
+    // Replayed again from the start: no step from the last point back to
+    // the first.
+    ASSERT_EQ(ReplayTick(replay, parser, env, nullptr), ReplayStepResult::Point);
+    EXPECT_EQ(sink.fixes.back().trueCourse, -777);
 }
 
 // Speed units as the receiver's speed: km/h, mph, knots.
