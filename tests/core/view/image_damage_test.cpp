@@ -7,7 +7,6 @@
 
 #include "image/mwf2_writer.h"
 #include "map/map_file.h"
-#include "support/text.h"
 #include "testlib/image_fixtures.h"
 #include "testlib/map_file_writer.h"
 #include "testlib/temp_dir.h"
@@ -34,19 +33,6 @@ TEST(MapImageCandidates, TheCalibrationFilesFolderIsTriedHoweverItIsNamed) {
         expected.insert(expected.end(), c.expected.begin(), c.expected.end());
         EXPECT_EQ(MapImageCandidates("scan.", c.mapFile, "", "", "/home/u"), expected) << c.mapFile;
     }
-}
-
-TEST(MapImageCandidates, ABareNameFindsItsImageInTheWorkingFolder) {
-    mwtest::TempDir dir;
-    ASSERT_TRUE(
-        WriteMwf2File(dir.File("scan.mwf2"), mwtest::MakeTiledImage(200, 100, {100}), nullptr));
-    const auto before = std::filesystem::current_path();
-    std::filesystem::current_path(dir.Path());
-    std::string found;
-    for (const std::string& c : MapImageCandidates("scan.", "scan.map", "", "", "/home/u"))
-        if (found.empty() && FileExists(c)) found = c;
-    std::filesystem::current_path(before);
-    EXPECT_EQ(found, "./scan.mwf2");
 }
 
 namespace {
