@@ -229,7 +229,8 @@ int Render(mwtool::Args& args) {
     const mw::MapImageLoad mapImage =
         mw::LoadMapImage(app.viewport, app.mapView, app.map, app.datums, app.settings.filePath1,
                          app.settings.filePath2, app.state.userHome);
-    for (mw::ImageFault fault : mapImage.damaged) ui.ShowMessage(mw::ImageFaultMessage(fault));
+    for (mw::ImageFault fault : mapImage.damaged)
+        ui.ShowMessage(mw::ImageFaultText(fault, app.viewport.imagePath));
     if (!mapImage) {
         ui.ShowMessage(mw::kImageNotFoundText);
         return 1;
@@ -237,7 +238,8 @@ int Render(mwtool::Args& args) {
     if (percent) {
         const mw::ViewChange zoomed = mw::SetZoom(
             app.viewport, app.mapView, mw::FindZoomIndex(app.viewport, 100.0 / *percent));
-        if (zoomed.fault != mw::ImageFault::None) ui.ShowMessage(mw::ImageFaultMessage(zoomed.fault));
+        if (zoomed.fault != mw::ImageFault::None)
+            ui.ShowMessage(mw::ImageFaultText(zoomed.fault, app.viewport.imagePath));
     }
     if (centrePx)
         mw::CentreOnPixel(app.mapView, app.map, app.datums, mw::TruncToInt(*a), mw::TruncToInt(*b));
@@ -279,7 +281,8 @@ int Render(mwtool::Args& args) {
         app.gps.fix.statusText = mw::kStatusOn;
     }
     const mw::ViewChange rendered = mw::RenderMapView(app.viewport, app.mapView);
-    if (rendered.fault != mw::ImageFault::None) ui.ShowMessage(mw::ImageFaultMessage(rendered.fault));
+    if (rendered.fault != mw::ImageFault::None)
+        ui.ShowMessage(mw::ImageFaultText(rendered.fault, app.viewport.imagePath));
     if (!rendered) return 1;
 
     QImage image(width, height, QImage::Format_RGB32);

@@ -24,6 +24,7 @@ void MapWidget::paintEvent(QPaintEvent*) {
         return;
     }
     PaintMapWindow(painter, app_, width(), height());
+    emit painted();
 }
 
 void MapWidget::mousePressEvent(QMouseEvent* event) {

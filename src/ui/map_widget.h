@@ -13,6 +13,10 @@ class MapWidget : public QWidget {
 public:
     MapWidget(App& app, QWidget* parent);
 
+signals:
+    // The view was painted: what measures it (the scale bar) follows.
+    void painted();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -4,14 +4,31 @@
 #include <QPainter>
 
 #include "app/panels.h"
+#include "ui/map_widget.h"
 #include "ui/qt_canvas.h"
 
 namespace mw {
+
+namespace {
+
+bool SameBar(const ScaleBar& a, const ScaleBar& b) {
+    return a.length == b.length && a.step == b.step && a.label == b.label;
+}
+
+}  // namespace
 
 ScaleBarWindow::ScaleBarWindow(App& app, QWidget* parent) : QWidget(parent), app_(app) {
     setObjectName("scaleWindow");
     ApplyFlags();
     Refresh();
+    // Every zoom, map change and unit change repaints the map window.
+    if (parent)
+        if (auto* map = parent->findChild<MapWidget*>())
+            connect(map, &MapWidget::painted, this, &ScaleBarWindow::Follow);
+}
+
+void ScaleBarWindow::Follow() {
+    if (!SameBar(ScaleBarFrom(app_), bar_)) Refresh();
 }
 
 void ScaleBarWindow::ApplyFlags() {
@@ -40,6 +57,14 @@ void ScaleBarWindow::Refresh() {
 }
 
 void ScaleBarWindow::paintEvent(QPaintEvent*) {
+    // A repaint asked for after a zoom or a map change shows the bar for the
+    // view as it is now; a bar of another length resizes the window first.
+    const ScaleBar now = ScaleBarFrom(app_);
+    if (!SameBar(now, bar_)) {
+        const bool resize = now.length > 0 && now.length != bar_.length;
+        bar_ = now;
+        if (resize) QMetaObject::invokeMethod(this, &ScaleBarWindow::Refresh, Qt::QueuedConnection);
+    }
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, false);
     QtCanvas canvas(p);

@@ -14,9 +14,13 @@ class ScaleBarWindow : public QWidget {
     Q_OBJECT
 public:
     ScaleBarWindow(App& app, QWidget* parent);
-    // Chooses the step for the current map and zoom, sizes and places the
-    // window, repaints. Call after every zoom change and map load.
+    // Chooses the step for the current map, zoom and unit, sizes and places
+    // the window, repaints. It runs by itself when the map window has been
+    // painted with a view the bar no longer matches, and a repaint of the
+    // scale window works the bar out anew too.
     void Refresh();
+    // Refresh when the bar for the view now differs from the one shown.
+    void Follow();
     bool CaptionShown() const { return caption_; }
     const ScaleBar& Bar() const { return bar_; }
 

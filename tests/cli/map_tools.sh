@@ -32,5 +32,16 @@ done
 out=$(printf 'not a point\n50.5 10.5\n' | "$tool" pixel "$dir/lakes.map" --home "$home") && rc=0 || rc=$?
 [ $rc -eq 1 ] && [ "$(echo "$out" | sed -n 2p)" = "500 500" ] || fail "pixel batch: $out"
 
+# A map named without its folder (from the folder it lies in, as a command
+# line names it) finds the image beside it, and so does render.
+python3 -c 'import sys
+open(sys.argv[1], "wb").write(b"P6 64 64 255\n" + bytes(range(64)) * 192)' "$dir/lakes.ppm"
+"$tool" mwf2 encode "$dir/lakes.ppm" "$dir/lakes.mwf2" --levels 100 >/dev/null
+bare=$(cd "$dir" && "$tool" mapinfo lakes.map --home "$home")
+echo "$bare" | grep -qxF "image: ./lakes.mwf2 64x64" || fail "mapinfo lakes.map: $(echo "$bare" | grep image)"
+(cd "$dir" && "$tool" render lakes.map --size 40x30 -o bare.png --home "$home" 2>"$dir/render.err") ||
+    fail "render lakes.map: $(cat "$dir/render.err")"
+[ -s "$dir/bare.png" ] || fail "render lakes.map drew nothing"
+
 [ "$(ls -A "$HOME")" = "" ] || fail "files written outside the test folders"
 echo "1 passed, 0 failed"

@@ -47,19 +47,22 @@ bool RequireMap(App& app) {
 namespace {
 
 // Opens the first of the map's image candidates into `vp`. Damage met while
-// drawing a first view is told at once; `unreadable` keeps why the first
-// candidate that exists did not open, for the caller to tell if none does.
+// drawing a first view is told at once, with the file's name (and not again
+// while the image stays open); `unreadable` keeps why the first candidate
+// that exists did not open, for the caller to tell if none does.
 bool OpenFirstImage(App& app, Viewport& vp, MapView& view, MapRecord& map, Ui& ui,
-                    ImageFault& unreadable) {
-    unreadable = ImageFault::None;
+                    std::string& unreadable) {
+    unreadable.clear();
     for (const std::string& candidate :
          MapImageCandidates(map.imageBaseName, map.mapFilePath, app.settings.filePath1,
                             app.settings.filePath2, app.state.userHome)) {
         if (!FileExists(candidate)) continue;
         const MapImageOpen open = OpenMapImage(vp, view, map, app.datums, candidate);
-        if (open.damaged != ImageFault::None) ShowMessage(ui, ImageFaultMessage(open.damaged));
+        if (open.damaged != ImageFault::None)
+            ShowMessage(ui, ImageFaultText(open.damaged, candidate));
         if (open.opened) return true;
-        if (unreadable == ImageFault::None) unreadable = open.unreadable;
+        if (unreadable.empty() && open.unreadable != ImageFault::None)
+            unreadable = ImageFaultText(open.unreadable, candidate, open.reason);
     }
     return false;
 }
@@ -91,12 +94,13 @@ bool LoadMapFile(App& app, const std::string& path) {
     images.zoomIndex100 = app.viewport.zoomIndex100;
     MapView view = app.mapView;
     ui.SetWaitCursor(true);
-    ImageFault unreadable = ImageFault::None;
+    std::string unreadable;
     const bool opened = OpenFirstImage(app, images, view, next, ui, unreadable);
     ui.SetWaitCursor(false);
-    if (!opened && unreadable != ImageFault::None) {
-        // The image is there but cannot be read: say what is wrong with it.
-        ShowMessage(ui, Format("%s: %s", name.c_str(), ImageFaultMessage(unreadable)));
+    if (!opened && !unreadable.empty()) {
+        // The image is there but cannot be read: say which and what is wrong
+        // with it.
+        ShowMessage(ui, unreadable);
         return false;
     }
     if (!opened) {
@@ -124,6 +128,8 @@ bool LoadMapFile(App& app, const std::string& path) {
     ShowRecentMaps(app, recent);
     ui.Repaint(WindowId::Map);
     ui.Repaint(WindowId::Overview);
+    // Another map has another scale.
+    ui.Repaint(WindowId::Scale);
     return true;
 }
 

@@ -6,10 +6,12 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
-#include "app/view_commands.h"
 #include "app/panels.h"
-#include "nav/nav_text.h"
+#include "app/view_commands.h"
+#include "gps/gps_link.h"
 #include "map/calibration.h"
+#include "nav/nav_text.h"
+#include "nav/record_rule.h"
 #include "proj/position_format.h"
 #include "support/paths.h"
 #include "support/text.h"
@@ -140,15 +142,27 @@ PanelLayout InfoPanelLayoutFor(const App& app) {
     return app.state.portrait ? PanelLayout::Bottom : PanelLayout::Right;
 }
 
+PanelPosition PanelPositionFrom(const App& app) {
+    std::optional<GeoPoint> lastFix;
+    if (!IsNoPosition(app.state.lastGpsLat, app.state.lastGpsLon))
+        lastFix = GeoPoint{app.state.lastGpsLat, app.state.lastGpsLon};
+    if (app.mapView.following) return {lastFix, lastFix && !GpsFixIsCurrent(app.gps.fix)};
+    if (app.mapView.centre) return {app.mapView.centre, false};
+    // The GPS placed the view and has stopped: where it was last is all
+    // there is, and it is old news.
+    return {lastFix, lastFix.has_value()};
+}
+
 StatusLineInputs StatusLineInputsFrom(const App& app) {
     StatusLineInputs in;
     const GpsFix& fix = app.gps.fix;
     in.followingGps = app.mapView.following;
-    const GeoPoint centre = app.mapView.centre.value_or(GeoPoint{});
-    const double lat = in.followingGps ? app.state.lastGpsLat : centre.lat;
-    const double lon = in.followingGps ? app.state.lastGpsLon : centre.lon;
-    in.positionText = FormatPosition(lat, lon, app.settings.positionFormat, app.datums,
+    const PanelPosition from = PanelPositionFrom(app);
+    const GeoPoint at = from.at.value_or(GeoPoint{});
+    // No position formats as "---".
+    in.positionText = FormatPosition(at.lat, at.lon, app.settings.positionFormat, app.datums,
                                      app.map.datumIndex, app.map.projection.params);
+    in.positionStale = from.stale;
     in.pvtMode = app.settings.nmeaSentence == kSourcePvt;
     in.showGpsFix = app.settings.showGpsFix;
     in.showDgpsSecs = app.settings.showDgpsSecs;
@@ -170,16 +184,11 @@ InfoPanelInputs InfoPanelInputsFrom(const App& app) {
     in.speed.altitudeFeet = fix.altitude;
     in.speed.altitudeUnit = app.settings.altitudeUnit;
     // Navigation runs from where the view is: the GPS position while the
-    // moving map follows it, the view centre otherwise.
-    const GeoPoint centre = app.mapView.centre.value_or(GeoPoint{});
-    double lat = centre.lat, lon = centre.lon;
-    if (app.mapView.following) {
-        lat = app.state.lastGpsLat;
-        lon = app.state.lastGpsLon;
-    }
-    if (auto readout =
-            NavigationPanelReadout(app.navigation, lat, lon, app.settings.distanceUnit)) {
+    // moving map follows it, the view centre otherwise; never from 0°, 0°.
+    const PanelPosition from = PanelPositionFrom(app);
+    if (auto readout = NavigationPanelReadout(app.navigation, from.at, app.settings.distanceUnit)) {
         in.navigation.navigating = true;
+        in.navigation.stale = from.stale;
         in.navigation.name = readout->name;
         in.navigation.distance = readout->distance.value;
         in.navigation.unit = readout->distance.unit;
@@ -197,7 +206,7 @@ bool SyncOverviewWithView(App& app) {
     const std::string path = app.viewport.HasImage() ? app.viewport.imagePath : std::string();
     const OverviewSync sync = SyncOverview(app.overview, path, app.view.mapViewSize,
                                            app.map.imageWidth, app.map.imageHeight);
-    ShowImageFault(app, sync.fault);
+    ShowImageFault(app, DamageToTell(app.viewport, sync.fault));
     return sync.changed;
 }
 

@@ -29,8 +29,19 @@ AroundMapLayout LayOutAroundMap(App& app, int clientWidth, int clientHeight);
 // Bottom in portrait, the right column in landscape.
 PanelLayout InfoPanelLayoutFor(const App& app);
 
-// The status line: the view centre's position, or the last GPS position
-// while the moving map follows the GPS, in the "Position Format".
+// Where the status line and the navigation panel measure from: the last GPS
+// position while the moving map follows the GPS (stale while the receiver is
+// silent), else the view centre the user chose; with neither (the moving map
+// stopped, the view left where the GPS put it) the last GPS position, stale.
+// None before any fix: the panels then show no position and no distance.
+struct PanelPosition {
+    std::optional<GeoPoint> at;  // degrees on the map datum
+    bool stale = false;
+};
+PanelPosition PanelPositionFrom(const App& app);
+
+// The status line: the position of PanelPositionFrom in the "Position
+// Format" ("---" for none), grey while it is stale.
 StatusLineInputs StatusLineInputsFrom(const App& app);
 
 // The panels' shown flags, the fix's speed, heading (by "Heading Unit") and
@@ -38,8 +49,11 @@ StatusLineInputs StatusLineInputsFrom(const App& app);
 // (name, distance, unit, bearing) are the navigation code's to fill.
 InfoPanelInputs InfoPanelInputsFrom(const App& app);
 
-// The scale bar for the loaded map at the current zoom; no bar (length 0)
-// without a map image.
+// The scale bar for the loaded map at the current zoom and "Distance Unit";
+// no bar (length 0) without a map image. The window layer works it out anew
+// at every repaint of the scale window and of the map window: the core asks
+// for the scale window's repaint at every zoom and map change (RunViewStep,
+// LoadMapFile), and a unit change repaints the map window.
 ScaleBar ScaleBarFrom(const App& app);
 
 // Brings the overview's picture and geometry up to date with the open image

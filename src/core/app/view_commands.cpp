@@ -45,7 +45,7 @@ void ZoomToIndex(App& app, int index) {
 
 void ShowImageFault(App& app, ImageFault fault) {
     if (fault != ImageFault::None && app.ports.ui)
-        app.ports.ui->ShowMessage(ImageFaultMessage(fault));
+        app.ports.ui->ShowMessage(ImageFaultText(fault, app.viewport.imagePath));
 }
 
 ViewChange RunViewStep(App& app, const std::function<ViewChange()>& step,
@@ -57,8 +57,12 @@ ViewChange RunViewStep(App& app, const std::function<ViewChange()>& step,
     if (!ui) return change;
     ui->SetWaitCursor(false);
     if (change.drawn) ui->Repaint(WindowId::Map);
-    if (change.acted)
+    if (change.acted) {
         for (WindowId w : alsoRepaint) ui->Repaint(w);
+        // The scale bar measures the view: a zoom, or the map a move
+        // switched to, changes what its step is worth.
+        ui->Repaint(WindowId::Scale);
+    }
     return change;
 }
 

@@ -10,14 +10,18 @@
 
 namespace mw {
 
-// A damaged map image's fixed text (ImageFaultMessage), shown once; nothing
-// for ImageFault::None or without a Ui.
+// A damaged map image's fixed text and the open image's path
+// (ImageFaultText); nothing for ImageFault::None or without a Ui. The view
+// steps hand up only the first damage after an image was opened
+// (DamageToTell), so the user hears of a damaged image once per load.
 void ShowImageFault(App& app, ImageFault fault);
 
 // Runs one step on the map view (a zoom, a move, a render) and lets the user
 // see what it came to, once: the wait cursor while it runs, a damaged
 // image's message, then the map window repainted when the view was drawn and
-// the windows in `alsoRepaint` when the step acted at all.
+// the windows in `alsoRepaint` and the scale bar (which the window layer
+// works out anew with ScaleBarFrom when it repaints it) when the step acted
+// at all.
 ViewChange RunViewStep(App& app, const std::function<ViewChange()>& step,
                        std::initializer_list<WindowId> alsoRepaint = {});
 

@@ -69,6 +69,20 @@ const char* ImageFaultMessage(ImageFault fault) {
     return "";
 }
 
+std::string ImageFaultText(ImageFault fault, std::string_view path, std::string_view reason) {
+    if (fault == ImageFault::None) return {};
+    std::string text = ImageFaultMessage(fault);
+    if (!path.empty()) {
+        text += ": ";
+        text += path;
+    }
+    if (!reason.empty()) {
+        text += ": ";
+        text += reason;
+    }
+    return text;
+}
+
 ImageFile::ImageFile() = default;
 ImageFile::~ImageFile() { CloseImageFile(*this); }
 ImageFile::ImageFile(ImageFile&& other) noexcept { *this = std::move(other); }
@@ -144,46 +158,53 @@ std::optional<std::int64_t> Tenths(double percent) {
     return static_cast<std::int64_t>(std::trunc(percent / 0.1 + 0.5));
 }
 
-bool OpenTiled(ImageFile& f, const std::uint8_t* header) {
+// Each returns why the file cannot be read, or null when it can.
+const char* OpenTiled(ImageFile& f, const std::uint8_t* header) {
     std::uint8_t b[6];
-    if (!ReadAt(f, kHeaderBytes, b, 6)) return false;
+    if (!ReadAt(f, kHeaderBytes, b, 6)) return "file too short for its zoom table";
     std::int16_t n = GetI16(b + 4);
-    if (n < 0) return false;
+    if (n < 0) return "negative level count";
     // Levels the 80-byte level table cannot name are ignored.
     f.levelCount = std::min<std::int16_t>(n, kMaxLevels - 1);
     std::vector<std::uint8_t> floats(4 * (static_cast<std::size_t>(f.levelCount) + 1));
-    if (!ReadAt(f, kHeaderBytes + 6, floats.data(), floats.size())) return false;
+    if (!ReadAt(f, kHeaderBytes + 6, floats.data(), floats.size()))
+        return "file too short for its zoom table";
     f.levelPercent.resize(f.levelCount + 1);
     for (int i = 0; i <= f.levelCount; ++i) f.levelPercent[i] = GetF32(&floats[4 * i]);
-    if (!GrowTileCache(f.cache, kMinTileCacheSlots)) return false;
-    return SelectLevel(f, 0);
+    if (!GrowTileCache(f.cache, kMinTileCacheSlots)) return "out of memory";
+    if (!SelectLevel(f, 0)) return "level 0 outside the file or damaged";
+    return nullptr;
 }
 
-bool OpenStrip(ImageFile& f, const std::uint8_t* header) {
+const char* OpenStrip(ImageFile& f, const std::uint8_t* header) {
     f.bitsPerPixel = GetU16(header + 28);
     if (f.bitsPerPixel != 1 && f.bitsPerPixel != 2 && f.bitsPerPixel != 4 && f.bitsPerPixel != 8) {
-        return false;
+        return "bits per pixel not 1, 2, 4 or 8";
     }
-    if (f.width > kMaxStripWidth) return false;
+    if (f.width > kMaxStripWidth) return "image too wide";
     std::vector<std::uint8_t> table(kColourTableBytes);
-    if (!ReadAt(f, kHeaderBytes, table.data(), table.size())) return false;
+    if (!ReadAt(f, kHeaderBytes, table.data(), table.size()))
+        return "file too short for its colour table";
     ReadColourTable(table.data(), f.palette);
 
     std::uint32_t rowTable = 0;
-    if (f.fileSize < 4 || !ReadU32At(f, f.fileSize - 4, rowTable)) return false;
+    if (f.fileSize < 4 || !ReadU32At(f, f.fileSize - 4, rowTable)) return "no row table offset";
     std::uint64_t entries = static_cast<std::uint64_t>(f.height) + 2;
-    if (rowTable > f.fileSize || entries * 4 > f.fileSize - rowTable) return false;
+    if (rowTable > f.fileSize || entries * 4 > f.fileSize - rowTable)
+        return "row table outside the file";
     std::vector<std::uint8_t> raw(entries * 4);
-    if (!ReadAt(f, rowTable, raw.data(), raw.size())) return false;
+    if (!ReadAt(f, rowTable, raw.data(), raw.size())) return "row table cannot be read";
     f.offsets.resize(entries);
     for (std::size_t i = 0; i < entries; ++i) f.offsets[i] = GetU32(&raw[4 * i]);
-    return true;
+    return nullptr;
 }
 
 }  // namespace
 
-std::optional<ImageFile> OpenImageFile(const std::string& path, ImageFault* fault) {
+std::optional<ImageFile> OpenImageFile(const std::string& path, ImageFault* fault,
+                                       std::string* reason) {
     if (fault) *fault = ImageFault::None;
+    if (reason) reason->clear();
     std::FILE* fp = OpenForReading(path);
     if (!fp) return std::nullopt;
     ImageFile f;
@@ -197,7 +218,9 @@ std::optional<ImageFile> OpenImageFile(const std::string& path, ImageFault* faul
 
     std::uint8_t header[kHeaderBytes] = {};
     if (f.fileSize >= 2 && ReadAt(f, 0, header, 2)) f.type = GetU16(header);
+    const char* why = nullptr;
     bool ok = ReadAt(f, 0, header, sizeof header);
+    if (!ok) why = "file too short for its headers";
     if (ok) {
         f.type = GetU16(header);
         f.tileSize = GetU16(header + 6);
@@ -205,21 +228,28 @@ std::optional<ImageFile> OpenImageFile(const std::string& path, ImageFault* faul
         f.width = GetI32(header + 18);
         f.height = GetI32(header + 22);
         ok = f.width > 0 && f.height > 0;
+        if (!ok) why = "image size not positive";
     }
     try {
         if (ok) {
             f.inflater = MakeInflater();
             ok = f.inflater != nullptr;
+            if (!ok) why = "out of memory";
         }
-        if (ok) ok = f.IsTiled() ? OpenTiled(f, header) : OpenStrip(f, header);
+        if (ok) {
+            why = f.IsTiled() ? OpenTiled(f, header) : OpenStrip(f, header);
+            ok = why == nullptr;
+        }
     } catch (const std::bad_alloc&) {
         ok = false;
+        why = "out of memory";
     }
     if (!ok) {
         if (fault) {
             bool tiled = f.IsTiled();
             *fault = tiled ? ImageFault::LoadTiles : ImageFault::LoadStrips;
         }
+        if (reason && why) *reason = why;
         return std::nullopt;
     }
     f.currentLevelPercent = 100;

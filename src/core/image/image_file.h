@@ -28,6 +28,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/bitmap.h"
@@ -54,6 +55,10 @@ enum class ImageFault {
 // "ReadStrip Exception", "ReadTile Exception", "LoadMWF2tile Exception",
 // "LoadMWF2tile(s) Exception", "LoadStrips Exception"; empty for None.
 const char* ImageFaultMessage(ImageFault fault);
+// What the user is told of a fault: its fixed text, then the image file, then
+// the reason when one is known ("LoadStrips Exception: /maps/x.mwf: row
+// table outside the file"). Empty for None.
+std::string ImageFaultText(ImageFault fault, std::string_view path, std::string_view reason = {});
 
 struct Inflater;  // a zlib inflate state, reused for every tile and row
 struct InflaterDeleter {
@@ -112,8 +117,9 @@ struct ImageFile {
 // selected. None when the file cannot be opened; when it opens but its
 // headers, level table or row table are damaged it is none too and `fault`
 // (if given) says LoadTiles or LoadStrips, so the caller can tell a missing
-// file from a bad one.
-std::optional<ImageFile> OpenImageFile(const std::string& path, ImageFault* fault = nullptr);
+// file from a bad one, and `reason` (if given) what is wrong with it.
+std::optional<ImageFile> OpenImageFile(const std::string& path, ImageFault* fault = nullptr,
+                                       std::string* reason = nullptr);
 
 // Closes the file, frees the offsets and empties the cache.
 void CloseImageFile(ImageFile& file);

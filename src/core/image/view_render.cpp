@@ -270,8 +270,15 @@ DrawResult DrawTiled(ImageFile& f, ViewImage& view, double zoomDivisor, int top,
         const int r1 = static_cast<int>((part.y1 - 1) / kTileEdge);
         for (int r = r0; r <= r1; ++r) {
             for (int c = c0; c <= c1; ++c) {
-                fault = CopyTile(f, target, c, r, left, top, part);
-                if (fault != ImageFault::None) return DrawResult::Fault;
+                const ImageFault tile = CopyTile(f, target, c, r, left, top, part);
+                if (tile == ImageFault::None) continue;
+                // A damaged tile shows as background; the rest of the view
+                // is drawn, and the first damage met is reported.
+                const std::int64_t tx = std::int64_t{c} * kTileEdge,
+                                   ty = std::int64_t{r} * kTileEdge;
+                const Span hole = Intersect(part, Span{tx, tx + kTileEdge, ty, ty + kTileEdge});
+                target.Fill(InView(hole, left, top));
+                if (fault == ImageFault::None) fault = tile;
             }
         }
     }
@@ -332,8 +339,10 @@ DrawResult DrawStrips(ImageFile& f, ViewImage& view, double zoomDivisor, int top
         for (std::int64_t y = part.y0; y < part.y1; ++y) {
             const std::int64_t source = step * y;
             if (!ReadRow(f, static_cast<int>(source), row.data(), firstByte, lastByte)) {
-                fault = ImageFault::ReadStrip;
-                return DrawResult::Fault;
+                // A damaged row shows as background, like a damaged tile.
+                target.Fill(InView(Span{part.x0, part.x1, y, y + 1}, left, top));
+                if (fault == ImageFault::None) fault = ImageFault::ReadStrip;
+                continue;
             }
             const std::uint8_t* shown = row.data() + part.x0;
             if (bits != 8 || step != 1) {
@@ -384,6 +393,7 @@ bool RenderView(ImageFile& file, ViewImage& view, double zoomDivisor, int top, i
     }
     switch (result) {
         case DrawResult::Ok:
+            reported = fault;
             return true;
         case DrawResult::NoBitmap:
             CloseImageFile(file);

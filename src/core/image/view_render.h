@@ -4,9 +4,11 @@
 // The viewport keeps one ImageFile and one ViewImage per shown map and calls
 // RenderView whenever the view corner, the zoom or the window size changes.
 // Nothing here shows a message: a damaged file is reported as an ImageFault
-// (one per call) whose fixed text (ImageFaultMessage) the caller shows, and
-// the view keeps the picture and palette it had: a view is drawn into a spare
-// bitmap and only swapped in when it is complete.
+// (one per call) whose text (ImageFaultText) the caller shows. A damaged
+// tile or row shows as background in a view that is otherwise drawn; damage
+// that leaves no view to draw (a level that cannot be selected) keeps the
+// picture and palette the view had: a view is drawn into a spare bitmap and
+// only swapped in when it is complete.
 #pragma once
 
 #include <cstdint>
@@ -79,11 +81,13 @@ double LevelPercentForDivisor(double zoomDivisor);
 // On a tiled image a change of level selects the level, empties the cache
 // and takes the level's palette into `view.palette`. A view that moved by
 // less than its size on the same level keeps the pixels that stay in sight
-// and reads only the tiles or rows of the part it uncovers. False with
-// `fault` set when the file is damaged; the view is then unchanged. False
-// with no fault, and the file closed, when the view bitmap cannot be made (a
-// client size that is not positive or too large). `fault` is None after a
-// success.
+// and reads only the tiles or rows of the part it uncovers. A tile or row
+// that cannot be read or inflated is drawn as background, and the view is
+// shown with `fault` saying the first such damage (true is returned). False
+// with `fault` set when the level of a tiled file cannot be selected; the
+// view is then unchanged. False with no fault, and the file closed, when the
+// view bitmap cannot be made (a client size that is not positive or too
+// large). `fault` is None after an undamaged render.
 bool RenderView(ImageFile& file, ViewImage& view, double zoomDivisor, int top, int height, int left,
                 int width, ImageFault& fault);
 

@@ -68,4 +68,12 @@ std::optional<NavigationReadout> NavigationPanelReadout(const NavigationState& n
         FormatNavBearing(InitialBearing(lat, lon, t.lat, t.lon))};
 }
 
+std::optional<NavigationReadout> NavigationPanelReadout(const NavigationState& nav,
+                                                        const std::optional<GeoPoint>& from,
+                                                        int distanceUnit) {
+    if (from) return NavigationPanelReadout(nav, from->lat, from->lon, distanceUnit);
+    if (!nav.Active()) return std::nullopt;
+    return NavigationReadout{ShortTargetName(nav.target->name), {}, {}};
+}
+
 }  // namespace mw

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "geo/geo_point.h"
 #include "nav/navigation.h"
 
 namespace mw {
@@ -52,5 +53,11 @@ struct NavigationReadout {
 // is off: the panel then shows "Not Navigating".
 std::optional<NavigationReadout> NavigationPanelReadout(const NavigationState& nav, double lat,
                                                         double lon, int distanceUnit);
+// The same from a position that may not be known (no fix yet, and no centre
+// chosen): then the name alone, with no distance and no bearing, rather
+// than a measure from 0°, 0°.
+std::optional<NavigationReadout> NavigationPanelReadout(const NavigationState& nav,
+                                                        const std::optional<GeoPoint>& from,
+                                                        int distanceUnit);
 
 }  // namespace mw

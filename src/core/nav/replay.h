@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "gps/dispatch.h"
@@ -29,15 +30,41 @@ inline constexpr std::uint32_t kReplayTickMs = 500;
 // of the file.
 inline constexpr std::uint32_t kReplayEndPauseMs = 100;
 
+// How the replayed vehicle moves at the current point: a track file holds
+// no speed or course, so they come from the step from the point before and
+// the two points' times (a track log writes each fix's UTC date and time);
+// the altitude is the file's own.
+struct ReplayMotion {
+    // Metres per second; none without two timed points a positive time apart.
+    std::optional<double> speedMps;
+    // Degrees true, [0, 360); none before the vehicle has moved.
+    std::optional<double> course;
+    double altitudeFeet = -777;  // -777: the file holds none for the point
+};
+
 struct ReplayState {
     bool mode = false;                     // "Replay Track" is on
     std::string path;                      // the file being replayed
     std::unique_ptr<TextFileReader> file;  // open while replay mode is on
     // The current point as read, degrees; 0, 0 at the end of the file.
     double replayLat = 0, replayLon = 0;
+    ReplayMotion motion;
+    // The last point with a position, and its time in seconds when the line
+    // had one (track logs), for the next point's speed and course.
+    struct Previous {
+        double lat = 0, lon = 0;
+        std::optional<std::int64_t> seconds;
+    };
+    std::optional<Previous> previous;
 
     bool IsOpen() const { return file && file->IsOpen(); }
 };
+
+// The fix the fixed replay sentences gave, with the replayed point's motion
+// in its place: speed in the "Speed Unit" (0 while not known), true course
+// and, from the sentences' magnetic variation, the magnetic one (not known
+// before the vehicle moved), and the file's altitude.
+void ApplyReplayMotion(const ReplayMotion& motion, int speedUnit, GpsFix& fix);
 
 // Asks for a track file in `dataFolder`, opens it, clears the track and
 // skips the header. False when cancelled (no message) or when the file
@@ -64,9 +91,10 @@ enum class ReplayStepResult {
 
 // Reads the next point: replayLat = field 1, replayLon = field 2 (missing
 // or unreadable fields, and values that are not finite, read as 0; the
-// pipeline ignores 0, 0). At the end of the file the position becomes 0, 0
-// and the file is rewound past its header, so the next GPS start replays it
-// from the beginning.
+// pipeline ignores 0, 0), the motion from field 4 (altitude in feet) and
+// fields 6 and 7 (date "ddMMyy", time "hhmmss") against the point before. At
+// the end of the file the position becomes 0, 0 and the file is rewound past
+// its header, so the next GPS start replays it from the beginning.
 ReplayStepResult ReplayStep(ReplayState& replay);
 
 // The replay timer's tick: ReplayStep; at the end of the file `atEnd` runs
@@ -74,8 +102,9 @@ ReplayStepResult ReplayStep(ReplayState& replay);
 // kReplayEndPauseMs and switches the GPS off, leaving replay mode on). Then,
 // unless the replay is off, the dispatcher's replay branch runs with `env`
 // (replay set here; a busy view drops it as it drops receiver input), so the
-// fix gets the fixed sentences' speed, course, time and quality and the sink
-// receives the position report. `env.clock` is required.
+// fix gets the fixed sentences' time and quality and the point's own motion
+// (ApplyReplayMotion with `env.config.speedUnit`), and the sink receives the
+// position report. `env.clock` is required.
 ReplayStepResult ReplayTick(ReplayState& replay, GpsParserState& parser, DispatchEnv env,
                             const std::function<void()>& atEnd);
 

@@ -25,8 +25,8 @@ constexpr int kNavValueFontRight = 18;
 void Label(Canvas& c, int x, int y, const std::string& text, int height = kPanelLabelFont) {
     c.Text({x, y}, text, height, kNormal, kBlack, kWhite, false);
 }
-void Value(Canvas& c, int x, int y, const std::string& text, int height) {
-    c.Text({x, y}, text, height, kBold, kBlack, kWhite, false);
+void Value(Canvas& c, int x, int y, const std::string& text, int height, Rgb colour = kBlack) {
+    c.Text({x, y}, text, height, kBold, colour, kWhite, false);
 }
 
 double DisplayedAltitude(double altitudeFeet, int altitudeUnit) {
@@ -112,6 +112,7 @@ void DrawSpeedBottom(Canvas& c, const SpeedPanelInputs& s, Rect a) {
 struct ColumnRow {
     std::string label, value, unit, sample;
     int labelY, valueY;  // offsets from the panel top when side by side
+    Rgb colour = kBlack;  // of the value
 };
 
 // Draws the rows of a right-column panel starting at `top` and returns the
@@ -134,7 +135,7 @@ int DrawColumnRows(Canvas& c, Rect a, int top, const std::vector<ColumnRow>& row
             sideBySide = false;
     auto value = [&](int x, int y, const ColumnRow& r, int f) {
         if (r.value.empty()) return;
-        Value(c, x, y, r.value, f);
+        Value(c, x, y, r.value, f, r.colour);
         if (!r.unit.empty())
             Label(c, x + c.TextWidth(r.value, f, kBold) + 2, y + (f - kPanelLabelFont) * 3 / 5,
                   r.unit);
@@ -213,7 +214,9 @@ void DrawNavigationBottom(Canvas& c, const NavigationPanelInputs& n, Rect a, int
                 y = ValueTop(base - 23, f);
             }
             const int weight = it.value ? kBold : kNormal;
-            c.Text({x, y}, it.text, f, weight, kBlack, kWhite, false);
+            // The distance and bearing grey when measured from an old position.
+            const Rgb colour = it.value && i != 1 && n.stale ? kStaleTextColour : kBlack;
+            c.Text({x, y}, it.text, f, weight, colour, kWhite, false);
             x += c.TextWidth(it.text, f, weight) + it.gap;
         }
     }
@@ -226,10 +229,11 @@ void DrawNavigationRight(Canvas& c, const NavigationPanelInputs& n, Rect a, int 
         Label(c, a.left + 4, t + 4, "Not Navigating");
         return;
     }
+    const Rgb measured = n.stale ? kStaleTextColour : kBlack;
     const std::vector<ColumnRow> rows = {
         {"To", n.name, "", "", 4, 1},
-        {"Dist", n.distance, n.unit, "000.00", 26, 23},
-        {"Bearing", n.bearing, "tr", "000.0", 52, 49},
+        {"Dist", n.distance, n.unit, "000.00", 26, 23, measured},
+        {"Bearing", n.bearing, "tr", "000.0", 52, 49, measured},
     };
     DrawColumnRows(c, a, t, rows, kNavValueFontRight, 0);
 }
@@ -252,7 +256,11 @@ std::string StatusFixText(const StatusLineInputs& in) {
 void DrawStatusLine(Canvas& canvas, const StatusLineInputs& in, Rect strip) {
     canvas.FillRect(strip, kWhite);
     const int y = strip.bottom - 15;
-    Label(canvas, strip.left + 2, y, in.note.empty() ? in.positionText : in.note);
+    if (in.note.empty())
+        canvas.Text({strip.left + 2, y}, in.positionText, kPanelLabelFont, kNormal,
+                    in.positionStale ? kStaleTextColour : kBlack, kWhite, false);
+    else
+        Label(canvas, strip.left + 2, y, in.note);
     std::string fix = StatusFixText(in);
     if (!fix.empty())
         Label(canvas, strip.right - 43 - canvas.TextWidth(fix, kPanelLabelFont, kNormal), y, fix);

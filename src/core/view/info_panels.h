@@ -29,6 +29,8 @@ struct StatusLineInputs {
     // The view centre, or the GPS position while the moving map follows the
     // GPS, in the user's position format ("---" for no position).
     std::string positionText;
+    // The position is the last one known, not a current one: drawn grey.
+    bool positionStale = false;
     bool followingGps = false;  // the moving map follows the GPS
     bool pvtMode = false;       // position source is Garmin PVT
     bool showGpsFix = true;     // "Show GPS fix"
@@ -67,10 +69,18 @@ struct SpeedPanelInputs {
 struct NavigationPanelInputs {
     bool navigating = false;
     std::string name;
+    // Empty when there is no position to measure from.
     std::string distance;
     std::string unit;
     std::string bearing;
+    // Measured from the last known position, not a current one: the
+    // distance and bearing are drawn grey.
+    bool stale = false;
 };
+
+// The colour of a value measured from a position that is no longer current,
+// as the GPS pointer greys.
+inline constexpr Rgb kStaleTextColour{160, 160, 160};
 
 struct InfoPanelInputs {
     bool showSpeed = false;       // "View Speed Info"

@@ -46,6 +46,16 @@ std::optional<ZoomEntry> EntryForLevelPercent(float percent) {
 
 int TruncTimesTen(double v) { return TruncToInt(v * 10); }
 
+// The folder a calibration file lies in, as a path the image names can be
+// joined to: a bare name ("scan.map", given on a command line) lies in the
+// working folder, and a file in the root folder has "/".
+std::string CalibrationFolder(const std::string& mapFilePath) {
+    std::string folder = FolderOf(mapFilePath);
+    if (!folder.empty()) return folder;
+    if (mapFilePath.empty()) return {};
+    return IsPathSeparator(mapFilePath.front()) ? std::string("/") : std::string(".");
+}
+
 }  // namespace
 
 std::vector<ZoomEntry> BuildZoomTable(const ImageFile& file) {
@@ -99,7 +109,7 @@ std::vector<std::string> MapImageCandidates(const std::string& baseName,
                                             const std::string& userHome) {
     const std::string f1 = ToLocalPath(StripTrailingBackslash(filePath1), userHome);
     const std::string f2 = ToLocalPath(StripTrailingBackslash(filePath2), userHome);
-    const std::string m = FolderOf(mapFilePath);
+    const std::string m = CalibrationFolder(mapFilePath);
     // The calibration file's own name up to and including its first dot.
     std::string own = FileNameOf(mapFilePath);
     if (auto dot = own.find('.'); dot != std::string::npos) own.resize(dot + 1);
@@ -130,6 +140,13 @@ void CloseMapImage(Viewport& vp) {
     vp.view.clientWidth = width;
     vp.view.clientHeight = height;
     vp.imagePath.clear();
+    vp.damageTold = false;
+}
+
+ImageFault DamageToTell(Viewport& vp, ImageFault fault) {
+    if (fault == ImageFault::None || vp.damageTold) return ImageFault::None;
+    vp.damageTold = true;
+    return fault;
 }
 
 MapImageOpen OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const DatumTable& datums,
@@ -137,7 +154,7 @@ MapImageOpen OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const Dat
     MapImageOpen result;
     const double previous = view.zoom;
     {
-        std::optional<ImageFile> probe = OpenImageFile(path, &result.unreadable);
+        std::optional<ImageFile> probe = OpenImageFile(path, &result.unreadable, &result.reason);
         if (!probe) return result;
         vp.zoomTable = BuildZoomTable(*probe);
         CloseImageFile(*probe);
@@ -155,6 +172,8 @@ MapImageOpen OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const Dat
     vp.file = std::move(opened->file);
     vp.view = std::move(opened->view);
     vp.imagePath = path;
+    // Damage in the first view goes to the caller with the result.
+    vp.damageTold = result.damaged != ImageFault::None;
     map.imageWidth = opened->imageWidth;
     map.imageHeight = opened->imageHeight;
     CentreOnPixel(view, map, datums, map.imageWidth / 2, map.imageHeight / 2);
@@ -193,6 +212,7 @@ ViewChange RenderMapView(Viewport& vp, const MapView& view) {
     vp.busy = true;
     change.drawn = true;
     change.ok = RenderView(*vp.file, vp.view, view.zoom, view.top, 0, view.left, 0, change.fault);
+    change.fault = DamageToTell(vp, change.fault);
     vp.busy = false;
     return change;
 }

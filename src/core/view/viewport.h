@@ -36,6 +36,9 @@ struct Viewport {
     // Set while the view is rendered or a map is loaded: the GPS input drops
     // fixes meanwhile.
     bool busy = false;
+    // The open image's damage was handed up to be told: a damaged image is
+    // told once for each time it is opened, not at every view change.
+    bool damageTold = false;
 
     bool HasImage() const { return file.has_value(); }
 };
@@ -61,8 +64,9 @@ std::vector<std::string> MapImageCandidates(const std::string& baseName,
 struct MapImageOpen {
     bool opened = false;
     // Why a file that exists did not open (its headers are damaged): a
-    // reason to give if no other candidate opens.
+    // reason to give if no other candidate opens, and what is wrong.
     ImageFault unreadable = ImageFault::None;
+    std::string reason;
     // Damage met while drawing the first view (the image may still be open,
     // its view left empty): shown as it is, at once.
     ImageFault damaged = ImageFault::None;
@@ -80,6 +84,10 @@ MapImageOpen OpenMapImage(Viewport& vp, MapView& view, MapRecord& map, const Dat
 // Closes the image: the window shows the logo again.
 void CloseMapImage(Viewport& vp);
 
+// Damage met on the open image, to be told: `fault` the first time after the
+// image was opened, None after that (the user has heard of it).
+ImageFault DamageToTell(Viewport& vp, ImageFault fault);
+
 // What finding the map's image came to: whether one opened, and the damage
 // met on the way, in the order met (each one message).
 struct MapImageLoad {
@@ -96,8 +104,9 @@ MapImageLoad LoadMapImage(Viewport& vp, MapView& view, MapRecord& map, const Dat
 // What an operation on the view came to. `acted`: it had an image to act on
 // (the windows it affects want a repaint); `drawn`: the view bitmap was drawn
 // anew (the map window wants a repaint); `ok`: the drawing succeeded;
-// `fault`: a damaged file, whose text (ImageFaultMessage) the caller shows
-// once.
+// `fault`: a damaged file, whose text (ImageFaultText with the viewport's
+// imagePath) the caller shows; only the first damage after the image was
+// opened is handed up (DamageToTell), so the user hears of it once.
 struct ViewChange {
     bool acted = false;
     bool drawn = false;
@@ -107,7 +116,8 @@ struct ViewChange {
 };
 
 // Fills the view bitmap for the view's size, corner and zoom. Not ok
-// without an image; ok and not drawn for a window of no size.
+// without an image; ok and not drawn for a window of no size. Damaged tiles
+// or rows show as background.
 ViewChange RenderMapView(Viewport& vp, const MapView& view);
 
 // The zoom commands; nothing happens without an image.

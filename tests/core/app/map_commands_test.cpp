@@ -103,8 +103,10 @@ TEST_F(MapCommands, AFailedLoadLeavesTheMapViewAndFilesAsTheyWere) {
     } cases[] = {
         {"one/garbage.map", "garbage.map: not a calibration file"},
         {"one/noimage.map", "Image File not Found: gone"},
-        // The image is there: the reader's own complaint, not "not found".
-        {"one/damaged.map", "damaged.map: LoadStrips Exception"},
+        // The image is there: the reader's own complaint, not "not found",
+        // with the file and what is wrong with it.
+        {"one/damaged.map", "LoadStrips Exception: " + maps.File("one/damaged.mwf2") +
+                                ": bits per pixel not 1, 2, 4 or 8"},
     };
     for (const Case& c : cases) {
         ui.messages.clear();

@@ -147,24 +147,27 @@ TEST(TileCache, EvictsTheLeastRecentlyUsedUnlockedSlot) {
     EXPECT_EQ(mw::ChooseVictim(cache), 0);
 }
 
-// A damaged file during a render: the message once, the previous view and
-// palette kept, and a later good view works.
-TEST(TiledView, DamageShowsItsMessageOnceAndKeepsThePreviousView) {
+// A damaged file during a render: the message once. A level that cannot be
+// selected keeps the previous view and palette; a damaged tile draws as
+// background in a view that is otherwise shown. A later good view works.
+TEST(TiledView, DamageShowsItsMessageOnceAndDrawsWhatItCan) {
     const struct {
         const char* name;
         const char* message;
         // Damage that the first view (tile 0 of level 0) does not meet.
         std::function<void(std::string& bytes)> damage;
+        bool drawn;  // the damaged view is shown (its tile as background)
     } cases[] = {
         {"level 1 record damaged", "LoadMWF2tile(s) Exception",
-         [](std::string& b) { PatchU32(b, mwtest::ReadTiledLayout(b).records[1] + 8, 0); }},
+         [](std::string& b) { PatchU32(b, mwtest::ReadTiledLayout(b).records[1] + 8, 0); }, false},
         // A failed level change keeps level and percent together: the next
         // view at 100 % comes from level 0 again, not from the level tried.
         {"level 1 first tile corrupt", "ReadTile Exception",
          [](std::string& b) {
              std::size_t at = mwtest::ReadTiledLayout(b).tileOffsetsAt[1];
              b.replace(U32At(b, at) + 3, 20, std::string(20, '\x77'));
-         }},
+         },
+         true},
     };
     const mw::Mwf2Image image = mwtest::MakeTiledImage(300, 200, kPercents);
     mwtest::TempDir dir;
@@ -181,10 +184,19 @@ TEST(TiledView, DamageShowsItsMessageOnceAndKeepsThePreviousView) {
         ASSERT_TRUE(Render(*file, view, 1.0, 0, 0, ui));
         const mw::IndexedBitmap before = view.bitmap;
         const mw::DisplayPalette palette = view.palette;
-        EXPECT_FALSE(Render(*file, view, 2.0, 0, 0, ui));
+        EXPECT_EQ(Render(*file, view, 2.0, 0, 0, ui), c.drawn);
         EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
-        EXPECT_TRUE(SamePixels(view.bitmap, before));
-        EXPECT_EQ(view.palette, palette);
+        if (c.drawn) {
+            // The 60 × 60 view lies inside the damaged tile 0 of level 1.
+            EXPECT_NE(view.palette, palette);
+            mw::IndexedBitmap blank = before;
+            for (int y = 0; y < 60; ++y)
+                std::fill(blank.Row(y), blank.Row(y) + 60, std::uint8_t(view.backgroundIndex));
+            EXPECT_TRUE(SamePixels(view.bitmap, blank));
+        } else {
+            EXPECT_TRUE(SamePixels(view.bitmap, before));
+            EXPECT_EQ(view.palette, palette);
+        }
         ASSERT_TRUE(Render(*file, view, 1.0, 2, 3, ui));
         EXPECT_EQ(file->level, 0);
         EXPECT_TRUE(SamePixels(view.bitmap, mwtest::ExpectedView(image.levels[0].pixels, 2, 3, 60, 60,
