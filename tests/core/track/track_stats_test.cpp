@@ -7,6 +7,8 @@
 #include <random>
 
 #include "geo/geodesic.h"
+#include "gpx/track_points_file.h"
+#include "testlib/temp_dir.h"
 
 using namespace mw;
 
@@ -240,4 +242,94 @@ TEST(TrackStats, RingPointsKeepTheirSegments) {
     EXPECT_NEAR(s.distanceMetres,
                 GeodesicDistance(kWgs84, 50, 10, 50, 10.01) + GeodesicDistance(kWgs84, 51, 10, 51, 10.01),
                 1e-6);
+}
+
+// --- Reading whole tracks for measuring ---
+
+namespace {
+const char kPltHeader[] =
+    "Mapwanderer CE Track Point File Version 2.0\r\nEuropean 1950\r\nAltitude is in Feet\r\n"
+    "Reserved 3\r\n0,2,255,MawCE Track Log file     ,1\r\n0\r\n";
+}  // namespace
+
+TEST(TrackPointsFile, TrackLogLinesKeepDatumHeightsTimesAndSegments) {
+    mwtest::TempDir dir;
+    dir.Write("log.plt", std::string(kPltHeader) +
+                             "  45.0000000,   6.0000000,0,   1000, ,070524,100000\r\n"
+                             "  45.0010000,   6.0000000,0,   -777, ,070524,100010\r\n"
+                             "\r\n"
+                             "  95.0000000,   6.0000000,0,   1000\r\n"  // off the globe
+                             "  45.0020000,   6.0000000,1,   1100\r\n"    // saved-track line
+                             "  45.0030000,   6.0000000,0,   1200, ,290224,235959\r\n"
+                             "  45.0040000,   6.0000000,0,   1200, ,310224,235959");  // no line end
+    const DatumTable datums;
+    const TrackPointsRead r = ReadTrackPointsFile(dir.File("log.plt"), datums);
+    ASSERT_TRUE(r.outcome);
+    EXPECT_EQ(r.datum, FindDatumByName(datums, "European 1950"));
+    EXPECT_EQ(r.skippedPoints, 1);
+    ASSERT_EQ(r.points.size(), 5u);
+    // Positions stay on the file's datum: they are measured on its ellipsoid.
+    EXPECT_EQ(r.points[0].lat, 45.0);
+    EXPECT_TRUE(r.points[0].newSegment);  // the first point starts one
+    EXPECT_FALSE(r.points[1].newSegment);
+    EXPECT_TRUE(r.points[2].newSegment);
+    EXPECT_NEAR(*r.points[0].eleMetres, 304.8, 1e-9);
+    EXPECT_FALSE(r.points[1].eleMetres);
+    EXPECT_EQ(*r.points[1].time - *r.points[0].time, 10);
+    EXPECT_FALSE(r.points[2].time);
+    ASSERT_TRUE(r.points[3].time);
+    EXPECT_EQ(*r.points[3].time, 1709251199);  // 2024-02-29T23:59:59Z
+    EXPECT_FALSE(r.points[4].time);            // 31 February is no time
+}
+
+TEST(TrackPointsFile, GpxTracksAndSegmentsEachStartASegment) {
+    mwtest::TempDir dir;
+    dir.Write("t.GPX",
+              "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"t\" "
+              "xmlns=\"http://www.topografix.com/GPX/1/1\">"
+              "<trk><trkseg><trkpt lat=\"1\" lon=\"2\"><ele>12.5</ele>"
+              "<time>2024-05-06T07:08:09Z</time></trkpt><trkpt lat=\"1.1\" lon=\"2\"/></trkseg>"
+              "<trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk>"
+              "<trk><trkseg><trkpt lat=\"5\" lon=\"6\"/><trkpt lat=\"x\" lon=\"6\"/></trkseg></trk></gpx>");
+    const TrackPointsRead r = ReadTrackPointsFile(dir.File("t.GPX"), DatumTable{});
+    ASSERT_TRUE(r.outcome);
+    EXPECT_EQ(r.datum, kDatumWgs84);
+    EXPECT_EQ(r.skippedPoints, 1);
+    ASSERT_EQ(r.points.size(), 4u);
+    EXPECT_TRUE(r.points[0].newSegment);
+    EXPECT_FALSE(r.points[1].newSegment);
+    EXPECT_TRUE(r.points[2].newSegment);
+    EXPECT_TRUE(r.points[3].newSegment);
+    EXPECT_EQ(*r.points[0].eleMetres, 12.5);
+    EXPECT_EQ(*r.points[0].time, 1714979289);
+    const TrackStats s = ComputeTrackStats(r.points, kWgs84);
+    EXPECT_EQ(s.segments, 3);
+    EXPECT_NEAR(s.distanceMetres, GeodesicDistance(kWgs84, 1, 2, 1.1, 2), 1e-6);
+}
+
+TEST(TrackPointsFile, FailuresSayWhy) {
+    mwtest::TempDir dir;
+    const DatumTable datums;
+    EXPECT_TRUE(ReadTrackPointsFile(dir.File("none.plt"), datums).outcome.Missing());
+    EXPECT_EQ(ReadTrackPointsFile(dir.Path(), datums).outcome.error, EISDIR);
+    dir.Write("words.plt", std::string(kPltHeader) + "hello, world\r\n");
+    const TrackPointsRead words = ReadTrackPointsFile(dir.File("words.plt"), datums);
+    EXPECT_NE(words.outcome.content, nullptr);
+    dir.Write("bad.gpx", "<gpx><trk>");
+    const TrackPointsRead bad = ReadTrackPointsFile(dir.File("bad.gpx"), datums);
+    EXPECT_NE(bad.outcome.content, nullptr);
+    EXPECT_FALSE(bad.gpxError.empty());
+    EXPECT_TRUE(bad.points.empty());
+    // A header alone is an empty track, not a failure.
+    dir.Write("empty.plt", kPltHeader);
+    const TrackPointsRead empty = ReadTrackPointsFile(dir.File("empty.plt"), datums);
+    EXPECT_TRUE(empty.outcome);
+    EXPECT_TRUE(empty.points.empty());
+    // The byte budget cuts a long file and says so.
+    std::string lines(kPltHeader);
+    for (int i = 0; i < 100; ++i) lines += "  45.0000000,   6.0000000,0,   1000\r\n";
+    dir.Write("long.plt", lines);
+    const TrackPointsRead cut = ReadTrackPointsFile(dir.File("long.plt"), datums, 1000);
+    EXPECT_TRUE(cut.cut);
+    EXPECT_LT(cut.points.size(), 100u);
 }
