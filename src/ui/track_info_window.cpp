@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -35,22 +36,40 @@ public:
         setMinimumSize(200, 90);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     }
-    const ProfileLayout& Layout() const { return layout_; }
+    // The layout of the last paint; before the first one (a tap on a
+    // window not yet drawn) the graph is drawn off screen to find it.
+    ProfileLayout Layout() {
+        if (layout_.plot.Width() > 1 || window_.Profile().samples.empty()) return layout_;
+        QImage scratch(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
+        QPainter p(&scratch);
+        Draw(p);
+        return layout_;
+    }
+    // The profile changed: the last layout no longer holds.
+    void Invalidate() {
+        layout_ = ProfileLayout{};
+        update();
+    }
 
 protected:
+    void resizeEvent(QResizeEvent*) override { layout_ = ProfileLayout{}; }
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        QtCanvas canvas(p);
-        const int font = height() < 140 ? 10 : 11;
-        layout_ = DrawTrackProfile(canvas, Rect{0, 0, width(), height()}, window_.Profile(),
-                                   window_.Marked(), font);
+        Draw(p);
     }
     void mousePressEvent(QMouseEvent* event) override {
         window_.TapGraph(static_cast<int>(event->position().x()));
     }
 
 private:
+    void Draw(QPainter& p) {
+        p.setRenderHint(QPainter::Antialiasing);
+        QtCanvas canvas(p);
+        const int font = height() < 140 ? 10 : 11;
+        layout_ = DrawTrackProfile(canvas, Rect{0, 0, width(), height()}, window_.Profile(),
+                                   window_.Marked(), font);
+    }
+
     TrackInfoWindow& window_;
     ProfileLayout layout_;
 };
@@ -211,16 +230,11 @@ void TrackInfoWindow::RebuildProfile() {
     profile_ = BuildTrackProfile(track_.points, track_.ellipsoid, x, y);
     marked_.reset();
     readout_->setText(profile_.samples.empty() ? QString() : QString("Tap the graph to show a point"));
-    graph_->update();
+    graph_->Invalidate();
 }
 
 bool TrackInfoWindow::TapGraph(int x) {
-    // The layout of the last paint; before any paint, lay out the graph
-    // now so a tap (or a test) finds the same places the picture has.
-    ProfileLayout layout = graph_->Layout();
-    if (layout.plot.Width() <= 1 && !profile_.samples.empty()) graph_->repaint();
-    layout = graph_->Layout();
-    const std::optional<double> along = ProfileValueAt(layout, x);
+    const std::optional<double> along = ProfileValueAt(graph_->Layout(), x);
     if (!along) return false;
     const ProfileSample* s = NearestSample(profile_, *along);
     if (!s) return false;
