@@ -133,6 +133,8 @@ TrackInfoWindow::TrackInfoWindow(App& app, QWidget* parent) : QDialog(parent), a
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
     split->setChildrenCollapsible(false);
+    // The graph gets the larger share, also on a 320-pixel screen.
+    split->setSizes({2, 3});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);

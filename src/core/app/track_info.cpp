@@ -40,10 +40,10 @@ std::string Duration(double seconds) {
     return Format("%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
 }
 
+// "yyyy-mm-dd hh:mm:ss UTC".
 std::string UtcText(std::int64_t t) {
-    std::string iso = FormatIsoTime(t);  // yyyy-mm-ddThh:mm:ssZ
-    if (iso.size() == 20) iso = iso.substr(0, 10) + " " + iso.substr(11, 8) + " UTC";
-    return iso;
+    const std::string iso = FormatIsoTime(t);  // yyyy-mm-ddThh:mm:ssZ
+    return iso.substr(0, 10) + " " + iso.substr(11, 8) + " UTC";
 }
 
 }  // namespace
@@ -83,17 +83,21 @@ TrackInfoTrack LoadTrackInfo(const App& app, TrackInfoSource source, const std::
 
 std::vector<TrackInfoLine> TrackInfoLines(const TrackStats& s, const AppSettings& settings) {
     std::vector<TrackInfoLine> lines;
-    lines.push_back({"Points", Format("%d in %d segment%s", s.points, s.segments,
-                                      s.segments == 1 ? "" : "s")});
+    lines.push_back({"Points", std::to_string(s.points)});
+    lines.push_back({"Segments", std::to_string(s.segments)});
     lines.push_back({"Distance", Distance(s.distanceMetres, settings.distanceUnit)});
     if (s.HasTimes()) {
-        lines.push_back({"Start", UtcText(*s.startTime)});
-        lines.push_back({"End", UtcText(*s.endTime)});
+        // Short enough for a 240-pixel window: the date once, then the
+        // times; an end on another day carries its date.
+        const std::string start = UtcText(*s.startTime), end = UtcText(*s.endTime);
+        lines.push_back({"Date", start.substr(0, 10)});
+        lines.push_back({"Start", start.substr(11)});
+        lines.push_back({"End", end.substr(0, 10) == start.substr(0, 10) ? end.substr(11) : end});
         lines.push_back({"Elapsed", Duration(*s.elapsedSeconds)});
         lines.push_back({"Moving", Duration(*s.movingSeconds)});
         if (s.averageKmh) lines.push_back({"Average", Speed(*s.averageKmh, settings.speedUnit)});
         if (s.movingAverageKmh)
-            lines.push_back({"Moving average", Speed(*s.movingAverageKmh, settings.speedUnit)});
+            lines.push_back({"Moving avg.", Speed(*s.movingAverageKmh, settings.speedUnit)});
         if (s.maxKmh) lines.push_back({"Max speed", Speed(*s.maxKmh, settings.speedUnit)});
     } else {
         lines.push_back({"Times", "none: distance and heights only"});

@@ -82,10 +82,14 @@ TEST(TrackInfoLines, FiguresInTheUsersUnits) {
         return t;
     };
     EXPECT_EQ(text(mw::TrackInfoLines(s, metric)),
-              "Points=3 in 1 segment;Distance=12.35 km;Start=2024-05-07 10:00:00 UTC;"
-              "End=2024-05-07 11:02:05 UTC;Elapsed=1:02:05;Moving=1:00:00;Average=11.9 km/h;"
-              "Moving average=12.3 km/h;Max speed=20.0 km/h;Ascent=300 m;Descent=100 m;"
+              "Points=3;Segments=1;Distance=12.35 km;Date=2024-05-07;Start=10:00:00 UTC;"
+              "End=11:02:05 UTC;Elapsed=1:02:05;Moving=1:00:00;Average=11.9 km/h;"
+              "Moving avg.=12.3 km/h;Max speed=20.0 km/h;Ascent=300 m;Descent=100 m;"
               "Highest=1300 m;Lowest=1000 m;");
+    // Past midnight the end carries its date.
+    s.endTime = *s.startTime + 86400;
+    EXPECT_NE(text(mw::TrackInfoLines(s, metric)).find("End=2024-05-08 10:00:00 UTC;"),
+              std::string::npos);
     mw::AppSettings imperial;
     imperial.speedUnit = 1;
     imperial.distanceUnit = 1;
@@ -103,7 +107,7 @@ TEST(TrackInfoLines, FiguresInTheUsersUnits) {
     bare.segments = 1;
     bare.distanceMetres = 500;
     EXPECT_EQ(text(mw::TrackInfoLines(bare, metric)),
-              "Points=2 in 1 segment;Distance=500 m;Times=none: distance and heights only;"
+              "Points=2;Segments=1;Distance=500 m;Times=none: distance and heights only;"
               "Heights=none;");
 }
 
