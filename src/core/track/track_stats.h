@@ -27,8 +27,7 @@ struct TrackPoint {
 };
 
 // Below this speed (km/h) the time between two points is standing, not
-// moving: a walker's slowest pace is well above it, GPS drift at rest at
-// one fix a second mostly below.
+// moving: a walker's slowest pace is well above it.
 inline constexpr double kMovingThresholdKmh = 1.0;
 // A climb or a descent counts once the height has turned by at least this
 // many metres (hysteresis): a receiver's height wanders by a few metres
