@@ -32,6 +32,7 @@
 #include "ui/scale_bar_window.h"
 #include "ui/name_search_dialog.h"
 #include "ui/settings_dialog.h"
+#include "ui/track_info_window.h"
 #include "ui/waypoint_list_dialog.h"
 #include "ui/qt_canvas.h"
 
@@ -511,6 +512,9 @@ void MainWindow::OpenDialog(DialogId dialog, int parameter) {
             box.exec();
             break;
         }
+        case DialogId::TrackInfo:
+            TrackInfoWindow::ShowFor(app_, this);
+            break;
         default:
             break;
     }

@@ -88,6 +88,7 @@ std::vector<MenuNode> BuildMenuBar() {
             Entry(kCmdViewRouteBW),
         }),
         Entry(kCmdViewTrack),
+        Entry(kCmdTrackInfo),
         Sep(),
         Entry(kCmdViewToolbar),
     });

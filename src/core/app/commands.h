@@ -90,6 +90,7 @@ enum CommandId : int {
     kCmdViewMapView = 40124,
     kCmdImportGpx = 40130,
     kCmdExportGpx = 40131,
+    kCmdTrackInfo = 40150,
 };
 
 // One node of the menu bar: an item, a check item, a separator or a submenu.

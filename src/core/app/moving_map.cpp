@@ -336,6 +336,11 @@ void ReplayTrackToggle(App& app) {
 
 CommandRows TrackCommandRows() {
     return {
+        {kCmdTrackInfo, "Track Info", CommandKind::Action,
+         [](App& app) {
+             if (app.ports.ui) app.ports.ui->OpenDialog(DialogId::TrackInfo);
+         },
+         {}, {}},
         {kCmdMovingMap, "Moving Map (GPS) ", CommandKind::Toggle,
          [](App& app) { ToggleMovingMap(app, true); },
          [](const App& app) { return app.mapView.following; }, {}},
