@@ -138,7 +138,7 @@ private slots:
             p->start(MW_PROGRAM_PATH, {});
             return p;
         };
-        constexpr int kStarts = 30;
+        constexpr int kStarts = 40;
         std::vector<std::unique_ptr<QProcess>> programs;
         for (int i = 0; i < kStarts; ++i) programs.push_back(startProgram());
         auto stillRunning = [&] {
