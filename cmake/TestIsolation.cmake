@@ -3,10 +3,11 @@
 # Each test gets HOME, XDG_CONFIG_HOME, XDG_RUNTIME_DIR and TMPDIR below
 # <build>/test-env/<test name>/, made fresh by the test "home.snapshot" at
 # the start of every ctest run. That test also records the state of the real
-# user's program folders (~/Mapwanderer, ~/.config/mapwanderer); the test
-# "home.unchanged" runs after all others and fails when anything there
-# appeared, vanished or changed meanwhile, so a test or program that escapes
-# its home is caught in CI, not on a user's machine.
+# user's program folders (~/Mapwanderer, ~/.config/mapwanderer, and Qt's
+# ~/.config/QtProject.conf); the test "home.unchanged" runs after all others
+# and fails when anything there appeared, vanished or changed meanwhile, so a
+# test or program that escapes its home is caught in CI, not on a user's
+# machine.
 #
 # Nothing is asked of a test's author: a CMakeLists.txt below tests/ calls
 # mw_isolate_tests() once at its top, and every add_test() of that folder,

@@ -12,20 +12,25 @@ mode=$1 root=$2 list=$3 configured=${4:-}
 record=$root/real-home.txt
 
 # The folders the program writes to by default: the application home and
-# the data and map folders.
+# the data and map folders; and the file where Qt's file dialogs keep their
+# state, which any Qt test showing one writes to the home it is given.
 guarded_folders() {
     local h
     for h in "${HOME:-}" "$configured"; do
         [ -n "$h" ] || continue
         echo "$h/Mapwanderer"
         echo "$h/.config/mapwanderer"
+        echo "$h/.config/QtProject.conf"
     done
-    [ -n "${XDG_CONFIG_HOME:-}" ] && echo "$XDG_CONFIG_HOME/mapwanderer"
+    if [ -n "${XDG_CONFIG_HOME:-}" ]; then
+        echo "$XDG_CONFIG_HOME/mapwanderer"
+        echo "$XDG_CONFIG_HOME/QtProject.conf"
+    fi
     return 0
 }
 
 # Each folder's entries with type, size, mode and modification time; a
-# folder that does not exist is listed as absent.
+# path that does not exist is listed as absent.
 listing() {
     local f
     guarded_folders | sort -u | while IFS= read -r f; do
