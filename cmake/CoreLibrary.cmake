@@ -1,5 +1,7 @@
 # Helpers shared by the core's subsystem libraries and their tests.
 
+include(${CMAKE_CURRENT_LIST_DIR}/TestIsolation.cmake)
+
 function(mw_check_core_is_qt_free dir)
   file(GLOB_RECURSE core_files CONFIGURE_DEPENDS ${dir}/*.h ${dir}/*.cpp)
   foreach(f IN LISTS core_files)
@@ -35,6 +37,6 @@ function(mw_core_tests name)
   add_executable(test_${name} ${srcs})
   target_link_libraries(test_${name} PRIVATE mw_testsupport ${ARGN} mw_test_main GTest::gmock)
   target_compile_definitions(test_${name} PRIVATE MW_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST
-                       PROPERTIES LABELS core ENVIRONMENT "LC_ALL=C")
+  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS core)
+  mw_isolate_discovered_tests(test_${name} LC_ALL=C)
 endfunction()

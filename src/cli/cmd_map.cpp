@@ -50,12 +50,13 @@ struct FoundImage {
 };
 
 std::optional<FoundImage> FindImage(const mw::MapRecord& m, const std::string& home,
+                                    const std::string& userHome,
                                     const mw::DatumTable& datums) {
     mw::AppSettings settings;
     mw::ReadConfiguration(home, datums, settings);
     for (const std::string& path :
          mw::MapImageCandidates(m.imageBaseName, m.mapFilePath, settings.filePath1,
-                                settings.filePath2, mw::UserHomeFromEnvironment())) {
+                                settings.filePath2, userHome)) {
         if (auto image = mw::OpenImageFile(path))
             return FoundImage{path, image->width, image->height};
     }
@@ -146,7 +147,7 @@ int MapInfo(mwtool::Args& args) {
     mw::DatumTable datums = mwtool::LoadDatums(args.home);
     auto map = ReadMap(args.words[0], datums);
     if (!map) return Fail("cannot read " + args.words[0]);
-    auto image = FindImage(*map, args.home, datums);
+    auto image = FindImage(*map, args.home, args.userHome, datums);
     if (json)
         PrintJson(*map, image);
     else
@@ -231,7 +232,7 @@ int Maps(mwtool::Args& args) {
 
     std::vector<std::string> folders;
     if (dirs.empty()) {
-        folders = mw::SearchFolders(settings, mw::UserHomeFromEnvironment(), loaded);
+        folders = mw::SearchFolders(settings, args.userHome, loaded);
     } else {
         std::vector<mw::MapFolderSetting> given;
         for (const std::string& d : dirs) given.push_back({AbsolutePath(d), true});

@@ -198,7 +198,7 @@ int Render(mwtool::Args& args) {
     mw::App app;
     app.ports.ui = &ui;
     app.state.programFolder = args.home;
-    app.state.userHome = mw::UserHomeFromEnvironment();
+    app.state.userHome = args.userHome;
     mw::LoadUserDatums(app.datums, args.home);
     mw::ReadConfiguration(args.home, app.datums, app.settings);
     mw::ReadViewSettings(args.home, app.view);

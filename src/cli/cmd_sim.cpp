@@ -292,7 +292,7 @@ int Sim(mwtool::Args& args) {
     mw::App app;
     app.ports.ui = &ui;
     app.ports.clock = &clock;
-    mw::StartApplication(app, args.home, mw::UserHomeFromEnvironment(), kClientWidth,
+    mw::StartApplication(app, args.home, args.userHome, kClientWidth,
                          kClientHeight);
     // The overrides hold for this run only: the main configuration file is
     // not written back.

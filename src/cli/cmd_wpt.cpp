@@ -111,7 +111,7 @@ int Create(mwtool::Args& args) {
     mw::AppSettings settings;
     mw::ReadConfiguration(args.home, datums, settings);
     const std::string dataFolder = mw::ToLocalPath(mw::StripTrailingBackslash(settings.dataPath),
-                                                   mw::UserHomeFromEnvironment());
+                                                   args.userHome);
     const std::string log = mw::WaypointLogPath(dataFolder);
     mwtool::ConsoleUi ui;
     mw::WaypointStore store;

@@ -159,9 +159,12 @@ int main(int argc, char** argv) {
     }
     mwtool::Args args;
     args.words = rest;
-    if (auto home = args.Option("--home"))
+    if (auto home = args.Option("--home")) {
         args.home = *home;
-    else
+        args.userHome = *home;
+    } else {
         args.home = mw::ApplicationHomeFromEnvironment();
+        args.userHome = mw::UserHomeFromEnvironment();
+    }
     return it->second.run(args);
 }

@@ -18,6 +18,10 @@ namespace mwtool {
 struct Args {
     std::vector<std::string> words;  // what remains, in order
     std::string home;                // --home DIR, or the application home
+    // Where the default folders ("\Mapwanderer\Data", "\Mapwanderer\Maps") lie: the
+    // user's home, or DIR itself under --home DIR, so that nothing outside
+    // DIR is read or written.
+    std::string userHome;
 
     // Removes "--name VALUE" (or "--name=VALUE") and returns VALUE.
     std::optional<std::string> Option(const std::string& name);

@@ -83,10 +83,23 @@ int main(int argc, char** argv) {
     for (const QString& f : parser.positionalArguments()) files << QFileInfo(f).absoluteFilePath();
 
     // A second start hands its files to the running program, brings it to
-    // the front and ends.
-    mw::SingleInstance instance(mw::SingleInstance::DefaultName());
-    if (instance.HandOverToRunningInstance(files)) return 0;
-    instance.Listen();
+    // the front and ends; of starts at the same moment exactly one runs.
+    mw::SingleInstance instance(mw::SingleInstance::DefaultFolder(),
+                                mw::SingleInstance::DefaultName());
+    switch (instance.Start(files)) {
+        case mw::SingleInstance::Role::First:
+            break;
+        case mw::SingleInstance::Role::HandedOver:
+            return 0;
+        case mw::SingleInstance::Role::Alone:
+            // Better a second program than none.
+            std::fprintf(stderr, "mapwanderer: %s; starting without the single-instance check\n",
+                         qPrintable(instance.ErrorText()));
+            break;
+        case mw::SingleInstance::Role::Unanswered:
+            std::fprintf(stderr, "mapwanderer: %s\n", qPrintable(instance.ErrorText()));
+            return 1;
+    }
 
     mw::App app;
     mw::SystemClock clock;

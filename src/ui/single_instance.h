@@ -1,11 +1,14 @@
 // One running program per user: a second start hands the files it was given
-// to the first, asks it to come to the front and ends.
+// to the first, asks it to come to the front and ends. Which program is the
+// first is decided by a lock file, so starts at the same moment agree.
 #pragma once
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include "platform/instance_lock.h"
 
 class QLocalServer;
 
@@ -24,25 +27,49 @@ void DecodeHandOver(QByteArray& buffer, OpenFn&& open, RaiseFn&& raise);
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    explicit SingleInstance(QString name, QObject* parent = nullptr);
+    // The program that holds the lock file `folder`/`name`.lock is the
+    // running one; it alone owns the socket `folder`/`name`.
+    SingleInstance(QString folder, QString name, QObject* parent = nullptr);
+    // The per-user folder: $XDG_RUNTIME_DIR, or the temporary folder where
+    // the session has none.
+    static QString DefaultFolder();
     // The per-user name the program uses.
     static QString DefaultName();
-    // True when another instance answered: it was given `files` (absolute
-    // paths, in order) and asked to raise itself.
+
+    enum class Role {
+        First,       // this program runs and answers later starts
+        HandedOver,  // a running program took `files` and the raise: end with 0
+        Alone,       // no lock could be taken (folder missing or read-only): run unguarded
+        Unanswered,  // another program holds the lock but never answered
+    };
+    // Takes the lock and listens, or hands `files` (absolute paths, in order)
+    // to the program that holds it. Starts at the same moment cannot both
+    // become First: the lock decides, and the socket is only ever removed or
+    // created by its holder. A holder that is still starting up or just
+    // quitting is waited for, up to `timeoutMs`.
+    Role Start(const QStringList& files, int timeoutMs = 10000);
+    // The reason for Alone or Unanswered, for the user.
+    QString ErrorText() const { return error_; }
+
+    QString SocketPath() const;
+    QString LockPath() const;
+
+    // True when a program answered on the socket and took `files` and the
+    // request to raise itself (or is still busy reading them after
+    // `timeoutMs`); false when nobody listens or the peer went away unread.
     bool HandOverToRunningInstance(const QStringList& files, int timeoutMs = 1000);
-    bool AskRunningInstanceToRaise(int timeoutMs = 1000) {
-        return HandOverToRunningInstance({}, timeoutMs);
-    }
-    // Starts listening; false when the name cannot be taken.
-    bool Listen();
 
 signals:
     void openRequested(const QString& path);
     void raiseRequested();
 
 private:
-    QString name_;
+    bool Listen();
+
+    QString folder_, name_;
+    InstanceLock lock_;
     QLocalServer* server_ = nullptr;
+    QString error_;
 };
 
 template <typename OpenFn, typename RaiseFn>

@@ -97,7 +97,9 @@ class MenuItemsTest : public QObject {
 
 private slots:
     void everyItemIsEnabledAndReachesItsCommand() {
-        QTemporaryDir home, maps;
+        // The user's home too: the waypoint and track logs go to its data
+        // folder.
+        QTemporaryDir home, maps, userHome;
         mwtest::WriteSheetMap(maps.path().toStdString(), "sheet.map", 50, 0);
         WriteText(home.filePath("Mapwanderer1.ini"),
                   "NMEA Datum,WGS 84\r\nMap Path 1," + maps.path().toStdString() + "\r\n");
@@ -110,7 +112,7 @@ private slots:
         clock.autoAdvance = 25;
         app.ports.shell = &shell;
         app.ports.clock = &clock;
-        RecordingWindow w(app, home.path().toStdString(), "/home/u");
+        RecordingWindow w(app, home.path().toStdString(), userHome.path().toStdString());
         w.resize(480, 640);
         w.show();
         w.Start();

@@ -1,5 +1,6 @@
 #include "config/settings.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "geo/format_names.h"
@@ -217,6 +218,22 @@ const std::array<ViewSettingKey, kViewSettingsKeyCount> kViewKeys = {{
     {"MapView Size", 95, &ViewSettings::mapViewSize},
 }};
 
+// The view keys whose values the program can only use within a range (the
+// overview's sizes); a number outside it in the file is taken as the nearest.
+struct ViewKeyRange {
+    int ViewSettings::*field;
+    int min, max;
+};
+constexpr ViewKeyRange kViewKeyRanges[] = {
+    {&ViewSettings::mapViewSize, 60, 220},
+};
+
+int HeldToRange(int ViewSettings::*field, int value) {
+    for (const ViewKeyRange& r : kViewKeyRanges)
+        if (r.field == field) return std::clamp(value, r.min, r.max);
+    return value;
+}
+
 }  // namespace
 
 const std::array<AppSettingKey, kAppSettingsKeyCount>& AppSettingKeys() { return kAppKeys; }
@@ -285,7 +302,9 @@ ReadOutcome ReadViewSettings(const std::string& home, ViewSettings& view) {
     std::string line;
     for (const ViewSettingKey& k : kViewKeys) {
         ReadLineMax(file, line, kSettingLineMax);
-        view.*k.field = ParseInt(GetField(line, 2, Format("%d", k.fallback)));
+        // An overview 20000 pixels wide would take its window and hundreds
+        // of megabytes with it.
+        view.*k.field = HeldToRange(k.field, ParseInt(GetField(line, 2, Format("%d", k.fallback))));
     }
     return {};
 }
