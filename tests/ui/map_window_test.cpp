@@ -33,7 +33,7 @@ struct MapOnScreen {
         return maps.filePath("area.map").toStdString();
     }();
     App app;
-    MainWindow window{app, home.path().toStdString(), "/home/u"};
+    MainWindow window{app, home.path().toStdString(), home.filePath("user").toStdString()};
     MapOnScreen() {
         window.resize(480, 640);
         window.show();

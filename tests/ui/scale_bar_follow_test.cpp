@@ -39,7 +39,7 @@ private slots:
         QVERIFY(WriteMwf2File(folder + "/next.mwf2",
                               mwtest::MakeTiledImage(1000, 500, {100, 50, 25}), nullptr));
         App app;
-        MainWindow w{app, home.path().toStdString(), "/home/u"};
+        MainWindow w{app, home.path().toStdString(), home.filePath("user").toStdString()};
         w.resize(480, 640);
         w.show();
         w.Start();

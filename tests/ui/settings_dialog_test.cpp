@@ -74,7 +74,7 @@ private slots:
         app_ = new App;
         app_->ports.ui = &ui_;
         app_->state.programFolder = home_->Path();
-        app_->state.userHome = "/home/u";
+        app_->state.userHome = home_->File("user");
         LoadUserDatums(app_->datums, home_->Path());
         ui_.messages.clear();
     }

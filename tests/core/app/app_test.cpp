@@ -15,7 +15,7 @@ protected:
         app.ports.shell = &shell;
     }
     bool Start(int w = 480, int h = 640) {
-        return StartApplication(app, home.Path(), "/home/u", w, h);
+        return StartApplication(app, home.Path(), home.File("user"), w, h);
     }
     mwtest::TempDir home;
     mwtest::FakeUi ui;
@@ -41,7 +41,7 @@ TEST_F(AppCore, StartReadsDatumsThenSettingsThenViewFile) {
 // A changed view setting is what the shutdown writes, into a home it made.
 TEST_F(AppCore, StartCreatesTheHomeAndShutdownWritesTheViewFile) {
     std::string nested = home.File("cfg/mapwanderer");
-    ASSERT_TRUE(StartApplication(app, nested, "/home/u", 480, 640));
+    ASSERT_TRUE(StartApplication(app, nested, home.File("user"), 480, 640));
     ExecuteCommand(app, kCmdViewTrack);
     ShutdownApplication(app);
     std::string text = home.Read("cfg/mapwanderer/mapwanderer2.ini");

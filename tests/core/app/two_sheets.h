@@ -22,7 +22,7 @@ protected:
         home.Write("Mapwanderer1.ini",
                    "Position Format,Deg.Min\r\nNMEA Datum,WGS 84\r\nFile Path 1,\r\n"
                    "File Path 2,\r\nMap Path 1," + maps.Path() + "\r\n");
-        ASSERT_TRUE(mw::StartApplication(app, home.Path(), "/home/u", 400, 300));
+        ASSERT_TRUE(mw::StartApplication(app, home.Path(), home.File("user"), 400, 300));
         ASSERT_TRUE(mw::LoadMapFile(app, maps.File("west.map")));
         ASSERT_TRUE(app.viewport.HasImage());
         ui.messages.clear();
