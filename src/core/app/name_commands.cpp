@@ -65,7 +65,8 @@ bool LoadNamesDatabase(App& app, const std::string& path) {
     names.types = LoadNamesTypes(NamesTypesPath(path), app.datums);
     if (names.types.hasDatum) names.namesDatum = names.types.datum;
     names.title = FileNameOf(path);
-    SaveLastIni(app.state.programFolder, kLastNamesFile, kLastNamesKey, path, app.ports.ui);
+    NoteAutomaticSave(app, kCannotSaveLastIniText,
+                      SaveLastIni(app.state.programFolder, kLastNamesFile, kLastNamesKey, path));
     return true;
 }
 
