@@ -47,7 +47,8 @@ int Export(mwtool::Args& args) {
 
     mw::GpxWriter writer(*out);
     if (!writer.IsOpen()) {
-        std::cerr << "mwtool: " << mw::kGpxNotWrittenText << ": " << *out << "\n";
+        std::cerr << "mwtool: " << mw::WriteFailureText(mw::kGpxNotWrittenText, writer.Outcome())
+                  << "\n";
         return 1;
     }
     if (wpt && !mw::ForEachWaypointInFile(*wpt, datums,
@@ -68,7 +69,8 @@ int Export(mwtool::Args& args) {
         if (!opened) return CannotRead(*plt);
     }
     if (!writer.Commit()) {
-        std::cerr << "mwtool: " << mw::kGpxNotWrittenText << ": " << *out << "\n";
+        std::cerr << "mwtool: " << mw::WriteFailureText(mw::kGpxNotWrittenText, writer.Outcome())
+                  << "\n";
         return 1;
     }
     return 0;
@@ -85,7 +87,8 @@ int Import(mwtool::Args& args) {
 
     mw::NativeFilesSink sink(wpt.value_or(""), plt.value_or(""), rte.value_or(""));
     if (!sink.IsOpen()) {
-        std::cerr << "mwtool: cannot create an output file\n";
+        std::cerr << "mwtool: "
+                  << mw::WriteFailureText("cannot create an output file", sink.Outcome()) << "\n";
         return 1;
     }
     const mw::GpxReadResult r = mw::ReadGpxFile(args.words[0], sink);
@@ -95,7 +98,9 @@ int Import(mwtool::Args& args) {
     }
     ReportSkips(r);
     if (!sink.Commit()) {
-        std::cerr << "mwtool: an output file could not be written\n";
+        std::cerr << "mwtool: "
+                  << mw::WriteFailureText("an output file could not be written", sink.Outcome())
+                  << "\n";
         return 1;
     }
     return 0;
