@@ -243,10 +243,10 @@ void SettingsSeeds(const fs::path& scratch, const mw::DatumTable& datums) {
     if (mw::WriteConfiguration(home, datums, settings)) {
         Put("fuzz_settings", "main.ini", Slurp(scratch / mw::kMainConfigFile));
     }
-    if (mw::SaveViewSettings(home, mw::ViewSettings{}, nullptr)) {
+    if (mw::SaveViewSettings(home, mw::ViewSettings{})) {
         Put("fuzz_settings", "view.ini", Slurp(scratch / mw::kViewConfigFile));
     }
-    if (mw::SaveLastIni(home, mw::kLastMapFile, "LastMap", "/maps/topo.map", nullptr)) {
+    if (mw::SaveLastIni(home, mw::kLastMapFile, "LastMap", "/maps/topo.map")) {
         Put("fuzz_settings", "last.ini", Slurp(scratch / mw::kLastMapFile));
     }
 }

@@ -34,12 +34,12 @@ int ConfigDefaults(mwtool::Args& args) {
     mw::DatumTable datums = mwtool::LoadDatums(args.home);
     mw::AppSettings settings;
     mw::ViewSettings view;
-    if (!mw::WriteConfiguration(args.home, datums, settings)) {
-        std::cerr << "mwtool: Cannot Save ini File\n";
+    if (const mw::WriteOutcome saved = mw::WriteConfiguration(args.home, datums, settings); !saved) {
+        std::cerr << "mwtool: " << mw::WriteFailureText(mw::kCannotSaveIniText, saved) << "\n";
         return 1;
     }
-    if (!mw::SaveViewSettings(args.home, view, nullptr)) {
-        std::cerr << "mwtool: Cannot Save MapwandererCE Ini File\n";
+    if (const mw::WriteOutcome saved = mw::SaveViewSettings(args.home, view); !saved) {
+        std::cerr << "mwtool: " << mw::WriteFailureText(mw::kCannotSaveViewIniText, saved) << "\n";
         return 1;
     }
     std::cout << mw::JoinPath(args.home, mw::kMainConfigFile) << "\n"

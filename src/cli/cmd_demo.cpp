@@ -297,10 +297,13 @@ std::string CalibrationText(const DemoMap& m) {
     return text;
 }
 
+// Writes `text` to `path`; a failure is said with the file and the reason.
 bool WriteText(const std::string& path, const std::string& text) {
-    mw::TextFileWriter w(path);
-    w.WriteText(text);
-    return w.Commit();
+    const mw::WriteOutcome written = mw::WriteFileAtomically(path, text);
+    if (!written)
+        std::cerr << "mwtool: " << mw::WriteFailureText("an output file could not be written", written)
+                  << "\n";
+    return written.Ok();
 }
 
 constexpr const char* kTrackHeader =
@@ -342,10 +345,7 @@ bool WriteSheet(const DemoMap& m, const QImage& picture, const std::string& maps
         std::cerr << "mwtool: " << imagePath << ": " << error << "\n";
         return false;
     }
-    if (!WriteText(mw::JoinPath(maps, m.name + ".map"), CalibrationText(m))) {
-        std::cerr << "mwtool: cannot write the calibration file of " << m.name << "\n";
-        return false;
-    }
+    if (!WriteText(mw::JoinPath(maps, m.name + ".map"), CalibrationText(m))) return false;
     if (!quiet)
         std::cout << imagePath << " " << m.Width() << "x" << m.Height()
                   << mw::Format(" %.1f dB\n", report.psnr);
@@ -484,9 +484,13 @@ int Demo(mwtool::Args& args) {
     settings.mapPath = {maps, "", "", "", "", ""};
     settings.filePath1 = maps;
     settings.dataPath = data;
-    if (!mw::WriteConfiguration(home, datums, settings) ||
-        !mw::SaveLastIni(home, mw::kLastMapFile, "Last Map", lastMap, nullptr)) {
-        std::cerr << "mwtool: cannot write the demo settings in " << home << "\n";
+    if (const mw::WriteOutcome saved = mw::WriteConfiguration(home, datums, settings); !saved) {
+        std::cerr << "mwtool: " << mw::WriteFailureText(mw::kCannotSaveIniText, saved) << "\n";
+        return 1;
+    }
+    if (const mw::WriteOutcome saved = mw::SaveLastIni(home, mw::kLastMapFile, "Last Map", lastMap);
+        !saved) {
+        std::cerr << "mwtool: " << mw::WriteFailureText(mw::kCannotSaveLastIniText, saved) << "\n";
         return 1;
     }
     if (!quiet) std::cout << "application home: " << home << "\n";

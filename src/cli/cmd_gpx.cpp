@@ -49,7 +49,8 @@ int Export(mwtool::Args& args) {
 
     mw::GpxWriter writer(*out);
     if (!writer.IsOpen()) {
-        std::cerr << "mwtool: " << mw::kGpxNotWrittenText << ": " << *out << "\n";
+        std::cerr << "mwtool: " << mw::WriteFailureText(mw::kGpxNotWrittenText, writer.Outcome())
+                  << "\n";
         return 1;
     }
     // A refused input ends the export before the output replaces anything
@@ -73,7 +74,8 @@ int Export(mwtool::Args& args) {
         if (!Told(*plt, read)) return 1;
     }
     if (!writer.Commit()) {
-        std::cerr << "mwtool: " << mw::kGpxNotWrittenText << ": " << *out << "\n";
+        std::cerr << "mwtool: " << mw::WriteFailureText(mw::kGpxNotWrittenText, writer.Outcome())
+                  << "\n";
         return 1;
     }
     return 0;
@@ -90,7 +92,8 @@ int Import(mwtool::Args& args) {
 
     mw::NativeFilesSink sink(wpt.value_or(""), plt.value_or(""), rte.value_or(""));
     if (!sink.IsOpen()) {
-        std::cerr << "mwtool: cannot create an output file\n";
+        std::cerr << "mwtool: "
+                  << mw::WriteFailureText("cannot create an output file", sink.Outcome()) << "\n";
         return 1;
     }
     const mw::GpxReadResult r = mw::ReadGpxFile(args.words[0], sink);
@@ -100,7 +103,9 @@ int Import(mwtool::Args& args) {
     }
     ReportSkips(r);
     if (!sink.Commit()) {
-        std::cerr << "mwtool: an output file could not be written\n";
+        std::cerr << "mwtool: "
+                  << mw::WriteFailureText("an output file could not be written", sink.Outcome())
+                  << "\n";
         return 1;
     }
     return 0;

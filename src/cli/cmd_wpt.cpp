@@ -120,9 +120,16 @@ int Create(mwtool::Args& args) {
     }
     mw::MakeFolders(dataFolder);
     mw::SystemClock clock;
+    mw::WriteOutcome logged;
     const int slot = mw::CreateWaypoint(store, name, *lat, *lon, clock.LocalNow(), log, datums,
-                                        mw::kDatumWgs84, &ui);
+                                        mw::kDatumWgs84, &ui, &logged);
     if (slot < 0) return 1;
+    // The log is where the waypoint lives once this command ends: without
+    // it nothing was created.
+    if (!logged) {
+        ui.ShowMessage(mw::WriteFailureText(mw::kCannotCreateWaypointFileText, logged));
+        return 1;
+    }
     std::cout << slot << "," << store.At(slot)->name << "\n";
     return 0;
 }

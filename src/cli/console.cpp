@@ -1,5 +1,7 @@
 #include "cli/console.h"
 
+#include <iostream>
+
 #include <QBuffer>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -24,7 +26,12 @@ bool SaveImageFile(const QImage& image, const std::string& path, const char* for
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, format ? format : suffix.constData())) return false;
-    return mw::WriteFileAtomically(path, std::string_view(bytes.constData(), bytes.size()));
+    const mw::WriteOutcome written =
+        mw::WriteFileAtomically(path, std::string_view(bytes.constData(), bytes.size()));
+    if (!written)
+        std::cerr << "mwtool: " << mw::WriteFailureText("an output file could not be written", written)
+                  << "\n";
+    return written.Ok();
 }
 
 }  // namespace mwtool

@@ -1,9 +1,12 @@
+#include <signal.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <iostream>
 
 #include "cli/mwtool.h"
+#include "support/durable_file.h"
 #include "support/paths.h"
 
 namespace mwtool {
@@ -121,6 +124,29 @@ void PrintCommandUsage(std::ostream& out, const std::string& word, const std::st
     out << "\n" << kSharedOptions << "See mwtool(1) for what each command does.\n";
 }
 
+// A signal that ends mwtool in the middle of a save takes the save's
+// temporary file with it: the target keeps its old bytes and nothing named
+// ".tmp-" is left beside it. The signal then does what it would have done
+// (the handler is reset by SA_RESETHAND and the signal raised again, to act
+// once this handler returns), so the exit status still says which one.
+extern "C" void OnTerminatingSignal(int signalNumber) {
+    mw::RemoveTemporariesNow();
+    raise(signalNumber);
+}
+
+void RemoveTemporariesOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnTerminatingSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    for (int s : {SIGTERM, SIGINT, SIGHUP}) {
+        struct sigaction old {};
+        // A signal ignored by whoever started us stays ignored.
+        if (sigaction(s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        sigaction(s, &action, nullptr);
+    }
+}
+
 bool AsksForHelp(const std::vector<std::string>& args) {
     if (!args.empty() && args[0] == "-h") return true;
     return std::find(args.begin(), args.end(), "--help") != args.end();
@@ -166,5 +192,6 @@ int main(int argc, char** argv) {
         args.home = mw::ApplicationHomeFromEnvironment();
         args.userHome = mw::UserHomeFromEnvironment();
     }
+    RemoveTemporariesOnSignals();
     return it->second.run(args);
 }

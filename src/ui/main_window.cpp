@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include <cstdio>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -318,12 +320,21 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         keepAlive_.stop();
         replayTimer_.stop();
         app_.gps.mailboxes.SetArrivalHandler(nullptr);
-        if (started_) ShutdownApplication(app_);
+        // Nothing here waits for the user (a signal must end the program):
+        // a file that cannot be saved is said on the standard error, the
+        // window being about to go.
+        std::string unsaved;
+        if (started_) unsaved = ShutdownApplication(app_);
+        if (!unsaved.empty()) std::fprintf(stderr, "mapwanderer: %s\n", unsaved.c_str());
         // A size the user chose comes back next time; a maximised window
         // says nothing about the size wanted on a desktop.
-        if (started_ && !isMaximized() && !isFullScreen())
-            SaveLastIni(home_, kWindowSizeFile, "Window Size",
-                        FormatWindowSize({width(), height()}), nullptr);
+        if (started_ && !isMaximized() && !isFullScreen()) {
+            const WriteOutcome saved = SaveLastIni(home_, kWindowSizeFile, "Window Size",
+                                                   FormatWindowSize({width(), height()}));
+            if (!saved)
+                std::fprintf(stderr, "mapwanderer: %s\n",
+                             WriteFailureText(kCannotSaveLastIniText, saved).c_str());
+        }
     }
     event->accept();
 }

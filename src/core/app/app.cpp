@@ -211,11 +211,25 @@ CommandRows GeneralCommandRows() {
 
 bool KeepAliveTick(const App& app) { return app.state.keepAliveTimer && app.mapView.following; }
 
-void ShutdownApplication(App& app) {
+std::string NoteAutomaticSave(App& app, std::string_view text, const WriteOutcome& outcome) {
+    if (outcome.Ok()) {
+        app.lastSaveNote.clear();
+        return {};
+    }
+    std::string note = WriteFailureText(text, outcome);
+    if (note != app.lastSaveNote && app.ports.ui) app.ports.ui->ShowStatusNote(note);
+    app.lastSaveNote = note;
+    return note;
+}
+
+std::string ShutdownApplication(App& app) {
     // The GPS reader goes first, before anything it feeds.
     StopMovingMap(app);
     app.state.keepAliveTimer = false;
-    SaveViewSettings(app.state.programFolder, app.view, app.ports.ui);
+    // The lastSaveNote is forgotten: at shutdown a failure is always said.
+    app.lastSaveNote.clear();
+    return NoteAutomaticSave(app, kCannotSaveViewIniText,
+                             SaveViewSettings(app.state.programFolder, app.view));
 }
 
 }  // namespace mw

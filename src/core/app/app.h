@@ -146,6 +146,9 @@ struct App {
     // on; the waypoint alarms plug in here.
     std::function<void(double lat, double lon)> checkProximity;
     AlarmState alarms;
+    // The failed automatic save last said in the status line: the same
+    // failure at every map change is said once (NoteAutomaticSave).
+    std::string lastSaveNote;
 };
 
 inline constexpr const char* kAboutText = "MapwandererCE\n\nBeta Version 1.10.3";
@@ -185,7 +188,17 @@ bool CommandChecked(const App& app, int id);
 // Timer 3: true when the idle timer must be reset now (the GPS runs).
 bool KeepAliveTick(const App& app);
 
+// Says how a save the user did not ask for went ("LastMap.ini" at a map
+// load, the names file, the view file at shutdown): a failure is one status
+// note, `text` with the file and the reason, and is said again only after a
+// save worked or failed otherwise. Never a message box: its event loop would
+// stop the moving map. Returns the note, empty when the save worked.
+std::string NoteAutomaticSave(App& app, std::string_view text, const WriteOutcome& outcome);
+
 // Orderly shutdown: stops what runs and writes the view configuration file.
-void ShutdownApplication(App& app);
+// Nothing waits for the user: a file that cannot be written is a status
+// note, and the returned text (empty when all was saved) is for the caller
+// to print where it can still be seen.
+std::string ShutdownApplication(App& app);
 
 }  // namespace mw

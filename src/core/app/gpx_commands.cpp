@@ -43,9 +43,9 @@ void ExportGpxCommand(App& app) {
     std::optional<std::string> path = ui.AskSaveFileName(kExportGpxTitle, proposal, {GpxFileFilter()});
     if (!path || path->empty()) return;
     const std::string target = WithExtension(*path, kGpxExtension);
-    if (!ExportGpxFile(target, app.waypoints, app.routes, app.track, app.datums,
-                       app.map.datumIndex))
-        ShowMessage(ui, kGpxNotWrittenText);
+    const WriteOutcome written = ExportGpxFile(target, app.waypoints, app.routes, app.track,
+                                               app.datums, app.map.datumIndex);
+    if (!written) ShowMessage(ui, WriteFailureText(kGpxNotWrittenText, written));
 }
 
 // Rows that need the user interface are only runnable with one.

@@ -122,7 +122,10 @@ bool LoadMapFile(App& app, const std::string& path) {
     app.state.viewImageShown = true;
     ui.SetMenuItems("zoom", ZoomMenu(app.viewport));
 
-    SaveLastIni(app.state.programFolder, kLastMapFile, "Last Map", path, &ui);
+    // Said in the status line, not a box: this runs inside the moving map's
+    // sheet changes, and a box there would hold up every fix behind it.
+    NoteAutomaticSave(app, kCannotSaveLastIniText,
+                      SaveLastIni(app.state.programFolder, kLastMapFile, "Last Map", path));
     std::vector<std::string> recent;
     AddRecentMap(app.state.programFolder, path, recent);
     ShowRecentMaps(app, recent);

@@ -104,7 +104,8 @@ bool LoadNamesDatabase(App& app, const std::string& path) {
     }
     if (truncated) Say(app, kNamesTruncatedText);
     TakeNamesFile(app, std::move(file));
-    SaveLastIni(app.state.programFolder, kLastNamesFile, kLastNamesKey, path, app.ports.ui);
+    NoteAutomaticSave(app, kCannotSaveLastIniText,
+                      SaveLastIni(app.state.programFolder, kLastNamesFile, kLastNamesKey, path));
     return true;
 }
 

@@ -64,8 +64,12 @@ void BeginSettingsDialog(App& app) {
 bool ConfirmSettingsDialog(App& app, int dialogNumber, const AppSettings& values) {
     bool saved = false;
     if (app.ports.ui) {
-        saved = SaveConfiguration(app.state.programFolder, app.datums, app.settings, dialogNumber,
-                                  values, *app.ports.ui);
+        // The user asked for this save: a failure is worth a box, naming the
+        // file and why.
+        const WriteOutcome written = SaveConfiguration(app.state.programFolder, app.datums,
+                                                       app.settings, dialogNumber, values);
+        saved = written.Ok();
+        if (!saved) ShowMessage(*app.ports.ui, WriteFailureText(kCannotSaveIniText, written));
     }
     // Read back either way: after a failed write the old file's values return.
     ReadConfiguration(app.state.programFolder, app.datums, app.settings);

@@ -125,9 +125,14 @@ int CreateWaypointAtPosition(App& app) {
 int CreateWaypointAt(App& app, double lat, double lon, const std::optional<std::string>& name) {
     // A first start has no data folder yet; the log goes there.
     MakeFolders(DataFolder(app));
+    WriteOutcome logged;
     const int slot = CreateWaypoint(app.waypoints, name, lat, lon, LocalNow(app),
                                     WaypointLogFile(app), app.datums, app.map.datumIndex,
-                                    app.ports.ui);
+                                    app.ports.ui, &logged);
+    // The waypoint is on the map either way; that the log did not get it is
+    // said without stopping the moving map.
+    if (slot >= 0 && !logged && app.ports.ui)
+        app.ports.ui->ShowStatusNote(WriteFailureText(kCannotCreateWaypointFileText, logged));
     if (slot >= 0 && app.ports.ui) app.ports.ui->Repaint(WindowId::Map);
     return slot;
 }

@@ -4,7 +4,6 @@
 #include <climits>
 
 #include "geo/format_names.h"
-#include "ports/ui.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -274,26 +273,25 @@ std::array<std::string, kAppSettingsKeyCount> FormatConfigurationLines(const App
     return lines;
 }
 
-bool WriteConfiguration(const std::string& home, const DatumTable& datums, AppSettings& settings) {
+WriteOutcome WriteConfiguration(const std::string& home, const DatumTable& datums,
+                                AppSettings& settings) {
     TextFileWriter file(JoinPath(home, kMainConfigFile));
-    if (!file.IsOpen()) return false;
+    if (!file.IsOpen()) return file.Outcome();
     if (settings.trackLength > 1000) settings.trackLength = 1000;
     for (const std::string& line : FormatConfigurationLines(settings, datums)) file.WriteLine(line);
     file.WriteLine("End End End");
-    return file.Commit();
+    file.Commit();
+    return file.Outcome();
 }
 
-bool SaveConfiguration(const std::string& home, const DatumTable& datums, AppSettings& settings,
-                       int dialogNumber, const AppSettings& dialogValues, Ui& ui) {
+WriteOutcome SaveConfiguration(const std::string& home, const DatumTable& datums,
+                               AppSettings& settings, int dialogNumber,
+                               const AppSettings& dialogValues) {
     for (int i = 0; i < kAppSettingsKeyCount; ++i) {
         if (kAppKeys[i].dialog != dialogNumber) continue;
         CopyField(FieldOf(settings, i), FieldOf(const_cast<AppSettings&>(dialogValues), i));
     }
-    if (!WriteConfiguration(home, datums, settings)) {
-        ShowMessage(ui, "Cannot Save ini File");
-        return false;
-    }
-    return true;
+    return WriteConfiguration(home, datums, settings);
 }
 
 ReadOutcome ReadViewSettings(const std::string& home, ViewSettings& view) {
@@ -309,17 +307,15 @@ ReadOutcome ReadViewSettings(const std::string& home, ViewSettings& view) {
     return {};
 }
 
-bool SaveViewSettings(const std::string& home, const ViewSettings& view, Ui* ui) {
+WriteOutcome SaveViewSettings(const std::string& home, const ViewSettings& view) {
     TextFileWriter file(JoinPath(home, kViewConfigFile));
-    bool ok = file.IsOpen();
-    if (ok) {
+    if (file.IsOpen()) {
         for (const ViewSettingKey& k : kViewKeys)
             file.WriteLine(std::string(k.key) + "," + Format("%d", view.*k.field));
         file.WriteLine("End End End");
-        ok = file.Commit();
+        file.Commit();
     }
-    if (!ok && ui) ShowMessage(*ui, "Cannot Save MapwandererCE Ini File");
-    return ok;
+    return file.Outcome();
 }
 
 std::string LocalDataFolder(const AppSettings& settings, std::string_view userHome) {
@@ -338,17 +334,15 @@ std::string ReadLastIni(const std::string& home, const std::string& fileName) {
     return GetField(line, 102, "");
 }
 
-bool SaveLastIni(const std::string& home, const std::string& fileName, const std::string& key,
-                 const std::string& value, Ui* ui) {
+WriteOutcome SaveLastIni(const std::string& home, const std::string& fileName,
+                         const std::string& key, const std::string& value) {
     TextFileWriter file(JoinPath(home, fileName));
-    bool ok = file.IsOpen();
-    if (ok) {
+    if (file.IsOpen()) {
         file.WriteLine(key + "," + value);
         file.WriteLine("End End End");
-        ok = file.Commit();
+        file.Commit();
     }
-    if (!ok && ui) ShowMessage(*ui, "Cannot Save Last Ini File");
-    return ok;
+    return file.Outcome();
 }
 
 }  // namespace mw

@@ -17,8 +17,6 @@
 
 namespace mw {
 
-class Ui;
-
 inline constexpr const char* kMainConfigFile = "Mapwanderer1.ini";
 inline constexpr const char* kViewConfigFile = "mapwanderer2.ini";
 // Either settings file is there but cannot be read (a folder, no access).
@@ -187,20 +185,28 @@ std::array<std::string, kAppSettingsKeyCount> FormatConfigurationLines(const App
 // The value text of key `index` (0-based) as it is written.
 std::string FormatAppSetting(const AppSettings& settings, const DatumTable& datums, int index);
 
+// The texts a failed save of each file starts with; the file and the
+// system's reason follow (WriteFailureText).
+inline constexpr const char* kCannotSaveIniText = "Cannot Save ini File";
+inline constexpr const char* kCannotSaveViewIniText = "Cannot Save MapwandererCE Ini File";
+inline constexpr const char* kCannotSaveLastIniText = "Cannot Save Last Ini File";
+
 // Takes the keys of dialog `dialogNumber` from `dialogValues` into `settings`,
-// then writes the whole main file. On a write failure shows "Cannot Save ini
-// File" and returns false; `settings` keeps the new values either way.
-bool SaveConfiguration(const std::string& home, const DatumTable& datums, AppSettings& settings,
-                       int dialogNumber, const AppSettings& dialogValues, Ui& ui);
+// then writes the whole main file. `settings` keeps the new values either
+// way; the outcome says whether the file was written and, if not, why (the
+// caller says "Cannot Save ini File" with it).
+WriteOutcome SaveConfiguration(const std::string& home, const DatumTable& datums,
+                               AppSettings& settings, int dialogNumber,
+                               const AppSettings& dialogValues);
 // Writes the main file from `settings` as it stands.
-bool WriteConfiguration(const std::string& home, const DatumTable& datums, AppSettings& settings);
+WriteOutcome WriteConfiguration(const std::string& home, const DatumTable& datums,
+                                AppSettings& settings);
 
 // Reads home/"mapwanderer2.ini"; a file that cannot be read leaves `view`
 // unchanged, the outcome saying why.
 ReadOutcome ReadViewSettings(const std::string& home, ViewSettings& view);
-// Writes home/"mapwanderer2.ini"; on failure shows "Cannot Save MapwandererCE
-// Ini File" and returns false.
-bool SaveViewSettings(const std::string& home, const ViewSettings& view, Ui* ui);
+// Writes home/"mapwanderer2.ini" (the old file stays whole on failure).
+WriteOutcome SaveViewSettings(const std::string& home, const ViewSettings& view);
 
 // The data folder (track and waypoint logs, data files) as a local path:
 // "Data Path" without a trailing separator; an empty or blank setting means
@@ -210,9 +216,9 @@ std::string LocalDataFolder(const AppSettings& settings, std::string_view userHo
 // Field 2 to the end of the first line of home/`fileName`, trimmed; empty
 // when the file is missing.
 std::string ReadLastIni(const std::string& home, const std::string& fileName);
-// Writes `key`,`value` and "End End End"; on failure shows "Cannot Save Last
-// Ini File" and returns false.
-bool SaveLastIni(const std::string& home, const std::string& fileName, const std::string& key,
-                 const std::string& value, Ui* ui);
+// Writes `key`,`value` and "End End End" to home/`fileName` (the old file
+// stays whole on failure).
+WriteOutcome SaveLastIni(const std::string& home, const std::string& fileName,
+                         const std::string& key, const std::string& value);
 
 }  // namespace mw

@@ -132,11 +132,11 @@ std::string GpxImportMessage(const GpxImportReport& r) {
     return text;
 }
 
-bool ExportGpxFile(const std::string& path, const WaypointStore& waypoints,
+WriteOutcome ExportGpxFile(const std::string& path, const WaypointStore& waypoints,
                    const RouteStore& routes, const TrackStore& track, const DatumTable& datums,
                    int mapDatum) {
     GpxWriter out(path);
-    if (!out.IsOpen()) return false;
+    if (!out.IsOpen()) return out.Outcome();
     waypoints.ForEach([&](int, const Waypoint& w) {
         if (w.AtNoPosition()) return;
         Waypoint copy = w;
@@ -161,7 +161,8 @@ bool ExportGpxFile(const std::string& path, const WaypointStore& waypoints,
         begun = true;
         out.AddTrackPoint(p);
     });
-    return out.Commit();
+    out.Commit();
+    return out.Outcome();
 }
 
 ReadOutcome ForEachWaypointInFile(const std::string& path, const DatumTable& datums,
@@ -297,6 +298,12 @@ bool NativeFilesSink::IsOpen() const {
     for (const auto* f : {files_->waypoints.get(), files_->track.get(), files_->routes.get()})
         if (f && !f->IsOpen()) return false;
     return true;
+}
+
+WriteOutcome NativeFilesSink::Outcome() const {
+    for (const auto* f : {files_->waypoints.get(), files_->track.get(), files_->routes.get()})
+        if (f && !f->Outcome()) return f->Outcome();
+    return {};
 }
 
 bool NativeFilesSink::Commit() {

@@ -13,6 +13,7 @@
 #include "geo/datums.h"
 #include "gpx/gpx_reader.h"
 #include "nav/route_store.h"
+#include "support/durable_file.h"
 #include "support/text.h"
 #include "track/track_store.h"
 #include "waypoint/waypoint_store.h"
@@ -49,9 +50,9 @@ std::string GpxImportMessage(const GpxImportReport& report);
 
 // Writes every waypoint (not at 0, 0), route and the track (one trk, a
 // trkseg for each piece) to `path`, positions moved from `mapDatum` to WGS
-// 84. The stores are not changed. False when the file cannot be written (any
-// earlier file then stays).
-bool ExportGpxFile(const std::string& path, const WaypointStore& waypoints,
+// 84. The stores are not changed. The outcome says whether the file was
+// written and, if not, why (any earlier file then stays).
+WriteOutcome ExportGpxFile(const std::string& path, const WaypointStore& waypoints,
                    const RouteStore& routes, const TrackStore& track, const DatumTable& datums,
                    int mapDatum);
 
@@ -97,6 +98,9 @@ public:
     bool IsOpen() const;
     // Renames every output over its target; false when any write failed.
     bool Commit();
+    // The first output that could not be made or written, and why; a
+    // success when every one was.
+    WriteOutcome Outcome() const;
 
     void OnWaypoint(Waypoint&& waypoint) override;
     void OnRoute(Route&& route) override;

@@ -1,5 +1,6 @@
 #include "gpx/gpx_writer.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 
@@ -235,6 +236,12 @@ void GpxWriter::AddTrackPoint(const GpxTrackPoint& p) {
     }
     o += "</trkpt>\n";
     Flush(false);
+}
+
+WriteOutcome GpxWriter::Outcome() const {
+    WriteOutcome outcome = file_.Outcome();
+    if (outcome.Ok() && failed_) outcome.error = EINVAL;
+    return outcome;
 }
 
 bool GpxWriter::Commit() {

@@ -39,6 +39,9 @@ public:
     // Closes the document and renames it over the target. False when any
     // write failed or a call came out of order; the target is then unchanged.
     bool Commit();
+    // The target and why the document could not be written (the system's
+    // errno; EINVAL for a call out of order).
+    WriteOutcome Outcome() const;
 
 private:
     enum class Stage { Waypoints, Routes, Tracks };

@@ -1,6 +1,7 @@
 #include "nav/record_rule.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "config/settings.h"
 #include "geo/datum_convert.h"
@@ -63,13 +64,15 @@ RecordOutcome RecordFix(RecordState& state, const RecordSettings& settings,
                         settings.nmeaLogDistance, settings.distanceUnit)) {
         double lat = fix.position.lat, lon = fix.position.lon;
         ConvertDatum(targets.datums, targets.mapDatum, kDatumWgs84, lat, lon);
+        WriteOutcome written;
         if (AppendTrackLog(targets.logPath, lat, lon, fix.date, fix.time, fix.altitude,
-                           state.log.newSegment)) {
+                           state.log.newSegment, &written)) {
             statusText += "L";
             outcome.logged = true;
             state.logFailureTold = false;
         } else if (!state.logFailureTold) {
-            outcome.logProblem = kTrackLogNotWrittenText + targets.logPath;
+            outcome.logProblem = kTrackLogNotWrittenText + targets.logPath + ": " +
+                                 std::strerror(written.error);
             state.logFailureTold = true;
         }
     }

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
 #include "support/paths.h"
@@ -20,25 +22,6 @@ std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The length of the file up to and including its last line end; 0 when it
-// has none, -1 when it cannot be read.
-off_t LengthThroughLastNewline(int fd, off_t size) {
-    // Every append asks, and a whole log almost always ends in its line end:
-    // one byte answers that before any block is read.
-    char last = 0;
-    if (size > 0 && ::pread(fd, &last, 1, size - 1) == 1 && last == '\n') return size;
-    char block[4096];
-    for (off_t end = size; end > 0;) {
-        const off_t start = end > off_t(sizeof block) ? end - off_t(sizeof block) : 0;
-        const ssize_t n = ::pread(fd, block, std::size_t(end - start), start);
-        if (n != end - start) return -1;
-        for (ssize_t i = n; i > 0; --i)
-            if (block[i - 1] == '\n') return start + i;
-        end = start;
-    }
-    return 0;
 }
 
 // When this process started, taken as the program's static objects are made:
@@ -113,58 +96,135 @@ bool SyncFile(const std::string& path) {
     return ::close(fd) == 0 && ok;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    TextFileWriter file(path);
-    if (!file.IsOpen()) return false;
-    file.WriteText(bytes);
-    return file.Commit();
+std::string WriteFailureText(std::string_view text, const WriteOutcome& outcome) {
+    std::string out(text);
+    if (outcome.Ok()) return out;
+    // A text that is a sentence ("... could not be saved.") takes the file
+    // after a space.
+    if (!outcome.path.empty()) out += (out.ends_with('.') ? " " : ": ") + outcome.path;
+    return out + ": " + std::strerror(outcome.error);
 }
 
-AppendOutcome AppendLogRecord(const std::string& path, std::string_view header,
-                              const std::function<std::string(bool created)>& record) {
-    bool created = false;
+namespace {
+
+// One place of the temporaries table: 0 free, 1 being filled, 2 holds a path
+// a signal handler may unlink.
+struct TemporaryPlace {
+    std::atomic<int> state{0};
+    char path[4096 + 64];
+};
+TemporaryPlace g_temporaries[kTemporarySlots];
+static_assert(std::atomic<int>::is_always_lock_free, "used from signal handlers");
+
+}  // namespace
+
+int RegisterTemporary(const std::string& tempPath) {
+    if (tempPath.size() >= sizeof g_temporaries[0].path) return -1;
+    for (int i = 0; i < kTemporarySlots; ++i) {
+        int expected = 0;
+        if (!g_temporaries[i].state.compare_exchange_strong(expected, 1)) continue;
+        std::memcpy(g_temporaries[i].path, tempPath.c_str(), tempPath.size() + 1);
+        g_temporaries[i].state.store(2, std::memory_order_release);
+        return i;
+    }
+    return -1;
+}
+
+void UnregisterTemporary(int place) {
+    if (place >= 0 && place < kTemporarySlots) g_temporaries[place].state.store(0);
+}
+
+int RemoveTemporariesNow() {
+    int removed = 0;
+    for (TemporaryPlace& t : g_temporaries)
+        if (t.state.load(std::memory_order_acquire) == 2 && ::unlink(t.path) == 0) ++removed;
+    return removed;
+}
+
+WriteOutcome WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    TextFileWriter file(path);
+    if (file.IsOpen()) {
+        file.WriteText(bytes);
+        file.Commit();
+    }
+    return file.Outcome();
+}
+
+namespace {
+
+// errno after a call that failed, EIO when the call did not set one (a
+// write that wrote nothing).
+int ErrorOr(int error) { return error != 0 ? error : EIO; }
+
+// Writes all of `bytes`; 0 or the errno that stopped it.
+int WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        errno = 0;
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return ErrorOr(errno);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+}  // namespace
+
+AppendResult AppendLogRecord(const std::string& path, std::string_view header,
+                             const std::function<std::string(bool created)>& record) {
+    AppendResult result;
+    result.write.path = path;
+    bool created = false;  // the header goes first
+    bool madeHere = false;  // this call made the file, and removes it on failure
     int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) {
         fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        created = true;
+        created = madeHere = fd >= 0;
     }
-    if (fd < 0) return AppendOutcome::Failed;
+    if (fd < 0) {
+        result.write.error = ErrorOr(errno);
+        return result;
+    }
 
     std::string out;
     if (!created) {
         struct stat st {};
+        char last = 0;
         if (::fstat(fd, &st) != 0) {
+            result.write.error = ErrorOr(errno);
             ::close(fd);
-            return AppendOutcome::Failed;
+            return result;
         }
         if (st.st_size == 0) {
             created = true;  // created, then cut off before its header
-        } else {
-            // A kill inside write() can leave the record in flight cut short:
-            // the kernel copies page by page and stops between pages. Read on,
-            // such a tail is a wrong point ("54.458,-3.1" for "-3.15"), and
-            // it was never reported written, so it goes.
-            const off_t keep = LengthThroughLastNewline(fd, st.st_size);
-            if (keep < 0) {
-                ::close(fd);
-                return AppendOutcome::Failed;
-            }
-            if (keep != st.st_size && ::ftruncate(fd, keep) != 0) {
-                ::close(fd);
-                return AppendOutcome::Failed;
-            }
-            if (keep == 0) created = true;  // not even the header was whole
+        } else if (::pread(fd, &last, 1, st.st_size - 1) != 1) {
+            result.write.error = ErrorOr(errno);
+            ::close(fd);
+            return result;
+        } else if (last != '\n') {
+            // The user's last line (or a record a crash cut short) stays a
+            // line of its own: the reader takes it as it is, or skips it.
+            // Lines end at LF for the reader, so a final CR gets only that.
+            out = last == '\r' ? "\n" : "\r\n";
         }
     }
     if (created) out += header;
     out += record(created);
 
     // One write: a kill between two records never leaves half of one behind.
-    bool ok = WriteAllBytes(fd, out) && ::fdatasync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) return AppendOutcome::Failed;
+    int error = WriteAll(fd, out);
+    if (error == 0 && ::fdatasync(fd) != 0) error = ErrorOr(errno);
+    if (::close(fd) != 0 && error == 0) error = ErrorOr(errno);
+    if (error != 0) {
+        // A log this call made holds nothing worth keeping; left behind, an
+        // empty file would stand where the next append starts afresh anyway.
+        if (madeHere) ::unlink(path.c_str());
+        result.write.error = error;
+        return result;
+    }
     if (created) SyncFolderOf(path);  // the record is in the file either way
-    return created ? AppendOutcome::Created : AppendOutcome::Appended;
+    result.outcome = created ? AppendOutcome::Created : AppendOutcome::Appended;
+    return result;
 }
 
 }  // namespace mw

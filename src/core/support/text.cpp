@@ -216,18 +216,23 @@ TextFileWriter::TextFileWriter(const std::string& path) : path_(path) {
     // mkstemp in the target's folder keeps the rename on one file system.
     std::string pattern = path + kTemporarySuffix + std::string(kTemporaryRandomChars, 'X');
     int fd = mkstemp(pattern.data());
-    if (fd < 0) return;
+    if (fd < 0) {
+        Fail(errno);
+        return;
+    }
     // mkstemp creates 0600; a saved file should get the usual permissions.
     mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);
     file_ = fdopen(fd, "wb");
     if (!file_) {
+        Fail(errno);
         close(fd);
         unlink(pattern.c_str());
         return;
     }
     tempPath_ = pattern;
+    place_ = RegisterTemporary(tempPath_);
 }
 
 TextFileWriter::~TextFileWriter() {
@@ -235,11 +240,18 @@ TextFileWriter::~TextFileWriter() {
         std::fclose(file_);
         unlink(tempPath_.c_str());
     }
+    UnregisterTemporary(place_);
+}
+
+void TextFileWriter::Fail(int error) {
+    failed_ = true;
+    if (error_ == 0) error_ = error != 0 ? error : EIO;
 }
 
 void TextFileWriter::WriteText(std::string_view text) {
-    if (!file_ || text.empty()) return;
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) failed_ = true;
+    if (!file_ || text.empty() || failed_) return;
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) Fail(errno);
 }
 
 void TextFileWriter::WriteLine(std::string_view text) {
@@ -248,17 +260,29 @@ void TextFileWriter::WriteLine(std::string_view text) {
 }
 
 bool TextFileWriter::Commit() {
-    if (!file_) return false;
-    bool ok = !failed_ && std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
-    ok = (std::fclose(file_) == 0) && ok;
+    if (!file_) {
+        if (error_ == 0) error_ = EBADF;  // committed twice
+        return false;
+    }
+    if (!failed_) {
+        errno = 0;
+        if (std::fflush(file_) != 0 || fsync(fileno(file_)) != 0) Fail(errno);
+    }
+    errno = 0;
+    if (std::fclose(file_) != 0) Fail(errno);
     file_ = nullptr;
-    if (ok && std::rename(tempPath_.c_str(), path_.c_str()) == 0) {
+    if (!failed_ && std::rename(tempPath_.c_str(), path_.c_str()) != 0) Fail(errno);
+    if (!failed_) {
+        UnregisterTemporary(place_);
+        place_ = -1;
         // The folder is synced too: without it a power loss may undo the
         // rename. The new file is in place either way, so that is success.
         SyncFolderOf(path_);
         return true;
     }
     unlink(tempPath_.c_str());
+    UnregisterTemporary(place_);
+    place_ = -1;
     return false;
 }
 

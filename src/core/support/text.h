@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/durable_file.h"
+
 namespace mw {
 
 // Longest line the ordinary readers return; a longer physical line comes back
@@ -184,12 +186,19 @@ public:
     // Flushes, syncs and renames over the target, then syncs its folder.
     // False when any write failed (the target is then left as it was).
     bool Commit();
+    // The target and, once anything failed (the temporary not made, a
+    // write, the sync, the rename), the first errno.
+    WriteOutcome Outcome() const { return {path_, error_}; }
 
 private:
+    void Fail(int error);
+
     std::FILE* file_ = nullptr;
     std::string path_;
     std::string tempPath_;
     bool failed_ = false;
+    int error_ = 0;
+    int place_ = -1;  // in the table a signal handler clears (RegisterTemporary)
 };
 
 // Field `n` (1-based) of a comma-separated line, trimmed of spaces, or

@@ -117,29 +117,34 @@ bool SaveTrackFile(const TrackStore& track, const std::string& path, const Datum
         });
         if (file.Commit()) return true;
     }
-    if (ui) ShowMessage(*ui, kCannotCreateTrackFileText);
+    if (ui) ShowMessage(*ui, WriteFailureText(kCannotCreateTrackFileText, file.Outcome()));
     return false;
 }
 
 bool AppendTrackLog(const std::string& logPath, double lat, double lon, std::string_view date,
-                    std::string_view time, double altitude, int& logNewSegment) {
-    const AppendOutcome outcome = AppendLogRecord(logPath, HeaderText(), [&](bool created) {
+                    std::string_view time, double altitude, int& logNewSegment,
+                    WriteOutcome* outcome) {
+    const AppendResult result = AppendLogRecord(logPath, HeaderText(), [&](bool created) {
         // A new log starts a new segment.
         if (created) logNewSegment = 1;
         return FormatTrackLogLine(lat, lon, logNewSegment, altitude, date, time) + "\r\n";
     });
-    if (outcome == AppendOutcome::Failed) return false;
+    if (outcome) *outcome = result.write;
+    if (result.outcome == AppendOutcome::Failed) return false;
     logNewSegment = 0;
     return true;
 }
 
 bool SaveTrackLogAs(const std::string& logPath, const std::string& path, Ui& ui) {
-    bool ok = false;
-    if (std::optional<std::string> bytes = ReadWholeFile(logPath)) {
-        ok = WriteFileAtomically(path, *bytes);
+    std::optional<std::string> bytes = ReadWholeFile(logPath);
+    if (!bytes) {
+        ShowMessage(ui, kTrackNotSavedText);
+        return false;
     }
-    ShowMessage(ui, ok ? std::string(kSavedAsText) + path : std::string(kTrackNotSavedText));
-    return ok;
+    const WriteOutcome written = WriteFileAtomically(path, *bytes);
+    ShowMessage(ui, written ? std::string(kSavedAsText) + path
+                            : WriteFailureText(kTrackNotSavedText, written));
+    return written.Ok();
 }
 
 void DeleteTrackLog(const std::string& logPath, Ui& ui) {

@@ -82,8 +82,8 @@ std::string TrackPointsLeftOutText(std::int64_t count);
 
 // Writes the ring's points, oldest first, converted from `mapDatum` to WGS
 // 84, with their flags and the altitude -777. The file replaces `path` only
-// once it is complete. On failure shows "Cannot Create Track File" (when `ui`
-// is not null) and returns false.
+// once it is complete. On failure shows "Cannot Create Track File" with the
+// file and the system's reason (when `ui` is not null) and returns false.
 bool SaveTrackFile(const TrackStore& track, const std::string& path, const DatumTable& datums,
                    int mapDatum, Ui* ui);
 
@@ -95,13 +95,16 @@ bool SaveTrackFile(const TrackStore& track, const std::string& path, const Datum
 // every earlier point in place. A log whose last line lacks its line end
 // (written elsewhere, or cut by a power loss) gets one first, so the new
 // point is never glued to it. Returns false when the log cannot be opened,
-// created or written; `logNewSegment` is cleared only on success.
+// created or written (`outcome`, when given, says why; a log the call
+// created and could not write is removed again); `logNewSegment` is cleared
+// only on success.
 bool AppendTrackLog(const std::string& logPath, double lat, double lon, std::string_view date,
-                    std::string_view time, double altitude, int& logNewSegment);
+                    std::string_view time, double altitude, int& logNewSegment,
+                    WriteOutcome* outcome = nullptr);
 
 // Copies the track log to `path` (replacing it once the copy is complete).
 // Reports "Saved as : " + path, or "Track file could not be saved." when the
-// log cannot be read or the copy not written.
+// log cannot be read or the copy not written (then with the file and why).
 bool SaveTrackLogAs(const std::string& logPath, const std::string& path, Ui& ui);
 
 // Asks "Delete the Track Log File ?..." and, on Yes, deletes the log with

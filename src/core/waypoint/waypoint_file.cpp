@@ -214,26 +214,25 @@ std::optional<int> SaveWaypointFile(const WaypointStore& store, const std::strin
         });
         if (file.Commit()) return written;
     }
-    if (ui) ShowMessage(*ui, kCannotCreateWaypointFileText);
+    if (ui) ShowMessage(*ui, WriteFailureText(kCannotCreateWaypointFileText, file.Outcome()));
     return std::nullopt;
 }
 
-bool AppendWaypointLog(const WaypointStore& store, int index, const std::string& logPath,
-                       const DatumTable& datums, int mapDatum) {
+WriteOutcome AppendWaypointLog(const WaypointStore& store, int index, const std::string& logPath,
+                               const DatumTable& datums, int mapDatum) {
     const Waypoint* w = store.At(index);
-    if (!w) return false;
+    if (!w) return {logPath, EINVAL};
     std::string header;
     for (const char* line : kWaypointFileHeader) header += std::string(line) + "\r\n";
     double lat = w->lat, lon = w->lon;
     ToWgs84(datums, mapDatum, lat, lon);
     const std::string record = FormatWaypointLogLine(*w, lat, lon) + "\r\n";
-    return AppendLogRecord(logPath, header, [&](bool) { return record; }) !=
-           AppendOutcome::Failed;
+    return AppendLogRecord(logPath, header, [&](bool) { return record; }).write;
 }
 
 int CreateWaypoint(WaypointStore& store, const std::optional<std::string>& name, double lat,
                    double lon, const DateTime& localNow, const std::string& logPath,
-                   const DatumTable& datums, int mapDatum, Ui* ui) {
+                   const DatumTable& datums, int mapDatum, Ui* ui, WriteOutcome* logged) {
     const int slot = store.FindFreeSlot();
     if (slot < 0) {
         if (ui) ShowMessage(*ui, kTooManyWaypointsText);
@@ -249,18 +248,21 @@ int CreateWaypoint(WaypointStore& store, const std::optional<std::string>& name,
     w.description = WaypointCreationText(localNow);
     store.Put(slot, std::move(w));
     ++store.waypointCount;
-    AppendWaypointLog(store, slot, logPath, datums, mapDatum);
+    const WriteOutcome appended = AppendWaypointLog(store, slot, logPath, datums, mapDatum);
+    if (logged) *logged = appended;
     return slot;
 }
 
 bool SaveWaypointLogAs(const std::string& logPath, const std::string& path, Ui& ui) {
-    bool ok = false;
-    if (std::optional<std::string> bytes = ReadWholeFile(logPath)) {
-        ok = WriteFileAtomically(path, *bytes);
+    std::optional<std::string> bytes = ReadWholeFile(logPath);
+    if (!bytes) {
+        ShowMessage(ui, kWaypointLogNotSavedText);
+        return false;
     }
-    ShowMessage(ui, ok ? std::string(kWaypointLogSavedAsText) + path
-                       : std::string(kWaypointLogNotSavedText));
-    return ok;
+    const WriteOutcome written = WriteFileAtomically(path, *bytes);
+    ShowMessage(ui, written ? std::string(kWaypointLogSavedAsText) + path
+                            : WriteFailureText(kWaypointLogNotSavedText, written));
+    return written.Ok();
 }
 
 void DeleteWaypointLog(const std::string& logPath, Ui& ui) {

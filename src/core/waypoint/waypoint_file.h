@@ -103,31 +103,36 @@ std::string WaypointsLeftOutText(std::int64_t count);
 
 // Writes every waypoint not at 0, 0 in slot order, converted from `mapDatum`
 // to WGS 84 (the store is not changed). The file replaces `path` only once
-// it is complete; on failure "Cannot Create Waypoint File" is reported and
-// any earlier file stays. Returns how many waypoints were written, or
+// it is complete; on failure "Cannot Create Waypoint File" is reported with
+// the file and the system's reason, and any earlier file stays. Returns how many waypoints were written, or
 // nullopt on failure.
 std::optional<int> SaveWaypointFile(const WaypointStore& store, const std::string& path,
                                     const DatumTable& datums, int mapDatum, Ui* ui);
 
 // Appends the waypoint of slot `index` to the log `logPath`, creating the log
 // with the header when it does not exist. The line goes out in one write and
-// is synced before the file is closed. False (nothing reported) when the log
-// cannot be opened, created or written, or the slot is empty.
-bool AppendWaypointLog(const WaypointStore& store, int index, const std::string& logPath,
-                       const DatumTable& datums, int mapDatum);
+// is synced before the file is closed. The outcome (nothing is reported
+// here) says why the log could not be opened, created or written (EINVAL
+// for an empty slot); a log the call created and could not write is removed
+// again. A last line without its line end keeps its place and gets one.
+WriteOutcome AppendWaypointLog(const WaypointStore& store, int index, const std::string& logPath,
+                               const DatumTable& datums, int mapDatum);
 
 // Adds a waypoint at (`lat`, `lon`) (degrees on `mapDatum`) in the first free
 // slot, named `name` (cut to 15 bytes) or "WP" + the slot number, described
 // by its creation time, and appends it to the log. Returns the slot, or -1
 // with "Too many Waypoints Loaded" when every slot is taken (the log is then
 // not touched). A log that cannot be written leaves the waypoint in memory
-// only, silently.
+// only; `logged` (when given) says how the append went, for the caller to
+// tell (kCannotCreateWaypointFileText with WriteFailureText).
 int CreateWaypoint(WaypointStore& store, const std::optional<std::string>& name, double lat,
                    double lon, const DateTime& localNow, const std::string& logPath,
-                   const DatumTable& datums, int mapDatum, Ui* ui);
+                   const DatumTable& datums, int mapDatum, Ui* ui,
+                   WriteOutcome* logged = nullptr);
 
 // Copies the log to `path` (replacing it once the copy is complete) and
-// reports "Saved as : " + path, or "Waypoint Log file could not be saved.".
+// reports "Saved as : " + path, or "Waypoint Log file could not be saved."
+// (with the file and the reason when the copy could not be written).
 bool SaveWaypointLogAs(const std::string& logPath, const std::string& path, Ui& ui);
 
 // Deletes the log with one of the three reports. The next created waypoint

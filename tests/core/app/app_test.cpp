@@ -87,6 +87,8 @@ TEST_F(AppCore, SettingsConfirmWritesTheFileOrKeepsWhatItSays) {
     app.state.programFolder = home.Path() + "/missing/deeper";
     values.speedUnit = 1;
     EXPECT_FALSE(ConfirmSettingsDialog(app, kDialogUnits, values));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Save ini File"});
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Save ini File: " + home.Path() +
+                                                    "/missing/deeper/Mapwanderer1.ini: "
+                                                    "No such file or directory"});
     EXPECT_EQ(app.settings.speedUnit, 0);
 }

@@ -105,7 +105,7 @@ TEST_F(Config, PathsOfUpTo4096BytesSurviveTheFiles) {
     EXPECT_EQ(r.dataPath, deep);
     EXPECT_EQ(r.navLineColor1, 11);  // later keys not shifted
 
-    ASSERT_TRUE(SaveLastIni(home.Path(), kLastMapFile, "Last Map", deep + ".map", &ui));
+    ASSERT_TRUE(SaveLastIni(home.Path(), kLastMapFile, "Last Map", deep + ".map"));
     EXPECT_EQ(ReadLastIni(home.Path(), kLastMapFile), deep + ".map");
 
     // Longer than any path: cut to the longest.
@@ -135,7 +135,7 @@ TEST_F(Config, SaveTakesOnlyTheDialogsKeys) {
     AppSettings s, dialog;
     dialog.speedUnit = 2;   // Units
     dialog.trackWidth = 9;  // Track: not this dialog
-    ASSERT_TRUE(SaveConfiguration(home.Path(), datums, s, kDialogUnits, dialog, ui));
+    ASSERT_TRUE(SaveConfiguration(home.Path(), datums, s, kDialogUnits, dialog));
     EXPECT_EQ(s.trackWidth, 2);
     AppSettings r;
     ReadConfiguration(home.Path(), datums, r);
@@ -145,19 +145,23 @@ TEST_F(Config, SaveTakesOnlyTheDialogsKeys) {
     dialog.showTrack = 0;
     dialog.mapPathLoadedActive = 0;
     for (int d = 0; d <= kDialogNavigation; ++d)
-        SaveConfiguration(home.Path(), datums, s, d, dialog, ui);
+        SaveConfiguration(home.Path(), datums, s, d, dialog);
     EXPECT_EQ(s.showTrack, 1);
     EXPECT_EQ(s.mapPathLoadedActive, 1);
     EXPECT_EQ(s.trackWidth, 9);
 }
 
 TEST_F(Config, LastIniKeepsCommasAndReportsFailures) {
-    ASSERT_TRUE(SaveLastIni(home.Path(), kLastMapFile, "Last Map", "/maps/a,b, c.map", &ui));
+    ASSERT_TRUE(SaveLastIni(home.Path(), kLastMapFile, "Last Map", "/maps/a,b, c.map"));
     EXPECT_EQ(home.Read(kLastMapFile), "Last Map,/maps/a,b, c.map\r\nEnd End End\r\n");
     EXPECT_EQ(ReadLastIni(home.Path(), kLastMapFile), "/maps/a,b, c.map");
     EXPECT_EQ(ReadLastIni(home.Path(), "missing.ini"), "");
-    EXPECT_FALSE(SaveLastIni(home.File("nope"), kLastMapFile, "Last Map", "x", &ui));
-    EXPECT_EQ(ui.messages.back(), "Cannot Save Last Ini File");
+    // The failure is a value; the caller says it, with the file and why.
+    const WriteOutcome failed = SaveLastIni(home.File("nope"), kLastMapFile, "Last Map", "x");
+    EXPECT_FALSE(failed);
+    EXPECT_EQ(WriteFailureText(kCannotSaveLastIniText, failed),
+              "Cannot Save Last Ini File: " + home.File("nope") + "/" + kLastMapFile +
+                  ": No such file or directory");
 }
 
 TEST(DataFolder, EmptyMeansTheDefaultFolderNeverTheRoot) {

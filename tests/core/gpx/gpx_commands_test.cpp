@@ -53,7 +53,9 @@ TEST_F(GpxCommands, ImportReplacesTheKindsTheFileHoldsAndSaysWhatWasSkipped) {
 TEST_F(GpxCommands, ExportThatCannotBeWrittenSaysSo) {
     ui.files.push_back(dir.File("no/such/folder/out.gpx"));
     ASSERT_TRUE(mw::ExecuteCommand(app, mw::kCmdExportGpx));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{mw::kGpxNotWrittenText});
+    EXPECT_EQ(ui.messages, std::vector<std::string>{std::string(mw::kGpxNotWrittenText) + ": " +
+                                                    dir.File("no/such/folder/out.gpx") +
+                                                    ": No such file or directory"});
 }
 
 }  // namespace

@@ -61,7 +61,9 @@ TEST_F(TrackFiles, RingOf1005PointsSavesTheLast999OldestFirstInWgs84) {
     }
 
     EXPECT_FALSE(SaveTrackFile(track, dir.File("no/t.plt"), datums, ed50, &ui));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Create Track File"});
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Create Track File: " +
+                                                    dir.File("no/t.plt") +
+                                                    ": No such file or directory"});
 }
 
 TEST_F(TrackFiles, LoadTakesTheFilesDatumAndDefaultsMissingFields) {
@@ -119,17 +121,18 @@ TEST_F(TrackFiles, LogStartsASegmentWhenCreatedAgainAfterDeletion) {
     ASSERT_TRUE(AppendTrackLog(log, 52, 1, "010124", "130000", -777, newSegment));
     EXPECT_EQ(GetField(Lines(dir.Read("ceTrack.plt")).at(6), 3, ""), "1");
 
-    // A record cut short by a kill inside its write (no line end) would read
-    // as a wrong point: the next append drops it instead of keeping it.
+    // A last line without its line end (a hand edit, or a record a kill cut
+    // short) is the user's: it gets its line end and keeps its place.
     dir.Write("ceTrack.plt", kHeader + "   1.0000000,   2.0000000,0,   -777, ,010124,000001\r\n   1.5000000,   2.0");
     ASSERT_TRUE(AppendTrackLog(log, 3, 4, "010124", "000002", -777, newSegment));
     std::vector<std::string> lines = Lines(dir.Read("ceTrack.plt"));
-    ASSERT_EQ(lines.size(), std::size_t(kTrackHeaderLines + 2));
+    ASSERT_EQ(lines.size(), std::size_t(kTrackHeaderLines + 3));
     EXPECT_EQ(lines[kTrackHeaderLines], "   1.0000000,   2.0000000,0,   -777, ,010124,000001");
+    EXPECT_EQ(lines[kTrackHeaderLines + 1], "   1.5000000,   2.0");
     EXPECT_TRUE(lines.back().starts_with("   3.0000000,   4.0000000,")) << lines.back();
     dir.Write("ceTrack.plt", kHeader.substr(0, 10));  // not even the header whole
     ASSERT_TRUE(AppendTrackLog(log, 3, 4, "010124", "000002", -777, newSegment));
-    EXPECT_EQ(Lines(dir.Read("ceTrack.plt")).size(), std::size_t(kTrackHeaderLines + 1));
+    EXPECT_EQ(Lines(dir.Read("ceTrack.plt")).size(), std::size_t(2));
 }
 
 TEST_F(TrackFiles, SavedPointsAreWrittenWithDecimalPointsAndReadBackAsSaved) {

@@ -143,7 +143,8 @@ TEST_F(WaypointFiles, SavingReplacesSeparatorsAndAFailedSaveKeepsTheOldFile) {
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Create Waypoint File"});
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Create Waypoint File: " +
+                                                    dir.File("out.wpt") + ": File too large"});
     EXPECT_EQ(dir.Read("out.wpt"), before);
 }
 
