@@ -13,6 +13,7 @@
 
 #include "app/name_commands.h"
 #include "support/text.h"
+#include "ui/handheld_layout.h"
 
 namespace mw {
 
@@ -159,7 +160,12 @@ NameSearchDialog::NameSearchDialog(App& app, QWidget* parent) : QDialog(parent),
     connect(waypoint_, &QPushButton::clicked, this, [this] { NameSearchWaypoint(app_, SelectedRow()); });
     connect(goTo_, &QPushButton::clicked, this, [this] { NameSearchGoTo(app_, SelectedRow()); });
 
+    // On a handheld the buttons are as narrow as their texts allow, so the
+    // rows fit 240 pixels, and the dialog takes the screen.
+    const bool small = IsSmallScreen(parent ? parent : this);
+    for (QPushButton* b : {filter_, load_, size_, find_, map_, waypoint_, goTo_}) MakeNarrow(b, small);
     resize(240, 300);
+    FitDialogToScreen(this);
     LoadLastNamesFile(app_);
     ShowState();
 }
