@@ -21,6 +21,8 @@
 #include "app/view_commands.h"
 #include "app/window_placement.h"
 #include "config/settings.h"
+#include "support/paths.h"
+#include "ui/help_window.h"
 #include "ui/map_dialogs.h"
 #include "ui/file_requests.h"
 #include "ui/alarm_popup.h"
@@ -508,6 +510,13 @@ void MainWindow::OpenDialog(DialogId dialog, int parameter) {
         }
         case DialogId::Settings: {
             SettingsDialogBox box(app_, parameter, this);
+            box.exec();
+            break;
+        }
+        case DialogId::Help: {
+            const std::string page =
+                JoinPath(JoinPath(app_.state.programFolder, kHelpFolder), kHelpFile);
+            HelpWindow box(QString::fromStdString(page), this);
             box.exec();
             break;
         }
