@@ -89,13 +89,21 @@ void MakeFingerSized(QWidget* control, bool small) {
     if (small) control->setMinimumHeight(FingerSize(control));
 }
 
+void SetFrameGeometry(QWidget* window, const QRect& outer) {
+    // Before it is shown a window has no frame yet.
+    const QRect frame = window->frameGeometry(), inner = window->geometry();
+    const int left = inner.left() - frame.left(), right = frame.right() - inner.right();
+    const int top = inner.top() - frame.top(), bottom = frame.bottom() - inner.bottom();
+    window->setGeometry(outer.adjusted(left, top, -right, -bottom));
+}
+
 void FitDialogToScreen(QDialog* dialog) {
     if (!IsSmallScreen(dialog)) return;
     const QScreen* screen = ScreenOf(dialog);
     if (!screen) return;
     // Maximised rather than given the screen's rectangle: the window
     // manager's title bar and frame then stay on the screen too.
-    dialog->setGeometry(screen->availableGeometry());
+    SetFrameGeometry(dialog, screen->availableGeometry());
     dialog->setWindowState(dialog->windowState() | Qt::WindowMaximized);
 }
 

@@ -7,6 +7,7 @@ class QApplication;
 class QDialog;
 class QFileDialog;
 class QPushButton;
+class QRect;
 class QScreen;
 class QString;
 class QWidget;
@@ -42,6 +43,9 @@ void UseFingerSizedControls(QApplication& app);
 
 // Gives `control` a finger-sized height on a small screen.
 void MakeFingerSized(QWidget* control, bool small);
+// Places a window so that its frame (title bar and borders, as far as the
+// window manager has told them) covers `outer`.
+void SetFrameGeometry(QWidget* window, const QRect& outer);
 // On a small screen: the dialog takes the screen's free area.
 void FitDialogToScreen(QDialog* dialog);
 // On a small screen: a push button as narrow as its text and a finger

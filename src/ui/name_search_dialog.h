@@ -61,6 +61,7 @@ private:
     void Poll();
     void MapPressed();
     void ToggleHeight();
+    void KeepPlaceInSight();
     void ShowState();
 
     App& app_;

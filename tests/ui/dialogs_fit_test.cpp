@@ -14,15 +14,22 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QRegularExpression>
 #include <QScrollArea>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QTreeView>
 #include <QToolButton>
 #include <QtTest>
 #include <functional>
 
+#include "../core/names/dbase_writer.h"
 #include "app/app.h"
+#include "app/app_data.h"
+#include "app/name_commands.h"
 #include "browse/file_requests.h"
 #include "testlib/fake_ui.h"
+#include "names/name_filter.h"
 #include "ui/file_browser.h"
 #include "ui/file_requests.h"
 #include "ui/folder_picker.h"
@@ -64,6 +71,16 @@ bool PartOfAnotherControl(const QWidget* w, const QWidget* dialog) {
     for (const QWidget* p = w->parentWidget(); p && p != dialog; p = p->parentWidget())
         if (IsControl(p) && !qobject_cast<const QScrollArea*>(p)) return true;
     return false;
+}
+
+// With MW_DIALOG_SHOTS naming a folder, each checked dialog's screen is
+// saved there as a picture (for a look at the layouts on an X server).
+void SaveShot(QWidget* dialog, const QString& what) {
+    const QString folder = qEnvironmentVariable("MW_DIALOG_SHOTS");
+    if (folder.isEmpty()) return;
+    QString name = what;
+    name.replace(QRegularExpression("[^A-Za-z0-9]+"), "_");
+    dialog->screen()->grabWindow(0).save(QDir(folder).filePath(name + ".png"));
 }
 
 QRect OnScreen(const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); }
@@ -117,6 +134,7 @@ void CheckShown(QWidget* dialog, const char* what) {
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     QApplication::processEvents();
     const QStringList outside = Outside(dialog);
+    SaveShot(dialog, what);
     QVERIFY2(outside.isEmpty(),
              qPrintable(QString("%1: off the screen: %2").arg(what, outside.join("; "))));
     dialog->hide();
@@ -134,6 +152,7 @@ void CheckModalThen(const char* what, const std::function<void()>& open) {
         QApplication::processEvents();
         seen = true;
         outside = Outside(modal);
+        SaveShot(modal, what);
         if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
     });
     open();
@@ -169,6 +188,66 @@ private slots:
     void nameSearch() {
         NameSearchDialog d(app_, main_);
         CheckShown(&d, "Name Search");
+    }
+
+    // A gazetteer of `count` places, all of kind MT, loaded into the app.
+    void LoadPlaces(int count) {
+        mwtest::DbfTable table;
+        table.fields = mwtest::GazetteerFields(20);
+        for (int i = 0; i < count; ++i)
+            table.records.push_back({QString("PEAK %1").arg(i, 5, 10, QChar('0')).toStdString(), "MT",
+                                     "", "56.5", "-5.0"});
+        QFile file(home_.filePath("peaks.names"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const std::string bytes = table.Bytes();
+        file.write(bytes.data(), qint64(bytes.size()));
+        file.close();
+        QVERIFY(LoadNamesDatabase(app_, file.fileName().toStdString()));
+    }
+
+    void nameSearchMapKeepsThePlaceInSight() {
+        LoadPlaces(3);
+        int shown = 0;
+        app_.names.actions.showOnMap = [&](double, double) { ++shown; };
+        NameSearchDialog d(app_, main_);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        auto* list = d.findChild<QTreeView*>("nameList");
+        list->setCurrentIndex(d.Model()->index(1, 0));
+        d.findChild<QPushButton*>("buttonMap")->click();
+        QApplication::processEvents();
+        QCOMPARE(shown, 1);
+        // The place is in the middle of the map, which fills the screen
+        // below the bars: the dialog now lies wholly below the middle, and
+        // still fits.
+        const QRect free = d.screen()->availableGeometry();
+        QVERIFY2(d.frameGeometry().top() > free.center().y(),
+                 qPrintable(QString("dialog top at %1").arg(d.frameGeometry().top())));
+        QVERIFY2(Outside(&d).isEmpty(), qPrintable(Outside(&d).join("; ")));
+        SaveShot(&d, "Name Search after Map");
+        // "<>" brings the list back over the whole screen.
+        d.findChild<QPushButton*>("buttonSize")->click();
+        QApplication::processEvents();
+        QVERIFY(list->isVisible());
+        QTRY_VERIFY2(Outside(&d).isEmpty(), qPrintable(Outside(&d).join("; ")));
+        d.reject();
+        app_.names.actions.showOnMap = nullptr;
+    }
+
+    void nameSearchSaysWhenTheResultsStoppedAtTheLimit() {
+        LoadPlaces(int(kMaxNameResults) + 1);
+        NameSearchDialog d(app_, main_);
+        d.findChild<QCheckBox*>("checkL")->setChecked(false);
+        d.findChild<QPushButton*>("buttonF")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(d.windowTitle().contains("peaks") && !NameFilterRunning(app_), 20000);
+        QCOMPARE(d.Model()->rowCount(), int(kMaxNameResults));
+        QVERIFY2(d.windowTitle().endsWith(" (first 5000)"), qPrintable(d.windowTitle()));
+        // Below the limit nothing is said.
+        d.findChild<QLineEdit*>("searchText")->setText("PEAK 0000");
+        d.findChild<QPushButton*>("buttonF")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!NameFilterRunning(app_) && d.Model()->rowCount() == 10, 20000);
+        QVERIFY2(!d.windowTitle().contains("first"), qPrintable(d.windowTitle()));
+        d.reject();
     }
 
     void lists() {
@@ -210,6 +289,27 @@ private slots:
         CheckShown(&picker, "Get Path");
     }
 
+    // Opening by a typed path used to end with nothing loaded and no word.
+    void typedPathIsRefusedWithAReason() {
+        FileBrowserDialog open(*FindBrowserMode("Load Names File", false), home_.path().toStdString(),
+                               "", main_);
+        open.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&open));
+        open.findChild<QLineEdit*>("ctl1114")->setText(home_.filePath("peaks.names"));
+        QString said;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                said = box->text();
+                box->accept();
+            }
+        });
+        open.findChild<QPushButton*>("ok")->click();
+        QVERIFY2(said.contains("cannot contain \"/\"") && said.contains("folder"), qPrintable(said));
+        QVERIFY(open.isVisible());  // still open for a proper choice
+        QVERIFY(open.ChosenName().empty());
+        open.reject();
+    }
+
     void gpxRequests() {
         const std::vector<FileFilter> gpx{{"GPX files", "*.gpx"}};
         CheckModalThen("Import GPX...", [&] {
@@ -222,11 +322,12 @@ private slots:
     }
 
     void helpAndMessages() {
-        QFile page(home_.path() + "/page.html");
-        QVERIFY(page.open(QIODevice::WriteOnly));
-        page.write("<h1>Help</h1><p>" + QByteArray(3000, 'x') + "</p>");
-        page.close();
-        HelpWindow help(page.fileName(), main_);
+        // The bundled page, as the program shows it.
+        SetExecutableFolder(QCoreApplication::applicationDirPath().toStdString());
+        const QString page = QString::fromStdString(SharedDataFolder()) + "/help/mawce_d_help.html";
+        QVERIFY2(QFile::exists(page), qPrintable(page));
+        HelpWindow help(page, main_);
+        QVERIFY(help.Browser()->toPlainText().contains("(first 5000)"));
         CheckShown(&help, "Help");
         QMessageBox about(QMessageBox::Warning, "Mapwanderer", "MapwandererCE\n\nBeta Version 0.1.0",
                           QMessageBox::Ok, main_);
@@ -247,7 +348,9 @@ int main(int argc, char** argv) {
                    .arg(kHeight)
                    .toUtf8());
     file.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
+    // On an X server (for pictures of the layouts) its screen is used as it is.
+    if (qgetenv("QT_QPA_PLATFORM") != "xcb")
+        qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
     QApplication app(argc, argv);
     UseFingerSizedControls(app);
     DialogsFitTest test;
