@@ -329,7 +329,7 @@ private slots:
         HelpWindow help(page, main_);
         QVERIFY(help.Browser()->toPlainText().contains("(first 5000)"));
         CheckShown(&help, "Help");
-        QMessageBox about(QMessageBox::Warning, "Mapwanderer", "MapwandererCE\n\nBeta Version 0.1.0",
+        QMessageBox about(QMessageBox::Warning, "Mapwanderer", QString::fromStdString(AboutText()),
                           QMessageBox::Ok, main_);
         CheckShown(&about, "About");
     }
