@@ -312,11 +312,13 @@ void FileBrowserDialog::DoubleTapRow(int row) {
 void FileBrowserDialog::accept() {
     std::string typed = name_->text().left(kMaxNameChars).toStdString();
     std::string name = ResolveTypedName(model_.Rows(), typed);
-    if (mode_.save) {
-        if (std::optional<std::string> problem = SaveNameProblem(name)) {
-            QMessageBox::warning(this, "Mapwanderer", QString::fromStdString(*problem));
-            return;
-        }
+    // A typed path would be looked for inside the folder shown and fail
+    // without a word: say why instead, for opening as for saving.
+    if (std::optional<std::string> problem = SaveNameProblem(name)) {
+        QString text = QString::fromStdString(*problem);
+        if (!mode_.save) text += "\n\nGo to the file's folder and choose the file there.";
+        QMessageBox::warning(this, "Mapwanderer", text);
+        return;
     }
     chosen_ = name;
     QDialog::accept();

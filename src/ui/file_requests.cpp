@@ -5,6 +5,7 @@
 #include "browse/file_requests.h"
 #include "support/text.h"
 #include "ui/file_browser.h"
+#include "ui/handheld_layout.h"
 
 namespace mw {
 
@@ -27,6 +28,7 @@ std::optional<std::string> PlatformDialog(QWidget* parent, const std::string& ti
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (save) dialog.selectFile(QString::fromStdString(start));
+    FitFileDialogToScreen(&dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }

@@ -1,7 +1,13 @@
 #include "ui/handheld_layout.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
@@ -83,10 +89,73 @@ void MakeFingerSized(QWidget* control, bool small) {
     if (small) control->setMinimumHeight(FingerSize(control));
 }
 
+void SetFrameGeometry(QWidget* window, const QRect& outer) {
+    // Before it is shown a window has no frame yet.
+    const QRect frame = window->frameGeometry(), inner = window->geometry();
+    const int left = inner.left() - frame.left(), right = frame.right() - inner.right();
+    const int top = inner.top() - frame.top(), bottom = frame.bottom() - inner.bottom();
+    window->setGeometry(outer.adjusted(left, top, -right, -bottom));
+}
+
 void FitDialogToScreen(QDialog* dialog) {
     if (!IsSmallScreen(dialog)) return;
     const QScreen* screen = ScreenOf(dialog);
-    if (screen) dialog->setGeometry(screen->availableGeometry());
+    if (!screen) return;
+    // Maximised rather than given the screen's rectangle: the window
+    // manager's title bar and frame then stay on the screen too.
+    SetFrameGeometry(dialog, screen->availableGeometry());
+    dialog->setWindowState(dialog->windowState() | Qt::WindowMaximized);
+}
+
+void MakeNarrow(QPushButton* button, bool small) {
+    if (!small) return;
+    const int text = button->fontMetrics().horizontalAdvance(button->text());
+    // The frame and padding around the text, as the styles draw them.
+    constexpr int kPadding = 14;
+    button->setMinimumWidth(std::max(FingerSize(button), text + kPadding));
+}
+
+void FitFileDialogToScreen(QFileDialog* dialog) {
+    if (!IsSmallScreen(dialog->parentWidget() ? dialog->parentWidget() : dialog)) return;
+    // A native window cannot be laid out from here.
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    // The places list, the history arrows and the view switches give way
+    // to the file list; the folder list and "up" still move between folders.
+    for (const char* name : {"sidebar", "backButton", "forwardButton", "listModeButton",
+                             "detailModeButton", "lookInLabel"})
+        if (auto* w = dialog->findChild<QWidget*>(name)) w->hide();
+    auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
+    auto* nameLabel = dialog->findChild<QWidget*>("fileNameLabel");
+    auto* nameEdit = dialog->findChild<QLineEdit*>("fileNameEdit");
+    auto* typeLabel = dialog->findChild<QWidget*>("fileTypeLabel");
+    auto* typeCombo = dialog->findChild<QWidget*>("fileTypeCombo");
+    auto* buttons = dialog->findChild<QDialogButtonBox*>("buttonBox");
+    if (grid && nameLabel && nameEdit && typeLabel && typeCombo && buttons) {
+        // The labels' column goes: the name field says what it wants in
+        // its placeholder, the type list shows its type.
+        nameLabel->hide();
+        typeLabel->hide();
+        nameEdit->setPlaceholderText(QFileDialog::tr("File name"));
+        // The top row (folder list and buttons) across the whole width.
+        for (int i = 0; i < grid->count(); ++i) {
+            int row, column, rows, columns;
+            grid->getItemPosition(i, &row, &column, &rows, &columns);
+            if (row == 0 && grid->itemAt(i)->layout()) {
+                QLayoutItem* top = grid->takeAt(i);
+                grid->addItem(top, 0, 0, 1, 3);
+                break;
+            }
+        }
+        for (QWidget* w : std::initializer_list<QWidget*>{nameEdit, typeCombo, buttons})
+            grid->removeWidget(w);
+        buttons->setOrientation(Qt::Horizontal);
+        grid->addWidget(nameEdit, 2, 0, 1, 3);
+        grid->addWidget(typeCombo, 3, 0, 1, 3);
+        grid->addWidget(buttons, 4, 0, 1, 3);
+        grid->setColumnMinimumWidth(0, 0);
+    }
+    if (auto* combo = dialog->findChild<QComboBox*>("lookInCombo")) combo->setMinimumWidth(0);
+    FitDialogToScreen(dialog);
 }
 
 }  // namespace mw

@@ -5,6 +5,9 @@
 
 class QApplication;
 class QDialog;
+class QFileDialog;
+class QPushButton;
+class QRect;
 class QScreen;
 class QString;
 class QWidget;
@@ -40,7 +43,19 @@ void UseFingerSizedControls(QApplication& app);
 
 // Gives `control` a finger-sized height on a small screen.
 void MakeFingerSized(QWidget* control, bool small);
+// Places a window so that its frame (title bar and borders, as far as the
+// window manager has told them) covers `outer`.
+void SetFrameGeometry(QWidget* window, const QRect& outer);
 // On a small screen: the dialog takes the screen's free area.
 void FitDialogToScreen(QDialog* dialog);
+// On a small screen: a push button as narrow as its text and a finger
+// allow, instead of the style's least width of some 80 pixels, so that a
+// row of short buttons fits a 240-pixel screen.
+void MakeNarrow(QPushButton* button, bool small);
+// On a small screen: the desktop's file dialog laid out for a narrow
+// screen (its own widgets rather than a native window, no side bar, the
+// name and type fields across the whole width, the buttons in a row
+// below them) and fitted to the screen.
+void FitFileDialogToScreen(QFileDialog* dialog);
 
 }  // namespace mw

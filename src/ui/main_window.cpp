@@ -23,6 +23,8 @@
 #include "app/view_commands.h"
 #include "app/window_placement.h"
 #include "config/settings.h"
+#include "support/paths.h"
+#include "ui/help_window.h"
 #include "ui/map_dialogs.h"
 #include "ui/file_requests.h"
 #include "ui/alarm_popup.h"
@@ -526,6 +528,13 @@ void MainWindow::OpenDialog(DialogId dialog, int parameter) {
         case DialogId::TrackInfo:
             TrackInfoWindow::ShowFor(app_, this);
             break;
+        case DialogId::Help: {
+            const std::string page =
+                JoinPath(JoinPath(app_.state.programFolder, kHelpFolder), kHelpFile);
+            HelpWindow box(QString::fromStdString(page), this);
+            box.exec();
+            break;
+        }
         default:
             break;
     }

@@ -7,12 +7,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include "app/name_commands.h"
+#include "names/name_filter.h"
 #include "support/text.h"
+#include "ui/handheld_layout.h"
 
 namespace mw {
 
@@ -175,7 +178,12 @@ NameSearchDialog::NameSearchDialog(App& app, QWidget* parent) : QDialog(parent),
     connect(waypoint_, &QPushButton::clicked, this, onRow(NameSearchWaypoint));
     connect(goTo_, &QPushButton::clicked, this, onRow(NameSearchGoTo));
 
+    // On a handheld the buttons are as narrow as their texts allow, so the
+    // rows fit 240 pixels, and the dialog takes the screen.
+    const bool small = IsSmallScreen(parent ? parent : this);
+    for (QPushButton* b : {filter_, load_, size_, find_, map_, waypoint_, goTo_}) MakeNarrow(b, small);
     resize(240, 300);
+    FitDialogToScreen(this);
     LoadLastNamesFile(app_);
     ShowState();
 }
@@ -196,7 +204,11 @@ int NameSearchDialog::SelectedRow() const {
 // Everything shown from the core's state: caption, codes, list, buttons.
 void NameSearchDialog::ShowState() {
     const bool running = NameFilterRunning(app_);
-    setWindowTitle(QString::fromStdString(NameSearchCaption(app_)));
+    QString caption = QString::fromStdString(NameSearchCaption(app_));
+    // A search that filled the result list says so: more places match.
+    if (!running && app_.names.filtered && app_.names.matches.size() >= kMaxNameResults)
+        caption += QString(" (first %1)").arg(kMaxNameResults);
+    setWindowTitle(caption);
     if (!running) {
         const std::vector<std::string>& codes = app_.names.types.codes;
         bool same = codes_->count() == static_cast<int>(codes.size());
@@ -259,9 +271,28 @@ void NameSearchDialog::MapPressed() {
         StopNameFilter(app_);
         return;
     }
+    const int row = SelectedRow();
     const std::uint64_t before = app_.names.generation;
-    NameSearchShowOnMap(app_, SelectedRow());
-    if (app_.names.generation != before) ShowState();
+    NameSearchShowOnMap(app_, row);
+    if (app_.names.generation != before) {
+        ShowState();
+        return;
+    }
+    if (row >= 0) KeepPlaceInSight();
+}
+
+void NameSearchDialog::KeepPlaceInSight() {
+    // On a handheld the dialog covers the map, and the place is now in the
+    // map's middle: the dialog shrinks to its inputs and buttons and moves
+    // to the bottom of the screen ("<>" brings the list back).
+    if (!IsSmallScreen(this) || !screen()) return;
+    if (!shortForm_) ToggleHeight();
+    setWindowState(windowState() & ~Qt::WindowMaximized);
+    const QRect free = screen()->availableGeometry();
+    const int h = std::max(kShortHeight, minimumSizeHint().height());
+    const int frame = frameGeometry().height() - geometry().height();
+    SetFrameGeometry(this, QRect(free.left(), std::max(free.top(), free.bottom() + 1 - h - frame),
+                                 free.width(), std::min(free.height(), h + frame)));
 }
 
 void NameSearchDialog::ToggleHeight() {
@@ -272,7 +303,10 @@ void NameSearchDialog::ToggleHeight() {
         shortForm_ = false;
         list_->show();
         progress_->show();
-        resize(width(), fullHeight_ > kShortHeight ? fullHeight_ : 300);
+        if (IsSmallScreen(this))
+            FitDialogToScreen(this);  // the whole screen again
+        else
+            resize(width(), fullHeight_ > kShortHeight ? fullHeight_ : 300);
     } else {
         shortForm_ = true;
         fullHeight_ = height();

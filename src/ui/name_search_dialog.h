@@ -62,6 +62,7 @@ private:
     void Poll();
     void MapPressed();
     void ToggleHeight();
+    void KeepPlaceInSight();
     void ShowState();
     void FileChanged();
 

@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 
 #include "app/panels.h"
+#include "ui/handheld_layout.h"
 #include "ui/qt_canvas.h"
 
 namespace mw {
@@ -57,6 +58,10 @@ SatellitesDialog::SatellitesDialog(App& app, QWidget* parent) : QDialog(parent),
     layout->addWidget(scroll_);
     connect(scroll_, &QScrollBar::valueChanged, view_, qOverload<>(&QWidget::update));
     resize(kSatelliteViewWidth + 20, kSatelliteViewHeight + 2 * kBarRowHeight);
+    // A 240-pixel screen is narrower than the view's usual width: the bars
+    // get shorter (the sky plot keeps its size).
+    if (IsSmallScreen(this)) view_->setMinimumWidth(kBarLeft + 4 * kBarRowHeight);
+    FitDialogToScreen(this);
     SetSatellitesViewOpen(app_, true);
     poll_.setInterval(200);
     connect(&poll_, &QTimer::timeout, this, &SatellitesDialog::Poll);

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/alarms.h"
+#include "app/app_data.h"
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
@@ -175,12 +176,14 @@ bool ExecuteCommand(App& app, int id) {
     return true;
 }
 
+std::string AboutText() { return std::string("MapwandererCE\n\nBeta Version ") + ProgramVersion(); }
+
 CommandRows GeneralCommandRows() {
     return {
         {kCmdQuit, "Quit", CommandKind::Action,
          [](App& app) { TheUi(app).RequestQuit(); }, {}, {}},
         {kCmdAbout, "About", CommandKind::Action,
-         [](App& app) { ShowMessage(TheUi(app), kAboutText); }, {}, {}},
+         [](App& app) { ShowMessage(TheUi(app), AboutText()); }, {}, {}},
         {kCmdViewToolbar, "Toolbar", CommandKind::Toggle,
          [](App& app) {
              if (!app.state.portrait) return;  // grey in landscape

@@ -151,7 +151,9 @@ struct App {
     std::string lastSaveNote;
 };
 
-inline constexpr const char* kAboutText = "MapwandererCE\n\nBeta Version 1.10.3";
+// What "About" shows: the product name and, after a blank line, the
+// version the build was made as (the one `--version` prints too).
+std::string AboutText();
 inline constexpr const char* kNeedMapText = "A Map must be loaded for this Operation";
 inline constexpr const char* kHelpFolder = "help";
 inline constexpr const char* kHelpFile = "mawce_d_help.html";

@@ -45,7 +45,7 @@ std::vector<MenuNode> BuildMenuBar() {
         Entry(kCmdExportGpx),
         Sep(),
         Entry(kCmdUploadDownload),
-        Sub("Settings", {
+        Sub("Configuration", {
             Entry(kCmdSettingsSystem),
             Entry(kCmdSettingsMapDataFiles),
             Entry(kCmdSettingsImageFiles),

@@ -33,22 +33,19 @@ bool IsExecutableFile(const std::string& path) {
            (st.permissions() & (P::owner_exec | P::group_exec | P::others_exec)) != P::none;
 }
 
+// The bundled help page in the program's own window: a handheld often has
+// no desktop browser to hand it to.
 void OpenHelp(App& app) {
-    // Nothing is shown when there is no help document or no viewer.
-    if (app.ports.shell)
-        app.ports.shell->OpenDocument(
-            JoinPath(JoinPath(app.state.programFolder, kHelpFolder), kHelpFile));
+    if (app.ports.ui) app.ports.ui->OpenDialog(DialogId::Help);
 }
 
+// The display's facts in one message rather than five boxes in a row.
 void ShowDeveloperInfo(App& app) {
     if (!app.ports.ui) return;
-    Ui& ui = *app.ports.ui;
     const DisplayCaps& d = app.state.display;
-    ShowMessage(ui, Format("Rastercaps %d", d.rasterCaps));
-    ShowMessage(ui, Format("Numcolors %d", d.numColors));
-    ShowMessage(ui, Format("Numreserved %d", d.numReserved));
-    ShowMessage(ui, Format("Sizepalette %d", d.sizePalette));
-    ShowMessage(ui, Format("Colorres %d", d.colorRes));
+    ShowMessage(*app.ports.ui,
+                Format("Rastercaps %d\nNumcolors %d\nNumreserved %d\nSizepalette %d\nColorres %d",
+                       d.rasterCaps, d.numColors, d.numReserved, d.sizePalette, d.colorRes));
 }
 
 // The companion program starts only when the user put an executable of that
