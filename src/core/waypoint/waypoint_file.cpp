@@ -15,6 +15,7 @@
 #include "ports/ui.h"
 #include "support/durable_file.h"
 #include "support/line_budget.h"
+#include "support/number_format.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -107,20 +108,58 @@ Waypoint ParseWaypointLine(std::string_view line) {
 }
 
 std::string FormatWaypointLine(const Waypoint& w, double lat, double lon) {
-    return "-1," + FieldText(w.name) +
-           Format(",%12.7f,%12.7f,%11.5f,%d,%d,%d,%d,%d,", lat, lon, w.date, w.symbol, w.field7,
-                  w.field8, w.textColour, w.backColour) +
-           FieldText(w.description) +
-           Format(",%d,%d,%d,%8.0f,%d,%d,%d,%d,%10.1f,%d,", w.field12, w.field13,
-                  w.proximityDistance, static_cast<double>(w.altitude), w.field16, w.field17,
-                  w.field18, w.popupPosition, static_cast<double>(w.popupSeconds), w.field21) +
-           FieldText(w.attachment) + "," + FieldText(w.proximityImage) + "," +
-           FieldText(w.proximitySound);
+    // The fields of ",%12.7f,%12.7f,%11.5f,%d,%d,%d,%d,%d," and
+    // ",%d,%d,%d,%8.0f,%d,%d,%d,%d,%10.1f,%d,", built without printf: a GPX
+    // import may write a great many of these lines.
+    std::string line = "-1,";
+    line.reserve(160 + w.name.size() + w.description.size() + w.attachment.size());
+    line += FieldText(w.name);
+    line += ',';
+    AppendFixed(line, lat, 7, 12);
+    line += ',';
+    AppendFixed(line, lon, 7, 12);
+    line += ',';
+    AppendFixed(line, w.date, 5, 11);
+    for (int v : {w.symbol, w.field7, w.field8, w.textColour, w.backColour}) {
+        line += ',';
+        AppendInt(line, v);
+    }
+    line += ',';
+    line += FieldText(w.description);
+    for (int v : {w.field12, w.field13, w.proximityDistance}) {
+        line += ',';
+        AppendInt(line, v);
+    }
+    line += ',';
+    AppendFixed(line, static_cast<double>(w.altitude), 0, 8);
+    for (int v : {w.field16, w.field17, w.field18, w.popupPosition}) {
+        line += ',';
+        AppendInt(line, v);
+    }
+    line += ',';
+    AppendFixed(line, static_cast<double>(w.popupSeconds), 1, 10);
+    line += ',';
+    AppendInt(line, w.field21);
+    line += ',';
+    line += FieldText(w.attachment);
+    line += ',';
+    line += FieldText(w.proximityImage);
+    line += ',';
+    line += FieldText(w.proximitySound);
+    return line;
 }
 
 std::string FormatWaypointLogLine(const Waypoint& w, double lat, double lon) {
-    return "-1," + FieldText(w.name) + " ," + Format("%12.7f,%12.7f", lat, lon) + ",,,,,,," +
-           FieldText(w.description) + ",,," + ",-777";
+    std::string line = "-1,";
+    line += FieldText(w.name);
+    line += " ,";
+    AppendFixed(line, lat, 7, 12);
+    line += ',';
+    AppendFixed(line, lon, 7, 12);
+    line += ",,,,,,,";
+    line += FieldText(w.description);
+    line += ",,,,-777";
+    return line;
 }
 
 std::string WaypointCreationText(const DateTime& t) {
