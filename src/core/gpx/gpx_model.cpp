@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "support/civil_date.h"
+#include "support/number_format.h"
 #include "support/text.h"
 
 namespace mw {
@@ -106,9 +107,15 @@ std::optional<std::int64_t> PltTime(std::string_view date, std::string_view time
 }
 
 std::pair<std::string, std::string> PltDateAndTime(std::int64_t utc) {
+    // "%02d%02d%02d" twice, without printf: an import calls this for every
+    // track point.
     const Civil c = CivilFromSeconds(utc);
-    return {Format("%02d%02d%02d", c.day, c.month, static_cast<int>(c.year % 100)),
-            Format("%02d%02d%02d", c.hour, c.minute, c.second)};
+    std::pair<std::string, std::string> out;
+    for (long long v : {static_cast<long long>(c.day), static_cast<long long>(c.month),
+                        static_cast<long long>(c.year % 100)})
+        AppendInt(out.first, v, 2, true);
+    for (int v : {c.hour, c.minute, c.second}) AppendInt(out.second, v, 2, true);
+    return out;
 }
 
 std::string BlankSeparators(std::string_view text, bool& changed) {
