@@ -15,6 +15,38 @@ void AppendPadded(std::string& out, const char* text, std::size_t size, int widt
     out.append(text, size);
 }
 
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+
+// The common case of the files (coordinates, altitudes) in integer
+// arithmetic. Below 4e9 the rounded product value * 10^precision is off the
+// exact one by at most 4e9 * 2^-53 < 1e-6 (10^precision is exact), so unless that product lies within 1e-6 of a half the nearest integer
+// is the one exact decimal rounding gives. Near a half (and for large values)
+// it answers false and the exact path decides.
+bool AppendFixedShort(std::string& out, double value, int precision, int width) {
+    const double scaled = std::fabs(value) * kPowersOfTen[precision];
+    if (!(scaled < 4e9)) return false;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5) < 1e-6) return false;
+    auto digits = static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
+    // Digits right to left: the fraction, the point, at least one integer digit.
+    char buffer[40];
+    char* p = buffer + sizeof buffer;
+    for (int i = 0; i < precision; ++i) {
+        *--p = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    }
+    if (precision > 0) *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    } while (digits != 0);
+    // printf keeps the sign of negative zero and of a negative that rounds to zero.
+    if (std::signbit(value)) *--p = '-';
+    AppendPadded(out, p, static_cast<std::size_t>(buffer + sizeof buffer - p), width);
+    return true;
+}
+
 }  // namespace
 
 void AppendFixed(std::string& out, double value, int precision, int width) {
@@ -26,6 +58,7 @@ void AppendFixed(std::string& out, double value, int precision, int width) {
         return;
     }
     if (precision < 0) precision = 6;  // printf's default
+    if (precision <= 9 && AppendFixedShort(out, value, precision, width)) return;
     // Room for 309 integer digits, a sign, a point and a fraction of the
     // precisions the files use; a longer one goes the slow way.
     char buffer[400];
