@@ -23,6 +23,7 @@
 #include "nav/record_rule.h"
 #include "nav/replay.h"
 #include "nav/route_store.h"
+#include "nav/trip_computer.h"
 #include "track/track_store.h"
 #include "view/overview.h"
 #include "view/map_view.h"
@@ -110,6 +111,8 @@ struct GpsState {
     bool onMap = false;
     // Fixes that reached the pipeline, for the headless run.
     long fixesProcessed = 0;
+    // Distance and moving time since the GPS was opened or "Reset Trip".
+    TripComputer trip;
 };
 
 // Everything one running program owns, for the life of the program.

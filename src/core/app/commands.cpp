@@ -72,6 +72,7 @@ std::vector<MenuNode> BuildMenuBar() {
         Entry(kCmdViewScale),
         Entry(kCmdViewSpeedInfo),
         Entry(kCmdViewSpeedNavInfo),
+        Entry(kCmdResetTrip),
         Sep(),
         Sub("Waypoints", {
             Entry(kCmdViewWaypoints),

@@ -91,6 +91,7 @@ enum CommandId : int {
     kCmdImportGpx = 40130,
     kCmdExportGpx = 40131,
     kCmdTrackInfo = 40150,
+    kCmdResetTrip = 40155,
 };
 
 // One node of the menu bar: an item, a check item, a separator or a submenu.

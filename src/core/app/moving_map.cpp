@@ -9,6 +9,7 @@
 #include "app/view_commands.h"
 #include "geo/datum_convert.h"
 #include "geo/distance.h"
+#include "gps/gps_link.h"
 #include "map/calibration.h"
 #include "nav/replay.h"
 #include "support/paths.h"
@@ -74,6 +75,8 @@ void StopGps(App& app) {
 void ResetForOpen(App& app) {
     ResetRecordState(app.gps.record);
     ResetGpsTiming(app.gps.timing, app.gps.counter);
+    // A new trip, with no fix of an earlier run to step from.
+    app.gps.trip = TripComputer{};
     app.mapView.pointer.reset();
     // The GPS places the view from now on: the centre chosen by hand goes.
     app.mapView.centre.reset();
@@ -159,6 +162,10 @@ void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date
     if (IsNoPosition(lat, lon)) return;
     ++g.fixesProcessed;
     const double gpsLat = lat, gpsLon = lon;
+    // The trip counts every fix, also those a busy map load drops below.
+    AddTripFix(g.trip, GetDatumEllipsoid(app.datums, app.settings.nmeaDatum), gpsLat, gpsLon,
+               Now(app), SpeedToKmh(g.fix.speed, app.settings.speedUnit),
+               GpsFixIsCurrent(g.fix));
     ConvertDatum(app.datums, app.settings.nmeaDatum, map.datumIndex, lat, lon);
     // After a map load the fix is taken on to the new map's datum and goes on
     // to be recorded: a sheet change is no gap in the track.

@@ -12,6 +12,7 @@
 #include "map/calibration.h"
 #include "nav/nav_text.h"
 #include "nav/record_rule.h"
+#include "nav/trip_computer.h"
 #include "proj/position_format.h"
 #include "support/paths.h"
 #include "support/text.h"
@@ -109,6 +110,12 @@ CommandRows PanelCommandRows() {
         {kCmdViewSpeedNavInfo, "Navigation Info", CommandKind::Toggle,
          [](App& app) { TogglePanel(app, kCmdViewSpeedNavInfo, &ViewSettings::viewSpeedNavInfo); },
          Shown(&ViewSettings::viewSpeedNavInfo), {}},
+        {kCmdResetTrip, "Reset Trip", CommandKind::Action,
+         [](App& app) {
+             ResetTrip(app.gps.trip);
+             if (app.ports.ui) app.ports.ui->Repaint(WindowId::Main);
+         },
+         {}, {}},
         {kCmdDisplayNmea, "Display NMEA Input", CommandKind::Action,
          [](App& app) { OpenGpsWindow(app, DialogId::NmeaMonitor); }, {}, {}},
         {kCmdViewSatellites, "View Satellites", CommandKind::Action,
@@ -180,6 +187,19 @@ InfoPanelInputs InfoPanelInputsFrom(const App& app) {
     in.speed.heading = in.speed.headingMagnetic ? fix.magneticCourse : fix.trueCourse;
     in.speed.altitudeFeet = fix.altitude;
     in.speed.altitudeUnit = app.settings.altitudeUnit;
+    // The speed monitor's limits as it sounds them (strict comparisons), for
+    // as long as the GPS gives readings.
+    const SpeedLimits limits = SpeedLimitsFrom(app.settings);
+    if (app.mapView.following) {
+        if (limits.maxActive && fix.speed > limits.maxSpeed)
+            in.speed.speedShade = SpeedShade::AboveMax;
+        else if (limits.minActive && fix.speed < limits.minSpeed)
+            in.speed.speedShade = SpeedShade::BelowMin;
+    }
+    const DistanceText trip = FormatNavDistance(app.gps.trip.distanceMetres, app.settings.distanceUnit);
+    in.speed.tripDistance = trip.value;
+    in.speed.tripUnit = trip.unit;
+    in.speed.movingTime = MovingTimeText(app.gps.trip.movingSeconds);
     // Navigation runs from where the view is: the GPS position while the
     // moving map follows it, the view centre otherwise; never from 0°, 0°.
     const PanelPosition from = PanelPositionFrom(app);

@@ -80,7 +80,13 @@ void DrawSpeedBottom(Canvas& c, const SpeedPanelInputs& s, Rect a) {
     // there in the fonts in use; when the row does not fit the strip the
     // values take a smaller font.
     const std::string reference = s.headingMagnetic ? "Mag" : "True";
-    int labelX[3], valueX[3], font = kValueFont;
+    // The trip stands after the altitude in two small lines: the distance
+    // over the moving time.
+    const std::string trip = s.tripDistance + " " + s.tripUnit;
+    const int tripWidth =
+        std::max({c.TextWidth(trip, kSmallFont, kNormal), c.TextWidth(s.movingTime, kSmallFont, kNormal),
+                  c.TextWidth("000.00 km", kSmallFont, kNormal)});
+    int labelX[3], valueX[3], tripX = a.left, font = kValueFont;
     for (;; --font) {
         int x = a.left;
         for (int i = 0; i < 3; ++i) {
@@ -92,7 +98,8 @@ void DrawSpeedBottom(Canvas& c, const SpeedPanelInputs& s, Rect a) {
             valueX[i] = std::max(a.left + items[i].valueX, x);
             x = valueX[i] + WidestOf(c, items[i].value, items[i].sample, f, kBold) + 6;
         }
-        if (x - 6 <= a.right - 2 || font <= kSmallestValueFont) break;
+        tripX = x;
+        if (x + tripWidth <= a.right - 2 || font <= kSmallestValueFont) break;
     }
     for (int i = 0; i < 3; ++i) Label(c, labelX[i], h - 16, items[i].label);
     // The heading's reference stands over its label.
@@ -103,8 +110,11 @@ void DrawSpeedBottom(Canvas& c, const SpeedPanelInputs& s, Rect a) {
         if (items[i].value.empty()) continue;
         // Five altitude digits do not fit beside the heading in the large font.
         const int f = i == 2 && largeAltitude ? std::min(font, kLargeAltitudeFont) : font;
-        Value(c, valueX[i], ValueTop(h - 23, f), items[i].value, f);
+        Value(c, valueX[i], ValueTop(h - 23, f), items[i].value, f,
+              i == 0 ? SpeedColour(s.speedShade) : kBlack);
     }
+    Label(c, tripX, h - 24, trip, kSmallFont);
+    Label(c, tripX, h - 12, s.movingTime, kSmallFont);
 }
 
 // One line of the right column: a label and its value, with an optional
@@ -164,13 +174,20 @@ int DrawColumnRows(Canvas& c, Rect a, int top, const std::vector<ColumnRow>& row
 
 int DrawSpeedRight(Canvas& c, const SpeedPanelInputs& s, Rect a) {
     const std::vector<ColumnRow> rows = {
-        {"Speed", SpeedText(s.speed, PanelLayout::Right), "", "000.0", 9, 2},
+        {"Speed", SpeedText(s.speed, PanelLayout::Right), "", "000.0", 9, 2,
+         SpeedColour(s.speedShade)},
         {s.headingMagnetic ? "Heading (M)" : "Heading (T)", HeadingText(s.heading), "", "000.0", 33,
          26},
         {"Altitude", AltitudeText(s.altitudeFeet, s.altitudeUnit, PanelLayout::Right), "", "0000.0",
          59, 52},
     };
-    const int bottom = DrawColumnRows(c, a, a.top, rows, kValueFont, kRightSpeedPanelHeight);
+    const int speedBottom = DrawColumnRows(c, a, a.top, rows, kValueFont, kRightSpeedPanelHeight);
+    // The trip under the fix's values, in the navigation panel's value font.
+    const std::vector<ColumnRow> tripRows = {
+        {"Trip", s.tripDistance, s.tripUnit, "000.00", 4, 1},
+        {"Moving", s.movingTime, "", "00:00:00", 26, 23},
+    };
+    const int bottom = DrawColumnRows(c, a, speedBottom, tripRows, kNavValueFontRight, 48);
     c.SetPen(kBlack, 1);
     c.Line({a.left, bottom}, {a.right, bottom});
     return bottom - a.top;
@@ -239,6 +256,18 @@ void DrawNavigationRight(Canvas& c, const NavigationPanelInputs& n, Rect a, int 
 }
 
 }  // namespace
+
+Rgb SpeedColour(SpeedShade shade) {
+    switch (shade) {
+        case SpeedShade::AboveMax:
+            return kSpeedAboveMaxColour;
+        case SpeedShade::BelowMin:
+            return kSpeedBelowMinColour;
+        case SpeedShade::Normal:
+            break;
+    }
+    return kBlack;
+}
 
 std::string StatusFixText(const StatusLineInputs& in) {
     if (!in.followingGps) return {};

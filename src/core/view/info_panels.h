@@ -17,7 +17,8 @@ enum class PanelLayout { Bottom, Right };
 // strip's bottom and a line runs along the strip's last row.
 inline constexpr int kStatusLineHeight = 16;
 // Each panel of the bottom layout is a 25-pixel row; the right layout is a
-// column of this width with the speed panel 82 pixels high.
+// column of this width whose speed panel holds the fix's values in its first
+// 82 pixels and the trip under them.
 inline constexpr int kBottomPanelHeight = 25;
 inline constexpr int kRightPanelWidth = 128;
 inline constexpr int kRightSpeedPanelHeight = 82;
@@ -54,13 +55,27 @@ std::string StatusFixText(const StatusLineInputs& in);
 // Draws the status line into `strip` (its right edge is the window's).
 void DrawStatusLine(Canvas& canvas, const StatusLineInputs& in, Rect strip);
 
-// Speed, heading and altitude as the GPS fix holds them.
+// How the speed value stands against the speed monitor's active limits.
+enum class SpeedShade { Normal, AboveMax, BelowMin };
+// The speed's colour above "Max Speed" and below "Min Speed": the alarm is
+// seen even where no sound can be heard.
+inline constexpr Rgb kSpeedAboveMaxColour{220, 0, 0};
+inline constexpr Rgb kSpeedBelowMinColour{0, 0, 220};
+Rgb SpeedColour(SpeedShade shade);
+
+// Speed, heading and altitude as the GPS fix holds them, and the trip so far.
 struct SpeedPanelInputs {
     double speed = 0;             // in the "Speed Unit"
+    SpeedShade speedShade = SpeedShade::Normal;
     double heading = -777;        // degrees, -777 not known
     bool headingMagnetic = false;  // "Heading Unit" 1
     double altitudeFeet = -777;   // -777 not known
     int altitudeUnit = 0;         // "Altitude Unit": 0 metres, 1 feet
+    // The trip distance as a number and its unit ("km", "m", "mi", "ft"),
+    // and the moving time ("h:mm:ss").
+    std::string tripDistance = "0";
+    std::string tripUnit = "m";
+    std::string movingTime = "0:00:00";
 };
 
 // The navigation panel's texts, formatted by the navigation code: the
