@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "config/settings.h"
 #include "support/paths.h"
 #include "support/text.h"
@@ -161,7 +164,7 @@ TEST_F(Config, LastIniKeepsCommasAndReportsFailures) {
     EXPECT_FALSE(failed);
     EXPECT_EQ(WriteFailureText(kCannotSaveLastIniText, failed),
               "Cannot Save Last Ini File: " + home.File("nope") + "/" + kLastMapFile +
-                  ": No such file or directory");
+                  ": " + std::strerror(ENOENT));
 }
 
 TEST(DataFolder, EmptyMeansTheDefaultFolderNeverTheRoot) {

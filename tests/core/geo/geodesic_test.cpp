@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -101,6 +102,14 @@ TEST(Geodesic, DirectThenInverseComeBack) {
 // Random pairs, short and long, against `geod` when it is installed.
 TEST(Geodesic, RandomPairsAgainstGeod) {
     if (std::system("command -v geod >/dev/null 2>&1") != 0) GTEST_SKIP() << "geod not installed";
+    // The numbers exchanged with geod are C-locale text whatever the user's
+    // locale (the suite also runs under a decimal-comma one).
+    const std::string userNumeric = std::setlocale(LC_NUMERIC, nullptr);
+    std::setlocale(LC_NUMERIC, "C");
+    struct Restore {
+        std::string locale;
+        ~Restore() { std::setlocale(LC_NUMERIC, locale.c_str()); }
+    } restore{userNumeric};
     std::mt19937 rng(11);
     std::uniform_real_distribution<double> lat(-90, 90), lon(-180, 180), near(-0.05, 0.05);
     struct Pair {
@@ -125,7 +134,7 @@ TEST(Geodesic, RandomPairsAgainstGeod) {
             std::fprintf(f, "%.12f %.12f %.12f %.12f\n", p.lat1, p.lon1, p.lat2, p.lon2);
         std::fclose(f);
     }
-    const std::string command = "geod +ellps=WGS84 -I -f %.9f -F %.6f < " + in;
+    const std::string command = "LC_ALL=C geod +ellps=WGS84 -I -f %.9f -F %.6f < " + in;
     FILE* out = popen(command.c_str(), "r");
     ASSERT_NE(out, nullptr);
     const Ellipsoid wgs84 = EllipsoidOf(kEllipsoidWgs84);

@@ -120,7 +120,7 @@ TEST(WholeFileSave, AFailureNamesTheFileAndTheReason) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("b.ini")));
     EXPECT_EQ(WriteFailureText("Track file could not be saved.", {"/t.plt", ENOSPC}),
-              "Track file could not be saved. /t.plt: No space left on device");
+              std::string("Track file could not be saved. /t.plt: ") + std::strerror(ENOSPC));
     EXPECT_EQ(WriteFailureText("Saved", {"/t.plt", 0}), "Saved");
     // Only the temporaries of the failed saves could be left; none are.
     for (const auto& e : std::filesystem::directory_iterator(dir.Path()))

@@ -3,6 +3,9 @@
 // killed process are the save-kill tests'.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "geo/datum_convert.h"
 #include "map/position_store.h"
 #include "support/text.h"
@@ -63,7 +66,7 @@ TEST_F(TrackFiles, RingOf1005PointsSavesTheLast999OldestFirstInWgs84) {
     EXPECT_FALSE(SaveTrackFile(track, dir.File("no/t.plt"), datums, ed50, &ui));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Create Track File: " +
                                                     dir.File("no/t.plt") +
-                                                    ": No such file or directory"});
+                                                    ": " + std::strerror(ENOENT)});
 }
 
 TEST_F(TrackFiles, LoadTakesTheFilesDatumAndDefaultsMissingFields) {
