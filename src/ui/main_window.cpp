@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -277,6 +278,17 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         PaintStatusLine(painter, app_, layout_.statusLine, statusNote_);
         PaintInfoPanels(painter, app_, layout_.panels);
         return true;
+    }
+    if (watched == central_ && event->type() == QEvent::MouseButtonPress) {
+        // The main window's own area (the read-outs, the status line; the
+        // map window takes its own taps): its top left corner is the way
+        // into the "System" settings.
+        auto* press = static_cast<QMouseEvent*>(event);
+        const QPoint at = press->position().toPoint();
+        if (press->button() == Qt::LeftButton && IsSystemCornerTap(at.x(), at.y())) {
+            RunCommand(kCmdSettingsSystem);
+            return true;
+        }
     }
     if (watched == map_) {
         const QEvent::Type t = event->type();

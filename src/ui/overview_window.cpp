@@ -7,6 +7,7 @@
 
 #include "app/panels.h"
 #include "ui/panel_painter.h"
+#include "ui/scale_bar_window.h"
 #include "view/overview.h"
 
 namespace mw {
@@ -42,7 +43,6 @@ OverviewWindow::OverviewWindow(App& app, QWidget* parent)
     larger_ = ArrowButton(">", "ctl1141", this);
     connect(smaller_, &QPushButton::clicked, this, [this] { Step(false); });
     connect(larger_, &QPushButton::clicked, this, [this] { Step(true); });
-    move(app_.view.mapViewPosX, app_.view.mapViewPosY);
     FitToPicture();
 }
 
@@ -51,10 +51,24 @@ void OverviewWindow::FitToPicture() {
     // Without a picture the window keeps a small empty square.
     const int w = g.Valid() ? g.ClientWidth() : kOverviewMinSize + 2 * kOverviewFrame;
     const int h = g.Valid() ? g.ClientHeight() : kOverviewMinSize + 2 * kOverviewFrame;
-    setFixedSize(w, h);
-    // The buttons sit in the frame's bottom corners.
-    smaller_->move(0, h - kButtonSize);
-    larger_->move(w - kButtonSize, h - kButtonSize);
+    // The buttons get a strip of their own below the frame: in the frame's
+    // corners they covered the picture's, where a tap must recentre.
+    pictureHeight_ = h;
+    setFixedSize(w, h + kButtonSize);
+    smaller_->move(0, h);
+    larger_->move(w - kButtonSize, h);
+    // Still in its corner of the map area: it grows and shrinks from there.
+    if (isVisible()) Place();
+}
+
+void OverviewWindow::Place() {
+    placed_ = PlaceFloating(this, parentWidget(), app_.view.mapViewPosX, app_.view.mapViewPosY,
+                            MapCorner::TopRight);
+}
+
+void OverviewWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Place();
 }
 
 void OverviewWindow::Refresh() {
@@ -70,18 +84,22 @@ void OverviewWindow::Step(bool larger) {
 void OverviewWindow::paintEvent(QPaintEvent*) {
     if (SyncOverviewWithView(app_)) FitToPicture();
     QPainter p(this);
-    PaintOverview(p, app_, width(), height());
+    p.fillRect(QRect(0, pictureHeight_, width(), height() - pictureHeight_), Qt::white);
+    PaintOverview(p, app_, width(), pictureHeight_);
 }
 
 void OverviewWindow::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
+    if (at.y() >= pictureHeight_) return;  // the buttons' strip
     OverviewTap(app_, at.x(), at.y());
     update();
 }
 
 void OverviewWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    if (isVisible()) {
+    // Only where the user put it is kept; its own placing in the map area's
+    // corner is not, so it follows the map area until moved.
+    if (isVisible() && pos() != placed_) {
         app_.view.mapViewPosX = pos().x();
         app_.view.mapViewPosY = pos().y();
     }

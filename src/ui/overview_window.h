@@ -1,5 +1,6 @@
 // The "MapView" overview window: a small floating window with the whole map,
-// the view centre marked, "<" and ">" to shrink and enlarge it; a tap
+// the view centre marked, "<" and ">" to shrink and enlarge it in a strip
+// below the picture (so they never cover its corners); a tap on the picture
 // recentres the map. The core keeps its picture, size and position.
 #pragma once
 
@@ -24,10 +25,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Step(bool larger);
     void FitToPicture();
+    void Place();
+    int pictureHeight_ = 0;
+    // Where the window last placed itself: a move there is not the user's.
+    QPoint placed_{-1, -1};
     App& app_;
     QPushButton* smaller_;
     QPushButton* larger_;

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include "app/panels.h"
 #include "ui/map_widget.h"
@@ -17,6 +18,32 @@ bool SameBar(const ScaleBar& a, const ScaleBar& b) {
 
 }  // namespace
 
+bool MapAreaOnScreen(const QWidget* main, ScreenRect* area, ScreenRect* screen) {
+    const MapWidget* map = main ? main->findChild<MapWidget*>() : nullptr;
+    if (!map) return false;
+    const QPoint topLeft = map->mapToGlobal(QPoint(0, 0));
+    *area = {topLeft.x(), topLeft.y(), map->width(), map->height()};
+    const QScreen* s = main->screen();
+    const QRect free = s ? s->availableGeometry() : QRect(topLeft, map->size());
+    *screen = {free.x(), free.y(), free.width(), free.height()};
+    return true;
+}
+
+QPoint PlaceFloating(QWidget* window, const QWidget* main, int storedX, int storedY,
+                     MapCorner corner) {
+    ScreenRect area, screen;
+    if (!MapAreaOnScreen(main, &area, &screen)) {
+        window->move(storedX, storedY);
+        return window->pos();
+    }
+    const WindowSize size{window->frameGeometry().width(), window->frameGeometry().height()};
+    const ScreenPoint at = FloatingPositionUnmoved(storedX, storedY)
+                               ? PlaceFloatingWindow(area, size, screen, corner)
+                               : ClampToScreen({storedX, storedY}, size, screen);
+    window->move(at.x, at.y);
+    return {at.x, at.y};
+}
+
 ScaleBarWindow::ScaleBarWindow(App& app, QWidget* parent) : QWidget(parent), app_(app) {
     setObjectName("scaleWindow");
     ApplyFlags();
@@ -28,7 +55,25 @@ ScaleBarWindow::ScaleBarWindow(App& app, QWidget* parent) : QWidget(parent), app
 }
 
 void ScaleBarWindow::Follow() {
+    // A map loaded or closed since: the bar appears or goes.
+    const bool wanted = app_.view.viewScale == 1;
+    if (wanted && isVisible() != app_.map.mapLoaded) setVisible(true);
     if (!SameBar(ScaleBarFrom(app_), bar_)) Refresh();
+}
+
+void ScaleBarWindow::setVisible(bool visible) {
+    QWidget::setVisible(visible && app_.map.mapLoaded);
+}
+
+void ScaleBarWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Place();
+}
+
+void ScaleBarWindow::Place() {
+    if (!caption_)
+        PlaceFloating(this, parentWidget(), app_.view.scalePosX, app_.view.scalePosY,
+                      MapCorner::BottomLeft);
 }
 
 void ScaleBarWindow::ApplyFlags() {
@@ -51,7 +96,7 @@ void ScaleBarWindow::Refresh() {
     // manager's, above it.
     if (bar_.length > 0) {
         setFixedSize(ScaleWindowWidth(bar_), kScaleWindowHeight);
-        if (!caption_) move(app_.view.scalePosX, app_.view.scalePosY);
+        Place();
     }
     update();
 }

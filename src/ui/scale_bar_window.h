@@ -6,9 +6,21 @@
 #include <QWidget>
 
 #include "app/app.h"
+#include "app/window_placement.h"
 #include "view/scale_bar.h"
 
 namespace mw {
+
+// The map window's rectangle and the free area of its screen, in screen
+// pixels, for placing the floating windows of `main` (false when `main`
+// has no map window).
+bool MapAreaOnScreen(const QWidget* main, ScreenRect* area, ScreenRect* screen);
+
+// Moves a floating window to where it belongs: its corner of the map area
+// while the stored position is the untouched default, else the stored
+// position pulled onto the screen. Returns the position chosen.
+QPoint PlaceFloating(QWidget* window, const QWidget* main, int storedX, int storedY,
+                     MapCorner corner);
 
 class ScaleBarWindow : public QWidget {
     Q_OBJECT
@@ -23,13 +35,18 @@ public:
     void Follow();
     bool CaptionShown() const { return caption_; }
     const ScaleBar& Bar() const { return bar_; }
+    // Without a map there is no bar to show: the window stays hidden while
+    // "Scale" is on, and shows when a map is loaded.
+    void setVisible(bool visible) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void ApplyFlags();
+    void Place();
     App& app_;
     ScaleBar bar_;
     bool caption_ = false;

@@ -46,4 +46,46 @@ std::optional<WindowSize> ParseWindowSize(const std::string& text) {
 
 std::string FormatWindowSize(WindowSize size) { return Format("%d,%d", size.width, size.height); }
 
+namespace {
+
+// One axis: `start` is the wanted origin; the window is kept on the screen.
+int ClampAxis(int start, int size, int screenStart, int screenSize) {
+    const int last = screenStart + screenSize - size;
+    if (last < screenStart) return screenStart;
+    return std::clamp(start, screenStart, last);
+}
+
+}  // namespace
+
+ScreenPoint PlaceFloatingWindow(ScreenRect area, WindowSize window, ScreenRect screen,
+                                MapCorner corner) {
+    int x = 0, y = 0;
+    if (corner == MapCorner::BottomLeft) {
+        x = area.x + kFloatingMargin;
+        y = area.y + area.height - kFloatingMargin - window.height;
+    } else {
+        x = area.x + area.width - kFloatingMargin - window.width;
+        y = area.y + kFloatingMargin;
+    }
+    // Too big for the area with its margins: start at its left or top edge
+    // so the window's own top left (its caption, its first buttons) shows.
+    if (window.width + 2 * kFloatingMargin > area.width) x = area.x;
+    if (window.height + 2 * kFloatingMargin > area.height) y = area.y;
+    return ClampToScreen({x, y}, window, screen);
+}
+
+ScreenPoint ClampToScreen(ScreenPoint at, WindowSize window, ScreenRect screen) {
+    return {ClampAxis(at.x, window.width, screen.x, screen.width),
+            ClampAxis(at.y, window.height, screen.y, screen.height)};
+}
+
+bool FloatingPositionUnmoved(int x, int y) {
+    // The settings file's default and the one a fresh state starts with.
+    return (x == 32 && y == 63) || (x == 10 && y == 70);
+}
+
+bool IsSystemCornerTap(int x, int y) {
+    return x >= 0 && y >= 0 && x < kSystemCornerSize && y < kSystemCornerSize;
+}
+
 }  // namespace mw

@@ -43,3 +43,46 @@ std::optional<WindowSize> ParseWindowSize(const std::string& text);
 std::string FormatWindowSize(WindowSize size);
 
 }  // namespace mw
+
+namespace mw {
+
+// A rectangle in screen pixels.
+struct ScreenRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+struct ScreenPoint {
+    int x = 0, y = 0;
+    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
+
+// Which corner of the map area a floating window opens in: the scale bar at
+// the bottom left, the overview at the top right, both clear of the tool
+// buttons, the read-outs and the status line around the map.
+enum class MapCorner { BottomLeft, TopRight };
+
+// The gap between a floating window and the map area's edges.
+inline constexpr int kFloatingMargin = 4;
+
+// Where a floating window of the given size opens: in the corner of the map
+// area, kFloatingMargin inside its edges. A window wider or taller than the
+// area starts at the area's left or top edge instead, and the result is
+// always kept on the screen (at its left/top edge when the window is larger
+// than the screen).
+ScreenPoint PlaceFloatingWindow(ScreenRect mapArea, WindowSize window, ScreenRect screen,
+                                MapCorner corner);
+
+// A position the user left the window at, kept where it is but pulled back
+// onto the screen when the screen has shrunk since.
+ScreenPoint ClampToScreen(ScreenPoint at, WindowSize window, ScreenRect screen);
+
+// True while the stored position is still one of the shipped defaults, that
+// is the user has never moved the window: it then opens in its corner.
+bool FloatingPositionUnmoved(int x, int y);
+
+// A tap this near the top left corner of the main window's own area (not on
+// the map) opens the "System" settings.
+inline constexpr int kSystemCornerSize = 150;
+bool IsSystemCornerTap(int x, int y);
+
+}  // namespace mw
