@@ -46,8 +46,10 @@ public:
     // to the program that holds it. Starts at the same moment cannot both
     // become First: the lock decides, and the socket is only ever removed or
     // created by its holder. A holder that is still starting up or just
-    // quitting is waited for, up to `timeoutMs`.
-    Role Start(const QStringList& files, int timeoutMs = 10000);
+    // quitting is waited for, up to `timeoutMs`: long enough for a holder
+    // that starts up among dozens of other starts on a busy machine (it
+    // answers only once its window is up).
+    Role Start(const QStringList& files, int timeoutMs = 30000);
     // The reason for Alone or Unanswered, for the user.
     QString ErrorText() const { return error_; }
 

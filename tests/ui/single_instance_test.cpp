@@ -147,7 +147,7 @@ private slots:
                 if (p->state() != QProcess::NotRunning) running.push_back(p.get());
             return running;
         };
-        const QDeadlineTimer deadline(20000);
+        const QDeadlineTimer deadline(45000);
         while (stillRunning().size() > 1 && !deadline.hasExpired())
             for (QProcess* p : stillRunning()) p->waitForFinished(20);
         // A moment more: a second survivor would be a program that had also
