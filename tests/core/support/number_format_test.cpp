@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -8,14 +9,21 @@
 #include <random>
 #include <string>
 
+#include <locale.h>
+
 #include "support/number_format.h"
 
 namespace mw {
 namespace {
 
+// printf in the C locale, which the files are written in whatever the
+// user's locale (the suite also runs under a decimal-comma one).
 std::string Printf(const char* fmt, int width, int precision, double v) {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+    const locale_t user = uselocale(c);
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, fmt, width, precision, v);
+    uselocale(user);
     return buffer;
 }
 
