@@ -18,9 +18,11 @@
 // opened). Nothing is played or opened. The alarm's end follows the clock
 // the fixes drive, so it comes at the display time after its alarm.
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <iostream>
 #include <optional>
@@ -282,7 +284,7 @@ int Sim(mwtool::Args& args) {
     if (eventFile) {
         events.reset(std::fopen(eventFile->c_str(), "wb"));
         if (!events) {
-            std::cerr << "mwtool: cannot write " << *eventFile << "\n";
+            std::cerr << "mwtool: cannot write " << *eventFile << ": " << std::strerror(errno) << "\n";
             return 1;
         }
     }

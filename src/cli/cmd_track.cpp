@@ -128,8 +128,9 @@ int WriteCsv(const mw::TrackProfile& p, const std::string& out) {
     for (const mw::ProfileSample& s : p.samples)
         text += mw::Format("%.1f,%.*f,%d\n", s.x, p.yAxis == mw::ProfileY::Elevation ? 1 : 2, s.y,
                            s.gapBefore ? 1 : 0);
-    if (!mw::WriteFileAtomically(out, text)) {
-        std::cerr << "mwtool: cannot write " << out << "\n";
+    if (const mw::WriteOutcome written = mw::WriteFileAtomically(out, text); !written) {
+        std::cerr << "mwtool: " << mw::WriteFailureText("an output file could not be written", written)
+                  << "\n";
         return 1;
     }
     return 0;

@@ -44,14 +44,14 @@ void ReadGpx(const std::string& path, TrackPointsRead& out) {
     if (!r.ok) {
         out.points.clear();
         out.gpxError = r.error;
-        TextFileReader probe(path);
+        TextFileReader probe(path, OpenAs::DataFile);
         out.outcome = probe.IsOpen() ? ReadOutcome{0, kNotTrackFileText} : OutcomeOf(probe);
     }
 }
 
 void ReadPlt(const std::string& path, const DatumTable& datums, std::size_t maxBytes,
              TrackPointsRead& out) {
-    TextFileReader file(path);
+    TextFileReader file(path, OpenAs::DataFile);
     if (!file.IsOpen()) {
         out.outcome = OutcomeOf(file);
         return;
@@ -85,7 +85,10 @@ void ReadPlt(const std::string& path, const DatumTable& datums, std::size_t maxB
         out.points.push_back(p);
         return true;
     });
-    if (out.points.empty() && sawRecord) out.outcome = ReadOutcome{0, kNotTrackFileText};
+    // A file shorter than the header (an empty one, say) is no track file
+    // either: only the program's own header stands for an empty track.
+    if (out.points.empty() && (sawRecord || lineNumber < kTrackHeaderLines))
+        out.outcome = ReadOutcome{0, kNotTrackFileText};
 }
 
 }  // namespace
