@@ -22,6 +22,12 @@
 #include "platform/instance_lock.h"
 #include "ui/single_instance.h"
 
+namespace {
+// Sockets live in these folders, and a socket's path must fit in 108 bytes,
+// which the temporary folder of a test deep in a build tree may not leave.
+const QString kShortFolder = QStringLiteral("/tmp/mw-si-XXXXXX");
+}  // namespace
+
 using mw::DecodeHandOver;
 using mw::EncodeHandOver;
 using mw::SingleInstance;
@@ -80,7 +86,7 @@ private slots:
     // A crash leaves the socket behind and lets the lock go: the next start
     // runs and listens there.
     void aCrashedProgramsSocketIsTakenOver() {
-        QTemporaryDir dir;
+        QTemporaryDir dir(kShortFolder);
         SingleInstance instance(dir.path(), "mw");
         QVERIFY(MakeDeadSocket(instance.SocketPath()));
         QCOMPARE(instance.Start({}, 2000), SingleInstance::Role::First);
@@ -94,7 +100,7 @@ private slots:
     // While another program holds the lock its socket is its own, even when
     // it does not answer yet: a later start waits and never removes it.
     void theLockHoldersSocketIsNeverRemoved() {
-        QTemporaryDir dir;
+        QTemporaryDir dir(kShortFolder);
         SingleInstance instance(dir.path(), "mw");
         mw::InstanceLock holder;
         QCOMPARE(holder.TryLock(QFile::encodeName(instance.LockPath()).toStdString()),
@@ -110,7 +116,7 @@ private slots:
 
     // Without a usable folder the program still runs, unguarded, and says so.
     void aMissingFolderLeavesTheProgramAlone() {
-        QTemporaryDir dir;
+        QTemporaryDir dir(kShortFolder);
         SingleInstance instance(dir.filePath("gone"), "mw");
         QCOMPARE(instance.Start({}, 300), SingleInstance::Role::Alone);
         QVERIFY(instance.ErrorText().contains("gone"));
@@ -120,14 +126,17 @@ private slots:
     // hands over to it and ends with 0, and the one left still answers.
     void startsAtTheSameMomentLeaveOneRunning() {
         QTemporaryDir dir;
-        for (const char* sub : {"home/.config", "run", "tmp"}) QVERIFY(QDir(dir.path()).mkpath(sub));
-        QVERIFY(QFile::setPermissions(dir.filePath("run"), QFileDevice::ReadOwner |
-                                                               QFileDevice::WriteOwner |
-                                                               QFileDevice::ExeOwner));
+        for (const char* sub : {"home/.config", "tmp"}) QVERIFY(QDir(dir.path()).mkpath(sub));
+        // The runtime folder holds the socket: a short one of its own, mode
+        // 0700 as a real one is.
+        QTemporaryDir runDir(kShortFolder);
+        const QString run = runDir.path();
+        QVERIFY(QFile::setPermissions(run, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", dir.filePath("home"));
         env.insert("XDG_CONFIG_HOME", dir.filePath("home/.config"));
-        env.insert("XDG_RUNTIME_DIR", dir.filePath("run"));
+        env.insert("XDG_RUNTIME_DIR", run);
         env.insert("TMPDIR", dir.filePath("tmp"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
 
