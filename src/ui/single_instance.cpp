@@ -1,5 +1,6 @@
 #include "ui/single_instance.h"
 
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,10 +38,19 @@ SingleInstance::SingleInstance(QString folder, QString name, QObject* parent)
 QString SingleInstance::DefaultFolder() {
     // The runtime folder is the user's own (mode 0700) and emptied at
     // logout; the temporary folder is shared, hence the user id in the name.
+    // A socket's path must fit in sockaddr_un: a folder too deep for it
+    // would leave the first program unreachable and every later start
+    // waiting, so the next candidate is taken.
+    const auto fits = [](const QString& folder) {
+        return QFile::encodeName(folder + "/" + DefaultName()).size() <
+               qsizetype(sizeof(sockaddr_un{}.sun_path));
+    };
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir())
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir() &&
+        fits(runtime))
         return runtime;
-    return QDir::tempPath();
+    const QString temporary = QDir::tempPath();
+    return fits(temporary) ? temporary : QStringLiteral("/tmp");
 }
 
 QString SingleInstance::DefaultName() { return QString("mapwanderer-%1").arg(getuid()); }

@@ -114,6 +114,25 @@ private slots:
         QCOMPARE(instance.Start({}, 2000), SingleInstance::Role::First);
     }
 
+    // A runtime folder too deep for a socket's path is passed over for one
+    // where the socket fits, so the first program can always be reached.
+    void aRuntimeFolderTooDeepForASocketIsPassedOver() {
+        QTemporaryDir dir(kShortFolder);
+        const QString deep = dir.filePath(QString(100, 'd'));
+        QVERIFY(QDir().mkpath(deep));
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(deep));
+        const QString chosen = SingleInstance::DefaultFolder();
+        qputenv("XDG_RUNTIME_DIR", saved);
+        QVERIFY2(chosen != deep, qPrintable(chosen));
+        SingleInstance instance(chosen, "mw-deep-" + QString::number(getpid()));
+        QCOMPARE(instance.Start({}, 2000), SingleInstance::Role::First);
+        // The short one is still taken when it fits.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+        QCOMPARE(SingleInstance::DefaultFolder(), dir.path());
+        qputenv("XDG_RUNTIME_DIR", saved);
+    }
+
     // Without a usable folder the program still runs, unguarded, and says so.
     void aMissingFolderLeavesTheProgramAlone() {
         QTemporaryDir dir(kShortFolder);
