@@ -170,7 +170,7 @@ int Decode(mwtool::Args& args) {
                  QImage::Format_Indexed8);
     const auto argb = mw::PaletteArgb(palette);
     image.setColorTable(QVector<QRgb>(argb.begin(), argb.end()));
-    if (!mwtool::SaveImageFile(image, *out)) return Fail("cannot write " + *out);
+    if (!mwtool::SaveImageFile(image, *out)) return 1;
     return 0;
 }
 

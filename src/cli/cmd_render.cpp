@@ -97,9 +97,7 @@ std::optional<mw::PanelLayout> ParsePanels(const std::string& text) {
 }
 
 bool SavePng(const QImage& image, const std::string& out) {
-    if (mwtool::SaveImageFile(image, out, "PNG")) return true;
-    std::cerr << "mwtool: cannot write " << out << "\n";
-    return false;
+    return mwtool::SaveImageFile(image, out, "PNG");
 }
 
 // The overview window's client area for the loaded map.

@@ -182,11 +182,7 @@ int Profile(mwtool::Args& args) {
         mw::QtCanvas canvas(painter);
         mw::DrawTrackProfile(canvas, mw::Rect{0, 0, width, height}, profile);
     }
-    if (!mwtool::SaveImageFile(image, *out, "PNG")) {
-        std::cerr << "mwtool: cannot write " << *out << "\n";
-        return 1;
-    }
-    return 0;
+    return mwtool::SaveImageFile(image, *out, "PNG") ? 0 : 1;
 }
 
 int Track(mwtool::Args& args) {

@@ -25,7 +25,11 @@ bool SaveImageFile(const QImage& image, const std::string& path, const char* for
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, format ? format : suffix.constData())) return false;
+    if (!image.save(&buffer, format ? format : suffix.constData())) {
+        std::cerr << "mwtool: an output file could not be written: " << path
+                  << " (the picture could not be encoded in that format)\n";
+        return false;
+    }
     const mw::WriteOutcome written =
         mw::WriteFileAtomically(path, std::string_view(bytes.constData(), bytes.size()));
     if (!written)

@@ -25,7 +25,8 @@ std::unique_ptr<QGuiApplication> EnsureGuiApplication();
 
 // Writes `image` to `path` in the format its suffix names (or `format`)
 // through a temporary file renamed over the target: an interrupted run never
-// leaves half a picture. False when it cannot be encoded or written.
+// leaves half a picture. False when it cannot be encoded or written, which
+// it says on standard error with the file and the reason.
 bool SaveImageFile(const QImage& image, const std::string& path, const char* format = nullptr);
 
 }  // namespace mwtool
