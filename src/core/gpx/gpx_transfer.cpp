@@ -167,40 +167,20 @@ WriteOutcome ExportGpxFile(const std::string& path, const WaypointStore& waypoin
 
 ReadOutcome ForEachWaypointInFile(const std::string& path, const DatumTable& datums,
                                   const std::function<void(Waypoint&&)>& fn, std::size_t maxBytes) {
-    TextFileReader file(path, OpenAs::DataFile);
-    if (!file.IsOpen()) return OutcomeOf(file);
-    int lineNumber = 0;
-    int fileDatum = kDatumWgs84;
-    bool headerIsText = true, sawOther = false, anyWaypoint = false;
-    const bool cut = ForEachWholeLineWithin(
-        file, maxBytes,
-        [&](const std::string& line) {
-            ++lineNumber;
-            if (lineNumber <= kWaypointHeaderLines) {
-                headerIsText = headerIsText && IsTextLine(line);
-                if (lineNumber == 2) fileDatum = FindDatumByName(datums, Trim(line));
-                return true;
-            }
+    bool anyWaypoint = false;
+    WaypointFileWalk walk =
+        WalkWaypointFile(path, datums, maxBytes, [&](const std::string& line, int fileDatum) {
             if (IsBlank(line)) return true;
-            if (!IsTextLine(line)) {
-                sawOther = true;
-                return true;
-            }
             Waypoint w = ParseWaypointLine(line);
-            if (w.AtNoPosition() || !(std::fabs(w.lat) <= 90) || !(std::fabs(w.lon) <= 180)) {
-                sawOther = true;
-                return true;
-            }
+            if (w.AtNoPosition() || !(std::fabs(w.lat) <= 90) || !(std::fabs(w.lon) <= 180))
+                return false;
             anyWaypoint = true;
             ConvertDatum(datums, fileDatum, kDatumWgs84, w.lat, w.lon);
             fn(std::move(w));
             return true;
-        },
-        kLongLineMax);
-    ReadOutcome outcome;
-    if (cut) outcome.notes.push_back(FileCutText("The waypoint file " + path, maxBytes));
-    if (!anyWaypoint && (sawOther || lineNumber < kWaypointHeaderLines || !headerIsText))
-        outcome.content = kNotWaypointFileText;
+        });
+    ReadOutcome outcome = std::move(walk.outcome);
+    if (walk.opened && !anyWaypoint && walk.doubtful) outcome.content = kNotWaypointFileText;
     return outcome;
 }
 

@@ -170,35 +170,46 @@ std::string WaypointCreationText(const DateTime& t) {
                   t.minute, t.second);
 }
 
+WaypointFileWalk WalkWaypointFile(const std::string& path, const DatumTable& datums,
+                                  std::size_t maxBytes,
+                                  const std::function<bool(const std::string&, int)>& line) {
+    WaypointFileWalk walk;
+    TextFileReader file(path, OpenAs::DataFile);
+    if (!file.IsOpen()) {
+        walk.outcome = OutcomeOf(file);
+        return walk;
+    }
+    walk.opened = true;
+    int lineNumber = 0;
+    bool headerIsText = true, sawOther = false;
+    const bool cut = ForEachWholeLineWithin(
+        file, maxBytes,
+        [&](const std::string& text) {
+            ++lineNumber;
+            if (lineNumber <= kWaypointHeaderLines) {
+                headerIsText = headerIsText && IsTextLine(text);
+                if (lineNumber == 2) walk.fileDatum = FindDatumByName(datums, Trim(text));
+                return true;
+            }
+            if (!IsTextLine(text) || !line(text, walk.fileDatum)) sawOther = true;
+            return true;
+        },
+        kLongLineMax);
+    if (cut) walk.outcome.notes.push_back(FileCutText("The waypoint file " + path, maxBytes));
+    walk.doubtful = sawOther || lineNumber < kWaypointHeaderLines || !headerIsText;
+    return walk;
+}
+
 ReadOutcome ReadWaypointFile(WaypointStore& store, const std::string& path,
                              const DatumTable& datums, int mapDatum, Ui* ui, std::size_t maxBytes) {
-    TextFileReader file(path, OpenAs::DataFile);
-    if (!file.IsOpen()) return OutcomeOf(file);
     WaitCursor cursor(ui);
-
-    int lineNumber = 0;
-    int fileDatum = kDatumWgs84;
-    bool headerIsText = true;
-    // Lines that are no waypoint line at all (NUL bytes, binary data).
-    bool sawOther = false;
     bool anyPosition = false;
     std::int64_t leftOut = 0;
     // Read whole before the store is touched: a file of something else must
     // not replace the user's waypoints with its lines.
     std::vector<Waypoint> read;
-    const bool cut = ForEachWholeLineWithin(
-        file, maxBytes,
-        [&](const std::string& line) {
-            ++lineNumber;
-            if (lineNumber <= kWaypointHeaderLines) {
-                headerIsText = headerIsText && IsTextLine(line);
-                if (lineNumber == 2) fileDatum = FindDatumByName(datums, Trim(line));
-                return true;
-            }
-            if (!IsTextLine(line)) {
-                sawOther = true;
-                return true;
-            }
+    WaypointFileWalk walk =
+        WalkWaypointFile(path, datums, maxBytes, [&](const std::string& line, int fileDatum) {
             // Past the store's limit a line is only counted, for the note.
             if (read.size() >= static_cast<std::size_t>(kWaypointSlots)) {
                 if (!IsBlank(line)) ++leftOut;
@@ -214,15 +225,13 @@ ReadOutcome ReadWaypointFile(WaypointStore& store, const std::string& path,
             if (!w.AtNoPosition()) ConvertDatum(datums, fileDatum, mapDatum, w.lat, w.lon);
             read.push_back(std::move(w));
             return true;
-        },
-        kLongLineMax);
-    ReadOutcome outcome;
-    if (cut) outcome.notes.push_back(FileCutText("The waypoint file " + path, maxBytes));
+        });
+    ReadOutcome outcome = std::move(walk.outcome);
+    if (!walk.opened) return outcome;
     // Only the whole header, as the program writes it for an empty list,
     // empties the store; a shorter file (an empty one), a header of binary
     // bytes or lines of which none has a position are no waypoint file.
-    if (!anyPosition &&
-        (!read.empty() || sawOther || lineNumber < kWaypointHeaderLines || !headerIsText)) {
+    if (!anyPosition && (!read.empty() || walk.doubtful)) {
         outcome.content = kNotWaypointFileText;
         return outcome;
     }

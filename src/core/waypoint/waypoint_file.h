@@ -19,6 +19,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -97,6 +98,23 @@ inline constexpr double kWaypointDefaultDate = 33605;
 ReadOutcome ReadWaypointFile(WaypointStore& store, const std::string& path,
                              const DatumTable& datums, int mapDatum, Ui* ui,
                              std::size_t maxBytes = kMaxWaypointFileBytes);
+
+// The walk every reader of a waypoint file shares: opened as a data file,
+// read within `maxBytes`, the header's datum taken from its second line.
+// `line` gets every text line after the header with that datum and returns
+// false for a line that is no waypoint line; lines of binary bytes count as
+// such without reaching it.
+struct WaypointFileWalk {
+    bool opened = false;
+    ReadOutcome outcome;  // why it did not open, or the cut note
+    int fileDatum = kDatumWgs84;
+    // A file shorter than the header, a header of binary bytes or a line that
+    // is no waypoint line: unless a position was found, no waypoint file.
+    bool doubtful = false;
+};
+WaypointFileWalk WalkWaypointFile(const std::string& path, const DatumTable& datums,
+                                  std::size_t maxBytes,
+                                  const std::function<bool(const std::string& line, int fileDatum)>& line);
 
 // "<count> waypoints left out (at most 1000 are kept)".
 std::string WaypointsLeftOutText(std::int64_t count);
