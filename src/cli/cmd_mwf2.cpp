@@ -1,7 +1,6 @@
-// mwtool mwf2 encode|info|decode: the map image encoder (TIFF scans are read
-// through libtiff a band at a time, other pictures through Qt's image
-// readers, so any PNG, JPEG, BMP or TIFF a scanner gives will do), and the
-// reader's view of a map image file.
+// mwtool mwf2 encode|info|decode: the map image encoder (any raster GDAL
+// reads, a band of rows at a time, so any PNG, JPEG, TIFF or JPEG2000 a
+// scanner gives will do), and the reader's view of a map image file.
 #include <QColor>
 #include <QImage>
 #include <QString>
