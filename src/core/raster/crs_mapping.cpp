@@ -27,10 +27,10 @@ struct DatumAlias {
 };
 constexpr DatumAlias kDatumAliases[] = {
     {6326, "WGS_1984", "WGS 84"},
-    {6322, "WGS_1972", "WGS 72"},
+    {6322, "World_Geodetic_System_1972", "WGS 72"},
     {6269, "North_American_Datum_1983", "NAD83"},
     {6267, "North_American_Datum_1927", "NAD27 CONUS"},
-    {6277, "OSGB_1936", "Ord Srvy Grt Britn"},
+    {6277, "Ordnance_Survey_of_Great_Britain_1936", "Ord Srvy Grt Britn"},
     {6230, "European_Datum_1950", "European 1950"},
     {6668, "European_Datum_1979", "European 1979"},
     {6283, "Geocentric_Datum_of_Australia_1994", "Australian Geocentric 1994 (GDA94}"},
@@ -50,7 +50,7 @@ constexpr DatumAlias kDatumAliases[] = {
     {6806, "Monte_Mario_Rome", "Rome 1940"},
     {6299, "TM65", "Ireland 1965"},
     {6300, "Geodetic_Datum_of_1965", "Ireland 1965"},
-    {6312, "Militar_Geographische_Institut", "Austrian"},
+    {6312, "Militar-Geographische_Institut", "Austrian"},
     {6222, "Cape", "Cape"},
     {6209, "Arc_1950", "Arc 1950"},
     {6148, "Hartebeesthoek94", "Hartebeeshoek94"},
@@ -58,14 +58,14 @@ constexpr DatumAlias kDatumAliases[] = {
     {6263, "Minna", "Minna"},
     {6618, "South_American_Datum_1969", "South American 1969"},
     {6221, "Campo_Inchauspe", "Campo Inchauspe"},
-    {6225, "Corrego_Alegre", "Corrego Alegre"},
+    {6225, "Corrego_Alegre_1970-72", "Corrego Alegre"},
     {6248, "Provisional_South_American_Datum_1956", "Prov So Amrican 1956"},
     {6245, "Kertau_1968", "Kertau 1948"},
     {6204, "Ain_el_Abd_1970", "Ain el Abd 1970"},
     {6258, "European_Terrestrial_Reference_System_1989", "WGS 84"},
     {6167, "New_Zealand_Geodetic_Datum_2000", "WGS 84"},
     {6619, "SWEREF99", "WGS 84"},
-    {6171, "Reseau_Geodesique_Francais_1993", "WGS 84"},
+    {6171, "Reseau_Geodesique_Francais_1993_v1", "WGS 84"},
     {1116, "NAD83_National_Spatial_Reference_System_2011", "NAD83"},
 };
 

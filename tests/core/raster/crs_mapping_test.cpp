@@ -99,3 +99,25 @@ TEST(CrsMatch, UnreadableDefinitionsSayWhy) {
 }
 
 }  // namespace
+
+namespace {
+
+// A GeoTIFF's system often comes without the datum's EPSG code: the datum's
+// name must find the row then.
+TEST(CrsMatch, DatumIsFoundByNameWithoutItsCode) {
+    mw::DatumTable datums;
+    const char* wkt =
+        "PROJCS[\"OSGB36 / British National Grid\",GEOGCS[\"OSGB36\","
+        "DATUM[\"Ordnance_Survey_of_Great_Britain_1936\",SPHEROID[\"Airy 1830\",6377563.396,"
+        "299.3249646]],PRIMEM[\"Greenwich\",0],UNIT[\"degree\",0.0174532925199433]],"
+        "PROJECTION[\"Transverse_Mercator\"],PARAMETER[\"latitude_of_origin\",49],"
+        "PARAMETER[\"central_meridian\",-2],PARAMETER[\"scale_factor\",0.9996012717],"
+        "PARAMETER[\"false_easting\",400000],PARAMETER[\"false_northing\",-100000],"
+        "UNIT[\"metre\",1]]";
+    mw::CrsMatch m = mw::MatchCoordinateSystem(wkt, datums);
+    ASSERT_TRUE(m.system) << m.whyNot;
+    EXPECT_EQ(m.system->projectionId, mw::kProjBritishGrid);
+    EXPECT_EQ(m.system->datumName, "Ord Srvy Grt Britn");
+}
+
+}  // namespace
