@@ -62,7 +62,10 @@ GeoreferenceOutcome FindGeoreference(const std::string& path, const std::string&
     std::unique_ptr<GDALDataset, DatasetCloser> ds(GDALDataset::FromHandle(
         GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr)));
     CPLPopErrorHandler();
-    CPLSetThreadLocalConfigOption("GDAL_GEOREF_SOURCES", nullptr);
+    // Drivers read the georeference lazily: the option holds until it is read.
+    struct ResetOption {
+        ~ResetOption() { CPLSetThreadLocalConfigOption("GDAL_GEOREF_SOURCES", nullptr); }
+    } resetOption;
     if (!ds)
         return fail(GeoreferenceFault::CannotOpen,
                     name + ": cannot be read as a picture (" + LastGdalError("unknown format") + ")");
