@@ -99,6 +99,20 @@ done
 out=$(mw maps --dir out 49.9 10.1 | head -1)
 same "catalogue lists the new map" "$dir/out/geo.map" "${out##* }"
 
+# The border holds the valid area only: a raster whose left third is nodata.
+gdal_create -q -of GTiff -outsize 300 200 -bands 1 -burn 0 -a_nodata 0 -a_srs EPSG:32632 \
+    -a_ullr 500000 5200000 503000 5198000 edge.tif
+printf '%s\n' '{"type":"FeatureCollection","crs":{"type":"name","properties":{"name":"EPSG:32632"}},' \
+    '"features":[{"type":"Feature","properties":{},"geometry":{"type":"Polygon","coordinates":' \
+    '[[[501000,5198000],[503000,5198000],[503000,5200000],[501000,5200000],[501000,5198000]]]}}]}' \
+    > valid.geojson
+gdal_rasterize -q -burn 200 valid.geojson edge.tif || fail "gdal_rasterize edge.tif"
+status "nodata edge import" 0 mw map import edge.tif -o out
+same "border of the valid area" "MMPNUM,4 x 100..299 y 0..199" "$(tr -d '\r' < out/edge.map | awk -F, '
+    /^MMPNUM/ { n = $0 } /^MMPXY/ { if (!k++) { x0 = x1 = $3; y0 = y1 = $4 }
+        if ($3 < x0) x0 = $3; if ($3 > x1) x1 = $3; if ($4 < y0) y0 = $4; if ($4 > y1) y1 = $4 }
+    END { printf "%s x %d..%d y %d..%d", n, x0, x1, y0, y1 }')"
+
 # Bad input: command, the exit code, a text the message must hold.
 raster plain.tif
 printf '10\n0\n0\n-10\n500005\n5199995\n' > plain.tfw
