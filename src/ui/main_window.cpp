@@ -26,6 +26,7 @@
 #include "config/settings.h"
 #include "support/paths.h"
 #include "ui/help_window.h"
+#include "ui/import_map_dialog.h"
 #include "ui/map_dialogs.h"
 #include "ui/file_requests.h"
 #include "ui/alarm_popup.h"
@@ -540,6 +541,11 @@ void MainWindow::OpenDialog(DialogId dialog, int parameter) {
         case DialogId::TrackInfo:
             TrackInfoWindow::ShowFor(app_, this);
             break;
+        case DialogId::ImportMap: {
+            ImportMapDialog box(app_, this);
+            box.exec();
+            break;
+        }
         case DialogId::Help: {
             const std::string page =
                 JoinPath(JoinPath(app_.state.programFolder, kHelpFolder), kHelpFile);

@@ -119,7 +119,17 @@ printf '10\n0\n0\n-10\n500005\n5199995\n' > plain.tfw
 raster lone.tif
 raster broken.tif
 printf '10\n0\nten\n-10\n500005\n5199995\n' > broken.tfw
+gdal_create -q -of GTiff -outsize 600 600 -bands 3 -burn 10 -a_srs EPSG:32632 \
+    -a_ullr 500000 5200000 500600 5199400 whole.tif
+head -c 200 whole.tif > cut_head.tif
+head -c 500000 whole.tif > cut_data.tif
+gdal_create -q -of GTiff -outsize 1 1 -bands 1 -a_srs EPSG:32632 -a_ullr 500000 5200000 500010 5199990 one.tif
+gdal_create -q -of GTiff -outsize 2000 1 -bands 1 -a_srs EPSG:32632 -a_ullr 500000 5200000 520000 5199990 row.tif
 bad=(
+    "cut_head.tif|cut_head.tif: cannot be read as a picture"
+    "cut_data.tif|cannot read cut_data.tif: "
+    "one.tif|one.tif: a picture of 1 x 1 pixels is too small to calibrate"
+    "row.tif|row.tif: a picture of 2000 x 1 pixels is too small to calibrate"
     "lone.tif|lone.tif has no georeference (give --crs with a world file, or calibrate it by hand)"
     "plain.tif|plain.tif: the world file plain.tfw gives no coordinate system (put a .prj file beside it, or give --crs)"
     "plain.tif --crs EPSG:999999|plain.tif: the coordinate system \"EPSG:999999\" cannot be read"
@@ -143,6 +153,12 @@ same "world file pixel" "100 50" "$(mw pixel out/plain.map $(echo '501005 519949
     gdaltransform -s_srs EPSG:32632 -t_srs EPSG:4326 | awk '{ printf "%.10f %.10f", $2, $1 }'))"
 rm plain.prj
 status "world file and --crs" 0 mw map import plain.tif --crs EPSG:32632 --name plain2 -o out
+
+# A name with dots: the map reader takes the image name up to its first dot,
+# so the dots become "_" and the map finds its image.
+status "dotted name" 0 mw map import geo.tif --name sheet.v2 -o out
+same "dotted name finds its image" "image: out/sheet_v2.mwf2 300x200" \
+    "$(mw mapinfo out/sheet_v2.map | grep '^image:')"
 
 # A folder that cannot be written: the old map stays, the message names it.
 mkdir ro

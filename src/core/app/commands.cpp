@@ -22,6 +22,7 @@ MenuNode Sub(const char* text, std::vector<MenuNode> children, const char* dynam
 std::vector<MenuNode> BuildMenuBar() {
     MenuNode file = Sub("File", {
         Entry(kCmdOpenMap),
+        Entry(kCmdImportMap),
         Sub("Open Recent Maps", {Entry(kCmdRecentMap0)}, "recent"),
         Sep(),
         Entry(kCmdCreateWpAtPosition),

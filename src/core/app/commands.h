@@ -90,6 +90,7 @@ enum CommandId : int {
     kCmdViewMapView = 40124,
     kCmdImportGpx = 40130,
     kCmdExportGpx = 40131,
+    kCmdImportMap = 40132,
     kCmdTrackInfo = 40150,
     kCmdResetTrip = 40155,
 };

@@ -221,6 +221,8 @@ CommandRows MapCommandRows() {
     CommandRows rows = {
         {kCmdOpenMap, "Open Map File", CommandKind::Action, OpenMapCommand, {}, {}},
         {kCmdMapInformation, "Map Information", CommandKind::Action, ShowMapInformation, {}, {}},
+        {kCmdImportMap, "Import Map…", CommandKind::Action,
+         [](App& app) { if (app.ports.ui) app.ports.ui->OpenDialog(DialogId::ImportMap); }, {}, {}},
         {kCmdFindMapsAtCursor, "Find Maps at Cursor", CommandKind::Action, FindMapsAtCursor, {}, {}},
     };
     // The recent maps: the texts are the files' names, set when the submenu
