@@ -251,6 +251,20 @@ void SettingsSeeds(const fs::path& scratch, const mw::DatumTable& datums) {
     }
 }
 
+void WorldFileSeeds() {
+    Put("fuzz_world_file", "world", "10.0\r\n0.0\r\n0.0\r\n-10.0\r\n500005.0\r\n5199995.0\r\n");
+    Put("fuzz_world_file", "rotated", "2\n0.5\n0.25\n-2\n100\n200\n");
+    Put("fuzz_world_file", "prj_esri",
+        "PROJCS[\"WGS_1984_UTM_Zone_32N\",GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\","
+        "SPHEROID[\"WGS_1984\",6378137.0,298.257223563]],PRIMEM[\"Greenwich\",0.0],"
+        "UNIT[\"Degree\",0.0174532925199433]],PROJECTION[\"Transverse_Mercator\"],"
+        "PARAMETER[\"False_Easting\",500000.0],PARAMETER[\"False_Northing\",0.0],"
+        "PARAMETER[\"Central_Meridian\",9.0],PARAMETER[\"Scale_Factor\",0.9996],"
+        "PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"Meter\",1.0]]");
+    Put("fuzz_world_file", "prj_epsg", "EPSG:27700");
+    Put("fuzz_world_file", "prj_proj", "+proj=lcc +lat_1=49 +lat_2=44 +lon_0=3 +ellps=GRS80");
+}
+
 void TextSeeds() {
     Put("fuzz_datums", "two.dat", "My Datum,20,-87,-98,-121\r\nOther,3,10,20,30\r\n");
     Put("fuzz_datums", "bad.dat", ",4,1,2,3\r\nName,31,0,0,0\r\nLast,-1,0,0,0\r\nX,0,99999,-99999,1e9\r\n");
@@ -344,6 +358,7 @@ int main(int argc, char** argv) {
     TextSeeds();
     NamesSeeds();
     GpxSeeds(scratch);
+    WorldFileSeeds();
     fs::remove_all(scratch);
     return 0;
 }

@@ -299,14 +299,19 @@ bool MatchProjection(const OGRSpatialReference& srs, double pm, MapCoordinateSys
 
 }  // namespace
 
+bool ReadCoordinateSystem(const std::string& definition, OGRSpatialReference& srs) {
+    const char* const options[] = {"ALLOW_NETWORK_ACCESS=NO", "ALLOW_FILE_ACCESS=NO", nullptr};
+    return srs.SetFromUserInput(definition.c_str(), options) == OGRERR_NONE && !srs.IsEmpty();
+}
+
 CrsMatch MatchCoordinateSystem(const std::string& definition, const DatumTable& datums) {
     CrsMatch result;
     OGRSpatialReference srs;
     CPLErrorReset();
     CPLPushErrorHandler(CPLQuietErrorHandler);
-    const OGRErr err = srs.SetFromUserInput(definition.c_str());
+    const bool read = ReadCoordinateSystem(definition, srs);
     CPLPopErrorHandler();
-    if (err != OGRERR_NONE || srs.IsEmpty()) {
+    if (!read) {
         const char* msg = CPLGetLastErrorMsg();
         result.parseError = (msg && *msg) ? msg : "not a coordinate system GDAL knows";
         return result;

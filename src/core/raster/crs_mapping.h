@@ -10,7 +10,15 @@
 #include "geo/datums.h"
 #include "proj/projection.h"
 
+class OGRSpatialReference;
+
 namespace mw {
+
+// Reads a coordinate system as text: WKT (also ESRI's), "EPSG:n" or a PROJ
+// string. The text comes from files beside a raster, so GDAL may neither
+// open a file nor go to the network for it (a .prj holding a path or a URL
+// would otherwise be followed). False when GDAL cannot read it.
+bool ReadCoordinateSystem(const std::string& definition, OGRSpatialReference& srs);
 
 struct MapCoordinateSystem {
     std::string projectionName;  // the calibration file's projection text

@@ -1,5 +1,7 @@
 #include "raster/georeference.h"
 
+#include "raster/crs_mapping.h"
+
 #include <cpl_error.h>
 #include <gdal.h>
 #include <gdal_priv.h>
@@ -32,9 +34,9 @@ bool CrsReadable(const std::string& definition, std::string* reason) {
     OGRSpatialReference srs;
     CPLErrorReset();
     CPLPushErrorHandler(CPLQuietErrorHandler);
-    const OGRErr err = srs.SetFromUserInput(definition.c_str());
+    const bool read = ReadCoordinateSystem(definition, srs);
     CPLPopErrorHandler();
-    if (err == OGRERR_NONE && !srs.IsEmpty()) return true;
+    if (read) return true;
     if (reason) *reason = LastGdalError("not a coordinate system GDAL knows");
     return false;
 }

@@ -62,7 +62,7 @@ Dataset OpenRaster(const std::string& path) {
 
 bool ReadSrs(const std::string& definition, OGRSpatialReference& srs) {
     CPLPushErrorHandler(CPLQuietErrorHandler);
-    const bool ok = srs.SetFromUserInput(definition.c_str()) == OGRERR_NONE;
+    const bool ok = ReadCoordinateSystem(definition, srs);
     CPLPopErrorHandler();
     srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     return ok;

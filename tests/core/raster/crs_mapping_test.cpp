@@ -121,3 +121,17 @@ TEST(CrsMatch, DatumIsFoundByNameWithoutItsCode) {
 }
 
 }  // namespace
+
+namespace {
+
+// A .prj comes from anywhere: a path or a URL in it is not followed.
+TEST(CrsMatch, DefinitionsNeverReachForFilesOrTheNetwork) {
+    mw::DatumTable datums;
+    const std::string path = std::string(MW_SOURCE_DIR) + "/tests/core/raster/utm32.prj";
+    for (const std::string& d : {path, std::string("http://127.0.0.1:9/epsg/32632.wkt")}) {
+        mw::CrsMatch m = mw::MatchCoordinateSystem(d, datums);
+        EXPECT_FALSE(m.parsed) << d;
+    }
+}
+
+}  // namespace
