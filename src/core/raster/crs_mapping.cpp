@@ -308,9 +308,12 @@ CrsMatch MatchCoordinateSystem(const std::string& definition, const DatumTable& 
     CrsMatch result;
     OGRSpatialReference srs;
     CPLErrorReset();
-    CPLPushErrorHandler(CPLQuietErrorHandler);
+    // GDAL's complaints about odd systems become our reasons, not stderr.
+    struct Quiet {
+        Quiet() { CPLPushErrorHandler(CPLQuietErrorHandler); }
+        ~Quiet() { CPLPopErrorHandler(); }
+    } quiet;
     const bool read = ReadCoordinateSystem(definition, srs);
-    CPLPopErrorHandler();
     if (!read) {
         const char* msg = CPLGetLastErrorMsg();
         result.parseError = (msg && *msg) ? msg : "not a coordinate system GDAL knows";
