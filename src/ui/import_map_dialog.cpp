@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/app.h"
+#include "support/paths.h"
 
 namespace mw {
 
@@ -122,6 +123,9 @@ void ImportMapDialog::Start() {
     request.crs = crs_->text().trimmed().toStdString();
     request.name = name_->text().trimmed().toStdString();
     request.folder = folder_->text().toStdString();
+    // The settings' maps folder may not have been made yet on a new system.
+    if (request.folder == DefaultImportFolder(app_.settings, app_.state.userHome))
+        MakeFolders(request.folder);
     stop_flag_ = false;
     permille_ = 0;
     finished_ = false;
