@@ -10,7 +10,9 @@
 
 #include "geo/datum_convert.h"
 #include "map/calibration.h"
+#include "map/coverage.h"
 #include "map/map_file.h"
+#include "map/std_file_system.h"
 #include "support/paths.h"
 #include "view/viewport.h"
 
@@ -222,6 +224,12 @@ struct NeighbourFill::Current {
     }
 };
 
+// A map's border corners in degrees on its datum.
+struct NeighbourFill::Border {
+    std::vector<GeoPoint> corners;
+    int datum = kDatumWgs84;
+};
+
 struct NeighbourFill::Neighbour {
     std::string path;
     double scale = 0;
@@ -229,6 +237,7 @@ struct NeighbourFill::Neighbour {
     int slot = 0;  // in the tile cache keys
     std::uint64_t lastUse = 0;
     MapRecord map;
+    Border corners;
     ImageFile file;
     std::array<std::uint32_t, 256> argb{};
     DisplayPalette palette{};
@@ -248,23 +257,57 @@ struct NeighbourFill::Neighbour {
 
 namespace {
 
-// The border polygon of a map (corners in degrees on `datum`) in pixels of
-// the loaded map's level; straight in latitude/longitude between corners.
-Polygon BorderInLevel(const MapRecord& borderOf, const MapRecord& map, const DatumTable& datums,
+}  // namespace
+
+namespace {
+
+using Border = NeighbourFill::Border;
+
+bool Degenerate(const std::vector<GeoPoint>& corners) {
+    std::vector<PlanePoint> pts;
+    for (const GeoPoint& g : corners) pts.push_back({g.lon, g.lat});
+    return pts.size() < 3 || Area(pts) < 1e-12;
+}
+
+// The border a map covers by: its "MMPLL" corners as the catalogue reads
+// them (what automatic selection goes by), or the corners the map record
+// holds from its pixel border, whichever `recordFirst` prefers when both are
+// there. Empty when neither gives an area.
+Border BorderOf(const MapRecord& map, const DatumTable& datums, bool recordFirst) {
+    Border record;
+    record.datum = map.datumIndex;
+    const int count = std::clamp(map.borderCount, 0, kMaxBorderCorners);
+    for (int k = 1; k <= count; ++k) record.corners.push_back({map.borderLat[k], map.borderLon[k]});
+    if (Degenerate(record.corners)) record.corners.clear();
+    if (recordFirst && !record.corners.empty()) return record;
+    Border coverage;
+    if (auto data = ReadFilePrefix(map.mapFilePath, kMaxCalibrationFileBytes)) {
+        const CoverageInfo info = ReadCoverageInfo(*data, datums);
+        coverage.datum = info.datum;
+        for (std::size_t k = 0; k < info.borderLat.size() && k < info.borderLon.size(); ++k)
+            coverage.corners.push_back({info.borderLat[k], info.borderLon[k]});
+        if (!info.CanCover() || Degenerate(coverage.corners)) coverage.corners.clear();
+    }
+    return coverage.corners.empty() ? record : coverage;
+}
+
+// The border polygon (corners in degrees on their datum) in pixels of the
+// loaded map's level; straight in latitude/longitude between corners.
+Polygon BorderInLevel(const Border& border, const MapRecord& map, const DatumTable& datums,
                       const NeighbourFill::Current& cur) {
     Polygon poly;
-    const int count = std::clamp(borderOf.borderCount, 0, kMaxBorderCorners);
+    const int count = static_cast<int>(border.corners.size());
     auto toLevel = [&](double lat, double lon, PlanePoint& out) {
-        ConvertDatum(datums, borderOf.datumIndex, map.datumIndex, lat, lon);
+        ConvertDatum(datums, border.datum, map.datumIndex, lat, lon);
         PlanePoint c;
         if (!ExactMapPixel(map, datums, lat, lon, c)) return false;
         out = cur.ToLevel(c);
         return true;
     };
-    for (int k = 1; k <= count; ++k) {
-        const int next = k == count ? 1 : k + 1;
-        const double lat0 = borderOf.borderLat[k], lon0 = borderOf.borderLon[k];
-        const double lat1 = borderOf.borderLat[next], lon1 = borderOf.borderLon[next];
+    for (int k = 0; k < count; ++k) {
+        const GeoPoint& from = border.corners[static_cast<std::size_t>(k)];
+        const GeoPoint& to = border.corners[static_cast<std::size_t>((k + 1) % count)];
+        const double lat0 = from.lat, lon0 = from.lon, lat1 = to.lat, lon1 = to.lon;
         PlanePoint a, b;
         if (!toLevel(lat0, lon0, a) || !toLevel(lat1, lon1, b)) return {};
         const double length = std::hypot(b.x - a.x, b.y - a.y);
@@ -367,6 +410,7 @@ NeighbourFill::Neighbour* NeighbourFill::Open(const std::string& path, double sc
     n->scale = scale;
     n->folder = folder;
     n->map = std::move(*map);
+    n->corners = BorderOf(n->map, datums, false);
     bool used[kKeySlots] = {};
     for (const auto& o : open_) used[o->slot] = true;
     n->slot = static_cast<int>(std::find(std::begin(used), std::end(used), false) - std::begin(used));
@@ -448,7 +492,7 @@ void NeighbourFill::Fill(const Current& cur, ViewImage& view, const MapView& mv,
         n->geometryLevel = cur.level;
         n->geometryPath = cur.path;
         n->nodes.clear();
-        n->border = BorderInLevel(n->map, map, datums, cur);
+        n->border = BorderInLevel(n->corners, map, datums, cur);
         n->geometryValid = n->border.valid;
         if (!n->geometryValid) continue;
         // The neighbour's level closest to the view's scale without being
@@ -641,7 +685,7 @@ bool NeighbourFill::Apply(ImageFile& image, ViewImage& view, const MapView& mv, 
         cur.shownH = (std::int64_t{image.height} + cur.step - 1) / cur.step;
     }
     if (!current_ || !current_->SameAs(cur)) {
-        cur.border = BorderInLevel(map, map, datums, cur);
+        cur.border = BorderInLevel(BorderOf(map, datums, true), map, datums, cur);
         current_ = std::make_unique<Current>(std::move(cur));
         Forget();
     }

@@ -98,6 +98,7 @@ public:
 
     struct Neighbour;
     struct Current;
+    struct Border;
 
 private:
     void Forget();
