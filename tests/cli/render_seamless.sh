@@ -51,7 +51,7 @@ def caption(x, y): return x < 60 and y < 25
 blank_off = sum(off(x, y) == blank for y in range(h) for x in range(edge + 2, w))
 assert blank_off == (w - edge - 2) * h, f"--seamless 0 fills {(w - edge - 2) * h - blank_off} margin pixels"
 white_on = sum(on(x, y) == white for y in range(h) for x in range(w) if not caption(x, y))
-gaps = sum(on(x, y) == blank for y in range(h) for x in range(edge + 2, w))
+gaps = sum(on(x, y) == blank for y in range(h) for x in range(edge - 2, w))
 assert white_on == 0 and gaps == 0, f"{white_on} white, {gaps} blank pixels with --seamless 1"
 # The eastern sheet drawn into the western one's window is where its own
 # render puts it.

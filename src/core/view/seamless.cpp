@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
-#include <map>
+#include <set>
 #include <tuple>
 #include <unordered_map>
 
@@ -25,6 +25,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr int kKeySlots = 8;
 static_assert(kMaxOpenNeighbours <= kKeySlots);
 constexpr int kBucketRows = 64;
+// Pixels: see the neighbours' spans in Fill.
+constexpr double kEdgeSlack = 0.01;
 
 bool Usable(int projectionError) {
     return projectionError == kProjOk || projectionError == kProjErrDomain;
@@ -91,6 +93,20 @@ void Intersect(const Spans& a, const Spans& b, Spans& out) {
     }
 }
 
+// a becomes the pixels of a or b.
+void Unite(Spans& a, const Spans& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    std::sort(a.begin(), a.end());
+    std::size_t n = 0;
+    for (const auto& s : a) {
+        if (n > 0 && s.first <= a[n - 1].second)
+            a[n - 1].second = std::max(a[n - 1].second, s.second);
+        else
+            a[n++] = s;
+    }
+    a.resize(n);
+}
+
 void Subtract(Spans& a, const Spans& b, Spans& scratch) {
     scratch.clear();
     std::size_t j = 0;
@@ -145,7 +161,7 @@ struct Polygon {
     // border by the even-odd rule, shifted by -left into view pixels and
     // clipped to [clipLo, clipHi).
     void RowSpans(double y, std::int64_t left, int clipLo, int clipHi, Spans& out,
-                  std::vector<double>& xs) const {
+                  std::vector<double>& xs, double widen = 0) const {
         out.clear();
         if (!valid || y < bucketTop) return;
         const auto k = static_cast<std::size_t>((y - bucketTop) / bucketSize);
@@ -160,8 +176,9 @@ struct Polygon {
         }
         std::sort(xs.begin(), xs.end());
         for (std::size_t i = 0; i + 1 < xs.size(); i += 2) {
-            const double lo = std::clamp(std::ceil(xs[i] - left), double(clipLo), double(clipHi));
-            const double hi = std::clamp(std::ceil(xs[i + 1] - left), double(clipLo), double(clipHi));
+            const double lo = std::clamp(std::ceil(xs[i] - left - widen), double(clipLo), double(clipHi));
+            const double hi =
+                std::clamp(std::ceil(xs[i + 1] - left + widen), double(clipLo), double(clipHi));
             if (lo < hi) out.emplace_back(static_cast<int>(lo), static_cast<int>(hi));
         }
     }
@@ -432,8 +449,8 @@ bool NeighbourFill::Refresh(const Current& cur, const MapView& mv, const MapReco
 
     // Every covering map found at the probes, by (scale, folder, path): the
     // order in which automatic selection prefers them.
-    std::map<std::tuple<double, int, std::string>, bool> found;
-    std::map<std::string, bool> seen;
+    std::set<std::tuple<double, int, std::string>> found;
+    std::set<std::string> seen;
     const double step = kNeighbourProbeStep;
     for (double y = std::floor(area[1] / step) * step; y <= area[3]; y += step) {
         for (double x = std::floor(area[0] / step) * step; x <= area[2]; x += step) {
@@ -445,14 +462,14 @@ bool NeighbourFill::Refresh(const Current& cur, const MapView& mv, const MapReco
                 if (!source.covering) break;
                 for (const CoveringMap& c : source.covering(source.folders[f], search)) {
                     if (c.path == map.mapFilePath || seen.count(c.path)) continue;
-                    seen[c.path] = true;
-                    found[{c.scale, static_cast<int>(f), c.path}] = true;
+                    seen.insert(c.path);
+                    found.insert({c.scale, static_cast<int>(f), c.path});
                 }
             }
         }
     }
     std::vector<Neighbour*> active;
-    for (const auto& [key, unused] : found) {
+    for (const auto& key : found) {
         if (static_cast<int>(active.size()) >= kMaxOpenNeighbours) break;
         const auto& [scale, folder, path] = key;
         Neighbour* n = nullptr;
@@ -556,7 +573,7 @@ void NeighbourFill::Fill(const Current& cur, ViewImage& view, const MapView& mv,
         return v;
     };
 
-    Spans margin, keep, mine, scratch;
+    Spans margin, keep, mine, other, scratch;
     std::vector<double> xs;
     for (int r = 0; r < count; ++r) {
         const int rx0 = rects[4 * r], rx1 = rects[4 * r + 1], ry0 = rects[4 * r + 2],
@@ -581,7 +598,14 @@ void NeighbourFill::Fill(const Current& cur, ViewImage& view, const MapView& mv,
                 if (margin.empty()) break;
                 Neighbour& n = *np;
                 if (!n.geometryValid) continue;
-                n.border.RowSpans(double(Y), left, rx0, rx1, mine, xs);
+                // Borders often run exactly through pixel centres (a sheet
+                // edge on its last pixel), where the loaded map's border and
+                // its neighbour's, each converted on its own path, may both
+                // miss the pixel by a rounding error: a neighbour takes what
+                // lies within kEdgeSlack of its border.
+                n.border.RowSpans(double(Y) - kEdgeSlack, left, rx0, rx1, mine, xs, kEdgeSlack);
+                n.border.RowSpans(double(Y) + kEdgeSlack, left, rx0, rx1, other, xs, kEdgeSlack);
+                Unite(mine, other);
                 Intersect(margin, mine, keep);
                 if (keep.empty()) continue;
                 Subtract(margin, keep, scratch);

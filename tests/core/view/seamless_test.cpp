@@ -375,3 +375,70 @@ TEST_F(SeamlessTest, OnlyAFewNeighboursStayOpen) {
 
 }  // namespace
 }  // namespace mw
+
+namespace mw {
+namespace {
+
+// Overlapping neighbours: the most detailed covering a pixel shows it, as
+// automatic selection would choose it; a coarser map shows only where no
+// finer one covers.
+TEST_F(SeamlessTest, TheMostDetailedNeighbourShowsFirst) {
+    mwtest::TempDir folder;
+    const SheetSpec specs[] = {
+        {"a_here", 32, "WGS 84", 47.20, 6.00, 47.25, 6.05, 10},    // the loaded map
+        {"b_next", 32, "WGS 84", 47.20, 6.05, 47.25, 6.10, 10},    // its neighbour
+        {"c_inset", 32, "WGS 84", 47.235, 6.05, 47.245, 6.06, 5},    // a detailed inset
+        {"d_region", 32, "WGS 84", 47.10, 5.90, 47.40, 6.20, 20},  // a coarse map of it all
+    };
+    std::vector<Sheet> all;
+    int shade = 0;
+    for (const SheetSpec& s : specs) all.push_back(WriteSheet(folder.Path(), s, shade++, datums));
+    Window w;
+    auto map = ReadMapFile(folder.File("a_here.map"), datums);
+    ASSERT_TRUE(map);
+    w.map = std::move(*map);
+    Resize(w.view, 400, 300, true);
+    ASSERT_TRUE(LoadMapImage(w.vp, w.view, w.map, datums, "", "", folder.Path()));
+    CentreOn(w.view, w.map, datums, {47.245, 6.048});
+    NeighbourSource source;
+    source.folders = {folder.Path()};
+    source.covering = [this](const std::string& f, const MapSearch& search) {
+        return ScanFolderFiles(DefaultFileSystem(), f, search, datums);
+    };
+    w.vp.afterRender = [&](Viewport& vp, const MapView& view) {
+        w.fill.Apply(*vp.file, vp.view, view, w.map, datums, source, true);
+    };
+    ASSERT_TRUE(RenderMapView(w.vp, w.view));
+    EXPECT_EQ(w.fill.ActiveNeighbours(),
+              (std::vector<std::string>{folder.File("c_inset.map"), folder.File("b_next.map"),
+                                        folder.File("d_region.map")}));
+    int seen[4] = {};
+    for (int j = 0; j < 300; ++j) {
+        for (int i = 0; i < 400; ++i) {
+            const GeoPoint p = PositionOf(w, all[0], i, j);
+            // The loaded map, then the neighbours best first; a pixel
+            // within 1.5 pixels of a border on the way is left out.
+            int expected = -1;
+            bool edge = false;
+            for (int k : {0, 2, 1, 3}) {
+                if (Inside(all[k], p, 1.5)) {
+                    expected = k;
+                    break;
+                }
+                if (Inside(all[k], p, -1.5)) {
+                    edge = true;
+                    break;
+                }
+            }
+            if (edge || expected < 0) continue;
+            const std::uint32_t px = w.vp.view.display.At(i, j);
+            const int got = static_cast<int>(((px & 0xff) - 40) / 50);
+            ASSERT_EQ(got, expected) << "at " << i << "," << j;
+            ++seen[expected];
+        }
+    }
+    for (int k = 0; k < 4; ++k) EXPECT_GT(seen[k], 500) << "sheet " << k;
+}
+
+}  // namespace
+}  // namespace mw
