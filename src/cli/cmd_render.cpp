@@ -1,6 +1,6 @@
 // mwtool render FILE.map --size WxH [--zoom PCT] [--centre-px X Y | --centre LAT LON |
 //                --gps LAT,LON[,HEADING[,SPEED]]] [--pointer circle|arrow|user]
-//                [--track FILE.plt] [--panels bottom|right [--speed-panel] [--nav-panel]]
+//                [--track FILE.plt] [--seamless 0|1] [--panels bottom|right [--speed-panel] [--nav-panel]]
 //                -o OUT.png
 // mwtool render FILE.map --overview SIZE [--centre-px X Y | --centre LAT LON] -o OUT.png
 //
@@ -25,6 +25,7 @@
 #include "app/app.h"
 #include "app/moving_map.h"
 #include "app/route_commands.h"
+#include "app/seamless_maps.h"
 #include "app/view_commands.h"
 #include "cli/console.h"
 #include "cli/mwtool.h"
@@ -129,12 +130,15 @@ int Render(mwtool::Args& args) {
     auto navText = args.Option("--nav");
     auto panelsText = args.Option("--panels");
     auto overviewText = args.Option("--overview");
+    auto seamlessText = args.Option("--seamless");
     bool speedPanel = args.Flag("--speed-panel");
     bool navPanel = args.Flag("--nav-panel");
     bool centrePx = args.Flag("--centre-px");
     bool centreLatLon = args.Flag("--centre");
     if (auto opt = args.UnknownOption()) return mwtool::UsageError("unknown option " + *opt);
     if (!out) return mwtool::UsageError("render needs -o OUT.png");
+    if (seamlessText && *seamlessText != "0" && *seamlessText != "1")
+        return mwtool::UsageError("--seamless is 0 or 1");
     std::optional<int> overviewSize;
     if (overviewText) {
         auto n = mwtool::ParseNumber(*overviewText);
@@ -200,6 +204,9 @@ int Render(mwtool::Args& args) {
     mw::LoadUserDatums(app.datums, args.home);
     mw::ReadConfiguration(args.home, app.datums, app.settings);
     mw::ReadViewSettings(args.home, app.view);
+    // Neighbouring maps fill the margin unless --seamless 0 (default: on).
+    app.view.viewSeamlessMaps = seamlessText ? *seamlessText == "1" : 1;
+    mw::InstallSeamlessMaps(app);
     if (pointer) app.settings.pointerStyle = *pointer;
     app.userPointer = mw::LoadUserPointer(args.home);
     mw::SetScreenSize(app, width, height);
@@ -308,7 +315,7 @@ int Render(mwtool::Args& args) {
 MW_COMMAND("render",
            "render FILE.map --size WxH [--zoom PCT] [--centre-px X Y | --centre LAT LON | "
            "--gps LAT,LON[,HEADING[,SPEED]]] [--pointer circle|arrow|user] [--track FILE.plt] "
-           "[--waypoints FILE.wpt] [--routes FILE.rte] [--nav LAT,LON] "
+           "[--waypoints FILE.wpt] [--routes FILE.rte] [--nav LAT,LON] [--seamless 0|1] "
            "[--panels bottom|right [--speed-panel] [--nav-panel]] -o OUT.png | "
            "render FILE.map --overview SIZE [--centre-px X Y | --centre LAT LON] -o OUT.png",
            Render);

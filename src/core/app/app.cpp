@@ -10,6 +10,7 @@
 #include "app/map_commands.h"
 #include "app/moving_map.h"
 #include "app/route_commands.h"
+#include "app/seamless_maps.h"
 #include "app/view_commands.h"
 #include "app/waypoint_commands.h"
 #include "view/user_pointer.h"
@@ -87,6 +88,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     LoadUserDatums(app.datums, home, &datumsCut, &read);
     tellUnreadable(kDatumFileNotOpenedText, JoinPath(home, kUserDatumFile), read);
     if (datumsCut) ShowMessage(ui, FileCutText(kUserDatumFile, kMaxDatumFileBytes));
+    InstallSeamlessMaps(app);
     // Every fix is checked against the waypoints' zones while that is on.
     app.checkProximity = [&app](double lat, double lon) { CheckProximity(app, lat, lon); };
     // The name search's buttons act on the map through the waypoint and

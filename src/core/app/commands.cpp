@@ -93,6 +93,7 @@ std::vector<MenuNode> BuildMenuBar() {
         Entry(kCmdTrackInfo),
         Sep(),
         Entry(kCmdViewToolbar),
+        Entry(kCmdSeamlessMaps),
     });
     // "Zoom" is item 11 of this menu, separators counted.
     MenuNode map = Sub("Map", {

@@ -93,6 +93,7 @@ enum CommandId : int {
     kCmdImportMap = 40132,
     kCmdTrackInfo = 40150,
     kCmdResetTrip = 40155,
+    kCmdSeamlessMaps = 40160,
 };
 
 // One node of the menu bar: an item, a check item, a separator or a submenu.

@@ -92,6 +92,7 @@ bool LoadMapFile(App& app, const std::string& path) {
     Viewport images;
     images.zoomTable = app.viewport.zoomTable;
     images.zoomIndex100 = app.viewport.zoomIndex100;
+    images.afterRender = app.viewport.afterRender;
     MapView view = app.mapView;
     ui.SetWaitCursor(true);
     std::string unreadable;

@@ -5,6 +5,7 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
+#include "app/seamless_maps.h"
 #include "app/moving_map.h"
 #include "app/waypoint_commands.h"
 
@@ -117,6 +118,8 @@ CommandRows ViewCommandRows() {
                     });
                 }),
     };
+    rows.push_back({kCmdSeamlessMaps, "Seamless Maps", CommandKind::Toggle, ToggleSeamlessMaps,
+                    [](const App& app) { return app.view.viewSeamlessMaps != 0; }, {}});
     const char* gotoTexts[] = {"Top Left", "Top Right", "Bottom Left", "Bottom Right", "Center"};
     for (int corner = 0; corner < 5; ++corner)
         rows.push_back(ViewRow(kCmdGotoTopLeft + corner, gotoTexts[corner], [corner](App& app) {

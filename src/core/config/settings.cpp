@@ -215,6 +215,7 @@ const std::array<ViewSettingKey, kViewSettingsKeyCount> kViewKeys = {{
     {"MapView Pos X", 32, &ViewSettings::mapViewPosX},
     {"MapView Pos Y", 63, &ViewSettings::mapViewPosY},
     {"MapView Size", 95, &ViewSettings::mapViewSize},
+    {"View Seamless Maps", 1, &ViewSettings::viewSeamlessMaps},
 }};
 
 // The view keys whose values the program can only use within a range (the

@@ -24,7 +24,7 @@ inline constexpr const char* kSettingsNotOpenedText = "Settings file could not b
 inline constexpr const char* kLastMapFile = "LastMap.ini";
 inline constexpr const char* kLastNamesFile = "LastNamesFile.ini";
 inline constexpr int kAppSettingsKeyCount = 69;
-inline constexpr int kViewSettingsKeyCount = 21;
+inline constexpr int kViewSettingsKeyCount = 22;
 // Text settings are paths: they hold at most a path's length; a longer value
 // is cut. A settings line holds a key, a comma and such a value; a longer
 // line is read as two, which shifts every later key.
@@ -146,6 +146,7 @@ struct ViewSettings {
     int mapViewPosX = 10;
     int mapViewPosY = 70;
     int mapViewSize = 95;
+    int viewSeamlessMaps = 1;
 };
 
 // Describes one key of the main file: its text, its fallback text and the

@@ -212,6 +212,7 @@ ViewChange RenderMapView(Viewport& vp, const MapView& view) {
     vp.busy = true;
     change.drawn = true;
     change.ok = RenderView(*vp.file, vp.view, view.zoom, view.top, 0, view.left, 0, change.fault);
+    if (change.ok && vp.afterRender) vp.afterRender(vp, view);
     change.fault = DamageToTell(vp, change.fault);
     vp.busy = false;
     return change;

@@ -39,6 +39,9 @@ struct Viewport {
     // The open image's damage was handed up to be told: a damaged image is
     // told once for each time it is opened, not at every view change.
     bool damageTold = false;
+    // Runs after each render of the view (the neighbouring maps drawn into
+    // the margin); none: the view is the map's image alone.
+    std::function<void(Viewport&, const MapView&)> afterRender;
 
     bool HasImage() const { return file.has_value(); }
 };
