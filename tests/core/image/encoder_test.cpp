@@ -139,6 +139,7 @@ TEST(StreamingEncoder, WritesTheSameFileAsTheWholePictureEncoder) {
         mw::RgbImage picture;
         std::vector<double> levels;
         bool compressed;
+        float dither = 0;
     };
     const Case cases[] = {
         {"few colours, edges not on tiles", MapLikeRgb(333, 201, 40), {100, 50, 25, 10}, true},
@@ -147,12 +148,16 @@ TEST(StreamingEncoder, WritesTheSameFileAsTheWholePictureEncoder) {
         {"one pixel", MapLikeRgb(1, 1, 1), {100}, true},
         // Tall enough for several bands of the picture and the overview level.
         {"tall and thin", MapLikeRgb(40, 2500, 30), {100, 40, 10}, true},
+        // Error diffusion restarts at each band of tile rows, wherever the
+        // picture's own bands were cut.
+        {"many colours, dithered", PhotoLike(150, 700), {100, 45}, true, 1.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         mw::EncodeOptions options;
         options.levelPercents = c.levels;
         options.compressed = c.compressed;
+        options.dither = c.dither;
         mwtest::TempDir dir;
         mw::Mwf2Image built;
         mw::EncodeReport whole, streamed;
