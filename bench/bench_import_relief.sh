@@ -132,6 +132,8 @@ gdal_rasterize -q -b 1 -b 2 -b 3 -burn 25 -burn 25 -burn 30 -where "kind = 'text
 # ringing beside lines and the block noise in smooth shades are many more
 # colours than a palette holds.
 gdal_translate -q -of JPEG -co QUALITY=85 relief.tif relief.jpg
-gdal_translate -q -of GTiff "${co[@]}" relief.jpg "$out.part"
+# Placed in UTM zone 33 north, 10 m a pixel, for a map import.
+gdal_translate -q -of GTiff "${co[@]}" -a_srs EPSG:32633 \
+  -a_ullr 400000 5300000 $((400000 + side * 10)) $((5300000 - side * 10)) relief.jpg "$out.part"
 mv "$out.part" "$out"
 echo "$out"
