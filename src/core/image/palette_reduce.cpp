@@ -117,9 +117,11 @@ std::vector<Rgb> ReducePalette(const RgbImageView& image, int maxColours) {
 
 PaletteMapper::PaletteMapper(const std::vector<Rgb>& colours)
     : colours_(colours.begin(), colours.begin() + std::min<std::size_t>(colours.size(), 256)),
-      keys_(1 << kCacheBits, 0xffffffffu),
-      values_(1 << kCacheBits),
-      candidates_(kCells) {}
+      nearest_(static_cast<std::uint8_t*>(std::calloc(1 << 24, 1))),
+      known_(static_cast<std::uint64_t*>(std::calloc((1 << 24) / 64, 8))),
+      candidates_(kCells) {
+    if (!nearest_ || !known_) throw std::bad_alloc();
+}
 
 // The entries that can be nearest to some colour of a cell: those no farther
 // from the cell's box than the farthest point of the box is from the entry
@@ -152,25 +154,31 @@ const std::vector<std::uint8_t>& PaletteMapper::Candidates(int cell) {
     return list;
 }
 
+int PaletteMapper::Nearest(std::uint32_t c) {
+    const int r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
+    const int cell = ((r >> (8 - kCellBits)) << 2 * kCellBits) |
+                     ((g >> (8 - kCellBits)) << kCellBits) | (b >> (8 - kCellBits));
+    // In index order, so a tie goes to the lowest index.
+    int best = 0, bestD = 1 << 30;
+    for (std::uint8_t i : Candidates(cell)) {
+        const int dr = r - colours_[i].r, dg = g - colours_[i].g, db = b - colours_[i].b;
+        const int d = dr * dr + dg * dg + db * db;
+        if (d < bestD) bestD = d, best = i;
+    }
+    return best;
+}
+
 void PaletteMapper::MapRow(const std::uint32_t* row, int width, std::uint8_t* out) {
+    std::uint8_t* const nearest = nearest_.get();
+    std::uint64_t* const known = known_.get();
     for (int x = 0; x < width; ++x) {
         const std::uint32_t c = row[x] & 0xffffff;
-        const std::uint32_t slot = (c * 2654435761u) >> (32 - kCacheBits);
-        if (keys_[slot] != c) {
-            const int r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
-            const int cell = ((r >> (8 - kCellBits)) << 2 * kCellBits) |
-                             ((g >> (8 - kCellBits)) << kCellBits) | (b >> (8 - kCellBits));
-            // In index order, so a tie goes to the lowest index.
-            int best = 0, bestD = 1 << 30;
-            for (std::uint8_t i : Candidates(cell)) {
-                const int dr = r - colours_[i].r, dg = g - colours_[i].g, db = b - colours_[i].b;
-                const int d = dr * dr + dg * dg + db * db;
-                if (d < bestD) bestD = d, best = i;
-            }
-            keys_[slot] = c;
-            values_[slot] = static_cast<std::uint8_t>(best);
+        const std::uint64_t bit = std::uint64_t(1) << (c & 63);
+        if (!(known[c >> 6] & bit)) {
+            nearest[c] = static_cast<std::uint8_t>(Nearest(c));
+            known[c >> 6] |= bit;
         }
-        out[x] = values_[slot];
+        out[x] = nearest[c];
     }
 }
 

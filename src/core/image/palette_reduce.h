@@ -64,13 +64,19 @@ public:
     double SquaredError(const std::uint32_t* row, int width, const std::uint8_t* indices) const;
 
 private:
-    static constexpr int kCacheBits = 16;
-    static constexpr int kCellBits = 4, kCellMask = (1 << kCellBits) - 1,
+    static constexpr int kCellBits = 5, kCellMask = (1 << kCellBits) - 1,
                          kCells = 1 << (3 * kCellBits);
+    int Nearest(std::uint32_t colour);
     const std::vector<std::uint8_t>& Candidates(int cell);
+    struct Free {
+        void operator()(void* p) const { std::free(p); }
+    };
     std::vector<Rgb> colours_;
-    std::vector<std::uint32_t> keys_;  // a cache of the colours met...
-    std::vector<std::uint8_t> values_;  // ...and their nearest entries
+    // The nearest entry of every colour met, by its 24 bits, and which
+    // colours were met: zeroed by the system, so only the pages of the
+    // colours a picture has are ever touched (a scan has a few million).
+    std::unique_ptr<std::uint8_t[], Free> nearest_;
+    std::unique_ptr<std::uint64_t[], Free> known_;
     std::vector<std::vector<std::uint8_t>> candidates_;  // per cell; built when first met
 };
 
