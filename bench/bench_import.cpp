@@ -3,7 +3,7 @@
 // same picture, in the same run:
 //
 //   build/bench/bench_import [--side 16384] [--runs 3] [--dither D]
-//                            [--map-import] [--work FOLDER]
+//                            [--map-import] [--work FOLDER] [--tool MWTOOL]
 //
 // The picture is made once by bench_import_relief.sh (shaded relief, land
 // cover, contours, roads, text-like strokes, through JPEG at quality 85) and
@@ -128,7 +128,7 @@ struct LevelCheck {
 
 int main(int argc, char** argv) {
     int side = 16384, runs = 3;
-    std::string dither, work;
+    std::string dither, work, tool = MW_TOOL;
     bool mapImport = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -138,10 +138,11 @@ int main(int argc, char** argv) {
         else if (a == "--dither") dither = value();
         else if (a == "--work") work = value();
         else if (a == "--map-import") mapImport = true;
+        else if (a == "--tool") tool = value();
         else {
             std::fprintf(stderr,
                          "usage: bench_import [--side N] [--runs N] [--dither D] [--map-import] "
-                         "[--work FOLDER]\n");
+                         "[--work FOLDER] [--tool MWTOOL]\n");
             return 2;
         }
     }
@@ -166,9 +167,9 @@ int main(int argc, char** argv) {
         fs::remove(gdalOut);
         Cost mwCost, gdalCost;
         std::vector<std::string> mwCommand =
-            mapImport ? std::vector<std::string>{MW_TOOL, "map", "import", picture, "--name",
+            mapImport ? std::vector<std::string>{tool, "map", "import", picture, "--name",
                                                  "bench", "-o", importDir}
-                      : std::vector<std::string>{MW_TOOL, "mwf2", "encode", picture, mwOut};
+                      : std::vector<std::string>{tool, "mwf2", "encode", picture, mwOut};
         if (!dither.empty()) {
             mwCommand.push_back("--dither");
             mwCommand.push_back(dither);
