@@ -51,6 +51,7 @@ struct Cost {
 // Runs `argv`, output to /dev/null unless `show`; false when it fails.
 bool Run(const std::vector<std::string>& argv, Cost& cost, bool show = false) {
     const auto start = std::chrono::steady_clock::now();
+    std::fflush(stdout);  // or the child's freopen writes our buffer again
     const pid_t pid = fork();
     if (pid < 0) return false;
     if (pid == 0) {
