@@ -55,6 +55,12 @@ int Encode(mwtool::Args& args) {
         options.levelPercents = *parsed;
     }
     options.compressed = !args.Flag("--raw");
+    if (auto dither = args.Option("--dither")) {
+        std::optional<double> level = mwtool::ParseNumber(*dither);
+        if (!level || !(*level >= 0 && *level <= 1))
+            return mwtool::UsageError("--dither takes a level from 0 (none) to 1 (full)");
+        options.dither = static_cast<float>(*level);
+    }
     if (auto unknown = args.UnknownOption())
         return mwtool::UsageError("unknown option " + *unknown);
     if (args.words.size() != 2) return mwtool::UsageError("mwf2 encode takes IN and OUT");
@@ -186,6 +192,6 @@ int Mwf2(mwtool::Args& args) {
 }  // namespace
 
 MW_COMMAND("mwf2",
-           "mwf2 encode IN OUT [--levels 100,50,25,10] [--raw] | mwf2 info FILE | "
+           "mwf2 encode IN OUT [--levels 100,50,25,10] [--dither 0..1] [--raw] | mwf2 info FILE | "
            "mwf2 decode FILE [--level N] -o OUT",
            Mwf2);

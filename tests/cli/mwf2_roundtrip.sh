@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # mwtool mwf2 encode|info|decode end to end: a picture with few colours goes
-# through each input format (Qt's readers, and libtiff band by band for a
-# compressed strip layout, a tiled one and a palette) and comes back pixel
-# for pixel.
+# through each input format (GDAL band by band for PNG and for a compressed
+# strip TIFF, a tiled one and a palette one; Qt's reader for the plain-text
+# PPM GDAL does not read) and comes back pixel for pixel.
 # Levels, damaged files and refusals in detail are the core encoder and image
 # tests.
 set -euo pipefail
@@ -41,13 +41,13 @@ grep -qx 'level 0: 100 %, 700 x 300, 11 x 5 tiles' info.txt && grep -qx 'compres
 binary_values want0.ppm | cmp -s want.txt - || fail "decode of level 0 differs from the picture"
 "$MWTOOL" mwf2 decode want.mwf2 --level 2 -o want2.ppm
 
-# Qt's readers, from a picture the tool wrote itself (each format is Qt's).
+# PNG, from a picture the tool wrote itself.
 "$MWTOOL" mwf2 decode want.mwf2 -o in.png
 "$MWTOOL" mwf2 encode in.png png.mwf2 --levels 100 > /dev/null || fail "encode from png"
 "$MWTOOL" mwf2 decode png.mwf2 -o png.ppm
 cmp -s want0.ppm png.ppm || fail "round trip through png"
 
-# TIFF through libtiff: the same summary and the same levels.
+# TIFF: the same summary and the same levels.
 while read -r name args; do
   # shellcheck disable=SC2086
   "$IM" in.ppm $args "$name.tif"
@@ -75,5 +75,6 @@ expect_fail 1 "LoadMWF2tile(s) Exception" "$MWTOOL" mwf2 info cut.mwf2
 head -c 2000 lzw_strips.tif > cut.tif
 expect_fail 1 "cannot read cut.tif" "$MWTOOL" mwf2 encode cut.tif x.mwf2
 expect_fail 2 "--levels takes" "$MWTOOL" mwf2 encode in.ppm x.mwf2 --levels 100,abc
+expect_fail 2 "--dither takes" "$MWTOOL" mwf2 encode in.ppm x.mwf2 --dither 1.5
 [ ! -e x.mwf2 ] || fail "a failed encode left a file"
 echo OK

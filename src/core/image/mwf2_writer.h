@@ -17,6 +17,9 @@ struct Mwf2Level {
     float percent = 100;  // zoom percentage; 100 = full resolution
     IndexedBitmap pixels;
     ColourTable colours{};
+    // The index that fills tile parts beyond the level's edge; -1: the
+    // colour nearest white.
+    int background = -1;
 };
 
 struct Mwf2Image {
@@ -43,6 +46,11 @@ struct EncodeOptions {
     // level this long is added for the overview window (whose largest size
     // is 220 pixels).
     int overviewSide = 220;
+    // Error diffusion when the picture has more colours than the palette,
+    // 0 (none: nearest colour) .. 1 (full). Diffusion trades banding in
+    // smooth shades for grain, and costs compression and time.
+    float dither = kDefaultDither;
+    static constexpr float kDefaultDither = 0.0f;
 };
 
 struct EncodeReport {

@@ -8,6 +8,8 @@
 #include <span>
 #include <unordered_map>
 
+#include <libimagequant.h>
+
 namespace mw {
 
 namespace {
@@ -16,127 +18,46 @@ constexpr std::size_t kHistogramCells = 1 << 18;  // 6 bits of each channel
 
 constexpr std::uint32_t kWhite = 0xffffff;
 
-// A histogram cell: the pixels that share the top 6 bits of each channel,
-// with their exact mean colour.
-struct Cell {
-    float c[3];
-    double weight;
-};
+// libimagequant raises colours to the power 0.5499 / gamma before it measures
+// them: this gamma leaves them as they are.
+constexpr double kLinearGamma = 0.5499;
 
-struct Box {
-    int begin, end;
-    double error;  // weighted squared distance of the cells from the box mean
-    int axis;      // the channel with the widest spread
-};
-
-Box MeasureBox(const std::vector<Cell>& cells, int begin, int end) {
-    double w = 0, sum[3] = {0, 0, 0}, sq[3] = {0, 0, 0};
-    for (int i = begin; i < end; ++i) {
-        const Cell& cell = cells[i];
-        w += cell.weight;
-        for (int k = 0; k < 3; ++k) {
-            sum[k] += cell.weight * cell.c[k];
-            sq[k] += cell.weight * cell.c[k] * cell.c[k];
-        }
-    }
-    Box box{begin, end, 0, 0};
-    double best = -1;
-    for (int k = 0; k < 3; ++k) {
-        double var = w > 0 ? sq[k] - sum[k] * sum[k] / w : 0;
-        box.error += var;
-        if (var > best) best = var, box.axis = k;
-    }
-    return box;
-}
-
-std::vector<Box> MedianCut(std::vector<Cell>& cells, int colours) {
-    std::vector<Box> boxes{MeasureBox(cells, 0, static_cast<int>(cells.size()))};
-    while (static_cast<int>(boxes.size()) < colours) {
-        int pick = -1;
-        for (int i = 0; i < static_cast<int>(boxes.size()); ++i) {
-            if (boxes[i].end - boxes[i].begin < 2) continue;
-            if (pick < 0 || boxes[i].error > boxes[pick].error) pick = i;
-        }
-        if (pick < 0 || boxes[pick].error <= 0) break;
-        Box box = boxes[pick];
-        const int axis = box.axis;
-        std::sort(cells.begin() + box.begin, cells.begin() + box.end,
-                  [axis](const Cell& a, const Cell& b) { return a.c[axis] < b.c[axis]; });
-        double total = 0;
-        for (int i = box.begin; i < box.end; ++i) total += cells[i].weight;
-        double run = 0;
-        int split = box.begin + 1;
-        for (int i = box.begin; i < box.end - 1; ++i) {
-            run += cells[i].weight;
-            split = i + 1;
-            if (run >= total / 2) break;
-        }
-        boxes[pick] = MeasureBox(cells, box.begin, split);
-        boxes.push_back(MeasureBox(cells, split, box.end));
-    }
-    return boxes;
-}
-
-int Nearest(const std::array<double, 3>* centres, int count, const float* c) {
-    int best = 0;
-    double bestD = std::numeric_limits<double>::max();
-    for (int i = 0; i < count; ++i) {
-        double d = (c[0] - centres[i][0]) * (c[0] - centres[i][0]);
-        if (d >= bestD) continue;
-        d += (c[1] - centres[i][1]) * (c[1] - centres[i][1]);
-        if (d >= bestD) continue;
-        d += (c[2] - centres[i][2]) * (c[2] - centres[i][2]);
-        if (d < bestD) bestD = d, best = i;
-    }
-    return best;
-}
-
+// The palette of a picture with more colours than it holds: libimagequant
+// on the histogram's cells, each cell its exact mean colour weighted by its
+// pixels, so every pixel of the picture counts without holding it. The
+// cells' gamma is given as the one libimagequant takes for linear values:
+// its colour distances are then plain squared RGB distances, the error the
+// mapping below minimises and PSNR measures.
 std::vector<Rgb> QuantiseColours(std::span<const PaletteBuilder::Sum> histogram, int colours) {
-    std::vector<Cell> cells;
+    std::vector<liq_histogram_entry> entries;
     for (const PaletteBuilder::Sum& s : histogram) {
         if (s.n == 0) continue;
-        const double n = static_cast<double>(s.n);
-        cells.push_back(
-            Cell{{float(double(s.r) / n), float(double(s.g) / n), float(double(s.b) / n)}, n});
-    }
-
-    std::vector<Box> boxes = MedianCut(cells, colours);
-    const int k = static_cast<int>(boxes.size());
-    std::vector<std::array<double, 3>> centres(k);
-    for (int i = 0; i < k; ++i) {
-        double w = 0, sum[3] = {0, 0, 0};
-        for (int j = boxes[i].begin; j < boxes[i].end; ++j) {
-            w += cells[j].weight;
-            for (int ch = 0; ch < 3; ++ch) sum[ch] += cells[j].weight * cells[j].c[ch];
-        }
-        for (int ch = 0; ch < 3; ++ch) centres[i][ch] = sum[ch] / w;
-    }
-
-    // Lloyd iterations move each colour to the mean of the cells nearest to
-    // it; median cut alone leaves boxes split at the median, not where the
-    // error is smallest.
-    std::vector<int> owner(cells.size(), -1);
-    for (int iteration = 0; iteration < 8; ++iteration) {
-        std::vector<double> acc(4 * std::size_t(k), 0.0);
-        std::size_t moved = 0;
-        for (std::size_t j = 0; j < cells.size(); ++j) {
-            int n = Nearest(centres.data(), k, cells[j].c);
-            if (n != owner[j]) ++moved, owner[j] = n;
-            acc[4 * n] += cells[j].weight;
-            for (int ch = 0; ch < 3; ++ch) acc[4 * n + 1 + ch] += cells[j].weight * cells[j].c[ch];
-        }
-        for (int i = 0; i < k; ++i) {
-            if (acc[4 * i] <= 0) continue;
-            for (int ch = 0; ch < 3; ++ch) centres[i][ch] = acc[4 * i + 1 + ch] / acc[4 * i];
-        }
-        if (moved * 1000 < cells.size()) break;
-    }
-    std::vector<Rgb> out(k);
-    for (int i = 0; i < k; ++i) {
-        auto channel = [&](int ch) {
-            return static_cast<std::uint8_t>(std::clamp<long>(std::lround(centres[i][ch]), 0, 255));
+        auto mean = [&](std::uint64_t sum) {
+            return static_cast<unsigned char>(std::min<std::uint64_t>((sum + s.n / 2) / s.n, 255));
         };
-        out[i] = Rgb{channel(0), channel(1), channel(2)};
+        entries.push_back(liq_histogram_entry{
+            liq_color{mean(s.r), mean(s.g), mean(s.b), 255},
+            static_cast<unsigned int>(std::min<std::uint64_t>(s.n, 0xffffffffu))});
+    }
+    std::unique_ptr<liq_attr, void (*)(liq_attr*)> attr(liq_attr_create(), liq_attr_destroy);
+    if (!attr) throw std::bad_alloc();
+    liq_set_max_colors(attr.get(), colours);
+    std::unique_ptr<liq_histogram, void (*)(liq_histogram*)> hist(
+        liq_histogram_create(attr.get()), liq_histogram_destroy);
+    if (!hist) throw std::bad_alloc();
+    if (liq_histogram_add_colors(hist.get(), attr.get(), entries.data(),
+                                 static_cast<int>(entries.size()), kLinearGamma) != LIQ_OK)
+        throw std::bad_alloc();
+    liq_result* raw = nullptr;
+    if (liq_histogram_quantize(hist.get(), attr.get(), &raw) != LIQ_OK || !raw)
+        throw std::bad_alloc();
+    std::unique_ptr<liq_result, void (*)(liq_result*)> result(raw, liq_result_destroy);
+    liq_set_output_gamma(result.get(), kLinearGamma);
+    const liq_palette* palette = liq_get_palette(result.get());
+    std::vector<Rgb> out;
+    for (unsigned i = 0; i < palette->count; ++i) {
+        const liq_color& c = palette->entries[i];
+        out.push_back(Rgb{c.r, c.g, c.b});
     }
     return out;
 }
@@ -196,26 +117,68 @@ std::vector<Rgb> ReducePalette(const RgbImageView& image, int maxColours) {
 
 PaletteMapper::PaletteMapper(const std::vector<Rgb>& colours)
     : colours_(colours.begin(), colours.begin() + std::min<std::size_t>(colours.size(), 256)),
-      keys_(1 << kCacheBits, 0xffffffffu),
-      values_(1 << kCacheBits) {}
+      nearest_(static_cast<std::uint8_t*>(std::calloc(1 << 24, 1))),
+      known_(static_cast<std::uint64_t*>(std::calloc((1 << 24) / 64, 8))),
+      candidates_(kCells) {
+    if (!nearest_ || !known_) throw std::bad_alloc();
+}
+
+// The entries that can be nearest to some colour of a cell: those no farther
+// from the cell's box than the farthest point of the box is from the entry
+// that is nearest at its worst. A colour of the cell then needs only these.
+const std::vector<std::uint8_t>& PaletteMapper::Candidates(int cell) {
+    std::vector<std::uint8_t>& list = candidates_[cell];
+    if (!list.empty() || colours_.empty()) return list;
+    const int lo[3] = {((cell >> 2 * kCellBits) & kCellMask) << (8 - kCellBits),
+                       ((cell >> kCellBits) & kCellMask) << (8 - kCellBits),
+                       (cell & kCellMask) << (8 - kCellBits)};
+    const int span = (1 << (8 - kCellBits)) - 1;
+    const int n = static_cast<int>(colours_.size());
+    std::vector<int> nearD(n);
+    int bound = 1 << 30;
+    for (int i = 0; i < n; ++i) {
+        const int v[3] = {colours_[i].r, colours_[i].g, colours_[i].b};
+        int nearSum = 0, farSum = 0;
+        for (int k = 0; k < 3; ++k) {
+            const int below = lo[k] - v[k], above = v[k] - (lo[k] + span);
+            const int near = std::max({below, above, 0});
+            const int far = std::max(std::abs(v[k] - lo[k]), std::abs(v[k] - lo[k] - span));
+            nearSum += near * near;
+            farSum += far * far;
+        }
+        nearD[i] = nearSum;
+        bound = std::min(bound, farSum);
+    }
+    for (int i = 0; i < n; ++i)
+        if (nearD[i] <= bound) list.push_back(static_cast<std::uint8_t>(i));
+    return list;
+}
+
+int PaletteMapper::Nearest(std::uint32_t c) {
+    const int r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
+    const int cell = ((r >> (8 - kCellBits)) << 2 * kCellBits) |
+                     ((g >> (8 - kCellBits)) << kCellBits) | (b >> (8 - kCellBits));
+    // In index order, so a tie goes to the lowest index.
+    int best = 0, bestD = 1 << 30;
+    for (std::uint8_t i : Candidates(cell)) {
+        const int dr = r - colours_[i].r, dg = g - colours_[i].g, db = b - colours_[i].b;
+        const int d = dr * dr + dg * dg + db * db;
+        if (d < bestD) bestD = d, best = i;
+    }
+    return best;
+}
 
 void PaletteMapper::MapRow(const std::uint32_t* row, int width, std::uint8_t* out) {
-    const int n = static_cast<int>(colours_.size());
+    std::uint8_t* const nearest = nearest_.get();
+    std::uint64_t* const known = known_.get();
     for (int x = 0; x < width; ++x) {
-        std::uint32_t c = row[x] & 0xffffff;
-        std::uint32_t slot = (c * 2654435761u) >> (32 - kCacheBits);
-        if (keys_[slot] != c) {
-            int r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
-            int best = 0, bestD = 1 << 30;
-            for (int i = 0; i < n && bestD > 0; ++i) {
-                int dr = r - colours_[i].r, dg = g - colours_[i].g, db = b - colours_[i].b;
-                int d = dr * dr + dg * dg + db * db;
-                if (d < bestD) bestD = d, best = i;
-            }
-            keys_[slot] = c;
-            values_[slot] = static_cast<std::uint8_t>(best);
+        const std::uint32_t c = row[x] & 0xffffff;
+        const std::uint64_t bit = std::uint64_t(1) << (c & 63);
+        if (!(known[c >> 6] & bit)) {
+            nearest[c] = static_cast<std::uint8_t>(Nearest(c));
+            known[c >> 6] |= bit;
         }
-        out[x] = values_[slot];
+        out[x] = nearest[c];
     }
 }
 
@@ -230,6 +193,91 @@ double PaletteMapper::SquaredError(const std::uint32_t* row, int width,
         sq += dr * dr + dg * dg + db * db;
     }
     return sq;
+}
+
+namespace {
+
+struct LiqDeleter {
+    void operator()(liq_attr* p) const { liq_attr_destroy(p); }
+    void operator()(liq_histogram* p) const { liq_histogram_destroy(p); }
+    void operator()(liq_result* p) const { liq_result_destroy(p); }
+    void operator()(liq_image* p) const { liq_image_destroy(p); }
+};
+
+struct RowSource {
+    const std::uint32_t* rows;
+    int width;
+};
+
+void ToLiqRow(liq_color out[], int y, int width, void* user) {
+    const auto* source = static_cast<const RowSource*>(user);
+    const std::uint32_t* row = source->rows + std::size_t(y) * source->width;
+    for (int x = 0; x < width; ++x) {
+        const std::uint32_t c = row[x];
+        out[x] = liq_color{static_cast<unsigned char>(RedOf(c)),
+                           static_cast<unsigned char>(GreenOf(c)),
+                           static_cast<unsigned char>(BlueOf(c)), 255};
+    }
+}
+
+}  // namespace
+
+struct PaletteDitherer::State {
+    std::unique_ptr<liq_attr, LiqDeleter> attr;
+    std::unique_ptr<liq_result, LiqDeleter> result;
+    std::uint8_t toOurs[256] = {};  // libimagequant's index to ours
+};
+
+PaletteDitherer::PaletteDitherer(const std::vector<Rgb>& colours, float level)
+    : state_(std::make_unique<State>()) {
+    const int n = static_cast<int>(std::min<std::size_t>(colours.size(), 256));
+    if (n == 0) throw std::bad_alloc();
+    // libimagequant remaps only onto a palette it made: it is asked for one
+    // of exactly our colours, all fixed (and present once each, as it makes
+    // no palette of an empty histogram), so its Floyd-Steinberg (which it
+    // eases off on edges) works with them unchanged.
+    state_->attr.reset(liq_attr_create());
+    if (!state_->attr) throw std::bad_alloc();
+    liq_set_max_colors(state_->attr.get(), std::max(n, 2));
+    std::unique_ptr<liq_histogram, LiqDeleter> hist(liq_histogram_create(state_->attr.get()));
+    if (!hist) throw std::bad_alloc();
+    std::vector<liq_histogram_entry> entries;
+    for (int i = 0; i < n; ++i) {
+        const liq_color c{colours[i].r, colours[i].g, colours[i].b, 255};
+        entries.push_back(liq_histogram_entry{c, 1});
+        if (liq_histogram_add_fixed_color(hist.get(), c, kLinearGamma) != LIQ_OK)
+            throw std::bad_alloc();
+    }
+    if (liq_histogram_add_colors(hist.get(), state_->attr.get(), entries.data(), n,
+                                 kLinearGamma) != LIQ_OK)
+        throw std::bad_alloc();
+    liq_result* raw = nullptr;
+    if (liq_histogram_quantize(hist.get(), state_->attr.get(), &raw) != LIQ_OK || !raw)
+        throw std::bad_alloc();
+    state_->result.reset(raw);
+    liq_set_output_gamma(raw, kLinearGamma);
+    liq_set_dithering_level(raw, std::clamp(level, 0.0f, 1.0f));
+    PaletteMapper ours(colours);
+    const liq_palette* palette = liq_get_palette(raw);
+    for (unsigned i = 0; i < palette->count && i < 256; ++i) {
+        const liq_color& c = palette->entries[i];
+        const std::uint32_t packed = PackRgb(c.r, c.g, c.b);
+        ours.MapRow(&packed, 1, &state_->toOurs[i]);
+    }
+}
+
+PaletteDitherer::~PaletteDitherer() = default;
+
+bool PaletteDitherer::MapBand(const std::uint32_t* rows, int width, int height, std::uint8_t* out) {
+    if (width <= 0 || height <= 0) return true;
+    RowSource source{rows, width};
+    std::unique_ptr<liq_image, LiqDeleter> image(liq_image_create_custom(
+        state_->attr.get(), ToLiqRow, &source, width, height, kLinearGamma));
+    if (!image) return false;
+    const std::size_t n = std::size_t(width) * height;
+    if (liq_write_remapped_image(state_->result.get(), image.get(), out, n) != LIQ_OK) return false;
+    for (std::size_t i = 0; i < n; ++i) out[i] = state_->toOurs[out[i]];
+    return true;
 }
 
 IndexedBitmap MapToPalette(const RgbImageView& image, const std::vector<Rgb>& colours) {

@@ -3,10 +3,10 @@
 //
 // An image with no more distinct colours than the palette holds keeps its
 // colours exactly (scanned maps drawn in flat colours usually do). Otherwise
-// the palette comes from median cut on a histogram of 6 bits per channel,
-// refined by weighted k-means on the same histogram; pixels are then mapped
-// to the nearest palette colour without dithering, which keeps the flat
-// areas and thin lines of a map clean.
+// libimagequant makes the palette from a histogram of 6 bits per channel
+// (each cell its pixels' mean colour). Pixels are mapped to the nearest
+// palette colour (exact squared RGB distance), or dithered by libimagequant
+// when asked.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +33,8 @@ public:
     explicit PaletteBuilder(int maxColours = 256);
     void AddRow(const std::uint32_t* row, int width);
     std::vector<Rgb> Finish() const;
+    // Whether Finish() gives fewer colours than the picture has.
+    bool Quantised() const { return tooMany_; }
 
     // One histogram cell: the pixels sharing the top 6 bits of each channel.
     struct Sum {
@@ -62,10 +64,36 @@ public:
     double SquaredError(const std::uint32_t* row, int width, const std::uint8_t* indices) const;
 
 private:
-    static constexpr int kCacheBits = 16;
+    static constexpr int kCellBits = 5, kCellMask = (1 << kCellBits) - 1,
+                         kCells = 1 << (3 * kCellBits);
+    int Nearest(std::uint32_t colour);
+    const std::vector<std::uint8_t>& Candidates(int cell);
+    struct Free {
+        void operator()(void* p) const { std::free(p); }
+    };
     std::vector<Rgb> colours_;
-    std::vector<std::uint32_t> keys_;
-    std::vector<std::uint8_t> values_;
+    // The nearest entry of every colour met, by its 24 bits, and which
+    // colours were met: zeroed by the system, so only the pages of the
+    // colours a picture has are ever touched (a scan has a few million).
+    std::unique_ptr<std::uint8_t[], Free> nearest_;
+    std::unique_ptr<std::uint64_t[], Free> known_;
+    std::vector<std::vector<std::uint8_t>> candidates_;  // per cell; built when first met
+};
+
+// Maps bands of rows onto a palette with libimagequant's error diffusion,
+// `level` 0 (none) .. 1 (full). Each band is dithered on its own, so the
+// result depends on where the bands begin: callers cut them at fixed rows.
+class PaletteDitherer {
+public:
+    PaletteDitherer(const std::vector<Rgb>& colours, float level);
+    ~PaletteDitherer();
+    // `height` rows of `width` 0x??RRGGBB pixels into indices; false when
+    // libimagequant fails (out of memory).
+    bool MapBand(const std::uint32_t* rows, int width, int height, std::uint8_t* out);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 // Each pixel as the index of the nearest colour (squared RGB distance; the

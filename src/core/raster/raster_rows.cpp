@@ -109,6 +109,7 @@ private:
     int width_ = 0, height_ = 0;
     std::vector<Channel> colours_;  // 1 (grey or palette index) or 3 (red, green, blue)
     bool palette_ = false;
+    bool interleaved_ = false;  // 8-bit RGB(A) without nodata, read in one call
     std::vector<std::uint32_t> lut_;      // palette: colour of each index...
     std::vector<std::uint8_t> lutAlpha_;  // ...and its alpha
     GDALRasterBandH alpha_ = nullptr;     // an alpha band
@@ -191,6 +192,10 @@ bool RasterRows::Open(const std::string& path, std::string* error) {
         return false;
     }
     if (alpha_ == first) alpha_ = nullptr;
+    interleaved_ = kLittle && colours_.size() == 3 &&
+                   std::all_of(colours_.begin(), colours_.end(),
+                               [](const Channel& c) { return c.byte && !c.hasNodata; }) &&
+                   (!alpha_ || GDALGetRasterDataType(alpha_) == GDT_Byte);
     // A mask of the file's own (a TIFF's internal mask, a .msk file); alpha
     // and nodata masks are read from their bands above.
     if (!alpha_ && GDALGetMaskFlags(first) == GMF_PER_DATASET) mask_ = GDALGetMaskBand(first);
@@ -308,6 +313,19 @@ bool RasterRows::ReadRows(int y, int count, std::uint32_t* out, std::string* err
                 if (c.hasNodata && k == c.nodata) a = 0;
                 alphaRow_[i] = std::min(alphaRow_[i], a);
             }
+        } else if (interleaved_) {
+            // All colour bands (and alpha) in one call: a pixel-interleaved
+            // file (PNG, JPEG, most TIFFs) is then decoded once, not once a
+            // band. The band map lays them out as the bytes of 0xAARRGGBB.
+            int map[4] = {GDALGetBandNumber(colours_[2].band), GDALGetBandNumber(colours_[1].band),
+                          GDALGetBandNumber(colours_[0].band),
+                          alpha_ ? GDALGetBandNumber(alpha_) : 0};
+            if (GDALDatasetRasterIOEx(dataset_, GF_Read, 0, y, width_, count, bytes, width_, count,
+                                      GDT_Byte, alpha_ ? 4 : 3, map, 4, GSpacing(4) * width_, 1,
+                                      nullptr) != CE_None)
+                return failed();
+            if (alpha_)
+                for (std::size_t i = 0; i < n; ++i) alphaRow_[i] = bytes[4 * i + 3];
         } else if (colours_.size() == 3) {
             const int offsets[3] = {kRedByte, kGreenByte, kBlueByte};
             for (int k = 0; k < 3; ++k)
@@ -319,7 +337,8 @@ bool RasterRows::ReadRows(int y, int count, std::uint32_t* out, std::string* err
                 bytes[4 * i + kGreenByte] = bytes[4 * i + kBlueByte] = bytes[4 * i + kRedByte];
         }
 
-        if (alpha_ && !ReadAlpha(alpha_, y, count, alphaRow_.data())) return failed();
+        if (alpha_ && !interleaved_ && !ReadAlpha(alpha_, y, count, alphaRow_.data()))
+            return failed();
         if (mask_) {
             maskRow_.resize(n);
             if (GDALRasterIOEx(mask_, GF_Read, 0, y, width_, count, maskRow_.data(), width_,

@@ -1,4 +1,5 @@
 // The map image encoder: palette, levels, and what the reader gets back.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <set>
@@ -139,6 +140,7 @@ TEST(StreamingEncoder, WritesTheSameFileAsTheWholePictureEncoder) {
         mw::RgbImage picture;
         std::vector<double> levels;
         bool compressed;
+        float dither = 0;
     };
     const Case cases[] = {
         {"few colours, edges not on tiles", MapLikeRgb(333, 201, 40), {100, 50, 25, 10}, true},
@@ -147,12 +149,16 @@ TEST(StreamingEncoder, WritesTheSameFileAsTheWholePictureEncoder) {
         {"one pixel", MapLikeRgb(1, 1, 1), {100}, true},
         // Tall enough for several bands of the picture and the overview level.
         {"tall and thin", MapLikeRgb(40, 2500, 30), {100, 40, 10}, true},
+        // Error diffusion restarts at each band of tile rows, wherever the
+        // picture's own bands were cut.
+        {"many colours, dithered", PhotoLike(150, 700), {100, 45}, true, 1.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         mw::EncodeOptions options;
         options.levelPercents = c.levels;
         options.compressed = c.compressed;
+        options.dither = c.dither;
         mwtest::TempDir dir;
         mw::Mwf2Image built;
         mw::EncodeReport whole, streamed;
@@ -185,6 +191,72 @@ TEST(StreamingEncoder, AFailedReadLeavesNoFileBehind) {
         EXPECT_EQ(dir.Read("m.mwf2"), "the old file");
         EXPECT_EQ(FileCount(dir.Path()), 1);
     }
+}
+
+// Shaded relief as on a topographic scan: a height field lit from the
+// north-west, tinted from green lowlands to brown heights, with brown
+// contour lines and dark strokes; grain of +-2 as a scanner leaves.
+mw::RgbImage ShadedRelief(int w, int h) {
+    auto height = [](double x, double y) {
+        return 600 + 300 * std::sin(x / 37.0) * std::cos(y / 53.0) + 150 * std::sin((x + y) / 19.0) +
+               40 * std::sin(x / 5.3) * std::sin(y / 6.1);
+    };
+    mw::RgbImage out;
+    out.width = w;
+    out.height = h;
+    unsigned noise = 7;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const double z = height(x, y);
+            const double dx = height(x + 1, y) - height(x - 1, y);
+            const double dy = height(x, y + 1) - height(x, y - 1);
+            const double shade = std::clamp(0.7 + (-dx - dy) / 60.0, 0.3, 1.0);
+            const double t = std::clamp((z - 150) / 900, 0.0, 1.0);
+            double r = (110 + 110 * t) * shade, g = (160 + 20 * t) * shade, b = (90 + 30 * t) * shade;
+            if (std::fmod(z, 100.0) < 4) r = 150, g = 90, b = 40;
+            if ((x / 9 + y / 13) % 23 == 0 && (x % 9) < 2) r = g = b = 30;
+            noise = noise * 1103515245u + 12345u;
+            const int grain = int((noise >> 16) % 5) - 2;
+            auto c = [&](double v) { return std::clamp(int(std::lround(v)) + grain, 0, 255); };
+            out.pixels.push_back(mw::PackRgb(c(r), c(g), c(b)));
+        }
+    }
+    return out;
+}
+
+// The palette of a shaded relief keeps the shades apart: a quantiser that
+// bands them (a poor palette, or the nearest colour searched wrongly) falls
+// below the floor. Diffusion may cost a little PSNR, not much, and must
+// change the pixels it is asked to.
+TEST(Encoder, ShadedReliefKeepsItsShades) {
+    const mw::RgbImage relief = ShadedRelief(384, 320);
+    mw::EncodeOptions options;
+    options.levelPercents = {100};
+    mw::Mwf2Image plain, dithered;
+    mw::EncodeReport plainReport, ditheredReport;
+    std::string error;
+    ASSERT_TRUE(mw::BuildMapImage(relief.View(), options, plain, &plainReport, &error)) << error;
+    options.dither = 1;
+    ASSERT_TRUE(mw::BuildMapImage(relief.View(), options, dithered, &ditheredReport, &error))
+        << error;
+    EXPECT_EQ(plainReport.colourCount, 256);
+    EXPECT_GE(plainReport.psnr, 45.0);  // 46.8 dB when written
+    EXPECT_GE(ditheredReport.psnr, plainReport.psnr - 3.0);
+    EXPECT_FALSE(SamePixels(plain.levels[0].pixels, dithered.levels[0].pixels));
+    // The report's PSNR is the written picture's, through the written table.
+    double sq = 0;
+    const mw::ColourTable& table = plain.levels[0].colours;
+    for (int y = 0; y < relief.height; ++y) {
+        for (int x = 0; x < relief.width; ++x) {
+            const std::uint32_t c = relief.pixels[std::size_t(y) * relief.width + x];
+            const mw::ColourEntry& e = table[plain.levels[0].pixels.At(x, y)];
+            const double dr = mw::RedOf(c) - e.red, dg = mw::GreenOf(c) - e.green,
+                         db = mw::BlueOf(c) - e.blue;
+            sq += dr * dr + dg * dg + db * db;
+        }
+    }
+    const double mse = sq / (3.0 * relief.width * relief.height);
+    EXPECT_NEAR(plainReport.psnr, 10 * std::log10(255.0 * 255.0 / mse), 1e-6);
 }
 
 }  // namespace
