@@ -229,7 +229,7 @@ std::string NoteAutomaticSave(App& app, std::string_view text, const WriteOutcom
 
 std::string ShutdownApplication(App& app) {
     // What the user had open is taken before anything is stopped.
-    const std::string sessionNote = SaveSessionAtQuit(app);
+    const WriteOutcome session = SaveSession(app);
     // The GPS reader goes first, before anything it feeds.
     StopMovingMap(app);
     app.state.keepAliveTimer = false;
@@ -237,7 +237,8 @@ std::string ShutdownApplication(App& app) {
     app.lastSaveNote.clear();
     const std::string viewNote = NoteAutomaticSave(app, kCannotSaveViewIniText,
                                                    SaveViewSettings(app.state.programFolder, app.view));
-    return sessionNote.empty() || viewNote.empty() ? sessionNote + viewNote : sessionNote + "\n" + viewNote;
+    // A home that refused the view file refused the session too: one note.
+    return viewNote.empty() ? NoteAutomaticSave(app, kCannotSaveSessionText, session) : viewNote;
 }
 
 }  // namespace mw

@@ -196,10 +196,6 @@ WriteOutcome SaveSession(const App& app) {
     return WriteFileAtomically(SessionPath(app), FormatSession(CaptureSession(app)));
 }
 
-std::string SaveSessionAtQuit(App& app) {
-    return NoteAutomaticSave(app, kCannotSaveSessionText, SaveSession(app));
-}
-
 void RestoreSession(App& app) {
     if (app.state.programFolder.empty() || !app.viewport.HasImage()) return;
     const std::optional<std::string> text = ReadWholeFile(SessionPath(app));

@@ -56,10 +56,6 @@ SessionState CaptureSession(const App& app);
 // Writes the session of `app` into its home (temporary file, sync, rename).
 WriteOutcome SaveSession(const App& app);
 
-// At quit: SaveSession, a failure told once as a status note (the returned
-// text, empty when saved).
-std::string SaveSessionAtQuit(App& app);
-
 // At start, after the last map was loaded: reads the home's session file and
 // restores, onto a map image on screen, the files, the view (only onto the
 // map it was saved with) and the navigation target. A file that has gone,
