@@ -217,10 +217,12 @@ void RestoreSession(App& app) {
                 [&](const std::string& p) {
                     return LoadTrackFile(app.track, p, app.datums, mapDatum, ui);
                 });
+    // The name search opens the file "LastNamesFile.ini" names when it is
+    // opened; only another file is taken now (and becomes that file).
     if (!s.namesFile.empty()) {
         if (!FileExists(s.namesFile))
             gone.push_back(s.namesFile);
-        else
+        else if (s.namesFile != ReadLastIni(app.state.programFolder, kLastNamesFile))
             LoadNamesDatabase(app, s.namesFile);
     }
 

@@ -119,6 +119,19 @@ TEST_F(Session, AFileThatHasGoneIsSaidOnceInTheStatusLine) {
     EXPECT_EQ(third.app.track.PointCount(), 3);
 }
 
+// Every file that has gone, the names file too, in the one note.
+TEST_F(Session, FilesThatHaveGoneShareOneNote) {
+    FirstRun();
+    std::string text = home.Read(kSessionFile);
+    text += "Names," + data.File("gone.names") + "\r\n";
+    home.Write(kSessionFile, text);
+    ASSERT_EQ(std::remove(data.File("day.plt").c_str()), 0);
+    ProgramRun again(home.Path(), home.File("user"));
+    EXPECT_EQ(again.ui.statusNotes, std::vector<std::string>{kSessionFilesGoneText + data.File("day.plt") +
+                                                             ", " + data.File("gone.names")});
+    EXPECT_TRUE(again.ui.messages.empty());
+}
+
 TEST(SessionFile, ReadsBackWhatItWritesAndSkipsDamage) {
     SessionState s;
     s.mapPath = "/maps/a, b.map";
