@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config zlib1g-dev libtiff-dev libproj-dev libexpat1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libgdal-dev gdal-bin libimagequant-dev
-  qt6-base-dev qt6-multimedia-dev qt6-image-formats-plugins
+  qt6-base-dev qt6-multimedia-dev qt6-image-formats-plugins qt6-svg-dev
   xvfb xauth imagemagick gpsd proj-bin python3 marble-qt-data locales clang
   librsvg2-bin desktop-file-utils appstream shared-mime-info man-db groff-base
   dpkg-dev fakeroot file lintian

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "support/text.h"
+#include "ui/symbol_picture.h"
 
 namespace mw {
 
@@ -279,6 +280,13 @@ void QtCanvas::Text(Point at, const std::string& text, int fontHeight, int fontW
         ip.drawText(QRect(0, 0, width, height), Qt::AlignLeft | Qt::AlignTop, s);
     }
     p_.drawImage(topLeft, labels_->Put(key, std::move(picture)));
+}
+
+bool QtCanvas::Picture(Rect box, const std::string& path) {
+    const QImage image = SymbolPicture(path, box.Width(), box.Height());
+    if (image.isNull()) return false;
+    p_.drawImage(QPoint(box.left, box.top), image);
+    return true;
 }
 
 int QtCanvas::TextWidth(const std::string& text, int fontHeight, int fontWeight) {

@@ -27,6 +27,7 @@ public:
               Rgb background, bool opaque) override;
     void Figure(Point at, Rect bounds, std::uint64_t key,
                 const std::function<void(Canvas&, Point)>& draw) override;
+    bool Picture(Rect box, const std::string& path) override;
     int TextWidth(const std::string& text, int fontHeight, int fontWeight) override;
     int TextHeight(const std::string& text, int fontHeight, int fontWeight) override;
 

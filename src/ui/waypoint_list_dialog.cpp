@@ -10,6 +10,8 @@
 #include "app/waypoint_commands.h"
 #include "ui/handheld_layout.h"
 #include "ui/qt_canvas.h"
+#include "ui/symbol_picture.h"
+#include "ui/waypoint_edit_dialog.h"
 
 namespace mw {
 
@@ -19,6 +21,7 @@ namespace {
 // side by side on a 240-pixel-wide portrait screen.
 constexpr int kFingerHeight = 34;
 constexpr int kFingerWidth = 52;
+constexpr int kListSymbolSide = 16;
 
 QPushButton* FingerButton(const QString& text, const QString& name, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
@@ -44,18 +47,22 @@ WaypointListDialog::WaypointListDialog(App& app, QWidget* parent)
     const int widths[] = {65, 130, 150, 45};
     for (int c = 0; c < 4; ++c) list_->setColumnWidth(c, widths[c]);
     list_->setMinimumSize(120, 80);
-    for (const WaypointListRow& row : rows_) {
-        auto* item = new QTreeWidgetItem(list_);
-        item->setText(0, DisplayText(row.FirstColumn()));
-        item->setText(1, DisplayText(row.description));
-        item->setText(2, DisplayText(row.position));
-        item->setText(3, QString::number(row.slot));
+    list_->setIconSize(QSize(kListSymbolSide, kListSymbolSide));
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        new QTreeWidgetItem(list_);
+        ShowRow(static_cast<int>(i));
     }
+    connect(list_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { EditRow(list_->indexOfTopLevelItem(item)); });
 
     auto* fold = FingerButton("<>", "ctl1097", this);
     auto* map = FingerButton("Map", "ctl1098", this);
     auto* goTo = FingerButton("GoTo", "ctl1099", this);
     auto* del = FingerButton("Delete", "ctl1100", this);
+    auto* editButton = FingerButton("Edit", "edit", this);
+    connect(editButton, &QPushButton::clicked, this, [this] {
+        if (const int index = Selected(); index >= 0) EditRow(index);
+    });
     auto* ok = FingerButton("OK", "ok", this);
     auto* cancel = FingerButton("Cancel", "cancel", this);
     connect(fold, &QPushButton::clicked, this, &WaypointListDialog::ToggleFold);
@@ -74,8 +81,9 @@ WaypointListDialog::WaypointListDialog(App& app, QWidget* parent)
     buttons->addWidget(map, 0, 1);
     buttons->addWidget(goTo, 0, 2);
     buttons->addWidget(del, 0, 3);
-    buttons->addWidget(ok, 1, 0, 1, 2);
-    buttons->addWidget(cancel, 1, 2, 1, 2);
+    buttons->addWidget(editButton, 1, 0);
+    buttons->addWidget(ok, 1, 1, 1, 2);
+    buttons->addWidget(cancel, 1, 3);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(list_, 1);
@@ -83,6 +91,35 @@ WaypointListDialog::WaypointListDialog(App& app, QWidget* parent)
     resize(390, 300);
     // Wider than a 240-pixel screen: there it takes the whole screen.
     FitDialogToScreen(this);
+}
+
+void WaypointListDialog::ShowRow(int index) {
+    const WaypointListRow& row = rows_[static_cast<std::size_t>(index)];
+    QTreeWidgetItem* item = list_->topLevelItem(index);
+    item->setText(0, DisplayText(row.FirstColumn()));
+    item->setText(1, DisplayText(row.description));
+    item->setText(2, DisplayText(row.position));
+    item->setText(3, QString::number(row.slot));
+    const Waypoint* w = app_.waypoints.At(row.slot);
+    const std::string* picture = w ? app_.symbols.Find(app_.state.programFolder, w->symbol) : nullptr;
+    item->setIcon(0, picture ? SymbolIcon(*picture, kListSymbolSide) : QIcon());
+}
+
+void WaypointListDialog::EditRow(int index) {
+    if (index < 0 || index >= static_cast<int>(rows_.size())) return;
+    const int slot = rows_[static_cast<std::size_t>(index)].slot;
+    if (!app_.waypoints.At(slot)) return;  // emptied meanwhile
+    WaypointEditDialog editor(app_, slot, this);
+    if (editor.exec() != QDialog::Accepted) return;
+    // The row takes the saved texts; its deletion mark stays as it was.
+    for (const WaypointListRow& fresh : WaypointListRows(app_)) {
+        if (fresh.slot != slot) continue;
+        WaypointListRow& row = rows_[static_cast<std::size_t>(index)];
+        const bool marked = row.marked;
+        row = fresh;
+        row.marked = marked;
+    }
+    ShowRow(index);
 }
 
 int WaypointListDialog::Selected() {

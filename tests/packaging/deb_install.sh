@@ -16,6 +16,7 @@ pid=
 trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null; rm -rf "$scratch"' EXIT
 
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends lacks the Qt libraries: $(dpkg-deb -f "$deb" Depends)"
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6svg6' || fail "Depends lacks Qt SVG, which draws the waypoint symbols"
 
 root=$scratch/root
 dpkg -x "$deb" "$root" 2>/dev/null || dpkg-deb -x "$deb" "$root"
@@ -44,6 +45,7 @@ done
 kill -0 $pid 2>/dev/null || fail "the installed program did not start: $(cat "$scratch/program.log")"
 [ -f "$apphome/.shared-data-installed" ] || fail "no shared data reached the application home"
 cmp -s "$src/data/${shared[0]}" "$apphome/${shared[0]}" || fail "${shared[0]} did not reach the application home"
+cmp -s "$src/data/PSymbols/151.svg" "$apphome/PSymbols/151.svg" || fail "the waypoint symbols did not reach the application home"
 
 terminate $pid "the installed program"
 pid=

@@ -32,6 +32,10 @@ void RecordingCanvas::Polygon(const std::vector<mw::Point>& pts) {
 void RecordingCanvas::Ellipse(mw::Rect b) {
     calls.push_back(mw::Format("ellipse %d,%d %d,%d", b.left, b.top, b.right, b.bottom));
 }
+bool RecordingCanvas::Picture(mw::Rect b, const std::string& path) {
+    calls.push_back(mw::Format("picture %d,%d %d,%d ", b.left, b.top, b.right, b.bottom) + path);
+    return picturesDrawn;
+}
 void RecordingCanvas::FillRect(mw::Rect r, mw::Rgb c) {
     calls.push_back(mw::Format("fill %d,%d %d,%d ", r.left, r.top, r.right, r.bottom) + Colour(c));
 }

@@ -96,8 +96,11 @@ public:
         return 6 * static_cast<int>(text.size());
     }
     int TextHeight(const std::string&, int h, int) override { return h; }
+    // Records "picture l,t,r,b path" and answers `picturesDrawn`.
+    bool Picture(mw::Rect box, const std::string& path) override;
 
     std::vector<std::string> calls;
+    bool picturesDrawn = true;
 };
 
 // A clock the test moves by hand.

@@ -40,6 +40,7 @@
 #include "ui/nmea_monitor_dialog.h"
 #include "ui/satellites_dialog.h"
 #include "ui/settings_dialog.h"
+#include "ui/waypoint_edit_dialog.h"
 #include "ui/waypoint_list_dialog.h"
 
 using namespace mw;
@@ -259,8 +260,11 @@ private slots:
     }
 
     void waypointsNmeaSatellites() {
+        app_.waypoints.Put(0, Waypoint{"Mill", 50.2, 0.3});
         WaypointListDialog waypoints(app_, main_);
         CheckShown(&waypoints, "Waypoints");
+        WaypointEditDialog editor(app_, 0, main_);
+        CheckShown(&editor, "Waypoint editor");
         NmeaMonitorDialog nmea(app_, main_);
         CheckShown(&nmea, "NMEA monitor");
         SatellitesDialog satellites(app_, main_);

@@ -11,6 +11,7 @@
 #include "app/moving_map.h"
 #include "app/route_commands.h"
 #include "app/seamless_maps.h"
+#include "app/session_state.h"
 #include "app/view_commands.h"
 #include "app/waypoint_commands.h"
 #include "view/user_pointer.h"
@@ -150,6 +151,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
             tellUnreadable(kTrackNotOpenedText, trackLog,
                            LoadTrackFile(app.track, trackLog, app.datums, app.map.datumIndex, &ui));
     }
+    RestoreSession(app);
     ui.SetCommandChecked(kCmdViewScale, app.view.viewScale == 1);
     ui.SetCommandChecked(kCmdViewMapView, app.view.viewMapView == 1);
     ui.SetCommandChecked(kCmdViewSpeedInfo, app.view.viewSpeedInfo == 1);
@@ -228,13 +230,17 @@ std::string NoteAutomaticSave(App& app, std::string_view text, const WriteOutcom
 }
 
 std::string ShutdownApplication(App& app) {
+    // What the user had open is taken before anything is stopped.
+    const WriteOutcome session = SaveSession(app);
     // The GPS reader goes first, before anything it feeds.
     StopMovingMap(app);
     app.state.keepAliveTimer = false;
     // The lastSaveNote is forgotten: at shutdown a failure is always said.
     app.lastSaveNote.clear();
-    return NoteAutomaticSave(app, kCannotSaveViewIniText,
-                             SaveViewSettings(app.state.programFolder, app.view));
+    const std::string viewNote = NoteAutomaticSave(app, kCannotSaveViewIniText,
+                                                   SaveViewSettings(app.state.programFolder, app.view));
+    // A home that refused the view file refused the session too: one note.
+    return viewNote.empty() ? NoteAutomaticSave(app, kCannotSaveSessionText, session) : viewNote;
 }
 
 }  // namespace mw

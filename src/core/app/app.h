@@ -28,6 +28,7 @@
 #include "view/overview.h"
 #include "view/map_view.h"
 #include "view/viewport.h"
+#include "view/waypoint_layer.h"
 #include "waypoint/waypoint_store.h"
 #include "ports/canvas.h"
 
@@ -135,6 +136,8 @@ struct App {
     // The in-memory track, the replay and the moving map.
     TrackStore track;
     WaypointStore waypoints;
+    // The symbol pictures of the home's symbol folder, read when first drawn.
+    SymbolSet symbols;
     ReplayState replay;
     GpsState gps;
     // The navigation target (navigationActive mirrors whether there is one).

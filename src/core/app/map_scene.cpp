@@ -65,7 +65,7 @@ const LayerRow kLayers[] = {
      [](Canvas& c, const MapScene& s) {
          const App& app = *s.app;
          DrawWaypoints(c, app.waypoints, s.view,
-                       WaypointStyleFrom(app.settings, app.view, app.map.scale));
+                       WaypointStyleFrom(app.settings, app.view, app.map.scale, &app.symbols, app.state.programFolder));
      }},
     {MapLayer::Routes,
      [](const MapScene& s) {

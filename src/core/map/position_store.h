@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "geo/datums.h"
@@ -19,6 +20,8 @@ public:
     enum class Kind { Waypoints, Routes, Track };
     virtual ~PositionStore() = default;
     virtual Kind StoreKind() const = 0;
+    // The file the store was last read from whole; empty once cleared.
+    std::string loadedFrom;
     // Calls `visit` once for every stored point, which may change the
     // latitude and longitude (degrees) in place. Empty slots of a ring are
     // not points and are not visited; break markers are.

@@ -130,6 +130,7 @@ ReadOutcome LoadRouteFile(RouteStore& store, const std::string& path, const Datu
         return outcome;
     }
     store.Assign(std::move(read.routes));
+    store.loadedFrom = path;
     return outcome;
 }
 

@@ -35,6 +35,9 @@ void RouteStore::Assign(std::vector<Route> routes) {
     routes_ = std::move(routes);
 }
 
-void ClearRoutes(RouteStore& store) { store.Assign({}); }
+void ClearRoutes(RouteStore& store) {
+    store.Assign({});
+    store.loadedFrom.clear();
+}
 
 }  // namespace mw

@@ -61,6 +61,9 @@ public:
         (void)key;
         draw(*this, at);
     }
+    // The picture file at `path` (a waypoint symbol) scaled into `box`.
+    // False when the canvas cannot draw it; the caller then draws a figure.
+    virtual bool Picture(Rect box, const std::string& path) { return (void)box, (void)path, false; }
     virtual int TextWidth(const std::string& text, int fontHeight, int fontWeight) = 0;
     virtual int TextHeight(const std::string& text, int fontHeight, int fontWeight) = 0;
 };

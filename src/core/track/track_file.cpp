@@ -123,6 +123,7 @@ ReadOutcome LoadTrackFile(TrackStore& track, const std::string& path, const Datu
     if (points > kTrackMaxPoints)
         outcome.notes.push_back(TrackPointsLeftOutText(points - kTrackMaxPoints));
     track = std::move(read);
+    track.loadedFrom = path;
     return outcome;
 }
 

@@ -19,6 +19,7 @@ void ClearTrack(TrackStore& track) {
     for (TrackSlot& s : track.slots_) s = TrackSlot{0, 0, kTrackEmptySlot};
     track.slots_[0] = TrackSlot{kTrackBreakLat, kTrackBreakLat, kTrackEndMarker};
     track.writeIndex_ = 0;
+    track.loadedFrom.clear();
 }
 
 void AddTrackPoint(TrackStore& track, double lat, double lon, std::int32_t flag) {

@@ -1,8 +1,13 @@
 #include "view/waypoint_layer.h"
 
+#include <cctype>
+#include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 #include "config/settings.h"
+#include "support/paths.h"
 #include "view/colours.h"
 #include "waypoint/waypoint_store.h"
 
@@ -31,10 +36,48 @@ void DrawProximityZone(Canvas& canvas, int x, int y, int r) {
     canvas.Ellipse(Rect{x - r + 1, y - r + 1, x + r, y + r});
 }
 
+// Rank of a picture kind when one number has several; 0: not a picture.
+int PictureRank(std::string extension) {
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == ".bmp") return 3;
+    if (extension == ".png") return 2;
+    if (extension == ".svg") return 1;
+    return 0;
+}
+
 }  // namespace
 
+const std::string* SymbolSet::Find(const std::string& programFolder, int number) const {
+    if (number == 0) return nullptr;
+    if (folder_ != programFolder) {
+        folder_ = programFolder;
+        files_.clear();
+        std::map<int, int> rank;
+        std::error_code ec;
+        namespace fs = std::filesystem;
+        for (fs::directory_iterator it(JoinPath(programFolder, kSymbolFolder), ec), end;
+             !ec && it != end; it.increment(ec)) {
+            const fs::path& p = it->path();
+            const std::string stem = p.stem().string();
+            int n = 0;
+            const auto [last, err] = std::from_chars(stem.data(), stem.data() + stem.size(), n);
+            const int r = PictureRank(p.extension().string());
+            if (err != std::errc() || last != stem.data() + stem.size() || n <= 0 || r == 0 ||
+                !it->is_regular_file(ec))
+                continue;
+            if (r > rank[n]) {
+                rank[n] = r;
+                files_[n] = p.string();
+            }
+        }
+    }
+    const auto found = files_.find(number);
+    return found == files_.end() ? nullptr : &found->second;
+}
+
 WaypointStyle WaypointStyleFrom(const AppSettings& settings, const ViewSettings& view,
-                                double mapScale) {
+                                double mapScale, const SymbolSet* symbols,
+                                const std::string& programFolder) {
     WaypointStyle s;
     s.shown = view.viewWaypoints != 0;
     s.names = view.viewWaypointNames != 0;
@@ -44,6 +87,8 @@ WaypointStyle WaypointStyleFrom(const AppSettings& settings, const ViewSettings&
     s.symbolSize = settings.wpSymbolSize;
     s.fontSize = settings.wpFontSize;
     s.mapScale = mapScale;
+    s.symbols = symbols;
+    s.programFolder = programFolder;
     return s;
 }
 
@@ -83,11 +128,22 @@ void DrawWaypoints(Canvas& canvas, const WaypointStore& store, const OverlayGeom
 
         const Rgb back = style.blackWhite ? kWhite : WaypointColour(w.backColour);
         const Rgb text = style.blackWhite ? kBlack : WaypointColour(w.textColour);
-        canvas.SetBrush(back);
-        canvas.SetPen(kBlack, 1);
-        canvas.Ellipse(Rect{x - r, y - r, x + r + 1, y + r + 1});
-        const Point cross[] = {{x - r, y}, {x + r, y}, {x, y - r}, {x, y + r}};
-        canvas.Lines(cross, 2);
+        const std::string* picture =
+            style.symbols ? style.symbols->Find(style.programFolder, w.symbol) : nullptr;
+        const int side = SymbolPictureSide(r);
+        const int half = side / 2;
+        // The label keeps its distance from whatever the symbol is.
+        int reach = r;
+        if (picture && canvas.Picture(Rect{x - half, y - half, x - half + side, y - half + side},
+                                      *picture)) {
+            reach = side - half - 1;
+        } else {
+            canvas.SetBrush(back);
+            canvas.SetPen(kBlack, 1);
+            canvas.Ellipse(Rect{x - r, y - r, x + r + 1, y + r + 1});
+            const Point cross[] = {{x - r, y}, {x + r, y}, {x, y - r}, {x, y + r}};
+            canvas.Lines(cross, 2);
+        }
 
         if (style.highlight) {
             const int h = kWaypointHighlightRadius;
@@ -98,7 +154,7 @@ void DrawWaypoints(Canvas& canvas, const WaypointStore& store, const OverlayGeom
 
         if (style.names) {
             const std::string label = " " + w.name + " ";
-            canvas.Text({x + r + 3, y - labelHeight / 2}, label, style.fontSize, kLabelWeight, text,
+            canvas.Text({x + reach + 3, y - labelHeight / 2}, label, style.fontSize, kLabelWeight, text,
                         back, true);
         }
     });

@@ -238,6 +238,7 @@ ReadOutcome ReadWaypointFile(WaypointStore& store, const std::string& path,
     if (leftOut > 0) outcome.notes.push_back(WaypointsLeftOutText(leftOut));
     store.ClearWaypoints();
     for (std::size_t slot = 0; slot < read.size(); ++slot) store.Put(static_cast<int>(slot), std::move(read[slot]));
+    store.loadedFrom = path;
     store.waypointCount = static_cast<int>(read.size());
     return outcome;
 }

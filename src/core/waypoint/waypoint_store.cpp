@@ -44,6 +44,7 @@ void WaypointStore::FreeWaypoint(int index) {
 void WaypointStore::ClearWaypoints() {
     waypointCount = 0;
     for (auto& slot : slots_) slot.reset();
+    loadedFrom.clear();
 }
 
 void WaypointStore::ForEachPosition(const std::function<void(double& lat, double& lon)>& visit) {
