@@ -25,6 +25,7 @@
 #include "app/window_placement.h"
 #include "config/settings.h"
 #include "support/paths.h"
+#include "ui/calibrate_dialog.h"
 #include "ui/help_window.h"
 #include "ui/map_dialogs.h"
 #include "ui/file_requests.h"
@@ -540,6 +541,11 @@ void MainWindow::OpenDialog(DialogId dialog, int parameter) {
         case DialogId::TrackInfo:
             TrackInfoWindow::ShowFor(app_, this);
             break;
+        case DialogId::CalibrateMap: {
+            CalibrateDialog box(app_, this);
+            box.exec();
+            break;
+        }
         case DialogId::Help: {
             const std::string page =
                 JoinPath(JoinPath(app_.state.programFolder, kHelpFolder), kHelpFile);

@@ -23,6 +23,7 @@ std::vector<MenuNode> BuildMenuBar() {
     MenuNode file = Sub("File", {
         Entry(kCmdOpenMap),
         Sub("Open Recent Maps", {Entry(kCmdRecentMap0)}, "recent"),
+        Entry(kCmdCalibrateMap),
         Sep(),
         Entry(kCmdCreateWpAtPosition),
         Entry(kCmdLoadWpFile),

@@ -92,6 +92,7 @@ enum CommandId : int {
     kCmdExportGpx = 40131,
     kCmdTrackInfo = 40150,
     kCmdResetTrip = 40155,
+    kCmdCalibrateMap = 40160,
 };
 
 // One node of the menu bar: an item, a check item, a separator or a submenu.
