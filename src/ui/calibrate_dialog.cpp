@@ -125,6 +125,16 @@ void CalibratePictureView::ShowLoupeAt(QPointF image) {
     update();
 }
 
+void CalibratePictureView::HideLoupe() {
+    loupe_ = false;
+    update();
+}
+
+void CalibratePictureView::FitWhole() {
+    fitted_ = false;
+    resizeEvent(nullptr);
+}
+
 void CalibratePictureView::resizeEvent(QResizeEvent*) {
     // The whole picture at first; later resizes keep the zoom.
     if (fitted_ || image_.isNull() || width() <= 0 || height() <= 0) return;
@@ -713,7 +723,9 @@ void CalibrateDialog::ShowSelected() {
         const EditPoint& p = edit_.points[selected_];
         pointLabel_->setText(tr("Point %1 at (%2, %3): position").arg(selected_ + 1).arg(p.x).arg(p.y));
         positionEdit_->setText(Q(p.text));
-        const int format = p.format == kAnyPositionFormat ? 0 : p.format;
+        // The format the text was read in, which may be another than the
+        // one expected (a grid reference typed where degrees were).
+        const int format = p.position ? p.readFormat : p.format == kAnyPositionFormat ? 0 : p.format;
         formatCombo_->setCurrentIndex(format);
         positionEdit_->setPlaceholderText(Q(PositionExample(format)));
         datumCombo_->setCurrentIndex(p.datum);

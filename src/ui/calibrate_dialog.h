@@ -47,6 +47,9 @@ public:
     // Shows the loupe at an image pixel (for pictures of it; a finger shows it
     // while it presses).
     void ShowLoupeAt(QPointF imagePixel);
+    void HideLoupe();
+    // The whole picture in the view.
+    void FitWhole();
 
 signals:
     void placed(int x, int y);

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -193,11 +194,13 @@ private slots:
                 d.SetPointText(i, f.mid(2).join(','));
             }
         }
-        d.View()->ZoomBy(0.5);
-        // The residual list in sight, the worst point selected.
-        if (d.Fit().worst >= 0) d.findChild<QTableWidget*>("residualTable")->selectRow(d.Fit().worst);
+        d.View()->HideLoupe();
+        d.View()->FitWhole();
+        // The residual list in sight, with the worst point marked.
+        auto* table = d.findChild<QTableWidget*>("residualTable");
         if (auto* area = d.findChild<QScrollArea*>("calibrateControls"))
-            area->ensureWidgetVisible(d.findChild<QTableWidget*>("residualTable"), 0, 0);
+            area->verticalScrollBar()->setValue(table->y() - 4);
+        if (d.Fit().worst >= 0) table->scrollToItem(table->item(d.Fit().worst, 0));
         shoot("residuals");
     }
 };

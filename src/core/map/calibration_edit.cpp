@@ -19,6 +19,8 @@ namespace {
 constexpr const char* kLatLonProjection = "Latitude/Longitude";
 // Two points closer than this on the ground are one place to the fit.
 constexpr double kSamePlaceMetres = 0.5;
+// A residual below this is the arithmetic's, not the point's.
+constexpr double kNoticeablePixels = 0.01;
 
 std::string PointName(std::size_t index) { return "Point " + std::to_string(index + 1); }
 
@@ -374,7 +376,10 @@ CalibrationFit FitCalibration(const CalibrationEdit& edit, const DatumTable& dat
         if (!pts[i].on) continue;
         sumM += r.metres * r.metres;
         sumPx += r.pixels * r.pixels;
-        if (fit.usedPoints >= 3 && r.pixels > worstPx) worstPx = r.pixels, fit.worst = int(i);
+        // Three points fit exactly: what is left there is rounding, and no
+        // point is worse than another.
+        if (fit.usedPoints >= 3 && r.pixels > worstPx && r.pixels > kNoticeablePixels)
+            worstPx = r.pixels, fit.worst = int(i);
     }
     fit.rmsMetres = std::sqrt(sumM / fit.usedPoints);
     fit.rmsPixels = std::sqrt(sumPx / fit.usedPoints);

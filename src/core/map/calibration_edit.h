@@ -75,7 +75,9 @@ struct CalibrationFit {
     MapRecord map;  // the calibrated map (points, projection, fit, border, scale)
     std::vector<PointResidual> residuals;  // one per edit point, off points included
     int usedPoints = 0;                    // points that are on and have a position
-    int worst = -1;                        // index of the on point with the largest residual
+    // The on point with the largest residual; -1 below 3 points or when
+    // every residual is rounding (three points fit exactly).
+    int worst = -1;
     double rmsMetres = 0, rmsPixels = 0;   // over the on points
     bool CanSave() const { return problems.empty() && HasFit(); }
     bool HasFit() const { return map.calibration.calibrationMode != 0; }

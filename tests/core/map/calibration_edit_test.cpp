@@ -127,6 +127,14 @@ TEST(CalibrationEdit, AMovedPointIsTheWorstAndOffItNoLongerCounts) {
     EXPECT_LE(std::abs(p.y - 321), 1);
 }
 
+TEST(CalibrationEdit, ThreeExactPointsHaveNoWorst) {
+    CalibrationFit fit = FitCalibration(Picture({At(50, 60), At(950, 40), At(500, 700)}), Datums());
+    ASSERT_TRUE(fit.CanSave());
+    EXPECT_EQ(fit.map.calibration.calibrationMode, 3);
+    EXPECT_EQ(fit.worst, -1);
+    EXPECT_LT(fit.rmsPixels, 1e-6);
+}
+
 TEST(CalibrationEdit, TheFirstGridImpliesTheProjection) {
     EditPoint grid = At(900, 700);
     grid.text = "NY 32113 10981";
