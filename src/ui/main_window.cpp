@@ -25,6 +25,7 @@
 #include "app/window_placement.h"
 #include "config/settings.h"
 #include "support/paths.h"
+#include "ui/calibrate_dialog.h"
 #include "ui/help_window.h"
 #include "ui/import_map_dialog.h"
 #include "ui/map_dialogs.h"
@@ -543,6 +544,11 @@ void MainWindow::OpenDialog(DialogId dialog, int parameter) {
             break;
         case DialogId::ImportMap: {
             ImportMapDialog box(app_, this);
+            box.exec();
+            break;
+        }
+        case DialogId::CalibrateMap: {
+            CalibrateDialog box(app_, this);
             box.exec();
             break;
         }

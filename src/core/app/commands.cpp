@@ -24,6 +24,7 @@ std::vector<MenuNode> BuildMenuBar() {
         Entry(kCmdOpenMap),
         Entry(kCmdImportMap),
         Sub("Open Recent Maps", {Entry(kCmdRecentMap0)}, "recent"),
+        Entry(kCmdCalibrateMap),
         Sep(),
         Entry(kCmdCreateWpAtPosition),
         Entry(kCmdLoadWpFile),

@@ -94,6 +94,7 @@ enum CommandId : int {
     kCmdTrackInfo = 40150,
     kCmdResetTrip = 40155,
     kCmdSeamlessMaps = 40160,
+    kCmdCalibrateMap = 40133,
 };
 
 // One node of the menu bar: an item, a check item, a separator or a submenu.

@@ -225,6 +225,11 @@ CommandRows MapCommandRows() {
         {kCmdImportMap, "Import Map…", CommandKind::Action,
          [](App& app) { if (app.ports.ui) app.ports.ui->OpenDialog(DialogId::ImportMap); }, {}, {}},
         {kCmdFindMapsAtCursor, "Find Maps at Cursor", CommandKind::Action, FindMapsAtCursor, {}, {}},
+        {kCmdCalibrateMap, "Calibrate Map\u2026", CommandKind::Action,
+         [](App& app) {
+             if (app.ports.ui) app.ports.ui->OpenDialog(DialogId::CalibrateMap);
+         },
+         {}, {}},
     };
     // The recent maps: the texts are the files' names, set when the submenu
     // is rebuilt; "None" stands in an empty list and does nothing.

@@ -242,6 +242,22 @@ MapPixel GridToPixel(const CalibrationState& cal, double e, double n) {
     return {};
 }
 
+PixelPoint GridToPixelExact(const CalibrationState& cal, double e, double n) {
+    switch (cal.calibrationMode) {
+        case 2:
+            if (cal.straddles180 && e < 0) e += 360;
+            return {(e - cal.originEasting) / cal.metresPerPixelX,
+                    (n - cal.originNorthing) / cal.metresPerPixelY};
+        case 3: {
+            const auto& a = cal.affineGridToPixel;
+            return {a[0] * e + a[1] * n + a[2], a[3] * e + a[4] * n + a[5]};
+        }
+        case 5:
+            return {Poly(cal.polyGridToX, e, n), Poly(cal.polyGridToY, e, n)};
+    }
+    return {};
+}
+
 GridPoint PixelToGrid(const CalibrationState& cal, double x, double y) {
     switch (cal.calibrationMode) {
         case 2: {

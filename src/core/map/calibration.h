@@ -43,6 +43,14 @@ inline bool HasCalibration(const MapRecord& map) { return map.calibration.calibr
 // modes 3 and 5 round to the nearest pixel (+0.5, then truncate). A result
 // beyond the int range is clamped to it; mode 0 gives (0, 0).
 MapPixel GridToPixel(const CalibrationState& cal, double easting, double northing);
+// The same without the rounding: where the fit puts a position, in
+// fractions of a pixel, for measuring how far a calibration point lies from
+// it. Mode 0 gives (0, 0).
+struct PixelPoint {
+    double x = 0;
+    double y = 0;
+};
+PixelPoint GridToPixelExact(const CalibrationState& cal, double easting, double northing);
 // Image pixel to projected coordinates. In mode 5 the result is refined twice
 // against the grid-to-pixel fit so that the two directions agree.
 GridPoint PixelToGrid(const CalibrationState& cal, double x, double y);

@@ -15,7 +15,17 @@ enum class WindowId { Main, Map, ToolPanel, Scale, Overview, AlarmPopup };
 // The dialogs the core opens; the window layer builds each over the running
 // program's state. `OpenDialog`'s parameter selects within a kind (the
 // settings dialog's number).
-enum class DialogId { WaypointList, NameSearch, Settings, NmeaMonitor, Satellites, TrackInfo, Help, ImportMap };
+enum class DialogId {
+    WaypointList,
+    NameSearch,
+    Settings,
+    NmeaMonitor,
+    Satellites,
+    TrackInfo,
+    Help,
+    ImportMap,
+    CalibrateMap,
+};
 
 // A file type filter for the open and save requests, for example
 // {"Map Files", "*.map"}.
