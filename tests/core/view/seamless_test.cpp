@@ -28,7 +28,7 @@ namespace {
 constexpr int kCollar = 20;  // image pixels beyond the border on every side
 constexpr std::uint32_t kWhite = 0xffffffffu;
 
-struct SheetSpec {
+struct SheetPlan {
     const char* name;
     int zone;
     const char* datum;
@@ -37,7 +37,7 @@ struct SheetSpec {
 };
 
 struct Sheet {
-    SheetSpec spec;
+    SheetPlan plan;
     int shade = 0;  // blue = 40 + 50 shade
     int datum = kDatumWgs84;
     double e0 = 0, n0 = 0;  // grid position of pixel (0, 0)
@@ -48,18 +48,18 @@ struct Sheet {
 void SheetGrid(const Sheet& s, const DatumTable& datums, double lat, double lon, double& e,
                double& n) {
     ConvertDatum(datums, kDatumWgs84, s.datum, lat, lon);
-    TmForward(lat, lon, 0, s.spec.zone * 6.0 - 183, 0.9996, e, n, datums, s.datum);
+    TmForward(lat, lon, 0, s.plan.zone * 6.0 - 183, 0.9996, e, n, datums, s.datum);
     e += 500000;
 }
 
-Sheet WriteSheet(const std::string& folder, const SheetSpec& spec, int shade,
+Sheet WriteSheet(const std::string& folder, const SheetPlan& plan, int shade,
                  const DatumTable& datums) {
-    Sheet s{spec, shade, FindDatumByName(datums, spec.datum)};
-    const double m = spec.metres;
-    const double corners[4][2] = {{spec.north, spec.west},
-                                  {spec.north, spec.east},
-                                  {spec.south, spec.east},
-                                  {spec.south, spec.west}};
+    Sheet s{plan, shade, FindDatumByName(datums, plan.datum)};
+    const double m = plan.metres;
+    const double corners[4][2] = {{plan.north, plan.west},
+                                  {plan.north, plan.east},
+                                  {plan.south, plan.east},
+                                  {plan.south, plan.west}};
     double minE = HUGE_VAL, maxE = -HUGE_VAL, minN = HUGE_VAL, maxN = -HUGE_VAL;
     mwtest::CalibrationFileText calib;
     for (const auto& c : corners) {
@@ -75,20 +75,20 @@ Sheet WriteSheet(const std::string& folder, const SheetSpec& spec, int shade,
     s.n0 = maxN + kCollar * m;
     s.width = static_cast<int>(std::ceil((maxE - s.e0) / m)) + kCollar;
     s.height = static_cast<int>(std::ceil((s.n0 - minN) / m)) + kCollar;
-    calib.title = spec.name;
-    calib.image = std::string(spec.name) + ".bmp";
-    calib.datum = spec.datum;
+    calib.title = plan.name;
+    calib.image = std::string(plan.name) + ".bmp";
+    calib.datum = plan.datum;
     calib.projection = "(UTM) Universal Transverse Mercator";
     for (auto [x, y] : {std::pair{0, 0}, {s.width, 0}, {0, s.height}, {s.width, s.height}}) {
         mwtest::TestPoint p;
         p.x = x, p.y = y;
-        p.zone = Format("%d", spec.zone);
+        p.zone = Format("%d", plan.zone);
         p.easting = s.e0 + x * m;
         p.northing = s.n0 - y * m;
         calib.points.push_back(p);
     }
     calib.scale = m;
-    std::ofstream(folder + "/" + spec.name + ".map", std::ios::binary) << calib.Text();
+    std::ofstream(folder + "/" + plan.name + ".map", std::ios::binary) << calib.Text();
 
     Mwf2Image image;
     image.width = s.width;
@@ -109,12 +109,12 @@ Sheet WriteSheet(const std::string& folder, const SheetSpec& spec, int shade,
         image.levels.push_back(std::move(level));
     }
     std::string error;
-    EXPECT_TRUE(WriteMwf2File(folder + "/" + spec.name + ".mwf2", image, &error)) << error;
+    EXPECT_TRUE(WriteMwf2File(folder + "/" + plan.name + ".mwf2", image, &error)) << error;
     return s;
 }
 
 // The four sheets around 47.20 N 6.00 E, 10 m a pixel.
-const SheetSpec kCorner[] = {
+const SheetPlan kCorner[] = {
     {"a_nw", 31, "WGS 84", 47.20, 5.95, 47.25, 6.00, 10},
     {"b_ne", 32, "WGS 84", 47.20, 6.00, 47.25, 6.05, 10},
     {"c_sw", 31, "European 1950", 47.15, 5.95, 47.20, 6.00, 10},
@@ -134,7 +134,7 @@ class SeamlessTest : public ::testing::Test {
 protected:
     void SetUp() override {
         int shade = 0;
-        for (const SheetSpec& spec : kCorner) sheets.push_back(WriteSheet(dir.Path(), spec, shade++, datums));
+        for (const SheetPlan& plan : kCorner) sheets.push_back(WriteSheet(dir.Path(), plan, shade++, datums));
     }
 
     NeighbourSource Source() const {
@@ -173,8 +173,8 @@ protected:
         const double sx = double(f.levelWidth) / f.width, sy = double(f.levelHeight) / f.height;
         const double x = (w.view.left + i + 0.5) / sx - 0.5, y = (w.view.top + j + 0.5) / sy - 0.5;
         double lat, lon;
-        TmInverse(s.e0 + x * s.spec.metres - 500000, s.n0 - y * s.spec.metres, 0,
-                  s.spec.zone * 6.0 - 183, 0.9996, lat, lon, datums, s.datum);
+        TmInverse(s.e0 + x * s.plan.metres - 500000, s.n0 - y * s.plan.metres, 0,
+                  s.plan.zone * 6.0 - 183, 0.9996, lat, lon, datums, s.datum);
         ConvertDatum(datums, s.datum, kDatumWgs84, lat, lon);
         return {lat, lon};
     }
@@ -182,10 +182,10 @@ protected:
     // Whether a WGS 84 position lies inside sheet s, at least `pixels`
     // inside its border.
     static bool Inside(const Sheet& s, GeoPoint p, double pixels) {
-        const double dLat = pixels * s.spec.metres / 111320;
+        const double dLat = pixels * s.plan.metres / 111320;
         const double dLon = dLat / std::cos(p.lat * M_PI / 180);
-        return p.lat > s.spec.south + dLat && p.lat < s.spec.north - dLat &&
-               p.lon > s.spec.west + dLon && p.lon < s.spec.east - dLon;
+        return p.lat > s.plan.south + dLat && p.lat < s.plan.north - dLat &&
+               p.lon > s.plan.west + dLon && p.lon < s.plan.east - dLon;
     }
 
     mwtest::TempDir dir;
@@ -223,7 +223,7 @@ TEST_P(CornerTest, FourSheetsMeetWithoutGapsAndLineUp) {
             const GeoPoint p = PositionOf(w, cur, i, j);
             // The four sheets make one rectangle.
             Sheet all = sheets[0];
-            all.spec.south = 47.15, all.spec.east = 6.05;
+            all.plan.south = 47.15, all.plan.east = 6.05;
             if (!Inside(all, p, 0.75)) continue;
             int expected = -1;
             bool nearEdge = true;
@@ -243,13 +243,13 @@ TEST_P(CornerTest, FourSheetsMeetWithoutGapsAndLineUp) {
             SheetGrid(s, datums, p.lat, p.lon, e, n);
             const double level = shade == c.current ? c.percent : c.neighbourPercent;
             const double scale = std::min(level, 100.0) / 100;
-            const double x = ((e - s.e0) / s.spec.metres + 0.5) * scale - 0.5;
-            const double y = ((s.n0 - n) / s.spec.metres + 0.5) * scale - 0.5;
+            const double x = ((e - s.e0) / s.plan.metres + 0.5) * scale - 0.5;
+            const double y = ((s.n0 - n) / s.plan.metres + 0.5) * scale - 0.5;
             const int r = static_cast<int>((px >> 16) & 0xff), g = static_cast<int>((px >> 8) & 0xff);
             EXPECT_LE(RingDistance((r - 8) / 15, static_cast<int>(std::lround(x)), 16), 1)
-                << "x at " << i << "," << j << " on " << s.spec.name;
+                << "x at " << i << "," << j << " on " << s.plan.name;
             EXPECT_LE(RingDistance((g - 8) / 15, static_cast<int>(std::lround(y)), 15), 1)
-                << "y at " << i << "," << j << " on " << s.spec.name;
+                << "y at " << i << "," << j << " on " << s.plan.name;
             ++checked;
             if (nearEdge) ++edgePixels;
         }
@@ -302,7 +302,7 @@ TEST_F(SeamlessTest, ControlGridStaysWithinItsErrorBound) {
     for (double m : metres) {
         for (auto [from, to] : pairs) {
             // The same sheets at another scale: the calibrations scale with it.
-            SheetSpec a = kCorner[from], b = kCorner[to];
+            SheetPlan a = kCorner[from], b = kCorner[to];
             a.metres = b.metres = m;
             mwtest::TempDir other;
             WriteSheet(other.Path(), a, 0, datums);
@@ -342,9 +342,9 @@ TEST_F(SeamlessTest, OnlyAFewNeighboursStayOpen) {
     std::vector<Sheet> strip;
     for (int k = 0; k < 12; ++k) {
         const std::string name = Format("s%02d", k);
-        SheetSpec spec{nullptr, 32, "WGS 84", 47.20, 6.00 + 0.05 * k, 47.25, 6.05 + 0.05 * k, 10};
-        spec.name = name.c_str();
-        strip.push_back(WriteSheet(row.Path(), spec, k % 4, datums));
+        SheetPlan plan{nullptr, 32, "WGS 84", 47.20, 6.00 + 0.05 * k, 47.25, 6.05 + 0.05 * k, 10};
+        plan.name = name.c_str();
+        strip.push_back(WriteSheet(row.Path(), plan, k % 4, datums));
     }
     Window w;
     auto map = ReadMapFile(row.File("s00.map"), datums);
@@ -384,7 +384,7 @@ namespace {
 // finer one covers.
 TEST_F(SeamlessTest, TheMostDetailedNeighbourShowsFirst) {
     mwtest::TempDir folder;
-    const SheetSpec specs[] = {
+    const SheetPlan specs[] = {
         {"a_here", 32, "WGS 84", 47.20, 6.00, 47.25, 6.05, 10},    // the loaded map
         {"b_next", 32, "WGS 84", 47.20, 6.05, 47.25, 6.10, 10},    // its neighbour
         {"c_inset", 32, "WGS 84", 47.235, 6.05, 47.245, 6.06, 5},    // a detailed inset
@@ -392,7 +392,7 @@ TEST_F(SeamlessTest, TheMostDetailedNeighbourShowsFirst) {
     };
     std::vector<Sheet> all;
     int shade = 0;
-    for (const SheetSpec& s : specs) all.push_back(WriteSheet(folder.Path(), s, shade++, datums));
+    for (const SheetPlan& s : specs) all.push_back(WriteSheet(folder.Path(), s, shade++, datums));
     Window w;
     auto map = ReadMapFile(folder.File("a_here.map"), datums);
     ASSERT_TRUE(map);
