@@ -10,6 +10,7 @@
 #include "app/map_commands.h"
 #include "app/moving_map.h"
 #include "app/route_commands.h"
+#include "app/track_commands.h"
 #include "app/view_commands.h"
 #include "app/waypoint_commands.h"
 #include "view/user_pointer.h"
@@ -146,7 +147,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
         const std::string trackLog = TrackLogPath(DataFolder(app));
         if (app.settings.loadDefaultTrack && FileExists(trackLog))
             tellUnreadable(kTrackNotOpenedText, trackLog,
-                           LoadTrackFile(app.track, trackLog, app.datums, app.map.datumIndex, &ui));
+                           LoadTrackShowingWait(app.track, trackLog, app.datums, app.map.datumIndex, &ui));
     }
     ui.SetCommandChecked(kCmdViewScale, app.view.viewScale == 1);
     ui.SetCommandChecked(kCmdViewMapView, app.view.viewMapView == 1);

@@ -47,9 +47,9 @@ struct Stores {
 
 ReadOutcome Load(char kind, Stores& s, const std::string& path) {
     const DatumTable datums;
-    if (kind == 't') return LoadTrackFile(s.track, path, datums, kDatumWgs84, nullptr);
-    if (kind == 'w') return ReadWaypointFile(s.waypoints, path, datums, kDatumWgs84, nullptr);
-    return LoadRouteFile(s.routes, path, datums, kDatumWgs84, nullptr);
+    if (kind == 't') return LoadTrackFile(s.track, path, datums, kDatumWgs84);
+    if (kind == 'w') return ReadWaypointFile(s.waypoints, path, datums, kDatumWgs84);
+    return LoadRouteFile(s.routes, path, datums, kDatumWgs84);
 }
 
 const char* Refusal(char kind) {
@@ -185,7 +185,7 @@ TEST(SpecialFiles, EveryCutIsToldOnceByTheLoadCommand) {
     // Past its byte budget a reader stops, keeps what it read and says so.
     Stores s;
     const ReadOutcome read =
-        LoadRouteFile(s.routes, data.File("r.rte"), DatumTable(), kDatumWgs84, nullptr, 200);
+        LoadRouteFile(s.routes, data.File("r.rte"), DatumTable(), kDatumWgs84, 200);
     ASSERT_TRUE(read.Ok());
     ASSERT_FALSE(read.notes.empty());
     EXPECT_EQ(read.notes[0], FileCutText("The route file " + data.File("r.rte"), 200));

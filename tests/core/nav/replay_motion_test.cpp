@@ -3,6 +3,7 @@
 // never the fixed sentences' 0 km/h, 0° and 999 m.
 #include <gtest/gtest.h>
 
+#include "app/track_commands.h"
 #include "nav/replay.h"
 #include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"

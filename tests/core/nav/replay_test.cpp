@@ -2,6 +2,7 @@
 // rewound, and what the fixed sentences put into the fix.
 #include <gtest/gtest.h>
 
+#include "app/track_commands.h"
 #include "nav/replay.h"
 #include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"

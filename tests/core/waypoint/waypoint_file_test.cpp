@@ -8,9 +8,9 @@
 #include <csignal>
 #include <cstdio>
 
+#include "app/waypoint_commands.h"
 #include "geo/datum_convert.h"
 #include "support/text.h"
-#include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"
 #include "waypoint/waypoint_file.h"
 
@@ -32,14 +32,13 @@ std::vector<std::string> Lines(const std::string& bytes) {
 class WaypointFiles : public ::testing::Test {
 protected:
     mwtest::TempDir dir;
-    mwtest::FakeUi ui;
     DatumTable datums;
     WaypointStore store;
     int osgb = FindDatumByName(datums, "Ord Srvy Grt Britn");
 
     bool Read(const std::string& bytes, int mapDatum = kDatumWgs84) {
         dir.Write("in.wpt", bytes);
-        return ReadWaypointFile(store, dir.File("in.wpt"), datums, mapDatum, &ui).Ok();
+        return ReadWaypointFile(store, dir.File("in.wpt"), datums, mapDatum).Ok();
     }
 };
 
@@ -56,8 +55,9 @@ TEST_F(WaypointFiles, EveryFieldSurvivesSaveAndReadOnAnotherDatum) {
     // A second waypoint at 0, 0 holds a slot but is never written.
     store.Put(0, Waypoint{});
     store.Put(3, original);
-    ASSERT_EQ(SaveWaypointFile(store, dir.File("out.wpt"), datums, osgb, &ui), 1);
-    EXPECT_TRUE(ui.messages.empty());
+    const WaypointSave saved = SaveWaypointFile(store, dir.File("out.wpt"), datums, osgb);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved.written, 1);
 
     // The file holds WGS 84: the position differs from the record's by the
     // datum shift (about 100 m in Britain).
@@ -72,7 +72,7 @@ TEST_F(WaypointFiles, EveryFieldSurvivesSaveAndReadOnAnotherDatum) {
                             "16,17,18,5,      30.0,21,notes.txt,cairn.bmp,bell.wav");
 
     WaypointStore back;
-    ASSERT_TRUE(ReadWaypointFile(back, dir.File("out.wpt"), datums, osgb, &ui));
+    ASSERT_TRUE(ReadWaypointFile(back, dir.File("out.wpt"), datums, osgb));
     EXPECT_EQ(back.waypointCount, 1);
     const Waypoint* w = back.At(0);
     ASSERT_NE(w, nullptr);
@@ -121,9 +121,9 @@ TEST_F(WaypointFiles, SavingReplacesSeparatorsAndAFailedSaveKeepsTheOldFile) {
     w.lon = 2;
     w.description = "one, two\r\nthree";
     store.Put(0, w);
-    ASSERT_TRUE(SaveWaypointFile(store, dir.File("out.wpt"), datums, kDatumWgs84, &ui));
+    ASSERT_TRUE(SaveWaypointFile(store, dir.File("out.wpt"), datums, kDatumWgs84));
     WaypointStore back;
-    ReadWaypointFile(back, dir.File("out.wpt"), datums, kDatumWgs84, &ui);
+    ReadWaypointFile(back, dir.File("out.wpt"), datums, kDatumWgs84);
     ASSERT_NE(back.At(0), nullptr);
     EXPECT_EQ(back.At(0)->name, "A B");
     EXPECT_EQ(back.At(0)->description, "one  two  three");
@@ -139,12 +139,13 @@ TEST_F(WaypointFiles, SavingReplacesSeparatorsAndAFailedSaveKeepsTheOldFile) {
     struct rlimit small = old;
     small.rlim_cur = 512;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = SaveWaypointFile(store, dir.File("out.wpt"), datums, kDatumWgs84, &ui).has_value();
+    const WaypointSave saved = SaveWaypointFile(store, dir.File("out.wpt"), datums, kDatumWgs84);
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Create Waypoint File: " +
-                                                    dir.File("out.wpt") + ": File too large"});
+    // The command's report, from the outcome: the file and the reason.
+    EXPECT_EQ(WriteFailureText(kCannotCreateWaypointFileText, saved.write),
+              "Cannot Create Waypoint File: " + dir.File("out.wpt") + ": File too large");
     EXPECT_EQ(dir.Read("out.wpt"), before);
 }
 
@@ -156,17 +157,17 @@ TEST_F(WaypointFiles, CreatedWaypointsTakeTheFirstFreeSlotAndAreLogged) {
     for (int i = 0; i < kWaypointSlots; ++i) store.Put(i, old);
     const DateTime when{2024, 3, 9, 14, 5, 7};
     const std::string log = dir.File("ceWaypoints.wpt");
-    // A full store refuses the waypoint, and the log does not get it.
-    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 5, 5, when, log, datums, kDatumWgs84, &ui), -1);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Too many Waypoints Loaded"});
+    // A full store refuses the waypoint (the command says so), and the log
+    // does not get it.
+    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 5, 5, when, log, datums, kDatumWgs84), -1);
     EXPECT_FALSE(FileExists(log));
 
     store.FreeWaypoint(8);
     store.FreeWaypoint(7);
-    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 51.25, -1.5, when, log, datums, kDatumWgs84, &ui),
+    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 51.25, -1.5, when, log, datums, kDatumWgs84),
               7);
     EXPECT_EQ(CreateWaypoint(store, std::string("A very long name here"), 52, -2, when, log, datums,
-                             kDatumWgs84, &ui),
+                             kDatumWgs84),
               8);
     // The header once, then one line per waypoint with a blank before the
     // comma after the name; the name reads back without it.
@@ -175,7 +176,7 @@ TEST_F(WaypointFiles, CreatedWaypointsTakeTheFirstFreeSlotAndAreLogged) {
                   "-1,WP7 ,  51.2500000,  -1.5000000,,,,,,,Mar 09 2024 14:05:07,,,,-777\r\n"
                   "-1,A very long nam ,  52.0000000,  -2.0000000,,,,,,,Mar 09 2024 14:05:07,,,,-777\r\n");
     WaypointStore back;
-    ReadWaypointFile(back, log, datums, kDatumWgs84, &ui);
+    ReadWaypointFile(back, log, datums, kDatumWgs84);
     EXPECT_EQ(back.At(0)->name, "WP7");
     EXPECT_EQ(back.At(1)->altitude, -777);
 }

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
+#include "app/waypoint_commands.h"
 #include "support/text.h"
-#include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"
 #include "waypoint/waypoint_file.h"
 
@@ -20,8 +20,7 @@ const std::string kHeader =
 std::vector<std::string> Names(const std::string& path) {
     WaypointStore store;
     DatumTable datums;
-    mwtest::FakeUi ui;
-    ReadWaypointFile(store, path, datums, kDatumWgs84, &ui);
+    ReadWaypointFile(store, path, datums, kDatumWgs84);
     std::vector<std::string> names;
     store.ForEach([&](int, const Waypoint& w) { names.push_back(w.name); });
     return names;
@@ -48,11 +47,10 @@ TEST(WaypointLogAppend, TheUsersLastWaypointIsKeptWhateverItsLineEnds) {
         // "Create Wp at Position": the store holds what the log held, and one more.
         WaypointStore store;
         DatumTable datums;
-        mwtest::FakeUi ui;
-        ReadWaypointFile(store, log, datums, kDatumWgs84, &ui);
+        ReadWaypointFile(store, log, datums, kDatumWgs84);
         WriteOutcome logged;
         const int slot = CreateWaypoint(store, std::string("New"), 53, -2, DateTime{2024, 3, 9, 14, 5, 7},
-                                        log, datums, kDatumWgs84, &ui, &logged);
+                                        log, datums, kDatumWgs84, &logged);
         ASSERT_EQ(slot, 2) << c.name;
         EXPECT_TRUE(logged.Ok()) << c.name;
         EXPECT_TRUE(dir.Read(kWaypointLogFileName).starts_with(c.log)) << c.name;
@@ -66,15 +64,13 @@ TEST(WaypointLogAppend, ALogThatCannotBeWrittenIsSaidAndLeavesNoFile) {
     const std::string log = dir.File("plain") + "/" + kWaypointLogFileName;
     WaypointStore store;
     DatumTable datums;
-    mwtest::FakeUi ui;
     WriteOutcome logged;
-    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 51, -1, DateTime{}, log, datums, kDatumWgs84, &ui,
+    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 51, -1, DateTime{}, log, datums, kDatumWgs84,
                              &logged),
               0);
     EXPECT_NE(store.At(0), nullptr);  // the waypoint is on the map all the same
     EXPECT_EQ(WriteFailureText(kCannotCreateWaypointFileText, logged),
               "Cannot Create Waypoint File: " + log + ": Not a directory");
-    EXPECT_TRUE(ui.messages.empty());  // the caller says it
     EXPECT_FALSE(std::filesystem::exists(log));
 }
 
@@ -89,10 +85,8 @@ TEST(WaypointLogAppend, ALogWithCrOnlyLineEndsIsNotCutAway) {
     dir.Write(kWaypointLogFileName, before);
     WaypointStore store;
     DatumTable datums;
-    mwtest::FakeUi ui;
     WriteOutcome logged;
-    ASSERT_EQ(CreateWaypoint(store, std::string("New"), 53, -2, DateTime{}, log, datums, kDatumWgs84,
-                             &ui, &logged),
+    ASSERT_EQ(CreateWaypoint(store, std::string("New"), 53, -2, DateTime{}, log, datums, kDatumWgs84, &logged),
               0);
     EXPECT_TRUE(logged.Ok());
     const std::string after = dir.Read(kWaypointLogFileName);
