@@ -1,12 +1,14 @@
 // Waypoint files and the waypoint log: every field through a save and a
 // read on another datum, the limits, the log's line and header, the failure
-// reports.
+// reports. What the log already holds survives a created waypoint, whatever
+// its line ends; a log that cannot be written says why and leaves nothing.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 
 #include "app/waypoint_commands.h"
 #include "geo/datum_convert.h"
@@ -27,6 +29,14 @@ std::vector<std::string> Lines(const std::string& bytes) {
     std::string line;
     while (ReadMemoryLine(bytes, cursor, line, kLongLineMax) || !line.empty()) out.push_back(line);
     return out;
+}
+
+std::vector<std::string> Names(const std::string& path) {
+    WaypointStore store;
+    ReadWaypointFile(store, path, DatumTable(), kDatumWgs84);
+    std::vector<std::string> names;
+    store.ForEach([&](int, const Waypoint& w) { names.push_back(w.name); });
+    return names;
 }
 
 class WaypointFiles : public ::testing::Test {
@@ -179,4 +189,65 @@ TEST_F(WaypointFiles, CreatedWaypointsTakeTheFirstFreeSlotAndAreLogged) {
     ReadWaypointFile(back, log, datums, kDatumWgs84);
     EXPECT_EQ(back.At(0)->name, "WP7");
     EXPECT_EQ(back.At(1)->altitude, -777);
+}
+
+TEST(WaypointLogAppend, TheUsersLastWaypointIsKeptWhateverItsLineEnds) {
+    const std::vector<std::string> both = {"Mill", "Edited"};
+    const struct {
+        const char* what;
+        std::string log;
+        std::vector<std::string> before;  // what the reader finds in it
+        int slot;
+        std::string keptPrefix;  // the log's bytes afterwards start so
+        std::vector<std::string> after;
+    } cases[] = {
+        {"last line unended", kHeader + "-1,Mill,51.5,-1.25\r\n-1,Edited,52.5,-1.5", both, 2, "",
+         {"Mill", "Edited", "New"}},
+        {"CR LF, last line ends in CR", kHeader + "-1,Mill,51.5,-1.25\r\n-1,Edited,52.5,-1.5\r",
+         both, 2, "", {"Mill", "Edited", "New"}},
+        {"LF only, unended",
+         "Mapwanderer CE Waypoint File Version 1.0\nWGS 84\nReserved 2\nReserved 3\n"
+         "-1,Mill,51.5,-1.25\n-1,Edited,52.5,-1.5",
+         both, 2, "", {"Mill", "Edited", "New"}},
+        // Lines end at LF for the reader, so CR-only line ends read as no
+        // waypoints at all; the bytes are still the user's and stay.
+        {"CR only",
+         "Mapwanderer CE Waypoint File Version 1.0\rWGS 84\rReserved 2\rReserved 3\r"
+         "-1,Mill,51.5,-1.25\r-1,Edited,52.5,-1.5\r",
+         {}, 0, "\n-1,New ,", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        mwtest::TempDir dir;
+        const std::string log = dir.File(kWaypointLogFileName);
+        dir.Write(kWaypointLogFileName, c.log);
+        ASSERT_EQ(Names(log), c.before);
+
+        // "Create Wp at Position": the store holds what the log held, and one more.
+        WaypointStore store;
+        DatumTable datums;
+        ReadWaypointFile(store, log, datums, kDatumWgs84);
+        WriteOutcome logged;
+        ASSERT_EQ(CreateWaypoint(store, std::string("New"), 53, -2, DateTime{2024, 3, 9, 14, 5, 7},
+                                 log, datums, kDatumWgs84, &logged),
+                  c.slot);
+        EXPECT_TRUE(logged.Ok());
+        EXPECT_TRUE(dir.Read(kWaypointLogFileName).starts_with(c.log + c.keptPrefix));
+        EXPECT_EQ(Names(log), c.after);
+    }
+}
+
+TEST(WaypointLogAppend, ALogThatCannotBeWrittenIsSaidAndLeavesNoFile) {
+    mwtest::TempDir dir;
+    dir.Write("plain", "x");
+    const std::string log = dir.File("plain") + "/" + kWaypointLogFileName;
+    WaypointStore store;
+    WriteOutcome logged;
+    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 51, -1, DateTime{}, log, DatumTable(),
+                             kDatumWgs84, &logged),
+              0);
+    EXPECT_NE(store.At(0), nullptr);  // the waypoint is on the map all the same
+    EXPECT_EQ(WriteFailureText(kCannotCreateWaypointFileText, logged),
+              "Cannot Create Waypoint File: " + log + ": Not a directory");
+    EXPECT_FALSE(std::filesystem::exists(log));
 }
