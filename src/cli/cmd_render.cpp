@@ -26,7 +26,9 @@
 #include "app/moving_map.h"
 #include "app/route_commands.h"
 #include "app/seamless_maps.h"
+#include "app/track_commands.h"
 #include "app/view_commands.h"
+#include "app/waypoint_commands.h"
 #include "cli/console.h"
 #include "cli/mwtool.h"
 #include "geo/datum_convert.h"
@@ -262,15 +264,15 @@ int Render(mwtool::Args& args) {
     };
     if (trackFile &&
         unreadable(mw::kTrackNotOpenedText, *trackFile,
-                   mw::LoadTrackFile(app.track, *trackFile, app.datums, app.map.datumIndex, &ui)))
+                   mw::LoadTrackFile(app.track, *trackFile, app.datums, app.map.datumIndex)))
         return 1;
     if (waypointFile && unreadable(mw::kWaypointFileNotOpenedText, *waypointFile,
                                    mw::ReadWaypointFile(app.waypoints, *waypointFile, app.datums,
-                                                        app.map.datumIndex, &ui)))
+                                                        app.map.datumIndex)))
         return 1;
     if (routeFile &&
         unreadable(mw::kRouteFileOpenErrorText, *routeFile,
-                   mw::LoadRouteFile(app.routes, *routeFile, app.datums, app.map.datumIndex, &ui)))
+                   mw::LoadRouteFile(app.routes, *routeFile, app.datums, app.map.datumIndex)))
         return 1;
     if (nav) {
         // The target is given in WGS 84, like every position a user types.

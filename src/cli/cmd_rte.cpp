@@ -35,7 +35,7 @@ int RouteShow(mwtool::Args& args) {
         mapDatum = map->datumIndex;
     }
     mw::RouteStore store;
-    const mw::ReadOutcome read = mw::LoadRouteFile(store, args.words[0], datums, mapDatum, &ui);
+    const mw::ReadOutcome read = mw::LoadRouteFile(store, args.words[0], datums, mapDatum);
     // The refusal, or what the budget and the limits left out.
     if (const std::string report =
             mw::ReadReportText(mw::kRouteFileOpenErrorText, args.words[0], read);

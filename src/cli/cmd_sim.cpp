@@ -31,6 +31,7 @@
 #include "app/alarms.h"
 #include "app/app.h"
 #include "app/moving_map.h"
+#include "app/waypoint_commands.h"
 #include "cli/console.h"
 #include "cli/input_stream.h"
 #include "cli/mwtool.h"
@@ -309,7 +310,7 @@ int Sim(mwtool::Args& args) {
             return 1;
         }
         const mw::ReadOutcome read =
-            mw::ReadWaypointFile(app.waypoints, *waypointFile, app.datums, app.map.datumIndex, &ui);
+            mw::ReadWaypointFile(app.waypoints, *waypointFile, app.datums, app.map.datumIndex);
         if (const std::string report =
                 mw::ReadReportText(mw::kWaypointFileNotOpenedText, *waypointFile, read);
             !report.empty())

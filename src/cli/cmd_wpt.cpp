@@ -12,6 +12,7 @@
 #include <cmath>
 #include <iostream>
 
+#include "app/waypoint_commands.h"
 #include "cli/console.h"
 #include "cli/mwtool.h"
 #include "config/settings.h"
@@ -45,7 +46,7 @@ std::optional<int> MapDatum(mwtool::Args& args, const mw::DatumTable& datums) {
 // standard error; false when refused.
 bool ReadWaypoints(mw::WaypointStore& store, const std::string& path, const mw::DatumTable& datums,
                    int datum, mwtool::ConsoleUi& ui) {
-    const mw::ReadOutcome read = mw::ReadWaypointFile(store, path, datums, datum, &ui);
+    const mw::ReadOutcome read = mw::ReadWaypointFile(store, path, datums, datum);
     if (const std::string report = mw::ReadReportText(mw::kWaypointFileNotOpenedText, path, read);
         !report.empty())
         ui.ShowMessage(report);
@@ -87,9 +88,12 @@ int Save(mwtool::Args& args) {
     mwtool::ConsoleUi ui;
     mw::WaypointStore store;
     if (!ReadWaypoints(store, args.words[0], datums, *datum, ui)) return 1;
-    std::optional<int> written = mw::SaveWaypointFile(store, args.words[1], datums, *datum, &ui);
-    if (!written) return 1;
-    std::cout << *written << " waypoints written to " << args.words[1] << "\n";
+    const mw::WaypointSave saved = mw::SaveWaypointFile(store, args.words[1], datums, *datum);
+    if (!saved) {
+        ui.ShowMessage(mw::WriteFailureText(mw::kCannotCreateWaypointFileText, saved.write));
+        return 1;
+    }
+    std::cout << saved.written << " waypoints written to " << args.words[1] << "\n";
     return 0;
 }
 
@@ -122,8 +126,11 @@ int Create(mwtool::Args& args) {
     mw::SystemClock clock;
     mw::WriteOutcome logged;
     const int slot = mw::CreateWaypoint(store, name, *lat, *lon, clock.LocalNow(), log, datums,
-                                        mw::kDatumWgs84, &ui, &logged);
-    if (slot < 0) return 1;
+                                        mw::kDatumWgs84, &logged);
+    if (slot < 0) {
+        ui.ShowMessage(mw::kTooManyWaypointsText);
+        return 1;
+    }
     // The log is where the waypoint lives once this command ends: without
     // it nothing was created.
     if (!logged) {

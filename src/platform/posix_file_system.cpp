@@ -7,7 +7,7 @@
 
 #include <ctime>
 
-#include "map/std_file_system.h"
+#include "ports/std_file_system.h"
 #include "platform/inotify_watcher.h"
 
 namespace mw {

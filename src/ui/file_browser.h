@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "browse/file_list.h"
-#include "browse/file_requests.h"
+#include "browse/browser_modes.h"
 
 class QLabel;
 class QLineEdit;

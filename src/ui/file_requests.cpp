@@ -2,7 +2,7 @@
 
 #include <QFileDialog>
 
-#include "browse/file_requests.h"
+#include "browse/browser_modes.h"
 #include "support/text.h"
 #include "ui/file_browser.h"
 #include "ui/handheld_layout.h"

@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/moving_map.h"
-#include "track/track_commands.h"
+#include "app/track_commands.h"
 #include "ui/qt_canvas.h"
 
 namespace mw {

@@ -21,7 +21,7 @@
 
 #include "app/app.h"
 #include "map/coverage.h"
-#include "map/std_file_system.h"
+#include "ports/std_file_system.h"
 #include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"
 #include "ui/calibrate_dialog.h"

@@ -27,7 +27,7 @@
 #include "app/app.h"
 #include "app/app_data.h"
 #include "app/name_commands.h"
-#include "browse/file_requests.h"
+#include "browse/browser_modes.h"
 #include "testlib/fake_ui.h"
 #include "names/name_filter.h"
 #include "ui/file_browser.h"

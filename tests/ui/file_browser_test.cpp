@@ -4,7 +4,7 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "browse/file_requests.h"
+#include "browse/browser_modes.h"
 #include "testlib/temp_dir.h"
 #include "ui/file_browser.h"
 

@@ -12,6 +12,7 @@
 #include "app/route_commands.h"
 #include "app/seamless_maps.h"
 #include "app/session_state.h"
+#include "app/track_commands.h"
 #include "app/view_commands.h"
 #include "app/waypoint_commands.h"
 #include "view/user_pointer.h"
@@ -149,7 +150,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
         const std::string trackLog = TrackLogPath(DataFolder(app));
         if (app.settings.loadDefaultTrack && FileExists(trackLog))
             tellUnreadable(kTrackNotOpenedText, trackLog,
-                           LoadTrackFile(app.track, trackLog, app.datums, app.map.datumIndex, &ui));
+                           LoadTrackShowingWait(app.track, trackLog, app.datums, app.map.datumIndex, &ui));
     }
     RestoreSession(app);
     ui.SetCommandChecked(kCmdViewScale, app.view.viewScale == 1);

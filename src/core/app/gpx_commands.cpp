@@ -8,9 +8,9 @@
 #include "app/commands.h"
 #include "app/map_commands.h"
 #include "app/moving_map.h"
+#include "browse/browser_modes.h"
 #include "gpx/gpx_transfer.h"
 #include "support/paths.h"
-#include "track/track_commands.h"
 
 namespace mw {
 

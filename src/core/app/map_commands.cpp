@@ -7,7 +7,7 @@
 #include "map/recent_maps.h"
 #include "map/position_store.h"
 #include "ports/headless_ui.h"
-#include "map/std_file_system.h"
+#include "ports/std_file_system.h"
 #include "support/paths.h"
 #include "support/text.h"
 

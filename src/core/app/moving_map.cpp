@@ -6,6 +6,7 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
+#include "app/track_commands.h"
 #include "app/view_commands.h"
 #include "geo/datum_convert.h"
 #include "geo/distance.h"
@@ -13,7 +14,6 @@
 #include "map/calibration.h"
 #include "nav/replay.h"
 #include "support/paths.h"
-#include "track/track_commands.h"
 #include "track/track_file.h"
 
 namespace mw {

@@ -3,8 +3,8 @@
 #include <cctype>
 
 #include "app/map_commands.h"
+#include "app/track_commands.h"
 #include "support/text.h"
-#include "track/track_file.h"
 
 namespace mw {
 
@@ -18,7 +18,7 @@ bool OpenTrack(App& app, const std::string& path) {
     // Track points are kept on the loaded map's datum, so a track needs a map
     // as the "Load Track File" command does.
     if (!RequireMap(app)) return false;
-    const ReadOutcome read = LoadTrackFile(app.track, path, app.datums, app.map.datumIndex, app.ports.ui);
+    const ReadOutcome read = LoadTrackShowingWait(app.track, path, app.datums, app.map.datumIndex, app.ports.ui);
     // The refusal, or what the budget and the ring left out, in one box.
     if (const std::string report = ReadReportText(kTrackNotOpenedText, path, read); !report.empty())
         Tell(app, report);

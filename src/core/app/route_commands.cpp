@@ -28,7 +28,11 @@ void LoadRouteCommand(App& app) {
     std::optional<std::string> path =
         ui.AskOpenFileName(kLoadRouteTitle, DataFolder(app), {FileFilter{"Route files", "*.rte"}});
     if (!path || path->empty()) return;
-    const ReadOutcome read = LoadRouteFile(app.routes, *path, app.datums, app.map.datumIndex, &ui);
+    ReadOutcome read;
+    {
+        WaitCursor wait(&ui);
+        read = LoadRouteFile(app.routes, *path, app.datums, app.map.datumIndex);
+    }
     // The refusal, or what the budget and the limits left out, in one box.
     if (const std::string report = ReadReportText(kRouteFileOpenErrorText, *path, read);
         !report.empty())

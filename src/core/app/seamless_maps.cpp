@@ -4,7 +4,7 @@
 
 #include "app/commands.h"
 #include "app/view_commands.h"
-#include "map/std_file_system.h"
+#include "ports/std_file_system.h"
 #include "view/seamless.h"
 
 namespace mw {

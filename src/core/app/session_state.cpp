@@ -8,7 +8,9 @@
 #include "app/moving_map.h"
 #include "app/name_commands.h"
 #include "app/route_commands.h"
+#include "app/track_commands.h"
 #include "app/view_commands.h"
+#include "app/waypoint_commands.h"
 #include "geo/datum_convert.h"
 #include "map/calibration.h"
 #include "nav/route_file.h"
@@ -207,15 +209,15 @@ void RestoreSession(App& app) {
     std::vector<std::string> gone, problems;
     RestoreFile(s.waypointFile, app.waypoints.loadedFrom, kWaypointFileNotOpenedText, gone, problems,
                 [&](const std::string& p) {
-                    return ReadWaypointFile(app.waypoints, p, app.datums, mapDatum, ui);
+                    return ReadWaypointFile(app.waypoints, p, app.datums, mapDatum);
                 });
     RestoreFile(s.routeFile, app.routes.loadedFrom, kRouteFileOpenErrorText, gone, problems,
                 [&](const std::string& p) {
-                    return LoadRouteFile(app.routes, p, app.datums, mapDatum, ui);
+                    return LoadRouteFile(app.routes, p, app.datums, mapDatum);
                 });
     RestoreFile(s.trackFile, app.track.loadedFrom, kTrackNotOpenedText, gone, problems,
                 [&](const std::string& p) {
-                    return LoadTrackFile(app.track, p, app.datums, mapDatum, ui);
+                    return LoadTrackShowingWait(app.track, p, app.datums, mapDatum, ui);
                 });
     // The name search opens the file "LastNamesFile.ini" names when it is
     // opened; only another file is taken now (and becomes that file).

@@ -5,6 +5,7 @@
 
 #include "app/moving_map.h"
 #include "app/panels.h"
+#include "app/track_commands.h"
 #include "geo/datum_convert.h"
 #include "gpx/gpx_model.h"
 #include "gpx/track_points_file.h"

@@ -7,12 +7,13 @@
 #include "app/map_commands.h"
 #include "app/view_commands.h"
 #include "app/moving_map.h"
+#include "browse/browser_modes.h"
 #include "geo/datum_convert.h"
 #include "map/calibration.h"
 #include "nav/navigation.h"
 #include "proj/position_format.h"
+#include "support/durable_file.h"
 #include "support/paths.h"
-#include "track/track_commands.h"
 #include "view/viewport.h"
 #include "waypoint/waypoint_file.h"
 
@@ -41,7 +42,11 @@ void LoadWaypointsCommand(App& app) {
     std::optional<std::string> path =
         ui.AskOpenFileName(kLoadWaypointFileTitle, DataFolder(app), {WaypointFileFilter()});
     if (!path || path->empty()) return;
-    const ReadOutcome read = ReadWaypointFile(app.waypoints, *path, app.datums, app.map.datumIndex, &ui);
+    ReadOutcome read;
+    {
+        WaitCursor wait(&ui);
+        read = ReadWaypointFile(app.waypoints, *path, app.datums, app.map.datumIndex);
+    }
     // The refusal, or what the budget and the store's limit left out.
     if (const std::string report = ReadReportText(kWaypointFileNotOpenedText, *path, read);
         !report.empty())
@@ -50,8 +55,12 @@ void LoadWaypointsCommand(App& app) {
 }
 
 void SaveWaypointsCommand(App& app) {
-    if (std::optional<std::string> path = AskWaypointSaveName(app, kWaypointSaveBaseName))
-        SaveWaypointFile(app.waypoints, *path, app.datums, app.map.datumIndex, app.ports.ui);
+    const std::optional<std::string> path = AskWaypointSaveName(app, kWaypointSaveBaseName);
+    if (!path) return;
+    if (const WaypointSave saved =
+            SaveWaypointFile(app.waypoints, *path, app.datums, app.map.datumIndex);
+        !saved)
+        ShowMessage(*app.ports.ui, WriteFailureText(kCannotCreateWaypointFileText, saved.write));
 }
 
 void ClearWaypointsCommand(App& app) {
@@ -61,13 +70,25 @@ void ClearWaypointsCommand(App& app) {
 }
 
 void SaveWaypointLogCommand(App& app) {
-    if (std::optional<std::string> path = AskWaypointSaveName(app, kWaypointLogSaveBaseName))
-        SaveWaypointLogAs(WaypointLogFile(app), *path, *app.ports.ui);
+    const std::optional<std::string> path = AskWaypointSaveName(app, kWaypointLogSaveBaseName);
+    if (!path) return;
+    Ui& ui = *app.ports.ui;
+    const std::optional<WriteOutcome> copied = CopyFileAtomically(WaypointLogFile(app), *path);
+    if (!copied)
+        ShowMessage(ui, kWaypointLogNotSavedText);
+    else
+        ShowMessage(ui, *copied ? std::string(kWaypointLogSavedAsText) + *path
+                                : WriteFailureText(kWaypointLogNotSavedText, *copied));
 }
 
 void DeleteWaypointLogCommand(App& app) {
-    if (!AskYesNo(*app.ports.ui, kDeleteWaypointLogQuestion)) return;
-    DeleteWaypointLog(WaypointLogFile(app), *app.ports.ui);
+    Ui& ui = *app.ports.ui;
+    if (!AskYesNo(ui, kDeleteWaypointLogQuestion)) return;
+    switch (RemoveFile(WaypointLogFile(app))) {
+        case Removal::Missing: return ShowMessage(ui, kWaypointLogMissingText);
+        case Removal::Removed: return ShowMessage(ui, kWaypointLogDeletedText);
+        case Removal::Failed: return ShowMessage(ui, kWaypointLogNotDeletedText);
+    }
 }
 
 void CreateWaypointCommand(App& app) {
@@ -97,8 +118,11 @@ std::string WaypointLogFile(const App& app) { return WaypointLogPath(DataFolder(
 bool LoadDefaultWaypoints(App& app) {
     if (!app.settings.loadDefaultWps) return false;
     const std::string log = WaypointLogFile(app);
-    const ReadOutcome read =
-        ReadWaypointFile(app.waypoints, log, app.datums, app.map.datumIndex, app.ports.ui);
+    ReadOutcome read;
+    {
+        WaitCursor wait(app.ports.ui);
+        read = ReadWaypointFile(app.waypoints, log, app.datums, app.map.datumIndex);
+    }
     if (app.ports.ui) {
         if (const std::string report = ReadReportText(kWaypointFileNotOpenedText, log, read);
             !report.empty())
@@ -127,13 +151,16 @@ int CreateWaypointAt(App& app, double lat, double lon, const std::optional<std::
     MakeFolders(DataFolder(app));
     WriteOutcome logged;
     const int slot = CreateWaypoint(app.waypoints, name, lat, lon, LocalNow(app),
-                                    WaypointLogFile(app), app.datums, app.map.datumIndex,
-                                    app.ports.ui, &logged);
+                                    WaypointLogFile(app), app.datums, app.map.datumIndex, &logged);
+    if (slot < 0) {
+        if (app.ports.ui) ShowMessage(*app.ports.ui, kTooManyWaypointsText);
+        return -1;
+    }
     // The waypoint is on the map either way; that the log did not get it is
     // said without stopping the moving map.
-    if (slot >= 0 && !logged && app.ports.ui)
+    if (!logged && app.ports.ui)
         app.ports.ui->ShowStatusNote(WriteFailureText(kCannotCreateWaypointFileText, logged));
-    if (slot >= 0 && app.ports.ui) app.ports.ui->Repaint(WindowId::Map);
+    if (app.ports.ui) app.ports.ui->Repaint(WindowId::Map);
     return slot;
 }
 

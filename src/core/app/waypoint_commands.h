@@ -14,6 +14,15 @@ namespace mw {
 inline constexpr const char* kClearWaypointsQuestion = "Clear Waypoints from the Map ?";
 inline constexpr const char* kDeleteWaypointLogQuestion =
     "Delete the Waypoint Log File ?\n\nIt will be created empty when Logging Resumes";
+inline constexpr const char* kWaypointFileNotOpenedText = "Waypoint file could not be opened";
+inline constexpr const char* kCannotCreateWaypointFileText = "Cannot Create Waypoint File";
+inline constexpr const char* kTooManyWaypointsText = "Too many Waypoints Loaded";
+inline constexpr const char* kWaypointLogSavedAsText = "Saved as : ";
+inline constexpr const char* kWaypointLogNotSavedText = "Waypoint Log file could not be saved.";
+inline constexpr const char* kWaypointLogMissingText = "Waypoint Log File does not exist";
+inline constexpr const char* kWaypointLogDeletedText =
+    "Waypoint Log File (ceWaypoints.wpt) has been Deleted";
+inline constexpr const char* kWaypointLogNotDeletedText = "Waypoint Log File could not be Deleted";
 inline constexpr const char* kLoadWaypointFileTitle = "Load Waypoint File";
 inline constexpr const char* kSaveWaypointFileTitle = "Save Waypoint File";
 // Base names of the proposed save names.
@@ -35,7 +44,8 @@ bool LoadDefaultWaypoints(App& app);
 // "View Waypoints" on; screen-control taps do not.)
 int CreateWaypointAtPosition(App& app);
 // A waypoint at (`lat`, `lon`) on the map datum, named or "WP" + slot, logged
-// like every created waypoint; its slot, or -1.
+// like every created waypoint; its slot, or -1 ("Too many Waypoints Loaded"
+// when every slot is taken).
 int CreateWaypointAt(App& app, double lat, double lon, const std::optional<std::string>& name);
 
 // Centres the map on (`lat`, `lon`) (degrees on the map datum). Only with a

@@ -5,7 +5,7 @@
 #include "geo/datum_convert.h"
 #include "geo/geo_point.h"
 #include "map/map_file.h"
-#include "map/std_file_system.h"
+#include "ports/std_file_system.h"
 #include "support/paths.h"
 #include "support/text.h"
 

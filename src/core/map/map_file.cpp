@@ -5,7 +5,7 @@
 #include "config/settings.h"
 #include "map/calibration.h"
 #include "map/recent_maps.h"
-#include "map/std_file_system.h"
+#include "ports/std_file_system.h"
 #include "support/text.h"
 
 namespace mw {

@@ -5,8 +5,6 @@
 #include "geo/distance.h"
 #include "gps/nmea_parser.h"
 #include "nav/record_rule.h"
-#include "ports/ui.h"
-#include "track/track_commands.h"
 #include "track/track_file.h"
 #include "track/track_store.h"
 
@@ -117,35 +115,20 @@ private:
 
 }  // namespace
 
-bool StartReplay(ReplayState& replay, TrackStore& track, const std::string& dataFolder, Ui& ui) {
-    std::optional<std::string> path = ui.AskOpenFileName("Load Track File", dataFolder, {TrackFileFilter()});
-    if (!path || path->empty()) return false;
-    replay.path = *path;
+bool StartReplay(ReplayState& replay, TrackStore& track, const std::string& path) {
+    replay.path = path;
     OpenAtFirstPoint(replay);
     if (!replay.IsOpen()) {
         replay.file.reset();
-        ShowMessage(ui, kCannotOpenTrackSimText);
         return false;
     }
     ClearTrack(track);
     return true;
 }
 
-void StopReplay(ReplayState& replay, TrackStore& track, Ui& ui) {
+void StopReplay(ReplayState& replay, TrackStore& track) {
     replay.file.reset();
     ClearTrack(track);
-    ui.Repaint(WindowId::Map);
-}
-
-bool ReplayTrackCommand(ReplayState& replay, TrackStore& track, const std::string& dataFolder,
-                        Ui& ui) {
-    if (replay.mode) {
-        replay.mode = false;
-        StopReplay(replay, track, ui);
-        return false;
-    }
-    replay.mode = StartReplay(replay, track, dataFolder, ui);
-    return replay.mode;
 }
 
 ReplayStepResult ReplayStep(ReplayState& replay) {

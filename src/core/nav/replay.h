@@ -22,9 +22,7 @@
 namespace mw {
 
 class TrackStore;
-class Ui;
 
-inline constexpr const char* kCannotOpenTrackSimText = "Cannot Open Track Sim File";
 inline constexpr std::uint32_t kReplayTickMs = 500;
 // The pause between stopping the ticks and switching the GPS off at the end
 // of the file.
@@ -66,22 +64,14 @@ struct ReplayState {
 // before the vehicle moved), and the file's altitude.
 void ApplyReplayMotion(const ReplayMotion& motion, int speedUnit, GpsFix& fix);
 
-// Asks for a track file in `dataFolder`, opens it, clears the track and
-// skips the header. False when cancelled (no message) or when the file
-// cannot be opened ("Cannot Open Track Sim File").
-bool StartReplay(ReplayState& replay, TrackStore& track, const std::string& dataFolder, Ui& ui);
+// Opens the track file `path` for replay, clears the track and skips the
+// header. False, with the track as it was, when the file cannot be opened.
+// Replay mode itself is the command's to switch.
+bool StartReplay(ReplayState& replay, TrackStore& track, const std::string& path);
 
-// Closes the file, clears the track and repaints the map window. Ticks that
-// still arrive afterwards do nothing.
-void StopReplay(ReplayState& replay, TrackStore& track, Ui& ui);
-
-// "Replay Track" (the caller has checked that a map is loaded): switches
-// replay mode off (StopReplay) or on (StartReplay; it stays off when that
-// fails). Returns the mode afterwards, for the command's check mark. When it
-// switches off while the GPS runs, the caller switches the GPS off too, so
-// the ticks stop with the replay.
-bool ReplayTrackCommand(ReplayState& replay, TrackStore& track, const std::string& dataFolder,
-                        Ui& ui);
+// Closes the file and clears the track. Ticks that still arrive afterwards
+// do nothing.
+void StopReplay(ReplayState& replay, TrackStore& track);
 
 enum class ReplayStepResult {
     Point,      // replayLat/replayLon hold the next point

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "geo/datum_convert.h"
-#include "ports/ui.h"
 #include "support/line_budget.h"
 #include "support/text.h"
 
@@ -113,12 +112,11 @@ std::string RoutePointsLeftOutText(std::int64_t count) {
 }
 
 ReadOutcome LoadRouteFile(RouteStore& store, const std::string& path, const DatumTable& datums,
-                          int mapDatum, Ui* ui, std::size_t maxBytes) {
+                          int mapDatum, std::size_t maxBytes) {
     // A folder, a device or a FIFO is refused by the reader: it holds no
     // route file, and a device never ends.
     TextFileReader file(path, OpenAs::DataFile);
     if (!file.IsOpen()) return OutcomeOf(file);
-    WaitCursor cursor(ui);
     RouteFileRead read = ReadRoutes(file, datums, mapDatum, maxBytes);
     ReadOutcome outcome;
     outcome.notes = RouteReadNotes(read, path, maxBytes);

@@ -23,8 +23,6 @@
 
 namespace mw {
 
-class Ui;
-
 inline constexpr const char* kRouteFileOpenErrorText = "Route file could not be opened";
 // Why a file that opened was refused as a route file.
 inline constexpr const char* kNotRouteFileText = "not a route file";
@@ -77,9 +75,8 @@ std::string RoutePointsLeftOutText(std::int64_t count);
 // kRouteFileOpenErrorText), when the file cannot be opened, is a folder, a
 // device or a FIFO, or is no route file: shorter than the four header
 // lines, a header of binary bytes, or lines after it without a route line.
-// The header alone empties the routes. `ui` (may be null) shows the wait
-// cursor.
+// The header alone empties the routes.
 ReadOutcome LoadRouteFile(RouteStore& store, const std::string& path, const DatumTable& datums,
-                          int mapDatum, Ui* ui, std::size_t maxBytes = kMaxRouteFileBytes);
+                          int mapDatum, std::size_t maxBytes = kMaxRouteFileBytes);
 
 }  // namespace mw

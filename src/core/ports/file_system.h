@@ -1,5 +1,5 @@
 // The core's window onto folders and file stamps, for the map catalogue.
-// The standard-library version (map/std_file_system.h) works everywhere; the
+// The standard-library version (ports/std_file_system.h) works everywhere; the
 // platform layer has a faster one that stats each file once and can watch
 // folders, so that a repeated search need not stamp every file.
 #pragma once

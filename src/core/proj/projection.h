@@ -14,8 +14,6 @@
 
 namespace mw {
 
-class Ui;
-
 // Projection ids. The key of each is the first five characters of the map
 // file's projection text (see ProjectionIdFromName).
 enum ProjectionId : int {

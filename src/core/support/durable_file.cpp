@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -148,6 +149,17 @@ WriteOutcome WriteFileAtomically(const std::string& path, std::string_view bytes
         file.Commit();
     }
     return file.Outcome();
+}
+
+std::optional<WriteOutcome> CopyFileAtomically(const std::string& from, const std::string& to) {
+    const std::optional<std::string> bytes = ReadWholeFile(from);
+    if (!bytes) return std::nullopt;
+    return WriteFileAtomically(to, *bytes);
+}
+
+Removal RemoveFile(const std::string& path) {
+    if (!FileExists(path)) return Removal::Missing;
+    return std::remove(path.c_str()) == 0 ? Removal::Removed : Removal::Failed;
 }
 
 namespace {

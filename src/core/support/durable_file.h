@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,15 @@ bool SyncFile(const std::string& path);
 // file or the new one, never a part. On any failure the target is untouched
 // and the outcome says why.
 WriteOutcome WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// Copies the file `from` to `to` through WriteFileAtomically (a log saved
+// under a name the user chose). nullopt when `from` cannot be read (nothing
+// was written); otherwise the write's outcome.
+std::optional<WriteOutcome> CopyFileAtomically(const std::string& from, const std::string& to);
+
+// What became of removing a file the user asked to delete.
+enum class Removal { Missing, Removed, Failed };
+Removal RemoveFile(const std::string& path);
 
 // The name TextFileWriter gives its temporary for `path`: path + ".tmp-"
 // and six characters chosen by mkstemp.

@@ -8,7 +8,6 @@
 #include <cstdio>
 
 #include "geo/datum_convert.h"
-#include "ports/ui.h"
 #include "support/durable_file.h"
 #include "support/line_budget.h"
 #include "support/number_format.h"
@@ -72,12 +71,11 @@ std::string FormatTrackLogLine(double lat, double lon, int flag, double altitude
 }
 
 ReadOutcome LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable& datums,
-                          int mapDatum, Ui* ui, std::size_t maxBytes) {
+                          int mapDatum, std::size_t maxBytes) {
     // A folder, a device or a FIFO is refused by the reader: taken as an
     // empty track file it would wipe the track, and a device never ends.
     TextFileReader file(path, OpenAs::DataFile);
     if (!file.IsOpen()) return OutcomeOf(file);
-    WaitCursor cursor(ui);
 
     int lineNumber = 0;
     int fileDatum = kDatumWgs84;
@@ -132,8 +130,8 @@ std::string TrackPointsLeftOutText(std::int64_t count) {
                   static_cast<long long>(count), kTrackMaxPoints);
 }
 
-bool SaveTrackFile(const TrackStore& track, const std::string& path, const DatumTable& datums,
-                   int mapDatum, Ui* ui) {
+WriteOutcome SaveTrackFile(const TrackStore& track, const std::string& path,
+                           const DatumTable& datums, int mapDatum) {
     TextFileWriter file(path);
     if (file.IsOpen()) {
         for (const char* line : kTrackFileHeader) file.WriteLine(line);
@@ -143,10 +141,9 @@ bool SaveTrackFile(const TrackStore& track, const std::string& path, const Datum
             ConvertDatum(datums, mapDatum, kDatumWgs84, lat, lon);
             file.WriteLine(FormatTrackPointLine(lat, lon, slot.flag, kTrackNoAltitude));
         });
-        if (file.Commit()) return true;
+        file.Commit();
     }
-    if (ui) ShowMessage(*ui, WriteFailureText(kCannotCreateTrackFileText, file.Outcome()));
-    return false;
+    return file.Outcome();
 }
 
 bool AppendTrackLog(const std::string& logPath, double lat, double lon, std::string_view date,
@@ -161,28 +158,6 @@ bool AppendTrackLog(const std::string& logPath, double lat, double lon, std::str
     if (result.outcome == AppendOutcome::Failed) return false;
     logNewSegment = 0;
     return true;
-}
-
-bool SaveTrackLogAs(const std::string& logPath, const std::string& path, Ui& ui) {
-    std::optional<std::string> bytes = ReadWholeFile(logPath);
-    if (!bytes) {
-        ShowMessage(ui, kTrackNotSavedText);
-        return false;
-    }
-    const WriteOutcome written = WriteFileAtomically(path, *bytes);
-    ShowMessage(ui, written ? std::string(kSavedAsText) + path
-                            : WriteFailureText(kTrackNotSavedText, written));
-    return written.Ok();
-}
-
-void DeleteTrackLog(const std::string& logPath, Ui& ui) {
-    if (!AskYesNo(ui, kDeleteTrackLogQuestion)) return;
-    if (!FileExists(logPath)) {
-        ShowMessage(ui, kTrackLogMissingText);
-        return;
-    }
-    ShowMessage(ui,
-                std::remove(logPath.c_str()) == 0 ? kTrackLogDeletedText : kTrackLogNotDeletedText);
 }
 
 }  // namespace mw

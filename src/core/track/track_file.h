@@ -20,12 +20,11 @@
 #include <string_view>
 
 #include "geo/datums.h"
+#include "support/durable_file.h"
 #include "support/text.h"
 #include "track/track_store.h"
 
 namespace mw {
-
-class Ui;
 
 inline constexpr const char* kTrackLogFileName = "ceTrack.plt";
 inline constexpr std::array<const char*, 6> kTrackFileHeader = {
@@ -39,17 +38,8 @@ inline constexpr std::size_t kMaxTrackFileBytes = std::size_t{64} << 20;
 // The altitude a saved track writes (not known).
 inline constexpr double kTrackNoAltitude = -777;
 
-inline constexpr const char* kTrackNotOpenedText = "Track file could not be opened";
 // Why a file that opened was refused as a track file.
 inline constexpr const char* kNotTrackFileText = "not a track file";
-inline constexpr const char* kCannotCreateTrackFileText = "Cannot Create Track File";
-inline constexpr const char* kSavedAsText = "Saved as : ";
-inline constexpr const char* kTrackNotSavedText = "Track file could not be saved.";
-inline constexpr const char* kDeleteTrackLogQuestion =
-    "Delete the Track Log File ?\n\nIt will be created empty when Logging Resumes";
-inline constexpr const char* kTrackLogMissingText = "Track Log File does not exist";
-inline constexpr const char* kTrackLogDeletedText = "Track Log File has been Deleted";
-inline constexpr const char* kTrackLogNotDeletedText = "Track Log File could not be Deleted";
 
 // `dataFolder` (a local folder, see ToLocalPath) + "/ceTrack.plt".
 std::string TrackLogPath(std::string_view dataFolder);
@@ -68,24 +58,23 @@ std::string FormatTrackLogLine(double lat, double lon, int flag, double altitude
 // whose coordinates are off the globe (latitude outside ±90°, longitude
 // outside ±180°, not a number, NUL bytes) are no points. Only the first
 // `maxBytes` bytes are read; a longer file says so in the notes. The track
-// is left as it was, and the outcome says why (for the command to tell with
-// kTrackNotOpenedText), when the file cannot be opened, is a folder, a
+// is left as it was, and the outcome says why (for the command to tell),
+// when the file cannot be opened, is a folder, a
 // device or a FIFO, or is no track file: shorter than the six header lines,
 // a header of binary bytes, or lines after it of which none is a point.
-// The header alone empties the track. `ui` (may be null) shows the wait
-// cursor.
+// The header alone empties the track.
 ReadOutcome LoadTrackFile(TrackStore& track, const std::string& path, const DatumTable& datums,
-                          int mapDatum, Ui* ui, std::size_t maxBytes = kMaxTrackFileBytes);
+                          int mapDatum, std::size_t maxBytes = kMaxTrackFileBytes);
 
 // "<count> track points left out (the last 999 are kept)".
 std::string TrackPointsLeftOutText(std::int64_t count);
 
 // Writes the ring's points, oldest first, converted from `mapDatum` to WGS
 // 84, with their flags and the altitude -777. The file replaces `path` only
-// once it is complete. On failure shows "Cannot Create Track File" with the
-// file and the system's reason (when `ui` is not null) and returns false.
-bool SaveTrackFile(const TrackStore& track, const std::string& path, const DatumTable& datums,
-                   int mapDatum, Ui* ui);
+// once it is complete; the outcome names the file and the system's reason
+// when it could not be written (an earlier file then stays).
+WriteOutcome SaveTrackFile(const TrackStore& track, const std::string& path,
+                           const DatumTable& datums, int mapDatum);
 
 // Appends one fix (degrees on WGS 84, altitude in feet) to the track log
 // `logPath` with `logNewSegment` as its flag. A missing (or empty) log is
@@ -101,14 +90,5 @@ bool SaveTrackFile(const TrackStore& track, const std::string& path, const Datum
 bool AppendTrackLog(const std::string& logPath, double lat, double lon, std::string_view date,
                     std::string_view time, double altitude, int& logNewSegment,
                     WriteOutcome* outcome = nullptr);
-
-// Copies the track log to `path` (replacing it once the copy is complete).
-// Reports "Saved as : " + path, or "Track file could not be saved." when the
-// log cannot be read or the copy not written (then with the file and why).
-bool SaveTrackLogAs(const std::string& logPath, const std::string& path, Ui& ui);
-
-// Asks "Delete the Track Log File ?..." and, on Yes, deletes the log with
-// one of the three reports. The next logged point creates it again.
-void DeleteTrackLog(const std::string& logPath, Ui& ui);
 
 }  // namespace mw

@@ -12,7 +12,7 @@
 #include "map/calibration.h"
 #include "map/coverage.h"
 #include "map/map_file.h"
-#include "map/std_file_system.h"
+#include "ports/std_file_system.h"
 #include "support/paths.h"
 #include "view/viewport.h"
 

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "geo/datum_convert.h"
-#include "ports/ui.h"
 #include "support/durable_file.h"
 #include "support/line_budget.h"
 #include "support/number_format.h"
@@ -201,8 +200,7 @@ WaypointFileWalk WalkWaypointFile(const std::string& path, const DatumTable& dat
 }
 
 ReadOutcome ReadWaypointFile(WaypointStore& store, const std::string& path,
-                             const DatumTable& datums, int mapDatum, Ui* ui, std::size_t maxBytes) {
-    WaitCursor cursor(ui);
+                             const DatumTable& datums, int mapDatum, std::size_t maxBytes) {
     bool anyPosition = false;
     std::int64_t leftOut = 0;
     // Read whole before the store is touched: a file of something else must
@@ -248,8 +246,8 @@ std::string WaypointsLeftOutText(std::int64_t count) {
                   kWaypointSlots);
 }
 
-std::optional<int> SaveWaypointFile(const WaypointStore& store, const std::string& path,
-                                    const DatumTable& datums, int mapDatum, Ui* ui) {
+WaypointSave SaveWaypointFile(const WaypointStore& store, const std::string& path,
+                              const DatumTable& datums, int mapDatum) {
     TextFileWriter file(path);
     int written = 0;
     if (file.IsOpen()) {
@@ -261,10 +259,9 @@ std::optional<int> SaveWaypointFile(const WaypointStore& store, const std::strin
             file.WriteLine(FormatWaypointLine(w, lat, lon));
             ++written;
         });
-        if (file.Commit()) return written;
+        file.Commit();
     }
-    if (ui) ShowMessage(*ui, WriteFailureText(kCannotCreateWaypointFileText, file.Outcome()));
-    return std::nullopt;
+    return {file.Outcome(), written};
 }
 
 WriteOutcome AppendWaypointLog(const WaypointStore& store, int index, const std::string& logPath,
@@ -281,12 +278,9 @@ WriteOutcome AppendWaypointLog(const WaypointStore& store, int index, const std:
 
 int CreateWaypoint(WaypointStore& store, const std::optional<std::string>& name, double lat,
                    double lon, const DateTime& localNow, const std::string& logPath,
-                   const DatumTable& datums, int mapDatum, Ui* ui, WriteOutcome* logged) {
+                   const DatumTable& datums, int mapDatum, WriteOutcome* logged) {
     const int slot = store.FindFreeSlot();
-    if (slot < 0) {
-        if (ui) ShowMessage(*ui, kTooManyWaypointsText);
-        return -1;
-    }
+    if (slot < 0) return -1;
     Waypoint w;
     w.name = name ? CutWaypointName(*name) : "WP" + std::to_string(slot);
     w.lat = lat;
@@ -300,27 +294,6 @@ int CreateWaypoint(WaypointStore& store, const std::optional<std::string>& name,
     const WriteOutcome appended = AppendWaypointLog(store, slot, logPath, datums, mapDatum);
     if (logged) *logged = appended;
     return slot;
-}
-
-bool SaveWaypointLogAs(const std::string& logPath, const std::string& path, Ui& ui) {
-    std::optional<std::string> bytes = ReadWholeFile(logPath);
-    if (!bytes) {
-        ShowMessage(ui, kWaypointLogNotSavedText);
-        return false;
-    }
-    const WriteOutcome written = WriteFileAtomically(path, *bytes);
-    ShowMessage(ui, written ? std::string(kWaypointLogSavedAsText) + path
-                            : WriteFailureText(kWaypointLogNotSavedText, written));
-    return written.Ok();
-}
-
-void DeleteWaypointLog(const std::string& logPath, Ui& ui) {
-    if (!FileExists(logPath)) {
-        ShowMessage(ui, kWaypointLogMissingText);
-        return;
-    }
-    ShowMessage(ui, std::remove(logPath.c_str()) == 0 ? kWaypointLogDeletedText
-                                                      : kWaypointLogNotDeletedText);
 }
 
 }  // namespace mw

@@ -26,29 +26,19 @@
 
 #include "geo/datums.h"
 #include "ports/system.h"
+#include "support/durable_file.h"
 #include "support/text.h"
 #include "waypoint/waypoint_store.h"
 
 namespace mw {
-
-class Ui;
 
 inline constexpr const char* kWaypointLogFileName = "ceWaypoints.wpt";
 inline constexpr std::array<const char*, 4> kWaypointFileHeader = {
     "Mapwanderer CE Waypoint File Version 1.0", "WGS 84", "Reserved 2", "Reserved 3"};
 inline constexpr int kWaypointHeaderLines = static_cast<int>(kWaypointFileHeader.size());
 
-inline constexpr const char* kWaypointFileNotOpenedText = "Waypoint file could not be opened";
 // Why a file that opened was refused as a waypoint file.
 inline constexpr const char* kNotWaypointFileText = "not a waypoint file";
-inline constexpr const char* kCannotCreateWaypointFileText = "Cannot Create Waypoint File";
-inline constexpr const char* kTooManyWaypointsText = "Too many Waypoints Loaded";
-inline constexpr const char* kWaypointLogSavedAsText = "Saved as : ";
-inline constexpr const char* kWaypointLogNotSavedText = "Waypoint Log file could not be saved.";
-inline constexpr const char* kWaypointLogMissingText = "Waypoint Log File does not exist";
-inline constexpr const char* kWaypointLogDeletedText =
-    "Waypoint Log File (ceWaypoints.wpt) has been Deleted";
-inline constexpr const char* kWaypointLogNotDeletedText = "Waypoint Log File could not be Deleted";
 
 // `dataFolder` (a local folder, see ToLocalPath) + "/ceWaypoints.wpt".
 std::string WaypointLogPath(std::string_view dataFolder);
@@ -90,13 +80,12 @@ inline constexpr double kWaypointDefaultDate = 33605;
 // a slot but never shows; a line of NUL bytes or other control bytes is no
 // waypoint. Only the first `maxBytes` bytes are read (a longer file says so
 // in the notes). The store is left as it was, and the outcome says why (for
-// the command to tell with kWaypointFileNotOpenedText), when the file cannot
-// be opened, is a folder, a device or a FIFO, or is no waypoint file:
+// the command to tell), when the file cannot be opened, is a folder, a device or a FIFO, or is no waypoint file:
 // shorter than the four header lines, a header of binary bytes, or lines
 // after it of which none has a position. The header alone empties the
-// store. `ui` (may be null) shows the wait cursor.
+// store.
 ReadOutcome ReadWaypointFile(WaypointStore& store, const std::string& path,
-                             const DatumTable& datums, int mapDatum, Ui* ui,
+                             const DatumTable& datums, int mapDatum,
                              std::size_t maxBytes = kMaxWaypointFileBytes);
 
 // The walk every reader of a waypoint file shares: opened as a data file,
@@ -119,13 +108,20 @@ WaypointFileWalk WalkWaypointFile(const std::string& path, const DatumTable& dat
 // "<count> waypoints left out (at most 1000 are kept)".
 std::string WaypointsLeftOutText(std::int64_t count);
 
+// What a waypoint save came to: the write's outcome (the file and, on
+// failure, the system's reason) and how many waypoints it wrote.
+struct WaypointSave {
+    WriteOutcome write;
+    int written = 0;
+    bool Ok() const { return write.Ok(); }
+    explicit operator bool() const { return Ok(); }
+};
+
 // Writes every waypoint not at 0, 0 in slot order, converted from `mapDatum`
 // to WGS 84 (the store is not changed). The file replaces `path` only once
-// it is complete; on failure "Cannot Create Waypoint File" is reported with
-// the file and the system's reason, and any earlier file stays. Returns how many waypoints were written, or
-// nullopt on failure.
-std::optional<int> SaveWaypointFile(const WaypointStore& store, const std::string& path,
-                                    const DatumTable& datums, int mapDatum, Ui* ui);
+// it is complete; on failure any earlier file stays.
+WaypointSave SaveWaypointFile(const WaypointStore& store, const std::string& path,
+                              const DatumTable& datums, int mapDatum);
 
 // Appends the waypoint of slot `index` to the log `logPath`, creating the log
 // with the header when it does not exist. The line goes out in one write and
@@ -139,22 +135,11 @@ WriteOutcome AppendWaypointLog(const WaypointStore& store, int index, const std:
 // Adds a waypoint at (`lat`, `lon`) (degrees on `mapDatum`) in the first free
 // slot, named `name` (cut to 15 bytes) or "WP" + the slot number, described
 // by its creation time, and appends it to the log. Returns the slot, or -1
-// with "Too many Waypoints Loaded" when every slot is taken (the log is then
-// not touched). A log that cannot be written leaves the waypoint in memory
-// only; `logged` (when given) says how the append went, for the caller to
-// tell (kCannotCreateWaypointFileText with WriteFailureText).
+// when every slot is taken (the log is then not touched). A log that cannot
+// be written leaves the waypoint in memory only; `logged` (when given) says
+// how the append went, for the caller to tell.
 int CreateWaypoint(WaypointStore& store, const std::optional<std::string>& name, double lat,
                    double lon, const DateTime& localNow, const std::string& logPath,
-                   const DatumTable& datums, int mapDatum, Ui* ui,
-                   WriteOutcome* logged = nullptr);
-
-// Copies the log to `path` (replacing it once the copy is complete) and
-// reports "Saved as : " + path, or "Waypoint Log file could not be saved."
-// (with the file and the reason when the copy could not be written).
-bool SaveWaypointLogAs(const std::string& logPath, const std::string& path, Ui& ui);
-
-// Deletes the log with one of the three reports. The next created waypoint
-// creates it again with a fresh header.
-void DeleteWaypointLog(const std::string& logPath, Ui& ui);
+                   const DatumTable& datums, int mapDatum, WriteOutcome* logged = nullptr);
 
 }  // namespace mw

@@ -47,7 +47,7 @@ TEST_F(MapCommands, StartUpLoadsTheLastMapAndTheTrackLogOnlyWhenAskedAndWhole) {
     TrackStore log;
     AddTrackPoint(log, 50.2, 10.2, 1);
     AddTrackPoint(log, 50.3, 10.3, 0);
-    ASSERT_TRUE(SaveTrackFile(log, user.File("ceTrack.plt"), app.datums, kDatumWgs84, nullptr));
+    ASSERT_TRUE(SaveTrackFile(log, user.File("ceTrack.plt"), app.datums, kDatumWgs84));
     const struct {
         const char* what;
         int loadLastMap;

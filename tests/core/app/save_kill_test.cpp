@@ -89,7 +89,7 @@ TEST(SaveKill, AWholeFileSaveLeavesTheOldFileOrTheNew) {
     RamTempFolders ram;
     std::mt19937 random(20);
     static const TrackStore tracks[] = {Track(20), Track(999)};
-    auto save = [](Path f, int v) { return SaveTrackFile(tracks[v], f, D(), kDatumWgs84, nullptr); };
+    auto save = [](Path f, int v) { return SaveTrackFile(tracks[v], f, D(), kDatumWgs84); };
     mwtest::TempDir dir;
     const std::string path = dir.File("t.plt");
     for (int v : {1, 0, 1}) ASSERT_TRUE(save(path, v));  // the child's order
@@ -105,7 +105,7 @@ TEST(SaveKill, AWholeFileSaveLeavesTheOldFileOrTheNew) {
         const std::string now = dir.Read("t.plt");
         mixtures += now != older && now != newer;
         TrackStore t;
-        EXPECT_TRUE(LoadTrackFile(t, path, D(), kDatumWgs84, nullptr)) << "round " << round;
+        EXPECT_TRUE(LoadTrackFile(t, path, D(), kDatumWgs84)) << "round " << round;
     }
     EXPECT_EQ(mixtures, 0) << "of " << kKills << " kills";
     // Each save cut short leaves its temporary file: without any, the kills
@@ -152,7 +152,7 @@ TEST(SaveKill, LogsKeepEveryRecordWrittenAndNoHalfRecord) {
             << "round " << round << ": " << now << " records, " << written << " before, "
             << reported << " reported";
         TrackStore t;
-        EXPECT_TRUE(LoadTrackFile(t, path, D(), kDatumWgs84, nullptr)) << "round " << round;
+        EXPECT_TRUE(LoadTrackFile(t, path, D(), kDatumWgs84)) << "round " << round;
         written = now;
     }
 }

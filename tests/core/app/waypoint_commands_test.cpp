@@ -55,3 +55,13 @@ TEST_F(WaypointCommands, ShowPositionOnMapCentresAndFindsTheNeighbour) {
     ShowPositionOnMap(app, 50.25, 1.5);
     EXPECT_NEAR(app.mapView.centre->lon, 1.4, 1e-9);
 }
+
+TEST_F(WaypointCommands, AFullStoreRefusesACreatedWaypointWithTheBoxAndLogsNothing) {
+    app.settings.dataPath = data.Path();
+    Waypoint old;
+    old.lat = 50.2;
+    for (int i = 0; i < kWaypointSlots; ++i) app.waypoints.Put(i, old);
+    EXPECT_EQ(CreateWaypointAt(app, 50.25, 0.5, std::nullopt), -1);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Too many Waypoints Loaded"});
+    EXPECT_FALSE(FileExists(WaypointLogFile(app)));
+}

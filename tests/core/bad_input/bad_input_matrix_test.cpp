@@ -127,7 +127,7 @@ std::string TrackText() {
     return Written([](const std::string& path) {
         TrackStore track;
         for (int i = 0; i < 10; ++i) AddTrackPoint(track, 50.2 + i * 0.01, 10.3, i == 0);
-        SaveTrackFile(track, path, DatumTable(), kDatumWgs84, nullptr);
+        SaveTrackFile(track, path, DatumTable(), kDatumWgs84);
     });
 }
 
@@ -136,7 +136,7 @@ std::string WaypointText() {
         WaypointStore store;
         for (int i = 0; i < 10; ++i)
             store.Put(i, WaypointAt("WP" + std::to_string(i), 50.2 + i * 0.01, 10.4));
-        SaveWaypointFile(store, path, DatumTable(), kDatumWgs84, nullptr);
+        SaveWaypointFile(store, path, DatumTable(), kDatumWgs84);
     });
 }
 
@@ -259,18 +259,18 @@ std::vector<FileKind> Formats() {
           {"4e9 colours", [] { return Patch32(BmpBytes(), 46, 4000000000u); }}}},
         {"track", "t.plt", TrackText, nullptr,
          [](Context& c, const std::string& p) {
-             return LoadTrackFile(c.app.track, p, c.app.datums, c.app.map.datumIndex, &c.ui).Ok();
+             return LoadTrackFile(c.app.track, p, c.app.datums, c.app.map.datumIndex).Ok();
          }, true, false,
          {{"10^6 points", [] { return Repeat(TrackText(), "50.5,10.5,0,-777.0,,,\r\n", 1000000); }}}},
         {"waypoint", "w.wpt", WaypointText, nullptr,
          [](Context& c, const std::string& p) {
-             return ReadWaypointFile(c.app.waypoints, p, c.app.datums, c.app.map.datumIndex, &c.ui).Ok();
+             return ReadWaypointFile(c.app.waypoints, p, c.app.datums, c.app.map.datumIndex).Ok();
          }, true, false,
          {{"index 4e9", [] { return Repeat(WaypointText(), "4000000000,X,50.5,10.5,,0,1,3,0,65535,,0,0,0,-777,6,0,17\r\n", 3); }},
           {"10^6 waypoints", [] { return Repeat(WaypointText(), "1,W,50.5,10.5,,0,1,3,0,65535,,0,0,2147483648,-777,6,0,17\r\n", 1000000); }}}},
         {"route", "r.rte", plain(kRouteText), nullptr,
          [](Context& c, const std::string& p) {
-             return LoadRouteFile(c.app.routes, p, c.app.datums, c.app.map.datumIndex, &c.ui).Ok();
+             return LoadRouteFile(c.app.routes, p, c.app.datums, c.app.map.datumIndex).Ok();
          }, true, false,
          {{"route 4e9", [] { return Repeat(kRouteText, "R,4000000000,Big,,4294967295\r\nW,4000000000,,,P,50,10\r\n", 3); }},
           {"10^6 points", [] { return Repeat(kRouteText, "W,1,,,P,50.5,10.5\r\n", 1000000); }}}},

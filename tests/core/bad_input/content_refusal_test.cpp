@@ -48,9 +48,9 @@ struct Stores {
 
 ReadOutcome Load(char kind, Stores& s, const std::string& path) {
     const DatumTable datums;
-    if (kind == 't') return LoadTrackFile(s.track, path, datums, kDatumWgs84, nullptr);
-    if (kind == 'w') return ReadWaypointFile(s.waypoints, path, datums, kDatumWgs84, nullptr);
-    return LoadRouteFile(s.routes, path, datums, kDatumWgs84, nullptr);
+    if (kind == 't') return LoadTrackFile(s.track, path, datums, kDatumWgs84);
+    if (kind == 'w') return ReadWaypointFile(s.waypoints, path, datums, kDatumWgs84);
+    return LoadRouteFile(s.routes, path, datums, kDatumWgs84);
 }
 
 TEST(ContentRefusal, SomethingElseKeepsTheStoreAndSaysWhy) {

@@ -11,7 +11,7 @@
 
 #include "map/catalogue.h"
 #include "map/coverage.h"
-#include "map/std_file_system.h"
+#include "ports/std_file_system.h"
 #include "platform/posix_file_system.h"
 #include "support/paths.h"
 #include "support/text.h"

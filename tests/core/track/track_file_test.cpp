@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/track_commands.h"
 #include "geo/datum_convert.h"
 #include "map/position_store.h"
 #include "support/text.h"
@@ -53,7 +54,7 @@ TEST_F(TrackFiles, RingOf1005PointsSavesTheLast999OldestFirstInWgs84) {
         for (int i = 0; i < kTrackCapacity; ++i) markers += track.Slot(i).flag == kTrackEndMarker;
         ASSERT_EQ(markers, 1) << "after point " << k;
     }
-    ASSERT_TRUE(SaveTrackFile(track, dir.File("t.plt"), datums, ed50, &ui));
+    ASSERT_TRUE(SaveTrackFile(track, dir.File("t.plt"), datums, ed50));
     std::vector<std::string> lines = Lines(dir.Read("t.plt"));
     ASSERT_EQ(lines.size(), 6u + 999u);
     for (int k = 6; k < 1005; ++k) {
@@ -63,7 +64,9 @@ TEST_F(TrackFiles, RingOf1005PointsSavesTheLast999OldestFirstInWgs84) {
                   FormatTrackPointLine(lat, lon, k == 1004 ? 1 : 0, -777));
     }
 
-    EXPECT_FALSE(SaveTrackFile(track, dir.File("no/t.plt"), datums, ed50, &ui));
+    // The save command tells the writer's outcome with the file and why.
+    ui.files = {dir.File("no/t.plt")};
+    SaveTrackCommand(track, {datums, ed50, dir.Path(), {}}, ui);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Create Track File: " +
                                                     dir.File("no/t.plt") +
                                                     ": " + std::strerror(ENOENT)});
@@ -88,7 +91,7 @@ TEST_F(TrackFiles, LoadTakesTheFilesDatumAndDefaultsMissingFields) {
         SCOPED_TRACE(c.datumLine + " " + c.points);
         std::string header = kHeader;
         dir.Write("in.plt", header.replace(header.find("WGS 84"), 6, c.datumLine) + c.points);
-        ASSERT_TRUE(LoadTrackFile(track, dir.File("in.plt"), datums, c.mapDatum, &ui));
+        ASSERT_TRUE(LoadTrackFile(track, dir.File("in.plt"), datums, c.mapDatum));
         std::vector<TrackSlot> got = Points(track);
         ASSERT_EQ(got.size(), c.expected.size());
         for (std::size_t i = 0; i < got.size(); ++i) {
@@ -120,7 +123,8 @@ TEST_F(TrackFiles, LogStartsASegmentWhenCreatedAgainAfterDeletion) {
                   "  51.6000000,  -0.1250000,0,    100, ,010124,120010\r\n");
 
     ui.answers = {true};
-    DeleteTrackLog(log, ui);
+    DeleteTrackLogCommand({datums, kDatumWgs84, dir.Path(), {}}, ui);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kTrackLogDeletedText});
     ASSERT_TRUE(AppendTrackLog(log, 52, 1, "010124", "130000", -777, newSegment));
     EXPECT_EQ(GetField(Lines(dir.Read("ceTrack.plt")).at(6), 3, ""), "1");
 
@@ -149,12 +153,12 @@ TEST_F(TrackFiles, SavedPointsAreWrittenWithDecimalPointsAndReadBackAsSaved) {
         {0.0000001, -179.9999999, 0, "   0.0000001,-179.9999999,0,   -777"},
     };
     for (const Case& c : cases) AddTrackPoint(track, c.lat, c.lon, c.flag);
-    ASSERT_TRUE(SaveTrackFile(track, dir.File("t.plt"), datums, kDatumWgs84, &ui));
+    ASSERT_TRUE(SaveTrackFile(track, dir.File("t.plt"), datums, kDatumWgs84));
     std::vector<std::string> lines = Lines(dir.Read("t.plt"));
     ASSERT_EQ(lines.size(), kTrackFileHeader.size() + std::size(cases));
 
     TrackStore back;
-    ASSERT_TRUE(LoadTrackFile(back, dir.File("t.plt"), datums, kDatumWgs84, &ui));
+    ASSERT_TRUE(LoadTrackFile(back, dir.File("t.plt"), datums, kDatumWgs84));
     std::vector<TrackSlot> points = Points(back);
     ASSERT_EQ(points.size(), std::size(cases));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -186,7 +190,7 @@ TEST_F(TrackFiles, EndlessOrHugeFilesAreReadOnlyUpToTheLimitAndSaySo) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path + " " + std::to_string(c.limit));
         // The reader tells its cut in the outcome; the command shows it.
-        const ReadOutcome read = LoadTrackFile(track, c.path, datums, kDatumWgs84, &ui, c.limit);
+        const ReadOutcome read = LoadTrackFile(track, c.path, datums, kDatumWgs84, c.limit);
         EXPECT_EQ(read.Ok(), c.accepted);
         EXPECT_EQ(read.notes.size(), c.cut ? 1u : 0u);
         if (c.cut) {

@@ -16,7 +16,7 @@
 #include "image/mwf2_writer.h"
 #include "map/catalogue.h"
 #include "map/map_file.h"
-#include "map/std_file_system.h"
+#include "ports/std_file_system.h"
 #include "support/text.h"
 #include "testlib/map_file_writer.h"
 #include "testlib/temp_dir.h"

@@ -1,16 +1,18 @@
 // Waypoint files and the waypoint log: every field through a save and a
 // read on another datum, the limits, the log's line and header, the failure
-// reports.
+// reports. What the log already holds survives a created waypoint, whatever
+// its line ends; a log that cannot be written says why and leaves nothing.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 
+#include "app/waypoint_commands.h"
 #include "geo/datum_convert.h"
 #include "support/text.h"
-#include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"
 #include "waypoint/waypoint_file.h"
 
@@ -29,17 +31,24 @@ std::vector<std::string> Lines(const std::string& bytes) {
     return out;
 }
 
+std::vector<std::string> Names(const std::string& path) {
+    WaypointStore store;
+    ReadWaypointFile(store, path, DatumTable(), kDatumWgs84);
+    std::vector<std::string> names;
+    store.ForEach([&](int, const Waypoint& w) { names.push_back(w.name); });
+    return names;
+}
+
 class WaypointFiles : public ::testing::Test {
 protected:
     mwtest::TempDir dir;
-    mwtest::FakeUi ui;
     DatumTable datums;
     WaypointStore store;
     int osgb = FindDatumByName(datums, "Ord Srvy Grt Britn");
 
     bool Read(const std::string& bytes, int mapDatum = kDatumWgs84) {
         dir.Write("in.wpt", bytes);
-        return ReadWaypointFile(store, dir.File("in.wpt"), datums, mapDatum, &ui).Ok();
+        return ReadWaypointFile(store, dir.File("in.wpt"), datums, mapDatum).Ok();
     }
 };
 
@@ -56,8 +65,9 @@ TEST_F(WaypointFiles, EveryFieldSurvivesSaveAndReadOnAnotherDatum) {
     // A second waypoint at 0, 0 holds a slot but is never written.
     store.Put(0, Waypoint{});
     store.Put(3, original);
-    ASSERT_EQ(SaveWaypointFile(store, dir.File("out.wpt"), datums, osgb, &ui), 1);
-    EXPECT_TRUE(ui.messages.empty());
+    const WaypointSave saved = SaveWaypointFile(store, dir.File("out.wpt"), datums, osgb);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved.written, 1);
 
     // The file holds WGS 84: the position differs from the record's by the
     // datum shift (about 100 m in Britain).
@@ -72,7 +82,7 @@ TEST_F(WaypointFiles, EveryFieldSurvivesSaveAndReadOnAnotherDatum) {
                             "16,17,18,5,      30.0,21,notes.txt,cairn.bmp,bell.wav");
 
     WaypointStore back;
-    ASSERT_TRUE(ReadWaypointFile(back, dir.File("out.wpt"), datums, osgb, &ui));
+    ASSERT_TRUE(ReadWaypointFile(back, dir.File("out.wpt"), datums, osgb));
     EXPECT_EQ(back.waypointCount, 1);
     const Waypoint* w = back.At(0);
     ASSERT_NE(w, nullptr);
@@ -121,9 +131,9 @@ TEST_F(WaypointFiles, SavingReplacesSeparatorsAndAFailedSaveKeepsTheOldFile) {
     w.lon = 2;
     w.description = "one, two\r\nthree";
     store.Put(0, w);
-    ASSERT_TRUE(SaveWaypointFile(store, dir.File("out.wpt"), datums, kDatumWgs84, &ui));
+    ASSERT_TRUE(SaveWaypointFile(store, dir.File("out.wpt"), datums, kDatumWgs84));
     WaypointStore back;
-    ReadWaypointFile(back, dir.File("out.wpt"), datums, kDatumWgs84, &ui);
+    ReadWaypointFile(back, dir.File("out.wpt"), datums, kDatumWgs84);
     ASSERT_NE(back.At(0), nullptr);
     EXPECT_EQ(back.At(0)->name, "A B");
     EXPECT_EQ(back.At(0)->description, "one  two  three");
@@ -139,12 +149,13 @@ TEST_F(WaypointFiles, SavingReplacesSeparatorsAndAFailedSaveKeepsTheOldFile) {
     struct rlimit small = old;
     small.rlim_cur = 512;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = SaveWaypointFile(store, dir.File("out.wpt"), datums, kDatumWgs84, &ui).has_value();
+    const WaypointSave saved = SaveWaypointFile(store, dir.File("out.wpt"), datums, kDatumWgs84);
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot Create Waypoint File: " +
-                                                    dir.File("out.wpt") + ": File too large"});
+    // The command's report, from the outcome: the file and the reason.
+    EXPECT_EQ(WriteFailureText(kCannotCreateWaypointFileText, saved.write),
+              "Cannot Create Waypoint File: " + dir.File("out.wpt") + ": File too large");
     EXPECT_EQ(dir.Read("out.wpt"), before);
 }
 
@@ -156,17 +167,17 @@ TEST_F(WaypointFiles, CreatedWaypointsTakeTheFirstFreeSlotAndAreLogged) {
     for (int i = 0; i < kWaypointSlots; ++i) store.Put(i, old);
     const DateTime when{2024, 3, 9, 14, 5, 7};
     const std::string log = dir.File("ceWaypoints.wpt");
-    // A full store refuses the waypoint, and the log does not get it.
-    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 5, 5, when, log, datums, kDatumWgs84, &ui), -1);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Too many Waypoints Loaded"});
+    // A full store refuses the waypoint (the command says so), and the log
+    // does not get it.
+    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 5, 5, when, log, datums, kDatumWgs84), -1);
     EXPECT_FALSE(FileExists(log));
 
     store.FreeWaypoint(8);
     store.FreeWaypoint(7);
-    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 51.25, -1.5, when, log, datums, kDatumWgs84, &ui),
+    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 51.25, -1.5, when, log, datums, kDatumWgs84),
               7);
     EXPECT_EQ(CreateWaypoint(store, std::string("A very long name here"), 52, -2, when, log, datums,
-                             kDatumWgs84, &ui),
+                             kDatumWgs84),
               8);
     // The header once, then one line per waypoint with a blank before the
     // comma after the name; the name reads back without it.
@@ -175,7 +186,68 @@ TEST_F(WaypointFiles, CreatedWaypointsTakeTheFirstFreeSlotAndAreLogged) {
                   "-1,WP7 ,  51.2500000,  -1.5000000,,,,,,,Mar 09 2024 14:05:07,,,,-777\r\n"
                   "-1,A very long nam ,  52.0000000,  -2.0000000,,,,,,,Mar 09 2024 14:05:07,,,,-777\r\n");
     WaypointStore back;
-    ReadWaypointFile(back, log, datums, kDatumWgs84, &ui);
+    ReadWaypointFile(back, log, datums, kDatumWgs84);
     EXPECT_EQ(back.At(0)->name, "WP7");
     EXPECT_EQ(back.At(1)->altitude, -777);
+}
+
+TEST(WaypointLogAppend, TheUsersLastWaypointIsKeptWhateverItsLineEnds) {
+    const std::vector<std::string> both = {"Mill", "Edited"};
+    const struct {
+        const char* what;
+        std::string log;
+        std::vector<std::string> before;  // what the reader finds in it
+        int slot;
+        std::string keptPrefix;  // the log's bytes afterwards start so
+        std::vector<std::string> after;
+    } cases[] = {
+        {"last line unended", kHeader + "-1,Mill,51.5,-1.25\r\n-1,Edited,52.5,-1.5", both, 2, "",
+         {"Mill", "Edited", "New"}},
+        {"CR LF, last line ends in CR", kHeader + "-1,Mill,51.5,-1.25\r\n-1,Edited,52.5,-1.5\r",
+         both, 2, "", {"Mill", "Edited", "New"}},
+        {"LF only, unended",
+         "Mapwanderer CE Waypoint File Version 1.0\nWGS 84\nReserved 2\nReserved 3\n"
+         "-1,Mill,51.5,-1.25\n-1,Edited,52.5,-1.5",
+         both, 2, "", {"Mill", "Edited", "New"}},
+        // Lines end at LF for the reader, so CR-only line ends read as no
+        // waypoints at all; the bytes are still the user's and stay.
+        {"CR only",
+         "Mapwanderer CE Waypoint File Version 1.0\rWGS 84\rReserved 2\rReserved 3\r"
+         "-1,Mill,51.5,-1.25\r-1,Edited,52.5,-1.5\r",
+         {}, 0, "\n-1,New ,", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        mwtest::TempDir dir;
+        const std::string log = dir.File(kWaypointLogFileName);
+        dir.Write(kWaypointLogFileName, c.log);
+        ASSERT_EQ(Names(log), c.before);
+
+        // "Create Wp at Position": the store holds what the log held, and one more.
+        WaypointStore store;
+        DatumTable datums;
+        ReadWaypointFile(store, log, datums, kDatumWgs84);
+        WriteOutcome logged;
+        ASSERT_EQ(CreateWaypoint(store, std::string("New"), 53, -2, DateTime{2024, 3, 9, 14, 5, 7},
+                                 log, datums, kDatumWgs84, &logged),
+                  c.slot);
+        EXPECT_TRUE(logged.Ok());
+        EXPECT_TRUE(dir.Read(kWaypointLogFileName).starts_with(c.log + c.keptPrefix));
+        EXPECT_EQ(Names(log), c.after);
+    }
+}
+
+TEST(WaypointLogAppend, ALogThatCannotBeWrittenIsSaidAndLeavesNoFile) {
+    mwtest::TempDir dir;
+    dir.Write("plain", "x");
+    const std::string log = dir.File("plain") + "/" + kWaypointLogFileName;
+    WaypointStore store;
+    WriteOutcome logged;
+    EXPECT_EQ(CreateWaypoint(store, std::nullopt, 51, -1, DateTime{}, log, DatumTable(),
+                             kDatumWgs84, &logged),
+              0);
+    EXPECT_NE(store.At(0), nullptr);  // the waypoint is on the map all the same
+    EXPECT_EQ(WriteFailureText(kCannotCreateWaypointFileText, logged),
+              "Cannot Create Waypoint File: " + log + ": Not a directory");
+    EXPECT_FALSE(std::filesystem::exists(log));
 }

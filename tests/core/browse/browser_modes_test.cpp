@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "browse/file_requests.h"
+#include "browse/browser_modes.h"
 
 using namespace mw;
 
-TEST(FileRequests, SaveNamesGetTheirExtensionUnlessTheyHoldIt) {
+TEST(BrowserModes, SaveNamesGetTheirExtensionUnlessTheyHoldIt) {
     struct Case {
         const char* typed;
         const char* extension;
@@ -19,7 +19,7 @@ TEST(FileRequests, SaveNamesGetTheirExtensionUnlessTheyHoldIt) {
     EXPECT_EQ(SaveNameProblem("../escape.wpt"), std::string(kSlashInNameText));
 }
 
-TEST(FileRequests, TypedOverNamesResolveToTheRowsBytes) {
+TEST(BrowserModes, TypedOverNamesResolveToTheRowsBytes) {
     std::vector<FileRow> rows = {{"Up One Level", "", FileIcon::UpOneLevel, "", ""},
                                  {"odd\xFF", "Folder", FileIcon::Folder, "", ""},
                                  {"two\nlines.wpt", "waypoint", FileIcon::Waypoint, "", ""}};
@@ -30,7 +30,7 @@ TEST(FileRequests, TypedOverNamesResolveToTheRowsBytes) {
 
 // A blank "Data Path" starts the browser in the data folder the logs and
 // proposals use, not at "/", where saving fails for a normal user.
-TEST(FileRequests, ABlankDataPathStartsInTheDefaultDataFolder) {
+TEST(BrowserModes, ABlankDataPathStartsInTheDefaultDataFolder) {
     const BrowserMode& load = *FindBrowserMode("Load Track File", false);
     const BrowserMode& save = *FindBrowserMode("Save Waypoint File", true);
     AppSettings s;

@@ -1,5 +1,6 @@
-// Which open and save requests the program's own browser serves, how it is
-// set up for each, and the names it proposes and accepts when saving.
+// The modes of the program's own file browser: which open and save requests
+// it serves, how it is set up for each, and the names it proposes and accepts
+// when saving (the window layer's ui/file_requests hands it the requests).
 #pragma once
 
 #include <optional>
@@ -12,8 +13,6 @@
 #include "ports/system.h"
 
 namespace mw {
-
-class Ui;
 
 // Where the own browser starts for a request.
 enum class StartFolder { MapPath1, DataPath, Request };
@@ -60,20 +59,13 @@ inline constexpr const char* kSlashInNameText = "A File Name cannot contain \"/\
 // typed text itself.
 std::string ResolveTypedName(const std::vector<FileRow>& rows, const std::string& typed);
 
-// The title and filter of a save request by extension ("wpt", "plt", "rte").
-struct SaveRequest {
-    std::string title;
-    std::string filterDescription;
-    std::string filterPattern;
-};
-std::optional<SaveRequest> SaveRequestFor(std::string_view extension);
+// "<baseName> yyyy-MM-dd hh-mm-ss.<extension>", 24-hour local time: the name
+// every save request proposes.
+std::string ProposeSaveName(std::string_view baseName, std::string_view extension,
+                            const DateTime& localNow);
 
-// Proposes "<baseName> yyyy-MM-dd hh-mm-ss.<extension>" in `dataFolder` and
-// asks for a save name with the extension's title and filter. The chosen path
-// with the extension made sure, or nullopt when cancelled (or the extension
-// has no request).
-std::optional<std::string> AskSaveFileName(Ui& ui, const std::string& dataFolder,
-                                           std::string_view baseName, std::string_view extension,
-                                           const DateTime& localNow);
+// Appends "." + extension to the file name of `path` unless a lower-case
+// copy of that name already contains it somewhere.
+std::string WithExtension(const std::string& path, std::string_view extension);
 
 }  // namespace mw

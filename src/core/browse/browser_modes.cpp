@@ -1,8 +1,10 @@
-#include "browse/file_requests.h"
+#include "browse/browser_modes.h"
 
-#include "ports/ui.h"
+#include <algorithm>
+#include <cctype>
+
 #include "support/paths.h"
-#include "track/track_commands.h"
+#include "support/text.h"
 
 namespace mw {
 
@@ -68,23 +70,21 @@ std::string ResolveTypedName(const std::vector<FileRow>& rows, const std::string
     return typed;
 }
 
-std::optional<SaveRequest> SaveRequestFor(std::string_view extension) {
-    if (extension == "wpt") return SaveRequest{"Save Waypoint File", "Waypoint files", "*.wpt"};
-    if (extension == "plt") return SaveRequest{"Save Track File", "Track files", "*.plt"};
-    if (extension == "rte") return SaveRequest{"Save Route File", "Route files", "*.rte"};
-    return std::nullopt;
+std::string ProposeSaveName(std::string_view baseName, std::string_view extension,
+                            const DateTime& t) {
+    return std::string(baseName) +
+           Format(" %04d-%02d-%02d %02d-%02d-%02d.", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second) +
+           std::string(extension);
 }
 
-std::optional<std::string> AskSaveFileName(Ui& ui, const std::string& dataFolder,
-                                           std::string_view baseName, std::string_view extension,
-                                           const DateTime& localNow) {
-    std::optional<SaveRequest> request = SaveRequestFor(extension);
-    if (!request) return std::nullopt;
-    std::string proposal = JoinPath(dataFolder, ProposeSaveName(baseName, extension, localNow));
-    std::optional<std::string> path = ui.AskSaveFileName(
-        request->title, proposal, {FileFilter{request->filterDescription, request->filterPattern}});
-    if (!path || path->empty()) return std::nullopt;
-    return WithExtension(*path, extension);
+std::string WithExtension(const std::string& path, std::string_view extension) {
+    std::string name = FileNameOf(path);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string dotted = "." + std::string(extension);
+    if (name.find(dotted) != std::string::npos) return path;
+    return path + dotted;
 }
 
 }  // namespace mw

@@ -1,4 +1,4 @@
-#include "map/std_file_system.h"
+#include "ports/std_file_system.h"
 
 #include <chrono>
 #include <cstdio>
