@@ -15,6 +15,7 @@
 #include "view/user_pointer.h"
 #include "support/line_budget.h"
 #include "support/paths.h"
+#include "support/startup_trace.h"
 #include "track/track_file.h"
 #include "support/text.h"
 
@@ -87,6 +88,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     LoadUserDatums(app.datums, home, &datumsCut, &read);
     tellUnreadable(kDatumFileNotOpenedText, JoinPath(home, kUserDatumFile), read);
     if (datumsCut) ShowMessage(ui, FileCutText(kUserDatumFile, kMaxDatumFileBytes));
+    TraceStartup("user datums");
     // Every fix is checked against the waypoints' zones while that is on.
     app.checkProximity = [&app](double lat, double lon) { CheckProximity(app, lat, lon); };
     // The name search's buttons act on the map through the waypoint and
@@ -106,6 +108,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
                    ReadViewSettings(home, app.view));
     app.userPointer = LoadUserPointer(home, &read);
     tellUnreadable(kUserPointerNotOpenedText, JoinPath(home, kUserPointerFile), read);
+    TraceStartup("settings, recent maps, view, pointer");
 
     ui.SetCommandChecked(kCmdViewToolbar, app.view.viewToolbar != 0);
     if (!s.portrait) {
@@ -132,6 +135,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
         std::string last = ReadLastIni(home, kLastMapFile);
         if (!last.empty()) LoadMapFile(app, last);
     }
+    TraceStartup("last map");
 
     // Without a map image on screen the scale and overview windows start
     // hidden and their flags are cleared.
@@ -148,6 +152,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
             tellUnreadable(kTrackNotOpenedText, trackLog,
                            LoadTrackFile(app.track, trackLog, app.datums, app.map.datumIndex, &ui));
     }
+    TraceStartup("default waypoints and track");
     ui.SetCommandChecked(kCmdViewScale, app.view.viewScale == 1);
     ui.SetCommandChecked(kCmdViewMapView, app.view.viewMapView == 1);
     ui.SetCommandChecked(kCmdViewSpeedInfo, app.view.viewSpeedInfo == 1);
