@@ -21,8 +21,9 @@ awk 'BEGIN { srand(3); for (i = 1; i <= 60000; i++) {
 { head -c 1500000 /dev/zero | tr '\0' '7'; echo; printf '51.5 -0.1'; } > "$dir/tail.txt"
 cat "$dir/in.txt" "$dir/tail.txt" > "$dir/all.txt"
 
-# The reference: the same lines in pieces of 500, each too small for a second thread.
-split -l 500 "$dir/all.txt" "$dir/piece."
+# The reference: the same lines in pieces of 2500 (about 50 kB), each too small
+# for a second thread.
+split -l 2500 "$dir/all.txt" "$dir/piece."
 for cmd in "convert --datum Ord_Srvy_Grt_Britn --format BNG" "convert --format UTM" \
            "convert" "datum-shift --from WGS_84 --to Ord_Srvy_Grt_Britn"; do
     read -ra a <<< "$cmd"
