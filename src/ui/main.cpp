@@ -8,7 +8,6 @@
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 
 #include "app/app.h"
 #include "app/app_data.h"
@@ -147,7 +146,7 @@ int main(int argc, char** argv) {
     mw::MainWindow window(app, home, mw::UserHomeFromEnvironment());
     mw::TraceStartup("main window built");
     FirstPaintTrace firstPaint;
-    if (std::getenv("MW_TRACE_STARTUP") != nullptr)
+    if (mw::StartupTraceOn())
         if (auto* map = window.findChild<mw::MapWidget*>()) map->installEventFilter(&firstPaint);
     QObject::connect(&instance, &mw::SingleInstance::raiseRequested, &window,
                      &mw::MainWindow::Raise);

@@ -40,12 +40,16 @@ double ProcessStart() {
 
 }  // namespace
 
-void TraceStartup(const char* step) {
+bool StartupTraceOn() {
     static const bool on = [] {
         const char* v = std::getenv("MW_TRACE_STARTUP");
         return v != nullptr && *v != '\0' && std::strcmp(v, "0") != 0;
     }();
-    if (!on) return;
+    return on;
+}
+
+void TraceStartup(const char* step) {
+    if (!StartupTraceOn()) return;
     static const double start = ProcessStart();
     static double previous = start;
     const double now = Seconds(CLOCK_BOOTTIME);

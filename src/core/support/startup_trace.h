@@ -8,5 +8,7 @@ namespace mw {
 // "mapwanderer: startup  123.4 ms (+  5.6) STEP" when tracing is on; nothing
 // otherwise (one test of a cached flag).
 void TraceStartup(const char* step);
+// Whether start-up is traced (MW_TRACE_STARTUP set, and not to "0").
+bool StartupTraceOn();
 
 }  // namespace mw
