@@ -3,10 +3,15 @@
 // each command reads one point per line from standard input and writes one
 // line per input line; a line it cannot read gives "error: ..." and the
 // rest go on. Numbers are read and written in the C locale.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <iostream>
-#include <sstream>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "cli/mwtool.h"
@@ -17,61 +22,152 @@
 #include "geo/grid_refs.h"
 #include "proj/position_format.h"
 #include "proj/projection.h"
+#include "support/number_format.h"
 #include "support/text.h"
 
 namespace {
 
-using Words = std::vector<std::string>;
-// Turns the words of one point into its output line, or into a text
-// starting "error:" when they cannot be read.
-using PointFn = std::function<std::string(const Words&)>;
+using Words = std::vector<std::string_view>;
+// Appends the output line of one point's words to `out` (without its
+// newline) and answers true, or appends a text starting "error:" and answers
+// false when the words cannot be read. Called from two threads at once on
+// large inputs: it must only read what it captures.
+using PointFn = std::function<bool(const Words&, std::string& out)>;
 
-Words SplitWords(const std::string& line) {
-    std::istringstream in(line);
+// Whitespace as the C locale's isspace has it: the separators of the words.
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+void SplitWords(std::string_view line, Words& words) {
+    words.clear();
+    std::size_t i = 0;
+    while (true) {
+        while (i < line.size() && IsBlank(line[i])) ++i;
+        if (i == line.size()) return;
+        const std::size_t start = i;
+        while (i < line.size() && !IsBlank(line[i])) ++i;
+        words.push_back(line.substr(start, i - start));
+    }
+}
+
+// Runs `fn` on every line of `text` (whole lines, the last one with or
+// without its newline), appending the output lines to `out`. False when any
+// line gave an error.
+bool RunLines(std::string_view text, const PointFn& fn, std::string& out) {
+    bool ok = true;
     Words words;
-    for (std::string w; in >> w;) words.push_back(w);
-    return words;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        SplitWords(line, words);
+        ok &= fn(words, out);
+        out += '\n';
+    }
+    return ok;
+}
+
+void WriteOut(const std::string& out) {
+    std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
 }
 
 // Runs `fn` on the command line's words, or on every line of standard input
 // when there are none. Returns the exit code: 0 when every point was read,
-// 1 when any gave an error line. Output is collected and written in large
-// pieces: standard input is not tied to standard output here, so reading a
-// line does not flush the one before (a million points were a million
-// writes).
-int RunPoints(const Words& words, const PointFn& fn) {
-    constexpr std::size_t kFlushBytes = 64 * 1024;
-    bool failed = false;
-    std::string out;
-    auto one = [&](const Words& w) {
-        std::string line = fn(w);
-        if (line.rfind("error:", 0) == 0) failed = true;
-        out += line;
+// 1 when any gave an error line (or standard input could not be read).
+//
+// Standard input is read in large blocks and the output written in large
+// pieces: a million points read line by line through a stream were a
+// million small reads and, with the stream tied to the output, a million
+// writes. A block of many lines is cut in two at a line's end and the second
+// half converted on a second thread, so a large file uses both cores of a
+// small machine; the halves are written in input order.
+int RunPoints(const std::vector<std::string>& args, const PointFn& fn) {
+    if (!args.empty()) {
+        const Words words(args.begin(), args.end());
+        std::string out;
+        const bool ok = fn(words, out);
         out += '\n';
-        if (out.size() >= kFlushBytes) {
-            std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
-            out.clear();
-        }
-    };
-    if (!words.empty()) {
-        one(words);
-    } else {
-        std::ostream* previous = std::cin.tie(nullptr);
-        for (std::string line; std::getline(std::cin, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            one(SplitWords(line));
-        }
-        std::cin.tie(previous);
+        WriteOut(out);
+        std::cout.flush();
+        return ok ? 0 : 1;
     }
-    std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
+    constexpr std::size_t kBlockBytes = 1 << 20;
+    // Below this many bytes (a few thousand points) a second thread costs
+    // more than it saves.
+    constexpr std::size_t kParallelBytes = 64 * 1024;
+    std::cout.flush();  // whatever was written before goes first
+    bool ok = true;
+    std::string in, first, second;
+    in.reserve(kBlockBytes * 2);
+    bool atEnd = false, lineTooLong = false;
+    while (!atEnd || !in.empty()) {
+        while (!atEnd && (in.size() < kBlockBytes || lineTooLong)) {
+            lineTooLong = false;
+            const std::size_t have = in.size();
+            in.resize(have + kBlockBytes);
+            const ssize_t n = ::read(STDIN_FILENO, in.data() + have, kBlockBytes);
+            if (n < 0 && errno == EINTR) {
+                in.resize(have);
+                continue;
+            }
+            if (n < 0) {
+                std::cerr << "mwtool: cannot read standard input: " << std::strerror(errno) << "\n";
+                ok = false;
+            }
+            in.resize(have + static_cast<std::size_t>(n > 0 ? n : 0));
+            if (n <= 0) atEnd = true;
+        }
+        // Whole lines only, until the input ends.
+        std::size_t take = in.size();
+        if (!atEnd) {
+            const std::size_t lastNewline = in.rfind('\n');
+            take = lastNewline == std::string::npos ? 0 : lastNewline + 1;
+            if (take == 0) {  // one line longer than a block: read on
+                lineTooLong = true;
+                continue;
+            }
+        }
+        const std::string_view block(in.data(), take);
+        first.clear();
+        second.clear();
+        std::size_t half = block.size();
+        if (block.size() >= kParallelBytes) {
+            half = block.find('\n', block.size() / 2);
+            half = half == std::string_view::npos ? block.size() : half + 1;
+        }
+        if (half < block.size()) {
+            bool secondOk = true;
+            std::thread worker(
+                [&] { secondOk = RunLines(block.substr(half), fn, second); });
+            ok &= RunLines(block.substr(0, half), fn, first);
+            worker.join();
+            ok &= secondOk;
+        } else {
+            ok &= RunLines(block, fn, first);
+        }
+        WriteOut(first);
+        WriteOut(second);
+        in.erase(0, take);
+    }
     std::cout.flush();
-    return failed ? 1 : 0;
+    return ok ? 0 : 1;
 }
 
-std::string ReadError(const Words& w, const char* what) {
+// "A B" with `precision` decimals, as printf's "%.*f %.*f" prints them.
+void AppendPair(std::string& out, double a, double b, int precision) {
+    mw::AppendFixed(out, a, precision);
+    out += ' ';
+    mw::AppendFixed(out, b, precision);
+}
+
+bool ReadError(const Words& w, const char* what, std::string& out) {
     std::string text;
-    for (const auto& s : w) text += (text.empty() ? "" : " ") + s;
-    return mw::Format("error: expected %s, got '%s'", what, text.c_str());
+    for (const auto& s : w) {
+        if (!text.empty()) text += ' ';
+        text += s;
+    }
+    out += mw::Format("error: expected %s, got '%s'", what, text.c_str());
+    return false;
 }
 
 // Numbers from words [from, from + count); false when one is not a number.
@@ -86,18 +182,13 @@ bool Numbers(const Words& w, std::size_t from, std::size_t count, double* out) {
 }
 
 // A comma-separated list of exactly `count` numbers.
-bool NumberList(const std::string& text, std::size_t count, double* out) {
+bool NumberList(std::string_view text, std::size_t count, double* out) {
     Words parts;
-    std::string cur;
-    for (char c : text) {
-        if (c == ',') {
-            parts.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
+    for (std::size_t comma; (comma = text.find(',')) != std::string_view::npos;) {
+        parts.push_back(text.substr(0, comma));
+        text.remove_prefix(comma + 1);
     }
-    parts.push_back(cur);
+    parts.push_back(text);
     return Numbers(parts, 0, count, out);
 }
 
@@ -144,11 +235,12 @@ int Convert(mwtool::Args& args) {
     const mw::DatumTable datums = mwtool::LoadDatums(args.home);
     const int from = DatumIndex(datums, fromName);
     const int datum = DatumIndex(datums, datumName);
-    return RunPoints(args.words, [&](const Words& w) {
+    return RunPoints(args.words, [&](const Words& w, std::string& out) {
         double v[2];
-        if (!Numbers(w, 0, 2, v)) return ReadError(w, "LAT LON");
+        if (!Numbers(w, 0, 2, v)) return ReadError(w, "LAT LON", out);
         mw::ConvertDatum(datums, from, datum, v[0], v[1]);
-        return mw::FormatPosition(v[0], v[1], format, datums, datum, *params);
+        mw::AppendPosition(out, v[0], v[1], format, datums, datum, *params);
+        return true;
     });
 }
 
@@ -165,12 +257,13 @@ int DatumShift(mwtool::Args& args) {
     const mw::DatumTable datums = mwtool::LoadDatums(args.home);
     const int fromDatum = DatumIndex(datums, *from);
     const int toDatum = DatumIndex(datums, *to);
-    return RunPoints(args.words, [&](const Words& w) {
+    return RunPoints(args.words, [&](const Words& w, std::string& out) {
         double v[2];
-        if (!Numbers(w, 0, 2, v)) return ReadError(w, "LAT LON");
+        if (!Numbers(w, 0, 2, v)) return ReadError(w, "LAT LON", out);
         mw::ConvertDatum(datums, fromDatum, fromShift[0], fromShift[1], toDatum, toShift[0],
                          toShift[1], &v[0], &v[1]);
-        return mw::Format("%.9f %.9f", v[0], v[1]);
+        AppendPair(out, v[0], v[1], 9);
+        return true;
     });
 }
 
@@ -198,20 +291,22 @@ int Project(mwtool::Args& args) {
     const int id = mw::ProjectionIdFromName(state.projectionName);
     if (id == mw::kProjUnsupported) std::cerr << "mwtool: Map Projection not Supported\n";
 
-    return RunPoints(args.words, [&](const Words& w) {
+    return RunPoints(args.words, [&](const Words& w, std::string& out) {
         double v[2];
         if (!inverse) {
-            if (!Numbers(w, 0, 2, v)) return ReadError(w, "LAT LON");
+            if (!Numbers(w, 0, 2, v)) return ReadError(w, "LAT LON", out);
             mw::ProjectedPoint p = mw::ProjectForward(id, state, datums, v[0], v[1]);
             if (p.error != mw::kProjOk && p.error != mw::kProjErrDomain)
                 std::cerr << "mwtool: projection error " << p.error << "\n";
-            return mw::Format("%.6f %.6f", p.easting, p.northing);
+            AppendPair(out, p.easting, p.northing, 6);
+            return true;
         }
-        if (!Numbers(w, 0, 2, v)) return ReadError(w, "EASTING NORTHING");
+        if (!Numbers(w, 0, 2, v)) return ReadError(w, "EASTING NORTHING", out);
         mw::GeoResult g = mw::ProjectInverse(id, state, datums, v[0], v[1]);
         if (g.error != mw::kProjOk && g.error != mw::kProjErrDomain)
             std::cerr << "mwtool: projection error " << g.error << "\n";
-        return mw::Format("%.9f %.9f", g.lat, g.lon);
+        AppendPair(out, g.lat, g.lon, 9);
+        return true;
     });
 }
 
@@ -225,34 +320,36 @@ int Grid(mwtool::Args& args) {
         return mwtool::UsageError("unknown grid '" + kind + "'");
     const mw::DatumTable datums = mwtool::LoadDatums(args.home);
     const int datum = DatumIndex(datums, datumName);
-    return RunPoints(args.words, [&](const Words& w) {
+    return RunPoints(args.words, [&](const Words& w, std::string& out) {
         double v[2];
         mw::GeoPoint p;
         if (kind == "utm") {
             auto zone = w.empty() ? std::nullopt : mwtool::ParseInteger(w[0]);
             const bool hemisphereOk = w.size() > 1 && (w[1] == "N" || w[1] == "S");
             if (!zone || *zone < 0 || *zone > 60 || !hemisphereOk || !Numbers(w, 2, 2, v))
-                return ReadError(w, "ZONE N|S EASTING NORTHING");
+                return ReadError(w, "ZONE N|S EASTING NORTHING", out);
             p = mw::UtmToLatLon(*zone, w[1] == "S", v[0], v[1], datums, datum);
         } else if (kind == "bng") {
-            if (w.empty() || !Numbers(w, 1, 2, v)) return ReadError(w, "LETTERS EASTING NORTHING");
+            if (w.empty() || !Numbers(w, 1, 2, v)) return ReadError(w, "LETTERS EASTING NORTHING", out);
             p = mw::BritishGridToLatLon(w[0], v[0], v[1], datums, datum);
         } else {
-            if (w.empty() || !Numbers(w, 1, 2, v)) return ReadError(w, "LETTER EASTING NORTHING");
+            if (w.empty() || !Numbers(w, 1, 2, v)) return ReadError(w, "LETTER EASTING NORTHING", out);
             p = mw::IrishGridToLatLon(w[0], v[0], v[1], datums, datum);
         }
-        return mw::Format("%.9f %.9f", p.lat, p.lon);
+        AppendPair(out, p.lat, p.lon, 9);
+        return true;
     });
 }
 
 int Distance(mwtool::Args& args) {
     if (auto opt = args.UnknownOption()) return mwtool::UsageError("unknown option " + *opt);
-    return RunPoints(args.words, [&](const Words& w) {
+    return RunPoints(args.words, [&](const Words& w, std::string& out) {
         double v[4];
-        if (!Numbers(w, 0, 4, v)) return ReadError(w, "LAT1 LON1 LAT2 LON2");
-        return mw::Format("%.9f %.9f %.9f", mw::DistanceNm(v[0], v[1], v[2], v[3]),
+        if (!Numbers(w, 0, 4, v)) return ReadError(w, "LAT1 LON1 LAT2 LON2", out);
+        out += mw::Format("%.9f %.9f %.9f", mw::DistanceNm(v[0], v[1], v[2], v[3]),
                           mw::DistanceMetres(v[0], v[1], v[2], v[3]),
                           mw::InitialBearing(v[0], v[1], v[2], v[3]));
+        return true;
     });
 }
 

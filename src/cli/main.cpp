@@ -52,7 +52,7 @@ int UsageError(const std::string& message) {
     return 2;
 }
 
-std::optional<double> ParseNumber(const std::string& text) {
+std::optional<double> ParseNumber(std::string_view text) {
     const char* b = text.data();
     const char* e = b + text.size();
     if (b != e && *b == '+') ++b;
@@ -62,7 +62,7 @@ std::optional<double> ParseNumber(const std::string& text) {
     return v;
 }
 
-std::optional<int> ParseInteger(const std::string& text) {
+std::optional<int> ParseInteger(std::string_view text) {
     const char* b = text.data();
     const char* e = b + text.size();
     if (b != e && *b == '+') ++b;

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "geo/datums.h"
@@ -55,8 +56,8 @@ struct Registrar {
 // Prints "mwtool: MESSAGE" to stderr and returns exit code 2.
 int UsageError(const std::string& message);
 // Parses a number in the C locale; nullopt unless the whole text is a number.
-std::optional<double> ParseNumber(const std::string& text);
-std::optional<int> ParseInteger(const std::string& text);
+std::optional<double> ParseNumber(std::string_view text);
+std::optional<int> ParseInteger(std::string_view text);
 // Takes "--name N" with N an integer in [lo, hi] into `value` (untouched when
 // the option is absent). False after reporting a usage error, with
 // `exitCode` set.

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QScreen>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/app.h"
@@ -17,8 +18,10 @@
 #include "platform/system_clock.h"
 #include "platform/system_serial_port.h"
 #include "support/paths.h"
+#include "support/startup_trace.h"
 #include "ui/handheld_layout.h"
 #include "ui/main_window.h"
+#include "ui/map_widget.h"
 #include "ui/qt_sound.h"
 #include "ui/qt_system.h"
 #include "ui/single_instance.h"
@@ -45,20 +48,39 @@ QIcon ProgramIcon() {
     return QIcon::fromTheme(kAppId, beside);
 }
 
+// Traces the end of the map's first paint: the paint event is seen on its
+// way in, and a zero timer fires once it and the flush that follows it are
+// done. Only installed when start-up is traced.
+class FirstPaintTrace : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            mw::TraceStartup("first map paint begins");
+            QTimer::singleShot(0, [] { mw::TraceStartup("first map frame painted"); });
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    mw::TraceStartup("main");
     // Whole device pixels per logical pixel: each map pixel then covers the
     // same square of screen pixels, so the scanned map stays sharp.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication qapp(argc, argv);
+    mw::TraceStartup("QApplication (platform plugin, display)");
     QApplication::setApplicationName("Mapwanderer");
     QApplication::setApplicationVersion(mw::ProgramVersion());
     QGuiApplication::setDesktopFileName(kAppId);
     // Buttons, menus and list rows a finger can hit on handhelds and dense
     // screens; one sheet for every window and dialog.
     mw::UseFingerSizedControls(qapp);
+    mw::TraceStartup("style sheet");
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -101,6 +123,7 @@ int main(int argc, char** argv) {
             return 1;
     }
 
+    mw::TraceStartup("single-instance check");
     mw::App app;
     mw::SystemClock clock;
     mw::QtShell shell;
@@ -111,6 +134,7 @@ int main(int argc, char** argv) {
     mw::InstallSharedData(mw::SharedDataFolder(), home);
     // The receiver's ports: the Linux devices, or what "comports.ini" names.
     mw::SystemSerialPort serial(mw::LoadGpsPortTable(home));
+    mw::TraceStartup("shared data and port table");
     app.ports.clock = &clock;
     app.ports.shell = &shell;
     app.ports.serial = &serial;
@@ -118,7 +142,12 @@ int main(int argc, char** argv) {
     app.ports.sound = &sound;
 
     QApplication::setWindowIcon(ProgramIcon());
+    mw::TraceStartup("icon");
     mw::MainWindow window(app, home, mw::UserHomeFromEnvironment());
+    mw::TraceStartup("main window built");
+    FirstPaintTrace firstPaint;
+    if (mw::StartupTraceOn())
+        if (auto* map = window.findChild<mw::MapWidget*>()) map->installEventFilter(&firstPaint);
     QObject::connect(&instance, &mw::SingleInstance::raiseRequested, &window,
                      &mw::MainWindow::Raise);
     // Queued: loading may show a message box, whose event loop must not run
@@ -149,7 +178,9 @@ int main(int argc, char** argv) {
         window.resize(place.width, place.height);
         window.show();
     }
+    mw::TraceStartup("window shown");
     window.Start();
+    mw::TraceStartup("application started (settings, last map)");
     for (const QString& f : files) mw::OpenFileByKind(app, QFile::encodeName(f).toStdString());
     return qapp.exec();
 }

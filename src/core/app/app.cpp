@@ -18,6 +18,7 @@
 #include "view/user_pointer.h"
 #include "support/line_budget.h"
 #include "support/paths.h"
+#include "support/startup_trace.h"
 #include "track/track_file.h"
 #include "support/text.h"
 
@@ -90,6 +91,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     LoadUserDatums(app.datums, home, &datumsCut, &read);
     tellUnreadable(kDatumFileNotOpenedText, JoinPath(home, kUserDatumFile), read);
     if (datumsCut) ShowMessage(ui, FileCutText(kUserDatumFile, kMaxDatumFileBytes));
+    TraceStartup("user datums");
     InstallSeamlessMaps(app);
     // Every fix is checked against the waypoints' zones while that is on.
     app.checkProximity = [&app](double lat, double lon) { CheckProximity(app, lat, lon); };
@@ -110,6 +112,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
                    ReadViewSettings(home, app.view));
     app.userPointer = LoadUserPointer(home, &read);
     tellUnreadable(kUserPointerNotOpenedText, JoinPath(home, kUserPointerFile), read);
+    TraceStartup("settings, recent maps, view, pointer");
 
     ui.SetCommandChecked(kCmdViewToolbar, app.view.viewToolbar != 0);
     if (!s.portrait) {
@@ -136,6 +139,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
         std::string last = ReadLastIni(home, kLastMapFile);
         if (!last.empty()) LoadMapFile(app, last);
     }
+    TraceStartup("last map");
 
     // Without a map image on screen the scale and overview windows start
     // hidden and their flags are cleared.
@@ -152,7 +156,9 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
             tellUnreadable(kTrackNotOpenedText, trackLog,
                            LoadTrackShowingWait(app.track, trackLog, app.datums, app.map.datumIndex, &ui));
     }
+    TraceStartup("default waypoints and track");
     RestoreSession(app);
+    TraceStartup("last session");
     ui.SetCommandChecked(kCmdViewScale, app.view.viewScale == 1);
     ui.SetCommandChecked(kCmdViewMapView, app.view.viewMapView == 1);
     ui.SetCommandChecked(kCmdViewSpeedInfo, app.view.viewSpeedInfo == 1);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "geo/transverse_mercator.h"
+#include "support/number_format.h"
 #include "support/text.h"
 
 namespace mw {
@@ -27,7 +28,7 @@ double Mod(double value, int step) { return static_cast<double>(static_cast<long
 
 }  // namespace
 
-std::string FormatDegMin(double value) {
+void AppendDegMin(std::string& out, double value) {
     const double x = std::fabs(value);
     double d = std::floor(x);
     double m = (x - d) * 60;
@@ -36,10 +37,13 @@ std::string FormatDegMin(double value) {
         d += 1;
     }
     if (value < 0) d = -d;
-    return Format("%.0f %06.3f'", d, m);
+    AppendFixed(out, d, 0);
+    out += ' ';
+    AppendFixedZeroPadded(out, m, 3, 6);
+    out += '\'';
 }
 
-std::string FormatDegMinSec(double value) {
+void AppendDegMinSec(std::string& out, double value) {
     const double x = std::fabs(value);
     double d = std::floor(x);
     const double mm = (x - d) * 60;
@@ -54,7 +58,24 @@ std::string FormatDegMinSec(double value) {
         d += 1;
     }
     if (value < 0) d = -d;
-    return Format("%.0f %02.0f' %04.1f\"", d, m, s);
+    AppendFixed(out, d, 0);
+    out += ' ';
+    AppendFixedZeroPadded(out, m, 0, 2);
+    out += "' ";
+    AppendFixedZeroPadded(out, s, 1, 4);
+    out += '"';
+}
+
+std::string FormatDegMin(double value) {
+    std::string text;
+    AppendDegMin(text, value);
+    return text;
+}
+
+std::string FormatDegMinSec(double value) {
+    std::string text;
+    AppendDegMinSec(text, value);
+    return text;
 }
 
 GridReference LatLonToUtm(double lat, double lon, const DatumTable& datums, int datum) {

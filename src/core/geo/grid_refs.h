@@ -29,6 +29,9 @@ inline constexpr double kIrishLat0 = 53.5, kIrishLon0 = -8.0, kIrishScale = 1.00
 std::string FormatDegMin(double value);
 // "%.0f %02.0f' %04.1f\"", e.g. 51.5 -> "51 30' 00.0\"", with the same carry.
 std::string FormatDegMinSec(double value);
+// The same texts appended to `out`.
+void AppendDegMin(std::string& out, double value);
+void AppendDegMinSec(std::string& out, double value);
 
 // A grid reference: the zone or letter-square text and the easting and
 // northing in metres.

@@ -2,41 +2,83 @@
 
 #include "geo/grid_refs.h"
 #include "proj/families.h"
-#include "support/text.h"
+#include "support/number_format.h"
 
 namespace mw {
 
 namespace {
 
-std::string Metres(double easting, double northing) {
-    return Format("%.0f %.0f", easting, northing);
+// "%.0f %.0f"
+void AppendMetres(std::string& out, double easting, double northing) {
+    AppendFixed(out, easting, 0);
+    out += ' ';
+    AppendFixed(out, northing, 0);
+}
+
+// "%05.0f %05.0f": the metres within a letter square keep their leading zeros.
+void AppendSquareMetres(std::string& out, double easting, double northing) {
+    AppendFixedZeroPadded(out, easting, 0, 5);
+    out += ' ';
+    AppendFixedZeroPadded(out, northing, 0, 5);
 }
 
 }  // namespace
 
 std::string FormatPosition(double lat, double lon, int formatIndex, const DatumTable& datums,
                            int mapDatum, const ProjectionParams& tmParams) {
-    if (lat == 0 && lon == 0) return "---";
+    std::string text;
+    AppendPosition(text, lat, lon, formatIndex, datums, mapDatum, tmParams);
+    return text;
+}
+
+void AppendPosition(std::string& out, double lat, double lon, int formatIndex,
+                    const DatumTable& datums, int mapDatum, const ProjectionParams& tmParams) {
+    if (lat == 0 && lon == 0) {
+        out += "---";
+        return;
+    }
     if (formatIndex < 0 || formatIndex > 15) formatIndex = 0;
-    if (formatIndex == 0) return FormatDegMin(lat) + "  " + FormatDegMin(lon);
-    if (formatIndex == 1) return FormatDegMinSec(lat) + "  " + FormatDegMinSec(lon);
+    if (formatIndex == 0) {
+        AppendDegMin(out, lat);
+        out += "  ";
+        AppendDegMin(out, lon);
+        return;
+    }
+    if (formatIndex == 1) {
+        AppendDegMinSec(out, lat);
+        out += "  ";
+        AppendDegMinSec(out, lon);
+        return;
+    }
     // Every grid shows nothing for a position on the equator, as for one never set.
-    if (lat == 0) return "---";
+    if (lat == 0) {
+        out += "---";
+        return;
+    }
 
     const Ellipsoid ell = GetDatumEllipsoid(datums, mapDatum);
     double e = 0, n = 0;
     switch (formatIndex) {
         case 2: {
             GridReference r = LatLonToUtm(lat, lon, datums, mapDatum);
-            return r.zone + " " + Metres(r.easting, r.northing);
+            out += r.zone;
+            out += ' ';
+            AppendMetres(out, r.easting, r.northing);
+            return;
         }
         case 3: {
             GridReference r = LatLonToBritishGrid(lat, lon, datums, mapDatum);
-            return r.zone + " " + Format("%05.0f %05.0f", r.easting, r.northing);
+            out += r.zone;
+            out += ' ';
+            AppendSquareMetres(out, r.easting, r.northing);
+            return;
         }
         case 4: {
             GridReference r = LatLonToIrishGrid(lat, lon, datums, mapDatum);
-            return r.zone + " " + Format("%05.0f %05.0f", r.easting, r.northing);
+            out += r.zone;
+            out += ' ';
+            AppendSquareMetres(out, r.easting, r.northing);
+            return;
         }
         case 5:
             SwedishGridForward(lat, lon, e, n, ell);
@@ -67,7 +109,7 @@ std::string FormatPosition(double lat, double lon, int formatIndex, const DatumT
             VicmapForward(lat, lon, e, n, ell);
             break;
     }
-    return Metres(e, n);
+    AppendMetres(out, e, n);
 }
 
 }  // namespace mw

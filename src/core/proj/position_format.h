@@ -22,5 +22,9 @@ namespace mw {
 // lat is 0. An index outside 0..15 is shown as format 0.
 std::string FormatPosition(double lat, double lon, int formatIndex, const DatumTable& datums,
                            int mapDatum, const ProjectionParams& tmParams);
+// The same text appended to `out`: a bulk conversion writes a million of
+// them into one buffer.
+void AppendPosition(std::string& out, double lat, double lon, int formatIndex,
+                    const DatumTable& datums, int mapDatum, const ProjectionParams& tmParams);
 
 }  // namespace mw

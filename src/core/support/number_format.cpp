@@ -77,6 +77,19 @@ void AppendFixed(std::string& out, double value, int precision, int width) {
     out.resize(start + static_cast<std::size_t>(n));
 }
 
+void AppendFixedZeroPadded(std::string& out, double value, int precision, int width) {
+    if (!std::isfinite(value)) {
+        AppendFixed(out, value, precision, width);
+        return;
+    }
+    const std::size_t start = out.size();
+    AppendFixed(out, value, precision);
+    const std::size_t size = out.size() - start;
+    if (width <= 0 || static_cast<std::size_t>(width) <= size) return;
+    const std::size_t at = start + (out[start] == '-' ? 1 : 0);
+    out.insert(at, static_cast<std::size_t>(width) - size, '0');
+}
+
 void AppendInt(std::string& out, long long value, int width, bool zeroPad) {
     char buffer[32];
     const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);

@@ -16,6 +16,11 @@ namespace mw {
 // printf spells them, spaces on the left up to width.
 void AppendFixed(std::string& out, double value, int precision, int width = 0);
 
+// printf("%0*.*f", width, precision, value): as AppendFixed, with zeros
+// after the sign up to width ("nan" and "inf" are padded with spaces, as
+// printf pads them).
+void AppendFixedZeroPadded(std::string& out, double value, int precision, int width);
+
 // printf("%*d", width, value), or printf("%0*d", ...) when zeroPad is set
 // (the zeros go after a minus sign, as printf puts them).
 void AppendInt(std::string& out, long long value, int width = 0, bool zeroPad = false);

@@ -33,15 +33,26 @@ std::string Fixed(double v, int precision, int width) {
     return out.substr(1);
 }
 
+std::string ZeroPadded(double v, int precision, int width) {
+    std::string out = "x";
+    AppendFixedZeroPadded(out, v, precision, width);
+    return out.substr(1);
+}
+
 // Every width and precision the file writers use, and a few more.
-constexpr int kFieldShapes[][2] = {{12, 7}, {7, 0}, {11, 5}, {8, 0}, {10, 1}, {0, 7},
-                                   {0, 6},  {0, 0}, {1, 3},  {30, 2}, {0, 17}};
+constexpr int kFieldShapes[][2] = {{12, 7}, {7, 0}, {11, 5}, {8, 0}, {10, 1}, {0, 7}, {0, 6},
+                                   {0, 0},  {1, 3}, {30, 2}, {0, 17}, {5, 0}, {6, 3}, {2, 0},
+                                   {4, 1},  {0, 9}};
 
 void ExpectSameAsPrintf(double v) {
     for (const auto& shape : kFieldShapes) {
         const int width = shape[0], precision = shape[1];
         ASSERT_EQ(Fixed(v, precision, width), Printf("%*.*f", width, precision, v))
             << "value " << std::hexfloat << v << " width " << width << " precision " << precision;
+        // Grid references and minutes keep leading zeros ("%05.0f", "%06.3f").
+        ASSERT_EQ(ZeroPadded(v, precision, width), Printf("%0*.*f", width, precision, v))
+            << "zero-padded value " << std::hexfloat << v << " width " << width << " precision "
+            << precision;
     }
 }
 

@@ -1,0 +1,117 @@
+#!/bin/bash
+# Start-up to the first painted map frame, against a minimal Qt Widgets
+# program (one window, quits after its first paint) in the same run, both
+# on the same display (Qt's offscreen platform, or Xvfb with --xvfb).
+#
+# The program starts on the synthetic demo maps (`mwtool demo --synthetic`:
+# its home loads the last map) with MW_TRACE_STARTUP=1, whose trace times
+# each step from the process's start; the trace of the median run is shown.
+# Both times count from the kernel's start of the process, to a clock tick.
+#
+# Usage: bench/bench_startup.sh MAPWANDERER MWTOOL [RUNS] [--xvfb]
+set -u
+program=${1:?usage: bench_startup.sh MAPWANDERER MWTOOL [RUNS] [--xvfb]}
+tool=${2:?usage: bench_startup.sh MAPWANDERER MWTOOL [RUNS] [--xvfb]}
+runs=${3:-5}
+xvfb=${4:-}
+dir=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$dir"
+}
+trap cleanup EXIT
+
+export HOME=$dir/home XDG_CONFIG_HOME=$dir/demo/config XDG_RUNTIME_DIR=$dir/run
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+"$tool" demo "$dir/demo" --synthetic --quiet --home "$XDG_CONFIG_HOME/mapwanderer" >/dev/null ||
+    { echo "mwtool demo failed"; exit 1; }
+
+if [ "$xvfb" = --xvfb ]; then
+    command -v Xvfb >/dev/null || { echo "Xvfb is not installed"; exit 77; }
+    Xvfb :97 -screen 0 1280x800x24 -nolisten tcp 2>/dev/null &
+    xvfb_pid=$!
+    export DISPLAY=:97 QT_QPA_PLATFORM=xcb
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+else
+    export QT_QPA_PLATFORM=offscreen
+fi
+
+# The peer: the least a Qt Widgets program does before its first frame.
+cat > "$dir/peer.cpp" <<'EOF'
+#include <QApplication>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+#include <cstring>
+#include <time.h>
+#include <unistd.h>
+static double StartedMsAgo() {
+    char line[1024] = {};
+    FILE* f = std::fopen("/proc/self/stat", "r");
+    size_t n = std::fread(line, 1, sizeof line - 1, f);
+    std::fclose(f);
+    line[n] = 0;
+    const char* p = std::strrchr(line, ')');
+    for (int field = 2; *p && field < 22; ++p) if (*p == ' ') ++field;
+    unsigned long long ticks = 0;
+    std::sscanf(p, "%llu", &ticks);
+    timespec t{};
+    clock_gettime(CLOCK_BOOTTIME, &t);
+    return (t.tv_sec + t.tv_nsec * 1e-9 - double(ticks) / sysconf(_SC_CLK_TCK)) * 1e3;
+}
+struct W : QWidget {
+    bool done = false;
+    void paintEvent(QPaintEvent*) override {
+        QPainter(this).fillRect(rect(), Qt::darkGreen);
+        if (!done) QTimer::singleShot(0, [] {
+            std::printf("%.1f\n", StartedMsAgo());
+            QApplication::quit();
+        });
+        done = true;
+    }
+};
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    W w;
+    w.resize(800, 600);
+    w.show();
+    return app.exec();
+}
+EOF
+c++ -O2 -fPIC -std=c++17 "$dir/peer.cpp" -o "$dir/peer" $(pkg-config --cflags --libs Qt6Widgets) ||
+    { echo "cannot build the minimal Qt program (Qt 6 development files)"; exit 77; }
+
+# One start of the program: the trace to $dir/trace.N, the ms of its first frame printed.
+start_program() {
+    local n=$1 pid t
+    MW_TRACE_STARTUP=1 "$program" 2> "$dir/trace.$n" &
+    pid=$!
+    for _ in $(seq 600); do
+        grep -q "first map frame painted" "$dir/trace.$n" && break
+        sleep 0.05
+    done
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    t=$(awk '/first map frame painted/ { print $3 }' "$dir/trace.$n")
+    echo "${t:-NaN}"
+}
+
+echo "load average before: $(cut -d ' ' -f 1-3 /proc/loadavg), $(nproc) cores, platform $QT_QPA_PLATFORM"
+for r in $(seq "$runs"); do
+    ours=$(start_program "$r")
+    peer=$("$dir/peer" 2>/dev/null)
+    echo "$r $ours $peer" >> "$dir/times"
+    printf "run %d: mapwanderer %7.1f ms to its first map frame, minimal Qt program %7.1f ms\n" \
+        "$r" "$ours" "$peer"
+done
+echo "load average after:  $(cut -d ' ' -f 1-3 /proc/loadavg)"
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+m_ours=$(awk '{ print $2 }' "$dir/times" | median)
+m_peer=$(awk '{ print $3 }' "$dir/times" | median)
+printf "median of %d runs: mapwanderer %.1f ms, minimal Qt program %.1f ms (%.2f x)\n" \
+    "$runs" "$m_ours" "$m_peer" "$(awk -v a="$m_ours" -v b="$m_peer" 'BEGIN { print a / b }')"
+median_run=$(awk -v m="$m_ours" '$2 == m { print $1; exit }' "$dir/times")
+echo "trace of run $median_run:"
+cat "$dir/trace.$median_run"
