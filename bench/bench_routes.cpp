@@ -25,7 +25,7 @@
 #include "map/map_file.h"
 #include "nav/route_store.h"
 #include "track/track_store.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 #include "view/overlays.h"
 #include "view/route_layer.h"
 

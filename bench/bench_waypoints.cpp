@@ -13,7 +13,7 @@
 #include <QPainter>
 
 #include "track/track_store.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 #include "view/overlays.h"
 #include "view/waypoint_layer.h"
 #include "waypoint/waypoint_store.h"

@@ -32,14 +32,14 @@
 #include "ui/map_widget.h"
 #include "ui/nmea_monitor_dialog.h"
 #include "ui/overview_window.h"
-#include "ui/panel_painter.h"
+#include "paint/panel_painter.h"
 #include "ui/satellites_dialog.h"
 #include "ui/scale_bar_window.h"
 #include "ui/name_search_dialog.h"
 #include "ui/settings_dialog.h"
 #include "ui/track_info_window.h"
 #include "ui/waypoint_list_dialog.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 namespace mw {
 

@@ -5,7 +5,7 @@
 #include <QWheelEvent>
 
 #include "app/view_commands.h"
-#include "ui/map_painter.h"
+#include "paint/map_painter.h"
 
 namespace mw {
 

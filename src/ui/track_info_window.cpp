@@ -16,7 +16,7 @@
 
 #include "app/moving_map.h"
 #include "track/track_commands.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 namespace mw {
 

@@ -9,7 +9,7 @@
 #include "app/app.h"
 #include "app/waypoint_commands.h"
 #include "ui/handheld_layout.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 namespace mw {
 

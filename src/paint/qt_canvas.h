@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "ports/canvas.h"
-#include "ui/label_cache.h"
+#include "paint/label_cache.h"
 
 namespace mw {
 

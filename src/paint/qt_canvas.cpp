@@ -1,4 +1,4 @@
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>

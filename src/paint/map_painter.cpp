@@ -1,10 +1,10 @@
-#include "ui/map_painter.h"
+#include "paint/map_painter.h"
 
 #include <QRegion>
 
 #include "app/map_scene.h"
 #include "image/bitmap.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 namespace mw {
 
