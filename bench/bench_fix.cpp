@@ -227,7 +227,7 @@ struct Program {
 
     void Paint() {
         QPainter painter(&window);
-        mw::PaintMapWindow(painter, app, width, height);
+        mw::PaintMapWindow(painter, app);
     }
 };
 

@@ -292,12 +292,12 @@ int Render(mwtool::Args& args) {
             painter.save();
             painter.translate(m.left, m.top);
             painter.setClipRect(0, 0, m.Width(), m.Height());
-            mw::PaintMapWindow(painter, app, m.Width(), m.Height());
+            mw::PaintMapWindow(painter, app);
             painter.restore();
             mw::PaintStatusLine(painter, app, around.statusLine);
             mw::PaintInfoPanels(painter, app, around.panels);
         } else {
-            mw::PaintMapWindow(painter, app, width, height);
+            mw::PaintMapWindow(painter, app);
         }
     }
     return SavePng(image, *out) ? 0 : 1;

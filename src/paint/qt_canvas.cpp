@@ -186,6 +186,28 @@ void QtCanvas::FillRect(Rect r, Rgb c) {
     p_.fillRect(QRect(r.left, r.top, r.Width(), r.Height()), ToQColor(c));
 }
 
+QImage WrapCanvasImage(const CanvasImage& image) {
+    if (image.Empty()) return QImage();
+    if (image.format == CanvasImage::Format::Rgb32)
+        return QImage(image.pixels, image.width, image.height, image.stride, QImage::Format_RGB32);
+    QImage out(image.pixels, image.width, image.height, image.stride, QImage::Format_Indexed8);
+    out.setColorTable(QList<QRgb>(image.palette, image.palette + image.paletteSize));
+    return out;
+}
+
+void QtCanvas::Image(const CanvasImage& image, Rect source, Rect target) {
+    const QImage wrapped = WrapCanvasImage(image);
+    if (wrapped.isNull()) return;
+    const QRect src(source.left, source.top, source.Width(), source.Height());
+    const QRect dst(target.left, target.top, target.Width(), target.Height());
+    // The whole picture at its own size is a plain copy, the cheapest path
+    // the paint engine has.
+    if (src == wrapped.rect() && src.size() == dst.size())
+        p_.drawImage(dst.topLeft(), wrapped);
+    else
+        p_.drawImage(dst, wrapped, src);
+}
+
 void QtCanvas::Figure(Point at, Rect bounds, std::uint64_t key,
                       const std::function<void(Canvas&, Point)>& draw) {
     // A copy has the drawn pixels only when drawing is pixel-exact: no

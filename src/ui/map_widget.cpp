@@ -19,11 +19,11 @@ MapWidget::MapWidget(App& app, QWidget* parent) : QWidget(parent), app_(app) {
 void MapWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (dragging_ && app_.state.dragMode && app_.map.mapLoaded) {
-        PaintDragPreview(painter, app_, width(), height(), dragNow_.x() - app_.state.dragStartX,
-                         dragNow_.y() - app_.state.dragStartY);
+        PaintMapWindow(painter, app_, Point{dragNow_.x() - app_.state.dragStartX,
+                                            dragNow_.y() - app_.state.dragStartY});
         return;
     }
-    PaintMapWindow(painter, app_, width(), height());
+    PaintMapWindow(painter, app_);
     emit painted();
 }
 
