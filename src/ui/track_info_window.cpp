@@ -14,6 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/data_folder.h"
 #include "app/moving_map.h"
 #include "track/track_commands.h"
 #include "paint/qt_canvas.h"

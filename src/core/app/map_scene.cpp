@@ -20,7 +20,7 @@ bool ImageShown(const MapScene& s) { return MapImageOnScreen(*s.app); }
 // The pointer shows where the last fix was drawn, and only on the map: off
 // the map there is nothing under it to point at.
 bool PointerShown(const MapScene& s) {
-    return Following(s) && s.app->mapView.pointer && s.app->gps.onMap;
+    return Following(s) && s.app->mapView.pointer && s.app->mapView.lastFix.onMap;
 }
 
 void DrawLogo(Canvas& canvas, const MapScene& s) {
@@ -31,7 +31,7 @@ void DrawTrack(Canvas& canvas, const MapScene& s) {
     const App& app = *s.app;
     const bool following = Following(s);
     DrawTrackTail(canvas, app.track, s.view,
-                  TrackTailStyleFrom(app.settings, following, following && app.gps.onMap));
+                  TrackTailStyleFrom(app.settings, following, following && app.mapView.lastFix.onMap));
 }
 
 void DrawPointer(Canvas& canvas, const MapScene& s) {
