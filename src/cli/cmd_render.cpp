@@ -292,7 +292,8 @@ int Render(mwtool::Args& args) {
             ui.ShowMessage(mw::ImageFaultText(zoomed.fault, app.viewport.imagePath));
     }
     if (r.centrePx)
-        mw::CentreOnPixel(app.mapView, app.map, app.datums, mw::TruncToInt(r.a), mw::TruncToInt(r.b));
+        mw::CentreOnPixel(app.mapView, app.map, app.datums, mw::TruncToInt(r.a),
+                          mw::TruncToInt(r.b));
     else if (r.centreLatLon)
         mw::CentreOn(app.mapView, app.map, app.datums, {r.a, r.b});
     if (r.overviewSize) return RenderOverview(app, *r.overviewSize, r.out);
@@ -315,7 +316,8 @@ int Render(mwtool::Args& args) {
         return 1;
     if (r.routeFile &&
         unreadable(mw::kRouteFileOpenErrorText, *r.routeFile,
-                   mw::LoadRouteFile(app.routes, *r.routeFile, app.datums, app.map.datumIndex, &ui)))
+                   mw::LoadRouteFile(app.routes, *r.routeFile, app.datums, app.map.datumIndex,
+                                     &ui)))
         return 1;
     if (r.nav) {
         // The target is given in WGS 84, like every position a user types.

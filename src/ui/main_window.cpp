@@ -178,7 +178,8 @@ void MainWindow::BuildToolBars() {
     commandBar_->clear();
     toolPanel_->clear();
     const auto& buttons = CommandBarButtons();
-    int count = app_.mapView.screen.portrait ? kPortraitCommandBarButtons : static_cast<int>(buttons.size());
+    int count = app_.mapView.screen.portrait ? kPortraitCommandBarButtons
+                                             : static_cast<int>(buttons.size());
     for (int i = 0; i < count; ++i) {
         const ToolButton& b = buttons[i];
         if (b.separator) {
@@ -223,7 +224,8 @@ void MainWindow::Start() {
     SetScreenSize(app_, width(), height());
     if (app_.mapView.screen.portrait != builtForPortrait_) BuildToolBars();
     // The map and its panels share what the status line leaves.
-    SetMapArea(app_.mapView, central_->width(), std::max(central_->height() - kStatusLineHeight, 0));
+    SetMapArea(app_.mapView, central_->width(),
+               std::max(central_->height() - kStatusLineHeight, 0));
     StartApplication(app_, home_, userHome_, width(), height());
     if (QScreen* s = screen()) {
         app_.state.display.colorRes = s->depth();

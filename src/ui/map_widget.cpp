@@ -20,7 +20,8 @@ void MapWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const MapDrag& drag = app_.mapView.drag;
     if (dragging_ && drag.mode && app_.map.mapLoaded) {
-        PaintMapWindow(painter, app_, Point{dragNow_.x() - drag.startX, dragNow_.y() - drag.startY});
+        PaintMapWindow(painter, app_,
+                       Point{dragNow_.x() - drag.startX, dragNow_.y() - drag.startY});
         return;
     }
     PaintMapWindow(painter, app_);

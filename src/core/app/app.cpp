@@ -196,7 +196,9 @@ CommandRows GeneralCommandRows() {
              ApplyToolbar(app, app.view.viewToolbar != 0);
          },
          // Landscape shows every button on the command bar: checked, and grey.
-         [](const App& app) { return app.mapView.screen.portrait ? app.view.viewToolbar != 0 : true; },
+         [](const App& app) {
+             return app.mapView.screen.portrait ? app.view.viewToolbar != 0 : true;
+         },
          [](const App& app) { return app.mapView.screen.portrait; }},
         {kCmdDragMap, "Drag Map", CommandKind::Toggle,
          [](App& app) {

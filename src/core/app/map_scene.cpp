@@ -30,8 +30,9 @@ void DrawLogo(Canvas& canvas, const MapScene& s) {
 void DrawTrack(Canvas& canvas, const MapScene& s) {
     const App& app = *s.app;
     const bool following = Following(s);
-    DrawTrackTail(canvas, app.track, s.view,
-                  TrackTailStyleFrom(app.settings, following, following && app.mapView.lastFix.onMap));
+    DrawTrackTail(
+        canvas, app.track, s.view,
+        TrackTailStyleFrom(app.settings, following, following && app.mapView.lastFix.onMap));
 }
 
 void DrawPointer(Canvas& canvas, const MapScene& s) {

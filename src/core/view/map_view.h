@@ -111,9 +111,10 @@ void PlaceMapTop(MapView& view, bool toolPanelShown);
 // The area below the tool bars, as the window layer measured it.
 void SetMapArea(MapView& view, int width, int height);
 
-// A point on the main window's client area.
+// A point in screen pixels (on the main window's client area).
 struct ScreenPoint {
     int x = 0, y = 0;
+    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
 };
 // Where a picture shown over the map (an alarm's) is centred: the middle of
 // the client area, moved down by the command bar above the map.

@@ -114,7 +114,8 @@ TEST_F(MapViewTest, ThePopupCentreFollowsScreenAndToolPanel) {
         int width, height;
         bool toolPanel;
         int x, y;
-    } cases[] = {{480, 640, false, 240, 359}, {480, 640, true, 240, 379}, {800, 480, false, 400, 279}};
+    } cases[] = {
+        {480, 640, false, 240, 359}, {480, 640, true, 240, 379}, {800, 480, false, 400, 279}};
     for (const Case& c : cases) {
         SetScreenSize(view, c.width, c.height);
         PlaceMapTop(view, c.toolPanel);
