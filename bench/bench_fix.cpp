@@ -35,7 +35,7 @@
 #include "app/moving_map.h"
 #include "image/mwf2_writer.h"
 #include "map/calibration.h"
-#include "ui/map_painter.h"
+#include "paint/map_painter.h"
 
 namespace {
 
@@ -227,7 +227,7 @@ struct Program {
 
     void Paint() {
         QPainter painter(&window);
-        mw::PaintMapWindow(painter, app, width, height);
+        mw::PaintMapWindow(painter, app);
     }
 };
 

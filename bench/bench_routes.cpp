@@ -25,7 +25,7 @@
 #include "map/map_file.h"
 #include "nav/route_store.h"
 #include "track/track_store.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 #include "view/overlays.h"
 #include "view/route_layer.h"
 
@@ -48,6 +48,7 @@ public:
         if (b.right >= 0 && b.left < kViewW && b.bottom >= 0 && b.top < kViewH) ++visibleEllipses;
     }
     void FillRect(mw::Rect, mw::Rgb) override {}
+    void Image(const mw::CanvasImage&, mw::Rect, mw::Rect) override {}
     void Text(mw::Point, const std::string&, int, int, mw::Rgb, mw::Rgb, bool) override { ++calls; }
     int TextWidth(const std::string& t, int, int) override { return 6 * static_cast<int>(t.size()); }
     int TextHeight(const std::string&, int h, int) override { return h; }

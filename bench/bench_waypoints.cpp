@@ -13,7 +13,7 @@
 #include <QPainter>
 
 #include "track/track_store.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 #include "view/overlays.h"
 #include "view/waypoint_layer.h"
 #include "waypoint/waypoint_store.h"
@@ -74,6 +74,7 @@ public:
     void Polygon(const std::vector<Point>&) override {}
     void Ellipse(Rect) override {}
     void FillRect(Rect, Rgb) override {}
+    void Image(const CanvasImage&, Rect, Rect) override {}
     void Text(Point, const std::string&, int, int, Rgb, Rgb, bool) override {}
     int TextWidth(const std::string& t, int, int) override { return static_cast<int>(t.size()) * 6; }
     int TextHeight(const std::string&, int h, int) override { return h; }

@@ -23,6 +23,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/map_commands.h"
 #include "app/moving_map.h"
 #include "app/route_commands.h"
 #include "app/seamless_maps.h"
@@ -39,8 +40,8 @@
 #include "track/track_file.h"
 #include "waypoint/waypoint_file.h"
 #include "app/panels.h"
-#include "ui/map_painter.h"
-#include "ui/panel_painter.h"
+#include "paint/map_painter.h"
+#include "paint/panel_painter.h"
 #include "view/overview.h"
 #include "view/overlays.h"
 #include "view/user_pointer.h"
@@ -120,7 +121,25 @@ int RenderOverview(mw::App& app, int size, const std::string& out) {
     return SavePng(image, out) ? 0 : 1;
 }
 
-int Render(mwtool::Args& args) {
+// What the command line asks for, checked.
+struct Request {
+    std::string map, out;
+    int width = 1, height = 1;
+    std::optional<int> overviewSize;
+    std::optional<mw::PanelLayout> panels;
+    bool speedPanel = false, navPanel = false;
+    std::optional<GpsOption> gps, nav;
+    std::optional<int> pointer;
+    // --centre-px or --centre: the two numbers.
+    bool centrePx = false, centreLatLon = false;
+    double a = 0, b = 0;
+    std::optional<double> percent;
+    std::optional<std::string> trackFile, waypointFile, routeFile;
+    int seamless = 1;  // neighbouring maps fill the margin
+};
+
+// 0 with `r` filled, or the exit code of a usage error already told.
+int ParseRequest(mwtool::Args& args, Request& r) {
     auto size = args.Option("--size");
     auto out = args.Option("-o");
     auto zoom = args.Option("--zoom");
@@ -141,6 +160,7 @@ int Render(mwtool::Args& args) {
     if (!out) return mwtool::UsageError("render needs -o OUT.png");
     if (seamlessText && *seamlessText != "0" && *seamlessText != "1")
         return mwtool::UsageError("--seamless is 0 or 1");
+    r.seamless = seamlessText && *seamlessText == "0" ? 0 : 1;
     std::optional<int> overviewSize;
     if (overviewText) {
         auto n = mwtool::ParseNumber(*overviewText);
@@ -196,63 +216,98 @@ int Render(mwtool::Args& args) {
         percent = mwtool::ParseNumber(*zoom);
         if (!percent || *percent <= 0) return mwtool::UsageError("bad --zoom '" + *zoom + "'");
     }
+    r.map = args.words[0];
+    r.out = *out;
+    r.width = width;
+    r.height = height;
+    r.overviewSize = overviewSize;
+    r.panels = panels;
+    r.speedPanel = speedPanel;
+    r.navPanel = navPanel;
+    r.gps = gps;
+    r.nav = nav;
+    r.pointer = pointer;
+    r.centrePx = centrePx;
+    r.centreLatLon = centreLatLon;
+    if (a && b) {
+        r.a = *a;
+        r.b = *b;
+    }
+    r.percent = percent;
+    r.trackFile = trackFile;
+    r.waypointFile = waypointFile;
+    r.routeFile = routeFile;
+    return 0;
+}
+
+// The picture: the map window alone, or with --panels the main window's
+// client area around it.
+QImage DrawWindow(const Request& r, const mw::App& app, const mw::AroundMapLayout& around) {
+    QImage image(r.width, r.height, QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        if (r.panels) {
+            const mw::Rect& m = around.map;
+            painter.fillRect(image.rect(), Qt::white);
+            painter.save();
+            painter.translate(m.left, m.top);
+            painter.setClipRect(0, 0, m.Width(), m.Height());
+            mw::PaintMapWindow(painter, app);
+            painter.restore();
+            mw::PaintStatusLine(painter, app, around.statusLine);
+            mw::PaintInfoPanels(painter, app, around.panels);
+        } else {
+            mw::PaintMapWindow(painter, app);
+        }
+    }
+    return image;
+}
+
+int Render(mwtool::Args& args) {
+    Request r;
+    if (const int usage = ParseRequest(args, r)) return usage;
 
     auto gui = mwtool::EnsureGuiApplication();
     mwtool::ConsoleUi ui;
     mw::App app;
     app.ports.ui = &ui;
-    app.state.programFolder = args.home;
-    app.state.userHome = args.userHome;
-    mw::LoadUserDatums(app.datums, args.home);
-    mw::ReadConfiguration(args.home, app.datums, app.settings);
-    mw::ReadViewSettings(args.home, app.view);
+    // What the program reads from its home at start-up, nothing written.
+    mw::ReadHomeFiles(app, args.home, args.userHome);
     // Neighbouring maps fill the margin unless --seamless 0 (default: on).
-    app.view.viewSeamlessMaps = seamlessText ? *seamlessText == "1" : 1;
+    app.view.viewSeamlessMaps = r.seamless;
     mw::InstallSeamlessMaps(app);
-    if (pointer) app.settings.pointerStyle = *pointer;
-    app.userPointer = mw::LoadUserPointer(args.home);
-    mw::SetScreenSize(app, width, height);
+    if (r.pointer) app.settings.pointerStyle = *r.pointer;
+    mw::SetScreenSize(app, r.width, r.height);
     mw::AroundMapLayout around;
-    if (panels) {
+    if (r.panels) {
         // The layout the user asked for, whatever the size's shape says.
-        app.state.portrait = *panels == mw::PanelLayout::Bottom;
-        app.view.viewSpeedInfo = speedPanel ? 1 : 0;
-        app.view.viewSpeedNavInfo = navPanel ? 1 : 0;
-        around = mw::LayOutAroundMap(app, width, height);
+        mw::SetPortrait(app.mapView, *r.panels == mw::PanelLayout::Bottom);
+        app.view.viewSpeedInfo = r.speedPanel ? 1 : 0;
+        app.view.viewSpeedNavInfo = r.navPanel ? 1 : 0;
+        around = mw::LayOutAroundMap(app, r.width, r.height);
     } else {
-        mw::LayoutMapWindow(app, width, height);
+        // The map window alone fills the picture: no panel takes room from it.
+        mw::ApplyViewSize(app, r.width, r.height);
     }
 
-    // The map and its image as a load reads them, without what a load also
-    // records (the last map, the recent maps): this command writes nothing else.
-    auto map = mw::ReadMapFile(args.words[0], app.datums);
-    if (!map) {
-        std::cerr << "mwtool: cannot read " << args.words[0] << "\n";
+    // The map loads as the program loads it, except that it is not recorded
+    // as the last or a recent map: this command writes nothing else.
+    if (!mw::LoadMapFile(app, r.map, false)) {
+        std::cerr << "mwtool: cannot read " << r.map << "\n";
         return 1;
     }
-    if (map->projectionId == mw::kProjUnsupported) ui.ShowMessage(mw::kProjectionNotSupportedText);
-    app.map = std::move(*map);
-    app.map.mapLoaded = true;
-    const mw::MapImageLoad mapImage =
-        mw::LoadMapImage(app.viewport, app.mapView, app.map, app.datums, app.settings.filePath1,
-                         app.settings.filePath2, app.state.userHome);
-    for (mw::ImageFault fault : mapImage.damaged)
-        ui.ShowMessage(mw::ImageFaultText(fault, app.viewport.imagePath));
-    if (!mapImage) {
-        ui.ShowMessage(mw::kImageNotFoundText);
-        return 1;
-    }
-    if (percent) {
+    if (r.percent) {
         const mw::ViewChange zoomed = mw::SetZoom(
-            app.viewport, app.mapView, mw::FindZoomIndex(app.viewport, 100.0 / *percent));
+            app.viewport, app.mapView, mw::FindZoomIndex(app.viewport, 100.0 / *r.percent));
         if (zoomed.fault != mw::ImageFault::None)
             ui.ShowMessage(mw::ImageFaultText(zoomed.fault, app.viewport.imagePath));
     }
-    if (centrePx)
-        mw::CentreOnPixel(app.mapView, app.map, app.datums, mw::TruncToInt(*a), mw::TruncToInt(*b));
-    else if (centreLatLon)
-        mw::CentreOn(app.mapView, app.map, app.datums, {*a, *b});
-    if (overviewSize) return RenderOverview(app, *overviewSize, *out);
+    if (r.centrePx)
+        mw::CentreOnPixel(app.mapView, app.map, app.datums, mw::TruncToInt(r.a),
+                          mw::TruncToInt(r.b));
+    else if (r.centreLatLon)
+        mw::CentreOn(app.mapView, app.map, app.datums, {r.a, r.b});
+    if (r.overviewSize) return RenderOverview(app, *r.overviewSize, r.out);
     // A file that will not open is named with the reason, then the command gives up.
     const auto unreadable = [&ui](const char* text, const std::string& path,
                                   const mw::ReadOutcome& read) {
@@ -262,28 +317,29 @@ int Render(mwtool::Args& args) {
         std::cerr << "mwtool: cannot read " << path << "\n";
         return true;
     };
-    if (trackFile &&
-        unreadable(mw::kTrackNotOpenedText, *trackFile,
-                   mw::LoadTrackFile(app.track, *trackFile, app.datums, app.map.datumIndex)))
+    if (r.trackFile &&
+        unreadable(mw::kTrackNotOpenedText, *r.trackFile,
+                   mw::LoadTrackFile(app.track, *r.trackFile, app.datums, app.map.datumIndex, &ui)))
         return 1;
-    if (waypointFile && unreadable(mw::kWaypointFileNotOpenedText, *waypointFile,
-                                   mw::ReadWaypointFile(app.waypoints, *waypointFile, app.datums,
-                                                        app.map.datumIndex)))
+    if (r.waypointFile && unreadable(mw::kWaypointFileNotOpenedText, *r.waypointFile,
+                                   mw::ReadWaypointFile(app.waypoints, *r.waypointFile, app.datums,
+                                                        app.map.datumIndex, &ui)))
         return 1;
-    if (routeFile &&
-        unreadable(mw::kRouteFileOpenErrorText, *routeFile,
-                   mw::LoadRouteFile(app.routes, *routeFile, app.datums, app.map.datumIndex)))
+    if (r.routeFile &&
+        unreadable(mw::kRouteFileOpenErrorText, *r.routeFile,
+                   mw::LoadRouteFile(app.routes, *r.routeFile, app.datums, app.map.datumIndex,
+                                     &ui)))
         return 1;
-    if (nav) {
+    if (r.nav) {
         // The target is given in WGS 84, like every position a user types.
-        double lat = nav->lat, lon = nav->lon;
+        double lat = r.nav->lat, lon = r.nav->lon;
         mw::ConvertDatum(app.datums, mw::kDatumWgs84, app.map.datumIndex, lat, lon);
         mw::SetNavigationTarget(app, lat, lon, -1, "");
     }
-    if (gps) {
-        mw::ShowFix(app, gps->lat, gps->lon, gps->heading);
+    if (r.gps) {
+        mw::ShowFix(app, r.gps->lat, r.gps->lon, r.gps->heading);
         // A 3D fix as a receiver reports it when switched on.
-        app.gps.fix.speed = gps->speed;
+        app.gps.fix.speed = r.gps->speed;
         app.gps.fix.fixQuality = 1;
         app.gps.fix.statusText = mw::kStatusOn;
     }
@@ -292,24 +348,7 @@ int Render(mwtool::Args& args) {
         ui.ShowMessage(mw::ImageFaultText(rendered.fault, app.viewport.imagePath));
     if (!rendered) return 1;
 
-    QImage image(width, height, QImage::Format_RGB32);
-    {
-        QPainter painter(&image);
-        if (panels) {
-            const mw::Rect& m = around.map;
-            painter.fillRect(image.rect(), Qt::white);
-            painter.save();
-            painter.translate(m.left, m.top);
-            painter.setClipRect(0, 0, m.Width(), m.Height());
-            mw::PaintMapWindow(painter, app, m.Width(), m.Height());
-            painter.restore();
-            mw::PaintStatusLine(painter, app, around.statusLine);
-            mw::PaintInfoPanels(painter, app, around.panels);
-        } else {
-            mw::PaintMapWindow(painter, app, width, height);
-        }
-    }
-    return SavePng(image, *out) ? 0 : 1;
+    return SavePng(DrawWindow(r, app, around), r.out) ? 0 : 1;
 }
 
 }  // namespace

@@ -28,7 +28,7 @@
 #include <optional>
 #include <span>
 
-#include "app/alarms.h"
+#include "app/alarm_actions.h"
 #include "app/app.h"
 #include "app/moving_map.h"
 #include "app/waypoint_commands.h"

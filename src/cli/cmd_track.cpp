@@ -17,7 +17,7 @@
 #include "support/durable_file.h"
 #include "support/text.h"
 #include "track/track_stats.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 #include "view/track_profile.h"
 
 namespace {

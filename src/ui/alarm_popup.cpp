@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-#include "app/alarms.h"
+#include "app/alarm_actions.h"
 
 namespace mw {
 

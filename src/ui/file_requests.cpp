@@ -48,7 +48,7 @@ std::optional<std::string> ShowOpenDialog(QWidget* parent, App& app, const std::
                                           const std::string& startFolder,
                                           const std::vector<FileFilter>& filters) {
     const AppSettings& s = app.settings;
-    if (!UseOwnBrowser(app.state.portrait, s.useCeOpenFile, title, false))
+    if (!UseOwnBrowser(app.mapView.screen.portrait, s.useCeOpenFile, title, false))
         return PlatformDialog(parent, title, startFolder, filters, false);
     const BrowserMode& mode = *FindBrowserMode(title, false);
     std::string folder = BrowserStartFolder(mode, s, startFolder, app.state.userHome);
@@ -59,7 +59,7 @@ std::optional<std::string> ShowSaveDialog(QWidget* parent, App& app, const std::
                                           const std::string& proposedPath,
                                           const std::vector<FileFilter>& filters) {
     const AppSettings& s = app.settings;
-    if (!UseOwnBrowser(app.state.portrait, s.useCeOpenFile, title, true))
+    if (!UseOwnBrowser(app.mapView.screen.portrait, s.useCeOpenFile, title, true))
         return PlatformDialog(parent, title, proposedPath, filters, true);
     const BrowserMode& mode = *FindBrowserMode(title, true);
     std::string folder = BrowserStartFolder(mode, s, FolderOf(proposedPath), app.state.userHome);

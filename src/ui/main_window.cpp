@@ -18,7 +18,7 @@
 #include <algorithm>
 #include <set>
 
-#include "app/alarms.h"
+#include "app/alarm_actions.h"
 #include "app/commands.h"
 #include "app/moving_map.h"
 #include "app/view_commands.h"
@@ -34,14 +34,14 @@
 #include "ui/map_widget.h"
 #include "ui/nmea_monitor_dialog.h"
 #include "ui/overview_window.h"
-#include "ui/panel_painter.h"
+#include "paint/panel_painter.h"
 #include "ui/satellites_dialog.h"
 #include "ui/scale_bar_window.h"
 #include "ui/name_search_dialog.h"
 #include "ui/settings_dialog.h"
 #include "ui/track_info_window.h"
 #include "ui/waypoint_list_dialog.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 namespace mw {
 
@@ -176,11 +176,12 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::BuildToolBars() {
-    builtForPortrait_ = app_.state.portrait;
+    builtForPortrait_ = app_.mapView.screen.portrait;
     commandBar_->clear();
     toolPanel_->clear();
     const auto& buttons = CommandBarButtons();
-    int count = app_.state.portrait ? kPortraitCommandBarButtons : static_cast<int>(buttons.size());
+    int count = app_.mapView.screen.portrait ? kPortraitCommandBarButtons
+                                             : static_cast<int>(buttons.size());
     for (int i = 0; i < count; ++i) {
         const ToolButton& b = buttons[i];
         if (b.separator) {
@@ -199,7 +200,7 @@ void MainWindow::BuildToolBars() {
         a->setIconVisibleInMenu(false);
         toolPanel_->addAction(a);
     }
-    toolPanel_->setVisible(app_.state.portrait && app_.view.viewToolbar != 0);
+    toolPanel_->setVisible(app_.mapView.screen.portrait && app_.view.viewToolbar != 0);
 }
 
 QAction* MainWindow::EnsureAction(int id, const std::string& text) {
@@ -223,10 +224,10 @@ void MainWindow::Start() {
     if (started_) return;
     started_ = true;
     SetScreenSize(app_, width(), height());
-    if (app_.state.portrait != builtForPortrait_) BuildToolBars();
+    if (app_.mapView.screen.portrait != builtForPortrait_) BuildToolBars();
     // The map and its panels share what the status line leaves.
-    app_.state.areaWidth = central_->width();
-    app_.state.areaHeight = std::max(central_->height() - kStatusLineHeight, 0);
+    SetMapArea(app_.mapView, central_->width(),
+               std::max(central_->height() - kStatusLineHeight, 0));
     StartApplication(app_, home_, userHome_, width(), height());
     if (QScreen* s = screen()) {
         app_.state.display.colorRes = s->depth();
@@ -260,7 +261,7 @@ void MainWindow::SyncChecks() {
 
 void MainWindow::Relayout() {
     SetScreenSize(app_, width(), height());
-    if (app_.state.portrait != builtForPortrait_) {
+    if (app_.mapView.screen.portrait != builtForPortrait_) {
         BuildToolBars();
         SyncChecks();
     }
@@ -459,7 +460,7 @@ void MainWindow::SetCommandEnabled(int commandId, bool enabled) {
 }
 
 void MainWindow::ShowFloatingWindow(WindowId window, bool show) {
-    if (window == WindowId::ToolPanel) toolPanel_->setVisible(show && app_.state.portrait);
+    if (window == WindowId::ToolPanel) toolPanel_->setVisible(show && app_.mapView.screen.portrait);
     if (window == WindowId::AlarmPopup) alarmPopup_->Sync();
     if (window == WindowId::Scale) {
         if (!scale_ && show) scale_ = new ScaleBarWindow(app_, this);

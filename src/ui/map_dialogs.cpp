@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 namespace mw {
 

@@ -5,7 +5,7 @@
 #include <QWheelEvent>
 
 #include "app/view_commands.h"
-#include "ui/map_painter.h"
+#include "paint/map_painter.h"
 
 namespace mw {
 
@@ -18,26 +18,27 @@ MapWidget::MapWidget(App& app, QWidget* parent) : QWidget(parent), app_(app) {
 
 void MapWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (dragging_ && app_.state.dragMode && app_.map.mapLoaded) {
-        PaintDragPreview(painter, app_, width(), height(), dragNow_.x() - app_.state.dragStartX,
-                         dragNow_.y() - app_.state.dragStartY);
+    const MapDrag& drag = app_.mapView.drag;
+    if (dragging_ && drag.mode && app_.map.mapLoaded) {
+        PaintMapWindow(painter, app_,
+                       Point{dragNow_.x() - drag.startX, dragNow_.y() - drag.startY});
         return;
     }
-    PaintMapWindow(painter, app_, width(), height());
+    PaintMapWindow(painter, app_);
     emit painted();
 }
 
 void MapWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     QPoint p = event->position().toPoint();
-    dragging_ = app_.state.dragMode;
+    dragging_ = app_.mapView.drag.mode;
     dragNow_ = p;
     MapPress(app_, p.x(), p.y());
     update();
 }
 
 void MapWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (!dragging_ || !app_.state.dragMode || !app_.map.mapLoaded) return;
+    if (!dragging_ || !app_.mapView.drag.mode || !app_.map.mapLoaded) return;
     dragNow_ = event->position().toPoint();
     update();
 }

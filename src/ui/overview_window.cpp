@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "app/panels.h"
-#include "ui/panel_painter.h"
+#include "paint/panel_painter.h"
 #include "ui/scale_bar_window.h"
 #include "view/overview.h"
 

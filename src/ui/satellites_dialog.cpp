@@ -8,7 +8,7 @@
 
 #include "app/panels.h"
 #include "ui/handheld_layout.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 namespace mw {
 

@@ -6,7 +6,7 @@
 
 #include "app/panels.h"
 #include "ui/map_widget.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 namespace mw {
 

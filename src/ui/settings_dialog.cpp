@@ -22,7 +22,7 @@
 #include "support/paths.h"
 #include "ui/folder_picker.h"
 #include "ui/handheld_layout.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 namespace mw {
 

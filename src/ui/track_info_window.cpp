@@ -14,9 +14,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/data_folder.h"
 #include "app/moving_map.h"
 #include "app/track_commands.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 namespace mw {
 

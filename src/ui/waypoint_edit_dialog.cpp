@@ -16,7 +16,7 @@
 #include "support/text.h"
 #include "ui/handheld_layout.h"
 #include "ui/qt_canvas.h"
-#include "ui/symbol_picture.h"
+#include "paint/symbol_picture.h"
 
 namespace mw {
 

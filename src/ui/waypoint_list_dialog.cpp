@@ -9,8 +9,8 @@
 #include "app/app.h"
 #include "app/waypoint_commands.h"
 #include "ui/handheld_layout.h"
-#include "ui/qt_canvas.h"
-#include "ui/symbol_picture.h"
+#include "paint/qt_canvas.h"
+#include "paint/symbol_picture.h"
 #include "ui/waypoint_edit_dialog.h"
 
 namespace mw {

@@ -39,6 +39,11 @@ bool RecordingCanvas::Picture(mw::Rect b, const std::string& path) {
 void RecordingCanvas::FillRect(mw::Rect r, mw::Rgb c) {
     calls.push_back(mw::Format("fill %d,%d %d,%d ", r.left, r.top, r.right, r.bottom) + Colour(c));
 }
+void RecordingCanvas::Image(const mw::CanvasImage& image, mw::Rect s, mw::Rect t) {
+    calls.push_back(mw::Format("image %dx%d %d,%d %d,%d -> %d,%d %d,%d", image.width, image.height,
+                               s.left, s.top, s.right, s.bottom, t.left, t.top, t.right,
+                               t.bottom));
+}
 void RecordingCanvas::Text(mw::Point at, const std::string& text, int h, int w, mw::Rgb c,
                            mw::Rgb bg, bool opaque) {
     calls.push_back(mw::Format("text %d,%d h%d w%d ", at.x, at.y, h, w) + Colour(c) +

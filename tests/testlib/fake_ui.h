@@ -90,6 +90,7 @@ public:
     void Polygon(const std::vector<mw::Point>& pts) override;
     void Ellipse(mw::Rect box) override;
     void FillRect(mw::Rect r, mw::Rgb c) override;
+    void Image(const mw::CanvasImage& image, mw::Rect source, mw::Rect target) override;
     void Text(mw::Point at, const std::string& text, int h, int w, mw::Rgb c, mw::Rgb bg,
               bool opaque) override;
     int TextWidth(const std::string& text, int h, int) override {

@@ -178,7 +178,7 @@ private slots:
         app_.ports.ui = &ui_;
         app_.state.programFolder = home_.path().toStdString();
         app_.state.userHome = home_.path().toStdString();
-        app_.state.portrait = true;
+        SetPortrait(app_.mapView, true);
         main_ = new QWidget;
         main_->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
         main_->show();

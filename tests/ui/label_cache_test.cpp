@@ -4,8 +4,8 @@
 // of the paint in progress. Also the canvas's remembered pen and brush.
 #include <QtTest>
 
-#include "ui/label_cache.h"
-#include "ui/qt_canvas.h"
+#include "paint/label_cache.h"
+#include "paint/qt_canvas.h"
 #include "view/waypoint_layer.h"
 #include "waypoint/waypoint_store.h"
 

@@ -11,7 +11,7 @@
 #include "app/map_commands.h"
 #include "testlib/map_file_writer.h"
 #include "ui/main_window.h"
-#include "ui/map_painter.h"
+#include "paint/map_painter.h"
 #include "ui/map_widget.h"
 
 using namespace mw;

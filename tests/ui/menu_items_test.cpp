@@ -120,7 +120,7 @@ private slots:
         QVERIFY(LoadMapFile(app, maps.filePath("sheet.map").toStdString()));
         CreateWaypointAt(app, 50.2, 0.4, std::string("Harbour"));
         SetNavigationTarget(app, 50.3, 0.6, -1, "Riverside");
-        QVERIFY(app.state.portrait);
+        QVERIFY(app.mapView.screen.portrait);
 
         const QList<QAction*> actions = ReachableActions(w);
         QVERIFY(actions.size() > 60);

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 using namespace mw;
 

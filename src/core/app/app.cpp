@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/alarms.h"
+#include "app/alarm_actions.h"
 #include "app/app_data.h"
 #include "app/command_table.h"
 #include "app/commands.h"
+#include "app/data_folder.h"
 #include "app/map_commands.h"
 #include "app/moving_map.h"
 #include "app/route_commands.h"
@@ -31,8 +32,16 @@ Ui& TheUi(App& app) { return *app.ports.ui; }
 void RepaintToolPanel(App& app) { TheUi(app).Repaint(WindowId::ToolPanel); }
 
 void SetDragMode(App& app, bool on) {
-    app.state.dragMode = on;
+    SetDragMode(app.mapView, on);
     TheUi(app).SetCommandChecked(kCmdDragMap, on);
+}
+
+// The files of the home are optional: one that is missing takes its
+// defaults quietly, one that is there but cannot be read is told, named.
+void TellUnreadable(Ui& ui, const char* text, const std::string& path, const ReadOutcome& read) {
+    if (read.Missing()) return;
+    if (const std::string report = ReadReportText(text, path, read); !report.empty())
+        ShowMessage(ui, report);
 }
 
 void SetScreenControlMode(App& app, bool on) {
@@ -43,19 +52,17 @@ void SetScreenControlMode(App& app, bool on) {
 }  // namespace
 
 void SetScreenSize(App& app, int clientWidth, int clientHeight) {
-    app.state.screenWidth = clientWidth;
-    app.state.screenHeight = clientHeight;
-    app.state.portrait = clientWidth < clientHeight;
+    SetScreenSize(app.mapView, clientWidth, clientHeight);
 }
 
 void ApplyToolbar(App& app, bool show) {
-    if (!app.state.portrait) return;
-    app.state.mapTop = show ? 59 : 39;
+    if (!app.mapView.screen.portrait) return;
+    PlaceMapTop(app.mapView, show);
     TheUi(app).ShowFloatingWindow(WindowId::ToolPanel, show);
 }
 
 void LayoutMapWindow(App& app, int areaWidth, int areaHeight) {
-    const bool portrait = app.state.portrait;
+    const bool portrait = app.mapView.screen.portrait;
     int panels = (app.view.viewSpeedInfo ? 1 : 0) + (app.view.viewSpeedNavInfo ? 1 : 0);
     int width = areaWidth, height = areaHeight;
     if (portrait)
@@ -65,33 +72,36 @@ void LayoutMapWindow(App& app, int areaWidth, int areaHeight) {
     ApplyViewSize(app, std::max(width, 0), std::max(height, 0));
 }
 
+void ReadHomeFiles(App& app, const std::string& home, const std::string& userHome) {
+    Ui& ui = TheUi(app);
+    app.state.programFolder = home;
+    app.state.userHome = userHome;
+    bool datumsCut = false;
+    ReadOutcome read;
+    LoadUserDatums(app.datums, home, &datumsCut, &read);
+    TellUnreadable(ui, kDatumFileNotOpenedText, JoinPath(home, kUserDatumFile), read);
+    if (datumsCut) ShowMessage(ui, FileCutText(kUserDatumFile, kMaxDatumFileBytes));
+    TellUnreadable(ui, kSettingsNotOpenedText, JoinPath(home, kMainConfigFile),
+                   ReadConfiguration(home, app.datums, app.settings));
+    app.state.ntfDatum = FindDatumByName(app.datums, "NTF France");
+    TellUnreadable(ui, kSettingsNotOpenedText, JoinPath(home, kViewConfigFile),
+                   ReadViewSettings(home, app.view));
+    app.userPointer = LoadUserPointer(home, &read);
+    TellUnreadable(ui, kUserPointerNotOpenedText, JoinPath(home, kUserPointerFile), read);
+}
+
 bool StartApplication(App& app, const std::string& home, const std::string& userHome,
                       int clientWidth, int clientHeight) {
     AppState& s = app.state;
     Ui& ui = TheUi(app);
     SetScreenSize(app, clientWidth, clientHeight);
-    s.mapTop = 39;
+    PlaceMapTop(app.mapView, false);
     app.map.mapLoaded = false;
-    s.programFolder = home;
-    s.userHome = userHome;
     // The home must exist before anything is saved into it; a failure here
     // surfaces later as the save messages, not as a start-up failure.
     MakeFolders(home);
-
-    // The files of the home are optional: one that is missing takes its
-    // defaults quietly, one that is there but cannot be read is told, named.
-    const auto tellUnreadable = [&ui](const char* text, const std::string& path,
-                                      const ReadOutcome& read) {
-        if (read.Missing()) return;
-        if (const std::string report = ReadReportText(text, path, read); !report.empty())
-            ShowMessage(ui, report);
-    };
-    bool datumsCut = false;
-    ReadOutcome read;
-    LoadUserDatums(app.datums, home, &datumsCut, &read);
-    tellUnreadable(kDatumFileNotOpenedText, JoinPath(home, kUserDatumFile), read);
-    if (datumsCut) ShowMessage(ui, FileCutText(kUserDatumFile, kMaxDatumFileBytes));
-    TraceStartup("user datums");
+    ReadHomeFiles(app, home, userHome);
+    TraceStartup("home files");
     InstallSeamlessMaps(app);
     // Every fix is checked against the waypoints' zones while that is on.
     app.checkProximity = [&app](double lat, double lon) { CheckProximity(app, lat, lon); };
@@ -104,26 +114,19 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
     app.names.actions.goTo = [&app](double lat, double lon, const std::string& name) {
         SetNavigationTarget(app, lat, lon, -1, name);
     };
-    tellUnreadable(kSettingsNotOpenedText, JoinPath(home, kMainConfigFile),
-                   ReadConfiguration(home, app.datums, app.settings));
-    s.ntfDatum = FindDatumByName(app.datums, "NTF France");
     BuildRecentMapsMenu(app);
-    tellUnreadable(kSettingsNotOpenedText, JoinPath(home, kViewConfigFile),
-                   ReadViewSettings(home, app.view));
-    app.userPointer = LoadUserPointer(home, &read);
-    tellUnreadable(kUserPointerNotOpenedText, JoinPath(home, kUserPointerFile), read);
-    TraceStartup("settings, recent maps, view, pointer");
 
     ui.SetCommandChecked(kCmdViewToolbar, app.view.viewToolbar != 0);
-    if (!s.portrait) {
+    const MapScreen& screen = app.mapView.screen;
+    if (!screen.portrait) {
         // The command bar carries every button in landscape.
         ui.SetCommandChecked(kCmdViewToolbar, true);
         ui.SetCommandEnabled(kCmdViewToolbar, false);
     }
     ApplyToolbar(app, app.view.viewToolbar != 0);
     // The map window's size before the last map's image is opened into it.
-    LayoutMapWindow(app, s.areaWidth > 0 ? s.areaWidth : clientWidth,
-                    s.areaHeight > 0 ? s.areaHeight : clientHeight);
+    LayoutMapWindow(app, screen.areaWidth > 0 ? screen.areaWidth : clientWidth,
+                    screen.areaHeight > 0 ? screen.areaHeight : clientHeight);
     // The stores follow the map's datum.
     for (PositionStore* store : std::initializer_list<PositionStore*>{&app.track, &app.waypoints,
                                                                       &app.routes})
@@ -143,7 +146,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
 
     // Without a map image on screen the scale and overview windows start
     // hidden and their flags are cleared.
-    if (!s.viewImageShown) {
+    if (!app.mapView.imageShown) {
         app.view.viewScale = 0;
         app.view.viewMapView = 0;
     } else {
@@ -153,7 +156,7 @@ bool StartApplication(App& app, const std::string& home, const std::string& user
             LoadDefaultWaypoints(app);
         const std::string trackLog = TrackLogPath(DataFolder(app));
         if (app.settings.loadDefaultTrack && FileExists(trackLog))
-            tellUnreadable(kTrackNotOpenedText, trackLog,
+            TellUnreadable(ui, kTrackNotOpenedText, trackLog,
                            LoadTrackShowingWait(app.track, trackLog, app.datums, app.map.datumIndex, &ui));
     }
     TraceStartup("default waypoints and track");
@@ -197,21 +200,23 @@ CommandRows GeneralCommandRows() {
          [](App& app) { ShowMessage(TheUi(app), AboutText()); }, {}, {}},
         {kCmdViewToolbar, "Toolbar", CommandKind::Toggle,
          [](App& app) {
-             if (!app.state.portrait) return;  // grey in landscape
+             if (!app.mapView.screen.portrait) return;  // grey in landscape
              app.view.viewToolbar = app.view.viewToolbar ? 0 : 1;
              TheUi(app).SetCommandChecked(kCmdViewToolbar, app.view.viewToolbar != 0);
              ApplyToolbar(app, app.view.viewToolbar != 0);
          },
          // Landscape shows every button on the command bar: checked, and grey.
-         [](const App& app) { return app.state.portrait ? app.view.viewToolbar != 0 : true; },
-         [](const App& app) { return app.state.portrait; }},
+         [](const App& app) {
+             return app.mapView.screen.portrait ? app.view.viewToolbar != 0 : true;
+         },
+         [](const App& app) { return app.mapView.screen.portrait; }},
         {kCmdDragMap, "Drag Map", CommandKind::Toggle,
          [](App& app) {
              SetScreenControlMode(app, false);
-             SetDragMode(app, !app.state.dragMode);
+             SetDragMode(app, !app.mapView.drag.mode);
              RepaintToolPanel(app);
          },
-         [](const App& app) { return app.state.dragMode; }, {}},
+         [](const App& app) { return app.mapView.drag.mode; }, {}},
         {kCmdScreenControl, "Screen Control", CommandKind::Toggle,
          [](App& app) {
              SetDragMode(app, false);

@@ -50,34 +50,17 @@ struct AppState {
     std::string programFolder;
     // The user's home, under which the handheld's root folders ("\Mapwanderer\Maps") live.
     std::string userHome;
-    int screenWidth = 480, screenHeight = 640;  // main window client size
-    bool portrait = true;
     bool paletteDisplay = false;
-    // Top of the map window below the command bar: 39, or 59 while the
-    // portrait tool panel is shown. The window layer stacks its tool bars
-    // itself; the value is kept for the layout rules that read it.
-    int mapTop = 39;
-    // The area below the tool bars that the map window and the info panels
-    // share, as the window layer last measured it (0: not known yet).
-    int areaWidth = 0, areaHeight = 0;
     DisplayCaps display;
 
-    // Tap modes; never both on.
-    bool dragMode = false;
+    // Tap mode; never on together with the view's drag mode (mapView.drag).
     bool screenControlMode = false;
-    int dragStartX = 0, dragStartY = 0;
 
     bool replayActive = false;
     bool navigationActive = false;
-    // Whether the loaded map's image is on screen (a map whose image was not
-    // found has none). Whether a map is loaded at all is map.mapLoaded.
-    bool viewImageShown = false;
     // Set while a map loads or the view renders; input that would work on a
     // half-loaded map is dropped meanwhile.
     bool busy = false;
-    // The last GPS position on the map datum, as the position pipeline keeps
-    // it; 0, 0 until a fix arrives. A map load clears it.
-    double lastGpsLat = 0, lastGpsLon = 0;
     bool keepAliveTimer = false;  // timer 3 runs
     int ntfDatum = kDatumNtfFrance;
 };
@@ -108,8 +91,6 @@ struct GpsState {
     ScreenUpdateCounter counter;
     // The map window is being painted: a screen update waits for the next fix.
     bool drawing = false;
-    // The last fix lay on the loaded map (the track tail then reaches the centre).
-    bool onMap = false;
     // Fixes that reached the pipeline, for the headless run.
     long fixesProcessed = 0;
     // Distance and moving time since the GPS was opened or "Reset Trip".
@@ -168,6 +149,12 @@ inline constexpr const char* kCompanionProgram = "MawCEgps";
 // takes on the right in landscape.
 inline constexpr int kInfoPanelHeight = 25;
 inline constexpr int kInfoPanelColumn = 128;
+
+// What start-up reads from the home, in its order: the user's datums, the
+// main and the view configuration files and the user's pointer. A file that
+// is missing leaves its defaults; one that cannot be read is told, named.
+// Writes nothing, so a tool that draws from the home can share it.
+void ReadHomeFiles(App& app, const std::string& home, const std::string& userHome);
 
 // Start-up after the windows exist: reads the datums, the main and view
 // configuration files in that order, sets every check mark and the layout for

@@ -46,7 +46,7 @@ CommandRow ViewToggleRow(int id, std::string text, int ViewSettings::*field, boo
 CommandRows GeneralCommandRows();   // app.cpp: quit, about, toolbar, modes
 CommandRows MapCommandRows();       // map_commands.cpp: open, recent, info, find
 CommandRows ViewCommandRows();      // view_commands.cpp: zoom and goto
-CommandRows TrackCommandRows();     // moving_map.cpp: track, replay, moving map
+CommandRows TrackCommandRows();     // track_rows.cpp: track, replay, moving map
 CommandRows WaypointCommandRows();  // waypoint_commands.cpp
 CommandRows RouteCommandRows();     // route_commands.cpp: routes and navigation
 CommandRows NameCommandRows();      // name_commands.cpp: name search

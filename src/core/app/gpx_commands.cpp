@@ -1,6 +1,7 @@
 // GPX import and export: "Import GPX..." replaces the waypoints, routes and
 // track with those the file holds (each kind only when the file has it), as
 // the program's own loads do; "Export GPX..." writes everything on the map.
+#include "app/data_folder.h"
 #include "app/gpx_commands.h"
 
 #include "app/app.h"

@@ -33,7 +33,7 @@ void ShowRecentMaps(App& app, const std::vector<std::string>& paths) {
 // last GPS position while the view centre is unset.
 GeoPoint CursorPosition(const App& app) {
     if (app.mapView.centre) return *app.mapView.centre;
-    return {app.state.lastGpsLat, app.state.lastGpsLon};
+    return {app.mapView.lastFix.lat, app.mapView.lastFix.lon};
 }
 
 }  // namespace
@@ -69,7 +69,7 @@ bool OpenFirstImage(App& app, Viewport& vp, MapView& view, MapRecord& map, Ui& u
 
 }  // namespace
 
-bool LoadMapFile(App& app, const std::string& path) {
+bool LoadMapFile(App& app, const std::string& path, bool remember) {
     HeadlessUi quiet;
     Ui& ui = app.ports.ui ? *app.ports.ui : quiet;
     const std::string name = FileNameOf(path);
@@ -112,24 +112,24 @@ bool LoadMapFile(App& app, const std::string& path) {
     }
 
     // The load stands: the stores follow the new datum, the old image goes.
-    app.state.lastGpsLat = 0;
-    app.state.lastGpsLon = 0;
     ConvertStoredPositions(app.datums, app.map.datumIndex, next.datumIndex, app.positionStores);
     CloseMapImage(app.viewport);
     app.viewport = std::move(images);
-    app.mapView = view;
+    ShowOpenedView(app.mapView, view);
     app.map = std::move(next);
     app.map.mapLoaded = true;
-    app.state.viewImageShown = true;
+    SetImageShown(app.mapView, true);
     ui.SetMenuItems("zoom", ZoomMenu(app.viewport));
 
-    // Said in the status line, not a box: this runs inside the moving map's
-    // sheet changes, and a box there would hold up every fix behind it.
-    NoteAutomaticSave(app, kCannotSaveLastIniText,
-                      SaveLastIni(app.state.programFolder, kLastMapFile, "Last Map", path));
-    std::vector<std::string> recent;
-    AddRecentMap(app.state.programFolder, path, recent);
-    ShowRecentMaps(app, recent);
+    if (remember) {
+        // Said in the status line, not a box: this runs inside the moving map's
+        // sheet changes, and a box there would hold up every fix behind it.
+        NoteAutomaticSave(app, kCannotSaveLastIniText,
+                          SaveLastIni(app.state.programFolder, kLastMapFile, "Last Map", path));
+        std::vector<std::string> recent;
+        AddRecentMap(app.state.programFolder, path, recent);
+        ShowRecentMaps(app, recent);
+    }
     ui.Repaint(WindowId::Map);
     ui.Repaint(WindowId::Overview);
     // Another map has another scale.

@@ -18,8 +18,10 @@ inline constexpr const char* kMapInformationTitle = "Map Information";
 bool RequireMap(App& app);
 
 // LoadMapFile with the application's map, hooks, home and user interface;
-// also records whether the map's image is on screen.
-bool LoadMapFile(App& app, const std::string& path);
+// also records whether the map's image is on screen. `remember`: the map
+// becomes the last map and heads the recent maps (files in the home);
+// without it the load writes nothing.
+bool LoadMapFile(App& app, const std::string& path, bool remember = true);
 
 // "Open Map File": the file dialog in the first map folder, then LoadMapFile.
 void OpenMapCommand(App& app);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/alarms.h"
-#include "app/command_table.h"
+#include "app/alarm_actions.h"
 #include "app/commands.h"
+#include "app/data_folder.h"
 #include "app/map_commands.h"
 #include "app/track_commands.h"
 #include "app/view_commands.h"
@@ -30,7 +30,7 @@ std::uint32_t Now(App& app) { return app.ports.clock ? app.ports.clock->TickCoun
 // turns with the course as it always has, before the next fix moves it.
 void AdoptFix(App& app, const GpsFix& fix) {
     AdoptParserFields(app.gps.fix, fix);
-    if (app.mapView.pointer) app.mapView.pointer->heading = app.gps.fix.trueCourse;
+    TurnPointer(app.mapView, app.gps.fix.trueCourse);
 }
 
 // Results of the parsers applied at once, on the calling thread: replayed
@@ -66,9 +66,8 @@ void StopGps(App& app) {
         CloseGpsPort(*g.session, g.fix);
     }
     g.mailboxes.Clear();
-    app.mapView.pointer.reset();
+    StopFollowing(app.mapView);
     g.fix.statusText = kStatusOff;
-    app.mapView.following = false;
 }
 
 // What opening the port resets, receiver or replay alike.
@@ -77,9 +76,9 @@ void ResetForOpen(App& app) {
     ResetGpsTiming(app.gps.timing, app.gps.counter);
     // A new trip, with no fix of an earlier run to step from.
     app.gps.trip = TripComputer{};
-    app.mapView.pointer.reset();
+    ForgetPointer(app.mapView);
     // The GPS places the view from now on: the centre chosen by hand goes.
-    app.mapView.centre.reset();
+    ReleaseCentre(app.mapView);
 }
 
 // Opens the receiver (or, in replay mode, starts the ticks). Without
@@ -127,10 +126,10 @@ bool SwitchOn(App& app, bool openPort) {
         return false;
     }
     if (StartGps(app, openPort)) {
-        app.mapView.following = true;
+        StartFollowing(app.mapView);
         ResetSpeedAlarms(app);
         ui.SetCommandChecked(kCmdMovingMap, true);
-        app.state.dragMode = false;
+        SetDragMode(app.mapView, false);
         ui.SetCommandChecked(kCmdDragMap, false);
         SetScreenControl(app, true);
         if (app.settings.toolbarAutoHide) ApplyToolbar(app, false);
@@ -143,17 +142,13 @@ bool SwitchOn(App& app, bool openPort) {
 
 }  // namespace
 
-std::string DataFolder(const App& app) {
-    return LocalDataFolder(app.settings, app.state.userHome);
-}
-
 void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date,
                        const std::string& time) {
     GpsState& g = app.gps;
     MapRecord& map = app.map;
     Ui& ui = TheUi(app);
     // While the GPS drives the view the centre's degrees are not kept.
-    app.mapView.centre.reset();
+    ReleaseCentre(app.mapView);
     CountFix(g.counter);
     if (app.replay.mode) {
         lat = app.replay.replayLat;
@@ -173,13 +168,13 @@ void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date
         lat = gpsLat;
         lon = gpsLon;
         ConvertDatum(app.datums, app.settings.nmeaDatum, map.datumIndex, lat, lon);
-        g.onMap = InsideMapBorder(map, lat, lon);
+        SetFixOnMap(app.mapView, InsideMapBorder(map, lat, lon));
     };
     if (Busy(app)) return;
     if (app.settings.wpCheckProximity && app.checkProximity) app.checkProximity(lat, lon);
 
     const bool onMap = InsideMapBorder(map, lat, lon);
-    g.onMap = onMap;
+    SetFixOnMap(app.mapView, onMap);
     if (Busy(app)) return;
     const std::uint32_t now = Now(app);
     if (!onMap) {
@@ -210,8 +205,7 @@ void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date
     // The recording says a log it cannot write once; a message box on every
     // fix would stop the user driving the map.
     if (!recorded.logProblem.empty()) ui.ShowStatusNote(recorded.logProblem);
-    app.state.lastGpsLat = lat;
-    app.state.lastGpsLon = lon;
+    KeepLastFix(app.mapView, lat, lon);
 
     if (Busy(app) || g.drawing || !TakeScreenUpdate(g.counter, app.settings.nmeaUpdate)) return;
     FollowFix(app, lat, lon);
@@ -237,14 +231,12 @@ void FollowFix(App& app, double lat, double lon) {
 void ShowFix(App& app, double lat, double lon, double heading) {
     // While the GPS drives the view the centre keeps no degrees, so no
     // cursor cross covers the pointer.
-    app.mapView.centre.reset();
-    app.mapView.following = true;
+    StartFollowing(app.mapView);
     app.gps.fix.trueCourse = heading;
     ConvertDatum(app.datums, app.settings.nmeaDatum, app.map.datumIndex, lat, lon);
     // The status line reads the position the pipeline keeps.
-    app.state.lastGpsLat = lat;
-    app.state.lastGpsLon = lon;
-    app.gps.onMap = InsideMapBorder(app.map, lat, lon);
+    KeepLastFix(app.mapView, lat, lon);
+    SetFixOnMap(app.mapView, InsideMapBorder(app.map, lat, lon));
     FollowFix(app, lat, lon);
 }
 
@@ -304,7 +296,7 @@ void ReplayTimerTick(App& app) {
     env.clock = app.ports.clock;
     env.sink = &sink;
     ReplayTick(app.replay, app.gps.parser, env, [&app] {
-        app.mapView.pointer.reset();
+        ForgetPointer(app.mapView);
         TheUi(app).StopTimer(kReplayTimer);
         if (app.ports.clock) WaitMilliseconds(*app.ports.clock, kReplayEndPauseMs);
         ToggleMovingMap(app, true);
@@ -317,62 +309,6 @@ void StopMovingMap(App& app) {
         app.replay.mode = false;
         app.replay.file.reset();
     }
-}
-
-namespace {
-
-TrackCommandContext TrackContext(App& app) {
-    return {app.datums, app.map.datumIndex, DataFolder(app),
-            app.ports.clock ? app.ports.clock->LocalNow() : DateTime{}};
-}
-
-void ReplayTrackToggle(App& app) {
-    if (!RequireMap(app)) return;
-    Ui& ui = TheUi(app);
-    const bool wasOn = app.replay.mode;
-    // Switching the replay off while its ticks run stops them too: the GPS
-    // goes off with the replay it was running.
-    if (wasOn && app.mapView.following) ToggleMovingMap(app, true);
-    bool on = ReplayTrackCommand(app.replay, app.track, DataFolder(app), ui);
-    app.state.replayActive = on;
-    ui.SetCommandChecked(kCmdReplayTrack, on);
-    ui.Repaint(WindowId::Map);
-}
-
-}  // namespace
-
-CommandRows TrackCommandRows() {
-    return {
-        {kCmdTrackInfo, "Track Info", CommandKind::Action,
-         [](App& app) {
-             if (app.ports.ui) app.ports.ui->OpenDialog(DialogId::TrackInfo);
-         },
-         {}, {}},
-        {kCmdMovingMap, "Moving Map (GPS) ", CommandKind::Toggle,
-         [](App& app) { ToggleMovingMap(app, true); },
-         [](const App& app) { return app.mapView.following; }, {}},
-        {kCmdLoadTrackFile, "Load Track File", CommandKind::Action,
-         [](App& app) {
-             if (!RequireMap(app)) return;
-             LoadTrackCommand(app.track, TrackContext(app), TheUi(app));
-             TheUi(app).Repaint(WindowId::Map);
-         },
-         {}, {}},
-        {kCmdSaveTrack, "Save Track From Map", CommandKind::Action,
-         [](App& app) { SaveTrackCommand(app.track, TrackContext(app), TheUi(app)); }, {}, {}},
-        {kCmdClearTrack, "Clear Track from Map", CommandKind::Action,
-         [](App& app) {
-             ClearTrackCommand(app.track, TheUi(app));
-             TheUi(app).Repaint(WindowId::Map);
-         },
-         {}, {}},
-        {kCmdSaveTrackLog, "Save Track Log File", CommandKind::Action,
-         [](App& app) { SaveTrackLogCommand(TrackContext(app), TheUi(app)); }, {}, {}},
-        {kCmdDeleteTrackLog, "Delete Track Log File", CommandKind::Action,
-         [](App& app) { DeleteTrackLogCommand(TrackContext(app), TheUi(app)); }, {}, {}},
-        {kCmdReplayTrack, "Replay Track", CommandKind::Toggle, ReplayTrackToggle,
-         [](const App& app) { return app.state.replayActive; }, {}},
-    };
 }
 
 }  // namespace mw

@@ -1,6 +1,7 @@
 // The moving map: switching the GPS on and off, what happens with every fix
-// (datum, map choice, recording, recentring), track replay on timer 1, the
-// track commands and the results the GPS input hands to the GUI thread.
+// (datum, map choice, recording, recentring), track replay on timer 1 and
+// the results the GPS input hands to the GUI thread. The track menu's rows
+// are in track_rows.cpp.
 #pragma once
 
 #include <memory>
@@ -72,11 +73,7 @@ bool StartMovingMapWithoutPort(App& app);
 // Timer 1: the next replayed point.
 void ReplayTimerTick(App& app);
 
-
 // Stops the GPS and the replay, as shutdown does before the stores go.
 void StopMovingMap(App& app);
-
-// The local folder of "Data Path".
-std::string DataFolder(const App& app);
 
 }  // namespace mw

@@ -74,8 +74,9 @@ void ToggleFloating(App& app, int id, int ViewSettings::*field, WindowId window)
 // The panels take room from the map window: lay it out again.
 void TogglePanel(App& app, int id, int ViewSettings::*field) {
     Flip(app, id, field);
-    if (app.state.areaWidth > 0 && app.state.areaHeight > 0)
-        LayoutMapWindow(app, app.state.areaWidth, app.state.areaHeight);
+    const MapScreen& screen = app.mapView.screen;
+    if (screen.areaWidth > 0 && screen.areaHeight > 0)
+        LayoutMapWindow(app, screen.areaWidth, screen.areaHeight);
     if (app.ports.ui) app.ports.ui->Repaint(WindowId::Main);
 }
 
@@ -129,8 +130,7 @@ CommandRows PanelCommandRows() {
 AroundMapLayout LayOutAroundMap(App& app, int clientWidth, int clientHeight) {
     const int w = std::max(clientWidth, 0), h = std::max(clientHeight, 0);
     const int top = std::min(kStatusLineHeight, h);
-    app.state.areaWidth = w;
-    app.state.areaHeight = h - top;
+    SetMapArea(app.mapView, w, h - top);
     LayoutMapWindow(app, w, h - top);
     AroundMapLayout out;
     out.statusLine = Rect{0, 0, w, top};
@@ -143,13 +143,13 @@ AroundMapLayout LayOutAroundMap(App& app, int clientWidth, int clientHeight) {
 }
 
 PanelLayout InfoPanelLayoutFor(const App& app) {
-    return app.state.portrait ? PanelLayout::Bottom : PanelLayout::Right;
+    return app.mapView.screen.portrait ? PanelLayout::Bottom : PanelLayout::Right;
 }
 
 PanelPosition PanelPositionFrom(const App& app) {
     std::optional<GeoPoint> lastFix;
-    if (!IsNoPosition(app.state.lastGpsLat, app.state.lastGpsLon))
-        lastFix = GeoPoint{app.state.lastGpsLat, app.state.lastGpsLon};
+    const ShownFix& last = app.mapView.lastFix;
+    if (!IsNoPosition(last.lat, last.lon)) lastFix = GeoPoint{last.lat, last.lon};
     if (app.mapView.following) return {lastFix, lastFix && !GpsFixIsCurrent(app.gps.fix)};
     if (app.mapView.centre) return {app.mapView.centre, false};
     // The GPS placed the view and has stopped: where it was last is all
@@ -251,7 +251,7 @@ void CentreOnPosition(App& app, double lat, double lon) {
     if (!InsideMapBorder(app.map, lat, lon)) {
         // The view stays, but the place asked for is the cursor now: the
         // maps found there are offered, and "Find Maps at Cursor" finds them.
-        app.mapView.centre = GeoPoint{lat, lon};
+        MarkCentre(app.mapView, GeoPoint{lat, lon});
         ShowMapsFoundDialog(app, lat, lon);
         return;
     }

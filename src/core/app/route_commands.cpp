@@ -1,4 +1,5 @@
 // The route commands, the route view toggles and "Cancel Navigation".
+#include "app/data_folder.h"
 #include "app/route_commands.h"
 
 #include "app/app.h"

@@ -1,3 +1,4 @@
+#include "app/data_folder.h"
 #include "app/track_info.h"
 
 #include <cmath>

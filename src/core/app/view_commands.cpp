@@ -78,7 +78,7 @@ void ApplyViewSize(App& app, int width, int height) {
     // A layout pass that leaves the window as it was (the window layer lays
     // out on every resize event, start-up lays out before and after the last
     // map is loaded) keeps the view it has: a full-screen render is not free.
-    const bool resized = Resize(app.mapView, width, height, app.state.portrait);
+    const bool resized = Resize(app.mapView, width, height, app.mapView.screen.portrait);
     const bool unchanged =
         !resized && vp.view.Width() == width && vp.view.Height() == height;
     if (!vp.HasImage() || unchanged) return;
@@ -152,9 +152,8 @@ int ScreenZone(int x, int y, int width, int height) {
 
 void MapPress(App& app, int x, int y) {
     AppState& s = app.state;
-    if (s.dragMode) {
-        s.dragStartX = x;
-        s.dragStartY = y;
+    if (app.mapView.drag.mode) {
+        StartDrag(app.mapView, x, y);
         return;
     }
     if (!s.screenControlMode) {
@@ -200,8 +199,9 @@ void ZoomSteps(App& app, int steps) {
 }
 
 void MapRelease(App& app, int x, int y) {
-    if (!app.state.dragMode || !app.map.mapLoaded) return;
-    const int dx = x - app.state.dragStartX, dy = y - app.state.dragStartY;
+    const MapDrag& drag = app.mapView.drag;
+    if (!drag.mode || !app.map.mapLoaded) return;
+    const int dx = x - drag.startX, dy = y - drag.startY;
     RunViewStep(
         app, [&app, dx, dy] { return DragMapBy(app.viewport, app.mapView, app.map, app.datums, dx, dy); },
         {WindowId::Main, WindowId::Overview});

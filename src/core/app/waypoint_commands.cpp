@@ -1,5 +1,6 @@
 // The waypoint commands of the File menu, the waypoint view toggles and the
 // waypoint list.
+#include "app/data_folder.h"
 #include "app/waypoint_commands.h"
 
 #include "app/command_table.h"
@@ -136,8 +137,8 @@ int CreateWaypointAtPosition(App& app) {
     const GeoPoint centre = app.mapView.centre.value_or(GeoPoint{});
     double lat = centre.lat, lon = centre.lon;
     if (lat == 0 && lon == 0) {
-        lat = app.state.lastGpsLat;
-        lon = app.state.lastGpsLon;
+        lat = app.mapView.lastFix.lat;
+        lon = app.mapView.lastFix.lon;
     }
     if (lat == 0 && lon == 0) {
         if (app.ports.ui) ShowMessage(*app.ports.ui, kCursorNotSelectedText);

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "view/map_view.h"
+
 namespace mw {
 
 // The side file in the application home that keeps the window's size
@@ -49,11 +51,6 @@ namespace mw {
 // A rectangle in screen pixels.
 struct ScreenRect {
     int x = 0, y = 0, width = 0, height = 0;
-};
-
-struct ScreenPoint {
-    int x = 0, y = 0;
-    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
 };
 
 // Which corner of the map area a floating window opens in: the scale bar at

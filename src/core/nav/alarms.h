@@ -1,7 +1,7 @@
 // The speed monitor and the waypoint proximity alarm: their state and the
 // rules that need no application around them (which limit sounds, where the
 // alarm picture stands, how a waypoint's sound field reads, which files are
-// never opened). The application level (app/alarms.h) runs them on each fix
+// never opened). The application level (app/alarm_actions.h) runs them on each fix
 // and speed reading and talks to the sound, shell and window ports.
 #pragma once
 

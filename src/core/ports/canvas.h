@@ -28,6 +28,19 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// Pixels a canvas copies: rows of `stride` bytes, either opaque 0xffRRGGBB
+// words or 8-bit indices into `palette` (0xAARRGGBB, `paletteSize` entries).
+// The caller keeps the pixels alive for the call.
+struct CanvasImage {
+    enum class Format { Rgb32, Indexed8 };
+    Format format = Format::Rgb32;
+    const std::uint8_t* pixels = nullptr;
+    int width = 0, height = 0, stride = 0;
+    const std::uint32_t* palette = nullptr;
+    int paletteSize = 0;
+    bool Empty() const { return pixels == nullptr || width <= 0 || height <= 0; }
+};
+
 class Canvas {
 public:
     virtual ~Canvas() = default;
@@ -45,6 +58,9 @@ public:
     virtual void Polygon(const std::vector<Point>& points) = 0;
     virtual void Ellipse(Rect box) = 0;
     virtual void FillRect(Rect rect, Rgb colour) = 0;
+    // The `source` part of `image` drawn over `target`, scaled to fit it
+    // pixel by pixel (no smoothing), without the current pen or brush.
+    virtual void Image(const CanvasImage& image, Rect source, Rect target) = 0;
     // Text with its top-left corner at `at`. `opaque` fills the text box with
     // the background colour first.
     virtual void Text(Point at, const std::string& text, int fontHeight, int fontWeight, Rgb colour,

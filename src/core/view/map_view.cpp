@@ -77,6 +77,79 @@ void Pan(MapView& view, const MapRecord& map, const DatumTable& datums, int dx, 
                   view.centreY - TruncToInt(dy * view.zoom));
 }
 
+void SetScreenSize(MapView& view, int clientWidth, int clientHeight) {
+    view.screen.width = clientWidth;
+    view.screen.height = clientHeight;
+    view.screen.portrait = clientWidth < clientHeight;
+}
+
+void SetPortrait(MapView& view, bool portrait) { view.screen.portrait = portrait; }
+
+void PlaceMapTop(MapView& view, bool toolPanelShown) {
+    view.screen.mapTop = toolPanelShown ? 59 : 39;
+}
+
+void SetMapArea(MapView& view, int width, int height) {
+    view.screen.areaWidth = width;
+    view.screen.areaHeight = height;
+}
+
+ScreenPoint PopupCentre(const MapView& view) {
+    return {view.screen.width / 2, view.screen.mapTop + view.screen.height / 2};
+}
+
+void StartFollowing(MapView& view) {
+    view.centre.reset();
+    view.following = true;
+}
+
+void StopFollowing(MapView& view) {
+    view.pointer.reset();
+    view.following = false;
+}
+
+void ForgetPointer(MapView& view) { view.pointer.reset(); }
+
+void ReleaseCentre(MapView& view) { view.centre.reset(); }
+
+void TurnPointer(MapView& view, double heading) {
+    if (view.pointer) view.pointer->heading = heading;
+}
+
+void KeepLastFix(MapView& view, double lat, double lon) {
+    view.lastFix.lat = lat;
+    view.lastFix.lon = lon;
+}
+
+void SetFixOnMap(MapView& view, bool onMap) { view.lastFix.onMap = onMap; }
+
+void ForgetLastFix(MapView& view) {
+    view.lastFix.lat = 0;
+    view.lastFix.lon = 0;
+}
+
+void MarkCentre(MapView& view, GeoPoint position) { view.centre = position; }
+
+void SetDragMode(MapView& view, bool on) { view.drag.mode = on; }
+
+void StartDrag(MapView& view, int x, int y) {
+    view.drag.startX = x;
+    view.drag.startY = y;
+}
+
+void SetImageShown(MapView& view, bool shown) { view.imageShown = shown; }
+
+void ShowOpenedView(MapView& shown, const MapView& opened) {
+    const MapScreen screen = shown.screen;
+    const MapDrag drag = shown.drag;
+    const bool onMap = shown.lastFix.onMap;
+    shown = opened;
+    shown.screen = screen;
+    shown.drag = drag;
+    // The last fix was on the old map's datum.
+    shown.lastFix = ShownFix{0, 0, onMap};
+}
+
 MapPixel WindowToImagePixel(const MapView& view, int x, int y) {
     return {TruncToInt((x - view.halfWidth) * view.zoom + view.centreX),
             TruncToInt((y - view.halfHeight) * view.zoom + view.centreY)};

@@ -1,7 +1,9 @@
 // What the map window shows: the one record of the view and the only ways it
-// changes. The window size and where the centre sits on it, the centre in
-// image pixels and (when the user chose it) in degrees, the zoom and the
-// view corner it gives, the GPS pointer and whether the moving map follows.
+// changes. The main window's client area and where the map window sits in
+// it, the window size and where the centre sits on it, the centre in image
+// pixels and (when the user chose it) in degrees, the zoom and the view
+// corner it gives, the GPS pointer, the last fix and whether it lay on the
+// map, whether the moving map follows, and a drag under way.
 //
 // Every operation keeps the record consistent (the corner always matches the
 // centre, the zoom and the half sizes), so a caller changes the view through
@@ -43,7 +45,36 @@ struct GpsPointer {
 // program has always placed it there.
 inline constexpr int kLandscapeCentreLift = 23;
 
+// The main window's client area and the map window's place in it.
+struct MapScreen {
+    int width = 480, height = 640;  // the main window's client size
+    bool portrait = true;
+    // Top of the map window below the command bar: 39, or 59 while the
+    // portrait tool panel is shown. The window layer stacks its tool bars
+    // itself; the value is kept for the layout rules that read it.
+    int mapTop = 39;
+    // The area below the tool bars that the map window and the info panels
+    // share, as the window layer last measured it (0: not known yet).
+    int areaWidth = 0, areaHeight = 0;
+};
+
+// "Drag Map": taps drag the view; a press starts a drag at (startX, startY)
+// in window pixels.
+struct MapDrag {
+    bool mode = false;
+    int startX = 0, startY = 0;
+};
+
+// The last GPS position on the map datum, as the position pipeline keeps
+// it; 0, 0 until a fix arrives (a map load clears it). `onMap`: it lay on
+// the loaded map (the track tail then reaches the centre, the pointer shows).
+struct ShownFix {
+    double lat = 0, lon = 0;
+    bool onMap = false;
+};
+
 struct MapView {
+    MapScreen screen;
     // The map window's client size and the window point the centre is drawn
     // at (half the size, lifted in landscape).
     int width = 0, height = 0;
@@ -62,7 +93,69 @@ struct MapView {
     std::optional<GpsPointer> pointer;
     // The moving map runs: fixes place the view, taps do not.
     bool following = false;
+    ShownFix lastFix;
+    MapDrag drag;
+    // Whether the loaded map's image is on screen (a map whose image was not
+    // found has none).
+    bool imageShown = false;
 };
+
+// --- The main window around the map ---
+
+// The main window's client size; portrait when it is taller than wide.
+void SetScreenSize(MapView& view, int clientWidth, int clientHeight);
+// The panels' layout chosen whatever the client size's shape says.
+void SetPortrait(MapView& view, bool portrait);
+// The map window's top below the command bar, with or without the tool panel.
+void PlaceMapTop(MapView& view, bool toolPanelShown);
+// The area below the tool bars, as the window layer measured it.
+void SetMapArea(MapView& view, int width, int height);
+
+// A point in screen pixels (on the main window's client area).
+struct ScreenPoint {
+    int x = 0, y = 0;
+    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
+// Where a picture shown over the map (an alarm's) is centred: the middle of
+// the client area, moved down by the command bar above the map.
+ScreenPoint PopupCentre(const MapView& view);
+
+// --- The moving map ---
+
+// The moving map starts following: fixes place the view, so the centre
+// keeps no degrees of its own (no cursor cross covers the pointer).
+void StartFollowing(MapView& view);
+// The moving map stops: no pointer is left on screen.
+void StopFollowing(MapView& view);
+// The pointer goes (a new run or the end of a replay); the fix shown stays.
+void ForgetPointer(MapView& view);
+// The GPS places the view from now on: the centre's degrees go.
+void ReleaseCentre(MapView& view);
+// The pointer turns with the course before the next fix moves it.
+void TurnPointer(MapView& view, double heading);
+// The last fix on the map datum, and whether it lay on the map.
+void KeepLastFix(MapView& view, double lat, double lon);
+void SetFixOnMap(MapView& view, bool onMap);
+// A map load: the last fix belonged to the old map.
+void ForgetLastFix(MapView& view);
+
+// A place off the map becomes the cursor: its degrees are the centre's,
+// while the view itself stays.
+void MarkCentre(MapView& view, GeoPoint position);
+
+// --- Taps and the image ---
+
+void SetDragMode(MapView& view, bool on);
+// A press in drag mode: the drag starts at window point (x, y).
+void StartDrag(MapView& view, int x, int y);
+// Whether the map image is on screen.
+void SetImageShown(MapView& view, bool shown);
+
+// A map load shows the view it opened (`opened`, a copy of `shown` changed by
+// the opening) without undoing what changed meanwhile around it: the screen
+// and the drag stay as they are now. The last fix, on the old map's datum,
+// is forgotten.
+void ShowOpenedView(MapView& shown, const MapView& opened);
 
 // The window is `width` × `height`; the half sizes follow (the centre lifted
 // in landscape). True when anything changed.

@@ -58,7 +58,7 @@ TEST_F(MovingMap, TheFixThatChangesTheMapIsRecordedWithoutABreak) {
     EXPECT_EQ(GetField(lines[6], 3, ""), "1");
     EXPECT_EQ(GetField(lines[7], 3, ""), "0");  // the map change starts no segment
     EXPECT_NEAR(ParseReal(GetField(lines[7], 2, "")), 1.001, 1e-6);
-    EXPECT_NEAR(app.state.lastGpsLon, 1.001, 1e-9);
+    EXPECT_NEAR(app.mapView.lastFix.lon, 1.001, 1e-9);
     Fix(50.25, 1.1, 3000);  // the next fix draws on the new map
     EXPECT_EQ(app.mapView.centreX, 100);
 }
@@ -71,7 +71,7 @@ TEST_F(MovingMap, AFixArrivingWhileAMapLoadsIsDropped) {
     EXPECT_FALSE(LoadMapFile(app, maps.File("broken.map")));
     ui.duringMessage = nullptr;
     EXPECT_EQ(app.track.PointCount(), 0);
-    EXPECT_EQ(app.state.lastGpsLat, 0);
+    EXPECT_EQ(app.mapView.lastFix.lat, 0);
     Fix(50.25, 0.5);  // once the load is over fixes count again
     EXPECT_EQ(app.track.PointCount(), 1);
 }

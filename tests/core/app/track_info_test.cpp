@@ -1,5 +1,6 @@
 // The Track Info window's core: the command, the sources it measures, the
 // figures in the user's units and a point shown on the map.
+#include "app/data_folder.h"
 #include "app/track_info.h"
 
 #include <gtest/gtest.h>

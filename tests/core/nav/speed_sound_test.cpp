@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/alarms.h"
+#include "app/alarm_actions.h"
 #include "testlib/fake_ui.h"
 #include "testlib/temp_dir.h"
 

@@ -80,4 +80,49 @@ TEST_F(MapViewTest, ADragMovesByTheZoomAndAFixLeavesNoChosenCentre) {
     EXPECT_EQ(*view.pointer, (GpsPointer{view.centreX, view.centreY, 90}));
 }
 
+// A map load takes the view it opened, but a resize or a drag that came in
+// while the load waited on a message keeps its effect; the last fix, on the
+// old map's datum, goes, while whether it lay on a map stays for the pipeline.
+TEST_F(MapViewTest, AnOpenedViewKeepsTheScreenAndDragOfTheMeantime) {
+    SetScreenSize(view, 480, 640);
+    KeepLastFix(view, 50.5, 0.25);
+    SetFixOnMap(view, true);
+    MapView opened = view;
+    CentreOnPixel(opened, map, datums, 100, 200);
+    ZoomTo(opened, {{1.0, "100 %", 1}, {2.0, "50 %", 2}}, 1);
+    SetScreenSize(view, 800, 480);  // turned to landscape meanwhile
+    SetDragMode(view, true);
+    StartDrag(view, 7, 9);
+
+    ShowOpenedView(view, opened);
+    EXPECT_EQ(view.centreX, 100);
+    EXPECT_EQ(view.zoom, 2.0);
+    EXPECT_EQ(view.left, opened.left);
+    EXPECT_EQ(view.screen.width, 800);
+    EXPECT_FALSE(view.screen.portrait);
+    EXPECT_TRUE(view.drag.mode);
+    EXPECT_EQ(view.drag.startX, 7);
+    EXPECT_EQ(view.lastFix.lat, 0);
+    EXPECT_EQ(view.lastFix.lon, 0);
+    EXPECT_TRUE(view.lastFix.onMap);
+}
+
+// An alarm picture centres on the client area moved down by the bar above
+// the map, which the portrait tool panel makes taller.
+TEST_F(MapViewTest, ThePopupCentreFollowsScreenAndToolPanel) {
+    struct Case {
+        int width, height;
+        bool toolPanel;
+        int x, y;
+    } cases[] = {
+        {480, 640, false, 240, 359}, {480, 640, true, 240, 379}, {800, 480, false, 400, 279}};
+    for (const Case& c : cases) {
+        SetScreenSize(view, c.width, c.height);
+        PlaceMapTop(view, c.toolPanel);
+        const ScreenPoint centre = PopupCentre(view);
+        EXPECT_EQ(centre.x, c.x) << c.width << "x" << c.height;
+        EXPECT_EQ(centre.y, c.y) << c.width << "x" << c.height;
+    }
+}
+
 }  // namespace

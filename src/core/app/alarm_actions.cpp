@@ -1,5 +1,6 @@
-#include "app/alarms.h"
+#include "app/alarm_actions.h"
 
+#include "app/data_folder.h"
 #include "app/moving_map.h"
 #include "geo/distance.h"
 #include "support/paths.h"
@@ -64,11 +65,10 @@ bool ShowAlarmPicture(App& app, const Waypoint& waypoint, const std::string& pic
         HidePopup(app);
         return false;
     }
-    const int centreX = app.state.screenWidth / 2;
-    const int centreY = app.state.mapTop + app.state.screenHeight / 2;
+    const ScreenPoint centre = PopupCentre(app.mapView);
     AlarmPopupState& popup = app.alarms.popup;
     popup.place = PlaceAlarmPopup(waypoint.popupPosition, picture->width, picture->height,
-                                  centreX, centreY);
+                                  centre.x, centre.y);
     popup.picture = std::move(*picture);
     popup.shown = true;
     StartAlarmTimer(app, ms);

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <optional>
 
 #include "app/app.h"
 
@@ -14,13 +15,10 @@ namespace mw {
 // view's palette. Null without an image.
 QImage ViewQImage(const Viewport& vp);
 
-// The map window of `width` × `height` pixels: the map image (1:1, or the
-// centre of the view stretched when magnified), or the start-up logo while no
-// image is shown.
-void PaintMapWindow(QPainter& painter, const App& app, int width, int height);
-
-// The drag preview: the view shifted by (dx, dy), white where it uncovers the
-// window, and a cross-hair at the view centre.
-void PaintDragPreview(QPainter& painter, const App& app, int width, int height, int dx, int dy);
+// The map window at the view record's size: the map image (1:1, or the
+// centre of the view stretched when magnified) with the layers over it, or
+// the start-up logo while no image is shown; with `dragShift`, the preview
+// of a drag that has moved the map so far.
+void PaintMapWindow(QPainter& painter, const App& app, std::optional<Point> dragShift = {});
 
 }  // namespace mw

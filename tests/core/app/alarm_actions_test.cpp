@@ -1,6 +1,6 @@
 // A waypoint's alarm in a running program: which fixes raise it, and when
 // its sound ends (the speed rules and the picture have their own tests).
-#include "app/alarms.h"
+#include "app/alarm_actions.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

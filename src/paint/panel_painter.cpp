@@ -1,8 +1,8 @@
-#include "ui/panel_painter.h"
+#include "paint/panel_painter.h"
 
 #include "app/panels.h"
 #include "image/bitmap.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 #include "view/overview.h"
 
 namespace mw {

@@ -1,4 +1,4 @@
-#include "ui/label_cache.h"
+#include "paint/label_cache.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "ui/symbol_picture.h"
+#include "paint/symbol_picture.h"
 
 #include <QHash>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>
@@ -7,7 +7,7 @@
 #include <unordered_map>
 
 #include "support/text.h"
-#include "ui/symbol_picture.h"
+#include "paint/symbol_picture.h"
 
 namespace mw {
 
@@ -185,6 +185,28 @@ void QtCanvas::Polygon(const std::vector<Point>& pts) { p_.drawPolygon(ToQPolygo
 void QtCanvas::Ellipse(Rect b) { p_.drawEllipse(QRect(b.left, b.top, b.Width(), b.Height())); }
 void QtCanvas::FillRect(Rect r, Rgb c) {
     p_.fillRect(QRect(r.left, r.top, r.Width(), r.Height()), ToQColor(c));
+}
+
+QImage WrapCanvasImage(const CanvasImage& image) {
+    if (image.Empty()) return QImage();
+    if (image.format == CanvasImage::Format::Rgb32)
+        return QImage(image.pixels, image.width, image.height, image.stride, QImage::Format_RGB32);
+    QImage out(image.pixels, image.width, image.height, image.stride, QImage::Format_Indexed8);
+    out.setColorTable(QList<QRgb>(image.palette, image.palette + image.paletteSize));
+    return out;
+}
+
+void QtCanvas::Image(const CanvasImage& image, Rect source, Rect target) {
+    const QImage wrapped = WrapCanvasImage(image);
+    if (wrapped.isNull()) return;
+    const QRect src(source.left, source.top, source.Width(), source.Height());
+    const QRect dst(target.left, target.top, target.Width(), target.Height());
+    // The whole picture at its own size is a plain copy, the cheapest path
+    // the paint engine has.
+    if (src == wrapped.rect() && src.size() == dst.size())
+        p_.drawImage(dst.topLeft(), wrapped);
+    else
+        p_.drawImage(dst, wrapped, src);
 }
 
 void QtCanvas::Figure(Point at, Rect bounds, std::uint64_t key,

@@ -2,11 +2,12 @@
 #pragma once
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <optional>
 
 #include "ports/canvas.h"
-#include "ui/label_cache.h"
+#include "paint/label_cache.h"
 
 namespace mw {
 
@@ -23,6 +24,7 @@ public:
     void Polygon(const std::vector<Point>& points) override;
     void Ellipse(Rect box) override;
     void FillRect(Rect rect, Rgb colour) override;
+    void Image(const CanvasImage& image, Rect source, Rect target) override;
     void Text(Point at, const std::string& text, int fontHeight, int fontWeight, Rgb colour,
               Rgb background, bool opaque) override;
     void Figure(Point at, Rect bounds, std::uint64_t key,
@@ -63,6 +65,10 @@ private:
     static constexpr int kMaxDotWidth = 64;
     std::optional<BrushState> brush_;
 };
+
+// The canvas image as a QImage sharing its pixels (valid while they are);
+// null for an empty one.
+QImage WrapCanvasImage(const CanvasImage& image);
 
 // Text from a file as the user should read it: UTF-8 when it is valid UTF-8,
 // otherwise Latin-1 (files from the handheld are 8-bit).
