@@ -15,7 +15,7 @@
 #include "support/paths.h"
 #include "support/text.h"
 #include "ui/handheld_layout.h"
-#include "ui/qt_canvas.h"
+#include "paint/qt_canvas.h"
 #include "paint/symbol_picture.h"
 
 namespace mw {
