@@ -38,7 +38,7 @@
 #include "map/catalogue.h"
 #include "map/coverage.h"
 #include "map/map_file.h"
-#include "map/std_file_system.h"
+#include "ports/std_file_system.h"
 #include "platform/posix_file_system.h"
 #include "support/text.h"
 

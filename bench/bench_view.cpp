@@ -19,7 +19,7 @@
 #include "image/mwf2_writer.h"
 #include "map/catalogue.h"
 #include "map/map_file.h"
-#include "map/std_file_system.h"
+#include "ports/std_file_system.h"
 #include "support/text.h"
 #include "view/seamless.h"
 #include "view/viewport.h"

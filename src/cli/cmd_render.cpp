@@ -319,16 +319,15 @@ int Render(mwtool::Args& args) {
     };
     if (r.trackFile &&
         unreadable(mw::kTrackNotOpenedText, *r.trackFile,
-                   mw::LoadTrackFile(app.track, *r.trackFile, app.datums, app.map.datumIndex, &ui)))
+                   mw::LoadTrackFile(app.track, *r.trackFile, app.datums, app.map.datumIndex)))
         return 1;
     if (r.waypointFile && unreadable(mw::kWaypointFileNotOpenedText, *r.waypointFile,
                                    mw::ReadWaypointFile(app.waypoints, *r.waypointFile, app.datums,
-                                                        app.map.datumIndex, &ui)))
+                                                        app.map.datumIndex)))
         return 1;
     if (r.routeFile &&
         unreadable(mw::kRouteFileOpenErrorText, *r.routeFile,
-                   mw::LoadRouteFile(app.routes, *r.routeFile, app.datums, app.map.datumIndex,
-                                     &ui)))
+                   mw::LoadRouteFile(app.routes, *r.routeFile, app.datums, app.map.datumIndex)))
         return 1;
     if (r.nav) {
         // The target is given in WGS 84, like every position a user types.

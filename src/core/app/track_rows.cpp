@@ -5,7 +5,7 @@
 #include "app/data_folder.h"
 #include "app/map_commands.h"
 #include "app/moving_map.h"
-#include "track/track_commands.h"
+#include "app/track_commands.h"
 
 namespace mw {
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/app.h"
+#include "app/data_folder.h"
 #include "app/moving_map.h"
 #include "app/route_commands.h"
 #include "app/waypoint_commands.h"
