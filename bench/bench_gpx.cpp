@@ -194,7 +194,7 @@ void BM_BaselineTrackFileLoad(benchmark::State& state) {
     const DatumTable datums;
     const int osgb = FindDatumByName(datums, "Ord Srvy Grt Britn");
     TrackStore track;
-    for (auto _ : state) LoadTrackFile(track, f.plt, datums, osgb, nullptr);
+    for (auto _ : state) LoadTrackFile(track, f.plt, datums, osgb);
     Finish(state, n);
 }
 

@@ -461,11 +461,11 @@ void CalibrateDialog::Build() {
         Refit();
     });
     connect(gpsButton, &QPushButton::clicked, this, [this] {
-        if (app_.state.lastGpsLat == 0 && app_.state.lastGpsLon == 0) {
+        if (app_.mapView.lastFix.lat == 0 && app_.mapView.lastFix.lon == 0) {
             QMessageBox::information(this, kTitle, tr("There is no GPS position yet."));
             return;
         }
-        TakePosition(app_.state.lastGpsLat, app_.state.lastGpsLon, app_.map.datumIndex);
+        TakePosition(app_.mapView.lastFix.lat, app_.mapView.lastFix.lon, app_.map.datumIndex);
     });
     connect(waypointButton, &QPushButton::clicked, this, &CalibrateDialog::ChooseWaypoint);
     connect(targetButton, &QPushButton::clicked, this, [this] {
