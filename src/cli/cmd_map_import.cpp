@@ -14,19 +14,6 @@
 
 namespace {
 
-std::optional<std::vector<double>> ParseLevels(const std::string& text) {
-    std::vector<double> out;
-    std::stringstream ss(text);
-    std::string item;
-    while (std::getline(ss, item, ',')) {
-        std::optional<double> v = mwtool::ParseNumber(mw::Trim(item));
-        if (!v) return std::nullopt;
-        out.push_back(*v);
-    }
-    if (out.empty()) return std::nullopt;
-    return out;
-}
-
 int Import(mwtool::Args& args) {
     mw::ImportRequest request;
     request.crs = args.Option("--crs").value_or("");
@@ -34,7 +21,7 @@ int Import(mwtool::Args& args) {
     std::optional<std::string> folder = args.Option("-o");
     if (!folder) folder = args.Option("--output");
     if (auto levels = args.Option("--levels")) {
-        auto parsed = ParseLevels(*levels);
+        auto parsed = mwtool::ParseLevels(*levels);
         if (!parsed) return mwtool::UsageError("--levels takes percentages such as 100,50,25,10");
         request.encode.levelPercents = *parsed;
     }

@@ -30,19 +30,6 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-std::optional<std::vector<double>> ParseLevels(const std::string& text) {
-    std::vector<double> out;
-    std::stringstream ss(text);
-    std::string item;
-    while (std::getline(ss, item, ',')) {
-        std::optional<double> v = mwtool::ParseNumber(mw::Trim(item));
-        if (!v) return std::nullopt;
-        out.push_back(*v);
-    }
-    if (out.empty()) return std::nullopt;
-    return out;
-}
-
 std::string PsnrText(double psnr) {
     return std::isinf(psnr) ? std::string("exact") : mw::Format("PSNR %.2f dB", psnr);
 }
@@ -50,7 +37,7 @@ std::string PsnrText(double psnr) {
 int Encode(mwtool::Args& args) {
     mw::EncodeOptions options;
     if (auto levels = args.Option("--levels")) {
-        auto parsed = ParseLevels(*levels);
+        auto parsed = mwtool::ParseLevels(*levels);
         if (!parsed) return mwtool::UsageError("--levels takes percentages such as 100,50,25,10");
         options.levelPercents = *parsed;
     }

@@ -4,10 +4,12 @@
 #include <charconv>
 #include <cstring>
 #include <iostream>
+#include <sstream>
 
 #include "cli/mwtool.h"
 #include "support/durable_file.h"
 #include "support/paths.h"
+#include "support/text.h"
 
 namespace mwtool {
 
@@ -50,6 +52,19 @@ std::optional<std::string> Args::UnknownOption() const {
 int UsageError(const std::string& message) {
     std::cerr << "mwtool: " << message << "\n";
     return 2;
+}
+
+std::optional<std::vector<double>> ParseLevels(const std::string& text) {
+    std::vector<double> out;
+    std::stringstream ss(text);
+    std::string item;
+    while (std::getline(ss, item, ',')) {
+        std::optional<double> v = ParseNumber(mw::Trim(item));
+        if (!v) return std::nullopt;
+        out.push_back(*v);
+    }
+    if (out.empty()) return std::nullopt;
+    return out;
 }
 
 std::optional<double> ParseNumber(std::string_view text) {

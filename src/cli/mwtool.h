@@ -57,6 +57,9 @@ struct Registrar {
 int UsageError(const std::string& message);
 // Parses a number in the C locale; nullopt unless the whole text is a number.
 std::optional<double> ParseNumber(std::string_view text);
+// A comma-separated list of zoom-level percentages ("100,50,25,10"), as the
+// encoders take them; nullopt when an item is not a number or the list is empty.
+std::optional<std::vector<double>> ParseLevels(const std::string& text);
 std::optional<int> ParseInteger(std::string_view text);
 // Takes "--name N" with N an integer in [lo, hi] into `value` (untouched when
 // the option is absent). False after reporting a usage error, with
