@@ -25,7 +25,7 @@ MM1B,2.5"
 info=$("$tool" mapinfo "$dir/lakes.map" --home "$home")
 for want in "title: Lakes, North" "datum: WGS 84 (118)" "calibration mode: 2" "scale: 2.5" \
     "corner 3: 50.000000000 11.000000000"; do
-    echo "$info" | grep -qxF "$want" || fail "mapinfo lacks '$want'"
+    echo "$info" | grep -xF "$want" >/dev/null || fail "mapinfo lacks '$want'"
 done
 # Standard input, one line out per line in, an error line in place and exit
 # 1 (the calibration arithmetic is the core's).
@@ -38,7 +38,7 @@ python3 -c 'import sys
 open(sys.argv[1], "wb").write(b"P6 64 64 255\n" + bytes(range(64)) * 192)' "$dir/lakes.ppm"
 "$tool" mwf2 encode "$dir/lakes.ppm" "$dir/lakes.mwf2" --levels 100 >/dev/null
 bare=$(cd "$dir" && "$tool" mapinfo lakes.map --home "$home")
-echo "$bare" | grep -qxF "image: ./lakes.mwf2 64x64" || fail "mapinfo lakes.map: $(echo "$bare" | grep image)"
+echo "$bare" | grep -xF "image: ./lakes.mwf2 64x64" >/dev/null || fail "mapinfo lakes.map: $(echo "$bare" | grep image)"
 (cd "$dir" && "$tool" render lakes.map --size 40x30 -o bare.png --home "$home" 2>"$dir/render.err") ||
     fail "render lakes.map: $(cat "$dir/render.err")"
 [ -s "$dir/bare.png" ] || fail "render lakes.map drew nothing"

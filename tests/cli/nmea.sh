@@ -31,6 +31,6 @@ pid=$!
 { printf '%s\r\n' "$gga"; sleep 0.3; printf '%s\r\n' "$rmc"; } > "$dir/gps"
 wait "$pid" || fail "listen failed: $(cat "$dir/err")"
 pid=
-head -n1 "$dir/out" | grep -qx "$header" || fail "listen header"
+head -n1 "$dir/out" | grep -x "$header" >/dev/null || fail "listen header"
 grep -qxF "$expected" "$dir/out" || fail "listen position line: $(cat "$dir/out")"
 finish

@@ -27,7 +27,7 @@ commands=$(sed -n 's/^  mwtool \([a-z0-9-]*\).*/\1/p' "$scratch/out" | sort -u)
 
 for c in $commands; do
   run 0 "$mwtool" "$c" --help
-  head -n1 "$scratch/out" | grep -q "^usage: mwtool $c\b" || fail "'mwtool $c --help' starts: $(head -n1 "$scratch/out")"
+  head -n1 "$scratch/out" | grep "^usage: mwtool $c\b" >/dev/null || fail "'mwtool $c --help' starts: $(head -n1 "$scratch/out")"
 done
 run 2 "$mwtool" no-such-command
 grep -q "unknown command 'no-such-command'" "$scratch/err" || fail "no word on an unknown command"

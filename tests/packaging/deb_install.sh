@@ -15,8 +15,8 @@ scratch=$(mktemp -d)
 pid=
 trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null; rm -rf "$scratch"' EXIT
 
-dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends lacks the Qt libraries: $(dpkg-deb -f "$deb" Depends)"
-dpkg-deb -f "$deb" Depends | grep -q 'libqt6svg6' || fail "Depends lacks Qt SVG, which draws the waypoint symbols"
+dpkg-deb -f "$deb" Depends | grep 'libqt6widgets6' >/dev/null || fail "Depends lacks the Qt libraries: $(dpkg-deb -f "$deb" Depends)"
+dpkg-deb -f "$deb" Depends | grep 'libqt6svg6' >/dev/null || fail "Depends lacks Qt SVG, which draws the waypoint symbols"
 
 root=$scratch/root
 dpkg -x "$deb" "$root" 2>/dev/null || dpkg-deb -x "$deb" "$root"

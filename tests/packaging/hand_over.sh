@@ -40,5 +40,5 @@ ini=$XDG_CONFIG_HOME/mapwanderer/mapwanderer2.ini
 rm -f "$ini"
 terminate $pid "the program"
 pid=
-tail -n1 "$ini" 2>/dev/null | grep -q $'^End End End\r$' || fail "SIGTERM left no whole mapwanderer2.ini"
+tail -n1 "$ini" 2>/dev/null | grep $'^End End End\r$' >/dev/null || fail "SIGTERM left no whole mapwanderer2.ini"
 echo "1 passed, 0 failed"

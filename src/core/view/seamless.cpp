@@ -471,7 +471,11 @@ bool NeighbourFill::Refresh(const Current& cur, const MapView& mv, const MapReco
     std::vector<Neighbour*> active;
     for (const auto& key : found) {
         if (static_cast<int>(active.size()) >= kMaxOpenNeighbours) break;
-        const auto& [scale, folder, path] = key;
+        // Plain names, not a structured binding: clang before 16 cannot
+        // capture a binding in the lambda below.
+        const double scale = std::get<0>(key);
+        const int folder = std::get<1>(key);
+        const std::string& path = std::get<2>(key);
         Neighbour* n = nullptr;
         // Room for one more: close the neighbour used longest ago that this
         // view does not use.
