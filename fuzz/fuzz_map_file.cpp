@@ -71,7 +71,6 @@ bool Same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const mw::DatumTable datums;
-    mwfuzz::QuietUi ui;
     std::string_view text(reinterpret_cast<const char*>(data), size);
     mw::MapRecord record = mw::ParseMapFile(text, datums);
     (void)record;

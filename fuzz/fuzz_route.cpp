@@ -7,9 +7,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const mw::DatumTable datums;
     const std::string path = mwfuzz::WriteInput("routes.rte", data, size);
-    mwfuzz::QuietUi ui;
     mw::RouteStore store;
     const int mapDatum = size ? data[0] % mw::kBuiltinDatumCount : mw::kDatumWgs84;
-    (void)mw::LoadRouteFile(store, path, datums, mapDatum, &ui);
+    (void)mw::LoadRouteFile(store, path, datums, mapDatum);
     return 0;
 }

@@ -1,5 +1,5 @@
-// Shared pieces of the fuzz targets: a quiet Ui, a fixed clock, and a private
-// folder the path-taking readers are pointed at.
+// Shared pieces of the fuzz targets: a fixed clock, and a private folder the
+// path-taking readers are pointed at.
 #pragma once
 
 #include <cstddef>
@@ -10,32 +10,8 @@
 #include <string_view>
 
 #include "ports/system.h"
-#include "ports/ui.h"
 
 namespace mwfuzz {
-
-// Messages are counted, not printed: a fuzzer shows thousands of them.
-class QuietUi : public mw::Ui {
-public:
-    void ShowMessage(const std::string&) override { ++messages; }
-    void ShowErrorMessage(const std::string&) override { ++messages; }
-    bool AskYesNo(const std::string&) override { return false; }
-    std::optional<std::string> AskOpenFileName(const std::string&, const std::string&,
-                                               const std::vector<mw::FileFilter>&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> AskSaveFileName(const std::string&, const std::string&,
-                                               const std::vector<mw::FileFilter>&) override {
-        return std::nullopt;
-    }
-    void SetWaitCursor(bool) override {}
-    void Repaint(mw::WindowId) override {}
-    void SetCommandChecked(int, bool) override {}
-    void SetCommandEnabled(int, bool) override {}
-    void ShowFloatingWindow(mw::WindowId, bool) override {}
-    void RequestQuit() override {}
-    int messages = 0;
-};
 
 class FixedClock : public mw::Clock {
 public:

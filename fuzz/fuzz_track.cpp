@@ -9,8 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = mwfuzz::WriteInput("track.plt", data, size);
     mw::TrackStore track;
     const int mapDatum = size ? data[0] % mw::kBuiltinDatumCount : mw::kDatumWgs84;
-    if (mw::LoadTrackFile(track, path, datums, mapDatum, nullptr)) {
-        (void)mw::SaveTrackFile(track, mwfuzz::Folder() + "/saved.plt", datums, mapDatum, nullptr);
+    if (mw::LoadTrackFile(track, path, datums, mapDatum)) {
+        (void)mw::SaveTrackFile(track, mwfuzz::Folder() + "/saved.plt", datums, mapDatum);
     }
     return 0;
 }

@@ -7,11 +7,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const mw::DatumTable datums;
     const std::string path = mwfuzz::WriteInput("points.wpt", data, size);
-    mwfuzz::QuietUi ui;
     mw::WaypointStore store;
     const int mapDatum = size ? data[0] % mw::kBuiltinDatumCount : mw::kDatumWgs84;
-    if (mw::ReadWaypointFile(store, path, datums, mapDatum, &ui)) {
-        (void)mw::SaveWaypointFile(store, mwfuzz::Folder() + "/saved.wpt", datums, mapDatum, &ui);
+    if (mw::ReadWaypointFile(store, path, datums, mapDatum)) {
+        (void)mw::SaveWaypointFile(store, mwfuzz::Folder() + "/saved.wpt", datums, mapDatum);
     }
     return 0;
 }

@@ -191,7 +191,7 @@ void TrackSeeds(const fs::path& scratch, const mw::DatumTable& datums) {
     mw::TrackStore track;
     for (int i = 0; i < 12; ++i) mw::AddTrackPoint(track, 51.0 + i * 0.001, -1.0 + i * 0.002, i % 5 == 0);
     const std::string path = (scratch / "t.plt").string();
-    if (mw::SaveTrackFile(track, path, datums, mw::kDatumWgs84, nullptr)) {
+    if (mw::SaveTrackFile(track, path, datums, mw::kDatumWgs84)) {
         Put("fuzz_track", "saved.plt", Slurp(path));
     }
     int segment = 1;
@@ -216,7 +216,7 @@ void WaypointSeeds(const fs::path& scratch, const mw::DatumTable& datums) {
         store.Put(i, w);
     }
     const std::string path = (scratch / "w.wpt").string();
-    if (mw::SaveWaypointFile(store, path, datums, mw::kDatumWgs84, nullptr)) {
+    if (mw::SaveWaypointFile(store, path, datums, mw::kDatumWgs84)) {
         Put("fuzz_waypoint", "saved.wpt", Slurp(path));
     }
     const std::string log = (scratch / "log.wpt").string();

@@ -138,6 +138,20 @@ std::optional<GeoPoint> ReadDegrees(std::string_view text) {
             if (IsHemisphere(tokens[i])) letters.push_back(i);
         if (letters.size() == 2) {
             split = letters[0] == 0 ? letters[1] : letters[0] + 1;
+        } else if (letters.size() == 1) {
+            // One letter, as people write a position north of the equator
+            // ("51 30.5 0 7.25 W"): in the middle it ends the first half;
+            // at either end it goes with its half and the numbers part
+            // evenly, since the marks that would tell degrees from minutes
+            // are gone.
+            const std::size_t at = letters[0], numbers = tokens.size() - 1;
+            if (at == tokens.size() - 1) {
+                if (numbers % 2 == 0) split = numbers / 2;
+            } else if (at == 0) {
+                if (numbers % 2 == 0) split = 1 + numbers / 2;
+            } else {
+                split = at + 1;
+            }
         } else if (letters.empty()) {
             // The program's own texts part the two with two blanks.
             const std::size_t gap = text.find("  ");

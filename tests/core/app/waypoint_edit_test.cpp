@@ -162,6 +162,7 @@ TEST(PositionInput, ReadsTheDegreeFormsItShowsAndCommonOnes) {
         {"N 51 30.5 W 0 7.25", 51.508333333, -0.120833333},
         {"33 52.0 S 151 12.5 E", -33.866666667, 151.208333333},
         {"51\xC2\xB0 30.5' N 0\xC2\xB0 7.25' W", 51.508333333, -0.120833333},
+        {"51\xC2\xB0 30.5' 0\xC2\xB0 7.25' W", 51.508333333, -0.120833333},
     };
     for (const auto& c : good) {
         const auto p = ParsePosition(c.text, 0, datums, kDatumWgs84, {});

@@ -37,6 +37,10 @@ TEST(PositionParse, HandWrittenFormsGiveTheirDegrees) {
         {"N51 30.5 W0 7.2", 0, 51 + 30.5 / 60, -0.12, 1e-12, 0},
         {"33 52 S, 151 12.5 E", 0, -(33 + 52 / 60.0), 151 + 12.5 / 60, 1e-12, 0},
         {"0.12W 51.5N", 0, 51.5, -0.12, 1e-12, 0},
+        // One letter: the other half takes its sign from the numbers.
+        {"51\xC2\xB0 30.5' 0\xC2\xB0 7.25' W", 0, 51 + 30.5 / 60, -(7.25 / 60), 1e-12, 0},
+        {"S33 52 151 12.5", 0, -(33 + 52 / 60.0), 151 + 12.5 / 60, 1e-12, 0},
+        {"51.5 N 0.12", 0, 51.5, 0.12, 1e-12, 0},
         // A degree text in a grid format's field is still degrees.
         {"54.5,-3.07", 3, 54.5, -3.07, 1e-12, 0},
         // Published: 45° S 170° E is 59G 421184.7 5016563.2 on WGS 84.
@@ -113,6 +117,8 @@ TEST(PositionParse, RefusedTextsNameTheExpectedFormat) {
         {"51 61.0  0 10.0", 0, "not a position in Deg.Min"},     // 61 minutes
         {"51.5 N 0.12 N", 0, "not a position in Deg.Min"},       // two latitudes
         {"-51.5 S, 0.12", 0, "not a position in Deg.Min"},       // sign and letter
+        {"51 30.5 0 W", 0, "not a position in Deg.Min"},         // three numbers, one letter
+        {"51.5 0.12 N", 0, "not a position in Deg.Min"},         // a latitude letter last
         {"61U 500000 5000000", 2, "not a position in UTM (for example 30U"},  // zone 61
         {"30I 500000 5000000", 2, "not a position in UTM"},      // no band I
         {"30S 500000 5000000", 2, "not a position in UTM"},      // band S is north, N is south
