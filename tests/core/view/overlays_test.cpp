@@ -66,11 +66,7 @@ TEST(TrackTail, ALandscapeWindowDrawsDownToItsBottomEdge) {
     // A landscape window 800 × 480: the view centre sits 23 pixels above the
     // middle, so the half height (217) is not half the window. A track along
     // window row 460 lies in the window and must be drawn.
-    OverlayGeometry v = PixelView();
-    v.halfViewWidth = 400;
-    v.halfViewHeight = 217;
-    v.windowWidth = 800;
-    v.windowHeight = 480;
+    const PixelView v(1.0, 800, 480, false);
     TrackStore track;
     AddTrackPoint(track, 1000 + 460 - 217, 900, 1);
     AddTrackPoint(track, 1000 + 460 - 217, 1100, 0);
