@@ -2,6 +2,8 @@
 // clipping at the window edge (here and in the navigation line test).
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "support/text.h"
 #include "testlib/fake_ui.h"
 #include "testlib/pixel_view.h"
@@ -13,6 +15,11 @@ using namespace mw;
 namespace {
 
 using mwtest::PixelView;
+
+// The geometry reads the view record it is given; one made from a temporary
+// record would read a record already gone, so that must not compile.
+static_assert(!std::is_constructible_v<OverlayGeometry, MapView, MapProjection>);
+static_assert(std::is_constructible_v<OverlayGeometry, const MapView&, MapProjection>);
 
 std::vector<std::string> Lines(int from, int to, int step, int y) {
     std::vector<std::string> out;
