@@ -33,10 +33,11 @@ OverlayGeometry View() {
         CentreOnPixel(v, MapRecord{}, DatumTable{}, kWidth / 2, kHeight / 2);
         return v;
     }();
-    return OverlayGeometry(record, {[](double lat, double lon) {
-                                        return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
-                                    },
-                                    {}});
+    return OverlayGeometry(record,
+                           {[](double lat, double lon) {
+                                return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
+                            },
+                            {}});
 }
 
 WaypointStore Store(bool inView) {

@@ -33,10 +33,9 @@ void Circle(Canvas& canvas, Point c, int r) {
 }  // namespace
 
 MapProjection CalibrationProjection(const MapRecord& map, const DatumTable& datums) {
-    return {[&map, &datums](double lat, double lon) {
-                return LatLonToMapPixel(map, datums, lat, lon);
-            },
-            [&map, &datums](double x, double y) { return MapPixelToLatLon(map, datums, x, y); }};
+    return {
+        [&map, &datums](double lat, double lon) { return LatLonToMapPixel(map, datums, lat, lon); },
+        [&map, &datums](double x, double y) { return MapPixelToLatLon(map, datums, x, y); }};
 }
 
 Point ImageToWindow(const OverlayGeometry& view, double px, double py) {
