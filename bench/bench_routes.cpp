@@ -78,7 +78,8 @@ std::string MapText() {
 struct Scene {
     mw::DatumTable datums;
     mw::MapRecord map;
-    mw::OverlayGeometry view;
+    mw::MapView mapView;
+    mw::OverlayGeometry view{mapView, mw::CalibrationProjection(map, datums)};
     mw::RouteStore routes;
     mw::TrackStore track;
 
@@ -88,15 +89,8 @@ struct Scene {
             std::fprintf(stderr, "bench_routes: the map has no calibration\n");
             std::abort();
         }
-        view.viewCentreX = kMapW / 2;
-        view.viewCentreY = kMapH / 2;
-        view.halfViewWidth = kViewW / 2;
-        view.halfViewHeight = kViewH / 2;
-        view.windowWidth = kViewW;
-        view.windowHeight = kViewH;
-        view.toPixel = [this](double lat, double lon) {
-            return mw::LatLonToMapPixel(map, datums, lat, lon);
-        };
+        mw::Resize(mapView, kViewW, kViewH, true);
+        mw::CentreOnPixel(mapView, map, datums, kMapW / 2, kMapH / 2);
         // Random walks over the whole map, 40 pixels a step.
         std::uint32_t s = 11;
         auto rnd = [&](int n) {
@@ -140,7 +134,7 @@ void BM_TransformsOnly(benchmark::State& state) {
         long sum = 0;
         for (const mw::Route& r : scene.routes.Routes())
             for (const mw::RoutePoint& p : r.points) {
-                mw::MapPixel px = scene.view.toPixel(p.lat, p.lon);
+                mw::MapPixel px = scene.view.ToPixel(p.lat, p.lon);
                 mw::Point w = mw::ImageToWindow(scene.view, px.x, px.y);
                 sum += w.x + w.y;
             }

@@ -27,17 +27,17 @@ constexpr int kWidth = 1920, kHeight = 1080;
 // Image pixels equal positions (latitude = row, longitude = column) so the
 // benchmark measures the layer, not a calibration.
 OverlayGeometry View() {
-    OverlayGeometry v;
-    v.viewCentreX = kWidth / 2;
-    v.viewCentreY = kHeight / 2;
-    v.halfViewWidth = kWidth / 2;
-    v.halfViewHeight = kHeight / 2;
-    v.windowWidth = kWidth;
-    v.windowHeight = kHeight;
-    v.toPixel = [](double lat, double lon) {
-        return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
-    };
-    return v;
+    static const MapView record = [] {
+        MapView v;
+        Resize(v, kWidth, kHeight, true);
+        CentreOnPixel(v, MapRecord{}, DatumTable{}, kWidth / 2, kHeight / 2);
+        return v;
+    }();
+    return OverlayGeometry(record,
+                           {[](double lat, double lon) {
+                                return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
+                            },
+                            {}});
 }
 
 WaypointStore Store(bool inView) {

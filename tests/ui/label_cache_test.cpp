@@ -6,6 +6,7 @@
 
 #include "paint/label_cache.h"
 #include "paint/qt_canvas.h"
+#include "testlib/pixel_view.h"
 #include "view/waypoint_layer.h"
 #include "waypoint/waypoint_store.h"
 
@@ -101,15 +102,9 @@ private slots:
     // Small proximity zones are copied figures: near and beyond the window's
     // top and left edges a copy is not exact and must not be used.
     void waypointLayerLooksAsDrawnDirectly() {
-        OverlayGeometry view;
         // Image pixels are window pixels: x = longitude, y = latitude.
-        view.viewCentreX = view.halfViewWidth = 400;
-        view.viewCentreY = view.halfViewHeight = 300;
-        view.windowWidth = 800;
-        view.windowHeight = 600;
-        view.toPixel = [](double lat, double lon) {
-            return MapPixel{static_cast<int>(lon), static_cast<int>(lat)};
-        };
+        const MapView mapView = mwtest::WindowView(800, 600, true, 400, 300);
+        const OverlayGeometry view(mapView, mwtest::PixelProjection());
         WaypointStore store;
         const int at[][2] = {{19, 21}, {20, 20}, {-15, 40}, {300, -18}, {433, 310}, {805, 100}};
         for (int slot = 0; slot < static_cast<int>(std::size(at)); ++slot) {

@@ -24,7 +24,7 @@ bool PointerShown(const MapScene& s) {
 }
 
 void DrawLogo(Canvas& canvas, const MapScene& s) {
-    PaintStartupLogo(canvas, s.windowWidth, s.windowHeight);
+    PaintStartupLogo(canvas, s.view.Width(), s.view.Height());
 }
 
 void DrawTrack(Canvas& canvas, const MapScene& s) {
@@ -128,7 +128,7 @@ void FillOutside(Canvas& canvas, Rect window, Rect covered) {
 void DrawViewImage(Canvas& canvas, const MapScene& s, Point shift) {
     std::array<std::uint32_t, 256> palette;
     const CanvasImage image = ViewCanvasImage(s.app->viewport, palette);
-    const Rect window{0, 0, s.windowWidth, s.windowHeight};
+    const Rect window{0, 0, s.view.Width(), s.view.Height()};
     if (image.Empty()) {
         canvas.FillRect(window, kMarginWhite);
         return;
@@ -170,23 +170,8 @@ CanvasImage ViewCanvasImage(const Viewport& vp, std::array<std::uint32_t, 256>& 
 }
 
 MapScene BuildMapScene(const App& app) {
-    MapScene s;
-    s.app = &app;
-    OverlayGeometry& g = s.view;
-    g.viewCentreX = app.mapView.centreX;
-    g.viewCentreY = app.mapView.centreY;
-    g.zoomDivisor = app.mapView.zoom;
-    g.halfViewWidth = app.mapView.halfWidth;
-    g.halfViewHeight = app.mapView.halfHeight;
-    g.windowWidth = app.mapView.width;
-    g.windowHeight = app.mapView.height;
-    g.toPixel = [&app](double lat, double lon) {
-        return LatLonToMapPixel(app.map, app.datums, lat, lon);
-    };
-    g.toLatLon = [&app](double x, double y) { return MapPixelToLatLon(app.map, app.datums, x, y); };
-    s.windowWidth = app.mapView.width;
-    s.windowHeight = app.mapView.height;
-    return s;
+    return MapScene{&app, OverlayGeometry(app.mapView, CalibrationProjection(app.map, app.datums)),
+                    std::nullopt};
 }
 
 std::vector<MapLayer> VisibleLayers(const MapScene& scene) {

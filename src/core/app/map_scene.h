@@ -34,11 +34,11 @@ enum class MapLayer {
 };
 
 // What one paint of the map window draws from: the program's state and the
-// view geometry taken from it once. The window is the view record's size.
+// view record read where it lies, with the loaded map's calibration. The
+// window is the view record's size.
 struct MapScene {
     const App* app = nullptr;
     OverlayGeometry view;
-    int windowWidth = 0, windowHeight = 0;
     // While a drag is under way: how far the finger has moved the map
     // (window pixels). The preview shows the view shifted, nothing over it.
     std::optional<Point> dragShift;

@@ -32,10 +32,17 @@ void Circle(Canvas& canvas, Point c, int r) {
 
 }  // namespace
 
+MapProjection CalibrationProjection(const MapRecord& map, const DatumTable& datums) {
+    return {
+        [&map, &datums](double lat, double lon) { return LatLonToMapPixel(map, datums, lat, lon); },
+        [&map, &datums](double x, double y) { return MapPixelToLatLon(map, datums, x, y); }};
+}
+
 Point ImageToWindow(const OverlayGeometry& view, double px, double py) {
-    const double z = view.zoomDivisor;
-    return Point{WindowInt((px - view.viewCentreX) / z + view.halfViewWidth + 0.5),
-                 WindowInt((py - view.viewCentreY) / z + view.halfViewHeight + 0.5)};
+    const double z = view.Zoom();
+    const Point half = view.Centre();
+    return Point{WindowInt((px - view.CentreX()) / z + half.x + 0.5),
+                 WindowInt((py - view.CentreY()) / z + half.y + 0.5)};
 }
 
 bool ClipSegment(int& x0, int& y0, int& x1, int& y1, int left, int top, int right, int bottom) {
@@ -75,9 +82,9 @@ bool ClipSegment(int& x0, int& y0, int& x1, int& y1, int left, int top, int righ
 }
 
 double MapUpBearing(const OverlayGeometry& view, double px, double py) {
-    if (!view.toLatLon) return 0;
-    GeoPoint below = view.toLatLon(px, py + kMapUpRows);
-    GeoPoint at = view.toLatLon(px, py);
+    if (!view.ReadsPositions()) return 0;
+    GeoPoint below = view.ToLatLon(px, py + kMapUpRows);
+    GeoPoint at = view.ToLatLon(px, py);
     double bearing = InitialBearing(below.lat, below.lon, at.lat, at.lon);
     return bearing > 180 ? bearing - 360 : bearing;
 }
@@ -93,11 +100,9 @@ TrackTailStyle TrackTailStyleFrom(const AppSettings& settings, bool followingGps
 
 void DrawTrackTail(Canvas& canvas, const TrackStore& track, const OverlayGeometry& view,
                    const TrackTailStyle& style) {
-    if (!view.toPixel) return;
+    if (!view.PlacesPositions()) return;
     canvas.SetPen(style.colour, style.width);
-    const int left = 0, top = 0;
-    const int right = view.windowWidth > 0 ? view.windowWidth : 2 * view.halfViewWidth;
-    const int bottom = view.windowHeight > 0 ? view.windowHeight : 2 * view.halfViewHeight;
+    const int left = 0, top = 0, right = view.Width(), bottom = view.Height();
 
     // The ring holds at most kTrackMaxPoints points, the newest just before
     // the write index; start `points` slots back from it.
@@ -109,7 +114,7 @@ void DrawTrackTail(Canvas& canvas, const TrackStore& track, const OverlayGeometr
         const TrackSlot& slot = track.Slot(start + n);
         if (slot.flag == kTrackEndMarker) break;
         if (slot.flag == kTrackEmptySlot || slot.lat == kTrackBreakLat) continue;
-        const MapPixel pixel = view.toPixel(slot.lat, slot.lon);
+        const MapPixel pixel = view.ToPixel(slot.lat, slot.lon);
         const Point p = ImageToWindow(view, pixel.x, pixel.y);
         if (havePrevious && slot.flag == kTrackContinue) {
             Point a = previous, b = p;
@@ -156,7 +161,7 @@ void DrawGpsPointer(Canvas& canvas, const OverlayGeometry& view, double heading,
 
     // The map's north need not point up the image: turn by the heading less
     // the bearing of "up" where the pointer stands, the view centre.
-    const double a = (heading - MapUpBearing(view, view.viewCentreX, view.viewCentreY)) * kDegToRad;
+    const double a = (heading - MapUpBearing(view, view.CentreX(), view.CentreY())) * kDegToRad;
     const double cosA = std::cos(a), sinA = std::sin(a);
     std::vector<Point> polygon;
     polygon.reserve(outline.size());

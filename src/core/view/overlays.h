@@ -6,31 +6,61 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "geo/geo_point.h"
 #include "map/calibration.h"
 #include "ports/canvas.h"
+#include "view/map_view.h"
 
 namespace mw {
 
 class TrackStore;
 struct AppSettings;
 
-// The view as the overlays need it.
-struct OverlayGeometry {
-    int viewCentreX = 0, viewCentreY = 0;  // view centre, full-resolution image pixels
-    double zoomDivisor = 1.0;              // image pixels per window pixel (below 1: magnified)
-    int halfViewWidth = 0, halfViewHeight = 0;  // half the map window's size
-    // The map window's size; 0 takes twice the half size. In landscape the
-    // half height is lifted by 23 pixels, so the window is taller than that.
-    int windowWidth = 0, windowHeight = 0;
-    // Position on the map datum (degrees) to image pixel, and back: the
-    // map's calibration (LatLonToMapPixel, MapPixelToLatLon).
+// Position on the map datum (degrees) to image pixel, and back: the map's
+// calibration, or a stand-in where a test gives positions as pixels.
+struct MapProjection {
     std::function<MapPixel(double lat, double lon)> toPixel;
     std::function<GeoPoint(double x, double y)> toLatLon;
+};
 
-    Point Centre() const { return {halfViewWidth, halfViewHeight}; }
+// The loaded map's calibration (LatLonToMapPixel, MapPixelToLatLon); `map`
+// and `datums` must outlive the result.
+MapProjection CalibrationProjection(const MapRecord& map, const DatumTable& datums);
+
+// The view as the overlays read it: the view record itself, never a copy of
+// its numbers, so a paint draws the view as it is now and nothing has to be
+// kept in step with it. The record must outlive the geometry.
+class OverlayGeometry {
+public:
+    OverlayGeometry(const MapView& view, MapProjection projection)
+        : view_(&view), projection_(std::move(projection)) {}
+    // A temporary record would be gone before anything is drawn from it.
+    OverlayGeometry(const MapView&&, MapProjection) = delete;
+
+    // The view centre in full-resolution image pixels.
+    int CentreX() const { return view_->centreX; }
+    int CentreY() const { return view_->centreY; }
+    // Image pixels per window pixel (below 1: magnified).
+    double Zoom() const { return view_->zoom; }
+    // The map window's size. In landscape the centre is lifted above the
+    // middle, so the window is taller than twice the centre's row.
+    int Width() const { return view_->width; }
+    int Height() const { return view_->height; }
+    // The window point the view centre is drawn at.
+    Point Centre() const { return {view_->halfWidth, view_->halfHeight}; }
+
+    // Whether positions can be placed on the image, and read back from it.
+    bool PlacesPositions() const { return static_cast<bool>(projection_.toPixel); }
+    bool ReadsPositions() const { return static_cast<bool>(projection_.toLatLon); }
+    MapPixel ToPixel(double lat, double lon) const { return projection_.toPixel(lat, lon); }
+    GeoPoint ToLatLon(double x, double y) const { return projection_.toLatLon(x, y); }
+
+private:
+    const MapView* view_;
+    MapProjection projection_;
 };
 
 // Window pixel of image pixel (px, py): trunc((p − centre) ÷ z + half + 0.5)

@@ -37,10 +37,7 @@ struct WindowRect {
     int left, top, right, bottom;
 };
 
-WindowRect ClipRect(const OverlayGeometry& view) {
-    return {0, 0, view.windowWidth > 0 ? view.windowWidth : 2 * view.halfViewWidth,
-            view.windowHeight > 0 ? view.windowHeight : 2 * view.halfViewHeight};
-}
+WindowRect ClipRect(const OverlayGeometry& view) { return {0, 0, view.Width(), view.Height()}; }
 
 bool InSymbolRange(Point p) {
     return p.x >= kSymbolRangeLow && p.x <= kSymbolRangeHigh && p.y >= kSymbolRangeLow &&
@@ -107,7 +104,7 @@ RouteStyle RouteStyleFrom(const AppSettings& s, const ViewSettings& v) {
 
 void DrawRoutes(Canvas& canvas, const RouteStore& routes, const OverlayGeometry& view,
                 const RouteStyle& style) {
-    if (!view.toPixel) return;
+    if (!view.PlacesPositions()) return;
     const WindowRect clip = ClipRect(view);
     const int r = style.symbolSize;
     const int rFirst = static_cast<int>(r * kFirstPointFlattening);
@@ -132,7 +129,7 @@ void DrawRoutes(Canvas& canvas, const RouteStore& routes, const OverlayGeometry&
         for (std::size_t i = 0; i < n; ++i) {
             const RoutePoint& p = route.points[i];
             if (p.lat == 0 && p.lon == 0) continue;
-            const MapPixel px = view.toPixel(p.lat, p.lon);
+            const MapPixel px = view.ToPixel(p.lat, p.lon);
             at[i] = ImageToWindow(view, px.x, px.y);
             placed[i] = 1;
             screen.push_back(at[i]);
@@ -220,8 +217,8 @@ NavLineStyle NavLineStyleFrom(const AppSettings& s) {
 
 void DrawNavigationLine(Canvas& canvas, const NavigationState& nav, const OverlayGeometry& view,
                         const NavLineStyle& style) {
-    if (!style.draw || !nav.Active() || !view.toPixel) return;
-    const MapPixel target = view.toPixel(nav.target->lat, nav.target->lon);
+    if (!style.draw || !nav.Active() || !view.PlacesPositions()) return;
+    const MapPixel target = view.ToPixel(nav.target->lat, nav.target->lon);
     Point a = view.Centre(), b = ImageToWindow(view, target.x, target.y);
     const WindowRect clip = ClipRect(view);
     if (!ClipSegment(a.x, a.y, b.x, b.y, clip.left, clip.top, clip.right, clip.bottom)) return;

@@ -101,20 +101,20 @@ int ProximityRadius(int metres, double mapScale, double zoom) {
 
 void DrawWaypoints(Canvas& canvas, const WaypointStore& store, const OverlayGeometry& view,
                    const WaypointStyle& style) {
-    if (!style.shown || !view.toPixel) return;
+    if (!style.shown || !view.PlacesPositions()) return;
     const int r = style.symbolSize;
     // The label's height is the font's line height whatever the name; asked
     // once a paint, since asking costs a font lookup on a real canvas.
     const int labelHeight = style.names ? canvas.TextHeight(" ", style.fontSize, kLabelWeight) : 0;
     store.ForEach([&](int, const Waypoint& w) {
         if (w.AtNoPosition()) return;
-        const MapPixel p = view.toPixel(w.lat, w.lon);
+        const MapPixel p = view.ToPixel(w.lat, w.lon);
         const Point s = ImageToWindow(view, p.x, p.y);
         if (!InDrawRange(s.x) || !InDrawRange(s.y)) return;
         const int x = s.x, y = s.y;
 
         if (style.proximity && w.proximityDistance > 0) {
-            const int zone = ProximityRadius(w.proximityDistance, style.mapScale, view.zoomDivisor);
+            const int zone = ProximityRadius(w.proximityDistance, style.mapScale, view.Zoom());
             // A zone whose every corner lies at non-negative coordinates
             // has the same pixels wherever it is: one figure per radius.
             if (zone > 0 && x > zone && y > zone && zone < kMaxZoneRadius) {

@@ -106,4 +106,32 @@ TEST_F(MapScenes, TheDragPreviewShowsTheCrossAndNoLayers) {
     for (const std::string& call : canvas.calls) EXPECT_EQ(call.find("text"), std::string::npos);
 }
 
+TEST_F(MapScenes, ASceneDrawsTheViewAsItIsNotAsItWasWhenBuilt) {
+    // The scene reads the view record: a change made after it was built (a
+    // resize to landscape, a pan) is what it draws, with no copy to refresh.
+    const MapScene scene = BuildMapScene(app);
+    Resize(app.mapView, 300, 200, false);
+    Pan(app.mapView, app.map, app.datums, 10, -5);
+    const OverlayGeometry& g = scene.view;
+    EXPECT_EQ(g.Width(), 300);
+    EXPECT_EQ(g.Height(), 200);
+    EXPECT_EQ(g.Centre(), (Point{150, 100 - kLandscapeCentreLift}));
+    EXPECT_EQ(g.CentreX(), app.mapView.centreX);
+    EXPECT_EQ(g.CentreY(), app.mapView.centreY);
+    mwtest::RecordingCanvas canvas;
+    DrawCursorCross(canvas, g);
+    EXPECT_EQ(canvas.calls.back(), "ellipse 142,69 159,86");
+
+    // Positions go through the loaded map's calibration both ways: the
+    // centre's degrees lie at the window centre.
+    ASSERT_TRUE(app.mapView.centre.has_value());
+    const GeoPoint at = g.ToLatLon(g.CentreX(), g.CentreY());
+    EXPECT_NEAR(at.lat, app.mapView.centre->lat, 1e-9);
+    EXPECT_NEAR(at.lon, app.mapView.centre->lon, 1e-9);
+    const MapPixel p = g.ToPixel(at.lat, at.lon);
+    const Point w = ImageToWindow(g, p.x, p.y);
+    EXPECT_NEAR(w.x, 150, 1);
+    EXPECT_NEAR(w.y, 77, 1);
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 // clipping at the window edge (here and in the navigation line test).
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "support/text.h"
 #include "testlib/fake_ui.h"
 #include "testlib/pixel_view.h"
@@ -13,6 +15,11 @@ using namespace mw;
 namespace {
 
 using mwtest::PixelView;
+
+// The geometry reads the view record it is given; one made from a temporary
+// record would read a record already gone, so that must not compile.
+static_assert(!std::is_constructible_v<OverlayGeometry, MapView, MapProjection>);
+static_assert(std::is_constructible_v<OverlayGeometry, const MapView&, MapProjection>);
 
 std::vector<std::string> Lines(int from, int to, int step, int y) {
     std::vector<std::string> out;
@@ -66,11 +73,7 @@ TEST(TrackTail, ALandscapeWindowDrawsDownToItsBottomEdge) {
     // A landscape window 800 × 480: the view centre sits 23 pixels above the
     // middle, so the half height (217) is not half the window. A track along
     // window row 460 lies in the window and must be drawn.
-    OverlayGeometry v = PixelView();
-    v.halfViewWidth = 400;
-    v.halfViewHeight = 217;
-    v.windowWidth = 800;
-    v.windowHeight = 480;
+    const PixelView v(1.0, 800, 480, false);
     TrackStore track;
     AddTrackPoint(track, 1000 + 460 - 217, 900, 1);
     AddTrackPoint(track, 1000 + 460 - 217, 1100, 0);
