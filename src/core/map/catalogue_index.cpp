@@ -279,17 +279,21 @@ std::optional<CatalogueIndex> CatalogueIndex::Parse(std::string bytes,
     In t(table);
     std::uint32_t count = 0;
     if (!t.Get(count)) return std::nullopt;
+    // The sections follow one another in table order and fill the rest of
+    // the file exactly: anything else is a file cut short or run on.
+    std::uint64_t next = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         std::string folder;
         Section s;
         if (!t.GetText(folder) || folder.empty() || !t.Get(s.offset) || !t.Get(s.size) ||
             !t.Get(s.checksum) || !t.Get(s.unusedRuns))
             return std::nullopt;
-        if (s.offset > bodySize || s.size > bodySize - s.offset) return std::nullopt;
+        if (s.offset != next || s.size > bodySize - s.offset) return std::nullopt;
+        next += s.size;
         s.offset += bodyAt;
         if (!index.sections_.emplace(std::move(folder), s).second) return std::nullopt;
     }
-    if (t.Left() != 0) return std::nullopt;
+    if (t.Left() != 0 || next != bodySize) return std::nullopt;
     index.bytes_ = std::move(bytes);
     return index;
 }
