@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     std::vector<std::string> folders;
-    if (auto index = mw::CatalogueIndex::Parse(bytes, fingerprint)) {
+    if (auto index = mw::CatalogueIndex::Parse(bytes)) {
         index->ForEachRemaining([&](const std::string& folder, std::string_view, std::uint32_t) {
             if (folders.size() < 4) folders.push_back(folder);
         });

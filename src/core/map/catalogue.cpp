@@ -101,33 +101,45 @@ std::vector<CoveringMap> ScanFolderFiles(FileSystem& files, const std::string& f
     return out;
 }
 
-MapCatalogue::~MapCatalogue() { JoinWriter(); }
+MapCatalogue::~MapCatalogue() {
+    JoinPreload();
+    JoinWriter();
+}
 
 void MapCatalogue::Clear() {
     for (const auto& [folder, f] : folders_)
         if (f.watched && watcher_) watcher_->Unwatch(folder);
     folders_.clear();
+    JoinPreload();
+    preload_.reset();
     index_.reset();
+    indexFolders_.clear();
     indexCleared_ = true;
     indexDirty_ = !indexPath_.empty();
 }
 
 void MapCatalogue::UseIndexFile(std::string path) {
+    JoinPreload();
     indexPath_ = std::move(path);
     indexLoaded_ = false;
     index_.reset();
+    indexFolders_.clear();
+    preload_.reset();
+    if (indexPath_.empty()) return;
+    preload_ = std::make_unique<Preload>();
+    preloader_ = std::thread(&MapCatalogue::ReadIndexFile, indexPath_, std::ref(*preload_));
 }
 
-void MapCatalogue::LoadIndex(const DatumTable& datums, std::int64_t now) {
-    indexLoaded_ = true;
-    indexSavedNs_ = now;
-    datumFingerprint_ = DatumFingerprint(datums);
-    // After Clear the file's content is known to be out of date.
-    if (indexPath_.empty() || indexCleared_) return;
+void MapCatalogue::JoinPreload() {
+    if (preloader_.joinable()) preloader_.join();
+}
+
+void MapCatalogue::ReadIndexFile(const std::string& path, Preload& out) {
     // Read straight from the disk, not through the port: the index lives in
     // the cache folder, none of the map folders the port is about.
-    std::FILE* file = std::fopen(indexPath_.c_str(), "rb");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return;
+    out.found = true;
     std::string bytes;
     char buffer[1 << 16];
     std::size_t n;
@@ -138,42 +150,74 @@ void MapCatalogue::LoadIndex(const DatumTable& datums, std::int64_t now) {
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed || bytes.size() > kMaxCatalogueIndexBytes) return;
-    index_ = CatalogueIndex::Parse(std::move(bytes), datumFingerprint_);
-    // A damaged or foreign index is replaced at the next write.
-    if (!index_) indexDirty_ = true;
+    out.index = CatalogueIndex::Parse(std::move(bytes));
+    if (!out.index) return;
+    std::vector<std::string> names;
+    out.index->ForEachRemaining([&](const std::string& folder, std::string_view, std::uint32_t) {
+        names.push_back(folder);
+    });
+    for (const std::string& name : names) {
+        auto content = out.index->Read(name);
+        if (!content) continue;
+        Folder& f = out.folders[name];
+        for (IndexedFile& file : content->files) {
+            Entry& e = f.entries.emplace_hint(f.entries.end(), file.name, Entry{})->second;
+            e.name = std::move(file.name);
+            e.stamp = file.stamp;
+            e.racy = file.racy;
+            e.readable = file.readable;
+            e.link = file.link;
+            e.info = std::move(file.info);
+        }
+        // The grid points at the entries, whose nodes stay where they are
+        // when the folder is moved to the catalogue's own.
+        f.names.reserve(f.entries.size());
+        for (auto& [entryName, e] : f.entries) {
+            f.names.push_back(entryName);
+            f.grid.Insert(&e, e.info);
+            if (e.link || !e.readable) f.unsure.insert(entryName);
+        }
+        f.stamp = content->stamp;
+        f.racy = content->racy;
+        f.listed = true;
+    }
+}
+
+void MapCatalogue::LoadIndex(const DatumTable& datums, std::int64_t now) {
+    indexLoaded_ = true;
+    indexSavedNs_ = now;
+    datumFingerprint_ = DatumFingerprint(datums);
+    JoinPreload();
+    std::unique_ptr<Preload> preload = std::move(preload_);
+    // After Clear the file's content is known to be out of date.
+    if (!preload || indexCleared_) return;
+    // A map's datum is kept as its place in the table: an index made with
+    // another table (the user's datums changed) would name other datums.
+    if (preload->index && preload->index->Fingerprint() == datumFingerprint_) {
+        index_ = std::move(preload->index);
+        indexFolders_ = std::move(preload->folders);
+    } else if (preload->found) {
+        // A damaged or foreign index is replaced at the next write.
+        indexDirty_ = true;
+    }
 }
 
 MapCatalogue::Folder* MapCatalogue::TakeFromIndex(FileSystem& files, const std::string& folder) {
     if (!index_ || !index_->Has(folder)) return nullptr;
-    auto content = index_->Take(folder);
-    if (!content) {
+    index_->Drop(folder);
+    auto node = indexFolders_.extract(folder);
+    if (node.empty()) {
+        // Its section was damaged: the folder is read from its files.
         indexDirty_ = true;
         return nullptr;
     }
-    Folder& f = folders_[folder];
-    for (IndexedFile& file : content->files) {
-        Entry& e = f.entries.emplace_hint(f.entries.end(), file.name, Entry{})->second;
-        e.name = std::move(file.name);
-        e.stamp = file.stamp;
-        e.racy = file.racy;
-        e.readable = file.readable;
-        e.link = file.link;
-        e.info = std::move(file.info);
-    }
-    for (auto& [name, e] : f.entries) {
-        f.names.push_back(name);
-        f.grid.Insert(&e, e.info);
-        if (e.link || !e.readable) f.unsure.insert(name);
-    }
-    f.stamp = content->stamp;
-    f.racy = content->racy;
-    f.listed = true;
+    Folder& f = folders_.insert(std::move(node)).position->second;
     f.fromIndex = true;
     f.indexedNs = files.NowNs();
     f.verifiedNs = f.indexedNs;
-    // Watched from now on, so that what is written while the index's answer
-    // is trusted is not missed.
-    if (watcher_) f.watched = watcher_->Watch(folder);
+    // No watch yet: setting one costs the kernel a walk over the folder's
+    // cached entries, and nothing is looked at before the check, which sets
+    // it before it lists the folder, as a first listing does.
     ++foldersFromIndex_;
     return &f;
 }
@@ -422,15 +466,19 @@ MapCatalogue::Folder* MapCatalogue::Refresh(FileSystem& files, const std::string
         const std::int64_t now = files.NowNs();
         if (f.listed && now >= f.indexedNs && now - f.indexedNs < kIndexTrustNs) return &f;
         f.fromIndex = false;
-        if (f.listed && f.watched) {
-            // The watch saw only what happened since the folder was taken
-            // from the index; what happened between the runs takes a
-            // listing. A stamped folder is checked by its stamps below.
-            if (!Relist(files, folder, f, datums)) {
-                Forget(folder);
-                return nullptr;
+        if (f.listed && watcher_ && !f.watched) {
+            // What happened between the runs takes a listing; the watch,
+            // set first, catches what happens from now on. A folder that
+            // cannot be watched is checked by its stamps below.
+            f.watched = watcher_->Watch(folder);
+            f.changed.clear();
+            if (f.watched) {
+                if (!Relist(files, folder, f, datums)) {
+                    Forget(folder);
+                    return nullptr;
+                }
+                return &f;
             }
-            return &f;
         }
     }
 

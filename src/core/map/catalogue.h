@@ -23,8 +23,8 @@
 // the first search of the folder after that checks it as a stamped folder is
 // checked (the folder listed, every file stamped, the files new or changed
 // since the index was written read), and from then on the folder is kept up
-// to date as above. A folder watch is set when the folder is taken from the
-// index, so nothing written meanwhile is missed. The index is written in the
+// to date as above (a watch, where there is one, is set at the check, before
+// the listing, as for a folder's first listing). The index is written in the
 // background when something new was learned, at most every
 // kIndexSaveIntervalNs, and at the program's end (SaveIndex).
 #pragma once
@@ -131,9 +131,11 @@ public:
     std::vector<CoveringMap> Covering(FileSystem& files, const std::string& folder,
                                       const MapSearch& search, const DatumTable& datums);
 
-    // Keeps what the files said in `path` between runs: read at the first
-    // search, written as described above. Empty: no index file (the
-    // default). Call before the first search.
+    // Keeps what the files said in `path` between runs, written as
+    // described above. The file is read and its folders made ready on a
+    // thread of their own from this call on, so that a start does that
+    // beside its other work; the first search waits for it. Empty: no index
+    // file (the default). Call before the first search.
     void UseIndexFile(std::string path);
     // Writes the index file now if something new was learned since it was
     // last written, after any write under way in the background. For the
@@ -191,6 +193,14 @@ private:
     void ReadEntry(FileSystem& files, const std::string& folder, Folder& f, Entry& entry,
                    const FileStamp& stamp, std::int64_t now, const DatumTable& datums);
     void Forget(const std::string& folder);
+    // What the reading thread makes of the index file.
+    struct Preload {
+        bool found = false;  // there was a file (a rejected one is replaced)
+        std::optional<CatalogueIndex> index;
+        std::map<std::string, Folder> folders;  // the sections that read well
+    };
+    static void ReadIndexFile(const std::string& path, Preload& out);
+    void JoinPreload();
     void LoadIndex(const DatumTable& datums, std::int64_t now);
     Folder* TakeFromIndex(FileSystem& files, const std::string& folder);
     void MaybeSaveIndex(std::int64_t now);
@@ -206,6 +216,9 @@ private:
     bool indexLoaded_ = false;
     bool indexCleared_ = false;
     std::optional<CatalogueIndex> index_;
+    std::map<std::string, Folder> indexFolders_;  // ready to be taken
+    std::thread preloader_;
+    std::unique_ptr<Preload> preload_;
     std::uint64_t datumFingerprint_ = 0;
     // Something was learned that the index file does not hold yet.
     bool indexDirty_ = false;

@@ -258,15 +258,14 @@ std::string CatalogueIndexWriter::Finish() const {
     return out;
 }
 
-std::optional<CatalogueIndex> CatalogueIndex::Parse(std::string bytes,
-                                                    std::uint64_t datumFingerprint) {
+std::optional<CatalogueIndex> CatalogueIndex::Parse(std::string bytes) {
     if (bytes.size() < sizeof kMagic || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
         return std::nullopt;
     In in(std::string_view(bytes).substr(sizeof kMagic));
     std::uint32_t version = 0, mark = 0;
     std::uint64_t fingerprint = 0, tableSize = 0, tableSum = 0;
     if (!in.Get(version) || version != kVersion || !in.Get(mark) || mark != kByteOrderMark ||
-        !in.Get(fingerprint) || fingerprint != datumFingerprint || !in.Get(tableSize) ||
+        !in.Get(fingerprint) || !in.Get(tableSize) ||
         !in.Get(tableSum) || tableSize > in.Left())
         return std::nullopt;
     const std::size_t tableAt = sizeof kMagic + in.At();
@@ -295,14 +294,14 @@ std::optional<CatalogueIndex> CatalogueIndex::Parse(std::string bytes,
     }
     if (t.Left() != 0 || next != bodySize) return std::nullopt;
     index.bytes_ = std::move(bytes);
+    index.fingerprint_ = fingerprint;
     return index;
 }
 
-std::optional<IndexedFolder> CatalogueIndex::Take(const std::string& folder) {
+std::optional<IndexedFolder> CatalogueIndex::Read(const std::string& folder) const {
     auto it = sections_.find(folder);
     if (it == sections_.end()) return std::nullopt;
-    const Section s = it->second;
-    sections_.erase(it);
+    const Section& s = it->second;
     const std::string_view bytes = std::string_view(bytes_).substr(s.offset, s.size);
     if (Checksum(bytes) != s.checksum) return std::nullopt;
     return DecodeFolderSection(bytes);

@@ -90,16 +90,19 @@ private:
 // a start pays only for the folders it searches.
 class CatalogueIndex {
 public:
-    // nullopt when the bytes are no index of this version for this datum
-    // table, or the header or table is damaged.
-    static std::optional<CatalogueIndex> Parse(std::string bytes,
-                                               std::uint64_t datumFingerprint);
+    // nullopt when the bytes are no index of this version, or the header or
+    // table is damaged. Whether it was made with the same datum table is
+    // the caller's to check (Fingerprint).
+    static std::optional<CatalogueIndex> Parse(std::string bytes);
 
+    std::uint64_t Fingerprint() const { return fingerprint_; }
     bool Has(const std::string& folder) const { return sections_.count(folder) != 0; }
     std::size_t FolderCount() const { return sections_.size(); }
-    // The folder's content, and it leaves the index; nullopt when it is not
-    // held or its section is damaged (it leaves the index either way).
-    std::optional<IndexedFolder> Take(const std::string& folder);
+    // The folder's content; nullopt when it is not held or its section is
+    // damaged.
+    std::optional<IndexedFolder> Read(const std::string& folder) const;
+    // The folder leaves the index (it is known from elsewhere now).
+    void Drop(const std::string& folder) { sections_.erase(folder); }
     // The folders still held, with their sections and unused-run counts.
     template <typename Fn>
     void ForEachRemaining(Fn&& fn) const {
@@ -113,6 +116,7 @@ private:
         std::uint32_t unusedRuns = 0;
     };
     std::string bytes_;
+    std::uint64_t fingerprint_ = 0;
     std::map<std::string, Section> sections_;
 };
 
