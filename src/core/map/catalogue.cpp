@@ -196,6 +196,13 @@ void MapCatalogue::LoadIndex(const DatumTable& datums, std::int64_t now) {
     if (preload->index && preload->index->Fingerprint() == datumFingerprint_) {
         index_ = std::move(preload->index);
         indexFolders_ = std::move(preload->folders);
+        // A damaged section is not carried into the next index.
+        std::vector<std::string> damaged;
+        index_->ForEachRemaining([&](const std::string& folder, std::string_view, std::uint32_t) {
+            if (!indexFolders_.count(folder)) damaged.push_back(folder);
+        });
+        for (const std::string& folder : damaged) index_->Drop(folder);
+        if (!damaged.empty()) indexDirty_ = true;
     } else if (preload->found) {
         // A damaged or foreign index is replaced at the next write.
         indexDirty_ = true;
@@ -206,11 +213,7 @@ MapCatalogue::Folder* MapCatalogue::TakeFromIndex(FileSystem& files, const std::
     if (!index_ || !index_->Has(folder)) return nullptr;
     index_->Drop(folder);
     auto node = indexFolders_.extract(folder);
-    if (node.empty()) {
-        // Its section was damaged: the folder is read from its files.
-        indexDirty_ = true;
-        return nullptr;
-    }
+    if (node.empty()) return nullptr;
     Folder& f = folders_.insert(std::move(node)).position->second;
     f.fromIndex = true;
     f.indexedNs = files.NowNs();
@@ -226,13 +229,11 @@ std::string MapCatalogue::EncodeIndex() {
     CatalogueIndexWriter writer(datumFingerprint_);
     for (const auto& [folder, f] : folders_) {
         if (!f.listed) continue;
-        IndexedFolder content;
-        content.stamp = f.stamp;
-        content.racy = f.racy;
-        content.files.reserve(f.entries.size());
+        // Straight from the entries: this runs beside the searches.
+        std::string section = FolderSectionStart(f.stamp, f.racy, f.entries.size());
         for (const auto& [name, e] : f.entries)
-            content.files.push_back({e.name, e.stamp, e.racy, e.readable, e.link, e.info});
-        writer.AddFolder(folder, content);
+            AppendFileRecord(section, e.name, e.stamp, e.racy, e.readable, e.link, e.info);
+        writer.AddSection(folder, std::move(section));
     }
     // Folders this run did not search stay for a few runs: a folder switched
     // off for a while is not read again when it comes back.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "map/map_record.h"
+#include "ports/std_file_system.h"
 #include "support/paths.h"
 
 namespace mw {
@@ -147,31 +148,40 @@ std::uint64_t DatumFingerprint(const DatumTable& datums) {
     return Checksum(all);
 }
 
-std::string EncodeFolderSection(const IndexedFolder& folder) {
+std::string FolderSectionStart(const FileStamp& stamp, bool racy, std::size_t fileCount) {
     std::string s;
-    s.reserve(64 + folder.files.size() * 128);
+    s.reserve(64 + fileCount * 128);
     Out out(s);
-    out.PutStamp(folder.stamp);
-    out.Put(static_cast<std::uint8_t>(folder.racy ? 1 : 0));
-    out.Put(static_cast<std::uint32_t>(folder.files.size()));
-    for (const IndexedFile& f : folder.files) {
-        out.PutText(f.name);
-        out.PutStamp(f.stamp);
-        std::uint8_t flags = (f.racy ? kRacy : 0) | (f.readable ? kReadable : 0) |
-                             (f.link ? kLink : 0) | (f.info.header ? kHeader : 0) |
-                             (f.info.movingMap ? kMovingMap : 0);
-        out.Put(flags);
-        // Only a file that can cover something needs its border: the rest
-        // are kept as "not a map" so that they are not read again either.
-        if (!f.info.CanCover()) continue;
-        out.Put(static_cast<std::int32_t>(f.info.datum));
-        out.Put(f.info.scale);
-        out.Put(static_cast<std::uint8_t>(f.info.borderLat.size()));
-        for (std::size_t i = 0; i < f.info.borderLat.size(); ++i) {
-            out.Put(f.info.borderLat[i]);
-            out.Put(f.info.borderLon[i]);
-        }
+    out.PutStamp(stamp);
+    out.Put(static_cast<std::uint8_t>(racy ? 1 : 0));
+    out.Put(static_cast<std::uint32_t>(fileCount));
+    return s;
+}
+
+void AppendFileRecord(std::string& section, std::string_view name, const FileStamp& stamp,
+                      bool racy, bool readable, bool link, const CoverageInfo& info) {
+    Out out(section);
+    out.PutText(name);
+    out.PutStamp(stamp);
+    std::uint8_t flags = (racy ? kRacy : 0) | (readable ? kReadable : 0) | (link ? kLink : 0) |
+                         (info.header ? kHeader : 0) | (info.movingMap ? kMovingMap : 0);
+    out.Put(flags);
+    // Only a file that can cover something needs its border: the rest are
+    // kept as "not a map" so that they are not read again either.
+    if (!info.CanCover()) return;
+    out.Put(static_cast<std::int32_t>(info.datum));
+    out.Put(info.scale);
+    out.Put(static_cast<std::uint8_t>(info.borderLat.size()));
+    for (std::size_t i = 0; i < info.borderLat.size(); ++i) {
+        out.Put(info.borderLat[i]);
+        out.Put(info.borderLon[i]);
     }
+}
+
+std::string EncodeFolderSection(const IndexedFolder& folder) {
+    std::string s = FolderSectionStart(folder.stamp, folder.racy, folder.files.size());
+    for (const IndexedFile& f : folder.files)
+        AppendFileRecord(s, f.name, f.stamp, f.racy, f.readable, f.link, f.info);
     return s;
 }
 
@@ -190,7 +200,9 @@ std::optional<IndexedFolder> DecodeFolderSection(std::string_view bytes) {
     for (std::uint32_t i = 0; i < count; ++i) {
         IndexedFile f;
         std::uint8_t flags = 0;
-        if (!in.GetText(f.name) || !ValidName(f.name) || !in.GetStamp(f.stamp) || !in.Get(flags))
+        // Only calibration files are ever listed.
+        if (!in.GetText(f.name) || !ValidName(f.name) || !EndsWithNoCase(f.name, ".map") ||
+            !in.GetStamp(f.stamp) || !in.Get(flags))
             return std::nullopt;
         if (flags & ~(kRacy | kReadable | kLink | kHeader | kMovingMap)) return std::nullopt;
         if (!folder.files.empty() && !(folder.files.back().name < f.name)) return std::nullopt;
@@ -224,6 +236,10 @@ std::optional<IndexedFolder> DecodeFolderSection(std::string_view bytes) {
 
 void CatalogueIndexWriter::AddFolder(const std::string& folder, const IndexedFolder& content) {
     items_.push_back({folder, EncodeFolderSection(content), 0});
+}
+
+void CatalogueIndexWriter::AddSection(const std::string& folder, std::string section) {
+    items_.push_back({folder, std::move(section), 0});
 }
 
 void CatalogueIndexWriter::AddRawSection(const std::string& folder, std::string_view section,

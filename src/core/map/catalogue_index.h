@@ -59,6 +59,11 @@ std::uint64_t DatumFingerprint(const DatumTable& datums);
 
 // One folder's section body (no checksum): what the fuzz target feeds too.
 std::string EncodeFolderSection(const IndexedFolder& folder);
+// The same in pieces, for a caller that keeps its files otherwise: the
+// start, then one record per file in ascending name order.
+std::string FolderSectionStart(const FileStamp& stamp, bool racy, std::size_t fileCount);
+void AppendFileRecord(std::string& section, std::string_view name, const FileStamp& stamp,
+                      bool racy, bool readable, bool link, const CoverageInfo& info);
 // nullopt for anything that is not a well-formed section: bad lengths, names
 // out of order, a datum outside the table, more corners than a border has.
 std::optional<IndexedFolder> DecodeFolderSection(std::string_view bytes);
@@ -69,6 +74,8 @@ public:
     explicit CatalogueIndexWriter(std::uint64_t datumFingerprint)
         : fingerprint_(datumFingerprint) {}
     void AddFolder(const std::string& folder, const IndexedFolder& content);
+    // A section made with FolderSectionStart and AppendFileRecord.
+    void AddSection(const std::string& folder, std::string section);
     // A section taken over unchanged from the index read at start (a folder
     // not searched in this run), with its count of unused runs.
     void AddRawSection(const std::string& folder, std::string_view section,

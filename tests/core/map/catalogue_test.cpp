@@ -680,6 +680,33 @@ TEST(IndexFileDamage, EveryDamagedIndexIsIgnoredAndRebuilt) {
     EXPECT_EQ(run.files.reads, 0);
 }
 
+// Damage to one folder's section costs only that folder a reading.
+TEST(IndexFileDamage, ADamagedSectionCostsOnlyItsFolder) {
+    MapFolders tree;
+    const std::string indexPath = tree.Root() + "/cache/" + kCatalogueIndexFile;
+    const std::string first = tree.Folder("m"), second = tree.Folder("n");
+    tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 5.0));
+    tree.Write("n", "b.map", CoverageMap(50, 10, 51, 11, 2.0));
+    tree.Write("n", "c.map", CoverageMap(50, 10, 51, 11, 1.0));
+    {
+        ProgramRun run(indexPath, false);
+        run.Search(first);
+        run.Search(second);
+        ASSERT_TRUE(run.catalogue.SaveIndex());
+    }
+    // The sections follow the table in folder order: the last byte is the
+    // second folder's.
+    std::string bytes = ReadBytes(indexPath);
+    bytes.back() = static_cast<char>(bytes.back() ^ 0x40);
+    WriteBytes(indexPath, bytes);
+    ProgramRun run(indexPath, false);
+    EXPECT_EQ(run.Search(first), PlainScan(first));
+    EXPECT_EQ(run.files.reads, 0);
+    EXPECT_EQ(run.Search(second), PlainScan(second));
+    EXPECT_EQ(run.files.reads, 2);
+    EXPECT_EQ(run.catalogue.FoldersFromIndex(), 1u);
+}
+
 // The index is written when something new was learned, at most once per
 // save interval, in the background; a search that learns nothing writes
 // nothing.
