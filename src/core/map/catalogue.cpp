@@ -277,7 +277,8 @@ void MapCatalogue::MaybeSaveIndex(std::int64_t now) {
 
 bool MapCatalogue::SaveIndex() {
     JoinWriter();
-    if (indexPath_.empty() || !indexDirty_) return true;
+    // Before the first search the datum table is not known, nor anything new.
+    if (indexPath_.empty() || !indexDirty_ || !indexLoaded_) return true;
     MakeFolders(FolderOf(indexPath_));
     if (!temporariesSwept_) RemoveStaleTemporaries(indexPath_);
     temporariesSwept_ = true;
