@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <system_error>
 
 #include "geo/datum_convert.h"
 #include "geo/geo_point.h"
@@ -127,7 +128,12 @@ void MapCatalogue::UseIndexFile(std::string path) {
     preload_.reset();
     if (indexPath_.empty()) return;
     preload_ = std::make_unique<Preload>();
-    preloader_ = std::thread(&MapCatalogue::ReadIndexFile, indexPath_, std::ref(*preload_));
+    try {
+        preloader_ = std::thread(&MapCatalogue::ReadIndexFile, indexPath_, std::ref(*preload_));
+    } catch (const std::system_error&) {
+        // No thread to be had: read it now rather than not at all.
+        ReadIndexFile(indexPath_, *preload_);
+    }
 }
 
 void MapCatalogue::JoinPreload() {
@@ -137,7 +143,7 @@ void MapCatalogue::JoinPreload() {
 void MapCatalogue::ReadIndexFile(const std::string& path, Preload& out) {
     // Read straight from the disk, not through the port: the index lives in
     // the cache folder, none of the map folders the port is about.
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(path.c_str(), "rbe");
     if (!file) return;
     out.found = true;
     std::string bytes;
@@ -267,12 +273,19 @@ void MapCatalogue::MaybeSaveIndex(std::int64_t now) {
     temporariesSwept_ = true;
     // Encoded here, where the entries live; the disk work (and its syncs,
     // slow on a memory card) runs beside the searches.
-    writer_ = std::thread([state = writerState_, path = indexPath_, bytes = EncodeIndex(), sweep] {
-        MakeFolders(FolderOf(path));
-        if (sweep) RemoveStaleTemporaries(path);
-        state->ok = WriteFileAtomically(path, bytes).Ok();
-        state->done = true;
-    });
+    try {
+        writer_ = std::thread([state = writerState_, path = indexPath_, bytes = EncodeIndex(),
+                               sweep] {
+            MakeFolders(FolderOf(path));
+            if (sweep) RemoveStaleTemporaries(path);
+            state->ok = WriteFileAtomically(path, bytes).Ok();
+            state->done = true;
+        });
+    } catch (const std::system_error&) {
+        // Tried again later, or at the end.
+        indexDirty_ = true;
+        temporariesSwept_ = !sweep;
+    }
 }
 
 bool MapCatalogue::SaveIndex() {
