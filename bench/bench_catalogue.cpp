@@ -14,6 +14,16 @@
 // (posix_fadvise DONTNEED on every file before each run; folder and inode
 // caches cannot be dropped without root, so they stay warm).
 //
+// Index: the first search of a run that starts on the catalogue's index file
+// (one file read, no calibration file opened), asked at once or once the
+// index was made ready in the background, against the first search with no
+// index (every file read), the search after that, and the check of the
+// folders' stamps once the index's answer is no longer trusted.
+// IndexAgainstCold takes the three in turns in one benchmark and reports
+// their ratios to the cold search:
+//
+//   build/bench/bench_catalogue --benchmark_filter='Index|FirstSearch'
+//
 // The files are written once per size into a scratch folder with times an
 // hour old; then the run waits until the folders' own change times are
 // older than the racy window, as they are for maps copied onto a card.
@@ -36,6 +46,7 @@
 #include <vector>
 
 #include "map/catalogue.h"
+#include "map/catalogue_index.h"
 #include "map/coverage.h"
 #include "map/map_file.h"
 #include "ports/std_file_system.h"
@@ -123,6 +134,7 @@ public:
         fs::remove_all(root_, ec);
     }
     const std::vector<std::string>& Folders() const { return folders_; }
+    const std::string& Root() const { return root_; }
     const std::vector<std::string>& Paths() const { return paths_; }
     mw::MapSearch NextPosition(std::mt19937& rng) const {
         std::uniform_real_distribution<double> lat(45, latHi_ - 1), lon(3, lonHi_ - 1);
@@ -328,6 +340,173 @@ void BM_PlainScan(benchmark::State& state) {
     }
 }
 
+// The port with a clock that can be moved on, to reach the time at which
+// the index's answer is checked.
+class ShiftedClock : public mw::PosixFileSystem {
+public:
+    std::int64_t NowNs() override { return mw::PosixFileSystem::NowNs() + shift; }
+    std::int64_t shift = 0;
+};
+
+// The index file of a set, written once by a catalogue that read every file.
+const std::string& IndexOf(const MapSet& maps) {
+    static std::string path;
+    static const MapSet* of = nullptr;
+    if (of != &maps) {
+        path = maps.Root() + "/" + mw::kCatalogueIndexFile;
+        std::remove(path.c_str());
+        mw::PosixFileSystem files;
+        mw::MapCatalogue catalogue;
+        catalogue.UseIndexFile(path);
+        std::mt19937 rng(5);
+        mw::MapSearch search = maps.NextPosition(rng);
+        Select(maps, [&](const std::string& folder) {
+            return catalogue.Covering(files, folder, search, Datums());
+        });
+        if (!catalogue.SaveIndex()) std::abort();
+        of = &maps;
+    }
+    return path;
+}
+
+// The first search of a run with no index: every calibration file read.
+void BM_FirstSearchCold(benchmark::State& state) { CatalogueCold(state, false); }
+
+// The first search of a run on the index file, asked at once: the file
+// read, its folders made ready, the search answered; no calibration file
+// opened.
+void BM_FirstSearchFromIndex(benchmark::State& state) {
+    const MapSet& maps = Maps(static_cast<int>(state.range(0)));
+    const std::string& index = IndexOf(maps);
+    mw::PosixFileSystem files;
+    std::mt19937 rng(2);
+    std::uint64_t reads = 0;
+    for (auto _ : state) {
+        auto catalogue = std::make_unique<mw::MapCatalogue>();
+        catalogue->UseIndexFile(index);
+        mw::MapSearch search = maps.NextPosition(rng);
+        benchmark::DoNotOptimize(Select(maps, [&](const std::string& folder) {
+            return catalogue->Covering(files, folder, search, Datums());
+        }));
+        reads += catalogue->FilesRead();
+        state.PauseTiming();
+        catalogue.reset();
+        state.ResumeTiming();
+    }
+    state.counters["files_read"] = static_cast<double>(reads);
+}
+
+// The same when the index file was read and its folders made ready on the
+// catalogue's thread while the program did other work (as a start does
+// while the window system comes up): what is left for the first search.
+void BM_FirstSearchIndexReady(benchmark::State& state) {
+    const MapSet& maps = Maps(static_cast<int>(state.range(0)));
+    const std::string& index = IndexOf(maps);
+    mw::PosixFileSystem files;
+    std::mt19937 rng(2);
+    std::uint64_t reads = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto catalogue = std::make_unique<mw::MapCatalogue>();
+        catalogue->UseIndexFile(index);
+        // Far more than the reading takes (about 1 ms per 1 000 maps).
+        std::this_thread::sleep_for(std::chrono::milliseconds(100 + state.range(0) / 200));
+        mw::MapSearch search = maps.NextPosition(rng);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(Select(maps, [&](const std::string& folder) {
+            return catalogue->Covering(files, folder, search, Datums());
+        }));
+        state.PauseTiming();
+        reads += catalogue->FilesRead();
+        catalogue.reset();
+        state.ResumeTiming();
+    }
+    state.counters["files_read"] = static_cast<double>(reads);
+}
+
+// The check that follows a start on the index: every folder listed and its
+// files stamped (nothing changed, so nothing read).
+void BM_IndexCheck(benchmark::State& state) {
+    const MapSet& maps = Maps(static_cast<int>(state.range(0)));
+    const std::string& index = IndexOf(maps);
+    ShiftedClock files;
+    std::mt19937 rng(2);
+    std::uint64_t reads = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        files.shift = 0;
+        auto catalogue = std::make_unique<mw::MapCatalogue>();
+        catalogue->UseIndexFile(index);
+        mw::MapSearch search = maps.NextPosition(rng);
+        auto find = [&](const std::string& folder) {
+            return catalogue->Covering(files, folder, search, Datums());
+        };
+        Select(maps, find);
+        files.shift = mw::MapCatalogue::kIndexTrustNs;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(Select(maps, find));
+        state.PauseTiming();
+        reads += catalogue->FilesRead();
+        catalogue.reset();
+        state.ResumeTiming();
+    }
+    state.counters["files_read"] = static_cast<double>(reads);
+}
+
+// Cold first search, first search from the index and a repeated search
+// taken in turns, so that their ratios are not moved by what the system
+// does between benchmarks.
+void BM_IndexAgainstCold(benchmark::State& state) {
+    const MapSet& maps = Maps(static_cast<int>(state.range(0)));
+    const std::string& index = IndexOf(maps);
+    mw::PosixFileSystem files;
+    std::mt19937 rng(6);
+    using Clock = std::chrono::steady_clock;
+    auto seconds = [](Clock::time_point a, Clock::time_point b) {
+        return std::chrono::duration<double>(b - a).count();
+    };
+    double cold = 0, indexed = 0, repeated = 0;
+    std::uint64_t indexedReads = 0;
+    for (auto _ : state) {
+        mw::MapSearch search = maps.NextPosition(rng);
+        auto t0 = Clock::now();
+        auto plain = std::make_unique<mw::MapCatalogue>();
+        auto a = Select(maps, [&](const std::string& folder) {
+            return plain->Covering(files, folder, search, Datums());
+        });
+        auto t1 = Clock::now();
+        auto fromIndex = std::make_unique<mw::MapCatalogue>();
+        fromIndex->UseIndexFile(index);
+        auto find = [&](const std::string& folder) {
+            return fromIndex->Covering(files, folder, search, Datums());
+        };
+        auto b = Select(maps, find);
+        auto t2 = Clock::now();
+        search = maps.NextPosition(rng);
+        benchmark::DoNotOptimize(Select(maps, find));
+        auto t3 = Clock::now();
+        // Both ways must find the same map, or the timing means nothing.
+        if (a.has_value() != b.has_value() || (a && a->path != b->path)) {
+            state.SkipWithError("the index and the files disagree");
+            break;
+        }
+        indexedReads += fromIndex->FilesRead();
+        cold += seconds(t0, t1);
+        indexed += seconds(t1, t2);
+        repeated += seconds(t2, t3);
+        state.SetIterationTime(seconds(t0, t3));
+        plain.reset();
+        fromIndex.reset();
+    }
+    const double n = static_cast<double>(std::max<std::int64_t>(state.iterations(), 1));
+    state.counters["cold_ms"] = cold / n * 1e3;
+    state.counters["index_ms"] = indexed / n * 1e3;
+    state.counters["repeat_ms"] = repeated / n * 1e3;
+    state.counters["index_ratio"] = indexed / cold;
+    state.counters["repeat_ratio"] = repeated / cold;
+    state.counters["index_files_read"] = static_cast<double>(indexedReads);
+}
+
 // Sizes in order, so each set is written once.
 void Sizes(benchmark::internal::Benchmark* b) { b->Unit(benchmark::kMillisecond); }
 
@@ -347,6 +526,11 @@ void Sizes(benchmark::internal::Benchmark* b) { b->Unit(benchmark::kMillisecond)
     BENCHMARK(BM_ReadEveryFilePagesDropped)->Arg(N)->Apply(Sizes); \
     BENCHMARK(BM_CatalogueColdPagesDropped)->Arg(N)->Apply(Sizes); \
     BENCHMARK(BM_ColdAgainstReading)->Arg(N)->Apply(Sizes)->UseManualTime(); \
+    BENCHMARK(BM_FirstSearchCold)->Arg(N)->Apply(Sizes);                  \
+    BENCHMARK(BM_FirstSearchFromIndex)->Arg(N)->Apply(Sizes);             \
+    BENCHMARK(BM_FirstSearchIndexReady)->Arg(N)->Apply(Sizes)->Iterations(10); \
+    BENCHMARK(BM_IndexCheck)->Arg(N)->Apply(Sizes);                       \
+    BENCHMARK(BM_IndexAgainstCold)->Arg(N)->Apply(Sizes)->UseManualTime(); \
     BENCHMARK(BM_PlainScan)->Arg(N)->Apply(Sizes)
 
 MW_FOR_SIZE(1000);

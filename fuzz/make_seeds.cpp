@@ -12,6 +12,8 @@
 #include "core/names/dbase_writer.h"
 #include "gpx/gpx_writer.h"
 #include "geo/datums.h"
+#include "map/catalogue_index.h"
+#include "map/coverage.h"
 #include "testlib/image_fixtures.h"
 #include "testlib/map_file_writer.h"
 #include "track/track_file.h"
@@ -334,6 +336,37 @@ void GpxSeeds(const fs::path& scratch) {
         "<extensions><other xmlns=\"urn:x\"><deep/></other></extensions></wpt></gpx>\n");
 }
 
+// A catalogue index of two folders (a map, a map on another datum with a
+// triangle border, a file that is no map), whole and as one section.
+void CatalogueIndexSeeds(const mw::DatumTable& datums) {
+    mw::IndexedFolder folder;
+    folder.stamp = {1700000000000000000, 1700000000000000000, 4096, 12};
+    folder.racy = false;
+    auto add = [&](const std::string& name, const mwtest::CalibrationFileText& calib) {
+        mw::IndexedFile f;
+        f.name = name;
+        f.stamp = {1690000000000000000, 1690000000000000000, calib.Text().size(), 100};
+        f.racy = false;
+        f.readable = true;
+        f.info = mw::ReadCoverageInfo(calib.Text(), datums);
+        folder.files.push_back(f);
+    };
+    add("a.map", mwtest::CoverageMap(50, 10, 51, 11, 5.0));
+    auto triangle = mwtest::CoverageMap(51, -1, 53, 0, 2.5);
+    triangle.datum = "Ord Srvy Grt Britn";
+    triangle.borderCount = 3;
+    add("b.map", triangle);
+    auto foreign = mwtest::CoverageMap(50, 10, 51, 11, 1.0);
+    foreign.header = "Not a calibration file";
+    add("c.map", foreign);
+    const std::string section = mw::EncodeFolderSection(folder);
+    Put("fuzz_catalogue_index", "section", "\x01" + section);
+    mw::CatalogueIndexWriter writer(mw::DatumFingerprint(datums));
+    writer.AddFolder("/maps/one", folder);
+    writer.AddRawSection("/maps/two", section, 3);
+    Put("fuzz_catalogue_index", "index", std::string(1, '\0') + writer.Finish());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -359,6 +392,7 @@ int main(int argc, char** argv) {
     NamesSeeds();
     GpxSeeds(scratch);
     WorldFileSeeds();
+    CatalogueIndexSeeds(datums);
     fs::remove_all(scratch);
     return 0;
 }

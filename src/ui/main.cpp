@@ -125,6 +125,7 @@ int main(int argc, char** argv) {
 
     mw::TraceStartup("single-instance check");
     mw::App app;
+    app.catalogue.UseIndexFile(mw::CatalogueIndexPathFromEnvironment());
     mw::SystemClock clock;
     mw::QtShell shell;
     const std::string home = mw::ApplicationHomeFromEnvironment();

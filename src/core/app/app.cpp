@@ -247,6 +247,7 @@ std::string ShutdownApplication(App& app) {
     // The GPS reader goes first, before anything it feeds.
     StopMovingMap(app);
     app.state.keepAliveTimer = false;
+    app.catalogue.SaveIndex();  // a cache: a failed write only costs the next start time
     // The lastSaveNote is forgotten: at shutdown a failure is always said.
     app.lastSaveNote.clear();
     const std::string viewNote = NoteAutomaticSave(app, kCannotSaveViewIniText,

@@ -1,11 +1,14 @@
 #include "map/catalogue.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <system_error>
 
 #include "geo/datum_convert.h"
 #include "geo/geo_point.h"
 #include "map/map_file.h"
 #include "ports/std_file_system.h"
+#include "support/durable_file.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -38,6 +41,12 @@ private:
 
 bool IsRacy(const FileStamp& stamp, std::int64_t now) {
     return std::max(stamp.modifiedNs, stamp.changedNs) > now - MapCatalogue::kRacyWindowNs;
+}
+
+bool SameCoverage(const CoverageInfo& a, const CoverageInfo& b) {
+    return a.header == b.header && a.movingMap == b.movingMap && a.datum == b.datum &&
+           a.scale == b.scale && a.borderCount == b.borderCount && a.borderLat == b.borderLat &&
+           a.borderLon == b.borderLon;
 }
 
 }  // namespace
@@ -93,10 +102,203 @@ std::vector<CoveringMap> ScanFolderFiles(FileSystem& files, const std::string& f
     return out;
 }
 
+MapCatalogue::~MapCatalogue() {
+    JoinPreload();
+    JoinWriter();
+}
+
 void MapCatalogue::Clear() {
     for (const auto& [folder, f] : folders_)
         if (f.watched && watcher_) watcher_->Unwatch(folder);
     folders_.clear();
+    JoinPreload();
+    preload_.reset();
+    index_.reset();
+    indexFolders_.clear();
+    indexCleared_ = true;
+    indexDirty_ = !indexPath_.empty();
+}
+
+void MapCatalogue::UseIndexFile(std::string path) {
+    JoinPreload();
+    indexPath_ = std::move(path);
+    indexLoaded_ = false;
+    index_.reset();
+    indexFolders_.clear();
+    preload_.reset();
+    if (indexPath_.empty()) return;
+    preload_ = std::make_unique<Preload>();
+    try {
+        preloader_ = std::thread(&MapCatalogue::ReadIndexFile, indexPath_, std::ref(*preload_));
+    } catch (const std::system_error&) {
+        // No thread to be had: read it now rather than not at all.
+        ReadIndexFile(indexPath_, *preload_);
+    }
+}
+
+void MapCatalogue::JoinPreload() {
+    if (preloader_.joinable()) preloader_.join();
+}
+
+void MapCatalogue::ReadIndexFile(const std::string& path, Preload& out) {
+    // Read straight from the disk, not through the port: the index lives in
+    // the cache folder, none of the map folders the port is about.
+    std::FILE* file = std::fopen(path.c_str(), "rbe");
+    if (!file) return;
+    out.found = true;
+    std::string bytes;
+    char buffer[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        bytes.append(buffer, n);
+        if (bytes.size() > kMaxCatalogueIndexBytes) break;
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed || bytes.size() > kMaxCatalogueIndexBytes) return;
+    out.index = CatalogueIndex::Parse(std::move(bytes));
+    if (!out.index) return;
+    std::vector<std::string> names;
+    out.index->ForEachRemaining([&](const std::string& folder, std::string_view, std::uint32_t) {
+        names.push_back(folder);
+    });
+    for (const std::string& name : names) {
+        auto content = out.index->Read(name);
+        if (!content) continue;
+        Folder& f = out.folders[name];
+        for (IndexedFile& file : content->files) {
+            Entry& e = f.entries.emplace_hint(f.entries.end(), file.name, Entry{})->second;
+            e.name = std::move(file.name);
+            e.stamp = file.stamp;
+            e.racy = file.racy;
+            e.readable = file.readable;
+            e.link = file.link;
+            e.info = std::move(file.info);
+        }
+        // The grid points at the entries, whose nodes stay where they are
+        // when the folder is moved to the catalogue's own.
+        f.names.reserve(f.entries.size());
+        for (auto& [entryName, e] : f.entries) {
+            f.names.push_back(entryName);
+            f.grid.Insert(&e, e.info);
+            if (e.link || !e.readable) f.unsure.insert(entryName);
+        }
+        f.stamp = content->stamp;
+        f.racy = content->racy;
+        f.listed = true;
+    }
+}
+
+void MapCatalogue::LoadIndex(const DatumTable& datums, std::int64_t now) {
+    indexLoaded_ = true;
+    indexSavedNs_ = now;
+    datumFingerprint_ = DatumFingerprint(datums);
+    JoinPreload();
+    std::unique_ptr<Preload> preload = std::move(preload_);
+    // After Clear the file's content is known to be out of date.
+    if (!preload || indexCleared_) return;
+    // A map's datum is kept as its place in the table: an index made with
+    // another table (the user's datums changed) would name other datums.
+    if (preload->index && preload->index->Fingerprint() == datumFingerprint_) {
+        index_ = std::move(preload->index);
+        indexFolders_ = std::move(preload->folders);
+        // A damaged section is not carried into the next index.
+        std::vector<std::string> damaged;
+        index_->ForEachRemaining([&](const std::string& folder, std::string_view, std::uint32_t) {
+            if (!indexFolders_.count(folder)) damaged.push_back(folder);
+        });
+        for (const std::string& folder : damaged) index_->Drop(folder);
+        if (!damaged.empty()) indexDirty_ = true;
+    } else if (preload->found) {
+        // A damaged or foreign index is replaced at the next write.
+        indexDirty_ = true;
+    }
+}
+
+MapCatalogue::Folder* MapCatalogue::TakeFromIndex(FileSystem& files, const std::string& folder) {
+    if (!index_ || !index_->Has(folder)) return nullptr;
+    index_->Drop(folder);
+    auto node = indexFolders_.extract(folder);
+    if (node.empty()) return nullptr;
+    Folder& f = folders_.insert(std::move(node)).position->second;
+    f.fromIndex = true;
+    f.indexedNs = files.NowNs();
+    f.verifiedNs = f.indexedNs;
+    // No watch yet: setting one costs the kernel a walk over the folder's
+    // cached entries, and nothing is looked at before the check, which sets
+    // it before it lists the folder, as a first listing does.
+    ++foldersFromIndex_;
+    return &f;
+}
+
+std::string MapCatalogue::EncodeIndex() {
+    CatalogueIndexWriter writer(datumFingerprint_);
+    for (const auto& [folder, f] : folders_) {
+        if (!f.listed) continue;
+        // Straight from the entries: this runs beside the searches.
+        std::string section = FolderSectionStart(f.stamp, f.racy, f.entries.size());
+        for (const auto& [name, e] : f.entries)
+            AppendFileRecord(section, e.name, e.stamp, e.racy, e.readable, e.link, e.info);
+        writer.AddSection(folder, std::move(section));
+    }
+    // Folders this run did not search stay for a few runs: a folder switched
+    // off for a while is not read again when it comes back.
+    if (index_) {
+        index_->ForEachRemaining(
+            [&](const std::string& folder, std::string_view section, std::uint32_t unused) {
+                if (unused + 1 < kIndexUnusedRunsKept && !folders_.count(folder))
+                    writer.AddRawSection(folder, section, unused + 1);
+            });
+    }
+    return writer.Finish();
+}
+
+void MapCatalogue::JoinWriter() {
+    if (!writer_.joinable()) return;
+    writer_.join();
+    // A write that failed (a full disk) is tried again later.
+    if (!writerState_->ok) indexDirty_ = true;
+}
+
+void MapCatalogue::MaybeSaveIndex(std::int64_t now) {
+    if (indexPath_.empty() || !indexDirty_) return;
+    if (now >= indexSavedNs_ && now - indexSavedNs_ < kIndexSaveIntervalNs) return;
+    if (writer_.joinable() && !writerState_->done) return;  // the last one is still under way
+    JoinWriter();
+    indexSavedNs_ = now;
+    indexDirty_ = false;
+    ++indexWrites_;
+    writerState_ = std::make_shared<WriterState>();
+    const bool sweep = !temporariesSwept_;
+    temporariesSwept_ = true;
+    // Encoded here, where the entries live; the disk work (and its syncs,
+    // slow on a memory card) runs beside the searches.
+    try {
+        writer_ = std::thread([state = writerState_, path = indexPath_, bytes = EncodeIndex(),
+                               sweep] {
+            MakeFolders(FolderOf(path));
+            if (sweep) RemoveStaleTemporaries(path);
+            state->ok = WriteFileAtomically(path, bytes).Ok();
+            state->done = true;
+        });
+    } catch (const std::system_error&) {
+        // Tried again later, or at the end.
+        indexDirty_ = true;
+        temporariesSwept_ = !sweep;
+    }
+}
+
+bool MapCatalogue::SaveIndex() {
+    JoinWriter();
+    // Before the first search the datum table is not known, nor anything new.
+    if (indexPath_.empty() || !indexDirty_ || !indexLoaded_) return true;
+    MakeFolders(FolderOf(indexPath_));
+    if (!temporariesSwept_) RemoveStaleTemporaries(indexPath_);
+    temporariesSwept_ = true;
+    ++indexWrites_;
+    const bool ok = WriteFileAtomically(indexPath_, EncodeIndex()).Ok();
+    indexDirty_ = !ok;
+    return ok;
 }
 
 std::size_t MapCatalogue::WatchedFolderCount() const {
@@ -107,6 +309,7 @@ std::size_t MapCatalogue::WatchedFolderCount() const {
 void MapCatalogue::Forget(const std::string& folder) {
     auto it = folders_.find(folder);
     if (it == folders_.end()) return;
+    if (it->second.listed) indexDirty_ = true;
     if (it->second.watched && watcher_) watcher_->Unwatch(folder);
     folders_.erase(it);
 }
@@ -115,6 +318,8 @@ void MapCatalogue::ReadEntry(FileSystem& files, const std::string& folder, Folde
                              const FileStamp& stamp, std::int64_t now, const DatumTable& datums) {
     ++filesRead_;
     if (!f.listing) f.grid.Remove(&entry, entry.info);
+    const bool wasRacy = entry.racy, wasReadable = entry.readable;
+    const FileStamp oldStamp = entry.stamp;
     entry.stamp = stamp;
     entry.racy = IsRacy(stamp, now);
     auto data = files.ReadFile(JoinPath(folder, entry.name), kMaxCalibrationFileBytes);
@@ -122,7 +327,13 @@ void MapCatalogue::ReadEntry(FileSystem& files, const std::string& folder, Folde
     // permissions change only the change time on some file systems), so a
     // failure is never trusted: the file is tried again next time.
     entry.readable = data.has_value();
-    entry.info = entry.readable ? ReadCoverageInfo(*data, datums) : CoverageInfo{};
+    CoverageInfo info = entry.readable ? ReadCoverageInfo(*data, datums) : CoverageInfo{};
+    // Only news is worth a write of the index: an unreadable file is read at
+    // every search and says the same each time.
+    if (wasRacy != entry.racy || wasReadable != entry.readable || !(oldStamp == stamp) ||
+        !SameCoverage(info, entry.info))
+        indexDirty_ = true;
+    entry.info = std::move(info);
     if (!f.listing) f.grid.Insert(&entry, entry.info);
     if (entry.link || !entry.readable)
         f.unsure.insert(entry.name);
@@ -139,6 +350,7 @@ bool MapCatalogue::Relist(FileSystem& files, const std::string& folder, Folder& 
     auto listing = files.ListFolder(folder, kMapFileSuffix);
     if (!listing) return false;
     const std::int64_t now = files.NowNs();
+    const std::size_t entriesBefore = f.entries.size();
     // Sorted, so that the new entries go in at the end of the map and the
     // old ones are met in order.
     std::sort(listing->begin(), listing->end(), ByName);
@@ -172,10 +384,13 @@ bool MapCatalogue::Relist(FileSystem& files, const std::string& folder, Folder& 
         if (e.link || !e.readable) f.unsure.insert(name);
     }
     f.changed.clear();
+    // A file gone, or the folder's stamp moved: worth writing down.
+    if (f.entries.size() != entriesBefore || !(f.stamp == *stamp)) indexDirty_ = true;
     f.stamp = *stamp;
     f.racy = IsRacy(*stamp, now);
     f.verifiedNs = now;
     f.listed = true;
+    f.fromIndex = false;
     return true;
 }
 
@@ -226,6 +441,7 @@ bool MapCatalogue::UpdateWatched(FileSystem& files, const std::string& folder, F
                 f.grid.Remove(&it->second, it->second.info);
                 f.entries.erase(it);
                 listChanged = true;
+                indexDirty_ = true;
             }
             continue;
         }
@@ -255,8 +471,31 @@ MapCatalogue::Folder* MapCatalogue::Refresh(FileSystem& files, const std::string
         watcher_ = files.NewWatcher();
         watcherAsked_ = true;
     }
+    if (!indexLoaded_) LoadIndex(datums, files.NowNs());
     TakeWatchedChanges();
+    if (!folders_.count(folder))
+        if (Folder* indexed = TakeFromIndex(files, folder)) return indexed;
     Folder& f = folders_[folder];
+
+    if (f.fromIndex) {
+        const std::int64_t now = files.NowNs();
+        if (f.listed && now >= f.indexedNs && now - f.indexedNs < kIndexTrustNs) return &f;
+        f.fromIndex = false;
+        if (f.listed && watcher_ && !f.watched) {
+            // What happened between the runs takes a listing; the watch,
+            // set first, catches what happens from now on. A folder that
+            // cannot be watched is checked by its stamps below.
+            f.watched = watcher_->Watch(folder);
+            f.changed.clear();
+            if (f.watched) {
+                if (!Relist(files, folder, f, datums)) {
+                    Forget(folder);
+                    return nullptr;
+                }
+                return &f;
+            }
+        }
+    }
 
     if (f.listed && f.watched) {
         if (UpdateWatched(files, folder, f, datums)) return &f;
@@ -315,6 +554,7 @@ std::vector<CoveringMap> MapCatalogue::Covering(FileSystem& files, const std::st
                                                 const MapSearch& search, const DatumTable& datums) {
     std::vector<CoveringMap> out;
     const Folder* f = Refresh(files, folder, datums);
+    if (indexDirty_ && !indexPath_.empty()) MaybeSaveIndex(files.NowNs());
     if (!f) return out;
     DatumPositions positions(search, datums);
     std::vector<const Entry*> hits;

@@ -15,8 +15,21 @@
 // (network mounts, no watch left) it stamps every file (time, size, inode)
 // and reads those whose stamp moved. Either way the maps' border boxes sit in
 // a grid, so a search tests only the maps near the position.
+//
+// With an index file (UseIndexFile), what the files said outlives the run.
+// The first search of a folder the index holds answers from the index alone,
+// touching no file of the folder, so that a start over a large collection is
+// not held up by it. That answer is trusted for kIndexTrustNs from then on;
+// the first search of the folder after that checks it as a stamped folder is
+// checked (the folder listed, every file stamped, the files new or changed
+// since the index was written read), and from then on the folder is kept up
+// to date as above (a watch, where there is one, is set at the check, before
+// the listing, as for a folder's first listing). The index is written in the
+// background when something new was learned, at most every
+// kIndexSaveIntervalNs, and at the program's end (SaveIndex).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -24,10 +37,12 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/settings.h"
 #include "geo/datums.h"
+#include "map/catalogue_index.h"
 #include "map/coverage.h"
 #include "map/coverage_grid.h"
 #include "ports/file_system.h"
@@ -93,7 +108,16 @@ public:
     // sends it no event.
     static constexpr std::int64_t kVerifyFolderNs = 2'000'000'000;
 
+    // How long after a folder was taken from the index file its answers
+    // are given without looking at the folder: long enough for the first
+    // frame and its neighbour searches, short enough that a map removed or
+    // changed between runs is seen at the next search.
+    static constexpr std::int64_t kIndexTrustNs = 2'000'000'000;
+    // The least time between two writes of the index file.
+    static constexpr std::int64_t kIndexSaveIntervalNs = 5'000'000'000;
+
     MapCatalogue() = default;
+    ~MapCatalogue();
     MapCatalogue(const MapCatalogue&) = delete;
     MapCatalogue& operator=(const MapCatalogue&) = delete;
 
@@ -107,7 +131,24 @@ public:
     std::vector<CoveringMap> Covering(FileSystem& files, const std::string& folder,
                                       const MapSearch& search, const DatumTable& datums);
 
-    // Forgets everything (the next search reads every file).
+    // Keeps what the files said in `path` between runs, written as
+    // described above. The file is read and its folders made ready on a
+    // thread of their own from this call on, so that a start does that
+    // beside its other work; the first search waits for it. Empty: no index
+    // file (the default). Call before the first search.
+    void UseIndexFile(std::string path);
+    // Writes the index file now if something new was learned since it was
+    // last written, after any write under way in the background. For the
+    // program's end. True when the file is up to date (or there is none).
+    bool SaveIndex();
+    // Index files written since construction (background writes included
+    // once finished or started).
+    std::uint64_t IndexWrites() const { return indexWrites_; }
+    // Folders whose first search was answered from the index file.
+    std::uint64_t FoldersFromIndex() const { return foldersFromIndex_; }
+
+    // Forgets everything (the next search reads every file), the index
+    // file's content included.
     void Clear();
     // Calibration files read since construction.
     std::uint64_t FilesRead() const { return filesRead_; }
@@ -129,6 +170,10 @@ private:
         bool racy = true;
         bool watched = false;
         bool listing = false;  // entries are being read from a new listing
+        // Taken from the index file at `indexedNs` and not yet checked
+        // against the folder.
+        bool fromIndex = false;
+        std::int64_t indexedNs = 0;
         std::int64_t verifiedNs = 0;
         FileStamp stamp;
         std::map<std::string, Entry> entries;  // by name, byte order
@@ -148,11 +193,46 @@ private:
     void ReadEntry(FileSystem& files, const std::string& folder, Folder& f, Entry& entry,
                    const FileStamp& stamp, std::int64_t now, const DatumTable& datums);
     void Forget(const std::string& folder);
+    // What the reading thread makes of the index file.
+    struct Preload {
+        bool found = false;  // there was a file (a rejected one is replaced)
+        std::optional<CatalogueIndex> index;
+        std::map<std::string, Folder> folders;  // the sections that read well
+    };
+    static void ReadIndexFile(const std::string& path, Preload& out);
+    void JoinPreload();
+    void LoadIndex(const DatumTable& datums, std::int64_t now);
+    Folder* TakeFromIndex(FileSystem& files, const std::string& folder);
+    void MaybeSaveIndex(std::int64_t now);
+    std::string EncodeIndex();
+    void JoinWriter();
 
     std::map<std::string, Folder> folders_;
     std::unique_ptr<FolderWatcher> watcher_;
     bool watcherAsked_ = false;
     std::uint64_t filesRead_ = 0;
+
+    std::string indexPath_;
+    bool indexLoaded_ = false;
+    bool indexCleared_ = false;
+    std::optional<CatalogueIndex> index_;
+    std::map<std::string, Folder> indexFolders_;  // ready to be taken
+    std::thread preloader_;
+    std::unique_ptr<Preload> preload_;
+    std::uint64_t datumFingerprint_ = 0;
+    // Something was learned that the index file does not hold yet.
+    bool indexDirty_ = false;
+    std::int64_t indexSavedNs_ = 0;
+    std::uint64_t indexWrites_ = 0;
+    std::uint64_t foldersFromIndex_ = 0;
+    // The background write: the thread and whether it has finished.
+    struct WriterState {
+        std::atomic<bool> done{false};
+        std::atomic<bool> ok{false};
+    };
+    std::thread writer_;
+    std::shared_ptr<WriterState> writerState_;
+    bool temporariesSwept_ = false;
 };
 
 // Tests one folder's covering maps against the best so far: a map other than

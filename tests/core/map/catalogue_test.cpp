@@ -7,9 +7,11 @@
 
 #include <filesystem>
 #include <random>
+#include <fstream>
 #include <set>
 
 #include "map/catalogue.h"
+#include "map/catalogue_index.h"
 #include "map/coverage.h"
 #include "ports/std_file_system.h"
 #include "platform/posix_file_system.h"
@@ -338,7 +340,13 @@ TEST_P(Equivalence, IndexAndPlainScanAgreeOverRandomMapSets) {
     CountingFiles files(mode == Mode::Std ? static_cast<FileSystem&>(stdFiles) : posixFiles);
     files.watch = mode == Mode::Watched || mode == Mode::WatchedWithFaults;
     files.faultyWatch = mode == Mode::WatchedWithFaults;
-    MapCatalogue catalogue;
+    // Now and then the program ends and starts again on its index file.
+    const std::string indexPath = tree.Root() + "/cache/" + kCatalogueIndexFile;
+    auto catalogue = std::make_unique<MapCatalogue>();
+    catalogue->UseIndexFile(indexPath);
+    bool restarted = false;
+    std::int64_t restartTime = 0;
+    std::uint64_t foldersFromIndex = 0;
     std::vector<std::string> folders = {tree.Folder("f0"), tree.Folder("f1"), tree.Folder("f2")};
     // One folder as on a network mount: no watch, stamped at every search.
     CountingFiles plainFiles(posixFiles);
@@ -380,7 +388,15 @@ TEST_P(Equivalence, IndexAndPlainScanAgreeOverRandomMapSets) {
         // The searches run some seconds after the changes, so no file is in
         // the racy window and a stamped folder has to rely on its stamps;
         // the clock also moves on by more than the folder check interval.
-        files.now = start + 10 * kSecond + round * MapCatalogue::kVerifyFolderNs;
+        files.now = start + 10 * kSecond + round * MapCatalogue::kVerifyFolderNs + restartTime;
+        if (restarted) {
+            // The first searches after a start answer from the index; the
+            // folders are checked once its answer is no longer trusted.
+            FindMapsAtPosition(folders, Indexed(*catalogue, files, At(51, 0)));
+            restartTime += MapCatalogue::kIndexTrustNs;
+            *files.now += MapCatalogue::kIndexTrustNs;
+            restarted = false;
+        }
         if (files.faulty) {
             files.faulty->refused = {folders[2]};
             if (round % 7 == 3) {
@@ -401,12 +417,20 @@ TEST_P(Equivalence, IndexAndPlainScanAgreeOverRandomMapSets) {
                 s.lon = std::round(s.lon);
             }
             auto plainList = FindMapsAtPosition(folders, FullScan(plainFiles, s));
-            auto indexList = FindMapsAtPosition(folders, Indexed(catalogue, files, s));
+            auto indexList = FindMapsAtPosition(folders, Indexed(*catalogue, files, s));
             ASSERT_EQ(plainList.size(), indexList.size()) << "round " << round;
             for (std::size_t i = 0; i < plainList.size(); ++i) {
                 EXPECT_EQ(plainList[i].path, indexList[i].path);
                 EXPECT_EQ(plainList[i].scale, indexList[i].scale);
             }
+        }
+        if (round % 10 == 9 && round < 99) {
+            ASSERT_TRUE(catalogue->SaveIndex());
+            foldersFromIndex += catalogue->FoldersFromIndex();
+            catalogue = std::make_unique<MapCatalogue>();
+            catalogue->UseIndexFile(indexPath);
+            files.faulty = nullptr;
+            restarted = true;
         }
         // Change the set between rounds: rewrite, add, remove, rename, and
         // now and then put a different folder where a map folder was.
@@ -439,13 +463,15 @@ TEST_P(Equivalence, IndexAndPlainScanAgreeOverRandomMapSets) {
             }
         }
     }
-    // Most searches were answered from the index.
-    EXPECT_LT(catalogue.FilesRead() * 10, static_cast<std::uint64_t>(plainFiles.reads));
+    // Most searches were answered from what the catalogue (or its index
+    // file) knew.
+    EXPECT_LT(files.reads * 10, plainFiles.reads);
+    EXPECT_EQ(foldersFromIndex + catalogue->FoldersFromIndex(), 9u * folders.size());
     if (mode == Mode::Watched) {
-        EXPECT_EQ(catalogue.WatchedFolderCount(), 3u);
+        EXPECT_EQ(catalogue->WatchedFolderCount(), 3u);
     }
     if (mode == Mode::WatchedWithFaults) {
-        EXPECT_EQ(catalogue.WatchedFolderCount(), 2u);
+        EXPECT_EQ(catalogue->WatchedFolderCount(), 2u);
     }
 }
 
@@ -454,5 +480,310 @@ INSTANTIATE_TEST_SUITE_P(FileSystemsAndWatches, Equivalence,
                          ::testing::Values(Mode::Std, Mode::PosixStamped, Mode::Watched,
                                            Mode::WatchedWithFaults),
                          [](const auto& info) { return std::string(kModeNames[int(info.param)]); });
+
+// --- The index file kept between runs --------------------------------------
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::vector<std::string> Paths(const std::vector<CoveringMap>& maps) {
+    std::vector<std::string> out;
+    for (const CoveringMap& m : maps) out.push_back(m.path + " " + std::to_string(m.scale));
+    return out;
+}
+
+// One run of the program: a catalogue on the index file and a file system
+// whose clock starts ten seconds after now, past every racy window.
+struct ProgramRun {
+    ProgramRun(const std::string& indexPath, bool watch) : files(posix) {
+        files.watch = watch;
+        files.now = posix.NowNs() + 10 * kSecond;
+        catalogue.UseIndexFile(indexPath);
+    }
+    std::vector<std::string> Search(const std::string& folder, double lat = 50.5,
+                                    double lon = 10.5) {
+        return Paths(catalogue.Covering(files, folder, At(lat, lon), Datums()));
+    }
+    void Wait(std::int64_t ns) { *files.now += ns; }
+    PosixFileSystem posix;
+    CountingFiles files;
+    MapCatalogue catalogue;
+};
+
+std::vector<std::string> PlainScan(const std::string& folder, double lat = 50.5,
+                                   double lon = 10.5) {
+    PosixFileSystem posix;
+    return Paths(ScanFolderFiles(posix, folder, At(lat, lon), Datums()));
+}
+
+class IndexFile : public ::testing::TestWithParam<bool> {
+protected:
+    std::string IndexPath() const { return tree.Root() + "/cache/" + kCatalogueIndexFile; }
+    MapFolders tree;
+};
+
+// The first search of a run answers from the index without reading a file;
+// once the index's answer is no longer trusted the folder is checked, and
+// exactly the maps added or changed between the runs are read.
+TEST_P(IndexFile, ChangesBetweenRunsAreSeenAfterTheCheckAndUnchangedFilesNeverRead) {
+    const std::string folder = tree.Folder("m");
+    tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 5.0));
+    tree.Write("m", "b.map", CoverageMap(50, 10, 51, 11, 10.0));
+    tree.Write("m", "c.map", CoverageMap(50, 10, 51, 11, 25.0));
+    tree.Write("m", "far.map", CoverageMap(40, 0, 41, 1, 5.0));
+    CalibrationFileText foreign = CoverageMap(50, 10, 51, 11, 1.0);
+    foreign.header = "Not a calibration file";
+    tree.Write("m", "foreign.map", foreign);
+
+    std::vector<std::string> before;
+    {
+        ProgramRun run(IndexPath(), GetParam());
+        before = run.Search(folder);
+        EXPECT_EQ(run.files.reads, 5);
+        EXPECT_TRUE(run.catalogue.SaveIndex());
+    }
+    ASSERT_EQ(before, PlainScan(folder));
+    ASSERT_FALSE(ReadBytes(IndexPath()).empty());
+
+    // Between the runs: one map changed, one removed, one added.
+    tree.Write("m", "b.map", CoverageMap(50, 10, 51, 11, 2.0));
+    fs::remove(JoinPath(folder, "c.map"));
+    tree.Write("m", "d.map", CoverageMap(50.2, 10.2, 50.8, 10.8, 1.0));
+    const std::vector<std::string> after = PlainScan(folder);
+    ASSERT_NE(before, after);
+
+    ProgramRun run(IndexPath(), GetParam());
+    // The first searches, within the trusted time: the index's answer, no
+    // file opened (the stale answer is the price of a fast start).
+    EXPECT_EQ(run.Search(folder), before);
+    run.Wait(MapCatalogue::kIndexTrustNs / 2);
+    EXPECT_EQ(run.Search(folder), before);
+    EXPECT_EQ(run.files.reads, 0);
+    EXPECT_EQ(run.catalogue.FoldersFromIndex(), 1u);
+    // Then the check: the changed and the new map are read, nothing else.
+    run.Wait(MapCatalogue::kIndexTrustNs);
+    EXPECT_EQ(run.Search(folder), after);
+    EXPECT_EQ(run.files.reads, 2);
+    run.Wait(MapCatalogue::kVerifyFolderNs);
+    EXPECT_EQ(run.Search(folder), after);
+    EXPECT_EQ(run.Search(folder, 40.5, 0.5), PlainScan(folder, 40.5, 0.5));
+    EXPECT_EQ(run.files.reads, 2);
+    EXPECT_TRUE(run.catalogue.SaveIndex());
+
+    // The third run starts from what the second learned.
+    ProgramRun third(IndexPath(), GetParam());
+    EXPECT_EQ(third.Search(folder), after);
+    EXPECT_EQ(third.files.reads, 0);
+}
+
+// A folder gone between the runs is answered from the index at first, and
+// is empty from the check on.
+TEST_P(IndexFile, AFolderGoneBetweenRunsIsForgottenAtTheCheck) {
+    const std::string folder = tree.Folder("m");
+    tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 5.0));
+    {
+        ProgramRun run(IndexPath(), GetParam());
+        run.Search(folder);
+        ASSERT_TRUE(run.catalogue.SaveIndex());
+    }
+    fs::remove_all(folder);
+    ProgramRun run(IndexPath(), GetParam());
+    EXPECT_EQ(run.Search(folder).size(), 1u);
+    run.Wait(MapCatalogue::kIndexTrustNs);
+    EXPECT_TRUE(run.Search(folder).empty());
+    EXPECT_EQ(run.catalogue.FolderCount(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(StampedAndWatched, IndexFile, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "watched" : "stamped"; });
+
+// A damaged index is never trusted: whatever byte of it is changed, where it
+// is cut, or when it belongs to another version or datum table, the search
+// reads the files and finds what a plain scan finds.
+TEST(IndexFileDamage, EveryDamagedIndexIsIgnoredAndRebuilt) {
+    MapFolders tree;
+    const std::string indexPath = tree.Root() + "/cache/" + kCatalogueIndexFile;
+    const std::string folder = tree.Folder("m");
+    tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 5.0));
+    tree.Write("m", "b.map", CoverageMap(50, 10, 51, 11, 2.0));
+    CalibrationFileText onOsgb = CoverageMap(50, 10, 51, 11, 1.0);
+    onOsgb.datum = "Ord Srvy Grt Britn";
+    tree.Write("m", "c.map", onOsgb);
+    {
+        ProgramRun run(indexPath, false);
+        run.Search(folder);
+        ASSERT_TRUE(run.catalogue.SaveIndex());
+    }
+    const std::string good = ReadBytes(indexPath);
+    ASSERT_GT(good.size(), 100u);
+    const std::vector<std::string> want = PlainScan(folder);
+
+    // The index's answer stays right when the maps are moved to where the
+    // damage would show: the files now say something else than the index.
+    tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 1.5));
+    const std::vector<std::string> now = PlainScan(folder);
+    ASSERT_NE(now, want);
+
+    std::vector<std::pair<std::string, std::string>> damaged = {
+        {"empty", ""},
+        {"another file", "Mapwanderer Map File,Version 1.0\r\n"},
+        {"doubled", good + good},
+    };
+    for (std::size_t cut : {std::size_t(4), std::size_t(8), std::size_t(20), good.size() / 2,
+                            good.size() - 1})
+        damaged.push_back({"cut at " + std::to_string(cut), good.substr(0, cut)});
+    for (std::size_t at = 0; at < good.size(); ++at) {
+        std::string bytes = good;
+        bytes[at] = static_cast<char>(bytes[at] ^ (1 << (at % 8)));
+        damaged.push_back({"bit flipped at " + std::to_string(at), bytes});
+    }
+    for (const auto& [what, bytes] : damaged) {
+        SCOPED_TRACE(what);
+        WriteBytes(indexPath, bytes);
+        ProgramRun run(indexPath, false);
+        EXPECT_EQ(run.Search(folder), now);
+        EXPECT_EQ(run.files.reads, 3);
+        EXPECT_EQ(run.catalogue.FoldersFromIndex(), 0u);
+    }
+
+    // An index written under another datum table: the datum numbers may mean
+    // other datums now.
+    WriteBytes(indexPath, good);
+    {
+        DatumTable other;
+        other.rows[other.datumCount++] = {"Local Grid", kEllipsoidWgs84, 10, 20, 30};
+        PosixFileSystem posix;
+        CountingFiles files(posix);
+        files.now = posix.NowNs() + 10 * kSecond;
+        MapCatalogue catalogue;
+        catalogue.UseIndexFile(indexPath);
+        catalogue.Covering(files, folder, At(50.5, 10.5), other);
+        EXPECT_EQ(files.reads, 3);
+        // The damaged index is replaced at the next write.
+        EXPECT_TRUE(catalogue.SaveIndex());
+        EXPECT_NE(ReadBytes(indexPath), good);
+    }
+    {
+        ProgramRun run(indexPath, false);
+        run.Search(folder);
+        EXPECT_EQ(run.files.reads, 3);
+        ASSERT_TRUE(run.catalogue.SaveIndex());
+    }
+    ProgramRun run(indexPath, false);
+    EXPECT_EQ(run.Search(folder), now);
+    EXPECT_EQ(run.files.reads, 0);
+}
+
+// Damage to one folder's section costs only that folder a reading.
+TEST(IndexFileDamage, ADamagedSectionCostsOnlyItsFolder) {
+    MapFolders tree;
+    const std::string indexPath = tree.Root() + "/cache/" + kCatalogueIndexFile;
+    const std::string first = tree.Folder("m"), second = tree.Folder("n");
+    tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 5.0));
+    tree.Write("n", "b.map", CoverageMap(50, 10, 51, 11, 2.0));
+    tree.Write("n", "c.map", CoverageMap(50, 10, 51, 11, 1.0));
+    {
+        ProgramRun run(indexPath, false);
+        run.Search(first);
+        run.Search(second);
+        ASSERT_TRUE(run.catalogue.SaveIndex());
+    }
+    // The sections follow the table in folder order: the last byte is the
+    // second folder's.
+    std::string bytes = ReadBytes(indexPath);
+    bytes.back() = static_cast<char>(bytes.back() ^ 0x40);
+    WriteBytes(indexPath, bytes);
+    ProgramRun run(indexPath, false);
+    EXPECT_EQ(run.Search(first), PlainScan(first));
+    EXPECT_EQ(run.files.reads, 0);
+    EXPECT_EQ(run.Search(second), PlainScan(second));
+    EXPECT_EQ(run.files.reads, 2);
+    EXPECT_EQ(run.catalogue.FoldersFromIndex(), 1u);
+}
+
+// The index is written when something new was learned, at most once per
+// save interval, in the background; a search that learns nothing writes
+// nothing.
+TEST(IndexFileWrites, OnlyNewsIsWrittenAndNotOftenerThanTheInterval) {
+    MapFolders tree;
+    const std::string indexPath = tree.Root() + "/cache/" + kCatalogueIndexFile;
+    const std::string folder = tree.Folder("m");
+    tree.Write("m", "a.map", CoverageMap(50, 10, 51, 11, 5.0));
+    ProgramRun run(indexPath, false);
+    run.Search(folder);
+    run.Wait(MapCatalogue::kIndexSaveIntervalNs / 2);
+    run.Search(folder);
+    EXPECT_EQ(run.catalogue.IndexWrites(), 0u);
+    EXPECT_FALSE(fs::exists(indexPath));
+    run.Wait(MapCatalogue::kIndexSaveIntervalNs);
+    run.Search(folder);
+    EXPECT_EQ(run.catalogue.IndexWrites(), 1u);
+    // Waits for the background write; nothing is left to write.
+    EXPECT_TRUE(run.catalogue.SaveIndex());
+    EXPECT_EQ(run.catalogue.IndexWrites(), 1u);
+    const std::string written = ReadBytes(indexPath);
+    EXPECT_FALSE(written.empty());
+    for (int i = 0; i < 3; ++i) {
+        run.Wait(MapCatalogue::kIndexSaveIntervalNs);
+        run.Search(folder);
+    }
+    EXPECT_EQ(run.catalogue.IndexWrites(), 1u);
+    // A new map is news.
+    tree.Write("m", "b.map", CoverageMap(50, 10, 51, 11, 2.0));
+    *run.files.now = run.posix.NowNs() + 10 * kSecond;
+    run.Search(folder);
+    EXPECT_EQ(run.catalogue.IndexWrites(), 2u);
+    EXPECT_TRUE(run.catalogue.SaveIndex());
+    EXPECT_NE(ReadBytes(indexPath), written);
+    // Nothing is left behind by the writes but the index itself.
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(FolderOf(indexPath)))
+        left.push_back(e.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{kCatalogueIndexFile});
+}
+
+// A folder no run searches is kept for a few runs, then dropped.
+TEST(IndexFileWrites, FoldersNotSearchedAreKeptForAFewRuns) {
+    MapFolders tree;
+    const std::string indexPath = tree.Root() + "/cache/" + kCatalogueIndexFile;
+    const std::string used = tree.Folder("used"), resting = tree.Folder("resting");
+    tree.Write("resting", "r.map", CoverageMap(50, 10, 51, 11, 5.0));
+    tree.Write("used", "u.map", CoverageMap(50, 10, 51, 11, 5.0));
+    {
+        ProgramRun run(indexPath, false);
+        run.Search(used);
+        run.Search(resting);
+        ASSERT_TRUE(run.catalogue.SaveIndex());
+    }
+    auto restingFromIndex = [&] {
+        ProgramRun probe(indexPath, false);
+        probe.Search(resting);
+        return probe.catalogue.FoldersFromIndex() == 1 && probe.files.reads == 0;
+    };
+    for (std::uint32_t runs = 1; runs <= kIndexUnusedRunsKept; ++runs) {
+        // Something new in the used folder, so that each run writes.
+        tree.Write("used", "u" + std::to_string(runs) + ".map", CoverageMap(50, 10, 51, 11, 5.0));
+        ProgramRun run(indexPath, false);
+        run.Search(used);
+        run.Wait(MapCatalogue::kIndexTrustNs);
+        run.Search(used);
+        ASSERT_EQ(run.files.reads, 1);
+        ASSERT_TRUE(run.catalogue.SaveIndex());
+        EXPECT_EQ(restingFromIndex(), runs < kIndexUnusedRunsKept) << runs;
+    }
+}
+
+TEST(IndexFileWrites, TheIndexLivesInTheCacheFolder) {
+    using Env = std::map<std::string, std::string>;
+    EXPECT_EQ(CacheHome(Env{{"XDG_CACHE_HOME", "/c"}, {"HOME", "/h"}}), "/c/mapwanderer");
+    EXPECT_EQ(CacheHome(Env{{"XDG_CACHE_HOME", ""}, {"HOME", "/h"}}), "/h/.cache/mapwanderer");
+    EXPECT_EQ(CacheHome(Env{{"HOME", "/h/"}}), "/h/.cache/mapwanderer");
+}
 
 }  // namespace
