@@ -206,6 +206,7 @@ QAction* MainWindow::EnsureAction(int id, const std::string& text) {
     auto* a = new QAction(QString::fromStdString(text), this);
     a->setObjectName(QString("cmd%1").arg(id));
     a->setData(id);
+    a->setCheckable(CommandIsToggle(id));
     a->setEnabled(CommandAvailable(id));
     connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
     actions_[id] = a;
@@ -242,7 +243,7 @@ void MainWindow::RunCommand(int id) {
     ExecuteCommand(app_, id);
     SyncChecks();
     // A panel switched on or off changes the map window's room.
-    if (id == kCmdViewSpeedInfo || id == kCmdViewSpeedNavInfo) Relayout();
+    if (CommandChangesLayout(id)) Relayout();
     central_->update();
 }
 
@@ -252,7 +253,7 @@ void MainWindow::SyncChecks() {
     // rows after each command.
     for (auto& [id, a] : actions_) {
         a->setEnabled(CommandEnabled(app_, id));
-        if (a->isCheckable() || id == kCmdViewToolbar) a->setChecked(CommandChecked(app_, id));
+        if (a->isCheckable()) a->setChecked(CommandChecked(app_, id));
     }
 }
 
@@ -446,10 +447,9 @@ void MainWindow::Repaint(WindowId window) {
 }
 
 void MainWindow::SetCommandChecked(int commandId, bool checked) {
-    if (QAction* a = Action(commandId)) {
-        if (!a->isCheckable() && commandId != kCmdViewToolbar) a->setCheckable(true);
-        a->setChecked(checked);
-    }
+    // Only a toggle's action is checkable (its row says so when the action
+    // is made); a check mark for anything else has nowhere to show.
+    if (QAction* a = Action(commandId); a && a->isCheckable()) a->setChecked(checked);
 }
 
 void MainWindow::SetCommandEnabled(int commandId, bool enabled) {

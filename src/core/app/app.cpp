@@ -181,9 +181,9 @@ std::string AboutText() { return std::string("MapwandererCE\n\nBeta Version ") +
 CommandRows GeneralCommandRows() {
     return {
         {kCmdQuit, "Quit", CommandKind::Action,
-         [](App& app) { TheUi(app).RequestQuit(); }, {}, {}},
+         [](App& app) { TheUi(app).RequestQuit(); }, {}, {}, Menu("File", 1600)},
         {kCmdAbout, "About", CommandKind::Action,
-         [](App& app) { ShowMessage(TheUi(app), AboutText()); }, {}, {}},
+         [](App& app) { ShowMessage(TheUi(app), AboutText()); }, {}, {}, Menu("File", 1510)},
         {kCmdViewToolbar, "Toolbar", CommandKind::Toggle,
          [](App& app) {
              if (!app.state.portrait) return;  // grey in landscape
@@ -193,22 +193,25 @@ CommandRows GeneralCommandRows() {
          },
          // Landscape shows every button on the command bar: checked, and grey.
          [](const App& app) { return app.state.portrait ? app.view.viewToolbar != 0 : true; },
-         [](const App& app) { return app.state.portrait; }},
+         [](const App& app) { return app.state.portrait; }, Menu("View", 2300)},
         {kCmdDragMap, "Drag Map", CommandKind::Toggle,
          [](App& app) {
              SetScreenControlMode(app, false);
              SetDragMode(app, !app.state.dragMode);
              RepaintToolPanel(app);
          },
-         [](const App& app) { return app.state.dragMode; }, {}},
+         [](const App& app) { return app.state.dragMode; }, {},
+         Menu("Map", 3300).Bar(10, "Dr", "Drag Map").Panel(1040, "Dr")},
         {kCmdScreenControl, "Screen Control", CommandKind::Toggle,
          [](App& app) {
              SetDragMode(app, false);
              SetScreenControlMode(app, !app.state.screenControlMode);
              RepaintToolPanel(app);
          },
-         [](const App& app) { return app.state.screenControlMode; }, {}},
-        ViewToggleRow(kCmdViewTrack, "Track", &ViewSettings::viewTrack, true),
+         [](const App& app) { return app.state.screenControlMode; }, {},
+         Menu("Map", 3310).Bar(11, "SC", "Screen Control").Panel(1041, "SC")},
+        ViewToggleRow(kCmdViewTrack, "Track", &ViewSettings::viewTrack, true,
+                      Menu("View", 2280).Bar(13, "Tr", "Track").Panel(1042, "Tr")),
     };
 }
 

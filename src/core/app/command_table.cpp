@@ -7,8 +7,10 @@
 
 namespace mw {
 
-CommandRow ViewToggleRow(int id, std::string text, int ViewSettings::*field, bool toolPanel) {
+CommandRow ViewToggleRow(int id, std::string text, int ViewSettings::*field, bool toolPanel,
+                         Placement place) {
     CommandRow row;
+    row.place = place;
     row.id = id;
     row.text = std::move(text);
     row.kind = CommandKind::Toggle;

@@ -1,6 +1,7 @@
 // Command identifiers and the menu and tool bar tables the window layer builds
-// its menus and buttons from. Identifiers are the program's long-standing
-// command numbers; the texts are the menu texts exactly ("&&" shows one "&").
+// its menus and buttons from, gathered from the places the command rows give
+// (command_table.h). Identifiers are the program's long-standing command
+// numbers; the texts are the menu texts exactly ("&&" shows one "&").
 #pragma once
 
 #include <string>
@@ -134,6 +135,11 @@ const std::vector<ToolPanelButton>& ToolPanelButtons();
 // Commands whose work exists in this build. The window layer disables every
 // other item rather than offering something that does nothing.
 bool CommandAvailable(int id);
+
+// Whether the command carries a check mark (its action is checkable).
+bool CommandIsToggle(int id);
+// Whether the window must lay itself out again after the command.
+bool CommandChangesLayout(int id);
 
 struct App;
 // Whether the command's menu item and button are enabled now: built, and

@@ -59,8 +59,10 @@ std::function<void(App&)> WithUi(void (*fn)(App&)) {
 
 CommandRows GpxCommandRows() {
     return {
-        {kCmdImportGpx, "Import GPX...", CommandKind::Action, WithUi(ImportGpxCommand), {}, {}},
-        {kCmdExportGpx, "Export GPX...", CommandKind::Action, WithUi(ExportGpxCommand), {}, {}},
+        {kCmdImportGpx, "Import GPX...", CommandKind::Action, WithUi(ImportGpxCommand), {}, {},
+         Menu("File", 1360)},
+        {kCmdExportGpx, "Export GPX...", CommandKind::Action, WithUi(ExportGpxCommand), {}, {},
+         Menu("File", 1370)},
     };
 }
 
