@@ -38,29 +38,6 @@ void SetScreenControlMode(App& app, bool on) {
 
 }  // namespace
 
-void SetScreenSize(App& app, int clientWidth, int clientHeight) {
-    app.state.screenWidth = clientWidth;
-    app.state.screenHeight = clientHeight;
-    app.state.portrait = clientWidth < clientHeight;
-}
-
-void ApplyToolbar(App& app, bool show) {
-    if (!app.state.portrait) return;
-    app.state.mapTop = show ? 59 : 39;
-    TheUi(app).ShowFloatingWindow(WindowId::ToolPanel, show);
-}
-
-void LayoutMapWindow(App& app, int areaWidth, int areaHeight) {
-    const bool portrait = app.state.portrait;
-    int panels = (app.view.viewSpeedInfo ? 1 : 0) + (app.view.viewSpeedNavInfo ? 1 : 0);
-    int width = areaWidth, height = areaHeight;
-    if (portrait)
-        height = areaHeight - kInfoPanelHeight * panels;
-    else if (panels > 0)
-        width = areaWidth - kInfoPanelColumn;
-    ApplyViewSize(app, std::max(width, 0), std::max(height, 0));
-}
-
 bool StartApplication(App& app, const std::string& home, const std::string& userHome,
                       int clientWidth, int clientHeight) {
     AppState& s = app.state;
@@ -216,17 +193,6 @@ CommandRows GeneralCommandRows() {
 }
 
 bool KeepAliveTick(const App& app) { return app.state.keepAliveTimer && app.mapView.following; }
-
-std::string NoteAutomaticSave(App& app, std::string_view text, const WriteOutcome& outcome) {
-    if (outcome.Ok()) {
-        app.lastSaveNote.clear();
-        return {};
-    }
-    std::string note = WriteFailureText(text, outcome);
-    if (note != app.lastSaveNote && app.ports.ui) app.ports.ui->ShowStatusNote(note);
-    app.lastSaveNote = note;
-    return note;
-}
 
 std::string ShutdownApplication(App& app) {
     // The GPS reader goes first, before anything it feeds.

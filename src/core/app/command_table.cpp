@@ -2,8 +2,8 @@
 
 #include <unordered_map>
 
-#include "app/app.h"
-#include "app/commands.h"
+#include "app/app_state.h"
+#include "app/command_ids.h"
 
 namespace mw {
 

@@ -137,12 +137,6 @@ const std::vector<ToolPanelButton>& ToolPanelButtons() {
     return buttons;
 }
 
-int CanonicalCommand(int id) {
-    if (id == kCmdOpenMapButton) return kCmdOpenMap;
-    if (id == kCmdMovingMapButton) return kCmdMovingMap;
-    return id;
-}
-
 bool CommandAvailable(int id) {
     const CommandRow* row = FindCommandRow(id);
     return row && row->run;

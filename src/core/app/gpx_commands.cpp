@@ -3,7 +3,7 @@
 // the program's own loads do; "Export GPX..." writes everything on the map.
 #include "app/gpx_commands.h"
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"

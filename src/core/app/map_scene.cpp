@@ -1,6 +1,6 @@
 #include "app/map_scene.h"
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "app/logo.h"
 #include "map/calibration.h"
 #include "view/route_layer.h"

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"

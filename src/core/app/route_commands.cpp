@@ -1,7 +1,7 @@
 // The route commands, the route view toggles and "Cancel Navigation".
 #include "app/route_commands.h"
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"

@@ -2,7 +2,7 @@
 // what the main window repaints once the dialog is closed.
 #include "app/settings_commands.h"
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/moving_map.h"

@@ -72,6 +72,17 @@ std::vector<MenuEntry> ZoomMenu(const Viewport& vp) {
     return items;
 }
 
+void LayoutMapWindow(App& app, int areaWidth, int areaHeight) {
+    const bool portrait = app.state.portrait;
+    int panels = (app.view.viewSpeedInfo ? 1 : 0) + (app.view.viewSpeedNavInfo ? 1 : 0);
+    int width = areaWidth, height = areaHeight;
+    if (portrait)
+        height = areaHeight - kInfoPanelHeight * panels;
+    else if (panels > 0)
+        width = areaWidth - kInfoPanelColumn;
+    ApplyViewSize(app, std::max(width, 0), std::max(height, 0));
+}
+
 void ApplyViewSize(App& app, int width, int height) {
     Viewport& vp = app.viewport;
     // A layout pass that leaves the window as it was (the window layer lays
