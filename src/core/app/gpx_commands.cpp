@@ -4,7 +4,7 @@
 #include "app/data_folder.h"
 #include "app/gpx_commands.h"
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
@@ -60,8 +60,10 @@ std::function<void(App&)> WithUi(void (*fn)(App&)) {
 
 CommandRows GpxCommandRows() {
     return {
-        {kCmdImportGpx, "Import GPX...", CommandKind::Action, WithUi(ImportGpxCommand), {}, {}},
-        {kCmdExportGpx, "Export GPX...", CommandKind::Action, WithUi(ExportGpxCommand), {}, {}},
+        {kCmdImportGpx, "Import GPX...", CommandKind::Action, WithUi(ImportGpxCommand), {}, {},
+         Menu("File", 1360)},
+        {kCmdExportGpx, "Export GPX...", CommandKind::Action, WithUi(ExportGpxCommand), {}, {},
+         Menu("File", 1370)},
     };
 }
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/app.h"
+#include "app/app_state.h"
 
 namespace mw {
 

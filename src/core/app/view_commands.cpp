@@ -73,6 +73,17 @@ std::vector<MenuEntry> ZoomMenu(const Viewport& vp) {
     return items;
 }
 
+void LayoutMapWindow(App& app, int areaWidth, int areaHeight) {
+    const bool portrait = app.mapView.screen.portrait;
+    int panels = (app.view.viewSpeedInfo ? 1 : 0) + (app.view.viewSpeedNavInfo ? 1 : 0);
+    int width = areaWidth, height = areaHeight;
+    if (portrait)
+        height = areaHeight - kInfoPanelHeight * panels;
+    else if (panels > 0)
+        width = areaWidth - kInfoPanelColumn;
+    ApplyViewSize(app, std::max(width, 0), std::max(height, 0));
+}
+
 void ApplyViewSize(App& app, int width, int height) {
     Viewport& vp = app.viewport;
     // A layout pass that leaves the window as it was (the window layer lays
@@ -89,14 +100,14 @@ namespace {
 
 // A zoom or goto command: needs a map, then repaints the whole window (the
 // zoom caption and the panels change with the view).
-CommandRow ViewRow(int id, std::string text, std::function<void(App&)> step) {
+CommandRow ViewRow(int id, std::string text, std::function<void(App&)> step, Placement place = {}) {
     return {id, std::move(text), CommandKind::Action,
             [step = std::move(step)](App& app) {
                 if (!RequireMap(app)) return;
                 step(app);
                 TheUi(app).Repaint(WindowId::Main);
             },
-            {}, {}};
+            {}, {}, place};
 }
 
 }  // namespace
@@ -106,30 +117,40 @@ CommandRows ViewCommandRows() {
         ViewRow(kCmdZoomIn, "Zoom in",
                 [](App& app) {
                     RunViewStep(app, [&app] { return ZoomIn(app.viewport, app.mapView); });
-                }),
+                },
+                NoMenu().Bar(3, "+", "Zoom in")),
         ViewRow(kCmdZoomOut, "Zoom out",
                 [](App& app) {
                     RunViewStep(app, [&app] { return ZoomOut(app.viewport, app.mapView); });
-                }),
+                },
+                NoMenu().Bar(4, "-", "Zoom out")),
         ViewRow(kCmdFullMap, "Full Map",
                 [](App& app) {
                     RunViewStep(app, [&app] {
                         return ShowFullMap(app.viewport, app.mapView, app.map, app.datums);
                     });
-                }),
+                },
+                Menu("Map/Zoom", 3320).Bar(7, "Fm", "Full Map").Panel(1038, "Fm")),
     };
     rows.push_back({kCmdSeamlessMaps, "Seamless Maps", CommandKind::Toggle, ToggleSeamlessMaps,
-                    [](const App& app) { return app.view.viewSeamlessMaps != 0; }, {}});
+                    [](const App& app) { return app.view.viewSeamlessMaps != 0; }, {},
+                    Menu("View", 2310)});
     const char* gotoTexts[] = {"Top Left", "Top Right", "Bottom Left", "Bottom Right", "Center"};
     for (int corner = 0; corner < 5; ++corner)
-        rows.push_back(ViewRow(kCmdGotoTopLeft + corner, gotoTexts[corner], [corner](App& app) {
-            RunViewStep(
-                app,
-                [&app, corner] {
-                    return GotoMapPosition(app.viewport, app.mapView, app.map, app.datums, corner);
-                },
-                {WindowId::Overview});
-        }));
+        rows.push_back(ViewRow(
+            kCmdGotoTopLeft + corner, gotoTexts[corner],
+            [corner](App& app) {
+                RunViewStep(
+                    app,
+                    [&app, corner] {
+                        return GotoMapPosition(app.viewport, app.mapView, app.map, app.datums,
+                                               corner);
+                    },
+                    {WindowId::Overview});
+            },
+            Menu("Map/Goto", 3330 + corner)));
+    // 100 % has a button of its own besides its place in the zoom menu.
+    const Placement hundred = NoMenu().Bar(8, "100", "100 %").Panel(1039, "100");
     // The zoom steps: their menu is rebuilt from the open image's levels.
     for (int command : ZoomCommands()) {
         ZoomEntry entry = *ZoomEntryForCommand(command);
@@ -137,7 +158,7 @@ CommandRows ViewCommandRows() {
             RunViewStep(app, [&app, divisor] {
                 return SetZoom(app.viewport, app.mapView, FindZoomIndex(app.viewport, divisor));
             });
-        }));
+        }, command == kCmdZoom100 ? hundred : Placement{}));
     }
     return rows;
 }

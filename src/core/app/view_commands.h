@@ -6,7 +6,7 @@
 #include <functional>
 #include <initializer_list>
 
-#include "app/app.h"
+#include "app/app_state.h"
 
 namespace mw {
 
@@ -31,6 +31,10 @@ std::vector<MenuEntry> ZoomMenu(const Viewport& vp);
 // The map window's client size is now `width` × `height` (or was laid out
 // again): the view takes the new size and, when it changed, is drawn again.
 void ApplyViewSize(App& app, int width, int height);
+
+// Sizes the map window beside the info panels for the area below the tool
+// bars (`areaWidth` × `areaHeight`) and sets the half view size.
+void LayoutMapWindow(App& app, int areaWidth, int areaHeight);
 
 // Taps on the map window, in its client coordinates. In centre mode a press
 // centres the map there; in drag mode a press starts a drag and the release

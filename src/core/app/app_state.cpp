@@ -1,0 +1,28 @@
+#include "app/app_state.h"
+
+#include "support/text.h"
+
+namespace mw {
+
+void SetScreenSize(App& app, int clientWidth, int clientHeight) {
+    SetScreenSize(app.mapView, clientWidth, clientHeight);
+}
+
+void ApplyToolbar(App& app, bool show) {
+    if (!app.mapView.screen.portrait) return;
+    PlaceMapTop(app.mapView, show);
+    app.ports.ui->ShowFloatingWindow(WindowId::ToolPanel, show);
+}
+
+std::string NoteAutomaticSave(App& app, std::string_view text, const WriteOutcome& outcome) {
+    if (outcome.Ok()) {
+        app.lastSaveNote.clear();
+        return {};
+    }
+    std::string note = WriteFailureText(text, outcome);
+    if (note != app.lastSaveNote && app.ports.ui) app.ports.ui->ShowStatusNote(note);
+    app.lastSaveNote = note;
+    return note;
+}
+
+}  // namespace mw
