@@ -14,6 +14,16 @@ void ApplyToolbar(App& app, bool show) {
     app.ports.ui->ShowFloatingWindow(WindowId::ToolPanel, show);
 }
 
+BusyScope::BusyScope(App& app) : app_(app), before_(app.state.busy) {
+    app.state.busy = true;
+    if (app.gps.session) app.gps.session->busy = true;
+}
+
+BusyScope::~BusyScope() {
+    app_.state.busy = before_;
+    if (app_.gps.session) app_.gps.session->busy = before_;
+}
+
 std::string NoteAutomaticSave(App& app, std::string_view text, const WriteOutcome& outcome) {
     if (outcome.Ok()) {
         app.lastSaveNote.clear();

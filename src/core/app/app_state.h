@@ -155,6 +155,22 @@ void SetScreenSize(App& app, int clientWidth, int clientHeight);
 // Portrait only: shows or hides the tool panel and moves the map window's top.
 void ApplyToolbar(App& app, bool show);
 
+// The program is busy while it lives (a map loads): fixes that reach the
+// position pipeline meanwhile are dropped, and the receiver's reader drops
+// what it receives. A message box shown during a load runs the event loop,
+// which is how a fix can arrive in the middle of one. Scopes nest.
+class BusyScope {
+public:
+    explicit BusyScope(App& app);
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    App& app_;
+    bool before_;
+};
+
 // Says how a save the user did not ask for went ("LastMap.ini" at a map
 // load, the names file, the view file at shutdown): a failure is one status
 // note, `text` with the file and the reason, and is said again only after a

@@ -8,7 +8,6 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
-#include "app/moving_map.h"
 #include "browse/browser_modes.h"
 #include "gpx/gpx_transfer.h"
 #include "support/paths.h"

@@ -2,8 +2,7 @@
 
 #include "app/command_table.h"
 #include "app/commands.h"
-#include "app/moving_map.h"
-#include "app/view_commands.h"
+#include "app/view_steps.h"
 #include "map/recent_maps.h"
 #include "map/position_store.h"
 #include "ports/headless_ui.h"

@@ -7,7 +7,7 @@
 #include "app/commands.h"
 #include "app/map_commands.h"
 #include "app/panels.h"
-#include "app/view_commands.h"
+#include "app/view_steps.h"
 #include "gps/gps_link.h"
 #include "map/calibration.h"
 #include "nav/nav_text.h"

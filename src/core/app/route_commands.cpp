@@ -6,7 +6,6 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
-#include "app/moving_map.h"
 #include "nav/route_file.h"
 
 namespace mw {
