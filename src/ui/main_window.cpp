@@ -5,8 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMenu>
@@ -25,9 +23,8 @@
 #include "app/window_placement.h"
 #include "config/settings.h"
 #include "support/paths.h"
-#include "ui/calibrate_dialog.h"
+#include "ui/keep_awake.h"
 #include "ui/help_window.h"
-#include "ui/import_map_dialog.h"
 #include "ui/map_dialogs.h"
 #include "ui/file_requests.h"
 #include "ui/alarm_popup.h"
@@ -48,27 +45,6 @@ namespace mw {
 namespace {
 
 constexpr int kKeepAlivePeriodMs = 30000;
-// Long enough to read a path twice at a glance from the road.
-constexpr int kStatusNoteMs = 15000;
-
-// Tool button images are drawn here rather than shipped: a short caption on
-// a rounded plate, 16 logical pixels like the handheld's strip.
-QIcon ButtonIcon(const std::string& label) {
-    QPixmap pm(64, 64);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(40, 52, 70), 3));
-    p.setBrush(QColor(236, 230, 206));
-    p.drawRoundedRect(QRectF(3, 3, 58, 58), 10, 10);
-    QFont f = p.font();
-    f.setBold(true);
-    f.setPixelSize(label.size() <= 1 ? 44 : label.size() == 2 ? 30 : 22);
-    p.setFont(f);
-    p.drawText(QRect(0, 0, 64, 64), Qt::AlignCenter, QString::fromStdString(label));
-    return QIcon(pm);
-}
-
 
 }  // namespace
 
@@ -140,86 +116,6 @@ MainWindow::~MainWindow() {
     if (app_.ports.files == &files_) app_.ports.files = nullptr;
 }
 
-void MainWindow::BuildMenus() {
-    std::function<void(QMenu*, const std::vector<MenuNode>&)> fill =
-        [&](QMenu* menu, const std::vector<MenuNode>& nodes) {
-            for (const MenuNode& n : nodes) {
-                switch (n.kind) {
-                    case MenuNode::Kind::Separator:
-                        menu->addSeparator();
-                        break;
-                    case MenuNode::Kind::Submenu: {
-                        QMenu* sub = menu->addMenu(QString::fromStdString(n.text));
-                        sub->setObjectName(QString::fromStdString(
-                            n.dynamicName.empty() ? "menu" + n.text : n.dynamicName));
-                        fill(sub, n.children);
-                        break;
-                    }
-                    default: {
-                        QAction* a = menu->addAction(QString::fromStdString(n.text));
-                        a->setObjectName(QString("cmd%1").arg(n.id));
-                        a->setData(n.id);
-                        a->setCheckable(n.kind == MenuNode::Kind::Check);
-                        a->setEnabled(CommandAvailable(n.id));
-                        int id = n.id;
-                        connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
-                        actions_[id] = a;
-                    }
-                }
-            }
-        };
-    for (const MenuNode& top : MenuBar()) {
-        QMenu* m = menuBar()->addMenu(QString::fromStdString(top.text));
-        m->setObjectName(QString::fromStdString("menu" + top.text));
-        fill(m, top.children);
-    }
-}
-
-void MainWindow::BuildToolBars() {
-    builtForPortrait_ = app_.mapView.screen.portrait;
-    commandBar_->clear();
-    toolPanel_->clear();
-    const auto& buttons = CommandBarButtons();
-    int count = app_.mapView.screen.portrait ? kPortraitCommandBarButtons
-                                             : static_cast<int>(buttons.size());
-    for (int i = 0; i < count; ++i) {
-        const ToolButton& b = buttons[i];
-        if (b.separator) {
-            if (i > 0) commandBar_->addSeparator();
-            continue;
-        }
-        QAction* a = EnsureAction(CanonicalCommand(b.command), b.tip);
-        a->setIcon(ButtonIcon(b.label));
-        a->setIconVisibleInMenu(false);
-        a->setToolTip(QString::fromStdString(b.tip));
-        commandBar_->addAction(a);
-    }
-    for (const ToolPanelButton& b : ToolPanelButtons()) {
-        QAction* a = EnsureAction(b.command, b.caption);
-        if (a->icon().isNull()) a->setIcon(ButtonIcon(b.caption));
-        a->setIconVisibleInMenu(false);
-        toolPanel_->addAction(a);
-    }
-    toolPanel_->setVisible(app_.mapView.screen.portrait && app_.view.viewToolbar != 0);
-}
-
-QAction* MainWindow::EnsureAction(int id, const std::string& text) {
-    if (QAction* a = Action(id)) return a;
-    // Zoom steps have no fixed menu item; their buttons get actions of their own.
-    auto* a = new QAction(QString::fromStdString(text), this);
-    a->setObjectName(QString("cmd%1").arg(id));
-    a->setData(id);
-    a->setEnabled(CommandAvailable(id));
-    connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
-    actions_[id] = a;
-    return a;
-}
-
-QAction* MainWindow::Action(int id) const {
-    auto it = actions_.find(CanonicalCommand(id));
-    return it == actions_.end() ? nullptr : it->second;
-}
-
 void MainWindow::Start() {
     if (started_) return;
     started_ = true;
@@ -245,18 +141,8 @@ void MainWindow::RunCommand(int id) {
     ExecuteCommand(app_, id);
     SyncChecks();
     // A panel switched on or off changes the map window's room.
-    if (id == kCmdViewSpeedInfo || id == kCmdViewSpeedNavInfo) Relayout();
+    if (CommandChangesLayout(id)) Relayout();
     central_->update();
-}
-
-void MainWindow::SyncChecks() {
-    // A checkable action flips itself when clicked; the core's state is what
-    // counts, so every check mark and enabled state is set from the command
-    // rows after each command.
-    for (auto& [id, a] : actions_) {
-        a->setEnabled(CommandEnabled(app_, id));
-        if (a->isCheckable() || id == kCmdViewToolbar) a->setChecked(CommandChecked(app_, id));
-    }
 }
 
 void MainWindow::Relayout() {
@@ -361,220 +247,6 @@ void MainWindow::Raise() {
     show();
     raise();
     activateWindow();
-}
-
-void MainWindow::KeepDesktopAwake() {
-    // The desktop's screen saver counts this as user activity; where there is
-    // no such service the call goes nowhere, silently.
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
-        "org.freedesktop.ScreenSaver", "SimulateUserActivity");
-    bus.call(call, QDBus::NoBlock);
-}
-
-void MainWindow::StartTimer(int timerId, int periodMs) {
-    if (timerId == kAlarmTimer) alarmTimer_.start(periodMs);
-    if (timerId == kReplayTimer) replayTimer_.start(periodMs);
-    if (timerId == kKeepAliveTimer) keepAlive_.start(periodMs);
-}
-
-void MainWindow::StopTimer(int timerId) {
-    if (timerId == kAlarmTimer) alarmTimer_.stop();
-    if (timerId == kReplayTimer) replayTimer_.stop();
-    if (timerId == kKeepAliveTimer) keepAlive_.stop();
-}
-
-void MainWindow::ShowErrorMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::Warning, "Error", DisplayText(text), QMessageBox::Ok, this);
-    box.exec();
-}
-
-void MainWindow::ShowMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::Warning, "Mapwanderer", DisplayText(text), QMessageBox::Ok, this);
-    box.exec();
-}
-
-bool MainWindow::AskYesNo(const std::string& text) {
-    QMessageBox box(QMessageBox::Question, "Mapwanderer", DisplayText(text),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    return box.exec() == QMessageBox::Yes;
-}
-
-std::optional<std::string> MainWindow::AskOpenFileName(const std::string& title,
-                                                       const std::string& startFolder,
-                                                       const std::vector<FileFilter>& filters) {
-    return ShowOpenDialog(this, app_, title, startFolder, filters);
-}
-
-std::optional<std::string> MainWindow::AskSaveFileName(const std::string& title,
-                                                       const std::string& proposedPath,
-                                                       const std::vector<FileFilter>& filters) {
-    return ShowSaveDialog(this, app_, title, proposedPath, filters);
-}
-
-void MainWindow::SetWaitCursor(bool on) {
-    if (on)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
-
-void MainWindow::Repaint(WindowId window) {
-    switch (window) {
-        case WindowId::Main:
-            update();
-            break;
-        case WindowId::Map:
-            map_->update();
-            break;
-        case WindowId::ToolPanel:
-            toolPanel_->update();
-            break;
-        case WindowId::Overview:
-            if (overview_) overview_->Refresh();
-            break;
-        case WindowId::Scale:
-            if (scale_) scale_->update();
-            break;
-        case WindowId::AlarmPopup:
-            alarmPopup_->Sync();
-            break;
-        default:
-            break;
-    }
-    // The info panels show the fix and the view: they follow every repaint.
-    central_->update();
-}
-
-void MainWindow::SetCommandChecked(int commandId, bool checked) {
-    if (QAction* a = Action(commandId)) {
-        if (!a->isCheckable() && commandId != kCmdViewToolbar) a->setCheckable(true);
-        a->setChecked(checked);
-    }
-}
-
-void MainWindow::SetCommandEnabled(int commandId, bool enabled) {
-    if (QAction* a = Action(commandId)) a->setEnabled(enabled && CommandAvailable(commandId));
-}
-
-void MainWindow::ShowFloatingWindow(WindowId window, bool show) {
-    if (window == WindowId::ToolPanel) toolPanel_->setVisible(show && app_.mapView.screen.portrait);
-    if (window == WindowId::AlarmPopup) alarmPopup_->Sync();
-    if (window == WindowId::Scale) {
-        if (!scale_ && show) scale_ = new ScaleBarWindow(app_, this);
-        if (scale_) scale_->setVisible(show);
-    }
-    if (window == WindowId::Overview) {
-        if (!overview_ && show) overview_ = new OverviewWindow(app_, this);
-        if (overview_) {
-            if (show) overview_->Refresh();
-            overview_->setVisible(show);
-        }
-    }
-}
-
-void MainWindow::SetMenuItems(const std::string& dynamicName, const std::vector<MenuEntry>& items) {
-    QMenu* menu = menuBar()->findChild<QMenu*>(QString::fromStdString(dynamicName));
-    if (!menu) return;
-    std::set<int> kept;
-    for (const MenuEntry& item : items) kept.insert(item.id);
-    for (QAction* old : menu->actions()) {
-        menu->removeAction(old);
-        // An action that stays (or that a tool button shares, like "Full
-        // Map" and "100 %") is put back below, not destroyed.
-        int id = old->data().toInt();
-        if (kept.count(id)) continue;
-        bool onToolBar =
-            commandBar_->actions().contains(old) || toolPanel_->actions().contains(old);
-        if (onToolBar) continue;
-        auto it = actions_.find(id);
-        if (it != actions_.end() && it->second == old) actions_.erase(it);
-        old->deleteLater();
-    }
-    for (const MenuEntry& item : items) {
-        // "&" in a file name is text, not a shortcut marker.
-        QString text = DisplayText(item.text).replace("&", "&&");
-        QAction* a = EnsureAction(item.id, item.text);
-        a->setText(text);
-        menu->addAction(a);
-    }
-}
-
-void MainWindow::ShowList(const std::string& title, const std::vector<std::string>& lines) {
-    ListDialog dialog(title, lines, this);
-    dialog.exec();
-}
-
-void MainWindow::ShowMapsFound(const std::vector<std::string>& names,
-                               const std::function<void(int)>& choose) {
-    MapsFoundDialog dialog(names, choose, this);
-    dialog.exec();
-}
-
-void MainWindow::OpenDialog(DialogId dialog, int parameter) {
-    switch (dialog) {
-        case DialogId::WaypointList: {
-            WaypointListDialog box(app_, this);
-            box.exec();
-            break;
-        }
-        case DialogId::NameSearch: {
-            NameSearchDialog box(app_, this);
-            box.exec();
-            break;
-        }
-        case DialogId::NmeaMonitor: {
-            NmeaMonitorDialog box(app_, this);
-            box.exec();
-            break;
-        }
-        case DialogId::Satellites: {
-            SatellitesDialog box(app_, this);
-            box.exec();
-            break;
-        }
-        case DialogId::Settings: {
-            SettingsDialogBox box(app_, parameter, this);
-            box.exec();
-            break;
-        }
-        case DialogId::TrackInfo:
-            TrackInfoWindow::ShowFor(app_, this);
-            break;
-        case DialogId::ImportMap: {
-            ImportMapDialog box(app_, this);
-            box.exec();
-            break;
-        }
-        case DialogId::CalibrateMap: {
-            CalibrateDialog box(app_, this);
-            box.exec();
-            break;
-        }
-        case DialogId::Help: {
-            const std::string page =
-                JoinPath(JoinPath(app_.state.programFolder, kHelpFolder), kHelpFile);
-            HelpWindow box(QString::fromStdString(page), this);
-            box.exec();
-            break;
-        }
-        default:
-            break;
-    }
-    map_->update();
-    SyncChecks();
-}
-
-void MainWindow::ShowStatusNote(const std::string& text) {
-    statusNote_ = text;
-    statusNoteTimer_.start(kStatusNoteMs);
-    central_->update();
-}
-
-void MainWindow::RequestQuit() {
-    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 }  // namespace mw

@@ -1,5 +1,6 @@
 // The main window: menu bar and tool bars built from the core's command
-// table, the map window in the middle, and the Qt side of the Ui port.
+// table (main_window_menus.cpp), the map window in the middle, and the Qt
+// side of the Ui port (main_window_port.cpp).
 #pragma once
 
 #include <QMainWindow>
@@ -78,7 +79,6 @@ private:
     QAction* EnsureAction(int id, const std::string& text);
     void Relayout();
     void SyncChecks();
-    void KeepDesktopAwake();
 
     App& app_;
     std::string home_, userHome_;

@@ -1,7 +1,6 @@
 #include "app/alarm_actions.h"
 
 #include "app/data_folder.h"
-#include "app/moving_map.h"
 #include "geo/distance.h"
 #include "support/paths.h"
 #include "support/text.h"

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "nav/alarms.h"
 
 namespace mw {

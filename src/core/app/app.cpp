@@ -51,27 +51,6 @@ void SetScreenControlMode(App& app, bool on) {
 
 }  // namespace
 
-void SetScreenSize(App& app, int clientWidth, int clientHeight) {
-    SetScreenSize(app.mapView, clientWidth, clientHeight);
-}
-
-void ApplyToolbar(App& app, bool show) {
-    if (!app.mapView.screen.portrait) return;
-    PlaceMapTop(app.mapView, show);
-    TheUi(app).ShowFloatingWindow(WindowId::ToolPanel, show);
-}
-
-void LayoutMapWindow(App& app, int areaWidth, int areaHeight) {
-    const bool portrait = app.mapView.screen.portrait;
-    int panels = (app.view.viewSpeedInfo ? 1 : 0) + (app.view.viewSpeedNavInfo ? 1 : 0);
-    int width = areaWidth, height = areaHeight;
-    if (portrait)
-        height = areaHeight - kInfoPanelHeight * panels;
-    else if (panels > 0)
-        width = areaWidth - kInfoPanelColumn;
-    ApplyViewSize(app, std::max(width, 0), std::max(height, 0));
-}
-
 void ReadHomeFiles(App& app, const std::string& home, const std::string& userHome) {
     Ui& ui = TheUi(app);
     app.state.programFolder = home;
@@ -195,9 +174,9 @@ std::string AboutText() { return std::string("MapwandererCE\n\nBeta Version ") +
 CommandRows GeneralCommandRows() {
     return {
         {kCmdQuit, "Quit", CommandKind::Action,
-         [](App& app) { TheUi(app).RequestQuit(); }, {}, {}},
+         [](App& app) { TheUi(app).RequestQuit(); }, {}, {}, Menu("File", 1600)},
         {kCmdAbout, "About", CommandKind::Action,
-         [](App& app) { ShowMessage(TheUi(app), AboutText()); }, {}, {}},
+         [](App& app) { ShowMessage(TheUi(app), AboutText()); }, {}, {}, Menu("File", 1510)},
         {kCmdViewToolbar, "Toolbar", CommandKind::Toggle,
          [](App& app) {
              if (!app.mapView.screen.portrait) return;  // grey in landscape
@@ -209,37 +188,29 @@ CommandRows GeneralCommandRows() {
          [](const App& app) {
              return app.mapView.screen.portrait ? app.view.viewToolbar != 0 : true;
          },
-         [](const App& app) { return app.mapView.screen.portrait; }},
+         [](const App& app) { return app.mapView.screen.portrait; }, Menu("View", 2300)},
         {kCmdDragMap, "Drag Map", CommandKind::Toggle,
          [](App& app) {
              SetScreenControlMode(app, false);
              SetDragMode(app, !app.mapView.drag.mode);
              RepaintToolPanel(app);
          },
-         [](const App& app) { return app.mapView.drag.mode; }, {}},
+         [](const App& app) { return app.mapView.drag.mode; }, {},
+         Menu("Map", 3300).Bar(10, "Dr", "Drag Map").Panel(1040, "Dr")},
         {kCmdScreenControl, "Screen Control", CommandKind::Toggle,
          [](App& app) {
              SetDragMode(app, false);
              SetScreenControlMode(app, !app.state.screenControlMode);
              RepaintToolPanel(app);
          },
-         [](const App& app) { return app.state.screenControlMode; }, {}},
-        ViewToggleRow(kCmdViewTrack, "Track", &ViewSettings::viewTrack, true),
+         [](const App& app) { return app.state.screenControlMode; }, {},
+         Menu("Map", 3310).Bar(11, "SC", "Screen Control").Panel(1041, "SC")},
+        ViewToggleRow(kCmdViewTrack, "Track", &ViewSettings::viewTrack, true,
+                      Menu("View", 2280).Bar(13, "Tr", "Track").Panel(1042, "Tr")),
     };
 }
 
 bool KeepAliveTick(const App& app) { return app.state.keepAliveTimer && app.mapView.following; }
-
-std::string NoteAutomaticSave(App& app, std::string_view text, const WriteOutcome& outcome) {
-    if (outcome.Ok()) {
-        app.lastSaveNote.clear();
-        return {};
-    }
-    std::string note = WriteFailureText(text, outcome);
-    if (note != app.lastSaveNote && app.ports.ui) app.ports.ui->ShowStatusNote(note);
-    app.lastSaveNote = note;
-    return note;
-}
 
 std::string ShutdownApplication(App& app) {
     // What the user had open is taken before anything is stopped.

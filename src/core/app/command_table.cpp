@@ -2,13 +2,15 @@
 
 #include <unordered_map>
 
-#include "app/app.h"
-#include "app/commands.h"
+#include "app/app_state.h"
+#include "app/command_ids.h"
 
 namespace mw {
 
-CommandRow ViewToggleRow(int id, std::string text, int ViewSettings::*field, bool toolPanel) {
+CommandRow ViewToggleRow(int id, std::string text, int ViewSettings::*field, bool toolPanel,
+                         Placement place) {
     CommandRow row;
+    row.place = place;
     row.id = id;
     row.text = std::move(text);
     row.kind = CommandKind::Toggle;

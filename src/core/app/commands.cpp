@@ -1,5 +1,8 @@
 #include "app/commands.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "app/command_table.h"
 
 namespace mw {
@@ -8,117 +11,78 @@ namespace {
 
 using K = MenuNode::Kind;
 
-// A menu item takes its text and kind from the command's row.
-MenuNode Entry(int id) {
-    const CommandRow* row = FindCommandRow(id);
-    if (!row) return MenuNode{K::Item, id, {}, {}, {}};
-    return MenuNode{row->kind == CommandKind::Toggle ? K::Check : K::Item, id, row->text, {}, {}};
+// The submenus the program refills at run time, and the names the window
+// layer finds them by.
+constexpr struct {
+    std::string_view path;
+    const char* name;
+} kRebuiltSubmenus[] = {
+    {"File/Open Recent Maps", "recent"},
+    {"Map/Zoom", "zoom"},
+};
+
+// A menu being gathered: its items and submenus with the order of each (a
+// submenu's is its first item's).
+struct Draft {
+    MenuNode node;
+    int order = 0;
+    std::vector<Draft> children;
+};
+
+Draft& SubmenuOf(Draft& parent, std::string_view title, std::string_view path, int order) {
+    for (Draft& d : parent.children)
+        if (d.node.kind == K::Submenu && d.node.text == title) {
+            d.order = std::min(d.order, order);
+            return d;
+        }
+    Draft sub;
+    sub.node.kind = K::Submenu;
+    sub.node.text = std::string(title);
+    for (const auto& r : kRebuiltSubmenus)
+        if (r.path == path) sub.node.dynamicName = r.name;
+    sub.order = order;
+    parent.children.push_back(std::move(sub));
+    return parent.children.back();
 }
-MenuNode Sep() { return MenuNode{K::Separator, -1, {}, {}, {}}; }
-MenuNode Sub(const char* text, std::vector<MenuNode> children, const char* dynamicName = "") {
-    return MenuNode{K::Submenu, -1, text, std::move(children), dynamicName};
+
+void Place(Draft& root, const CommandRow& row) {
+    Draft* at = &root;
+    const std::string_view path = row.place.menu;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t slash = path.find('/', start);
+        if (slash == std::string_view::npos) slash = path.size();
+        at = &SubmenuOf(*at, path.substr(start, slash - start), path.substr(0, slash),
+                        row.place.order);
+        start = slash + 1;
+    }
+    Draft item;
+    item.node = MenuNode{row.kind == CommandKind::Toggle ? K::Check : K::Item, row.id, row.text, {}, {}};
+    item.order = row.place.order;
+    at->children.push_back(std::move(item));
+}
+
+// Orders a menu's entries and parts the groups (the hundreds of the order)
+// with separators; the top level (the menu bar itself) has none.
+std::vector<MenuNode> Finish(std::vector<Draft>& drafts, bool separators) {
+    std::stable_sort(drafts.begin(), drafts.end(),
+                     [](const Draft& a, const Draft& b) { return a.order < b.order; });
+    std::vector<MenuNode> nodes;
+    for (std::size_t i = 0; i < drafts.size(); ++i) {
+        if (separators && i > 0 && drafts[i].order / 100 != drafts[i - 1].order / 100)
+            nodes.push_back(MenuNode{K::Separator, -1, {}, {}, {}});
+        MenuNode node = std::move(drafts[i].node);
+        if (node.kind == K::Submenu) node.children = Finish(drafts[i].children, true);
+        nodes.push_back(std::move(node));
+    }
+    return nodes;
 }
 
 std::vector<MenuNode> BuildMenuBar() {
-    MenuNode file = Sub("File", {
-        Entry(kCmdOpenMap),
-        Entry(kCmdImportMap),
-        Sub("Open Recent Maps", {Entry(kCmdRecentMap0)}, "recent"),
-        Entry(kCmdCalibrateMap),
-        Sep(),
-        Entry(kCmdCreateWpAtPosition),
-        Entry(kCmdLoadWpFile),
-        Entry(kCmdSaveWaypoints),
-        Entry(kCmdClearWaypoints),
-        Entry(kCmdSaveWpLog),
-        Entry(kCmdDeleteWpLog),
-        Entry(kCmdWaypointList),
-        Sep(),
-        Entry(kCmdLoadRouteFile),
-        Entry(kCmdClearRoutes),
-        Sep(),
-        Entry(kCmdLoadTrackFile),
-        Entry(kCmdSaveTrack),
-        Entry(kCmdClearTrack),
-        Entry(kCmdSaveTrackLog),
-        Entry(kCmdDeleteTrackLog),
-        Entry(kCmdReplayTrack),
-        Entry(kCmdImportGpx),
-        Entry(kCmdExportGpx),
-        Sep(),
-        Entry(kCmdUploadDownload),
-        Sub("Configuration", {
-            Entry(kCmdSettingsSystem),
-            Entry(kCmdSettingsMapDataFiles),
-            Entry(kCmdSettingsImageFiles),
-            Entry(kCmdSettingsNmea),
-            Entry(kCmdSettingsMovingMap),
-            Entry(kCmdSettingsTrack),
-            Entry(kCmdSettingsUnits),
-            Entry(kCmdSettingsWaypoints),
-            Entry(kCmdSettingsRoutes),
-            Entry(kCmdSettingsNavigation),
-            Entry(kCmdSettingsSpeedMonitor),
-        }),
-        Sep(),
-        Entry(kCmdHelp),
-        Entry(kCmdAbout),
-        Entry(kCmdDeveloperInfo),
-        Sep(),
-        Entry(kCmdQuit),
-    });
-    MenuNode view = Sub("View", {
-        Entry(kCmdNameSearch),
-        Sep(),
-        Entry(kCmdViewMapView),
-        Entry(kCmdViewScale),
-        Entry(kCmdViewSpeedInfo),
-        Entry(kCmdViewSpeedNavInfo),
-        Entry(kCmdResetTrip),
-        Sep(),
-        Sub("Waypoints", {
-            Entry(kCmdViewWaypoints),
-            Entry(kCmdViewWaypointHighlights),
-            Entry(kCmdViewWaypointNames),
-            Entry(kCmdViewWaypointBW),
-            Entry(kCmdViewWaypointProximity),
-        }),
-        Sub("Routes", {
-            Entry(kCmdViewRoutes),
-            Entry(kCmdViewRouteHighlights),
-            Entry(kCmdViewRouteWpNames),
-            Entry(kCmdViewRouteName),
-            Entry(kCmdViewRouteBW),
-        }),
-        Entry(kCmdViewTrack),
-        Entry(kCmdTrackInfo),
-        Sep(),
-        Entry(kCmdViewToolbar),
-        Entry(kCmdSeamlessMaps),
-    });
-    // "Zoom" is item 11 of this menu, separators counted.
-    MenuNode map = Sub("Map", {
-        Entry(kCmdMovingMap),
-        Sep(),
-        Entry(kCmdDisplayNmea),
-        Entry(kCmdViewSatellites),
-        Sep(),
-        Entry(kCmdCancelNavigation),
-        Entry(kCmdMapInformation),
-        Entry(kCmdFindMapsAtCursor),
-        Sep(),
-        Entry(kCmdDragMap),
-        Entry(kCmdScreenControl),
-        Sub("Zoom", {Entry(kCmdFullMap)}, "zoom"),
-        Sub("Goto", {
-            Entry(kCmdGotoTopLeft),
-            Entry(kCmdGotoTopRight),
-            Entry(kCmdGotoBottomLeft),
-            Entry(kCmdGotoBottomRight),
-            Entry(kCmdGotoCenter),
-        }),
-    });
-    return {file, view, map};
+    Draft root;
+    for (const CommandRow& row : AllCommandRows())
+        if (row.place.menu) Place(root, row);
+    return Finish(root.children, false);
 }
 
 void CollectTexts(const std::vector<MenuNode>& nodes, int id, std::string& out) {
@@ -143,53 +107,49 @@ std::string CommandText(int id) {
 }
 
 const std::vector<ToolButton>& CommandBarButtons() {
-    static const std::vector<ToolButton> buttons = {
-        {true, -1, false, "", ""},
-        {false, kCmdOpenMapButton, false, "Op", "Open Map File"},
-        {false, kCmdMovingMapButton, true, "GPS", "Moving Map (GPS)"},
-        {false, kCmdZoomIn, false, "+", "Zoom in"},
-        {false, kCmdZoomOut, false, "-", "Zoom out"},
-        {true, -1, false, "", ""},
-        {false, kCmdFindMapsAtCursor, false, "mf", "Find Maps at Cursor"},
-        {false, kCmdFullMap, false, "Fm", "Full Map"},
-        {false, kCmdZoom100, false, "100", "100 %"},
-        {true, -1, false, "", ""},
-        {false, kCmdDragMap, true, "Dr", "Drag Map"},
-        {false, kCmdScreenControl, true, "SC", "Screen Control"},
-        {true, -1, false, "", ""},
-        {false, kCmdViewTrack, true, "Tr", "Track"},
-        {false, kCmdViewWaypoints, true, "Wp", "Show Waypoints"},
-        {false, kCmdViewRoutes, true, "Rt", "Show Routes"},
-    };
+    static const std::vector<ToolButton> buttons = [] {
+        std::vector<ToolButton> bar;
+        for (const CommandRow& row : AllCommandRows()) {
+            const Placement& p = row.place;
+            if (p.barSlot < 0) continue;
+            if (bar.size() <= static_cast<std::size_t>(p.barSlot))
+                bar.resize(p.barSlot + 1, ToolButton{true, -1, false, "", ""});
+            bar[p.barSlot] = ToolButton{false, p.barButton >= 0 ? p.barButton : row.id,
+                                        row.kind == CommandKind::Toggle, p.barLabel, p.barTip};
+        }
+        return bar;
+    }();
     return buttons;
 }
 
 const std::vector<ToolPanelButton>& ToolPanelButtons() {
-    static const std::vector<ToolPanelButton> buttons = {
-        {1037, "mf", kCmdFindMapsAtCursor, false},
-        {1038, "Fm", kCmdFullMap, false},
-        {1039, "100", kCmdZoom100, false},
-        {1040, "Dr", kCmdDragMap, true},
-        {1041, "SC", kCmdScreenControl, true},
-        {1042, "Tr", kCmdViewTrack, true},
-        {1043, "Wp", kCmdViewWaypoints, true},
-        {1044, "Rt", kCmdViewRoutes, true},
-        {1045, "Ns", kCmdNameSearch, false},
-        {1046, "WL", kCmdWaypointList, false},
-        {1047, "MV", kCmdViewMapView, true},
-    };
+    static const std::vector<ToolPanelButton> buttons = [] {
+        std::vector<ToolPanelButton> panel;
+        for (const CommandRow& row : AllCommandRows())
+            if (row.place.panelControl != 0)
+                panel.push_back({row.place.panelControl, row.place.panelCaption, row.id,
+                                 row.kind == CommandKind::Toggle});
+        std::sort(panel.begin(), panel.end(), [](const ToolPanelButton& a, const ToolPanelButton& b) {
+            return a.control < b.control;
+        });
+        return panel;
+    }();
     return buttons;
-}
-
-int CanonicalCommand(int id) {
-    if (id == kCmdOpenMapButton) return kCmdOpenMap;
-    if (id == kCmdMovingMapButton) return kCmdMovingMap;
-    return id;
 }
 
 bool CommandAvailable(int id) {
     const CommandRow* row = FindCommandRow(id);
     return row && row->run;
+}
+
+bool CommandChangesLayout(int id) {
+    const CommandRow* row = FindCommandRow(id);
+    return row && row->relayout;
+}
+
+bool CommandIsToggle(int id) {
+    const CommandRow* row = FindCommandRow(id);
+    return row && row->kind == CommandKind::Toggle;
 }
 
 bool CommandEnabled(const App& app, int id) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/app.h"
+#include "app/app_state.h"
 
 namespace mw {
 

@@ -4,11 +4,10 @@
 #include "app/data_folder.h"
 #include "app/gpx_commands.h"
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
-#include "app/moving_map.h"
 #include "browse/browser_modes.h"
 #include "gpx/gpx_transfer.h"
 #include "support/paths.h"
@@ -60,8 +59,10 @@ std::function<void(App&)> WithUi(void (*fn)(App&)) {
 
 CommandRows GpxCommandRows() {
     return {
-        {kCmdImportGpx, "Import GPX...", CommandKind::Action, WithUi(ImportGpxCommand), {}, {}},
-        {kCmdExportGpx, "Export GPX...", CommandKind::Action, WithUi(ExportGpxCommand), {}, {}},
+        {kCmdImportGpx, "Import GPX...", CommandKind::Action, WithUi(ImportGpxCommand), {}, {},
+         Menu("File", 1360)},
+        {kCmdExportGpx, "Export GPX...", CommandKind::Action, WithUi(ExportGpxCommand), {}, {},
+         Menu("File", 1370)},
     };
 }
 

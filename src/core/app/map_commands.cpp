@@ -2,8 +2,7 @@
 
 #include "app/command_table.h"
 #include "app/commands.h"
-#include "app/moving_map.h"
-#include "app/view_commands.h"
+#include "app/view_steps.h"
 #include "map/recent_maps.h"
 #include "map/position_store.h"
 #include "ports/headless_ui.h"
@@ -220,21 +219,26 @@ void FindMapsAtCursor(App& app) {
 
 CommandRows MapCommandRows() {
     CommandRows rows = {
-        {kCmdOpenMap, "Open Map File", CommandKind::Action, OpenMapCommand, {}, {}},
-        {kCmdMapInformation, "Map Information", CommandKind::Action, ShowMapInformation, {}, {}},
+        {kCmdOpenMap, "Open Map File", CommandKind::Action, OpenMapCommand, {}, {},
+         Menu("File", 1000).Bar(1, "Op", "Open Map File", kCmdOpenMapButton)},
         {kCmdImportMap, "Import Map…", CommandKind::Action,
-         [](App& app) { if (app.ports.ui) app.ports.ui->OpenDialog(DialogId::ImportMap); }, {}, {}},
-        {kCmdFindMapsAtCursor, "Find Maps at Cursor", CommandKind::Action, FindMapsAtCursor, {}, {}},
+         [](App& app) { if (app.ports.ui) app.ports.ui->OpenDialog(DialogId::ImportMap); }, {}, {},
+         Menu("File", 1005)},
         {kCmdCalibrateMap, "Calibrate Map\u2026", CommandKind::Action,
          [](App& app) {
              if (app.ports.ui) app.ports.ui->OpenDialog(DialogId::CalibrateMap);
          },
-         {}, {}},
+         {}, {}, Menu("File", 1020)},
+        {kCmdMapInformation, "Map Information", CommandKind::Action, ShowMapInformation, {}, {},
+         Menu("Map", 3210)},
+        {kCmdFindMapsAtCursor, "Find Maps at Cursor", CommandKind::Action, FindMapsAtCursor, {}, {},
+         Menu("Map", 3220).Bar(6, "mf", "Find Maps at Cursor").Panel(1037, "mf")},
     };
     // The recent maps: the texts are the files' names, set when the submenu
     // is rebuilt; "None" stands in an empty list and does nothing.
     rows.push_back({kCmdRecentMap0, "None", CommandKind::Action,
-                    [](App& app) { OpenRecentMap(app, 0); }, {}, {}});
+                    [](App& app) { OpenRecentMap(app, 0); }, {}, {},
+                    Menu("File/Open Recent Maps", 1010)});
     for (int k = 1; k <= 9; ++k)
         rows.push_back({RecentMapCommand(k), "Recent Map " + std::to_string(k), CommandKind::Action,
                         [k](App& app) { OpenRecentMap(app, k); }, {}, {}});

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "app/app_state.h"
 
 namespace mw {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "app/logo.h"
 #include "image/bitmap.h"
 #include "map/calibration.h"

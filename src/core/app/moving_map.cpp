@@ -7,7 +7,7 @@
 #include "app/data_folder.h"
 #include "app/map_commands.h"
 #include "app/track_commands.h"
-#include "app/view_commands.h"
+#include "app/view_steps.h"
 #include "geo/datum_convert.h"
 #include "geo/distance.h"
 #include "gps/gps_link.h"
@@ -211,16 +211,6 @@ void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date
     FollowFix(app, lat, lon);
     ui.Repaint(WindowId::Overview);
     ui.Repaint(WindowId::Main);
-}
-
-BusyScope::BusyScope(App& app) : app_(app), before_(app.state.busy) {
-    app.state.busy = true;
-    if (app.gps.session) app.gps.session->busy = true;
-}
-
-BusyScope::~BusyScope() {
-    app_.state.busy = before_;
-    if (app_.gps.session) app_.gps.session->busy = before_;
 }
 
 void FollowFix(App& app, double lat, double lon) {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/app.h"
+#include "app/app_state.h"
 
 namespace mw {
 
@@ -24,22 +24,6 @@ enum MainTimer : int {
 // rule, and every "NMEA Update" fixes centres the view on it.
 void UpdateGpsPosition(App& app, double lat, double lon, const std::string& date,
                        const std::string& time);
-
-// The program is busy while it lives (a map loads): fixes that reach the
-// position pipeline meanwhile are dropped, and the receiver's reader drops
-// what it receives. A message box shown during a load runs the event loop,
-// which is how a fix can arrive in the middle of one. Scopes nest.
-class BusyScope {
-public:
-    explicit BusyScope(App& app);
-    ~BusyScope();
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    App& app_;
-    bool before_;
-};
 
 // The view follows a fix at (`lat`, `lon`) on the map datum: the centre and
 // the GPS pointer move to its pixel and the view is rendered.

@@ -308,7 +308,8 @@ bool NameSearchCanCreateWaypoint(const App& app) {
 
 CommandRows NameCommandRows() {
     return {
-        {kCmdNameSearch, "Name Search", CommandKind::Action, OpenNameSearch, {}, {}},
+        {kCmdNameSearch, "Name Search", CommandKind::Action, OpenNameSearch, {}, {},
+         Menu("View", 2000).Panel(1045, "Ns")},
     };
 }
 

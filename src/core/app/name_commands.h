@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "names/name_search.h"
 
 namespace mw {

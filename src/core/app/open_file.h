@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "track/track_file.h"
 
 namespace mw {

@@ -2,12 +2,12 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
 #include "app/panels.h"
-#include "app/view_commands.h"
+#include "app/view_steps.h"
 #include "gps/gps_link.h"
 #include "map/calibration.h"
 #include "nav/nav_text.h"
@@ -99,31 +99,35 @@ CommandRows PanelCommandRows() {
          [](App& app) {
              ToggleFloating(app, kCmdViewMapView, &ViewSettings::viewMapView, WindowId::Overview);
          },
-         Shown(&ViewSettings::viewMapView), {}},
+         Shown(&ViewSettings::viewMapView), {}, Menu("View", 2100).Panel(1047, "MV")},
         {kCmdViewScale, "Scale", CommandKind::Toggle,
          [](App& app) {
              ToggleFloating(app, kCmdViewScale, &ViewSettings::viewScale, WindowId::Scale);
          },
-         Shown(&ViewSettings::viewScale), {}},
+         Shown(&ViewSettings::viewScale), {}, Menu("View", 2110)},
         {kCmdViewSpeedInfo, "Speed", CommandKind::Toggle,
          [](App& app) { TogglePanel(app, kCmdViewSpeedInfo, &ViewSettings::viewSpeedInfo); },
-         Shown(&ViewSettings::viewSpeedInfo), {}},
+         Shown(&ViewSettings::viewSpeedInfo), {}, Menu("View", 2120), true},
         {kCmdViewSpeedNavInfo, "Navigation Info", CommandKind::Toggle,
          [](App& app) { TogglePanel(app, kCmdViewSpeedNavInfo, &ViewSettings::viewSpeedNavInfo); },
-         Shown(&ViewSettings::viewSpeedNavInfo), {}},
+         Shown(&ViewSettings::viewSpeedNavInfo), {}, Menu("View", 2130), true},
         {kCmdResetTrip, "Reset Trip", CommandKind::Action,
          [](App& app) {
              ResetTrip(app.gps.trip);
              if (app.ports.ui) app.ports.ui->Repaint(WindowId::Main);
          },
-         {}, {}},
+         {}, {}, Menu("View", 2140)},
         {kCmdDisplayNmea, "Display NMEA Input", CommandKind::Action,
-         [](App& app) { OpenGpsWindow(app, DialogId::NmeaMonitor); }, {}, {}},
+         [](App& app) { OpenGpsWindow(app, DialogId::NmeaMonitor); }, {}, {},
+         Menu("Map", 3100)},
         {kCmdViewSatellites, "View Satellites", CommandKind::Action,
-         [](App& app) { OpenGpsWindow(app, DialogId::Satellites); }, {}, {}},
-        {kCmdHelp, "Help", CommandKind::Action, OpenHelp, {}, {}},
-        {kCmdDeveloperInfo, "Developer Info", CommandKind::Action, ShowDeveloperInfo, {}, {}},
-        {kCmdUploadDownload, "Upload/Download", CommandKind::Action, StartCompanion, {}, {}},
+         [](App& app) { OpenGpsWindow(app, DialogId::Satellites); }, {}, {},
+         Menu("Map", 3110)},
+        {kCmdHelp, "Help", CommandKind::Action, OpenHelp, {}, {}, Menu("File", 1500)},
+        {kCmdDeveloperInfo, "Developer Info", CommandKind::Action, ShowDeveloperInfo, {}, {},
+         Menu("File", 1520)},
+        {kCmdUploadDownload, "Upload/Download", CommandKind::Action, StartCompanion, {}, {},
+         Menu("File", 1400)},
     };
 }
 

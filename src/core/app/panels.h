@@ -5,7 +5,7 @@
 // these; their commands are rows of panel_commands.cpp.
 #pragma once
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "view/info_panels.h"
 #include "view/satellite_view.h"
 #include "view/scale_bar.h"

@@ -2,11 +2,10 @@
 #include "app/data_folder.h"
 #include "app/route_commands.h"
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
-#include "app/moving_map.h"
 #include "nav/route_file.h"
 
 namespace mw {
@@ -69,15 +68,22 @@ void NavigationWaypointDeleted(App& app, int waypointIndex) {
 
 CommandRows RouteCommandRows() {
     return {
-        {kCmdLoadRouteFile, "Load Maw Route File", CommandKind::Action, LoadRouteCommand, {}, {}},
-        {kCmdClearRoutes, "Clear Routes from Map", CommandKind::Action, ClearRoutesCommand, {}, {}},
+        {kCmdLoadRouteFile, "Load Maw Route File", CommandKind::Action, LoadRouteCommand, {}, {},
+         Menu("File", 1200)},
+        {kCmdClearRoutes, "Clear Routes from Map", CommandKind::Action, ClearRoutesCommand, {}, {},
+         Menu("File", 1210)},
         {kCmdCancelNavigation, "Cancel Navigation", CommandKind::Action,
-         [](App& app) { CancelNavigation(app); }, {}, {}},
-        ViewToggleRow(kCmdViewRoutes, "Show", &ViewSettings::viewRoutes, true),
-        ViewToggleRow(kCmdViewRouteHighlights, "Highlight Route", &ViewSettings::viewRouteHighlights, true),
-        ViewToggleRow(kCmdViewRouteWpNames, "Show WP Names", &ViewSettings::viewRouteWpNames, true),
-        ViewToggleRow(kCmdViewRouteName, "Show Route Name", &ViewSettings::viewRouteName, true),
-        ViewToggleRow(kCmdViewRouteBW, "Black && White", &ViewSettings::viewRouteBW, true),
+         [](App& app) { CancelNavigation(app); }, {}, {}, Menu("Map", 3200)},
+        ViewToggleRow(kCmdViewRoutes, "Show", &ViewSettings::viewRoutes, true,
+                      Menu("View/Routes", 2250).Bar(15, "Rt", "Show Routes").Panel(1044, "Rt")),
+        ViewToggleRow(kCmdViewRouteHighlights, "Highlight Route", &ViewSettings::viewRouteHighlights, true,
+                      Menu("View/Routes", 2255)),
+        ViewToggleRow(kCmdViewRouteWpNames, "Show WP Names", &ViewSettings::viewRouteWpNames, true,
+                      Menu("View/Routes", 2260)),
+        ViewToggleRow(kCmdViewRouteName, "Show Route Name", &ViewSettings::viewRouteName, true,
+                      Menu("View/Routes", 2265)),
+        ViewToggleRow(kCmdViewRouteBW, "Black && White", &ViewSettings::viewRouteBW, true,
+                      Menu("View/Routes", 2270)),
     };
 }
 

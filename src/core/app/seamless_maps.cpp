@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "app/commands.h"
-#include "app/view_commands.h"
+#include "app/view_steps.h"
 #include "ports/std_file_system.h"
 #include "view/seamless.h"
 

@@ -3,7 +3,7 @@
 // the "Seamless Maps" view setting switches the fill on and off.
 #pragma once
 
-#include "app/app.h"
+#include "app/app_state.h"
 
 namespace mw {
 

@@ -4,12 +4,11 @@
 #include <cmath>
 #include <vector>
 
-#include "app/app.h"
-#include "app/moving_map.h"
+#include "app/app_state.h"
 #include "app/name_commands.h"
 #include "app/route_commands.h"
 #include "app/track_commands.h"
-#include "app/view_commands.h"
+#include "app/view_steps.h"
 #include "app/waypoint_commands.h"
 #include "geo/datum_convert.h"
 #include "map/calibration.h"

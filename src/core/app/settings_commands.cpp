@@ -2,7 +2,7 @@
 // what the main window repaints once the dialog is closed.
 #include "app/settings_commands.h"
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/moving_map.h"
@@ -20,22 +20,23 @@ struct SettingsItem {
     const char* text;
     int dialog;
     Redraw redraw;
+    int menuOrder;  // the item's place in "File/Configuration"
 };
 
 // In menu order. The first three change nothing the map window draws; the
 // navigation line's look waits for the next fix.
 constexpr SettingsItem kItems[] = {
-    {kCmdSettingsSystem, "System", kDialogSystem, Redraw::Main},
-    {kCmdSettingsMapDataFiles, "Map && Data Files", kDialogMapDataFiles, Redraw::Main},
-    {kCmdSettingsImageFiles, "Map Image Files", kDialogImageFiles, Redraw::Main},
-    {kCmdSettingsNmea, "NMEA (GPS)", kDialogNmea, Redraw::MainAndMap},
-    {kCmdSettingsMovingMap, "Moving Map", kDialogMovingMap, Redraw::MainAndMap},
-    {kCmdSettingsTrack, "Track Logging", kDialogTrack, Redraw::MainAndMap},
-    {kCmdSettingsUnits, "Units", kDialogUnits, Redraw::MainAndMap},
-    {kCmdSettingsWaypoints, "Waypoints", kDialogWaypoints, Redraw::MainAndMap},
-    {kCmdSettingsRoutes, "Maw Routes", kDialogRoutes, Redraw::MainAndMap},
-    {kCmdSettingsNavigation, "Navigation", kDialogNavigation, Redraw::Nothing},
-    {kCmdSettingsSpeedMonitor, "Speed Monitor", kDialogSpeedMonitor, Redraw::MainAndMap},
+    {kCmdSettingsSystem, "System", kDialogSystem, Redraw::Main, 1410},
+    {kCmdSettingsMapDataFiles, "Map && Data Files", kDialogMapDataFiles, Redraw::Main, 1411},
+    {kCmdSettingsImageFiles, "Map Image Files", kDialogImageFiles, Redraw::Main, 1412},
+    {kCmdSettingsNmea, "NMEA (GPS)", kDialogNmea, Redraw::MainAndMap, 1413},
+    {kCmdSettingsMovingMap, "Moving Map", kDialogMovingMap, Redraw::MainAndMap, 1414},
+    {kCmdSettingsTrack, "Track Logging", kDialogTrack, Redraw::MainAndMap, 1415},
+    {kCmdSettingsUnits, "Units", kDialogUnits, Redraw::MainAndMap, 1416},
+    {kCmdSettingsWaypoints, "Waypoints", kDialogWaypoints, Redraw::MainAndMap, 1417},
+    {kCmdSettingsRoutes, "Maw Routes", kDialogRoutes, Redraw::MainAndMap, 1418},
+    {kCmdSettingsNavigation, "Navigation", kDialogNavigation, Redraw::Nothing, 1419},
+    {kCmdSettingsSpeedMonitor, "Speed Monitor", kDialogSpeedMonitor, Redraw::MainAndMap, 1420},
 };
 
 void RunSettingsDialog(App& app, const SettingsItem& item) {
@@ -88,7 +89,8 @@ CommandRows SettingsCommandRows() {
     CommandRows rows;
     for (const SettingsItem& item : kItems) {
         rows.push_back({item.command, item.text, CommandKind::Action,
-                        [&item](App& app) { RunSettingsDialog(app, item); }, {}, {}});
+                        [&item](App& app) { RunSettingsDialog(app, item); }, {}, {},
+                        Menu("File/Configuration", item.menuOrder)});
     }
     return rows;
 }

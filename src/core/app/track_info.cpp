@@ -4,7 +4,6 @@
 #include <cmath>
 #include <sys/stat.h>
 
-#include "app/moving_map.h"
 #include "app/panels.h"
 #include "app/track_commands.h"
 #include "geo/datum_convert.h"

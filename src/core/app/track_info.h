@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "geo/datums.h"
 #include "support/text.h"
 #include "track/track_stats.h"

@@ -39,31 +39,35 @@ CommandRows TrackCommandRows() {
          [](App& app) {
              if (app.ports.ui) app.ports.ui->OpenDialog(DialogId::TrackInfo);
          },
-         {}, {}},
+         {}, {}, Menu("View", 2290)},
         {kCmdMovingMap, "Moving Map (GPS) ", CommandKind::Toggle,
          [](App& app) { ToggleMovingMap(app, true); },
-         [](const App& app) { return app.mapView.following; }, {}},
+         [](const App& app) { return app.mapView.following; }, {},
+         Menu("Map", 3000).Bar(2, "GPS", "Moving Map (GPS)", kCmdMovingMapButton)},
         {kCmdLoadTrackFile, "Load Track File", CommandKind::Action,
          [](App& app) {
              if (!RequireMap(app)) return;
              LoadTrackCommand(app.track, TrackContext(app), TheUi(app));
              TheUi(app).Repaint(WindowId::Map);
          },
-         {}, {}},
+         {}, {}, Menu("File", 1300)},
         {kCmdSaveTrack, "Save Track From Map", CommandKind::Action,
-         [](App& app) { SaveTrackCommand(app.track, TrackContext(app), TheUi(app)); }, {}, {}},
+         [](App& app) { SaveTrackCommand(app.track, TrackContext(app), TheUi(app)); }, {}, {},
+         Menu("File", 1310)},
         {kCmdClearTrack, "Clear Track from Map", CommandKind::Action,
          [](App& app) {
              ClearTrackCommand(app.track, TheUi(app));
              TheUi(app).Repaint(WindowId::Map);
          },
-         {}, {}},
+         {}, {}, Menu("File", 1320)},
         {kCmdSaveTrackLog, "Save Track Log File", CommandKind::Action,
-         [](App& app) { SaveTrackLogCommand(TrackContext(app), TheUi(app)); }, {}, {}},
+         [](App& app) { SaveTrackLogCommand(TrackContext(app), TheUi(app)); }, {}, {},
+         Menu("File", 1330)},
         {kCmdDeleteTrackLog, "Delete Track Log File", CommandKind::Action,
-         [](App& app) { DeleteTrackLogCommand(TrackContext(app), TheUi(app)); }, {}, {}},
+         [](App& app) { DeleteTrackLogCommand(TrackContext(app), TheUi(app)); }, {}, {},
+         Menu("File", 1340)},
         {kCmdReplayTrack, "Replay Track", CommandKind::Toggle, ReplayTrackToggle,
-         [](const App& app) { return app.state.replayActive; }, {}},
+         [](const App& app) { return app.state.replayActive; }, {}, Menu("File", 1350)},
     };
 }
 

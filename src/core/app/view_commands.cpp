@@ -5,8 +5,8 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
-#include "app/seamless_maps.h"
 #include "app/moving_map.h"
+#include "app/seamless_maps.h"
 #include "app/waypoint_commands.h"
 
 namespace mw {
@@ -42,61 +42,16 @@ void ZoomToIndex(App& app, int index) {
     RunViewStep(app, [&app, index] { return SetZoom(app.viewport, app.mapView, index); });
 }
 
-}  // namespace
-
-void ShowImageFault(App& app, ImageFault fault) {
-    if (fault != ImageFault::None && app.ports.ui)
-        app.ports.ui->ShowMessage(ImageFaultText(fault, app.viewport.imagePath));
-}
-
-ViewChange RunViewStep(App& app, const std::function<ViewChange()>& step,
-                       std::initializer_list<WindowId> alsoRepaint) {
-    Ui* ui = app.ports.ui;
-    if (ui) ui->SetWaitCursor(true);
-    const ViewChange change = step();
-    ShowImageFault(app, change.fault);
-    if (!ui) return change;
-    ui->SetWaitCursor(false);
-    if (change.drawn) ui->Repaint(WindowId::Map);
-    if (change.acted) {
-        for (WindowId w : alsoRepaint) ui->Repaint(w);
-        // The scale bar measures the view: a zoom, or the map a move
-        // switched to, changes what its step is worth.
-        ui->Repaint(WindowId::Scale);
-    }
-    return change;
-}
-
-std::vector<MenuEntry> ZoomMenu(const Viewport& vp) {
-    std::vector<MenuEntry> items = {{kCmdFullMap, "Full Map"}};
-    for (const ZoomEntry& e : vp.zoomTable) items.push_back({e.command, e.label});
-    return items;
-}
-
-void ApplyViewSize(App& app, int width, int height) {
-    Viewport& vp = app.viewport;
-    // A layout pass that leaves the window as it was (the window layer lays
-    // out on every resize event, start-up lays out before and after the last
-    // map is loaded) keeps the view it has: a full-screen render is not free.
-    const bool resized = Resize(app.mapView, width, height, app.mapView.screen.portrait);
-    const bool unchanged =
-        !resized && vp.view.Width() == width && vp.view.Height() == height;
-    if (!vp.HasImage() || unchanged) return;
-    Render(app);
-}
-
-namespace {
-
 // A zoom or goto command: needs a map, then repaints the whole window (the
 // zoom caption and the panels change with the view).
-CommandRow ViewRow(int id, std::string text, std::function<void(App&)> step) {
+CommandRow ViewRow(int id, std::string text, std::function<void(App&)> step, Placement place = {}) {
     return {id, std::move(text), CommandKind::Action,
             [step = std::move(step)](App& app) {
                 if (!RequireMap(app)) return;
                 step(app);
                 TheUi(app).Repaint(WindowId::Main);
             },
-            {}, {}};
+            {}, {}, place};
 }
 
 }  // namespace
@@ -106,30 +61,40 @@ CommandRows ViewCommandRows() {
         ViewRow(kCmdZoomIn, "Zoom in",
                 [](App& app) {
                     RunViewStep(app, [&app] { return ZoomIn(app.viewport, app.mapView); });
-                }),
+                },
+                NoMenu().Bar(3, "+", "Zoom in")),
         ViewRow(kCmdZoomOut, "Zoom out",
                 [](App& app) {
                     RunViewStep(app, [&app] { return ZoomOut(app.viewport, app.mapView); });
-                }),
+                },
+                NoMenu().Bar(4, "-", "Zoom out")),
         ViewRow(kCmdFullMap, "Full Map",
                 [](App& app) {
                     RunViewStep(app, [&app] {
                         return ShowFullMap(app.viewport, app.mapView, app.map, app.datums);
                     });
-                }),
+                },
+                Menu("Map/Zoom", 3320).Bar(7, "Fm", "Full Map").Panel(1038, "Fm")),
     };
     rows.push_back({kCmdSeamlessMaps, "Seamless Maps", CommandKind::Toggle, ToggleSeamlessMaps,
-                    [](const App& app) { return app.view.viewSeamlessMaps != 0; }, {}});
+                    [](const App& app) { return app.view.viewSeamlessMaps != 0; }, {},
+                    Menu("View", 2310)});
     const char* gotoTexts[] = {"Top Left", "Top Right", "Bottom Left", "Bottom Right", "Center"};
     for (int corner = 0; corner < 5; ++corner)
-        rows.push_back(ViewRow(kCmdGotoTopLeft + corner, gotoTexts[corner], [corner](App& app) {
-            RunViewStep(
-                app,
-                [&app, corner] {
-                    return GotoMapPosition(app.viewport, app.mapView, app.map, app.datums, corner);
-                },
-                {WindowId::Overview});
-        }));
+        rows.push_back(ViewRow(
+            kCmdGotoTopLeft + corner, gotoTexts[corner],
+            [corner](App& app) {
+                RunViewStep(
+                    app,
+                    [&app, corner] {
+                        return GotoMapPosition(app.viewport, app.mapView, app.map, app.datums,
+                                               corner);
+                    },
+                    {WindowId::Overview});
+            },
+            Menu("Map/Goto", 3330 + corner)));
+    // 100 % has a button of its own besides its place in the zoom menu.
+    const Placement hundred = NoMenu().Bar(8, "100", "100 %").Panel(1039, "100");
     // The zoom steps: their menu is rebuilt from the open image's levels.
     for (int command : ZoomCommands()) {
         ZoomEntry entry = *ZoomEntryForCommand(command);
@@ -137,7 +102,7 @@ CommandRows ViewCommandRows() {
             RunViewStep(app, [&app, divisor] {
                 return SetZoom(app.viewport, app.mapView, FindZoomIndex(app.viewport, divisor));
             });
-        }));
+        }, command == kCmdZoom100 ? hundred : Placement{}));
     }
     return rows;
 }

@@ -1,36 +1,12 @@
-// The map window's view as the application drives it: the image step of a
-// map load, the zoom menu, the zoom and "Goto" commands, and what taps, drags
-// and the arrow keys do on the map window.
+// The map window's view as the user drives it: the zoom and "Goto" commands,
+// and what taps, drags and the arrow keys do on the map window. The steps
+// these and the other command areas share are in view_steps.h.
 #pragma once
 
-#include <functional>
-#include <initializer_list>
-
-#include "app/app.h"
+#include "app/app_state.h"
+#include "app/view_steps.h"
 
 namespace mw {
-
-// A damaged map image's fixed text and the open image's path
-// (ImageFaultText); nothing for ImageFault::None or without a Ui. The view
-// steps hand up only the first damage after an image was opened
-// (DamageToTell), so the user hears of a damaged image once per load.
-void ShowImageFault(App& app, ImageFault fault);
-
-// Runs one step on the map view (a zoom, a move, a render) and lets the user
-// see what it came to, once: the wait cursor while it runs, a damaged
-// image's message, then the map window repainted when the view was drawn and
-// the windows in `alsoRepaint` and the scale bar (which the window layer
-// works out anew with ScaleBarFrom when it repaints it) when the step acted
-// at all.
-ViewChange RunViewStep(App& app, const std::function<ViewChange()>& step,
-                       std::initializer_list<WindowId> alsoRepaint = {});
-
-// "Full Map" followed by one item per zoom entry of the open image.
-std::vector<MenuEntry> ZoomMenu(const Viewport& vp);
-
-// The map window's client size is now `width` × `height` (or was laid out
-// again): the view takes the new size and, when it changed, is drawn again.
-void ApplyViewSize(App& app, int width, int height);
 
 // Taps on the map window, in its client coordinates. In centre mode a press
 // centres the map there; in drag mode a press starts a drag and the release

@@ -6,8 +6,7 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_commands.h"
-#include "app/view_commands.h"
-#include "app/moving_map.h"
+#include "app/view_steps.h"
 #include "browse/browser_modes.h"
 #include "geo/datum_convert.h"
 #include "map/calibration.h"
@@ -232,22 +231,29 @@ void WaypointListConfirm(App& app, const std::vector<WaypointListRow>& rows) {
 CommandRows WaypointCommandRows() {
     return {
         {kCmdCreateWpAtPosition, "Create Wp at Position", CommandKind::Action,
-         WithUi(CreateWaypointCommand), {}, {}},
-        {kCmdLoadWpFile, "Load Wp File", CommandKind::Action, WithUi(LoadWaypointsCommand), {}, {}},
+         WithUi(CreateWaypointCommand), {}, {}, Menu("File", 1100)},
+        {kCmdLoadWpFile, "Load Wp File", CommandKind::Action, WithUi(LoadWaypointsCommand), {}, {},
+         Menu("File", 1110)},
         {kCmdSaveWaypoints, "Save Wp's from Map", CommandKind::Action, WithUi(SaveWaypointsCommand),
-         {}, {}},
+         {}, {}, Menu("File", 1120)},
         {kCmdClearWaypoints, "Clear Wp's from Map", CommandKind::Action,
-         WithUi(ClearWaypointsCommand), {}, {}},
+         WithUi(ClearWaypointsCommand), {}, {}, Menu("File", 1130)},
         {kCmdSaveWpLog, "Save Wp Log File", CommandKind::Action, WithUi(SaveWaypointLogCommand), {},
-         {}},
+         {}, Menu("File", 1140)},
         {kCmdDeleteWpLog, "Delete Wp Log File", CommandKind::Action,
-         WithUi(DeleteWaypointLogCommand), {}, {}},
-        {kCmdWaypointList, "Waypoint List", CommandKind::Action, WithUi(WaypointListCommand), {}, {}},
-        ViewToggleRow(kCmdViewWaypoints, "Show", &ViewSettings::viewWaypoints, true),
-        ViewToggleRow(kCmdViewWaypointHighlights, "Highlight Waypoints", &ViewSettings::viewWaypointHighlights, false),
-        ViewToggleRow(kCmdViewWaypointNames, "Show Names", &ViewSettings::viewWaypointNames, false),
-        ViewToggleRow(kCmdViewWaypointBW, "Black && White", &ViewSettings::viewWaypointBW, false),
-        ViewToggleRow(kCmdViewWaypointProximity, "Show Proximity Zone", &ViewSettings::viewWaypointProximity, false),
+         WithUi(DeleteWaypointLogCommand), {}, {}, Menu("File", 1150)},
+        {kCmdWaypointList, "Waypoint List", CommandKind::Action, WithUi(WaypointListCommand), {}, {},
+         Menu("File", 1160).Panel(1046, "WL")},
+        ViewToggleRow(kCmdViewWaypoints, "Show", &ViewSettings::viewWaypoints, true,
+                      Menu("View/Waypoints", 2200).Bar(14, "Wp", "Show Waypoints").Panel(1043, "Wp")),
+        ViewToggleRow(kCmdViewWaypointHighlights, "Highlight Waypoints", &ViewSettings::viewWaypointHighlights, false,
+                      Menu("View/Waypoints", 2210)),
+        ViewToggleRow(kCmdViewWaypointNames, "Show Names", &ViewSettings::viewWaypointNames, false,
+                      Menu("View/Waypoints", 2220)),
+        ViewToggleRow(kCmdViewWaypointBW, "Black && White", &ViewSettings::viewWaypointBW, false,
+                      Menu("View/Waypoints", 2230)),
+        ViewToggleRow(kCmdViewWaypointProximity, "Show Proximity Zone", &ViewSettings::viewWaypointProximity, false,
+                      Menu("View/Waypoints", 2240)),
     };
 }
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "waypoint/waypoint_list.h"
 
 namespace mw {

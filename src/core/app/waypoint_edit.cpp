@@ -3,9 +3,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "app/app.h"
+#include "app/app_state.h"
 #include "app/data_folder.h"
-#include "app/moving_map.h"
 #include "app/route_commands.h"
 #include "app/waypoint_commands.h"
 #include "geo/format_names.h"

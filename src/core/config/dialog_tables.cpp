@@ -9,109 +9,106 @@ namespace mw {
 
 namespace {
 
-// Keys by their 1-based line in the main file, as the key table lists them.
-constexpr int Line(int n) { return n - 1; }
-
 using K = ControlKind;
 using L = ListId;
 
 // clang-format off
 constexpr DialogControl kSystem[] = {
-    {1002, K::List, "Position Format", Line(1), L::PositionFormats},
-    {1009, K::Check, "Load Last Map", Line(6)},
-    {1011, K::Check, "Load Default Wp's", Line(42)},
-    {1012, K::Check, "Load Default Track", Line(43)},
-    {1013, K::Check, "No ShutDown", Line(44)},
-    {1010, K::Check, "Toolbar Auto Hide", Line(41), L::None, 0, 0, 0, 0, " Palm && Pocket PC Only "},
-    {1122, K::Check, "Use CE Open File Dialog", Line(69), L::None, 0, 0, 0, 0, " Palm && Pocket PC Only "},
+    {1002, K::List, "Position Format", Field(&AppSettings::positionFormat), L::PositionFormats},
+    {1009, K::Check, "Load Last Map", Field(&AppSettings::loadLastMap)},
+    {1011, K::Check, "Load Default Wp's", Field(&AppSettings::loadDefaultWps)},
+    {1012, K::Check, "Load Default Track", Field(&AppSettings::loadDefaultTrack)},
+    {1013, K::Check, "No ShutDown", Field(&AppSettings::noShutdown)},
+    {1010, K::Check, "Toolbar Auto Hide", Field(&AppSettings::toolbarAutoHide), L::None, 0, 0, 0, 0, " Palm && Pocket PC Only "},
+    {1122, K::Check, "Use CE Open File Dialog", Field(&AppSettings::useCeOpenFile), L::None, 0, 0, 0, 0, " Palm && Pocket PC Only "},
 };
 
 constexpr DialogControl kNmea[] = {
-    {1007, K::List, "Baud", Line(11), L::BaudRates},
-    {1009, K::List, "Port", Line(64), L::Ports},
-    {1008, K::List, "Sentence", Line(29), L::Sentences},
-    {1005, K::List, "GPS NMEA Output Datum", Line(2), L::Datums},
-    {1017, K::Check, "Use Chk Sum", Line(35)},
-    {1016, K::Check, "Show GPS Fix Data", Line(36)},
-    {1018, K::Check, "Show DGPS secs", Line(37)},
-    {1095, K::Check, "Tripmate GPS", Line(63)},
+    {1007, K::List, "Baud", Field(&AppSettings::baudRate), L::BaudRates},
+    {1009, K::List, "Port", Field(&AppSettings::comPort), L::Ports},
+    {1008, K::List, "Sentence", Field(&AppSettings::nmeaSentence), L::Sentences},
+    {1005, K::List, "GPS NMEA Output Datum", Field(&AppSettings::nmeaDatum), L::Datums},
+    {1017, K::Check, "Use Chk Sum", Field(&AppSettings::useChecksum)},
+    {1016, K::Check, "Show GPS Fix Data", Field(&AppSettings::showGpsFix)},
+    {1018, K::Check, "Show DGPS secs", Field(&AppSettings::showDgpsSecs)},
+    {1095, K::Check, "Tripmate GPS", Field(&AppSettings::tripmateGps)},
 };
 
 constexpr DialogControl kUnits[] = {
-    {1017, K::List, "Speed Unit", Line(13), L::SpeedUnits},
-    {1018, K::List, "Distance Unit", Line(14), L::DistanceUnits},
-    {1019, K::List, "Altitude Unit", Line(15), L::AltitudeUnits},
-    {1020, K::List, "Degrees", Line(45), L::HeadingReference},
+    {1017, K::List, "Speed Unit", Field(&AppSettings::speedUnit), L::SpeedUnits},
+    {1018, K::List, "Distance Unit", Field(&AppSettings::distanceUnit), L::DistanceUnits},
+    {1019, K::List, "Altitude Unit", Field(&AppSettings::altitudeUnit), L::AltitudeUnits},
+    {1020, K::List, "Degrees", Field(&AppSettings::headingUnit), L::HeadingReference},
 };
 
 constexpr DialogControl kSpeedMonitor[] = {
-    {1025, K::Speed, "Min Speed", Line(20), L::None, 0, 1000},
-    {1026, K::Speed, "Set Speed", Line(21), L::None, 0, 1000},
-    {1027, K::Speed, "Max Speed", Line(22), L::None, 0, 1000},
-    {1047, K::Check, "Min Speed", Line(32), L::None, 0, 0, 0, 0, "Active"},
-    {1048, K::Check, "Set Speed", Line(33), L::None, 0, 0, 0, 0, "Active"},
-    {1049, K::Check, "Max Speed", Line(34), L::None, 0, 0, 0, 0, "Active"},
+    {1025, K::Speed, "Min Speed", Field(&AppSettings::minSpeed), L::None, 0, 1000},
+    {1026, K::Speed, "Set Speed", Field(&AppSettings::setSpeed), L::None, 0, 1000},
+    {1027, K::Speed, "Max Speed", Field(&AppSettings::maxSpeed), L::None, 0, 1000},
+    {1047, K::Check, "Min Speed", Field(&AppSettings::minSpeedActive), L::None, 0, 0, 0, 0, "Active"},
+    {1048, K::Check, "Set Speed", Field(&AppSettings::setSpeedActive), L::None, 0, 0, 0, 0, "Active"},
+    {1049, K::Check, "Max Speed", Field(&AppSettings::maxSpeedActive), L::None, 0, 0, 0, 0, "Active"},
 };
 
 constexpr DialogControl kMapDataFiles[] = {
-    {1030, K::PathLines, "Map File Paths (6 Max)", -1},
-    {1033, K::PathActive, "1", Line(26), L::None, 0, 0, 0, 0, "Active"},
-    {1034, K::PathActive, "2", Line(27), L::None, 0, 0, 0, 1, "Active"},
-    {1035, K::PathActive, "3", Line(28), L::None, 0, 0, 0, 2, "Active"},
-    {1037, K::PathActive, "4", Line(49), L::None, 0, 0, 0, 3, "Active"},
-    {1038, K::PathActive, "5", Line(50), L::None, 0, 0, 0, 4, "Active"},
-    {1039, K::PathActive, "6", Line(51), L::None, 0, 0, 0, 5, "Active"},
-    {1118, K::PathButton, "...", -1, L::None, 0, 0, 0, 0, "Active"},
-    {1120, K::PathButton, "...", -1, L::None, 0, 0, 0, 1, "Active"},
-    {1121, K::PathButton, "...", -1, L::None, 0, 0, 0, 2, "Active"},
-    {1122, K::PathButton, "...", -1, L::None, 0, 0, 0, 3, "Active"},
-    {1123, K::PathButton, "...", -1, L::None, 0, 0, 0, 4, "Active"},
-    {1124, K::PathButton, "...", -1, L::None, 0, 0, 0, 5, "Active"},
-    {1036, K::Folder, "Data File Path", Line(25), L::None, 0, 0, 1119},
+    {1030, K::PathLines, "Map File Paths (6 Max)", {}},
+    {1033, K::PathActive, "1", Field(&AppSettings::mapPathActive, 0), L::None, 0, 0, 0, 0, "Active"},
+    {1034, K::PathActive, "2", Field(&AppSettings::mapPathActive, 1), L::None, 0, 0, 0, 1, "Active"},
+    {1035, K::PathActive, "3", Field(&AppSettings::mapPathActive, 2), L::None, 0, 0, 0, 2, "Active"},
+    {1037, K::PathActive, "4", Field(&AppSettings::mapPathActive, 3), L::None, 0, 0, 0, 3, "Active"},
+    {1038, K::PathActive, "5", Field(&AppSettings::mapPathActive, 4), L::None, 0, 0, 0, 4, "Active"},
+    {1039, K::PathActive, "6", Field(&AppSettings::mapPathActive, 5), L::None, 0, 0, 0, 5, "Active"},
+    {1118, K::PathButton, "...", {}, L::None, 0, 0, 0, 0, "Active"},
+    {1120, K::PathButton, "...", {}, L::None, 0, 0, 0, 1, "Active"},
+    {1121, K::PathButton, "...", {}, L::None, 0, 0, 0, 2, "Active"},
+    {1122, K::PathButton, "...", {}, L::None, 0, 0, 0, 3, "Active"},
+    {1123, K::PathButton, "...", {}, L::None, 0, 0, 0, 4, "Active"},
+    {1124, K::PathButton, "...", {}, L::None, 0, 0, 0, 5, "Active"},
+    {1036, K::Folder, "Data File Path", Field(&AppSettings::dataPath), L::None, 0, 0, 1119},
 };
 
 constexpr DialogControl kImageFiles[] = {
-    {1008, K::Folder, "Map Image File Path 1", Line(3), L::None, 0, 0, 1116},
-    {1010, K::Folder, "Map Image File Path 2", Line(4), L::None, 0, 0, 1117},
+    {1008, K::Folder, "Map Image File Path 1", Field(&AppSettings::filePath1), L::None, 0, 0, 1116},
+    {1010, K::Folder, "Map Image File Path 2", Field(&AppSettings::filePath2), L::None, 0, 0, 1117},
 };
 
 constexpr DialogControl kTrack[] = {
-    {1010, K::Number, "Log Dist", Line(7), L::None, 0, 10000},
-    {1014, K::Number, "Track Dist", Line(16), L::None, 0, 10000},
-    {1012, K::Number, "Track Tail", Line(9), L::None, 0, 1000},
-    {1034, K::List, "Track Color", Line(30), L::Colours},
-    {1013, K::Number, "Track Width", Line(31), L::None, 1, 10},
+    {1010, K::Number, "Log Dist", Field(&AppSettings::nmeaLogDistance), L::None, 0, 10000},
+    {1014, K::Number, "Track Dist", Field(&AppSettings::trackLogDistance), L::None, 0, 10000},
+    {1012, K::Number, "Track Tail", Field(&AppSettings::trackLength), L::None, 0, 1000},
+    {1034, K::List, "Track Color", Field(&AppSettings::trackColor), L::Colours},
+    {1013, K::Number, "Track Width", Field(&AppSettings::trackWidth), L::None, 1, 10},
 };
 
 constexpr DialogControl kMovingMap[] = {
-    {1013, K::Number, "Screen Update", Line(10), L::None, 1, 1000},
-    {1019, K::Check, "Load Detailed Map", Line(12)},
-    {1093, K::List, "Pointer Style", Line(58), L::PointerStyles},
-    {1094, K::List, "Pointer Color", Line(60), L::Colours},
-    {1014, K::Number, "Pointer Size", Line(59), L::None, 1, 20},
-    {1020, K::Check, "Solid Pointer", Line(61)},
+    {1013, K::Number, "Screen Update", Field(&AppSettings::nmeaUpdate), L::None, 1, 1000},
+    {1019, K::Check, "Load Detailed Map", Field(&AppSettings::check4DetailedMap)},
+    {1093, K::List, "Pointer Style", Field(&AppSettings::pointerStyle), L::PointerStyles},
+    {1094, K::List, "Pointer Color", Field(&AppSettings::pointerColor), L::Colours},
+    {1014, K::Number, "Pointer Size", Field(&AppSettings::pointerSize), L::None, 1, 20},
+    {1020, K::Check, "Solid Pointer", Field(&AppSettings::pointerSolid)},
 };
 
 constexpr DialogControl kWaypoints[] = {
-    {1055, K::Number, "Symbol Size", Line(38), L::None, 1, 15},
-    {1056, K::Number, "Font Size", Line(39), L::None, 1, 25},
-    {1052, K::Check, "Check Proximity", Line(40)},
+    {1055, K::Number, "Symbol Size", Field(&AppSettings::wpSymbolSize), L::None, 1, 15},
+    {1056, K::Number, "Font Size", Field(&AppSettings::wpFontSize), L::None, 1, 25},
+    {1052, K::Check, "Check Proximity", Field(&AppSettings::wpCheckProximity)},
 };
 
 constexpr DialogControl kRoutes[] = {
-    {1055, K::Number, "Symbol Size", Line(52), L::None, 1, 15},
-    {1056, K::Number, "Font Size", Line(53), L::None, 1, 25},
-    {1092, K::Number, "Line Width", Line(54), L::None, 1, 10},
-    {1091, K::List, "Route Line Color", Line(55), L::RouteLineColours},
-    {1093, K::List, "Route Wp Color", Line(56), L::Colours},
-    {1095, K::List, "Route Text Color", Line(57), L::Colours},
+    {1055, K::Number, "Symbol Size", Field(&AppSettings::routeWpSymbolSize), L::None, 1, 15},
+    {1056, K::Number, "Font Size", Field(&AppSettings::routeFontSize), L::None, 1, 25},
+    {1092, K::Number, "Line Width", Field(&AppSettings::routeLineWidth), L::None, 1, 10},
+    {1091, K::List, "Route Line Color", Field(&AppSettings::routeLineColor), L::RouteLineColours},
+    {1093, K::List, "Route Wp Color", Field(&AppSettings::routeWpColor), L::Colours},
+    {1095, K::List, "Route Text Color", Field(&AppSettings::routeTextColor), L::Colours},
 };
 
 constexpr DialogControl kNavigation[] = {
-    {1102, K::Check, "Draw Nav Line", Line(65)},
-    {1101, K::Number, "Line Width", Line(66), L::None, 1, 10},
-    {1104, K::List, "Line Color 1", Line(67), L::Colours},
-    {1106, K::List, "Line Color 2", Line(68), L::Colours},
+    {1102, K::Check, "Draw Nav Line", Field(&AppSettings::navDrawLine)},
+    {1101, K::Number, "Line Width", Field(&AppSettings::navLineWidth), L::None, 1, 10},
+    {1104, K::List, "Line Color 1", Field(&AppSettings::navLineColor1), L::Colours},
+    {1106, K::List, "Line Color 2", Field(&AppSettings::navLineColor2), L::Colours},
 };
 
 const DialogTable kDialogs[] = {
@@ -143,10 +140,20 @@ std::vector<std::string> Strings(const Range& items) {
     return std::vector<std::string>(std::begin(items), std::end(items));
 }
 
-AppSettingField FieldOf(AppSettings& settings, const DialogControl& control) {
-    if (control.key < 0 || control.key >= kAppSettingsKeyCount) return {};
-    return AppSettingFieldOf(settings, control.key);
-}
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+
+// What a control shows of each kind of value, and how it stores it back.
+void Show(ControlValue& v, int value) { v.number = value; }
+void Show(ControlValue& v, bool value) { v.number = value ? 1 : 0; }
+void Show(ControlValue& v, double value) { v.real = value; }
+void Show(ControlValue& v, const std::string& value) { v.text = value; }
+void Take(int& value, const ControlValue& v) { value = v.number; }
+void Take(bool& value, const ControlValue& v) { value = v.number != 0; }
+void Take(double& value, const ControlValue& v) { value = v.real; }
+void Take(std::string& value, const ControlValue& v) { value = v.text.substr(0, kSettingTextMax); }
 
 }  // namespace
 
@@ -205,12 +212,8 @@ ControlValue ReadControl(const AppSettings& settings, const DialogControl& contr
         value.text = JoinPathLines(settings.mapPath);
         return value;
     }
-    // Reading only: the accessor hands out pointers into a record it may not change.
-    AppSettingField f = FieldOf(const_cast<AppSettings&>(settings), control);
-    if (f.number) value.number = *f.number;
-    if (f.flag) value.number = *f.flag ? 1 : 0;
-    if (f.real) value.real = *f.real;
-    if (f.text) value.text = *f.text;
+    std::visit(Overloaded{[](std::monostate) {}, [&](const auto& ref) { Show(value, ref.In(settings)); }},
+               control.setting);
     return value;
 }
 
@@ -219,11 +222,8 @@ void WriteControl(AppSettings& settings, const DialogControl& control, const Con
         settings.mapPath = SplitPathLines(value.text);
         return;
     }
-    AppSettingField f = FieldOf(settings, control);
-    if (f.number) *f.number = value.number;
-    if (f.flag) *f.flag = value.number != 0;
-    if (f.real) *f.real = value.real;
-    if (f.text) *f.text = value.text.substr(0, kSettingTextMax);
+    std::visit(Overloaded{[](std::monostate) {}, [&](const auto& ref) { Take(ref.In(settings), value); }},
+               control.setting);
 }
 
 int ListSelection(int storedIndex, int count) {
@@ -312,25 +312,18 @@ std::optional<ControlValue> CheckNumberField(const DialogControl& control, std::
 
 std::string NumberFieldUnit(const DialogControl& control, const AppSettings& settings) {
     if (control.kind != ControlKind::Number && control.kind != ControlKind::Speed) return {};
-    switch (control.key) {
-        case Line(7):   // "NMEA Log Distance"
-        case Line(16):  // "Track Log Distance"
-            return settings.distanceUnit == 0 ? "m" : "ft";
-        case Line(9):  // "Track Length"
-            return "points";
-        case Line(10):  // "NMEA Update"
-            return "fixes";
-        case Line(20):
-        case Line(21):
-        case Line(22): {
-            static constexpr const char* kSpeeds[] = {"km/h", "mph", "knots"};
-            int unit = settings.speedUnit;
-            return unit >= 0 && unit < 3 ? kSpeeds[unit] : "";
-        }
-        default:
-            // Sizes and widths of what is drawn on the screen.
-            return "px";
+    const SettingField& f = control.setting;
+    if (f == Field(&AppSettings::nmeaLogDistance) || f == Field(&AppSettings::trackLogDistance))
+        return settings.distanceUnit == 0 ? "m" : "ft";
+    if (f == Field(&AppSettings::trackLength)) return "points";
+    if (f == Field(&AppSettings::nmeaUpdate)) return "fixes";
+    if (control.kind == ControlKind::Speed) {
+        static constexpr const char* kSpeeds[] = {"km/h", "mph", "knots"};
+        int unit = settings.speedUnit;
+        return unit >= 0 && unit < 3 ? kSpeeds[unit] : "";
     }
+    // Sizes and widths of what is drawn on the screen.
+    return "px";
 }
 
 std::string RefusedFieldText(const DialogControl& control, const AppSettings& settings) {
@@ -405,7 +398,9 @@ std::string* FolderSettingOf(AppSettings& settings, const DialogControl& control
         if (control.line < 0 || control.line >= 6) return nullptr;
         return &settings.mapPath[control.line];
     }
-    if (control.kind == ControlKind::Folder) return FieldOf(settings, control).text;
+    if (control.kind != ControlKind::Folder) return nullptr;
+    const auto* ref = std::get_if<SettingRef<std::string>>(&control.setting);
+    return ref ? &ref->In(settings) : nullptr;
     return nullptr;
 }
 

@@ -1,5 +1,5 @@
 // The settings dialogs as data. Every dialog of the Configuration menu is one
-// table of controls (kind, label, the main-file key it edits, the list that
+// table of controls (kind, label, the setting it edits, the list that
 // fills it, the range its spin buttons step in); one dialog class in the
 // window layer builds any of them from its table, and the rules of turning a
 // stored value into a control state and back live here.
@@ -46,9 +46,9 @@ struct DialogControl {
     int id;                  // control number; the window layer names the widget "ctl<id>"
     ControlKind kind;
     const char* label;
-    // 0-based row of the main file's key table this control edits (-1: none,
-    // for the multi-line path text and the "..." buttons, which edit several).
-    int key;
+    // The setting this control edits (none for the multi-line path text and
+    // the "..." buttons, which edit several).
+    SettingField setting;
     ListId list = ListId::None;
     int spinMin = 0, spinMax = 0;  // spin range; both 0: no spin buttons
     int buttonId = 0;              // Folder: the "..." button's control number

@@ -1,6 +1,6 @@
 // The program's settings files: the main configuration "Mapwanderer1.ini"
 // (AppSettings, 69 keys), the view configuration "mapwanderer2.ini"
-// (ViewSettings, 21 keys) and the one-key side files such as "LastMap.ini".
+// (ViewSettings, one key per row of kViewSettingKeys) and the one-key side files such as "LastMap.ini".
 //
 // All of them are read by position: the n-th line gives the n-th key's value,
 // whatever key text it carries. The value is field 2 of the line; an absent or
@@ -8,8 +8,10 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include "geo/datums.h"
 #include "support/paths.h"
@@ -24,7 +26,6 @@ inline constexpr const char* kSettingsNotOpenedText = "Settings file could not b
 inline constexpr const char* kLastMapFile = "LastMap.ini";
 inline constexpr const char* kLastNamesFile = "LastNamesFile.ini";
 inline constexpr int kAppSettingsKeyCount = 69;
-inline constexpr int kViewSettingsKeyCount = 22;
 // Text settings are paths: they hold at most a path's length; a longer value
 // is cut. A settings line holds a key, a comma and such a value; a longer
 // line is read as two, which shifts every later key.
@@ -149,31 +150,81 @@ struct ViewSettings {
     int viewSeamlessMaps = 1;
 };
 
-// Describes one key of the main file: its text, its fallback text and the
-// dialog that changes it (-1: none of this program's dialogs).
-struct AppSettingKey {
-    const char* key;
-    const char* fallback;
-    int dialog;
-};
-const std::array<AppSettingKey, kAppSettingsKeyCount>& AppSettingKeys();
-// The field behind key `index` (0-based) of `settings`, for code that edits
-// settings key by key: exactly one pointer is set (names and "Com Port" are
-// the int indices the record holds).
-struct AppSettingField {
-    int* number = nullptr;
-    bool* flag = nullptr;
-    double* real = nullptr;
-    std::string* text = nullptr;
-};
-AppSettingField AppSettingFieldOf(AppSettings& settings, int index);
-
+// One key of the view file: its text, the value a missing line takes, and the
+// field it fills. The file holds these in this order.
 struct ViewSettingKey {
     const char* key;
     int fallback;
     int ViewSettings::*field;
 };
-const std::array<ViewSettingKey, kViewSettingsKeyCount>& ViewSettingKeys();
+inline constexpr ViewSettingKey kViewSettingKeys[] = {
+    {"View Speed Info", 0, &ViewSettings::viewSpeedInfo},
+    {"View Speed & Nav Info", 0, &ViewSettings::viewSpeedNavInfo},
+    {"View Waypoints", 1, &ViewSettings::viewWaypoints},
+    {"View Waypoint HighLights", 0, &ViewSettings::viewWaypointHighlights},
+    {"View Waypoint Names", 1, &ViewSettings::viewWaypointNames},
+    {"View Scale", 1, &ViewSettings::viewScale},
+    {"View Toolbar", 1, &ViewSettings::viewToolbar},
+    {"Scale Pos X", 32, &ViewSettings::scalePosX},
+    {"Scale Pos Y", 63, &ViewSettings::scalePosY},
+    {"View Track", 1, &ViewSettings::viewTrack},
+    {"View Waypoint Black & White", 0, &ViewSettings::viewWaypointBW},
+    {"View Routes", 1, &ViewSettings::viewRoutes},
+    {"View Route Highlights", 1, &ViewSettings::viewRouteHighlights},
+    {"View Route Wp Names", 1, &ViewSettings::viewRouteWpNames},
+    {"View Route Name", 1, &ViewSettings::viewRouteName},
+    {"View Route Black & White", 1, &ViewSettings::viewRouteBW},
+    {"View Waypoint Proximity", 0, &ViewSettings::viewWaypointProximity},
+    {"View MapView", 0, &ViewSettings::viewMapView},
+    {"MapView Pos X", 32, &ViewSettings::mapViewPosX},
+    {"MapView Pos Y", 63, &ViewSettings::mapViewPosY},
+    {"MapView Size", 95, &ViewSettings::mapViewSize},
+    {"View Seamless Maps", 1, &ViewSettings::viewSeamlessMaps},
+};
+inline std::span<const ViewSettingKey> ViewSettingKeys() { return kViewSettingKeys; }
+
+// A typed reference to one value of AppSettings: a member, or one element of
+// a member array (the six map folders and their "Active" flags). Settings
+// dialogs and the key table bind to values through these, never by position.
+template <class T>
+struct SettingRef {
+    T AppSettings::*member = nullptr;
+    std::array<T, 6> AppSettings::*array = nullptr;
+    int element = 0;
+
+    T& In(AppSettings& s) const { return member ? s.*member : (s.*array)[element]; }
+    const T& In(const AppSettings& s) const { return member ? s.*member : (s.*array)[element]; }
+    constexpr bool operator==(const SettingRef&) const = default;
+};
+// Any one setting; monostate: none (a control that edits several).
+using SettingField = std::variant<std::monostate, SettingRef<int>, SettingRef<bool>,
+                                  SettingRef<double>, SettingRef<std::string>>;
+template <class T>
+constexpr SettingField Field(T AppSettings::*member) {
+    return SettingRef<T>{member, nullptr, 0};
+}
+template <class T>
+constexpr SettingField Field(std::array<T, 6> AppSettings::*array, int element) {
+    return SettingRef<T>{nullptr, array, element};
+}
+
+// How a stored number is written when the file holds something else for it
+// (a format or datum name, a port counted from 1); null: the number itself.
+struct NumberCoding;
+extern const NumberCoding kFormatNameCoding, kDatumNameCoding, kPortNumberCoding;
+
+// One key of the main file: its text, its fallback text, the dialog that
+// changes it (-1: none of this program's dialogs) and the value it holds.
+struct AppSettingKey {
+    const char* key;
+    const char* fallback;
+    int dialog;
+    SettingField field;
+    const NumberCoding* coding = nullptr;
+};
+const std::array<AppSettingKey, kAppSettingsKeyCount>& AppSettingKeys();
+// The 0-based line of the main file that holds `field`; -1 for none.
+int SettingKeyIndex(const SettingField& field);
 
 // Reads home/"Mapwanderer1.ini" into `settings`. A file that cannot be read
 // gives every key its fallback; the outcome says why (a missing file is the

@@ -1,5 +1,7 @@
 #include "support/paths.h"
 
+#include "support/fields.h"
+
 #include <pwd.h>
 #include <unistd.h>
 #include <cstdlib>
@@ -54,6 +56,40 @@ bool MakeFolders(const std::string& path) {
     std::error_code ec;
     std::filesystem::create_directories(path, ec);
     return std::filesystem::is_directory(path, ec);
+}
+
+bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+
+namespace {
+std::size_t LastSeparator(std::string_view path) { return path.find_last_of("/\\"); }
+}  // namespace
+
+std::string StripTrailingBackslash(std::string_view text) {
+    if (text.empty()) return {};
+    std::string s(text);
+    if (IsPathSeparator(s.back())) s.back() = ' ';
+    return Trim(s);
+}
+
+std::string FolderOf(std::string_view path) {
+    auto pos = LastSeparator(path);
+    if (pos == std::string_view::npos) return {};
+    std::string folder(path.substr(0, pos));
+    if (folder.size() == 1 && IsPathSeparator(folder[0])) return {};
+    return folder;
+}
+
+std::string FileNameOf(std::string_view path) {
+    auto pos = LastSeparator(path);
+    if (pos == std::string_view::npos) return std::string(path);
+    return std::string(path.substr(pos + 1));
+}
+
+std::string BaseNameOf(std::string_view path) {
+    std::string name = FileNameOf(path);
+    auto dot = name.find('.');
+    if (dot != std::string::npos && dot != 0) name.resize(dot);
+    return name;
 }
 
 }  // namespace mw

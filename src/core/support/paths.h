@@ -36,4 +36,17 @@ std::string ToLocalPath(std::string_view text, std::string_view userHome);
 // Creates a folder and its parents; true when it exists afterwards.
 bool MakeFolders(const std::string& path);
 
+// Path routines. Both '/' and '\' separate folders: paths written on the
+// handheld or on Windows keep their backslashes inside files.
+bool IsPathSeparator(char c);
+// A last separator becomes a space and the result is trimmed.
+std::string StripTrailingBackslash(std::string_view text);
+// The characters before the last separator; empty when there is none; a
+// result that is a single separator becomes empty.
+std::string FolderOf(std::string_view path);
+// The characters after the last separator; the whole text when there is none.
+std::string FileNameOf(std::string_view path);
+// FileNameOf cut before its first dot, unless that dot is the first character.
+std::string BaseNameOf(std::string_view path);
+
 }  // namespace mw

@@ -50,7 +50,7 @@ TEST(DialogTables, EachControlChangesOnlyItsKeyOfItsDialog) {
                 // The six map folder lines of the file.
                 EXPECT_EQ(changed, (std::set<int>{4, 22, 23, 45, 46, 47}));
             } else {
-                EXPECT_EQ(changed, std::set<int>{c.key});
+                EXPECT_EQ(changed, std::set<int>{SettingKeyIndex(c.setting)});
             }
             for (int i : changed) EXPECT_EQ(AppSettingKeys()[i].dialog, d.number) << a[i];
         }
