@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QLibrary>
 
+#include "ui/map_import_module.h"
+
 // The installed module folder, relative to the installed program's folder,
 // and the build tree's (set by the build for this file only).
 #ifndef MW_MODULE_DIR_FROM_BIN
@@ -39,6 +41,17 @@ void* LoadModuleEntry(const QString& file, const QString& path, const char* entr
     void* function = reinterpret_cast<void*>(module.resolve(entry));
     if (function == nullptr && error != nullptr) *error = module.errorString();
     return function;
+}
+
+const MapImportFunctions* MapImportModule(QString* error) {
+    static QString failure;
+    static const MapImportFunctions* const functions = [] {
+        auto entry = reinterpret_cast<MapImportEntry>(
+            LoadModuleEntry(kMapImportModuleFile, {}, kMapImportModuleEntry, &failure));
+        return entry ? entry() : nullptr;
+    }();
+    if (functions == nullptr && error != nullptr) *error = failure;
+    return functions;
 }
 
 }  // namespace mw

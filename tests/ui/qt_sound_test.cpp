@@ -131,6 +131,7 @@ private slots:
         const QString needed = QString::fromUtf8(p.readAllStandardOutput());
         QVERIFY2(needed.contains("libQt6Widgets"), qPrintable(needed));
         QVERIFY2(!needed.contains("Multimedia"), qPrintable(needed));
+        QVERIFY2(!needed.contains("libgdal"), qPrintable(needed));
     }
 
 private:
