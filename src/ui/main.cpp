@@ -22,6 +22,7 @@
 #include "ui/handheld_layout.h"
 #include "ui/main_window.h"
 #include "ui/map_widget.h"
+#include "ui/program_style.h"
 #include "ui/qt_sound.h"
 #include "ui/qt_system.h"
 #include "ui/single_instance.h"
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(kAppId);
     // Buttons, menus and list rows a finger can hit on handhelds and dense
     // screens; one sheet for every window and dialog.
+    mw::UseProgramStyle(qapp);
     mw::UseFingerSizedControls(qapp);
     mw::TraceStartup("style sheet");
 
