@@ -18,6 +18,7 @@ trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null; rm -rf "$scratch"' EXIT
 dpkg-deb -f "$deb" Depends | grep 'libqt6widgets6' >/dev/null || fail "Depends lacks the Qt libraries: $(dpkg-deb -f "$deb" Depends)"
 dpkg-deb -f "$deb" Depends | grep 'libqt6svg6' >/dev/null || fail "Depends lacks Qt SVG, which draws the waypoint symbols"
 dpkg-deb -f "$deb" Depends | grep 'libqt6multimedia6' >/dev/null || fail "Depends lacks Qt Multimedia, which the sound module plays through"
+dpkg-deb -f "$deb" Depends | grep 'libgdal' >/dev/null || fail "Depends lacks GDAL, which the map import module reads rasters through"
 
 root=$scratch/root
 dpkg -x "$deb" "$root" 2>/dev/null || dpkg-deb -x "$deb" "$root"
@@ -32,11 +33,13 @@ done
 
 # The modules the program loads on first use lie where it looks for them,
 # and the program itself does not load their libraries at start.
-for module in mapwanderer-sound.so; do
+for module in mapwanderer-sound.so mapwanderer-import.so; do
   [ -f "$usr/bin/$module_dir/$module" ] || fail "$module is not in bin/$module_dir"
 done
 if command -v readelf >/dev/null; then
-  readelf -d "$usr/bin/mapwanderer" | grep -q 'Multimedia' && fail "the program links Qt Multimedia itself"
+  needed=$(readelf -d "$usr/bin/mapwanderer")
+  grep -q 'Multimedia' <<<"$needed" && fail "the program links Qt Multimedia itself"
+  grep -q 'libgdal' <<<"$needed" && fail "the program links GDAL itself"
 fi
 
 [ "$("$usr/bin/mwtool" version)" = "mwtool $version" ] || fail "installed mwtool version: $("$usr/bin/mwtool" version)"
