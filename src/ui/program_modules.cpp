@@ -9,7 +9,7 @@
 // The installed module folder, relative to the installed program's folder,
 // and the build tree's (set by the build for this file only).
 #ifndef MW_MODULE_DIR_FROM_BIN
-#define MW_MODULE_DIR_FROM_BIN "../lib/mapwanderer"
+#define MW_MODULE_DIR_FROM_BIN "../lib/mapwanderer/modules"
 #endif
 
 namespace mw {

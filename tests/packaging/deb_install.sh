@@ -4,7 +4,7 @@
 # themselves; the program starts offscreen, copies its shared data into the
 # application home and ends on SIGTERM.
 set -euo pipefail
-src=$1 out=$2 version=$3 module_dir=${4:-../lib/mapwanderer}
+src=$1 out=$2 version=$3 module_dir=${4:-../lib/mapwanderer/modules}
 . "$src/tests/packaging/lib.bash"
 need dpkg-deb
 debs=("$out"/mapwanderer_"$version"_*.deb)
@@ -35,6 +35,10 @@ done
 # and the program itself does not load their libraries at start.
 for module in mapwanderer-sound.so mapwanderer-import.so; do
   [ -f "$usr/bin/$module_dir/$module" ] || fail "$module is not in bin/$module_dir"
+  if command -v ldd >/dev/null; then
+    libs=$(ldd "$usr/bin/$module_dir/$module")
+    grep -q 'not found' <<<"$libs" && fail "$module lacks libraries: $libs"
+  fi
 done
 if command -v readelf >/dev/null; then
   needed=$(readelf -d "$usr/bin/mapwanderer")
