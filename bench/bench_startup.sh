@@ -8,12 +8,25 @@
 # each step from the process's start; the trace of the median run is shown.
 # Both times count from the kernel's start of the process, to a clock tick.
 #
-# Usage: bench/bench_startup.sh MAPWANDERER MWTOOL [RUNS] [--xvfb]
+# With --against OTHER, another build of the program (an older one, say)
+# starts in each run too, so a change is measured in the same conditions.
+#
+# Usage: bench/bench_startup.sh MAPWANDERER MWTOOL [RUNS] [--xvfb] [--against OTHER]
 set -u
-program=${1:?usage: bench_startup.sh MAPWANDERER MWTOOL [RUNS] [--xvfb]}
-tool=${2:?usage: bench_startup.sh MAPWANDERER MWTOOL [RUNS] [--xvfb]}
-runs=${3:-5}
-xvfb=${4:-}
+usage="usage: bench_startup.sh MAPWANDERER MWTOOL [RUNS] [--xvfb] [--against OTHER]"
+program=${1:?$usage}
+tool=${2:?$usage}
+shift 2
+runs=5 xvfb= other=
+while [ $# -gt 0 ]; do
+    case $1 in
+        --xvfb) xvfb=--xvfb ;;
+        --against) other=${2:?$usage}; shift ;;
+        *[!0-9]* | '') echo "$usage"; exit 2 ;;
+        *) runs=$1 ;;
+    esac
+    shift
+done
 dir=$(mktemp -d)
 xvfb_pid=
 cleanup() {
@@ -85,8 +98,8 @@ c++ -O2 -fPIC -std=c++17 "$dir/peer.cpp" -o "$dir/peer" $(pkg-config --cflags --
 
 # One start of the program: the trace to $dir/trace.N, the ms of its first frame printed.
 start_program() {
-    local n=$1 pid t
-    MW_TRACE_STARTUP=1 "$program" 2> "$dir/trace.$n" &
+    local n=$1 pid t exe=${2:-$program}
+    MW_TRACE_STARTUP=1 "$exe" 2> "$dir/trace.$n" &
     pid=$!
     for _ in $(seq 600); do
         grep -q "first map frame painted" "$dir/trace.$n" && break
@@ -102,16 +115,31 @@ echo "load average before: $(cut -d ' ' -f 1-3 /proc/loadavg), $(nproc) cores, p
 for r in $(seq "$runs"); do
     ours=$(start_program "$r")
     peer=$("$dir/peer" 2>/dev/null)
-    echo "$r $ours $peer" >> "$dir/times"
-    printf "run %d: mapwanderer %7.1f ms to its first map frame, minimal Qt program %7.1f ms\n" \
+    theirs=NaN
+    [ -n "$other" ] && theirs=$(start_program "other.$r" "$other")
+    echo "$r $ours $peer $theirs" >> "$dir/times"
+    printf "run %d: mapwanderer %7.1f ms to its first map frame, minimal Qt program %7.1f ms" \
         "$r" "$ours" "$peer"
+    [ -n "$other" ] && printf ", other build %7.1f ms" "$theirs"
+    printf " (load %s)\n" "$(cut -d ' ' -f 1 /proc/loadavg)"
 done
 echo "load average after:  $(cut -d ' ' -f 1-3 /proc/loadavg)"
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 m_ours=$(awk '{ print $2 }' "$dir/times" | median)
 m_peer=$(awk '{ print $3 }' "$dir/times" | median)
-printf "median of %d runs: mapwanderer %.1f ms, minimal Qt program %.1f ms (%.2f x)\n" \
-    "$runs" "$m_ours" "$m_peer" "$(awk -v a="$m_ours" -v b="$m_peer" 'BEGIN { print a / b }')"
+printf "median of %d runs: mapwanderer %.1f ms, minimal Qt program %.1f ms (%s x)\n" \
+    "$runs" "$m_ours" "$m_peer" "$(ratio "$m_ours" "$m_peer")"
+if [ -n "$other" ]; then
+    m_other=$(awk '{ print $4 }' "$dir/times" | median)
+    printf "median of %d runs: other build %.1f ms (%s x the minimal Qt program)\n" \
+        "$runs" "$m_other" "$(ratio "$m_other" "$m_peer")"
+fi
 median_run=$(awk -v m="$m_ours" '$2 == m { print $1; exit }' "$dir/times")
 echo "trace of run $median_run:"
 cat "$dir/trace.$median_run"
+if [ -n "$other" ]; then
+    other_run=$(awk -v m="$m_other" '$4 == m { print $1; exit }' "$dir/times")
+    echo "trace of the other build, run $other_run:"
+    cat "$dir/trace.other.$other_run"
+fi

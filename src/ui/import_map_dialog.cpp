@@ -16,6 +16,7 @@
 
 #include "app/app.h"
 #include "support/paths.h"
+#include "ui/map_import_module.h"
 
 namespace mw {
 
@@ -36,6 +37,8 @@ QWidget* WithButton(QLineEdit* edit, QPushButton* button, QWidget* parent) {
 
 ImportMapDialog::ImportMapDialog(App& app, QWidget* parent) : QDialog(parent), app_(app) {
     setWindowTitle(QStringLiteral("Import Map"));
+    QString unavailable;
+    const MapImportFunctions* imports = MapImportModule(&unavailable);
     input_ = new QLineEdit(this);
     input_->setObjectName("importInput");
     crs_ = new QLineEdit(this);
@@ -43,7 +46,8 @@ ImportMapDialog::ImportMapDialog(App& app, QWidget* parent) : QDialog(parent), a
     crs_->setPlaceholderText(QStringLiteral("from the file (or EPSG:N for a world file)"));
     name_ = new QLineEdit(this);
     name_->setObjectName("importName");
-    folder_ = new QLineEdit(Q(DefaultImportFolder(app_.settings, app_.state.userHome)), this);
+    folder_ = new QLineEdit(
+        imports ? Q(imports->defaultFolder(app_.settings, app_.state.userHome)) : QString(), this);
     folder_->setObjectName("importFolder");
     auto* chooseInput = new QPushButton(QStringLiteral("..."), this);
     auto* chooseFolder = new QPushButton(QStringLiteral("..."), this);
@@ -85,6 +89,10 @@ ImportMapDialog::ImportMapDialog(App& app, QWidget* parent) : QDialog(parent), a
         if (!finished_) progress_->setValue(permille_.load());
     });
     timer->start(100);
+    if (!imports) {
+        status_->setText(QStringLiteral("Map import is unavailable: %1").arg(unavailable));
+        import_->setEnabled(false);
+    }
 }
 
 ImportMapDialog::~ImportMapDialog() {
@@ -94,8 +102,9 @@ ImportMapDialog::~ImportMapDialog() {
 
 void ImportMapDialog::SetInput(const QString& path) {
     input_->setText(path);
-    if (name_->text().isEmpty() || name_->isModified() == false)
-        name_->setText(Q(ImportMapName(path.toStdString(), "")));
+    const MapImportFunctions* imports = MapImportModule(nullptr);
+    if (imports && (name_->text().isEmpty() || name_->isModified() == false))
+        name_->setText(Q(imports->mapName(path.toStdString(), "")));
 }
 
 void ImportMapDialog::SetFolder(const QString& folder) { folder_->setText(folder); }
@@ -116,7 +125,8 @@ void ImportMapDialog::ChooseFolder() {
 }
 
 void ImportMapDialog::Start() {
-    if (Running() || input_->text().isEmpty()) return;
+    const MapImportFunctions* imports = MapImportModule(nullptr);
+    if (!imports || Running() || input_->text().isEmpty()) return;
     Join();
     ImportRequest request;
     request.input = input_->text().toStdString();
@@ -124,7 +134,7 @@ void ImportMapDialog::Start() {
     request.name = name_->text().trimmed().toStdString();
     request.folder = folder_->text().toStdString();
     // The settings' maps folder may not have been made yet on a new system.
-    if (request.folder == DefaultImportFolder(app_.settings, app_.state.userHome))
+    if (request.folder == imports->defaultFolder(app_.settings, app_.state.userHome))
         MakeFolders(request.folder);
     stop_flag_ = false;
     permille_ = 0;
@@ -134,8 +144,8 @@ void ImportMapDialog::Start() {
     import_->setEnabled(false);
     stop_->setEnabled(true);
     const DatumTable datums = app_.datums;
-    worker_ = std::thread([this, request, datums] {
-        ImportOutcome outcome = ImportMap(
+    worker_ = std::thread([this, request, datums, imports] {
+        ImportOutcome outcome = imports->run(
             request, datums, [this](double f) { permille_ = static_cast<int>(f * 1000); },
             &stop_flag_);
         QMetaObject::invokeMethod(

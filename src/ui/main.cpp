@@ -5,9 +5,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
+#include <QImage>
+#include <QImageReader>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 #include "app/app.h"
 #include "app/app_data.h"
@@ -22,6 +27,7 @@
 #include "ui/handheld_layout.h"
 #include "ui/main_window.h"
 #include "ui/map_widget.h"
+#include "ui/program_style.h"
 #include "ui/qt_sound.h"
 #include "ui/qt_system.h"
 #include "ui/single_instance.h"
@@ -33,35 +39,47 @@ constexpr char kAppId[] = "io.github.mapwanderer.Mapwanderer";
 constexpr int kUsageExit = 2;
 
 // The icon from the desktop's icon theme; where the program is not installed
-// in the system's prefix, the installed or freshly built PNG beside it.
+// in the system's prefix, the installed or freshly built PNG beside it. The
+// PNG is read as PNG: a file of unnamed format would have Qt load every
+// image format plugin installed to ask each whether it is theirs.
 QIcon ProgramIcon() {
     const QString exe = QCoreApplication::applicationDirPath();
     const QString file = QString("%1.png").arg(kAppId);
     QIcon beside;
     for (const QString& candidate : {exe + "/../share/icons/hicolor/256x256/apps/" + file,
                                      exe + "/../../packaging/icons/256x256/" + file}) {
-        if (QFile::exists(candidate)) {
-            beside = QIcon(candidate);
+        if (!QFile::exists(candidate)) continue;
+        QImageReader reader(candidate, "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull()) {
+            beside = QIcon(QPixmap::fromImage(image));
             break;
         }
     }
     return QIcon::fromTheme(kAppId, beside);
 }
 
-// Traces the end of the map's first paint: the paint event is seen on its
-// way in, and a zero timer fires once it and the flush that follows it are
-// done. Only installed when start-up is traced.
-class FirstPaintTrace : public QObject {
+// Runs `then` once the map's first frame is done: the paint event is seen on
+// its way in, and a zero timer fires once it and the flush that follows it
+// are done. Work the first frame does not show waits for this.
+class AfterFirstPaint : public QObject {
 public:
-    using QObject::QObject;
+    explicit AfterFirstPaint(std::function<void()> then) : then_(std::move(then)) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
             watched->removeEventFilter(this);
             mw::TraceStartup("first map paint begins");
-            QTimer::singleShot(0, [] { mw::TraceStartup("first map frame painted"); });
+            QTimer::singleShot(0, this, [this] {
+                mw::TraceStartup("first map frame painted");
+                then_();
+            });
         }
         return false;
     }
+
+private:
+    std::function<void()> then_;
 };
 
 }  // namespace
@@ -79,6 +97,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(kAppId);
     // Buttons, menus and list rows a finger can hit on handhelds and dense
     // screens; one sheet for every window and dialog.
+    mw::UseProgramStyle(qapp);
     mw::UseFingerSizedControls(qapp);
     mw::TraceStartup("style sheet");
 
@@ -142,13 +161,19 @@ int main(int argc, char** argv) {
     mw::QtSound sound;
     app.ports.sound = &sound;
 
-    QApplication::setWindowIcon(ProgramIcon());
-    mw::TraceStartup("icon");
     mw::MainWindow window(app, home, mw::UserHomeFromEnvironment());
     mw::TraceStartup("main window built");
-    FirstPaintTrace firstPaint;
-    if (mw::StartupTraceOn())
-        if (auto* map = window.findChild<mw::MapWidget*>()) map->installEventFilter(&firstPaint);
+    // The window icon is the task bar's, not part of the first frame: it is
+    // read after that, or after a second should the map not be painted.
+    bool iconSet = false;
+    auto setIcon = [&iconSet] {
+        if (std::exchange(iconSet, true)) return;
+        QApplication::setWindowIcon(ProgramIcon());
+        mw::TraceStartup("window icon");
+    };
+    AfterFirstPaint firstPaint(setIcon);
+    if (auto* map = window.findChild<mw::MapWidget*>()) map->installEventFilter(&firstPaint);
+    QTimer::singleShot(1000, &window, setIcon);
     QObject::connect(&instance, &mw::SingleInstance::raiseRequested, &window,
                      &mw::MainWindow::Raise);
     // Queued: loading may show a message box, whose event loop must not run

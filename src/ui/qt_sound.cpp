@@ -2,10 +2,11 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QSoundEffect>
-#include <QUrl>
+#include <cstdio>
 
 #include "nav/alarms.h"
+#include "ui/program_modules.h"
+#include "ui/sound_channel.h"
 
 namespace mw {
 
@@ -22,40 +23,54 @@ std::optional<int> WavFileMs(const QString& path) {
 
 }  // namespace
 
-QtSound::QtSound(QObject* parent)
-    : QObject(parent), once_(new QSoundEffect(this)), loop_(new QSoundEffect(this)) {
+QtSound::QtSound(QObject* parent, QString modulePath)
+    : QObject(parent), modulePath_(std::move(modulePath)) {
     step_.setSingleShot(true);
     connect(&step_, &QTimer::timeout, this, [this] {
         busy_ = false;
         PlayNext();
     });
-    loop_->setLoopCount(QSoundEffect::Infinite);
 }
 
 QtSound::~QtSound() = default;
 
+bool QtSound::EnsureModule() {
+    if (moduleTried_) return makeChannel_ != nullptr;
+    moduleTried_ = true;
+    QString error;
+    auto make = reinterpret_cast<Factory>(
+        LoadModuleEntry(kSoundModuleFile, modulePath_, kSoundModuleEntry, &error));
+    if (make == nullptr) {
+        std::fprintf(stderr, "mapwanderer: sound is unavailable (%s); alarms beep instead\n",
+                     qPrintable(error));
+        return false;
+    }
+    makeChannel_ = make;
+    once_.reset(makeChannel_(false));
+    loop_.reset(makeChannel_(true));
+    return true;
+}
+
 bool QtSound::PlayOnce(const std::string& path) {
     const QString file = QFile::decodeName(path.c_str());
     const std::optional<int> ms = WavFileMs(file);
-    if (!ms) return false;
+    if (!ms || !EnsureModule()) return false;
     queue_.push_back(Item{file, *ms});
     PlayNext();
     return true;
 }
 
 bool QtSound::PlayLooping(const std::string& path) {
-    loop_->stop();
-    looping_ = false;
+    Stop();
     const QString file = QFile::decodeName(path.c_str());
-    if (!WavFileMs(file)) return false;
-    loop_->setSource(QUrl::fromLocalFile(file));
-    loop_->play();
+    if (!WavFileMs(file) || !EnsureModule()) return false;
+    loop_->Play(file);
     looping_ = true;
     return true;
 }
 
 void QtSound::Stop() {
-    loop_->stop();
+    if (loop_) loop_->Stop();
     looping_ = false;
 }
 
@@ -69,12 +84,10 @@ void QtSound::PlayNext() {
     const Item item = queue_.front();
     queue_.pop_front();
     busy_ = true;
-    if (item.path.isEmpty()) {
+    if (item.path.isEmpty())
         QApplication::beep();
-    } else {
-        once_->setSource(QUrl::fromLocalFile(item.path));
-        once_->play();
-    }
+    else
+        once_->Play(item.path);
     // Paced by the file's own length, not by the effect's playing state:
     // without an audio device that state never changes.
     step_.start(item.ms + kGapMs);

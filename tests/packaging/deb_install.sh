@@ -4,7 +4,7 @@
 # themselves; the program starts offscreen, copies its shared data into the
 # application home and ends on SIGTERM.
 set -euo pipefail
-src=$1 out=$2 version=$3
+src=$1 out=$2 version=$3 module_dir=${4:-../lib/mapwanderer/modules}
 . "$src/tests/packaging/lib.bash"
 need dpkg-deb
 debs=("$out"/mapwanderer_"$version"_*.deb)
@@ -17,6 +17,8 @@ trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null; rm -rf "$scratch"' EXIT
 
 dpkg-deb -f "$deb" Depends | grep 'libqt6widgets6' >/dev/null || fail "Depends lacks the Qt libraries: $(dpkg-deb -f "$deb" Depends)"
 dpkg-deb -f "$deb" Depends | grep 'libqt6svg6' >/dev/null || fail "Depends lacks Qt SVG, which draws the waypoint symbols"
+dpkg-deb -f "$deb" Depends | grep 'libqt6multimedia6' >/dev/null || fail "Depends lacks Qt Multimedia, which the sound module plays through"
+dpkg-deb -f "$deb" Depends | grep 'libgdal' >/dev/null || fail "Depends lacks GDAL, which the map import module reads rasters through"
 
 root=$scratch/root
 dpkg -x "$deb" "$root" 2>/dev/null || dpkg-deb -x "$deb" "$root"
@@ -28,6 +30,21 @@ while IFS= read -r -d '' f; do shared+=("${f#"$src/data/"}"); done < <(find "$sr
 for rel in "${shared[@]}"; do
   cmp -s "$src/data/$rel" "$usr/share/mapwanderer/$rel" || fail "share/mapwanderer/$rel differs or is missing"
 done
+
+# The modules the program loads on first use lie where it looks for them,
+# and the program itself does not load their libraries at start.
+for module in mapwanderer-sound.so mapwanderer-import.so; do
+  [ -f "$usr/bin/$module_dir/$module" ] || fail "$module is not in bin/$module_dir"
+  if command -v ldd >/dev/null; then
+    libs=$(ldd "$usr/bin/$module_dir/$module")
+    grep -q 'not found' <<<"$libs" && fail "$module lacks libraries: $libs"
+  fi
+done
+if command -v readelf >/dev/null; then
+  needed=$(readelf -d "$usr/bin/mapwanderer")
+  grep -q 'Multimedia' <<<"$needed" && fail "the program links Qt Multimedia itself"
+  grep -q 'libgdal' <<<"$needed" && fail "the program links GDAL itself"
+fi
 
 [ "$("$usr/bin/mwtool" version)" = "mwtool $version" ] || fail "installed mwtool version: $("$usr/bin/mwtool" version)"
 

@@ -292,9 +292,14 @@ std::string ReadLastIni(const std::string& home, const std::string& fileName) {
 
 WriteOutcome SaveLastIni(const std::string& home, const std::string& fileName,
                          const std::string& key, const std::string& value) {
-    TextFileWriter file(JoinPath(home, fileName));
+    const std::string path = JoinPath(home, fileName);
+    const std::string first = key + "," + value;
+    // Every start loads the last map and saves its name again: a file that
+    // already says so is left alone, which spares the start two syncs.
+    if (ReadWholeFile(path) == first + "\r\nEnd End End\r\n") return {path, 0};
+    TextFileWriter file(path);
     if (file.IsOpen()) {
-        file.WriteLine(key + "," + value);
+        file.WriteLine(first);
         file.WriteLine("End End End");
         file.Commit();
     }

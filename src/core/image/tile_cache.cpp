@@ -17,7 +17,16 @@ int TileCacheSlotsFor(int viewWidth, int viewHeight) {
 bool GrowTileCache(TileCache& cache, int count) {
     if (count <= cache.Size()) return true;
     try {
-        cache.buffers.resize(static_cast<std::size_t>(count) * kTileBytes);
+        const std::size_t bytes = static_cast<std::size_t>(count) * kTileBytes;
+        if (cache.slotOfKey.empty()) {
+            // No slot holds a tile (a cache just made, grown to the view's
+            // size): new memory, without copying the old slots' bytes.
+            decltype(cache.buffers) fresh;
+            fresh.resize(bytes);
+            cache.buffers.swap(fresh);
+        } else {
+            cache.buffers.resize(bytes);
+        }
         cache.entries.resize(static_cast<std::size_t>(count));
         cache.emptyHint = count - 1;
     } catch (const std::bad_alloc&) {

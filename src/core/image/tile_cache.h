@@ -5,10 +5,37 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <type_traits>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace mw {
+
+// An allocator whose vectors leave new elements of trivial types as the
+// system gives them instead of zeroing them. Tile buffers are always written
+// before they are read, so a new cache costs no pass over its memory, and
+// the pages of slots no tile has used yet are not touched at all.
+template <class T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <class U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
 
 inline constexpr int kTileEdge = 64;
 inline constexpr int kTileBytes = kTileEdge * kTileEdge;
@@ -23,7 +50,9 @@ struct TileSlot {
 
 struct TileCache {
     std::vector<TileSlot> entries;
-    std::vector<std::uint8_t> buffers;  // kTileBytes per slot, tile rows as stored
+    // kTileBytes per slot, tile rows as stored; a slot's bytes mean nothing
+    // until a tile is loaded into it.
+    std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> buffers;
     std::unordered_map<int, int> slotOfKey;
     // A use counter rather than a millisecond tick: every use gets its own
     // stamp, so recency is exact within one view and never wraps.

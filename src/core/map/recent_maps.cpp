@@ -34,6 +34,12 @@ bool AddRecentMap(const std::string& home, const std::string& path,
         if (static_cast<int>(next.size()) >= kRecentMapsMax) break;
         next.push_back(line);
     }
+    // Reopening the first map of the list (as every start does) changes
+    // nothing: no rewrite, no syncs.
+    if (next == old) {
+        list = std::move(old);
+        return true;
+    }
     TextFileWriter file(JoinPath(home, kRecentMapsFile));
     bool ok = file.IsOpen();
     if (ok) {

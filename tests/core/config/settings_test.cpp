@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -165,6 +167,26 @@ TEST_F(Config, LastIniKeepsCommasAndReportsFailures) {
     EXPECT_EQ(WriteFailureText(kCannotSaveLastIniText, failed),
               "Cannot Save Last Ini File: " + home.File("nope") + "/" + kLastMapFile +
                   ": " + std::strerror(ENOENT));
+}
+
+// The same name saved again (every start reloads the last map) leaves the
+// file alone, byte for byte and inode for inode; a change, or a file that
+// says the same in other bytes, is written.
+TEST_F(Config, LastIniSavedUnchangedIsNotRewritten) {
+    auto inode = [&] {
+        struct stat st {};
+        return ::stat(home.File(kLastMapFile).c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    ASSERT_TRUE(SaveLastIni(home.Path(), kLastMapFile, "Last Map", "/maps/a.map"));
+    const auto first = inode();
+    ASSERT_TRUE(SaveLastIni(home.Path(), kLastMapFile, "Last Map", "/maps/a.map"));
+    EXPECT_EQ(inode(), first);
+    ASSERT_TRUE(SaveLastIni(home.Path(), kLastMapFile, "Last Map", "/maps/b.map"));
+    EXPECT_NE(inode(), first);
+    EXPECT_EQ(ReadLastIni(home.Path(), kLastMapFile), "/maps/b.map");
+    home.Write(kLastMapFile, "Last Map,/maps/b.map\n");
+    ASSERT_TRUE(SaveLastIni(home.Path(), kLastMapFile, "Last Map", "/maps/b.map"));
+    EXPECT_EQ(home.Read(kLastMapFile), "Last Map,/maps/b.map\r\nEnd End End\r\n");
 }
 
 TEST(DataFolder, EmptyMeansTheDefaultFolderNeverTheRoot) {

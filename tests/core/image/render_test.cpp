@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "image/view_render.h"
 #include "testlib/image_fixtures.h"
 #include "testlib/temp_dir.h"
@@ -145,6 +147,32 @@ TEST(TileCache, EvictsTheLeastRecentlyUsedUnlockedSlot) {
     EXPECT_EQ(mw::ChooseVictim(cache), 2);
     for (mw::TileSlot& slot : cache.entries) slot.locked = true;
     EXPECT_EQ(mw::ChooseVictim(cache), 0);
+}
+
+// Growing keeps every tile where it was, whether the cache held tiles or
+// was empty (then its old bytes are dropped, not copied); new slots are
+// empty and usable.
+TEST(TileCache, GrowingKeepsTheTilesItHolds) {
+    mw::TileCache cache;
+    ASSERT_TRUE(mw::GrowTileCache(cache, 2));
+    ASSERT_TRUE(mw::GrowTileCache(cache, 5));
+    EXPECT_EQ(cache.Size(), 5);
+    EXPECT_EQ(cache.buffers.size(), std::size_t{5} * mw::kTileBytes);
+    for (int i = 0; i < 2; ++i) {
+        mw::AssignSlot(cache, i, 40 + i);
+        std::fill_n(cache.Buffer(i), mw::kTileBytes, std::uint8_t(7 + i));
+    }
+    ASSERT_TRUE(mw::GrowTileCache(cache, 300));
+    EXPECT_EQ(cache.buffers.size(), std::size_t{300} * mw::kTileBytes);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(mw::FindCachedTile(cache, 40 + i), i);
+        const std::uint8_t* b = cache.Buffer(i);
+        EXPECT_TRUE(std::all_of(b, b + mw::kTileBytes, [&](std::uint8_t v) { return v == 7 + i; }));
+    }
+    for (int i = 2; i < 300; ++i) EXPECT_EQ(cache.entries[i].key, -1);
+    EXPECT_EQ(mw::ChooseVictim(cache), 299);
+    EXPECT_TRUE(mw::GrowTileCache(cache, 10));  // never shrinks
+    EXPECT_EQ(cache.Size(), 300);
 }
 
 // A damaged file during a render: the message once. A level that cannot be

@@ -1,12 +1,21 @@
 // Loading a map as the program does it, and the recent-maps file.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "map/recent_maps.h"
 #include "testlib/temp_dir.h"
 
 using namespace mw;
+
+namespace {
+ino_t Inode(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+}  // namespace
 
 namespace {
 
@@ -42,6 +51,24 @@ TEST_F(RecentMaps, ListsWrittenElsewhereAreReadAsTheyAre) {
     std::filesystem::remove(home.File("mrumaps.ini"));
     std::filesystem::create_symlink("/dev/zero", home.File("mrumaps.ini"));
     EXPECT_EQ(ReadRecentMaps(home.Path()).size(), 10u);
+}
+
+// Reopening the map at the head of the list (every start does) leaves the
+// file alone; any other order is written. A rename gives a new inode.
+TEST_F(RecentMaps, HeadReopenedIsNotRewritten) {
+    auto inode = [&] { return Inode(home.File("mrumaps.ini")); };
+    Add("/a.map");
+    Add("/b.map");
+    const auto before = inode();
+    EXPECT_EQ(Add("/b.map"), (std::vector<std::string>{"/b.map", "/a.map"}));
+    EXPECT_EQ(inode(), before);
+    EXPECT_EQ(Add("/a.map"), (std::vector<std::string>{"/a.map", "/b.map"}));
+    EXPECT_NE(inode(), before);
+    // A list holding the path twice is tidied even when it heads the list.
+    home.Write("mrumaps.ini", "/a.map\r\n/a.map\r\n");
+    const auto twice = inode();
+    EXPECT_EQ(Add("/a.map"), (std::vector<std::string>{"/a.map"}));
+    EXPECT_NE(inode(), twice);
 }
 
 }  // namespace
