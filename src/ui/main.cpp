@@ -72,6 +72,7 @@ public:
             mw::TraceStartup("first map paint begins");
             QTimer::singleShot(0, this, [this] {
                 mw::TraceStartup("first map frame painted");
+                mw::TraceLoadedLibraries();
                 then_();
             });
         }

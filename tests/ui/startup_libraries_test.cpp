@@ -12,7 +12,6 @@ class StartupLibrariesTest : public QObject {
     Q_OBJECT
 private slots:
     void firstFrameLoadsOnlyWhatItShows() {
-        if (!QFile::exists("/proc/self/maps")) QSKIP("no /proc here");
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         for (const char* sub : {"home/.config", "tmp", "run"}) QVERIFY(QDir(dir.path()).mkpath(sub));
@@ -25,7 +24,10 @@ private slots:
         env.insert("XDG_RUNTIME_DIR", dir.filePath("run"));
         env.insert("TMPDIR", dir.filePath("tmp"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("MW_TRACE_STARTUP", "1");
+        // The program lists what is loaded at the first frame itself: read
+        // from outside, the work queued after that frame may already have
+        // loaded more.
+        env.insert("MW_TRACE_STARTUP", "libraries");
 
         QProcess program;
         program.setProcessEnvironment(env);
@@ -33,20 +35,24 @@ private slots:
         program.start(MW_PROGRAM_PATH, {});
         QVERIFY(program.waitForStarted(30000));
         QByteArray trace;
-        while (!trace.contains("first map frame painted")) {
+        while (!trace.contains("shared objects loaded")) {
             if (!program.waitForReadyRead(60000)) break;
             trace += program.readAll();
         }
-        QVERIFY2(trace.contains("first map frame painted"), trace.constData());
-        QFile mapsFile(QString("/proc/%1/maps").arg(program.processId()));
-        QVERIFY(mapsFile.open(QIODevice::ReadOnly));
-        const QByteArray maps = mapsFile.readAll();
         program.terminate();
         QVERIFY(program.waitForFinished(30000));
+        const qsizetype frame = trace.indexOf("first map frame painted");
+        const qsizetype end = trace.indexOf("shared objects loaded");
+        QVERIFY2(frame >= 0 && end > frame, trace.constData());
+        // The window icon may load image plugins; it waits for the first
+        // frame, or for a second should no frame come.
+        const qsizetype icon = trace.indexOf("window icon");
+        if (icon >= 0 && icon < frame) QSKIP("the first frame came after the icon's second");
+        const QByteArray atFirstFrame = trace.mid(frame, end - frame);
 
-        QVERIFY(maps.contains("libQt6Widgets"));
+        QVERIFY2(atFirstFrame.contains("libQt6Widgets"), atFirstFrame.constData());
         for (const char* later : {"libQt6Multimedia", "libgdal", "/imageformats/"})
-            QVERIFY2(!maps.contains(later), later);
+            QVERIFY2(!atFirstFrame.contains(later), later);
     }
 };
 

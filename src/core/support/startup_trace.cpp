@@ -1,5 +1,6 @@
 #include "support/startup_trace.h"
 
+#include <link.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -38,7 +39,30 @@ double ProcessStart() {
     return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
+bool ListLibraries() {
+    static const bool on = [] {
+        const char* v = std::getenv("MW_TRACE_STARTUP");
+        return v != nullptr && std::strcmp(v, "libraries") == 0;
+    }();
+    return on;
+}
+
 }  // namespace
+
+void TraceLoadedLibraries() {
+    if (!ListLibraries()) return;
+    int count = 0;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* counter) {
+            if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0') {
+                std::fprintf(stderr, "mapwanderer: loaded %s\n", info->dlpi_name);
+                ++*static_cast<int*>(counter);
+            }
+            return 0;
+        },
+        &count);
+    std::fprintf(stderr, "mapwanderer: %d shared objects loaded\n", count);
+}
 
 bool StartupTraceOn() {
     static const bool on = [] {
