@@ -10,18 +10,23 @@
 #
 # With --against OTHER, another build of the program (an older one, say)
 # starts in each run too, so a change is measured in the same conditions.
+# With --maps FOLDER the folder (bench/make_catalogue.sh makes one of
+# 100,000 maps) is a second active map folder; one start before the timed
+# runs leaves the catalogue index a search before the first frame would
+# write, as a user's first start would.
 #
-# Usage: bench/bench_startup.sh MAPWANDERER MWTOOL [RUNS] [--xvfb] [--against OTHER]
+# Usage: bench/bench_startup.sh MAPWANDERER MWTOOL [RUNS] [--xvfb] [--against OTHER] [--maps FOLDER]
 set -u
-usage="usage: bench_startup.sh MAPWANDERER MWTOOL [RUNS] [--xvfb] [--against OTHER]"
+usage="usage: bench_startup.sh MAPWANDERER MWTOOL [RUNS] [--xvfb] [--against OTHER] [--maps FOLDER]"
 program=${1:?$usage}
 tool=${2:?$usage}
 shift 2
-runs=5 xvfb= other=
+runs=5 xvfb= other= maps=
 while [ $# -gt 0 ]; do
     case $1 in
         --xvfb) xvfb=--xvfb ;;
         --against) other=${2:?$usage}; shift ;;
+        --maps) maps=${2:?$usage}; shift ;;
         *[!0-9]* | '') echo "$usage"; exit 2 ;;
         *) runs=$1 ;;
     esac
@@ -35,7 +40,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export HOME=$dir/home XDG_CONFIG_HOME=$dir/demo/config XDG_RUNTIME_DIR=$dir/run
+export HOME=$dir/home XDG_CONFIG_HOME=$dir/demo/config XDG_RUNTIME_DIR=$dir/run \
+    XDG_CACHE_HOME=$dir/cache
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 "$tool" demo "$dir/demo" --synthetic --quiet --home "$XDG_CONFIG_HOME/mapwanderer" >/dev/null ||
     { echo "mwtool demo failed"; exit 1; }
@@ -111,6 +117,17 @@ start_program() {
     echo "${t:-NaN}"
 }
 
+if [ -n "$maps" ]; then
+    [ -d "$maps" ] || { echo "no folder $maps"; exit 2; }
+    ini=$XDG_CONFIG_HOME/mapwanderer/Mapwanderer1.ini
+    # The second map folder: the demo's own maps stay the first.
+    sed -i "s|^Map Path 2,.*|Map Path 2,$maps\r|; s|^Map Path 2 Active,.*|Map Path 2 Active,1\r|" "$ini"
+    grep -q "^Map Path 2,$maps" "$ini" || { echo "cannot set Map Path 2 in $ini"; exit 1; }
+    echo "map folder 2: $(find "$maps" -maxdepth 1 -name '*.map' | wc -l) maps; first start: $(start_program index) ms"
+    [ -s "$XDG_CACHE_HOME/mapwanderer/catalogue.index" ] && echo "catalogue index written" ||
+        echo "no catalogue index written: no map search before the first frame"
+    [ -n "$other" ] && start_program other.index "$other" >/dev/null
+fi
 echo "load average before: $(cut -d ' ' -f 1-3 /proc/loadavg), $(nproc) cores, platform $QT_QPA_PLATFORM"
 for r in $(seq "$runs"); do
     ours=$(start_program "$r")
