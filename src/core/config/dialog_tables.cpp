@@ -144,6 +144,9 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+// Spelled out for compilers without aggregate deduction (clang before 17).
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 // What a control shows of each kind of value, and how it stores it back.
 void Show(ControlValue& v, int value) { v.number = value; }

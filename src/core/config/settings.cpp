@@ -15,6 +15,9 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+// Spelled out for compilers without aggregate deduction (clang before 17).
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 // How each kind of value is read from its file text and written back: the
 // one place where the kinds differ. A number may carry a coding.
