@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "geo/format_names.h"
+#include "support/overloaded.h"
 #include "support/text.h"
 
 namespace mw {
@@ -140,13 +141,6 @@ std::vector<std::string> Strings(const Range& items) {
     return std::vector<std::string>(std::begin(items), std::end(items));
 }
 
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-// Spelled out for compilers without aggregate deduction (clang before 17).
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 
 // What a control shows of each kind of value, and how it stores it back.
 void Show(ControlValue& v, int value) { v.number = value; }

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "geo/format_names.h"
+#include "support/overloaded.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -11,13 +12,6 @@ namespace mw {
 
 namespace {
 
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-// Spelled out for compilers without aggregate deduction (clang before 17).
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 
 // How each kind of value is read from its file text and written back: the
 // one place where the kinds differ. A number may carry a coding.
