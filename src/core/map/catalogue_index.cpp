@@ -118,14 +118,6 @@ bool ValidName(const std::string& name) {
 
 }  // namespace
 
-std::string CacheHome(const std::map<std::string, std::string>& env) {
-    auto xdg = env.find("XDG_CACHE_HOME");
-    if (xdg != env.end() && !xdg->second.empty()) return JoinPath(xdg->second, "mapwanderer");
-    auto home = env.find("HOME");
-    std::string h = home != env.end() ? home->second : std::string();
-    return JoinPath(JoinPath(h, ".cache"), "mapwanderer");
-}
-
 std::string CatalogueIndexPathFromEnvironment() {
     std::map<std::string, std::string> env;
     if (const char* x = std::getenv("XDG_CACHE_HOME")) env["XDG_CACHE_HOME"] = x;

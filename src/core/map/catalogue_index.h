@@ -31,11 +31,7 @@ inline constexpr std::size_t kMaxCatalogueIndexBytes = std::size_t(512) << 20;
 // A folder no search of this many runs asked for is dropped from the index.
 inline constexpr std::uint32_t kIndexUnusedRunsKept = 8;
 
-// The program's cache folder: $XDG_CACHE_HOME/mapwanderer, or
-// ~/.cache/mapwanderer when XDG_CACHE_HOME is unset or empty. `env`
-// supplies the environment (HOME included), as for ApplicationHome.
-std::string CacheHome(const std::map<std::string, std::string>& env);
-// The index file in the cache folder of the process environment.
+// The index file in the cache folder (CacheHome) of the process environment.
 std::string CatalogueIndexPathFromEnvironment();
 
 // One calibration file as the catalogue knows it.

@@ -20,12 +20,27 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
     return out;
 }
 
-std::string ApplicationHome(const std::map<std::string, std::string>& env) {
-    auto xdg = env.find("XDG_CONFIG_HOME");
+namespace {
+
+// The program's folder under an XDG base folder: $VARIABLE/mapwanderer, or
+// ~/FALLBACK/mapwanderer when the variable is unset or empty.
+std::string XdgFolder(const std::map<std::string, std::string>& env, const char* variable,
+                      const char* fallback) {
+    auto xdg = env.find(variable);
     if (xdg != env.end() && !xdg->second.empty()) return JoinPath(xdg->second, "mapwanderer");
     auto home = env.find("HOME");
     std::string h = home != env.end() ? home->second : std::string();
-    return JoinPath(JoinPath(h, ".config"), "mapwanderer");
+    return JoinPath(JoinPath(h, fallback), "mapwanderer");
+}
+
+}  // namespace
+
+std::string ApplicationHome(const std::map<std::string, std::string>& env) {
+    return XdgFolder(env, "XDG_CONFIG_HOME", ".config");
+}
+
+std::string CacheHome(const std::map<std::string, std::string>& env) {
+    return XdgFolder(env, "XDG_CACHE_HOME", ".cache");
 }
 
 std::string UserHomeFromEnvironment() {

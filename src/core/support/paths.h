@@ -23,6 +23,9 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 std::string ApplicationHome(const std::map<std::string, std::string>& env);
 // The same from the process environment.
 std::string ApplicationHomeFromEnvironment();
+// The program's cache folder: $XDG_CACHE_HOME/mapwanderer, or
+// ~/.cache/mapwanderer. What is kept there can be made again.
+std::string CacheHome(const std::map<std::string, std::string>& env);
 // The user's home folder ($HOME, or the password database).
 std::string UserHomeFromEnvironment();
 
