@@ -477,24 +477,15 @@ MapCatalogue::Folder* MapCatalogue::Refresh(FileSystem& files, const std::string
         if (Folder* indexed = TakeFromIndex(files, folder)) return indexed;
     Folder& f = folders_[folder];
 
+    // What happened between two runs takes a listing, as a folder never
+    // listed does; a folder that cannot be watched is checked by its stamps
+    // below.
+    bool betweenRuns = false;
     if (f.fromIndex) {
         const std::int64_t now = files.NowNs();
         if (f.listed && now >= f.indexedNs && now - f.indexedNs < kIndexTrustNs) return &f;
         f.fromIndex = false;
-        if (f.listed && watcher_ && !f.watched) {
-            // What happened between the runs takes a listing; the watch,
-            // set first, catches what happens from now on. A folder that
-            // cannot be watched is checked by its stamps below.
-            f.watched = watcher_->Watch(folder);
-            f.changed.clear();
-            if (f.watched) {
-                if (!Relist(files, folder, f, datums)) {
-                    Forget(folder);
-                    return nullptr;
-                }
-                return &f;
-            }
-        }
+        betweenRuns = f.listed;
     }
 
     if (f.listed && f.watched) {
@@ -504,7 +495,7 @@ MapCatalogue::Folder* MapCatalogue::Refresh(FileSystem& files, const std::string
         f.watched = false;
         f.listed = false;
     }
-    if (!f.listed && watcher_ && !f.watched) {
+    if ((!f.listed || betweenRuns) && watcher_ && !f.watched) {
         // Watch before listing, so that nothing written in between is missed.
         f.watched = watcher_->Watch(folder);
         f.changed.clear();
